@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# Installs everything, builds and runs the whole test suite.
+# The credential tests talk to a real Secret Service: a private session bus and an unlocked
+# gnome-keyring are started for the run and end with it.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/install-deps.sh
+bash scripts/build.sh
+export KORVANE_TEST_HOME
+KORVANE_TEST_HOME="$(mktemp -d)"
+trap 'rm -rf "$KORVANE_TEST_HOME"' EXIT
+# The keyring keeps its files under a throw-away home so no real keyring is touched.
+HOME="$KORVANE_TEST_HOME" XDG_DATA_HOME="$KORVANE_TEST_HOME/.local/share" \
+    dbus-run-session -- bash -c '
+        printf "%s" "korvane-test" | gnome-keyring-daemon --unlock --components=secrets >/dev/null 2>&1 || true
+        cd build && ctest --output-on-failure --parallel "$(nproc)" --timeout 900
+    '
