@@ -1,7 +1,9 @@
 #include "core/BoNhanDienMaHeThong.h"
 
-#include <ZXing/ReadBarcode.h>
+// ZBar first: zxing's Error.h defines macros (FormatError and the like) that break ZBar's C++ headers.
 #include <zbar.h>
+// (kept apart so include sorting cannot swap them)
+#include <ZXing/ReadBarcode.h>
 
 #include <QStringDecoder>
 #include <algorithm>
