@@ -52,7 +52,6 @@ QString MaMay::maMayNay(const QStringList& duongDan, QSettings& ud) {
     return bamMaMay(duPhong);
 }
 
-QString MaMay::maMayNay() {
-    QSettings ud;
+QString MaMay::maMayNay(QSettings& ud) {
     return maMayNay(nguonMacDinh(), ud);
 }

@@ -22,5 +22,6 @@ public:
 
     // Falls back to a random UUID stored once under khoaDuPhong when no source gives an identifier.
     static QString maMayNay(const QStringList& duongDan, QSettings& ud);
-    static QString maMayNay();
+    // `ud` is the application's own settings store (CaiDat::ud()), where the fallback must persist.
+    static QString maMayNay(QSettings& ud);
 };
