@@ -103,6 +103,8 @@ private:
     QString thangHienTai() const;
     QStringList cacTepThang(const QString& thuMuc, const QString& tienTo, int soTep) const;
     void ghiDong(const QByteArray& dong, const QString& thuMuc, const QString& tienTo);
+    void capNhatDon(DonHang&& don, QStringList ma);
+    void datMaDon(const QString& id, QStringList ma);
 
     QString thuMucGoc_;
     DongHo* dongHo_;
@@ -110,6 +112,8 @@ private:
     QHash<QString, DonHang> donTheoId_;
     QHash<QString, QString> maToiId_;
     QHash<QString, BanGhiVideo> videoTheoId_;
+    // The codes each indexed order was filed under, so re-indexing need not normalise them again.
+    QHash<QString, QStringList> maCuaDon_;
     QString vanTayDongTruoc_ = QStringLiteral("GENESIS");
     std::optional<QString> loiGhiNhatKy_;
     std::optional<QString> loiKhoa_;
