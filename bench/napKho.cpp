@@ -61,8 +61,7 @@ QByteArray dongVideo(int i) {
 
 int main() {
     QTemporaryDir tam;
-    if (qEnvironmentVariableIsSet("KORVANE_GIU_THU_MUC"))
-        tam.setAutoRemove(false), std::printf("%s\n", qPrintable(tam.path()));
+    tam.setAutoRemove(false), std::printf("%s\n", qPrintable(tam.path()));
     KhoDuLieu tao(tam.path());
     QDir().mkpath(tao.thuMucDon());
     QDir().mkpath(tao.thuMucBanGhiVideo());

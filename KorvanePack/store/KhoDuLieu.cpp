@@ -300,6 +300,10 @@ QString KhoDuLieu::duongDanVideoMoi(const QString& ma, const QDateTime& batDau, 
     }
 }
 
+QString KhoDuLieu::duongDanVideoMoi(const QString& ma, std::chrono::system_clock::time_point batDau, bool laHoan) {
+    return duongDanVideoMoi(ma, thoiDiemQt(batDau), laHoan);
+}
+
 std::optional<qint64> KhoDuLieu::dungLuongTrongMB() const {
     const auto b = doDungLuong_->soByteTrong(thuMucVideo());
     if (!b) return std::nullopt;

@@ -5,6 +5,7 @@
 #include <QList>
 #include <QMap>
 #include <QString>
+#include <chrono>
 #include <memory>
 #include <optional>
 
@@ -77,6 +78,7 @@ public:
 
     // Creates the day folder and returns a path that does not exist yet.
     QString duongDanVideoMoi(const QString& ma, const QDateTime& batDau, bool laHoan);
+    QString duongDanVideoMoi(const QString& ma, std::chrono::system_clock::time_point batDau, bool laHoan);
 
     std::optional<qint64> dungLuongTrongMB() const;
     std::optional<QString> thuGhi();
