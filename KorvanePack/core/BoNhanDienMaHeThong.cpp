@@ -27,6 +27,9 @@ constexpr ZBarLoai kZBar[] = {
     {"EAN8", ZBAR_EAN8},       {"I2of5", ZBAR_I25},     {"ITF14", ZBAR_I25},     {"QR", ZBAR_QRCODE},
 };
 
+constexpr int kLanQuetToiThieu = 3;
+constexpr double kLe = 2.0;
+
 std::optional<QString> vanBanUtf8(const char* du, size_t dai) {
     if (!du) return std::nullopt;
     QStringDecoder giai(QStringDecoder::Utf8);
@@ -57,6 +60,25 @@ struct BoNhanDienMaHeThong::NoiBo {
     std::vector<uchar> xam;
     std::vector<uchar> nhiPhan;
     std::vector<int> trungBinhKhoi;
+    // Which 8x8 blocks hold an edge (enough contrast to be part of a symbol).
+    std::vector<uchar> coCanh;
+    int soKhoiNgang = 0, soKhoiDoc = 0;
+
+    // The stretches [dau, cuoi) of blocks with an edge along one block row (doc false) or column (doc true),
+    // split where at least two flat blocks (a quiet zone) lie between them.
+    std::vector<std::pair<int, int>> khoangCoCanh(bool doc, int chiSo) const {
+        std::vector<std::pair<int, int>> ra;
+        const int dai = doc ? soKhoiDoc : soKhoiNgang;
+        for (int i = 0; i < dai; ++i) {
+            const bool c = doc ? coCanh[size_t(i) * soKhoiNgang + chiSo] : coCanh[size_t(chiSo) * soKhoiNgang + i];
+            if (!c) continue;
+            if (!ra.empty() && i - ra.back().second < 2)
+                ra.back().second = i + 1;
+            else
+                ra.emplace_back(i, i + 1);
+        }
+        return ra;
+    }
 
     void datLoai(const QStringList& loaiMa) {
         if (loaiMa == loaiDaDat && quet) return;
@@ -149,6 +171,15 @@ struct BoNhanDienMaHeThong::NoiBo {
                     x0 = std::min(x0, x), x1 = std::max(x1, x);
                     y0 = std::min(y0, y), y1 = std::max(y1, y);
                 }
+                // Interleaved 2 of 5 and Code 39 carry no check digit, so a scan line that crosses only part
+                // of such a code (turned, or cut off by the frame's edge) can decode as a shorter, wrong code.
+                // A read seen on a single scan line or running into the edge is not trusted; the packer's
+                // label is in view for many frames, and a wrong code would start a recording for another
+                // parcel.
+                if ((m.loai == QLatin1String("I2of5") || m.loai == QLatin1String("Code39")) &&
+                    (zbar_symbol_get_quality(s) < kLanQuetToiThieu || x0 < kLe || y0 < kLe || x1 > rong - 1 - kLe ||
+                     y1 > cao - 1 - kLe))
+                    continue;
                 m.hop = hopChuan(x0, y0, x1, y1, rong, cao);
                 ra.push_back(std::move(m));
             }
@@ -165,6 +196,9 @@ struct BoNhanDienMaHeThong::NoiBo {
         constexpr int kDaiToiThieu = 24;
         const int bw = (rong + K - 1) / K, bh = (cao + K - 1) / K;
         trungBinhKhoi.assign(size_t(bw) * size_t(bh), 0);
+        coCanh.assign(size_t(bw) * size_t(bh), 0);
+        soKhoiNgang = bw;
+        soKhoiDoc = bh;
         for (int by = 0; by < bh; ++by) {
             for (int bx = 0; bx < bw; ++bx) {
                 const int x0 = bx * K, y0 = by * K;
@@ -180,6 +214,7 @@ struct BoNhanDienMaHeThong::NoiBo {
                     }
                 }
                 int tb = tong / ((x1 - x0) * (y1 - y0));
+                coCanh[size_t(by) * bw + bx] = lon - nho > kDaiToiThieu;
                 if (lon - nho <= kDaiToiThieu) {
                     tb = nho / 2;
                     if (bx > 0 && by > 0) {
@@ -219,7 +254,7 @@ struct BoNhanDienMaHeThong::NoiBo {
         }
     }
 
-    void themKetQuaZXing(const ZXing::Results& kq, int lech, int rong, int cao, std::vector<MaThay>& ra) {
+    void themKetQuaZXing(const ZXing::Results& kq, int lechX, int lechY, int rong, int cao, std::vector<MaThay>& ra) {
         for (const auto& r : kq) {
             if (!r.isValid()) continue;
             MaThay m;
@@ -237,7 +272,7 @@ struct BoNhanDienMaHeThong::NoiBo {
                 x0 = std::min<double>(x0, p[i].x), x1 = std::max<double>(x1, p[i].x);
                 y0 = std::min<double>(y0, p[i].y), y1 = std::max<double>(y1, p[i].y);
             }
-            m.hop = hopChuan(x0, y0 + lech, x1 + 1, y1 + 1 + lech, rong, cao);
+            m.hop = hopChuan(x0 + lechX, y0 + lechY, x1 + 1 + lechX, y1 + 1 + lechY, rong, cao);
             // Overlapping bands find the same symbol more than once.
             const bool trung = std::any_of(ra.begin(), ra.end(), [&](const MaThay& k) {
                 return k.loai == m.loai && k.ma == m.ma && k.hop.intersects(m.hop);
@@ -255,22 +290,40 @@ struct BoNhanDienMaHeThong::NoiBo {
         // Formats are always named: an empty set means "every format" to zxing, linear readers included.
         if (coPdf417) {
             goiY.setFormats(ZXing::BarcodeFormat::PDF417);
-            themKetQuaZXing(ZXing::ReadBarcodes(anh, goiY), 0, rong, cao, ra);
+            themKetQuaZXing(ZXing::ReadBarcodes(anh, goiY), 0, 0, rong, cao, ra);
         }
         if (coDataMatrix) {
-            // zxing 1.4 looks for a Data Matrix only along the middle row of what it is given, so the frame
-            // is swept with bands whose middle rows are closer together than the smallest symbol is tall:
-            // tall bands at a coarse step for symbols held close, short ones at a fine step for small ones.
+            // zxing 1.4 looks for a Data Matrix only from the middle of what it is given, along the middle
+            // row or (turned) the middle column, and finds a symbol only in some orientations from each. So
+            // the frame is swept twice, with bands across and bands down, their middle lines closer together
+            // than the smallest symbol is tall: long bands at a coarse step for symbols held close, short
+            // ones at a fine step for small ones. Near the edges the bands shrink so their middle lines
+            // still reach them.
             goiY.setFormats(ZXing::BarcodeFormat::DataMatrix);
-            const int tang[2][2] = {{cao * 2 / 3, std::max(1, cao / 9)}, {cao / 3, std::max(1, cao / 27)}};
-            for (const auto& [caoDai, buoc] : tang) {
-                // Near the top and bottom the bands shrink so their middle rows still reach the edges.
-                for (int giua = buoc / 2; giua < cao; giua += buoc) {
-                    const int nua = std::min({caoDai / 2, giua, cao - giua});
-                    if (nua < 8) continue;
-                    const int tren = giua - nua;
-                    themKetQuaZXing(ZXing::ReadBarcodes(anh.cropped(0, tren, rong, 2 * nua), goiY), tren, rong, cao,
-                                    ra);
+            // A band whose middle line crosses only flat ground cannot find anything and is skipped, and a
+            // band is cut along its length into the stretches of its middle line that have edges, each with
+            // a margin: on a frame with one label in view only a few small views are read. A symbol that
+            // the middle line clips near a corner is found by a neighbouring band that crosses it fully.
+            constexpr int kLeKhoi = 3;
+            for (const bool doc : {false, true}) {
+                const int dai = doc ? rong : cao;
+                const int ngang = doc ? cao : rong;
+                const int soKhoiDai = doc ? soKhoiNgang : soKhoiDoc;
+                const int tang[2][2] = {{dai * 2 / 3, std::max(1, dai / 9)}, {dai / 3, std::max(1, dai / 27)}};
+                for (const auto& [be, buoc] : tang) {
+                    for (int giua = buoc / 2; giua < dai; giua += buoc) {
+                        const int nua = std::min({be / 2, giua, dai - giua});
+                        if (nua < 8) continue;
+                        const int dau = giua - nua;
+                        for (const auto& [khoiDau, khoiCuoi] : khoangCoCanh(doc, std::min(giua / 8, soKhoiDai - 1))) {
+                            const int tu = std::max(0, (khoiDau - kLeKhoi) * 8);
+                            const int den = std::min(ngang, (khoiCuoi + kLeKhoi) * 8);
+                            const auto kq = ZXing::ReadBarcodes(
+                                doc ? anh.cropped(dau, tu, 2 * nua, den - tu) : anh.cropped(tu, dau, den - tu, 2 * nua),
+                                goiY);
+                            themKetQuaZXing(kq, doc ? dau : tu, doc ? tu : dau, rong, cao, ra);
+                        }
+                    }
                 }
             }
         }
