@@ -1,6 +1,7 @@
 #include "common/NhanMau.h"
 
 #include <ZXing/BitMatrix.h>
+#include <ZXing/CharacterSet.h>
 #include <ZXing/MultiFormatWriter.h>
 
 #include <QPainter>
@@ -40,7 +41,12 @@ const std::vector<NhanMau::Mau>& NhanMau::muoiLoai() {
 
 QImage NhanMau::taoNhan(ZXing::BarcodeFormat dinhDang, const std::string& noiDung, int module, int caoVach) {
     const bool tuyenTinh = ZXing::BarcodeFormats(ZXing::BarcodeFormat::LinearCodes).testFlag(dinhDang);
-    const ZXing::BitMatrix m = ZXing::MultiFormatWriter(dinhDang).setMargin(0).encode(noiDung, 0, 0);
+    ZXing::MultiFormatWriter viet(dinhDang);
+    viet.setMargin(0);
+    // 2D codes carry text beyond Latin-1 (Vietnamese) as UTF-8; the writer refuses it otherwise.
+    const bool ascii = std::all_of(noiDung.begin(), noiDung.end(), [](char c) { return uchar(c) < 0x80; });
+    if (!tuyenTinh && !ascii) viet.setEncoding(ZXing::CharacterSet::UTF8);
+    const ZXing::BitMatrix m = viet.encode(noiDung, 0, 0);
     const int vungLang = tuyenTinh ? 10 : 4;
     const int rongMo = m.width();
     // The writer gives a linear code as one row (or a few identical ones); it is stretched into bars.
