@@ -163,6 +163,10 @@ bool BoGhiVideoFFmpeg::batDau() {
         return false;
     }
     avio_flush(io_);
+    if (io_->error < 0) {
+        hong(vanBanLoi(io_->error));
+        return false;
+    }
     trangThai_ = TrangThai::dangGhi;
     luong_ = std::thread([this] { vongMaHoa(); });
     return true;
@@ -213,6 +217,8 @@ bool BoGhiVideoFFmpeg::ghiGoi() {
         goi_->stream_index = st_->index;
         r = av_write_frame(fmt_, goi_);
         av_packet_unref(goi_);
+        // With packets flushed as written, a failed write shows in the I/O context at once.
+        if (r >= 0 && io_->error < 0) r = io_->error;
         if (r < 0) {
             hong(vanBanLoi(r));
             return false;

@@ -3,6 +3,7 @@
 
 #include <QFile>
 #include <QProcess>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QThread>
 #include <iostream>
@@ -161,6 +162,26 @@ TEST_F(GhiThat, ALavfiCameraRecordsThroughTheWholePipeline) {
     EXPECT_EQ(pr.soKhung, kq->khung);
     EXPECT_GT(kq->khung, 50);
     EXPECT_NEAR(pr.thoiLuong, kq->khung / 30.0, 0.3);
+}
+
+TEST_F(GhiThat, AFullDiskIsReportedOnceAndAtTheStop) {
+    PhienThat ph;
+    ASSERT_TRUE(ph.mo(QStringLiteral("gia")));
+    QSignalSpy spy(ph.cam.get(), &CameraEngine::loiCameraDoi);
+    ph.batDau(QStringLiteral("/dev/full"), QStringLiteral("SPX-DAY"));
+    const auto t0 = std::chrono::steady_clock::now();
+    for (int i = 0; i < 5; ++i) {
+        ph.nt->guiKhung(khungSo(i), t0 + i * 33333us);
+        ph.cam->hangDoi().guiDongBo([] {});
+    }
+    ASSERT_TRUE(choDen([&] { return !ph.cam->loiCamera().isNull(); }));
+    camera_test::chayHangCho(30);
+    EXPECT_EQ(ph.cam->loiCamera(), QStringLiteral("Không ghi được file: No space left on device"));
+    EXPECT_EQ(spy.count(), 1);
+    EXPECT_FALSE(ph.dung());
+    EXPECT_EQ(ph.cam->loiCamera(),
+              QStringLiteral(
+                  "Không ghi được video: Không ghi được file: No space left on device. Đơn này CHƯA có bằng chứng."));
 }
 
 TEST(NguonKhungLavfi, DeliversBgraFramesAndReportsABadGraph) {
