@@ -39,6 +39,15 @@ QList<NenTangCameraGia::LanMo> NenTangCameraGia::cacLanMo() const {
     return lanMo_;
 }
 
+void NenTangCameraGia::rutThietBi(const QString& lyDo) {
+    std::shared_ptr<NguonKhungGia::Kenh> k;
+    {
+        std::lock_guard lk(khoa_);
+        k = kenh_;
+    }
+    if (k) NguonKhungGia::ngung(*k, lyDo);
+}
+
 bool NenTangCameraGia::guiKhung(QImage anh, std::chrono::steady_clock::time_point luc) {
     std::shared_ptr<NguonKhungGia::Kenh> k;
     {

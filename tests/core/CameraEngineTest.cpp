@@ -456,3 +456,36 @@ TEST(CameraEngineDocMa, ACodeSeenByTheReaderReachesTheCoordinatorsHandlerOnTheGu
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(CameraEngineTest, AnUnpluggedCameraIsReportedAndTheRecordingKeepsItsFrames) {
+    mo(std::nullopt);
+    batDauGhi();
+    gui(4);
+    nt->rutThietBi(QStringLiteral("No such device"));
+    rao();
+    EXPECT_FALSE(cam->dangChay());
+    EXPECT_EQ(cam->loiCamera(), QStringLiteral("Webcam đã ngừng gửi hình: No such device. Kiểm tra dây cắm rồi "
+                                               "chọn lại webcam trong Cài đặt."));
+    const auto kq = dung();
+    ASSERT_TRUE(kq);
+    EXPECT_EQ(kq->khung, 4);
+    // re-opening brings it back and clears the notice
+    mo(std::nullopt);
+    EXPECT_TRUE(cam->dangChay());
+    EXPECT_TRUE(cam->loiCamera().isNull());
+}
+
+TEST(CameraEngineDoThi, AGraphThatRunsOutEndsLikeAnUnpluggedCamera) {
+    CameraEngine cam(std::make_shared<NenTangCameraGia>(),
+                     BoGhiVideoGia::taoVoi(std::make_shared<BoGhiVideoGia::DieuKhien>()), DongHo::heThong());
+    cam.datNhanKhungDocMa(nullptr);
+    cam.moCamera(QStringLiteral("lavfi:testsrc=size=320x240:rate=30:duration=0.2"), QString());
+    ASSERT_TRUE(choDen([&] { return cam.doPhanGiai() == QStringLiteral("320x240"); }));
+    ASSERT_TRUE(choDen([&] { return !cam.dangChay(); }));
+    EXPECT_EQ(cam.loiCamera(), QStringLiteral("Webcam đã ngừng gửi hình: End of file. Kiểm tra dây cắm rồi chọn "
+                                              "lại webcam trong Cài đặt."));
+}
+
+}  // namespace
