@@ -124,8 +124,7 @@ QList<ThietBiCamera> CameraEngine::danhSachCamera() {
 }
 
 void CameraEngine::lamMoiThietBi() {
-    QPointer<CameraEngine> self(this);
-    hangDoi_->guiBatDongBo([this, self] {
+    hangDoi_->guiBatDongBo([this] {
         QList<ThietBiCamera> ds = danhSachCamera();
         guiGui([this, ds] { datDanhSachThietBi(ds); });
     });
@@ -157,13 +156,27 @@ void CameraEngine::moNguon(std::unique_ptr<NguonKhung> nguon) {
     // dropped at the source, never queued behind the caption and the encoder hand-off.
     auto cho = khungDangCho_;
     cho->store(false);
-    nguon_->batDau([this, theHe, cho](QImage anh, std::chrono::steady_clock::time_point luc) {
+    auto nhan = [this, theHe, cho](QImage anh, std::chrono::steady_clock::time_point luc) {
         if (cho->exchange(true)) return;
         hangDoi_->guiBatDongBo([this, theHe, cho, anh = std::move(anh), luc]() mutable {
             if (theHe == theHeNguon_) xuLyKhung(std::move(anh), luc);
             cho->store(false);
         });
-    });
+    };
+    // Without this a camera pulled out would leave a frozen picture that still claims to be running.
+    // A recording that is running keeps what it has; the stop finishes the file as usual.
+    auto khiNgung = [this, theHe](const QString& lyDo) {
+        hangDoi_->guiBatDongBo([this, theHe, lyDo] {
+            if (theHe != theHeNguon_) return;
+            const QString chu = QStringLiteral("Webcam đã ngừng gửi hình: ") + lyDo +
+                                QStringLiteral(". Kiểm tra dây cắm rồi chọn lại webcam trong Cài đặt.");
+            guiGui([this, chu] {
+                datLoiCamera(chu);
+                datDangChay(false);
+            });
+        });
+    };
+    nguon_->batDau(std::move(nhan), std::move(khiNgung));
 }
 
 void CameraEngine::cauHinhPhien(const std::optional<QString>& cameraId, const QString& doPhanGiai) {

@@ -1,6 +1,6 @@
 #include "core/NenTangCameraGia.h"
 
-#include "core/NguonKhungFFmpeg.h"
+#include "core/NenTangCameraV4l2.h"
 
 QList<ThietBiCamera> NenTangCameraGia::timThietBi() {
     std::lock_guard lk(khoa_);
@@ -21,7 +21,7 @@ std::unique_ptr<NguonKhung> NenTangCameraGia::moThietBi(const ThietBiCamera& tb,
 }
 
 std::unique_ptr<NguonKhung> NenTangCameraGia::moDoThi(const QString& doThi, QString& loi) {
-    return NguonKhungFFmpeg::mo(QStringLiteral("lavfi"), doThi, {}, true, QStringLiteral("Nguồn thử: ") + doThi, loi);
+    return NenTangCameraV4l2().moDoThi(doThi, loi);
 }
 
 void NenTangCameraGia::datThietBi(QList<ThietBiCamera> ds) {
@@ -37,6 +37,15 @@ void NenTangCameraGia::datLoiMo(std::optional<QString> loi) {
 QList<NenTangCameraGia::LanMo> NenTangCameraGia::cacLanMo() const {
     std::lock_guard lk(khoa_);
     return lanMo_;
+}
+
+void NenTangCameraGia::rutThietBi(const QString& lyDo) {
+    std::shared_ptr<NguonKhungGia::Kenh> k;
+    {
+        std::lock_guard lk(khoa_);
+        k = kenh_;
+    }
+    if (k) NguonKhungGia::ngung(*k, lyDo);
 }
 
 bool NenTangCameraGia::guiKhung(QImage anh, std::chrono::steady_clock::time_point luc) {

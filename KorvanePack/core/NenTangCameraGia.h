@@ -25,6 +25,8 @@ public:
     QList<LanMo> cacLanMo() const;
     // Feeds the most recently opened device; false when none is running.
     bool guiKhung(QImage anh, std::chrono::steady_clock::time_point luc);
+    // The most recently opened device goes away.
+    void rutThietBi(const QString& lyDo);
 
 private:
     mutable std::mutex khoa_;

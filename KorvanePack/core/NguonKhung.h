@@ -11,9 +11,12 @@
 class NguonKhung {
 public:
     using NhanKhung = std::function<void(QImage anh, std::chrono::steady_clock::time_point luc)>;
+    // Called once, on the source's thread, when the stream ends by itself (a webcam unplugged, a graph
+    // that ran out); never after dung().
+    using KhiNgung = std::function<void(const QString& lyDo)>;
 
     virtual ~NguonKhung() = default;
-    virtual void batDau(NhanKhung nhan) = 0;
+    virtual void batDau(NhanKhung nhan, KhiNgung khiNgung = {}) = 0;
     // Returns once no more frames will be delivered.
     virtual void dung() = 0;
     virtual QString ten() const = 0;

@@ -95,9 +95,10 @@ NguonKhungFFmpeg::~NguonKhungFFmpeg() {
     avformat_close_input(&fmt_);
 }
 
-void NguonKhungFFmpeg::batDau(NhanKhung nhan) {
+void NguonKhungFFmpeg::batDau(NhanKhung nhan, KhiNgung khiNgung) {
     if (luong_.joinable()) return;
     nhan_ = std::move(nhan);
+    khiNgung_ = std::move(khiNgung);
     luong_ = std::thread([this] { vongDoc(); });
 }
 
@@ -136,13 +137,17 @@ void NguonKhungFFmpeg::vongDoc() {
     int64_t pts0 = AV_NOPTS_VALUE;
     auto moc = std::chrono::steady_clock::now();
     int64_t soKhung = 0;
+    int loiCuoi = 0;
     while (!dung_) {
         int r = av_read_frame(fmt_, pkt);
         if (r == AVERROR(EAGAIN)) {
             std::this_thread::sleep_for(std::chrono::milliseconds(2));
             continue;
         }
-        if (r < 0) break;  // end of the graph, or the device went away
+        if (r < 0) {  // end of the graph, or the device went away
+            loiCuoi = r;
+            break;
+        }
         if (pkt->stream_index != luongVideo_) {
             av_packet_unref(pkt);
             continue;
@@ -172,4 +177,5 @@ void NguonKhungFFmpeg::vongDoc() {
     }
     av_frame_free(&fr);
     av_packet_free(&pkt);
+    if (!dung_ && khiNgung_) khiNgung_(vanBanLoi(loiCuoi));
 }

@@ -24,7 +24,7 @@ public:
                                                 const QString& ten, QString& loi);
     ~NguonKhungFFmpeg() override;
 
-    void batDau(NhanKhung nhan) override;
+    void batDau(NhanKhung nhan, KhiNgung khiNgung = {}) override;
     void dung() override;
     QString ten() const override { return ten_; }
     double tocDoKhung() const override { return tocDo_; }
@@ -42,6 +42,7 @@ private:
     double tocDo_ = 30.0;
     QString ten_;
     NhanKhung nhan_;
+    KhiNgung khiNgung_;
     std::atomic<bool> dung_{false};
     std::thread luong_;
 };

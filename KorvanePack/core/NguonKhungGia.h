@@ -12,6 +12,7 @@ public:
     struct Kenh {
         std::mutex khoa;
         NhanKhung nhan;
+        KhiNgung khiNgung;
         bool dangChay = false;
         int soLanMo = 0;
     };
@@ -19,7 +20,7 @@ public:
     explicit NguonKhungGia(QString ten, double tocDo = 30.0);
     ~NguonKhungGia() override;
 
-    void batDau(NhanKhung nhan) override;
+    void batDau(NhanKhung nhan, KhiNgung khiNgung = {}) override;
     void dung() override;
     QString ten() const override { return ten_; }
     double tocDoKhung() const override { return tocDo_; }
@@ -27,6 +28,8 @@ public:
     std::shared_ptr<Kenh> kenh() const { return kenh_; }
     // Delivers one frame on the caller's thread; false when the source is not running.
     static bool gui(Kenh& k, QImage anh, std::chrono::steady_clock::time_point luc);
+    // Ends the stream as an unplugged camera would.
+    static void ngung(Kenh& k, const QString& lyDo);
 
 private:
     QString ten_;
