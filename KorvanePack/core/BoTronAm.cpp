@@ -27,6 +27,9 @@ void BoTronAm::themCum(std::vector<std::pair<std::vector<float>, std::int64_t>> 
         if (mau.empty()) continue;
         giong_.push_back(Giong{std::move(mau), goc + std::max<std::int64_t>(doLech, 0)});
     }
+    if (giong_.size() > static_cast<std::size_t>(kToiDaNot)) {
+        giong_.erase(giong_.begin(), giong_.end() - kToiDaNot);
+    }
 }
 
 void BoTronAm::xoaHet() {

@@ -15,6 +15,9 @@ public:
     enum class KieuMau { Float32, Int16 };
 
     static constexpr int kTanSoMau = 44100;
+    // Far more than any burst of cues at the desk. An output that stopped pulling without saying so would
+    // otherwise pile every later cue onto one position and play them all at once when it wakes.
+    static constexpr int kToiDaNot = 32;
 
     explicit BoTronAm(QObject* parent = nullptr);
 

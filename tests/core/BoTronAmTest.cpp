@@ -25,6 +25,21 @@ TEST(BoTronAmTest, CongDonCatNguongVaTienViTri) {
     EXPECT_EQ(ra[1], 0.0f);
 }
 
+TEST(BoTronAmTest, GiuToiDaSoNotMoiNhat) {
+    BoTronAm bo;
+    for (int i = 0; i < BoTronAm::kToiDaNot + 5; ++i) {
+        std::vector<std::pair<std::vector<float>, std::int64_t>> cum;
+        cum.emplace_back(std::vector<float>{static_cast<float>(i) / 10000.0f}, 0);
+        bo.themCum(std::move(cum));
+    }
+    EXPECT_EQ(bo.soNotDangCho(), BoTronAm::kToiDaNot);
+    float ra = 0;
+    bo.tron(&ra, 1);
+    float tong = 0;
+    for (int i = 5; i < BoTronAm::kToiDaNot + 5; ++i) tong += static_cast<float>(i) / 10000.0f;
+    EXPECT_FLOAT_EQ(ra, tong);
+}
+
 TEST(BoTronAmTest, DocRaDungKieuMauCuaThietBi) {
     BoTronAm bo;
     const auto them = [&bo] {
