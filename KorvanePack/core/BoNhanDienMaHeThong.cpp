@@ -1,0 +1,223 @@
+#include "core/BoNhanDienMaHeThong.h"
+
+// ZBar first: zxing's Error.h defines macros (FormatError and the like) that break ZBar's C++ headers.
+#include <zbar.h>
+// (kept apart so include sorting cannot swap them)
+#include <ZXing/ReadBarcode.h>
+
+#include <QStringDecoder>
+#include <algorithm>
+#include <cstring>
+#include <limits>
+
+// zbar.h declares its C interface inside namespace zbar when compiled as C++.
+using namespace zbar;
+
+namespace {
+
+struct ZBarLoai {
+    const char* dinhDanh;
+    zbar_symbol_type_t loai;
+};
+
+// I2of5 and ITF14 share ZBar's one Interleaved 2 of 5 decoder; the name is settled per read.
+constexpr ZBarLoai kZBar[] = {
+    {"Code128", ZBAR_CODE128}, {"Code39", ZBAR_CODE39}, {"Code93", ZBAR_CODE93}, {"EAN13", ZBAR_EAN13},
+    {"EAN8", ZBAR_EAN8},       {"I2of5", ZBAR_I25},     {"ITF14", ZBAR_I25},     {"QR", ZBAR_QRCODE},
+};
+
+std::optional<QString> vanBanUtf8(const char* du, size_t dai) {
+    if (!du) return std::nullopt;
+    QStringDecoder giai(QStringDecoder::Utf8);
+    QString vanBan = giai(QByteArrayView(du, static_cast<qsizetype>(dai)));
+    // A payload that is not text (binary QR content) has no text to hand to the packer.
+    if (giai.hasError()) return std::nullopt;
+    return vanBan;
+}
+
+QRectF hopChuan(double x0, double y0, double x1, double y1, int rong, int cao) {
+    x0 = std::clamp(x0, 0.0, double(rong));
+    x1 = std::clamp(x1, 0.0, double(rong));
+    y0 = std::clamp(y0, 0.0, double(cao));
+    y1 = std::clamp(y1, 0.0, double(cao));
+    return QRectF(x0 / rong, y0 / cao, (x1 - x0) / rong, (y1 - y0) / cao);
+}
+
+}  // namespace
+
+struct BoNhanDienMaHeThong::NoiBo {
+    zbar_image_scanner_t* quet = nullptr;
+    QStringList loaiDaDat;
+    bool coI2of5 = false;
+    bool coItf14 = false;
+    bool coPdf417 = false;
+    bool coDataMatrix = false;
+    bool coZBar = false;
+    std::vector<uchar> xam;
+
+    void datLoai(const QStringList& loaiMa) {
+        if (loaiMa == loaiDaDat && quet) return;
+        if (quet) zbar_image_scanner_destroy(quet);
+        quet = zbar_image_scanner_create();
+        // Only what was asked for: every other decoder off, so ZBar never reports a symbology outside the list.
+        zbar_image_scanner_set_config(quet, ZBAR_NONE, ZBAR_CFG_ENABLE, 0);
+        coZBar = false;
+        for (const auto& z : kZBar) {
+            if (!loaiMa.contains(QLatin1String(z.dinhDanh))) continue;
+            zbar_image_scanner_set_config(quet, z.loai, ZBAR_CFG_ENABLE, 1);
+            coZBar = true;
+        }
+        coI2of5 = loaiMa.contains(QStringLiteral("I2of5"));
+        coItf14 = loaiMa.contains(QStringLiteral("ITF14"));
+        coPdf417 = loaiMa.contains(QStringLiteral("PDF417"));
+        coDataMatrix = loaiMa.contains(QStringLiteral("DataMatrix"));
+        loaiDaDat = loaiMa;
+    }
+
+    // Luma of the frame, 8 bits a pixel, the input both decoders want.
+    void lamXam(const QImage& khung) {
+        const int rong = khung.width();
+        const int cao = khung.height();
+        xam.resize(size_t(rong) * size_t(cao));
+        if (khung.format() == QImage::Format_RGB32 || khung.format() == QImage::Format_ARGB32 ||
+            khung.format() == QImage::Format_ARGB32_Premultiplied) {
+            for (int y = 0; y < cao; ++y) {
+                const auto* dong = reinterpret_cast<const uint32_t*>(khung.constScanLine(y));
+                uchar* ra = xam.data() + size_t(y) * size_t(rong);
+                for (int x = 0; x < rong; ++x) {
+                    const uint32_t p = dong[x];
+                    ra[x] = uchar((((p >> 16) & 0xff) * 77 + ((p >> 8) & 0xff) * 150 + (p & 0xff) * 29) >> 8);
+                }
+            }
+            return;
+        }
+        const QImage x = khung.convertToFormat(QImage::Format_Grayscale8);
+        for (int y = 0; y < cao; ++y)
+            std::memcpy(xam.data() + size_t(y) * size_t(rong), x.constScanLine(y), size_t(rong));
+    }
+
+    void docZBar(int rong, int cao, std::vector<MaThay>& ra) {
+        zbar_image_t* anh = zbar_image_create();
+        zbar_image_set_format(anh, zbar_fourcc('Y', '8', '0', '0'));
+        zbar_image_set_size(anh, unsigned(rong), unsigned(cao));
+        zbar_image_set_data(anh, xam.data(), xam.size(), nullptr);
+        if (zbar_scan_image(quet, anh) > 0) {
+            for (auto* s = zbar_image_first_symbol(anh); s; s = zbar_symbol_next(s)) {
+                MaThay m;
+                m.ma = vanBanUtf8(zbar_symbol_get_data(s), zbar_symbol_get_data_length(s));
+                switch (zbar_symbol_get_type(s)) {
+                    case ZBAR_CODE128:
+                        m.loai = QStringLiteral("Code128");
+                        break;
+                    case ZBAR_CODE39:
+                        m.loai = QStringLiteral("Code39");
+                        break;
+                    case ZBAR_CODE93:
+                        m.loai = QStringLiteral("Code93");
+                        break;
+                    case ZBAR_EAN13:
+                        m.loai = QStringLiteral("EAN13");
+                        break;
+                    case ZBAR_EAN8:
+                        m.loai = QStringLiteral("EAN8");
+                        break;
+                    case ZBAR_QRCODE:
+                        m.loai = QStringLiteral("QR");
+                        break;
+                    case ZBAR_I25: {
+                        const bool itf14 = m.ma && laItf14(*m.ma);
+                        if (itf14 && coItf14)
+                            m.loai = QStringLiteral("ITF14");
+                        else if (coI2of5)
+                            m.loai = QStringLiteral("I2of5");
+                        else
+                            continue;
+                        break;
+                    }
+                    default:
+                        continue;
+                }
+                const unsigned soDiem = zbar_symbol_get_loc_size(s);
+                if (soDiem == 0) continue;
+                double x0 = std::numeric_limits<double>::max(), y0 = x0;
+                double x1 = std::numeric_limits<double>::lowest(), y1 = x1;
+                for (unsigned i = 0; i < soDiem; ++i) {
+                    const double x = zbar_symbol_get_loc_x(s, i), y = zbar_symbol_get_loc_y(s, i);
+                    x0 = std::min(x0, x), x1 = std::max(x1, x);
+                    y0 = std::min(y0, y), y1 = std::max(y1, y);
+                }
+                m.hop = hopChuan(x0, y0, x1, y1, rong, cao);
+                ra.push_back(std::move(m));
+            }
+        }
+        zbar_image_destroy(anh);
+    }
+
+    void docZXing(int rong, int cao, std::vector<MaThay>& ra) {
+        ZXing::BarcodeFormats dinhDang;
+        if (coPdf417) dinhDang |= ZXing::BarcodeFormat::PDF417;
+        if (coDataMatrix) dinhDang |= ZXing::BarcodeFormat::DataMatrix;
+        // An empty set means "every format" to zxing, which would bring back its linear readers.
+        if (dinhDang.empty()) return;
+        ZXing::DecodeHints goiY;
+        goiY.setFormats(dinhDang).setTryHarder(true).setTryRotate(true);
+        const ZXing::ImageView anh(xam.data(), rong, cao, ZXing::ImageFormat::Lum);
+        for (const auto& r : ZXing::ReadBarcodes(anh, goiY)) {
+            if (!r.isValid()) continue;
+            MaThay m;
+            if (r.format() == ZXing::BarcodeFormat::PDF417)
+                m.loai = QStringLiteral("PDF417");
+            else if (r.format() == ZXing::BarcodeFormat::DataMatrix)
+                m.loai = QStringLiteral("DataMatrix");
+            else
+                continue;
+            const std::string text = r.text();
+            m.ma = vanBanUtf8(text.data(), text.size());
+            const auto& p = r.position();
+            double x0 = p[0].x, x1 = p[0].x, y0 = p[0].y, y1 = p[0].y;
+            for (int i = 1; i < 4; ++i) {
+                x0 = std::min<double>(x0, p[i].x), x1 = std::max<double>(x1, p[i].x);
+                y0 = std::min<double>(y0, p[i].y), y1 = std::max<double>(y1, p[i].y);
+            }
+            m.hop = hopChuan(x0, y0, x1 + 1, y1 + 1, rong, cao);
+            ra.push_back(std::move(m));
+        }
+    }
+
+    ~NoiBo() {
+        if (quet) zbar_image_scanner_destroy(quet);
+    }
+};
+
+BoNhanDienMaHeThong::BoNhanDienMaHeThong() : d_(std::make_unique<NoiBo>()) {}
+BoNhanDienMaHeThong::~BoNhanDienMaHeThong() = default;
+
+std::vector<BoNhanDienMa::MaThay> BoNhanDienMaHeThong::nhanDien(const QImage& khung, const QStringList& loaiMa) {
+    std::vector<MaThay> ra;
+    if (khung.isNull() || khung.width() < 1 || khung.height() < 1) return ra;
+    d_->datLoai(loaiMa);
+    d_->lamXam(khung);
+    // Each decoder is fenced on its own: one that throws must not take the other's codes with it.
+    if (d_->coZBar) {
+        try {
+            d_->docZBar(khung.width(), khung.height(), ra);
+        } catch (...) {
+        }
+    }
+    try {
+        d_->docZXing(khung.width(), khung.height(), ra);
+    } catch (...) {
+    }
+    return ra;
+}
+
+bool BoNhanDienMaHeThong::laItf14(const QString& ma) {
+    if (ma.size() != 14) return false;
+    int tong = 0;
+    for (int i = 0; i < 14; ++i) {
+        if (!ma[i].isDigit() || ma[i].unicode() > '9') return false;
+    }
+    // Weights 3,1,3,... from the leftmost of the 13 data digits (14-digit GTIN layout).
+    for (int i = 0; i < 13; ++i) tong += (ma[i].unicode() - '0') * (i % 2 == 0 ? 3 : 1);
+    return (10 - tong % 10) % 10 == ma[13].unicode() - '0';
+}

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <memory>
+
+#include "core/BoNhanDienMa.h"
+
+// The real detector. ZBar reads the linear codes and QR; zxing-cpp reads only PDF417 and Data Matrix,
+// because the zxing-cpp shipped with Debian 12 aborts the whole process when its multi-code reader meets
+// a linear code. An Interleaved 2 of 5 read of 14 digits with a valid GS1 check digit is ITF-14.
+// Not thread-safe: the reader calls it from its own serial queue only.
+class BoNhanDienMaHeThong final : public BoNhanDienMa {
+public:
+    BoNhanDienMaHeThong();
+    ~BoNhanDienMaHeThong() override;
+
+    std::vector<MaThay> nhanDien(const QImage& khung, const QStringList& loaiMa) override;
+
+    // 14 digits whose last is the GS1 mod-10 check digit of the first 13.
+    static bool laItf14(const QString& ma);
+
+private:
+    struct NoiBo;
+    std::unique_ptr<NoiBo> d_;
+};
