@@ -177,19 +177,23 @@ ManHinhDongGoi::ManHinhDongGoi(QObject* dieuPhoi, QObject* caiDat, DongHo& dongH
 
 QObject* ManHinhDongGoi::camera() const { return QuanSat::docDoiTuong(dieuPhoi_, "camera"); }
 
-// The engine hands out each raw frame, before the caption, through a signal carrying a QImage: the preview
-// takes whichever such signal the engine has.
+// The engine's raw frames, before the caption, arrive on the GUI thread through a signal carrying a QImage,
+// on the engine itself or on a relay living as its child: the preview takes the first such signal.
 void ManHinhDongGoi::noiKhungHinh() {
     QObject* cam = camera();
     if (!cam) return;
-    const QMetaObject* mo = cam->metaObject();
     const QMetaMethod nhan = xemTruoc_->metaObject()->method(xemTruoc_->metaObject()->indexOfSlot("hienKhung(QImage)"));
-    for (int i = 0; i < mo->methodCount(); ++i) {
-        const QMetaMethod m = mo->method(i);
-        if (m.methodType() == QMetaMethod::Signal && m.parameterCount() == 1 &&
-            m.parameterMetaType(0) == QMetaType::fromType<QImage>()) {
-            connect(cam, m, xemTruoc_, nhan, Qt::QueuedConnection);
-            return;
+    QList<QObject*> nguon{cam};
+    for (QObject* con : cam->children()) nguon << con;
+    for (QObject* o : nguon) {
+        const QMetaObject* mo = o->metaObject();
+        for (int i = 0; i < mo->methodCount(); ++i) {
+            const QMetaMethod m = mo->method(i);
+            if (m.methodType() == QMetaMethod::Signal && m.parameterCount() == 1 &&
+                m.parameterMetaType(0) == QMetaType::fromType<QImage>()) {
+                connect(o, m, xemTruoc_, nhan);
+                return;
+            }
         }
     }
 }
