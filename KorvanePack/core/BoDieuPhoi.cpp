@@ -1,5 +1,6 @@
 #include "core/BoDieuPhoi.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -11,12 +12,12 @@
 #include "core/CaiDat.h"
 #include "core/CongTiengBao.h"
 #include "core/KiemTraVideo.h"
-#include "store/DongHo.h"
-#include "store/KhoDuLieu.h"
+#include "sources/nentang/BangNenTang.h"
 #include "store/DinhDangISO.h"
 #include "store/DinhDangNgay.h"
+#include "store/DongHo.h"
+#include "store/KhoDuLieu.h"
 #include "store/LoiTep.h"
-#include "sources/nentang/BangNenTang.h"
 
 using namespace std::chrono;
 using namespace std::chrono_literals;
@@ -32,7 +33,8 @@ constexpr qint64 kMbToiThieuDeQuay = 500;
 constexpr qint64 kMbSapHet = 5000;
 constexpr qint64 kMbTuDung = 299;
 
-const QString kChuaCoDon = QStringLiteral("Mã này chưa có trong dữ liệu đã đồng bộ. Vẫn quay bình thường, gắn đơn sau.");
+const QString kChuaCoDon =
+    QStringLiteral("Mã này chưa có trong dữ liệu đã đồng bộ. Vẫn quay bình thường, gắn đơn sau.");
 const QString kVideoRong = QStringLiteral("Video lưu ra rỗng! Kiểm tra ổ đĩa — đơn này CHƯA có bằng chứng.");
 
 QString moTaLoi(const std::exception& e) {
@@ -40,7 +42,9 @@ QString moTaLoi(const std::exception& e) {
     return QString::fromUtf8(e.what());
 }
 
-bool bangKhongPhanBietHoa(const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) == 0; }
+bool bangKhongPhanBietHoa(const QString& a, const QString& b) {
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
 
 QString canhBaoHetODia(qint64 mb) {
     return QStringLiteral("Ổ đĩa chỉ còn %1 MB — không quay được nữa.").arg(mb);
@@ -128,7 +132,9 @@ void BoDieuPhoi::datTrangThai(TrangThai v) {
     emit trangThaiChanged();
 }
 
-void BoDieuPhoi::phat(int loai) { tieng_.phat(loai); }
+void BoDieuPhoi::phat(int loai) {
+    tieng_.phat(loai);
+}
 
 void BoDieuPhoi::chayNen(std::function<void()> viec) {
     if (chayNen_) {
@@ -345,7 +351,8 @@ bool BoDieuPhoi::kiemTraTruocKhiQuay() {
     datCanhBaoOCung(canhBaoHetODia(n));
     phat(4);
     datThongBao(
-        QStringLiteral("Ổ đĩa chỉ còn %1 MB. Dọn bớt video cũ, đổi thư mục lưu, hoặc giảm số ngày giữ video trong Cài đặt.")
+        QStringLiteral(
+            "Ổ đĩa chỉ còn %1 MB. Dọn bớt video cũ, đổi thư mục lưu, hoặc giảm số ngày giữ video trong Cài đặt.")
             .arg(n));
     return false;
 }
@@ -358,7 +365,7 @@ void BoDieuPhoi::doDungLuongTrong() {
     chayNen([p, kho] {
         const std::optional<qint64> mb = kho->dungLuongTrongMB();
         QMetaObject::invokeMethod(
-            qApp,
+            QCoreApplication::instance(),
             [p, mb] {
                 if (p) p->capNhatCanhBaoOCung(mb);
             },
@@ -422,7 +429,8 @@ void BoDieuPhoi::kiemTraGioiHan(KhiXong xong) {
         doDungLuongTrong();
         if (mbTruoc && *mbTruoc <= kMbTuDung) {
             phat(4);
-            const QString vb = QStringLiteral("Ổ đĩa chỉ còn %1 MB — tự dừng quay để file không hỏng dở.").arg(*mbTruoc);
+            const QString vb =
+                QStringLiteral("Ổ đĩa chỉ còn %1 MB — tự dừng quay để file không hỏng dở.").arg(*mbTruoc);
             datThongBao(vb);
             datCanhBao(vb);
             ketThucQuay(xongKhiLuu);
@@ -482,7 +490,7 @@ void BoDieuPhoi::ketThucQuay(KhiLuu xong) {
             std::optional<VanTayTep> vanTay;
             if (!loi) vanTay = sha256CuaTep(kq.duongDan);
             QMetaObject::invokeMethod(
-                qApp,
+                QCoreApplication::instance(),
                 [p, kq, loi, vanTay] {
                     if (p) p->xongDung(&kq, loi, vanTay);
                 },
@@ -519,9 +527,12 @@ void BoDieuPhoi::ketThucDung(std::optional<BanGhiVideo> banGhi) {
 
 // ---- save ----
 
-QString BoDieuPhoi::thuMucBanGhi() const { return kho_.thuMucBanGhiVideo(); }
+QString BoDieuPhoi::thuMucBanGhi() const {
+    return kho_.thuMucBanGhiVideo();
+}
 
-std::optional<BanGhiVideo> BoDieuPhoi::luuBanGhi(const CongCamera::KetQuaGhi& kq, const std::optional<VanTayTep>& vanTay) {
+std::optional<BanGhiVideo> BoDieuPhoi::luuBanGhi(const CongCamera::KetQuaGhi& kq,
+                                                 const std::optional<VanTayTep>& vanTay) {
     if (!vanTay || vanTay->bytes < 1) {
         phat(4);
         datCanhBao(kVideoRong);
@@ -561,8 +572,8 @@ std::optional<BanGhiVideo> BoDieuPhoi::luuBanGhi(const CongCamera::KetQuaGhi& kq
         kho_.ghiBanGhiVideo(bg, thuMucBanGhi(), KhoDuLieu::tienToVideo());
     } catch (const std::exception& e) {
         phat(4);
-        const QString vb = QStringLiteral("Quay xong nhưng KHÔNG ghi được bản ghi vào kho dữ liệu: ") +
-                           moTaLoi(e) + QStringLiteral(". File video đang nằm ở ") + kq.duongDan +
+        const QString vb = QStringLiteral("Quay xong nhưng KHÔNG ghi được bản ghi vào kho dữ liệu: ") + moTaLoi(e) +
+                           QStringLiteral(". File video đang nằm ở ") + kq.duongDan +
                            QStringLiteral(" — chép ra nơi khác ngay rồi kiểm tra ổ đĩa.");
         datCanhBao(vb);
         datThongBao(vb);
@@ -659,4 +670,6 @@ std::pair<int, QStringList> BoDieuPhoi::doiChieuSerial(const std::optional<QStri
     return {0, daGui};
 }
 
-QString BoDieuPhoi::tenNguonDon() const { return tenNguon(caiDat_.nguonDon()); }
+QString BoDieuPhoi::tenNguonDon() const {
+    return tenNguon(caiDat_.nguonDon());
+}
