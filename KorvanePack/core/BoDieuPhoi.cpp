@@ -1,5 +1,6 @@
 #include "core/BoDieuPhoi.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -9,14 +10,19 @@
 #include <exception>
 
 #include "core/CaiDat.h"
+#include "core/CameraEngine.h"
+#include "core/CameraEngineCong.h"
 #include "core/CongTiengBao.h"
+#include "core/DauRaAmThanh.h"
 #include "core/KiemTraVideo.h"
-#include "store/DongHo.h"
-#include "store/KhoDuLieu.h"
+#include "core/TiengBao.h"
+#include "core/TiengBaoQuaCong.h"
+#include "sources/nentang/BangNenTang.h"
 #include "store/DinhDangISO.h"
 #include "store/DinhDangNgay.h"
+#include "store/DongHo.h"
+#include "store/KhoDuLieu.h"
 #include "store/LoiTep.h"
-#include "sources/nentang/BangNenTang.h"
 
 using namespace std::chrono;
 using namespace std::chrono_literals;
@@ -32,7 +38,8 @@ constexpr qint64 kMbToiThieuDeQuay = 500;
 constexpr qint64 kMbSapHet = 5000;
 constexpr qint64 kMbTuDung = 299;
 
-const QString kChuaCoDon = QStringLiteral("Mã này chưa có trong dữ liệu đã đồng bộ. Vẫn quay bình thường, gắn đơn sau.");
+const QString kChuaCoDon =
+    QStringLiteral("Mã này chưa có trong dữ liệu đã đồng bộ. Vẫn quay bình thường, gắn đơn sau.");
 const QString kVideoRong = QStringLiteral("Video lưu ra rỗng! Kiểm tra ổ đĩa — đơn này CHƯA có bằng chứng.");
 
 QString moTaLoi(const std::exception& e) {
@@ -40,7 +47,9 @@ QString moTaLoi(const std::exception& e) {
     return QString::fromUtf8(e.what());
 }
 
-bool bangKhongPhanBietHoa(const QString& a, const QString& b) { return a.compare(b, Qt::CaseInsensitive) == 0; }
+bool bangKhongPhanBietHoa(const QString& a, const QString& b) {
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
 
 QString canhBaoHetODia(qint64 mb) {
     return QStringLiteral("Ổ đĩa chỉ còn %1 MB — không quay được nữa.").arg(mb);
@@ -57,13 +66,36 @@ BoDieuPhoi::BoDieuPhoi(KhoDuLieu& kho, CaiDat& caiDat, PhuThuoc phuThuoc, QObjec
     : QObject(parent),
       kho_(kho),
       caiDat_(caiDat),
-      camera_(*phuThuoc.camera),
-      tieng_(*phuThuoc.tieng),
       dongHo_(phuThuoc.dongHo ? *phuThuoc.dongHo : DongHo::heThong()),
       henGio_(phuThuoc.henGio ? *phuThuoc.henGio : HenGio::heThong()),
-      chayNen_(std::move(phuThuoc.chayNen)) {
+      chayNen_(std::move(phuThuoc.chayNen)),
+      camera_(phuThuoc.camera),
+      tieng_(phuThuoc.tieng) {
+    noiMaDocDuoc();
+}
+
+BoDieuPhoi::BoDieuPhoi(KhoDuLieu& kho, CaiDat& caiDat, QObject* parent)
+    : QObject(parent),
+      kho_(kho),
+      caiDat_(caiDat),
+      dongHo_(DongHo::heThong()),
+      henGio_(HenGio::heThong()),
+      cameraThat_(std::make_unique<CameraEngine>()),
+      congCameraThat_(std::make_unique<CameraEngineCong>(*cameraThat_)),
+      tiengThat_(std::make_unique<TiengBao>()),
+      congTiengThat_(std::make_unique<TiengBaoQuaCong>(*tiengThat_)) {
+    camera_ = congCameraThat_.get();
+    tieng_ = congTiengThat_.get();
+    // The volume is copied only here; the settings screen switches the sound on and off directly.
+    camera_->datNhan(caiDat_.tenShop(), QString());
+    tiengThat_->setBat(caiDat_.batTieng());
+    tiengThat_->setAmLuong(static_cast<float>(caiDat_.amLuong()));
+    noiMaDocDuoc();
+}
+
+void BoDieuPhoi::noiMaDocDuoc() {
     QPointer<BoDieuPhoi> p(this);
-    camera_.datKhiDocDuocMa([p](const QString& ma) {
+    camera_->datKhiDocDuocMa([p](const QString& ma) {
         // Each code is its own pass of the GUI thread, as if a task had been started for it.
         QMetaObject::invokeMethod(
             p.data(),
@@ -76,7 +108,7 @@ BoDieuPhoi::BoDieuPhoi(KhoDuLieu& kho, CaiDat& caiDat, PhuThuoc phuThuoc, QObjec
 
 BoDieuPhoi::~BoDieuPhoi() {
     huyCanhGac();
-    camera_.datKhiDocDuocMa(nullptr);
+    camera_->datKhiDocDuocMa(nullptr);
 }
 
 // ---- published fields ----
@@ -128,7 +160,9 @@ void BoDieuPhoi::datTrangThai(TrangThai v) {
     emit trangThaiChanged();
 }
 
-void BoDieuPhoi::phat(int loai) { tieng_.phat(loai); }
+void BoDieuPhoi::phat(int loai) {
+    tieng_->phat(loai);
+}
 
 void BoDieuPhoi::chayNen(std::function<void()> viec) {
     if (chayNen_) {
@@ -206,8 +240,8 @@ void BoDieuPhoi::xuLyMaDongGoi(const QString& maVao, KhiXong xong) {
     }
 
     if (caiDat_.ghiSerial() && !kho_.donTheoMa(ma)) {
-        if (camera_.themSerial(ma)) {
-            const QStringList ds = camera_.danhSachSerial();
+        if (camera_->themSerial(ma)) {
+            const QStringList ds = camera_->danhSachSerial();
             phien_->serials = ds;
             datSerials(ds);
             phat(0);
@@ -230,8 +264,8 @@ void BoDieuPhoi::xuLyMaDongGoi(const QString& maVao, KhiXong xong) {
 
 void BoDieuPhoi::xuLyMaHangHoan(const QString& ma) {
     if (trangThai_ == TrangThai::dangQuay && !kho_.donTheoMa(ma)) {
-        if (!camera_.themSerial(ma)) return;
-        const QStringList ds = camera_.danhSachSerial();
+        if (!camera_->themSerial(ma)) return;
+        const QStringList ds = camera_->danhSachSerial();
         phien_->serials = ds;
         datSerials(ds);
         phat(0);
@@ -289,13 +323,13 @@ bool BoDieuPhoi::batDauQuay(const QString& ma, LoaiVideo loai, const QString& nh
 
     const auto gioTep = dongHo_.gioThuc();
     const QString duongDan = kho_.duongDanVideoMoi(ma, thoiDiemQt(gioTep), loai == LoaiVideo::hangHoan);
-    camera_.datNhan(caiDat_.tenShop(), nhan);
+    camera_->datNhan(caiDat_.tenShop(), nhan);
     const int bitrate = caiDat_.bitrateKbps();
 
     std::optional<QString> loi;
-    if (camera_.dangGhi()) {
+    if (camera_->dangGhi()) {
         loi = QStringLiteral("Đang quay rồi.");
-    } else if (!camera_.dangChay()) {
+    } else if (!camera_->dangChay()) {
         loi = QStringLiteral("Camera chưa mở. Vào Cài đặt chọn lại webcam.");
     }
     if (loi) {
@@ -307,8 +341,8 @@ bool BoDieuPhoi::batDauQuay(const QString& ma, LoaiVideo loai, const QString& nh
     QFile::remove(duongDan);
     datTrangThai(TrangThai::dangBatDau);
     PhienQuay phien{ma, don, loai, dongHo_.gioThuc(), dongHo_.gioDeu(), duongDan, {}};
-    camera_.chuanBiGhi(phien.batDau, duongDan, bitrate, ma, loai);
-    camera_.baoDaBatDauGhi();
+    camera_->chuanBiGhi(phien.batDau, duongDan, bitrate, ma, loai);
+    camera_->baoDaBatDauGhi();
     phien_ = std::move(phien);
     datTrangThai(TrangThai::dangQuay);
 
@@ -345,7 +379,8 @@ bool BoDieuPhoi::kiemTraTruocKhiQuay() {
     datCanhBaoOCung(canhBaoHetODia(n));
     phat(4);
     datThongBao(
-        QStringLiteral("Ổ đĩa chỉ còn %1 MB. Dọn bớt video cũ, đổi thư mục lưu, hoặc giảm số ngày giữ video trong Cài đặt.")
+        QStringLiteral(
+            "Ổ đĩa chỉ còn %1 MB. Dọn bớt video cũ, đổi thư mục lưu, hoặc giảm số ngày giữ video trong Cài đặt.")
             .arg(n));
     return false;
 }
@@ -358,7 +393,7 @@ void BoDieuPhoi::doDungLuongTrong() {
     chayNen([p, kho] {
         const std::optional<qint64> mb = kho->dungLuongTrongMB();
         QMetaObject::invokeMethod(
-            qApp,
+            QCoreApplication::instance(),
             [p, mb] {
                 if (p) p->capNhatCanhBaoOCung(mb);
             },
@@ -422,7 +457,8 @@ void BoDieuPhoi::kiemTraGioiHan(KhiXong xong) {
         doDungLuongTrong();
         if (mbTruoc && *mbTruoc <= kMbTuDung) {
             phat(4);
-            const QString vb = QStringLiteral("Ổ đĩa chỉ còn %1 MB — tự dừng quay để file không hỏng dở.").arg(*mbTruoc);
+            const QString vb =
+                QStringLiteral("Ổ đĩa chỉ còn %1 MB — tự dừng quay để file không hỏng dở.").arg(*mbTruoc);
             datThongBao(vb);
             datCanhBao(vb);
             ketThucQuay(xongKhiLuu);
@@ -452,7 +488,7 @@ void BoDieuPhoi::ketThucQuay(KhiLuu xong) {
     if (trangThai_ != TrangThai::dangQuay) {
         maDangHienDien_ = maHienTai_;
         lanCuoiThayMa_ = dongHo_.gioDeu();
-        if (const auto loi = camera_.loiCamera()) {
+        if (const auto loi = camera_->loiCamera()) {
             phat(4);
             datCanhBao(*loi);
             datThongBao(*loi);
@@ -463,12 +499,12 @@ void BoDieuPhoi::ketThucQuay(KhiLuu xong) {
     datTrangThai(TrangThai::dangDung);
     choDung_.push_back(std::move(xong));
     QPointer<BoDieuPhoi> p(this);
-    camera_.dungGhi([p](std::optional<CongCamera::KetQuaGhi> kq) {
+    camera_->dungGhi([p](std::optional<CongCamera::KetQuaGhi> kq) {
         if (!p) return;
         p->maDangHienDien_ = p->phien_->ma;
         p->lanCuoiThayMa_ = p->dongHo_.gioDeu();
         if (!kq) {
-            if (const auto loi = p->camera_.loiCamera()) {
+            if (const auto loi = p->camera_->loiCamera()) {
                 p->phat(4);
                 p->datCanhBao(*loi);
                 p->datThongBao(*loi);
@@ -482,7 +518,7 @@ void BoDieuPhoi::ketThucQuay(KhiLuu xong) {
             std::optional<VanTayTep> vanTay;
             if (!loi) vanTay = sha256CuaTep(kq.duongDan);
             QMetaObject::invokeMethod(
-                qApp,
+                QCoreApplication::instance(),
                 [p, kq, loi, vanTay] {
                     if (p) p->xongDung(&kq, loi, vanTay);
                 },
@@ -519,9 +555,12 @@ void BoDieuPhoi::ketThucDung(std::optional<BanGhiVideo> banGhi) {
 
 // ---- save ----
 
-QString BoDieuPhoi::thuMucBanGhi() const { return kho_.thuMucBanGhiVideo(); }
+QString BoDieuPhoi::thuMucBanGhi() const {
+    return kho_.thuMucBanGhiVideo();
+}
 
-std::optional<BanGhiVideo> BoDieuPhoi::luuBanGhi(const CongCamera::KetQuaGhi& kq, const std::optional<VanTayTep>& vanTay) {
+std::optional<BanGhiVideo> BoDieuPhoi::luuBanGhi(const CongCamera::KetQuaGhi& kq,
+                                                 const std::optional<VanTayTep>& vanTay) {
     if (!vanTay || vanTay->bytes < 1) {
         phat(4);
         datCanhBao(kVideoRong);
@@ -550,8 +589,8 @@ std::optional<BanGhiVideo> BoDieuPhoi::luuBanGhi(const CongCamera::KetQuaGhi& kq
     bg.startedAt = dinhDangISO().dinhDang(kq.batDau);
     bg.endedAt = dinhDangISO().dinhDang(kq.ketThuc);
     bg.durationSec = kq.giay;
-    bg.resolution = camera_.doPhanGiai();
-    bg.cameraLabel = camera_.tenCamera();
+    bg.resolution = camera_->doPhanGiai();
+    bg.cameraLabel = camera_->tenCamera();
     bg.shopName = caiDat_.tenShop();
     bg.keepForever = false;
     bg.deleted = false;
@@ -561,8 +600,8 @@ std::optional<BanGhiVideo> BoDieuPhoi::luuBanGhi(const CongCamera::KetQuaGhi& kq
         kho_.ghiBanGhiVideo(bg, thuMucBanGhi(), KhoDuLieu::tienToVideo());
     } catch (const std::exception& e) {
         phat(4);
-        const QString vb = QStringLiteral("Quay xong nhưng KHÔNG ghi được bản ghi vào kho dữ liệu: ") +
-                           moTaLoi(e) + QStringLiteral(". File video đang nằm ở ") + kq.duongDan +
+        const QString vb = QStringLiteral("Quay xong nhưng KHÔNG ghi được bản ghi vào kho dữ liệu: ") + moTaLoi(e) +
+                           QStringLiteral(". File video đang nằm ở ") + kq.duongDan +
                            QStringLiteral(" — chép ra nơi khác ngay rồi kiểm tra ổ đĩa.");
         datCanhBao(vb);
         datThongBao(vb);
@@ -659,4 +698,6 @@ std::pair<int, QStringList> BoDieuPhoi::doiChieuSerial(const std::optional<QStri
     return {0, daGui};
 }
 
-QString BoDieuPhoi::tenNguonDon() const { return tenNguon(caiDat_.nguonDon()); }
+QString BoDieuPhoi::tenNguonDon() const {
+    return tenNguon(caiDat_.nguonDon());
+}

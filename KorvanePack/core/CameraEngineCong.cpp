@@ -2,9 +2,15 @@
 
 #include "core/CameraEngine.h"
 
-bool CameraEngineCong::dangChay() const { return engine_.dangChay(); }
-bool CameraEngineCong::dangGhi() const { return engine_.dangGhi(); }
-int CameraEngineCong::giayDaGhi() const { return engine_.giayDaGhi(); }
+bool CameraEngineCong::dangChay() const {
+    return engine_.dangChay();
+}
+bool CameraEngineCong::dangGhi() const {
+    return engine_.dangGhi();
+}
+int CameraEngineCong::giayDaGhi() const {
+    return engine_.giayDaGhi();
+}
 
 std::optional<QString> CameraEngineCong::loiCamera() const {
     const QString loi = engine_.loiCamera();
@@ -12,8 +18,12 @@ std::optional<QString> CameraEngineCong::loiCamera() const {
     return loi;
 }
 
-QString CameraEngineCong::tenCamera() const { return engine_.tenCamera(); }
-QString CameraEngineCong::doPhanGiai() const { return engine_.doPhanGiai(); }
+QString CameraEngineCong::tenCamera() const {
+    return engine_.tenCamera();
+}
+QString CameraEngineCong::doPhanGiai() const {
+    return engine_.doPhanGiai();
+}
 
 void CameraEngineCong::datNhan(const QString& tenShop, const QString& tienToNhan) {
     engine_.hangDoi().chayDongBo([&] {
@@ -27,7 +37,9 @@ void CameraEngineCong::chuanBiGhi(std::chrono::system_clock::time_point batDau, 
     engine_.hangDoi().chayDongBo([&] { engine_.chuanBiGhi(batDau, duongDan, bitrateKbps, ma, loai); });
 }
 
-void CameraEngineCong::baoDaBatDauGhi() { engine_.baoDaBatDauGhi(); }
+void CameraEngineCong::baoDaBatDauGhi() {
+    engine_.baoDaBatDauGhi();
+}
 
 void CameraEngineCong::dungGhi(KhiDungXong xong) {
     engine_.dungGhi([xong = std::move(xong)](std::optional<CameraEngine::KetQuaGhi> kq) {
@@ -36,7 +48,9 @@ void CameraEngineCong::dungGhi(KhiDungXong xong) {
     });
 }
 
-bool CameraEngineCong::themSerial(const QString& serial) { return engine_.themSerial(serial); }
+bool CameraEngineCong::themSerial(const QString& serial) {
+    return engine_.themSerial(serial);
+}
 
 QStringList CameraEngineCong::danhSachSerial() {
     return engine_.hangDoi().chayDongBo([&] { return engine_.docDanhSachSerial(); });

@@ -29,7 +29,8 @@ void CameraGia::baoDaBatDauGhi() {
 
 void CameraGia::dungGhi(KhiDungXong xong) {
     if (!dangGhi_) {
-        QMetaObject::invokeMethod(this, [xong = std::move(xong)] { xong(std::nullopt); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [xong = std::move(xong)] { xong(std::nullopt); }, Qt::QueuedConnection);
         return;
     }
     dangGhi_ = false;

@@ -2,4 +2,6 @@
 
 #include "core/TiengBao.h"
 
-void TiengBaoQuaCong::phat(int loai) { tieng_.phat(loai); }
+void TiengBaoQuaCong::phat(int loai) {
+    tieng_.phat(loai);
+}
