@@ -45,7 +45,7 @@ KorvanePackApp::KorvanePackApp() {
     cuaSo_->setMinimumSize(1100, 700);
     auto* cot = new QVBoxLayout(cuaSo_.get());
     cot->setContentsMargins(0, 0, 0, 0);
-    khung_ = new KhungChinh(caiDat_.get(), *trangThai_, cuaSo_.get());
+    khung_ = new KhungChinh(*caiDat_, *trangThai_, cuaSo_.get());
     cot->addWidget(khung_);
     dangKyManHinh();
 
@@ -73,8 +73,8 @@ KorvanePackApp::~KorvanePackApp() {
 }
 
 void KorvanePackApp::dangKyManHinh() {
-    khung_->dangKyManHinh(KhungChinh::ManHinh::dongGoi, [](TrangThaiApp& tt, QObject* caiDat) -> QWidget* {
-        return new ManHinhDongGoi(tt.dieuPhoi(), caiDat);
+    khung_->dangKyManHinh(KhungChinh::ManHinh::dongGoi, [](TrangThaiApp& tt, CaiDat&) -> QWidget* {
+        return new ManHinhDongGoi(tt.dieuPhoi());
     });
 }
 

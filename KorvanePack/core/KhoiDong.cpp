@@ -4,7 +4,9 @@
 #include <cstdio>
 
 #include "core/CaiDat.h"
+#include "core/BoDieuPhoi.h"
 #include "core/CameraEngine.h"
+#include "core/CumDieuPhoi.h"
 #include "core/QuyenCamera.h"
 #include "core/TrangThaiApp.h"
 #include "store/BanGhiVideo.h"
@@ -14,6 +16,8 @@ KhoiDong::KhoiDong(TrangThaiApp& trangThai, CaiDat& caiDat, DichVu dichVu, QObje
     : QObject(parent), trangThai_(trangThai), caiDat_(caiDat), dv_(std::move(dichVu)) {
     if (!dv_.docQuyenCamera) dv_.docQuyenCamera = [] { return QuyenCamera::doc(); };
     if (!dv_.in) dv_.in = &KhoiDong::inRaManHinh;
+    if (!dv_.taoDieuPhoi)
+        dv_.taoDieuPhoi = [](KhoDuLieu& kho, CaiDat& caiDat) { return CumDieuPhoi::tao(kho, caiDat); };
 }
 
 void KhoiDong::inRaManHinh(const QString& dong) {
@@ -57,7 +61,7 @@ void KhoiDong::chayCacBuoc() {
     // 3. Coordinator. 4 and 5 follow in the same pass, so the window never sees the coordinator alone for
     // longer than one turn of the event loop.
     in(QStringLiteral("dựng bộ điều phối"));
-    std::shared_ptr<QObject> dieuPhoi = dv_.taoDieuPhoi ? dv_.taoDieuPhoi(*kho, caiDat_) : nullptr;
+    std::shared_ptr<BoDieuPhoi> dieuPhoi = dv_.taoDieuPhoi(*kho, caiDat_);
     if (dieuPhoi) trangThai_.datDieuPhoi(dieuPhoi);
 
     // 4. Sync engine.
@@ -74,29 +78,29 @@ void KhoiDong::chayCacBuoc() {
     if (dv_.taoSaoLuu) {
         if (auto saoLuu = dv_.taoSaoLuu(*kho, caiDat_)) {
             trangThai_.datSaoLuu(saoLuu);
-            if (dieuPhoi && dv_.datKhiLuuXong && dv_.saoLuuMot) {
+            if (dieuPhoi && dv_.saoLuuMot) {
                 std::weak_ptr<QObject> yeu = saoLuu;
                 auto saoLuuMot = dv_.saoLuuMot;
-                dv_.datKhiLuuXong(*dieuPhoi, [yeu, saoLuuMot](const BanGhiVideo& banGhi) {
+                dieuPhoi->khiLuuXong = [yeu, saoLuuMot](const BanGhiVideo& banGhi) {
                     if (auto s = yeu.lock()) saoLuuMot(*s, banGhi);
-                });
+                };
             }
         }
     }
 
     // 6. Disk check: starts the first free-space measurement; its answer is not needed here.
     in(QStringLiteral("đo ổ đĩa"));
-    if (dieuPhoi && dv_.kiemTraTruocKhiQuay) dv_.kiemTraTruocKhiQuay(*dieuPhoi);
+    if (dieuPhoi) dieuPhoi->kiemTraTruocKhiQuay();
 
     // 7. Camera, a moment later and without waiting for it. The id and resolution are read on waking.
     if (trangThai_.quyenCamera() == TrangThaiApp::duocPhep) {
         in(QStringLiteral("hẹn mở camera"));
-        QPointer<QObject> dp = dieuPhoi.get();
+        QPointer<BoDieuPhoi> dp = dieuPhoi.get();
         QPointer<KhoiDong> toi = this;
         QTimer::singleShot(kHenMoCameraMs, this, [toi, dp] {
             if (!toi) return;
             toi->in(QStringLiteral("mở camera"));
-            CameraEngine* cam = (dp && toi->dv_.cameraCua) ? toi->dv_.cameraCua(*dp) : nullptr;
+            CameraEngine* cam = CumDieuPhoi::cameraCua(dp);
             if (cam) {
                 const QString id = toi->caiDat_.cameraId();
                 cam->moCamera(id.isEmpty() ? std::nullopt : std::optional<QString>(id), toi->caiDat_.doPhanGiai());

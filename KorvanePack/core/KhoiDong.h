@@ -8,7 +8,7 @@
 
 struct BanGhiVideo;
 class CaiDat;
-class CameraEngine;
+class BoDieuPhoi;
 class KhoDuLieu;
 class TrangThaiApp;
 
@@ -23,15 +23,12 @@ class KhoiDong : public QObject {
     Q_OBJECT
 public:
     struct DichVu {
-        // The coordinator with its camera engine and sound player.
-        std::function<std::shared_ptr<QObject>(KhoDuLieu&, CaiDat&)> taoDieuPhoi;
-        std::function<CameraEngine*(QObject& dieuPhoi)> cameraCua;
-        // Installs the after-save hook; any earlier hook is replaced.
-        std::function<void(QObject& dieuPhoi, std::function<void(const BanGhiVideo&)>)> datKhiLuuXong;
-        std::function<void(QObject& dieuPhoi)> kiemTraTruocKhiQuay;
+        // The coordinator with its camera engine and sound player; by default the real ones.
+        std::function<std::shared_ptr<BoDieuPhoi>(KhoDuLieu&, CaiDat&)> taoDieuPhoi;
         // The sync engine, built with its loop not yet started, and the start of that loop.
         std::function<std::shared_ptr<QObject>(KhoDuLieu&, CaiDat&)> taoDongBo;
         std::function<void(QObject& dongBo)> batDauDongBo;
+        // The backup, and the copy of one saved record that the coordinator's after-save hook asks for.
         std::function<std::shared_ptr<QObject>(KhoDuLieu&, CaiDat&)> taoSaoLuu;
         std::function<void(QObject& saoLuu, const BanGhiVideo&)> saoLuuMot;
         // The camera authorisation, 0 to 3.
