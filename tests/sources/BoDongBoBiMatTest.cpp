@@ -94,3 +94,27 @@ TEST(BoDongBoBiMat, TokenEchoedByThePlatformAppearsNowhere) {
         EXPECT_FALSE(hienThi.join('\n').contains(QString::fromStdString(dang))) << dang;
     }
 }
+
+// Closing the application while a sync is backing off from a failing server: the engine goes at once
+// and no further request is sent.
+TEST(BoDongBoDong, DestroyingTheEngineEndsWaitsAndRetriesAtOnce) {
+    MayChuGia may;
+    may.get("/com/orders.json", [](const httplib::Request&, httplib::Response& res) { res.status = 503; });
+    may.chay();
+    MoiTruongDongBo m;
+    BoDongBo::CauHinh ch;
+    ch.dongHo = &m.dongHo;
+    ch.henGio = &m.henGio;
+    ch.mayChu = BangMayChu::tatCaVe(may.goc());
+    ch.thoiGianCho = std::chrono::seconds(5);
+    auto& db = m.taoDongBo(std::move(ch));
+    db.dongBo(false);
+    ASSERT_TRUE(m.choDen([&] { return may.daNhan().size() == 1; }));
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));  // well inside the first 1 s back-off
+    const auto batDau = std::chrono::steady_clock::now();
+    m.dongBo.reset();
+    EXPECT_LT(std::chrono::steady_clock::now() - batDau, std::chrono::milliseconds(500));
+    std::this_thread::sleep_for(std::chrono::milliseconds(1200));
+    EXPECT_EQ(may.daNhan().size(), 1u);
+    EXPECT_TRUE(m.suKienDongBo().empty());  // a cancelled run is not an error to record
+}
