@@ -13,11 +13,6 @@ GiaoDien& GiaoDien::ban() {
     return *g;
 }
 
-QString GiaoDien::docGiaoDienDaLuu(const QSettings& ud) {
-    const QVariant v = ud.value(QStringLiteral("korvane.giaoDien"));
-    return v.isValid() ? v.toString() : QStringLiteral("toi");
-}
-
 void GiaoDien::datNguonHeThong(NguonNenHeThong* nguon) {
     if (noiNguon_) disconnect(noiNguon_);
     nguon_ = nguon;

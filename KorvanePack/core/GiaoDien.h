@@ -2,7 +2,6 @@
 
 #include <QObject>
 #include <QPointer>
-#include <QSettings>
 #include <QString>
 
 #include "core/MauDong.h"
@@ -22,10 +21,6 @@ public:
     CheDoNen nenHienTai() const { return nen_; }
     // The desktop's preference; replaced by tests. Not owned.
     void datNguonHeThong(NguonNenHeThong* nguon);
-
-    // The stored appearance text read straight from the user defaults, for use before the settings
-    // object exists; "toi" when nothing is stored.
-    static QString docGiaoDienDaLuu(const QSettings& ud);
 
 signals:
     void daDoiNen();

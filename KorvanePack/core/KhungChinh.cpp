@@ -7,6 +7,10 @@
 #include <QVBoxLayout>
 
 #include "core/BangMau.h"
+#include "core/BoDieuPhoi.h"
+#include "core/CaiDat.h"
+#include "core/CameraEngine.h"
+#include "core/CumDieuPhoi.h"
 #include "core/BieuTuong.h"
 #include "core/GiaoDien.h"
 #include "core/KhungBo.h"
@@ -61,7 +65,7 @@ std::optional<KhungChinh::ManHinh> KhungChinh::tuTieuDe(const QString& t) {
     return std::nullopt;
 }
 
-KhungChinh::KhungChinh(QObject* caiDat, TrangThaiApp& trangThai, QWidget* parent)
+KhungChinh::KhungChinh(CaiDat& caiDat, TrangThaiApp& trangThai, QWidget* parent)
     : QWidget(parent), caiDat_(caiDat), trangThai_(trangThai) {
     auto* hang = new QHBoxLayout(this);
     hang->setContentsMargins(0, 0, 0, 0);
@@ -92,8 +96,8 @@ KhungChinh::KhungChinh(QObject* caiDat, TrangThaiApp& trangThai, QWidget* parent
     connect(&trangThai_, &TrangThaiApp::saoLuuDoi, this, [this] { lamMoiChiTiet(); });
     connect(&trangThai_, &TrangThaiApp::soDonDoi, this, [this] { lamMoiTrangThai(); });
     connect(&trangThai_, &TrangThaiApp::soVideoDoi, this, [this] { lamMoiTrangThai(); });
-    QuanSat::theoDoi(caiDat_, "maPinBam", this, [this] { lamMoiChiTiet(); });
-    QuanSat::theoDoi(caiDat_, "daCaiDatLanDau", this, [this] { lamMoiSheet(); });
+    connect(&caiDat_, &CaiDat::maPinBamChanged, this, [this] { lamMoiChiTiet(); });
+    connect(&caiDat_, &CaiDat::daCaiDatLanDauChanged, this, [this] { lamMoiSheet(); });
     connect(&GiaoDien::ban(), &GiaoDien::daDoiNen, this, [this] { lamMoiBieuTuong(); });
 
     noiDichVu();
@@ -210,21 +214,24 @@ void KhungChinh::lamMoiBieuTuong() {
     }
 }
 
-QObject* KhungChinh::camera() const { return QuanSat::docDoiTuong(trangThai_.dieuPhoi(), "camera"); }
+CameraEngine* KhungChinh::camera() const { return CumDieuPhoi::cameraCua(trangThai_.dieuPhoi()); }
 
-bool KhungChinh::dangGhi() const { return QuanSat::docBool(camera(), "dangGhi"); }
+bool KhungChinh::dangGhi() const {
+    const CameraEngine* cam = camera();
+    return cam && cam->dangGhi();
+}
 
 void KhungChinh::noiDichVu() {
-    QObject* dp = trangThai_.dieuPhoi();
+    BoDieuPhoi* dp = trangThai_.dieuPhoi();
     if (dp && dieuPhoiDaNoi_ != dp) {
         dieuPhoiDaNoi_ = dp;
-        QuanSat::theoDoi(dp, "canhBaoOCung", this, [this] { lamMoiTrangThai(); });
+        connect(dp, &BoDieuPhoi::canhBaoOCungChanged, this, [this] { lamMoiTrangThai(); });
     }
-    QObject* cam = camera();
+    CameraEngine* cam = camera();
     if (cam && cameraDaNoi_ != cam) {
         cameraDaNoi_ = cam;
         dangGhiTruoc_ = dangGhi();
-        QuanSat::theoDoi(cam, "dangGhi", this, [this] { khiDangGhiDoi(); });
+        connect(cam, &CameraEngine::dangGhiDoi, this, [this] { khiDangGhiDoi(); });
     }
     QObject* db = trangThai_.dongBo();
     if (db && dongBoDaNoi_ != db) {
@@ -233,17 +240,15 @@ void KhungChinh::noiDichVu() {
     }
 }
 
-// A label read while another screen is shown starts a recording that only a recording screen can stop,
-// and leaving a screen is refused while recording: the recording's own screen comes forward.
+// In packing mode a label read while another screen is shown starts a recording that only the packing
+// screen can stop, and leaving a screen is refused while recording: the packing screen comes forward.
+// Returns recordings start only from the returns screen's own button, so they never need this.
 void KhungChinh::khiDangGhiDoi() {
     const bool bayGio = dangGhi();
     const bool vuaBatDau = bayGio && !dangGhiTruoc_;
     dangGhiTruoc_ = bayGio;
     if (!vuaBatDau || manHinh_ == ManHinh::dongGoi || manHinh_ == ManHinh::hangHoan) return;
-    const QVariant cheDo = QuanSat::doc(trangThai_.dieuPhoi(), "cheDo");
-    const bool hoan = cheDo.toString() == QLatin1String("hangHoan") ||
-                      (cheDo.metaType() == QMetaType::fromType<int>() && cheDo.toInt() == 1);
-    manHinh_ = hoan ? ManHinh::hangHoan : ManHinh::dongGoi;
+    manHinh_ = ManHinh::dongGoi;
     {
         const QSignalBlocker chan(danhSach_);
         danhSach_->setCurrentRow(int(tatCa().indexOf(manHinh_)));
@@ -264,11 +269,11 @@ void KhungChinh::chonManHinh(std::optional<ManHinh> moi) {
             danhSach_->setCurrentRow(int(tatCa().indexOf(manHinh_)));
         }
         // Posted after the selection setter has returned, as its own main-thread task.
-        QPointer<QObject> dp = trangThai_.dieuPhoi();
+        QPointer<BoDieuPhoi> dp = trangThai_.dieuPhoi();
         QMetaObject::invokeMethod(
             this,
             [dp] {
-                if (dp) QuanSat::ghi(dp, "thongBao", kBaoDangQuay);
+                if (dp) dp->datThongBao(kBaoDangQuay);
             },
             Qt::QueuedConnection);
         return;
@@ -288,12 +293,12 @@ void KhungChinh::moKhoa() {
 }
 
 bool KhungChinh::canHienCaiDatLanDau() const {
-    return caiDat_ && !QuanSat::docBool(caiDat_, "daCaiDatLanDau") && trangThai_.dieuPhoi();
+    return !caiDat_.daCaiDatLanDau() && trangThai_.dieuPhoi();
 }
 
 void KhungChinh::datHienCaiDatLanDau(bool hien) {
     if (hien) return;
-    QuanSat::ghi(caiDat_, "daCaiDatLanDau", true);
+    caiDat_.setDaCaiDatLanDau(true);
     lamMoiSheet();
 }
 
@@ -334,7 +339,7 @@ QString KhungChinh::tinhKhoaNoiDung() const {
     if (q == TrangThaiApp::biTuChoi || q == TrangThaiApp::biHanChe) return QStringLiteral("cameraBiChan");
     if (!trangThai_.dieuPhoi()) return QStringLiteral("dangNap");
     if (manHinh_ != ManHinh::caiDat) return QStringLiteral("manHinh:") + tieuDe(manHinh_);
-    if (!QuanSat::docChu(caiDat_, "maPinBam").isEmpty() && !daMoKhoa_) return QStringLiteral("nhapPin");
+    if (!caiDat_.maPinBam().isEmpty() && !daMoKhoa_) return QStringLiteral("nhapPin");
     if (trangThai_.dongBo() && trangThai_.saoLuu()) return QStringLiteral("manHinh:") + tieuDe(manHinh_);
     return QStringLiteral("choCaiDat");
 }
@@ -434,8 +439,9 @@ void KhungChinh::lamMoiTrangThai() {
     QObject* db = trangThai_.dongBo();
     chuDongBo_->setVisible(db != nullptr);
     chuDongBo_->setText(db ? QuanSat::docChu(db, "trangThai") : QString());
-    const auto canhBao = QuanSat::docChuTuyChon(trangThai_.dieuPhoi(), "canhBaoOCung");
-    const bool coCanhBao = trangThai_.dieuPhoi() && canhBao && !canhBao->isEmpty();
+    const std::optional<QString> canhBao =
+        trangThai_.dieuPhoi() ? trangThai_.dieuPhoi()->canhBaoOCung() : std::optional<QString>();
+    const bool coCanhBao = canhBao && !canhBao->isEmpty();
     chuOCung_->setVisible(coCanhBao);
     chuOCung_->setText(coCanhBao ? *canhBao : QString());
     chuSoLuong_->setText(QString::number(trangThai_.soDon()) + QStringLiteral(" đơn · ") +

@@ -11,6 +11,8 @@ class QLabel;
 class QListWidget;
 class QStackedLayout;
 class QVBoxLayout;
+class CaiDat;
+class CameraEngine;
 class KhungBo;
 class NhanMau;
 class TrangThaiApp;
@@ -34,11 +36,11 @@ public:
         QStringLiteral("Đang quay — bấm Dừng quay trước khi sang màn hình khác.");
 
     // A builder makes a fresh screen from the current objects each time the detail is rebuilt.
-    using TaoManHinh = std::function<QWidget*(TrangThaiApp& trangThai, QObject* caiDat)>;
+    using TaoManHinh = std::function<QWidget*(TrangThaiApp& trangThai, CaiDat& caiDat)>;
     using TaoManHinhCoGoiLai =
-        std::function<QWidget*(TrangThaiApp& trangThai, QObject* caiDat, std::function<void()> xong)>;
+        std::function<QWidget*(TrangThaiApp& trangThai, CaiDat& caiDat, std::function<void()> xong)>;
 
-    KhungChinh(QObject* caiDat, TrangThaiApp& trangThai, QWidget* parent = nullptr);
+    KhungChinh(CaiDat& caiDat, TrangThaiApp& trangThai, QWidget* parent = nullptr);
     ~KhungChinh() override;
 
     void dangKyManHinh(ManHinh m, TaoManHinh tao);
@@ -81,10 +83,10 @@ private:
     void lamMoiBieuTuong();
     void noiDichVu();
     void khiDangGhiDoi();
-    QObject* camera() const;
+    CameraEngine* camera() const;
     bool dangGhi() const;
 
-    QPointer<QObject> caiDat_;
+    CaiDat& caiDat_;
     TrangThaiApp& trangThai_;
     ManHinh manHinh_ = ManHinh::dongGoi;
     bool daMoKhoa_ = false;

@@ -33,6 +33,9 @@ QStringList QuanSat::docDanhSach(const QObject* nguon, const char* truong) {
 std::optional<QString> QuanSat::docChuTuyChon(const QObject* nguon, const char* truong) {
     const QVariant v = doc(nguon, truong);
     if (!v.isValid() || v.isNull()) return std::nullopt;
+    // A text field publishes "no value" as the null text.
+    if (v.metaType() == QMetaType::fromType<QString>() && v.toString().isNull()) return std::nullopt;
+    if (v.metaType() == QMetaType::fromType<std::optional<QString>>()) return v.value<std::optional<QString>>();
     return v.toString();
 }
 

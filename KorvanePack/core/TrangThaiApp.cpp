@@ -1,5 +1,8 @@
 #include "core/TrangThaiApp.h"
 
+#include "core/BoDieuPhoi.h"
+#include "store/KhoDuLieu.h"
+
 TrangThaiApp::TrangThaiApp(QObject* parent) : QObject(parent) {}
 
 TrangThaiApp::~TrangThaiApp() {
@@ -17,7 +20,9 @@ bool TrangThaiApp::datKho(std::shared_ptr<KhoDuLieu> kho) {
     return true;
 }
 
-bool TrangThaiApp::datDieuPhoi(std::shared_ptr<QObject> dieuPhoi) {
+QObject* TrangThaiApp::dieuPhoiObj() const { return dieuPhoi_.get(); }
+
+bool TrangThaiApp::datDieuPhoi(std::shared_ptr<BoDieuPhoi> dieuPhoi) {
     if (dieuPhoi_ || !dieuPhoi) return false;
     dieuPhoi_ = std::move(dieuPhoi);
     emit dieuPhoiDoi();

@@ -3,6 +3,7 @@
 #include <QObject>
 #include <memory>
 
+class BoDieuPhoi;
 class KhoDuLieu;
 
 // The application state, filled once by the start-up sequence. Each service goes from none to its object
@@ -11,7 +12,7 @@ class KhoDuLieu;
 class TrangThaiApp : public QObject {
     Q_OBJECT
     Q_PROPERTY(bool coKho READ coKho NOTIFY khoDoi)
-    Q_PROPERTY(QObject* dieuPhoi READ dieuPhoi NOTIFY dieuPhoiDoi)
+    Q_PROPERTY(QObject* dieuPhoi READ dieuPhoiObj NOTIFY dieuPhoiDoi)
     Q_PROPERTY(QObject* dongBo READ dongBo NOTIFY dongBoDoi)
     Q_PROPERTY(QObject* saoLuu READ saoLuu NOTIFY saoLuuDoi)
     Q_PROPERTY(int quyenCamera READ quyenCamera NOTIFY quyenCameraDoi)
@@ -26,7 +27,8 @@ public:
 
     KhoDuLieu* kho() const { return kho_.get(); }
     bool coKho() const { return kho_ != nullptr; }
-    QObject* dieuPhoi() const { return dieuPhoi_.get(); }
+    BoDieuPhoi* dieuPhoi() const { return dieuPhoi_.get(); }
+    QObject* dieuPhoiObj() const;
     QObject* dongBo() const { return dongBo_.get(); }
     QObject* saoLuu() const { return saoLuu_.get(); }
     int quyenCamera() const { return quyenCamera_; }
@@ -36,7 +38,7 @@ public:
 
     // A second call for a service that is already set is refused: the services are built once.
     bool datKho(std::shared_ptr<KhoDuLieu> kho);
-    bool datDieuPhoi(std::shared_ptr<QObject> dieuPhoi);
+    bool datDieuPhoi(std::shared_ptr<BoDieuPhoi> dieuPhoi);
     bool datDongBo(std::shared_ptr<QObject> dongBo);
     bool datSaoLuu(std::shared_ptr<QObject> saoLuu);
     void datQuyenCamera(int q);
@@ -55,7 +57,7 @@ signals:
 
 private:
     std::shared_ptr<KhoDuLieu> kho_;
-    std::shared_ptr<QObject> dieuPhoi_;
+    std::shared_ptr<BoDieuPhoi> dieuPhoi_;
     std::shared_ptr<QObject> dongBo_;
     std::shared_ptr<QObject> saoLuu_;
     int quyenCamera_ = chuaXacDinh;

@@ -2,17 +2,20 @@
 
 #include <QHBoxLayout>
 #include <QLineEdit>
-#include <QMetaMethod>
 #include <QPushButton>
 #include <QShortcut>
 #include <QVBoxLayout>
 
 #include "core/BangMau.h"
+#include "core/BoDieuPhoi.h"
+#include "core/CaiDat.h"
+#include "core/CameraEngine.h"
+#include "core/CumDieuPhoi.h"
+#include "core/PhatKhungXemTruoc.h"
 #include "core/GiaoDien.h"
 #include "core/KhungBo.h"
 #include "core/NhanMau.h"
 #include "core/PhongChu.h"
-#include "core/QuanSat.h"
 #include "store/DinhDangNgay.h"
 #include "store/DongHo.h"
 #include "stations/HopCamera.h"
@@ -22,13 +25,6 @@
 #include "stations/TiLeKhung.h"
 
 namespace {
-// The order may be published as an optional or as a plain order; both read the same here.
-std::optional<DonHang> docDon(const QVariant& v) {
-    if (v.metaType() == QMetaType::fromType<std::optional<DonHang>>()) return v.value<std::optional<DonHang>>();
-    if (v.metaType() == QMetaType::fromType<DonHang>()) return v.value<DonHang>();
-    return std::nullopt;
-}
-
 KhungBo* taoKhungChu(const MauDong* nen, double doMo, const QColor* nenCoDinh, int banKinh, int ngang, int doc) {
     auto* k = new KhungBo;
     if (nen) k->datNen(*nen, doMo);
@@ -41,11 +37,11 @@ KhungBo* taoKhungChu(const MauDong* nen, double doMo, const QColor* nenCoDinh, i
 }
 }  // namespace
 
-ManHinhDongGoi::ManHinhDongGoi(QObject* dieuPhoi, QObject* caiDat, QWidget* parent)
-    : ManHinhDongGoi(dieuPhoi, caiDat, DongHo::heThong(), parent) {}
+ManHinhDongGoi::ManHinhDongGoi(BoDieuPhoi* dieuPhoi, QWidget* parent)
+    : ManHinhDongGoi(dieuPhoi, DongHo::heThong(), parent) {}
 
-ManHinhDongGoi::ManHinhDongGoi(QObject* dieuPhoi, QObject* caiDat, DongHo& dongHo, QWidget* parent)
-    : QWidget(parent), dieuPhoi_(dieuPhoi), caiDat_(caiDat), dongHo_(dongHo) {
+ManHinhDongGoi::ManHinhDongGoi(BoDieuPhoi* dieuPhoi, DongHo& dongHo, QWidget* parent)
+    : QWidget(parent), dieuPhoi_(dieuPhoi), camera_(CumDieuPhoi::cameraCua(dieuPhoi)), dongHo_(dongHo) {
     gio_ = thoiDiemQt(dongHo_.gioThuc());
     setAutoFillBackground(true);
     auto* nen = new KhungBo(this);
@@ -156,8 +152,8 @@ ManHinhDongGoi::ManHinhDongGoi(QObject* dieuPhoi, QObject* caiDat, DongHo& dongH
     hang->addWidget(khungBang);
 
     connect(oNhap_, &QLineEdit::returnPressed, this, [this] { guiMaGoTay(); });
-    connect(nutKhongMa_, &QPushButton::clicked, this, [this] { goi("quayKhongMa"); });
-    connect(nutDung_, &QPushButton::clicked, this, [this] { goi("ketThucQuay"); });
+    connect(nutKhongMa_, &QPushButton::clicked, this, [this] { giaoViec([](BoDieuPhoi& dp) { dp.quayKhongMa(); }); });
+    connect(nutDung_, &QPushButton::clicked, this, [this] { giaoViec([](BoDieuPhoi& dp) { dp.ketThucQuay(); }); });
     phimEsc_ = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     phimEsc_->setContext(Qt::WidgetWithChildrenShortcut);
     connect(phimEsc_, &QShortcut::activated, this, [this] {
@@ -169,29 +165,29 @@ ManHinhDongGoi::ManHinhDongGoi(QObject* dieuPhoi, QObject* caiDat, DongHo& dongH
     connect(&nhip_, &QTimer::timeout, this, [this] { moiGiay(); });
     nhip_.start();
 
-    QuanSat::theoDoi(dieuPhoi_, this, [this] { lamMoi(); });
-    QuanSat::theoDoi(camera(), this, [this] { lamMoi(); });
+    if (dieuPhoi_) {
+        for (auto tinHieu : {&BoDieuPhoi::donHienTaiChanged, &BoDieuPhoi::maHienTaiChanged, &BoDieuPhoi::canhBaoChanged,
+                             &BoDieuPhoi::thongBaoChanged, &BoDieuPhoi::serialsChanged,
+                             &BoDieuPhoi::soDaQuayHomNayChanged})
+            connect(dieuPhoi_, tinHieu, this, [this] { lamMoi(); });
+    }
+    if (camera_) {
+        connect(camera_, &CameraEngine::dangChayDoi, this, [this] { lamMoi(); });
+        connect(camera_, &CameraEngine::dangGhiDoi, this, [this] { lamMoi(); });
+        connect(camera_, &CameraEngine::giayDaGhiDoi, this, [this] { lamMoi(); });
+        connect(camera_, &CameraEngine::tenCameraDoi, this, [this] { lamMoi(); });
+        connect(camera_, &CameraEngine::doPhanGiaiDoi, this, [this] { lamMoi(); });
+        connect(camera_, &CameraEngine::loiCameraDoi, this, [this] { lamMoi(); });
+    }
     noiKhungHinh();
     lamMoi();
 }
 
-QObject* ManHinhDongGoi::camera() const { return QuanSat::docDoiTuong(dieuPhoi_, "camera"); }
-
-// The engine hands out each raw frame, before the caption, through a signal carrying a QImage: the preview
-// takes whichever such signal the engine has.
+// The engine's raw frames, before the caption, reach the GUI thread through its preview relay.
 void ManHinhDongGoi::noiKhungHinh() {
-    QObject* cam = camera();
-    if (!cam) return;
-    const QMetaObject* mo = cam->metaObject();
-    const QMetaMethod nhan = xemTruoc_->metaObject()->method(xemTruoc_->metaObject()->indexOfSlot("hienKhung(QImage)"));
-    for (int i = 0; i < mo->methodCount(); ++i) {
-        const QMetaMethod m = mo->method(i);
-        if (m.methodType() == QMetaMethod::Signal && m.parameterCount() == 1 &&
-            m.parameterMetaType(0) == QMetaType::fromType<QImage>()) {
-            connect(cam, m, xemTruoc_, nhan, Qt::QueuedConnection);
-            return;
-        }
-    }
+    if (!camera_) return;
+    if (auto* phat = camera_->findChild<PhatKhungXemTruoc*>())
+        connect(phat, &PhatKhungXemTruoc::khungMoi, xemTruoc_, &KhungCamera::hienKhung);
 }
 
 QString ManHinhDongGoi::chuThoiGian(qint64 giay) {
@@ -204,48 +200,40 @@ void ManHinhDongGoi::showEvent(QShowEvent* e) {
 }
 
 void ManHinhDongGoi::khiHienRa() {
-    QuanSat::ghi(dieuPhoi_, "cheDo", 0);
+    if (dieuPhoi_) dieuPhoi_->datCheDo(BoDieuPhoi::CheDo::dongGoi);
     oNhap_->setFocus(Qt::OtherFocusReason);
 }
 
 void ManHinhDongGoi::moiGiay() {
     gio_ = thoiDiemQt(dongHo_.gioThuc());
     lamMoiChuThich();
-    goi("kiemTraGioiHan");
+    giaoViec([](BoDieuPhoi& dp) { dp.kiemTraGioiHan(); });
 }
 
 void ManHinhDongGoi::guiMaGoTay() {
     const QString ma = oNhap_->text();
     oNhap_->clear();
-    goi("nhapMaTay", ma);
+    giaoViec([ma](BoDieuPhoi& dp) { dp.nhapMaTay(ma); });
 }
 
-// Every action is its own task on the main thread: the screen returns at once and never waits on it.
-void ManHinhDongGoi::goi(const char* thaoTac, const QVariant& doiSo) {
-    QPointer<QObject> dp = dieuPhoi_;
-    const QByteArray ten(thaoTac);
+void ManHinhDongGoi::giaoViec(std::function<void(BoDieuPhoi&)> viec) {
+    QPointer<BoDieuPhoi> dp = dieuPhoi_;
     QMetaObject::invokeMethod(
         this,
-        [dp, ten, doiSo] {
-            if (!dp) return;
-            bool ok = false;
-            if (doiSo.isValid()) {
-                ok = QMetaObject::invokeMethod(dp, ten.constData(), Qt::DirectConnection,
-                                               Q_ARG(QString, doiSo.toString()));
-            } else {
-                ok = QMetaObject::invokeMethod(dp, ten.constData(), Qt::DirectConnection);
-            }
-            if (!ok) qWarning("[Korvane] bộ điều phối không nhận thao tác %s", ten.constData());
+        [dp, viec = std::move(viec)] {
+            if (dp) viec(*dp);
         },
         Qt::QueuedConnection);
 }
 
 void ManHinhDongGoi::lamMoi() {
-    QObject* cam = camera();
-    const bool dangGhi = QuanSat::docBool(cam, "dangGhi");
-    const bool dangChay = QuanSat::docBool(cam, "dangChay");
-    const auto loi = QuanSat::docChuTuyChon(cam, "loiCamera");
-    const QString doPhanGiai = QuanSat::docChu(cam, "doPhanGiai");
+    const CameraEngine* cam = camera_;
+    const bool dangGhi = cam && cam->dangGhi();
+    const bool dangChay = cam && cam->dangChay();
+    // The engine publishes "no error" as the null text.
+    const QString loiTho = cam ? cam->loiCamera() : QString();
+    const std::optional<QString> loi = loiTho.isNull() ? std::nullopt : std::optional<QString>(loiTho);
+    const QString doPhanGiai = cam ? cam->doPhanGiai() : QString();
 
     hop_->datTiLe(tiLeKhung(doPhanGiai));
     nham_->setVisible(!dangGhi);
@@ -253,7 +241,7 @@ void ManHinhDongGoi::lamMoi() {
     chuLoi_->setText(loi.value_or(QString()));
     huyHieu_->setVisible(dangGhi);
     chuThich_->setVisible(dangGhi);
-    chuHuyHieu_->setText(chuThoiGian(QuanSat::docSo(cam, "giayDaGhi")));
+    chuHuyHieu_->setText(chuThoiGian(cam ? cam->giayDaGhi() : 0));
     lamMoiChuThich();
     hop_->xepLai();
 
@@ -261,28 +249,31 @@ void ManHinhDongGoi::lamMoi() {
     nutDung_->setVisible(dangGhi);
     phimEsc_->setEnabled(dangGhi);
 
-    chuCamera_->setText(dangChay ? QStringLiteral("Camera: ") + QuanSat::docChu(cam, "tenCamera") +
+    chuCamera_->setText(dangChay ? QStringLiteral("Camera: ") + cam->tenCamera() +
                                        QStringLiteral(" · ") + doPhanGiai
                                  : QStringLiteral("Camera: chưa mở"));
-    const auto thongBao = QuanSat::docChuTuyChon(dieuPhoi_, "thongBao");
+    const std::optional<QString> thongBao = dieuPhoi_ ? dieuPhoi_->thongBao() : std::nullopt;
     chuThongBao_->setVisible(thongBao.has_value());
     chuThongBao_->setText(thongBao.value_or(QString()));
 
     BangDon::DuLieu d;
     d.dangGhi = dangGhi;
-    d.donHienTai = docDon(QuanSat::doc(dieuPhoi_, "donHienTai"));
-    d.maHienTai = QuanSat::docChu(dieuPhoi_, "maHienTai");
-    d.serials = QuanSat::docDanhSach(dieuPhoi_, "serials");
-    d.canhBao = QuanSat::docChuTuyChon(dieuPhoi_, "canhBao");
-    d.soDaQuayHomNay = QuanSat::docSo(dieuPhoi_, "soDaQuayHomNay");
+    if (dieuPhoi_) {
+        d.donHienTai = dieuPhoi_->donHienTai();
+        d.maHienTai = dieuPhoi_->maHienTai();
+        d.serials = dieuPhoi_->serials();
+        d.canhBao = dieuPhoi_->canhBao();
+        d.soDaQuayHomNay = dieuPhoi_->soDaQuayHomNay();
+    }
     bang_->capNhat(d);
 }
 
 void ManHinhDongGoi::lamMoiChuThich() {
-    const QString ma = QuanSat::docChu(dieuPhoi_, "maHienTai");
+    const QString ma = dieuPhoi_ ? dieuPhoi_->maHienTai() : QString();
     dongMa_->setText(ma.isEmpty() ? QStringLiteral("CHƯA QUÉT MÃ") : ma);
-    dongShop_->setText(QuanSat::docChu(caiDat_, "tenShop") + QStringLiteral(" · ") + dinhDangNgayGio().dinhDang(gio_));
-    const QStringList serials = QuanSat::docDanhSach(dieuPhoi_, "serials");
+    const QString tenShop = dieuPhoi_ ? dieuPhoi_->caiDat().tenShop() : QString();
+    dongShop_->setText(tenShop + QStringLiteral(" · ") + dinhDangNgayGio().dinhDang(gio_));
+    const QStringList serials = dieuPhoi_ ? dieuPhoi_->serials() : QStringList();
     dongSerial_->setVisible(!serials.isEmpty());
     dongSerial_->setText(QStringLiteral("SERIAL: ") + serials.join(QStringLiteral("  ·  ")));
     if (chuThich_->isVisible()) hop_->xepLai();

@@ -11,6 +11,8 @@ class QLineEdit;
 class QPushButton;
 class QShortcut;
 class QStackedWidget;
+class BoDieuPhoi;
+class CameraEngine;
 class DongHo;
 class HopCamera;
 class KhungBo;
@@ -25,8 +27,9 @@ class NutDo;
 class ManHinhDongGoi : public QWidget {
     Q_OBJECT
 public:
-    ManHinhDongGoi(QObject* dieuPhoi, QObject* caiDat, DongHo& dongHo, QWidget* parent = nullptr);
-    ManHinhDongGoi(QObject* dieuPhoi, QObject* caiDat, QWidget* parent = nullptr);
+    // The camera engine is taken from the coordinator, so both always observe the same one.
+    ManHinhDongGoi(BoDieuPhoi* dieuPhoi, DongHo& dongHo, QWidget* parent = nullptr);
+    explicit ManHinhDongGoi(BoDieuPhoi* dieuPhoi, QWidget* parent = nullptr);
 
     // The badge text for a number of whole recorded seconds: minutes are not capped at two digits.
     static QString chuThoiGian(qint64 giay);
@@ -59,11 +62,11 @@ private:
     void lamMoi();
     void lamMoiChuThich();
     void noiKhungHinh();
-    void goi(const char* thaoTac, const QVariant& doiSo = QVariant());
-    QObject* camera() const;
+    // Runs one coordinator operation as its own main-thread task; the screen never waits on it.
+    void giaoViec(std::function<void(BoDieuPhoi&)> viec);
 
-    QPointer<QObject> dieuPhoi_;
-    QPointer<QObject> caiDat_;
+    QPointer<BoDieuPhoi> dieuPhoi_;
+    QPointer<CameraEngine> camera_;
     DongHo& dongHo_;
     QDateTime gio_;
     QTimer nhip_;

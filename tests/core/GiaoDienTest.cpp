@@ -1,9 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QSettings>
 #include <QSignalSpy>
-#include <QTemporaryDir>
 
 #include "core/BangMau.h"
 #include "core/GiaoDien.h"
@@ -67,14 +65,6 @@ TEST(GiaoDien, TuHeTheoDesktopKhiDoi) {
     GiaoDien::ban().apDungGiaoDien(QStringLiteral("sang"));
     he.dat(CheDoNen::Toi);
     EXPECT_EQ(GiaoDien::ban().nenHienTai(), CheDoNen::Sang);
-}
-
-TEST(GiaoDien, DocGiaTriDaLuu) {
-    QTemporaryDir thu;
-    QSettings ud(thu.filePath(QStringLiteral("ud.ini")), QSettings::IniFormat);
-    EXPECT_EQ(GiaoDien::docGiaoDienDaLuu(ud), QStringLiteral("toi"));
-    ud.setValue(QStringLiteral("korvane.giaoDien"), QStringLiteral("tuHe"));
-    EXPECT_EQ(GiaoDien::docGiaoDienDaLuu(ud), QStringLiteral("tuHe"));
 }
 
 TEST(MauDong, ChonBoBaTheoNen) {
