@@ -1,0 +1,7 @@
+#include "core/DauRaAmThanhGia.h"
+
+bool DauRaAmThanhGia::damBaoChay(BoTronAm& nguon) {
+    ++soLanHoi;
+    nguonCuoi = &nguon;
+    return chay;
+}
