@@ -245,7 +245,7 @@ QString HoSoBangChung::taoHtml(const BanGhiVideo& bg, const std::optional<DonHan
     h += dongBang(QStringLiteral("Giờ tạo file trên đĩa"), gioTaoFile, true);
     h += dongBang(QStringLiteral("Số byte chính xác"), QString::number(bg.bytes) + QStringLiteral(" byte"), true);
     if (nhatKy) {
-        if (nhatKy->nguyenVen)
+        if (nhatKy->ok)
             h += dongBang(QStringLiteral("Nhật ký kho dữ liệu"),
                           QString::number(nhatKy->soDong) + QStringLiteral(" dòng · chuỗi băm liền mạch — NGUYÊN VẸN"),
                           false);

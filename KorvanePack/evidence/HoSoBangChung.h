@@ -8,6 +8,7 @@
 
 #include "store/BanGhiVideo.h"
 #include "store/DonHang.h"
+#include "store/KhoDuLieu.h"
 
 class DongHo;
 class NguonKhungHinh;
@@ -43,11 +44,7 @@ public:
     };
 
     // What the journal check found: intact with its line count, broken at a line, or unreadable.
-    struct KetQuaNhatKy {
-        bool nguyenVen = false;
-        qint64 soDong = 0;
-        std::optional<qint64> dongGay;
-    };
+    using KetQuaNhatKy = KhoDuLieu::KetQuaKiemTra;
 
     static constexpr double cacMoc[6] = {0.04, 0.22, 0.40, 0.58, 0.76, 0.96};
 
