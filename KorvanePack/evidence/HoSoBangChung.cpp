@@ -1,15 +1,19 @@
 #include "evidence/HoSoBangChung.h"
 
 #include <QBuffer>
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QPointer>
 #include <QSaveFile>
+#include <QThreadPool>
 #include <cmath>
 #include <filesystem>
 
 #include "evidence/NguonKhungHinh.h"
+#include "evidence/NguonKhungHinhVideo.h"
 #include "store/DinhDangISO.h"
 #include "store/DinhDangNgay.h"
 #include "store/DongHo.h"
@@ -67,7 +71,7 @@ QString HoSoBangChung::Loi::moTa() const {
         case Loai::khongCoFile:
             return QStringLiteral("File video không còn trên ổ cứng. Không xuất hồ sơ được.");
         case Loai::khongGhiDuocTrang:
-            break;
+            return QStringLiteral("Không ghi được trang hồ sơ: ") + chiTiet_;
     }
     return chiTiet_;
 }
@@ -360,4 +364,29 @@ HoSoBangChung::KetQua HoSoBangChung::xuat(const BanGhiVideo& bg, const std::opti
         throw Loi(Loi::Loai::khongGhiDuocTrang, trang.errorString());
 
     return {thuMuc, coVideo, static_cast<int>(khung.size())};
+}
+
+void HoSoBangChung::xuatNen(BanGhiVideo bg, std::optional<DonHang> don, QString tenShop, QString thuMucGoc,
+                            bool chepVideo, std::optional<KetQuaNhatKy> nhatKy, QString maMay, QObject* nguoiNhan,
+                            KhiXong khiXong) {
+    QPointer<QObject> nhan(nguoiNhan);
+    QThreadPool::globalInstance()->start([=, khiXong = std::move(khiXong)]() mutable {
+        std::optional<KetQua> kq;
+        QString loi;
+        try {
+            NguonKhungHinhVideo nguon;
+            kq = xuat(bg, don, tenShop, thuMucGoc, chepVideo, nhatKy, maMay, nguon, DongHo::heThong());
+        } catch (const Loi& e) {
+            loi = e.moTa();
+        } catch (const std::exception& e) {
+            loi = QString::fromUtf8(e.what());
+        }
+        // The receiver lives on the GUI thread; it is only looked at there, where it could be deleted.
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(),
+            [nhan, kq, loi, khiXong = std::move(khiXong)] {
+                if (nhan) khiXong(kq, loi);
+            },
+            Qt::QueuedConnection);
+    });
 }

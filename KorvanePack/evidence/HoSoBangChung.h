@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 #include <exception>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -11,6 +12,7 @@
 #include "store/KhoDuLieu.h"
 
 class DongHo;
+class QObject;
 class NguonKhungHinh;
 
 // The evidence dossier a shop hands over in a dispute: a self-contained page beside a copy of the video.
@@ -52,6 +54,14 @@ public:
     static KetQua xuat(const BanGhiVideo& banGhi, const std::optional<DonHang>& don, const QString& tenShop,
                        const QString& thuMucGoc, bool chepVideo, const std::optional<KetQuaNhatKy>& nhatKy,
                        const QString& maMay, NguonKhungHinh& nguon, const DongHo& dongHo);
+
+    // The export as the lookup screen starts it: on a worker thread, with frames from the file itself and the
+    // system clock; `khiXong` runs on the GUI thread with the result or the error text, and not at all once
+    // `nguoiNhan` (a GUI-thread object, the screen) is gone.
+    using KhiXong = std::function<void(std::optional<KetQua> ketQua, QString loi)>;
+    static void xuatNen(BanGhiVideo banGhi, std::optional<DonHang> don, QString tenShop, QString thuMucGoc,
+                        bool chepVideo, std::optional<KetQuaNhatKy> nhatKy, QString maMay, QObject* nguoiNhan,
+                        KhiXong khiXong);
 
     static std::vector<KhungHinh> trichKhungHinh(const QString& tepVideo, NguonKhungHinh& nguon);
 
