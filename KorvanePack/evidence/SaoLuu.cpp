@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "core/BoDieuPhoi.h"
 #include "core/CaiDat.h"
 #include "store/KhoDuLieu.h"
 
@@ -138,6 +139,12 @@ void SaoLuu::saoLuuMot(const BanGhiVideo& bg) {
     const auto dich = duongDanBanSao(bg.filePath);
     if (!dich) return;
     tho_.start([nguon = bg.filePath, d = *dich, sha = bg.sha256] { chepNeuCan(nguon, d, sha); });
+}
+
+void SaoLuu::noiVaoDieuPhoi(SaoLuu* saoLuu, BoDieuPhoi& dieuPhoi) {
+    dieuPhoi.khiLuuXong = [yeu = QPointer<SaoLuu>(saoLuu)](const BanGhiVideo& bg) {
+        if (yeu) yeu->saoLuuMot(bg);
+    };
 }
 
 void SaoLuu::datTrangThai(const QString& s) {

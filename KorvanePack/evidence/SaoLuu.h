@@ -8,6 +8,7 @@
 
 #include "store/BanGhiVideo.h"
 
+class BoDieuPhoi;
 class CaiDat;
 class KhoDuLieu;
 
@@ -36,6 +37,10 @@ public:
 
     // Returns at once; the copy happens on the worker and its outcome is not reported.
     void saoLuuMot(const BanGhiVideo& banGhi);
+
+    // The start-up wiring: every record the coordinator saves is copied. The hook holds the backup weakly,
+    // so a backup torn down before the coordinator leaves a hook that does nothing.
+    static void noiVaoDieuPhoi(SaoLuu* saoLuu, BoDieuPhoi& dieuPhoi);
 
     // Returns at once; progress shows in trangThai and xongBuToanBo is emitted at the end.
     void saoLuuBuToanBo();

@@ -8,7 +8,11 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 
+#include "core/BoDieuPhoi.h"
 #include "core/CaiDat.h"
+#include "core/CameraGia.h"
+#include "core/CongTiengBao.h"
+#include "core/HenGioTay.h"
 #include "core/KhoKhoaBoNho.h"
 #include "evidence/SaoLuu.h"
 #include "store/DongHo.h"
@@ -278,5 +282,33 @@ TEST(SaoLuu, SaoLuuMotSauMoiLanLuu) {
     const BanGhiVideo b = m.video("videos/2024/05/01/b.mp4", "b");
     m.saoLuu.saoLuuMot(b);
     m.saoLuu.choHetViec();
+    EXPECT_FALSE(QFileInfo::exists(m.sao + "/videos/2024/05/01/b.mp4"));
+}
+
+namespace {
+class TiengIm final : public CongTiengBao {
+public:
+    void phat(int) override {}
+};
+}  // namespace
+
+TEST(SaoLuu, NoiVaoDieuPhoiSauMoiLanLuu) {
+    Moi m;
+    CameraGia camera;
+    TiengIm tieng;
+    HenGioTay henGio{&m.dongHo};
+    BoDieuPhoi dp(m.kho, m.caiDat, {&camera, &tieng, &m.dongHo, &henGio, [](std::function<void()> f) { f(); }});
+    auto saoLuu = std::make_unique<SaoLuu>(m.kho, m.caiDat);
+    SaoLuu::noiVaoDieuPhoi(saoLuu.get(), dp);
+    ASSERT_TRUE(dp.khiLuuXong);
+
+    const BanGhiVideo a = m.video("videos/2024/05/01/a.mp4", "aaa");
+    dp.khiLuuXong(a);
+    saoLuu->choHetViec();
+    EXPECT_EQ(doc(m.sao + "/videos/2024/05/01/a.mp4"), "aaa");
+
+    saoLuu.reset();
+    const BanGhiVideo b = m.video("videos/2024/05/01/b.mp4", "bbb");
+    dp.khiLuuXong(b);  // the backup is gone: nothing happens, nothing crashes
     EXPECT_FALSE(QFileInfo::exists(m.sao + "/videos/2024/05/01/b.mp4"));
 }
