@@ -340,10 +340,11 @@ HoSoBangChung::KetQua HoSoBangChung::xuat(const BanGhiVideo& bg, const std::opti
 
     const QString thuMuc = QDir(thuMucGoc).filePath(QStringLiteral("HoSo/") + tenThuMuc(bg, dongHo));
     std::error_code ec;
-    std::filesystem::create_directories(std::filesystem::path(thuMuc.toStdString()), ec);
+    std::filesystem::create_directories(std::filesystem::path(QFile::encodeName(thuMuc).toStdString()), ec);
     if (ec || !QFileInfo(thuMuc).isDir())
         throw Loi(Loi::Loai::khongTaoDuocThuMuc,
-                  ec ? QString::fromLocal8Bit(ec.message().c_str()) : QStringLiteral("không phải thư mục"));
+                  thuMuc + QStringLiteral(": ") +
+                      (ec ? QString::fromLocal8Bit(ec.message().c_str()) : QStringLiteral("không phải thư mục")));
 
     const std::vector<KhungHinh> khung = trichKhungHinh(tep, nguon);
 

@@ -2,6 +2,8 @@
 
 #include <fcntl.h>
 #include <openssl/evp.h>
+#include <sys/resource.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <QDir>
@@ -61,6 +63,18 @@ bool dongBoThuMuc(const QString& thuMuc) {
     const bool ok = ::fsync(fd) == 0;
     ::close(fd);
     return ok;
+}
+
+// Thread priorities mean nothing under Linux's default scheduler, so the worker lowers its own CPU nice value
+// and its I/O class instead: the encoder and the store's appends keep the disk first.
+void nhuongUuTien() {
+    thread_local bool daHa = false;
+    if (daHa) return;
+    daHa = true;
+    const pid_t tid = static_cast<pid_t>(::syscall(SYS_gettid));
+    ::setpriority(PRIO_PROCESS, static_cast<id_t>(tid), 10);
+    constexpr int ioprioWhoProcess = 1, ioprioClassBe = 2, ioprioClassShift = 13;
+    ::syscall(SYS_ioprio_set, ioprioWhoProcess, tid, (ioprioClassBe << ioprioClassShift) | 7);
 }
 
 QString hex(const unsigned char* d, unsigned n) {
@@ -138,7 +152,10 @@ bool SaoLuu::chepNeuCan(const QString& nguon, const QString& dich, const QString
 void SaoLuu::saoLuuMot(const BanGhiVideo& bg) {
     const auto dich = duongDanBanSao(bg.filePath);
     if (!dich) return;
-    tho_.start([nguon = bg.filePath, d = *dich, sha = bg.sha256] { chepNeuCan(nguon, d, sha); });
+    tho_.start([nguon = bg.filePath, d = *dich, sha = bg.sha256] {
+        nhuongUuTien();
+        chepNeuCan(nguon, d, sha);
+    });
 }
 
 void SaoLuu::noiVaoDieuPhoi(SaoLuu* saoLuu, BoDieuPhoi& dieuPhoi) {
@@ -191,6 +208,7 @@ void SaoLuu::chayTiep(std::shared_ptr<std::vector<Viec>> ds, size_t i, int xong,
     const Viec v = (*ds)[i];
     QPointer<SaoLuu> ban(this);
     tho_.start([v, ban, ds, i, xong, loi, tong] {
+        nhuongUuTien();
         const bool ok = chepNeuCan(v.nguon, v.dich, v.sha256);
         QMetaObject::invokeMethod(
             ban.data(),
