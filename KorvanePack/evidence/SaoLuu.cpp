@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <openssl/evp.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
@@ -136,6 +137,9 @@ bool SaoLuu::chepNeuCan(const QString& nguon, const QString& dich, const QString
     if (daChep != coNguon) return boDi();
     // A good copy is only ever given up for a source that still is the recorded file.
     if (daCo && !khopVanTay) return boDi();
+    // mkostemp makes the file private; the copy takes the recording's own permissions.
+    struct stat tt {};
+    if (::fstat(vao.handle(), &tt) == 0) ::fchmod(fd, tt.st_mode & 07777 & ~mode_t(S_ISUID | S_ISGID));
     if (::fsync(fd) != 0) return boDi();
     if (::close(fd) != 0) {
         ::unlink(tam.constData());

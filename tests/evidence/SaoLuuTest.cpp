@@ -133,6 +133,7 @@ TEST(SaoLuu, ChepNeuCan) {
     EXPECT_TRUE(SaoLuu::chepNeuCan(nguon, dich, sha(noiDung)));
     EXPECT_EQ(doc(dich), noiDung);
     EXPECT_EQ(tepTrong(tmp.filePath("sao/a/b")), QStringList({"nguon.mp4"}));
+    EXPECT_EQ(QFileInfo(dich).permissions(), QFileInfo(nguon).permissions()) << "not left private like a temp file";
 
     // Same size counts as a copy and is not read again, even when its bytes differ.
     ghi(dich, QByteArray(noiDung.size(), 'k'));
