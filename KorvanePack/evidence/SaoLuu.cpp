@@ -98,7 +98,7 @@ bool SaoLuu::chepNeuCan(const QString& nguon, const QString& dich, const QString
     if (!QDir().mkpath(thuMuc)) return false;
 
     QFile vao(nguon);
-    if (!vao.open(QIODevice::ReadOnly)) return false;
+    if (!vao.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) return false;
     QByteArray mau = QFile::encodeName(thuMuc + QStringLiteral("/.") + tinDich.fileName() + QStringLiteral(".XXXXXX"));
     const int fd = ::mkostemp(mau.data(), O_CLOEXEC);
     if (fd < 0) return false;
