@@ -153,12 +153,17 @@ bool SaoLuu::chepNeuCan(const QString& nguon, const QString& dich, const QString
     return true;
 }
 
+bool SaoLuu::chepVaoThuMuc(const QString& thuMucSaoLuu, const QString& nguon, const QString& dich,
+                           const QString& sha256) {
+    return QFileInfo(thuMucSaoLuu).isDir() && chepNeuCan(nguon, dich, sha256);
+}
+
 void SaoLuu::saoLuuMot(const BanGhiVideo& bg) {
     const auto dich = duongDanBanSao(bg.filePath);
     if (!dich) return;
-    tho_.start([nguon = bg.filePath, d = *dich, sha = bg.sha256] {
+    tho_.start([goc = caiDat_.thuMucSaoLuu(), nguon = bg.filePath, d = *dich, sha = bg.sha256] {
         nhuongUuTien();
-        chepNeuCan(nguon, d, sha);
+        chepVaoThuMuc(goc, nguon, d, sha);
     });
 }
 
@@ -194,7 +199,7 @@ void SaoLuu::saoLuuBuToanBo() {
         if (bg.deleted && *bg.deleted) continue;
         const auto dich = duongDanBanSao(bg.filePath);
         if (!dich) continue;
-        ds->push_back({bg.filePath, *dich, bg.sha256});
+        ds->push_back({bg.filePath, *dich, bg.sha256, caiDat_.thuMucSaoLuu()});
     }
     if (ds->empty()) {
         ketThuc(0, 0);
@@ -213,7 +218,7 @@ void SaoLuu::chayTiep(std::shared_ptr<std::vector<Viec>> ds, size_t i, int xong,
     QPointer<SaoLuu> ban(this);
     tho_.start([v, ban, ds, i, xong, loi, tong] {
         nhuongUuTien();
-        const bool ok = chepNeuCan(v.nguon, v.dich, v.sha256);
+        const bool ok = chepVaoThuMuc(v.thuMucSaoLuu, v.nguon, v.dich, v.sha256);
         QMetaObject::invokeMethod(
             ban.data(),
             [ban, ds, i, ok, xong, loi, tong] {

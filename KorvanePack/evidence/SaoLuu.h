@@ -53,6 +53,11 @@ public:
     static bool chepNeuCan(const QString& nguon, const QString& dich, const QString& sha256,
                            const KhiChep& khiChep = {});
 
+    // A backup folder that has vanished is never made again: it is the mount point of an unplugged drive, and
+    // recreating it would quietly fill the internal disk instead.
+    static bool chepVaoThuMuc(const QString& thuMucSaoLuu, const QString& nguon, const QString& dich,
+                              const QString& sha256);
+
     // Blocks until every queued copy has finished. For shutdown and tests only, never on a live screen.
     void choHetViec();
 
@@ -66,6 +71,7 @@ private:
         QString nguon;
         QString dich;
         QString sha256;
+        QString thuMucSaoLuu;
     };
     void datTrangThai(const QString& s);
     void datDangChay(bool b);

@@ -53,6 +53,7 @@ struct Moi {
 
     Moi() {
         QDir().mkpath(goc);
+        QDir().mkpath(sao);
         EXPECT_FALSE(kho.moKho());
         caiDat.setThuMucSaoLuu(sao);
     }
@@ -268,6 +269,18 @@ TEST(SaoLuu, ChayBuKhongThuMucKhongVideoVaDangChay) {
     ASSERT_TRUE(xong.wait(20000));
     EXPECT_EQ(xong.count(), 1);
     EXPECT_EQ(m.saoLuu.trangThai(), "Xong — 1 video đã có bản sao.");
+}
+
+TEST(SaoLuu, OSaoLuuDaRutRaKhongTaoLaiThuMuc) {
+    Moi m;
+    m.video("videos/a.mp4", "aa");
+    m.video("videos/b.mp4", "bbb");
+    QDir(m.sao).removeRecursively();  // the drive was unplugged: its mount point is gone
+    m.chayBu();
+    EXPECT_EQ(m.saoLuu.trangThai(), "Xong 0/2. 2 file không chép được (ổ đã rút ra, hoặc hết chỗ).");
+    m.saoLuu.saoLuuMot(m.kho.videoTheoId().value("V1"));
+    m.saoLuu.choHetViec();
+    EXPECT_FALSE(QFileInfo::exists(m.sao)) << "the backup folder must not reappear on the internal disk";
 }
 
 TEST(SaoLuu, SaoLuuMotSauMoiLanLuu) {
