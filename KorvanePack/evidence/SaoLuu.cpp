@@ -117,7 +117,8 @@ bool SaoLuu::chepNeuCan(const QString& nguon, const QString& dich, const QString
         const qint64 n = vao.read(khoi.data(), khoi.size());
         if (n < 0) return boDi();
         if (n == 0) break;
-        EVP_DigestUpdate(bam.get(), khoi.constData(), size_t(n));
+        // Only a replacement needs the fingerprint; a first copy destroys nothing.
+        if (daCo) EVP_DigestUpdate(bam.get(), khoi.constData(), size_t(n));
         for (qint64 viet = 0; viet < n;) {
             const ssize_t w = ::write(fd, khoi.constData() + viet, size_t(n - viet));
             if (w < 0) {
