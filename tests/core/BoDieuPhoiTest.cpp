@@ -437,6 +437,7 @@ TEST_F(BoDieuPhoiTest, QuetMaKhiNutDungChuaXongKhongLamLanBanGhi) {
 
 TEST_F(BoDieuPhoiTest, HaiLanDungMotBanGhiLuuMotLan) {
     camera.tuHoanTatVoiTep({}, 0);
+    camera.datTatCoGhiTre(true);
     go("VD-A");
     tien(4000ms);
     std::vector<std::optional<BanGhiVideo>> traVe;
