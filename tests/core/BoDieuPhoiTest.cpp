@@ -12,9 +12,11 @@
 
 #include "core/BoDieuPhoi.h"
 #include "core/CaiDat.h"
+#include "core/CameraEngine.h"
 #include "core/CameraGia.h"
 #include "core/HenGioTay.h"
 #include "core/KhoKhoaBoNho.h"
+#include "core/TiengBao.h"
 #include "core/TiengBaoGhiLai.h"
 #include "store/DoDungLuongGia.h"
 #include "store/DongHo.h"
@@ -919,4 +921,24 @@ TEST_F(BoDieuPhoiBanGhiTest, DoiChieuSerialTheoCacTruongHop) {
         EXPECT_EQ(ketQua, c.ketQua);
         EXPECT_EQ(ds, c.ds);
     }
+}
+
+// The application's own coordinator builds its engine and sound player and takes the settings' sound
+// switch and volume; the code callback it installs on the engine reaches the routing.
+TEST_F(BoDieuPhoiTest, BoDieuPhoiThatTuDungCameraVaTiengBao) {
+    caiDat->setBatTieng(false);
+    caiDat->setAmLuong(0.25);
+    BoDieuPhoi that(*kho, *caiDat);
+    ASSERT_NE(that.camera(), nullptr);
+    ASSERT_NE(that.tieng(), nullptr);
+    EXPECT_FALSE(that.tieng()->bat());
+    EXPECT_FLOAT_EQ(that.tieng()->amLuong(), 0.25f);
+    EXPECT_FALSE(that.camera()->dangChay());
+    that.datCheDo(BoDieuPhoi::CheDo::hangHoan);
+    ASSERT_TRUE(that.camera()->khiDocDuocMa);
+    that.camera()->khiDocDuocMa(QStringLiteral("VD-THAT"));
+    xuLySuKien();
+    EXPECT_EQ(that.maVuaQuet(), QStringLiteral("VD-THAT"));
+    EXPECT_FALSE(that.batDauQuay("VD-THAT", LoaiVideo::hangHoan, QString()));  // no camera open
+    EXPECT_EQ(that.thongBao(), QStringLiteral("Không bắt đầu quay được: Camera chưa mở. Vào Cài đặt chọn lại webcam."));
 }
