@@ -156,6 +156,10 @@ protected:
 
 TEST_F(BoDieuPhoiTest, NhanGiuTrongKhungMuoiGiayBatDauMotLanRoiDungVaLuu) {
     themDon("1001", "VD123456");
+    std::vector<QString> hook;  // the after-save hook sees the record once it is in the store's map
+    dp->khiLuuXong = [&](const BanGhiVideo& bg) {
+        hook.push_back(kho->videoTheoId().contains(bg.id) && nhatKy("rec_finish").empty() ? bg.id : QString());
+    };
     for (int i = 0; i < 100; ++i) {  // 10 s in view, read ten times a second
         doc("VD123456");
         tien(100ms);
@@ -190,6 +194,7 @@ TEST_F(BoDieuPhoiTest, NhanGiuTrongKhungMuoiGiayBatDauMotLanRoiDungVaLuu) {
     EXPECT_EQ(bg.deleted, false);
     EXPECT_EQ(bg.invalid, false);
     EXPECT_TRUE(kho->videoTheoId().contains(bg.id));
+    EXPECT_EQ(hook, std::vector<QString>{bg.id});
     EXPECT_EQ(dp->soDaQuayHomNay(), 1);
     EXPECT_EQ(tieng.cacTieng, (std::vector<int>{0, 1}));
     EXPECT_EQ(thongBao(), BoDieuPhoi::thongBaoDaLuu(5, bg.bytes));
