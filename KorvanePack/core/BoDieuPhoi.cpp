@@ -10,8 +10,13 @@
 #include <exception>
 
 #include "core/CaiDat.h"
+#include "core/CameraEngine.h"
+#include "core/CameraEngineCong.h"
 #include "core/CongTiengBao.h"
+#include "core/DauRaAmThanh.h"
 #include "core/KiemTraVideo.h"
+#include "core/TiengBao.h"
+#include "core/TiengBaoQuaCong.h"
 #include "sources/nentang/BangNenTang.h"
 #include "store/DinhDangISO.h"
 #include "store/DinhDangNgay.h"
@@ -61,13 +66,36 @@ BoDieuPhoi::BoDieuPhoi(KhoDuLieu& kho, CaiDat& caiDat, PhuThuoc phuThuoc, QObjec
     : QObject(parent),
       kho_(kho),
       caiDat_(caiDat),
-      camera_(*phuThuoc.camera),
-      tieng_(*phuThuoc.tieng),
       dongHo_(phuThuoc.dongHo ? *phuThuoc.dongHo : DongHo::heThong()),
       henGio_(phuThuoc.henGio ? *phuThuoc.henGio : HenGio::heThong()),
-      chayNen_(std::move(phuThuoc.chayNen)) {
+      chayNen_(std::move(phuThuoc.chayNen)),
+      camera_(phuThuoc.camera),
+      tieng_(phuThuoc.tieng) {
+    noiMaDocDuoc();
+}
+
+BoDieuPhoi::BoDieuPhoi(KhoDuLieu& kho, CaiDat& caiDat, QObject* parent)
+    : QObject(parent),
+      kho_(kho),
+      caiDat_(caiDat),
+      dongHo_(DongHo::heThong()),
+      henGio_(HenGio::heThong()),
+      cameraThat_(std::make_unique<CameraEngine>()),
+      congCameraThat_(std::make_unique<CameraEngineCong>(*cameraThat_)),
+      tiengThat_(std::make_unique<TiengBao>()),
+      congTiengThat_(std::make_unique<TiengBaoQuaCong>(*tiengThat_)) {
+    camera_ = congCameraThat_.get();
+    tieng_ = congTiengThat_.get();
+    // The volume is copied only here; the settings screen switches the sound on and off directly.
+    camera_->datNhan(caiDat_.tenShop(), QString());
+    tiengThat_->setBat(caiDat_.batTieng());
+    tiengThat_->setAmLuong(static_cast<float>(caiDat_.amLuong()));
+    noiMaDocDuoc();
+}
+
+void BoDieuPhoi::noiMaDocDuoc() {
     QPointer<BoDieuPhoi> p(this);
-    camera_.datKhiDocDuocMa([p](const QString& ma) {
+    camera_->datKhiDocDuocMa([p](const QString& ma) {
         // Each code is its own pass of the GUI thread, as if a task had been started for it.
         QMetaObject::invokeMethod(
             p.data(),
@@ -80,7 +108,8 @@ BoDieuPhoi::BoDieuPhoi(KhoDuLieu& kho, CaiDat& caiDat, PhuThuoc phuThuoc, QObjec
 
 BoDieuPhoi::~BoDieuPhoi() {
     huyCanhGac();
-    camera_.datKhiDocDuocMa(nullptr);
+    nen_.waitForDone();
+    camera_->datKhiDocDuocMa(nullptr);
 }
 
 // ---- published fields ----
@@ -133,14 +162,14 @@ void BoDieuPhoi::datTrangThai(TrangThai v) {
 }
 
 void BoDieuPhoi::phat(int loai) {
-    tieng_.phat(loai);
+    tieng_->phat(loai);
 }
 
 void BoDieuPhoi::chayNen(std::function<void()> viec) {
     if (chayNen_) {
         chayNen_(std::move(viec));
     } else {
-        QThreadPool::globalInstance()->start(std::move(viec));
+        nen_.start(std::move(viec));
     }
 }
 
@@ -212,8 +241,8 @@ void BoDieuPhoi::xuLyMaDongGoi(const QString& maVao, KhiXong xong) {
     }
 
     if (caiDat_.ghiSerial() && !kho_.donTheoMa(ma)) {
-        if (camera_.themSerial(ma)) {
-            const QStringList ds = camera_.danhSachSerial();
+        if (camera_->themSerial(ma)) {
+            const QStringList ds = camera_->danhSachSerial();
             phien_->serials = ds;
             datSerials(ds);
             phat(0);
@@ -236,8 +265,8 @@ void BoDieuPhoi::xuLyMaDongGoi(const QString& maVao, KhiXong xong) {
 
 void BoDieuPhoi::xuLyMaHangHoan(const QString& ma) {
     if (trangThai_ == TrangThai::dangQuay && !kho_.donTheoMa(ma)) {
-        if (!camera_.themSerial(ma)) return;
-        const QStringList ds = camera_.danhSachSerial();
+        if (!camera_->themSerial(ma)) return;
+        const QStringList ds = camera_->danhSachSerial();
         phien_->serials = ds;
         datSerials(ds);
         phat(0);
@@ -295,13 +324,13 @@ bool BoDieuPhoi::batDauQuay(const QString& ma, LoaiVideo loai, const QString& nh
 
     const auto gioTep = dongHo_.gioThuc();
     const QString duongDan = kho_.duongDanVideoMoi(ma, thoiDiemQt(gioTep), loai == LoaiVideo::hangHoan);
-    camera_.datNhan(caiDat_.tenShop(), nhan);
+    camera_->datNhan(caiDat_.tenShop(), nhan);
     const int bitrate = caiDat_.bitrateKbps();
 
     std::optional<QString> loi;
-    if (camera_.dangGhi()) {
+    if (camera_->dangGhi()) {
         loi = QStringLiteral("Đang quay rồi.");
-    } else if (!camera_.dangChay()) {
+    } else if (!camera_->dangChay()) {
         loi = QStringLiteral("Camera chưa mở. Vào Cài đặt chọn lại webcam.");
     }
     if (loi) {
@@ -313,8 +342,8 @@ bool BoDieuPhoi::batDauQuay(const QString& ma, LoaiVideo loai, const QString& nh
     QFile::remove(duongDan);
     datTrangThai(TrangThai::dangBatDau);
     PhienQuay phien{ma, don, loai, dongHo_.gioThuc(), dongHo_.gioDeu(), duongDan, {}};
-    camera_.chuanBiGhi(phien.batDau, duongDan, bitrate, ma, loai);
-    camera_.baoDaBatDauGhi();
+    camera_->chuanBiGhi(phien.batDau, duongDan, bitrate, ma, loai);
+    camera_->baoDaBatDauGhi();
     phien_ = std::move(phien);
     datTrangThai(TrangThai::dangQuay);
 
@@ -460,7 +489,7 @@ void BoDieuPhoi::ketThucQuay(KhiLuu xong) {
     if (trangThai_ != TrangThai::dangQuay) {
         maDangHienDien_ = maHienTai_;
         lanCuoiThayMa_ = dongHo_.gioDeu();
-        if (const auto loi = camera_.loiCamera()) {
+        if (const auto loi = camera_->loiCamera()) {
             phat(4);
             datCanhBao(*loi);
             datThongBao(*loi);
@@ -471,12 +500,12 @@ void BoDieuPhoi::ketThucQuay(KhiLuu xong) {
     datTrangThai(TrangThai::dangDung);
     choDung_.push_back(std::move(xong));
     QPointer<BoDieuPhoi> p(this);
-    camera_.dungGhi([p](std::optional<CongCamera::KetQuaGhi> kq) {
+    camera_->dungGhi([p](std::optional<CongCamera::KetQuaGhi> kq) {
         if (!p) return;
         p->maDangHienDien_ = p->phien_->ma;
         p->lanCuoiThayMa_ = p->dongHo_.gioDeu();
         if (!kq) {
-            if (const auto loi = p->camera_.loiCamera()) {
+            if (const auto loi = p->camera_->loiCamera()) {
                 p->phat(4);
                 p->datCanhBao(*loi);
                 p->datThongBao(*loi);
@@ -561,8 +590,8 @@ std::optional<BanGhiVideo> BoDieuPhoi::luuBanGhi(const CongCamera::KetQuaGhi& kq
     bg.startedAt = dinhDangISO().dinhDang(kq.batDau);
     bg.endedAt = dinhDangISO().dinhDang(kq.ketThuc);
     bg.durationSec = kq.giay;
-    bg.resolution = camera_.doPhanGiai();
-    bg.cameraLabel = camera_.tenCamera();
+    bg.resolution = camera_->doPhanGiai();
+    bg.cameraLabel = camera_->tenCamera();
     bg.shopName = caiDat_.tenShop();
     bg.keepForever = false;
     bg.deleted = false;

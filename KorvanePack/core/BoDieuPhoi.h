@@ -4,8 +4,10 @@
 #include <QPointer>
 #include <QString>
 #include <QStringList>
+#include <QThreadPool>
 #include <chrono>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <utility>
 #include <vector>
@@ -19,7 +21,11 @@
 #include "store/TienIch.h"
 
 class CaiDat;
+class CameraEngine;
+class CameraEngineCong;
 class CongTiengBao;
+class TiengBao;
+class TiengBaoQuaCong;
 class DongHo;
 class KhoDuLieu;
 
@@ -64,6 +70,8 @@ public:
     using KhiXong = std::function<void()>;
     using KhiLuu = std::function<void(std::optional<BanGhiVideo>)>;
 
+    // The application's coordinator: it creates and owns the camera engine and the sound player.
+    BoDieuPhoi(KhoDuLieu& kho, CaiDat& caiDat, QObject* parent = nullptr);
     BoDieuPhoi(KhoDuLieu& kho, CaiDat& caiDat, PhuThuoc phuThuoc, QObject* parent = nullptr);
     ~BoDieuPhoi() override;
 
@@ -88,7 +96,10 @@ public:
 
     KhoDuLieu& kho() const { return kho_; }
     CaiDat& caiDat() const { return caiDat_; }
-    CongCamera& camera() const { return camera_; }
+    // The owned engine and player; null when the coordinator was given other edges (tests).
+    CameraEngine* camera() const { return cameraThat_.get(); }
+    TiengBao* tieng() const { return tiengThat_.get(); }
+    CongCamera& congCamera() const { return *camera_; }
     std::optional<qint64> mbConTrong() const { return mbConTrong_; }
     bool dangXuLy() const { return dangXuLy_; }
 
@@ -150,6 +161,7 @@ private:
         QStringList serials;
     };
 
+    void noiMaDocDuoc();
     void datMaHienTai(const QString& v);
     void datSerials(const QStringList& v);
     void datCanhBaoOCung(std::optional<QString> v);
@@ -167,11 +179,17 @@ private:
 
     KhoDuLieu& kho_;
     CaiDat& caiDat_;
-    CongCamera& camera_;
-    CongTiengBao& tieng_;
     DongHo& dongHo_;
     HenGio& henGio_;
     std::function<void(std::function<void()>)> chayNen_;
+    // Our own pool, so the destructor can wait for a measurement that still reads the store.
+    QThreadPool nen_;
+    std::unique_ptr<CameraEngine> cameraThat_;
+    std::unique_ptr<CameraEngineCong> congCameraThat_;
+    std::unique_ptr<TiengBao> tiengThat_;
+    std::unique_ptr<TiengBaoQuaCong> congTiengThat_;
+    CongCamera* camera_ = nullptr;
+    CongTiengBao* tieng_ = nullptr;
 
     CheDo cheDo_ = CheDo::dongGoi;
     std::optional<DonHang> donHienTai_;

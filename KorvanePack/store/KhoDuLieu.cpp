@@ -7,6 +7,10 @@
 #include <QFileInfo>
 #include <algorithm>
 #include <cstring>
+#include <deque>
+#include <future>
+#include <thread>
+#include <vector>
 
 #include "store/DinhDangISO.h"
 #include "store/DinhDangNgay.h"
@@ -23,10 +27,7 @@ namespace {
 // does not parse (invalid JSON, invalid UTF-8, a torn write) is skipped alone; a CR before the LF is
 // white space to the parser, so CR LF files load like LF files.
 template <class F>
-void docTungDong(const QString& duongDan, F&& moiDong) {
-    simdjson::padded_string noiDung;
-    if (simdjson::padded_string::load(QFile::encodeName(duongDan).toStdString()).get(noiDung) != simdjson::SUCCESS)
-        return;
+void docTungDong(const simdjson::padded_string& noiDung, F&& moiDong) {
     simdjson::dom::parser& p = DocJson::boPhanTich();
     const char* dau = noiDung.data();
     const size_t n = noiDung.size();
@@ -37,10 +38,19 @@ void docTungDong(const QString& duongDan, F&& moiDong) {
         if (ket > i) {
             simdjson::dom::object o;
             // The buffer is padded past its end, so a line can be parsed in place.
-            if (p.parse(dau + i, ket - i, false).get_object().get(o) == simdjson::SUCCESS) moiDong(o);
+            if (p.parse(dau + i, ket - i, false).get_object().get(o) == simdjson::SUCCESS)
+                moiDong(o, std::string_view(dau + i, ket - i));
         }
         i = ket + 1;
     }
+}
+
+template <class F>
+void docTungDong(const QString& duongDan, F&& moiDong) {
+    simdjson::padded_string noiDung;
+    if (simdjson::padded_string::load(QFile::encodeName(duongDan).toStdString()).get(noiDung) != simdjson::SUCCESS)
+        return;
+    docTungDong(noiDung, moiDong);
 }
 
 int soThangGiua(const QDate& tu, const QDate& den) {
@@ -112,33 +122,117 @@ QStringList KhoDuLieu::cacTepThang(const QString& thuMuc, const QString& tienTo,
     return ra;
 }
 
-void KhoDuLieu::napDon(const QString& thuMuc, const QString& tienTo, int soTep) {
-    const bool duocSua = !damBaoKhoa();
-    for (const QString& tep : cacTepThang(thuMuc, tienTo, soTep)) {
-        if (duocSua) TepDongJson::suaDuoi(tep);
-        docTungDong(tep, [this](const simdjson::dom::object& o) { capNhatDon(DonHang::tuJson(o)); });
+namespace {
+
+// Decodes the month files on worker threads, at most a few at a time, and hands each file's result
+// to apply on the calling thread in file order, so the last line of an id still wins.
+template <class KetQua, class GiaiTep, class ApDung>
+void napSongSong(const QStringList& tep, GiaiTep giaiTep, ApDung apDung) {
+    const int soLuong = std::clamp(int(std::thread::hardware_concurrency()), 1, 4);
+    std::deque<std::future<KetQua>> dangChay;
+    qsizetype tiep = 0;
+    auto khoiDong = [&] {
+        while (tiep < tep.size() && int(dangChay.size()) < soLuong) {
+            dangChay.push_back(std::async(std::launch::async, giaiTep, tep[tiep]));
+            ++tiep;
+        }
+    };
+    khoiDong();
+    while (!dangChay.empty()) {
+        KetQua ketQua = dangChay.front().get();
+        dangChay.pop_front();
+        khoiDong();
+        apDung(std::move(ketQua));
     }
 }
 
-void KhoDuLieu::napVideo(const QString& thuMuc, const QString& tienTo, int soTep) {
-    const bool duocSua = !damBaoKhoa();
-    for (const QString& tep : cacTepThang(thuMuc, tienTo, soTep)) {
-        if (duocSua) TepDongJson::suaDuoi(tep);
-        docTungDong(tep, [this](const simdjson::dom::object& o) { datVideo(BanGhiVideo::tuJson(o)); });
+// One orders file, decoded for the index: the codes of every line in order (the index is replayed
+// line by line, exactly as if each line were indexed in turn), and the full order only for the last
+// line of each id in the file, since only that one can survive in the map of orders.
+struct TepDon {
+    std::vector<std::pair<QString, QStringList>> maTheoDong;
+    std::vector<DonHang> donCuoi;
+};
+
+TepDon giaiTepDon(const QString& duongDan) {
+    TepDon ra;
+    simdjson::padded_string noiDung;
+    if (simdjson::padded_string::load(QFile::encodeName(duongDan).toStdString()).get(noiDung) != simdjson::SUCCESS)
+        return ra;
+    QHash<QString, std::string_view> dongCuoi;
+    docTungDong(noiDung, [&](const simdjson::dom::object& o, std::string_view dong) {
+        DonHang ma = DonHang::maTuJson(o);
+        if (ma.id.isEmpty()) return;
+        dongCuoi.insert(ma.id, dong);
+        QStringList cacMa = ma.tatCaMa();
+        ra.maTheoDong.emplace_back(std::move(ma.id), std::move(cacMa));
+    });
+    ra.donCuoi.reserve(size_t(dongCuoi.size()));
+    simdjson::dom::parser& p = DocJson::boPhanTich();
+    for (const std::string_view dong : std::as_const(dongCuoi)) {
+        simdjson::dom::object o;
+        if (p.parse(dong.data(), dong.size(), false).get_object().get(o) == simdjson::SUCCESS)
+            ra.donCuoi.push_back(DonHang::tuJson(o));
     }
+    return ra;
+}
+
+}  // namespace
+
+void KhoDuLieu::napDon(const QString& thuMuc, const QString& tienTo, int soTep) {
+    const QStringList tep = cacTepThang(thuMuc, tienTo, soTep);
+    if (!damBaoKhoa())
+        for (const QString& t : tep) TepDongJson::suaDuoi(t);
+    napSongSong<TepDon>(tep, &giaiTepDon, [this](TepDon&& t) {
+        for (auto& [id, ma] : t.maTheoDong) datMaDon(id, std::move(ma));
+        for (DonHang& d : t.donCuoi) {
+            const QString id = d.id;
+            donTheoId_.insert(id, std::move(d));
+        }
+    });
+}
+
+void KhoDuLieu::napVideo(const QString& thuMuc, const QString& tienTo, int soTep) {
+    const QStringList tep = cacTepThang(thuMuc, tienTo, soTep);
+    if (!damBaoKhoa())
+        for (const QString& t : tep) TepDongJson::suaDuoi(t);
+    napSongSong<std::vector<BanGhiVideo>>(
+        tep,
+        [](const QString& duongDan) {
+            std::vector<BanGhiVideo> ra;
+            docTungDong(duongDan, [&](const simdjson::dom::object& o, std::string_view) {
+                ra.push_back(BanGhiVideo::tuJson(o));
+            });
+            return ra;
+        },
+        [this](std::vector<BanGhiVideo>&& ds) {
+            for (BanGhiVideo& v : ds)
+                if (!v.id.isEmpty()) videoTheoId_.insert(v.id, std::move(v));
+        });
 }
 
 void KhoDuLieu::capNhatDon(const DonHang& don) {
     if (don.id.isEmpty()) return;
-    const auto cu = donTheoId_.constFind(don.id);
-    if (cu != donTheoId_.cend()) {
-        for (const QString& ma : cu->tatCaMa()) {
-            const auto it = maToiId_.find(ma);
-            if (it != maToiId_.end() && *it == don.id) maToiId_.erase(it);
+    capNhatDon(DonHang(don), don.tatCaMa());
+}
+
+void KhoDuLieu::capNhatDon(DonHang&& don, QStringList ma) {
+    if (don.id.isEmpty()) return;
+    datMaDon(don.id, std::move(ma));
+    const QString id = don.id;
+    donTheoId_.insert(id, std::move(don));
+}
+
+void KhoDuLieu::datMaDon(const QString& id, QStringList ma) {
+    const auto cu = maCuaDon_.constFind(id);
+    if (cu != maCuaDon_.cend()) {
+        for (const QString& m : *cu) {
+            const auto it = maToiId_.find(m);
+            if (it != maToiId_.end() && *it == id) maToiId_.erase(it);
         }
     }
-    donTheoId_.insert(don.id, don);
-    for (const QString& ma : don.tatCaMa()) maToiId_.insert(ma, don.id);
+    for (const QString& m : std::as_const(ma)) maToiId_.insert(m, id);
+    maCuaDon_.insert(id, std::move(ma));
 }
 
 void KhoDuLieu::datVideo(const BanGhiVideo& video) {
@@ -204,6 +298,10 @@ QString KhoDuLieu::duongDanVideoMoi(const QString& ma, const QDateTime& batDau, 
         if (!fi.exists() && !fi.isSymLink()) return duongDan;
         duongDan = thuMucNgay + u'/' + goc + u'-' + QString::number(i) + QStringLiteral(".mp4");
     }
+}
+
+QString KhoDuLieu::duongDanVideoMoi(const QString& ma, std::chrono::system_clock::time_point batDau, bool laHoan) {
+    return duongDanVideoMoi(ma, thoiDiemQt(batDau), laHoan);
 }
 
 std::optional<qint64> KhoDuLieu::dungLuongTrongMB() const {

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 
 #include "KhoTam.h"
 #include "store/DinhDangISO.h"
@@ -357,4 +358,31 @@ TEST(NapKho, GiuLauHonTamThangNapDuTepVideo) {
     EXPECT_EQ(t.kho->napTatCa(8, 30).soVideo, 8);
     EXPECT_EQ(t.moLai().napTatCa(8, 300).soVideo, 11) << "300 days back from 15 Dec reaches February";
     EXPECT_EQ(t.moLai().napTatCa(8, 3650).soVideo, 12);
+}
+
+TEST(NapKho, NapSongSongGiongDanhChiMucTungDong) {
+    // Orders re-written many times with codes moving between them, spread over three month files:
+    // loading must leave exactly the indexes that indexing every line in turn leaves.
+    KhoTam t;
+    KhoDuLieu tungDong(t.duongDan(QStringLiteral("khac")));
+    auto* ngauNhien = QRandomGenerator::global();
+    for (int thang = 1; thang <= 3; ++thang) {
+        QByteArray noiDung;
+        for (int i = 0; i < 400; ++i) {
+            DonHang d = don(QStringLiteral("o%1").arg(ngauNhien->bounded(12)));
+            for (int k = ngauNhien->bounded(3); k > 0; --k)
+                d.trackings.append({QStringLiteral("M%1").arg(ngauNhien->bounded(15)), std::nullopt});
+            if (ngauNhien->bounded(4) == 0) d.orderNumber = QStringLiteral("M%1").arg(ngauNhien->bounded(15));
+            d.updatedAt = QString::number(i);
+            noiDung += dong(d);
+            tungDong.capNhatDon(d);
+        }
+        t.vietTep(tepDon(QStringLiteral("2026-0%1").arg(thang)), noiDung);
+    }
+    t.kho->napTatCa(8);
+    EXPECT_EQ(t.kho->maToiId(), tungDong.maToiId());
+    ASSERT_EQ(t.kho->donTheoId().size(), tungDong.donTheoId().size());
+    for (const DonHang& d : tungDong.donTheoId()) {
+        EXPECT_EQ(t.kho->donTheoId().value(d.id).thanhDong(), d.thanhDong());
+    }
 }
