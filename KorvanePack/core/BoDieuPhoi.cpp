@@ -108,6 +108,7 @@ void BoDieuPhoi::noiMaDocDuoc() {
 
 BoDieuPhoi::~BoDieuPhoi() {
     huyCanhGac();
+    nen_.waitForDone();
     camera_->datKhiDocDuocMa(nullptr);
 }
 
@@ -168,7 +169,7 @@ void BoDieuPhoi::chayNen(std::function<void()> viec) {
     if (chayNen_) {
         chayNen_(std::move(viec));
     } else {
-        QThreadPool::globalInstance()->start(std::move(viec));
+        nen_.start(std::move(viec));
     }
 }
 

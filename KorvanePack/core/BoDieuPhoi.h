@@ -4,6 +4,7 @@
 #include <QPointer>
 #include <QString>
 #include <QStringList>
+#include <QThreadPool>
 #include <chrono>
 #include <functional>
 #include <memory>
@@ -181,6 +182,8 @@ private:
     DongHo& dongHo_;
     HenGio& henGio_;
     std::function<void(std::function<void()>)> chayNen_;
+    // Our own pool, so the destructor can wait for a measurement that still reads the store.
+    QThreadPool nen_;
     std::unique_ptr<CameraEngine> cameraThat_;
     std::unique_ptr<CameraEngineCong> congCameraThat_;
     std::unique_ptr<TiengBao> tiengThat_;

@@ -1,15 +1,19 @@
 #include "evidence/HoSoBangChung.h"
 
 #include <QBuffer>
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QPointer>
 #include <QSaveFile>
+#include <QThreadPool>
 #include <cmath>
 #include <filesystem>
 
 #include "evidence/NguonKhungHinh.h"
+#include "evidence/NguonKhungHinhVideo.h"
 #include "store/DinhDangISO.h"
 #include "store/DinhDangNgay.h"
 #include "store/DongHo.h"
@@ -67,7 +71,7 @@ QString HoSoBangChung::Loi::moTa() const {
         case Loai::khongCoFile:
             return QStringLiteral("File video không còn trên ổ cứng. Không xuất hồ sơ được.");
         case Loai::khongGhiDuocTrang:
-            break;
+            return QStringLiteral("Không ghi được trang hồ sơ: ") + chiTiet_;
     }
     return chiTiet_;
 }
@@ -245,7 +249,7 @@ QString HoSoBangChung::taoHtml(const BanGhiVideo& bg, const std::optional<DonHan
     h += dongBang(QStringLiteral("Giờ tạo file trên đĩa"), gioTaoFile, true);
     h += dongBang(QStringLiteral("Số byte chính xác"), QString::number(bg.bytes) + QStringLiteral(" byte"), true);
     if (nhatKy) {
-        if (nhatKy->nguyenVen)
+        if (nhatKy->ok)
             h += dongBang(QStringLiteral("Nhật ký kho dữ liệu"),
                           QString::number(nhatKy->soDong) + QStringLiteral(" dòng · chuỗi băm liền mạch — NGUYÊN VẸN"),
                           false);
@@ -336,10 +340,11 @@ HoSoBangChung::KetQua HoSoBangChung::xuat(const BanGhiVideo& bg, const std::opti
 
     const QString thuMuc = QDir(thuMucGoc).filePath(QStringLiteral("HoSo/") + tenThuMuc(bg, dongHo));
     std::error_code ec;
-    std::filesystem::create_directories(std::filesystem::path(thuMuc.toStdString()), ec);
+    std::filesystem::create_directories(std::filesystem::path(QFile::encodeName(thuMuc).toStdString()), ec);
     if (ec || !QFileInfo(thuMuc).isDir())
         throw Loi(Loi::Loai::khongTaoDuocThuMuc,
-                  ec ? QString::fromLocal8Bit(ec.message().c_str()) : QStringLiteral("không phải thư mục"));
+                  thuMuc + QStringLiteral(": ") +
+                      (ec ? QString::fromLocal8Bit(ec.message().c_str()) : QStringLiteral("không phải thư mục")));
 
     const std::vector<KhungHinh> khung = trichKhungHinh(tep, nguon);
 
@@ -360,4 +365,29 @@ HoSoBangChung::KetQua HoSoBangChung::xuat(const BanGhiVideo& bg, const std::opti
         throw Loi(Loi::Loai::khongGhiDuocTrang, trang.errorString());
 
     return {thuMuc, coVideo, static_cast<int>(khung.size())};
+}
+
+void HoSoBangChung::xuatNen(BanGhiVideo bg, std::optional<DonHang> don, QString tenShop, QString thuMucGoc,
+                            bool chepVideo, std::optional<KetQuaNhatKy> nhatKy, QString maMay, QObject* nguoiNhan,
+                            KhiXong khiXong) {
+    QPointer<QObject> nhan(nguoiNhan);
+    QThreadPool::globalInstance()->start([=, khiXong = std::move(khiXong)]() mutable {
+        std::optional<KetQua> kq;
+        QString loi;
+        try {
+            NguonKhungHinhVideo nguon;
+            kq = xuat(bg, don, tenShop, thuMucGoc, chepVideo, nhatKy, maMay, nguon, DongHo::heThong());
+        } catch (const Loi& e) {
+            loi = e.moTa();
+        } catch (const std::exception& e) {
+            loi = QString::fromUtf8(e.what());
+        }
+        // The receiver lives on the GUI thread; it is only looked at there, where it could be deleted.
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(),
+            [nhan, kq, loi, khiXong = std::move(khiXong)] {
+                if (nhan) khiXong(kq, loi);
+            },
+            Qt::QueuedConnection);
+    });
 }

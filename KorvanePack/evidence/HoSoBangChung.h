@@ -3,13 +3,16 @@
 #include <QByteArray>
 #include <QString>
 #include <exception>
+#include <functional>
 #include <optional>
 #include <vector>
 
 #include "store/BanGhiVideo.h"
 #include "store/DonHang.h"
+#include "store/KhoDuLieu.h"
 
 class DongHo;
+class QObject;
 class NguonKhungHinh;
 
 // The evidence dossier a shop hands over in a dispute: a self-contained page beside a copy of the video.
@@ -43,11 +46,7 @@ public:
     };
 
     // What the journal check found: intact with its line count, broken at a line, or unreadable.
-    struct KetQuaNhatKy {
-        bool nguyenVen = false;
-        qint64 soDong = 0;
-        std::optional<qint64> dongGay;
-    };
+    using KetQuaNhatKy = KhoDuLieu::KetQuaKiemTra;
 
     static constexpr double cacMoc[6] = {0.04, 0.22, 0.40, 0.58, 0.76, 0.96};
 
@@ -55,6 +54,14 @@ public:
     static KetQua xuat(const BanGhiVideo& banGhi, const std::optional<DonHang>& don, const QString& tenShop,
                        const QString& thuMucGoc, bool chepVideo, const std::optional<KetQuaNhatKy>& nhatKy,
                        const QString& maMay, NguonKhungHinh& nguon, const DongHo& dongHo);
+
+    // The export as the lookup screen starts it: on a worker thread, with frames from the file itself and the
+    // system clock; `khiXong` runs on the GUI thread with the result or the error text, and not at all once
+    // `nguoiNhan` (a GUI-thread object, the screen) is gone.
+    using KhiXong = std::function<void(std::optional<KetQua> ketQua, QString loi)>;
+    static void xuatNen(BanGhiVideo banGhi, std::optional<DonHang> don, QString tenShop, QString thuMucGoc,
+                        bool chepVideo, std::optional<KetQuaNhatKy> nhatKy, QString maMay, QObject* nguoiNhan,
+                        KhiXong khiXong);
 
     static std::vector<KhungHinh> trichKhungHinh(const QString& tepVideo, NguonKhungHinh& nguon);
 

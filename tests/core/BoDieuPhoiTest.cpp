@@ -12,9 +12,11 @@
 
 #include "core/BoDieuPhoi.h"
 #include "core/CaiDat.h"
+#include "core/CameraEngine.h"
 #include "core/CameraGia.h"
 #include "core/HenGioTay.h"
 #include "core/KhoKhoaBoNho.h"
+#include "core/TiengBao.h"
 #include "core/TiengBaoGhiLai.h"
 #include "store/DoDungLuongGia.h"
 #include "store/DongHo.h"
@@ -154,6 +156,10 @@ protected:
 
 TEST_F(BoDieuPhoiTest, NhanGiuTrongKhungMuoiGiayBatDauMotLanRoiDungVaLuu) {
     themDon("1001", "VD123456");
+    std::vector<QString> hook;  // the after-save hook sees the record once it is in the store's map
+    dp->khiLuuXong = [&](const BanGhiVideo& bg) {
+        hook.push_back(kho->videoTheoId().contains(bg.id) && nhatKy("rec_finish").empty() ? bg.id : QString());
+    };
     for (int i = 0; i < 100; ++i) {  // 10 s in view, read ten times a second
         doc("VD123456");
         tien(100ms);
@@ -188,6 +194,7 @@ TEST_F(BoDieuPhoiTest, NhanGiuTrongKhungMuoiGiayBatDauMotLanRoiDungVaLuu) {
     EXPECT_EQ(bg.deleted, false);
     EXPECT_EQ(bg.invalid, false);
     EXPECT_TRUE(kho->videoTheoId().contains(bg.id));
+    EXPECT_EQ(hook, std::vector<QString>{bg.id});
     EXPECT_EQ(dp->soDaQuayHomNay(), 1);
     EXPECT_EQ(tieng.cacTieng, (std::vector<int>{0, 1}));
     EXPECT_EQ(thongBao(), BoDieuPhoi::thongBaoDaLuu(5, bg.bytes));
@@ -437,6 +444,7 @@ TEST_F(BoDieuPhoiTest, QuetMaKhiNutDungChuaXongKhongLamLanBanGhi) {
 
 TEST_F(BoDieuPhoiTest, HaiLanDungMotBanGhiLuuMotLan) {
     camera.tuHoanTatVoiTep({}, 0);
+    camera.datTatCoGhiTre(true);
     go("VD-A");
     tien(4000ms);
     std::vector<std::optional<BanGhiVideo>> traVe;
@@ -918,4 +926,24 @@ TEST_F(BoDieuPhoiBanGhiTest, DoiChieuSerialTheoCacTruongHop) {
         EXPECT_EQ(ketQua, c.ketQua);
         EXPECT_EQ(ds, c.ds);
     }
+}
+
+// The application's own coordinator builds its engine and sound player and takes the settings' sound
+// switch and volume; the code callback it installs on the engine reaches the routing.
+TEST_F(BoDieuPhoiTest, BoDieuPhoiThatTuDungCameraVaTiengBao) {
+    caiDat->setBatTieng(false);
+    caiDat->setAmLuong(0.25);
+    BoDieuPhoi that(*kho, *caiDat);
+    ASSERT_NE(that.camera(), nullptr);
+    ASSERT_NE(that.tieng(), nullptr);
+    EXPECT_FALSE(that.tieng()->bat());
+    EXPECT_FLOAT_EQ(that.tieng()->amLuong(), 0.25f);
+    EXPECT_FALSE(that.camera()->dangChay());
+    that.datCheDo(BoDieuPhoi::CheDo::hangHoan);
+    ASSERT_TRUE(that.camera()->khiDocDuocMa);
+    that.camera()->khiDocDuocMa(QStringLiteral("VD-THAT"));
+    xuLySuKien();
+    EXPECT_EQ(that.maVuaQuet(), QStringLiteral("VD-THAT"));
+    EXPECT_FALSE(that.batDauQuay("VD-THAT", LoaiVideo::hangHoan, QString()));  // no camera open
+    EXPECT_EQ(that.thongBao(), QStringLiteral("Không bắt đầu quay được: Camera chưa mở. Vào Cài đặt chọn lại webcam."));
 }

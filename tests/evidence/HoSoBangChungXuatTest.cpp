@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QTemporaryDir>
+#include <QTest>
+#include <QThreadPool>
 #include <set>
 
 #include "evidence/HoSoBangChung.h"
@@ -220,4 +223,49 @@ TEST(XuatHoSo, XuatLaiHongKhongMatBanSaoCu) {
     const QString html = QString::fromUtf8(doc(kq.thuMuc + "/ho-so.html"));
     EXPECT_TRUE(html.contains("<td class=\"mono\">không đọc được</td>"));
     EXPECT_TRUE(html.contains("CẢNH BÁO: hai dấu vân tay KHÁC NHAU."));
+}
+
+TEST(XuatHoSo, XuatNenTraVeLuongNhan) {
+    Kho k;
+    const BanGhiVideo bg = k.video("abc");
+    QObject nhan;
+    struct Lan {
+        std::optional<HoSoBangChung::KetQua> kq;
+        QString loi;
+        bool xong = false;
+        bool dungLuong = false;
+    };
+    Lan tot, hong;
+    auto goi = [&](const BanGhiVideo& b, Lan& lan) {
+        HoSoBangChung::xuatNen(b, std::nullopt, "Shop", k.goc, true, std::nullopt, "AB12-CD34-EF56", &nhan,
+                               [&lan](std::optional<HoSoBangChung::KetQua> kq, QString loi) {
+                                   lan.kq = kq;
+                                   lan.loi = loi;
+                                   lan.xong = true;
+                                   lan.dungLuong = QThread::currentThread() == qApp->thread();
+                               });
+    };
+    goi(bg, tot);
+    BanGhiVideo mat = bg;
+    mat.filePath += ".mat";
+    goi(mat, hong);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return tot.xong && hong.xong; }, 20000));
+    ASSERT_TRUE(tot.kq);
+    EXPECT_TRUE(tot.kq->coVideo);
+    EXPECT_EQ(tot.kq->soKhungHinh, 0);  // "abc" is no video
+    EXPECT_TRUE(tot.loi.isEmpty());
+    EXPECT_TRUE(tot.dungLuong);
+    EXPECT_FALSE(hong.kq);
+    EXPECT_EQ(hong.loi, "File video không còn trên ổ cứng. Không xuất hồ sơ được.");
+
+    // A receiver gone before the export ends hears nothing.
+    bool goiSauKhiXoa = false;
+    {
+        QObject tam;
+        HoSoBangChung::xuatNen(bg, std::nullopt, "Shop", k.goc, false, std::nullopt, "", &tam,
+                               [&](auto, auto) { goiSauKhiXoa = true; });
+    }
+    QThreadPool::globalInstance()->waitForDone();
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(goiSauKhiXoa);
 }

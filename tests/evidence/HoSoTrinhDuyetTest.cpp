@@ -58,6 +58,16 @@ window.addEventListener('load', function () {
   ['img', 'script', 'iframe', 'a', 'link', 'b'].forEach(function (t) {
     r.soPhanTu[t] = document.getElementsByTagName(t).length; });
   r.soOnerror = document.querySelectorAll('[onerror]').length;
+  r.lang = document.documentElement.lang; r.charset = document.characterSet;
+  var kieu = function (sel, thuoc) { var e = document.querySelector(sel); return e ? getComputedStyle(e)[thuoc] : null; };
+  r.kieu = {
+    bodyMax: kieu('body', 'maxWidth'), h1Mau: kieu('h1', 'color'),
+    h1Co: kieu('h1', 'fontSize'), h2Hoa: kieu('h2', 'textTransform'),
+    bang: kieu('table', 'borderCollapse'), monoNgat: kieu('.mono', 'wordBreak'), monoFont: kieu('.mono', 'fontFamily'),
+    anh: kieu('.anh', 'display') + ' ' + kieu('.anh', 'flexWrap'), hinh: kieu('figure', 'flexBasis'),
+    okMau: kieu('.ok', 'color'), okDam: kieu('.ok', 'fontWeight'), kiemNen: kieu('.kiem', 'backgroundColor'),
+    chanVien: kieu('footer', 'borderTopColor'), header: kieu('header', 'borderBottomWidth')
+  };
   var pre = document.createElement('pre'); pre.id = 'ketqua'; pre.textContent = JSON.stringify(r);
   document.body.appendChild(pre);
 });
@@ -188,4 +198,27 @@ TEST(HoSoTrinhDuyet, TrangMoTuDiaHienDungNoiDung) {
     EXPECT_EQ(so["a"].toInt(), 0);
     EXPECT_EQ(so["link"].toInt(), 0);
     EXPECT_EQ(r["soOnerror"].toInt(), 0);
+
+    // The style sheet parses as written: a typo would silently drop its rule.
+    EXPECT_EQ(r["lang"].toString(), "vi");
+    EXPECT_EQ(r["charset"].toString(), "UTF-8");
+    const QJsonObject k = r["kieu"].toObject();
+    const std::pair<const char*, const char*> kieuMong[] = {
+        {"bodyMax", "860px"},
+        {"h1Mau", "rgb(15, 123, 108)"},
+        {"h1Co", "21px"},
+        {"h2Hoa", "uppercase"},
+        {"bang", "collapse"},
+        {"monoNgat", "break-all"},
+        {"anh", "flex wrap"},
+        {"hinh", "240px"},
+        {"okMau", "rgb(15, 123, 108)"},
+        {"okDam", "600"},
+        {"kiemNen", "rgb(243, 247, 246)"},
+        {"chanVien", "rgb(227, 232, 234)"},
+        {"header", "3px"},
+    };
+    for (const auto& [ten, mong] : kieuMong) EXPECT_EQ(k[ten].toString(), QString::fromUtf8(mong)) << ten;
+    EXPECT_TRUE(k["monoFont"].toString().startsWith("ui-monospace, \"SF Mono\""))
+        << k["monoFont"].toString().toStdString();
 }
