@@ -513,22 +513,35 @@ void BoDieuPhoi::ketThucQuay(KhiLuu xong) {
             p->ketThucDung(std::nullopt);
             return;
         }
-        // The check and the fingerprint read the whole file: off the GUI thread.
+        // The check and the fingerprint read the whole file: off the GUI thread, one after the other.
         p->chayNen([p, kq = *kq] {
             std::optional<QString> loi = KiemTraVideo::kiemTra(kq.duongDan);
-            std::optional<VanTayTep> vanTay;
-            if (!loi) vanTay = sha256CuaTep(kq.duongDan);
             QMetaObject::invokeMethod(
                 QCoreApplication::instance(),
-                [p, kq, loi, vanTay] {
-                    if (p) p->xongDung(&kq, loi, vanTay);
+                [p, kq, loi] {
+                    if (!p) return;
+                    if (loi) return p->xongDung(kq, loi, std::nullopt);
+                    p->layVanTay(kq);
                 },
                 Qt::QueuedConnection);
         });
     });
 }
 
-void BoDieuPhoi::xongDung(const CongCamera::KetQuaGhi* kq, std::optional<QString> loiKiemTra,
+void BoDieuPhoi::layVanTay(const CongCamera::KetQuaGhi& kq) {
+    QPointer<BoDieuPhoi> p(this);
+    chayNen([p, kq] {
+        std::optional<VanTayTep> vanTay = sha256CuaTep(kq.duongDan);
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(),
+            [p, kq, vanTay] {
+                if (p) p->xongDung(kq, std::nullopt, vanTay);
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void BoDieuPhoi::xongDung(const CongCamera::KetQuaGhi& kq, std::optional<QString> loiKiemTra,
                           std::optional<VanTayTep> vanTay) {
     if (loiKiemTra) {
         phat(4);
@@ -538,11 +551,11 @@ void BoDieuPhoi::xongDung(const CongCamera::KetQuaGhi* kq, std::optional<QString
         datThongBao(vb);
         kho_.ghiNhatKy(QStringLiteral("rec_hong"), {{QStringLiteral("code"), phien_->ma},
                                                     {QStringLiteral("vi"), *loiKiemTra},
-                                                    {QStringLiteral("file"), kq->duongDan}});
+                                                    {QStringLiteral("file"), kq.duongDan}});
         ketThucDung(std::nullopt);
         return;
     }
-    ketThucDung(luuBanGhi(*kq, vanTay));
+    ketThucDung(luuBanGhi(kq, vanTay));
 }
 
 void BoDieuPhoi::ketThucDung(std::optional<BanGhiVideo> banGhi) {

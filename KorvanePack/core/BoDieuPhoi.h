@@ -170,7 +170,8 @@ private:
     void capNhatCanhBaoOCung(std::optional<qint64> mb);
     void huyCanhGac();
     void nhipCanhGac(quint64 theHe);
-    void xongDung(const CongCamera::KetQuaGhi* kq, std::optional<QString> loiKiemTra, std::optional<VanTayTep> vanTay);
+    void layVanTay(const CongCamera::KetQuaGhi& kq);
+    void xongDung(const CongCamera::KetQuaGhi& kq, std::optional<QString> loiKiemTra, std::optional<VanTayTep> vanTay);
     void ketThucDung(std::optional<BanGhiVideo> banGhi);
     std::optional<BanGhiVideo> luuBanGhi(const CongCamera::KetQuaGhi& kq, const std::optional<VanTayTep>& vanTay);
     void chayNen(std::function<void()> viec);

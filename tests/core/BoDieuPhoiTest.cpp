@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <deque>
 #include <memory>
 #include <nlohmann/json.hpp>
 
@@ -73,7 +74,14 @@ protected:
     }
 
     std::unique_ptr<BoDieuPhoi> taoDieuPhoi(KhoDuLieu& k) {
-        BoDieuPhoi::PhuThuoc pt{&camera, &tieng, &dongHo, &henGio, [](std::function<void()> f) { f(); }};
+        // Background work runs at once, or waits for the test to pump it.
+        auto chayNen = [this](std::function<void()> f) {
+            if (bomTay)
+                viecNen.push_back(std::move(f));
+            else
+                f();
+        };
+        BoDieuPhoi::PhuThuoc pt{&camera, &tieng, &dongHo, &henGio, chayNen};
         return std::make_unique<BoDieuPhoi>(k, *caiDat, pt);
     }
 
@@ -141,6 +149,17 @@ protected:
     QString thongBao() const { return dp->thongBao().value_or(QString()); }
     QString canhBao() const { return dp->canhBao().value_or(QString()); }
 
+    void bomViecNen() {
+        while (!viecNen.empty()) {
+            auto f = std::move(viecNen.front());
+            viecNen.pop_front();
+            f();
+        }
+        xuLySuKien();
+    }
+
+    bool bomTay = false;
+    std::deque<std::function<void()>> viecNen;
     QTemporaryDir thuMuc;
     DongHoGia dongHo;
     HenGioTay henGio{&dongHo};
@@ -715,6 +734,32 @@ TEST_F(BoDieuPhoiTest, FileKhongXemDuocGhiRecHongVaGiuFile) {
     EXPECT_TRUE(QFile::exists(tep));
     EXPECT_TRUE(banGhiTrenDia().empty());
     EXPECT_TRUE(kho->kiemTraNhatKy().ok);
+}
+
+// The check passed, then the disk lost the file's content before the fingerprint was taken.
+TEST_F(BoDieuPhoiTest, FileRongKhiLayVanTayThiKhongLuu) {
+    go("VD-RONG");
+    go("SN-R");
+    tien(4000ms);
+    bomTay = true;
+    tieng.cacTieng.clear();
+    go("VD-RONG");
+    ASSERT_EQ(viecNen.size(), 1u);  // the video check
+    bomViecNen();
+    ASSERT_EQ(viecNen.size(), 1u);  // then the fingerprint, only once the check has passed
+    const QString tep = camera.cacLanChuanBi[0].duongDan;
+    QFile f(tep);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.close();
+    bomViecNen();
+    const QString vb = QStringLiteral("Video lưu ra rỗng! Kiểm tra ổ đĩa — đơn này CHƯA có bằng chứng.");
+    EXPECT_EQ(thongBao(), vb);
+    EXPECT_EQ(canhBao(), vb);
+    EXPECT_EQ(tieng.cacTieng, std::vector<int>{4});
+    EXPECT_TRUE(banGhiTrenDia().empty());
+    EXPECT_TRUE(nhatKy("rec_finish").empty());
+    EXPECT_EQ(dp->serials(), QStringList{"SN-R"});
+    EXPECT_EQ(dp->trangThai(), BoDieuPhoi::TrangThai::nghi);
 }
 
 TEST_F(BoDieuPhoiTest, GhiBanGhiThatBaiGiuFileVaSerial) {
