@@ -194,6 +194,14 @@ QString ManHinhDongGoi::chuThoiGian(qint64 giay) {
     return QString::asprintf("%02lld:%02lld", giay / 60, giay % 60);
 }
 
+QString ManHinhDongGoi::dongMaChuThich(const QString& maHienTai) {
+    return maHienTai.isEmpty() ? QStringLiteral("CHƯA QUÉT MÃ") : maHienTai;
+}
+
+QString ManHinhDongGoi::dongSerialChuThich(const QStringList& serials) {
+    return QStringLiteral("SERIAL: ") + serials.join(QStringLiteral("  ·  "));
+}
+
 void ManHinhDongGoi::showEvent(QShowEvent* e) {
     QWidget::showEvent(e);
     khiHienRa();
@@ -270,12 +278,12 @@ void ManHinhDongGoi::lamMoi() {
 
 void ManHinhDongGoi::lamMoiChuThich() {
     const QString ma = dieuPhoi_ ? dieuPhoi_->maHienTai() : QString();
-    dongMa_->setText(ma.isEmpty() ? QStringLiteral("CHƯA QUÉT MÃ") : ma);
+    dongMa_->setText(dongMaChuThich(ma));
     const QString tenShop = dieuPhoi_ ? dieuPhoi_->caiDat().tenShop() : QString();
     dongShop_->setText(tenShop + QStringLiteral(" · ") + dinhDangNgayGio().dinhDang(gio_));
     const QStringList serials = dieuPhoi_ ? dieuPhoi_->serials() : QStringList();
     dongSerial_->setVisible(!serials.isEmpty());
-    dongSerial_->setText(QStringLiteral("SERIAL: ") + serials.join(QStringLiteral("  ·  ")));
+    dongSerial_->setText(dongSerialChuThich(serials));
     if (chuThich_->isVisible()) hop_->xepLai();
 }
 
