@@ -91,6 +91,10 @@ QString KhoDuLieu::thangHienTai() const {
     return dinhDangNgay().dinhDang(dongHo_->gioThuc()).left(7);
 }
 
+QString KhoDuLieu::tepThangHienTai(const QString& thuMuc, const QString& tienTo) const {
+    return thuMuc + u'/' + tienTo + thangHienTai() + QStringLiteral(".jsonl");
+}
+
 KhoDuLieu::SoLuong KhoDuLieu::napTatCa(int soThang, int soNgayGiu) {
     // A folder held by another process is still read, but nothing in it is created or repaired.
     if (!moKho()) {
@@ -289,7 +293,7 @@ QList<BanGhiVideo> KhoDuLieu::videoTheoMa(const QString& ma) const {
 void KhoDuLieu::ghiDong(const QByteArray& dong, const QString& thuMuc, const QString& tienTo) {
     if (const auto loi = damBaoKhoa()) throw LoiTep(*loi);
     TepDongJson::taoThuMuc(thuMuc);
-    TepDongJson::noiDong(thuMuc + u'/' + tienTo + thangHienTai() + QStringLiteral(".jsonl"), dong);
+    TepDongJson::noiDong(tepThangHienTai(thuMuc, tienTo), dong);
 }
 
 void KhoDuLieu::ghiBanGhiVideo(const BanGhiVideo& video, const QString& thuMuc, const QString& tienTo) {

@@ -75,6 +75,9 @@ public:
     // leaves the in-memory maps alone: the caller updates them after a successful write.
     void ghiBanGhiVideo(const BanGhiVideo& video, const QString& thuMuc, const QString& tienTo);
     void ghiDon(const DonHang& don, const QString& thuMuc, const QString& tienTo);
+    // The month file an append made now lands in: thuMuc/tienTo + yyyy-MM + ".jsonl". The sync engine
+    // writes a whole fetch there in one append from its worker thread, so the desk never waits on it.
+    QString tepThangHienTai(const QString& thuMuc, const QString& tienTo) const;
 
     // Creates the day folder and returns a path that does not exist yet.
     QString duongDanVideoMoi(const QString& ma, const QDateTime& batDau, bool laHoan);
