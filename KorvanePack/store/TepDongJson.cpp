@@ -88,8 +88,23 @@ bool TepDongJson::laDongTrong(QByteArrayView dong) {
 
 void TepDongJson::taoThuMuc(const QString& duongDan) {
     if (QFileInfo(duongDan).isDir()) return;
+    // The highest folder that is missing now: its parent must learn of it durably, or a crash could
+    // take the new folder, and the first file renamed into it, away again.
+    QString moiNhat = QDir::cleanPath(QFileInfo(duongDan).absoluteFilePath());
+    while (true) {
+        const QString cha = QFileInfo(moiNhat).absolutePath();
+        if (cha == moiNhat || QFileInfo(cha).exists()) break;
+        moiNhat = cha;
+    }
     if (!QDir().mkpath(duongDan)) {
         throw LoiTep(QStringLiteral("Không tạo được thư mục ") + duongDan);
+    }
+    for (QString d = QDir::cleanPath(QFileInfo(duongDan).absoluteFilePath());; d = QFileInfo(d).absolutePath()) {
+        dongBoThuMuc(d);
+        if (d == moiNhat || QFileInfo(d).absolutePath() == d) {
+            dongBoThuMuc(QFileInfo(d).absolutePath());
+            break;
+        }
     }
 }
 
