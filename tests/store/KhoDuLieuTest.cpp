@@ -389,3 +389,26 @@ TEST(NapKho, NapSongSongGiongDanhChiMucTungDong) {
         EXPECT_EQ(t.kho->donTheoId().value(d.id).thanhDong(), d.thanhDong());
     }
 }
+
+TEST(GhiBanGhi, NoiThemSauDuoiRachKhongNuotDongMoi) {
+    // The writer meets a file whose last piece has no line feed (a crash of an earlier run, with no
+    // reload in between): a torn fragment is cut, a whole line gets its line feed, then the new line.
+    const QByteArray mot = dong(don(QStringLiteral("1")));
+    const QByteArray hai = don(QStringLiteral("2")).thanhDong();
+    struct {
+        const char* ten;
+        QByteArray truoc, sau;
+    } const bang[] = {
+        {"manh rach", mot + hai.left(hai.size() / 2), mot},
+        {"dong du thieu LF", mot + hai, mot + hai + '\n'},
+        {"chi co manh rach", hai.left(9), QByteArray()},
+        {"CR LF du", mot + hai + '\r', mot + hai + "\r\n"},
+    };
+    for (const auto& c : bang) {
+        KhoTam t;
+        t.datGio(2026, 5, 20);
+        t.vietTep(tepDon(QStringLiteral("2026-05")), c.truoc);
+        t.kho->ghiDon(don(QStringLiteral("3")), t.kho->thuMucDon(), KhoDuLieu::tienToDon());
+        EXPECT_EQ(t.docTep(tepDon(QStringLiteral("2026-05"))), c.sau + dong(don(QStringLiteral("3")))) << c.ten;
+    }
+}
