@@ -86,6 +86,7 @@ TEST(NapKho, DongCuoiThangVaDongHongBoQua) {
 
     const auto sl = t.kho->napTatCa(8);
     EXPECT_EQ(sl.soDon, 2) << "the line with invalid UTF-8 is skipped alone, not its whole file";
+    EXPECT_EQ(t.docTep(tepDon(QStringLiteral("2026-01"))), thang1) << "broken lines before the tail are never touched";
     EXPECT_EQ(sl.soVideo, 2);
     ASSERT_TRUE(t.kho->donTheoMa(QStringLiteral("b")));
     EXPECT_FALSE(t.kho->donTheoMa(QStringLiteral("A"))) << "the re-indexed order gives up its old code";
