@@ -101,6 +101,8 @@ KhoDuLieu::SoLuong KhoDuLieu::napTatCa(int soThang, int soNgayGiu) {
         QDir().mkpath(thuMucDon());
         QDir().mkpath(thuMucBanGhiVideo());
         QDir().mkpath(thuMucVideo());
+        for (const QString& d : {thuMucDon(), thuMucBanGhiVideo(), thuMucGoc_ + QStringLiteral("/data")})
+            TepDongJson::donTepTam(d);
     }
     int soThangVideo = std::max(soThang, 0);
     if (soNgayGiu >= soNgayGiuToiThieu) {

@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 
 #include "store/DocJson.h"
 #include "store/LoiTep.h"
@@ -79,6 +80,13 @@ off_t suaDuoiFd(int fd) {
 }
 
 }  // namespace
+
+void TepDongJson::donTepTam(const QString& thuMuc) {
+    static const QRegularExpression mau(QStringLiteral("^\\..+\\.tam-[0-9a-z]+$"));
+    const QDir d(thuMuc);
+    for (const QString& ten : d.entryList(QDir::Files | QDir::Hidden))
+        if (mau.match(ten).hasMatch()) QFile::remove(d.filePath(ten));
+}
 
 bool TepDongJson::laDongTrong(QByteArrayView dong) {
     for (const char c : dong)

@@ -115,6 +115,16 @@ TEST(NapKho, DuoiRachBiCatDuoiDuDuocGiu) {
     EXPECT_EQ(t.kho->napTatCa(8).soDon, 2);
     EXPECT_EQ(t.docTep(tepDon(QStringLiteral("2026-01"))), mot) << "a torn tail is cut on open";
     EXPECT_EQ(t.docTep(tepDon(QStringLiteral("2026-02"))), mot + hai + '\n') << "a whole last line gets its line feed";
+
+    // An atomic write killed before its rename leaves a temporary file; it is swept on the next start.
+    KhoTam u;
+    u.vietTep(QStringLiteral("data/orders/.orders-2026-03.jsonl.tam-1x9"), mot);
+    u.vietTep(QStringLiteral("data/.app.log.jsonl.tam-a0"), mot);
+    u.vietTep(QStringLiteral("data/orders/.ghi-chu"), mot);
+    u.kho->napTatCa(8);
+    EXPECT_FALSE(QFileInfo::exists(u.duongDan(QStringLiteral("data/orders/.orders-2026-03.jsonl.tam-1x9"))));
+    EXPECT_FALSE(QFileInfo::exists(u.duongDan(QStringLiteral("data/.app.log.jsonl.tam-a0"))));
+    EXPECT_TRUE(QFileInfo::exists(u.duongDan(QStringLiteral("data/orders/.ghi-chu"))));
 }
 
 TEST(ChiMuc, MaChungThuocDonDanhSauCung) {
