@@ -2,7 +2,9 @@
 
 using namespace std::chrono;
 
-double DongHo::giayThuc() const { return duration<double>(gioThuc().time_since_epoch()).count(); }
+double DongHo::giayThuc() const {
+    return duration<double>(gioThuc().time_since_epoch()).count();
+}
 
 DongHo& DongHo::heThong() {
     static DongHoHeThong dongHo;
@@ -37,7 +39,9 @@ void DongHoGia::tien(nanoseconds d) {
     deu_ += duration_cast<steady_clock::duration>(d);
 }
 
-void DongHoGia::tienGiay(double giay) { tien(duration_cast<nanoseconds>(duration<double>(giay))); }
+void DongHoGia::tienGiay(double giay) {
+    tien(duration_cast<nanoseconds>(duration<double>(giay)));
+}
 
 void DongHoGia::doiGioThuc(nanoseconds d) {
     std::lock_guard lk(khoa_);

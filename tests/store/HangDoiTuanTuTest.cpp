@@ -13,8 +13,10 @@ TEST(HangDoiTuanTu, RunsTasksInOrderOnOneThreadAndDrainsOnDestruction) {
         HangDoiTuanTu q("korvane.test");
         for (int i = 0; i < 1000; ++i) {
             q.guiBatDongBo([&, i] {
-                if (i == 0) luongDau = std::this_thread::get_id();
-                else if (std::this_thread::get_id() != luongDau) cungLuong = false;
+                if (i == 0)
+                    luongDau = std::this_thread::get_id();
+                else if (std::this_thread::get_id() != luongDau)
+                    cungLuong = false;
                 thuTu.push_back(i);
             });
         }

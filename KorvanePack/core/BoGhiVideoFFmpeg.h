@@ -1,0 +1,74 @@
+#pragma once
+
+#include <QImage>
+#include <QString>
+#include <atomic>
+#include <condition_variable>
+#include <deque>
+#include <mutex>
+#include <thread>
+
+#include "core/BoGhiVideo.h"
+
+struct AVFormatContext;
+struct AVCodecContext;
+struct AVStream;
+struct AVFrame;
+struct AVPacket;
+struct AVIOContext;
+struct SwsContext;
+
+// libx264 Main profile at an average bit rate into a fragmented MP4. A keyframe every second and
+// one-second fragments written and synced as they close mean that a crash or power cut loses at most
+// about the last second: the file stays playable up to there. Encoding runs on the writer's own
+// thread behind a short queue, so the capture thread hands a frame over and moves on.
+class BoGhiVideoFFmpeg final : public BoGhiVideo {
+public:
+    static std::unique_ptr<BoGhiVideo> tao(const QString& duongDan);
+    ~BoGhiVideoFFmpeg() override;
+
+    bool themDauVao(int rong, int cao, int64_t bitrate, double tocDoKhung) override;
+    bool batDau() override;
+    TrangThai trangThai() const override { return trangThai_.load(); }
+    QString loi() const override;
+    KetQuaThem themKhung(const QImage& anh, std::chrono::microseconds pts) override;
+    void ketThuc(std::function<void()> xong) override;
+
+    static constexpr size_t kHangDoiToiDa = 3;
+
+private:
+    explicit BoGhiVideoFFmpeg(int fd, QString duongDan);
+    void vongMaHoa();
+    bool maHoa(const QImage* anh, int64_t ptsUs);
+    bool ghiGoi();
+    void hong(const QString& loi);
+    void hoanTat();
+    static int ghiRa(void* p, uint8_t* buf, int n);
+    static int64_t tua(void* p, int64_t off, int whence);
+
+    int fd_;
+    QString duongDan_;
+    int rong_ = 0, cao_ = 0;
+    double tocDo_ = 30.0;
+    AVFormatContext* fmt_ = nullptr;
+    AVCodecContext* enc_ = nullptr;
+    AVStream* st_ = nullptr;
+    AVIOContext* io_ = nullptr;
+    AVFrame* yuv_ = nullptr;
+    AVPacket* goi_ = nullptr;
+    SwsContext* sws_ = nullptr;
+    int64_t ptsTruoc_ = -1;
+    int64_t ptsKhoaCuoi_ = -1;
+
+    std::atomic<TrangThai> trangThai_{TrangThai::chuaBatDau};
+    mutable std::mutex khoaLoi_;
+    QString loi_;
+    QString loiGhi_;  // errno text of the last failed write, clearer than libavformat's
+
+    std::mutex khoa_;
+    std::condition_variable coViec_;
+    std::deque<std::pair<QImage, int64_t>> hangDoi_;
+    bool ketThuc_ = false;
+    std::function<void()> xong_;
+    std::thread luong_;
+};

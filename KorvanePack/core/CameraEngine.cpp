@@ -1,0 +1,533 @@
+#include "core/CameraEngine.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QPointer>
+#include <climits>
+#include <cmath>
+
+#include "core/BoGhiVideoFFmpeg.h"
+#include "core/DocMaVach.h"
+#include "core/NenTangCameraV4l2.h"
+#include "store/DinhDangNgay.h"
+#include "store/DongHo.h"
+
+namespace {
+
+const QString kKhongThayWebcam = QStringLiteral("Không tìm thấy webcam nào.");
+const QString kKhongMoDuoc = QStringLiteral("Không mở được webcam: ");
+
+QSize kichThuocTheoChu(const QString& chu) {
+    if (chu.startsWith(QLatin1String("1920"))) return {1920, 1080};
+    if (chu.startsWith(QLatin1String("640"))) return {640, 480};
+    return {1280, 720};
+}
+
+}  // namespace
+
+QString CameraEngine::moTa(LoiCamera loi) {
+    switch (loi) {
+        case LoiCamera::khongThemDuocInput:
+            return QStringLiteral("Không gắn được webcam vào phiên quay.");
+        case LoiCamera::khongThemDuocOutput:
+            return QStringLiteral("Không lấy được luồng hình từ webcam.");
+        case LoiCamera::dangGhiRoi:
+            return QStringLiteral("Đang quay rồi.");
+        case LoiCamera::chuaMoCamera:
+            return QStringLiteral("Camera chưa mở. Vào Cài đặt chọn lại webcam.");
+        case LoiCamera::khongDungDuocWriter:
+            return QStringLiteral("Không tạo được file video.");
+    }
+    return {};
+}
+
+CameraEngine::CameraEngine(QObject* parent)
+    : CameraEngine(std::make_shared<NenTangCameraV4l2>(), &BoGhiVideoFFmpeg::tao, DongHo::heThong(), parent) {}
+
+CameraEngine::CameraEngine(std::shared_ptr<NenTangCamera> nenTang, BoGhiVideo::Tao taoBoGhi, const DongHo& dongHo,
+                           QObject* parent)
+    : QObject(parent),
+      nenTang_(std::move(nenTang)),
+      taoBoGhi_(std::move(taoBoGhi)),
+      dongHo_(dongHo),
+      docMa_(std::make_unique<DocMaVach>()),
+      hangDoi_(std::make_unique<HangDoiTuanTu>("korvane.pack.camera")) {
+    DocMaVach* doc = docMa_.get();
+    nhanKhungDocMa_ = [doc](const QImage& k) { doc->nhanKhung(k); };
+    QPointer<CameraEngine> self(this);
+    docMa_->khiThayMa = [self](const QString& ma) {
+        if (self) self->chuyenMaDocDuoc(ma);
+    };
+}
+
+CameraEngine::~CameraEngine() {
+    hangDoi_->guiDongBo([this] {
+        dongNguon();
+        nhanKhungDocMa_ = nullptr;
+        nhanKhungXemTruoc_ = nullptr;
+        writer_.reset();  // an abandoned writer still closes its file properly
+    });
+    hangDoi_.reset();
+}
+
+template <typename F>
+void CameraEngine::guiGui(F f) {
+    QPointer<CameraEngine> self(this);
+    QMetaObject::invokeMethod(
+        this,
+        [self, f = std::move(f)]() mutable {
+            if (self) f();
+        },
+        Qt::QueuedConnection);
+}
+
+void CameraEngine::datDangChay(bool v) {
+    if (dangChay_ == v) return;
+    dangChay_ = v;
+    emit dangChayDoi(v);
+}
+
+void CameraEngine::datTenCamera(const QString& v) {
+    if (tenCamera_ == v) return;
+    tenCamera_ = v;
+    emit tenCameraDoi(v);
+}
+
+void CameraEngine::datLoiCamera(const QString& v) {
+    if (loiCamera_ == v && loiCamera_.isNull() == v.isNull()) return;
+    loiCamera_ = v;
+    emit loiCameraDoi(v);
+}
+
+void CameraEngine::datDanhSachThietBi(const QList<ThietBiCamera>& v) {
+    if (danhSachThietBi_ == v) return;
+    danhSachThietBi_ = v;
+    emit danhSachThietBiDoi();
+}
+
+void CameraEngine::chuyenMaDocDuoc(const QString& ma) {
+    if (khiDocDuocMa) khiDocDuocMa(ma);
+}
+
+void CameraEngine::datNhanKhungXemTruoc(std::function<void(const QImage&)> nhan) {
+    hangDoi_->guiDongBo([&] { nhanKhungXemTruoc_ = std::move(nhan); });
+}
+
+void CameraEngine::datNhanKhungDocMa(std::function<void(const QImage&)> nhan) {
+    hangDoi_->guiDongBo([&] { nhanKhungDocMa_ = std::move(nhan); });
+}
+
+// ---- devices and opening ----
+
+QList<ThietBiCamera> CameraEngine::danhSachCamera() {
+    return nenTang_->timThietBi();
+}
+
+void CameraEngine::lamMoiThietBi() {
+    hangDoi_->guiBatDongBo([this] {
+        QList<ThietBiCamera> ds = danhSachCamera();
+        guiGui([this, ds] { datDanhSachThietBi(ds); });
+    });
+}
+
+void CameraEngine::moCamera(const std::optional<QString>& cameraId, const QString& doPhanGiai) {
+    hangDoi_->guiBatDongBo([this, cameraId, doPhanGiai] { cauHinhPhien(cameraId, doPhanGiai); });
+}
+
+std::optional<DinhDangCamera> CameraEngine::chonDinhDang(const ThietBiCamera& tb, int chieuCao) {
+    if (tb.dinhDang.isEmpty()) return std::nullopt;
+    const DinhDangCamera* tot = &tb.dinhDang.first();
+    for (const DinhDangCamera& d : tb.dinhDang)
+        if (std::abs(d.cao - chieuCao) < std::abs(tot->cao - chieuCao)) tot = &d;
+    return *tot;
+}
+
+void CameraEngine::dongNguon() {
+    if (nguon_) nguon_->dung();
+    nguon_.reset();
+    ++theHeNguon_;
+}
+
+void CameraEngine::moNguon(std::unique_ptr<NguonKhung> nguon) {
+    nguon_ = std::move(nguon);
+    tocDoNguon_ = nguon_->tocDoKhung() > 0 ? nguon_->tocDoKhung() : 30.0;
+    const uint64_t theHe = theHeNguon_;
+    // A frame goes to the queue only when the previous one has been handled: a late frame is
+    // dropped at the source, never queued behind the caption and the encoder hand-off.
+    auto cho = khungDangCho_;
+    cho->store(false);
+    auto nhan = [this, theHe, cho](QImage anh, std::chrono::steady_clock::time_point luc) {
+        if (cho->exchange(true)) return;
+        hangDoi_->guiBatDongBo([this, theHe, cho, anh = std::move(anh), luc]() mutable {
+            if (theHe == theHeNguon_) xuLyKhung(std::move(anh), luc);
+            cho->store(false);
+        });
+    };
+    // Without this a camera pulled out would leave a frozen picture that still claims to be running.
+    // A recording that is running keeps what it has; the stop finishes the file as usual.
+    auto khiNgung = [this, theHe](const QString& lyDo) {
+        hangDoi_->guiBatDongBo([this, theHe, lyDo] {
+            if (theHe != theHeNguon_) return;
+            const QString chu = QStringLiteral("Webcam đã ngừng gửi hình: ") + lyDo +
+                                QStringLiteral(". Kiểm tra dây cắm rồi chọn lại webcam trong Cài đặt.");
+            guiGui([this, chu] {
+                datLoiCamera(chu);
+                datDangChay(false);
+            });
+        });
+    };
+    nguon_->batDau(std::move(nhan), std::move(khiNgung));
+}
+
+void CameraEngine::cauHinhPhien(const std::optional<QString>& cameraId, const QString& doPhanGiai) {
+    dongNguon();
+    auto baoLoi = [this](const QString& chu) {
+        guiGui([this, chu] {
+            datLoiCamera(chu);
+            datDangChay(false);
+        });
+    };
+
+    if (cameraId && cameraId->startsWith(QLatin1String(kTienToDoThi))) {
+        QString loi;
+        auto nguon = nenTang_->moDoThi(cameraId->mid(int(qstrlen(kTienToDoThi))), loi);
+        if (!nguon) {
+            baoLoi(kKhongMoDuoc + (loi.isEmpty() ? moTa(LoiCamera::khongThemDuocOutput) : loi));
+            return;
+        }
+        const QString ten = nguon->ten();
+        moNguon(std::move(nguon));
+        const QList<ThietBiCamera> ds = danhSachCamera();
+        guiGui([this, ten, ds] {
+            datTenCamera(ten);
+            datDangChay(true);
+            datLoiCamera(QString());
+            datDanhSachThietBi(ds);
+        });
+        return;
+    }
+
+    const QList<ThietBiCamera> ds = danhSachCamera();
+    if (ds.isEmpty()) {
+        baoLoi(kKhongThayWebcam);
+        return;
+    }
+    const ThietBiCamera* tb = &ds.first();
+    if (cameraId)
+        for (const ThietBiCamera& t : ds)
+            if (t.id == *cameraId) {
+                tb = &t;
+                break;
+            }
+
+    // The preset size when the device offers it exactly (MJPEG first: most webcams give only a few
+    // frames per second of raw YUYV at the larger sizes); else the format nearest in height.
+    const QSize muc = kichThuocTheoChu(doPhanGiai);
+    std::optional<DinhDangCamera> dd;
+    for (const DinhDangCamera& d : tb->dinhDang) {
+        if (d.rong != muc.width() || d.cao != muc.height()) continue;
+        if (!dd || (d.maHoa == QLatin1String("MJPG") && dd->maHoa != QLatin1String("MJPG"))) dd = d;
+    }
+    if (!dd) dd = chonDinhDang(*tb, muc.height());
+    if (!dd) dd = DinhDangCamera{QString(), muc.width(), muc.height()};  // the driver picks its nearest
+
+    QString loi;
+    auto nguon = nenTang_->moThietBi(*tb, *dd, loi);
+    if (!nguon) {
+        baoLoi(kKhongMoDuoc + (loi.isEmpty() ? moTa(LoiCamera::khongThemDuocOutput) : loi));
+        return;
+    }
+    moNguon(std::move(nguon));
+    const QString ten = tb->ten;
+    guiGui([this, ten, ds] {
+        datTenCamera(ten);
+        datDangChay(true);
+        datLoiCamera(QString());
+        datDanhSachThietBi(ds);
+    });
+}
+
+// ---- frames ----
+
+qint64 CameraEngine::giayTuBatDau() const {
+    if (!ngayBatDau_) return 0;
+    auto d = dongHo_.gioDeu() - batDauDeu_;
+    return std::max<qint64>(0, std::chrono::duration_cast<std::chrono::seconds>(d).count());
+}
+
+void CameraEngine::xuLyKhung(QImage khung, std::chrono::steady_clock::time_point luc) {
+    if (khung.isNull()) return;
+    // The reader and the preview see the frame before the caption covers part of it.
+    if (nhanKhungDocMa_) nhanKhungDocMa_(khung);
+    if (nhanKhungXemTruoc_) nhanKhungXemTruoc_(khung);
+    const int rong = khung.width(), cao = khung.height();
+    const bool ghi = dangGhiChoHangDoi_.load();
+
+    NoiDungLopPhu nd;
+    nd.ma = maDangQuay_;
+    nd.tienTo = tienToNhan_;
+    nd.tenShop = tenShop_;
+    nd.ngayGio = dinhDangNgayGio().dinhDang(dongHo_.gioThuc());
+    nd.serial = danhSachSerial_;
+    nd.dangGhi = ghi;
+    nd.giayDaQua = giayTuBatDau();
+    lopPhu_.ve(khung, nd);
+
+    const QString kt = QStringLiteral("%1x%2").arg(rong).arg(cao);
+    if (kt != doPhanGiaiDaGui_) {
+        doPhanGiaiDaGui_ = kt;
+        guiGui([this, kt] {
+            if (doPhanGiai_ == kt) return;
+            doPhanGiai_ = kt;
+            emit doPhanGiaiDoi(kt);
+        });
+    }
+    if (ghi) ghiKhung(khung, luc, rong, cao);
+}
+
+// ---- the writer ----
+
+int CameraEngine::bitrateTheoDoPhanGiai(int base, const QString& kichThuoc) {
+    // A damaged stored value must not reach x264 as 0 (another rate mode) or overflow the rate in bit/s.
+    base = std::clamp(base, 400, 6000);
+    QList<double> so;
+    for (const QString& manh : kichThuoc.split(QLatin1Char('x'), Qt::SkipEmptyParts)) {
+        if (manh.front().isSpace()) continue;
+        bool ok = false;
+        const double v = manh.toDouble(&ok);
+        if (ok && std::isfinite(v)) so.append(v);
+    }
+    if (so.size() != 2 || so[0] <= 0 || so[1] <= 0) return base;
+    const double heSo = std::max(so[0] * so[1] / 921600.0, 1.0);
+    return int(std::min(heSo * base, double(INT_MAX / 1000)));
+}
+
+void CameraEngine::datTenShop(const QString& ten) {
+    tenShop_ = ten;
+}
+void CameraEngine::datTienToNhan(const QString& nhan) {
+    tienToNhan_ = nhan;
+}
+
+void CameraEngine::chuanBiGhi(std::chrono::system_clock::time_point batDau, const QString& file, int bitrateKbps,
+                              const QString& ma, LoaiVideo loai) {
+    writer_.reset();
+    thoiDiemBatDau_.reset();
+    ngayBatDau_ = batDau;
+    batDauDeu_ = dongHo_.gioDeu();
+    fileDangGhi_ = file;
+    bitrateDangDung_ = bitrateKbps;
+    maDangQuay_ = ma;
+    loaiDangGhi_ = loai;
+    khungDaGhi_ = 0;
+    danhSachSerial_.clear();
+    loiGhiFile_.reset();
+    loiMoWriter_.reset();
+    soKhungHong_ = 0;
+    giayDaGui_ = 0;
+}
+
+QStringList CameraEngine::docDanhSachSerial() const {
+    return danhSachSerial_;
+}
+
+bool CameraEngine::themSerial(const QString& serial) {
+    const QString s = serial.trimmed();
+    if (s.isEmpty()) return false;
+    return hangDoi_->chayDongBo([&] {
+        for (const QString& co : danhSachSerial_)
+            if (co.compare(s, Qt::CaseInsensitive) == 0) return false;
+        danhSachSerial_.append(s);
+        return true;
+    });
+}
+
+void CameraEngine::baoDaBatDauGhi() {
+    dangGhiChoHangDoi_ = true;
+    if (!dangGhi_) {
+        dangGhi_ = true;
+        emit dangGhiDoi(true);
+    }
+    if (giayDaGhi_ != 0) {
+        giayDaGhi_ = 0;
+        emit giayDaGhiDoi(0);
+    }
+}
+
+// The first failure to create or start a writer is kept for the stop and shown once; the next
+// frames still try again, quietly, in case the cause goes away.
+void CameraEngine::baoLoiMoWriter(const QString& lyDo, const QString& chuHienThi) {
+    if (loiMoWriter_) return;
+    loiMoWriter_ = lyDo;
+    guiGui([this, chuHienThi] { datLoiCamera(chuHienThi); });
+}
+
+void CameraEngine::taoWriter(int rong, int cao) {
+    if (!fileDangGhi_) return;
+    std::unique_ptr<BoGhiVideo> w = taoBoGhi_ ? taoBoGhi_(*fileDangGhi_) : nullptr;
+    if (!w) {
+        const QString chu = QStringLiteral("Không tạo được file video ở ") + *fileDangGhi_;
+        baoLoiMoWriter(chu, chu);
+        return;
+    }
+    const QString kt = QStringLiteral("%1x%2").arg(rong).arg(cao);
+    const int64_t bitrate = int64_t(bitrateTheoDoPhanGiai(bitrateDangDung_, kt)) * 1000;
+    if (!w->themDauVao(rong, cao, bitrate, tocDoNguon_)) {
+        const QString lyDo = QStringLiteral("Bộ mã hoá H.264 từ chối kích thước %1\u00D7%2").arg(rong).arg(cao);
+        baoLoiMoWriter(lyDo, lyDo + QLatin1Char('.'));
+        return;
+    }
+    writer_ = std::move(w);
+    rongWriter_ = rong;
+    caoWriter_ = cao;
+}
+
+void CameraEngine::baoLoiGhiFile(const QString& loi) {
+    if (loiGhiFile_) return;
+    loiGhiFile_ = loi;
+    const QString chu =
+        QStringLiteral("Đang quay thì ghi file hỏng: ") + loi + QStringLiteral(". Dừng lại và quay lại đơn này.");
+    guiGui([this, chu] { datLoiCamera(chu); });
+}
+
+void CameraEngine::ghiKhung(const QImage& khung, std::chrono::steady_clock::time_point luc, int rong, int cao) {
+    if (!fileDangGhi_) return;
+    if (!writer_) taoWriter(rong, cao);
+    if (!writer_) return;
+
+    if (!thoiDiemBatDau_) {
+        if (writer_->trangThai() != BoGhiVideo::TrangThai::chuaBatDau || !writer_->batDau()) {
+            const QString loi = writer_->loi().isEmpty() ? QStringLiteral("lý do không rõ") : writer_->loi();
+            const QString chu = QStringLiteral("Không ghi được file: ") + loi;
+            baoLoiMoWriter(chu, chu);
+            writer_.reset();
+            return;
+        }
+        thoiDiemBatDau_ = luc;
+    }
+    if (writer_->trangThai() == BoGhiVideo::TrangThai::thatBai) {
+        baoLoiGhiFile(writer_->loi().isEmpty() ? QStringLiteral("bộ ghi dừng bất thường") : writer_->loi());
+        return;
+    }
+    if (writer_->trangThai() != BoGhiVideo::TrangThai::dangGhi) return;
+
+    BoGhiVideo::KetQuaThem kq;
+    // An encoder is set up for one size; a frame of another size (the camera re-opened at another
+    // resolution mid-recording) is refused here rather than handed to it.
+    if (rong != rongWriter_ || cao != caoWriter_)
+        kq = BoGhiVideo::KetQuaThem::tuChoi;
+    else
+        kq = writer_->themKhung(khung, std::chrono::duration_cast<std::chrono::microseconds>(luc - *thoiDiemBatDau_));
+    if (kq == BoGhiVideo::KetQuaThem::chuaSan) return;
+    if (kq == BoGhiVideo::KetQuaThem::daNhan) {
+        ++khungDaGhi_;
+    } else if (++soKhungHong_ >= 31) {
+        baoLoiGhiFile(writer_->loi().isEmpty()
+                          ? QStringLiteral("bộ ghi từ chối khung hình liên tục (ổ đầy hoặc ổ đã bị rút?)")
+                          : writer_->loi());
+    }
+    if (ngayBatDau_) {
+        const qint64 giay = giayTuBatDau();
+        if (giay != giayDaGui_) {
+            giayDaGui_ = giay;
+            guiGui([this, giay] {
+                if (!dangGhi_ || giayDaGhi_ == int(giay)) return;
+                giayDaGhi_ = int(giay);
+                emit giayDaGhiDoi(giayDaGhi_);
+            });
+        }
+    }
+}
+
+void CameraEngine::datLaiTrangThaiGhi() {
+    writer_.reset();
+    thoiDiemBatDau_.reset();
+    fileDangGhi_.reset();
+    ngayBatDau_.reset();
+    maDangQuay_.clear();
+    tienToNhan_.clear();
+    danhSachSerial_.clear();
+    khungDaGhi_ = 0;
+    loiGhiFile_.reset();
+    loiMoWriter_.reset();
+    soKhungHong_ = 0;
+}
+
+void CameraEngine::dungGhi(std::function<void(std::optional<KetQuaGhi>)> xong) {
+    if (!dangGhi_) {
+        if (xong) xong(std::nullopt);
+        return;
+    }
+    // From here no frame is appended: the capture queue tests this flag before each recording step,
+    // and the snapshot below runs after any frame already being handled.
+    dangGhiChoHangDoi_ = false;
+    dangGhi_ = false;
+    emit dangGhiDoi(false);
+
+    QPointer<CameraEngine> self(this);
+    const DongHo* dongHo = &dongHo_;
+    hangDoi_->guiBatDongBo([this, self, dongHo, xong = std::move(xong)]() mutable {
+        std::shared_ptr<BoGhiVideo> w = std::move(writer_);
+        const auto file = fileDangGhi_;
+        const auto batDau = ngayBatDau_;
+        const auto batDauDeu = batDauDeu_;
+        const int khung = khungDaGhi_;
+        const LoaiVideo loai = loaiDangGhi_;
+        const auto loiGhi = loiGhiFile_;
+        const auto loiMo = loiMoWriter_;
+        const bool dangViet = w && w->trangThai() == BoGhiVideo::TrangThai::dangGhi;
+        // The writer now belongs to this stop alone, so the reset can run at once and the next
+        // recording can be armed while the file is still being finished.
+        datLaiTrangThaiGhi();
+
+        auto traVe = [self](std::optional<QString> loiHienThi, std::optional<KetQuaGhi> kq,
+                            std::function<void(std::optional<KetQuaGhi>)> xong) {
+            // From the writer's thread the engine may be gone: the application object is the
+            // context, and the weak pointer decides on the GUI thread.
+            QMetaObject::invokeMethod(
+                qApp,
+                [self, loiHienThi, kq, xong = std::move(xong)] {
+                    if (!self) return;
+                    if (loiHienThi) self->datLoiCamera(*loiHienThi);
+                    if (xong) xong(kq);
+                },
+                Qt::QueuedConnection);
+        };
+
+        if (!file || !batDau) {
+            traVe(std::nullopt, std::nullopt, std::move(xong));
+            return;
+        }
+        if (dangViet) {
+            const QString duongDan = *file;
+            w->ketThuc([w, dongHo, duongDan, batDau, batDauDeu, khung, loai, loiGhi, traVe,
+                        xong = std::move(xong)]() mutable {
+                const auto tt = w->trangThai();
+                const QString loiW = w->loi();
+                const auto ketThuc = dongHo->gioThuc();
+                const double giay = std::chrono::duration<double>(dongHo->gioDeu() - batDauDeu).count();
+                if (tt == BoGhiVideo::TrangThai::hoanTat && loiW.isEmpty() && !loiGhi) {
+                    KetQuaGhi kq{duongDan, *batDau, ketThuc, int(std::max(0L, std::lround(giay))), khung, loai};
+                    traVe(std::nullopt, kq, std::move(xong));
+                } else {
+                    const QString lyDo = loiGhi            ? *loiGhi
+                                         : !loiW.isEmpty() ? loiW
+                                                           : QStringLiteral("bộ ghi dừng ở trạng thái %1").arg(int(tt));
+                    traVe(QStringLiteral("File video KHÔNG hoàn tất: ") + lyDo + QStringLiteral(". ") +
+                              QStringLiteral("File dở dang nằm ở ") + duongDan +
+                              QStringLiteral(". Đơn này CHƯA có bằng chứng — quay lại."),
+                          std::nullopt, std::move(xong));
+                }
+                w.reset();
+            });
+            return;
+        }
+        std::optional<QString> lyDo = loiGhi;
+        if (!lyDo && w && !w->loi().isEmpty()) lyDo = w->loi();
+        if (!lyDo) lyDo = loiMo;
+        if (w) w->ketThuc([w]() mutable { w.reset(); });  // closes the failed file off this thread
+        traVe(lyDo ? QStringLiteral("Không ghi được video: ") + *lyDo + QStringLiteral(". Đơn này CHƯA có bằng chứng.")
+                   : QStringLiteral("Không nhận được khung hình nào từ webcam — video rỗng."),
+              std::nullopt, std::move(xong));
+    });
+}

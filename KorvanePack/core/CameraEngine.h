@@ -1,0 +1,182 @@
+#pragma once
+
+#include <QImage>
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <atomic>
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <optional>
+
+#include "core/BoGhiVideo.h"
+#include "core/LopPhuKhung.h"
+#include "core/NenTangCamera.h"
+#include "core/ThietBiCamera.h"
+#include "store/HangDoiTuanTu.h"
+#include "store/LoaiVideo.h"
+
+class DocMaVach;
+class DongHo;
+
+// The capture session that feeds the barcode reader, the live preview and the recorder. Opening,
+// frame handling, the caption and the writer state all live on one serial queue,
+// "korvane.pack.camera"; the published fields are written on the GUI thread only, by queued hops
+// from that queue. The engine never starts or stops a recording by itself: the coordinator arms it
+// with chuanBiGhi and finishes it with dungGhi.
+class CameraEngine : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(bool dangChay READ dangChay WRITE datDangChay NOTIFY dangChayDoi)
+    Q_PROPERTY(bool dangGhi READ dangGhi NOTIFY dangGhiDoi)
+    Q_PROPERTY(int giayDaGhi READ giayDaGhi NOTIFY giayDaGhiDoi)
+    Q_PROPERTY(QString tenCamera READ tenCamera WRITE datTenCamera NOTIFY tenCameraDoi)
+    Q_PROPERTY(QString doPhanGiai READ doPhanGiai NOTIFY doPhanGiaiDoi)
+    // A null text means no error.
+    Q_PROPERTY(QString loiCamera READ loiCamera WRITE datLoiCamera NOTIFY loiCameraDoi)
+    Q_PROPERTY(
+        QList<ThietBiCamera> danhSachThietBi READ danhSachThietBi WRITE datDanhSachThietBi NOTIFY danhSachThietBiDoi)
+
+public:
+    enum class LoiCamera { khongThemDuocInput, khongThemDuocOutput, dangGhiRoi, chuaMoCamera, khongDungDuocWriter };
+    static QString moTa(LoiCamera loi);
+
+    struct KetQuaGhi {
+        QString url;  // the file written, at the path the coordinator chose
+        std::chrono::system_clock::time_point batDau;
+        std::chrono::system_clock::time_point ketThuc;
+        int giay = 0;
+        int khung = 0;
+        LoaiVideo loai = LoaiVideo::dongGoi;
+    };
+
+    // Webcams through V4L2 and libavdevice, files through libx264, on the system clock.
+    explicit CameraEngine(QObject* parent = nullptr);
+    CameraEngine(std::shared_ptr<NenTangCamera> nenTang, BoGhiVideo::Tao taoBoGhi, const DongHo& dongHo,
+                 QObject* parent = nullptr);
+    ~CameraEngine() override;
+
+    bool dangChay() const { return dangChay_; }
+    bool dangGhi() const { return dangGhi_; }
+    int giayDaGhi() const { return giayDaGhi_; }
+    QString tenCamera() const { return tenCamera_; }
+    QString doPhanGiai() const { return doPhanGiai_; }
+    QString loiCamera() const { return loiCamera_; }
+    QList<ThietBiCamera> danhSachThietBi() const { return danhSachThietBi_; }
+    void datDangChay(bool v);
+    void datTenCamera(const QString& v);
+    void datLoiCamera(const QString& v);
+    void datDanhSachThietBi(const QList<ThietBiCamera>& v);
+
+    // A camera id of this form opens a libavfilter graph instead of a webcam; it is never listed.
+    static constexpr const char* kTienToDoThi = "lavfi:";
+
+    void lamMoiThietBi();
+    // Returns at once; the outcome shows only in the published fields.
+    void moCamera(const std::optional<QString>& cameraId, const QString& doPhanGiai);
+    // Runs discovery now; call on the capture queue.
+    QList<ThietBiCamera> danhSachCamera();
+    static std::optional<DinhDangCamera> chonDinhDang(const ThietBiCamera& tb, int chieuCao);
+
+    HangDoiTuanTu& hangDoi() { return *hangDoi_; }
+    DocMaVach* docMa() const { return docMa_.get(); }
+
+    // Plain fields of the caption and the writer: capture queue only.
+    void datTenShop(const QString& ten);
+    void datTienToNhan(const QString& nhan);
+    void chuanBiGhi(std::chrono::system_clock::time_point batDau, const QString& file, int bitrateKbps,
+                    const QString& ma, LoaiVideo loai);
+    QStringList docDanhSachSerial() const;
+
+    // GUI thread.
+    void baoDaBatDauGhi();
+    // Finishes the recording without blocking the caller; `xong` runs on the GUI thread with the
+    // result, or none when there is no usable file (the reason is then in loiCamera).
+    void dungGhi(std::function<void(std::optional<KetQuaGhi>)> xong);
+    // Any thread but the capture queue's own.
+    bool themSerial(const QString& serial);
+
+    static int bitrateTheoDoPhanGiai(int base, const QString& kichThuoc);
+
+    // Where every code that the reader reports as its largest goes, on the GUI thread.
+    std::function<void(const QString&)> khiDocDuocMa;
+    void chuyenMaDocDuoc(const QString& ma);
+
+    // Each raw frame, before the caption, on the capture queue; the receiver must not block. Copying
+    // the image is cheap (shared); keeping it past the call costs one frame copy when the caption is drawn.
+    void datNhanKhungXemTruoc(std::function<void(const QImage&)> nhan);
+    // Replaces the reader hand-off (tests; by default every frame goes to docMa()).
+    void datNhanKhungDocMa(std::function<void(const QImage&)> nhan);
+
+signals:
+    void dangChayDoi(bool);
+    void dangGhiDoi(bool);
+    void giayDaGhiDoi(int);
+    void tenCameraDoi(const QString&);
+    void doPhanGiaiDoi(const QString&);
+    void loiCameraDoi(const QString&);
+    void danhSachThietBiDoi();
+
+private:
+    void cauHinhPhien(const std::optional<QString>& cameraId, const QString& doPhanGiai);
+    void moNguon(std::unique_ptr<NguonKhung> nguon);
+    void dongNguon();
+    void xuLyKhung(QImage khung, std::chrono::steady_clock::time_point luc);
+    void ghiKhung(const QImage& khung, std::chrono::steady_clock::time_point luc, int rong, int cao);
+    void taoWriter(int rong, int cao);
+    void baoLoiMoWriter(const QString& lyDo, const QString& chuHienThi);
+    void baoLoiGhiFile(const QString& loi);
+    void datLaiTrangThaiGhi();
+    qint64 giayTuBatDau() const;
+    template <typename F>
+    void guiGui(F f);  // runs f on the GUI thread if the engine still exists
+
+    std::shared_ptr<NenTangCamera> nenTang_;
+    BoGhiVideo::Tao taoBoGhi_;
+    const DongHo& dongHo_;
+
+    // Published, GUI thread.
+    bool dangChay_ = false;
+    bool dangGhi_ = false;
+    int giayDaGhi_ = 0;
+    QString tenCamera_;
+    QString doPhanGiai_;
+    QString loiCamera_;
+    QList<ThietBiCamera> danhSachThietBi_;
+
+    // The capture queue's view of published fields: what the GUI thread last set, or what was last sent.
+    std::atomic<bool> dangGhiChoHangDoi_{false};
+    QString doPhanGiaiDaGui_;
+    qint64 giayDaGui_ = 0;
+
+    // Capture queue.
+    QString tenShop_ = QStringLiteral("Shop");
+    QString maDangQuay_;
+    QString tienToNhan_;
+    QStringList danhSachSerial_;
+    std::unique_ptr<NguonKhung> nguon_;
+    uint64_t theHeNguon_ = 0;
+    std::shared_ptr<std::atomic<bool>> khungDangCho_ = std::make_shared<std::atomic<bool>>(false);
+    std::function<void(const QImage&)> nhanKhungDocMa_;
+    std::function<void(const QImage&)> nhanKhungXemTruoc_;
+    LopPhuKhung lopPhu_;
+
+    std::shared_ptr<BoGhiVideo> writer_;
+    int rongWriter_ = 0, caoWriter_ = 0;
+    double tocDoNguon_ = 30.0;
+    std::optional<std::chrono::steady_clock::time_point> thoiDiemBatDau_;
+    std::optional<std::chrono::system_clock::time_point> ngayBatDau_;
+    std::chrono::steady_clock::time_point batDauDeu_{};
+    std::optional<QString> fileDangGhi_;
+    int bitrateDangDung_ = 1500;
+    int khungDaGhi_ = 0;
+    LoaiVideo loaiDangGhi_ = LoaiVideo::dongGoi;
+    std::optional<QString> loiGhiFile_;
+    std::optional<QString> loiMoWriter_;
+    int soKhungHong_ = 0;
+
+    std::unique_ptr<DocMaVach> docMa_;
+    // Last: destroyed first, so the tasks still queued run while everything above exists.
+    std::unique_ptr<HangDoiTuanTu> hangDoi_;
+};

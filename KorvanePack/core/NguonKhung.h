@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QImage>
+#include <QString>
+#include <chrono>
+#include <functional>
+
+// An open stream of camera frames. Frames arrive on the source's own thread as RGB32 images
+// (BGRA bytes in memory) stamped with the steady time at which they were captured; the receiver
+// must return quickly and drop what it cannot handle, since the source never waits for it.
+class NguonKhung {
+public:
+    using NhanKhung = std::function<void(QImage anh, std::chrono::steady_clock::time_point luc)>;
+    // Called once, on the source's thread, when the stream ends by itself (a webcam unplugged, a graph
+    // that ran out); never after dung().
+    using KhiNgung = std::function<void(const QString& lyDo)>;
+
+    virtual ~NguonKhung() = default;
+    virtual void batDau(NhanKhung nhan, KhiNgung khiNgung = {}) = 0;
+    // Returns once no more frames will be delivered.
+    virtual void dung() = 0;
+    virtual QString ten() const = 0;
+    // Nominal frames per second, used to size the encoder's keyframe interval.
+    virtual double tocDoKhung() const = 0;
+};

@@ -1,0 +1,181 @@
+#include "core/NguonKhungFFmpeg.h"
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavdevice/avdevice.h>
+#include <libavformat/avformat.h>
+#include <libavutil/imgutils.h>
+#include <libswscale/swscale.h>
+}
+
+#include <mutex>
+
+namespace {
+
+QString vanBanLoi(int ma) {
+    char buf[AV_ERROR_MAX_STRING_SIZE] = {};
+    av_strerror(ma, buf, sizeof buf);
+    return QString::fromUtf8(buf);
+}
+
+int ngatKhiDung(void* p) {
+    return static_cast<std::atomic<bool>*>(p)->load() ? 1 : 0;
+}
+
+// The full-range JPEG formats are deprecated aliases that swscale complains about on every frame;
+// mapping them to the plain ones with the range flag set converts the same pixels quietly.
+AVPixelFormat boJ(AVPixelFormat f, bool& dayDu) {
+    dayDu = true;
+    switch (f) {
+        case AV_PIX_FMT_YUVJ420P:
+            return AV_PIX_FMT_YUV420P;
+        case AV_PIX_FMT_YUVJ422P:
+            return AV_PIX_FMT_YUV422P;
+        case AV_PIX_FMT_YUVJ444P:
+            return AV_PIX_FMT_YUV444P;
+        case AV_PIX_FMT_YUVJ440P:
+            return AV_PIX_FMT_YUV440P;
+        default:
+            dayDu = false;
+            return f;
+    }
+}
+
+}  // namespace
+
+std::unique_ptr<NguonKhungFFmpeg> NguonKhungFFmpeg::mo(const QString& dinhDangVao, const QString& url,
+                                                       const QMap<QString, QString>& tuyChon, bool nhipThuc,
+                                                       const QString& ten, QString& loi) {
+    static std::once_flag dangKy;
+    std::call_once(dangKy, [] {
+        avdevice_register_all();
+        av_log_set_level(AV_LOG_ERROR);
+    });
+    loi.clear();
+    std::unique_ptr<NguonKhungFFmpeg> n(new NguonKhungFFmpeg);
+    n->nhipThuc_ = nhipThuc;
+    n->ten_ = ten;
+
+    const AVInputFormat* vao = av_find_input_format(dinhDangVao.toUtf8().constData());
+    if (!vao) {
+        loi = QStringLiteral("thiếu trình đọc ") + dinhDangVao;
+        return nullptr;
+    }
+    n->fmt_ = avformat_alloc_context();
+    n->fmt_->interrupt_callback = {ngatKhiDung, &n->dung_};
+    // A webcam that stops delivering must not block the reader thread forever, or closing it would hang.
+    n->fmt_->flags |= AVFMT_FLAG_NONBLOCK;
+    AVDictionary* opts = nullptr;
+    for (auto it = tuyChon.begin(); it != tuyChon.end(); ++it)
+        av_dict_set(&opts, it.key().toUtf8().constData(), it.value().toUtf8().constData(), 0);
+    int r = avformat_open_input(&n->fmt_, url.toUtf8().constData(), vao, &opts);
+    av_dict_free(&opts);
+    if (r < 0) {
+        loi = vanBanLoi(r);
+        return nullptr;  // avformat_open_input frees the context on failure
+    }
+    if (avformat_find_stream_info(n->fmt_, nullptr) < 0) return nullptr;
+    const AVCodec* codec = nullptr;
+    n->luongVideo_ = av_find_best_stream(n->fmt_, AVMEDIA_TYPE_VIDEO, -1, -1, &codec, 0);
+    if (n->luongVideo_ < 0 || !codec) return nullptr;
+    AVStream* st = n->fmt_->streams[n->luongVideo_];
+    n->dec_ = avcodec_alloc_context3(codec);
+    if (!n->dec_ || avcodec_parameters_to_context(n->dec_, st->codecpar) < 0) return nullptr;
+    n->dec_->thread_count = 2;
+    if (avcodec_open2(n->dec_, codec, nullptr) < 0) return nullptr;
+    AVRational tg = st->avg_frame_rate.num > 0 ? st->avg_frame_rate : st->r_frame_rate;
+    if (tg.num > 0 && tg.den > 0) n->tocDo_ = av_q2d(tg);
+    return n;
+}
+
+NguonKhungFFmpeg::~NguonKhungFFmpeg() {
+    dung();
+    sws_freeContext(sws_);
+    avcodec_free_context(&dec_);
+    avformat_close_input(&fmt_);
+}
+
+void NguonKhungFFmpeg::batDau(NhanKhung nhan, KhiNgung khiNgung) {
+    if (luong_.joinable()) return;
+    nhan_ = std::move(nhan);
+    khiNgung_ = std::move(khiNgung);
+    luong_ = std::thread([this] { vongDoc(); });
+}
+
+void NguonKhungFFmpeg::dung() {
+    dung_ = true;
+    if (luong_.joinable()) luong_.join();
+}
+
+QImage NguonKhungFFmpeg::chuyenDoi(const AVFrame* f) {
+    bool dayDu = false;
+    AVPixelFormat vao = boJ(static_cast<AVPixelFormat>(f->format), dayDu);
+    sws_ = sws_getCachedContext(sws_, f->width, f->height, vao, f->width, f->height, AV_PIX_FMT_BGRA, SWS_POINT,
+                                nullptr, nullptr, nullptr);
+    if (!sws_) return {};
+    if (dayDu) {
+        int* bang = nullptr;
+        int* bangRa = nullptr;
+        int khoang = 0, khoangRa = 0, sang = 0, tuongPhan = 0, baoHoa = 0;
+        if (sws_getColorspaceDetails(sws_, &bang, &khoang, &bangRa, &khoangRa, &sang, &tuongPhan, &baoHoa) >= 0)
+            sws_setColorspaceDetails(sws_, bang, 1, bangRa, khoangRa, sang, tuongPhan, baoHoa);
+    }
+    // RGB32 is 0xAARRGGBB per pixel, so BGRA in memory on this little-endian machine; swscale
+    // writes an opaque alpha, which RGB32 requires.
+    QImage anh(f->width, f->height, QImage::Format_RGB32);
+    if (anh.isNull()) return {};
+    uint8_t* dich[4] = {anh.bits(), nullptr, nullptr, nullptr};
+    int buoc[4] = {static_cast<int>(anh.bytesPerLine()), 0, 0, 0};
+    sws_scale(sws_, f->data, f->linesize, 0, f->height, dich, buoc);
+    return anh;
+}
+
+void NguonKhungFFmpeg::vongDoc() {
+    AVPacket* pkt = av_packet_alloc();
+    AVFrame* fr = av_frame_alloc();
+    const AVRational tb = fmt_->streams[luongVideo_]->time_base;
+    int64_t pts0 = AV_NOPTS_VALUE;
+    auto moc = std::chrono::steady_clock::now();
+    int64_t soKhung = 0;
+    int loiCuoi = 0;
+    while (!dung_) {
+        int r = av_read_frame(fmt_, pkt);
+        if (r == AVERROR(EAGAIN)) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+            continue;
+        }
+        if (r < 0) {  // end of the graph, or the device went away
+            loiCuoi = r;
+            break;
+        }
+        if (pkt->stream_index != luongVideo_) {
+            av_packet_unref(pkt);
+            continue;
+        }
+        r = avcodec_send_packet(dec_, pkt);
+        av_packet_unref(pkt);
+        if (r < 0 && r != AVERROR(EAGAIN)) continue;  // one damaged MJPEG frame must not end the stream
+        while (!dung_ && avcodec_receive_frame(dec_, fr) == 0) {
+            if (nhipThuc_) {
+                int64_t t = fr->best_effort_timestamp;
+                int64_t us = t == AV_NOPTS_VALUE ? static_cast<int64_t>(soKhung * 1e6 / tocDo_)
+                                                 : av_rescale_q(t, tb, AVRational{1, 1000000});
+                if (pts0 == AV_NOPTS_VALUE) {
+                    pts0 = us;
+                    moc = std::chrono::steady_clock::now();
+                }
+                auto den = moc + std::chrono::microseconds(us - pts0);
+                while (!dung_ && std::chrono::steady_clock::now() < den)
+                    std::this_thread::sleep_until(
+                        std::min(den, std::chrono::steady_clock::now() + std::chrono::milliseconds(20)));
+            }
+            QImage anh = chuyenDoi(fr);
+            av_frame_unref(fr);
+            ++soKhung;
+            if (!anh.isNull() && nhan_) nhan_(std::move(anh), std::chrono::steady_clock::now());
+        }
+    }
+    av_frame_free(&fr);
+    av_packet_free(&pkt);
+    if (!dung_ && khiNgung_) khiNgung_(vanBanLoi(loiCuoi));
+}

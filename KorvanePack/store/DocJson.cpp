@@ -1,0 +1,65 @@
+#include "store/DocJson.h"
+
+using namespace simdjson;
+
+std::optional<QString> DocJson::chuTuyChon(const dom::object& o, std::string_view khoa) {
+    std::string_view s;
+    if (o.at_key(khoa).get_string().get(s) != SUCCESS) return std::nullopt;
+    return chuoi(s);
+}
+
+QString DocJson::chu(const dom::object& o, std::string_view khoa, const QString& macDinh) {
+    std::string_view s;
+    if (o.at_key(khoa).get_string().get(s) != SUCCESS) return macDinh;
+    return chuoi(s);
+}
+
+std::optional<qint64> DocJson::soNguyen(const dom::object& o, std::string_view khoa) {
+    dom::element e;
+    if (o.at_key(khoa).get(e) != SUCCESS) return std::nullopt;
+    // Only a JSON integer that fits counts; 2.5, "3" and 2^63 all fall back to the default.
+    if (e.type() != dom::element_type::INT64) return std::nullopt;
+    return static_cast<qint64>(int64_t(e));
+}
+
+std::optional<bool> DocJson::dungSai(const dom::object& o, std::string_view khoa) {
+    bool b;
+    if (o.at_key(khoa).get_bool().get(b) != SUCCESS) return std::nullopt;
+    return b;
+}
+
+std::optional<QStringList> DocJson::dsChu(const dom::object& o, std::string_view khoa) {
+    dom::array a;
+    if (o.at_key(khoa).get_array().get(a) != SUCCESS) return std::nullopt;
+    QStringList ra;
+    ra.reserve(static_cast<qsizetype>(a.size()));
+    for (dom::element e : a) {
+        std::string_view s;
+        if (e.get_string().get(s) != SUCCESS) return std::nullopt;
+        ra.append(chuoi(s));
+    }
+    return ra;
+}
+
+std::optional<dom::array> DocJson::mang(const dom::object& o, std::string_view khoa) {
+    dom::array a;
+    if (o.at_key(khoa).get_array().get(a) != SUCCESS) return std::nullopt;
+    return a;
+}
+
+std::optional<dom::object> DocJson::doiTuong(const dom::object& o, std::string_view khoa) {
+    dom::object d;
+    if (o.at_key(khoa).get_object().get(d) != SUCCESS) return std::nullopt;
+    return d;
+}
+
+dom::parser& DocJson::boPhanTich() {
+    thread_local dom::parser p;
+    return p;
+}
+
+std::optional<dom::object> DocJson::docDoiTuong(std::string_view dong) {
+    dom::object o;
+    if (boPhanTich().parse(dong.data(), dong.size(), true).get_object().get(o) != SUCCESS) return std::nullopt;
+    return o;
+}

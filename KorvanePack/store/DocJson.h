@@ -1,0 +1,35 @@
+#pragma once
+
+#include <simdjson.h>
+
+#include <QString>
+#include <QStringList>
+#include <nlohmann/json.hpp>
+#include <optional>
+#include <string_view>
+
+// The tolerant reading shared by every record type: a key that is missing, null or of the wrong type
+// yields its default and never rejects the record.
+class DocJson {
+public:
+    static QString chuoi(std::string_view s) { return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size())); }
+    static std::string utf8(const QString& s) { return s.toStdString(); }
+
+    static std::optional<QString> chuTuyChon(const simdjson::dom::object& o, std::string_view khoa);
+    static QString chu(const simdjson::dom::object& o, std::string_view khoa, const QString& macDinh = {});
+    static std::optional<qint64> soNguyen(const simdjson::dom::object& o, std::string_view khoa);
+    static std::optional<bool> dungSai(const simdjson::dom::object& o, std::string_view khoa);
+    // A list of texts is read whole: one element that is not text discards it.
+    static std::optional<QStringList> dsChu(const simdjson::dom::object& o, std::string_view khoa);
+    static std::optional<simdjson::dom::array> mang(const simdjson::dom::object& o, std::string_view khoa);
+    static std::optional<simdjson::dom::object> doiTuong(const simdjson::dom::object& o, std::string_view khoa);
+
+    // The parser of the calling thread; one line is parsed at a time.
+    static simdjson::dom::parser& boPhanTich();
+    // Parses one line as a JSON object; the bytes are copied into padded memory.
+    static std::optional<simdjson::dom::object> docDoiTuong(std::string_view dong);
+
+    static void datTuyChon(nlohmann::ordered_json& j, const char* khoa, const std::optional<QString>& v) {
+        if (v) j[khoa] = utf8(*v);
+    }
+};

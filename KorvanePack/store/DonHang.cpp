@@ -1,0 +1,85 @@
+#include "store/DonHang.h"
+
+#include "store/DocJson.h"
+#include "store/TienIch.h"
+
+QStringList DonHang::tatCaMa() const {
+    QStringList ra;
+    auto them = [&ra](const QString& ma) {
+        const QString m = chuanHoaMa(ma);
+        if (!m.isEmpty() && !ra.contains(m)) ra.append(m);
+    };
+    if (orderNumber) them(*orderNumber);
+    if (name) them(*name);
+    them(id);
+    for (const MaVanDon& t : trackings) them(t.trackingNumber);
+    return ra;
+}
+
+nlohmann::ordered_json DonHang::thanhJson() const {
+    nlohmann::ordered_json j = nlohmann::ordered_json::object();
+    j["id"] = DocJson::utf8(id);
+    DocJson::datTuyChon(j, "orderNumber", orderNumber);
+    DocJson::datTuyChon(j, "name", name);
+    j["createdAt"] = DocJson::utf8(createdAt);
+    j["updatedAt"] = DocJson::utf8(updatedAt);
+    DocJson::datTuyChon(j, "customerName", customerName);
+    DocJson::datTuyChon(j, "customerPhone", customerPhone);
+    DocJson::datTuyChon(j, "shippingAddress", shippingAddress);
+    auto dsItems = nlohmann::ordered_json::array();
+    for (const MatHang& m : items) dsItems.push_back(m.thanhJson());
+    j["items"] = std::move(dsItems);
+    auto dsTrackings = nlohmann::ordered_json::array();
+    for (const MaVanDon& t : trackings) dsTrackings.push_back(t.thanhJson());
+    j["trackings"] = std::move(dsTrackings);
+    if (itemCount) j["itemCount"] = *itemCount;
+    DocJson::datTuyChon(j, "cancelledAt", cancelledAt);
+    DocJson::datTuyChon(j, "syncedAt", syncedAt);
+    return j;
+}
+
+QByteArray DonHang::thanhDong() const {
+    return QByteArray::fromStdString(thanhJson().dump());
+}
+
+DonHang DonHang::tuJson(const simdjson::dom::object& o) {
+    DonHang d;
+    d.id = DocJson::chu(o, "id");
+    d.orderNumber = DocJson::chuTuyChon(o, "orderNumber");
+    d.name = DocJson::chuTuyChon(o, "name");
+    d.createdAt = DocJson::chu(o, "createdAt");
+    d.updatedAt = DocJson::chu(o, "updatedAt", d.createdAt);
+    d.customerName = DocJson::chuTuyChon(o, "customerName");
+    d.customerPhone = DocJson::chuTuyChon(o, "customerPhone");
+    d.shippingAddress = DocJson::chuTuyChon(o, "shippingAddress");
+    if (auto a = DocJson::mang(o, "items")) {
+        for (simdjson::dom::element e : *a) {
+            simdjson::dom::object mo;
+            if (e.get_object().get(mo) != simdjson::SUCCESS) {
+                d.items.clear();
+                break;
+            }
+            d.items.append(MatHang::tuJson(mo));
+        }
+    }
+    if (auto a = DocJson::mang(o, "trackings")) {
+        for (simdjson::dom::element e : *a) {
+            simdjson::dom::object mo;
+            if (e.get_object().get(mo) != simdjson::SUCCESS) {
+                d.trackings.clear();
+                break;
+            }
+            d.trackings.append(MaVanDon::tuJson(mo));
+        }
+    }
+    d.itemCount = DocJson::soNguyen(o, "itemCount");
+    d.cancelledAt = DocJson::chuTuyChon(o, "cancelledAt");
+    d.syncedAt = DocJson::chuTuyChon(o, "syncedAt");
+    return d;
+}
+
+std::optional<DonHang> DonHang::docDong(std::string_view dong) {
+    const auto o = DocJson::docDoiTuong(dong);
+    if (!o) return std::nullopt;
+    return tuJson(*o);
+}

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <nlohmann/json_fwd.hpp>
+#include <optional>
+#include <string_view>
+
+#include "store/MaVanDon.h"
+#include "store/MatHang.h"
+
+// A synced order, one JSON object per line of the monthly orders file.
+struct DonHang {
+    QString id;
+    std::optional<QString> orderNumber;
+    std::optional<QString> name;
+    QString createdAt;
+    QString updatedAt;
+    std::optional<QString> customerName;
+    std::optional<QString> customerPhone;
+    std::optional<QString> shippingAddress;
+    QList<MatHang> items;
+    QList<MaVanDon> trackings;
+    std::optional<qint64> itemCount;
+    std::optional<QString> cancelledAt;
+    std::optional<QString> syncedAt;
+
+    // Every normalised code the order can be found by, without duplicates or the empty code.
+    QStringList tatCaMa() const;
+
+    nlohmann::ordered_json thanhJson() const;
+    // The compact record line, without its line feed.
+    QByteArray thanhDong() const;
+    static DonHang tuJson(const simdjson::dom::object& o);
+    // Absent when the line is not a JSON object.
+    static std::optional<DonHang> docDong(std::string_view dong);
+};

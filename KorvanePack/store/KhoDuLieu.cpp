@@ -1,0 +1,293 @@
+#include "store/KhoDuLieu.h"
+
+#include <simdjson.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <algorithm>
+#include <cstring>
+
+#include "store/DinhDangISO.h"
+#include "store/DinhDangNgay.h"
+#include "store/DoDungLuongThat.h"
+#include "store/DocJson.h"
+#include "store/DongHo.h"
+#include "store/LoiTep.h"
+#include "store/TepDongJson.h"
+#include "store/TienIch.h"
+
+namespace {
+
+// Calls moiDong with every line of the file that parses as a JSON object, in file order. A line that
+// does not parse (invalid JSON, invalid UTF-8, a torn write) is skipped alone; a CR before the LF is
+// white space to the parser, so CR LF files load like LF files.
+template <class F>
+void docTungDong(const QString& duongDan, F&& moiDong) {
+    simdjson::padded_string noiDung;
+    if (simdjson::padded_string::load(QFile::encodeName(duongDan).toStdString()).get(noiDung) != simdjson::SUCCESS)
+        return;
+    simdjson::dom::parser& p = DocJson::boPhanTich();
+    const char* dau = noiDung.data();
+    const size_t n = noiDung.size();
+    size_t i = 0;
+    while (i < n) {
+        const void* lf = std::memchr(dau + i, '\n', n - i);
+        const size_t ket = lf ? static_cast<size_t>(static_cast<const char*>(lf) - dau) : n;
+        if (ket > i) {
+            simdjson::dom::object o;
+            // The buffer is padded past its end, so a line can be parsed in place.
+            if (p.parse(dau + i, ket - i, false).get_object().get(o) == simdjson::SUCCESS) moiDong(o);
+        }
+        i = ket + 1;
+    }
+}
+
+int soThangGiua(const QDate& tu, const QDate& den) {
+    return (den.year() - tu.year()) * 12 + den.month() - tu.month();
+}
+
+}  // namespace
+
+KhoDuLieu::KhoDuLieu(QString thuMucGoc, DongHo* dongHo, std::shared_ptr<const DoDungLuong> doDungLuong)
+    : thuMucGoc_(std::move(thuMucGoc)),
+      dongHo_(dongHo ? dongHo : &DongHo::heThong()),
+      doDungLuong_(doDungLuong ? std::move(doDungLuong) : std::make_shared<DoDungLuongThat>()) {}
+
+QString KhoDuLieu::thuMucDon() const {
+    return thuMucGoc_ + QStringLiteral("/data/orders");
+}
+QString KhoDuLieu::thuMucBanGhiVideo() const {
+    return thuMucGoc_ + QStringLiteral("/data/recordings");
+}
+QString KhoDuLieu::thuMucVideo() const {
+    return thuMucGoc_ + QStringLiteral("/videos");
+}
+QString KhoDuLieu::duongDanNhatKy() const {
+    return thuMucGoc_ + QStringLiteral("/data/app.log.jsonl");
+}
+
+std::optional<QString> KhoDuLieu::moKho() {
+    if (khoa_.dangGiu()) return std::nullopt;
+    loiKhoa_ = khoa_.giu(thuMucGoc_ + QStringLiteral("/data"));
+    return loiKhoa_;
+}
+
+std::optional<QString> KhoDuLieu::damBaoKhoa() {
+    return moKho();
+}
+
+QString KhoDuLieu::thangHienTai() const {
+    return dinhDangNgay().dinhDang(dongHo_->gioThuc()).left(7);
+}
+
+KhoDuLieu::SoLuong KhoDuLieu::napTatCa(int soThang, int soNgayGiu) {
+    // A folder held by another process is still read, but nothing in it is created or repaired.
+    if (!moKho()) {
+        QDir().mkpath(thuMucDon());
+        QDir().mkpath(thuMucBanGhiVideo());
+        QDir().mkpath(thuMucVideo());
+    }
+    int soThangVideo = std::max(soThang, 0);
+    if (soNgayGiu >= soNgayGiuToiThieu) {
+        const QDateTime bayGio = thoiDiemQt(dongHo_->gioThuc());
+        const QDate moc = bayGio.addSecs(-qint64(soNgayGiu) * 86400).date();
+        soThangVideo = std::max(soThangVideo, soThangGiua(moc, bayGio.date()) + 1);
+    }
+    napDon(thuMucDon(), tienToDon(), soThang);
+    napVideo(thuMucBanGhiVideo(), tienToVideo(), soThangVideo);
+    napVanTayCuoi();
+    return {donTheoId_.size(), videoTheoId_.size()};
+}
+
+QStringList KhoDuLieu::cacTepThang(const QString& thuMuc, const QString& tienTo, int soTep) const {
+    if (soTep <= 0) return {};
+    QStringList ten;
+    for (const QString& t : QDir(thuMuc).entryList(QDir::Files | QDir::Hidden | QDir::System))
+        if (t.startsWith(tienTo) && t.endsWith(QStringLiteral(".jsonl"))) ten.append(t);
+    std::sort(ten.begin(), ten.end());
+    if (ten.size() > soTep) ten = ten.mid(ten.size() - soTep);
+    QStringList ra;
+    for (const QString& t : ten) ra.append(thuMuc + u'/' + t);
+    return ra;
+}
+
+void KhoDuLieu::napDon(const QString& thuMuc, const QString& tienTo, int soTep) {
+    const bool duocSua = !damBaoKhoa();
+    for (const QString& tep : cacTepThang(thuMuc, tienTo, soTep)) {
+        if (duocSua) TepDongJson::suaDuoi(tep);
+        docTungDong(tep, [this](const simdjson::dom::object& o) { capNhatDon(DonHang::tuJson(o)); });
+    }
+}
+
+void KhoDuLieu::napVideo(const QString& thuMuc, const QString& tienTo, int soTep) {
+    const bool duocSua = !damBaoKhoa();
+    for (const QString& tep : cacTepThang(thuMuc, tienTo, soTep)) {
+        if (duocSua) TepDongJson::suaDuoi(tep);
+        docTungDong(tep, [this](const simdjson::dom::object& o) { datVideo(BanGhiVideo::tuJson(o)); });
+    }
+}
+
+void KhoDuLieu::capNhatDon(const DonHang& don) {
+    if (don.id.isEmpty()) return;
+    const auto cu = donTheoId_.constFind(don.id);
+    if (cu != donTheoId_.cend()) {
+        for (const QString& ma : cu->tatCaMa()) {
+            const auto it = maToiId_.find(ma);
+            if (it != maToiId_.end() && *it == don.id) maToiId_.erase(it);
+        }
+    }
+    donTheoId_.insert(don.id, don);
+    for (const QString& ma : don.tatCaMa()) maToiId_.insert(ma, don.id);
+}
+
+void KhoDuLieu::datVideo(const BanGhiVideo& video) {
+    if (video.id.isEmpty()) return;
+    videoTheoId_.insert(video.id, video);
+}
+
+std::optional<DonHang> KhoDuLieu::donTheoMa(const QString& ma) const {
+    const auto id = maToiId_.constFind(chuanHoaMa(ma));
+    if (id == maToiId_.cend()) return std::nullopt;
+    const auto don = donTheoId_.constFind(*id);
+    if (don == donTheoId_.cend()) return std::nullopt;
+    return *don;
+}
+
+QList<BanGhiVideo> KhoDuLieu::videoTheoMa(const QString& ma) const {
+    QList<BanGhiVideo> ra;
+    for (const BanGhiVideo& v : videoTheoId_)
+        if (v.orderId && *v.orderId == ma && !v.daXoa()) ra.append(v);
+    std::stable_sort(ra.begin(), ra.end(),
+                     [](const BanGhiVideo& a, const BanGhiVideo& b) { return a.startedAt > b.startedAt; });
+    return ra;
+}
+
+void KhoDuLieu::ghiDong(const QByteArray& dong, const QString& thuMuc, const QString& tienTo) {
+    if (const auto loi = damBaoKhoa()) throw LoiTep(*loi);
+    TepDongJson::taoThuMuc(thuMuc);
+    TepDongJson::noiDong(thuMuc + u'/' + tienTo + thangHienTai() + QStringLiteral(".jsonl"), dong);
+}
+
+void KhoDuLieu::ghiBanGhiVideo(const BanGhiVideo& video, const QString& thuMuc, const QString& tienTo) {
+    QByteArray dong;
+    try {
+        dong = video.thanhDong();
+    } catch (const std::exception& e) {
+        throw LoiTep(QStringLiteral("Không mã hoá được bản ghi video: ") + QString::fromUtf8(e.what()));
+    }
+    dong.append('\n');
+    ghiDong(dong, thuMuc, tienTo);
+}
+
+void KhoDuLieu::ghiDon(const DonHang& don, const QString& thuMuc, const QString& tienTo) {
+    QByteArray dong;
+    try {
+        dong = don.thanhDong();
+    } catch (const std::exception& e) {
+        throw LoiTep(QStringLiteral("Không mã hoá được đơn hàng: ") + QString::fromUtf8(e.what()));
+    }
+    dong.append('\n');
+    ghiDong(dong, thuMuc, tienTo);
+}
+
+QString KhoDuLieu::duongDanVideoMoi(const QString& ma, const QDateTime& batDau, bool laHoan) {
+    const QString thuMucNgay = thuMucVideo() + u'/' + dinhDangThuMucNgay().dinhDang(batDau);
+    QDir().mkpath(thuMucNgay);
+    const QString goc = (laHoan ? QStringLiteral("HOAN__") : QString()) + tenTepAnToan(ma, QStringLiteral("KHONG-MA")) +
+                        QStringLiteral("__") + dinhDangTenTep().dinhDang(batDau);
+    // The coordinator deletes any leftover file at the path it is given, so a path already in use
+    // (two recordings in one second, two codes with the same safe name) must never be handed out.
+    QString duongDan = thuMucNgay + u'/' + goc + QStringLiteral(".mp4");
+    for (int i = 2;; ++i) {
+        const QFileInfo fi(duongDan);
+        if (!fi.exists() && !fi.isSymLink()) return duongDan;
+        duongDan = thuMucNgay + u'/' + goc + u'-' + QString::number(i) + QStringLiteral(".mp4");
+    }
+}
+
+std::optional<qint64> KhoDuLieu::dungLuongTrongMB() const {
+    const auto b = doDungLuong_->soByteTrong(thuMucVideo());
+    if (!b) return std::nullopt;
+    return *b / 1'048'576;
+}
+
+std::optional<QString> KhoDuLieu::thuGhi() {
+    const QString data = thuMucGoc_ + QStringLiteral("/data");
+    try {
+        TepDongJson::taoThuMuc(data);
+        TepDongJson::ghiNguyenTu(data + QStringLiteral("/.thu-ghi"), QByteArrayView("ok", 2));
+    } catch (const LoiTep& e) {
+        return e.moTa();
+    }
+    QFile tep(data + QStringLiteral("/.thu-ghi"));
+    if (!tep.remove()) return QStringLiteral("Không xoá được tệp thử ghi: ") + tep.errorString();
+    return std::nullopt;
+}
+
+QList<DonHang> KhoDuLieu::timDon(const QString& tuKhoa, int gioiHan) const {
+    const QString gon = tuKhoa.trimmed();
+    if (gon.isEmpty() || gioiHan <= 0) return {};
+    if (auto don = donTheoMa(gon)) return {*don};
+    const QString maChuan = chuanHoaMa(gon);
+    const QString chuThuong = gon.normalized(QString::NormalizationForm_C).toLower();
+    QList<DonHang> ra;
+    for (const DonHang& d : donTheoId_)
+        if (khopTuKhoa(d, maChuan, chuThuong)) ra.append(d);
+    std::stable_sort(ra.begin(), ra.end(),
+                     [](const DonHang& a, const DonHang& b) { return a.createdAt > b.createdAt; });
+    if (ra.size() > gioiHan) ra.resize(gioiHan);
+    return ra;
+}
+
+bool KhoDuLieu::khopTuKhoa(const DonHang& don, const QString& maChuan, const QString& chuThuong) {
+    const bool coMa = !maChuan.isEmpty();
+    if (coMa && don.customerPhone && chuanHoaMa(*don.customerPhone).contains(maChuan)) return true;
+    // Both sides composed, so a name typed with combining marks meets the same name stored composed.
+    if (!chuThuong.isEmpty() && don.customerName &&
+        don.customerName->normalized(QString::NormalizationForm_C).toLower().contains(chuThuong))
+        return true;
+    if (coMa && don.orderNumber && chuanHoaMa(*don.orderNumber).contains(maChuan)) return true;
+    if (coMa)
+        for (const MaVanDon& t : don.trackings)
+            if (chuanHoaMa(t.trackingNumber).contains(maChuan)) return true;
+    return false;
+}
+
+KhoDuLieu::KetQuaDonDep KhoDuLieu::donDepVideoCu(int soNgayGiu) {
+    KetQuaDonDep kq;
+    // A retention of 0 or less from a damaged setting would delete every video not kept forever.
+    if (soNgayGiu < soNgayGiuToiThieu) return kq;
+    if (damBaoKhoa()) return kq;
+    const qint64 moc = thoiDiemQt(dongHo_->gioThuc()).toMSecsSinceEpoch() - qint64(soNgayGiu) * 86'400'000;
+    const QString goc = QFileInfo(thuMucVideo()).canonicalFilePath();
+    if (goc.isEmpty()) return kq;
+    const QStringList r = goc.split(u'/', Qt::SkipEmptyParts);
+    const QList<QString> ids = videoTheoId_.keys();
+    for (const QString& id : ids) {
+        BanGhiVideo v = videoTheoId_.value(id);
+        if (v.giuMai() || v.daXoa()) continue;
+        if (v.startedAt.isEmpty()) continue;
+        const auto batDau = docThoiGianISO(v.startedAt);
+        if (!batDau || batDau->toMSecsSinceEpoch() >= moc) continue;
+        if (v.filePath.isEmpty()) continue;
+        const QFileInfo fi(v.filePath);
+        const QStringList f = fi.canonicalFilePath().split(u'/', Qt::SkipEmptyParts);
+        if (f.size() <= r.size() || !std::equal(r.begin(), r.end(), f.begin())) continue;
+        if (!fi.exists()) continue;
+        if (!QFile::remove(v.filePath)) continue;
+        ++kq.soFile;
+        kq.soByte += v.bytes;
+        v.deleted = true;
+        datVideo(v);
+        try {
+            ghiBanGhiVideo(v, thuMucBanGhiVideo(), tienToVideo());
+        } catch (const LoiTep&) {
+            // The file is gone either way; the in-memory record already says so.
+        }
+    }
+    if (kq.soFile > 0)
+        ghiNhatKy(QStringLiteral("cleanup"), {{QStringLiteral("soFile"), QString::number(kq.soFile)},
+                                              {QStringLiteral("soByte"), QString::number(kq.soByte)}});
+    return kq;
+}

@@ -1,0 +1,117 @@
+#pragma once
+
+#include <QDateTime>
+#include <QHash>
+#include <QList>
+#include <QMap>
+#include <QString>
+#include <memory>
+#include <optional>
+
+#include "store/BanGhiVideo.h"
+#include "store/DonHang.h"
+#include "store/KhoaThuMuc.h"
+
+class DongHo;
+class DoDungLuong;
+
+// The one data store: the data folder on disk, every order and video record of the recent months in
+// memory, and the hash-chained journal. Used on the GUI thread only; it has no lock of its own, but it
+// holds the data folder's lock file so that no second process writes into the same folder.
+class KhoDuLieu {
+public:
+    struct SoLuong {
+        qint64 soDon = 0;
+        qint64 soVideo = 0;
+    };
+    struct KetQuaDonDep {
+        qint64 soFile = 0;
+        qint64 soByte = 0;
+    };
+    struct KetQuaKiemTra {
+        bool ok = false;
+        qint64 soDong = 0;
+        std::optional<qint64> dongGay;
+    };
+
+    // Touches no file. The clock gives the month of new lines, journal times and the cleanup cut-off.
+    explicit KhoDuLieu(QString thuMucGoc, DongHo* dongHo = nullptr,
+                       std::shared_ptr<const DoDungLuong> doDungLuong = {});
+    KhoDuLieu(const KhoDuLieu&) = delete;
+    KhoDuLieu& operator=(const KhoDuLieu&) = delete;
+
+    const QString& thuMucGoc() const { return thuMucGoc_; }
+    QString thuMucDon() const;          // "data/orders"
+    QString thuMucBanGhiVideo() const;  // "data/recordings"
+    QString thuMucVideo() const;        // "videos"
+    QString duongDanNhatKy() const;     // "data/app.log.jsonl"
+    static QString tienToDon() { return QStringLiteral("orders-"); }
+    static QString tienToVideo() { return QStringLiteral("recordings-"); }
+
+    // Takes the data folder's lock. Absent on success; otherwise the Vietnamese text that start-up shows
+    // before it stops. Every write takes the lock first and refuses when another process holds it.
+    std::optional<QString> moKho();
+    const std::optional<QString>& loiKhoa() const { return loiKhoa_; }
+
+    // Start-up load of the newest month files. Recordings cover at least the months that a retention
+    // of soNgayGiu days reaches back to, so cleanup and lookup see every video still kept.
+    SoLuong napTatCa(int soThang, int soNgayGiu = 0);
+    void napDon(const QString& thuMuc, const QString& tienTo, int soTep);
+    void napVideo(const QString& thuMuc, const QString& tienTo, int soTep);
+
+    void capNhatDon(const DonHang& don);
+    // Replaces the in-memory record after the caller appended it; an empty id is ignored.
+    void datVideo(const BanGhiVideo& video);
+
+    std::optional<DonHang> donTheoMa(const QString& ma) const;
+    QList<BanGhiVideo> videoTheoMa(const QString& ma) const;
+
+    const QHash<QString, DonHang>& donTheoId() const { return donTheoId_; }
+    const QHash<QString, QString>& maToiId() const { return maToiId_; }
+    const QHash<QString, BanGhiVideo>& videoTheoId() const { return videoTheoId_; }
+
+    // Appends one line to thuMuc/tienTo + yyyy-MM + ".jsonl" (the current local month). Throws LoiTep and
+    // leaves the in-memory maps alone: the caller updates them after a successful write.
+    void ghiBanGhiVideo(const BanGhiVideo& video, const QString& thuMuc, const QString& tienTo);
+    void ghiDon(const DonHang& don, const QString& thuMuc, const QString& tienTo);
+
+    // Creates the day folder and returns a path that does not exist yet.
+    QString duongDanVideoMoi(const QString& ma, const QDateTime& batDau, bool laHoan);
+
+    std::optional<qint64> dungLuongTrongMB() const;
+    std::optional<QString> thuGhi();
+
+    QList<DonHang> timDon(const QString& tuKhoa, int gioiHan) const;
+    static bool khopTuKhoa(const DonHang& don, const QString& maChuan, const QString& chuThuong);
+
+    KetQuaDonDep donDepVideoCu(int soNgayGiu);
+    // The shortest retention that cleanup acts on; anything shorter is a damaged setting.
+    static constexpr int soNgayGiuToiThieu = 7;
+
+    // Journal.
+    void ghiNhatKy(const QString& suKien, const QMap<QString, QString>& chiTiet = {});
+    void napVanTayCuoi();
+    KetQuaKiemTra kiemTraNhatKy() const;
+    const QString& vanTayDongTruoc() const { return vanTayDongTruoc_; }
+    const std::optional<QString>& loiGhiNhatKy() const { return loiGhiNhatKy_; }
+
+    // The sorted, slash-escaped serialisation the journal hashes; exposed for the verifier's tests.
+    static std::string tuanTuHoaNhatKy(const std::string& jsonDump);
+
+private:
+    std::optional<QString> damBaoKhoa();
+    QString thangHienTai() const;
+    QStringList cacTepThang(const QString& thuMuc, const QString& tienTo, int soTep) const;
+    void ghiDong(const QByteArray& dong, const QString& thuMuc, const QString& tienTo);
+
+    QString thuMucGoc_;
+    DongHo* dongHo_;
+    std::shared_ptr<const DoDungLuong> doDungLuong_;
+    QHash<QString, DonHang> donTheoId_;
+    QHash<QString, QString> maToiId_;
+    QHash<QString, BanGhiVideo> videoTheoId_;
+    QString vanTayDongTruoc_ = QStringLiteral("GENESIS");
+    std::optional<QString> loiGhiNhatKy_;
+    std::optional<QString> loiKhoa_;
+    KhoaThuMuc khoa_;
+};

@@ -1,0 +1,142 @@
+// The hash-chained journal of KhoDuLieu.
+#include <openssl/sha.h>
+#include <simdjson.h>
+
+#include <QDir>
+#include <nlohmann/json.hpp>
+
+#include "store/DinhDangISO.h"
+#include "store/DocJson.h"
+#include "store/DongHo.h"
+#include "store/KhoDuLieu.h"
+#include "store/LoiTep.h"
+#include "store/TepDongJson.h"
+#include "store/TienIch.h"
+
+namespace {
+
+QString bamHex(const std::string& s) {
+    unsigned char md[SHA256_DIGEST_LENGTH];
+    SHA256(reinterpret_cast<const unsigned char*>(s.data()), s.size(), md);
+    return chuoiHex(QByteArrayView(reinterpret_cast<const char*>(md), SHA256_DIGEST_LENGTH));
+}
+
+// Calls moiDong for every non-blank piece between line feeds, numbered from 1.
+template <class F>
+void tachDong(const QByteArray& noiDung, F&& moiDong) {
+    qsizetype i = 0;
+    qint64 so = 0;
+    while (i < noiDung.size()) {
+        qsizetype ket = noiDung.indexOf('\n', i);
+        if (ket < 0) ket = noiDung.size();
+        const QByteArrayView dong(noiDung.constData() + i, ket - i);
+        if (!TepDongJson::laDongTrong(dong)) {
+            if (!moiDong(++so, dong)) return;
+        }
+        i = ket + 1;
+    }
+}
+
+}  // namespace
+
+std::string KhoDuLieu::tuanTuHoaNhatKy(const std::string& jsonDump) {
+    // nlohmann sorts keys but writes "/" plainly; the journal's form escapes it.
+    std::string ra;
+    ra.reserve(jsonDump.size() + 16);
+    for (const char c : jsonDump) {
+        if (c == '/') ra += '\\';
+        ra += c;
+    }
+    return ra;
+}
+
+void KhoDuLieu::ghiNhatKy(const QString& suKien, const QMap<QString, QString>& chiTiet) {
+    nlohmann::json chiTietJson = nlohmann::json::object();
+    bool hopLe = suKien.isValidUtf16();
+    for (auto it = chiTiet.cbegin(); it != chiTiet.cend(); ++it) {
+        hopLe = hopLe && it.key().isValidUtf16() && it.value().isValidUtf16();
+        chiTietJson[it.key().toStdString()] = it.value().toStdString();
+    }
+    const auto boQua = [this](const QString& lyDo) {
+        loiGhiNhatKy_ = QStringLiteral("Không ghi được nhật ký: ") + lyDo;
+    };
+    // A lone surrogate would be written as a replacement character and the event would no longer
+    // say what happened; it is refused like any other text that is not valid Unicode.
+    if (!hopLe) return boQua(QStringLiteral("sự kiện chứa văn bản không hợp lệ."));
+    nlohmann::json dong = {{"ts", dinhDangISO().dinhDang(dongHo_->gioThuc()).toStdString()},
+                           {"event", suKien.toStdString()},
+                           {"detail", std::move(chiTietJson)},
+                           {"prev", vanTayDongTruoc_.toStdString()}};
+    std::string chuoi;
+    try {
+        const QString bam = bamHex(tuanTuHoaNhatKy(dong.dump()));
+        dong["hash"] = bam.toStdString();
+        chuoi = tuanTuHoaNhatKy(dong.dump());
+        chuoi += '\n';
+        if (const auto loi = damBaoKhoa()) return boQua(*loi);
+        TepDongJson::taoThuMuc(thuMucGoc_ + QStringLiteral("/data"));
+        TepDongJson::noiDong(duongDanNhatKy(), QByteArrayView(chuoi.data(), qsizetype(chuoi.size())));
+        vanTayDongTruoc_ = bam;
+        loiGhiNhatKy_.reset();
+    } catch (const LoiTep& e) {
+        boQua(e.moTa());
+    } catch (const nlohmann::json::exception& e) {
+        boQua(QString::fromUtf8(e.what()));
+    }
+}
+
+void KhoDuLieu::napVanTayCuoi() {
+    // A torn last line is cut before anything chains to it, so the journal keeps verifying.
+    if (!damBaoKhoa()) TepDongJson::suaDuoi(duongDanNhatKy());
+    const auto noiDung = TepDongJson::docToanBo(duongDanNhatKy());
+    if (!noiDung) return;
+    qsizetype ket = noiDung->size();
+    while (ket > 0) {
+        qsizetype dau = noiDung->lastIndexOf('\n', ket - 1);
+        dau = dau < 0 ? 0 : dau + 1;
+        const std::string_view dong(noiDung->constData() + dau, size_t(ket - dau));
+        if (const auto o = DocJson::docDoiTuong(dong)) {
+            const QString bam = DocJson::chu(*o, "hash");
+            if (!bam.isEmpty()) {
+                vanTayDongTruoc_ = bam;
+                return;
+            }
+        }
+        ket = dau - 1;
+    }
+}
+
+KhoDuLieu::KetQuaKiemTra KhoDuLieu::kiemTraNhatKy() const {
+    const auto noiDung = TepDongJson::docToanBo(duongDanNhatKy());
+    if (!noiDung) return {false, 0, std::nullopt};
+    KetQuaKiemTra kq{true, 0, std::nullopt};
+    std::string truoc = "GENESIS";
+    tachDong(*noiDung, [&](qint64 so, QByteArrayView dong) {
+        kq.soDong = so;
+        auto j = nlohmann::json::parse(dong.begin(), dong.end(), nullptr, false);
+        const bool dung = [&] {
+            if (j.is_discarded() || !j.is_object()) return false;
+            const auto bam = j.find("hash");
+            const auto prev = j.find("prev");
+            if (bam == j.end() || prev == j.end() || !bam->is_string() || !prev->is_string()) return false;
+            if (prev->get_ref<const std::string&>() != truoc) return false;
+            std::string bamDong = bam->get<std::string>();
+            j.erase("hash");
+            std::string lai;
+            try {
+                lai = tuanTuHoaNhatKy(j.dump());
+            } catch (const nlohmann::json::exception&) {
+                return false;
+            }
+            if (bamHex(lai).toStdString() != bamDong) return false;
+            truoc = std::move(bamDong);
+            return true;
+        }();
+        if (!dung) {
+            kq.ok = false;
+            kq.dongGay = so;
+        }
+        return dung;
+    });
+    return kq;
+}

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+#include <optional>
+
+// Durable work on JSON-lines files. Videos are evidence, so a record or journal line either reaches the
+// disk whole or leaves the file as it was: appends are fsync'ed and cut back on failure, new files are
+// written aside and renamed into place, and a line torn by a crash is repaired before the next append.
+class TepDongJson {
+public:
+    // Appends bytes (one or more whole lines ending in a line feed); creates the file atomically when
+    // it does not exist yet. Throws LoiTep; on failure the file keeps the length it had before.
+    static void noiDong(const QString& duongDan, QByteArrayView dong);
+
+    // Writes a new file under a temporary name in the same folder, then renames it into place.
+    // With khongDe, an existing file is left alone and the call reports false.
+    static bool ghiNguyenTu(const QString& duongDan, QByteArrayView noiDung, bool khongDe = false);
+
+    // A file whose last piece has no line feed: a piece that is a whole JSON object gets its line feed,
+    // anything else is the torn tail of a write that never completed and is cut off. Broken lines
+    // elsewhere are never touched. Returns false when the file could not be repaired.
+    static bool suaDuoi(const QString& duongDan);
+
+    // The whole file, or absent when it does not exist or cannot be read.
+    static std::optional<QByteArray> docToanBo(const QString& duongDan);
+
+    // Creates a folder with its parents; throws LoiTep.
+    static void taoThuMuc(const QString& duongDan);
+
+    // True for a piece holding only white space (a blank line or a lone carriage return).
+    static bool laDongTrong(QByteArrayView dong);
+};

@@ -1,0 +1,160 @@
+#include <gtest/gtest.h>
+
+#include <QSet>
+
+#include "store/BanGhiVideo.h"
+#include "store/DonHang.h"
+
+namespace {
+std::string_view sv(const char* s) {
+    return std::string_view(s);
+}
+}  // namespace
+
+TEST(DonHangMa, TatCaMa) {
+    DonHang d;
+    d.id = QStringLiteral("ab-9");
+    EXPECT_EQ(d.tatCaMa(), QStringList{QStringLiteral("AB9")});
+    d.orderNumber = QStringLiteral("1001");
+    d.name = QStringLiteral("#1001");
+    d.trackings = {{QStringLiteral("ghn 123"), QStringLiteral("GHN")},
+                   {QStringLiteral("GHN-123"), std::nullopt},
+                   {QString(), std::nullopt}};
+    const QStringList ma = d.tatCaMa();
+    EXPECT_EQ(QSet<QString>(ma.begin(), ma.end()),
+              (QSet<QString>{QStringLiteral("1001"), QStringLiteral("AB9"), QStringLiteral("GHN123")}));
+    EXPECT_EQ(ma.size(), 3);
+    EXPECT_TRUE(DonHang{}.tatCaMa().isEmpty());
+}
+
+TEST(MatHangMa, GhepKhongPhanCach) {
+    MatHang a{QStringLiteral("B"), std::nullopt, QStringLiteral("A"), 1};
+    MatHang b{QString(), std::nullopt, QStringLiteral("AB"), 1};
+    EXPECT_EQ(a.id(), QStringLiteral("AB"));
+    EXPECT_EQ(a.id(), b.id());
+    EXPECT_NE(a, b);
+}
+
+TEST(KhaiBaoHoanVanDe, TheoDanhSachVanDe) {
+    struct {
+        QStringList dk;
+        bool coVanDe;
+    } const bang[] = {
+        {{"co-vet-xuoc", "thieu-phu-kien"}, true},
+        {{"con-nguyen-seal", "co-vet-xuoc"}, false},
+        {{"SAI-SERIAL"}, false},
+        {{"sai-san-pham"}, true},
+        {{}, false},
+    };
+    for (const auto& c : bang) {
+        KhaiBaoHoan k;
+        k.conditions = c.dk;
+        EXPECT_EQ(k.coVanDe(), c.coVanDe) << c.dk.join(',').toStdString();
+    }
+}
+
+TEST(MaHoaBanGhi, ChiKhoaBatBuocTheoThuTu) {
+    BanGhiVideo v;
+    v.id = QStringLiteral("v1");
+    v.filePath = QStringLiteral("/data/videos/2026/03/01/a.mp4");
+    EXPECT_EQ(v.thanhDong().toStdString(),
+              R"({"id":"v1","code":"","filePath":"/data/videos/2026/03/01/a.mp4","fileName":"","bytes":0,)"
+              R"("sha256":"","startedAt":"","endedAt":"","durationSec":0})");
+
+    DonHang d;
+    d.id = QStringLiteral("7");
+    d.createdAt = QStringLiteral("2026-03-01T10:00:00Z");
+    EXPECT_EQ(d.thanhDong().toStdString(),
+              R"({"id":"7","createdAt":"2026-03-01T10:00:00Z","updatedAt":"","items":[],"trackings":[]})");
+}
+
+TEST(MaHoaBanGhi, DayDuVaDocLai) {
+    BanGhiVideo v;
+    v.id = QStringLiteral("v2");
+    v.kind = QStringLiteral("return");
+    v.code = QStringLiteral("GHN\"1\\2");
+    v.orderId = QStringLiteral("o/1");
+    v.orderNumber = QStringLiteral("1001");
+    v.trackingNumber = QStringLiteral("GHN1");
+    v.customerName = QStringLiteral("Nguyễn Thị Ánh");
+    v.customerPhone = QStringLiteral("0901");
+    v.serials = QStringList{QStringLiteral("S1"), QStringLiteral("S2")};
+    v.filePath = QStringLiteral("/x/y.mp4");
+    v.fileName = QStringLiteral("y.mp4");
+    v.bytes = 9'000'000'000LL;
+    v.sha256 = QString(64, u'a');
+    v.startedAt = QStringLiteral("2026-03-01T10:00:00Z");
+    v.endedAt = QStringLiteral("2026-03-01T10:01:00Z");
+    v.durationSec = 60;
+    v.resolution = QStringLiteral("1920x1080");
+    v.cameraLabel = QStringLiteral("Cam\n1");
+    v.shopName = QStringLiteral("Shop");
+    v.keepForever = true;
+    v.deleted = false;
+    v.invalid = false;
+    v.returnInfo =
+        KhaiBaoHoan{QStringLiteral("khac"),    {QStringLiteral("sai-serial")}, QStringLiteral("SN"),
+                    QStringLiteral("ghi chú"), QStringLiteral("cho-xu-ly"),    QStringLiteral("2026-03-01T10:02:00Z")};
+    const QByteArray dong = v.thanhDong();
+    EXPECT_TRUE(dong.startsWith(R"({"id":"v2","kind":"return","code":"GHN\"1\\2","orderId":"o/1","orderNumber")"));
+    EXPECT_TRUE(dong.contains(R"("cameraLabel":"Cam\n1")"));
+    EXPECT_TRUE(dong.contains("Nguyễn Thị Ánh")) << "non-ASCII letters are written as plain UTF-8";
+    EXPECT_TRUE(dong.endsWith(R"("keepForever":true,"deleted":false,"invalid":false,"returnInfo":{"reason":"khac",)"
+                              R"("conditions":["sai-serial"],"serial":"SN","note":"ghi chú","decision":"cho-xu-ly",)"
+                              R"("savedAt":"2026-03-01T10:02:00Z"}})"));
+    EXPECT_FALSE(dong.contains("\\/"));
+
+    const auto lai = BanGhiVideo::docDong(dong.toStdString());
+    ASSERT_TRUE(lai);
+    EXPECT_EQ(lai->thanhDong(), dong);
+}
+
+TEST(DocKhoanDung, GiaTriThieuVaSaiKieu) {
+    const auto d = DonHang::docDong(sv(R"({"createdAt":"c","id":"1"})"));
+    ASSERT_TRUE(d);
+    EXPECT_EQ(d->updatedAt, QStringLiteral("c"));
+    EXPECT_TRUE(d->items.isEmpty());
+    EXPECT_TRUE(d->trackings.isEmpty());
+    EXPECT_FALSE(d->orderNumber || d->name || d->customerName || d->customerPhone || d->shippingAddress ||
+                 d->itemCount || d->cancelledAt || d->syncedAt);
+
+    // An empty value is a value: it wins over the default.
+    const auto rong = DonHang::docDong(sv(R"({"id":"1","createdAt":"c","updatedAt":"","items":[{"title":""}]})"));
+    EXPECT_EQ(rong->updatedAt, QString());
+    EXPECT_EQ(rong->items.at(0).title, QString());
+
+    const auto sai = DonHang::docDong(sv(
+        R"({"id":5,"orderNumber":1001,"createdAt":null,"items":[{"quantity":"3"},{"title":"T","quantity":2,"sku":7}],)"
+        R"("trackings":[{"trackingNumber":"A"},"B"],"itemCount":2.5,"cancelledAt":{},"extra":[1]})"));
+    ASSERT_TRUE(sai);
+    EXPECT_EQ(sai->id, QString());
+    EXPECT_FALSE(sai->orderNumber);
+    EXPECT_EQ(sai->createdAt, QString());
+    ASSERT_EQ(sai->items.size(), 2);
+    EXPECT_EQ(sai->items[0].title, QStringLiteral("Sản phẩm"));
+    EXPECT_EQ(sai->items[0].quantity, 0);
+    EXPECT_EQ(sai->items[1].quantity, 2);
+    EXPECT_FALSE(sai->items[1].sku);
+    EXPECT_TRUE(sai->trackings.isEmpty()) << "one unreadable element discards the whole list";
+    EXPECT_FALSE(sai->itemCount);
+    EXPECT_FALSE(sai->cancelledAt);
+
+    const auto v = BanGhiVideo::docDong(
+        sv(R"({"id":"v","bytes":"12","durationSec":1e3,"serials":["a",1],"deleted":"true","keepForever":1,)"
+           R"("returnInfo":{"conditions":"x","reason":3},"kind":"other"})"));
+    ASSERT_TRUE(v);
+    EXPECT_EQ(v->bytes, 0);
+    EXPECT_EQ(v->durationSec, 0);
+    EXPECT_FALSE(v->serials);
+    EXPECT_FALSE(v->deleted);
+    EXPECT_FALSE(v->keepForever);
+    ASSERT_TRUE(v->returnInfo);
+    EXPECT_TRUE(v->returnInfo->conditions.isEmpty());
+    EXPECT_FALSE(v->returnInfo->reason);
+    EXPECT_EQ(v->kind, QStringLiteral("other"));
+    EXPECT_FALSE(v->loai());
+    EXPECT_EQ(BanGhiVideo{}.loai(), LoaiVideo::dongGoi);
+
+    for (const char* khongPhai : {"[1,2]", "\"x\"", "12", "{\"id\":", "", "{\"id\":\"\xff\"}"})
+        EXPECT_FALSE(DonHang::docDong(sv(khongPhai))) << khongPhai;
+}

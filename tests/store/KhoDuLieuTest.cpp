@@ -1,0 +1,360 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include "KhoTam.h"
+#include "store/DinhDangISO.h"
+#include "store/LoiTep.h"
+
+namespace {
+
+DonHang don(const QString& id, const QStringList& maVanDon = {}, const QString& taoLuc = QStringLiteral("2026-01-01")) {
+    DonHang d;
+    d.id = id;
+    d.createdAt = taoLuc;
+    for (const QString& m : maVanDon) d.trackings.append({m, std::nullopt});
+    return d;
+}
+
+QByteArray dong(const DonHang& d) {
+    return d.thanhDong() + '\n';
+}
+
+QByteArray dong(const BanGhiVideo& v) {
+    return v.thanhDong() + '\n';
+}
+
+BanGhiVideo video(const QString& id, const QString& orderId, const QString& batDau) {
+    BanGhiVideo v;
+    v.id = id;
+    v.orderId = orderId;
+    v.startedAt = batDau;
+    return v;
+}
+
+QString tepDon(const QString& thang) {
+    return QStringLiteral("data/orders/orders-%1.jsonl").arg(thang);
+}
+
+}  // namespace
+
+TEST(NapKho, ThuMucRongTaoBaThuMuc) {
+    KhoTam t;
+    const auto sl = t.kho->napTatCa(8);
+    EXPECT_EQ(sl.soDon, 0);
+    EXPECT_EQ(sl.soVideo, 0);
+    for (const char* p : {"data/orders", "data/recordings", "videos"})
+        EXPECT_TRUE(QFileInfo(t.duongDan(p)).isDir()) << p;
+}
+
+TEST(NapKho, ChiDocCacTepThangMoiNhat) {
+    KhoTam t;
+    for (int m = 1; m <= 9; ++m)
+        t.vietTep(tepDon(QStringLiteral("2025-%1").arg(m, 2, 10, QChar(u'0'))), dong(don(QString::number(m))));
+    // A lower-case word after the prefix sorts after the dated files and counts as the newest.
+    t.vietTep(QStringLiteral("data/orders/orders-khac.jsonl"), dong(don(QStringLiteral("khac"))));
+    t.vietTep(QStringLiteral("data/orders/ghichu.jsonl"), dong(don(QStringLiteral("ngoai"))));
+    t.vietTep(QStringLiteral("data/orders/orders-2025-12.jsonl.tam"), dong(don(QStringLiteral("tam"))));
+    EXPECT_EQ(t.kho->napTatCa(8).soDon, 8);
+    for (const char* id : {"1", "2", "ngoai", "tam"}) EXPECT_FALSE(t.kho->donTheoId().contains(id)) << id;
+    for (const char* id : {"3", "9", "khac"}) EXPECT_TRUE(t.kho->donTheoId().contains(id)) << id;
+
+    KhoTam ba;
+    for (int m = 1; m <= 3; ++m) ba.vietTep(tepDon(QStringLiteral("2025-0%1").arg(m)), dong(don(QString::number(m))));
+    EXPECT_EQ(ba.kho->napTatCa(8).soDon, 3);
+    ba.moLai();
+    ba.kho->napDon(ba.kho->thuMucDon(), KhoDuLieu::tienToDon(), 0);
+    EXPECT_TRUE(ba.kho->donTheoId().isEmpty());
+}
+
+TEST(NapKho, DongCuoiThangVaDongHongBoQua) {
+    KhoTam t;
+    BanGhiVideo v = video(QStringLiteral("v1"), QStringLiteral("o1"), QStringLiteral("2026-01-01T00:00:00Z"));
+    QByteArray thang1 = dong(don(QStringLiteral("o1"), {QStringLiteral("A")})) + "{khong phai json\n" + "[1,2]\n\n" +
+                        "{\"id\":\"x\xff\"}\n" + dong(don(QStringLiteral("o2")));
+    t.vietTep(tepDon(QStringLiteral("2026-01")), thang1);
+    t.vietTep(tepDon(QStringLiteral("2026-02")), dong(don(QStringLiteral("o1"), {QStringLiteral("B")})));
+    BanGhiVideo xoa = v;
+    xoa.deleted = true;
+    t.vietTep(QStringLiteral("data/recordings/recordings-2026-01.jsonl"),
+              dong(v) + dong(video(QString(), QStringLiteral("o1"), QString())) +
+                  dong(video(QStringLiteral("v2"), QStringLiteral("o1"), QStringLiteral("2026-01-02T00:00:00Z"))));
+    t.vietTep(QStringLiteral("data/recordings/recordings-2026-02.jsonl"), dong(xoa));
+
+    const auto sl = t.kho->napTatCa(8);
+    EXPECT_EQ(sl.soDon, 2) << "the line with invalid UTF-8 is skipped alone, not its whole file";
+    EXPECT_EQ(sl.soVideo, 2);
+    ASSERT_TRUE(t.kho->donTheoMa(QStringLiteral("b")));
+    EXPECT_FALSE(t.kho->donTheoMa(QStringLiteral("A"))) << "the re-indexed order gives up its old code";
+    EXPECT_TRUE(t.kho->donTheoMa(QStringLiteral("o2")));
+    EXPECT_TRUE(t.kho->videoTheoId().value(QStringLiteral("v1")).daXoa());
+    const auto ds = t.kho->videoTheoMa(QStringLiteral("o1"));
+    ASSERT_EQ(ds.size(), 1);
+    EXPECT_EQ(ds[0].id, QStringLiteral("v2"));
+    EXPECT_TRUE(t.kho->videoTheoMa(QStringLiteral("O1")).isEmpty()) << "order ids compare exactly";
+}
+
+TEST(NapKho, DongKetThucCRLFNapNhuLF) {
+    KhoTam t;
+    QByteArray crlf =
+        dong(don(QStringLiteral("1"))).replace("\n", "\r\n") + dong(don(QStringLiteral("2"))).replace("\n", "\r\n");
+    t.vietTep(tepDon(QStringLiteral("2026-01")), crlf);
+    EXPECT_EQ(t.kho->napTatCa(8).soDon, 2);
+}
+
+TEST(NapKho, DuoiRachBiCatDuoiDuDuocGiu) {
+    KhoTam t;
+    const QByteArray mot = dong(don(QStringLiteral("1")));
+    const QByteArray hai = don(QStringLiteral("2")).thanhDong();
+    t.vietTep(tepDon(QStringLiteral("2026-01")), mot + hai.left(hai.size() - 5));
+    t.vietTep(tepDon(QStringLiteral("2026-02")), mot + hai);
+    EXPECT_EQ(t.kho->napTatCa(8).soDon, 2);
+    EXPECT_EQ(t.docTep(tepDon(QStringLiteral("2026-01"))), mot) << "a torn tail is cut on open";
+    EXPECT_EQ(t.docTep(tepDon(QStringLiteral("2026-02"))), mot + hai + '\n') << "a whole last line gets its line feed";
+}
+
+TEST(ChiMuc, MaChungThuocDonDanhSauCung) {
+    KhoTam t;
+    KhoDuLieu& k = *t.kho;
+    k.capNhatDon(don(QStringLiteral("a"), {QStringLiteral("CHUNG")}));
+    k.capNhatDon(don(QStringLiteral("b"), {QStringLiteral("CHUNG")}));
+    EXPECT_EQ(k.donTheoMa(QStringLiteral("chung"))->id, QStringLiteral("b"));
+    // Re-indexing the first order leaves the code with the second.
+    k.capNhatDon(don(QStringLiteral("a"), {QStringLiteral("KHAC")}));
+    EXPECT_EQ(k.donTheoMa(QStringLiteral("CHUNG"))->id, QStringLiteral("b"));
+    k.capNhatDon(don(QString(), {QStringLiteral("RONG")}));
+    EXPECT_FALSE(k.donTheoMa(QStringLiteral("RONG")));
+    EXPECT_FALSE(k.donTheoId().contains(QString()));
+
+    DonHang d = don(QStringLiteral("c"), {QStringLiteral("GHN12.34")});
+    k.capNhatDon(d);
+    EXPECT_EQ(k.donTheoMa(QStringLiteral("  #ghn-12.34 "))->id, QStringLiteral("c"));
+}
+
+TEST(GhiBanGhi, TepThangTheoNgayGhiVaNoiThem) {
+    KhoTam t;
+    t.datGio(2026, 3, 1, 0, 5);  // first minutes of March, local time
+    BanGhiVideo v = video(QStringLiteral("v1"), QStringLiteral("o1"), QStringLiteral("2026-02-28T16:59:00Z"));
+    v.filePath = QStringLiteral("/a/b.mp4");
+    t.kho->ghiBanGhiVideo(v, t.kho->thuMucBanGhiVideo(), KhoDuLieu::tienToVideo());
+    v.invalid = true;
+    t.kho->ghiBanGhiVideo(v, t.kho->thuMucBanGhiVideo(), KhoDuLieu::tienToVideo());
+    EXPECT_TRUE(t.kho->videoTheoId().isEmpty()) << "the caller updates the map after a good write";
+    const QByteArray noiDung = t.docTep(QStringLiteral("data/recordings/recordings-2026-03.jsonl"));
+    EXPECT_EQ(noiDung.count('\n'), 2);
+    EXPECT_TRUE(noiDung.contains("\"filePath\":\"/a/b.mp4\""));
+    EXPECT_EQ(QDir(t.kho->thuMucBanGhiVideo()).entryList(QDir::Files | QDir::Hidden).size(), 1)
+        << "no temporary file left";
+
+    t.moLai(true);
+    EXPECT_EQ(t.kho->videoTheoId().value(QStringLiteral("v1")).invalid, true);
+
+    t.kho->ghiDon(don(QStringLiteral("o9")), t.kho->thuMucDon(), KhoDuLieu::tienToDon());
+    EXPECT_TRUE(t.docTep(tepDon(QStringLiteral("2026-03"))).startsWith("{\"id\":\"o9\""));
+}
+
+TEST(GhiBanGhi, LoiGhiNemVaKhongDoiBoNho) {
+    KhoTam t;
+    t.vietTep(QStringLiteral("tep-thuong"), "x");
+    try {
+        t.kho->ghiDon(don(QStringLiteral("o1")), t.duongDan(QStringLiteral("tep-thuong/orders")),
+                      KhoDuLieu::tienToDon());
+        FAIL() << "a folder under a regular file cannot be created";
+    } catch (const LoiTep& e) {
+        EXPECT_FALSE(e.moTa().isEmpty());
+    }
+    EXPECT_TRUE(t.kho->donTheoId().isEmpty());
+}
+
+TEST(DuongDanVideo, TenTheoGioDiaPhuongVaKhongTrung) {
+    KhoTam t;
+    const QDateTime batDau(QDate(2026, 3, 1), QTime(18, 4, 5), Qt::UTC);  // 2 March 01:04:05 local
+    const QString ngay = t.duongDan(QStringLiteral("videos/2026/03/02/"));
+    struct {
+        QString ma;
+        bool hoan;
+        QString ten;
+    } const bang[] = {
+        {QStringLiteral("GHN:123"), false, QStringLiteral("GHN123__2026-03-02_01-04-05.mp4")},
+        {QString(), false, QStringLiteral("KHONG-MA__2026-03-02_01-04-05.mp4")},
+        {QStringLiteral("/?*"), true, QStringLiteral("HOAN__KHONG-MA__2026-03-02_01-04-05.mp4")},
+    };
+    for (const auto& c : bang) EXPECT_EQ(t.kho->duongDanVideoMoi(c.ma, batDau, c.hoan), ngay + c.ten);
+    EXPECT_TRUE(QFileInfo(ngay).isDir());
+
+    // A second recording in the same second, or a code with the same safe name, gets its own path.
+    t.vietTep(QStringLiteral("videos/2026/03/02/GHN123__2026-03-02_01-04-05.mp4"), "video");
+    t.vietTep(QStringLiteral("videos/2026/03/02/GHN123__2026-03-02_01-04-05-2.mp4"), "video");
+    EXPECT_EQ(t.kho->duongDanVideoMoi(QStringLiteral("GHN/123"), batDau, false),
+              ngay + QStringLiteral("GHN123__2026-03-02_01-04-05-3.mp4"));
+}
+
+TEST(DoKho, DungLuongVaThuGhi) {
+    KhoTam t;
+    t.dungLuong->dat(1'572'864);
+    EXPECT_EQ(t.kho->dungLuongTrongMB(), 1);
+    EXPECT_EQ(t.dungLuong->cacDuongDanDaHoi().value(0), t.kho->thuMucVideo());
+    t.dungLuong->dat(std::nullopt);
+    EXPECT_FALSE(t.kho->dungLuongTrongMB());
+
+    KhoDuLieu that(t.goc());
+    QDir().mkpath(that.thuMucVideo());
+    EXPECT_GT(that.dungLuongTrongMB().value_or(-1), 0);
+    EXPECT_FALSE(KhoDuLieu(t.duongDan(QStringLiteral("khong-co"))).dungLuongTrongMB());
+
+    EXPECT_FALSE(t.kho->thuGhi());
+    EXPECT_FALSE(QFileInfo::exists(t.duongDan(QStringLiteral("data/.thu-ghi"))));
+    t.vietTep(QStringLiteral("tep-thuong"), "x");
+    const auto loi = KhoDuLieu(t.duongDan(QStringLiteral("tep-thuong"))).thuGhi();
+    ASSERT_TRUE(loi);
+    EXPECT_FALSE(loi->isEmpty());
+}
+
+TEST(TimDon, TuKhoaVaGioiHan) {
+    KhoTam t;
+    KhoDuLieu& k = *t.kho;
+    for (int i = 0; i < 25; ++i) {
+        DonHang d = don(QStringLiteral("o%1").arg(i), {QStringLiteral("VD%1X").arg(i, 2, 10, QChar(u'0'))},
+                        QStringLiteral("2026-01-%1").arg(i + 1, 2, 10, QChar(u'0')));
+        d.customerPhone = QStringLiteral("090 111 %1").arg(i, 4, 10, QChar(u'0'));
+        d.customerName = i == 3 ? QStringLiteral("Nguyễn Văn Ánh") : QStringLiteral("Khách %1").arg(i);
+        d.orderNumber = QStringLiteral("#10%1").arg(i, 2, 10, QChar(u'0'));
+        k.capNhatDon(d);
+    }
+    const auto ids = [](const QList<DonHang>& ds) {
+        QStringList ra;
+        for (const DonHang& d : ds) ra.append(d.id);
+        return ra;
+    };
+    const auto hai = k.timDon(QStringLiteral("VD"), 20);
+    ASSERT_EQ(hai.size(), 20);
+    EXPECT_EQ(hai.first().id, QStringLiteral("o24"));
+    EXPECT_EQ(hai.last().id, QStringLiteral("o5"));
+    EXPECT_EQ(ids(k.timDon(QStringLiteral(" vd07x\n"), 20)), QStringList{QStringLiteral("o7")}) << "an exact code wins";
+    EXPECT_EQ(ids(k.timDon(QStringLiteral("1110003"), 20)), QStringList{QStringLiteral("o3")});
+    EXPECT_EQ(ids(k.timDon(QStringLiteral("VĂN ÁNH"), 20)), QStringList{QStringLiteral("o3")});
+    EXPECT_EQ(ids(k.timDon(QStringLiteral("Va\u0306n A\u0301nh"), 20)), QStringList{QStringLiteral("o3")})
+        << "a decomposed keyword meets the composed name";
+    EXPECT_TRUE(k.timDon(QStringLiteral("Van Anh"), 20).isEmpty()) << "no diacritic folding";
+    EXPECT_EQ(k.timDon(QStringLiteral("1003"), 20).size(), 1);
+    EXPECT_TRUE(k.timDon(QStringLiteral(" #-_. "), 20).isEmpty());
+    EXPECT_TRUE(k.timDon(QStringLiteral("  "), 20).isEmpty());
+    EXPECT_TRUE(k.timDon(QStringLiteral("VD"), 0).isEmpty());
+}
+
+namespace {
+
+struct DonDepTam : KhoTam {
+    QString videos;
+
+    DonDepTam() {
+        datGio(2026, 3, 31, 12);
+        kho->napTatCa(8);
+        videos = kho->thuMucVideo();
+    }
+
+    // A record with a real file under videos/ (or at the given path), started giayTruoc seconds ago.
+    BanGhiVideo them(const QString& id, qint64 giayTruoc, const QString& duongDanTep = {}) {
+        BanGhiVideo v;
+        v.id = id;
+        v.bytes = 1000;
+        const auto bd = dongHo.gioThuc() - std::chrono::seconds(giayTruoc);
+        v.startedAt = dinhDangISO().dinhDang(bd);
+        v.filePath =
+            duongDanTep.isEmpty() ? videos + QStringLiteral("/2026/01/01/") + id + QStringLiteral(".mp4") : duongDanTep;
+        QDir().mkpath(QFileInfo(v.filePath).absolutePath());
+        QFile f(v.filePath);
+        if (f.open(QIODevice::WriteOnly)) f.write("mp4");
+        kho->datVideo(v);
+        return v;
+    }
+};
+
+}  // namespace
+
+TEST(DonDepVideo, MocCatVaCacTruongHopBoQua) {
+    DonDepTam t;
+    const qint64 ngay30 = 30 * 86400;
+    const auto cu = t.them(QStringLiteral("cu"), ngay30 + 1);
+    const auto moc = t.them(QStringLiteral("moc"), ngay30);
+    auto giu = t.them(QStringLiteral("giu"), ngay30 * 2);
+    giu.keepForever = true;
+    t.kho->datVideo(giu);
+    auto daXoa = t.them(QStringLiteral("daxoa"), ngay30 * 2);
+    daXoa.deleted = true;
+    t.kho->datVideo(daXoa);
+    auto mat = t.them(QStringLiteral("mat"), ngay30 * 2);
+    QFile::remove(mat.filePath);
+    auto phanGiay = t.them(QStringLiteral("phangiay"), ngay30 * 2);
+    phanGiay.startedAt = QStringLiteral("2026-01-01T00:00:00.250Z");
+    t.kho->datVideo(phanGiay);
+    auto khongGio = t.them(QStringLiteral("khonggio"), ngay30 * 2);
+    khongGio.startedAt = QStringLiteral("2026-01-01T00:00:00");
+    t.kho->datVideo(khongGio);
+    // Outside videos/: a sibling folder, ".." components, a symbolic link out, and the folder itself.
+    const auto ngoai = t.them(QStringLiteral("ngoai"), ngay30 * 2, t.duongDan(QStringLiteral("khac/ngoai.mp4")));
+    const auto chamCham = t.them(QStringLiteral("chamcham"), ngay30 * 2, t.videos + QStringLiteral("/../khac/cc.mp4"));
+    const auto dich = t.them(QStringLiteral("dich"), ngay30 * 2, t.duongDan(QStringLiteral("khac/dich.mp4")));
+    QFile::link(dich.filePath, t.videos + QStringLiteral("/lien-ket.mp4"));
+    auto lienKet = dich;
+    lienKet.id = QStringLiteral("lienket");
+    lienKet.filePath = t.videos + QStringLiteral("/lien-ket.mp4");
+    t.kho->datVideo(lienKet);
+    auto chinhNo = t.them(QStringLiteral("chinhno"), ngay30 * 2, t.videos);
+    QDir(t.videos).mkpath(".");
+
+    const auto kq = t.kho->donDepVideoCu(30);
+    EXPECT_EQ(kq.soFile, 2);
+    EXPECT_EQ(kq.soByte, 2000);
+    const auto& v = t.kho->videoTheoId();
+    for (const char* id : {"cu", "phangiay"}) {
+        EXPECT_TRUE(v.value(id).daXoa()) << id;
+        EXPECT_FALSE(QFileInfo::exists(v.value(id).filePath)) << id;
+    }
+    for (const char* id : {"moc", "giu", "khonggio", "ngoai", "chamcham", "dich", "lienket"})
+        EXPECT_TRUE(QFileInfo::exists(v.value(id).filePath)) << id;
+    EXPECT_FALSE(v.value("mat").deleted) << "a record whose file is already gone is left unmarked";
+    EXPECT_FALSE(v.value("moc").deleted);
+    EXPECT_TRUE(QFileInfo(t.videos).isDir());
+
+    // The deletions were appended: a reload sees them, and the journal has one cleanup line.
+    t.moLai(true);
+    EXPECT_TRUE(t.kho->videoTheoId().value("cu").daXoa());
+    const QByteArray nk = t.docTep(QStringLiteral("data/app.log.jsonl"));
+    EXPECT_EQ(nk.count('\n'), 1);
+    EXPECT_TRUE(nk.contains(R"("detail":{"soByte":"2000","soFile":"2"},"event":"cleanup")"));
+    (void)cu;
+    (void)moc;
+    (void)ngoai;
+    (void)chamCham;
+    (void)chinhNo;
+}
+
+TEST(DonDepVideo, KhongXoaGiKhiGiuQuaNganHoacKhongCoGiDeXoa) {
+    for (int soNgay : {0, -5, 6}) {
+        DonDepTam t;
+        const auto v = t.them(QStringLiteral("v"), 400 * 86400);
+        const auto kq = t.kho->donDepVideoCu(soNgay);
+        EXPECT_EQ(kq.soFile, 0) << soNgay;
+        EXPECT_TRUE(QFileInfo::exists(v.filePath)) << soNgay;
+        EXPECT_FALSE(QFileInfo::exists(t.kho->duongDanNhatKy())) << soNgay;
+    }
+    DonDepTam t;
+    t.them(QStringLiteral("moi"), 86400);
+    EXPECT_EQ(t.kho->donDepVideoCu(7).soFile, 0);
+    EXPECT_FALSE(QFileInfo::exists(t.kho->duongDanNhatKy())) << "a cleanup that removes nothing journals nothing";
+}
+
+TEST(NapKho, GiuLauHonTamThangNapDuTepVideo) {
+    KhoTam t;
+    t.datGio(2026, 12, 15);
+    for (int m = 1; m <= 12; ++m)
+        t.vietTep(
+            QStringLiteral("data/recordings/recordings-2026-%1.jsonl").arg(m, 2, 10, QChar(u'0')),
+            dong(video(QStringLiteral("v%1").arg(m), QStringLiteral("o"), QStringLiteral("2026-01-01T00:00:00Z"))));
+    EXPECT_EQ(t.kho->napTatCa(8, 30).soVideo, 8);
+    EXPECT_EQ(t.moLai().napTatCa(8, 300).soVideo, 11) << "300 days back from 15 Dec reaches February";
+    EXPECT_EQ(t.moLai().napTatCa(8, 3650).soVideo, 12);
+}

@@ -1,0 +1,208 @@
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+
+#include "KhoTam.h"
+
+namespace {
+
+QByteArray sha256Hex(const QByteArray& b) {
+    return QCryptographicHash::hash(b, QCryptographicHash::Sha256).toHex();
+}
+
+QList<QByteArray> cacDong(const QByteArray& b) {
+    QList<QByteArray> ra = b.split('\n');
+    if (!ra.isEmpty() && ra.last().isEmpty()) ra.removeLast();
+    return ra;
+}
+
+void ghiBa(KhoDuLieu& k) {
+    k.ghiNhatKy(QStringLiteral("app_start"), {{QStringLiteral("don"), QStringLiteral("0")}});
+    k.ghiNhatKy(QStringLiteral("rec_start"), {{QStringLiteral("code"), QStringLiteral("GHN1")}});
+    k.ghiNhatKy(QStringLiteral("rec_finish"), {{QStringLiteral("code"), QStringLiteral("GHN1")}});
+}
+
+}  // namespace
+
+TEST(NhatKy, DongDauTinhLaiTuQuyTac) {
+    KhoTam t;
+    t.dongHo.datGiayThuc(1'700'000'000);
+    t.kho->ghiNhatKy(QStringLiteral("rec_finish"), {{QStringLiteral("file"), QStringLiteral("/v/a b.mp4")},
+                                                    {QStringLiteral("code"), QStringLiteral("Mã\"1")}});
+    // Sorted keys, compact, plain UTF-8, the quotation mark escaped and every "/" written as "\/".
+    const QByteArray khongBam =
+        R"({"detail":{"code":"Mã\"1","file":"\/v\/a b.mp4"},"event":"rec_finish","prev":"GENESIS","ts":"2023-11-14T22:13:20Z"})";
+    const QByteArray bam = sha256Hex(khongBam);
+    const QByteArray mong = R"({"detail":{"code":"Mã\"1","file":"\/v\/a b.mp4"},"event":"rec_finish","hash":")" + bam +
+                            R"(","prev":"GENESIS","ts":"2023-11-14T22:13:20Z"})" + "\n";
+    EXPECT_EQ(t.docTep(QStringLiteral("data/app.log.jsonl")), mong);
+    EXPECT_EQ(t.kho->vanTayDongTruoc().toLatin1(), bam);
+    EXPECT_FALSE(t.kho->loiGhiNhatKy());
+
+    t.kho->ghiNhatKy(QStringLiteral("sync"));
+    const auto dong = cacDong(t.docTep(QStringLiteral("data/app.log.jsonl")));
+    ASSERT_EQ(dong.size(), 2);
+    EXPECT_TRUE(dong[1].startsWith(R"({"detail":{},"event":"sync","hash":")"));
+    EXPECT_TRUE(dong[1].contains("\"prev\":\"" + bam + "\""));
+    const auto kq = t.kho->kiemTraNhatKy();
+    EXPECT_TRUE(kq.ok);
+    EXPECT_EQ(kq.soDong, 2);
+    EXPECT_FALSE(kq.dongGay);
+}
+
+TEST(NhatKy, KiemTraPhatHienSuaXoaChen) {
+    struct {
+        const char* ten;
+        std::function<QByteArray(QList<QByteArray>)> sua;
+        bool ok;
+        qint64 soDong;
+        std::optional<qint64> dongGay;
+    } const bang[] = {
+        {"nguyen ven", [](QList<QByteArray> d) { return d.join('\n') + '\n'; }, true, 3, std::nullopt},
+        {"sua mot ky tu dong 1",
+         [](QList<QByteArray> d) {
+             d[0].replace("\"0\"", "\"1\"");
+             return d.join('\n') + '\n';
+         },
+         false, 1, 1},
+        {"xoa dong giua",
+         [](QList<QByteArray> d) {
+             d.removeAt(1);
+             return d.join('\n') + '\n';
+         },
+         false, 2, 2},
+        {"chen dong trong", [](QList<QByteArray> d) { return d.join("\n\n\r\n  \n") + '\n'; }, true, 3, std::nullopt},
+        {"CR LF", [](QList<QByteArray> d) { return d.join("\r\n") + "\r\n"; }, true, 3, std::nullopt},
+        {"UTF-8 hong o dong 2",
+         [](QList<QByteArray> d) {
+             d[1].replace("GHN1", "GHN\xff");
+             return d.join('\n') + '\n';
+         },
+         false, 2, 2},
+        {"dong khong phai doi tuong",
+         [](QList<QByteArray> d) {
+             d.insert(1, "[1]");
+             return d.join('\n') + '\n';
+         },
+         false, 2, 2},
+        {"rong", [](QList<QByteArray>) { return QByteArray(); }, true, 0, std::nullopt},
+    };
+    for (const auto& c : bang) {
+        KhoTam t;
+        ghiBa(*t.kho);
+        const auto dong = cacDong(t.docTep(QStringLiteral("data/app.log.jsonl")));
+        t.vietTep(QStringLiteral("data/app.log.jsonl"), c.sua(dong));
+        const auto kq = t.kho->kiemTraNhatKy();
+        EXPECT_EQ(kq.ok, c.ok) << c.ten;
+        EXPECT_EQ(kq.soDong, c.soDong) << c.ten;
+        EXPECT_EQ(kq.dongGay, c.dongGay) << c.ten;
+    }
+    KhoTam thieu;
+    const auto kq = thieu.kho->kiemTraNhatKy();
+    EXPECT_FALSE(kq.ok);
+    EXPECT_EQ(kq.soDong, 0);
+    EXPECT_FALSE(kq.dongGay) << "a missing journal is unreadable, not broken";
+}
+
+TEST(NhatKy, GhiLoiRoiGhiDuocVanLienMach) {
+    KhoTam t;
+    t.kho->ghiNhatKy(QStringLiteral("app_start"));
+    const QString van = t.kho->vanTayDongTruoc();
+    // The data folder becomes a regular file for a while: the write fails and the chain does not move.
+    QDir().rename(t.duongDan(QStringLiteral("data")), t.duongDan(QStringLiteral("data.cat")));
+    t.vietTep(QStringLiteral("data"), "khong phai thu muc");
+    t.kho->ghiNhatKy(QStringLiteral("rec_start"));
+    ASSERT_TRUE(t.kho->loiGhiNhatKy());
+    EXPECT_EQ(t.kho->vanTayDongTruoc(), van);
+    QFile::remove(t.duongDan(QStringLiteral("data")));
+    QDir().rename(t.duongDan(QStringLiteral("data.cat")), t.duongDan(QStringLiteral("data")));
+    t.kho->ghiNhatKy(QStringLiteral("rec_finish"));
+    EXPECT_FALSE(t.kho->loiGhiNhatKy());
+    const auto kq = t.kho->kiemTraNhatKy();
+    EXPECT_TRUE(kq.ok);
+    EXPECT_EQ(kq.soDong, 2);
+}
+
+TEST(NhatKy, GhiDoDangBiCatVeDoDaiCu) {
+    KhoTam t;
+    ghiBa(*t.kho);
+    const QByteArray truoc = t.docTep(QStringLiteral("data/app.log.jsonl"));
+    const QString van = t.kho->vanTayDongTruoc();
+    // A file-size limit a few bytes past the end makes the write stop part-way, as a full disk would.
+    signal(SIGXFSZ, SIG_IGN);
+    rlimit cu;
+    getrlimit(RLIMIT_FSIZE, &cu);
+    rlimit moi = cu;
+    moi.rlim_cur = static_cast<rlim_t>(truoc.size() + 10);
+    setrlimit(RLIMIT_FSIZE, &moi);
+    t.kho->ghiNhatKy(QStringLiteral("rec_hong"), {{QStringLiteral("vi"), QStringLiteral("x").repeated(200)}});
+    setrlimit(RLIMIT_FSIZE, &cu);
+    signal(SIGXFSZ, SIG_DFL);
+    EXPECT_TRUE(t.kho->loiGhiNhatKy());
+    EXPECT_EQ(t.kho->vanTayDongTruoc(), van);
+    EXPECT_EQ(t.docTep(QStringLiteral("data/app.log.jsonl")), truoc) << "the partial line is cut off";
+    t.kho->ghiNhatKy(QStringLiteral("sync"));
+    EXPECT_TRUE(t.kho->kiemTraNhatKy().ok);
+    EXPECT_EQ(t.kho->kiemTraNhatKy().soDong, 4);
+}
+
+TEST(NhatKy, MoLaiSauKhiDuoiRach) {
+    KhoTam t;
+    ghiBa(*t.kho);
+    const QByteArray day = t.docTep(QStringLiteral("data/app.log.jsonl"));
+    const auto dong = cacDong(day);
+    const QString bamCuoi = t.kho->vanTayDongTruoc();
+
+    // Torn in the middle of a fourth line: the fragment is cut and the next line chains to line 3.
+    t.vietTep(QStringLiteral("data/app.log.jsonl"), day + dong[2].left(40));
+    t.moLai(true);
+    EXPECT_EQ(t.kho->vanTayDongTruoc(), bamCuoi);
+    EXPECT_EQ(t.docTep(QStringLiteral("data/app.log.jsonl")), day);
+    t.kho->ghiNhatKy(QStringLiteral("app_start"));
+    EXPECT_TRUE(t.kho->kiemTraNhatKy().ok);
+
+    // A whole last line that only lacks its line feed is kept.
+    KhoTam u;
+    ghiBa(*u.kho);
+    const QByteArray du = u.docTep(QStringLiteral("data/app.log.jsonl"));
+    const QString bamU = u.kho->vanTayDongTruoc();
+    u.vietTep(QStringLiteral("data/app.log.jsonl"), du.left(du.size() - 1));
+    u.moLai(true);
+    EXPECT_EQ(u.kho->vanTayDongTruoc(), bamU);
+    u.kho->ghiNhatKy(QStringLiteral("app_start"));
+    const auto kq = u.kho->kiemTraNhatKy();
+    EXPECT_TRUE(kq.ok);
+    EXPECT_EQ(kq.soDong, 4);
+}
+
+TEST(NhatKy, VanTayCuoiBoQuaDongHong) {
+    KhoTam t;
+    ghiBa(*t.kho);
+    const QByteArray day = t.docTep(QStringLiteral("data/app.log.jsonl"));
+    const QString bamCuoi = t.kho->vanTayDongTruoc();
+    t.vietTep(QStringLiteral("data/app.log.jsonl"), day + "{\"hash\":\"\xff\"}\n{\"hash\":\"\"}\n{khong\n\n");
+    t.moLai(true);
+    EXPECT_EQ(t.kho->vanTayDongTruoc(), bamCuoi);
+    const auto kq = t.kho->kiemTraNhatKy();
+    EXPECT_FALSE(kq.ok);
+    EXPECT_EQ(kq.dongGay, 4);
+    t.moLai();
+    EXPECT_EQ(t.kho->vanTayDongTruoc(), QStringLiteral("GENESIS")) << "nothing is read before napTatCa";
+}
+
+TEST(NhatKy, ChiTietKhongHopLeDatLoi) {
+    KhoTam t;
+    t.kho->ghiNhatKy(QStringLiteral("app_start"));
+    const QString van = t.kho->vanTayDongTruoc();
+    const QChar doc = QChar(char16_t(0xD800));  // a lone surrogate, not a Unicode text
+    t.kho->ghiNhatKy(QStringLiteral("sync_error"), {{QStringLiteral("loi"), QString(doc)}});
+    EXPECT_TRUE(t.kho->loiGhiNhatKy());
+    EXPECT_EQ(t.kho->vanTayDongTruoc(), van);
+    EXPECT_EQ(cacDong(t.docTep(QStringLiteral("data/app.log.jsonl"))).size(), 1);
+    t.kho->ghiNhatKy(QStringLiteral("sync"));
+    EXPECT_FALSE(t.kho->loiGhiNhatKy()) << "a good write clears the error";
+}
