@@ -289,7 +289,7 @@ TEST_F(GhiThat, ASigkillLeavesAPlayableFile) {
                QStringLiteral("--gtest_also_run_disabled_tests")});
     ASSERT_TRUE(con.waitForStarted());
     ASSERT_TRUE(choDen([&] { return con.readAllStandardOutput().contains("dang ghi"); }, 20000));
-    QThread::msleep(3500);
+    QThread::msleep(5000);
     con.kill();  // SIGKILL: no trailer, no flush, no clean-up
     ASSERT_TRUE(con.waitForFinished());
     EXPECT_EQ(con.exitStatus(), QProcess::CrashExit);
@@ -297,9 +297,10 @@ TEST_F(GhiThat, ASigkillLeavesAPlayableFile) {
     const auto pr = camera_test::ffprobe(duongDan);
     ASSERT_TRUE(pr.chayDuoc);
     EXPECT_EQ(pr.profile, QStringLiteral("Main"));
-    // everything up to the last closed one-second fragment survives
-    EXPECT_GE(pr.thoiLuong, 2.4);
-    EXPECT_LE(pr.thoiLuong, 3.7);
+    // everything up to the last closed one-second fragment survives; what the encoder still held is
+    // lost too, a fraction of a second, more on an overloaded machine
+    EXPECT_GE(pr.thoiLuong, 3.0);
+    EXPECT_LE(pr.thoiLuong, 5.2);
     // a loaded machine may drop late camera frames, never hold them back: at most as many as the time allows
     EXPECT_LE(pr.soKhung, pr.thoiLuong * 30 + 1);
     EXPECT_GE(pr.soKhung, pr.thoiLuong * 30 * 0.6);
