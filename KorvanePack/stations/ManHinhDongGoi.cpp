@@ -122,6 +122,7 @@ ManHinhDongGoi::ManHinhDongGoi(BoDieuPhoi* dieuPhoi, DongHo& dongHo, QWidget* pa
     nutKhongMa_ = new QPushButton(QStringLiteral("Quay không mã"));
     nutKhongMa_->setFont(phongChu(15));
     nutKhongMa_->setMinimumHeight(44);
+    nutKhongMa_->setMinimumWidth(QFontMetrics(nutKhongMa_->font()).horizontalAdvance(nutKhongMa_->text()) + 40);
     nutKhongMa_->setAutoDefault(false);
     nutDung_ = new NutDo(QStringLiteral("Dừng quay"));
     hangNhap->addWidget(nutKhongMa_);
