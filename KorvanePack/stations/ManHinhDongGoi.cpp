@@ -122,6 +122,7 @@ ManHinhDongGoi::ManHinhDongGoi(BoDieuPhoi* dieuPhoi, DongHo& dongHo, QWidget* pa
     nutKhongMa_ = new QPushButton(QStringLiteral("Quay không mã"));
     nutKhongMa_->setFont(phongChu(15));
     nutKhongMa_->setMinimumHeight(44);
+    nutKhongMa_->setMinimumWidth(QFontMetrics(nutKhongMa_->font()).horizontalAdvance(nutKhongMa_->text()) + 40);
     nutKhongMa_->setAutoDefault(false);
     nutDung_ = new NutDo(QStringLiteral("Dừng quay"));
     hangNhap->addWidget(nutKhongMa_);
@@ -194,6 +195,14 @@ QString ManHinhDongGoi::chuThoiGian(qint64 giay) {
     return QString::asprintf("%02lld:%02lld", giay / 60, giay % 60);
 }
 
+QString ManHinhDongGoi::dongMaChuThich(const QString& maHienTai) {
+    return maHienTai.isEmpty() ? QStringLiteral("CHƯA QUÉT MÃ") : maHienTai;
+}
+
+QString ManHinhDongGoi::dongSerialChuThich(const QStringList& serials) {
+    return QStringLiteral("SERIAL: ") + serials.join(QStringLiteral("  ·  "));
+}
+
 void ManHinhDongGoi::showEvent(QShowEvent* e) {
     QWidget::showEvent(e);
     khiHienRa();
@@ -239,6 +248,8 @@ void ManHinhDongGoi::lamMoi() {
     nham_->setVisible(!dangGhi);
     loi_->setVisible(loi.has_value());
     chuLoi_->setText(loi.value_or(QString()));
+    // A wrapped label asks for a narrow width of its own; the box should use up to its 420 before wrapping.
+    chuLoi_->setMinimumWidth(qMin(420, QFontMetrics(chuLoi_->font()).horizontalAdvance(chuLoi_->text()) + 2));
     huyHieu_->setVisible(dangGhi);
     chuThich_->setVisible(dangGhi);
     chuHuyHieu_->setText(chuThoiGian(cam ? cam->giayDaGhi() : 0));
@@ -270,12 +281,12 @@ void ManHinhDongGoi::lamMoi() {
 
 void ManHinhDongGoi::lamMoiChuThich() {
     const QString ma = dieuPhoi_ ? dieuPhoi_->maHienTai() : QString();
-    dongMa_->setText(ma.isEmpty() ? QStringLiteral("CHƯA QUÉT MÃ") : ma);
+    dongMa_->setText(dongMaChuThich(ma));
     const QString tenShop = dieuPhoi_ ? dieuPhoi_->caiDat().tenShop() : QString();
     dongShop_->setText(tenShop + QStringLiteral(" · ") + dinhDangNgayGio().dinhDang(gio_));
     const QStringList serials = dieuPhoi_ ? dieuPhoi_->serials() : QStringList();
     dongSerial_->setVisible(!serials.isEmpty());
-    dongSerial_->setText(QStringLiteral("SERIAL: ") + serials.join(QStringLiteral("  ·  ")));
+    dongSerial_->setText(dongSerialChuThich(serials));
     if (chuThich_->isVisible()) hop_->xepLai();
 }
 

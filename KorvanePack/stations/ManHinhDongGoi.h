@@ -33,6 +33,9 @@ public:
 
     // The badge text for a number of whole recorded seconds: minutes are not capped at two digits.
     static QString chuThoiGian(qint64 giay);
+    // The caption's code line and serial line.
+    static QString dongMaChuThich(const QString& maHienTai);
+    static QString dongSerialChuThich(const QStringList& serials);
 
     // Pieces shown now, for tests and screenshots.
     KhungCamera* khungCamera() const { return xemTruoc_; }

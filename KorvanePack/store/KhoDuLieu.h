@@ -5,6 +5,7 @@
 #include <QList>
 #include <QMap>
 #include <QString>
+#include <chrono>
 #include <memory>
 #include <optional>
 
@@ -80,6 +81,7 @@ public:
 
     // Creates the day folder and returns a path that does not exist yet.
     QString duongDanVideoMoi(const QString& ma, const QDateTime& batDau, bool laHoan);
+    QString duongDanVideoMoi(const QString& ma, std::chrono::system_clock::time_point batDau, bool laHoan);
 
     std::optional<qint64> dungLuongTrongMB() const;
     std::optional<QString> thuGhi();
@@ -106,6 +108,8 @@ private:
     QString thangHienTai() const;
     QStringList cacTepThang(const QString& thuMuc, const QString& tienTo, int soTep) const;
     void ghiDong(const QByteArray& dong, const QString& thuMuc, const QString& tienTo);
+    void capNhatDon(DonHang&& don, QStringList ma);
+    void datMaDon(const QString& id, QStringList ma);
 
     QString thuMucGoc_;
     DongHo* dongHo_;
@@ -113,6 +117,8 @@ private:
     QHash<QString, DonHang> donTheoId_;
     QHash<QString, QString> maToiId_;
     QHash<QString, BanGhiVideo> videoTheoId_;
+    // The codes each indexed order was filed under, so re-indexing need not normalise them again.
+    QHash<QString, QStringList> maCuaDon_;
     QString vanTayDongTruoc_ = QStringLiteral("GENESIS");
     std::optional<QString> loiGhiNhatKy_;
     std::optional<QString> loiKhoa_;
