@@ -31,6 +31,7 @@ struct BoDongBo::KetQuaLuot {
     std::optional<QString> loiGhi;
     std::optional<QString> tho;
     bool catBot = false;
+    QDateTime moiNhat;  // of a capped fetch, worked out on the worker
 };
 
 BoDongBo::BoDongBo(KhoDuLieu& kho, CaiDat& caiDat, QObject* parent) : BoDongBo(kho, caiDat, CauHinh{}, parent) {}
@@ -168,6 +169,7 @@ void BoDongBo::dongBo(bool lay30Ngay, std::function<void()> xong) {
             }
             kq->tho = client->thoGanNhat();
             kq->catBot = client->daCatBot();
+            if (kq->catBot) kq->moiNhat = mocMoiNhat(kq->cacDon);
         }
         if (kq->daHuy) return;
         QMetaObject::invokeMethod(
@@ -205,7 +207,23 @@ void BoDongBo::ketThucLuot(const std::shared_ptr<KetQuaLuot>& kq) {
         return;
     }
 
-    for (const DonHang& d : kq->cacDon) kho_.capNhatDon(d);
+    lapChiMuc(kq, 0);
+}
+
+// A fetch can bring thousands of orders; they are indexed a slice per turn of the event loop so a scan at
+// the desk is never kept waiting behind them. The run stays in progress until the last slice is in.
+void BoDongBo::lapChiMuc(const std::shared_ptr<KetQuaLuot>& kq, qsizetype tu) {
+    const qsizetype den = std::min(tu + kLoChiMuc, kq->cacDon.size());
+    for (qsizetype i = tu; i < den; ++i) kho_.capNhatDon(kq->cacDon[i]);
+    if (den < kq->cacDon.size()) {
+        QMetaObject::invokeMethod(
+            this, [this, kq, den] { lapChiMuc(kq, den); }, Qt::QueuedConnection);
+        return;
+    }
+    hoanTatLuot(kq);
+}
+
+void BoDongBo::hoanTatLuot(const std::shared_ptr<KetQuaLuot>& kq) {
     const qint64 n = kq->cacDon.size();
     if (soDonLanCuoi_ != n) {
         soDonLanCuoi_ = n;
@@ -213,7 +231,7 @@ void BoDongBo::ketThucLuot(const std::shared_ptr<KetQuaLuot>& kq) {
     }
     QDateTime mocMoi = kq->mocTruocKhiLay;
     if (kq->catBot) {
-        const QDateTime moiNhat = mocMoiNhat(kq->cacDon);
+        const QDateTime moiNhat = kq->moiNhat;
         if (moiNhat.isValid()) {
             mocMoi = moiNhat;
             ghiNhatKy(QStringLiteral("Chưa lấy hết — mốc dừng ở ") + hienThiNgay(dinhDangISO().dinhDang(moiNhat)) +
@@ -228,7 +246,8 @@ void BoDongBo::ketThucLuot(const std::shared_ptr<KetQuaLuot>& kq) {
                    {{QStringLiteral("orders"), QString::number(n)},
                     {QStringLiteral("catBot"), kq->catBot ? QStringLiteral("1") : QStringLiteral("0")}});
     if (n > 0) ghiNhatKy(QStringLiteral("Cập nhật %1 đơn.").arg(n));
-    ketThuc();
+    datDangChay(false);
+    if (kq->xong) kq->xong();
 }
 
 void BoDongBo::thuKetNoi(std::function<void(const QString&)> xong) {
