@@ -156,6 +156,10 @@ void BoDongBo::dongBo(bool lay30Ngay, std::function<void()> xong) {
             kq->loiLay = true;
             kq->moTaLoi = moTaLoiNguonDon(e, tenNguon(kq->nguon));
             kq->chiTietLoi = chiTietLoi(e);
+        } catch (...) {
+            // A worker thread must never die of an exception: it would take the application with it.
+            kq->loiLay = true;
+            kq->moTaLoi = QStringLiteral("Lỗi không rõ khi lấy đơn từ ") + tenNguon(kq->nguon) + QLatin1Char('.');
         }
         if (!kq->daHuy && !kq->loiLay) {
             if (loiKhoa) {
@@ -165,6 +169,8 @@ void BoDongBo::dongBo(bool lay30Ngay, std::function<void()> xong) {
                     ghiLoDon(kq->cacDon, tep);
                 } catch (const LoiTep& e) {
                     kq->loiGhi = e.moTa();
+                } catch (const std::exception& e) {
+                    kq->loiGhi = QString::fromUtf8(e.what());
                 }
             }
             kq->tho = client->thoGanNhat();
@@ -265,6 +271,8 @@ void BoDongBo::thuKetNoi(std::function<void(const QString&)> xong) {
             return;
         } catch (const std::exception& e) {
             text = moTaLoiNguonDon(e, tenNguon(nguon));
+        } catch (...) {
+            text = QStringLiteral("Lỗi không rõ khi kiểm tra kết nối ") + tenNguon(nguon) + QLatin1Char('.');
         }
         QMetaObject::invokeMethod(
             this,
