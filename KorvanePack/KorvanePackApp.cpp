@@ -32,7 +32,6 @@ void KorvanePackApp::apDungGiaoDien(const QString& giaoDien) {
 }
 
 KorvanePackApp::KorvanePackApp() {
-    Q_INIT_RESOURCE(hinh);
     QApplication::setFont(phongChu(13));
     GiaoDien::ban().datNguonHeThong(new NenCongThongTin(qApp));
     // The settings object does not exist yet: the stored text is read straight from the file.
