@@ -36,8 +36,7 @@ KorvanePackApp::KorvanePackApp() {
 
     caiDat_ = std::make_unique<CaiDat>();
     trangThai_ = std::make_unique<TrangThaiApp>();
-    QObject::connect(caiDat_.get(), &CaiDat::giaoDienChanged, caiDat_.get(),
-                     [c = caiDat_.get()] { apDungGiaoDien(c->giaoDien()); });
+    GiaoDien::ban().theoCaiDat(*caiDat_);
 
     cuaSo_ = std::make_unique<QWidget>();
     cuaSo_->setWindowTitle(QStringLiteral("Korvane Zize"));
