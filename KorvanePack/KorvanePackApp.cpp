@@ -15,6 +15,7 @@
 #include "core/PhongChu.h"
 #include "core/QuyenCamera.h"
 #include "core/TrangThaiApp.h"
+#include "sources/BoDongBo.h"
 #include "stations/ManHinhDongGoi.h"
 
 namespace {
@@ -26,7 +27,9 @@ QString thuMucThietBi() {
 }
 }  // namespace
 
-void KorvanePackApp::apDungGiaoDien(const QString& giaoDien) { GiaoDien::ban().apDungGiaoDien(giaoDien); }
+void KorvanePackApp::apDungGiaoDien(const QString& giaoDien) {
+    GiaoDien::ban().apDungGiaoDien(giaoDien);
+}
 
 KorvanePackApp::KorvanePackApp() {
     QApplication::setFont(phongChu(13));
@@ -50,13 +53,19 @@ KorvanePackApp::KorvanePackApp() {
     KhoiDong::DichVu dv;
     const QString tb = thuMucThietBi();
     dv.docQuyenCamera = [tb] { return QuyenCamera::doc(tb); };
+    dv.taoDongBo = [](KhoDuLieu& kho, CaiDat& caiDat) -> std::shared_ptr<QObject> {
+        return std::make_shared<BoDongBo>(kho, caiDat);
+    };
+    dv.batDauDongBo = [](QObject& dongBo) {
+        if (auto* db = qobject_cast<BoDongBo*>(&dongBo)) db->batDau();
+    };
     khoiDong_ = std::make_unique<KhoiDong>(*trangThai_, *caiDat_, std::move(dv));
     QObject::connect(khoiDong_.get(), &KhoiDong::khongMoDuocKho, cuaSo_.get(), [this](const QString& loi) {
         const QByteArray b = loi.toUtf8() + '\n';
         std::fwrite(b.constData(), 1, size_t(b.size()), stderr);
         std::fflush(stderr);
-        auto* hop = new QMessageBox(QMessageBox::Critical, QStringLiteral("Korvane Zize"), loi, QMessageBox::Ok,
-                                    cuaSo_.get());
+        auto* hop =
+            new QMessageBox(QMessageBox::Critical, QStringLiteral("Korvane Zize"), loi, QMessageBox::Ok, cuaSo_.get());
         hop->setAttribute(Qt::WA_DeleteOnClose);
         QObject::connect(hop, &QMessageBox::finished, qApp, [] { QCoreApplication::exit(1); });
         hop->open();
@@ -71,12 +80,13 @@ KorvanePackApp::~KorvanePackApp() {
 }
 
 void KorvanePackApp::dangKyManHinh() {
-    khung_->dangKyManHinh(KhungChinh::ManHinh::dongGoi, [](TrangThaiApp& tt, CaiDat&) -> QWidget* {
-        return new ManHinhDongGoi(tt.dieuPhoi());
-    });
+    khung_->dangKyManHinh(KhungChinh::ManHinh::dongGoi,
+                          [](TrangThaiApp& tt, CaiDat&) -> QWidget* { return new ManHinhDongGoi(tt.dieuPhoi()); });
 }
 
-void KorvanePackApp::tacVuKhoiDong() { khoiDong_->chay(); }
+void KorvanePackApp::tacVuKhoiDong() {
+    khoiDong_->chay();
+}
 
 int KorvanePackApp::chay() {
     cuaSo_->resize(1360, 860);

@@ -71,6 +71,7 @@ BoDieuPhoi::BoDieuPhoi(KhoDuLieu& kho, CaiDat& caiDat, PhuThuoc phuThuoc, QObjec
       chayNen_(std::move(phuThuoc.chayNen)),
       camera_(phuThuoc.camera),
       tieng_(phuThuoc.tieng) {
+    nen_.setThreadPriority(QThread::LowPriority);
     noiMaDocDuoc();
 }
 
@@ -84,6 +85,7 @@ BoDieuPhoi::BoDieuPhoi(KhoDuLieu& kho, CaiDat& caiDat, QObject* parent)
       congCameraThat_(std::make_unique<CameraEngineCong>(*cameraThat_)),
       tiengThat_(std::make_unique<TiengBao>()),
       congTiengThat_(std::make_unique<TiengBaoQuaCong>(*tiengThat_)) {
+    nen_.setThreadPriority(QThread::LowPriority);
     camera_ = congCameraThat_.get();
     tieng_ = congTiengThat_.get();
     // The volume is copied only here; the settings screen switches the sound on and off directly.
@@ -108,6 +110,7 @@ void BoDieuPhoi::noiMaDocDuoc() {
 
 BoDieuPhoi::~BoDieuPhoi() {
     huyCanhGac();
+    nen_.waitForDone();
     camera_->datKhiDocDuocMa(nullptr);
 }
 
@@ -168,7 +171,7 @@ void BoDieuPhoi::chayNen(std::function<void()> viec) {
     if (chayNen_) {
         chayNen_(std::move(viec));
     } else {
-        QThreadPool::globalInstance()->start(std::move(viec));
+        nen_.start(std::move(viec));
     }
 }
 
@@ -512,22 +515,35 @@ void BoDieuPhoi::ketThucQuay(KhiLuu xong) {
             p->ketThucDung(std::nullopt);
             return;
         }
-        // The check and the fingerprint read the whole file: off the GUI thread.
+        // The check and the fingerprint read the whole file: off the GUI thread, one after the other.
         p->chayNen([p, kq = *kq] {
             std::optional<QString> loi = KiemTraVideo::kiemTra(kq.duongDan);
-            std::optional<VanTayTep> vanTay;
-            if (!loi) vanTay = sha256CuaTep(kq.duongDan);
             QMetaObject::invokeMethod(
                 QCoreApplication::instance(),
-                [p, kq, loi, vanTay] {
-                    if (p) p->xongDung(&kq, loi, vanTay);
+                [p, kq, loi] {
+                    if (!p) return;
+                    if (loi) return p->xongDung(kq, loi, std::nullopt);
+                    p->layVanTay(kq);
                 },
                 Qt::QueuedConnection);
         });
     });
 }
 
-void BoDieuPhoi::xongDung(const CongCamera::KetQuaGhi* kq, std::optional<QString> loiKiemTra,
+void BoDieuPhoi::layVanTay(const CongCamera::KetQuaGhi& kq) {
+    QPointer<BoDieuPhoi> p(this);
+    chayNen([p, kq] {
+        std::optional<VanTayTep> vanTay = sha256CuaTep(kq.duongDan);
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(),
+            [p, kq, vanTay] {
+                if (p) p->xongDung(kq, std::nullopt, vanTay);
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void BoDieuPhoi::xongDung(const CongCamera::KetQuaGhi& kq, std::optional<QString> loiKiemTra,
                           std::optional<VanTayTep> vanTay) {
     if (loiKiemTra) {
         phat(4);
@@ -537,11 +553,11 @@ void BoDieuPhoi::xongDung(const CongCamera::KetQuaGhi* kq, std::optional<QString
         datThongBao(vb);
         kho_.ghiNhatKy(QStringLiteral("rec_hong"), {{QStringLiteral("code"), phien_->ma},
                                                     {QStringLiteral("vi"), *loiKiemTra},
-                                                    {QStringLiteral("file"), kq->duongDan}});
+                                                    {QStringLiteral("file"), kq.duongDan}});
         ketThucDung(std::nullopt);
         return;
     }
-    ketThucDung(luuBanGhi(*kq, vanTay));
+    ketThucDung(luuBanGhi(kq, vanTay));
 }
 
 void BoDieuPhoi::ketThucDung(std::optional<BanGhiVideo> banGhi) {

@@ -4,6 +4,7 @@
 #include <QPointer>
 #include <QString>
 #include <QStringList>
+#include <QThreadPool>
 #include <chrono>
 #include <functional>
 #include <memory>
@@ -169,7 +170,8 @@ private:
     void capNhatCanhBaoOCung(std::optional<qint64> mb);
     void huyCanhGac();
     void nhipCanhGac(quint64 theHe);
-    void xongDung(const CongCamera::KetQuaGhi* kq, std::optional<QString> loiKiemTra, std::optional<VanTayTep> vanTay);
+    void layVanTay(const CongCamera::KetQuaGhi& kq);
+    void xongDung(const CongCamera::KetQuaGhi& kq, std::optional<QString> loiKiemTra, std::optional<VanTayTep> vanTay);
     void ketThucDung(std::optional<BanGhiVideo> banGhi);
     std::optional<BanGhiVideo> luuBanGhi(const CongCamera::KetQuaGhi& kq, const std::optional<VanTayTep>& vanTay);
     void chayNen(std::function<void()> viec);
@@ -181,6 +183,8 @@ private:
     DongHo& dongHo_;
     HenGio& henGio_;
     std::function<void(std::function<void()>)> chayNen_;
+    // Our own pool, so the destructor can wait for a measurement that still reads the store.
+    QThreadPool nen_;
     std::unique_ptr<CameraEngine> cameraThat_;
     std::unique_ptr<CameraEngineCong> congCameraThat_;
     std::unique_ptr<TiengBao> tiengThat_;

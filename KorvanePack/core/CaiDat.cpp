@@ -119,7 +119,9 @@ QString tienToPin() {
 CaiDat::CaiDat(QObject* parent) : CaiDat(duongDanTepMacDinh(), std::make_shared<KhoKhoaHeThong>(), parent) {}
 
 CaiDat::CaiDat(const QString& tepCaiDat, std::shared_ptr<KhoKhoa> khoKhoa, QObject* parent)
-    : QObject(parent), ud_(tepCaiDat, QSettings::IniFormat), khoKhoa_(std::move(khoKhoa)) {
+    : QObject(parent),
+      ud_(tepCaiDat, QSettings::IniFormat),
+      khoKhoa_(khoKhoa ? std::move(khoKhoa) : std::make_shared<KhoKhoaHeThong>()) {
     napTatCa();
 }
 
@@ -140,9 +142,14 @@ void CaiDat::napTatCa() {
     thuMucGoc_ = docChuoi(kThuMucGoc, QDir(QDir::homePath()).filePath(QStringLiteral("Korvane Zize")));
     cameraId_ = docChuoi(kCameraId, QString());
     doPhanGiai_ = docChuoi(kDoPhanGiai, QStringLiteral("1280x720"));
+    // A damaged file must not leave the desk recording nothing usable: no bit rate, a longest recording of zero
+    // seconds (the watchdog would stop every recording at once) or a negative shortest one are not settings.
     bitrateKbps_ = docSo(kBitrateKbps, 1500);
+    if (bitrateKbps_ <= 0) bitrateKbps_ = 1500;
     giayToiDa_ = docSo(kGiayToiDa, 300);
+    if (giayToiDa_ <= 0) giayToiDa_ = 300;
     giayToiThieu_ = docSo(kGiayToiThieu, 3);
+    if (giayToiThieu_ < 0) giayToiThieu_ = 3;
     ghiSerial_ = docCo(kGhiSerial, true);
     batTieng_ = docCo(kBatTieng, true);
     amLuong_ = docThuc(kAmLuong, 0.7);

@@ -40,7 +40,7 @@ public:
 
     // The settings file at its fixed place and the desktop keyring.
     explicit CaiDat(QObject* parent = nullptr);
-    // Another settings file and credential store: tests, and nothing else.
+    // Another settings file and credential store (tests); no store given means the desktop keyring.
     CaiDat(const QString& tepCaiDat, std::shared_ptr<KhoKhoa> khoKhoa, QObject* parent = nullptr);
     ~CaiDat() override;
 

@@ -124,8 +124,7 @@ QList<ThietBiCamera> CameraEngine::danhSachCamera() {
 }
 
 void CameraEngine::lamMoiThietBi() {
-    QPointer<CameraEngine> self(this);
-    hangDoi_->guiBatDongBo([this, self] {
+    hangDoi_->guiBatDongBo([this] {
         QList<ThietBiCamera> ds = danhSachCamera();
         guiGui([this, ds] { datDanhSachThietBi(ds); });
     });

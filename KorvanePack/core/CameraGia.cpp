@@ -33,7 +33,13 @@ void CameraGia::dungGhi(KhiDungXong xong) {
             this, [xong = std::move(xong)] { xong(std::nullopt); }, Qt::QueuedConnection);
         return;
     }
-    dangGhi_ = false;
+    if (tatCoGhiTre_) {
+        QPointer<CameraGia> p(this);
+        QMetaObject::invokeMethod(
+            this, [p] { p->dangGhi_ = false; }, Qt::QueuedConnection);
+    } else {
+        dangGhi_ = false;
+    }
     ++soLanDung;
     dungDangCho_ = std::move(xong);
     if (!tepTuHoanTat_.isEmpty()) {

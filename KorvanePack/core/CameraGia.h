@@ -48,6 +48,9 @@ public:
     void hoanTatVoiTep(const QString& tepMau, int giay);
     // Completes the open stop with no file; the reason, if any, goes to loiCamera first.
     void hoanTatKhongFile(std::optional<QString> loi);
+    // Like an engine that clears its recording flag only in a later pass of the GUI thread: a second
+    // stop made in the same pass still finds it recording and would finish the writer again.
+    void datTatCoGhiTre(bool v) { tatCoGhiTre_ = v; }
     // When set, every stop completes at once with a copy of this file.
     void tuHoanTatVoiTep(const QString& tepMau, int giay);
 
@@ -59,6 +62,7 @@ private:
 
     bool dangChay_ = true;
     bool dangGhi_ = false;
+    bool tatCoGhiTre_ = false;
     int giayDaGhi_ = 0;
     std::optional<QString> loiCamera_;
     QString tenCamera_ = QStringLiteral("Webcam thử");

@@ -1,6 +1,6 @@
 #include "core/NenTangCameraGia.h"
 
-#include "core/NguonKhungFFmpeg.h"
+#include "core/NenTangCameraV4l2.h"
 
 QList<ThietBiCamera> NenTangCameraGia::timThietBi() {
     std::lock_guard lk(khoa_);
@@ -21,7 +21,7 @@ std::unique_ptr<NguonKhung> NenTangCameraGia::moThietBi(const ThietBiCamera& tb,
 }
 
 std::unique_ptr<NguonKhung> NenTangCameraGia::moDoThi(const QString& doThi, QString& loi) {
-    return NguonKhungFFmpeg::mo(QStringLiteral("lavfi"), doThi, {}, true, QStringLiteral("Nguồn thử: ") + doThi, loi);
+    return NenTangCameraV4l2().moDoThi(doThi, loi);
 }
 
 void NenTangCameraGia::datThietBi(QList<ThietBiCamera> ds) {

@@ -58,6 +58,25 @@ QList<DinhDangCamera> docDinhDang(int fd) {
     return ds;
 }
 
+// Continuous auto-focus and auto-exposure where the camera has them: a packing desk's light changes
+// through the day and parcels come at different distances. A camera without these controls, or one
+// that refuses them, keeps its own modes.
+void batTuDong(const QString& nut) {
+    int fd = ::open(nut.toLocal8Bit().constData(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return;
+    v4l2_control c{};
+    c.id = V4L2_CID_FOCUS_AUTO;
+    c.value = 1;
+    xioctl(fd, VIDIOC_S_CTRL, &c);
+    // UVC cameras mostly offer only aperture priority as their automatic exposure mode
+    for (int che : {V4L2_EXPOSURE_AUTO, V4L2_EXPOSURE_APERTURE_PRIORITY}) {
+        c.id = V4L2_CID_EXPOSURE_AUTO;
+        c.value = che;
+        if (xioctl(fd, VIDIOC_S_CTRL, &c) == 0) break;
+    }
+    ::close(fd);
+}
+
 }  // namespace
 
 QList<ThietBiCamera> NenTangCameraV4l2::timThietBi() {
@@ -97,7 +116,9 @@ std::unique_ptr<NguonKhung> NenTangCameraV4l2::moThietBi(const ThietBiCamera& tb
         tc[QStringLiteral("input_format")] = QStringLiteral("mjpeg");
     else if (dd.maHoa == QLatin1String("YUYV"))
         tc[QStringLiteral("input_format")] = QStringLiteral("yuyv422");
-    return NguonKhungFFmpeg::mo(QStringLiteral("v4l2"), tb.duongDan, tc, false, tb.ten, loi);
+    auto nguon = NguonKhungFFmpeg::mo(QStringLiteral("v4l2"), tb.duongDan, tc, false, tb.ten, loi);
+    if (nguon) batTuDong(tb.duongDan);
+    return nguon;
 }
 
 std::unique_ptr<NguonKhung> NenTangCameraV4l2::moDoThi(const QString& doThi, QString& loi) {

@@ -7,14 +7,17 @@
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <deque>
 #include <memory>
 #include <nlohmann/json.hpp>
 
 #include "core/BoDieuPhoi.h"
 #include "core/CaiDat.h"
+#include "core/CameraEngine.h"
 #include "core/CameraGia.h"
 #include "core/HenGioTay.h"
 #include "core/KhoKhoaBoNho.h"
+#include "core/TiengBao.h"
 #include "core/TiengBaoGhiLai.h"
 #include "store/DoDungLuongGia.h"
 #include "store/DongHo.h"
@@ -71,7 +74,14 @@ protected:
     }
 
     std::unique_ptr<BoDieuPhoi> taoDieuPhoi(KhoDuLieu& k) {
-        BoDieuPhoi::PhuThuoc pt{&camera, &tieng, &dongHo, &henGio, [](std::function<void()> f) { f(); }};
+        // Background work runs at once, or waits for the test to pump it.
+        auto chayNen = [this](std::function<void()> f) {
+            if (bomTay)
+                viecNen.push_back(std::move(f));
+            else
+                f();
+        };
+        BoDieuPhoi::PhuThuoc pt{&camera, &tieng, &dongHo, &henGio, chayNen};
         return std::make_unique<BoDieuPhoi>(k, *caiDat, pt);
     }
 
@@ -139,6 +149,17 @@ protected:
     QString thongBao() const { return dp->thongBao().value_or(QString()); }
     QString canhBao() const { return dp->canhBao().value_or(QString()); }
 
+    void bomViecNen() {
+        while (!viecNen.empty()) {
+            auto f = std::move(viecNen.front());
+            viecNen.pop_front();
+            f();
+        }
+        xuLySuKien();
+    }
+
+    bool bomTay = false;
+    std::deque<std::function<void()>> viecNen;
     QTemporaryDir thuMuc;
     DongHoGia dongHo;
     HenGioTay henGio{&dongHo};
@@ -154,6 +175,10 @@ protected:
 
 TEST_F(BoDieuPhoiTest, NhanGiuTrongKhungMuoiGiayBatDauMotLanRoiDungVaLuu) {
     themDon("1001", "VD123456");
+    std::vector<QString> hook;  // the after-save hook sees the record once it is in the store's map
+    dp->khiLuuXong = [&](const BanGhiVideo& bg) {
+        hook.push_back(kho->videoTheoId().contains(bg.id) && nhatKy("rec_finish").empty() ? bg.id : QString());
+    };
     for (int i = 0; i < 100; ++i) {  // 10 s in view, read ten times a second
         doc("VD123456");
         tien(100ms);
@@ -188,6 +213,7 @@ TEST_F(BoDieuPhoiTest, NhanGiuTrongKhungMuoiGiayBatDauMotLanRoiDungVaLuu) {
     EXPECT_EQ(bg.deleted, false);
     EXPECT_EQ(bg.invalid, false);
     EXPECT_TRUE(kho->videoTheoId().contains(bg.id));
+    EXPECT_EQ(hook, std::vector<QString>{bg.id});
     EXPECT_EQ(dp->soDaQuayHomNay(), 1);
     EXPECT_EQ(tieng.cacTieng, (std::vector<int>{0, 1}));
     EXPECT_EQ(thongBao(), BoDieuPhoi::thongBaoDaLuu(5, bg.bytes));
@@ -437,6 +463,7 @@ TEST_F(BoDieuPhoiTest, QuetMaKhiNutDungChuaXongKhongLamLanBanGhi) {
 
 TEST_F(BoDieuPhoiTest, HaiLanDungMotBanGhiLuuMotLan) {
     camera.tuHoanTatVoiTep({}, 0);
+    camera.datTatCoGhiTre(true);
     go("VD-A");
     tien(4000ms);
     std::vector<std::optional<BanGhiVideo>> traVe;
@@ -709,6 +736,32 @@ TEST_F(BoDieuPhoiTest, FileKhongXemDuocGhiRecHongVaGiuFile) {
     EXPECT_TRUE(kho->kiemTraNhatKy().ok);
 }
 
+// The check passed, then the disk lost the file's content before the fingerprint was taken.
+TEST_F(BoDieuPhoiTest, FileRongKhiLayVanTayThiKhongLuu) {
+    go("VD-RONG");
+    go("SN-R");
+    tien(4000ms);
+    bomTay = true;
+    tieng.cacTieng.clear();
+    go("VD-RONG");
+    ASSERT_EQ(viecNen.size(), 1u);  // the video check
+    bomViecNen();
+    ASSERT_EQ(viecNen.size(), 1u);  // then the fingerprint, only once the check has passed
+    const QString tep = camera.cacLanChuanBi[0].duongDan;
+    QFile f(tep);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.close();
+    bomViecNen();
+    const QString vb = QStringLiteral("Video lưu ra rỗng! Kiểm tra ổ đĩa — đơn này CHƯA có bằng chứng.");
+    EXPECT_EQ(thongBao(), vb);
+    EXPECT_EQ(canhBao(), vb);
+    EXPECT_EQ(tieng.cacTieng, std::vector<int>{4});
+    EXPECT_TRUE(banGhiTrenDia().empty());
+    EXPECT_TRUE(nhatKy("rec_finish").empty());
+    EXPECT_EQ(dp->serials(), QStringList{"SN-R"});
+    EXPECT_EQ(dp->trangThai(), BoDieuPhoi::TrangThai::nghi);
+}
+
 TEST_F(BoDieuPhoiTest, GhiBanGhiThatBaiGiuFileVaSerial) {
     go("VD-KHO");
     go("SN-9");
@@ -918,4 +971,24 @@ TEST_F(BoDieuPhoiBanGhiTest, DoiChieuSerialTheoCacTruongHop) {
         EXPECT_EQ(ketQua, c.ketQua);
         EXPECT_EQ(ds, c.ds);
     }
+}
+
+// The application's own coordinator builds its engine and sound player and takes the settings' sound
+// switch and volume; the code callback it installs on the engine reaches the routing.
+TEST_F(BoDieuPhoiTest, BoDieuPhoiThatTuDungCameraVaTiengBao) {
+    caiDat->setBatTieng(false);
+    caiDat->setAmLuong(0.25);
+    BoDieuPhoi that(*kho, *caiDat);
+    ASSERT_NE(that.camera(), nullptr);
+    ASSERT_NE(that.tieng(), nullptr);
+    EXPECT_FALSE(that.tieng()->bat());
+    EXPECT_FLOAT_EQ(that.tieng()->amLuong(), 0.25f);
+    EXPECT_FALSE(that.camera()->dangChay());
+    that.datCheDo(BoDieuPhoi::CheDo::hangHoan);
+    ASSERT_TRUE(that.camera()->khiDocDuocMa);
+    that.camera()->khiDocDuocMa(QStringLiteral("VD-THAT"));
+    xuLySuKien();
+    EXPECT_EQ(that.maVuaQuet(), QStringLiteral("VD-THAT"));
+    EXPECT_FALSE(that.batDauQuay("VD-THAT", LoaiVideo::hangHoan, QString()));  // no camera open
+    EXPECT_EQ(that.thongBao(), QStringLiteral("Không bắt đầu quay được: Camera chưa mở. Vào Cài đặt chọn lại webcam."));
 }

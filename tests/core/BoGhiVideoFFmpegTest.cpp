@@ -1,12 +1,15 @@
 // The real pipeline: frames through the engine into libx264 and the MP4 muxer, judged by ffprobe.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include <QFile>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QThread>
+#include <csignal>
 #include <iostream>
+#include <random>
 
 #include "CameraTienIch.h"
 #include "core/BoGhiVideoFFmpeg.h"
@@ -182,6 +185,49 @@ TEST_F(GhiThat, AFullDiskIsReportedOnceAndAtTheStop) {
     EXPECT_EQ(ph.cam->loiCamera(),
               QStringLiteral(
                   "Không ghi được video: Không ghi được file: No space left on device. Đơn này CHƯA có bằng chứng."));
+}
+
+// The disk filling up in the middle of a recording, made real with a file-size limit: the writes
+// fail as they would on a full disk, and the recording must end as no evidence, never as a good file.
+TEST_F(GhiThat, ADiskThatFillsMidRecordingFailsTheRecording) {
+    struct GioiHan {
+        rlimit cu{};
+        void (*tinHieuCu)(int) = nullptr;
+        GioiHan(rlim_t byte) {
+            getrlimit(RLIMIT_FSIZE, &cu);
+            tinHieuCu = std::signal(SIGXFSZ, SIG_IGN);
+            rlimit moi = cu;
+            moi.rlim_cur = byte;
+            setrlimit(RLIMIT_FSIZE, &moi);
+        }
+        ~GioiHan() {
+            setrlimit(RLIMIT_FSIZE, &cu);
+            std::signal(SIGXFSZ, tinHieuCu);
+        }
+    };
+    PhienThat ph;
+    ASSERT_TRUE(ph.mo(QStringLiteral("gia")));
+    const QString duongDan = tep("day-giua-chung.mp4");
+    std::mt19937 rng(7);
+    QImage nhieu(1280, 720, QImage::Format_RGB32);
+    {
+        GioiHan gh(150 * 1024);
+        ph.batDau(duongDan, QStringLiteral("SPX-DAY"));
+        const auto t0 = std::chrono::steady_clock::now();
+        for (int i = 0; i < 90 && ph.cam->loiCamera().isNull(); ++i) {
+            auto* p = reinterpret_cast<quint32*>(nhieu.bits());
+            for (qsizetype j = 0; j < qsizetype(1280) * 720; ++j) p[j] = 0xff000000u | (rng() & 0xffffffu);
+            std::this_thread::sleep_until(t0 + i * 33333us);
+            ph.nt->guiKhung(nhieu.copy(), t0 + i * 33333us);
+            ph.cam->hangDoi().guiDongBo([] {});
+            QCoreApplication::processEvents();
+        }
+        ASSERT_TRUE(choDen([&] { return !ph.cam->loiCamera().isNull(); }, 10000));
+        EXPECT_EQ(ph.cam->loiCamera(),
+                  QStringLiteral("Đang quay thì ghi file hỏng: File too large. Dừng lại và quay lại đơn này."));
+        EXPECT_FALSE(ph.dung());
+    }
+    EXPECT_EQ(ph.cam->loiCamera(), QStringLiteral("Không ghi được video: File too large. Đơn này CHƯA có bằng chứng."));
 }
 
 TEST(NguonKhungLavfi, DeliversBgraFramesAndReportsABadGraph) {

@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <QSignalSpy>
+#include <QThread>
+#include <future>
 
 #include "CameraTienIch.h"
+#include "common/NhanMau.h"
 #include "core/BoGhiVideoGia.h"
 #include "core/CameraEngine.h"
 #include "core/NenTangCameraGia.h"
@@ -408,6 +411,48 @@ TEST_F(CameraEngineTest, ArmingClearsTheLastRecordingsState) {
     const auto kq = dung();
     ASSERT_TRUE(kq);
     EXPECT_EQ(kq->khung, 4);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(CameraEngineTest, LateFramesAreDroppedNotQueued) {
+    mo(std::nullopt);
+    int soKhungNhan = 0;
+    cam->datNhanKhungXemTruoc([&](const QImage&) { ++soKhungNhan; });
+    // hold the capture queue as a slow frame would
+    std::promise<void> thaRa;
+    auto cho = thaRa.get_future().share();
+    cam->hangDoi().guiBatDongBo([cho] { cho.wait(); });
+    for (int i = 0; i < 6; ++i) nt->guiKhung(khungMau(640, 480, 0xff808080), t0 + i * 33333us);
+    thaRa.set_value();
+    cam->hangDoi().guiDongBo([] {});
+    EXPECT_EQ(soKhungNhan, 1);  // the first waited in the queue; the five behind it were dropped
+    gui(1);
+    EXPECT_EQ(soKhungNhan, 2);  // and the next frame is taken as soon as the queue is free
+}
+
+TEST(CameraEngineDocMa, ACodeSeenByTheReaderReachesTheCoordinatorsHandlerOnTheGuiThread) {
+    auto nt = std::make_shared<NenTangCameraGia>();
+    nt->datThietBi({thietBi("usb-a", "Webcam A", {dd("MJPG", 1280, 720)})});
+    auto dk = std::make_shared<BoGhiVideoGia::DieuKhien>();
+    CameraEngine cam(nt, BoGhiVideoGia::taoVoi(dk), DongHo::heThong());
+    QStringList ma;
+    bool dungLuong = true;
+    cam.khiDocDuocMa = [&](const QString& m) {
+        ma.append(m);
+        dungLuong &= QThread::currentThread() == QCoreApplication::instance()->thread();
+    };
+    cam.moCamera(std::nullopt, QStringLiteral("1280x720"));
+    ASSERT_TRUE(choDen([&] { return cam.dangChay(); }));
+    QImage khung = NhanMau::khungNen(1280, 720, 200);
+    NhanMau::ve(khung, NhanMau::taoNhan(ZXing::BarcodeFormat::Code128, "SPXVN0123456789", 2, 60), QPointF(640, 360));
+    const auto t = std::chrono::steady_clock::now();
+    nt->guiKhung(khung, t);
+    ASSERT_TRUE(choDen([&] { return !ma.isEmpty(); }));
+    EXPECT_EQ(ma.first(), QStringLiteral("SPXVN0123456789"));
+    EXPECT_TRUE(dungLuong);
 }
 
 }  // namespace

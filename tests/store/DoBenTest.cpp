@@ -74,6 +74,12 @@ TEST(DoBen, ChetGiuaChungVanNguyen) {
     QSet<QString> donDaBao, videoDaBao;
     qint64 soDongDaBao = 0;
     auto* ngauNhien = QRandomGenerator::global();
+    {
+        // The journal exists from the start, so an early kill still leaves something to verify.
+        KhoDuLieu dau(tam.path());
+        dau.napTatCa(8);
+        dau.ghiNhatKy(QStringLiteral("app_start"));
+    }
     for (int vong = 0; vong < 30; ++vong) {
         QProcess con;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -114,7 +120,7 @@ TEST(DoBen, ChetGiuaChungVanNguyen) {
         for (const QString& id : std::as_const(videoDaBao)) ASSERT_TRUE(kho.videoTheoId().contains(id)) << vong;
         const auto kq = kho.kiemTraNhatKy();
         ASSERT_TRUE(kq.ok) << "round " << vong << ", broken at line " << kq.dongGay.value_or(0);
-        ASSERT_GE(kq.soDong, soDongDaBao + vong);
+        ASSERT_GE(kq.soDong, soDongDaBao + vong + 1);
         // The next append after a crash is readable and chains on.
         DonHang sau;
         sau.id = QStringLiteral("sau-%1").arg(vong);

@@ -1,0 +1,86 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <QThreadPool>
+#include <functional>
+#include <optional>
+
+#include "store/BanGhiVideo.h"
+
+class BoDieuPhoi;
+class CaiDat;
+class KhoDuLieu;
+
+// Keeps a second copy of every video file under the owner's backup folder, mirroring its path below the data
+// folder. Copies run one at a time on a low-priority worker, so a per-save copy and a catch-up copy of the same
+// file never overlap and recording keeps the disk first.
+class SaoLuu : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(QString trangThai READ trangThai NOTIFY trangThaiChanged)
+    Q_PROPERTY(bool dangChay READ dangChay NOTIFY dangChayChanged)
+
+public:
+    SaoLuu(KhoDuLieu& kho, CaiDat& caiDat, QObject* parent = nullptr);
+    ~SaoLuu() override;
+
+    QString trangThai() const { return trangThai_; }
+    bool dangChay() const { return dangChay_; }
+
+    bool coThuMuc() const;
+    std::optional<QString> duongDanBanSao(const QString& filePath) const;
+
+    // Compared by path component, never as raw text; none for a file outside the data folder or a
+    // destination that would leave the backup folder.
+    static std::optional<QString> duongDanBanSao(const QString& thuMucGoc, const QString& thuMucSaoLuu,
+                                                 const QString& filePath);
+
+    // Returns at once; the copy happens on the worker and its outcome is not reported.
+    void saoLuuMot(const BanGhiVideo& banGhi);
+
+    // The start-up wiring: every record the coordinator saves is copied. The hook holds the backup weakly,
+    // so a backup torn down before the coordinator leaves a hook that does nothing.
+    static void noiVaoDieuPhoi(SaoLuu* saoLuu, BoDieuPhoi& dieuPhoi);
+
+    // Returns at once; progress shows in trangThai and xongBuToanBo is emitted at the end.
+    void saoLuuBuToanBo();
+
+    // Called after each chunk has been written to the temporary file; tests use it to act mid-copy.
+    using KhiChep = std::function<void()>;
+
+    // True when the destination holds a copy afterwards. A destination of the same size counts as a copy.
+    // A copy of a different size is replaced only by a source that still matches `sha256`.
+    static bool chepNeuCan(const QString& nguon, const QString& dich, const QString& sha256,
+                           const KhiChep& khiChep = {});
+
+    // A backup folder that has vanished is never made again: it is the mount point of an unplugged drive, and
+    // recreating it would quietly fill the internal disk instead.
+    static bool chepVaoThuMuc(const QString& thuMucSaoLuu, const QString& nguon, const QString& dich,
+                              const QString& sha256);
+
+    // Blocks until every queued copy has finished. For shutdown and tests only, never on a live screen.
+    void choHetViec();
+
+signals:
+    void trangThaiChanged();
+    void dangChayChanged();
+    void xongBuToanBo();
+
+private:
+    struct Viec {
+        QString nguon;
+        QString dich;
+        QString sha256;
+        QString thuMucSaoLuu;
+    };
+    void datTrangThai(const QString& s);
+    void datDangChay(bool b);
+    void chayTiep(std::shared_ptr<std::vector<Viec>> ds, size_t i, int xong, int loi);
+    void ketThuc(int tong, int loi);
+
+    KhoDuLieu& kho_;
+    CaiDat& caiDat_;
+    QThreadPool tho_;
+    QString trangThai_;
+    bool dangChay_ = false;
+};

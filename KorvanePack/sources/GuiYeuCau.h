@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QString>
+#include <optional>
+
+#include "sources/AnBiMat.h"
+#include "sources/BoNgu.h"
+#include "sources/KenhHTTP.h"
+
+// The shared sender. Transport failures, replies that are not HTTP and 5xx are retried after
+// min(2^n, 30) s, 429 after the server's Retry-After capped at 60 s (2^n without one), while the
+// attempt number n is below the budget. Every other status becomes a LoiNguonDon whose excerpt and
+// URL are cleaned of secrets. A cancelled sleeper ends the request with LoiDaHuy, never another send.
+struct KetQuaGui {
+    QByteArray than;
+    PhanHoiHTTP phanHoi;
+};
+
+KetQuaGui guiYeuCau(const YeuCauHTTP& yeuCau, const QString& tenHienThi, int nganSach, int lan, KenhHTTP& kenh,
+                    BoNgu& ngu, const BoAnKhoa& anKhoa = BoAnKhoa());
+
+// "Retry-After" read strictly: the whole text a decimal number in the C locale. Infinity and NaN read
+// as the 60 s cap; a negative value or anything else counts as absent.
+std::optional<double> docRetryAfter(const std::optional<QByteArray>& tieuDe);
+// The wait before retrying a 429: the server's value or 2^lan, at most 60 s, never negative.
+double choSauGioiHan(const std::optional<QByteArray>& retryAfter, int lan);
+// min(2^lan, 30) s, the wait after a transport or server failure.
+double choSauLoi(int lan);
+// The first 500 bytes as UTF-8; "" when they are not valid UTF-8 (a character cut at 500 included).
+QString trichNguyenVan(const QByteArray& than);
+// Waits through the sleeper; throws LoiDaHuy when the wait was cut short by cancellation.
+void choHoacDung(BoNgu& ngu, double giay);

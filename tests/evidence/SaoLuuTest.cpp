@@ -1,0 +1,328 @@
+#include <gtest/gtest.h>
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+
+#include "core/BoDieuPhoi.h"
+#include "core/CaiDat.h"
+#include "core/CameraGia.h"
+#include "core/CongTiengBao.h"
+#include "core/HenGioTay.h"
+#include "core/KhoKhoaBoNho.h"
+#include "evidence/SaoLuu.h"
+#include "store/DongHo.h"
+#include "store/KhoDuLieu.h"
+#include "store/TienIch.h"
+
+namespace {
+
+void ghi(const QString& p, const QByteArray& b) {
+    QDir().mkpath(QFileInfo(p).absolutePath());
+    QFile f(p);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(b);
+}
+
+QByteArray doc(const QString& p) {
+    QFile f(p);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<không có>");
+}
+
+QString sha(const QByteArray& b) {
+    return QString::fromLatin1(QCryptographicHash::hash(b, QCryptographicHash::Sha256).toHex());
+}
+
+QStringList tepTrong(const QString& thuMuc) {
+    return QDir(thuMuc).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot);
+}
+
+struct Moi {
+    QTemporaryDir tmp;
+    QString goc = tmp.filePath("Kho");
+    QString sao = tmp.filePath("SaoLuu");
+    DongHoGia dongHo;
+    KhoDuLieu kho{goc, &dongHo};
+    CaiDat caiDat{tmp.filePath("korvane.ini"), std::make_shared<KhoKhoaBoNho>()};
+    SaoLuu saoLuu{kho, caiDat};
+    int dem = 0;
+
+    Moi() {
+        QDir().mkpath(goc);
+        QDir().mkpath(sao);
+        EXPECT_FALSE(kho.moKho());
+        caiDat.setThuMucSaoLuu(sao);
+    }
+    BanGhiVideo video(const QString& tuongDoi, const QByteArray& noiDung, bool taoTep = true) {
+        const QString p = goc + "/" + tuongDoi;
+        if (taoTep) ghi(p, noiDung);
+        BanGhiVideo bg;
+        bg.id = "V" + QString::number(++dem);
+        bg.code = bg.id;
+        bg.filePath = p;
+        bg.fileName = QFileInfo(p).fileName();
+        bg.bytes = noiDung.size();
+        bg.sha256 = sha(noiDung);
+        bg.startedAt = "2024-05-01T02:00:00Z";
+        kho.datVideo(bg);
+        return bg;
+    }
+    QStringList chayBu() {
+        QStringList trangThai;
+        QObject::connect(&saoLuu, &SaoLuu::trangThaiChanged, [&] { trangThai << saoLuu.trangThai(); });
+        QSignalSpy xong(&saoLuu, &SaoLuu::xongBuToanBo);
+        saoLuu.saoLuuBuToanBo();
+        if (saoLuu.dangChay()) {
+            EXPECT_TRUE(xong.wait(20000));
+        }
+        QObject::disconnect(&saoLuu, &SaoLuu::trangThaiChanged, nullptr, nullptr);
+        return trangThai;
+    }
+    QJsonObject suKienCuoi() {
+        const QList<QByteArray> dong = doc(kho.duongDanNhatKy()).trimmed().split('\n');
+        return QJsonDocument::fromJson(dong.last()).object();
+    }
+};
+
+}  // namespace
+
+TEST(SaoLuu, DuongDanBanSaoTheoThanhPhan) {
+    struct Ca {
+        const char *goc, *sao, *tep, *mong;  // mong nullptr: no destination
+    };
+    const Ca cac[] = {
+        {"/d/Kho", "/b", "/d/Kho/videos/2025/03/14/X.mp4", "/b/videos/2025/03/14/X.mp4"},
+        {"/d/Kho/", "/b/", "/d/Kho/videos/X.mp4", "/b/videos/X.mp4"},
+        {"/d/Kho", "/b", "/d/Kho//videos///X.mp4", "/b/videos/X.mp4"},
+        {"/d/Kho", "/b", "/d/Kho2/x.mp4", nullptr},
+        {"/d/Kho", "/b", "/d/Kho.mp4", nullptr},
+        {"/d/Kho", "/b", "/d/Kho/../etc/passwd", nullptr},
+        {"/d/Kho", "/b", "/d/Kho/videos/../../../b/x.mp4", nullptr},
+        {"/d/Kho", "/b", "/d/Kho/videos/../a.mp4", "/b/a.mp4"},
+        {"/d/Kho", "/b", "/d/Kho", nullptr},
+        {"/d/Kho", "/b", "/d/Kho/", nullptr},
+        {"/d/Kho", "/b", "videos/x.mp4", nullptr},
+        {"/d/Kho", "", "/d/Kho/videos/x.mp4", nullptr},
+        {"/d/Kho", "b", "/d/Kho/videos/x.mp4", nullptr},
+        {"/", "/b", "/x.mp4", "/b/x.mp4"},
+    };
+    for (const Ca& ca : cac) {
+        const auto d = SaoLuu::duongDanBanSao(ca.goc, ca.sao, ca.tep);
+        if (ca.mong) {
+            EXPECT_EQ(d.value_or("<none>"), QString(ca.mong)) << ca.goc << " " << ca.tep;
+        } else {
+            EXPECT_FALSE(d) << ca.goc << " " << ca.tep << " -> " << d->toStdString();
+        }
+    }
+}
+
+TEST(SaoLuu, ChepNeuCan) {
+    QTemporaryDir tmp;
+    const QString nguon = tmp.filePath("nguon.mp4");
+    const QString dich = tmp.filePath("sao/a/b/nguon.mp4");
+    const QByteArray noiDung(3 << 20, 'n');
+    ghi(nguon, noiDung);
+
+    EXPECT_FALSE(SaoLuu::chepNeuCan(tmp.filePath("khong-co.mp4"), dich, sha(noiDung)));
+    EXPECT_FALSE(QFileInfo::exists(tmp.filePath("sao")));
+
+    // New destination: parents made, bytes equal, nothing else left in the folder.
+    EXPECT_TRUE(SaoLuu::chepNeuCan(nguon, dich, sha(noiDung)));
+    EXPECT_EQ(doc(dich), noiDung);
+    EXPECT_EQ(tepTrong(tmp.filePath("sao/a/b")), QStringList({"nguon.mp4"}));
+    EXPECT_EQ(QFileInfo(dich).permissions(), QFileInfo(nguon).permissions()) << "not left private like a temp file";
+
+    // Same size counts as a copy and is not read again, even when its bytes differ.
+    ghi(dich, QByteArray(noiDung.size(), 'k'));
+    EXPECT_TRUE(SaoLuu::chepNeuCan(nguon, dich, sha(noiDung)));
+    EXPECT_EQ(doc(dich), QByteArray(noiDung.size(), 'k'));
+
+    // A different size is replaced by a source that still matches the record.
+    ghi(dich, "cu");
+    EXPECT_TRUE(SaoLuu::chepNeuCan(nguon, dich, sha(noiDung)));
+    EXPECT_EQ(doc(dich), noiDung);
+
+    // A blocked parent folder.
+    ghi(tmp.filePath("chan"), "x");
+    EXPECT_FALSE(SaoLuu::chepNeuCan(nguon, tmp.filePath("chan/x.mp4"), sha(noiDung)));
+}
+
+TEST(SaoLuu, NguonHongKhongThayBanSaoTot) {
+    QTemporaryDir tmp;
+    const QString nguon = tmp.filePath("nguon.mp4");
+    const QString dich = tmp.filePath("sao/nguon.mp4");
+    const QByteArray tot(2 << 20, 'g');
+    ghi(dich, tot);
+    // The source got damaged after recording (a truncated file, a flipped byte): size differs from the copy.
+    QByteArray hong = tot.left(tot.size() - 1000);
+    hong[5] = 'X';
+    ghi(nguon, hong);
+    EXPECT_FALSE(SaoLuu::chepNeuCan(nguon, dich, sha(tot)));
+    EXPECT_EQ(doc(dich), tot);
+    EXPECT_EQ(tepTrong(tmp.filePath("sao")), QStringList({"nguon.mp4"}));
+    // Without a fingerprint to check against, a good copy is never given up either.
+    EXPECT_FALSE(SaoLuu::chepNeuCan(nguon, dich, QString()));
+    EXPECT_EQ(doc(dich), tot);
+}
+
+TEST(SaoLuu, BanSaoCuNguyenTrongLucChepVaKhiChepHong) {
+    QTemporaryDir tmp;
+    const QString nguon = tmp.filePath("nguon.mp4");
+    const QString dich = tmp.filePath("sao/nguon.mp4");
+    const QByteArray moi(5 << 20, 'm');
+    const QByteArray cu(1 << 20, 'c');
+    ghi(nguon, moi);
+    ghi(dich, cu);
+
+    // While the copy runs, the final name keeps showing the complete old copy.
+    int soKhoi = 0;
+    EXPECT_TRUE(SaoLuu::chepNeuCan(nguon, dich, sha(moi), [&] {
+        ++soKhoi;
+        EXPECT_EQ(doc(dich), cu) << "chunk " << soKhoi;
+    }));
+    EXPECT_GE(soKhoi, 5);
+    EXPECT_EQ(doc(dich), moi);
+
+    // The source is replaced mid-copy (a new recording lands under the same name, a disk hiccup): the copy
+    // fails and the old copy stays under the final name, with no half-written file beside it.
+    ghi(dich, cu);
+    soKhoi = 0;
+    EXPECT_FALSE(SaoLuu::chepNeuCan(nguon, dich, sha(moi), [&] {
+        if (++soKhoi == 2) ghi(nguon, QByteArray(3 << 20, 'z'));
+    }));
+    EXPECT_EQ(doc(dich), cu);
+    EXPECT_EQ(tepTrong(tmp.filePath("sao")), QStringList({"nguon.mp4"}));
+
+    // Same with no earlier copy: nothing at all under the final name.
+    ghi(nguon, moi);
+    QFile::remove(dich);
+    soKhoi = 0;
+    EXPECT_FALSE(SaoLuu::chepNeuCan(nguon, dich, sha(moi), [&] {
+        if (++soKhoi == 2) ghi(nguon, QByteArray(1 << 20, 'z'));
+    }));
+    EXPECT_FALSE(QFileInfo::exists(dich));
+    EXPECT_TRUE(tepTrong(tmp.filePath("sao")).isEmpty());
+}
+
+TEST(SaoLuu, ChayBuBaVideoMotThieu) {
+    Moi m;
+    m.video("videos/2024/05/01/a.mp4", "aaaa");
+    m.video("videos/2024/05/01/b.mp4", "bbbbbb");
+    m.video("videos/2024/05/01/thieu.mp4", "x", false);
+    BanGhiVideo xoa = m.video("videos/2024/05/01/xoa.mp4", "d");
+    xoa.deleted = true;
+    m.kho.datVideo(xoa);
+    BanGhiVideo ngoai = m.video("x", "e", false);
+    ngoai.filePath = m.tmp.filePath("Kho2/ngoai.mp4");
+    ghi(ngoai.filePath, "e");
+    m.kho.datVideo(ngoai);
+
+    const QStringList tt = m.chayBu();
+    ASSERT_GE(tt.size(), 5);
+    EXPECT_EQ(tt.first(), "Đang kiểm tra…");
+    EXPECT_EQ(tt.mid(1, 3), QStringList({"Đã xử lý 1/3…", "Đã xử lý 2/3…", "Đã xử lý 3/3…"}));
+    EXPECT_EQ(m.saoLuu.trangThai(), "Xong 2/3. 1 file không chép được (ổ đã rút ra, hoặc hết chỗ).");
+    EXPECT_FALSE(m.saoLuu.dangChay());
+    EXPECT_EQ(doc(m.sao + "/videos/2024/05/01/a.mp4"), "aaaa");
+    EXPECT_EQ(doc(m.sao + "/videos/2024/05/01/b.mp4"), "bbbbbb");
+    EXPECT_EQ(tepTrong(m.sao + "/videos/2024/05/01"), QStringList({"a.mp4", "b.mp4"}));
+    EXPECT_FALSE(QFileInfo::exists(m.tmp.filePath("SaoLuu/Kho2")));
+    const QJsonObject sk = m.suKienCuoi();
+    EXPECT_EQ(sk["event"].toString(), "backup") << QJsonDocument(sk).toJson().toStdString();
+    EXPECT_EQ(sk["detail"].toObject(), QJsonObject({{"tong", "3"}, {"loi", "1"}}));
+
+    // A second run copies nothing new and reports every file as backed up.
+    QFile::remove(m.goc + "/videos/2024/05/01/thieu.mp4");
+    m.kho.datVideo([&] {
+        BanGhiVideo b = m.kho.videoTheoId().value("V3");
+        b.deleted = true;
+        return b;
+    }());
+    m.chayBu();
+    EXPECT_EQ(m.saoLuu.trangThai(), "Xong — 2 video đã có bản sao.");
+    EXPECT_EQ(m.suKienCuoi()["detail"].toObject(), QJsonObject({{"tong", "2"}, {"loi", "0"}}));
+}
+
+TEST(SaoLuu, ChayBuKhongThuMucKhongVideoVaDangChay) {
+    Moi m;
+    m.caiDat.setThuMucSaoLuu(QString());
+    EXPECT_FALSE(m.saoLuu.coThuMuc());
+    EXPECT_EQ(m.chayBu(), QStringList({"Chưa chọn thư mục sao lưu."}));
+    EXPECT_FALSE(m.saoLuu.dangChay());
+    EXPECT_FALSE(QFileInfo::exists(m.kho.duongDanNhatKy()));
+
+    m.caiDat.setThuMucSaoLuu(m.sao);
+    EXPECT_EQ(m.chayBu(), QStringList({"Đang kiểm tra…", "Xong — 0 video đã có bản sao."}));
+    EXPECT_EQ(m.suKienCuoi()["detail"].toObject(), QJsonObject({{"tong", "0"}, {"loi", "0"}}));
+
+    m.video("videos/a.mp4", QByteArray(1 << 20, 'a'));
+    QSignalSpy xong(&m.saoLuu, &SaoLuu::xongBuToanBo);
+    m.saoLuu.saoLuuBuToanBo();
+    ASSERT_TRUE(m.saoLuu.dangChay());
+    const QString dangChay = m.saoLuu.trangThai();
+    m.saoLuu.saoLuuBuToanBo();  // ignored while the first run is going
+    EXPECT_EQ(m.saoLuu.trangThai(), dangChay);
+    ASSERT_TRUE(xong.wait(20000));
+    EXPECT_EQ(xong.count(), 1);
+    EXPECT_EQ(m.saoLuu.trangThai(), "Xong — 1 video đã có bản sao.");
+}
+
+TEST(SaoLuu, OSaoLuuDaRutRaKhongTaoLaiThuMuc) {
+    Moi m;
+    m.video("videos/a.mp4", "aa");
+    m.video("videos/b.mp4", "bbb");
+    QDir(m.sao).removeRecursively();  // the drive was unplugged: its mount point is gone
+    m.chayBu();
+    EXPECT_EQ(m.saoLuu.trangThai(), "Xong 0/2. 2 file không chép được (ổ đã rút ra, hoặc hết chỗ).");
+    m.saoLuu.saoLuuMot(m.kho.videoTheoId().value("V1"));
+    m.saoLuu.choHetViec();
+    EXPECT_FALSE(QFileInfo::exists(m.sao)) << "the backup folder must not reappear on the internal disk";
+}
+
+TEST(SaoLuu, SaoLuuMotSauMoiLanLuu) {
+    Moi m;
+    const BanGhiVideo a = m.video("videos/2024/05/01/a.mp4", QByteArray(1 << 20, 'a'));
+    m.saoLuu.saoLuuMot(a);
+    m.saoLuu.choHetViec();
+    EXPECT_EQ(doc(m.sao + "/videos/2024/05/01/a.mp4"), QByteArray(1 << 20, 'a'));
+    EXPECT_EQ(m.saoLuu.trangThai(), QString()) << "a per-video copy reports nothing";
+    EXPECT_FALSE(QFileInfo::exists(m.kho.duongDanNhatKy()));
+
+    m.caiDat.setThuMucSaoLuu(QString());
+    const BanGhiVideo b = m.video("videos/2024/05/01/b.mp4", "b");
+    m.saoLuu.saoLuuMot(b);
+    m.saoLuu.choHetViec();
+    EXPECT_FALSE(QFileInfo::exists(m.sao + "/videos/2024/05/01/b.mp4"));
+}
+
+namespace {
+class TiengIm final : public CongTiengBao {
+public:
+    void phat(int) override {}
+};
+}  // namespace
+
+TEST(SaoLuu, NoiVaoDieuPhoiSauMoiLanLuu) {
+    Moi m;
+    CameraGia camera;
+    TiengIm tieng;
+    HenGioTay henGio{&m.dongHo};
+    BoDieuPhoi dp(m.kho, m.caiDat, {&camera, &tieng, &m.dongHo, &henGio, [](std::function<void()> f) { f(); }});
+    auto saoLuu = std::make_unique<SaoLuu>(m.kho, m.caiDat);
+    SaoLuu::noiVaoDieuPhoi(saoLuu.get(), dp);
+    ASSERT_TRUE(dp.khiLuuXong);
+
+    const BanGhiVideo a = m.video("videos/2024/05/01/a.mp4", "aaa");
+    dp.khiLuuXong(a);
+    saoLuu->choHetViec();
+    EXPECT_EQ(doc(m.sao + "/videos/2024/05/01/a.mp4"), "aaa");
+
+    saoLuu.reset();
+    const BanGhiVideo b = m.video("videos/2024/05/01/b.mp4", "bbb");
+    dp.khiLuuXong(b);  // the backup is gone: nothing happens, nothing crashes
+    EXPECT_FALSE(QFileInfo::exists(m.sao + "/videos/2024/05/01/b.mp4"));
+}
