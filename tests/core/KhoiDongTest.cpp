@@ -30,8 +30,10 @@ struct UngDung {
         env.insert("KORVANE_THU_MUC_THIET_BI", thietBi);
         env.remove("DBUS_SESSION_BUS_ADDRESS");
         p.setProcessEnvironment(env);
-        QObject::connect(&p, &QProcess::readyReadStandardOutput, [this] { ra += QString::fromUtf8(p.readAllStandardOutput()); });
-        QObject::connect(&p, &QProcess::readyReadStandardError, [this] { loi += QString::fromUtf8(p.readAllStandardError()); });
+        QObject::connect(&p, &QProcess::readyReadStandardOutput,
+                         [this] { ra += QString::fromUtf8(p.readAllStandardOutput()); });
+        QObject::connect(&p, &QProcess::readyReadStandardError,
+                         [this] { loi += QString::fromUtf8(p.readAllStandardError()); });
         p.start(QStringLiteral(KORVANE_APP_PATH), {});
         ASSERT_TRUE(p.waitForStarted(10000));
     }
@@ -52,7 +54,9 @@ struct UngDung {
     }
 };
 
-QString thangNay() { return QDate::currentDate().toString("yyyy-MM"); }
+QString thangNay() {
+    return QDate::currentDate().toString("yyyy-MM");
+}
 
 // A data folder holding three orders and two recordings of this month.
 void gieoDuLieu(const QString& goc) {
@@ -81,9 +85,9 @@ void gieoDuLieu(const QString& goc) {
     }
 }
 
-const QStringList kDuocPhep{"quyền camera xong: 3", "nạp kho xong", "dựng bộ điều phối", "dựng bộ đồng bộ",
-                            "dựng sao lưu",          "đo ổ đĩa",     "hẹn mở camera",     "khởi động xong",
-                            "mở camera"};
+const QStringList kDuocPhep{"quyền camera xong: 3", "nạp kho xong",   "dựng bộ điều phối",
+                            "dựng bộ đồng bộ",      "dựng sao lưu",   "đo ổ đĩa",
+                            "hẹn mở camera",        "khởi động xong", "mở camera"};
 
 TEST(KhoiDong, DongConsoleKhiCameraDuocPhepVaNhatKyAppStart) {
     QTemporaryDir nha, thietBi;
