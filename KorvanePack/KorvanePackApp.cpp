@@ -15,6 +15,7 @@
 #include "core/PhongChu.h"
 #include "core/QuyenCamera.h"
 #include "core/TrangThaiApp.h"
+#include "evidence/SaoLuu.h"
 #include "sources/BoDongBo.h"
 #include "stations/ManHinhDongGoi.h"
 
@@ -39,8 +40,7 @@ KorvanePackApp::KorvanePackApp() {
 
     caiDat_ = std::make_unique<CaiDat>();
     trangThai_ = std::make_unique<TrangThaiApp>();
-    QObject::connect(caiDat_.get(), &CaiDat::giaoDienChanged, caiDat_.get(),
-                     [c = caiDat_.get()] { apDungGiaoDien(c->giaoDien()); });
+    GiaoDien::ban().theoCaiDat(*caiDat_);
 
     cuaSo_ = std::make_unique<QWidget>();
     cuaSo_->setWindowTitle(QStringLiteral("Korvane Zize"));
@@ -59,6 +59,12 @@ KorvanePackApp::KorvanePackApp() {
     };
     dv.batDauDongBo = [](QObject& dongBo) {
         if (auto* db = qobject_cast<BoDongBo*>(&dongBo)) db->batDau();
+    };
+    dv.taoSaoLuu = [](KhoDuLieu& kho, CaiDat& caiDat) -> std::shared_ptr<QObject> {
+        return std::make_shared<SaoLuu>(kho, caiDat);
+    };
+    dv.saoLuuMot = [](QObject& saoLuu, const BanGhiVideo& banGhi) {
+        if (auto* s = qobject_cast<SaoLuu*>(&saoLuu)) s->saoLuuMot(banGhi);
     };
     khoiDong_ = std::make_unique<KhoiDong>(*trangThai_, *caiDat_, std::move(dv));
     QObject::connect(khoiDong_.get(), &KhoiDong::khongMoDuocKho, cuaSo_.get(), [this](const QString& loi) {

@@ -2,9 +2,12 @@
 
 #include <QApplication>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 
 #include "core/BangMau.h"
+#include "core/CaiDat.h"
 #include "core/GiaoDien.h"
+#include "core/KhoKhoaBoNho.h"
 #include "core/NhanMau.h"
 
 namespace {
@@ -37,9 +40,9 @@ TEST(GiaoDien, GiaTriChoNen) {
         CheDoNen mongDoi;
     };
     const Ca cac[] = {
-        {"sang", CheDoNen::Toi, CheDoNen::Sang},  {"toi", CheDoNen::Sang, CheDoNen::Toi},
-        {"", CheDoNen::Sang, CheDoNen::Toi},      {"Sang", CheDoNen::Sang, CheDoNen::Toi},
-        {"tuHe", CheDoNen::Toi, CheDoNen::Toi},   {"tuHe", CheDoNen::Sang, CheDoNen::Sang},
+        {"sang", CheDoNen::Toi, CheDoNen::Sang}, {"toi", CheDoNen::Sang, CheDoNen::Toi},
+        {"", CheDoNen::Sang, CheDoNen::Toi},     {"Sang", CheDoNen::Sang, CheDoNen::Toi},
+        {"tuHe", CheDoNen::Toi, CheDoNen::Toi},  {"tuHe", CheDoNen::Sang, CheDoNen::Sang},
         {"tuHe", std::nullopt, CheDoNen::Sang},
     };
     for (const auto& c : cac) {
@@ -65,6 +68,20 @@ TEST(GiaoDien, TuHeTheoDesktopKhiDoi) {
     GiaoDien::ban().apDungGiaoDien(QStringLiteral("sang"));
     he.dat(CheDoNen::Toi);
     EXPECT_EQ(GiaoDien::ban().nenHienTai(), CheDoNen::Sang);
+}
+
+TEST(GiaoDien, DoiCaiDatLucDangChayApDungNgay) {
+    KhoiPhuc kp;
+    QTemporaryDir thu;
+    CaiDat caiDat(thu.filePath("c.ini"), std::make_shared<KhoKhoaBoNho>());
+    caiDat.setGiaoDien("sang");
+    GiaoDien::ban().theoCaiDat(caiDat);
+    EXPECT_EQ(GiaoDien::ban().nenHienTai(), CheDoNen::Sang);
+    NhanMau nhan(QStringLiteral("x"), BangMau::mauChuChinh, QFont());
+    caiDat.setGiaoDien("toi");
+    EXPECT_EQ(GiaoDien::ban().nenHienTai(), CheDoNen::Toi);
+    EXPECT_EQ(nhan.mauChu(), BangMau::mauChuChinh.mau(CheDoNen::Toi));
+    EXPECT_EQ(QApplication::palette().color(QPalette::Base), BangMau::mauThe.mau(CheDoNen::Toi));
 }
 
 TEST(MauDong, ChonBoBaTheoNen) {
