@@ -4,6 +4,7 @@
 
 #include <QStringList>
 #include <memory>
+#include <ostream>
 
 #include "MayChuGia.h"
 #include "sources/BoNguGhiLai.h"
@@ -11,6 +12,11 @@
 #include "sources/MoiTruongNguon.h"
 #include "sources/NguonDon.h"
 #include "store/DongHo.h"
+
+// Failures show the text, not its UTF-16 code units.
+inline void PrintTo(const QString& s, std::ostream* os) {
+    *os << '"' << s.toStdString() << '"';
+}
 
 // What every client test needs: a fake platform on loopback, the real transport, a sleeper that only
 // records, a clock stopped at 2025-12-10T09:00:00Z (16:00 on the desk's clock) and the progress lines.
