@@ -1,12 +1,14 @@
 #include <QApplication>
-#include <QLabel>
-#include <QMainWindow>
+
+#include "KorvanePackApp.h"
 
 int main(int argc, char** argv) {
+    // The FFmpeg media backend reports our fragmented files' durations correctly; it must be chosen before
+    // the application object exists.
+    if (qEnvironmentVariableIsEmpty("QT_MEDIA_BACKEND")) qputenv("QT_MEDIA_BACKEND", "ffmpeg");
     QApplication app(argc, argv);
-    QMainWindow window;
-    window.setWindowTitle(QStringLiteral("Korvane Zize"));
-    window.resize(1280, 800);
-    window.show();
-    return app.exec();
+    QApplication::setApplicationName(QStringLiteral("Korvane Zize"));
+    QApplication::setDesktopFileName(QStringLiteral("korvane-zize"));
+    KorvanePackApp ungDung;
+    return ungDung.chay();
 }

@@ -121,10 +121,14 @@ bool BoGhiVideoFFmpeg::themDauVao(int rong, int cao, int64_t bitrate, double toc
     enc_->profile = FF_PROFILE_H264_MAIN;
     // Keyframes are forced once a second by time below; this only bounds the gap if timestamps stall.
     enc_->gop_size = std::max(1, int(std::lround(tocDo_)) * 2);
+    // Each frame thread and each lookahead frame delays output by one frame; what sits in the encoder when
+    // the process dies is lost, so the delay is kept to a fraction of a second.
+    enc_->thread_count = 4;
     if (fmt_->oformat->flags & AVFMT_GLOBALHEADER) enc_->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
     AVDictionary* tc = nullptr;
     av_dict_set(&tc, "preset", "veryfast", 0);
     av_dict_set(&tc, "profile", "main", 0);
+    av_dict_set(&tc, "x264-params", "rc-lookahead=5", 0);
     int r = avcodec_open2(enc_, codec, &tc);
     av_dict_free(&tc);
     if (r < 0) {
@@ -159,6 +163,10 @@ bool BoGhiVideoFFmpeg::batDau() {
         return false;
     }
     avio_flush(io_);
+    if (io_->error < 0) {
+        hong(vanBanLoi(io_->error));
+        return false;
+    }
     trangThai_ = TrangThai::dangGhi;
     luong_ = std::thread([this] { vongMaHoa(); });
     return true;
@@ -209,6 +217,8 @@ bool BoGhiVideoFFmpeg::ghiGoi() {
         goi_->stream_index = st_->index;
         r = av_write_frame(fmt_, goi_);
         av_packet_unref(goi_);
+        // With packets flushed as written, a failed write shows in the I/O context at once.
+        if (r >= 0 && io_->error < 0) r = io_->error;
         if (r < 0) {
             hong(vanBanLoi(r));
             return false;

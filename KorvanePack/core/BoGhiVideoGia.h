@@ -29,6 +29,19 @@ public:
         QList<int64_t> bitrate;
         QList<int64_t> ptsDaNhan;
         int soLanKetThuc = 0;
+
+        void datLai() {
+            std::lock_guard lk(khoa);
+            khongTaoDuoc = tuChoiDauVao = chuaSan = false;
+            batDauLoi.reset();
+            hongKhiKetThuc.reset();
+            hongNgay.reset();
+            tuChoiTiep = soLanTao = soLanKetThuc = 0;
+            duongDan.clear();
+            kichThuoc.clear();
+            bitrate.clear();
+            ptsDaNhan.clear();
+        }
     };
 
     static Tao taoVoi(std::shared_ptr<DieuKhien> dk);

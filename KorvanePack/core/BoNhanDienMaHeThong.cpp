@@ -8,6 +8,7 @@
 #include <QStringDecoder>
 #include <algorithm>
 #include <cstring>
+#include <future>
 #include <limits>
 
 // zbar.h declares its C interface inside namespace zbar when compiled as C++.
@@ -54,6 +55,8 @@ struct BoNhanDienMaHeThong::NoiBo {
     bool coDataMatrix = false;
     bool coZBar = false;
     std::vector<uchar> xam;
+    std::vector<uchar> nhiPhan;
+    std::vector<int> trungBinhKhoi;
 
     void datLoai(const QStringList& loaiMa) {
         if (loaiMa == loaiDaDat && quet) return;
@@ -153,16 +156,71 @@ struct BoNhanDienMaHeThong::NoiBo {
         zbar_image_destroy(anh);
     }
 
-    void docZXing(int rong, int cao, std::vector<MaThay>& ra) {
-        ZXing::BarcodeFormats dinhDang;
-        if (coPdf417) dinhDang |= ZXing::BarcodeFormat::PDF417;
-        if (coDataMatrix) dinhDang |= ZXing::BarcodeFormat::DataMatrix;
-        // An empty set means "every format" to zxing, which would bring back its linear readers.
-        if (dinhDang.empty()) return;
-        ZXing::DecodeHints goiY;
-        goiY.setFormats(dinhDang).setTryHarder(true).setTryRotate(true);
-        const ZXing::ImageView anh(xam.data(), rong, cao, ZXing::ImageFormat::Lum);
-        for (const auto& r : ZXing::ReadBarcodes(anh, goiY)) {
+    // Black (0) or white (255), binarised once per frame and handed to zxing as is, so the many views
+    // below are not each binarised again. The threshold of each 8x8 block is the mean of the 5x5 blocks
+    // around it; a flat block (inside a wide bar, blank paper) takes its cue from its neighbours, since its
+    // own mean says nothing about which side of the edge it is on.
+    void lamNhiPhan(int rong, int cao) {
+        constexpr int K = 8;
+        constexpr int kDaiToiThieu = 24;
+        const int bw = (rong + K - 1) / K, bh = (cao + K - 1) / K;
+        trungBinhKhoi.assign(size_t(bw) * size_t(bh), 0);
+        for (int by = 0; by < bh; ++by) {
+            for (int bx = 0; bx < bw; ++bx) {
+                const int x0 = bx * K, y0 = by * K;
+                const int x1 = std::min(rong, x0 + K), y1 = std::min(cao, y0 + K);
+                int tong = 0, nho = 255, lon = 0;
+                for (int y = y0; y < y1; ++y) {
+                    const uchar* d = xam.data() + size_t(y) * size_t(rong);
+                    for (int x = x0; x < x1; ++x) {
+                        const int v = d[x];
+                        tong += v;
+                        nho = std::min(nho, v);
+                        lon = std::max(lon, v);
+                    }
+                }
+                int tb = tong / ((x1 - x0) * (y1 - y0));
+                if (lon - nho <= kDaiToiThieu) {
+                    tb = nho / 2;
+                    if (bx > 0 && by > 0) {
+                        const int* t = trungBinhKhoi.data();
+                        const int lang = (t[size_t(by - 1) * bw + bx] + 2 * t[size_t(by) * bw + bx - 1] +
+                                          t[size_t(by - 1) * bw + bx - 1]) /
+                                         4;
+                        if (nho < lang) tb = lang;
+                    }
+                }
+                trungBinhKhoi[size_t(by) * bw + bx] = tb;
+            }
+        }
+        nhiPhan.resize(xam.size());
+        for (int by = 0; by < bh; ++by) {
+            const int cy = std::clamp(by, 2, std::max(2, bh - 3));
+            for (int bx = 0; bx < bw; ++bx) {
+                const int cx = std::clamp(bx, 2, std::max(2, bw - 3));
+                int tong = 0, dem = 0;
+                for (int j = cy - 2; j <= cy + 2; ++j) {
+                    if (j < 0 || j >= bh) continue;
+                    for (int i = cx - 2; i <= cx + 2; ++i) {
+                        if (i < 0 || i >= bw) continue;
+                        tong += trungBinhKhoi[size_t(j) * bw + i];
+                        ++dem;
+                    }
+                }
+                const int nguong = tong / dem;
+                const int x0 = bx * K, y0 = by * K;
+                const int x1 = std::min(rong, x0 + K), y1 = std::min(cao, y0 + K);
+                for (int y = y0; y < y1; ++y) {
+                    const uchar* d = xam.data() + size_t(y) * size_t(rong);
+                    uchar* r = nhiPhan.data() + size_t(y) * size_t(rong);
+                    for (int x = x0; x < x1; ++x) r[x] = d[x] <= nguong ? 0 : 255;
+                }
+            }
+        }
+    }
+
+    void themKetQuaZXing(const ZXing::Results& kq, int lech, int rong, int cao, std::vector<MaThay>& ra) {
+        for (const auto& r : kq) {
             if (!r.isValid()) continue;
             MaThay m;
             if (r.format() == ZXing::BarcodeFormat::PDF417)
@@ -179,8 +237,42 @@ struct BoNhanDienMaHeThong::NoiBo {
                 x0 = std::min<double>(x0, p[i].x), x1 = std::max<double>(x1, p[i].x);
                 y0 = std::min<double>(y0, p[i].y), y1 = std::max<double>(y1, p[i].y);
             }
-            m.hop = hopChuan(x0, y0, x1 + 1, y1 + 1, rong, cao);
-            ra.push_back(std::move(m));
+            m.hop = hopChuan(x0, y0 + lech, x1 + 1, y1 + 1 + lech, rong, cao);
+            // Overlapping bands find the same symbol more than once.
+            const bool trung = std::any_of(ra.begin(), ra.end(), [&](const MaThay& k) {
+                return k.loai == m.loai && k.ma == m.ma && k.hop.intersects(m.hop);
+            });
+            if (!trung) ra.push_back(std::move(m));
+        }
+    }
+
+    void docZXing(int rong, int cao, std::vector<MaThay>& ra) {
+        if (!coPdf417 && !coDataMatrix) return;
+        lamNhiPhan(rong, cao);
+        const ZXing::ImageView anh(nhiPhan.data(), rong, cao, ZXing::ImageFormat::Lum);
+        ZXing::DecodeHints goiY;
+        goiY.setBinarizer(ZXing::Binarizer::BoolCast).setTryHarder(true).setTryRotate(true).setTryDownscale(false);
+        // Formats are always named: an empty set means "every format" to zxing, linear readers included.
+        if (coPdf417) {
+            goiY.setFormats(ZXing::BarcodeFormat::PDF417);
+            themKetQuaZXing(ZXing::ReadBarcodes(anh, goiY), 0, rong, cao, ra);
+        }
+        if (coDataMatrix) {
+            // zxing 1.4 looks for a Data Matrix only along the middle row of what it is given, so the frame
+            // is swept with bands whose middle rows are closer together than the smallest symbol is tall:
+            // tall bands at a coarse step for symbols held close, short ones at a fine step for small ones.
+            goiY.setFormats(ZXing::BarcodeFormat::DataMatrix);
+            const int tang[2][2] = {{cao * 2 / 3, std::max(1, cao / 9)}, {cao / 3, std::max(1, cao / 27)}};
+            for (const auto& [caoDai, buoc] : tang) {
+                // Near the top and bottom the bands shrink so their middle rows still reach the edges.
+                for (int giua = buoc / 2; giua < cao; giua += buoc) {
+                    const int nua = std::min({caoDai / 2, giua, cao - giua});
+                    if (nua < 8) continue;
+                    const int tren = giua - nua;
+                    themKetQuaZXing(ZXing::ReadBarcodes(anh.cropped(0, tren, rong, 2 * nua), goiY), tren, rong, cao,
+                                    ra);
+                }
+            }
         }
     }
 
@@ -197,17 +289,32 @@ std::vector<BoNhanDienMa::MaThay> BoNhanDienMaHeThong::nhanDien(const QImage& kh
     if (khung.isNull() || khung.width() < 1 || khung.height() < 1) return ra;
     d_->datLoai(loaiMa);
     d_->lamXam(khung);
-    // Each decoder is fenced on its own: one that throws must not take the other's codes with it.
+    const int rong = khung.width(), cao = khung.height();
+    // The two decoders share only the read-only luma, so zxing runs beside ZBar and a read costs the
+    // slower of the two rather than their sum. Each is fenced on its own: one that throws must not take
+    // the other's codes with it.
+    std::vector<MaThay> tuZXing;
+    std::future<void> zx;
+    try {
+        zx = std::async(std::launch::async, [&] { d_->docZXing(rong, cao, tuZXing); });
+    } catch (...) {
+        // No thread to be had: read in turn.
+    }
     if (d_->coZBar) {
         try {
-            d_->docZBar(khung.width(), khung.height(), ra);
+            d_->docZBar(rong, cao, ra);
         } catch (...) {
         }
     }
     try {
-        d_->docZXing(khung.width(), khung.height(), ra);
+        if (zx.valid())
+            zx.get();
+        else
+            d_->docZXing(rong, cao, tuZXing);
     } catch (...) {
+        tuZXing.clear();
     }
+    for (auto& m : tuZXing) ra.push_back(std::move(m));
     return ra;
 }
 

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 #include <new>
+#include <numeric>
 
 #include "core/BoNhanDienMaHeThong.h"
 #include "store/DongHo.h"
@@ -96,10 +97,15 @@ void DocMaVach::doMa(const QImage& khung) {
     if (thay.empty()) return;
 
     auto dienTich = [](const BoNhanDienMa::MaThay& m) { return m.hop.width() * m.hop.height(); };
-    std::stable_sort(thay.begin(), thay.end(), [&](const auto& a, const auto& b) { return dienTich(a) > dienTich(b); });
+    // Equal areas keep the detector's order.
+    std::vector<size_t> thuTu(thay.size());
+    std::iota(thuTu.begin(), thuTu.end(), size_t{0});
+    std::stable_sort(thuTu.begin(), thuTu.end(),
+                     [&](size_t a, size_t b) { return dienTich(thay[a]) > dienTich(thay[b]); });
 
     QList<KetQuaDo> ketQua;
-    for (const auto& m : thay) {
+    for (const size_t i : thuTu) {
+        const auto& m = thay[i];
         if (!m.ma) continue;
         const QString ma = m.ma->trimmed();
         if (ma.isEmpty()) continue;

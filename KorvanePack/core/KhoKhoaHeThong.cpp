@@ -59,7 +59,11 @@ KetQuaViec chay(TaoViec taoViec, std::chrono::milliseconds thoiHan) {
                 KetQuaViec kq;
                 kq.loi = j->error();
                 if (auto* doc = qobject_cast<QKeychain::ReadPasswordJob*>(j)) kq.duLieu = doc->binaryData();
-                hua->set_value(std::move(kq));
+                try {
+                    hua->set_value(std::move(kq));
+                } catch (const std::future_error&) {
+                    // Already answered; a job reporting twice must not take the worker thread down.
+                }
             });
             viec->start();
         },

@@ -1,5 +1,7 @@
 #include "store/DocJson.h"
 
+#include <cmath>
+
 using namespace simdjson;
 
 std::optional<QString> DocJson::chuTuyChon(const dom::object& o, std::string_view khoa) {
@@ -17,9 +19,13 @@ QString DocJson::chu(const dom::object& o, std::string_view khoa, const QString&
 std::optional<qint64> DocJson::soNguyen(const dom::object& o, std::string_view khoa) {
     dom::element e;
     if (o.at_key(khoa).get(e) != SUCCESS) return std::nullopt;
-    // Only a JSON integer that fits counts; 2.5, "3" and 2^63 all fall back to the default.
-    if (e.type() != dom::element_type::INT64) return std::nullopt;
-    return static_cast<qint64>(int64_t(e));
+    // A whole number counts even when written 3.0 or 1e3; 2.5, "3" and 2^63 fall back to the default.
+    if (e.type() == dom::element_type::INT64) return static_cast<qint64>(int64_t(e));
+    if (e.type() == dom::element_type::DOUBLE) {
+        const double d = double(e);
+        if (d >= -9.2233720368547758e18 && d < 9.2233720368547758e18 && d == std::trunc(d)) return qint64(d);
+    }
+    return std::nullopt;
 }
 
 std::optional<bool> DocJson::dungSai(const dom::object& o, std::string_view khoa) {

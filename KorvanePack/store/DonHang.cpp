@@ -3,6 +3,22 @@
 #include "store/DocJson.h"
 #include "store/TienIch.h"
 
+namespace {
+
+QList<MaVanDon> docTrackings(const simdjson::dom::object& o) {
+    QList<MaVanDon> ra;
+    if (auto a = DocJson::mang(o, "trackings")) {
+        for (simdjson::dom::element e : *a) {
+            simdjson::dom::object mo;
+            if (e.get_object().get(mo) != simdjson::SUCCESS) return {};
+            ra.append(MaVanDon::tuJson(mo));
+        }
+    }
+    return ra;
+}
+
+}  // namespace
+
 QStringList DonHang::tatCaMa() const {
     QStringList ra;
     auto them = [&ra](const QString& ma) {
@@ -62,19 +78,19 @@ DonHang DonHang::tuJson(const simdjson::dom::object& o) {
             d.items.append(MatHang::tuJson(mo));
         }
     }
-    if (auto a = DocJson::mang(o, "trackings")) {
-        for (simdjson::dom::element e : *a) {
-            simdjson::dom::object mo;
-            if (e.get_object().get(mo) != simdjson::SUCCESS) {
-                d.trackings.clear();
-                break;
-            }
-            d.trackings.append(MaVanDon::tuJson(mo));
-        }
-    }
+    d.trackings = docTrackings(o);
     d.itemCount = DocJson::soNguyen(o, "itemCount");
     d.cancelledAt = DocJson::chuTuyChon(o, "cancelledAt");
     d.syncedAt = DocJson::chuTuyChon(o, "syncedAt");
+    return d;
+}
+
+DonHang DonHang::maTuJson(const simdjson::dom::object& o) {
+    DonHang d;
+    d.id = DocJson::chu(o, "id");
+    d.orderNumber = DocJson::chuTuyChon(o, "orderNumber");
+    d.name = DocJson::chuTuyChon(o, "name");
+    d.trackings = docTrackings(o);
     return d;
 }
 

@@ -34,6 +34,8 @@ struct DonHang {
     // The compact record line, without its line feed.
     QByteArray thanhDong() const;
     static DonHang tuJson(const simdjson::dom::object& o);
+    // Only the fields the codes come from (id, orderNumber, name, trackings), read by the same rules.
+    static DonHang maTuJson(const simdjson::dom::object& o);
     // Absent when the line is not a JSON object.
     static std::optional<DonHang> docDong(std::string_view dong);
 };

@@ -7,6 +7,10 @@
 #include <QFileInfo>
 #include <algorithm>
 #include <cstring>
+#include <deque>
+#include <future>
+#include <thread>
+#include <vector>
 
 #include "store/DinhDangISO.h"
 #include "store/DinhDangNgay.h"
@@ -23,10 +27,7 @@ namespace {
 // does not parse (invalid JSON, invalid UTF-8, a torn write) is skipped alone; a CR before the LF is
 // white space to the parser, so CR LF files load like LF files.
 template <class F>
-void docTungDong(const QString& duongDan, F&& moiDong) {
-    simdjson::padded_string noiDung;
-    if (simdjson::padded_string::load(QFile::encodeName(duongDan).toStdString()).get(noiDung) != simdjson::SUCCESS)
-        return;
+void docTungDong(const simdjson::padded_string& noiDung, F&& moiDong) {
     simdjson::dom::parser& p = DocJson::boPhanTich();
     const char* dau = noiDung.data();
     const size_t n = noiDung.size();
@@ -37,10 +38,19 @@ void docTungDong(const QString& duongDan, F&& moiDong) {
         if (ket > i) {
             simdjson::dom::object o;
             // The buffer is padded past its end, so a line can be parsed in place.
-            if (p.parse(dau + i, ket - i, false).get_object().get(o) == simdjson::SUCCESS) moiDong(o);
+            if (p.parse(dau + i, ket - i, false).get_object().get(o) == simdjson::SUCCESS)
+                moiDong(o, std::string_view(dau + i, ket - i));
         }
         i = ket + 1;
     }
+}
+
+template <class F>
+void docTungDong(const QString& duongDan, F&& moiDong) {
+    simdjson::padded_string noiDung;
+    if (simdjson::padded_string::load(QFile::encodeName(duongDan).toStdString()).get(noiDung) != simdjson::SUCCESS)
+        return;
+    docTungDong(noiDung, moiDong);
 }
 
 int soThangGiua(const QDate& tu, const QDate& den) {
@@ -81,6 +91,10 @@ QString KhoDuLieu::thangHienTai() const {
     return dinhDangNgay().dinhDang(dongHo_->gioThuc()).left(7);
 }
 
+QString KhoDuLieu::tepThangHienTai(const QString& thuMuc, const QString& tienTo) const {
+    return thuMuc + u'/' + tienTo + thangHienTai() + QStringLiteral(".jsonl");
+}
+
 KhoDuLieu::SoLuong KhoDuLieu::napTatCa(int soThang, int soNgayGiu) {
     // A folder held by another process is still read, but nothing in it is created or repaired.
     if (!moKho()) {
@@ -112,33 +126,146 @@ QStringList KhoDuLieu::cacTepThang(const QString& thuMuc, const QString& tienTo,
     return ra;
 }
 
-void KhoDuLieu::napDon(const QString& thuMuc, const QString& tienTo, int soTep) {
-    const bool duocSua = !damBaoKhoa();
-    for (const QString& tep : cacTepThang(thuMuc, tienTo, soTep)) {
-        if (duocSua) TepDongJson::suaDuoi(tep);
-        docTungDong(tep, [this](const simdjson::dom::object& o) { capNhatDon(DonHang::tuJson(o)); });
+namespace {
+
+// Decodes the month files on worker threads, at most a few at a time, and hands each file's result
+// to apply on the calling thread in file order, so the last line of an id still wins.
+template <class KetQua, class GiaiTep, class ApDung>
+void napSongSong(const QStringList& tep, GiaiTep giaiTep, ApDung apDung) {
+    const int soLuong = std::clamp(int(std::thread::hardware_concurrency()), 1, 4);
+    std::deque<std::future<KetQua>> dangChay;
+    qsizetype tiep = 0;
+    auto khoiDong = [&] {
+        while (tiep < tep.size() && int(dangChay.size()) < soLuong) {
+            dangChay.push_back(std::async(std::launch::async, giaiTep, tep[tiep]));
+            ++tiep;
+        }
+    };
+    khoiDong();
+    while (!dangChay.empty()) {
+        KetQua ketQua = dangChay.front().get();
+        dangChay.pop_front();
+        khoiDong();
+        apDung(std::move(ketQua));
     }
 }
 
-void KhoDuLieu::napVideo(const QString& thuMuc, const QString& tienTo, int soTep) {
-    const bool duocSua = !damBaoKhoa();
-    for (const QString& tep : cacTepThang(thuMuc, tienTo, soTep)) {
-        if (duocSua) TepDongJson::suaDuoi(tep);
-        docTungDong(tep, [this](const simdjson::dom::object& o) { datVideo(BanGhiVideo::tuJson(o)); });
+// One orders file, decoded for the index: the id and codes of every line in file order, and where
+// the line lies in the file's bytes (kept alive, so the line can be decoded in full later).
+struct TepDon {
+    simdjson::padded_string noiDung;
+    struct Dong {
+        QString id;
+        QStringList ma;
+        std::string_view json;
+    };
+    std::vector<Dong> cacDong;
+};
+
+TepDon giaiTepDon(const QString& duongDan) {
+    TepDon ra;
+    if (simdjson::padded_string::load(QFile::encodeName(duongDan).toStdString()).get(ra.noiDung) != simdjson::SUCCESS)
+        return ra;
+    docTungDong(ra.noiDung, [&](const simdjson::dom::object& o, std::string_view json) {
+        DonHang ma = DonHang::maTuJson(o);
+        if (ma.id.isEmpty()) return;
+        QStringList cacMa = ma.tatCaMa();
+        ra.cacDong.push_back({std::move(ma.id), std::move(cacMa), json});
+    });
+    return ra;
+}
+
+std::vector<DonHang> giaiDonDayDu(const std::vector<std::string_view>& cacJson, size_t tu, size_t den) {
+    std::vector<DonHang> ra;
+    ra.reserve(den - tu);
+    simdjson::dom::parser& p = DocJson::boPhanTich();
+    for (size_t i = tu; i < den; ++i) {
+        simdjson::dom::object o;
+        if (p.parse(cacJson[i].data(), cacJson[i].size(), false).get_object().get(o) == simdjson::SUCCESS)
+            ra.push_back(DonHang::tuJson(o));
     }
+    return ra;
+}
+
+}  // namespace
+
+void KhoDuLieu::napDon(const QString& thuMuc, const QString& tienTo, int soTep) {
+    const QStringList tep = cacTepThang(thuMuc, tienTo, soTep);
+    if (!damBaoKhoa())
+        for (const QString& t : tep) TepDongJson::suaDuoi(t);
+    // The code index is replayed line by line, exactly as if every line were indexed in turn; only the
+    // last line of each id can survive in the map of orders, so only those lines are decoded in full.
+    std::vector<simdjson::padded_string> giuLai;
+    QHash<QString, std::string_view> dongCuoi;
+    napSongSong<TepDon>(tep, &giaiTepDon, [&](TepDon&& t) {
+        for (TepDon::Dong& d : t.cacDong) {
+            dongCuoi.insert(d.id, d.json);
+            datMaDon(d.id, std::move(d.ma));
+        }
+        giuLai.push_back(std::move(t.noiDung));
+    });
+    std::vector<std::string_view> cacJson(dongCuoi.cbegin(), dongCuoi.cend());
+    dongCuoi.clear();
+    const size_t soPhan = size_t(std::clamp(int(std::thread::hardware_concurrency()), 1, 4));
+    std::vector<std::future<std::vector<DonHang>>> phan;
+    for (size_t k = 0; k < soPhan; ++k)
+        phan.push_back(std::async(std::launch::async, &giaiDonDayDu, std::cref(cacJson), cacJson.size() * k / soPhan,
+                                  cacJson.size() * (k + 1) / soPhan));
+    donTheoId_.reserve(donTheoId_.size() + qsizetype(cacJson.size()));
+    for (auto& f : phan)
+        for (DonHang& d : f.get()) {
+            const QString id = d.id;
+            donTheoId_.insert(id, std::move(d));
+        }
+}
+
+void KhoDuLieu::napVideo(const QString& thuMuc, const QString& tienTo, int soTep) {
+    const QStringList tep = cacTepThang(thuMuc, tienTo, soTep);
+    if (!damBaoKhoa())
+        for (const QString& t : tep) TepDongJson::suaDuoi(t);
+    napSongSong<std::vector<BanGhiVideo>>(
+        tep,
+        [](const QString& duongDan) {
+            std::vector<BanGhiVideo> ra;
+            docTungDong(duongDan, [&](const simdjson::dom::object& o, std::string_view) {
+                ra.push_back(BanGhiVideo::tuJson(o));
+            });
+            return ra;
+        },
+        [this](std::vector<BanGhiVideo>&& ds) {
+            for (BanGhiVideo& v : ds)
+                if (!v.id.isEmpty()) videoTheoId_.insert(v.id, std::move(v));
+        });
 }
 
 void KhoDuLieu::capNhatDon(const DonHang& don) {
     if (don.id.isEmpty()) return;
-    const auto cu = donTheoId_.constFind(don.id);
-    if (cu != donTheoId_.cend()) {
-        for (const QString& ma : cu->tatCaMa()) {
-            const auto it = maToiId_.find(ma);
-            if (it != maToiId_.end() && *it == don.id) maToiId_.erase(it);
-        }
+    capNhatDon(DonHang(don), don.tatCaMa());
+}
+
+void KhoDuLieu::capNhatDon(DonHang&& don, QStringList ma) {
+    if (don.id.isEmpty()) return;
+    datMaDon(don.id, std::move(ma));
+    const QString id = don.id;
+    donTheoId_.insert(id, std::move(don));
+}
+
+void KhoDuLieu::datMaDon(const QString& id, QStringList ma) {
+    auto cu = maCuaDon_.find(id);
+    if (cu == maCuaDon_.end()) {
+        for (const QString& m : std::as_const(ma)) maToiId_.insert(m, id);
+        maCuaDon_.insert(id, std::move(ma));
+        return;
     }
-    donTheoId_.insert(don.id, don);
-    for (const QString& ma : don.tatCaMa()) maToiId_.insert(ma, don.id);
+    // Removing a code and mapping it to the same id again comes to mapping it, so only the codes the
+    // order has dropped are looked at for removal; a re-written order usually keeps all of them.
+    for (const QString& m : std::as_const(*cu)) {
+        if (ma.contains(m)) continue;
+        const auto it = maToiId_.find(m);
+        if (it != maToiId_.end() && *it == id) maToiId_.erase(it);
+    }
+    for (const QString& m : std::as_const(ma)) maToiId_.insert(m, id);
+    if (*cu != ma) *cu = std::move(ma);
 }
 
 void KhoDuLieu::datVideo(const BanGhiVideo& video) {
@@ -166,7 +293,7 @@ QList<BanGhiVideo> KhoDuLieu::videoTheoMa(const QString& ma) const {
 void KhoDuLieu::ghiDong(const QByteArray& dong, const QString& thuMuc, const QString& tienTo) {
     if (const auto loi = damBaoKhoa()) throw LoiTep(*loi);
     TepDongJson::taoThuMuc(thuMuc);
-    TepDongJson::noiDong(thuMuc + u'/' + tienTo + thangHienTai() + QStringLiteral(".jsonl"), dong);
+    TepDongJson::noiDong(tepThangHienTai(thuMuc, tienTo), dong);
 }
 
 void KhoDuLieu::ghiBanGhiVideo(const BanGhiVideo& video, const QString& thuMuc, const QString& tienTo) {
@@ -204,6 +331,10 @@ QString KhoDuLieu::duongDanVideoMoi(const QString& ma, const QDateTime& batDau, 
         if (!fi.exists() && !fi.isSymLink()) return duongDan;
         duongDan = thuMucNgay + u'/' + goc + u'-' + QString::number(i) + QStringLiteral(".mp4");
     }
+}
+
+QString KhoDuLieu::duongDanVideoMoi(const QString& ma, std::chrono::system_clock::time_point batDau, bool laHoan) {
+    return duongDanVideoMoi(ma, thoiDiemQt(batDau), laHoan);
 }
 
 std::optional<qint64> KhoDuLieu::dungLuongTrongMB() const {

@@ -5,6 +5,7 @@
 #include <QList>
 #include <QMap>
 #include <QString>
+#include <chrono>
 #include <memory>
 #include <optional>
 
@@ -74,9 +75,13 @@ public:
     // leaves the in-memory maps alone: the caller updates them after a successful write.
     void ghiBanGhiVideo(const BanGhiVideo& video, const QString& thuMuc, const QString& tienTo);
     void ghiDon(const DonHang& don, const QString& thuMuc, const QString& tienTo);
+    // The month file an append made now lands in: thuMuc/tienTo + yyyy-MM + ".jsonl". The sync engine
+    // writes a whole fetch there in one append from its worker thread, so the desk never waits on it.
+    QString tepThangHienTai(const QString& thuMuc, const QString& tienTo) const;
 
     // Creates the day folder and returns a path that does not exist yet.
     QString duongDanVideoMoi(const QString& ma, const QDateTime& batDau, bool laHoan);
+    QString duongDanVideoMoi(const QString& ma, std::chrono::system_clock::time_point batDau, bool laHoan);
 
     std::optional<qint64> dungLuongTrongMB() const;
     std::optional<QString> thuGhi();
@@ -103,6 +108,8 @@ private:
     QString thangHienTai() const;
     QStringList cacTepThang(const QString& thuMuc, const QString& tienTo, int soTep) const;
     void ghiDong(const QByteArray& dong, const QString& thuMuc, const QString& tienTo);
+    void capNhatDon(DonHang&& don, QStringList ma);
+    void datMaDon(const QString& id, QStringList ma);
 
     QString thuMucGoc_;
     DongHo* dongHo_;
@@ -110,6 +117,8 @@ private:
     QHash<QString, DonHang> donTheoId_;
     QHash<QString, QString> maToiId_;
     QHash<QString, BanGhiVideo> videoTheoId_;
+    // The codes each indexed order was filed under, so re-indexing need not normalise them again.
+    QHash<QString, QStringList> maCuaDon_;
     QString vanTayDongTruoc_ = QStringLiteral("GENESIS");
     std::optional<QString> loiGhiNhatKy_;
     std::optional<QString> loiKhoa_;

@@ -15,9 +15,20 @@
 #include "store/DinhDangNgay.h"
 #include "store/LoiTep.h"
 
+namespace {
+
+bool laAscii(const QString& s) {
+    for (const QChar c : s)
+        if (c.unicode() >= 0x80) return false;
+    return true;
+}
+
+}  // namespace
+
 QString chuanHoaMa(const QString& ma) {
     // Canonically equal texts must give the same key, whatever form the scanner or the platform used.
-    QString s = ma.normalized(QString::NormalizationForm_C).trimmed();
+    // Most codes are plain ASCII, which is already composed; start-up normalises hundreds of thousands.
+    QString s = (laAscii(ma) ? ma : ma.normalized(QString::NormalizationForm_C)).trimmed();
     if (s.startsWith(u'#')) s.remove(0, 1);
     QString ra;
     ra.reserve(s.size());

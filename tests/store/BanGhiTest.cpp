@@ -137,10 +137,26 @@ TEST(DocKhoanDung, GiaTriThieuVaSaiKieu) {
     EXPECT_FALSE(sai->items[1].sku);
     EXPECT_TRUE(sai->trackings.isEmpty()) << "one unreadable element discards the whole list";
     EXPECT_FALSE(sai->itemCount);
+    struct {
+        const char* so;
+        std::optional<qint64> ra;
+    } const soNguyen[] = {{"7", 7},
+                          {"-7", -7},
+                          {"3.0", 3},
+                          {"1e3", 1000},
+                          {"2.5", std::nullopt},
+                          {"\"3\"", std::nullopt},
+                          {"9223372036854775808", std::nullopt},
+                          {"true", std::nullopt},
+                          {"null", std::nullopt}};
+    for (const auto& c : soNguyen) {
+        const std::string dong = std::string(R"({"id":"1","itemCount":)") + c.so + "}";
+        EXPECT_EQ(DonHang::docDong(dong)->itemCount, c.ra) << c.so;
+    }
     EXPECT_FALSE(sai->cancelledAt);
 
     const auto v = BanGhiVideo::docDong(
-        sv(R"({"id":"v","bytes":"12","durationSec":1e3,"serials":["a",1],"deleted":"true","keepForever":1,)"
+        sv(R"({"id":"v","bytes":"12","durationSec":2.5,"serials":["a",1],"deleted":"true","keepForever":1,)"
            R"("returnInfo":{"conditions":"x","reason":3},"kind":"other"})"));
     ASSERT_TRUE(v);
     EXPECT_EQ(v->bytes, 0);

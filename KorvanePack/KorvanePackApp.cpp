@@ -1,0 +1,102 @@
+#include "KorvanePackApp.h"
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QScreen>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <cstdio>
+
+#include "core/CaiDat.h"
+#include "core/GiaoDien.h"
+#include "core/KhoiDong.h"
+#include "core/KhungChinh.h"
+#include "core/NenCongThongTin.h"
+#include "core/PhongChu.h"
+#include "core/QuyenCamera.h"
+#include "core/TrangThaiApp.h"
+#include "sources/BoDongBo.h"
+#include "stations/ManHinhDongGoi.h"
+
+namespace {
+// Where the video device nodes are looked for; another folder only for running the program against a
+// prepared set of devices.
+QString thuMucThietBi() {
+    const QString khac = qEnvironmentVariable("KORVANE_THU_MUC_THIET_BI");
+    return khac.isEmpty() ? QStringLiteral("/dev") : khac;
+}
+}  // namespace
+
+void KorvanePackApp::apDungGiaoDien(const QString& giaoDien) {
+    GiaoDien::ban().apDungGiaoDien(giaoDien);
+}
+
+KorvanePackApp::KorvanePackApp() {
+    QApplication::setFont(phongChu(13));
+    GiaoDien::ban().datNguonHeThong(new NenCongThongTin(qApp));
+    // The settings object does not exist yet: the stored text is read straight from the file.
+    apDungGiaoDien(CaiDat::docGiaoDienDaLuu());
+
+    caiDat_ = std::make_unique<CaiDat>();
+    trangThai_ = std::make_unique<TrangThaiApp>();
+    QObject::connect(caiDat_.get(), &CaiDat::giaoDienChanged, caiDat_.get(),
+                     [c = caiDat_.get()] { apDungGiaoDien(c->giaoDien()); });
+
+    cuaSo_ = std::make_unique<QWidget>();
+    cuaSo_->setWindowTitle(QStringLiteral("Korvane Zize"));
+    cuaSo_->setMinimumSize(1100, 700);
+    auto* cot = new QVBoxLayout(cuaSo_.get());
+    cot->setContentsMargins(0, 0, 0, 0);
+    khung_ = new KhungChinh(*caiDat_, *trangThai_, cuaSo_.get());
+    cot->addWidget(khung_);
+    dangKyManHinh();
+
+    KhoiDong::DichVu dv;
+    const QString tb = thuMucThietBi();
+    dv.docQuyenCamera = [tb] { return QuyenCamera::doc(tb); };
+    dv.taoDongBo = [](KhoDuLieu& kho, CaiDat& caiDat) -> std::shared_ptr<QObject> {
+        return std::make_shared<BoDongBo>(kho, caiDat);
+    };
+    dv.batDauDongBo = [](QObject& dongBo) {
+        if (auto* db = qobject_cast<BoDongBo*>(&dongBo)) db->batDau();
+    };
+    khoiDong_ = std::make_unique<KhoiDong>(*trangThai_, *caiDat_, std::move(dv));
+    QObject::connect(khoiDong_.get(), &KhoiDong::khongMoDuocKho, cuaSo_.get(), [this](const QString& loi) {
+        const QByteArray b = loi.toUtf8() + '\n';
+        std::fwrite(b.constData(), 1, size_t(b.size()), stderr);
+        std::fflush(stderr);
+        auto* hop =
+            new QMessageBox(QMessageBox::Critical, QStringLiteral("Korvane Zize"), loi, QMessageBox::Ok, cuaSo_.get());
+        hop->setAttribute(Qt::WA_DeleteOnClose);
+        QObject::connect(hop, &QMessageBox::finished, qApp, [] { QCoreApplication::exit(1); });
+        hop->open();
+    });
+}
+
+KorvanePackApp::~KorvanePackApp() {
+    khoiDong_.reset();
+    cuaSo_.reset();
+    trangThai_.reset();
+    caiDat_.reset();
+}
+
+void KorvanePackApp::dangKyManHinh() {
+    khung_->dangKyManHinh(KhungChinh::ManHinh::dongGoi,
+                          [](TrangThaiApp& tt, CaiDat&) -> QWidget* { return new ManHinhDongGoi(tt.dieuPhoi()); });
+}
+
+void KorvanePackApp::tacVuKhoiDong() {
+    khoiDong_->chay();
+}
+
+int KorvanePackApp::chay() {
+    cuaSo_->resize(1360, 860);
+    if (QScreen* man = QGuiApplication::primaryScreen()) {
+        const QRect vung = man->availableGeometry();
+        cuaSo_->resize(cuaSo_->size().boundedTo(vung.size()).expandedTo(cuaSo_->minimumSize()));
+        cuaSo_->move(vung.center() - QPoint(cuaSo_->width() / 2, cuaSo_->height() / 2));
+    }
+    cuaSo_->show();
+    QTimer::singleShot(0, cuaSo_.get(), [this] { tacVuKhoiDong(); });
+    return QApplication::exec();
+}

@@ -1,0 +1,719 @@
+#include "core/BoDieuPhoi.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QThreadPool>
+#include <QUuid>
+#include <exception>
+
+#include "core/CaiDat.h"
+#include "core/CameraEngine.h"
+#include "core/CameraEngineCong.h"
+#include "core/CongTiengBao.h"
+#include "core/DauRaAmThanh.h"
+#include "core/KiemTraVideo.h"
+#include "core/TiengBao.h"
+#include "core/TiengBaoQuaCong.h"
+#include "sources/nentang/BangNenTang.h"
+#include "store/DinhDangISO.h"
+#include "store/DinhDangNgay.h"
+#include "store/DongHo.h"
+#include "store/KhoDuLieu.h"
+#include "store/LoiTep.h"
+
+using namespace std::chrono;
+using namespace std::chrono_literals;
+
+namespace {
+
+constexpr auto kGiuHienDien = 1500ms;  // a label unseen for longer than this counts as gone
+constexpr auto kChanQuetLai = 3000ms;  // the saved label is ignored this long after its save
+constexpr auto kNghiGiuaHaiDon = 120ms;
+constexpr auto kNhipCanhGac = 1000ms;
+constexpr auto kDoODiaMoi = 5000ms;
+constexpr qint64 kMbToiThieuDeQuay = 500;
+constexpr qint64 kMbSapHet = 5000;
+constexpr qint64 kMbTuDung = 299;
+
+const QString kChuaCoDon =
+    QStringLiteral("Mã này chưa có trong dữ liệu đã đồng bộ. Vẫn quay bình thường, gắn đơn sau.");
+const QString kVideoRong = QStringLiteral("Video lưu ra rỗng! Kiểm tra ổ đĩa — đơn này CHƯA có bằng chứng.");
+
+QString moTaLoi(const std::exception& e) {
+    if (const auto* loi = dynamic_cast<const LoiTep*>(&e)) return loi->moTa();
+    return QString::fromUtf8(e.what());
+}
+
+bool bangKhongPhanBietHoa(const QString& a, const QString& b) {
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+QString canhBaoHetODia(qint64 mb) {
+    return QStringLiteral("Ổ đĩa chỉ còn %1 MB — không quay được nữa.").arg(mb);
+}
+
+std::optional<QString> maVanDonDau(const DonHang& don) {
+    if (don.trackings.empty()) return std::nullopt;
+    return don.trackings.front().trackingNumber;
+}
+
+}  // namespace
+
+BoDieuPhoi::BoDieuPhoi(KhoDuLieu& kho, CaiDat& caiDat, PhuThuoc phuThuoc, QObject* parent)
+    : QObject(parent),
+      kho_(kho),
+      caiDat_(caiDat),
+      dongHo_(phuThuoc.dongHo ? *phuThuoc.dongHo : DongHo::heThong()),
+      henGio_(phuThuoc.henGio ? *phuThuoc.henGio : HenGio::heThong()),
+      chayNen_(std::move(phuThuoc.chayNen)),
+      camera_(phuThuoc.camera),
+      tieng_(phuThuoc.tieng) {
+    nen_.setThreadPriority(QThread::LowPriority);
+    noiMaDocDuoc();
+}
+
+BoDieuPhoi::BoDieuPhoi(KhoDuLieu& kho, CaiDat& caiDat, QObject* parent)
+    : QObject(parent),
+      kho_(kho),
+      caiDat_(caiDat),
+      dongHo_(DongHo::heThong()),
+      henGio_(HenGio::heThong()),
+      cameraThat_(std::make_unique<CameraEngine>()),
+      congCameraThat_(std::make_unique<CameraEngineCong>(*cameraThat_)),
+      tiengThat_(std::make_unique<TiengBao>()),
+      congTiengThat_(std::make_unique<TiengBaoQuaCong>(*tiengThat_)) {
+    nen_.setThreadPriority(QThread::LowPriority);
+    camera_ = congCameraThat_.get();
+    tieng_ = congTiengThat_.get();
+    // The volume is copied only here; the settings screen switches the sound on and off directly.
+    camera_->datNhan(caiDat_.tenShop(), QString());
+    tiengThat_->setBat(caiDat_.batTieng());
+    tiengThat_->setAmLuong(static_cast<float>(caiDat_.amLuong()));
+    noiMaDocDuoc();
+}
+
+void BoDieuPhoi::noiMaDocDuoc() {
+    QPointer<BoDieuPhoi> p(this);
+    camera_->datKhiDocDuocMa([p](const QString& ma) {
+        // Each code is its own pass of the GUI thread, as if a task had been started for it.
+        QMetaObject::invokeMethod(
+            p.data(),
+            [p, ma] {
+                if (p) p->xuLyMaDocDuoc(ma);
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+BoDieuPhoi::~BoDieuPhoi() {
+    huyCanhGac();
+    nen_.waitForDone();
+    camera_->datKhiDocDuocMa(nullptr);
+}
+
+// ---- published fields ----
+
+void BoDieuPhoi::datCheDo(CheDo v) {
+    if (cheDo_ == v) return;
+    cheDo_ = v;
+    emit cheDoChanged();
+}
+
+void BoDieuPhoi::datDonHienTai(std::optional<DonHang> v) {
+    donHienTai_ = std::move(v);
+    emit donHienTaiChanged();
+}
+
+void BoDieuPhoi::datMaHienTai(const QString& v) {
+    maHienTai_ = v;
+    emit maHienTaiChanged();
+}
+
+void BoDieuPhoi::datCanhBao(std::optional<QString> v) {
+    canhBao_ = std::move(v);
+    emit canhBaoChanged();
+}
+
+void BoDieuPhoi::datThongBao(std::optional<QString> v) {
+    thongBao_ = std::move(v);
+    emit thongBaoChanged();
+}
+
+void BoDieuPhoi::datSerials(const QStringList& v) {
+    serials_ = v;
+    emit serialsChanged();
+}
+
+void BoDieuPhoi::datMaVuaQuet(std::optional<QString> v) {
+    maVuaQuet_ = std::move(v);
+    emit maVuaQuetChanged();
+}
+
+void BoDieuPhoi::datCanhBaoOCung(std::optional<QString> v) {
+    canhBaoOCung_ = std::move(v);
+    emit canhBaoOCungChanged();
+}
+
+void BoDieuPhoi::datTrangThai(TrangThai v) {
+    if (trangThai_ == v) return;
+    trangThai_ = v;
+    emit trangThaiChanged();
+}
+
+void BoDieuPhoi::phat(int loai) {
+    tieng_->phat(loai);
+}
+
+void BoDieuPhoi::chayNen(std::function<void()> viec) {
+    if (chayNen_) {
+        chayNen_(std::move(viec));
+    } else {
+        nen_.start(std::move(viec));
+    }
+}
+
+int BoDieuPhoi::giayDaQuay() const {
+    if (!phien_) return 0;
+    return static_cast<int>(duration_cast<seconds>(dongHo_.gioDeu() - phien_->batDauDeu).count());
+}
+
+// ---- scan routing ----
+
+void BoDieuPhoi::xuLyMaDocDuoc(const QString& ma, KhiXong xong) {
+    const auto bayGio = dongHo_.gioDeu();
+    if (!maDangHienDien_.isEmpty() && lanCuoiThayMa_ && bayGio - *lanCuoiThayMa_ > kGiuHienDien)
+        maDangHienDien_.clear();
+    if (ma == maDangHienDien_) {
+        lanCuoiThayMa_ = bayGio;
+        if (xong) xong();
+        return;
+    }
+    maDangHienDien_ = ma;
+    lanCuoiThayMa_ = bayGio;
+    switch (cheDo_) {
+        case CheDo::dongGoi:
+            xuLyMaDongGoi(ma, std::move(xong));
+            return;
+        case CheDo::hangHoan:
+            xuLyMaHangHoan(ma);
+            break;
+        case CheDo::thuMay:
+            break;
+    }
+    if (xong) xong();
+}
+
+void BoDieuPhoi::xuLyMaDongGoi(const QString& maVao, KhiXong xong) {
+    const QString ma = maVao.trimmed();
+    if (ma.isEmpty() || dangXuLy_) {
+        if (xong) xong();
+        return;
+    }
+    dangXuLy_ = true;
+    QPointer<BoDieuPhoi> p(this);
+    auto ketThuc = [p, xong = std::move(xong)] {
+        if (p) p->dangXuLy_ = false;
+        if (xong) xong();
+    };
+
+    // A code that arrives while a recording is being started or finished is dropped like any code
+    // that meets the busy flag: it must neither start a second recording nor end up in this one.
+    if (trangThai_ == TrangThai::dangBatDau || trangThai_ == TrangThai::dangDung) {
+        ketThuc();
+        return;
+    }
+
+    if (trangThai_ == TrangThai::nghi) {
+        const bool vuaLuu = lucKetThuc_ && dongHo_.gioDeu() - *lucKetThuc_ < kChanQuetLai;
+        if (!(vuaLuu && bangKhongPhanBietHoa(ma, maVuaKetThuc_))) batDauQuay(ma, LoaiVideo::dongGoi, QString());
+        ketThuc();
+        return;
+    }
+
+    if (bangKhongPhanBietHoa(ma, phien_->ma)) {
+        if (giayDaQuay() < caiDat_.giayToiThieu()) {
+            ketThuc();
+            return;
+        }
+        ketThucQuay([ketThuc](std::optional<BanGhiVideo>) { ketThuc(); });
+        return;
+    }
+
+    if (caiDat_.ghiSerial() && !kho_.donTheoMa(ma)) {
+        if (camera_->themSerial(ma)) {
+            const QStringList ds = camera_->danhSachSerial();
+            phien_->serials = ds;
+            datSerials(ds);
+            phat(0);
+            datThongBao(QStringLiteral("Đã ghi serial: ") + ma);
+        }
+        ketThuc();
+        return;
+    }
+
+    // Another order's label: this parcel is done and the next one begins, even when saving this
+    // one failed.
+    ketThucQuay([p, ma, ketThuc](std::optional<BanGhiVideo>) {
+        if (!p) return ketThuc();
+        p->henGio_.hen(kNghiGiuaHaiDon, [p, ma, ketThuc] {
+            if (p) p->batDauQuay(ma, LoaiVideo::dongGoi, QString());
+            ketThuc();
+        });
+    });
+}
+
+void BoDieuPhoi::xuLyMaHangHoan(const QString& ma) {
+    if (trangThai_ == TrangThai::dangQuay && !kho_.donTheoMa(ma)) {
+        if (!camera_->themSerial(ma)) return;
+        const QStringList ds = camera_->danhSachSerial();
+        phien_->serials = ds;
+        datSerials(ds);
+        phat(0);
+        datThongBao(QStringLiteral("Đã ghi serial nhận về: ") + ma);
+        return;
+    }
+    datMaVuaQuet(ma);
+    phat(0);
+}
+
+void BoDieuPhoi::nhapMaTay(const QString& vanBan, KhiXong xong) {
+    const QString ma = vanBan.trimmed();
+    if (ma.isEmpty()) {
+        if (xong) xong();
+        return;
+    }
+    maDangHienDien_.clear();
+    switch (cheDo_) {
+        case CheDo::dongGoi:
+            xuLyMaDongGoi(ma, std::move(xong));
+            return;
+        case CheDo::hangHoan:
+            xuLyMaHangHoan(ma);
+            break;
+        case CheDo::thuMay:
+            break;
+    }
+    if (xong) xong();
+}
+
+void BoDieuPhoi::quayKhongMa() {
+    if (cheDo_ != CheDo::dongGoi || trangThai_ != TrangThai::nghi) return;
+    maDangHienDien_.clear();
+    maVuaKetThuc_.clear();
+    batDauQuay(QStringLiteral("TAY-") + dinhDangTenTep().dinhDang(dongHo_.gioThuc()), LoaiVideo::dongGoi, QString());
+}
+
+// ---- start ----
+
+bool BoDieuPhoi::batDauQuay(const QString& ma, LoaiVideo loai, const QString& nhan) {
+    if (trangThai_ == TrangThai::dangDung) return false;
+    if (trangThai_ != TrangThai::nghi) {
+        phat(4);
+        datThongBao(QStringLiteral("Không bắt đầu quay được: Đang quay rồi."));
+        return false;
+    }
+
+    std::optional<DonHang> don = kho_.donTheoMa(ma);
+    datDonHienTai(don);
+    datMaHienTai(ma);
+    datCanhBao(std::nullopt);
+    datSerials({});
+
+    if (!kiemTraTruocKhiQuay()) return false;
+
+    const auto gioTep = dongHo_.gioThuc();
+    const QString duongDan = kho_.duongDanVideoMoi(ma, thoiDiemQt(gioTep), loai == LoaiVideo::hangHoan);
+    camera_->datNhan(caiDat_.tenShop(), nhan);
+    const int bitrate = caiDat_.bitrateKbps();
+
+    std::optional<QString> loi;
+    if (camera_->dangGhi()) {
+        loi = QStringLiteral("Đang quay rồi.");
+    } else if (!camera_->dangChay()) {
+        loi = QStringLiteral("Camera chưa mở. Vào Cài đặt chọn lại webcam.");
+    }
+    if (loi) {
+        phat(4);
+        datThongBao(QStringLiteral("Không bắt đầu quay được: ") + *loi);
+        return false;
+    }
+
+    QFile::remove(duongDan);
+    datTrangThai(TrangThai::dangBatDau);
+    PhienQuay phien{ma, don, loai, dongHo_.gioThuc(), dongHo_.gioDeu(), duongDan, {}};
+    camera_->chuanBiGhi(phien.batDau, duongDan, bitrate, ma, loai);
+    camera_->baoDaBatDauGhi();
+    phien_ = std::move(phien);
+    datTrangThai(TrangThai::dangQuay);
+
+    kho_.ghiNhatKy(QStringLiteral("rec_start"), {{QStringLiteral("code"), ma},
+                                                 {QStringLiteral("orderId"), don ? don->id : QString()},
+                                                 {QStringLiteral("kind"), giaTriLoaiVideo(loai)}});
+    batDauCanhGac();
+
+    if (loai == LoaiVideo::hangHoan) {
+        phat(0);
+    } else if (!don) {
+        phat(2);
+        datCanhBao(kChuaCoDon);
+    } else if (don->cancelledAt) {
+        phat(3);
+        datCanhBao(QStringLiteral("Đơn này đã bị HUỶ trên %1. Kiểm tra lại trước khi gửi đi.").arg(tenNguonDon()));
+    } else {
+        phat(0);
+    }
+    return true;
+}
+
+bool BoDieuPhoi::kiemTraTruocKhiQuay() {
+    doDungLuongTrong();
+    if (const auto loi = kho_.thuGhi()) {
+        phat(4);
+        datCanhBaoOCung(QStringLiteral("Thư mục dữ liệu không ghi được."));
+        datThongBao(QStringLiteral("Không ghi được vào thư mục dữ liệu (") + *loi +
+                    QStringLiteral("). Vào Cài đặt chọn lại thư mục lưu trước khi quay."));
+        return false;
+    }
+    if (!mbConTrong_ || *mbConTrong_ >= kMbToiThieuDeQuay) return true;
+    const qint64 n = *mbConTrong_;
+    datCanhBaoOCung(canhBaoHetODia(n));
+    phat(4);
+    datThongBao(
+        QStringLiteral(
+            "Ổ đĩa chỉ còn %1 MB. Dọn bớt video cũ, đổi thư mục lưu, hoặc giảm số ngày giữ video trong Cài đặt.")
+            .arg(n));
+    return false;
+}
+
+void BoDieuPhoi::doDungLuongTrong() {
+    QPointer<BoDieuPhoi> p(this);
+    // Only the root folder (fixed for the store's life) and the free-space probe are read here, so the
+    // store's lack of a lock does not matter; the store outlives the coordinator.
+    const KhoDuLieu* kho = &kho_;
+    chayNen([p, kho] {
+        const std::optional<qint64> mb = kho->dungLuongTrongMB();
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(),
+            [p, mb] {
+                if (p) p->capNhatCanhBaoOCung(mb);
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void BoDieuPhoi::capNhatCanhBaoOCung(std::optional<qint64> mb) {
+    mbConTrong_ = mb;
+    if (!mb || *mb >= kMbSapHet) {
+        datCanhBaoOCung(std::nullopt);
+    } else if (*mb < kMbToiThieuDeQuay) {
+        datCanhBaoOCung(canhBaoHetODia(*mb));
+    } else {
+        datCanhBaoOCung(QStringLiteral("Ổ đĩa còn %1 MB — sắp hết chỗ.").arg(*mb));
+    }
+}
+
+// ---- watchdog ----
+
+void BoDieuPhoi::huyCanhGac() {
+    ++theHeCanhGac_;
+    if (canhGac_) henGio_.huy(canhGac_);
+    canhGac_ = 0;
+}
+
+void BoDieuPhoi::batDauCanhGac() {
+    huyCanhGac();
+    const quint64 theHe = theHeCanhGac_;
+    QPointer<BoDieuPhoi> p(this);
+    canhGac_ = henGio_.hen(kNhipCanhGac, [p, theHe] {
+        if (p) p->nhipCanhGac(theHe);
+    });
+}
+
+void BoDieuPhoi::nhipCanhGac(quint64 theHe) {
+    if (theHe != theHeCanhGac_) return;
+    canhGac_ = 0;
+    if (trangThai_ != TrangThai::dangQuay) return;
+    QPointer<BoDieuPhoi> p(this);
+    kiemTraGioiHan([p, theHe] {
+        if (!p || theHe != p->theHeCanhGac_ || p->trangThai_ != TrangThai::dangQuay) return;
+        p->canhGac_ = p->henGio_.hen(kNhipCanhGac, [p, theHe] {
+            if (p) p->nhipCanhGac(theHe);
+        });
+    });
+}
+
+void BoDieuPhoi::kiemTraGioiHan(KhiXong xong) {
+    auto xongKhiLuu = [xong](std::optional<BanGhiVideo>) {
+        if (xong) xong();
+    };
+    if (trangThai_ != TrangThai::dangQuay) {
+        if (xong) xong();
+        return;
+    }
+    const auto bayGio = dongHo_.gioDeu();
+    if (!lanDoOCuoi_ || bayGio - *lanDoOCuoi_ >= kDoODiaMoi) {
+        lanDoOCuoi_ = bayGio;
+        const auto mbTruoc = mbConTrong_;
+        doDungLuongTrong();
+        if (mbTruoc && *mbTruoc <= kMbTuDung) {
+            phat(4);
+            const QString vb =
+                QStringLiteral("Ổ đĩa chỉ còn %1 MB — tự dừng quay để file không hỏng dở.").arg(*mbTruoc);
+            datThongBao(vb);
+            datCanhBao(vb);
+            ketThucQuay(xongKhiLuu);
+            return;
+        }
+    }
+    // Returns unboxings run longer than a parcel's packing.
+    const int gioiHan = caiDat_.giayToiDa() * (phien_->loai == LoaiVideo::hangHoan ? 3 : 1);
+    if (giayDaQuay() > gioiHan) {
+        datThongBao(QStringLiteral("Đã quay quá %1 giây, tự động dừng.").arg(gioiHan));
+        ketThucQuay(xongKhiLuu);
+        return;
+    }
+    if (xong) xong();
+}
+
+// ---- stop ----
+
+void BoDieuPhoi::ketThucQuay(KhiLuu xong) {
+    if (trangThai_ == TrangThai::dangDung) {
+        // A second stop of the same recording (the watchdog and the button together, or two
+        // presses) waits for the first and gets the same outcome; the writer is finished once.
+        choDung_.push_back(std::move(xong));
+        return;
+    }
+    huyCanhGac();
+    if (trangThai_ != TrangThai::dangQuay) {
+        maDangHienDien_ = maHienTai_;
+        lanCuoiThayMa_ = dongHo_.gioDeu();
+        if (const auto loi = camera_->loiCamera()) {
+            phat(4);
+            datCanhBao(*loi);
+            datThongBao(*loi);
+        }
+        if (xong) xong(std::nullopt);
+        return;
+    }
+    datTrangThai(TrangThai::dangDung);
+    choDung_.push_back(std::move(xong));
+    QPointer<BoDieuPhoi> p(this);
+    camera_->dungGhi([p](std::optional<CongCamera::KetQuaGhi> kq) {
+        if (!p) return;
+        p->maDangHienDien_ = p->phien_->ma;
+        p->lanCuoiThayMa_ = p->dongHo_.gioDeu();
+        if (!kq) {
+            if (const auto loi = p->camera_->loiCamera()) {
+                p->phat(4);
+                p->datCanhBao(*loi);
+                p->datThongBao(*loi);
+            }
+            p->ketThucDung(std::nullopt);
+            return;
+        }
+        // The check and the fingerprint read the whole file: off the GUI thread, one after the other.
+        p->chayNen([p, kq = *kq] {
+            std::optional<QString> loi = KiemTraVideo::kiemTra(kq.duongDan);
+            QMetaObject::invokeMethod(
+                QCoreApplication::instance(),
+                [p, kq, loi] {
+                    if (!p) return;
+                    if (loi) return p->xongDung(kq, loi, std::nullopt);
+                    p->layVanTay(kq);
+                },
+                Qt::QueuedConnection);
+        });
+    });
+}
+
+void BoDieuPhoi::layVanTay(const CongCamera::KetQuaGhi& kq) {
+    QPointer<BoDieuPhoi> p(this);
+    chayNen([p, kq] {
+        std::optional<VanTayTep> vanTay = sha256CuaTep(kq.duongDan);
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(),
+            [p, kq, vanTay] {
+                if (p) p->xongDung(kq, std::nullopt, vanTay);
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void BoDieuPhoi::xongDung(const CongCamera::KetQuaGhi& kq, std::optional<QString> loiKiemTra,
+                          std::optional<VanTayTep> vanTay) {
+    if (loiKiemTra) {
+        phat(4);
+        const QString vb = QStringLiteral("Video vừa quay KHÔNG mở được (") + *loiKiemTra +
+                           QStringLiteral("). Đơn này chưa có bằng chứng — quay lại ngay.");
+        datCanhBao(vb);
+        datThongBao(vb);
+        kho_.ghiNhatKy(QStringLiteral("rec_hong"), {{QStringLiteral("code"), phien_->ma},
+                                                    {QStringLiteral("vi"), *loiKiemTra},
+                                                    {QStringLiteral("file"), kq.duongDan}});
+        ketThucDung(std::nullopt);
+        return;
+    }
+    ketThucDung(luuBanGhi(kq, vanTay));
+}
+
+void BoDieuPhoi::ketThucDung(std::optional<BanGhiVideo> banGhi) {
+    phien_.reset();
+    datTrangThai(TrangThai::nghi);
+    auto cho = std::move(choDung_);
+    choDung_.clear();
+    for (auto& xong : cho)
+        if (xong) xong(banGhi);
+}
+
+// ---- save ----
+
+QString BoDieuPhoi::thuMucBanGhi() const {
+    return kho_.thuMucBanGhiVideo();
+}
+
+std::optional<BanGhiVideo> BoDieuPhoi::luuBanGhi(const CongCamera::KetQuaGhi& kq,
+                                                 const std::optional<VanTayTep>& vanTay) {
+    if (!vanTay || vanTay->bytes < 1) {
+        phat(4);
+        datCanhBao(kVideoRong);
+        datThongBao(kVideoRong);
+        return std::nullopt;
+    }
+    const PhienQuay& phien = *phien_;
+    BanGhiVideo bg;
+    bg.id = QStringLiteral("r_%1_%2")
+                .arg(duration_cast<milliseconds>(dongHo_.gioThuc().time_since_epoch()).count())
+                .arg(QUuid::createUuid().toString(QUuid::WithoutBraces).left(6).toUpper());
+    bg.kind = kq.loai == LoaiVideo::hangHoan ? QStringLiteral("return") : QStringLiteral("pack");
+    bg.code = phien.ma;
+    if (phien.don) {
+        bg.orderId = phien.don->id;
+        bg.orderNumber = phien.don->orderNumber;
+        bg.trackingNumber = maVanDonDau(*phien.don);
+        bg.customerName = phien.don->customerName;
+        bg.customerPhone = phien.don->customerPhone;
+    }
+    bg.serials = phien.serials;
+    bg.filePath = kq.duongDan;
+    bg.fileName = QFileInfo(kq.duongDan).fileName();
+    bg.bytes = vanTay->bytes;
+    bg.sha256 = vanTay->sha256;
+    bg.startedAt = dinhDangISO().dinhDang(kq.batDau);
+    bg.endedAt = dinhDangISO().dinhDang(kq.ketThuc);
+    bg.durationSec = kq.giay;
+    bg.resolution = camera_->doPhanGiai();
+    bg.cameraLabel = camera_->tenCamera();
+    bg.shopName = caiDat_.tenShop();
+    bg.keepForever = false;
+    bg.deleted = false;
+    bg.invalid = false;
+
+    try {
+        kho_.ghiBanGhiVideo(bg, thuMucBanGhi(), KhoDuLieu::tienToVideo());
+    } catch (const std::exception& e) {
+        phat(4);
+        const QString vb = QStringLiteral("Quay xong nhưng KHÔNG ghi được bản ghi vào kho dữ liệu: ") + moTaLoi(e) +
+                           QStringLiteral(". File video đang nằm ở ") + kq.duongDan +
+                           QStringLiteral(" — chép ra nơi khác ngay rồi kiểm tra ổ đĩa.");
+        datCanhBao(vb);
+        datThongBao(vb);
+        return std::nullopt;
+    }
+    kho_.datVideo(bg);
+    if (khiLuuXong) khiLuuXong(bg);
+    kho_.ghiNhatKy(QStringLiteral("rec_finish"), {{QStringLiteral("code"), bg.code},
+                                                  {QStringLiteral("sha256"), bg.sha256},
+                                                  {QStringLiteral("bytes"), QString::number(bg.bytes)},
+                                                  {QStringLiteral("kind"), *bg.kind}});
+    if (kq.loai == LoaiVideo::dongGoi) {
+        ++soDaQuayHomNay_;
+        emit soDaQuayHomNayChanged();
+    }
+    datSerials({});
+    phat(1);
+    datThongBao(thongBaoDaLuu(kq.giay, bg.bytes));
+    maVuaKetThuc_ = phien.ma;
+    lucKetThuc_ = dongHo_.gioDeu();
+    banGhiVuaLuu_ = bg;
+    emit daLuuVideo(bg);
+    return bg;
+}
+
+QString BoDieuPhoi::thongBaoDaLuu(qint64 giay, qint64 bytes) {
+    return QStringLiteral("Đã lưu ") + QString::asprintf("%02lld:%02lld", giay / 60, giay % 60) +
+           QStringLiteral(" · ") + QString::asprintf("%.1f", static_cast<double>(bytes) / 1048576.0) +
+           QStringLiteral(" MB");
+}
+
+void BoDieuPhoi::ganDon(const QString& id, const DonHang& don) {
+    const auto it = kho_.videoTheoId().constFind(id);
+    if (it == kho_.videoTheoId().constEnd()) return;
+    BanGhiVideo bg = it.value();
+    bg.orderId = don.id;
+    bg.orderNumber = don.orderNumber;
+    bg.trackingNumber = maVanDonDau(don);
+    bg.customerName = don.customerName;
+    bg.customerPhone = don.customerPhone;
+    try {
+        kho_.ghiBanGhiVideo(bg, thuMucBanGhi(), KhoDuLieu::tienToVideo());
+    } catch (const std::exception& e) {
+        phat(4);
+        const QString vb = QStringLiteral("Không gắn được đơn: ") + moTaLoi(e);
+        datCanhBao(vb);
+        datThongBao(vb);
+        return;
+    }
+    kho_.datVideo(bg);
+    kho_.ghiNhatKy(QStringLiteral("relink"), {{QStringLiteral("id"), bg.id}, {QStringLiteral("orderId"), don.id}});
+    phat(1);
+    datThongBao(QStringLiteral("Đã gắn video vào đơn của ") + don.customerName.value_or(don.id) + QStringLiteral("."));
+}
+
+bool BoDieuPhoi::luuToKhaiHangHoan(const QString& id, const KhaiBaoHoan& khai) {
+    const auto it = kho_.videoTheoId().constFind(id);
+    if (it == kho_.videoTheoId().constEnd()) return false;
+    BanGhiVideo bg = it.value();
+    bg.kind = QStringLiteral("return");
+    bg.returnInfo = khai;
+    const bool coVanDe = khai.coVanDe();
+    if (coVanDe) bg.keepForever = true;
+    try {
+        kho_.ghiBanGhiVideo(bg, thuMucBanGhi(), KhoDuLieu::tienToVideo());
+    } catch (const std::exception& e) {
+        phat(4);
+        const QString vb = QStringLiteral("Không lưu được tờ khai mở kiện: ") + moTaLoi(e);
+        datCanhBao(vb);
+        datThongBao(vb);
+        return false;
+    }
+    kho_.datVideo(bg);
+    kho_.ghiNhatKy(QStringLiteral("return_info"), {{QStringLiteral("id"), bg.id},
+                                                   {QStringLiteral("decision"), khai.decision.value_or(QString())},
+                                                   {QStringLiteral("conditions"), khai.conditions.join(',')}});
+    phat(coVanDe ? 4 : 1);
+    return true;
+}
+
+std::pair<int, QStringList> BoDieuPhoi::doiChieuSerial(const std::optional<QString>& orderId,
+                                                       const QString& serial) const {
+    if (!orderId) return {2, {}};
+    QStringList daGui;
+    for (const auto& bg : kho_.videoTheoMa(*orderId)) {
+        if (bg.kind && *bg.kind == QStringLiteral("return")) continue;
+        if (bg.serials) daGui += *bg.serials;
+    }
+    if (daGui.isEmpty()) return {2, daGui};
+    const QString nhan = chuanHoaMa(serial);
+    if (nhan.isEmpty()) return {2, daGui};
+    for (const auto& s : daGui)
+        if (chuanHoaMa(s) == nhan) return {1, daGui};
+    return {0, daGui};
+}
+
+QString BoDieuPhoi::tenNguonDon() const {
+    return tenNguon(caiDat_.nguonDon());
+}

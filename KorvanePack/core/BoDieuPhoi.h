@@ -1,0 +1,219 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QStringList>
+#include <QThreadPool>
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <utility>
+#include <vector>
+
+#include "core/CongCamera.h"
+#include "core/HenGio.h"
+#include "store/BanGhiVideo.h"
+#include "store/DonHang.h"
+#include "store/KhaiBaoHoan.h"
+#include "store/LoaiVideo.h"
+#include "store/TienIch.h"
+
+class CaiDat;
+class CameraEngine;
+class CameraEngineCong;
+class CongTiengBao;
+class TiengBao;
+class TiengBaoQuaCong;
+class DongHo;
+class KhoDuLieu;
+
+// The recording coordinator: turns codes, read by the camera or typed, into recordings, watches the
+// running recording and saves each finished video as a fingerprinted record. It lives on the GUI
+// thread; every wait (the writer finishing, the video check, the fingerprint, the pause between two
+// parcels) is a continuation, never a nested event loop.
+//
+// A recording has an explicit life (idle, starting, recording, stopping) and everything the save
+// needs is captured when it starts, so a code that arrives while a stop is under way can neither
+// start a second recording nor have its order written into the first one's record.
+class BoDieuPhoi final : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(CheDo cheDo READ cheDo WRITE datCheDo NOTIFY cheDoChanged)
+    Q_PROPERTY(std::optional<DonHang> donHienTai READ donHienTai WRITE datDonHienTai NOTIFY donHienTaiChanged)
+    Q_PROPERTY(QString maHienTai READ maHienTai NOTIFY maHienTaiChanged)
+    Q_PROPERTY(std::optional<QString> canhBao READ canhBao WRITE datCanhBao NOTIFY canhBaoChanged)
+    Q_PROPERTY(std::optional<QString> thongBao READ thongBao WRITE datThongBao NOTIFY thongBaoChanged)
+    Q_PROPERTY(QStringList serials READ serials NOTIFY serialsChanged)
+    Q_PROPERTY(int soDaQuayHomNay READ soDaQuayHomNay NOTIFY soDaQuayHomNayChanged)
+    Q_PROPERTY(std::optional<QString> maVuaQuet READ maVuaQuet WRITE datMaVuaQuet NOTIFY maVuaQuetChanged)
+    Q_PROPERTY(std::optional<QString> canhBaoOCung READ canhBaoOCung NOTIFY canhBaoOCungChanged)
+    Q_PROPERTY(TrangThai trangThai READ trangThai NOTIFY trangThaiChanged)
+
+public:
+    enum class CheDo : quint8 { dongGoi, hangHoan, thuMay };
+    Q_ENUM(CheDo)
+    enum class TrangThai : quint8 { nghi, dangBatDau, dangQuay, dangDung };
+    Q_ENUM(TrangThai)
+
+    // The platform edges the coordinator talks to. The real application passes the camera engine's
+    // adapter, the sound player's adapter, the system clock and the Qt timer; tests pass fakes.
+    struct PhuThuoc {
+        CongCamera* camera = nullptr;
+        CongTiengBao* tieng = nullptr;
+        DongHo* dongHo = nullptr;
+        HenGio* henGio = nullptr;
+        // Runs work off the GUI thread (free-space measurement, video check, fingerprint).
+        std::function<void(std::function<void()>)> chayNen;
+    };
+
+    using KhiXong = std::function<void()>;
+    using KhiLuu = std::function<void(std::optional<BanGhiVideo>)>;
+
+    // The application's coordinator: it creates and owns the camera engine and the sound player.
+    BoDieuPhoi(KhoDuLieu& kho, CaiDat& caiDat, QObject* parent = nullptr);
+    BoDieuPhoi(KhoDuLieu& kho, CaiDat& caiDat, PhuThuoc phuThuoc, QObject* parent = nullptr);
+    ~BoDieuPhoi() override;
+
+    // Published fields.
+    CheDo cheDo() const { return cheDo_; }
+    void datCheDo(CheDo v);
+    const std::optional<DonHang>& donHienTai() const { return donHienTai_; }
+    void datDonHienTai(std::optional<DonHang> v);
+    const QString& maHienTai() const { return maHienTai_; }
+    const std::optional<QString>& canhBao() const { return canhBao_; }
+    void datCanhBao(std::optional<QString> v);
+    const std::optional<QString>& thongBao() const { return thongBao_; }
+    void datThongBao(std::optional<QString> v);
+    const QStringList& serials() const { return serials_; }
+    int soDaQuayHomNay() const { return soDaQuayHomNay_; }
+    const std::optional<QString>& maVuaQuet() const { return maVuaQuet_; }
+    void datMaVuaQuet(std::optional<QString> v);
+    const std::optional<QString>& canhBaoOCung() const { return canhBaoOCung_; }
+    TrangThai trangThai() const { return trangThai_; }
+    // The last record saved, of either kind, however its recording was stopped.
+    const std::optional<BanGhiVideo>& banGhiVuaLuu() const { return banGhiVuaLuu_; }
+
+    KhoDuLieu& kho() const { return kho_; }
+    CaiDat& caiDat() const { return caiDat_; }
+    // The owned engine and player; null when the coordinator was given other edges (tests).
+    CameraEngine* camera() const { return cameraThat_.get(); }
+    TiengBao* tieng() const { return tiengThat_.get(); }
+    CongCamera& congCamera() const { return *camera_; }
+    std::optional<qint64> mbConTrong() const { return mbConTrong_; }
+    bool dangXuLy() const { return dangXuLy_; }
+
+    // Called after each record has been appended and put into the store's map; must return at once.
+    std::function<void(const BanGhiVideo&)> khiLuuXong;
+
+    // Scan routing.
+    void xuLyMaDocDuoc(const QString& ma, KhiXong xong = {});
+    void xuLyMaDongGoi(const QString& ma, KhiXong xong = {});
+    void xuLyMaHangHoan(const QString& ma);
+    void nhapMaTay(const QString& vanBan, KhiXong xong = {});
+    void quayKhongMa();
+
+    // Start, stop and the watchdog.
+    bool batDauQuay(const QString& ma, LoaiVideo loai, const QString& nhan);
+    bool kiemTraTruocKhiQuay();
+    void doDungLuongTrong();
+    void batDauCanhGac();
+    void kiemTraGioiHan(KhiXong xong = {});
+    void ketThucQuay(KhiLuu xong = {});
+
+    // Record changes after the save.
+    void ganDon(const QString& id, const DonHang& don);
+    bool luuToKhaiHangHoan(const QString& id, const KhaiBaoHoan& khai);
+    std::pair<int, QStringList> doiChieuSerial(const std::optional<QString>& orderId, const QString& serial) const;
+
+    // Whole seconds of the running recording on our own steady clock, counted from its start, so a
+    // camera that stops delivering frames can still be stopped by its label and by the length limit.
+    int giayDaQuay() const;
+
+    // "Đã lưu mm:ss · x.y MB": minutes are not capped at 59, sizes in units of 1,048,576 bytes.
+    static QString thongBaoDaLuu(qint64 giay, qint64 bytes);
+
+signals:
+    void cheDoChanged();
+    void donHienTaiChanged();
+    void maHienTaiChanged();
+    void canhBaoChanged();
+    void thongBaoChanged();
+    void serialsChanged();
+    void soDaQuayHomNayChanged();
+    void maVuaQuetChanged();
+    void canhBaoOCungChanged();
+    void trangThaiChanged();
+    // Every saved record, whether the stop came from a button, a label, or the watchdog.
+    void daLuuVideo(const BanGhiVideo& banGhi);
+
+private:
+    using GioDeu = std::chrono::steady_clock::time_point;
+
+    // What one recording is, fixed when it starts; the save reads only this.
+    struct PhienQuay {
+        QString ma;
+        std::optional<DonHang> don;
+        LoaiVideo loai = LoaiVideo::dongGoi;
+        std::chrono::system_clock::time_point batDau;
+        GioDeu batDauDeu;
+        QString duongDan;
+        QStringList serials;
+    };
+
+    void noiMaDocDuoc();
+    void datMaHienTai(const QString& v);
+    void datSerials(const QStringList& v);
+    void datCanhBaoOCung(std::optional<QString> v);
+    void datTrangThai(TrangThai v);
+    void phat(int loai);
+    void capNhatCanhBaoOCung(std::optional<qint64> mb);
+    void huyCanhGac();
+    void nhipCanhGac(quint64 theHe);
+    void layVanTay(const CongCamera::KetQuaGhi& kq);
+    void xongDung(const CongCamera::KetQuaGhi& kq, std::optional<QString> loiKiemTra, std::optional<VanTayTep> vanTay);
+    void ketThucDung(std::optional<BanGhiVideo> banGhi);
+    std::optional<BanGhiVideo> luuBanGhi(const CongCamera::KetQuaGhi& kq, const std::optional<VanTayTep>& vanTay);
+    void chayNen(std::function<void()> viec);
+    QString thuMucBanGhi() const;
+    QString tenNguonDon() const;
+
+    KhoDuLieu& kho_;
+    CaiDat& caiDat_;
+    DongHo& dongHo_;
+    HenGio& henGio_;
+    std::function<void(std::function<void()>)> chayNen_;
+    // Our own pool, so the destructor can wait for a measurement that still reads the store.
+    QThreadPool nen_;
+    std::unique_ptr<CameraEngine> cameraThat_;
+    std::unique_ptr<CameraEngineCong> congCameraThat_;
+    std::unique_ptr<TiengBao> tiengThat_;
+    std::unique_ptr<TiengBaoQuaCong> congTiengThat_;
+    CongCamera* camera_ = nullptr;
+    CongTiengBao* tieng_ = nullptr;
+
+    CheDo cheDo_ = CheDo::dongGoi;
+    std::optional<DonHang> donHienTai_;
+    QString maHienTai_;
+    std::optional<QString> canhBao_;
+    std::optional<QString> thongBao_;
+    QStringList serials_;
+    int soDaQuayHomNay_ = 0;
+    std::optional<QString> maVuaQuet_;
+    std::optional<QString> canhBaoOCung_;
+    std::optional<BanGhiVideo> banGhiVuaLuu_;
+
+    QString maDangHienDien_;
+    std::optional<GioDeu> lanCuoiThayMa_;
+    bool dangXuLy_ = false;
+    QString maVuaKetThuc_;
+    std::optional<GioDeu> lucKetThuc_;
+    std::optional<qint64> mbConTrong_;
+    HenGio::MaHen canhGac_ = 0;
+    quint64 theHeCanhGac_ = 0;
+    std::optional<GioDeu> lanDoOCuoi_;
+
+    TrangThai trangThai_ = TrangThai::nghi;
+    std::optional<PhienQuay> phien_;
+    std::vector<KhiLuu> choDung_;
+};

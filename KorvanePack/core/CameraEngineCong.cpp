@@ -1,0 +1,61 @@
+#include "core/CameraEngineCong.h"
+
+#include "core/CameraEngine.h"
+
+bool CameraEngineCong::dangChay() const {
+    return engine_.dangChay();
+}
+bool CameraEngineCong::dangGhi() const {
+    return engine_.dangGhi();
+}
+int CameraEngineCong::giayDaGhi() const {
+    return engine_.giayDaGhi();
+}
+
+std::optional<QString> CameraEngineCong::loiCamera() const {
+    const QString loi = engine_.loiCamera();
+    if (loi.isEmpty()) return std::nullopt;
+    return loi;
+}
+
+QString CameraEngineCong::tenCamera() const {
+    return engine_.tenCamera();
+}
+QString CameraEngineCong::doPhanGiai() const {
+    return engine_.doPhanGiai();
+}
+
+void CameraEngineCong::datNhan(const QString& tenShop, const QString& tienToNhan) {
+    engine_.hangDoi().chayDongBo([&] {
+        engine_.datTenShop(tenShop);
+        engine_.datTienToNhan(tienToNhan);
+    });
+}
+
+void CameraEngineCong::chuanBiGhi(std::chrono::system_clock::time_point batDau, const QString& duongDan,
+                                  int bitrateKbps, const QString& ma, LoaiVideo loai) {
+    engine_.hangDoi().chayDongBo([&] { engine_.chuanBiGhi(batDau, duongDan, bitrateKbps, ma, loai); });
+}
+
+void CameraEngineCong::baoDaBatDauGhi() {
+    engine_.baoDaBatDauGhi();
+}
+
+void CameraEngineCong::dungGhi(KhiDungXong xong) {
+    engine_.dungGhi([xong = std::move(xong)](std::optional<CameraEngine::KetQuaGhi> kq) {
+        if (!kq) return xong(std::nullopt);
+        xong(KetQuaGhi{kq->url, kq->batDau, kq->ketThuc, kq->giay, kq->khung, kq->loai});
+    });
+}
+
+bool CameraEngineCong::themSerial(const QString& serial) {
+    return engine_.themSerial(serial);
+}
+
+QStringList CameraEngineCong::danhSachSerial() {
+    return engine_.hangDoi().chayDongBo([&] { return engine_.docDanhSachSerial(); });
+}
+
+void CameraEngineCong::datKhiDocDuocMa(std::function<void(const QString&)> khi) {
+    engine_.khiDocDuocMa = std::move(khi);
+}

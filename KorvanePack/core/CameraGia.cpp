@@ -1,0 +1,95 @@
+#include "core/CameraGia.h"
+
+#include <QFile>
+#include <QPointer>
+
+CameraGia::CameraGia(QObject* parent) : QObject(parent) {}
+
+void CameraGia::datNhan(const QString& tenShop, const QString& tienToNhan) {
+    tenShop_ = tenShop;
+    tienToNhan_ = tienToNhan;
+}
+
+void CameraGia::chuanBiGhi(std::chrono::system_clock::time_point batDau, const QString& duongDan, int bitrateKbps,
+                           const QString& ma, LoaiVideo loai) {
+    cacLanChuanBi.push_back({batDau, duongDan, bitrateKbps, ma, loai, tenShop_, tienToNhan_});
+    serial_.clear();
+}
+
+void CameraGia::baoDaBatDauGhi() {
+    // Like the engine: the flag turns on in a later pass of the GUI thread, not during the start.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            dangGhi_ = true;
+            giayDaGhi_ = 0;
+        },
+        Qt::QueuedConnection);
+}
+
+void CameraGia::dungGhi(KhiDungXong xong) {
+    if (!dangGhi_) {
+        QMetaObject::invokeMethod(
+            this, [xong = std::move(xong)] { xong(std::nullopt); }, Qt::QueuedConnection);
+        return;
+    }
+    if (tatCoGhiTre_) {
+        QPointer<CameraGia> p(this);
+        QMetaObject::invokeMethod(
+            this, [p] { p->dangGhi_ = false; }, Qt::QueuedConnection);
+    } else {
+        dangGhi_ = false;
+    }
+    ++soLanDung;
+    dungDangCho_ = std::move(xong);
+    if (!tepTuHoanTat_.isEmpty()) {
+        QPointer<CameraGia> p(this);
+        QMetaObject::invokeMethod(
+            this, [p] { p->hoanTatVoiTep(p->tepTuHoanTat_, p->giayTuHoanTat_); }, Qt::QueuedConnection);
+    }
+}
+
+bool CameraGia::themSerial(const QString& serial) {
+    const QString s = serial.trimmed();
+    if (s.isEmpty()) return false;
+    for (const auto& co : serial_)
+        if (co.compare(s, Qt::CaseInsensitive) == 0) return false;
+    serial_.append(s);
+    return true;
+}
+
+void CameraGia::datTenVaDoPhanGiai(const QString& ten, const QString& doPhanGiai) {
+    tenCamera_ = ten;
+    doPhanGiai_ = doPhanGiai;
+}
+
+void CameraGia::docDuocMa(const QString& ma) {
+    if (khiDocDuocMa_) khiDocDuocMa_(ma);
+}
+
+void CameraGia::hoanTatVoiTep(const QString& tepMau, int giay) {
+    if (!dungDangCho_ || cacLanChuanBi.empty()) return;
+    const auto& lan = cacLanChuanBi.back();
+    QFile::remove(lan.duongDan);
+    QFile::copy(tepMau, lan.duongDan);
+    KetQuaGhi kq{lan.duongDan, lan.batDau, lan.batDau + std::chrono::seconds(giay), giay, giay * 30, lan.loai};
+    traKetQua(kq);
+}
+
+void CameraGia::hoanTatKhongFile(std::optional<QString> loi) {
+    if (!dungDangCho_) return;
+    if (loi) loiCamera_ = std::move(loi);
+    traKetQua(std::nullopt);
+}
+
+void CameraGia::tuHoanTatVoiTep(const QString& tepMau, int giay) {
+    tepTuHoanTat_ = tepMau;
+    giayTuHoanTat_ = giay;
+}
+
+void CameraGia::traKetQua(std::optional<KetQuaGhi> kq) {
+    auto xong = std::move(dungDangCho_);
+    dungDangCho_ = nullptr;
+    serial_.clear();
+    xong(std::move(kq));
+}

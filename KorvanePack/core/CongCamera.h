@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <chrono>
+#include <functional>
+#include <optional>
+
+#include "store/LoaiVideo.h"
+
+// What the recording coordinator needs of the camera engine, and nothing more: the engine's
+// published state, arming and stopping its writer, its serial list and the code callback.
+// The real engine is adapted to this; tests drive a scriptable camera whose stop completes only
+// when the test says so. Every call is made on the GUI thread.
+class CongCamera {
+public:
+    // The result of a recording that finished well.
+    struct KetQuaGhi {
+        QString duongDan;
+        std::chrono::system_clock::time_point batDau;
+        std::chrono::system_clock::time_point ketThuc;
+        int giay = 0;
+        int khung = 0;
+        LoaiVideo loai = LoaiVideo::dongGoi;
+    };
+    using KhiDungXong = std::function<void(std::optional<KetQuaGhi>)>;
+
+    virtual ~CongCamera() = default;
+
+    virtual bool dangChay() const = 0;
+    virtual bool dangGhi() const = 0;
+    virtual int giayDaGhi() const = 0;
+    virtual std::optional<QString> loiCamera() const = 0;
+    virtual QString tenCamera() const = 0;
+    virtual QString doPhanGiai() const = 0;
+
+    // The shop name and the label put before the code in the caption.
+    virtual void datNhan(const QString& tenShop, const QString& tienToNhan) = 0;
+    // Arms the writer; complete when it returns, so no frame sees a half-armed recording.
+    virtual void chuanBiGhi(std::chrono::system_clock::time_point batDau, const QString& duongDan, int bitrateKbps,
+                            const QString& ma, LoaiVideo loai) = 0;
+    // Turns the published recording flag on, later, on the GUI thread.
+    virtual void baoDaBatDauGhi() = 0;
+    // Finishes the file; xong runs on the GUI thread, with none when there is no usable file
+    // (the reason, if any, is then in loiCamera).
+    virtual void dungGhi(KhiDungXong xong) = 0;
+    virtual bool themSerial(const QString& serial) = 0;
+    virtual QStringList danhSachSerial() = 0;
+    // Where the barcode reader's largest code goes, on the GUI thread.
+    virtual void datKhiDocDuocMa(std::function<void(const QString&)> khi) = 0;
+};

@@ -1,0 +1,57 @@
+#include "core/KhungBo.h"
+
+#include <QPainter>
+#include <QPainterPath>
+
+KhungBo::KhungBo(QWidget* parent) : QFrame(parent) { setFrameShape(QFrame::NoFrame); }
+
+void KhungBo::datNen(const MauDong& mau, double doMo) {
+    nen_ = mau;
+    doMoNen_ = doMo;
+    nenCoDinh_.reset();
+    update();
+}
+
+void KhungBo::datNenCoDinh(const QColor& mau) {
+    nenCoDinh_ = mau;
+    nen_.reset();
+    update();
+}
+
+void KhungBo::boNen() {
+    nen_.reset();
+    nenCoDinh_.reset();
+    update();
+}
+
+void KhungBo::datVien(const MauDong& mau, double doMo) {
+    vien_ = mau;
+    doMoVien_ = doMo;
+    update();
+}
+
+void KhungBo::datBanKinh(double banKinh) {
+    banKinh_ = banKinh;
+    update();
+}
+
+QColor KhungBo::mauNen() const {
+    if (nenCoDinh_) return *nenCoDinh_;
+    if (nen_) return nen_->mau(doMoNen_);
+    return QColor(Qt::transparent);
+}
+
+void KhungBo::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QRectF r = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
+    const double bk = banKinh_ < 0 ? r.height() / 2 : banKinh_;
+    QPainterPath duong;
+    duong.addRoundedRect(r, bk, bk);
+    if (nen_ || nenCoDinh_) p.fillPath(duong, mauNen());
+    if (vien_) {
+        QPen but(vien_->mau(doMoVien_), 1.0);
+        p.setPen(but);
+        p.drawPath(duong);
+    }
+}

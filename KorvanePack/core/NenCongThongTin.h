@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QDBusVariant>
+
+#include "core/NguonNenHeThong.h"
+
+// The desktop's colour scheme read from org.freedesktop.appearance color-scheme through the settings
+// portal (1 prefers dark, 2 prefers light, 0 no preference). The first reading is asynchronous so the
+// window never waits on the session bus; later changes arrive through the portal's SettingChanged.
+class NenCongThongTin final : public NguonNenHeThong {
+    Q_OBJECT
+public:
+    explicit NenCongThongTin(QObject* parent = nullptr);
+    std::optional<CheDoNen> nen() const override { return nen_; }
+
+private slots:
+    void khiCaiDatDoi(const QString& khongGian, const QString& khoa, const QDBusVariant& giaTri);
+
+private:
+    void nhanGiaTri(const QVariant& giaTri);
+    std::optional<CheDoNen> nen_;
+};

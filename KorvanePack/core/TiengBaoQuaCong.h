@@ -1,0 +1,15 @@
+#pragma once
+
+#include "core/CongTiengBao.h"
+
+class TiengBao;
+
+// The coordinator's cues played by the real sound player.
+class TiengBaoQuaCong final : public CongTiengBao {
+public:
+    explicit TiengBaoQuaCong(TiengBao& tieng) : tieng_(tieng) {}
+    void phat(int loai) override;
+
+private:
+    TiengBao& tieng_;
+};

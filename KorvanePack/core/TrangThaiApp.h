@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QObject>
+#include <memory>
+
+class BoDieuPhoi;
+class KhoDuLieu;
+
+// The application state, filled once by the start-up sequence. Each service goes from none to its object
+// exactly once and is never cleared; the state owns them and releases them in the reverse order of their
+// creation. Main thread only.
+class TrangThaiApp : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(bool coKho READ coKho NOTIFY khoDoi)
+    Q_PROPERTY(QObject* dieuPhoi READ dieuPhoiObj NOTIFY dieuPhoiDoi)
+    Q_PROPERTY(QObject* dongBo READ dongBo NOTIFY dongBoDoi)
+    Q_PROPERTY(QObject* saoLuu READ saoLuu NOTIFY saoLuuDoi)
+    Q_PROPERTY(int quyenCamera READ quyenCamera NOTIFY quyenCameraDoi)
+    Q_PROPERTY(int soDon READ soDon NOTIFY soDonDoi)
+    Q_PROPERTY(int soVideo READ soVideo NOTIFY soVideoDoi)
+public:
+    // The camera authorisation values: 0 not determined, 1 restricted, 2 denied, 3 authorised.
+    enum QuyenCamera { chuaXacDinh = 0, biHanChe = 1, biTuChoi = 2, duocPhep = 3 };
+
+    explicit TrangThaiApp(QObject* parent = nullptr);
+    ~TrangThaiApp() override;
+
+    KhoDuLieu* kho() const { return kho_.get(); }
+    bool coKho() const { return kho_ != nullptr; }
+    BoDieuPhoi* dieuPhoi() const { return dieuPhoi_.get(); }
+    QObject* dieuPhoiObj() const;
+    QObject* dongBo() const { return dongBo_.get(); }
+    QObject* saoLuu() const { return saoLuu_.get(); }
+    int quyenCamera() const { return quyenCamera_; }
+    int soDon() const { return soDon_; }
+    int soVideo() const { return soVideo_; }
+    bool daKhoiDong() const { return daKhoiDong_; }
+
+    // A second call for a service that is already set is refused: the services are built once.
+    bool datKho(std::shared_ptr<KhoDuLieu> kho);
+    bool datDieuPhoi(std::shared_ptr<BoDieuPhoi> dieuPhoi);
+    bool datDongBo(std::shared_ptr<QObject> dongBo);
+    bool datSaoLuu(std::shared_ptr<QObject> saoLuu);
+    void datQuyenCamera(int q);
+    void datSoDon(int n);
+    void datSoVideo(int n);
+    void datDaKhoiDong() { daKhoiDong_ = true; }
+
+signals:
+    void khoDoi();
+    void dieuPhoiDoi();
+    void dongBoDoi();
+    void saoLuuDoi();
+    void quyenCameraDoi();
+    void soDonDoi();
+    void soVideoDoi();
+
+private:
+    std::shared_ptr<KhoDuLieu> kho_;
+    std::shared_ptr<BoDieuPhoi> dieuPhoi_;
+    std::shared_ptr<QObject> dongBo_;
+    std::shared_ptr<QObject> saoLuu_;
+    int quyenCamera_ = chuaXacDinh;
+    int soDon_ = 0;
+    int soVideo_ = 0;
+    bool daKhoiDong_ = false;
+};

@@ -1,0 +1,304 @@
+#include "sources/BoDongBo.h"
+
+#include <QCryptographicHash>
+#include <QMap>
+
+#include "core/CaiDat.h"
+#include "sources/GhiLoDon.h"
+#include "sources/KenhHTTPCurl.h"
+#include "sources/LoiKetNoi.h"
+#include "sources/MoTaLoi.h"
+#include "sources/nentang/BangNenTang.h"
+#include "store/DinhDangISO.h"
+#include "store/DinhDangNgay.h"
+#include "store/HangDoiTuanTu.h"
+#include "store/KhoDuLieu.h"
+#include "store/LoiTep.h"
+#include "store/TienIch.h"
+
+// What a run hands back from the worker thread.
+struct BoDongBo::KetQuaLuot {
+    QString nguon;
+    QDateTime mocTruocKhiLay;
+    std::function<void()> xong;
+
+    bool daHuy = false;
+    bool loiLay = false;
+    QString moTaLoi;
+    QString chiTietLoi;
+
+    QList<DonHang> cacDon;
+    std::optional<QString> loiGhi;
+    std::optional<QString> tho;
+    bool catBot = false;
+};
+
+BoDongBo::BoDongBo(KhoDuLieu& kho, CaiDat& caiDat, QObject* parent) : BoDongBo(kho, caiDat, CauHinh{}, parent) {}
+
+BoDongBo::BoDongBo(KhoDuLieu& kho, CaiDat& caiDat, CauHinh cauHinh, QObject* parent)
+    : QObject(parent), kho_(kho), caiDat_(caiDat), ch_(std::move(cauHinh)) {
+    if (!ch_.henGio) ch_.henGio = &HenGio::heThong();
+    if (!ch_.kenh) ch_.kenh = std::make_shared<KenhHTTPCurl>();
+    mt_.kenh = ch_.kenh.get();
+    mt_.ngu = &ngu_;
+    mt_.dongHo = ch_.dongHo;
+    mt_.mayChu = ch_.mayChu;
+    mt_.thoiGianCho = ch_.thoiGianCho;
+    hangDongBo_ = std::make_unique<HangDoiTuanTu>("korvane.pack.dongbo");
+    hangThuKetNoi_ = std::make_unique<HangDoiTuanTu>("korvane.pack.thuketnoi");
+
+    caiDat_.chuyenTokenCu();
+    const QString moc = caiDat_.ud().value(khoaMoc).toString();
+    if (!moc.isEmpty()) {
+        if (const auto t = docThoiGianISO(moc)) lanCuoi_ = *t;
+    }
+}
+
+BoDongBo::~BoDongBo() {
+    if (henTiep_) ch_.henGio->huy(henTiep_);
+    // Cancelled first: a request in flight or a back-off wait ends at once, then the workers are joined
+    // while this object is still whole, so a late result is dropped with the object's queued events.
+    ngu_.huy();
+    hangDongBo_.reset();
+    hangThuKetNoi_.reset();
+}
+
+QString BoDongBo::an(const QString& text) const {
+    return anKhoa_.an(text);
+}
+
+std::shared_ptr<NguonDon> BoDongBo::taoClient() {
+    const QString nguon = caiDat_.nguonDon();
+    QMap<QString, std::optional<QString>> daDoc;
+    QByteArray vanTay = nguon.toUtf8();
+    QStringList cacKhoa;
+    for (const TruongKhaiBao& truong : cacTruongKhaiBao(nguon)) {
+        const QString dichVu = dichVuKhoaNguon(nguon, truong.khoa);
+        const std::optional<QString> giaTri = caiDat_.docKeychain(dichVu);
+        daDoc.insert(dichVu, giaTri);
+        vanTay += '|' + giaTri.value_or(QString()).toUtf8();
+        const QString sach = giaTri.value_or(QString()).trimmed();
+        // Secrets are masked wherever they appear; so is any credential long enough to be a key.
+        if (truong.biMat || sach.size() >= 8) cacKhoa << sach;
+    }
+    // Only a digest of the credentials is kept to notice a change.
+    vanTay = QCryptographicHash::hash(vanTay, QCryptographicHash::Sha256);
+    if (client_ && vanTay == vanTayKhoa_) return client_;
+
+    const DocKhoa doc = [daDoc](const QString& dichVu) { return daDoc.value(dichVu, std::nullopt); };
+    std::unique_ptr<NguonDon> moi = ch_.taoNguon(nguon, doc, mt_);
+    if (!moi) {
+        client_.reset();
+        vanTayKhoa_.clear();
+        return nullptr;
+    }
+    client_ = std::move(moi);
+    vanTayKhoa_ = vanTay;
+    anKhoa_ = BoAnKhoa(cacKhoa);
+    datMauTho(QString());
+    return client_;
+}
+
+QDateTime BoDongBo::mocBatDau(bool lay30Ngay) const {
+    const QDateTime bayGio = thoiDiemQt(ch_.dongHo->gioThuc()).toUTC();
+    if (lay30Ngay || !lanCuoi_.isValid()) return bayGio.addSecs(-kGiay30Ngay);
+    return lanCuoi_.addSecs(-kGiayChongLap);
+}
+
+QDateTime BoDongBo::mocMoiNhat(const QList<DonHang>& cacDon) {
+    QDateTime moiNhat;
+    for (const DonHang& d : cacDon) {
+        if (d.updatedAt.isEmpty()) continue;
+        const auto t = docThoiGianISO(d.updatedAt);
+        if (t && (!moiNhat.isValid() || *t > moiNhat)) moiNhat = *t;
+    }
+    return moiNhat;
+}
+
+void BoDongBo::dongBo(bool lay30Ngay, std::function<void()> xong) {
+    if (dangChay_) {
+        if (xong) xong();
+        return;
+    }
+    const QString nguon = caiDat_.nguonDon();
+    const std::shared_ptr<NguonDon> client = taoClient();
+    if (!client) {
+        datTrangThai(QStringLiteral("Chưa điền đủ khoá kết nối ") + tenNguon(nguon) + QLatin1Char('.'));
+        if (xong) xong();
+        return;
+    }
+    datDangChay(true);
+    datLoi(QString());
+    datTrangThai(QStringLiteral("Đang lấy đơn từ ") + tenNguon(nguon) + QStringLiteral("…"));
+
+    auto kq = std::make_shared<KetQuaLuot>();
+    kq->nguon = nguon;
+    kq->xong = std::move(xong);
+    // The new cursor is the moment before the first request: an order changed while a long fetch was
+    // paging is then fetched again next time instead of being skipped.
+    kq->mocTruocKhiLay = thoiDiemQt(ch_.dongHo->gioThuc()).toUTC();
+    const QString tuLuc = dinhDangISO().dinhDang(mocBatDau(lay30Ngay));
+    const QString tep = kho_.tepThangHienTai(kho_.thuMucDon(), KhoDuLieu::tienToDon());
+    // The folder lock is the store's, held on the GUI thread; without it nothing may be written.
+    const std::optional<QString> loiKhoa = kho_.moKho();
+
+    const NhanTienDo tienDo = [this](const QString& dong) {
+        QMetaObject::invokeMethod(
+            this, [this, dong] { ghiNhatKy(an(dong)); }, Qt::QueuedConnection);
+    };
+    hangDongBo_->guiBatDongBo([this, kq, client, tuLuc, tep, loiKhoa, tienDo] {
+        try {
+            kq->cacDon = client->layDon(tuLuc, tienDo);
+        } catch (const LoiDaHuy&) {
+            kq->daHuy = true;
+        } catch (const std::exception& e) {
+            kq->loiLay = true;
+            kq->moTaLoi = moTaLoiNguonDon(e, tenNguon(kq->nguon));
+            kq->chiTietLoi = chiTietLoi(e);
+        }
+        if (!kq->daHuy && !kq->loiLay) {
+            if (loiKhoa) {
+                kq->loiGhi = *loiKhoa;
+            } else {
+                try {
+                    ghiLoDon(kq->cacDon, tep);
+                } catch (const LoiTep& e) {
+                    kq->loiGhi = e.moTa();
+                }
+            }
+            kq->tho = client->thoGanNhat();
+            kq->catBot = client->daCatBot();
+        }
+        if (kq->daHuy) return;
+        QMetaObject::invokeMethod(
+            this, [this, kq] { ketThucLuot(kq); }, Qt::QueuedConnection);
+    });
+}
+
+void BoDongBo::ketThucLuot(const std::shared_ptr<KetQuaLuot>& kq) {
+    const auto ketThuc = [&] {
+        datDangChay(false);
+        if (kq->xong) kq->xong();
+    };
+    if (kq->loiLay) {
+        const QString text = an(kq->moTaLoi);
+        datLoi(text);
+        datTrangThai(QStringLiteral("Đồng bộ lỗi."));
+        ghiNhatKy(text);
+        if (!kq->chiTietLoi.isEmpty()) ghiNhatKy(an(kq->chiTietLoi));
+        kho_.ghiNhatKy(QStringLiteral("sync_error"), {{QStringLiteral("msg"), text}});
+        ketThuc();
+        return;
+    }
+
+    datMauTho(kq->tho.value_or(QString()));
+    if (kq->loiGhi) {
+        // The batch is written whole or not at all, so nothing of this fetch is in the file.
+        const QString text = QStringLiteral("Không ghi được đơn xuống ổ cứng: ") + *kq->loiGhi +
+                             QStringLiteral(". Mốc đồng bộ giữ nguyên.");
+        datLoi(text);
+        datTrangThai(QStringLiteral("Kho dữ liệu không ghi được."));
+        ghiNhatKy(text);
+        kho_.ghiNhatKy(QStringLiteral("sync_write_error"),
+                       {{QStringLiteral("msg"), *kq->loiGhi}, {QStringLiteral("daLuu"), QStringLiteral("0")}});
+        ketThuc();
+        return;
+    }
+
+    for (const DonHang& d : kq->cacDon) kho_.capNhatDon(d);
+    const qint64 n = kq->cacDon.size();
+    if (soDonLanCuoi_ != n) {
+        soDonLanCuoi_ = n;
+        emit soDonLanCuoiChanged();
+    }
+    QDateTime mocMoi = kq->mocTruocKhiLay;
+    if (kq->catBot) {
+        const QDateTime moiNhat = mocMoiNhat(kq->cacDon);
+        if (moiNhat.isValid()) {
+            mocMoi = moiNhat;
+            ghiNhatKy(QStringLiteral("Chưa lấy hết — mốc dừng ở ") + hienThiNgay(dinhDangISO().dinhDang(moiNhat)) +
+                      QStringLiteral(", lượt sau lấy tiếp."));
+        }
+    }
+    datLanCuoi(mocMoi);
+    caiDat_.ud().setValue(khoaMoc, dinhDangISO().dinhDang(mocMoi));
+    caiDat_.ud().sync();
+    datTrangThai(n > 0 ? QStringLiteral("Đã cập nhật %1 đơn.").arg(n) : QStringLiteral("Không có đơn nào mới."));
+    kho_.ghiNhatKy(QStringLiteral("sync"),
+                   {{QStringLiteral("orders"), QString::number(n)},
+                    {QStringLiteral("catBot"), kq->catBot ? QStringLiteral("1") : QStringLiteral("0")}});
+    if (n > 0) ghiNhatKy(QStringLiteral("Cập nhật %1 đơn.").arg(n));
+    ketThuc();
+}
+
+void BoDongBo::thuKetNoi(std::function<void(const QString&)> xong) {
+    const QString nguon = caiDat_.nguonDon();
+    const std::shared_ptr<NguonDon> client = taoClient();
+    if (!client) {
+        if (xong) xong(QStringLiteral("Chưa điền đủ khoá kết nối ") + tenNguon(nguon) + QLatin1Char('.'));
+        return;
+    }
+    hangThuKetNoi_->guiBatDongBo([this, client, nguon, xong = std::move(xong)] {
+        QString text;
+        try {
+            text = client->thuKetNoi();
+        } catch (const LoiDaHuy&) {
+            return;
+        } catch (const std::exception& e) {
+            text = moTaLoiNguonDon(e, tenNguon(nguon));
+        }
+        QMetaObject::invokeMethod(
+            this,
+            [this, text, xong] {
+                if (xong) xong(an(text));
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void BoDongBo::batDau() {
+    if (vongLap_) return;
+    vongLap_ = true;
+    chayVong();
+}
+
+void BoDongBo::chayVong() {
+    henTiep_ = 0;
+    dongBo(false, [this] { henTiep_ = ch_.henGio->hen(ch_.khoangLap, [this] { chayVong(); }); });
+}
+
+void BoDongBo::ghiNhatKy(const QString& text) {
+    nhatKy_.append(dinhDangNgayGio().dinhDang(ch_.dongHo->gioThuc()) + QStringLiteral(" · ") + text);
+    while (nhatKy_.size() > kSoDongNhatKy) nhatKy_.removeFirst();
+    emit nhatKyChanged();
+}
+
+void BoDongBo::datDangChay(bool v) {
+    if (dangChay_ == v) return;
+    dangChay_ = v;
+    emit dangChayChanged();
+}
+
+void BoDongBo::datTrangThai(const QString& v) {
+    if (trangThai_ == v) return;
+    trangThai_ = v;
+    emit trangThaiChanged();
+}
+
+void BoDongBo::datLoi(const QString& v) {
+    if (loi_ == v && loi_.isNull() == v.isNull()) return;
+    loi_ = v;
+    emit loiChanged();
+}
+
+void BoDongBo::datMauTho(const QString& v) {
+    if (mauTho_ == v && mauTho_.isNull() == v.isNull()) return;
+    mauTho_ = v;
+    emit mauThoChanged();
+}
+
+void BoDongBo::datLanCuoi(const QDateTime& v) {
+    if (lanCuoi_ == v) return;
+    lanCuoi_ = v;
+    emit lanCuoiChanged();
+}

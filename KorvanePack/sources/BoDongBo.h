@@ -1,0 +1,131 @@
+#pragma once
+
+#include <QDateTime>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+#include <chrono>
+#include <functional>
+#include <memory>
+
+#include "core/HenGio.h"
+#include "sources/AnBiMat.h"
+#include "sources/BoNguThat.h"
+#include "sources/MoiTruongNguon.h"
+#include "sources/NguonDon.h"
+#include "sources/TaoNguonDon.h"
+
+class CaiDat;
+class HangDoiTuanTu;
+class KhoDuLieu;
+
+// Keeps the store's orders in step with the chosen platform: one run at start, then one a minute. It
+// lives on the GUI thread and owns every field it publishes; the client's network work and the append
+// of a fetch to disk run on a worker thread, and their results come back queued. Closing the
+// application cancels every wait and request in flight, so quitting never waits on the network.
+class BoDongBo final : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(bool dangChay READ dangChay NOTIFY dangChayChanged)
+    Q_PROPERTY(QString trangThai READ trangThai NOTIFY trangThaiChanged)
+    Q_PROPERTY(QDateTime lanCuoi READ lanCuoi NOTIFY lanCuoiChanged)
+    Q_PROPERTY(qint64 soDonLanCuoi READ soDonLanCuoi NOTIFY soDonLanCuoiChanged)
+    Q_PROPERTY(QString loi READ loi NOTIFY loiChanged)
+    Q_PROPERTY(QStringList nhatKy READ nhatKy NOTIFY nhatKyChanged)
+    Q_PROPERTY(QString mauTho READ mauTho NOTIFY mauThoChanged)
+
+public:
+    using TaoNguon =
+        std::function<std::unique_ptr<NguonDon>(const QString& nguon, const DocKhoa& doc, const MoiTruongNguon& mt)>;
+
+    struct CauHinh {
+        DongHo* dongHo = &DongHo::heThong();
+        HenGio* henGio = nullptr;        // the system timer when none is given
+        std::shared_ptr<KenhHTTP> kenh;  // libcurl when none is given
+        BangMayChu mayChu = BangMayChu::hienHanh();
+        std::chrono::milliseconds thoiGianCho{30'000};
+        std::chrono::milliseconds khoangLap{60'000};
+        TaoNguon taoNguon = taoNguonDon;
+    };
+
+    static inline const QString khoaMoc = QStringLiteral("korvane.mocDongBo");
+    static constexpr int kSoDongNhatKy = 60;
+    static constexpr qint64 kGiayChongLap = 120;
+    static constexpr qint64 kGiay30Ngay = 2'592'000;
+
+    BoDongBo(KhoDuLieu& kho, CaiDat& caiDat, QObject* parent = nullptr);
+    BoDongBo(KhoDuLieu& kho, CaiDat& caiDat, CauHinh cauHinh, QObject* parent = nullptr);
+    ~BoDongBo() override;
+
+    bool dangChay() const { return dangChay_; }
+    QString trangThai() const { return trangThai_; }
+    // Invalid while there is no cursor.
+    QDateTime lanCuoi() const { return lanCuoi_; }
+    qint64 soDonLanCuoi() const { return soDonLanCuoi_; }
+    // Null while there is no error.
+    QString loi() const { return loi_; }
+    QStringList nhatKy() const { return nhatKy_; }
+    // Null while no fetch of the current client has received an order.
+    QString mauTho() const { return mauTho_; }
+
+    // Starts the loop unless it runs already: a run now, then one each interval after the previous ended.
+    void batDau();
+    // One run; lay30Ngay refetches the last 30 days. xong is called on the GUI thread when it is over
+    // (at once when another run is in progress or there is no client).
+    void dongBo(bool lay30Ngay, std::function<void()> xong = {});
+    // The connection test; the text begins with "Kết nối được" on success.
+    void thuKetNoi(std::function<void(const QString&)> xong);
+
+    // The from-time of a run: cursor minus two minutes, or 30 days back without a cursor.
+    QDateTime mocBatDau(bool lay30Ngay) const;
+    // The newest parsable updatedAt among the orders; invalid when none parses.
+    static QDateTime mocMoiNhat(const QList<DonHang>& cacDon);
+
+signals:
+    void dangChayChanged();
+    void trangThaiChanged();
+    void lanCuoiChanged();
+    void soDonLanCuoiChanged();
+    void loiChanged();
+    void nhatKyChanged();
+    void mauThoChanged();
+
+private:
+    struct KetQuaLuot;
+
+    std::shared_ptr<NguonDon> taoClient();
+    void ketThucLuot(const std::shared_ptr<KetQuaLuot>& kq);
+    void ghiNhatKy(const QString& text);
+    void chayVong();
+
+    void datDangChay(bool v);
+    void datTrangThai(const QString& v);
+    void datLoi(const QString& v);
+    void datMauTho(const QString& v);
+    void datLanCuoi(const QDateTime& v);
+    QString an(const QString& text) const;
+
+    KhoDuLieu& kho_;
+    CaiDat& caiDat_;
+    CauHinh ch_;
+    BoNguThat ngu_;
+    MoiTruongNguon mt_;
+
+    bool dangChay_ = false;
+    QString trangThai_ = QStringLiteral("Chưa đồng bộ lần nào.");
+    QDateTime lanCuoi_;
+    qint64 soDonLanCuoi_ = 0;
+    QString loi_;
+    QStringList nhatKy_;
+    QString mauTho_;
+
+    std::shared_ptr<NguonDon> client_;
+    QByteArray vanTayKhoa_;
+    BoAnKhoa anKhoa_;
+    bool vongLap_ = false;
+    HenGio::MaHen henTiep_ = 0;
+    std::function<void()> xongLuot_;
+
+    // Last, so they are gone (their threads joined) before anything their tasks use.
+    std::unique_ptr<HangDoiTuanTu> hangDongBo_;
+    std::unique_ptr<HangDoiTuanTu> hangThuKetNoi_;
+};

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QStringList>
+#include <QWidget>
+#include <optional>
+
+#include "store/DonHang.h"
+
+class QVBoxLayout;
+
+// The order panel of the packing screen: what is being packed, drawn from the coordinator's published
+// fields alone. It keeps nothing: every change of the fields redraws it whole.
+class BangDon : public QWidget {
+    Q_OBJECT
+public:
+    struct DuLieu {
+        bool dangGhi = false;
+        std::optional<DonHang> donHienTai;
+        QString maHienTai;
+        QStringList serials;
+        std::optional<QString> canhBao;
+        qint64 soDaQuayHomNay = 0;
+    };
+
+    explicit BangDon(QWidget* parent = nullptr);
+    void capNhat(const DuLieu& d);
+
+    // The texts of the rows now shown, for tests: "Label=Value" for label/value rows.
+    QString chuTrangThai() const;
+    QStringList cacDongNhanGiaTri() const;
+    QStringList cacDongMatHang() const;
+    QStringList cacDongSerial() const;
+    QString tieuDeSerial() const;
+    std::optional<QString> chuCanhBao() const;
+    QString chuSoHomNay() const;
+    bool coGoiYBatDau() const;
+    bool coChuChuaGanDon() const;
+
+private:
+    void xoaHet();
+    QWidget* tieuDeBang(const DuLieu& d);
+    QWidget* thongTinDon(const DuLieu& d, const DonHang& don);
+    QWidget* dongNhanGiaTri(const QString& nhan, const QString& giaTri, bool donCach);
+    QWidget* dongMatHang(const MatHang& mh);
+    QWidget* goiYBatDau();
+    QWidget* hopSerial(const QStringList& serials);
+    QWidget* hopCanhBao(const QString& chu);
+    QWidget* demHomNay(qint64 so);
+
+    QVBoxLayout* cot_;
+};

@@ -1,0 +1,309 @@
+#include "stations/ManHinhDongGoi.h"
+
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QShortcut>
+#include <QVBoxLayout>
+
+#include "core/BangMau.h"
+#include "core/BoDieuPhoi.h"
+#include "core/CaiDat.h"
+#include "core/CameraEngine.h"
+#include "core/CumDieuPhoi.h"
+#include "core/PhatKhungXemTruoc.h"
+#include "core/GiaoDien.h"
+#include "core/KhungBo.h"
+#include "core/NhanMau.h"
+#include "core/PhongChu.h"
+#include "store/DinhDangNgay.h"
+#include "store/DongHo.h"
+#include "stations/HopCamera.h"
+#include "stations/KhungCamera.h"
+#include "stations/KhungNham.h"
+#include "stations/NutDo.h"
+#include "stations/TiLeKhung.h"
+
+namespace {
+KhungBo* taoKhungChu(const MauDong* nen, double doMo, const QColor* nenCoDinh, int banKinh, int ngang, int doc) {
+    auto* k = new KhungBo;
+    if (nen) k->datNen(*nen, doMo);
+    if (nenCoDinh) k->datNenCoDinh(*nenCoDinh);
+    k->datBanKinh(banKinh);
+    k->setAttribute(Qt::WA_TransparentForMouseEvents);
+    auto* l = new QVBoxLayout(k);
+    l->setContentsMargins(ngang, doc, ngang, doc);
+    return k;
+}
+}  // namespace
+
+ManHinhDongGoi::ManHinhDongGoi(BoDieuPhoi* dieuPhoi, QWidget* parent)
+    : ManHinhDongGoi(dieuPhoi, DongHo::heThong(), parent) {}
+
+ManHinhDongGoi::ManHinhDongGoi(BoDieuPhoi* dieuPhoi, DongHo& dongHo, QWidget* parent)
+    : QWidget(parent), dieuPhoi_(dieuPhoi), camera_(CumDieuPhoi::cameraCua(dieuPhoi)), dongHo_(dongHo) {
+    gio_ = thoiDiemQt(dongHo_.gioThuc());
+    setAutoFillBackground(true);
+    auto* nen = new KhungBo(this);
+    nen->datNen(BangMau::mauNen);
+    auto* ngoai = new QVBoxLayout(this);
+    ngoai->setContentsMargins(0, 0, 0, 0);
+    ngoai->addWidget(nen);
+    auto* hang = new QHBoxLayout(nen);
+    hang->setContentsMargins(20, 20, 20, 20);
+    hang->setSpacing(18);
+
+    // The camera column.
+    auto* cotTrai = new QVBoxLayout;
+    cotTrai->setSpacing(12);
+    xemTruoc_ = new KhungCamera;
+    nham_ = new KhungNham;
+
+    const QColor trang(Qt::white);
+    loi_ = taoKhungChu(&BangMau::mauNen, 0.93, nullptr, 14, 24, 24);
+    loi_->layout()->setSpacing(8);
+    auto* tieuDeLoi = new NhanMau(QStringLiteral("Không mở được webcam"), BangMau::mauChuChinh,
+                                  phongChu(17, QFont::DemiBold));
+    tieuDeLoi->setAlignment(Qt::AlignHCenter);
+    chuLoi_ = new NhanMau({}, BangMau::mauChuPhu, phongChu(13));
+    chuLoi_->setWordWrap(true);
+    chuLoi_->setAlignment(Qt::AlignHCenter);
+    chuLoi_->setMaximumWidth(420);
+    loi_->layout()->addWidget(tieuDeLoi);
+    loi_->layout()->addWidget(chuLoi_);
+    loi_->layout()->setAlignment(chuLoi_, Qt::AlignHCenter);
+
+    huyHieu_ = taoKhungChu(&BangMau::mauDo, 1.0, nullptr, 6, 11, 5);
+    delete huyHieu_->layout();
+    auto* lh = new QHBoxLayout(huyHieu_);
+    lh->setContentsMargins(11, 5, 11, 5);
+    lh->setSpacing(7);
+    auto* cham = new KhungBo;
+    cham->datNenCoDinh(trang);
+    cham->datBanKinh(-1);
+    cham->setFixedSize(7, 7);
+    chuHuyHieu_ = new NhanMau({}, BangMau::mauChuChinh, phongChu(12, QFont::DemiBold, true));
+    chuHuyHieu_->datMauCoDinh(trang);
+    lh->addWidget(cham, 0, Qt::AlignVCenter);
+    lh->addWidget(chuHuyHieu_);
+
+    const QColor den(0, 0, 0, qRound(0.68 * 255));
+    chuThich_ = taoKhungChu(nullptr, 1.0, &den, 6, 12, 9);
+    chuThich_->layout()->setSpacing(2);
+    dongMa_ = new NhanMau({}, BangMau::mauChuChinh, phongChu(15, QFont::DemiBold, true));
+    dongMa_->datMauCoDinh(trang);
+    dongShop_ = new NhanMau({}, BangMau::mauChuChinh, phongChu(12));
+    QColor trangMo = trang;
+    trangMo.setAlphaF(0.86f);
+    dongShop_->datMauCoDinh(trangMo);
+    dongSerial_ = new NhanMau({}, BangMau::mauXanhLa, phongChu(12, QFont::DemiBold, true));
+    chuThich_->layout()->addWidget(dongMa_);
+    chuThich_->layout()->addWidget(dongShop_);
+    chuThich_->layout()->addWidget(dongSerial_);
+
+    hop_ = new HopCamera(xemTruoc_, nham_, loi_, huyHieu_, chuThich_);
+    cotTrai->addWidget(hop_, 1);
+
+    auto* hangNhap = new QHBoxLayout;
+    hangNhap->setSpacing(10);
+    auto* vienNhap = new KhungBo;
+    vienNhap->datNen(BangMau::mauThe);
+    vienNhap->datVien(BangMau::mauVienThe);
+    vienNhap->datBanKinh(10);
+    auto* lNhap = new QHBoxLayout(vienNhap);
+    lNhap->setContentsMargins(16, 14, 16, 14);
+    oNhap_ = new QLineEdit;
+    oNhap_->setFrame(false);
+    oNhap_->setFont(phongChu(17, QFont::Normal, true));
+    oNhap_->setPlaceholderText(QStringLiteral("Đưa mã vào camera, hoặc gõ mã rồi bấm Enter"));
+    oNhap_->setStyleSheet(QStringLiteral("QLineEdit { background: transparent; border: none; }"));
+    lNhap->addWidget(oNhap_);
+    hangNhap->addWidget(vienNhap, 1);
+    nutKhongMa_ = new QPushButton(QStringLiteral("Quay không mã"));
+    nutKhongMa_->setFont(phongChu(15));
+    nutKhongMa_->setMinimumHeight(44);
+    nutKhongMa_->setMinimumWidth(QFontMetrics(nutKhongMa_->font()).horizontalAdvance(nutKhongMa_->text()) + 40);
+    nutKhongMa_->setAutoDefault(false);
+    nutDung_ = new NutDo(QStringLiteral("Dừng quay"));
+    hangNhap->addWidget(nutKhongMa_);
+    hangNhap->addWidget(nutDung_);
+    cotTrai->addLayout(hangNhap);
+
+    auto* hangTrangThai = new QHBoxLayout;
+    chuCamera_ = new NhanMau({}, BangMau::mauChuPhu, phongChu(12));
+    chuThongBao_ = new NhanMau({}, BangMau::mauXanhLa, phongChu(12));
+    chuThongBao_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    hangTrangThai->addWidget(chuCamera_);
+    hangTrangThai->addStretch(1);
+    hangTrangThai->addWidget(chuThongBao_);
+    cotTrai->addLayout(hangTrangThai);
+    hang->addLayout(cotTrai, 1);
+
+    // The order panel's frame.
+    auto* khungBang = new KhungBo;
+    khungBang->setObjectName(QStringLiteral("khungBangDon"));
+    khungBang->datNen(BangMau::mauThe);
+    khungBang->datVien(BangMau::mauVienThe);
+    khungBang->datBanKinh(14);
+    khungBang->setFixedWidth(400);
+    auto* lBang = new QVBoxLayout(khungBang);
+    lBang->setContentsMargins(18, 18, 18, 18);
+    bang_ = new BangDon;
+    lBang->addWidget(bang_);
+    hang->addWidget(khungBang);
+
+    connect(oNhap_, &QLineEdit::returnPressed, this, [this] { guiMaGoTay(); });
+    connect(nutKhongMa_, &QPushButton::clicked, this, [this] { giaoViec([](BoDieuPhoi& dp) { dp.quayKhongMa(); }); });
+    connect(nutDung_, &QPushButton::clicked, this, [this] { giaoViec([](BoDieuPhoi& dp) { dp.ketThucQuay(); }); });
+    phimEsc_ = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    phimEsc_->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(phimEsc_, &QShortcut::activated, this, [this] {
+        if (!nutDung_->isHidden()) nutDung_->click();
+    });
+
+    nhip_.setInterval(1000);
+    nhip_.setTimerType(Qt::PreciseTimer);
+    connect(&nhip_, &QTimer::timeout, this, [this] { moiGiay(); });
+    nhip_.start();
+
+    if (dieuPhoi_) {
+        for (auto tinHieu : {&BoDieuPhoi::donHienTaiChanged, &BoDieuPhoi::maHienTaiChanged, &BoDieuPhoi::canhBaoChanged,
+                             &BoDieuPhoi::thongBaoChanged, &BoDieuPhoi::serialsChanged,
+                             &BoDieuPhoi::soDaQuayHomNayChanged})
+            connect(dieuPhoi_, tinHieu, this, [this] { lamMoi(); });
+    }
+    if (camera_) {
+        connect(camera_, &CameraEngine::dangChayDoi, this, [this] { lamMoi(); });
+        connect(camera_, &CameraEngine::dangGhiDoi, this, [this] { lamMoi(); });
+        connect(camera_, &CameraEngine::giayDaGhiDoi, this, [this] { lamMoi(); });
+        connect(camera_, &CameraEngine::tenCameraDoi, this, [this] { lamMoi(); });
+        connect(camera_, &CameraEngine::doPhanGiaiDoi, this, [this] { lamMoi(); });
+        connect(camera_, &CameraEngine::loiCameraDoi, this, [this] { lamMoi(); });
+    }
+    noiKhungHinh();
+    lamMoi();
+}
+
+// The engine's raw frames, before the caption, reach the GUI thread through its preview relay.
+void ManHinhDongGoi::noiKhungHinh() {
+    if (!camera_) return;
+    if (auto* phat = camera_->findChild<PhatKhungXemTruoc*>())
+        connect(phat, &PhatKhungXemTruoc::khungMoi, xemTruoc_, &KhungCamera::hienKhung);
+}
+
+QString ManHinhDongGoi::chuThoiGian(qint64 giay) {
+    return QString::asprintf("%02lld:%02lld", giay / 60, giay % 60);
+}
+
+QString ManHinhDongGoi::dongMaChuThich(const QString& maHienTai) {
+    return maHienTai.isEmpty() ? QStringLiteral("CHƯA QUÉT MÃ") : maHienTai;
+}
+
+QString ManHinhDongGoi::dongSerialChuThich(const QStringList& serials) {
+    return QStringLiteral("SERIAL: ") + serials.join(QStringLiteral("  ·  "));
+}
+
+void ManHinhDongGoi::showEvent(QShowEvent* e) {
+    QWidget::showEvent(e);
+    khiHienRa();
+}
+
+void ManHinhDongGoi::khiHienRa() {
+    if (dieuPhoi_) dieuPhoi_->datCheDo(BoDieuPhoi::CheDo::dongGoi);
+    oNhap_->setFocus(Qt::OtherFocusReason);
+}
+
+void ManHinhDongGoi::moiGiay() {
+    gio_ = thoiDiemQt(dongHo_.gioThuc());
+    lamMoiChuThich();
+    giaoViec([](BoDieuPhoi& dp) { dp.kiemTraGioiHan(); });
+}
+
+void ManHinhDongGoi::guiMaGoTay() {
+    const QString ma = oNhap_->text();
+    oNhap_->clear();
+    giaoViec([ma](BoDieuPhoi& dp) { dp.nhapMaTay(ma); });
+}
+
+void ManHinhDongGoi::giaoViec(std::function<void(BoDieuPhoi&)> viec) {
+    QPointer<BoDieuPhoi> dp = dieuPhoi_;
+    QMetaObject::invokeMethod(
+        this,
+        [dp, viec = std::move(viec)] {
+            if (dp) viec(*dp);
+        },
+        Qt::QueuedConnection);
+}
+
+void ManHinhDongGoi::lamMoi() {
+    const CameraEngine* cam = camera_;
+    const bool dangGhi = cam && cam->dangGhi();
+    const bool dangChay = cam && cam->dangChay();
+    // The engine publishes "no error" as the null text.
+    const QString loiTho = cam ? cam->loiCamera() : QString();
+    const std::optional<QString> loi = loiTho.isNull() ? std::nullopt : std::optional<QString>(loiTho);
+    const QString doPhanGiai = cam ? cam->doPhanGiai() : QString();
+
+    hop_->datTiLe(tiLeKhung(doPhanGiai));
+    nham_->setVisible(!dangGhi);
+    loi_->setVisible(loi.has_value());
+    chuLoi_->setText(loi.value_or(QString()));
+    // A wrapped label asks for a narrow width of its own; the box should use up to its 420 before wrapping.
+    chuLoi_->setMinimumWidth(qMin(420, QFontMetrics(chuLoi_->font()).horizontalAdvance(chuLoi_->text()) + 2));
+    huyHieu_->setVisible(dangGhi);
+    chuThich_->setVisible(dangGhi);
+    chuHuyHieu_->setText(chuThoiGian(cam ? cam->giayDaGhi() : 0));
+    lamMoiChuThich();
+    hop_->xepLai();
+
+    nutKhongMa_->setVisible(!dangGhi);
+    nutDung_->setVisible(dangGhi);
+    phimEsc_->setEnabled(dangGhi);
+
+    chuCamera_->setText(dangChay ? QStringLiteral("Camera: ") + cam->tenCamera() +
+                                       QStringLiteral(" · ") + doPhanGiai
+                                 : QStringLiteral("Camera: chưa mở"));
+    const std::optional<QString> thongBao = dieuPhoi_ ? dieuPhoi_->thongBao() : std::nullopt;
+    chuThongBao_->setVisible(thongBao.has_value());
+    chuThongBao_->setText(thongBao.value_or(QString()));
+
+    BangDon::DuLieu d;
+    d.dangGhi = dangGhi;
+    if (dieuPhoi_) {
+        d.donHienTai = dieuPhoi_->donHienTai();
+        d.maHienTai = dieuPhoi_->maHienTai();
+        d.serials = dieuPhoi_->serials();
+        d.canhBao = dieuPhoi_->canhBao();
+        d.soDaQuayHomNay = dieuPhoi_->soDaQuayHomNay();
+    }
+    bang_->capNhat(d);
+}
+
+void ManHinhDongGoi::lamMoiChuThich() {
+    const QString ma = dieuPhoi_ ? dieuPhoi_->maHienTai() : QString();
+    dongMa_->setText(dongMaChuThich(ma));
+    const QString tenShop = dieuPhoi_ ? dieuPhoi_->caiDat().tenShop() : QString();
+    dongShop_->setText(tenShop + QStringLiteral(" · ") + dinhDangNgayGio().dinhDang(gio_));
+    const QStringList serials = dieuPhoi_ ? dieuPhoi_->serials() : QStringList();
+    dongSerial_->setVisible(!serials.isEmpty());
+    dongSerial_->setText(dongSerialChuThich(serials));
+    if (chuThich_->isVisible()) hop_->xepLai();
+}
+
+bool ManHinhDongGoi::hienKhungNham() const { return !nham_->isHidden(); }
+bool ManHinhDongGoi::hienLoiWebcam() const { return !loi_->isHidden(); }
+bool ManHinhDongGoi::hienLopDangQuay() const { return !huyHieu_->isHidden() && !chuThich_->isHidden(); }
+QString ManHinhDongGoi::chuHuyHieu() const { return chuHuyHieu_->text(); }
+QString ManHinhDongGoi::chuLoiWebcam() const { return chuLoi_->text(); }
+QString ManHinhDongGoi::chuCamera() const { return chuCamera_->text(); }
+
+QStringList ManHinhDongGoi::cacDongChuThich() const {
+    QStringList kq{dongMa_->text(), dongShop_->text()};
+    if (!dongSerial_->isHidden()) kq << dongSerial_->text();
+    return kq;
+}
+
+std::optional<QString> ManHinhDongGoi::chuThongBao() const {
+    if (chuThongBao_->isHidden()) return std::nullopt;
+    return chuThongBao_->text();
+}

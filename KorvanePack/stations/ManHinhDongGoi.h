@@ -1,0 +1,95 @@
+#pragma once
+
+#include <QDateTime>
+#include <QPointer>
+#include <QTimer>
+#include <QWidget>
+
+#include "stations/BangDon.h"
+
+class QLineEdit;
+class QPushButton;
+class QShortcut;
+class QStackedWidget;
+class BoDieuPhoi;
+class CameraEngine;
+class DongHo;
+class HopCamera;
+class KhungBo;
+class KhungCamera;
+class KhungNham;
+class NhanMau;
+class NutDo;
+
+// The packing screen: the live camera with what is being recorded over it, a typed-code field with one
+// button, the status line, and the order panel. It owns no recording logic: every action goes to the
+// coordinator, and everything it shows follows the coordinator's and the camera engine's published fields.
+class ManHinhDongGoi : public QWidget {
+    Q_OBJECT
+public:
+    // The camera engine is taken from the coordinator, so both always observe the same one.
+    ManHinhDongGoi(BoDieuPhoi* dieuPhoi, DongHo& dongHo, QWidget* parent = nullptr);
+    explicit ManHinhDongGoi(BoDieuPhoi* dieuPhoi, QWidget* parent = nullptr);
+
+    // The badge text for a number of whole recorded seconds: minutes are not capped at two digits.
+    static QString chuThoiGian(qint64 giay);
+    // The caption's code line and serial line.
+    static QString dongMaChuThich(const QString& maHienTai);
+    static QString dongSerialChuThich(const QStringList& serials);
+
+    // Pieces shown now, for tests and screenshots.
+    KhungCamera* khungCamera() const { return xemTruoc_; }
+    HopCamera* hopCamera() const { return hop_; }
+    QLineEdit* oNhapMa() const { return oNhap_; }
+    QPushButton* nutQuayKhongMa() const { return nutKhongMa_; }
+    NutDo* nutDungQuay() const { return nutDung_; }
+    BangDon* bangDon() const { return bang_; }
+    bool hienKhungNham() const;
+    bool hienLoiWebcam() const;
+    bool hienLopDangQuay() const;
+    QString chuHuyHieu() const;
+    QStringList cacDongChuThich() const;
+    QString chuLoiWebcam() const;
+    QString chuCamera() const;
+    std::optional<QString> chuThongBao() const;
+
+    // What a tick does: the clock read afresh, and the coordinator's limit check.
+    void moiGiay();
+
+protected:
+    void showEvent(QShowEvent* e) override;
+
+private:
+    void khiHienRa();
+    void guiMaGoTay();
+    void lamMoi();
+    void lamMoiChuThich();
+    void noiKhungHinh();
+    // Runs one coordinator operation as its own main-thread task; the screen never waits on it.
+    void giaoViec(std::function<void(BoDieuPhoi&)> viec);
+
+    QPointer<BoDieuPhoi> dieuPhoi_;
+    QPointer<CameraEngine> camera_;
+    DongHo& dongHo_;
+    QDateTime gio_;
+    QTimer nhip_;
+
+    KhungCamera* xemTruoc_;
+    KhungNham* nham_;
+    KhungBo* loi_;
+    NhanMau* chuLoi_;
+    KhungBo* huyHieu_;
+    NhanMau* chuHuyHieu_;
+    KhungBo* chuThich_;
+    NhanMau* dongMa_;
+    NhanMau* dongShop_;
+    NhanMau* dongSerial_;
+    HopCamera* hop_;
+    QLineEdit* oNhap_;
+    QPushButton* nutKhongMa_;
+    NutDo* nutDung_;
+    QShortcut* phimEsc_;
+    NhanMau* chuCamera_;
+    NhanMau* chuThongBao_;
+    BangDon* bang_;
+};

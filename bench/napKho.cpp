@@ -1,0 +1,120 @@
+// Start-up load of a large data folder: 8 monthly order files holding 300,000 lines (about 800 bytes
+// each, several lines per order id) and 30,000 recording lines. Target: under 1 s. Printed beside it,
+// measured in the same run on the same files: reading the bytes alone, and parsing them with nlohmann.
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <chrono>
+#include <cstdio>
+#include <nlohmann/json.hpp>
+
+#include "store/KhoDuLieu.h"
+
+namespace {
+
+double giay(std::chrono::steady_clock::time_point t0) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+}
+
+QByteArray dongDon(int id, int lan) {
+    DonHang d;
+    d.id = QString::number(1'000'000 + id);
+    d.orderNumber = QStringLiteral("#%1").arg(10'000 + id);
+    d.name = d.orderNumber;
+    d.createdAt = QStringLiteral("2026-%1-12T08:%2:00+07:00")
+                      .arg(1 + id % 8, 2, 10, QChar(u'0'))
+                      .arg(id % 60, 2, 10, QChar(u'0'));
+    d.updatedAt = d.createdAt;
+    d.customerName = QStringLiteral("Nguyễn Thị Khách %1").arg(id);
+    d.customerPhone = QStringLiteral("09%1").arg(id, 8, 10, QChar(u'0'));
+    d.shippingAddress =
+        QStringLiteral("Số %1 đường Nguyễn Huệ, phường Bến Nghé, Quận 1, Thành phố Hồ Chí Minh").arg(id);
+    for (int i = 0; i < 3; ++i)
+        d.items.append({QStringLiteral("Áo thun cổ tròn mẫu %1").arg(i), QStringLiteral("Size M / Đen"),
+                        QStringLiteral("SKU-%1-%2").arg(id).arg(i), 1 + i});
+    d.trackings = {{QStringLiteral("GHN%1VN").arg(id, 9, 10, QChar(u'0')), QStringLiteral("Giao Hàng Nhanh")}};
+    d.itemCount = 6;
+    d.syncedAt = QStringLiteral("2026-08-12T01:%1:00Z").arg(lan, 2, 10, QChar(u'0'));
+    return d.thanhDong() + '\n';
+}
+
+QByteArray dongVideo(int i) {
+    BanGhiVideo v;
+    v.id = QStringLiteral("8E1B6F2C-%1").arg(i, 8, 10, QChar(u'0'));
+    v.kind = QStringLiteral("pack");
+    v.code = QStringLiteral("GHN%1VN").arg(i, 9, 10, QChar(u'0'));
+    v.orderId = QString::number(1'000'000 + i);
+    v.filePath = QStringLiteral("/home/kho/KorvaneZize/videos/2026/08/12/%1__2026-08-12_08-00-00.mp4").arg(v.code);
+    v.fileName = v.code + QStringLiteral("__2026-08-12_08-00-00.mp4");
+    v.bytes = 48'000'000;
+    v.sha256 = QString(64, u'c');
+    v.startedAt = QStringLiteral("2026-08-12T01:00:00Z");
+    v.endedAt = QStringLiteral("2026-08-12T01:01:30Z");
+    v.durationSec = 90;
+    v.resolution = QStringLiteral("1920x1080");
+    v.cameraLabel = QStringLiteral("Logitech C920");
+    v.shopName = QStringLiteral("Shop Korvane");
+    return v.thanhDong() + '\n';
+}
+
+}  // namespace
+
+int main() {
+    QTemporaryDir tam;
+    KhoDuLieu tao(tam.path());
+    QDir().mkpath(tao.thuMucDon());
+    QDir().mkpath(tao.thuMucBanGhiVideo());
+    constexpr int soDong = 300'000, soId = 100'000, soVideo = 30'000, soTep = 8;
+    qint64 tongByte = 0;
+    QStringList tep;
+    for (int t = 0; t < soTep; ++t) {
+        const QString ten = tao.thuMucDon() + QStringLiteral("/orders-2026-%1.jsonl").arg(t + 1, 2, 10, QChar(u'0'));
+        QFile f(ten);
+        f.open(QIODevice::WriteOnly);
+        for (int i = t; i < soDong; i += soTep) f.write(dongDon(i % soId, i / soId));
+        tongByte += f.size();
+        tep.append(ten);
+        QFile fv(tao.thuMucBanGhiVideo() + QStringLiteral("/recordings-2026-%1.jsonl").arg(t + 1, 2, 10, QChar(u'0')));
+        fv.open(QIODevice::WriteOnly);
+        for (int i = t; i < soVideo; i += soTep) fv.write(dongVideo(i));
+        tongByte += fv.size();
+        tep.append(fv.fileName());
+    }
+    std::printf("data folder: %d order lines (%d ids), %d recording lines, %.1f MB in %d files\n", soDong, soId,
+                soVideo, tongByte / 1e6, int(tep.size()));
+
+    auto t0 = std::chrono::steady_clock::now();
+    qint64 doc = 0;
+    for (const QString& p : tep) {
+        QFile f(p);
+        f.open(QIODevice::ReadOnly);
+        doc += f.readAll().size();
+    }
+    const double chiDoc = giay(t0);
+
+    t0 = std::chrono::steady_clock::now();
+    qint64 soDoiTuong = 0;
+    for (const QString& p : tep) {
+        QFile f(p);
+        f.open(QIODevice::ReadOnly);
+        for (const QByteArray& dong : f.readAll().split('\n'))
+            if (!dong.isEmpty() && nlohmann::json::parse(dong.begin(), dong.end(), nullptr, false).is_object())
+                ++soDoiTuong;
+    }
+    const double nlohmann = giay(t0);
+
+    double totNhat = 1e9;
+    KhoDuLieu::SoLuong sl;
+    for (int lan = 0; lan < 3; ++lan) {
+        KhoDuLieu kho(tam.path());
+        t0 = std::chrono::steady_clock::now();
+        sl = kho.napTatCa(8);
+        totNhat = std::min(totNhat, giay(t0));
+    }
+    std::printf("reference, reading the bytes only:    %7.3f s (%lld bytes)\n", chiDoc, static_cast<long long>(doc));
+    std::printf("reference, nlohmann parse only:       %7.3f s (%lld objects, %.0f MB/s)\n", nlohmann,
+                static_cast<long long>(soDoiTuong), tongByte / 1e6 / nlohmann);
+    std::printf("KhoDuLieu::napTatCa(8), best of 3:    %7.3f s (%lld orders, %lld recordings; target < 1 s)\n", totNhat,
+                static_cast<long long>(sl.soDon), static_cast<long long>(sl.soVideo));
+    return 0;
+}

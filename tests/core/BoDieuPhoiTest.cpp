@@ -1,0 +1,994 @@
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QCryptographicHash>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <deque>
+#include <memory>
+#include <nlohmann/json.hpp>
+
+#include "core/BoDieuPhoi.h"
+#include "core/CaiDat.h"
+#include "core/CameraEngine.h"
+#include "core/CameraGia.h"
+#include "core/HenGioTay.h"
+#include "core/KhoKhoaBoNho.h"
+#include "core/TiengBao.h"
+#include "core/TiengBaoGhiLai.h"
+#include "store/DoDungLuongGia.h"
+#include "store/DongHo.h"
+#include "store/KhoDuLieu.h"
+
+using namespace std::chrono_literals;
+
+namespace {
+
+constexpr qint64 kMiB = 1'048'576;
+
+// Fixture videos made once by the ffmpeg tool, an independent writer.
+QString tepMau(const QString& ten, const QStringList& thamSo) {
+    static QTemporaryDir* thuMuc = new QTemporaryDir();
+    const QString tep = thuMuc->filePath(ten);
+    if (!QFile::exists(tep)) {
+        QProcess p;
+        p.start("ffmpeg", QStringList{"-hide_banner", "-loglevel", "error", "-y"} + thamSo + QStringList{tep});
+        p.waitForFinished(60000);
+    }
+    return tep;
+}
+
+QString videoMau() {
+    return tepMau("mau.mp4", {"-f", "lavfi", "-i", "testsrc=size=320x240:rate=30", "-t", "2", "-c:v", "libx264"});
+}
+
+QString tiengMau() {
+    return tepMau("tieng.mp4", {"-f", "lavfi", "-i", "sine=frequency=440", "-t", "2", "-c:a", "aac"});
+}
+
+QString sha256Doc(const QString& tep) {
+    QFile f(tep);
+    if (!f.open(QIODevice::ReadOnly)) return {};
+    QCryptographicHash h(QCryptographicHash::Sha256);
+    h.addData(&f);
+    return QString::fromLatin1(h.result().toHex());
+}
+
+}  // namespace
+
+class BoDieuPhoiTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(thuMuc.isValid());
+        ASSERT_TRUE(QFileInfo::exists(videoMau()));
+        doDungLuong = std::make_shared<DoDungLuongGia>(qint64(100) * 1024 * kMiB);
+        kho = std::make_unique<KhoDuLieu>(thuMuc.filePath("goc"), &dongHo, doDungLuong);
+        ASSERT_FALSE(kho->moKho().has_value());
+        kho->napTatCa(8);
+        caiDat = std::make_unique<CaiDat>(thuMuc.filePath("caidat.ini"), std::make_shared<KhoKhoaBoNho>());
+        camera.tuHoanTatVoiTep(videoMau(), 5);
+        dp = taoDieuPhoi(*kho);
+    }
+
+    std::unique_ptr<BoDieuPhoi> taoDieuPhoi(KhoDuLieu& k) {
+        // Background work runs at once, or waits for the test to pump it.
+        auto chayNen = [this](std::function<void()> f) {
+            if (bomTay)
+                viecNen.push_back(std::move(f));
+            else
+                f();
+        };
+        BoDieuPhoi::PhuThuoc pt{&camera, &tieng, &dongHo, &henGio, chayNen};
+        return std::make_unique<BoDieuPhoi>(k, *caiDat, pt);
+    }
+
+    void xuLySuKien() {
+        for (int i = 0; i < 10; ++i) QCoreApplication::processEvents();
+    }
+    void doc(const QString& ma) {
+        camera.docDuocMa(ma);
+        xuLySuKien();
+    }
+    void go(const QString& ma) {
+        dp->nhapMaTay(ma);
+        xuLySuKien();
+    }
+    // Steps time in small slices so results handed back to the GUI thread arrive between ticks.
+    void tien(std::chrono::milliseconds d) {
+        while (d > 0ms) {
+            const auto buoc = std::min(d, std::chrono::milliseconds(100));
+            henGio.tien(buoc);
+            xuLySuKien();
+            d -= buoc;
+        }
+    }
+    void themDon(const QString& id, const QString& maVanDon, std::optional<QString> huy = std::nullopt,
+                 std::optional<QString> tenKhach = QStringLiteral("Chị Lan")) {
+        DonHang d;
+        d.id = id;
+        d.orderNumber = QStringLiteral("#") + id;
+        d.createdAt = QStringLiteral("2026-12-01T08:00:00Z");
+        d.updatedAt = d.createdAt;
+        d.customerName = tenKhach;
+        d.customerPhone = QStringLiteral("0901234567");
+        d.trackings = {MaVanDon{maVanDon, QStringLiteral("GHN")}};
+        d.cancelledAt = huy;
+        kho->capNhatDon(d);
+    }
+    std::vector<BanGhiVideo> banGhiTrenDia() const {
+        std::vector<BanGhiVideo> ds;
+        QDirIterator it(kho->thuMucBanGhiVideo(), {"*.jsonl"});
+        QStringList tep;
+        while (it.hasNext()) tep << it.next();
+        tep.sort();
+        for (const auto& t : tep) {
+            QFile f(t);
+            if (!f.open(QIODevice::ReadOnly)) continue;
+            for (const auto& dong : f.readAll().split('\n'))
+                if (auto bg = BanGhiVideo::docDong(std::string_view(dong.constData(), dong.size()))) ds.push_back(*bg);
+        }
+        return ds;
+    }
+    std::vector<nlohmann::json> nhatKy(const std::string& suKien) const {
+        std::vector<nlohmann::json> ds;
+        QFile f(kho->duongDanNhatKy());
+        if (!f.open(QIODevice::ReadOnly)) return ds;
+        for (const auto& dong : f.readAll().split('\n')) {
+            if (dong.isEmpty()) continue;
+            auto j = nlohmann::json::parse(dong.toStdString());
+            if (j["event"] == suKien) ds.push_back(j);
+        }
+        return ds;
+    }
+    int soTieng(int loai) const {
+        return static_cast<int>(std::count(tieng.cacTieng.begin(), tieng.cacTieng.end(), loai));
+    }
+    QString thongBao() const { return dp->thongBao().value_or(QString()); }
+    QString canhBao() const { return dp->canhBao().value_or(QString()); }
+
+    void bomViecNen() {
+        while (!viecNen.empty()) {
+            auto f = std::move(viecNen.front());
+            viecNen.pop_front();
+            f();
+        }
+        xuLySuKien();
+    }
+
+    bool bomTay = false;
+    std::deque<std::function<void()>> viecNen;
+    QTemporaryDir thuMuc;
+    DongHoGia dongHo;
+    HenGioTay henGio{&dongHo};
+    CameraGia camera;
+    TiengBaoGhiLai tieng;
+    std::shared_ptr<DoDungLuongGia> doDungLuong;
+    std::unique_ptr<KhoDuLieu> kho;
+    std::unique_ptr<CaiDat> caiDat;
+    std::unique_ptr<BoDieuPhoi> dp;
+};
+
+// ---- the road of one parcel ----
+
+TEST_F(BoDieuPhoiTest, NhanGiuTrongKhungMuoiGiayBatDauMotLanRoiDungVaLuu) {
+    themDon("1001", "VD123456");
+    std::vector<QString> hook;  // the after-save hook sees the record once it is in the store's map
+    dp->khiLuuXong = [&](const BanGhiVideo& bg) {
+        hook.push_back(kho->videoTheoId().contains(bg.id) && nhatKy("rec_finish").empty() ? bg.id : QString());
+    };
+    for (int i = 0; i < 100; ++i) {  // 10 s in view, read ten times a second
+        doc("VD123456");
+        tien(100ms);
+    }
+    ASSERT_EQ(camera.cacLanChuanBi.size(), 1u);
+    EXPECT_EQ(dp->trangThai(), BoDieuPhoi::TrangThai::dangQuay);
+    EXPECT_EQ(camera.soLanDung, 0);
+    tien(2000ms);  // taken away
+    doc("VD123456");
+    ASSERT_EQ(camera.soLanDung, 1);
+    EXPECT_EQ(dp->trangThai(), BoDieuPhoi::TrangThai::nghi);
+
+    const auto ds = banGhiTrenDia();
+    ASSERT_EQ(ds.size(), 1u);
+    const BanGhiVideo& bg = ds[0];
+    EXPECT_TRUE(bg.id.startsWith("r_")) << bg.id.toStdString();
+    EXPECT_EQ(bg.kind, QStringLiteral("pack"));
+    EXPECT_EQ(bg.code, "VD123456");
+    EXPECT_EQ(bg.orderId, QStringLiteral("1001"));
+    EXPECT_EQ(bg.orderNumber, QStringLiteral("#1001"));
+    EXPECT_EQ(bg.trackingNumber, QStringLiteral("VD123456"));
+    EXPECT_EQ(bg.customerName, QStringLiteral("Chị Lan"));
+    EXPECT_EQ(bg.serials, QStringList());
+    EXPECT_EQ(bg.filePath, camera.cacLanChuanBi[0].duongDan);
+    EXPECT_EQ(bg.sha256, sha256Doc(bg.filePath));
+    EXPECT_EQ(bg.bytes, QFileInfo(bg.filePath).size());
+    EXPECT_EQ(bg.durationSec, 5);
+    EXPECT_EQ(bg.resolution, QStringLiteral("1280x720"));
+    EXPECT_EQ(bg.cameraLabel, QStringLiteral("Webcam thử"));
+    EXPECT_EQ(bg.shopName, QStringLiteral("Shop"));
+    EXPECT_EQ(bg.keepForever, false);
+    EXPECT_EQ(bg.deleted, false);
+    EXPECT_EQ(bg.invalid, false);
+    EXPECT_TRUE(kho->videoTheoId().contains(bg.id));
+    EXPECT_EQ(hook, std::vector<QString>{bg.id});
+    EXPECT_EQ(dp->soDaQuayHomNay(), 1);
+    EXPECT_EQ(tieng.cacTieng, (std::vector<int>{0, 1}));
+    EXPECT_EQ(thongBao(), BoDieuPhoi::thongBaoDaLuu(5, bg.bytes));
+
+    const auto batDau = nhatKy("rec_start");
+    ASSERT_EQ(batDau.size(), 1u);
+    EXPECT_EQ(batDau[0]["detail"], (nlohmann::json{{"code", "VD123456"}, {"orderId", "1001"}, {"kind", "pack"}}));
+    const auto xong = nhatKy("rec_finish");
+    ASSERT_EQ(xong.size(), 1u);
+    EXPECT_EQ(xong[0]["detail"], (nlohmann::json{{"code", "VD123456"},
+                                                 {"sha256", bg.sha256.toStdString()},
+                                                 {"bytes", std::to_string(bg.bytes)},
+                                                 {"kind", "pack"}}));
+    EXPECT_TRUE(kho->kiemTraNhatKy().ok);
+}
+
+TEST_F(BoDieuPhoiTest, ThongBaoDaLuuTheoMauPhutGiayVaMB) {
+    const struct {
+        qint64 giay, bytes;
+        const char* mongDoi;
+    } cac[] = {
+        {95, 3'145'728, "Đã lưu 01:35 · 3.0 MB"},
+        {5, 1'572'864, "Đã lưu 00:05 · 1.5 MB"},
+        {3725, 10 * kMiB, "Đã lưu 62:05 · 10.0 MB"},
+        {0, 1, "Đã lưu 00:00 · 0.0 MB"},
+    };
+    for (const auto& c : cac) EXPECT_EQ(BoDieuPhoi::thongBaoDaLuu(c.giay, c.bytes), QString::fromUtf8(c.mongDoi));
+}
+
+// ---- presence debounce ----
+
+TEST_F(BoDieuPhoiTest, MaVangMatQuaMotRuoiGiayMoiTinhLai) {
+    dp->datCheDo(BoDieuPhoi::CheDo::hangHoan);
+    const struct {
+        std::chrono::milliseconds vang;
+        bool tinhLai;
+    } cac[] = {{1400ms, false}, {1500ms, false}, {1600ms, true}};
+    int i = 0;
+    for (const auto& c : cac) {
+        SCOPED_TRACE(c.vang.count());
+        const QString ma = QStringLiteral("MA%1").arg(++i);
+        tieng.cacTieng.clear();
+        doc(ma);
+        dp->datMaVuaQuet(std::nullopt);
+        henGio.tien(c.vang);
+        doc(ma);
+        EXPECT_EQ(dp->maVuaQuet().has_value(), c.tinhLai);
+        EXPECT_EQ(soTieng(0), c.tinhLai ? 2 : 1);
+    }
+}
+
+TEST_F(BoDieuPhoiTest, CheDoThuMayChiLocHienDien) {
+    dp->datCheDo(BoDieuPhoi::CheDo::thuMay);
+    doc("VD1");
+    go("VD2");
+    dp->quayKhongMa();
+    EXPECT_TRUE(camera.cacLanChuanBi.empty());
+    EXPECT_TRUE(tieng.cacTieng.empty());
+    EXPECT_FALSE(dp->maVuaQuet().has_value());
+}
+
+TEST_F(BoDieuPhoiTest, GoTayCatKhoangTrangVaBoQuaHienDien) {
+    dp->datCheDo(BoDieuPhoi::CheDo::hangHoan);
+    doc("VD1");
+    doc("VD1");  // still in view: ignored
+    EXPECT_EQ(soTieng(0), 1);
+    go("   \n");
+    EXPECT_EQ(soTieng(0), 1);
+    dp->datMaVuaQuet(std::nullopt);
+    go("  VD1 \n");  // the label in front of the camera, typed: taken at once, trimmed
+    EXPECT_EQ(dp->maVuaQuet(), QStringLiteral("VD1"));
+    EXPECT_EQ(soTieng(0), 2);
+}
+
+// ---- packing mode ----
+
+TEST_F(BoDieuPhoiTest, CungMaTruocThoiLuongToiThieuBiBoQuaKeCaKhiKhungHinhNgungDen) {
+    caiDat->setGiayToiThieu(3);
+    const struct {
+        std::chrono::milliseconds sau;
+        bool dung;
+    } cac[] = {{2900ms, false}, {3000ms, true}};
+    int i = 0;
+    for (const auto& c : cac) {
+        SCOPED_TRACE(c.sau.count());
+        const QString ma = QStringLiteral("VD%1").arg(++i);
+        go(ma);
+        ASSERT_EQ(dp->trangThai(), BoDieuPhoi::TrangThai::dangQuay);
+        tieng.cacTieng.clear();
+        const auto thongBaoTruoc = dp->thongBao();
+        camera.datGiayDaGhi(0);  // the webcam stopped delivering frames: the engine's count stands still
+        tien(c.sau);
+        go(ma.toLower());
+        if (c.dung) {
+            EXPECT_EQ(dp->trangThai(), BoDieuPhoi::TrangThai::nghi);
+            EXPECT_EQ(soTieng(1), 1);
+        } else {
+            EXPECT_EQ(dp->trangThai(), BoDieuPhoi::TrangThai::dangQuay);
+            EXPECT_TRUE(tieng.cacTieng.empty());
+            EXPECT_EQ(dp->thongBao(), thongBaoTruoc);
+            tien(1000ms);
+            go(ma);  // clean up for the next case
+        }
+    }
+}
+
+TEST_F(BoDieuPhoiTest, MaVuaLuuQuetLaiTrongBaGiayBiBoQua) {
+    const struct {
+        std::chrono::milliseconds sau;
+        bool batDauLai;
+    } cac[] = {{2900ms, false}, {3000ms, true}};
+    int i = 0;
+    for (const auto& c : cac) {
+        SCOPED_TRACE(c.sau.count());
+        const QString ma = QStringLiteral("VDX%1").arg(++i);
+        go(ma);
+        tien(4000ms);
+        go(ma);
+        ASSERT_EQ(dp->trangThai(), BoDieuPhoi::TrangThai::nghi);
+        const auto soLan = camera.cacLanChuanBi.size();
+        tien(c.sau);
+        go(ma.toLower());
+        EXPECT_EQ(camera.cacLanChuanBi.size(), soLan + (c.batDauLai ? 1 : 0));
+        if (c.batDauLai) {
+            tien(4000ms);
+            go(ma);
+        }
+    }
+}
+
+TEST_F(BoDieuPhoiTest, MaKhacKhiDangQuayTheoCheDoGhiSerial) {
+    themDon("2001", "VD-DON-A");
+    themDon("2002", "VD-DON-B");
+    const struct {
+        const char* ten;
+        bool ghiSerial;
+        const char* ma;
+        bool laSerial;
+    } cac[] = {
+        {"serial_bat_ma_khong_phai_don", true, "SN-7788", true},
+        {"serial_bat_ma_cua_don_khac", true, "VD-DON-B", false},
+        {"serial_tat_ma_khong_phai_don", false, "SN-7788", false},
+    };
+    for (const auto& c : cac) {
+        SCOPED_TRACE(c.ten);
+        caiDat->setGhiSerial(c.ghiSerial);
+        tien(3000ms);  // past the re-scan guard of the previous case
+        go("VD-DON-A");
+        ASSERT_EQ(dp->trangThai(), BoDieuPhoi::TrangThai::dangQuay);
+        const auto soLan = camera.cacLanChuanBi.size();
+        tieng.cacTieng.clear();
+        go(c.ma);
+        if (c.laSerial) {
+            EXPECT_EQ(dp->serials(), QStringList{"SN-7788"});
+            EXPECT_EQ(thongBao(), QStringLiteral("Đã ghi serial: SN-7788"));
+            EXPECT_EQ(tieng.cacTieng, std::vector<int>{0});
+            EXPECT_EQ(camera.soLanDung, 0);
+            tien(3000ms);
+            go("VD-DON-A");
+            camera.soLanDung = 0;
+            continue;
+        }
+        // The next parcel: this recording is saved, and the new one starts 120 ms later.
+        EXPECT_EQ(camera.soLanDung, 1);
+        EXPECT_EQ(camera.cacLanChuanBi.size(), soLan);
+        henGio.tien(119ms);
+        xuLySuKien();
+        EXPECT_EQ(camera.cacLanChuanBi.size(), soLan);
+        henGio.tien(1ms);
+        xuLySuKien();
+        ASSERT_EQ(camera.cacLanChuanBi.size(), soLan + 1);
+        EXPECT_EQ(camera.cacLanChuanBi.back().ma, QString::fromUtf8(c.ma));
+        EXPECT_EQ(dp->maHienTai(), QString::fromUtf8(c.ma));
+        tien(3000ms);
+        go(c.ma);
+        camera.soLanDung = 0;
+    }
+    EXPECT_EQ(banGhiTrenDia().size(), 5u);
+}
+
+TEST_F(BoDieuPhoiTest, SerialTrungKhacHoaBoQuaImLangVaLuuTheoThuTu) {
+    go("VD-1");
+    go("SN-A");
+    go("sn-a");
+    go(" SN-B ");
+    EXPECT_EQ(soTieng(0), 2);
+    EXPECT_EQ(thongBao(), QStringLiteral("Đã ghi serial: SN-B"));
+    tien(3000ms);
+    go("VD-1");
+    const auto ds = banGhiTrenDia();
+    ASSERT_EQ(ds.size(), 1u);
+    EXPECT_EQ(ds[0].serials, (QStringList{"SN-A", "SN-B"}));
+    EXPECT_TRUE(dp->serials().isEmpty());
+}
+
+TEST_F(BoDieuPhoiTest, CoBanCuaQuyTrinhDongGoiBoMaDenTrongKhiDangDung) {
+    camera.tuHoanTatVoiTep({}, 0);  // the stop stays open until the test completes it
+    go("VD-A");
+    tien(3000ms);
+    go("VD-A");
+    ASSERT_TRUE(camera.coDungDangCho());
+    EXPECT_TRUE(dp->dangXuLy());
+    go("VD-B");
+    EXPECT_EQ(camera.cacLanChuanBi.size(), 1u);
+    camera.hoanTatVoiTep(videoMau(), 3);
+    xuLySuKien();
+    EXPECT_FALSE(dp->dangXuLy());
+    EXPECT_EQ(camera.cacLanChuanBi.size(), 1u);
+    EXPECT_EQ(banGhiTrenDia().size(), 1u);
+}
+
+// A scan while the stop button's stop is still finishing the file must not start the next
+// recording, nor put the next parcel's code and order into this one's record.
+TEST_F(BoDieuPhoiTest, QuetMaKhiNutDungChuaXongKhongLamLanBanGhi) {
+    themDon("3001", "VD-A");
+    themDon("3002", "VD-B");
+    camera.tuHoanTatVoiTep({}, 0);
+    go("VD-A");
+    camera.themSerial("SN-A");
+    go("SN-A");
+    tien(4000ms);
+    std::optional<BanGhiVideo> traVe;
+    dp->ketThucQuay([&](std::optional<BanGhiVideo> bg) { traVe = bg; });
+    xuLySuKien();
+    ASSERT_TRUE(camera.coDungDangCho());
+    EXPECT_FALSE(dp->dangXuLy());
+    go("VD-B");
+    EXPECT_EQ(camera.cacLanChuanBi.size(), 1u);
+    EXPECT_EQ(dp->maHienTai(), "VD-A");
+    EXPECT_FALSE(dp->batDauQuay("VD-C", LoaiVideo::hangHoan, QStringLiteral("HÀNG HOÀN")));
+    camera.hoanTatVoiTep(videoMau(), 4);
+    xuLySuKien();
+    ASSERT_TRUE(traVe.has_value());
+    EXPECT_EQ(traVe->code, "VD-A");
+    EXPECT_EQ(traVe->orderId, QStringLiteral("3001"));
+    const auto ds = banGhiTrenDia();
+    ASSERT_EQ(ds.size(), 1u);
+    EXPECT_EQ(ds[0].code, "VD-A");
+    EXPECT_EQ(ds[0].orderId, QStringLiteral("3001"));
+    EXPECT_EQ(camera.cacLanChuanBi.size(), 1u);
+    // Once the stop is over the next parcel starts normally.
+    tien(3000ms);
+    go("VD-B");
+    ASSERT_EQ(camera.cacLanChuanBi.size(), 2u);
+    EXPECT_EQ(camera.cacLanChuanBi[1].ma, "VD-B");
+}
+
+TEST_F(BoDieuPhoiTest, HaiLanDungMotBanGhiLuuMotLan) {
+    camera.tuHoanTatVoiTep({}, 0);
+    camera.datTatCoGhiTre(true);
+    go("VD-A");
+    tien(4000ms);
+    std::vector<std::optional<BanGhiVideo>> traVe;
+    dp->ketThucQuay([&](std::optional<BanGhiVideo> bg) { traVe.push_back(bg); });
+    dp->ketThucQuay([&](std::optional<BanGhiVideo> bg) { traVe.push_back(bg); });
+    dp->kiemTraGioiHan();
+    xuLySuKien();
+    camera.hoanTatVoiTep(videoMau(), 4);
+    xuLySuKien();
+    EXPECT_EQ(camera.soLanDung, 1);
+    ASSERT_EQ(traVe.size(), 2u);
+    ASSERT_TRUE(traVe[0] && traVe[1]);
+    EXPECT_EQ(traVe[0]->id, traVe[1]->id);
+    EXPECT_EQ(banGhiTrenDia().size(), 1u);
+    EXPECT_EQ(nhatKy("rec_finish").size(), 1u);
+    EXPECT_EQ(soTieng(1), 1);
+}
+
+TEST_F(BoDieuPhoiTest, QuayKhongMaDatMaTheoGioDiaPhuong) {
+    // 2024-05-01 14:03:59 in Ho Chi Minh City is 07:03:59 UTC.
+    dongHo.datGioThuc(std::chrono::system_clock::time_point(std::chrono::seconds(1714547039)));
+    dp->datCheDo(BoDieuPhoi::CheDo::hangHoan);
+    dp->quayKhongMa();
+    EXPECT_TRUE(camera.cacLanChuanBi.empty());
+    dp->datCheDo(BoDieuPhoi::CheDo::dongGoi);
+    dp->quayKhongMa();
+    ASSERT_EQ(camera.cacLanChuanBi.size(), 1u);
+    EXPECT_EQ(camera.cacLanChuanBi[0].ma, "TAY-2024-05-01_14-03-59");
+    EXPECT_FALSE(dp->donHienTai().has_value());
+    dp->quayKhongMa();  // while recording: nothing
+    EXPECT_EQ(camera.cacLanChuanBi.size(), 1u);
+}
+
+// ---- start ----
+
+TEST_F(BoDieuPhoiTest, TiengVaCanhBaoKhiBatDauTheoDon) {
+    caiDat->setNguonDon("sapo");
+    themDon("4001", "VD-CO");
+    themDon("4002", "VD-HUY", QString());  // cancelled, with an empty time text
+    const QString huy = QStringLiteral("Đơn này đã bị HUỶ trên Sapo. Kiểm tra lại trước khi gửi đi.");
+    const QString chuaCo =
+        QStringLiteral("Mã này chưa có trong dữ liệu đã đồng bộ. Vẫn quay bình thường, gắn đơn sau.");
+    const struct {
+        const char* ma;
+        LoaiVideo loai;
+        int tieng;
+        std::optional<QString> canhBao;
+    } cac[] = {
+        {"VD-CO", LoaiVideo::dongGoi, 0, std::nullopt},   {"VD-LA", LoaiVideo::dongGoi, 2, chuaCo},
+        {"VD-HUY", LoaiVideo::dongGoi, 3, huy},           {"VD-LA", LoaiVideo::hangHoan, 0, std::nullopt},
+        {"VD-HUY", LoaiVideo::hangHoan, 0, std::nullopt},
+    };
+    for (const auto& c : cac) {
+        SCOPED_TRACE(std::string(c.ma) + (c.loai == LoaiVideo::hangHoan ? " return" : " pack"));
+        tieng.cacTieng.clear();
+        ASSERT_TRUE(dp->batDauQuay(QString::fromUtf8(c.ma), c.loai,
+                                   c.loai == LoaiVideo::hangHoan ? QStringLiteral("HÀNG HOÀN") : QString()));
+        EXPECT_EQ(tieng.cacTieng, std::vector<int>{c.tieng});
+        EXPECT_EQ(dp->canhBao(), c.canhBao);
+        const auto& lan = camera.cacLanChuanBi.back();
+        EXPECT_EQ(lan.loai, c.loai);
+        EXPECT_EQ(lan.tienToNhan, c.loai == LoaiVideo::hangHoan ? QStringLiteral("HÀNG HOÀN") : QString());
+        EXPECT_EQ(lan.bitrateKbps, 1500);
+        EXPECT_EQ(lan.duongDan.contains("/HOAN__"), c.loai == LoaiVideo::hangHoan);
+        const auto j = nhatKy("rec_start").back();
+        EXPECT_EQ(j["detail"]["kind"], c.loai == LoaiVideo::hangHoan ? "return" : "pack");
+        tien(1000ms);
+        dp->ketThucQuay();
+        xuLySuKien();
+    }
+    EXPECT_EQ(nhatKy("rec_start")[1]["detail"]["orderId"], "");
+}
+
+TEST_F(BoDieuPhoiTest, TuChoiBatDauKhiCameraChuaMoVanGiuMaVaDon) {
+    themDon("5001", "VD-5");
+    camera.datDangChay(false);
+    go("VD-5");
+    EXPECT_TRUE(camera.cacLanChuanBi.empty());
+    EXPECT_EQ(tieng.cacTieng, std::vector<int>{4});
+    EXPECT_EQ(thongBao(), QStringLiteral("Không bắt đầu quay được: Camera chưa mở. Vào Cài đặt chọn lại webcam."));
+    EXPECT_EQ(dp->maHienTai(), "VD-5");
+    ASSERT_TRUE(dp->donHienTai().has_value());
+    EXPECT_EQ(dp->donHienTai()->id, "5001");
+    EXPECT_TRUE(nhatKy("rec_start").empty());
+    camera.datDangChay(true);
+    go("VD-5");
+    ASSERT_EQ(camera.cacLanChuanBi.size(), 1u);
+    EXPECT_FALSE(dp->batDauQuay("VD-6", LoaiVideo::dongGoi, QString()));
+    EXPECT_EQ(thongBao(), QStringLiteral("Không bắt đầu quay được: Đang quay rồi."));
+    EXPECT_EQ(dp->maHienTai(), "VD-5");
+}
+
+TEST_F(BoDieuPhoiTest, DaiCanhBaoODiaVaNguongChoQuay) {
+    const QString rat = QStringLiteral("Ổ đĩa chỉ còn 499 MB — không quay được nữa.");
+    const struct {
+        qint64 mb;
+        bool quayDuoc;
+        std::optional<QString> canhBao;
+    } cac[] = {
+        {499, false, rat},
+        {500, true, QStringLiteral("Ổ đĩa còn 500 MB — sắp hết chỗ.")},
+        {4999, true, QStringLiteral("Ổ đĩa còn 4999 MB — sắp hết chỗ.")},
+        {5000, true, std::nullopt},
+    };
+    EXPECT_FALSE(dp->mbConTrong().has_value());
+    for (const auto& c : cac) {
+        SCOPED_TRACE(c.mb);
+        doDungLuong->dat(c.mb * kMiB + kMiB - 1);  // whole MiB, the remainder dropped
+        dp->doDungLuongTrong();
+        xuLySuKien();
+        EXPECT_EQ(dp->mbConTrong(), c.mb);
+        EXPECT_EQ(dp->canhBaoOCung(), c.canhBao);
+        tieng.cacTieng.clear();
+        const auto soLan = camera.cacLanChuanBi.size();
+        go(QStringLiteral("VD-%1").arg(c.mb));
+        EXPECT_EQ(camera.cacLanChuanBi.size(), soLan + (c.quayDuoc ? 1 : 0));
+        if (!c.quayDuoc) {
+            EXPECT_EQ(tieng.cacTieng, std::vector<int>{4});
+            EXPECT_EQ(thongBao(),
+                      QStringLiteral("Ổ đĩa chỉ còn 499 MB. Dọn bớt video cũ, đổi thư mục lưu, hoặc giảm số "
+                                     "ngày giữ video trong Cài đặt."));
+            continue;
+        }
+        tien(1000ms);
+        dp->ketThucQuay();
+        xuLySuKien();
+    }
+    doDungLuong->dat(std::nullopt);
+    dp->doDungLuongTrong();
+    xuLySuKien();
+    EXPECT_FALSE(dp->canhBaoOCung().has_value());
+}
+
+TEST_F(BoDieuPhoiTest, ThuMucDuLieuKhongGhiDuocThiKhongQuay) {
+    QFile chan(thuMuc.filePath("tep-thuong"));
+    ASSERT_TRUE(chan.open(QIODevice::WriteOnly));
+    chan.close();
+    KhoDuLieu hong(thuMuc.filePath("tep-thuong/goc"), &dongHo, doDungLuong);
+    auto dpHong = taoDieuPhoi(hong);
+    EXPECT_FALSE(dpHong->kiemTraTruocKhiQuay());
+    EXPECT_EQ(dpHong->canhBaoOCung(), QStringLiteral("Thư mục dữ liệu không ghi được."));
+    const QString tb = dpHong->thongBao().value_or(QString());
+    EXPECT_TRUE(tb.startsWith(QStringLiteral("Không ghi được vào thư mục dữ liệu ("))) << tb.toStdString();
+    EXPECT_TRUE(tb.endsWith(QStringLiteral("). Vào Cài đặt chọn lại thư mục lưu trước khi quay."))) << tb.toStdString();
+    EXPECT_EQ(tieng.cacTieng, std::vector<int>{4});
+    EXPECT_FALSE(dpHong->batDauQuay("VD-1", LoaiVideo::dongGoi, QString()));
+    EXPECT_TRUE(camera.cacLanChuanBi.empty());
+}
+
+// ---- watchdog ----
+
+TEST_F(BoDieuPhoiTest, CanhGacDungKhiVuotThoiLuongToiDaGapBaChoHangHoan) {
+    caiDat->setGiayToiDa(10);
+    camera.tuHoanTatVoiTep({}, 0);
+    const struct {
+        LoaiVideo loai;
+        int gioiHan;
+    } cac[] = {{LoaiVideo::dongGoi, 10}, {LoaiVideo::hangHoan, 30}};
+    for (const auto& c : cac) {
+        SCOPED_TRACE(c.gioiHan);
+        camera.soLanDung = 0;
+        dp->datCheDo(c.loai == LoaiVideo::hangHoan ? BoDieuPhoi::CheDo::hangHoan : BoDieuPhoi::CheDo::dongGoi);
+        ASSERT_TRUE(dp->batDauQuay("VD-DAI", c.loai, QString()));
+        camera.datGiayDaGhi(0);  // no frames: only our own clock moves
+        tien(std::chrono::seconds(c.gioiHan) + 500ms);
+        EXPECT_EQ(camera.soLanDung, 0);
+        tien(500ms);
+        EXPECT_EQ(camera.soLanDung, 1);
+        EXPECT_EQ(thongBao(), QStringLiteral("Đã quay quá %1 giây, tự động dừng.").arg(c.gioiHan));
+        camera.hoanTatVoiTep(videoMau(), c.gioiHan + 1);
+        xuLySuKien();
+        EXPECT_TRUE(thongBao().startsWith(QStringLiteral("Đã lưu "))) << thongBao().toStdString();
+        EXPECT_EQ(henGio.soDangCho(), 0);
+    }
+}
+
+TEST_F(BoDieuPhoiTest, CanhGacDungKhiODiaConDuoiBaTram) {
+    const struct {
+        qint64 mb;
+        bool dung;
+    } cac[] = {{299, true}, {300, false}};
+    for (const auto& c : cac) {
+        SCOPED_TRACE(c.mb);
+        camera.soLanDung = 0;
+        tieng.cacTieng.clear();
+        doDungLuong->dat(qint64(100) * 1024 * kMiB);
+        dp->doDungLuongTrong();  // the start reads the previous measurement
+        xuLySuKien();
+        go(QStringLiteral("VD-OD%1").arg(c.mb));
+        ASSERT_EQ(dp->trangThai(), BoDieuPhoi::TrangThai::dangQuay);
+        doDungLuong->dat(c.mb * kMiB);
+        // The first tick measures (the previous figure is still fine); the next measurement is 5 s later.
+        tien(5900ms);
+        EXPECT_EQ(camera.soLanDung, 0);
+        tien(100ms);
+        EXPECT_EQ(camera.soLanDung, c.dung ? 1 : 0);
+        if (c.dung) {
+            const QString vb = QStringLiteral("Ổ đĩa chỉ còn 299 MB — tự dừng quay để file không hỏng dở.");
+            EXPECT_EQ(canhBao(), vb);
+            EXPECT_EQ(tieng.cacTieng, (std::vector<int>{2, 4, 1}));
+        } else {
+            dp->ketThucQuay();
+            xuLySuKien();
+        }
+    }
+}
+
+// ---- stop failures ----
+
+TEST_F(BoDieuPhoiTest, DungKhongCoFileBaoLoiCuaCamera) {
+    camera.tuHoanTatVoiTep({}, 0);
+    const struct {
+        std::optional<QString> loi;
+    } cac[] = {{QStringLiteral("Không nhận được khung hình nào từ webcam — video rỗng.")}, {std::nullopt}};
+    for (const auto& c : cac) {
+        go("VD-LOI");
+        tien(4000ms);
+        tieng.cacTieng.clear();
+        dp->datThongBao(std::nullopt);
+        std::optional<std::optional<BanGhiVideo>> traVe;
+        dp->ketThucQuay([&](std::optional<BanGhiVideo> bg) { traVe = bg; });
+        camera.datLoiCamera(std::nullopt);
+        camera.hoanTatKhongFile(c.loi);
+        xuLySuKien();
+        ASSERT_TRUE(traVe.has_value());
+        EXPECT_FALSE(traVe->has_value());
+        EXPECT_EQ(dp->thongBao(), c.loi);
+        EXPECT_EQ(tieng.cacTieng, c.loi ? std::vector<int>{4} : std::vector<int>{});
+        // A failed stop does not arm the re-scan guard: the same label may start again at once.
+        const auto soLan = camera.cacLanChuanBi.size();
+        go("VD-LOI");
+        EXPECT_EQ(camera.cacLanChuanBi.size(), soLan + 1);
+        dp->ketThucQuay();
+        camera.hoanTatKhongFile(std::nullopt);
+        xuLySuKien();
+    }
+    EXPECT_TRUE(banGhiTrenDia().empty());
+}
+
+TEST_F(BoDieuPhoiTest, DungKhiKhongQuayChiNhacLaiLoiConDo) {
+    std::optional<std::optional<BanGhiVideo>> traVe;
+    dp->ketThucQuay([&](std::optional<BanGhiVideo> bg) { traVe = bg; });
+    ASSERT_TRUE(traVe.has_value());
+    EXPECT_FALSE(traVe->has_value());
+    EXPECT_TRUE(tieng.cacTieng.empty());
+    camera.datLoiCamera(QStringLiteral("Không tìm thấy webcam nào."));
+    dp->ketThucQuay();
+    EXPECT_EQ(tieng.cacTieng, std::vector<int>{4});
+    EXPECT_EQ(canhBao(), QStringLiteral("Không tìm thấy webcam nào."));
+}
+
+TEST_F(BoDieuPhoiTest, FileKhongXemDuocGhiRecHongVaGiuFile) {
+    camera.tuHoanTatVoiTep(tiengMau(), 2);
+    go("VD-HONG");
+    tien(4000ms);
+    tieng.cacTieng.clear();
+    go("VD-HONG");
+    EXPECT_EQ(tieng.cacTieng, std::vector<int>{4});
+    const QString vb = QStringLiteral(
+        "Video vừa quay KHÔNG mở được (file không có luồng hình). Đơn này chưa có bằng chứng — quay lại ngay.");
+    EXPECT_EQ(thongBao(), vb);
+    EXPECT_EQ(canhBao(), vb);
+    const auto hong = nhatKy("rec_hong");
+    ASSERT_EQ(hong.size(), 1u);
+    const QString tep = camera.cacLanChuanBi[0].duongDan;
+    EXPECT_EQ(hong[0]["detail"],
+              (nlohmann::json{{"code", "VD-HONG"}, {"vi", "file không có luồng hình"}, {"file", tep.toStdString()}}));
+    EXPECT_TRUE(QFile::exists(tep));
+    EXPECT_TRUE(banGhiTrenDia().empty());
+    EXPECT_TRUE(kho->kiemTraNhatKy().ok);
+}
+
+// The check passed, then the disk lost the file's content before the fingerprint was taken.
+TEST_F(BoDieuPhoiTest, FileRongKhiLayVanTayThiKhongLuu) {
+    go("VD-RONG");
+    go("SN-R");
+    tien(4000ms);
+    bomTay = true;
+    tieng.cacTieng.clear();
+    go("VD-RONG");
+    ASSERT_EQ(viecNen.size(), 1u);  // the video check
+    bomViecNen();
+    ASSERT_EQ(viecNen.size(), 1u);  // then the fingerprint, only once the check has passed
+    const QString tep = camera.cacLanChuanBi[0].duongDan;
+    QFile f(tep);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.close();
+    bomViecNen();
+    const QString vb = QStringLiteral("Video lưu ra rỗng! Kiểm tra ổ đĩa — đơn này CHƯA có bằng chứng.");
+    EXPECT_EQ(thongBao(), vb);
+    EXPECT_EQ(canhBao(), vb);
+    EXPECT_EQ(tieng.cacTieng, std::vector<int>{4});
+    EXPECT_TRUE(banGhiTrenDia().empty());
+    EXPECT_TRUE(nhatKy("rec_finish").empty());
+    EXPECT_EQ(dp->serials(), QStringList{"SN-R"});
+    EXPECT_EQ(dp->trangThai(), BoDieuPhoi::TrangThai::nghi);
+}
+
+TEST_F(BoDieuPhoiTest, GhiBanGhiThatBaiGiuFileVaSerial) {
+    go("VD-KHO");
+    go("SN-9");
+    ASSERT_TRUE(QDir(kho->thuMucBanGhiVideo()).removeRecursively());
+    QFile chan(kho->thuMucBanGhiVideo());
+    ASSERT_TRUE(chan.open(QIODevice::WriteOnly));
+    chan.close();
+    tien(4000ms);
+    tieng.cacTieng.clear();
+    go("VD-KHO");
+    EXPECT_EQ(tieng.cacTieng, std::vector<int>{4});
+    const QString tep = camera.cacLanChuanBi[0].duongDan;
+    EXPECT_TRUE(thongBao().startsWith(QStringLiteral("Quay xong nhưng KHÔNG ghi được bản ghi vào kho dữ liệu: ")));
+    EXPECT_TRUE(thongBao().endsWith(QStringLiteral(". File video đang nằm ở ") + tep +
+                                    QStringLiteral(" — chép ra nơi khác ngay rồi kiểm tra ổ đĩa.")))
+        << thongBao().toStdString();
+    EXPECT_EQ(canhBao(), thongBao());
+    EXPECT_TRUE(QFile::exists(tep));
+    EXPECT_TRUE(kho->videoTheoId().isEmpty());
+    EXPECT_TRUE(nhatKy("rec_finish").empty());
+    EXPECT_EQ(dp->serials(), QStringList{"SN-9"});
+    EXPECT_EQ(dp->soDaQuayHomNay(), 0);
+}
+
+// ---- returns mode ----
+
+TEST_F(BoDieuPhoiTest, HangHoanQuetMaVaSerialNhanVe) {
+    themDon("6001", "VD-HOAN");
+    dp->datCheDo(BoDieuPhoi::CheDo::hangHoan);
+    go("LA-1");  // no recording: every code is published, even one that is no order
+    EXPECT_EQ(dp->maVuaQuet(), QStringLiteral("LA-1"));
+    EXPECT_TRUE(camera.cacLanChuanBi.empty());
+    ASSERT_TRUE(dp->batDauQuay("VD-HOAN", LoaiVideo::hangHoan, QStringLiteral("HÀNG HOÀN")));
+    dp->datMaVuaQuet(std::nullopt);
+    tieng.cacTieng.clear();
+    go("SN-HOAN-1");
+    go("sn-hoan-1");
+    EXPECT_EQ(dp->serials(), QStringList{"SN-HOAN-1"});
+    EXPECT_EQ(thongBao(), QStringLiteral("Đã ghi serial nhận về: SN-HOAN-1"));
+    EXPECT_FALSE(dp->maVuaQuet().has_value());
+    go("VD-HOAN");  // an order's code: published, never a stop
+    EXPECT_EQ(dp->maVuaQuet(), QStringLiteral("VD-HOAN"));
+    EXPECT_EQ(tieng.cacTieng, (std::vector<int>{0, 0}));
+    EXPECT_EQ(dp->trangThai(), BoDieuPhoi::TrangThai::dangQuay);
+}
+
+// The returns screen learns of every returns record, also one the watchdog stopped.
+TEST_F(BoDieuPhoiTest, BanGhiHangHoanDoCanhGacDungVanDuocBao) {
+    caiDat->setGiayToiDa(2);
+    std::vector<BanGhiVideo> daBao;
+    QObject::connect(dp.get(), &BoDieuPhoi::daLuuVideo, [&](const BanGhiVideo& bg) { daBao.push_back(bg); });
+    dp->datCheDo(BoDieuPhoi::CheDo::hangHoan);
+    ASSERT_TRUE(dp->batDauQuay("VD-H", LoaiVideo::hangHoan, QStringLiteral("HÀNG HOÀN")));
+    tien(8000ms);
+    ASSERT_EQ(daBao.size(), 1u);
+    EXPECT_EQ(daBao[0].kind, QStringLiteral("return"));
+    ASSERT_TRUE(dp->banGhiVuaLuu().has_value());
+    EXPECT_EQ(dp->banGhiVuaLuu()->id, daBao[0].id);
+    EXPECT_EQ(dp->soDaQuayHomNay(), 0);
+    EXPECT_TRUE(daBao[0].fileName.startsWith("HOAN__"));
+}
+
+// ---- after the save ----
+
+class BoDieuPhoiBanGhiTest : public BoDieuPhoiTest {
+protected:
+    BanGhiVideo luuSan(const QString& id, const QString& kind, const std::optional<QString>& orderId,
+                       std::optional<QStringList> serials, bool daXoa = false) {
+        BanGhiVideo bg;
+        bg.id = id;
+        bg.kind = kind;
+        bg.code = "MA-" + id;
+        bg.orderId = orderId;
+        bg.serials = std::move(serials);
+        bg.filePath = "/tmp/" + id + ".mp4";
+        bg.fileName = id + ".mp4";
+        bg.startedAt = "2026-12-0" + id.right(1) + "T08:00:00Z";
+        bg.keepForever = false;
+        if (daXoa) bg.deleted = true;
+        kho->ghiBanGhiVideo(bg, kho->thuMucBanGhiVideo(), KhoDuLieu::tienToVideo());
+        kho->datVideo(bg);
+        return bg;
+    }
+    void chanThuMucBanGhi() {
+        ASSERT_TRUE(QDir(kho->thuMucBanGhiVideo()).removeRecursively());
+        QFile chan(kho->thuMucBanGhiVideo());
+        ASSERT_TRUE(chan.open(QIODevice::WriteOnly));
+    }
+};
+
+TEST_F(BoDieuPhoiBanGhiTest, GanDonThayNamTruongVaBaoTenKhach) {
+    luuSan("v1", "pack", std::nullopt, QStringList{});
+    DonHang don;
+    don.id = "7001";
+    don.orderNumber = "#7001";
+    don.customerPhone = "0908";
+    don.trackings = {MaVanDon{"VD-7001", std::nullopt}, MaVanDon{"VD-KHAC", std::nullopt}};
+    const struct {
+        std::optional<QString> tenKhach;
+        const char* thongBao;
+    } cac[] = {{QStringLiteral("Anh Minh"), "Đã gắn video vào đơn của Anh Minh."},
+               {std::nullopt, "Đã gắn video vào đơn của 7001."}};
+    for (const auto& c : cac) {
+        don.customerName = c.tenKhach;
+        tieng.cacTieng.clear();
+        dp->ganDon("v1", don);
+        const BanGhiVideo bg = kho->videoTheoId().value("v1");
+        EXPECT_EQ(bg.orderId, QStringLiteral("7001"));
+        EXPECT_EQ(bg.orderNumber, QStringLiteral("#7001"));
+        EXPECT_EQ(bg.trackingNumber, QStringLiteral("VD-7001"));
+        EXPECT_EQ(bg.customerName, c.tenKhach);
+        EXPECT_EQ(bg.customerPhone, QStringLiteral("0908"));
+        EXPECT_EQ(bg.kind, QStringLiteral("pack"));
+        EXPECT_EQ(bg.code, "MA-v1");
+        EXPECT_EQ(tieng.cacTieng, std::vector<int>{1});
+        EXPECT_EQ(thongBao(), QString::fromUtf8(c.thongBao));
+    }
+    EXPECT_EQ(banGhiTrenDia().size(), 3u);
+    const auto gan = nhatKy("relink");
+    ASSERT_EQ(gan.size(), 2u);
+    EXPECT_EQ(gan[0]["detail"], (nlohmann::json{{"id", "v1"}, {"orderId", "7001"}}));
+
+    tieng.cacTieng.clear();
+    dp->ganDon("khong-co", don);  // unknown id: nothing at all
+    EXPECT_TRUE(tieng.cacTieng.empty());
+
+    chanThuMucBanGhi();
+    DonHang khac = don;
+    khac.id = "7002";
+    dp->ganDon("v1", khac);
+    EXPECT_EQ(tieng.cacTieng, std::vector<int>{4});
+    EXPECT_TRUE(thongBao().startsWith(QStringLiteral("Không gắn được đơn: "))) << thongBao().toStdString();
+    EXPECT_EQ(canhBao(), thongBao());
+    EXPECT_EQ(kho->videoTheoId().value("v1").orderId, QStringLiteral("7001"));
+    EXPECT_EQ(nhatKy("relink").size(), 2u);
+}
+
+TEST_F(BoDieuPhoiBanGhiTest, ToKhaiHangHoanGiuMaiKhiCoVanDe) {
+    const struct {
+        QStringList tinhTrang;
+        bool giuMai;
+        int tieng;
+    } cac[] = {
+        {{"con-nguyen-seal"}, false, 1}, {{"co-vet-xuoc", "sai-serial"}, true, 4},
+        {{"sai-san-pham"}, true, 4},     {{"thieu-phu-kien"}, true, 4},
+        {{"SAI-SERIAL"}, false, 1},
+    };
+    int i = 0;
+    for (const auto& c : cac) {
+        SCOPED_TRACE(c.tinhTrang.join(",").toStdString());
+        const QString id = QStringLiteral("h%1").arg(++i);
+        luuSan(id, "pack", std::nullopt, QStringList{});
+        KhaiBaoHoan khai;
+        khai.reason = "giao-nham";
+        khai.conditions = c.tinhTrang;
+        khai.decision = "cho-xu-ly";
+        khai.savedAt = "2026-12-10T09:00:00Z";
+        tieng.cacTieng.clear();
+        dp->datThongBao(std::nullopt);
+        EXPECT_TRUE(dp->luuToKhaiHangHoan(id, khai));
+        const BanGhiVideo bg = kho->videoTheoId().value(id);
+        EXPECT_EQ(bg.kind, QStringLiteral("return"));
+        EXPECT_EQ(bg.returnInfo, khai);
+        EXPECT_EQ(bg.keepForever, c.giuMai);
+        EXPECT_EQ(tieng.cacTieng, std::vector<int>{c.tieng});
+        EXPECT_FALSE(dp->thongBao().has_value());
+        EXPECT_EQ(nhatKy("return_info").back()["detail"],
+                  (nlohmann::json{{"id", id.toStdString()},
+                                  {"decision", "cho-xu-ly"},
+                                  {"conditions", c.tinhTrang.join(",").toStdString()}}));
+    }
+    EXPECT_FALSE(dp->luuToKhaiHangHoan("khong-co", KhaiBaoHoan{}));
+
+    chanThuMucBanGhi();
+    tieng.cacTieng.clear();
+    EXPECT_FALSE(dp->luuToKhaiHangHoan("h1", KhaiBaoHoan{}));
+    EXPECT_EQ(tieng.cacTieng, std::vector<int>{4});
+    EXPECT_TRUE(thongBao().startsWith(QStringLiteral("Không lưu được tờ khai mở kiện: ")));
+    EXPECT_TRUE(kho->videoTheoId().value("h1").returnInfo.has_value());
+}
+
+TEST_F(BoDieuPhoiBanGhiTest, DoiChieuSerialTheoCacTruongHop) {
+    luuSan("s1", "pack", QStringLiteral("8001"), QStringList{"SN-AB.12", "SN-X"});
+    luuSan("s2", "pack", QStringLiteral("8001"), std::nullopt);
+    luuSan("s3", "return", QStringLiteral("8001"), QStringList{"SN-TRA-VE"});
+    luuSan("s4", "pack", QStringLiteral("8001"), QStringList{"SN-DA-XOA"}, true);
+    luuSan("s5", "pack", QStringLiteral("8002"), std::nullopt);
+    const QStringList daGui{"SN-AB.12", "SN-X"};
+    const struct {
+        std::optional<QString> don;
+        const char* nhan;
+        int ketQua;
+        QStringList ds;
+    } cac[] = {
+        {QStringLiteral("8001"), "  #sn ab-12  ", 1, daGui},
+        {QStringLiteral("8001"), "sn-x", 1, daGui},
+        {QStringLiteral("8001"), "SN-KHAC", 0, daGui},
+        {QStringLiteral("8001"), "SN-TRA-VE", 0, daGui},  // a returns video's serial is not what was sent
+        {QStringLiteral("8001"), "SN-DA-XOA", 0, daGui},
+        {QStringLiteral("8001"), " - ", 2, daGui},
+        {QStringLiteral("8002"), "SN-X", 2, {}},
+        {std::nullopt, "SN-X", 2, {}},
+    };
+    for (const auto& c : cac) {
+        SCOPED_TRACE(c.nhan);
+        const auto [ketQua, ds] = dp->doiChieuSerial(c.don, QString::fromUtf8(c.nhan));
+        EXPECT_EQ(ketQua, c.ketQua);
+        EXPECT_EQ(ds, c.ds);
+    }
+}
+
+// The application's own coordinator builds its engine and sound player and takes the settings' sound
+// switch and volume; the code callback it installs on the engine reaches the routing.
+TEST_F(BoDieuPhoiTest, BoDieuPhoiThatTuDungCameraVaTiengBao) {
+    caiDat->setBatTieng(false);
+    caiDat->setAmLuong(0.25);
+    BoDieuPhoi that(*kho, *caiDat);
+    ASSERT_NE(that.camera(), nullptr);
+    ASSERT_NE(that.tieng(), nullptr);
+    EXPECT_FALSE(that.tieng()->bat());
+    EXPECT_FLOAT_EQ(that.tieng()->amLuong(), 0.25f);
+    EXPECT_FALSE(that.camera()->dangChay());
+    that.datCheDo(BoDieuPhoi::CheDo::hangHoan);
+    ASSERT_TRUE(that.camera()->khiDocDuocMa);
+    that.camera()->khiDocDuocMa(QStringLiteral("VD-THAT"));
+    xuLySuKien();
+    EXPECT_EQ(that.maVuaQuet(), QStringLiteral("VD-THAT"));
+    EXPECT_FALSE(that.batDauQuay("VD-THAT", LoaiVideo::hangHoan, QString()));  // no camera open
+    EXPECT_EQ(that.thongBao(), QStringLiteral("Không bắt đầu quay được: Camera chưa mở. Vào Cài đặt chọn lại webcam."));
+}

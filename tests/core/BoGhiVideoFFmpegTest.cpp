@@ -1,0 +1,257 @@
+// The real pipeline: frames through the engine into libx264 and the MP4 muxer, judged by ffprobe.
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QThread>
+#include <iostream>
+
+#include "CameraTienIch.h"
+#include "core/BoGhiVideoFFmpeg.h"
+#include "core/CameraEngine.h"
+#include "core/DocVideo.h"
+#include "core/NenTangCameraGia.h"
+#include "store/DongHo.h"
+
+using namespace std::chrono_literals;
+using camera_test::choDen;
+
+namespace {
+
+ThietBiCamera mayGia() {
+    ThietBiCamera t;
+    t.id = QStringLiteral("gia");
+    t.ten = QStringLiteral("Máy giả");
+    t.dinhDang = {{QStringLiteral("MJPG"), 1280, 720}};
+    return t;
+}
+
+struct PhienThat {
+    std::shared_ptr<NenTangCameraGia> nt = std::make_shared<NenTangCameraGia>();
+    std::unique_ptr<CameraEngine> cam;
+
+    PhienThat() {
+        nt->datThietBi({mayGia()});
+        cam = std::make_unique<CameraEngine>(nt, &BoGhiVideoFFmpeg::tao, DongHo::heThong());
+        cam->datNhanKhungDocMa(nullptr);
+    }
+    bool mo(const std::optional<QString>& id) {
+        cam->moCamera(id, QStringLiteral("1280x720"));
+        return choDen([&] { return cam->dangChay() || !cam->loiCamera().isNull(); }) && cam->dangChay();
+    }
+    void batDau(const QString& tep, const QString& ma) {
+        cam->hangDoi().guiDongBo([&] {
+            cam->datTenShop(QStringLiteral("Shop Hoa Mai"));
+            cam->chuanBiGhi(DongHo::heThong().gioThuc(), tep, 1500, ma, LoaiVideo::dongGoi);
+        });
+        cam->baoDaBatDauGhi();
+    }
+    std::optional<CameraEngine::KetQuaGhi> dung() {
+        bool xong = false;
+        std::optional<CameraEngine::KetQuaGhi> kq;
+        cam->dungGhi([&](auto r) {
+            kq = r;
+            xong = true;
+        });
+        EXPECT_TRUE(choDen([&] { return xong; }, 30000));
+        return kq;
+    }
+};
+
+// A white frame with a blue block at the top-right whose shade tells the frame's index.
+QImage khungSo(int i, int rong = 1280, int cao = 720) {
+    QImage a = camera_test::khungMau(rong, cao, 0xffffffff);
+    const int xanh = 30 + (i * 17) % 220;
+    for (int y = 20; y < 200; ++y)
+        for (int x = rong - 200; x < rong - 20; ++x) a.setPixel(x, y, qRgb(0, 0, xanh));
+    return a;
+}
+
+QList<double> thoiDiemKhoa(const QString& tep) {
+    QProcess p;
+    p.start(QStringLiteral("ffprobe"),
+            {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-select_streams"), QStringLiteral("v"),
+             QStringLiteral("-show_entries"), QStringLiteral("frame=key_frame,pts_time"), QStringLiteral("-of"),
+             QStringLiteral("csv=p=0"), tep});
+    p.waitForFinished(60000);
+    QList<double> ds;
+    for (const QByteArray& dong : p.readAllStandardOutput().split('\n')) {
+        const auto phan = dong.trimmed().split(',');
+        if (phan.size() >= 2 && phan[0] == "1") ds.append(phan[1].toDouble());
+    }
+    return ds;
+}
+
+class GhiThat : public ::testing::Test {
+protected:
+    QTemporaryDir thuMuc;
+    QString tep(const char* ten) { return thuMuc.filePath(QString::fromLatin1(ten)); }
+};
+
+TEST_F(GhiThat, SyntheticFramesBecomeAMainProfileFileOfExactLength) {
+    PhienThat ph;
+    ASSERT_TRUE(ph.mo(QStringLiteral("gia")));
+    const QString duongDan = tep("ngay/2026/12/10/SPX1.mp4");  // the day folders are made as needed
+    ph.batDau(duongDan, QStringLiteral("SPX0123456789"));
+    ph.cam->themSerial(QStringLiteral("SN-7781"));
+    constexpr int N = 75;
+    const auto t0 = std::chrono::steady_clock::now();
+    for (int i = 0; i < N; ++i) {
+        // paced like a camera, so the encoder queue never fills and every frame is kept
+        std::this_thread::sleep_until(t0 + i * 33333us);
+        ASSERT_TRUE(ph.nt->guiKhung(khungSo(i), t0 + i * 33333us));
+        ph.cam->hangDoi().guiDongBo([] {});
+        QCoreApplication::processEvents();
+    }
+    const auto kq = ph.dung();
+    ASSERT_TRUE(kq) << ph.cam->loiCamera().toStdString();
+    EXPECT_EQ(kq->khung, N);
+    EXPECT_EQ(kq->url, duongDan);
+
+    const auto pr = camera_test::ffprobe(duongDan);
+    ASSERT_TRUE(pr.chayDuoc);
+    EXPECT_EQ(pr.soLuong, 1);
+    EXPECT_EQ(pr.codec, QStringLiteral("h264"));
+    EXPECT_EQ(pr.profile, QStringLiteral("Main"));
+    EXPECT_EQ(pr.rong, 1280);
+    EXPECT_EQ(pr.cao, 720);
+    EXPECT_EQ(pr.soKhung, N);
+    EXPECT_NEAR(pr.thoiLuong, N / 30.0, 1 / 30.0);
+
+    // a keyframe at the start and then about every second, so fragments close once a second
+    const QList<double> khoa = thoiDiemKhoa(duongDan);
+    ASSERT_GE(khoa.size(), 3);
+    for (int i = 1; i < khoa.size(); ++i) EXPECT_LE(khoa[i] - khoa[i - 1], 1.0 + 1e-3);
+
+    // the caption and the badge are in the recorded pixels
+    DocVideo doc(duongDan);
+    ASSERT_TRUE(doc.moDuoc());
+    const QImage k = doc.khungLuc(1.0);
+    ASSERT_FALSE(k.isNull());
+    k.save(thuMuc.filePath(QStringLiteral("khung.png")));
+    if (qEnvironmentVariableIsSet("KORVANE_GIU_ANH")) k.save(qEnvironmentVariable("KORVANE_GIU_ANH"));
+    const auto kt = LopPhuKhung::kichThuoc(720);
+    const QRgb hop = k.pixel(int(kt.m) + 4, 720 - int(kt.m) - 4);
+    EXPECT_NEAR(qRed(hop), 82, 12);
+    const QRgb cham = k.pixel(int(kt.m + 1.45 * kt.u), int(kt.m + 1.15 * kt.u));
+    EXPECT_GT(qRed(cham), 170);
+    EXPECT_LT(qGreen(cham), 90);
+    int sang = 0;  // the caption's text, light on the dark box
+    for (int y = 720 - 100; y < 720 - int(kt.m) - 2; ++y)
+        for (int x = int(2 * kt.m); x < 400; ++x) sang += qRed(k.pixel(x, y)) > 200;
+    EXPECT_GT(sang, 300);
+    EXPECT_EQ(qRed(k.pixel(700, 400)), 255);  // the picture elsewhere is untouched white
+}
+
+TEST_F(GhiThat, ALavfiCameraRecordsThroughTheWholePipeline) {
+    PhienThat ph;
+    ASSERT_TRUE(ph.mo(QStringLiteral("lavfi:testsrc=size=1280x720:rate=30")));
+    EXPECT_TRUE(ph.cam->tenCamera().contains(QStringLiteral("testsrc")));
+    ASSERT_TRUE(choDen([&] { return ph.cam->doPhanGiai() == QStringLiteral("1280x720"); }));
+    const QString duongDan = tep("lavfi.mp4");
+    ph.batDau(duongDan, QStringLiteral("GHN-42"));
+    ASSERT_TRUE(choDen([&] { return ph.cam->giayDaGhi() >= 2; }, 10000));
+    const auto kq = ph.dung();
+    ASSERT_TRUE(kq) << ph.cam->loiCamera().toStdString();
+    EXPECT_GE(kq->giay, 2);
+    const auto pr = camera_test::ffprobe(duongDan);
+    EXPECT_EQ(pr.soLuongVideo, 1);
+    EXPECT_EQ(pr.profile, QStringLiteral("Main"));
+    EXPECT_EQ(pr.soKhung, kq->khung);
+    EXPECT_GT(kq->khung, 50);
+    EXPECT_NEAR(pr.thoiLuong, kq->khung / 30.0, 0.3);
+}
+
+TEST_F(GhiThat, AFullDiskIsReportedOnceAndAtTheStop) {
+    PhienThat ph;
+    ASSERT_TRUE(ph.mo(QStringLiteral("gia")));
+    QSignalSpy spy(ph.cam.get(), &CameraEngine::loiCameraDoi);
+    ph.batDau(QStringLiteral("/dev/full"), QStringLiteral("SPX-DAY"));
+    const auto t0 = std::chrono::steady_clock::now();
+    for (int i = 0; i < 5; ++i) {
+        ph.nt->guiKhung(khungSo(i), t0 + i * 33333us);
+        ph.cam->hangDoi().guiDongBo([] {});
+    }
+    ASSERT_TRUE(choDen([&] { return !ph.cam->loiCamera().isNull(); }));
+    camera_test::chayHangCho(30);
+    EXPECT_EQ(ph.cam->loiCamera(), QStringLiteral("Không ghi được file: No space left on device"));
+    EXPECT_EQ(spy.count(), 1);
+    EXPECT_FALSE(ph.dung());
+    EXPECT_EQ(ph.cam->loiCamera(),
+              QStringLiteral(
+                  "Không ghi được video: Không ghi được file: No space left on device. Đơn này CHƯA có bằng chứng."));
+}
+
+TEST(NguonKhungLavfi, DeliversBgraFramesAndReportsABadGraph) {
+    NenTangCameraGia nt;
+    QString loi;
+    EXPECT_EQ(nt.moDoThi(QStringLiteral("khong_co_bo_loc_nay=1"), loi), nullptr);
+    EXPECT_FALSE(loi.isEmpty());
+
+    auto n = nt.moDoThi(QStringLiteral("color=c=red:size=320x240:rate=30"), loi);
+    ASSERT_NE(n, nullptr) << loi.toStdString();
+    EXPECT_NEAR(n->tocDoKhung(), 30.0, 1e-6);
+    std::mutex khoa;
+    QList<QImage> khung;
+    n->batDau([&](QImage a, std::chrono::steady_clock::time_point) {
+        std::lock_guard lk(khoa);
+        khung.append(a);
+    });
+    ASSERT_TRUE(choDen([&] {
+        std::lock_guard lk(khoa);
+        return khung.size() >= 3;
+    }));
+    n->dung();
+    std::lock_guard lk(khoa);
+    const QImage& a = khung.first();
+    EXPECT_EQ(a.size(), QSize(320, 240));
+    EXPECT_EQ(a.format(), QImage::Format_RGB32);
+    // BGRA in memory: blue, green, red, opaque alpha
+    const uchar* p = a.constBits();
+    EXPECT_LT(p[0], 10);
+    EXPECT_LT(p[1], 10);
+    EXPECT_GT(p[2], 240);
+    EXPECT_EQ(p[3], 255);
+}
+
+// The child half of the crash test: records until killed. Skipped in a normal run.
+TEST(GhiThatCon, RecordUntilKilled) {
+    const QString duongDan = qEnvironmentVariable("KORVANE_GHI_DEN_KHI_BI_GIET");
+    if (duongDan.isEmpty()) GTEST_SKIP() << "runs only as the child of GhiThat.ASigkillLeavesAPlayableFile";
+    PhienThat ph;
+    ASSERT_TRUE(ph.mo(QStringLiteral("lavfi:testsrc=size=1280x720:rate=30")));
+    ASSERT_TRUE(choDen([&] { return !ph.cam->doPhanGiai().isEmpty(); }));
+    ph.batDau(duongDan, QStringLiteral("SPX-CRASH"));
+    std::cout << "dang ghi" << std::endl;
+    choDen([] { return false; }, 60000);
+    FAIL() << "was not killed";
+}
+
+TEST_F(GhiThat, ASigkillLeavesAPlayableFile) {
+    const QString duongDan = tep("bi-giet.mp4");
+    QProcess con;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("KORVANE_GHI_DEN_KHI_BI_GIET"), duongDan);
+    con.setProcessEnvironment(env);
+    con.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--gtest_filter=GhiThatCon.RecordUntilKilled")});
+    ASSERT_TRUE(con.waitForStarted());
+    ASSERT_TRUE(choDen([&] { return con.readAllStandardOutput().contains("dang ghi"); }, 20000));
+    QThread::msleep(3500);
+    con.kill();  // SIGKILL: no trailer, no flush, no clean-up
+    ASSERT_TRUE(con.waitForFinished());
+    EXPECT_EQ(con.exitStatus(), QProcess::CrashExit);
+
+    const auto pr = camera_test::ffprobe(duongDan);
+    ASSERT_TRUE(pr.chayDuoc);
+    EXPECT_EQ(pr.profile, QStringLiteral("Main"));
+    // everything up to the last closed one-second fragment survives
+    EXPECT_GE(pr.thoiLuong, 2.4);
+    EXPECT_LE(pr.thoiLuong, 3.7);
+    // a loaded machine may drop late camera frames, never hold them back: at most as many as the time allows
+    EXPECT_LE(pr.soKhung, pr.thoiLuong * 30 + 1);
+    EXPECT_GE(pr.soKhung, pr.thoiLuong * 30 * 0.6);
+}
+
+}  // namespace

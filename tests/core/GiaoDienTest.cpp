@@ -1,0 +1,82 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QSignalSpy>
+
+#include "core/BangMau.h"
+#include "core/GiaoDien.h"
+#include "core/NhanMau.h"
+
+namespace {
+class NenGia final : public NguonNenHeThong {
+public:
+    std::optional<CheDoNen> nen() const override { return nen_; }
+    void dat(std::optional<CheDoNen> n) {
+        nen_ = n;
+        emit daDoi();
+    }
+
+private:
+    std::optional<CheDoNen> nen_;
+};
+
+struct KhoiPhuc {
+    ~KhoiPhuc() {
+        GiaoDien::ban().datNguonHeThong(nullptr);
+        GiaoDien::ban().apDungGiaoDien(QStringLiteral("toi"));
+    }
+};
+
+TEST(GiaoDien, GiaTriChoNen) {
+    KhoiPhuc kp;
+    NenGia he;
+    GiaoDien::ban().datNguonHeThong(&he);
+    struct Ca {
+        const char* giaTri;
+        std::optional<CheDoNen> heThong;
+        CheDoNen mongDoi;
+    };
+    const Ca cac[] = {
+        {"sang", CheDoNen::Toi, CheDoNen::Sang},  {"toi", CheDoNen::Sang, CheDoNen::Toi},
+        {"", CheDoNen::Sang, CheDoNen::Toi},      {"Sang", CheDoNen::Sang, CheDoNen::Toi},
+        {"tuHe", CheDoNen::Toi, CheDoNen::Toi},   {"tuHe", CheDoNen::Sang, CheDoNen::Sang},
+        {"tuHe", std::nullopt, CheDoNen::Sang},
+    };
+    for (const auto& c : cac) {
+        he.dat(c.heThong);
+        GiaoDien::ban().apDungGiaoDien(QString::fromUtf8(c.giaTri));
+        EXPECT_EQ(GiaoDien::ban().nenHienTai(), c.mongDoi) << c.giaTri;
+        EXPECT_EQ(QApplication::palette().color(QPalette::Window), BangMau::mauNen.mau(c.mongDoi)) << c.giaTri;
+    }
+}
+
+TEST(GiaoDien, TuHeTheoDesktopKhiDoi) {
+    KhoiPhuc kp;
+    NenGia he;
+    GiaoDien::ban().datNguonHeThong(&he);
+    GiaoDien::ban().apDungGiaoDien(QStringLiteral("tuHe"));
+    NhanMau nhan(QStringLiteral("x"), BangMau::mauChuPhu, QFont());
+    EXPECT_EQ(nhan.mauChu(), BangMau::mauChuPhu.mau(CheDoNen::Sang));
+    QSignalSpy doi(&GiaoDien::ban(), &GiaoDien::daDoiNen);
+    he.dat(CheDoNen::Toi);
+    EXPECT_EQ(doi.count(), 1);
+    EXPECT_EQ(nhan.palette().color(QPalette::WindowText), BangMau::mauChuPhu.mau(CheDoNen::Toi));
+    // A fixed choice no longer listens to the desktop.
+    GiaoDien::ban().apDungGiaoDien(QStringLiteral("sang"));
+    he.dat(CheDoNen::Toi);
+    EXPECT_EQ(GiaoDien::ban().nenHienTai(), CheDoNen::Sang);
+}
+
+TEST(MauDong, ChonBoBaTheoNen) {
+    const QColor toi = chonMauTheoNen(CheDoNen::Toi, 1.0, 0.353, 0.278, 0.839, 0.224, 0.165);
+    const QColor sang = chonMauTheoNen(CheDoNen::Sang, 1.0, 0.353, 0.278, 0.839, 0.224, 0.165);
+    EXPECT_NEAR(toi.redF(), 1.0, 1e-3);
+    EXPECT_NEAR(toi.greenF(), 0.353, 1e-3);
+    EXPECT_NEAR(sang.redF(), 0.839, 1e-3);
+    EXPECT_NEAR(sang.blueF(), 0.165, 1e-3);
+    EXPECT_EQ(toi.alphaF(), 1.0f);
+    const MauDong m = mauTheoNenDong({0.1, 0.2, 0.3}, {0.7, 0.8, 0.9});
+    EXPECT_EQ(m.mau(CheDoNen::Toi), chonMauTheoNen(CheDoNen::Toi, 0.1, 0.2, 0.3, 0.7, 0.8, 0.9));
+    EXPECT_EQ(m.mau(CheDoNen::Sang), chonMauTheoNen(CheDoNen::Sang, 0.1, 0.2, 0.3, 0.7, 0.8, 0.9));
+}
+}  // namespace

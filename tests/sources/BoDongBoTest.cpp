@@ -1,0 +1,312 @@
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
+
+#include "MoiTruongDongBo.h"
+#include "sources/LoiNguonDon.h"
+#include "store/DinhDangISO.h"
+
+namespace {
+
+QStringList boGio(const QStringList& nhatKy) {
+    QStringList ra;
+    for (const QString& d : nhatKy) ra << d.section(QStringLiteral(" · "), 1);
+    return ra;
+}
+
+}  // namespace
+
+TEST(BoDongBo, FirstRunFetchesThirtyDaysAndTakesTheCursorBeforeTheFetch) {
+    MoiTruongDongBo m;
+    m.kichBan = [&](NguonDonKichBan& n) {
+        n.khiLayDon = [&](const QString&, const NhanTienDo&) {
+            m.dongHo.tienGiay(90);  // a long fetch; orders changed meanwhile must not fall behind the cursor
+            return QList<DonHang>{};
+        };
+    };
+    auto& db = m.taoDongBo();
+    EXPECT_EQ(db.trangThai(), QStringLiteral("Chưa đồng bộ lần nào."));
+    EXPECT_FALSE(db.lanCuoi().isValid());
+    m.chayDongBo();
+    EXPECT_EQ(m.nguon->cacTuLuc(), QStringList{QStringLiteral("2025-11-10T09:00:00Z")});
+    EXPECT_EQ(db.trangThai(), QStringLiteral("Không có đơn nào mới."));
+    EXPECT_EQ(m.mocDaLuu(), QStringLiteral("2025-12-10T09:00:00Z"));
+    EXPECT_EQ(db.lanCuoi(), *docThoiGianISO(u"2025-12-10T09:00:00Z"));
+    EXPECT_TRUE(db.nhatKy().isEmpty());
+    const auto sk = m.suKienDongBo();
+    ASSERT_EQ(sk.size(), 1u);
+    EXPECT_EQ(sk[0].first, "sync");
+    EXPECT_EQ(sk[0].second, (nlohmann::json{{"orders", "0"}, {"catBot", "0"}}));
+    EXPECT_FALSE(db.dangChay());
+    EXPECT_TRUE(db.loi().isNull());
+
+    // The next run starts two minutes before that cursor; the refetch always 30 days back from now.
+    m.chayDongBo();
+    m.chayDongBo(true);
+    EXPECT_EQ(m.nguon->cacTuLuc(),
+              (QStringList{QStringLiteral("2025-11-10T09:00:00Z"), QStringLiteral("2025-12-10T08:58:00Z"),
+                           QStringLiteral("2025-11-10T09:03:00Z")}));
+}
+
+TEST(BoDongBo, StoredCursorIsReadWithOrWithoutFractionsAndIgnoredWhenUnreadable) {
+    struct Ca {
+        const char* daLuu;
+        const char* tuLuc;
+    };
+    const Ca cacCa[] = {{"2025-12-01T00:00:00Z", "2025-11-30T23:58:00Z"},
+                        {"2025-12-01T00:00:00.750Z", "2025-11-30T23:58:00Z"},
+                        {"2025-12-01 00:00", "2025-11-10T09:00:00Z"},
+                        {"", "2025-11-10T09:00:00Z"}};
+    for (const auto& ca : cacCa) {
+        MoiTruongDongBo m;
+        m.caiDat->ud().setValue(BoDongBo::khoaMoc, QString::fromLatin1(ca.daLuu));
+        m.taoDongBo();
+        m.chayDongBo();
+        ASSERT_NE(m.nguon, nullptr);
+        EXPECT_EQ(m.nguon->cacTuLuc(), QStringList{QString::fromLatin1(ca.tuLuc)}) << ca.daLuu;
+    }
+}
+
+TEST(BoDongBo, OrdersAreWrittenInOneAppendAndIndexedByTheirCodes) {
+    MoiTruongDongBo m;
+    m.kichBan = [](NguonDonKichBan& n) {
+        n.tho = QStringLiteral("{\n  \"id\": 1\n}");
+        n.khiLayDon = [](const QString&, const NhanTienDo& tienDo) {
+            tienDo(QStringLiteral("Dùng được kiểu tham số \"day-du\""));
+            return QList<DonHang>{donMau("1"), donMau("2"), donMau("3")};
+        };
+    };
+    auto& db = m.taoDongBo();
+    m.chayDongBo();
+    EXPECT_EQ(db.soDonLanCuoi(), 3);
+    EXPECT_EQ(db.trangThai(), QStringLiteral("Đã cập nhật 3 đơn."));
+    EXPECT_EQ(db.mauTho(), QStringLiteral("{\n  \"id\": 1\n}"));
+    EXPECT_TRUE(m.choDen([&] { return db.nhatKy().size() == 2; }));
+    EXPECT_TRUE(boGio(db.nhatKy()).contains(QStringLiteral("Cập nhật 3 đơn.")));
+    EXPECT_EQ(db.nhatKy().last(), QStringLiteral("10/12/2025 16:00:00 · Cập nhật 3 đơn."));
+    ASSERT_TRUE(m.kho->donTheoMa(QStringLiteral("vd-2")));
+    EXPECT_EQ(m.kho->donTheoMa(QStringLiteral("vd-2"))->id, QStringLiteral("2"));
+
+    QFile f(m.kho->tepThangHienTai(m.kho->thuMucDon(), KhoDuLieu::tienToDon()));
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll().count('\n'), 3);
+    // What was written is what a fresh start loads.
+    m.dongBo.reset();
+    m.kho.reset();
+    KhoDuLieu lai(m.tam.path() + QStringLiteral("/goc"), &m.dongHo);
+    lai.napTatCa(8);
+    EXPECT_EQ(lai.donTheoId().size(), 3);
+}
+
+TEST(BoDongBo, CappedFetchMovesTheCursorOnlyToTheNewestOrderReceived) {
+    struct Ca {
+        QList<DonHang> cacDon;
+        QString moc;
+        QString dong;
+    };
+    const Ca cacCa[] = {
+        {{donMau("1", QStringLiteral("2025-12-05T01:00:00Z")), donMau("2", QStringLiteral("2025-12-06T02:30:00.250Z")),
+          donMau("3", QStringLiteral("khong doc duoc"))},
+         QStringLiteral("2025-12-06T02:30:00Z"),
+         QStringLiteral("Chưa lấy hết — mốc dừng ở 06/12/2025 09:30, lượt sau lấy tiếp.")},
+        {{donMau("1", QString()), donMau("2", QStringLiteral("x"))}, QStringLiteral("2025-12-10T09:00:00Z"), QString()},
+    };
+    for (const auto& ca : cacCa) {
+        MoiTruongDongBo m;
+        m.kichBan = [&](NguonDonKichBan& n) {
+            n.catBot = true;
+            n.khiLayDon = [&](const QString&, const NhanTienDo&) {
+                m.dongHo.tienGiay(30);
+                return ca.cacDon;
+            };
+        };
+        auto& db = m.taoDongBo();
+        m.chayDongBo();
+        EXPECT_EQ(m.mocDaLuu(), ca.moc);
+        const QStringList dong = boGio(db.nhatKy());
+        EXPECT_EQ(dong.contains(ca.dong), !ca.dong.isEmpty());
+        EXPECT_EQ(dong.filter(QStringLiteral("Chưa lấy hết")).size(), ca.dong.isEmpty() ? 0 : 1);
+        EXPECT_EQ(m.suKienDongBo().back().second,
+                  (nlohmann::json{{"orders", std::to_string(ca.cacDon.size())}, {"catBot", "1"}}));
+        m.chayDongBo();
+        EXPECT_EQ(m.nguon->cacTuLuc().last(), dinhDangISO().dinhDang(docThoiGianISO(ca.moc)->addSecs(-120)));
+    }
+}
+
+TEST(BoDongBo, WriteFailureKeepsTheCursorAndCountAndIndexesNothing) {
+    MoiTruongDongBo m;
+    m.caiDat->ud().setValue(BoDongBo::khoaMoc, QStringLiteral("2025-12-01T00:00:00Z"));
+    int luot = 0;
+    m.kichBan = [&](NguonDonKichBan& n) {
+        n.tho = QStringLiteral("{}");
+        n.khiLayDon = [&](const QString&, const NhanTienDo&) {
+            ++luot;
+            QList<DonHang> ds;
+            for (int i = 0; i < 10; ++i) ds << donMau(QStringLiteral("L%1-%2").arg(luot).arg(i));
+            return ds;
+        };
+    };
+    auto& db = m.taoDongBo();
+    m.chayDongBo();
+    ASSERT_EQ(db.soDonLanCuoi(), 10);
+    const QString mocTruoc = m.mocDaLuu();
+    m.dongHo.tienGiay(600);
+
+    // The orders folder turns into a regular file: no append can succeed.
+    const QString thuMuc = m.kho->thuMucDon();
+    ASSERT_TRUE(QDir(thuMuc).removeRecursively());
+    QFile chan(thuMuc);
+    ASSERT_TRUE(chan.open(QIODevice::WriteOnly));
+    chan.close();
+
+    m.chayDongBo();
+    EXPECT_TRUE(db.loi().startsWith(QStringLiteral("Không ghi được đơn xuống ổ cứng: "))) << db.loi().toStdString();
+    EXPECT_TRUE(db.loi().endsWith(QStringLiteral(". Mốc đồng bộ giữ nguyên.")));
+    EXPECT_EQ(db.trangThai(), QStringLiteral("Kho dữ liệu không ghi được."));
+    EXPECT_EQ(boGio(db.nhatKy()).last(), db.loi());
+    EXPECT_EQ(db.soDonLanCuoi(), 10);
+    EXPECT_EQ(m.mocDaLuu(), mocTruoc);
+    EXPECT_FALSE(m.kho->donTheoMa(QStringLiteral("VDL2-0")));
+    EXPECT_EQ(db.mauTho(), QStringLiteral("{}"));
+    const auto sk = m.suKienDongBo().back();
+    EXPECT_EQ(sk.first, "sync_write_error");
+    EXPECT_EQ(sk.second.at("daLuu"), "0");
+    EXPECT_FALSE(QString::fromStdString(sk.second.at("msg").get<std::string>()).isEmpty());
+    EXPECT_FALSE(db.dangChay());
+}
+
+TEST(BoDongBo, FetchFailureIsShownLoggedAndJournalledWithItsDetail) {
+    MoiTruongDongBo m;
+    m.kichBan = [](NguonDonKichBan& n) {
+        n.khiLayDon = [](const QString&, const NhanTienDo&) -> QList<DonHang> {
+            throw LoiNguonDon(404, QStringLiteral("not found"), QStringLiteral("https://h/x"), QStringLiteral("m"));
+        };
+    };
+    auto& db = m.taoDongBo();
+    m.chayDongBo();
+    const QString text = QStringLiteral("Không tìm thấy dữ liệu (404). Kiểm tra lại tên cửa hàng.");
+    EXPECT_EQ(db.loi(), text);
+    EXPECT_EQ(db.trangThai(), QStringLiteral("Đồng bộ lỗi."));
+    EXPECT_EQ(boGio(db.nhatKy()), (QStringList{text, QStringLiteral("HTTP 404 | not found | https://h/x")}));
+    EXPECT_TRUE(m.mocDaLuu().isEmpty());
+    EXPECT_EQ(m.suKienDongBo().back().first, "sync_error");
+    EXPECT_EQ(m.suKienDongBo().back().second, (nlohmann::json{{"msg", text.toStdString()}}));
+    EXPECT_TRUE(db.mauTho().isNull());
+}
+
+TEST(BoDongBo, ActivityListKeepsTheNewestSixtyLines) {
+    MoiTruongDongBo m;
+    m.kichBan = [](NguonDonKichBan& n) {
+        n.khiLayDon = [](const QString&, const NhanTienDo& tienDo) {
+            for (int i = 1; i <= 61; ++i) tienDo(QStringLiteral("dòng %1").arg(i));
+            return QList<DonHang>{};
+        };
+    };
+    auto& db = m.taoDongBo();
+    m.chayDongBo();
+    ASSERT_TRUE(m.choDen([&] { return boGio(db.nhatKy()).contains(QStringLiteral("dòng 61")); }));
+    EXPECT_EQ(db.nhatKy().size(), 60);
+    EXPECT_EQ(boGio(db.nhatKy()).first(), QStringLiteral("dòng 2"));
+}
+
+TEST(BoDongBo, ClientIsRebuiltOnlyWhenThePlatformOrACredentialChanges) {
+    MoiTruongDongBo m;
+    m.kichBan = [](NguonDonKichBan& n) {
+        n.tho = QStringLiteral("mau");
+        n.khiLayDon = [](const QString&, const NhanTienDo&) { return QList<DonHang>{donMau("1")}; };
+    };
+    auto& db = m.taoDongBo();
+    m.chayDongBo();
+    m.chayDongBo();
+    EXPECT_EQ(m.thuKetNoi(), QStringLiteral("Kết nối được."));
+    EXPECT_EQ(m.cacLanTao.size(), 1);
+    EXPECT_EQ(db.mauTho(), QStringLiteral("mau"));
+
+    m.caiDat->ganKhoa(QStringLiteral("haravan"), QStringLiteral("token"), QStringLiteral("tok-2"));
+    m.thuKetNoi();
+    EXPECT_EQ(m.cacLanTao.size(), 2);
+    EXPECT_TRUE(db.mauTho().isNull());  // the new client has fetched nothing yet
+
+    // An unknown platform id reads its own token item; none is stored, so there is no client.
+    m.caiDat->setNguonDon(QStringLiteral("khac"));
+    const size_t soSuKien = m.suKien().size();
+    m.chayDongBo();
+    EXPECT_EQ(db.trangThai(), QStringLiteral("Chưa điền đủ khoá kết nối Haravan."));
+    EXPECT_EQ(m.thuKetNoi(), QStringLiteral("Chưa điền đủ khoá kết nối Haravan."));
+    EXPECT_EQ(m.suKien().size(), soSuKien);
+    EXPECT_FALSE(db.dangChay());
+
+    m.caiDat->setNguonDon(QStringLiteral("haravan"));
+    m.chayDongBo();
+    EXPECT_EQ(m.cacLanTao.size(), 3);
+}
+
+TEST(BoDongBo, RunRequestedWhileOneIsInProgressDoesNothing) {
+    MoiTruongDongBo m;
+    std::mutex mu;
+    std::condition_variable cv;
+    bool choPhep = false;
+    std::atomic<int> soLan = 0;
+    m.kichBan = [&](NguonDonKichBan& n) {
+        n.khiLayDon = [&](const QString&, const NhanTienDo&) {
+            ++soLan;
+            std::unique_lock lk(mu);
+            cv.wait(lk, [&] { return choPhep; });
+            return QList<DonHang>{};
+        };
+    };
+    auto& db = m.taoDongBo();
+    bool xongDau = false;
+    db.dongBo(false, [&] { xongDau = true; });
+    EXPECT_TRUE(db.dangChay());
+    bool xongHai = false;
+    db.dongBo(true, [&] { xongHai = true; });
+    EXPECT_TRUE(xongHai);
+    EXPECT_FALSE(xongDau);
+    // A connection test may run meanwhile.
+    EXPECT_EQ(m.thuKetNoi(), QStringLiteral("Kết nối được."));
+    {
+        std::lock_guard lk(mu);
+        choPhep = true;
+    }
+    cv.notify_all();
+    ASSERT_TRUE(m.choDen([&] { return xongDau; }));
+    EXPECT_EQ(soLan, 1);
+}
+
+TEST(BoDongBo, LoopRunsAtOnceThenOneIntervalAfterEachRun) {
+    MoiTruongDongBo m;
+    auto& db = m.taoDongBo();
+    db.batDau();
+    db.batDau();
+    ASSERT_TRUE(m.choDen([&] { return m.henGio.soDangCho() == 1; }));
+    EXPECT_EQ(m.nguon->cacTuLuc().size(), 1);
+    m.henGio.tien(std::chrono::seconds(59));
+    EXPECT_EQ(m.nguon->cacTuLuc().size(), 1);
+    m.henGio.tien(std::chrono::seconds(1));
+    ASSERT_TRUE(m.choDen([&] { return m.nguon->cacTuLuc().size() == 2 && m.henGio.soDangCho() == 1; }));
+    m.dongBo.reset();
+    EXPECT_EQ(m.henGio.soDangCho(), 0);
+}
+
+TEST(BoDongBo, ConnectionTestTextsAndFailures) {
+    MoiTruongDongBo m;
+    m.kichBan = [](NguonDonKichBan& n) {
+        n.khiThuKetNoi = []() -> QString { throw LoiNguonDon(401, QString(), QString(), QStringLiteral("x")); };
+    };
+    m.taoDongBo();
+    EXPECT_EQ(m.thuKetNoi(), QStringLiteral("Haravan từ chối khoá. Kiểm tra lại khoá và quyền đọc đơn hàng."));
+    m.khoKhoa->muc.clear();
+    EXPECT_EQ(m.thuKetNoi(), QStringLiteral("Chưa điền đủ khoá kết nối Haravan."));
+}
+
+TEST(BoDongBo, OldTokenIsMigratedWhenTheEngineIsBuilt) {
+    MoiTruongDongBo m;
+    m.khoKhoa->muc.clear();
+    m.khoKhoa->muc.insert(CaiDat::khoaTokenCu, QStringLiteral("cu"));
+    m.taoDongBo();
+    EXPECT_EQ(m.khoKhoa->muc.value(QStringLiteral("com.korvane.pack.haravan.token")), QStringLiteral("cu"));
+}

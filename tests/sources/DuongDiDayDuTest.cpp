@@ -1,0 +1,107 @@
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QTemporaryDir>
+
+#include "MayChuGia.h"
+#include "core/BoDieuPhoi.h"
+#include "core/CaiDat.h"
+#include "core/CameraGia.h"
+#include "core/HenGioTay.h"
+#include "core/KhoKhoaBoNho.h"
+#include "core/KhoiDong.h"
+#include "core/TiengBaoGhiLai.h"
+#include "core/TrangThaiApp.h"
+#include "sources/BoDongBo.h"
+#include "store/KhoDuLieu.h"
+
+namespace {
+
+bool choDen(const std::function<bool()>& dieuKien) {
+    const auto het = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!dieuKien()) {
+        if (std::chrono::steady_clock::now() > het) return false;
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    return true;
+}
+
+const char* const kDonHang = R"({"orders":[
+  {"id":5001,"order_number":"#5001","updated_at":"2025-12-09T01:00:00Z",
+   "customer":{"last_name":"Trần","first_name":"Bình"},
+   "fulfillments":[{"tracking_number":"GHN5001","tracking_company":"GHN"}],
+   "line_items":[{"title":"Ấm trà","quantity":1}]},
+  {"id":5002,"order_number":"#5002","updated_at":"2025-12-09T02:00:00Z","cancelled_at":"2025-12-09T03:00:00Z",
+   "fulfillments":[{"tracking_number":"GHN5002"}],"line_items":[]}
+]})";
+
+}  // namespace
+
+// The start-up sequence as the application runs it, with the real sync engine and Haravan client pointed
+// at a fake platform on loopback and a coordinator whose camera and speaker are test doubles: the first
+// sync fills the store, and a code typed at the desk starts a recording with the cue of its order.
+TEST(DuongDiDayDu, StartUpSyncFillsTheStoreAndTypedCodesFindTheirOrders) {
+    struct Ca {
+        const char* ma;
+        int tieng;
+        bool coCanhBao;
+    };
+    const Ca cacCa[] = {{"GHN5001", 0, false}, {"ghn-5002", 3, true}, {"#5001", 0, false}};
+    for (const auto& ca : cacCa) {
+        MayChuGia may;
+        may.get("/com/orders.json",
+                [](const httplib::Request&, httplib::Response& res) { res.set_content(kDonHang, "application/json"); });
+        may.chay();
+
+        QTemporaryDir tam;
+        // Declared before the application state, which holds services that use them until it goes.
+        CameraGia camera;
+        TiengBaoGhiLai tieng;
+        HenGioTay henGio;
+        auto khoKhoa = std::make_shared<KhoKhoaBoNho>();
+        khoKhoa->muc.insert(QStringLiteral("com.korvane.pack.haravan.token"), QStringLiteral("shpat_e2e"));
+        CaiDat caiDat(tam.filePath(QStringLiteral("korvane.ini")), khoKhoa);
+        caiDat.setThuMucGoc(tam.filePath(QStringLiteral("goc")));
+        TrangThaiApp trangThai;
+
+        KhoiDong::DichVu dv;
+        dv.docQuyenCamera = [] { return int(TrangThaiApp::biTuChoi); };
+        dv.in = [](const QString&) {};
+        dv.taoDieuPhoi = [&](KhoDuLieu& kho, CaiDat& cd) {
+            BoDieuPhoi::PhuThuoc pt{&camera, &tieng, &DongHo::heThong(), &henGio, [](std::function<void()> f) { f(); }};
+            return std::make_shared<BoDieuPhoi>(kho, cd, pt);
+        };
+        dv.taoDongBo = [&](KhoDuLieu& kho, CaiDat& cd) -> std::shared_ptr<QObject> {
+            BoDongBo::CauHinh ch;
+            ch.henGio = &henGio;
+            ch.mayChu = BangMayChu::tatCaVe(may.goc());
+            ch.thoiGianCho = std::chrono::seconds(5);
+            return std::make_shared<BoDongBo>(kho, cd, ch);
+        };
+        dv.batDauDongBo = [](QObject& o) { qobject_cast<BoDongBo*>(&o)->batDau(); };
+        KhoiDong khoiDong(trangThai, caiDat, dv);
+        khoiDong.chay();
+
+        ASSERT_TRUE(choDen([&] { return trangThai.kho() && trangThai.kho()->donTheoId().size() == 2; }));
+        auto* dongBo = qobject_cast<BoDongBo*>(trangThai.dongBo());
+        ASSERT_NE(dongBo, nullptr);
+        ASSERT_TRUE(choDen([&] { return !dongBo->dangChay(); }));
+        EXPECT_EQ(dongBo->trangThai(), QStringLiteral("Đã cập nhật 2 đơn."));
+        EXPECT_EQ(henGio.soDangCho(), 1);  // the next pass of the minute loop is waiting
+        ASSERT_EQ(may.daNhan().size(), 1u);
+        EXPECT_EQ(may.daNhan()[0].tieuDeDau("Authorization"), "Bearer shpat_e2e");
+
+        BoDieuPhoi* dp = trangThai.dieuPhoi();
+        ASSERT_NE(dp, nullptr);
+        tieng.cacTieng.clear();
+        bool xong = false;
+        dp->nhapMaTay(QString::fromLatin1(ca.ma), [&] { xong = true; });
+        ASSERT_TRUE(choDen([&] { return xong; }));
+        EXPECT_EQ(tieng.cacTieng, std::vector<int>{ca.tieng}) << ca.ma;
+        ASSERT_TRUE(dp->donHienTai()) << ca.ma;
+        EXPECT_EQ(dp->donHienTai()->id, ca.tieng == 3 ? QStringLiteral("5002") : QStringLiteral("5001"));
+        EXPECT_EQ(dp->canhBao().has_value(), ca.coCanhBao) << ca.ma;
+        EXPECT_TRUE(choDen([&] { return camera.dangGhi(); }));
+        EXPECT_EQ(camera.cacLanChuanBi.size(), 1u);
+    }
+}

@@ -1,0 +1,121 @@
+#include <gtest/gtest.h>
+
+#include "core/BangMau.h"
+#include "core/GiaoDien.h"
+#include "core/NhanMau.h"
+#include "stations/BangDon.h"
+
+namespace {
+MatHang matHang(const QString& ten, std::optional<QString> bienThe, std::optional<QString> sku, qint64 sl) {
+    MatHang m;
+    m.title = ten;
+    m.variantTitle = std::move(bienThe);
+    m.sku = std::move(sku);
+    m.quantity = sl;
+    return m;
+}
+
+TEST(BangDon, LucDauChuaCoGi) {
+    BangDon b;
+    EXPECT_EQ(b.chuTrangThai(), "Chưa có");
+    EXPECT_TRUE(b.coGoiYBatDau());
+    EXPECT_TRUE(b.cacDongNhanGiaTri().isEmpty());
+    EXPECT_TRUE(b.tieuDeSerial().isEmpty());
+    EXPECT_FALSE(b.chuCanhBao().has_value());
+    EXPECT_EQ(b.chuSoHomNay(), "0");
+}
+
+TEST(BangDon, DangQuayMaKhongPhaiDon) {
+    BangDon b;
+    BangDon::DuLieu d;
+    d.dangGhi = true;
+    d.maHienTai = "SPXVN999";
+    b.capNhat(d);
+    EXPECT_EQ(b.chuTrangThai(), "Đang quay");
+    EXPECT_EQ(b.cacDongNhanGiaTri(), QStringList{"Mã quét=SPXVN999"});
+    EXPECT_TRUE(b.coChuChuaGanDon());
+    EXPECT_FALSE(b.coGoiYBatDau());
+    // After it stops without an order the hint returns, while the serials stay in their box.
+    d.dangGhi = false;
+    d.serials = {"SN-1"};
+    b.capNhat(d);
+    EXPECT_EQ(b.chuTrangThai(), "Chưa có");
+    EXPECT_TRUE(b.coGoiYBatDau());
+    EXPECT_FALSE(b.coChuChuaGanDon());
+    EXPECT_EQ(b.cacDongSerial(), QStringList{"SN-1"});
+}
+
+TEST(BangDon, CacDongCuaDonVaGiaTriThay) {
+    struct Ca {
+        const char* ten;
+        std::optional<QString> name, orderNumber, khach, dienThoai;
+        QList<MaVanDon> vanDon;
+        QStringList mongDoi;
+    };
+    const QList<MaVanDon> motVanDon{MaVanDon{"VD123", QString("GHN")}, MaVanDon{"VD456", std::nullopt}};
+    const Ca cac[] = {
+        {"du", QString("#A-1"), QString("1001"), QString("Chị Lan"), QString("0901"), motVanDon,
+         {"Mã quét=VD123", "Mã vận đơn=VD123", "Đơn hàng=#A-1", "Khách=Chị Lan", "Điện thoại=0901"}},
+        {"khongTen", std::nullopt, QString("1001"), std::nullopt, std::nullopt, {},
+         {"Mã quét=VD123", "Mã vận đơn=—", "Đơn hàng=#1001", "Khách=—", "Điện thoại=—"}},
+        {"khongSo", std::nullopt, std::nullopt, QString(""), QString(""), {},
+         {"Mã quét=VD123", "Mã vận đơn=—", "Đơn hàng=—", "Khách=", "Điện thoại="}},
+    };
+    for (const auto& c : cac) {
+        DonHang don;
+        don.id = "1";
+        don.name = c.name;
+        don.orderNumber = c.orderNumber;
+        don.customerName = c.khach;
+        don.customerPhone = c.dienThoai;
+        don.trackings = c.vanDon;
+        BangDon b;
+        BangDon::DuLieu d;
+        d.donHienTai = don;
+        d.maHienTai = "VD123";
+        b.capNhat(d);
+        EXPECT_EQ(b.cacDongNhanGiaTri(), c.mongDoi) << c.ten;
+        EXPECT_EQ(b.chuTrangThai(), "Xong") << c.ten;
+        EXPECT_TRUE(b.cacDongMatHang().isEmpty()) << c.ten;  // the heading over an empty list
+        d.dangGhi = true;
+        b.capNhat(d);
+        EXPECT_EQ(b.chuTrangThai(), "Đang quay") << c.ten;
+    }
+}
+
+TEST(BangDon, DongMatHangSerialCanhBaoVaDem) {
+    DonHang don;
+    don.id = "7";
+    don.items = {matHang("Áo thun", QString("Đỏ / L"), QString("AT-01"), 2), matHang("Quần", QString("Xanh"), std::nullopt, 1),
+                 matHang("Mũ", std::nullopt, QString("MU-9"), 0), matHang("Áo thun", QString("Đỏ / L"), QString("AT-01"), 2)};
+    BangDon b;
+    BangDon::DuLieu d;
+    d.donHienTai = don;
+    d.maHienTai = "X";
+    d.serials = {"SN-B2", "SN-A1"};
+    d.canhBao = QString("Đơn đã bị huỷ trên sàn.");
+    d.soDaQuayHomNay = 12;
+    b.capNhat(d);
+    EXPECT_EQ(b.cacDongMatHang(), (QStringList{"Áo thun|Đỏ / L · AT-01|×2", "Quần|Xanh|×1", "Mũ|×0",
+                                               "Áo thun|Đỏ / L · AT-01|×2"}));
+    EXPECT_EQ(b.tieuDeSerial(), "SERIAL ĐÃ GHI (2)");
+    EXPECT_EQ(b.cacDongSerial(), (QStringList{"SN-B2", "SN-A1"}));
+    EXPECT_EQ(b.chuCanhBao(), QString("Đơn đã bị huỷ trên sàn."));
+    EXPECT_EQ(b.chuSoHomNay(), "12");
+    // An empty warning text is still a warning and shows its box.
+    d.canhBao = QString();
+    b.capNhat(d);
+    EXPECT_EQ(b.chuCanhBao(), QString());
+}
+
+TEST(BangDon, DoiGiaoDienDoiMauNgay) {
+    GiaoDien::ban().apDungGiaoDien("toi");
+    BangDon b;
+    auto* nhan = b.findChild<NhanMau*>("chuTrangThai");
+    ASSERT_NE(nhan, nullptr);
+    EXPECT_EQ(nhan->palette().color(QPalette::WindowText), BangMau::mauChuPhu.mau(CheDoNen::Toi));
+    GiaoDien::ban().apDungGiaoDien("sang");
+    EXPECT_EQ(nhan->palette().color(QPalette::WindowText), BangMau::mauChuPhu.mau(CheDoNen::Sang));
+    GiaoDien::ban().apDungGiaoDien("toi");
+}
+}  // namespace

@@ -1,0 +1,168 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include "common/CumThu.h"
+#include "stations/HopCamera.h"
+#include "stations/KhungCamera.h"
+#include "stations/ManHinhDongGoi.h"
+#include "stations/NutDo.h"
+#include "store/DonHang.h"
+
+namespace {
+using cum_thu::choDen;
+
+struct CanhDongGoi : cum_thu::Cum {
+    std::unique_ptr<ManHinhDongGoi> man;
+    CanhDongGoi() {
+        taoDieuPhoi();
+        man = std::make_unique<ManHinhDongGoi>(dieuPhoi.get());
+        man->resize(1240, 800);
+        man->show();
+        man->activateWindow();
+        QCoreApplication::processEvents();
+    }
+    ~CanhDongGoi() {
+        if (camera().dangGhi()) {
+            dieuPhoi->ketThucQuay();
+            choNghi();
+        }
+        man.reset();
+    }
+    void goVaEnter(const QString& chu) {
+        man->oNhapMa()->setText(chu);
+        QTest::keyClick(man->oNhapMa(), Qt::Key_Return);
+    }
+};
+
+TEST(ManHinhDongGoi, ThoiGianHuyHieuVaDongChuThich) {
+    const std::pair<qint64, const char*> cac[] = {{0, "00:00"},    {59, "00:59"},   {60, "01:00"},
+                                                  {3599, "59:59"}, {3600, "60:00"}, {6000, "100:00"}};
+    for (auto [giay, chu] : cac) EXPECT_EQ(ManHinhDongGoi::chuThoiGian(giay), chu) << giay;
+    EXPECT_EQ(ManHinhDongGoi::dongMaChuThich(""), "CHƯA QUÉT MÃ");
+    EXPECT_EQ(ManHinhDongGoi::dongMaChuThich("SPX1"), "SPX1");
+    EXPECT_EQ(ManHinhDongGoi::dongSerialChuThich({"A1", "B2"}), "SERIAL: A1  ·  B2");
+}
+
+TEST(ManHinhDongGoi, LucMoiHienVaCameraChuaMo) {
+    CanhDongGoi c;
+    EXPECT_EQ(c.dieuPhoi->cheDo(), BoDieuPhoi::CheDo::dongGoi);
+    EXPECT_TRUE(c.man->oNhapMa()->text().isEmpty());
+    EXPECT_TRUE(c.man->oNhapMa()->hasFocus());
+    EXPECT_FALSE(c.man->nutQuayKhongMa()->isHidden());
+    EXPECT_EQ(c.man->nutQuayKhongMa()->text(), "Quay không mã");
+    EXPECT_TRUE(c.man->nutDungQuay()->isHidden());
+    EXPECT_TRUE(c.man->hienKhungNham());
+    EXPECT_FALSE(c.man->hienLoiWebcam());
+    EXPECT_FALSE(c.man->hienLopDangQuay());
+    EXPECT_EQ(c.man->chuCamera(), "Camera: chưa mở");
+    EXPECT_FALSE(c.man->chuThongBao().has_value());
+    EXPECT_EQ(c.man->bangDon()->chuTrangThai(), "Chưa có");
+    EXPECT_EQ(c.man->bangDon()->chuSoHomNay(), "0");
+    EXPECT_DOUBLE_EQ(c.man->hopCamera()->tiLe(), 16.0 / 9.0);
+
+    // Escape starts and stops nothing; Enter on spaces only empties the field.
+    QTest::keyClick(c.man->oNhapMa(), Qt::Key_Escape);
+    c.goVaEnter("   ");
+    EXPECT_TRUE(c.man->oNhapMa()->text().isEmpty());
+    cum_thu::chay(100);
+    EXPECT_EQ(c.dieuPhoi->trangThai(), BoDieuPhoi::TrangThai::nghi);
+    EXPECT_FALSE(c.dieuPhoi->thongBao().has_value());
+}
+
+TEST(ManHinhDongGoi, CameraMoVaLoiWebcam) {
+    CanhDongGoi c;
+    ASSERT_TRUE(c.moCamera("640x480"));
+    EXPECT_EQ(c.man->chuCamera(), "Camera: " + c.camera().tenCamera() + " · 640x480");
+    EXPECT_DOUBLE_EQ(c.man->hopCamera()->tiLe(), 640.0 / 480.0);
+    EXPECT_TRUE(choDen([&] { return !c.man->khungCamera()->khungHienTai().isNull(); }));
+    EXPECT_EQ(c.man->khungCamera()->khungHienTai().size(), QSize(640, 480));
+    const QRect hop = c.man->hopCamera()->vungHop();
+    EXPECT_NEAR(double(hop.width()) / hop.height(), 640.0 / 480.0, 0.01);
+
+    c.camera().moCamera(QString("lavfi:khong_co_bo_loc_nay"), "640x480");
+    ASSERT_TRUE(choDen([&] { return c.man->hienLoiWebcam(); }));
+    EXPECT_EQ(c.man->chuLoiWebcam(), c.camera().loiCamera());
+    EXPECT_FALSE(c.man->chuLoiWebcam().isEmpty());
+    // The whole text fits in the box, however many lines it wraps to.
+    const QLabel* chu = c.man->findChildren<QLabel*>().last();
+    for (QLabel* l : c.man->findChildren<QLabel*>())
+        if (l->text() == c.man->chuLoiWebcam()) chu = l;
+    EXPECT_GE(chu->height(), chu->heightForWidth(chu->width()));
+}
+
+TEST(ManHinhDongGoi, MaGoTayBatDauVaDungMotBanGhiThat) {
+    CanhDongGoi c;
+    DonHang don;
+    don.id = "5001";
+    don.orderNumber = "1001";
+    don.customerName = "Anh Minh";
+    don.trackings = {MaVanDon{"SPXVN0042", QString("SPX")}};
+    MatHang mh;
+    mh.title = "Tai nghe";
+    mh.variantTitle = "Đen";
+    mh.sku = "TN-01";
+    mh.quantity = 1;
+    don.items = {mh};
+    c.kho->capNhatDon(don);
+    ASSERT_TRUE(c.moCamera());
+
+    c.goVaEnter("SPXVN0042");
+    EXPECT_TRUE(c.man->oNhapMa()->text().isEmpty());  // emptied before the coordinator has seen the code
+    ASSERT_TRUE(c.choDangGhi(true));
+    EXPECT_TRUE(c.man->nutQuayKhongMa()->isHidden());
+    EXPECT_FALSE(c.man->nutDungQuay()->isHidden());
+    EXPECT_FALSE(c.man->hienKhungNham());
+    EXPECT_TRUE(c.man->hienLopDangQuay());
+    c.man->moiGiay();
+    const QStringList chuThich = c.man->cacDongChuThich();
+    ASSERT_EQ(chuThich.size(), 2);
+    EXPECT_EQ(chuThich[0], "SPXVN0042");
+    EXPECT_TRUE(QRegularExpression(R"(^Shop Thử · \d\d/\d\d/\d{4} \d\d:\d\d:\d\d$)").match(chuThich[1]).hasMatch())
+        << chuThich[1].toStdString();
+    EXPECT_TRUE(QRegularExpression(R"(^\d\d:\d\d$)").match(c.man->chuHuyHieu()).hasMatch());
+    EXPECT_EQ(c.man->bangDon()->chuTrangThai(), "Đang quay");
+    EXPECT_EQ(c.man->bangDon()->cacDongNhanGiaTri(),
+              (QStringList{"Mã quét=SPXVN0042", "Mã vận đơn=SPXVN0042", "Đơn hàng=#1001", "Khách=Anh Minh",
+                           "Điện thoại=—"}));
+    EXPECT_EQ(c.man->bangDon()->cacDongMatHang(), QStringList{"Tai nghe|Đen · TN-01|×1"});
+    ASSERT_TRUE(choDen([&] { return c.camera().giayDaGhi() >= 1; }));
+    EXPECT_EQ(c.man->chuHuyHieu(), ManHinhDongGoi::chuThoiGian(c.camera().giayDaGhi()));
+
+    cum_thu::chay(1200);  // past the minimum length
+    c.goVaEnter("spxvn0042");  // the same code, any case, stops it
+    ASSERT_TRUE(c.choNghi());
+    ASSERT_TRUE(choDen([&] { return c.dieuPhoi->soDaQuayHomNay() == 1; }));
+    EXPECT_EQ(c.kho->videoTheoId().size(), 1);
+    const BanGhiVideo v = c.kho->videoTheoId().begin().value();
+    EXPECT_EQ(v.orderId, QString("5001"));
+    EXPECT_TRUE(QFile::exists(v.filePath));
+    EXPECT_EQ(c.man->bangDon()->chuSoHomNay(), "1");
+    EXPECT_EQ(c.man->bangDon()->chuTrangThai(), "Xong");
+    ASSERT_TRUE(c.man->chuThongBao().has_value());
+    EXPECT_TRUE(c.man->chuThongBao()->startsWith("Đã lưu ")) << c.man->chuThongBao()->toStdString();
+    EXPECT_FALSE(c.man->nutQuayKhongMa()->isHidden());
+}
+
+TEST(ManHinhDongGoi, QuayKhongMaVaEscDung) {
+    CanhDongGoi c;
+    c.caiDat->setGiayToiThieu(60);  // Escape stops whatever the minimum length
+    ASSERT_TRUE(c.moCamera());
+    c.man->nutQuayKhongMa()->click();
+    ASSERT_TRUE(c.choDangGhi(true));
+    EXPECT_EQ(c.man->bangDon()->chuTrangThai(), "Đang quay");
+    EXPECT_TRUE(c.man->bangDon()->coChuChuaGanDon());
+    EXPECT_EQ(c.man->bangDon()->cacDongNhanGiaTri(), QStringList{"Mã quét=" + c.dieuPhoi->maHienTai()});
+    EXPECT_FALSE(c.dieuPhoi->maHienTai().isEmpty());
+    cum_thu::chay(1200);
+    QTest::keyClick(c.man->oNhapMa(), Qt::Key_Escape);
+    ASSERT_TRUE(c.choNghi());
+    ASSERT_TRUE(choDen([&] { return c.dieuPhoi->soDaQuayHomNay() == 1; }));
+    EXPECT_EQ(c.man->bangDon()->chuTrangThai(), "Chưa có");
+    EXPECT_TRUE(c.man->bangDon()->coGoiYBatDau());
+}
+}  // namespace
