@@ -1,6 +1,7 @@
 #include "sources/KiotVietClient.h"
 
 #include "sources/DocJSON.h"
+#include "sources/KiemTraKhoa.h"
 #include "sources/LoiKetNoi.h"
 #include "sources/LoiNguonDon.h"
 #include "sources/TienIchKhach.h"
@@ -30,7 +31,7 @@ bool KiotVietClient::daCatBot() {
 }
 
 void KiotVietClient::kiemTraKhoa() const {
-    if (!laNhanMayChu(cuaHang_)) nemTenCuaHangSai(kTen, tenMienCuaHang(QStringLiteral("kiotviet")));
+    if (!laNhanTenMien(cuaHang_)) nemTenCuaHangSai(kTen, tenMienCuaHang(QStringLiteral("kiotviet")));
 }
 
 BoAnKhoa KiotVietClient::boAnKhoa() const {
@@ -72,7 +73,7 @@ QString KiotVietClient::layVeTruyCap() {
     if (!tl) nemDuLieuKhongDoc(kTen);
     const std::optional<QString> ve = chuoiJSON(layKhoa(&*tl, "access_token"));
     // A token with a line break would end the Authorization header early; it is no token at all.
-    if (!ve || coKyTuDieuKhien(*ve)) {
+    if (!ve || !laKhoaGuiDuoc(*ve)) {
         throw LoiNguonDon(0, QString(), QString(), QStringLiteral("KiotViet không trả về vé truy cập."));
     }
     const qint64 giay = soNguyenJSON(layKhoa(&*tl, "expires_in"));

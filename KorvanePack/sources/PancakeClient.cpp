@@ -2,6 +2,7 @@
 
 #include "sources/DocJSON.h"
 #include "sources/GuiYeuCau.h"
+#include "sources/KiemTraKhoa.h"
 #include "sources/LoiNguonDon.h"
 #include "sources/TienIchKhach.h"
 #include "store/DinhDangISO.h"
@@ -30,7 +31,7 @@ bool PancakeClient::daCatBot() {
 
 YeuCauHTTP PancakeClient::taoYeuCau(const CapThamSo& thamSo) const {
     // The id is one path segment; a slash or a "?" in it would point the key at another resource.
-    if (!laMaTrongDuongDan(shopId_)) {
+    if (!laMaDinhDanh(shopId_)) {
         throw LoiNguonDon(0, QString(), QString(),
                           QStringLiteral("Shop ID của Pancake POS không hợp lệ: chỉ gồm chữ số (hoặc chữ không dấu), "
                                          "là dãy nằm ngay sau /shop/ trên thanh địa chỉ. Chưa gửi yêu cầu nào."));

@@ -4,6 +4,7 @@
 
 #include "sources/DocJSON.h"
 #include "sources/GuiYeuCau.h"
+#include "sources/KiemTraKhoa.h"
 #include "sources/LoiNguonDon.h"
 #include "sources/TienIchKhach.h"
 #include "sources/nentang/BangNenTang.h"
@@ -40,7 +41,7 @@ bool SapoClient::daCatBot() {
 
 YeuCauHTTP SapoClient::taoYeuCau(const QString& duongDan, const CapThamSo& thamSo) const {
     // The name becomes part of the host: anything but a plain label would send the key elsewhere.
-    if (!laNhanMayChu(cuaHang_)) nemTenCuaHangSai(kTen, tenMienCuaHang(QStringLiteral("sapo")));
+    if (!laNhanTenMien(cuaHang_)) nemTenCuaHangSai(kTen, tenMienCuaHang(QStringLiteral("sapo")));
     YeuCauHTTP yc;
     QString goc = mt_.mayChu.sapoMau;
     goc.replace(QStringLiteral("%1"), cuaHang_);

@@ -3,6 +3,7 @@
 #include <QTimeZone>
 #include <limits>
 
+#include "sources/KiemTraKhoa.h"
 #include "sources/LoiNguonDon.h"
 #include "store/DinhDangISO.h"
 
@@ -11,9 +12,6 @@ using nlohmann::json;
 namespace {
 const json kRong = json::object();
 
-bool laChuSoHoacChu(QChar c) {
-    return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9');
-}
 }  // namespace
 
 QString chuanHoaTenCuaHang(const QString& nhap) {
@@ -22,30 +20,6 @@ QString chuanHoaTenCuaHang(const QString& nhap) {
     s.remove(QStringLiteral("http://"), Qt::CaseSensitive);
     s = s.section(QLatin1Char('/'), 0, 0);
     return s.section(QLatin1Char('.'), 0, 0);
-}
-
-bool laNhanMayChu(const QString& ten) {
-    if (ten.isEmpty() || ten.size() > 63) return false;
-    if (ten.front() == u'-' || ten.back() == u'-') return false;
-    for (const QChar c : ten) {
-        if (!laChuSoHoacChu(c) && c != u'-') return false;
-    }
-    return true;
-}
-
-bool laMaTrongDuongDan(const QString& ma) {
-    if (ma.isEmpty()) return false;
-    for (const QChar c : ma) {
-        if (!laChuSoHoacChu(c) && c != u'-' && c != u'_') return false;
-    }
-    return true;
-}
-
-bool coKyTuDieuKhien(const QString& giaTri) {
-    for (const QChar c : giaTri) {
-        if (c.unicode() < 0x20 || c.unicode() == 0x7F) return true;
-    }
-    return false;
 }
 
 void nemTenCuaHangSai(const QString& tenNguon, const QString& tenMien) {
@@ -57,11 +31,12 @@ void nemTenCuaHangSai(const QString& tenNguon, const QString& tenMien) {
 }
 
 void kiemTraTieuDe(const QString& giaTri, const QString& nhan, const QString& tenNguon) {
-    if (!coKyTuDieuKhien(giaTri)) return;
-    throw LoiNguonDon(0, QString(), QString(),
-                      nhan + QStringLiteral(" của ") + tenNguon +
-                          QStringLiteral(" có ký tự xuống dòng hoặc ký tự điều khiển. Chép lại khoá rồi lưu; chưa gửi "
-                                         "yêu cầu nào."));
+    if (laKhoaGuiDuoc(giaTri)) return;
+    throw LoiNguonDon(
+        0, QString(), QString(),
+        nhan + QStringLiteral(" của ") + tenNguon +
+            QStringLiteral(" có dấu cách, ký tự xuống dòng hoặc chữ có dấu. Chép lại khoá rồi lưu; chưa gửi "
+                           "yêu cầu nào."));
 }
 
 std::optional<json> docDoiTuong(const QByteArray& than) {

@@ -18,16 +18,10 @@
 // A shop name as the owner pasted it: a scheme, a path and everything after the first dot are dropped,
 // so "https://shop1.kiotviet.vn/man/#/Invoices" gives "shop1".
 QString chuanHoaTenCuaHang(const QString& nhap);
-// One host label: 1 to 63 ASCII letters, digits or hyphens, not beginning or ending with a hyphen.
-bool laNhanMayChu(const QString& ten);
-// An id that goes into a path as one segment: ASCII letters, digits, "-" and "_" only.
-bool laMaTrongDuongDan(const QString& ma);
-// A value that would end a header line early or smuggle another header in: CR, LF or another control.
-bool coKyTuDieuKhien(const QString& giaTri);
 
 // Throws the LoiNguonDon of a bad shop name; nothing has been sent when it is thrown.
 [[noreturn]] void nemTenCuaHangSai(const QString& tenNguon, const QString& tenMien);
-// Throws when a credential bound for a header holds a control character.
+// Throws when a credential bound for a header is not plain visible ASCII (a line break would split it).
 void kiemTraTieuDe(const QString& giaTri, const QString& nhan, const QString& tenNguon);
 
 // The reply body as a JSON object; none when it does not parse or is not an object.
