@@ -6,8 +6,10 @@
 
 #include "MayChuGia.h"
 #include "MoiTruongDongBo.h"
+#include "sources/BoNguGhiLai.h"
 #include "sources/KenhHTTPCurl.h"
 #include "sources/KiotVietClient.h"
+#include "sources/LoiKetNoi.h"
 #include "sources/NhanhClient.h"
 #include "sources/PancakeClient.h"
 #include "sources/SapoClient.h"
@@ -36,6 +38,7 @@ struct NenTangThu {
     QString maVanDon;
 };
 
+const QString kMocThuDong = QStringLiteral("2026-11-10T09:00:00Z");
 const std::string kBiMat = "Sx+/9=&Q7";
 const std::string kVeKiotViet = "AT.kv+/SIGNED=";
 
@@ -191,5 +194,34 @@ TEST(KhachDongBoBiMat, EchoedSecretsAppearNowhereForEveryPlatform) {
             }
         }
         EXPECT_FALSE(hien.contains(QStringLiteral("Q7"))) << hien.toStdString();
+    }
+}
+
+// Quitting while a client backs off from a failing platform: the wait ends the fetch, and neither the
+// sender's retries nor a client's own fallback (KiotViet's second token form, Pancake's unfiltered
+// pages, KiotViet's date-only mode) sends anything more.
+TEST(KhachDongBoDong, CancellingDuringABackOffSendsNothingMore) {
+    for (const NenTangThu& nt : cacNenTang()) {
+        SCOPED_TRACE(nt.id.toStdString());
+        MayChuGia may;
+        const auto loi = [](const httplib::Request&, httplib::Response& res) { res.status = 503; };
+        may.get("/(kiotviet|sapo|pancake|nhanh)/.*", loi);
+        may.post("/(kiotviet|sapo|pancake|nhanh)/.*", loi);
+        may.chay();
+        KenhHTTPCurl kenh;
+        BoNguGhiLai ngu;
+        ngu.khiNgu([&](double) { ngu.huy(); });
+        MoiTruongNguon mt;
+        mt.kenh = &kenh;
+        mt.ngu = &ngu;
+        mt.mayChu = BangMayChu::tatCaVe(may.goc());
+        QHash<QString, QString> kho;
+        for (const auto& [k, v] : nt.khoa) kho.insert(QStringLiteral("com.korvane.pack.") + nt.id + '.' + k, v);
+        const auto n = taoNguonDon(
+            nt.id, [&](const QString& dv) { return std::optional<QString>(kho.value(dv)); }, mt);
+        ASSERT_NE(n, nullptr);
+        EXPECT_THROW(n->layDon(kMocThuDong, {}), LoiDaHuy);
+        EXPECT_EQ(may.daNhan().size(), 1u);
+        EXPECT_EQ(ngu.cacLanNgu(), std::vector<double>{1});
     }
 }
