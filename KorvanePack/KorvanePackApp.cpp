@@ -32,7 +32,6 @@ void KorvanePackApp::apDungGiaoDien(const QString& giaoDien) {
 }
 
 KorvanePackApp::KorvanePackApp() {
-    Q_INIT_RESOURCE(hinh);
     QApplication::setFont(phongChu(13));
     GiaoDien::ban().datNguonHeThong(new NenCongThongTin(qApp));
     // The settings object does not exist yet: the stored text is read straight from the file.
@@ -40,8 +39,7 @@ KorvanePackApp::KorvanePackApp() {
 
     caiDat_ = std::make_unique<CaiDat>();
     trangThai_ = std::make_unique<TrangThaiApp>();
-    QObject::connect(caiDat_.get(), &CaiDat::giaoDienChanged, caiDat_.get(),
-                     [c = caiDat_.get()] { apDungGiaoDien(c->giaoDien()); });
+    GiaoDien::ban().theoCaiDat(*caiDat_);
 
     cuaSo_ = std::make_unique<QWidget>();
     cuaSo_->setWindowTitle(QStringLiteral("Korvane Zize"));

@@ -61,7 +61,6 @@ QByteArray dongVideo(int i) {
 
 int main() {
     QTemporaryDir tam;
-    tam.setAutoRemove(false), std::printf("%s\n", qPrintable(tam.path()));
     KhoDuLieu tao(tam.path());
     QDir().mkpath(tao.thuMucDon());
     QDir().mkpath(tao.thuMucBanGhiVideo());

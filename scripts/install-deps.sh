@@ -15,6 +15,9 @@ PACKAGES=(
     libzbar-dev libzxing-dev
     nlohmann-json3-dev libsimdjson-dev
     libssl-dev libcurl4-openssl-dev libcpp-httplib-dev
+    # HTTPS to the sales platforms checks certificates against the system's trust store; the openssl tool
+    # serves an untrusted certificate in the transport's tests
+    ca-certificates openssl
     libgtest-dev libgmock-dev libbenchmark-dev
     # running: fonts with Vietnamese, the FFmpeg media backend, GStreamer plugins
     fonts-dejavu-core qt6-image-formats-plugins

@@ -4,10 +4,20 @@
 #include <QPainter>
 #include <QSvgRenderer>
 
+// A static library's resources are linked only when something asks for them by name.
+void napHinhUngDung() {
+    static const bool daNap = [] {
+        Q_INIT_RESOURCE(hinh);
+        return true;
+    }();
+    (void)daNap;
+}
+
 QPixmap veBieuTuong(const QString& ten, const QColor& mau, int coPx, qreal tiLeDiem) {
     const int canh = qMax(1, qRound(coPx * tiLeDiem));
     QPixmap anh(canh, canh);
     anh.fill(Qt::transparent);
+    napHinhUngDung();
     const QString duong = QStringLiteral(":/hinh/%1.svg").arg(ten);
     if (QFile::exists(duong)) {
         QSvgRenderer ve(duong);

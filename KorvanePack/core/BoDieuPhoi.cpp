@@ -71,6 +71,7 @@ BoDieuPhoi::BoDieuPhoi(KhoDuLieu& kho, CaiDat& caiDat, PhuThuoc phuThuoc, QObjec
       chayNen_(std::move(phuThuoc.chayNen)),
       camera_(phuThuoc.camera),
       tieng_(phuThuoc.tieng) {
+    nen_.setThreadPriority(QThread::LowPriority);
     noiMaDocDuoc();
 }
 
@@ -84,6 +85,7 @@ BoDieuPhoi::BoDieuPhoi(KhoDuLieu& kho, CaiDat& caiDat, QObject* parent)
       congCameraThat_(std::make_unique<CameraEngineCong>(*cameraThat_)),
       tiengThat_(std::make_unique<TiengBao>()),
       congTiengThat_(std::make_unique<TiengBaoQuaCong>(*tiengThat_)) {
+    nen_.setThreadPriority(QThread::LowPriority);
     camera_ = congCameraThat_.get();
     tieng_ = congTiengThat_.get();
     // The volume is copied only here; the settings screen switches the sound on and off directly.

@@ -7,6 +7,7 @@
 #include <QWidget>
 
 #include "core/BangMau.h"
+#include "core/CaiDat.h"
 
 GiaoDien& GiaoDien::ban() {
     static GiaoDien* g = new GiaoDien;
@@ -23,6 +24,11 @@ void GiaoDien::datNguonHeThong(NguonNenHeThong* nguon) {
 void GiaoDien::apDungGiaoDien(const QString& giaTri) {
     giaTri_ = giaTri;
     tinhLai();
+}
+
+void GiaoDien::theoCaiDat(CaiDat& caiDat) {
+    connect(&caiDat, &CaiDat::giaoDienChanged, this, [this, c = &caiDat] { apDungGiaoDien(c->giaoDien()); });
+    apDungGiaoDien(caiDat.giaoDien());
 }
 
 void GiaoDien::tinhLai() {

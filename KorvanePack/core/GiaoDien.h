@@ -4,6 +4,8 @@
 #include <QPointer>
 #include <QString>
 
+class CaiDat;
+
 #include "core/MauDong.h"
 #include "core/NguonNenHeThong.h"
 
@@ -17,6 +19,8 @@ public:
     static GiaoDien& ban();
 
     void apDungGiaoDien(const QString& giaTri);
+    // Applies the settings' appearance now and again on every change of it, for as long as both live.
+    void theoCaiDat(CaiDat& caiDat);
     QString giaTri() const { return giaTri_; }
     CheDoNen nenHienTai() const { return nen_; }
     // The desktop's preference; replaced by tests. Not owned.

@@ -151,7 +151,6 @@ QWidget* KhungChinh::taoThanhBen() {
     danhSach_->setIconSize(QSize(18, 18));
     danhSach_->setFont(phongChu(13));
     danhSach_->setSpacing(2);
-    danhSach_->setStyleSheet(QStringLiteral("QListWidget { background: transparent; }"));
     for (ManHinh m : tatCa()) {
         auto* muc = new QListWidgetItem(tieuDe(m), danhSach_);
         muc->setData(Qt::UserRole, int(m));
@@ -206,6 +205,11 @@ QWidget* KhungChinh::taoNoiDung() {
 void KhungChinh::lamMoiBieuTuong() {
     if (!danhSach_) return;
     const QColor mau = BangMau::mauChuChinh.mau();
+    danhSach_->setStyleSheet(
+        QStringLiteral("QListWidget { background: transparent; padding: 6px 8px; }"
+                       "QListWidget::item { padding-left: 6px; border-radius: 6px; color: %1; }"
+                       "QListWidget::item:selected { background: %2; color: %1; }")
+            .arg(mau.name(), BangMau::mauXanhDuong.mau(0.28).name(QColor::HexArgb)));
     for (int i = 0; i < danhSach_->count(); ++i) {
         auto* muc = danhSach_->item(i);
         const auto m = ManHinh(muc->data(Qt::UserRole).toInt());

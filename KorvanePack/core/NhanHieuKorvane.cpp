@@ -6,6 +6,7 @@
 #include <QSvgRenderer>
 
 #include "core/BangMau.h"
+#include "core/BieuTuong.h"
 #include "core/NhanMau.h"
 #include "core/PhongChu.h"
 
@@ -14,6 +15,7 @@ NhanHieuKorvane::NhanHieuKorvane(double cao, const QString& tenSanPham, QWidget*
     hang->setContentsMargins(0, 0, 0, 0);
     hang->setSpacing(qRound(cao * 0.36));
     logo_ = new QLabel(this);
+    napHinhUngDung();
     QSvgRenderer ve(QStringLiteral(":/hinh/LogoNgang.svg"));
     if (ve.isValid()) {
         const QSizeF goc = ve.defaultSize();
@@ -37,3 +39,5 @@ NhanHieuKorvane::NhanHieuKorvane(double cao, const QString& tenSanPham, QWidget*
     logo_->setAccessibleName(QString());
     ten_->setAccessibleName(QString());
 }
+
+bool NhanHieuKorvane::coLogo() const { return !logo_->pixmap().isNull(); }

@@ -11,6 +11,7 @@ class NhanHieuKorvane : public QWidget {
 public:
     NhanHieuKorvane(double cao, const QString& tenSanPham, QWidget* parent = nullptr);
     NhanMau* nhanTen() const { return ten_; }
+    bool coLogo() const;
 
 private:
     QLabel* logo_;

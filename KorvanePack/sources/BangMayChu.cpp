@@ -1,8 +1,8 @@
 #include "sources/BangMayChu.h"
 
-#include <QHostAddress>
 #include <QUrl>
 
+#include "sources/DiaChiLoopback.h"
 #include "sources/nentang/BangNenTang.h"
 
 BangMayChu BangMayChu::macDinh() {
@@ -31,8 +31,7 @@ BangMayChu BangMayChu::hienHanh() {
     const QString thu = qEnvironmentVariable("KORVANE_MAY_CHU_THU");
     if (!thu.isEmpty()) {
         const QUrl u(thu, QUrl::StrictMode);
-        QHostAddress dc;
-        if (u.isValid() && u.scheme() == QLatin1String("http") && dc.setAddress(u.host()) && dc.isLoopback()) {
+        if (u.isValid() && u.scheme() == QLatin1String("http") && laDiaChiLoopback(u.host())) {
             return tatCaVe(thu.endsWith(QLatin1Char('/')) ? thu.chopped(1) : thu);
         }
     }

@@ -6,6 +6,7 @@
 
 #include "sources/DocJSON.h"
 #include "sources/GuiYeuCau.h"
+#include "sources/KiemTraKhoa.h"
 #include "sources/LoiHaravan.h"
 #include "sources/LoiKetNoi.h"
 #include "sources/LoiNguonDon.h"
@@ -17,16 +18,6 @@ using nlohmann::json;
 namespace {
 
 const json kRong = json::object();
-
-// A token is pasted from the platform's admin page: visible ASCII only. Anything else (a line break
-// above all) could split the Authorization header, so such a token is never sent.
-bool tokenHopLe(const QString& t) {
-    if (t.isEmpty()) return false;
-    for (const QChar c : t) {
-        if (c.unicode() < 0x21 || c.unicode() > 0x7E) return false;
-    }
-    return true;
-}
 
 // The client's text reader: null and absent give nothing, a text stays as it is, anything else its
 // JSON text; an empty result gives nothing.
@@ -160,7 +151,7 @@ json HaravanClient::goi(const QString& duongDan, const QMap<QString, QString>& t
     if (!qurl.isValid() || qurl.host().isEmpty()) {
         throw LoiHaravan(0, QString(), QString(), QStringLiteral("Địa chỉ API không hợp lệ."));
     }
-    if (!tokenHopLe(token_)) {
+    if (!laKhoaGuiDuoc(token_)) {
         throw LoiHaravan(0, QString(), QString(),
                          QStringLiteral("Token có ký tự không hợp lệ (dấu cách, xuống dòng hoặc chữ có dấu), chưa gửi "
                                         "đi. Chép lại token trong Haravan admin."));

@@ -2,11 +2,11 @@
 
 #include <curl/curl.h>
 
-#include <QHostAddress>
 #include <QUrl>
 #include <memory>
 #include <mutex>
 
+#include "sources/DiaChiLoopback.h"
 #include "sources/LoiKetNoi.h"
 #include "sources/LoiNguonDon.h"
 
@@ -28,18 +28,12 @@ CURL* handleCuaLuong() {
     return handle.get();
 }
 
-bool laLoopback(const QString& host) {
-    if (host.compare(QLatin1String("localhost"), Qt::CaseInsensitive) == 0) return true;
-    QHostAddress dc;
-    return dc.setAddress(host) && dc.isLoopback();
-}
-
 // The URL must be absolute, https (http only towards loopback) and carry a host.
 bool urlDungDuoc(const QUrl& u) {
     if (!u.isValid() || u.host().isEmpty()) return false;
     const QString scheme = u.scheme().toLower();
     if (scheme == QLatin1String("https")) return true;
-    return scheme == QLatin1String("http") && laLoopback(u.host());
+    return scheme == QLatin1String("http") && laDiaChiLoopback(u.host());
 }
 
 QString nguonGoc(const QUrl& u) {

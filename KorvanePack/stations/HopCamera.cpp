@@ -50,6 +50,7 @@ void HopCamera::xepLai() {
     nham_->setGeometry(hop);
     const QRect trong = hop.adjusted(14, 14, -14, -14);
     QSize sl = loi_->sizeHint().boundedTo(hop.size());
+    if (loi_->hasHeightForWidth()) sl.setHeight(qMin(hop.height(), loi_->heightForWidth(sl.width())));
     loi_->setGeometry(QRect(hop.center() - QPoint(sl.width() / 2, sl.height() / 2), sl));
     const QSize sh = huyHieu_->sizeHint();
     huyHieu_->setGeometry(QRect(trong.topLeft(), sh));

@@ -122,6 +122,7 @@ ManHinhDongGoi::ManHinhDongGoi(BoDieuPhoi* dieuPhoi, DongHo& dongHo, QWidget* pa
     nutKhongMa_ = new QPushButton(QStringLiteral("Quay không mã"));
     nutKhongMa_->setFont(phongChu(15));
     nutKhongMa_->setMinimumHeight(44);
+    nutKhongMa_->setMinimumWidth(QFontMetrics(nutKhongMa_->font()).horizontalAdvance(nutKhongMa_->text()) + 40);
     nutKhongMa_->setAutoDefault(false);
     nutDung_ = new NutDo(QStringLiteral("Dừng quay"));
     hangNhap->addWidget(nutKhongMa_);
@@ -247,6 +248,8 @@ void ManHinhDongGoi::lamMoi() {
     nham_->setVisible(!dangGhi);
     loi_->setVisible(loi.has_value());
     chuLoi_->setText(loi.value_or(QString()));
+    // A wrapped label asks for a narrow width of its own; the box should use up to its 420 before wrapping.
+    chuLoi_->setMinimumWidth(qMin(420, QFontMetrics(chuLoi_->font()).horizontalAdvance(chuLoi_->text()) + 2));
     huyHieu_->setVisible(dangGhi);
     chuThich_->setVisible(dangGhi);
     chuHuyHieu_->setText(chuThoiGian(cam ? cam->giayDaGhi() : 0));

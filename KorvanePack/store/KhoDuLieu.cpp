@@ -150,33 +150,39 @@ void napSongSong(const QStringList& tep, GiaiTep giaiTep, ApDung apDung) {
     }
 }
 
-// One orders file, decoded for the index: the codes of every line in order (the index is replayed
-// line by line, exactly as if each line were indexed in turn), and the full order only for the last
-// line of each id in the file, since only that one can survive in the map of orders.
+// One orders file, decoded for the index: the id and codes of every line in file order, and where
+// the line lies in the file's bytes (kept alive, so the line can be decoded in full later).
 struct TepDon {
-    std::vector<std::pair<QString, QStringList>> maTheoDong;
-    std::vector<DonHang> donCuoi;
+    simdjson::padded_string noiDung;
+    struct Dong {
+        QString id;
+        QStringList ma;
+        std::string_view json;
+    };
+    std::vector<Dong> cacDong;
 };
 
 TepDon giaiTepDon(const QString& duongDan) {
     TepDon ra;
-    simdjson::padded_string noiDung;
-    if (simdjson::padded_string::load(QFile::encodeName(duongDan).toStdString()).get(noiDung) != simdjson::SUCCESS)
+    if (simdjson::padded_string::load(QFile::encodeName(duongDan).toStdString()).get(ra.noiDung) != simdjson::SUCCESS)
         return ra;
-    QHash<QString, std::string_view> dongCuoi;
-    docTungDong(noiDung, [&](const simdjson::dom::object& o, std::string_view dong) {
+    docTungDong(ra.noiDung, [&](const simdjson::dom::object& o, std::string_view json) {
         DonHang ma = DonHang::maTuJson(o);
         if (ma.id.isEmpty()) return;
-        dongCuoi.insert(ma.id, dong);
         QStringList cacMa = ma.tatCaMa();
-        ra.maTheoDong.emplace_back(std::move(ma.id), std::move(cacMa));
+        ra.cacDong.push_back({std::move(ma.id), std::move(cacMa), json});
     });
-    ra.donCuoi.reserve(size_t(dongCuoi.size()));
+    return ra;
+}
+
+std::vector<DonHang> giaiDonDayDu(const std::vector<std::string_view>& cacJson, size_t tu, size_t den) {
+    std::vector<DonHang> ra;
+    ra.reserve(den - tu);
     simdjson::dom::parser& p = DocJson::boPhanTich();
-    for (const std::string_view dong : std::as_const(dongCuoi)) {
+    for (size_t i = tu; i < den; ++i) {
         simdjson::dom::object o;
-        if (p.parse(dong.data(), dong.size(), false).get_object().get(o) == simdjson::SUCCESS)
-            ra.donCuoi.push_back(DonHang::tuJson(o));
+        if (p.parse(cacJson[i].data(), cacJson[i].size(), false).get_object().get(o) == simdjson::SUCCESS)
+            ra.push_back(DonHang::tuJson(o));
     }
     return ra;
 }
@@ -187,13 +193,30 @@ void KhoDuLieu::napDon(const QString& thuMuc, const QString& tienTo, int soTep) 
     const QStringList tep = cacTepThang(thuMuc, tienTo, soTep);
     if (!damBaoKhoa())
         for (const QString& t : tep) TepDongJson::suaDuoi(t);
-    napSongSong<TepDon>(tep, &giaiTepDon, [this](TepDon&& t) {
-        for (auto& [id, ma] : t.maTheoDong) datMaDon(id, std::move(ma));
-        for (DonHang& d : t.donCuoi) {
+    // The code index is replayed line by line, exactly as if every line were indexed in turn; only the
+    // last line of each id can survive in the map of orders, so only those lines are decoded in full.
+    std::vector<simdjson::padded_string> giuLai;
+    QHash<QString, std::string_view> dongCuoi;
+    napSongSong<TepDon>(tep, &giaiTepDon, [&](TepDon&& t) {
+        for (TepDon::Dong& d : t.cacDong) {
+            dongCuoi.insert(d.id, d.json);
+            datMaDon(d.id, std::move(d.ma));
+        }
+        giuLai.push_back(std::move(t.noiDung));
+    });
+    std::vector<std::string_view> cacJson(dongCuoi.cbegin(), dongCuoi.cend());
+    dongCuoi.clear();
+    const size_t soPhan = size_t(std::clamp(int(std::thread::hardware_concurrency()), 1, 4));
+    std::vector<std::future<std::vector<DonHang>>> phan;
+    for (size_t k = 0; k < soPhan; ++k)
+        phan.push_back(std::async(std::launch::async, &giaiDonDayDu, std::cref(cacJson), cacJson.size() * k / soPhan,
+                                  cacJson.size() * (k + 1) / soPhan));
+    donTheoId_.reserve(donTheoId_.size() + qsizetype(cacJson.size()));
+    for (auto& f : phan)
+        for (DonHang& d : f.get()) {
             const QString id = d.id;
             donTheoId_.insert(id, std::move(d));
         }
-    });
 }
 
 void KhoDuLieu::napVideo(const QString& thuMuc, const QString& tienTo, int soTep) {
@@ -228,15 +251,21 @@ void KhoDuLieu::capNhatDon(DonHang&& don, QStringList ma) {
 }
 
 void KhoDuLieu::datMaDon(const QString& id, QStringList ma) {
-    const auto cu = maCuaDon_.constFind(id);
-    if (cu != maCuaDon_.cend()) {
-        for (const QString& m : *cu) {
-            const auto it = maToiId_.find(m);
-            if (it != maToiId_.end() && *it == id) maToiId_.erase(it);
-        }
+    auto cu = maCuaDon_.find(id);
+    if (cu == maCuaDon_.end()) {
+        for (const QString& m : std::as_const(ma)) maToiId_.insert(m, id);
+        maCuaDon_.insert(id, std::move(ma));
+        return;
+    }
+    // Removing a code and mapping it to the same id again comes to mapping it, so only the codes the
+    // order has dropped are looked at for removal; a re-written order usually keeps all of them.
+    for (const QString& m : std::as_const(*cu)) {
+        if (ma.contains(m)) continue;
+        const auto it = maToiId_.find(m);
+        if (it != maToiId_.end() && *it == id) maToiId_.erase(it);
     }
     for (const QString& m : std::as_const(ma)) maToiId_.insert(m, id);
-    maCuaDon_.insert(id, std::move(ma));
+    if (*cu != ma) *cu = std::move(ma);
 }
 
 void KhoDuLieu::datVideo(const BanGhiVideo& video) {

@@ -3,7 +3,11 @@
 #include <QApplication>
 #include <QSignalSpy>
 
+#include <QTemporaryDir>
+
 #include "core/BangMau.h"
+#include "core/CaiDat.h"
+#include "core/KhoKhoaBoNho.h"
 #include "core/GiaoDien.h"
 #include "core/NhanMau.h"
 
@@ -65,6 +69,20 @@ TEST(GiaoDien, TuHeTheoDesktopKhiDoi) {
     GiaoDien::ban().apDungGiaoDien(QStringLiteral("sang"));
     he.dat(CheDoNen::Toi);
     EXPECT_EQ(GiaoDien::ban().nenHienTai(), CheDoNen::Sang);
+}
+
+TEST(GiaoDien, DoiCaiDatLucDangChayApDungNgay) {
+    KhoiPhuc kp;
+    QTemporaryDir thu;
+    CaiDat caiDat(thu.filePath("c.ini"), std::make_shared<KhoKhoaBoNho>());
+    caiDat.setGiaoDien("sang");
+    GiaoDien::ban().theoCaiDat(caiDat);
+    EXPECT_EQ(GiaoDien::ban().nenHienTai(), CheDoNen::Sang);
+    NhanMau nhan(QStringLiteral("x"), BangMau::mauChuChinh, QFont());
+    caiDat.setGiaoDien("toi");
+    EXPECT_EQ(GiaoDien::ban().nenHienTai(), CheDoNen::Toi);
+    EXPECT_EQ(nhan.mauChu(), BangMau::mauChuChinh.mau(CheDoNen::Toi));
+    EXPECT_EQ(QApplication::palette().color(QPalette::Base), BangMau::mauThe.mau(CheDoNen::Toi));
 }
 
 TEST(MauDong, ChonBoBaTheoNen) {

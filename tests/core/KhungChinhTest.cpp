@@ -9,6 +9,7 @@
 #include "core/KhungChinh.h"
 #include "core/BangMau.h"
 #include "core/KhungBo.h"
+#include "core/NhanHieuKorvane.h"
 #include "core/NhanMau.h"
 
 namespace {
@@ -77,6 +78,12 @@ TEST(KhungChinh, SauManHinhTheoThuTuVaMoODongGoi) {
         EXPECT_FALSE(KhungChinh::tuTieuDe(QString::fromUtf8(sai)).has_value()) << sai;
     EXPECT_EQ(c.khung->manHinh(), MH::dongGoi);
     EXPECT_EQ(c.khung->danhSach()->currentRow(), 0);
+    auto* nhanHieu = c.khung->findChild<NhanHieuKorvane*>();
+    ASSERT_NE(nhanHieu, nullptr);
+    EXPECT_TRUE(nhanHieu->coLogo());
+    EXPECT_EQ(nhanHieu->accessibleName(), "Korvane Zize");
+    EXPECT_EQ(nhanHieu->nhanTen()->text(), "Zize");
+    EXPECT_FALSE(c.khung->danhSach()->item(0)->icon().isNull());
 }
 
 TEST(KhungChinh, ChiTietTheoQuyenCameraVaBoDieuPhoi) {

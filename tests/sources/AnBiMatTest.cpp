@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "sources/AnBiMat.h"
+#include "sources/KiemTraKhoa.h"
 #include "sources/LoiNguonDon.h"
 
 TEST(AnBiMat, NguyenVanIsReplacedWholeOnlyForCaseSensitiveMarkers) {
@@ -39,4 +40,28 @@ TEST(LoiNguonDon, DetailLineJoinsOnlyThePartsPresent) {
               QStringLiteral("HTTP 404 | nf | https://h/x"));
     EXPECT_EQ(LoiNguonDon(0, QString(), QString(), QStringLiteral("m")).chiTiet(), QString());
     EXPECT_STREQ(LoiNguonDon(0, QString(), QString(), QStringLiteral("lỗi")).what(), "lỗi");
+}
+
+TEST(KiemTraKhoa, CredentialsAreCheckedForWhereTheyGo) {
+    struct Ca {
+        QString giaTri;
+        bool tenMien, maDinhDanh, khoa;
+    };
+    const Ca cacCa[] = {
+        {QStringLiteral("shop-1"), true, true, true},
+        {QStringLiteral("shop_1"), false, true, true},
+        {QStringLiteral("-shop"), false, true, true},
+        {QStringLiteral("evil.com/x"), false, false, true},
+        {QStringLiteral("a b"), false, false, false},
+        {QStringLiteral("tok\r\nX: 1"), false, false, false},
+        {QStringLiteral("cửahàng"), false, false, false},
+        {QString(64, QLatin1Char('a')), false, true, true},
+        {QString(), false, false, false},
+        {QStringLiteral("Zq9+/=&~"), false, false, true},
+    };
+    for (const auto& ca : cacCa) {
+        EXPECT_EQ(laNhanTenMien(ca.giaTri), ca.tenMien) << ca.giaTri.toStdString();
+        EXPECT_EQ(laMaDinhDanh(ca.giaTri), ca.maDinhDanh) << ca.giaTri.toStdString();
+        EXPECT_EQ(laKhoaGuiDuoc(ca.giaTri), ca.khoa) << ca.giaTri.toStdString();
+    }
 }

@@ -1,9 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <QHostAddress>
+#include <QProcess>
+#include <QTcpSocket>
+#include <QTemporaryDir>
 #include <atomic>
 #include <chrono>
 
 #include "MayChuGia.h"
+#include "sources/BangMayChu.h"
+#include "sources/DiaChiLoopback.h"
 #include "sources/KenhHTTPCurl.h"
 #include "sources/LoiKetNoi.h"
 #include "sources/LoiNguonDon.h"
@@ -133,4 +139,71 @@ TEST(KenhHTTPCurl, ClosedPortSlowServerAndCancellation) {
     EXPECT_THROW(kenh.gui(yeuCau(cham.goc() + QStringLiteral("/cham")), [&] { return dung.load(); }), LoiDaHuy);
     huy.join();
     thoat = true;
+}
+
+// A TLS server on loopback with a self-signed certificate: the transport must refuse it rather than send
+// a token to whoever answers.
+TEST(KenhHTTPCurl, RefusesACertificateNobodyVouchesFor) {
+    QTemporaryDir tam;
+    QProcess taoChungChi;
+    taoChungChi.start(QStringLiteral("openssl"), {"req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "1",
+                                                  "-subj", "/CN=127.0.0.1", "-addext", "subjectAltName=IP:127.0.0.1",
+                                                  "-keyout", tam.filePath("k.pem"), "-out", tam.filePath("c.pem")});
+    ASSERT_TRUE(taoChungChi.waitForFinished(30000));
+    ASSERT_EQ(taoChungChi.exitCode(), 0);
+
+    const int cong = MayChuGia::congDaDong();
+    QProcess mayTLS;
+    mayTLS.start(QStringLiteral("openssl"),
+                 {"s_server", "-quiet", "-www", "-accept", QStringLiteral("127.0.0.1:%1").arg(cong), "-cert",
+                  tam.filePath("c.pem"), "-key", tam.filePath("k.pem")});
+    ASSERT_TRUE(mayTLS.waitForStarted(5000));
+    bool sanSang = false;
+    for (int i = 0; i < 100 && !sanSang; ++i) {
+        QTcpSocket thu;
+        thu.connectToHost(QHostAddress::LocalHost, quint16(cong));
+        sanSang = thu.waitForConnected(50);
+        if (!sanSang) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    ASSERT_TRUE(sanSang);
+
+    KenhHTTPCurl kenh;
+    YeuCauHTTP y = yeuCau(QStringLiteral("https://127.0.0.1:%1/").arg(cong));
+    y.themTieuDe("Authorization", "Bearer BIMAT");
+    try {
+        kenh.gui(y, khongDung);
+        ADD_FAILURE() << "an untrusted certificate was accepted";
+    } catch (const LoiKetNoi& e) {
+        EXPECT_EQ(e.loai(), LoiKetNoi::Loai::ketNoi);
+        EXPECT_NE(std::string(e.what()).find("certificate"), std::string::npos) << e.what();
+    }
+    mayTLS.kill();
+    mayTLS.waitForFinished(5000);
+}
+
+TEST(BangMayChu, OnlyALoopbackHttpBaseReplacesTheRealHosts) {
+    struct Ca {
+        const char* bien;
+        const char* haravan;
+    };
+    const Ca cacCa[] = {
+        {"", "https://apis.haravan.com/com"},
+        {"http://127.0.0.1:8080", "http://127.0.0.1:8080/com"},
+        {"http://localhost:9/", "http://localhost:9/com"},
+        {"http://[::1]:9", "http://[::1]:9/com"},
+        {"http://10.0.0.1:8080", "https://apis.haravan.com/com"},
+        {"http://127.0.0.1.evil.example", "https://apis.haravan.com/com"},
+        {"https://127.0.0.1:8080", "https://apis.haravan.com/com"},
+        {"khong phai url", "https://apis.haravan.com/com"},
+    };
+    for (const auto& ca : cacCa) {
+        qputenv("KORVANE_MAY_CHU_THU", ca.bien);
+        EXPECT_EQ(BangMayChu::hienHanh().haravanGoc, QString::fromLatin1(ca.haravan)) << ca.bien;
+    }
+    qunsetenv("KORVANE_MAY_CHU_THU");
+    EXPECT_EQ(BangMayChu::macDinh().sapoMau.arg(QStringLiteral("shop")),
+              QStringLiteral("https://shop.mysapo.net/admin"));
+    EXPECT_TRUE(laDiaChiLoopback(QStringLiteral("127.255.0.1")));
+    EXPECT_FALSE(laDiaChiLoopback(QStringLiteral("127.0.0.256")));
+    EXPECT_FALSE(laDiaChiLoopback(QStringLiteral("128.0.0.1")));
 }

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -87,6 +88,11 @@ TEST(ManHinhDongGoi, CameraMoVaLoiWebcam) {
     ASSERT_TRUE(choDen([&] { return c.man->hienLoiWebcam(); }));
     EXPECT_EQ(c.man->chuLoiWebcam(), c.camera().loiCamera());
     EXPECT_FALSE(c.man->chuLoiWebcam().isEmpty());
+    // The whole text fits in the box, however many lines it wraps to.
+    const QLabel* chu = c.man->findChildren<QLabel*>().last();
+    for (QLabel* l : c.man->findChildren<QLabel*>())
+        if (l->text() == c.man->chuLoiWebcam()) chu = l;
+    EXPECT_GE(chu->height(), chu->heightForWidth(chu->width()));
 }
 
 TEST(ManHinhDongGoi, MaGoTayBatDauVaDungMotBanGhiThat) {

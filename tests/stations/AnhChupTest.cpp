@@ -1,0 +1,91 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QLineEdit>
+#include <QTest>
+#include <QVBoxLayout>
+
+#include "common/CumThu.h"
+#include "core/BangMau.h"
+#include "core/GiaoDien.h"
+#include "core/KhungChinh.h"
+#include "stations/BangDon.h"
+#include "stations/KhungCamera.h"
+#include "stations/ManHinhDongGoi.h"
+
+namespace {
+using cum_thu::choDen;
+
+// The whole window, idle and recording, in both appearances, drawn from a live test-pattern camera. Each
+// picture is kept under the build folder for a person to look at; the test checks that the palette of the
+// appearance is what got painted.
+TEST(AnhChup, ManHinhDongGoiToiVaSangNghiVaDangQuay) {
+    const QString thuMuc = QStringLiteral(KORVANE_TEST_BINARY_DIR) + "/anh-chup";
+    QDir().mkpath(thuMuc);
+    for (const char* gd : {"toi", "sang"}) {
+        GiaoDien::ban().apDungGiaoDien(gd);
+        const CheDoNen nen = GiaoDien::ban().nenHienTai();
+        cum_thu::Cum cum;
+        cum.caiDat->setGhiSerial(true);
+        DonHang don;
+        don.id = "88001";
+        don.name = "#HN-1024";
+        don.customerName = "Nguyễn Thị Hoa";
+        don.customerPhone = "0912345678";
+        don.trackings = {MaVanDon{"SPXVN06688123", QString("SPX")}};
+        MatHang a, b;
+        a.title = "Áo khoác gió nữ";
+        a.variantTitle = "Xanh rêu / M";
+        a.sku = "AKG-XR-M";
+        a.quantity = 1;
+        b.title = "Tất cổ ngắn";
+        b.quantity = 3;
+        don.items = {a, b};
+        cum.kho->capNhatDon(don);
+        cum.taoDieuPhoi();
+        cum.trangThai.datQuyenCamera(3);
+        cum.trangThai.datSoDon(1284);
+        cum.trangThai.datSoVideo(356);
+        QWidget cuaSo;
+        auto* cot = new QVBoxLayout(&cuaSo);
+        cot->setContentsMargins(0, 0, 0, 0);
+        auto* khung = new KhungChinh(*cum.caiDat, cum.trangThai, &cuaSo);
+        khung->dangKyManHinh(KhungChinh::ManHinh::dongGoi,
+                             [](TrangThaiApp& tt, CaiDat&) { return new ManHinhDongGoi(tt.dieuPhoi()); });
+        cot->addWidget(khung);
+        cum.trangThai.datDieuPhoi(cum.dieuPhoi);
+        cuaSo.resize(1360, 860);
+        cuaSo.show();
+        ASSERT_TRUE(cum.moCamera("1280x720"));
+        auto* man = khung->noiDungChiTiet()->findChild<ManHinhDongGoi*>();
+        if (!man) man = qobject_cast<ManHinhDongGoi*>(khung->noiDungChiTiet());
+        ASSERT_NE(man, nullptr);
+        ASSERT_TRUE(choDen([&] { return !man->khungCamera()->khungHienTai().isNull(); }));
+        cum_thu::chay(200);
+
+        const QImage nghi = cuaSo.grab().toImage();
+        nghi.save(thuMuc + "/dongGoi-" + gd + "-nghi.png");
+        // The screen's margin shows the page background and the sidebar its card fill.
+        const QPoint trongLe = man->mapTo(&cuaSo, QPoint(6, 6));
+        EXPECT_EQ(QColor(nghi.pixel(trongLe)).rgb(), BangMau::mauNen.mau(nen).rgb()) << gd;
+        EXPECT_EQ(QColor(nghi.pixel(100, 400)).rgb(), BangMau::mauThe.mau(nen).rgb()) << gd;
+
+        man->oNhapMa()->setText("SPXVN06688123");
+        QTest::keyClick(man->oNhapMa(), Qt::Key_Return);
+        ASSERT_TRUE(cum.choDangGhi(true));
+        man->oNhapMa()->setText("SN-7781-A");
+        QTest::keyClick(man->oNhapMa(), Qt::Key_Return);
+        ASSERT_TRUE(choDen([&] { return cum.dieuPhoi->serials().size() == 1; }));
+        ASSERT_TRUE(choDen([&] { return cum.camera().giayDaGhi() >= 2; }));
+        man->moiGiay();
+        cum_thu::chay(200);
+        const QImage quay = cuaSo.grab().toImage();
+        quay.save(thuMuc + "/dongGoi-" + gd + "-quay.png");
+        EXPECT_EQ(man->bangDon()->chuTrangThai(), "Đang quay");
+        EXPECT_EQ(man->cacDongChuThich().size(), 3);
+        cum.dieuPhoi->ketThucQuay();
+        ASSERT_TRUE(cum.choNghi());
+    }
+    GiaoDien::ban().apDungGiaoDien("toi");
+}
+}  // namespace
