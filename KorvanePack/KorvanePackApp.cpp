@@ -18,6 +18,7 @@
 #include "evidence/SaoLuu.h"
 #include "sources/BoDongBo.h"
 #include "stations/ManHinhDongGoi.h"
+#include "stations/ManHinhHangHoan.h"
 
 namespace {
 // Where the video device nodes are looked for; another folder only for running the program against a
@@ -89,6 +90,8 @@ KorvanePackApp::~KorvanePackApp() {
 void KorvanePackApp::dangKyManHinh() {
     khung_->dangKyManHinh(KhungChinh::ManHinh::dongGoi,
                           [](TrangThaiApp& tt, CaiDat&) -> QWidget* { return new ManHinhDongGoi(tt.dieuPhoi()); });
+    khung_->dangKyManHinh(KhungChinh::ManHinh::hangHoan,
+                          [](TrangThaiApp& tt, CaiDat&) -> QWidget* { return new ManHinhHangHoan(tt.dieuPhoi()); });
 }
 
 void KorvanePackApp::tacVuKhoiDong() {
