@@ -73,7 +73,7 @@ QImage DocVideo::chuyenDoi(const AVFrame* f) {
     return anh;
 }
 
-QImage DocVideo::khungLuc(double giay, double dungSai) {
+QImage DocVideo::khungLuc(double giay, double dungSai, double* giayThuc) {
     if (!fmt_ || !dec_ || luong_ < 0 || !std::isfinite(giay)) return {};
     AVStream* st = fmt_->streams[luong_];
     const double tb = av_q2d(st->time_base);
@@ -87,6 +87,7 @@ QImage DocVideo::khungLuc(double giay, double dungSai) {
     AVFrame* fr = av_frame_alloc();
     QImage tot;
     double lechTot = INFINITY;
+    double giayTot = 0;
     bool xong = false, het = false;
     while (!xong) {
         int r = het ? 0 : av_read_frame(fmt_, pkt);
@@ -105,9 +106,11 @@ QImage DocVideo::khungLuc(double giay, double dungSai) {
             }
             if (r < 0) break;
             const int64_t ts = fr->best_effort_timestamp != AV_NOPTS_VALUE ? fr->best_effort_timestamp : fr->pts;
-            const double lech = std::fabs((ts - goc) * tb - giay);
+            const double giayKhung = (ts - goc) * tb;
+            const double lech = std::fabs(giayKhung - giay);
             if (lech < lechTot) {
                 lechTot = lech;
+                giayTot = giayKhung;
                 tot = chuyenDoi(fr);
             }
             av_frame_unref(fr);
@@ -121,5 +124,7 @@ QImage DocVideo::khungLuc(double giay, double dungSai) {
     }
     av_frame_free(&fr);
     av_packet_free(&pkt);
-    return lechTot <= dungSai ? tot : QImage();
+    if (lechTot > dungSai) return QImage();
+    if (giayThuc) *giayThuc = giayTot;
+    return tot;
 }

@@ -28,7 +28,8 @@ public:
     int xoay() const { return xoay_; }
 
     // The frame whose time is nearest to `giay`, upright; a null image when no frame lies within `dungSai`.
-    QImage khungLuc(double giay, double dungSai = 0.5);
+    // `giayThuc`, when given, receives the time of the frame returned.
+    QImage khungLuc(double giay, double dungSai = 0.5, double* giayThuc = nullptr);
 
 private:
     QImage chuyenDoi(const struct AVFrame* f);

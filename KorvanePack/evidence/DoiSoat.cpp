@@ -4,7 +4,7 @@
 #include <map>
 #include <set>
 
-#include "evidence/DocGio.h"
+#include "store/DocGio.h"
 #include "store/DinhDangNgay.h"
 #include "store/DongHo.h"
 #include "store/KhoDuLieu.h"

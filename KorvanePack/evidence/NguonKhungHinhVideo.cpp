@@ -23,11 +23,10 @@ std::optional<NguonKhungHinh::Khung> NguonKhungHinhVideo::khungLuc(const QString
                                                                    QSize toiDa) {
     DocVideo* d = mo(tep);
     if (!d) return std::nullopt;
-    QImage anh = d->khungLuc(giay, dungSai);
+    double giayThuc = giay;
+    QImage anh = d->khungLuc(giay, dungSai, &giayThuc);
     if (anh.isNull()) return std::nullopt;
     if (anh.width() > toiDa.width() || anh.height() > toiDa.height())
         anh = anh.scaled(toiDa, Qt::KeepAspectRatio, Qt::SmoothTransformation);
-    // The reader does not yet say which frame it settled on; within the tolerance the requested time
-    // stands in for it.
-    return Khung{anh, giay};
+    return Khung{anh, giayThuc};
 }

@@ -11,6 +11,7 @@
 #include <memory>
 #include <vector>
 
+#include "store/DocGio.h"
 #include "store/DinhDangISO.h"
 #include "store/DinhDangNgay.h"
 #include "store/LoiTep.h"
@@ -41,7 +42,8 @@ QString chuanHoaMa(const QString& ma) {
 
 QString hienThiNgay(const std::optional<QString>& iso) {
     if (!iso || iso->isEmpty()) return kyHieuTrong;
-    const auto t = docThoiGianISO(*iso);
+    // Order times are shown as the platform sent them; some platforms send them without a zone.
+    const auto t = DocGio::docGioDon(*iso);
     if (!t) return kyHieuTrong;
     return dinhDangNgayGioNgan().dinhDang(*t);
 }

@@ -75,12 +75,16 @@ TEST_F(DocVideoTest, TheFrameNearestToATimeWithinTheTolerance) {
         {-0.2, 0.5, 0},       {3 / 30.0, 0.5, 3},  // going back after a later frame seeks again
     };
     for (const Ca& c : ca) {
-        const QImage a = d.khungLuc(c.giay, c.dungSai);
+        double giayThuc = -100;
+        const QImage a = d.khungLuc(c.giay, c.dungSai, &giayThuc);
         if (c.khung < 0) {
             EXPECT_TRUE(a.isNull()) << c.giay;
+            EXPECT_EQ(giayThuc, -100) << c.giay;
         } else {
             ASSERT_FALSE(a.isNull()) << c.giay;
             EXPECT_EQ(soCuaKhung(a), c.khung) << c.giay;
+            // The dossier captions each frame with the time of the frame shown, not the time asked for.
+            EXPECT_NEAR(giayThuc, c.khung / 30.0, 1e-3) << c.giay;
         }
     }
 }

@@ -72,8 +72,12 @@ TEST(HienThiNgay, GioDiaPhuong) {
         {QStringLiteral("2026-03-01T17:30:59.987Z"), QStringLiteral("02/03/2026 00:30")},
         {QStringLiteral("2026-03-01T10:30:00+03:00"), QStringLiteral("01/03/2026 14:30")},
         {QStringLiteral("khong phai ngay"), QStringLiteral("—")},
-        // A zone-less text is not silently read as local time.
-        {QStringLiteral("2026-03-01T17:30:00"), QStringLiteral("—")},
+        // Platforms that send order times without a zone mean the shop's local time; other zone-less
+        // shapes are still refused.
+        {QStringLiteral("2026-03-01T17:30:00"), QStringLiteral("01/03/2026 17:30")},
+        {QStringLiteral("2026-03-01 17:30:00.123"), QStringLiteral("01/03/2026 17:30")},
+        {QStringLiteral("2026-03-01T17:30"), QStringLiteral("—")},
+        {QStringLiteral("2026/03/01 17:30:00"), QStringLiteral("—")},
         {QStringLiteral("2026-02-30T10:00:00Z"), QStringLiteral("—")},
         {QString(), QStringLiteral("—")},
         {std::nullopt, QStringLiteral("—")},

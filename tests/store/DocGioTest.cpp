@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "evidence/DocGio.h"
+#include "store/DocGio.h"
 
 TEST(DocGio, GioDonKhongMuiLaGioMay) {
     // TZ=Asia/Ho_Chi_Minh: local = UTC+7 all year.

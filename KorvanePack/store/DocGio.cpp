@@ -1,4 +1,4 @@
-#include "evidence/DocGio.h"
+#include "store/DocGio.h"
 
 #include <QRegularExpression>
 #include <QTimeZone>
