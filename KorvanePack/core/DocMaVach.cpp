@@ -49,7 +49,11 @@ void DocMaVach::nhanKhung(const QImage& khung) {
     }
     hangDoi_->guiBatDongBo([this, banSao = std::move(*banSao)] {
         if (daHuy_) return;
-        doMa(banSao);
+        try {
+            doMa(banSao);
+        } catch (...) {
+            // Nothing may leave the busy flag set: the reader would never take another frame.
+        }
         std::lock_guard lk(khoa_);
         dangBan_ = false;
     });

@@ -416,3 +416,52 @@ TEST(DocMaVach, QuaCameraEngine) {
     ASSERT_FALSE(nhan.isEmpty());
     EXPECT_EQ(nhan.last().toStdString(), muoi[7].noiDung);
 }
+
+// The reader driven as the camera drives it: frames offered from another thread as fast as they come,
+// the GUI thread taking deliveries meanwhile, the interval changed under way and the reader destroyed
+// with a read possibly in flight. Nothing but labels that were drawn is delivered, and nothing crashes.
+TEST(DocMaVach, NhanKhungTuLuongKhac) {
+    const auto& muoi = NhanMau::muoiLoai();
+    std::vector<QImage> khung;
+    for (size_t i = 0; i < muoi.size(); ++i) {
+        QImage k = NhanMau::khungNen(640, 480);
+        NhanMau::ve(k, NhanMau::taoNhan(muoi[i], 2), QPointF(320, 240), 1.0, double(i) * 7);
+        if (i % 3 == 0) NhanMau::themNhieu(k, 6, uint32_t(i));
+        khung.push_back(k);
+    }
+    khung.push_back(NhanMau::khungNen(640, 480));
+    khung.push_back(QImage());  // a frame that cannot be copied
+    for (int vong = 0; vong < 3; ++vong) {
+        SCOPED_TRACE(vong);
+        auto doc = std::make_unique<DocMaVach>();
+        doc->setGiuaHaiLanDo(0.0);
+        QStringList nhan;
+        int soDanhSach = 0;
+        doc->khiThayMa = [&](const QString& ma) { nhan << ma; };
+        doc->khiThayNhieuMa = [&](const QList<DocMaVach::KetQuaDo>&) { ++soDanhSach; };
+        std::atomic<bool> xong{false};
+        std::thread camera([&] {
+            for (int i = 0; i < 600; ++i) {
+                doc->nhanKhung(khung[size_t(i) % khung.size()]);
+                if (i == 300) doc->setGiuaHaiLanDo(0.01);
+                std::this_thread::sleep_for(1ms);
+            }
+            xong = true;
+        });
+        while (!xong) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        camera.join();
+        if (vong < 2) {
+            ASSERT_TRUE(choDen([&] { return !doc->dangBan(); }));
+            QCoreApplication::processEvents();
+            EXPECT_GT(nhan.size(), 5);
+            EXPECT_EQ(soDanhSach, nhan.size());
+        }
+        for (const auto& ma : nhan) {
+            const bool daVe = std::any_of(muoi.begin(), muoi.end(),
+                                          [&](const NhanMau::Mau& m) { return ma.toStdString() == m.noiDung; });
+            EXPECT_TRUE(daVe) << ma.toStdString();
+        }
+        doc.reset();  // in the last round, possibly mid-read
+        QCoreApplication::processEvents();
+    }
+}
