@@ -129,6 +129,10 @@ ManHinhHangHoan::ManHinhHangHoan(BoDieuPhoi* dieuPhoi, DongHo& dongHo, QWidget* 
     lNoiDung->addWidget(toKhai_);
     lNoiDung->addStretch(1);
     cuon->setWidget(noiDung);
+    // The scroll area paints its page in the window colour; the card's own fill must show through.
+    noiDung->setAutoFillBackground(false);
+    cuon->setAutoFillBackground(false);
+    cuon->setStyleSheet(QStringLiteral("QScrollArea { background: transparent; }"));
     lThe->addWidget(cuon);
     hang->addWidget(the);
 
@@ -213,8 +217,10 @@ void ManHinhHangHoan::taoCotTrai(QVBoxLayout* cot) {
     chuThongBao_->setWordWrap(true);
     hangNut->addWidget(nutBatDau_, 0, Qt::AlignVCenter);
     hangNut->addWidget(nutDung_, 0, Qt::AlignVCenter);
+    // The notice takes most of the rest of the row, right-aligned, so a long error wraps instead of widening
+    // the window; the spacer keeps the button at the left while no notice shows.
     hangNut->addStretch(1);
-    hangNut->addWidget(chuThongBao_, 0, Qt::AlignVCenter);
+    hangNut->addWidget(chuThongBao_, 3, Qt::AlignVCenter);
     cot->addLayout(hangNut);
 
     auto* buoc = new KhungBo;
