@@ -469,20 +469,7 @@ void ManHinhHangHoan::lamMoiBangTim() {
     nutBatDau_->updateGeometry();
 
     hopDonChon_->setVisible(donChon_.has_value());
-    for (NhanMau* d : std::as_const(dongMatHang_)) d->deleteLater();
-    dongMatHang_.clear();
-    if (donChon_) {
-        chuDaChon_->setText(QStringLiteral("Đã chọn: ") +
-                            donChon_->customerName.value_or(QStringLiteral("khách chưa rõ tên")));
-        chuMaDon_->setText(maHienThiDon(*donChon_));
-        for (const MatHang& mh : donChon_->items) {
-            auto* d = nhanXuongDong(QStringLiteral("· ") + mh.title + QStringLiteral(" ×") +
-                                        QString::asprintf("%lld", static_cast<long long>(mh.quantity)),
-                                    BangMau::mauChuPhu, phongChu(12.5));
-            lopDonChon_->addWidget(d);
-            dongMatHang_.append(d);
-        }
-    }
+    veHopDonChon();
     for (QPushButton* nut : std::as_const(dongKetQua_)) {
         auto* hop = nut->findChild<KhungBo*>();
         const bool chon = donChon_ && donChon_->id == nut->objectName();
@@ -492,6 +479,27 @@ void ManHinhHangHoan::lamMoiBangTim() {
             hop->datNen(BangMau::mauNen);
     }
     chuKhongThay_->setVisible(!tuKhoa_.isEmpty() && ketQuaTim_.isEmpty() && !donChon_);
+}
+
+void ManHinhHangHoan::veHopDonChon() {
+    // Old lines leave the layout at once, so they never show beside the new ones until deleted.
+    for (NhanMau* d : std::as_const(dongMatHang_)) {
+        lopDonChon_->removeWidget(d);
+        d->hide();
+        d->deleteLater();
+    }
+    dongMatHang_.clear();
+    if (!donChon_) return;
+    chuDaChon_->setText(QStringLiteral("Đã chọn: ") +
+                        donChon_->customerName.value_or(QStringLiteral("khách chưa rõ tên")));
+    chuMaDon_->setText(maHienThiDon(*donChon_));
+    for (const MatHang& mh : donChon_->items) {
+        auto* d = nhanXuongDong(QStringLiteral("· ") + mh.title + QStringLiteral(" ×") +
+                                    QString::asprintf("%lld", static_cast<long long>(mh.quantity)),
+                                BangMau::mauChuPhu, phongChu(12.5));
+        lopDonChon_->addWidget(d);
+        dongMatHang_.append(d);
+    }
 }
 
 // ---- recording ----
