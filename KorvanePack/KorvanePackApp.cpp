@@ -15,6 +15,10 @@
 #include "core/PhongChu.h"
 #include "core/QuyenCamera.h"
 #include "core/TrangThaiApp.h"
+#include "evidence/SaoLuu.h"
+#include "evidence/MaMay.h"
+#include "evidence/ManHinhDoiSoat.h"
+#include "evidence/ManHinhTraCuu.h"
 #include "sources/BoDongBo.h"
 #include "stations/ManHinhDongGoi.h"
 #include "stations/ManHinhHangHoan.h"
@@ -60,6 +64,12 @@ KorvanePackApp::KorvanePackApp() {
     dv.batDauDongBo = [](QObject& dongBo) {
         if (auto* db = qobject_cast<BoDongBo*>(&dongBo)) db->batDau();
     };
+    dv.taoSaoLuu = [](KhoDuLieu& kho, CaiDat& caiDat) -> std::shared_ptr<QObject> {
+        return std::make_shared<SaoLuu>(kho, caiDat);
+    };
+    dv.saoLuuMot = [](QObject& saoLuu, const BanGhiVideo& banGhi) {
+        if (auto* s = qobject_cast<SaoLuu*>(&saoLuu)) s->saoLuuMot(banGhi);
+    };
     khoiDong_ = std::make_unique<KhoiDong>(*trangThai_, *caiDat_, std::move(dv));
     QObject::connect(khoiDong_.get(), &KhoiDong::khongMoDuocKho, cuaSo_.get(), [this](const QString& loi) {
         const QByteArray b = loi.toUtf8() + '\n';
@@ -85,6 +95,13 @@ void KorvanePackApp::dangKyManHinh() {
                           [](TrangThaiApp& tt, CaiDat&) -> QWidget* { return new ManHinhDongGoi(tt.dieuPhoi()); });
     khung_->dangKyManHinh(KhungChinh::ManHinh::hangHoan,
                           [](TrangThaiApp& tt, CaiDat&) -> QWidget* { return new ManHinhHangHoan(tt.dieuPhoi()); });
+    khung_->dangKyManHinh(KhungChinh::ManHinh::traCuu, [](TrangThaiApp& tt, CaiDat& cd) -> QWidget* {
+        if (!tt.kho()) return nullptr;
+        CaiDat* caiDat = &cd;
+        return new ManHinhTraCuu(*tt.kho(), cd.tenShop(), [caiDat] { return MaMay::maMayNay(caiDat->ud()); });
+    });
+    khung_->dangKyManHinh(KhungChinh::ManHinh::doiSoat,
+                          [](TrangThaiApp& tt, CaiDat&) -> QWidget* { return new ManHinhDoiSoat(tt.dieuPhoi()); });
 }
 
 void KorvanePackApp::tacVuKhoiDong() {
