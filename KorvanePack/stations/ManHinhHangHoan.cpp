@@ -555,6 +555,15 @@ void ManHinhHangHoan::lamMoi() {
 }
 
 void ManHinhHangHoan::apMau() {
+    // The save is the one action of the form that matters, so it is the filled button; "Đã lưu" shows
+    // plainly disabled.
+    nutLuu_->setStyleSheet(
+        QStringLiteral("QPushButton { background: %1; color: white; border: 1px solid %1; border-radius: 6px;"
+                       " padding: 5px 14px; }"
+                       " QPushButton:pressed { background: %2; }"
+                       " QPushButton:disabled { background: transparent; color: %3; border-color: %4; }")
+            .arg(BangMau::mauXanhDuong.mau().name(), BangMau::mauXanhDuong.mau(0.8).name(QColor::HexArgb),
+                 BangMau::mauChuPhu.mau().name(), BangMau::mauVienThe.mau().name()));
     hinhSeal_->setPixmap(
         veBieuTuong(QStringLiteral("hangHoan"), BangMau::mauHoPhach.mau(), kCoHinhSeal, devicePixelRatioF()));
     for (const auto& [id, o] : std::as_const(oTinhTrang_)) {
