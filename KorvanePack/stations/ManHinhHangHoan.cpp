@@ -143,8 +143,8 @@ ManHinhHangHoan::ManHinhHangHoan(BoDieuPhoi* dieuPhoi, DongHo& dongHo, QWidget* 
         connect(dieuPhoi_, &BoDieuPhoi::maVuaQuetChanged, this, [this] {
             if (dieuPhoi_) khiQuetMa(dieuPhoi_->maVuaQuet());
         });
-        // However the recording ended (the stop button, the label shown again, the length limit or a
-        // full disk), a returns video that was saved must get its declaration.
+        // However the recording ended (the stop button, the length limit or a nearly full disk), a returns
+        // video that was saved must get its declaration.
         connect(dieuPhoi_, &BoDieuPhoi::daLuuVideo, this, [this](const BanGhiVideo& bg) {
             if (bg.laHoan()) moForm(bg);
         });
