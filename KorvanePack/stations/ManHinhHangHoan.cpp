@@ -129,6 +129,10 @@ ManHinhHangHoan::ManHinhHangHoan(BoDieuPhoi* dieuPhoi, DongHo& dongHo, QWidget* 
     lNoiDung->addWidget(toKhai_);
     lNoiDung->addStretch(1);
     cuon->setWidget(noiDung);
+    // The scroll area paints its page in the window colour; the card's own fill must show through.
+    noiDung->setAutoFillBackground(false);
+    cuon->setAutoFillBackground(false);
+    cuon->setStyleSheet(QStringLiteral("QScrollArea { background: transparent; }"));
     lThe->addWidget(cuon);
     hang->addWidget(the);
 
@@ -139,8 +143,8 @@ ManHinhHangHoan::ManHinhHangHoan(BoDieuPhoi* dieuPhoi, DongHo& dongHo, QWidget* 
         connect(dieuPhoi_, &BoDieuPhoi::maVuaQuetChanged, this, [this] {
             if (dieuPhoi_) khiQuetMa(dieuPhoi_->maVuaQuet());
         });
-        // However the recording ended (the stop button, the label shown again, the length limit or a
-        // full disk), a returns video that was saved must get its declaration.
+        // However the recording ended (the stop button, the length limit or a nearly full disk), a returns
+        // video that was saved must get its declaration.
         connect(dieuPhoi_, &BoDieuPhoi::daLuuVideo, this, [this](const BanGhiVideo& bg) {
             if (bg.laHoan()) moForm(bg);
         });
@@ -213,8 +217,10 @@ void ManHinhHangHoan::taoCotTrai(QVBoxLayout* cot) {
     chuThongBao_->setWordWrap(true);
     hangNut->addWidget(nutBatDau_, 0, Qt::AlignVCenter);
     hangNut->addWidget(nutDung_, 0, Qt::AlignVCenter);
+    // The notice takes most of the rest of the row, right-aligned, so a long error wraps instead of widening
+    // the window; the spacer keeps the button at the left while no notice shows.
     hangNut->addStretch(1);
-    hangNut->addWidget(chuThongBao_, 0, Qt::AlignVCenter);
+    hangNut->addWidget(chuThongBao_, 3, Qt::AlignVCenter);
     cot->addLayout(hangNut);
 
     auto* buoc = new KhungBo;
@@ -463,20 +469,7 @@ void ManHinhHangHoan::lamMoiBangTim() {
     nutBatDau_->updateGeometry();
 
     hopDonChon_->setVisible(donChon_.has_value());
-    for (NhanMau* d : std::as_const(dongMatHang_)) d->deleteLater();
-    dongMatHang_.clear();
-    if (donChon_) {
-        chuDaChon_->setText(QStringLiteral("Đã chọn: ") +
-                            donChon_->customerName.value_or(QStringLiteral("khách chưa rõ tên")));
-        chuMaDon_->setText(maHienThiDon(*donChon_));
-        for (const MatHang& mh : donChon_->items) {
-            auto* d = nhanXuongDong(QStringLiteral("· ") + mh.title + QStringLiteral(" ×") +
-                                        QString::asprintf("%lld", static_cast<long long>(mh.quantity)),
-                                    BangMau::mauChuPhu, phongChu(12.5));
-            lopDonChon_->addWidget(d);
-            dongMatHang_.append(d);
-        }
-    }
+    veHopDonChon();
     for (QPushButton* nut : std::as_const(dongKetQua_)) {
         auto* hop = nut->findChild<KhungBo*>();
         const bool chon = donChon_ && donChon_->id == nut->objectName();
@@ -486,6 +479,27 @@ void ManHinhHangHoan::lamMoiBangTim() {
             hop->datNen(BangMau::mauNen);
     }
     chuKhongThay_->setVisible(!tuKhoa_.isEmpty() && ketQuaTim_.isEmpty() && !donChon_);
+}
+
+void ManHinhHangHoan::veHopDonChon() {
+    // Old lines leave the layout at once, so they never show beside the new ones until deleted.
+    for (NhanMau* d : std::as_const(dongMatHang_)) {
+        lopDonChon_->removeWidget(d);
+        d->hide();
+        d->deleteLater();
+    }
+    dongMatHang_.clear();
+    if (!donChon_) return;
+    chuDaChon_->setText(QStringLiteral("Đã chọn: ") +
+                        donChon_->customerName.value_or(QStringLiteral("khách chưa rõ tên")));
+    chuMaDon_->setText(maHienThiDon(*donChon_));
+    for (const MatHang& mh : donChon_->items) {
+        auto* d = nhanXuongDong(QStringLiteral("· ") + mh.title + QStringLiteral(" ×") +
+                                    QString::asprintf("%lld", static_cast<long long>(mh.quantity)),
+                                BangMau::mauChuPhu, phongChu(12.5));
+        lopDonChon_->addWidget(d);
+        dongMatHang_.append(d);
+    }
 }
 
 // ---- recording ----
@@ -541,6 +555,15 @@ void ManHinhHangHoan::lamMoi() {
 }
 
 void ManHinhHangHoan::apMau() {
+    // The save is the one action of the form that matters, so it is the filled button; "Đã lưu" shows
+    // plainly disabled.
+    nutLuu_->setStyleSheet(
+        QStringLiteral("QPushButton { background: %1; color: white; border: 1px solid %1; border-radius: 6px;"
+                       " padding: 5px 14px; }"
+                       " QPushButton:pressed { background: %2; }"
+                       " QPushButton:disabled { background: transparent; color: %3; border-color: %4; }")
+            .arg(BangMau::mauXanhDuong.mau().name(), BangMau::mauXanhDuong.mau(0.8).name(QColor::HexArgb),
+                 BangMau::mauChuPhu.mau().name(), BangMau::mauVienThe.mau().name()));
     hinhSeal_->setPixmap(
         veBieuTuong(QStringLiteral("hangHoan"), BangMau::mauHoPhach.mau(), kCoHinhSeal, devicePixelRatioF()));
     for (const auto& [id, o] : std::as_const(oTinhTrang_)) {

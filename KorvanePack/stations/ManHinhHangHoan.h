@@ -110,6 +110,7 @@ private:
     void xayDongKetQua();
     void lamMoi();
     void lamMoiBangTim();
+    void veHopDonChon();
     void lamMoiToKhai();
     void lamMoiDoiChieu();
     void danhDauSaiSerial(bool khop);
