@@ -5,6 +5,7 @@
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMediaPlayer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollArea>
@@ -468,6 +469,7 @@ QWidget* ManHinhTraCuu::taoChiTiet(const BanGhiVideo& bg) {
 void ManHinhTraCuu::lamMoiChiTiet() {
     if (!dangChon_) {
         if (chiTiet_) {
+            if (trinhPhat_) trinhPhat_->trinhPhat()->stop();
             cuon_->takeWidget();
             chiTiet_->deleteLater();
             chiTiet_ = nullptr;
@@ -475,9 +477,9 @@ void ManHinhTraCuu::lamMoiChiTiet() {
         phai_->setCurrentIndex(0);
         return;
     }
-    QWidget* cu = cuon_->takeWidget();
-    if (cu) {
-        // The old player stops now rather than when the event loop gets round to deleting it.
+    // The old player stops now rather than when the event loop gets round to deleting it.
+    if (trinhPhat_) trinhPhat_->trinhPhat()->stop();
+    if (QWidget* cu = cuon_->takeWidget()) {
         cu->hide();
         cu->deleteLater();
     }
