@@ -307,6 +307,7 @@ void ManHinhDoiSoat::veMoCoi() {
             lp->setSpacing(8);
             auto* hangTim = new QHBoxLayout;
             oGan_ = new QLineEdit;
+            oGan_->setObjectName(QStringLiteral("oTimGan"));
             oGan_->setPlaceholderText(QStringLiteral("Số điện thoại, tên khách, mã vận đơn"));
             oGan_->setText(tuKhoaGan_);
             connect(oGan_, &QLineEdit::textEdited, this, [this](const QString& s) { tuKhoaGan_ = s; });
