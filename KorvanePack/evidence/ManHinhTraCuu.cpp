@@ -1,7 +1,6 @@
 #include "evidence/ManHinhTraCuu.h"
 
 #include <QFileInfo>
-#include <QGraphicsOpacityEffect>
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QListWidget>
@@ -16,13 +15,14 @@
 #include <algorithm>
 
 #include "core/BangMau.h"
+#include "core/GiaoDien.h"
 #include "core/KhungBo.h"
 #include "core/NhanMau.h"
 #include "core/PhongChu.h"
 #include "evidence/HoSoBangChung.h"
 #include "evidence/MoTepHeThong.h"
+#include "evidence/NutThuong.h"
 #include "evidence/TrinhPhatVideo.h"
-#include "stations/NutTo.h"
 #include "store/KhoDuLieu.h"
 #include "store/MucChon.h"
 #include "store/TienIch.h"
@@ -52,6 +52,28 @@ QWidget* duongKe() {
     k->datNen(BangMau::mauVienThe);
     k->setFixedHeight(1);
     return k;
+}
+
+// The prominent button: the accent fill with white text, dimmed while it cannot be pressed.
+void toMauNoiBat(QPushButton* n) {
+    QPalette p = n->palette();
+    for (auto nhom : {QPalette::Active, QPalette::Inactive}) {
+        p.setColor(nhom, QPalette::Button, BangMau::mauXanhDuong.mau());
+        p.setColor(nhom, QPalette::ButtonText, Qt::white);
+    }
+    p.setColor(QPalette::Disabled, QPalette::Button, BangMau::mauXanhDuong.mau(0.45));
+    p.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(255, 255, 255, 170));
+    n->setPalette(p);
+}
+
+// The list's selection tint follows the appearance; the platform's solid highlight hides the row's colours.
+void toMauChon(QListWidget* ds) {
+    QPalette p = ds->palette();
+    for (auto nhom : {QPalette::Active, QPalette::Inactive}) {
+        p.setColor(nhom, QPalette::Highlight, BangMau::mauXanhDuong.mau(0.26));
+        p.setColor(nhom, QPalette::HighlightedText, BangMau::mauChuChinh.mau());
+    }
+    ds->setPalette(p);
 }
 
 QFont phongGianChu(double co, double gian) {
@@ -96,7 +118,9 @@ ManHinhTraCuu::ManHinhTraCuu(KhoDuLieu& kho, QString tenShop, LayMaMay layMaMay,
     oTim_ = new QLineEdit;
     oTim_->setPlaceholderText(QStringLiteral("Ví dụ: 862252454559, 0901234567"));
     oTim_->setClearButtonEnabled(true);
-    auto* nutTim = new QPushButton(QStringLiteral("Tìm"));
+    oTim_->setFont(phongChu(13));
+    oTim_->setMinimumHeight(30);
+    auto* nutTim = nutThuong(QStringLiteral("Tìm"));
     nutTim->setAutoDefault(false);
     hangTim->addWidget(oTim_, 1);
     hangTim->addWidget(nutTim);
@@ -113,6 +137,8 @@ ManHinhTraCuu::ManHinhTraCuu(KhoDuLieu& kho, QString tenShop, LayMaMay layMaMay,
     danhSach_->setSelectionMode(QAbstractItemView::SingleSelection);
     danhSach_->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     danhSach_->setSpacing(2);
+    toMauChon(danhSach_);
+    connect(&GiaoDien::ban(), &GiaoDien::daDoiNen, danhSach_, [this] { toMauChon(danhSach_); });
     auto* trongTrai = new NhanMau(QStringLiteral("Không có video nào khớp."), BangMau::mauChuPhu, phongChu(13));
     trongTrai->setAlignment(Qt::AlignCenter);
     trai_->addWidget(danhSach_);
@@ -135,13 +161,15 @@ ManHinhTraCuu::ManHinhTraCuu(KhoDuLieu& kho, QString tenShop, LayMaMay layMaMay,
     cuon_->setWidgetResizable(true);
     cuon_->setFrameShape(QFrame::NoFrame);
     cuon_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    cuon_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // A narrow window scrolls sideways rather than hiding the buttons.
+    cuon_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     cuon_->viewport()->setAutoFillBackground(false);
     phai_->addWidget(trongPhai);
     phai_->addWidget(cuon_);
     tach->addWidget(phai_);
-    tach->setStretchFactor(0, 1);
-    tach->setStretchFactor(1, 1);
+    tach->setStretchFactor(0, 2);
+    tach->setStretchFactor(1, 3);
+    tach->setSizes({500, 750});
 
     lamMoiDanhSach();
     lamMoiChiTiet();
@@ -422,10 +450,14 @@ QWidget* ManHinhTraCuu::taoChiTiet(const BanGhiVideo& bg) {
     hanhDong->setSpacing(10);
     auto* hangNut = new QHBoxLayout;
     hangNut->setSpacing(8);
-    nutXuat_ = new NutTo(QStringLiteral("Xuất hồ sơ bằng chứng"), BangMau::mauXanhDuong, Qt::white);
-    auto* nutKiem = new QPushButton(QStringLiteral("Kiểm tra nguyên vẹn"));
-    nutMoVideo_ = new QPushButton(QStringLiteral("Mở video"));
-    auto* nutThuMuc = new QPushButton(QStringLiteral("Mở thư mục"));
+    nutXuat_ = nutThuong(QStringLiteral("Xuất hồ sơ bằng chứng"));
+    nutXuat_->setObjectName(QStringLiteral("nutXuat"));
+    nutXuat_->setFont(phongChu(13, QFont::DemiBold));
+    toMauNoiBat(nutXuat_);
+    connect(&GiaoDien::ban(), &GiaoDien::daDoiNen, nutXuat_, [n = nutXuat_.data()] { toMauNoiBat(n); });
+    auto* nutKiem = nutThuong(QStringLiteral("Kiểm tra nguyên vẹn"));
+    nutMoVideo_ = nutThuong(QStringLiteral("Mở video"));
+    auto* nutThuMuc = nutThuong(QStringLiteral("Mở thư mục"));
     for (QPushButton* n :
          {static_cast<QPushButton*>(nutXuat_), nutKiem, static_cast<QPushButton*>(nutMoVideo_), nutThuMuc})
         n->setAutoDefault(false);
@@ -492,13 +524,7 @@ void ManHinhTraCuu::lamMoiChiTiet() {
 
 void ManHinhTraCuu::lamMoiKetQua() {
     if (!chiTiet_) return;
-    if (nutXuat_) {
-        nutXuat_->setEnabled(!dangXuat_);
-        // The filled button looks the same when disabled, so the wait shows by dimming it.
-        auto* mo = new QGraphicsOpacityEffect(nutXuat_);
-        mo->setOpacity(dangXuat_ ? 0.5 : 1.0);
-        nutXuat_->setGraphicsEffect(mo);
-    }
+    if (nutXuat_) nutXuat_->setEnabled(!dangXuat_);
     if (dangChay_) dangChay_->setVisible(dangXuat_);
     if (chuXuat_) {
         chuXuat_->setVisible(ketQuaXuat_.has_value());

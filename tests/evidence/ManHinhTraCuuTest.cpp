@@ -11,6 +11,9 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QVideoFrame>
+#include <QVideoSink>
+#include <QVideoWidget>
 #include <set>
 
 #include "common/CumThu.h"
@@ -445,8 +448,14 @@ TEST(TrinhPhat, NapDungYenVaGiuViTri) {
     EXPECT_EQ(tp.trinhPhat(), p);
     EXPECT_NEAR(p->position(), 1500, 200);
 
+    // Pictures reach the view once it plays.
+    int soKhung = 0;
+    QObject::connect(tp.hinh()->videoSink(), &QVideoSink::videoFrameChanged, &tp, [&](const QVideoFrame& k) {
+        if (k.isValid() && k.width() == 640) ++soKhung;
+    });
     p->play();
     ASSERT_TRUE(choDen([&] { return p->playbackState() == QMediaPlayer::PlayingState; }, 5000));
+    ASSERT_TRUE(choDen([&] { return soKhung >= 3; }, 5000)) << soKhung;
     tp.datDuongDan(b);
     EXPECT_NE(p->playbackState(), QMediaPlayer::PlayingState);
     ASSERT_TRUE(choDen([&] { return p->mediaStatus() == QMediaPlayer::LoadedMedia && p->duration() > 0; }, 15000));
