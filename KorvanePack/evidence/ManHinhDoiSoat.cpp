@@ -352,7 +352,6 @@ void ManHinhDoiSoat::veKetQuaGan() {
         nut->setFlat(true);
         nut->setAutoDefault(false);
         nut->setCursor(Qt::PointingHandCursor);
-        nut->setStyleSheet(QStringLiteral("QPushButton { border: none; background: transparent; padding: 0; }"));
         auto* l = new QVBoxLayout(nut);
         l->setContentsMargins(0, 0, 0, 0);
         auto* the = taoNenDong(6, BangMau::mauThe);
@@ -368,6 +367,8 @@ void ManHinhDoiSoat::veKetQuaGan() {
         hang->addStretch(1);
         hang->addWidget(new NhanMau(QStringLiteral("Gắn"), BangMau::mauXanhDuong, phongChu(12, QFont::DemiBold)));
         l->addWidget(the);
+        // Inside a button a label would draw in the button's text role, which its own colour does not set.
+        for (NhanMau* n : the->findChildren<NhanMau*>()) n->setForegroundRole(QPalette::WindowText);
         nut->setMinimumHeight(the->sizeHint().height());
         connect(nut, &QPushButton::clicked, this, [this, video, don] { ganVaoDon(video, don); });
         lk->addWidget(nut);
