@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <QDBusConnection>
-#include <QDBusConnectionInterface>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -23,7 +21,6 @@
 #include "core/NhanMau.h"
 #include "evidence/ManHinhTraCuu.h"
 #include "evidence/MoTepGhiLai.h"
-#include "evidence/MoTepHeThong.h"
 #include "evidence/TrinhPhatVideo.h"
 #include "evidence/VideoThu.h"
 #include "store/KhoDuLieu.h"
@@ -399,27 +396,6 @@ TEST(TraCuu, MoVideoVaThuMuc) {
     EXPECT_FALSE(man->nutMoVideo()->isEnabled());
     man->moThuMuc();
     EXPECT_EQ(k.moTep.daHien, QStringList{mat.filePath});
-}
-
-// Without a file manager on the bus (or without a bus) the folder holding the file is opened instead.
-TEST(TraCuu, HienTrongThuMucKhongCoTrinhQuanLy) {
-    QTemporaryDir tmp;
-    const QString tep = tmp.filePath("a.mp4");
-    QFile(tep).open(QIODevice::WriteOnly);
-    EXPECT_EQ(MoTepHeThong::thuMucChua(tep), QDir(tmp.path()).absolutePath());
-    EXPECT_EQ(MoTepHeThong::thuMucChua(tmp.path()), QDir(tmp.path()).absolutePath());
-    EXPECT_EQ(MoTepHeThong::thuMucChua(tmp.filePath("mat/b.mp4")), tmp.filePath("mat"));
-    if (QDBusConnection::sessionBus().isConnected() &&
-        QDBusConnection::sessionBus().interface()->isServiceRegistered("org.freedesktop.FileManager1"))
-        GTEST_SKIP() << "a real file manager is on this bus";
-    QStringList daMo;
-    MoTepHeThong mo([&](const QString& p) {
-        daMo << p;
-        return true;
-    });
-    mo.hienTrongThuMuc(tep);
-    ASSERT_TRUE(choDen([&] { return !daMo.isEmpty(); }, 10000));
-    EXPECT_EQ(daMo, QStringList{QDir(tmp.path()).absolutePath()});
 }
 
 // One of our own recordings loads paused at its start with its real length; the same path keeps the player's
