@@ -16,8 +16,10 @@
 #include "core/QuyenCamera.h"
 #include "core/TrangThaiApp.h"
 #include "evidence/DangKyManHinh.h"
+#include "evidence/SaoLuu.h"
 #include "sources/BoDongBo.h"
 #include "stations/ManHinhDongGoi.h"
+#include "stations/ManHinhHangHoan.h"
 
 namespace {
 // Where the video device nodes are looked for; another folder only for running the program against a
@@ -60,6 +62,12 @@ KorvanePackApp::KorvanePackApp() {
     dv.batDauDongBo = [](QObject& dongBo) {
         if (auto* db = qobject_cast<BoDongBo*>(&dongBo)) db->batDau();
     };
+    dv.taoSaoLuu = [](KhoDuLieu& kho, CaiDat& caiDat) -> std::shared_ptr<QObject> {
+        return std::make_shared<SaoLuu>(kho, caiDat);
+    };
+    dv.saoLuuMot = [](QObject& saoLuu, const BanGhiVideo& banGhi) {
+        if (auto* s = qobject_cast<SaoLuu*>(&saoLuu)) s->saoLuuMot(banGhi);
+    };
     khoiDong_ = std::make_unique<KhoiDong>(*trangThai_, *caiDat_, std::move(dv));
     QObject::connect(khoiDong_.get(), &KhoiDong::khongMoDuocKho, cuaSo_.get(), [this](const QString& loi) {
         const QByteArray b = loi.toUtf8() + '\n';
@@ -83,6 +91,8 @@ KorvanePackApp::~KorvanePackApp() {
 void KorvanePackApp::dangKyManHinh() {
     khung_->dangKyManHinh(KhungChinh::ManHinh::dongGoi,
                           [](TrangThaiApp& tt, CaiDat&) -> QWidget* { return new ManHinhDongGoi(tt.dieuPhoi()); });
+    khung_->dangKyManHinh(KhungChinh::ManHinh::hangHoan,
+                          [](TrangThaiApp& tt, CaiDat&) -> QWidget* { return new ManHinhHangHoan(tt.dieuPhoi()); });
     DangKyManHinh::dangKy(*khung_);
 }
 

@@ -16,6 +16,7 @@ extern "C" {
 #include <cerrno>
 #include <cmath>
 #include <cstring>
+#include <mutex>
 
 namespace {
 
@@ -30,6 +31,9 @@ constexpr AVRational kMicro{1, 1000000};
 }  // namespace
 
 std::unique_ptr<BoGhiVideo> BoGhiVideoFFmpeg::tao(const QString& duongDan) {
+    // x264's statistics at every close would fill the console; errors still come through.
+    static std::once_flag imLang;
+    std::call_once(imLang, [] { av_log_set_level(AV_LOG_ERROR); });
     QDir().mkpath(QFileInfo(duongDan).absolutePath());
     int fd = ::open(QFile::encodeName(duongDan).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0) return nullptr;

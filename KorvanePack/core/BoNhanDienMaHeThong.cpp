@@ -29,6 +29,7 @@ constexpr ZBarLoai kZBar[] = {
 
 constexpr int kLanQuetToiThieu = 3;
 constexpr double kLe = 2.0;
+constexpr int kNhieuToiThieu = 3;
 
 std::optional<QString> vanBanUtf8(const char* du, size_t dai) {
     if (!du) return std::nullopt;
@@ -59,6 +60,7 @@ struct BoNhanDienMaHeThong::NoiBo {
     bool coZBar = false;
     std::vector<uchar> xam;
     std::vector<uchar> nhiPhan;
+    std::vector<uchar> min;
     std::vector<int> trungBinhKhoi;
     // Which 8x8 blocks hold an edge (enough contrast to be part of a symbol).
     std::vector<uchar> coCanh;
@@ -121,11 +123,58 @@ struct BoNhanDienMaHeThong::NoiBo {
             std::memcpy(xam.data() + size_t(y) * size_t(rong), x.constScanLine(y), size_t(rong));
     }
 
+    // Sensor grain makes ZBar see an edge at nearly every pixel and try its decoders on each, which at
+    // 1080p turns a 25 ms scan into a quarter of a second. The grain shows as small differences between
+    // neighbouring pixels where a clean picture has none: the median of them, sampled, tells the two apart.
+    bool coNhieu(int rong, int cao) const {
+        int dem[256] = {};
+        int tong = 0;
+        for (int y = 1; y < cao; y += 7) {
+            const uchar* d = xam.data() + size_t(y) * size_t(rong);
+            for (int x = 1; x < rong; x += 3) {
+                ++dem[std::abs(int(d[x]) - int(d[x - 1]))];
+                ++tong;
+            }
+        }
+        int daDem = 0;
+        for (int v = 0; v < 256; ++v) {
+            daDem += dem[v];
+            if (2 * daDem >= tong) return v >= kNhieuToiThieu;
+        }
+        return false;
+    }
+
+    // A 3x3 binomial smoothing of the luma: grain falls below ZBar's edge threshold, bars of two pixels and
+    // more survive.
+    void lamMin(int rong, int cao) {
+        min.resize(xam.size());
+        for (int y = 0; y < cao; ++y) {
+            const uchar* a = xam.data() + size_t(std::max(0, y - 1)) * size_t(rong);
+            const uchar* b = xam.data() + size_t(y) * size_t(rong);
+            const uchar* c = xam.data() + size_t(std::min(cao - 1, y + 1)) * size_t(rong);
+            uchar* o = min.data() + size_t(y) * size_t(rong);
+            for (int x = 0; x < rong; ++x) {
+                const int t = x > 0 ? x - 1 : 0, p = x + 1 < rong ? x + 1 : x;
+                o[x] = uchar((a[t] + 2 * a[x] + a[p] + 2 * (b[t] + 2 * b[x] + b[p]) + c[t] + 2 * c[x] + c[p] + 8) >> 4);
+            }
+        }
+    }
+
     void docZBar(int rong, int cao, std::vector<MaThay>& ra) {
         zbar_image_t* anh = zbar_image_create();
         zbar_image_set_format(anh, zbar_fourcc('Y', '8', '0', '0'));
         zbar_image_set_size(anh, unsigned(rong), unsigned(cao));
-        zbar_image_set_data(anh, xam.data(), xam.size(), nullptr);
+        const uchar* vao = xam.data();
+        const bool nhieu = coNhieu(rong, cao);
+        if (nhieu) {
+            lamMin(rong, cao);
+            vao = min.data();
+        }
+        // A smoothed picture holds no detail finer than two pixels, so every other line is enough.
+        const int matDo = nhieu ? 2 : 1;
+        zbar_image_scanner_set_config(quet, ZBAR_NONE, ZBAR_CFG_X_DENSITY, matDo);
+        zbar_image_scanner_set_config(quet, ZBAR_NONE, ZBAR_CFG_Y_DENSITY, matDo);
+        zbar_image_set_data(anh, vao, xam.size(), nullptr);
         if (zbar_scan_image(quet, anh) > 0) {
             for (auto* s = zbar_image_first_symbol(anh); s; s = zbar_symbol_next(s)) {
                 MaThay m;
@@ -281,52 +330,106 @@ struct BoNhanDienMaHeThong::NoiBo {
         }
     }
 
-    void docZXing(int rong, int cao, std::vector<MaThay>& ra) {
-        if (!coPdf417 && !coDataMatrix) return;
-        lamNhiPhan(rong, cao);
-        const ZXing::ImageView anh(nhiPhan.data(), rong, cao, ZXing::ImageFormat::Lum);
+    ZXing::DecodeHints goiYZXing(ZXing::BarcodeFormat dinhDang) const {
         ZXing::DecodeHints goiY;
-        goiY.setBinarizer(ZXing::Binarizer::BoolCast).setTryHarder(true).setTryRotate(true).setTryDownscale(false);
-        // Formats are always named: an empty set means "every format" to zxing, linear readers included.
-        if (coPdf417) {
-            goiY.setFormats(ZXing::BarcodeFormat::PDF417);
-            themKetQuaZXing(ZXing::ReadBarcodes(anh, goiY), 0, 0, rong, cao, ra);
-        }
-        if (coDataMatrix) {
-            // zxing 1.4 looks for a Data Matrix only from the middle of what it is given, along the middle
-            // row or (turned) the middle column, and finds a symbol only in some orientations from each. So
-            // the frame is swept twice, with bands across and bands down, their middle lines closer together
-            // than the smallest symbol is tall: long bands at a coarse step for symbols held close, short
-            // ones at a fine step for small ones. Near the edges the bands shrink so their middle lines
-            // still reach them.
-            goiY.setFormats(ZXing::BarcodeFormat::DataMatrix);
-            // A band whose middle line crosses only flat ground cannot find anything and is skipped, and a
-            // band is cut along its length into the stretches of its middle line that have edges, each with
-            // a margin: on a frame with one label in view only a few small views are read. A symbol that
-            // the middle line clips near a corner is found by a neighbouring band that crosses it fully.
-            constexpr int kLeKhoi = 3;
-            for (const bool doc : {false, true}) {
-                const int dai = doc ? rong : cao;
-                const int ngang = doc ? cao : rong;
-                const int soKhoiDai = doc ? soKhoiNgang : soKhoiDoc;
-                const int tang[2][2] = {{dai * 2 / 3, std::max(1, dai / 9)}, {dai / 3, std::max(1, dai / 27)}};
-                for (const auto& [be, buoc] : tang) {
-                    for (int giua = buoc / 2; giua < dai; giua += buoc) {
-                        const int nua = std::min({be / 2, giua, dai - giua});
-                        if (nua < 8) continue;
-                        const int dau = giua - nua;
-                        for (const auto& [khoiDau, khoiCuoi] : khoangCoCanh(doc, std::min(giua / 8, soKhoiDai - 1))) {
-                            const int tu = std::max(0, (khoiDau - kLeKhoi) * 8);
-                            const int den = std::min(ngang, (khoiCuoi + kLeKhoi) * 8);
-                            const auto kq = ZXing::ReadBarcodes(
-                                doc ? anh.cropped(dau, tu, 2 * nua, den - tu) : anh.cropped(tu, dau, den - tu, 2 * nua),
-                                goiY);
+        // The format is always named: an empty set means "every format" to zxing, linear readers included.
+        goiY.setFormats(dinhDang).setBinarizer(ZXing::Binarizer::BoolCast).setTryHarder(true).setTryDownscale(false);
+        return goiY;
+    }
+
+    void docPdf417(int rong, int cao, std::vector<MaThay>& ra) {
+        const ZXing::ImageView anh(nhiPhan.data(), rong, cao, ZXing::ImageFormat::Lum);
+        auto goiY = goiYZXing(ZXing::BarcodeFormat::PDF417);
+        goiY.setTryRotate(true);
+        themKetQuaZXing(ZXing::ReadBarcodes(anh, goiY), 0, 0, rong, cao, ra);
+    }
+
+    // zxing 1.4 looks for a Data Matrix only from the middle of what it is given, along its middle row, and
+    // from one side only. So the frame is swept with bands across and bands down (handed over turned, so
+    // their middle column is read as a row), each read both ways, their middle lines closer together than
+    // the smallest symbol is tall: long bands at a coarse step for symbols held close, short ones at a fine
+    // step for small ones. Near the edges the bands shrink so their middle lines still reach them.
+    // A band whose middle line crosses only flat ground cannot find anything and is skipped, and a band is
+    // cut along its length into the stretches of its middle line that have edges, each with a margin: on a
+    // frame with one label in view only a few small views are read. A symbol that a middle line clips near
+    // a corner is found by a neighbouring band that crosses it fully.
+    void docDataMatrix(int rong, int cao, std::vector<MaThay>& ra) {
+        constexpr int kLeKhoi = 3;
+        constexpr int kKhoiToiThieu = 2;  // no Data Matrix a camera can read is narrower than 16 pixels
+        const ZXing::ImageView anh(nhiPhan.data(), rong, cao, ZXing::ImageFormat::Lum);
+        auto goiY = goiYZXing(ZXing::BarcodeFormat::DataMatrix);
+        // Trying harder doubles the time of each view and found nothing more in our sweeps.
+        goiY.setTryRotate(false).setTryHarder(false);
+        for (const bool doc : {false, true}) {
+            const int dai = doc ? rong : cao;
+            const int ngang = doc ? cao : rong;
+            const int soKhoiDai = doc ? soKhoiNgang : soKhoiDoc;
+            const int tang[2][2] = {{dai * 2 / 3, std::max(1, dai / 9)}, {dai / 3, std::max(1, dai / 27)}};
+            for (const auto& [be, buoc] : tang) {
+                for (int giua = buoc / 2; giua < dai; giua += buoc) {
+                    const int nua = std::min({be / 2, giua, dai - giua});
+                    if (nua < 8) continue;
+                    const int dau = giua - nua;
+                    for (const auto& [khoiDau, khoiCuoi] : khoangCoCanh(doc, std::min(giua / 8, soKhoiDai - 1))) {
+                        if (khoiCuoi - khoiDau < kKhoiToiThieu) continue;
+                        const int tu = std::max(0, (khoiDau - kLeKhoi) * 8);
+                        const int den = std::min(ngang, (khoiCuoi + kLeKhoi) * 8);
+                        const int w = doc ? 2 * nua : den - tu, h = doc ? den - tu : 2 * nua;
+                        const ZXing::ImageView bang = doc ? anh.cropped(dau, tu, w, h) : anh.cropped(tu, dau, w, h);
+                        for (const int quay : {doc ? 90 : 0, doc ? 270 : 180}) {
+                            auto kq = ZXing::ReadBarcodes(bang.rotated(quay), goiY);
+                            // Points come back in the turned view's coordinates.
+                            for (auto& r : kq) {
+                                auto p = r.position();
+                                for (int i = 0; i < 4; ++i) {
+                                    const int x = p[i].x, y = p[i].y;
+                                    if (quay == 90)
+                                        p[i] = ZXing::PointI(y, h - 1 - x);
+                                    else if (quay == 180)
+                                        p[i] = ZXing::PointI(w - 1 - x, h - 1 - y);
+                                    else if (quay == 270)
+                                        p[i] = ZXing::PointI(w - 1 - y, x);
+                                }
+                                r.setPosition(p);
+                            }
                             themKetQuaZXing(kq, doc ? dau : tu, doc ? tu : dau, rong, cao, ra);
                         }
                     }
                 }
             }
         }
+    }
+
+    // PDF417 and Data Matrix, each on its own thread, both from one binarised frame.
+    void docZXing(int rong, int cao, std::vector<MaThay>& ra) {
+        if (!coPdf417 && !coDataMatrix) return;
+        lamNhiPhan(rong, cao);
+        std::vector<MaThay> pdf;
+        std::future<void> songSong;
+        if (coPdf417) {
+            try {
+                songSong = std::async(std::launch::async, [&] { docPdf417(rong, cao, pdf); });
+            } catch (const std::system_error&) {
+                docPdf417(rong, cao, pdf);
+            }
+        }
+        std::vector<MaThay> dm;
+        std::exception_ptr loi;
+        try {
+            if (coDataMatrix) docDataMatrix(rong, cao, dm);
+        } catch (...) {
+            loi = std::current_exception();
+        }
+        if (songSong.valid()) {
+            try {
+                songSong.get();
+            } catch (...) {
+                pdf.clear();
+            }
+        }
+        if (loi) dm.clear();
+        for (auto& m : pdf) ra.push_back(std::move(m));
+        for (auto& m : dm) ra.push_back(std::move(m));
     }
 
     ~NoiBo() {

@@ -58,4 +58,3 @@ CameraEngine* CumDieuPhoi::cameraCua(const BoDieuPhoi* dieuPhoi) {
     auto* cong = dynamic_cast<CameraEngineCong*>(&dieuPhoi->congCamera());
     return cong ? &cong->engine() : nullptr;
 }
-

@@ -3,8 +3,8 @@
 #include <QTimer>
 #include <cstdio>
 
-#include "core/CaiDat.h"
 #include "core/BoDieuPhoi.h"
+#include "core/CaiDat.h"
 #include "core/CameraEngine.h"
 #include "core/CumDieuPhoi.h"
 #include "core/QuyenCamera.h"
@@ -26,7 +26,9 @@ void KhoiDong::inRaManHinh(const QString& dong) {
     std::fflush(stdout);
 }
 
-void KhoiDong::in(const QString& chu) { dv_.in(QString::fromLatin1(kTienTo) + chu); }
+void KhoiDong::in(const QString& chu) {
+    dv_.in(QString::fromLatin1(kTienTo) + chu);
+}
 
 void KhoiDong::chay() {
     if (trangThai_.daKhoiDong()) return;
@@ -53,9 +55,8 @@ void KhoiDong::chayCacBuoc() {
     in(QStringLiteral("nạp kho xong"));
     trangThai_.datSoDon(int(so.soDon));
     trangThai_.datSoVideo(int(so.soVideo));
-    kho->ghiNhatKy(QStringLiteral("app_start"),
-                   {{QStringLiteral("don"), QString::number(so.soDon)},
-                    {QStringLiteral("video"), QString::number(so.soVideo)}});
+    kho->ghiNhatKy(QStringLiteral("app_start"), {{QStringLiteral("don"), QString::number(so.soDon)},
+                                                 {QStringLiteral("video"), QString::number(so.soVideo)}});
     trangThai_.datKho(kho);
 
     // 3. Coordinator. 4 and 5 follow in the same pass, so the window never sees the coordinator alone for

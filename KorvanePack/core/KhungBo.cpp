@@ -3,7 +3,9 @@
 #include <QPainter>
 #include <QPainterPath>
 
-KhungBo::KhungBo(QWidget* parent) : QFrame(parent) { setFrameShape(QFrame::NoFrame); }
+KhungBo::KhungBo(QWidget* parent) : QFrame(parent) {
+    setFrameShape(QFrame::NoFrame);
+}
 
 void KhungBo::datNen(const MauDong& mau, double doMo) {
     nen_ = mau;

@@ -7,11 +7,11 @@
 #include <QVBoxLayout>
 
 #include "core/BangMau.h"
+#include "core/BieuTuong.h"
 #include "core/BoDieuPhoi.h"
 #include "core/CaiDat.h"
 #include "core/CameraEngine.h"
 #include "core/CumDieuPhoi.h"
-#include "core/BieuTuong.h"
 #include "core/GiaoDien.h"
 #include "core/KhungBo.h"
 #include "core/NhanHieuKorvane.h"
@@ -23,12 +23,18 @@
 namespace {
 QString tenBieuTuong(KhungChinh::ManHinh m) {
     switch (m) {
-        case KhungChinh::ManHinh::dongGoi: return QStringLiteral("dongGoi");
-        case KhungChinh::ManHinh::hangHoan: return QStringLiteral("hangHoan");
-        case KhungChinh::ManHinh::traCuu: return QStringLiteral("traCuu");
-        case KhungChinh::ManHinh::doiSoat: return QStringLiteral("doiSoat");
-        case KhungChinh::ManHinh::thuMay: return QStringLiteral("thuMay");
-        case KhungChinh::ManHinh::caiDat: return QStringLiteral("caiDat");
+        case KhungChinh::ManHinh::dongGoi:
+            return QStringLiteral("dongGoi");
+        case KhungChinh::ManHinh::hangHoan:
+            return QStringLiteral("hangHoan");
+        case KhungChinh::ManHinh::traCuu:
+            return QStringLiteral("traCuu");
+        case KhungChinh::ManHinh::doiSoat:
+            return QStringLiteral("doiSoat");
+        case KhungChinh::ManHinh::thuMay:
+            return QStringLiteral("thuMay");
+        case KhungChinh::ManHinh::caiDat:
+            return QStringLiteral("caiDat");
     }
     return {};
 }
@@ -49,12 +55,18 @@ const QList<KhungChinh::ManHinh>& KhungChinh::tatCa() {
 
 QString KhungChinh::tieuDe(ManHinh m) {
     switch (m) {
-        case ManHinh::dongGoi: return QStringLiteral("Đóng gói");
-        case ManHinh::hangHoan: return QStringLiteral("Hàng hoàn");
-        case ManHinh::traCuu: return QStringLiteral("Tra cứu");
-        case ManHinh::doiSoat: return QStringLiteral("Đối soát");
-        case ManHinh::thuMay: return QStringLiteral("Thử máy");
-        case ManHinh::caiDat: return QStringLiteral("Cài đặt");
+        case ManHinh::dongGoi:
+            return QStringLiteral("Đóng gói");
+        case ManHinh::hangHoan:
+            return QStringLiteral("Hàng hoàn");
+        case ManHinh::traCuu:
+            return QStringLiteral("Tra cứu");
+        case ManHinh::doiSoat:
+            return QStringLiteral("Đối soát");
+        case ManHinh::thuMay:
+            return QStringLiteral("Thử máy");
+        case ManHinh::caiDat:
+            return QStringLiteral("Cài đặt");
     }
     return {};
 }
@@ -205,11 +217,10 @@ QWidget* KhungChinh::taoNoiDung() {
 void KhungChinh::lamMoiBieuTuong() {
     if (!danhSach_) return;
     const QColor mau = BangMau::mauChuChinh.mau();
-    danhSach_->setStyleSheet(
-        QStringLiteral("QListWidget { background: transparent; padding: 6px 8px; }"
-                       "QListWidget::item { padding-left: 6px; border-radius: 6px; color: %1; }"
-                       "QListWidget::item:selected { background: %2; color: %1; }")
-            .arg(mau.name(), BangMau::mauXanhDuong.mau(0.28).name(QColor::HexArgb)));
+    danhSach_->setStyleSheet(QStringLiteral("QListWidget { background: transparent; padding: 6px 8px; }"
+                                            "QListWidget::item { padding-left: 6px; border-radius: 6px; color: %1; }"
+                                            "QListWidget::item:selected { background: %2; color: %1; }")
+                                 .arg(mau.name(), BangMau::mauXanhDuong.mau(0.28).name(QColor::HexArgb)));
     for (int i = 0; i < danhSach_->count(); ++i) {
         auto* muc = danhSach_->item(i);
         const auto m = ManHinh(muc->data(Qt::UserRole).toInt());
@@ -218,7 +229,9 @@ void KhungChinh::lamMoiBieuTuong() {
     }
 }
 
-CameraEngine* KhungChinh::camera() const { return CumDieuPhoi::cameraCua(trangThai_.dieuPhoi()); }
+CameraEngine* KhungChinh::camera() const {
+    return CumDieuPhoi::cameraCua(trangThai_.dieuPhoi());
+}
 
 bool KhungChinh::dangGhi() const {
     const CameraEngine* cam = camera();
@@ -306,7 +319,9 @@ void KhungChinh::datHienCaiDatLanDau(bool hien) {
     lamMoiSheet();
 }
 
-void KhungChinh::xongCaiDatLanDau() { datHienCaiDatLanDau(false); }
+void KhungChinh::xongCaiDatLanDau() {
+    datHienCaiDatLanDau(false);
+}
 
 void KhungChinh::lamMoiSheet() {
     if (!canHienCaiDatLanDau() || !taoCaiDatLanDau_) {
@@ -366,7 +381,8 @@ void KhungChinh::lamMoiChiTiet() {
         moi = taoTrangCho({}, false);
     } else if (khoa == QLatin1String("nhapPin")) {
         QPointer<KhungChinh> toi = this;
-        if (taoNhapPin_) moi = taoNhapPin_(trangThai_, caiDat_, [toi] {
+        if (taoNhapPin_)
+            moi = taoNhapPin_(trangThai_, caiDat_, [toi] {
                 if (toi) toi->moKhoa();
             });
         if (!moi) moi = taoTrangTrong(ManHinh::caiDat);

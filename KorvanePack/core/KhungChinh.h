@@ -1,12 +1,11 @@
 #pragma once
 
+#include <QDialog>
 #include <QPointer>
 #include <QWidget>
 #include <functional>
 #include <map>
 #include <optional>
-
-#include <QDialog>
 class QLabel;
 class QListWidget;
 class QStackedLayout;

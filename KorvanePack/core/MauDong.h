@@ -22,6 +22,5 @@ struct MauDong {
     QColor mau(double doMo) const;
 };
 
-QColor chonMauTheoNen(CheDoNen nen, double toiR, double toiG, double toiB, double sangR, double sangG,
-                      double sangB);
+QColor chonMauTheoNen(CheDoNen nen, double toiR, double toiG, double toiB, double sangR, double sangG, double sangB);
 MauDong mauTheoNenDong(BoBaMau toi, BoBaMau sang);

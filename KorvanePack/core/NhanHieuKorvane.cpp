@@ -40,4 +40,6 @@ NhanHieuKorvane::NhanHieuKorvane(double cao, const QString& tenSanPham, QWidget*
     ten_->setAccessibleName(QString());
 }
 
-bool NhanHieuKorvane::coLogo() const { return !logo_->pixmap().isNull(); }
+bool NhanHieuKorvane::coLogo() const {
+    return !logo_->pixmap().isNull();
+}

@@ -26,7 +26,9 @@ void NhanMau::datMauCoDinh(const QColor& mau) {
     apMau();
 }
 
-QColor NhanMau::mauChu() const { return coDinh_ ? mauCoDinh_ : mau_.mau(doMo_); }
+QColor NhanMau::mauChu() const {
+    return coDinh_ ? mauCoDinh_ : mau_.mau(doMo_);
+}
 
 void NhanMau::apMau() {
     QPalette p = palette();

@@ -9,8 +9,8 @@
 #include "core/TrangThaiApp.h"
 
 int QuyenCamera::doc(const QString& thuMucThietBi) {
-    const QStringList ten = QDir(thuMucThietBi).entryList({QStringLiteral("video*")}, QDir::System | QDir::Files |
-                                                                                          QDir::NoDotAndDotDot);
+    const QStringList ten =
+        QDir(thuMucThietBi).entryList({QStringLiteral("video*")}, QDir::System | QDir::Files | QDir::NoDotAndDotDot);
     bool biChan = false;
     for (const QString& t : ten) {
         const QByteArray duong = QDir(thuMucThietBi).filePath(t).toLocal8Bit();

@@ -20,7 +20,9 @@ bool TrangThaiApp::datKho(std::shared_ptr<KhoDuLieu> kho) {
     return true;
 }
 
-QObject* TrangThaiApp::dieuPhoiObj() const { return dieuPhoi_.get(); }
+QObject* TrangThaiApp::dieuPhoiObj() const {
+    return dieuPhoi_.get();
+}
 
 bool TrangThaiApp::datDieuPhoi(std::shared_ptr<BoDieuPhoi> dieuPhoi) {
     if (dieuPhoi_ || !dieuPhoi) return false;

@@ -31,6 +31,7 @@ struct BoDongBo::KetQuaLuot {
     std::optional<QString> loiGhi;
     std::optional<QString> tho;
     bool catBot = false;
+    QDateTime moiNhat;  // of a capped fetch, worked out on the worker
 };
 
 BoDongBo::BoDongBo(KhoDuLieu& kho, CaiDat& caiDat, QObject* parent) : BoDongBo(kho, caiDat, CauHinh{}, parent) {}
@@ -155,6 +156,10 @@ void BoDongBo::dongBo(bool lay30Ngay, std::function<void()> xong) {
             kq->loiLay = true;
             kq->moTaLoi = moTaLoiNguonDon(e, tenNguon(kq->nguon));
             kq->chiTietLoi = chiTietLoi(e);
+        } catch (...) {
+            // A worker thread must never die of an exception: it would take the application with it.
+            kq->loiLay = true;
+            kq->moTaLoi = QStringLiteral("Lỗi không rõ khi lấy đơn từ ") + tenNguon(kq->nguon) + QLatin1Char('.');
         }
         if (!kq->daHuy && !kq->loiLay) {
             if (loiKhoa) {
@@ -164,10 +169,13 @@ void BoDongBo::dongBo(bool lay30Ngay, std::function<void()> xong) {
                     ghiLoDon(kq->cacDon, tep);
                 } catch (const LoiTep& e) {
                     kq->loiGhi = e.moTa();
+                } catch (const std::exception& e) {
+                    kq->loiGhi = QString::fromUtf8(e.what());
                 }
             }
             kq->tho = client->thoGanNhat();
             kq->catBot = client->daCatBot();
+            if (kq->catBot) kq->moiNhat = mocMoiNhat(kq->cacDon);
         }
         if (kq->daHuy) return;
         QMetaObject::invokeMethod(
@@ -205,7 +213,23 @@ void BoDongBo::ketThucLuot(const std::shared_ptr<KetQuaLuot>& kq) {
         return;
     }
 
-    for (const DonHang& d : kq->cacDon) kho_.capNhatDon(d);
+    lapChiMuc(kq, 0);
+}
+
+// A fetch can bring thousands of orders; they are indexed a slice per turn of the event loop so a scan at
+// the desk is never kept waiting behind them. The run stays in progress until the last slice is in.
+void BoDongBo::lapChiMuc(const std::shared_ptr<KetQuaLuot>& kq, qsizetype tu) {
+    const qsizetype den = std::min(tu + kLoChiMuc, kq->cacDon.size());
+    for (qsizetype i = tu; i < den; ++i) kho_.capNhatDon(kq->cacDon[i]);
+    if (den < kq->cacDon.size()) {
+        QMetaObject::invokeMethod(
+            this, [this, kq, den] { lapChiMuc(kq, den); }, Qt::QueuedConnection);
+        return;
+    }
+    hoanTatLuot(kq);
+}
+
+void BoDongBo::hoanTatLuot(const std::shared_ptr<KetQuaLuot>& kq) {
     const qint64 n = kq->cacDon.size();
     if (soDonLanCuoi_ != n) {
         soDonLanCuoi_ = n;
@@ -213,7 +237,7 @@ void BoDongBo::ketThucLuot(const std::shared_ptr<KetQuaLuot>& kq) {
     }
     QDateTime mocMoi = kq->mocTruocKhiLay;
     if (kq->catBot) {
-        const QDateTime moiNhat = mocMoiNhat(kq->cacDon);
+        const QDateTime moiNhat = kq->moiNhat;
         if (moiNhat.isValid()) {
             mocMoi = moiNhat;
             ghiNhatKy(QStringLiteral("Chưa lấy hết — mốc dừng ở ") + hienThiNgay(dinhDangISO().dinhDang(moiNhat)) +
@@ -228,7 +252,8 @@ void BoDongBo::ketThucLuot(const std::shared_ptr<KetQuaLuot>& kq) {
                    {{QStringLiteral("orders"), QString::number(n)},
                     {QStringLiteral("catBot"), kq->catBot ? QStringLiteral("1") : QStringLiteral("0")}});
     if (n > 0) ghiNhatKy(QStringLiteral("Cập nhật %1 đơn.").arg(n));
-    ketThuc();
+    datDangChay(false);
+    if (kq->xong) kq->xong();
 }
 
 void BoDongBo::thuKetNoi(std::function<void(const QString&)> xong) {
@@ -246,6 +271,8 @@ void BoDongBo::thuKetNoi(std::function<void(const QString&)> xong) {
             return;
         } catch (const std::exception& e) {
             text = moTaLoiNguonDon(e, tenNguon(nguon));
+        } catch (...) {
+            text = QStringLiteral("Lỗi không rõ khi kiểm tra kết nối ") + tenNguon(nguon) + QLatin1Char('.');
         }
         QMetaObject::invokeMethod(
             this,

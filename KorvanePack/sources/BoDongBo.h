@@ -51,6 +51,8 @@ public:
     static constexpr int kSoDongNhatKy = 60;
     static constexpr qint64 kGiayChongLap = 120;
     static constexpr qint64 kGiay30Ngay = 2'592'000;
+    // Orders indexed per turn of the GUI thread's event loop.
+    static constexpr qsizetype kLoChiMuc = 500;
 
     BoDongBo(KhoDuLieu& kho, CaiDat& caiDat, QObject* parent = nullptr);
     BoDongBo(KhoDuLieu& kho, CaiDat& caiDat, CauHinh cauHinh, QObject* parent = nullptr);
@@ -94,6 +96,8 @@ private:
 
     std::shared_ptr<NguonDon> taoClient();
     void ketThucLuot(const std::shared_ptr<KetQuaLuot>& kq);
+    void lapChiMuc(const std::shared_ptr<KetQuaLuot>& kq, qsizetype tu);
+    void hoanTatLuot(const std::shared_ptr<KetQuaLuot>& kq);
     void ghiNhatKy(const QString& text);
     void chayVong();
 

@@ -307,6 +307,10 @@ QString BangDon::chuSoHomNay() const {
     return l.isEmpty() ? QString() : l.last()->text();
 }
 
-bool BangDon::coGoiYBatDau() const { return !conSong<QWidget>(this, QStringLiteral("goiYBatDau")).isEmpty(); }
+bool BangDon::coGoiYBatDau() const {
+    return !conSong<QWidget>(this, QStringLiteral("goiYBatDau")).isEmpty();
+}
 
-bool BangDon::coChuChuaGanDon() const { return !conSong<NhanMau>(this, QStringLiteral("chuaGanDon")).isEmpty(); }
+bool BangDon::coChuChuaGanDon() const {
+    return !conSong<NhanMau>(this, QStringLiteral("chuaGanDon")).isEmpty();
+}

@@ -38,7 +38,9 @@ QRect HopCamera::vungHop() const {
     return QRect(QPoint((width() - n.width()) / 2, (height() - n.height()) / 2), n);
 }
 
-void HopCamera::resizeEvent(QResizeEvent*) { xepLai(); }
+void HopCamera::resizeEvent(QResizeEvent*) {
+    xepLai();
+}
 
 void HopCamera::xepLai() {
     const QRect hop = vungHop();

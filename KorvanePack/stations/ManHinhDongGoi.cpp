@@ -11,18 +11,18 @@
 #include "core/CaiDat.h"
 #include "core/CameraEngine.h"
 #include "core/CumDieuPhoi.h"
-#include "core/PhatKhungXemTruoc.h"
 #include "core/GiaoDien.h"
 #include "core/KhungBo.h"
 #include "core/NhanMau.h"
+#include "core/PhatKhungXemTruoc.h"
 #include "core/PhongChu.h"
-#include "store/DinhDangNgay.h"
-#include "store/DongHo.h"
 #include "stations/HopCamera.h"
 #include "stations/KhungCamera.h"
 #include "stations/KhungNham.h"
 #include "stations/NutDo.h"
 #include "stations/TiLeKhung.h"
+#include "store/DinhDangNgay.h"
+#include "store/DongHo.h"
 
 namespace {
 KhungBo* taoKhungChu(const MauDong* nen, double doMo, const QColor* nenCoDinh, int banKinh, int ngang, int doc) {
@@ -62,8 +62,8 @@ ManHinhDongGoi::ManHinhDongGoi(BoDieuPhoi* dieuPhoi, DongHo& dongHo, QWidget* pa
     const QColor trang(Qt::white);
     loi_ = taoKhungChu(&BangMau::mauNen, 0.93, nullptr, 14, 24, 24);
     loi_->layout()->setSpacing(8);
-    auto* tieuDeLoi = new NhanMau(QStringLiteral("Không mở được webcam"), BangMau::mauChuChinh,
-                                  phongChu(17, QFont::DemiBold));
+    auto* tieuDeLoi =
+        new NhanMau(QStringLiteral("Không mở được webcam"), BangMau::mauChuChinh, phongChu(17, QFont::DemiBold));
     tieuDeLoi->setAlignment(Qt::AlignHCenter);
     chuLoi_ = new NhanMau({}, BangMau::mauChuPhu, phongChu(13));
     chuLoi_->setWordWrap(true);
@@ -167,15 +167,19 @@ ManHinhDongGoi::ManHinhDongGoi(BoDieuPhoi* dieuPhoi, DongHo& dongHo, QWidget* pa
     nhip_.start();
 
     if (dieuPhoi_) {
-        for (auto tinHieu : {&BoDieuPhoi::donHienTaiChanged, &BoDieuPhoi::maHienTaiChanged, &BoDieuPhoi::canhBaoChanged,
-                             &BoDieuPhoi::thongBaoChanged, &BoDieuPhoi::serialsChanged,
-                             &BoDieuPhoi::soDaQuayHomNayChanged})
+        for (auto tinHieu :
+             {&BoDieuPhoi::donHienTaiChanged, &BoDieuPhoi::maHienTaiChanged, &BoDieuPhoi::canhBaoChanged,
+              &BoDieuPhoi::thongBaoChanged, &BoDieuPhoi::serialsChanged, &BoDieuPhoi::soDaQuayHomNayChanged})
             connect(dieuPhoi_, tinHieu, this, [this] { lamMoi(); });
     }
     if (camera_) {
         connect(camera_, &CameraEngine::dangChayDoi, this, [this] { lamMoi(); });
         connect(camera_, &CameraEngine::dangGhiDoi, this, [this] { lamMoi(); });
-        connect(camera_, &CameraEngine::giayDaGhiDoi, this, [this] { lamMoi(); });
+        // The recorded seconds change every second: only the badge depends on them.
+        connect(camera_, &CameraEngine::giayDaGhiDoi, this, [this] {
+            chuHuyHieu_->setText(chuThoiGian(camera_ ? camera_->giayDaGhi() : 0));
+            hop_->xepLai();  // past 99 minutes the badge grows a digit
+        });
         connect(camera_, &CameraEngine::tenCameraDoi, this, [this] { lamMoi(); });
         connect(camera_, &CameraEngine::doPhanGiaiDoi, this, [this] { lamMoi(); });
         connect(camera_, &CameraEngine::loiCameraDoi, this, [this] { lamMoi(); });
@@ -260,8 +264,7 @@ void ManHinhDongGoi::lamMoi() {
     nutDung_->setVisible(dangGhi);
     phimEsc_->setEnabled(dangGhi);
 
-    chuCamera_->setText(dangChay ? QStringLiteral("Camera: ") + cam->tenCamera() +
-                                       QStringLiteral(" · ") + doPhanGiai
+    chuCamera_->setText(dangChay ? QStringLiteral("Camera: ") + cam->tenCamera() + QStringLiteral(" · ") + doPhanGiai
                                  : QStringLiteral("Camera: chưa mở"));
     const std::optional<QString> thongBao = dieuPhoi_ ? dieuPhoi_->thongBao() : std::nullopt;
     chuThongBao_->setVisible(thongBao.has_value());
@@ -290,12 +293,24 @@ void ManHinhDongGoi::lamMoiChuThich() {
     if (chuThich_->isVisible()) hop_->xepLai();
 }
 
-bool ManHinhDongGoi::hienKhungNham() const { return !nham_->isHidden(); }
-bool ManHinhDongGoi::hienLoiWebcam() const { return !loi_->isHidden(); }
-bool ManHinhDongGoi::hienLopDangQuay() const { return !huyHieu_->isHidden() && !chuThich_->isHidden(); }
-QString ManHinhDongGoi::chuHuyHieu() const { return chuHuyHieu_->text(); }
-QString ManHinhDongGoi::chuLoiWebcam() const { return chuLoi_->text(); }
-QString ManHinhDongGoi::chuCamera() const { return chuCamera_->text(); }
+bool ManHinhDongGoi::hienKhungNham() const {
+    return !nham_->isHidden();
+}
+bool ManHinhDongGoi::hienLoiWebcam() const {
+    return !loi_->isHidden();
+}
+bool ManHinhDongGoi::hienLopDangQuay() const {
+    return !huyHieu_->isHidden() && !chuThich_->isHidden();
+}
+QString ManHinhDongGoi::chuHuyHieu() const {
+    return chuHuyHieu_->text();
+}
+QString ManHinhDongGoi::chuLoiWebcam() const {
+    return chuLoi_->text();
+}
+QString ManHinhDongGoi::chuCamera() const {
+    return chuCamera_->text();
+}
 
 QStringList ManHinhDongGoi::cacDongChuThich() const {
     QStringList kq{dongMa_->text(), dongShop_->text()};

@@ -17,7 +17,9 @@ QSize NutTo::sizeHint() const {
     return {fm.horizontalAdvance(text()) + 2 * 22, fm.height() + 2 * 14};
 }
 
-QColor NutTo::mauNenHienTai() const { return nen_.mau(isDown() ? 0.8 : 1.0); }
+QColor NutTo::mauNenHienTai() const {
+    return nen_.mau(isDown() ? 0.8 : 1.0);
+}
 
 void NutTo::paintEvent(QPaintEvent*) {
     QPainter p(this);

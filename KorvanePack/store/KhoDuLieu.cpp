@@ -101,6 +101,8 @@ KhoDuLieu::SoLuong KhoDuLieu::napTatCa(int soThang, int soNgayGiu) {
         QDir().mkpath(thuMucDon());
         QDir().mkpath(thuMucBanGhiVideo());
         QDir().mkpath(thuMucVideo());
+        for (const QString& d : {thuMucDon(), thuMucBanGhiVideo(), thuMucGoc_ + QStringLiteral("/data")})
+            TepDongJson::donTepTam(d);
     }
     int soThangVideo = std::max(soThang, 0);
     if (soNgayGiu >= soNgayGiuToiThieu) {
@@ -197,7 +199,17 @@ void KhoDuLieu::napDon(const QString& thuMuc, const QString& tienTo, int soTep) 
     // last line of each id can survive in the map of orders, so only those lines are decoded in full.
     std::vector<simdjson::padded_string> giuLai;
     QHash<QString, std::string_view> dongCuoi;
+    bool daDuTru = false;
     napSongSong<TepDon>(tep, &giaiTepDon, [&](TepDon&& t) {
+        if (!daDuTru && !t.cacDong.empty()) {
+            // Growing the index tables line by line rehashes them again and again; the first file
+            // gives a fair guess of the rest.
+            const qsizetype uocTinh = qsizetype(t.cacDong.size()) * tep.size();
+            maToiId_.reserve(maToiId_.size() + uocTinh * qsizetype(t.cacDong.front().ma.size()));
+            maCuaDon_.reserve(maCuaDon_.size() + uocTinh / 2);
+            dongCuoi.reserve(uocTinh / 2);
+            daDuTru = true;
+        }
         for (TepDon::Dong& d : t.cacDong) {
             dongCuoi.insert(d.id, d.json);
             datMaDon(d.id, std::move(d.ma));

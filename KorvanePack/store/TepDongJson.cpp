@@ -10,6 +10,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 
 #include "store/DocJson.h"
 #include "store/LoiTep.h"
@@ -80,6 +81,13 @@ off_t suaDuoiFd(int fd) {
 
 }  // namespace
 
+void TepDongJson::donTepTam(const QString& thuMuc) {
+    static const QRegularExpression mau(QStringLiteral("^\\..+\\.tam-[0-9a-z]+$"));
+    const QDir d(thuMuc);
+    for (const QString& ten : d.entryList(QDir::Files | QDir::Hidden))
+        if (mau.match(ten).hasMatch()) QFile::remove(d.filePath(ten));
+}
+
 bool TepDongJson::laDongTrong(QByteArrayView dong) {
     for (const char c : dong)
         if (c != ' ' && c != '\t' && c != '\r') return false;
@@ -88,8 +96,23 @@ bool TepDongJson::laDongTrong(QByteArrayView dong) {
 
 void TepDongJson::taoThuMuc(const QString& duongDan) {
     if (QFileInfo(duongDan).isDir()) return;
+    // The highest folder that is missing now: its parent must learn of it durably, or a crash could
+    // take the new folder, and the first file renamed into it, away again.
+    QString moiNhat = QDir::cleanPath(QFileInfo(duongDan).absoluteFilePath());
+    while (true) {
+        const QString cha = QFileInfo(moiNhat).absolutePath();
+        if (cha == moiNhat || QFileInfo(cha).exists()) break;
+        moiNhat = cha;
+    }
     if (!QDir().mkpath(duongDan)) {
         throw LoiTep(QStringLiteral("Không tạo được thư mục ") + duongDan);
+    }
+    for (QString d = QDir::cleanPath(QFileInfo(duongDan).absoluteFilePath());; d = QFileInfo(d).absolutePath()) {
+        dongBoThuMuc(d);
+        if (d == moiNhat || QFileInfo(d).absolutePath() == d) {
+            dongBoThuMuc(QFileInfo(d).absolutePath());
+            break;
+        }
     }
 }
 

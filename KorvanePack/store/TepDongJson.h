@@ -29,6 +29,10 @@ public:
     // Creates a folder with its parents; throws LoiTep.
     static void taoThuMuc(const QString& duongDan);
 
+    // Removes the temporary files an atomic write left behind when the process died before its
+    // rename. Only for a folder no one else is writing into (the caller holds the data folder's lock).
+    static void donTepTam(const QString& thuMuc);
+
     // True for a piece holding only white space (a blank line or a lone carriage return).
     static bool laDongTrong(QByteArrayView dong);
 };

@@ -44,8 +44,8 @@ struct Cum {
     TrangThaiApp trangThai;
 
     Cum() {
-        caiDat = std::make_unique<CaiDat>(thuMuc.filePath(QStringLiteral("caidat.ini")),
-                                          std::make_shared<KhoKhoaBoNho>());
+        caiDat =
+            std::make_unique<CaiDat>(thuMuc.filePath(QStringLiteral("caidat.ini")), std::make_shared<KhoKhoaBoNho>());
         caiDat->setThuMucGoc(thuMuc.filePath(QStringLiteral("goc")));
         caiDat->setTenShop(QStringLiteral("Shop Thử"));
         caiDat->setGiayToiThieu(1);

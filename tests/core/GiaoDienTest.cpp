@@ -2,13 +2,12 @@
 
 #include <QApplication>
 #include <QSignalSpy>
-
 #include <QTemporaryDir>
 
 #include "core/BangMau.h"
 #include "core/CaiDat.h"
-#include "core/KhoKhoaBoNho.h"
 #include "core/GiaoDien.h"
+#include "core/KhoKhoaBoNho.h"
 #include "core/NhanMau.h"
 
 namespace {
@@ -41,9 +40,9 @@ TEST(GiaoDien, GiaTriChoNen) {
         CheDoNen mongDoi;
     };
     const Ca cac[] = {
-        {"sang", CheDoNen::Toi, CheDoNen::Sang},  {"toi", CheDoNen::Sang, CheDoNen::Toi},
-        {"", CheDoNen::Sang, CheDoNen::Toi},      {"Sang", CheDoNen::Sang, CheDoNen::Toi},
-        {"tuHe", CheDoNen::Toi, CheDoNen::Toi},   {"tuHe", CheDoNen::Sang, CheDoNen::Sang},
+        {"sang", CheDoNen::Toi, CheDoNen::Sang}, {"toi", CheDoNen::Sang, CheDoNen::Toi},
+        {"", CheDoNen::Sang, CheDoNen::Toi},     {"Sang", CheDoNen::Sang, CheDoNen::Toi},
+        {"tuHe", CheDoNen::Toi, CheDoNen::Toi},  {"tuHe", CheDoNen::Sang, CheDoNen::Sang},
         {"tuHe", std::nullopt, CheDoNen::Sang},
     };
     for (const auto& c : cac) {

@@ -30,8 +30,10 @@ struct UngDung {
         env.insert("KORVANE_THU_MUC_THIET_BI", thietBi);
         env.remove("DBUS_SESSION_BUS_ADDRESS");
         p.setProcessEnvironment(env);
-        QObject::connect(&p, &QProcess::readyReadStandardOutput, [this] { ra += QString::fromUtf8(p.readAllStandardOutput()); });
-        QObject::connect(&p, &QProcess::readyReadStandardError, [this] { loi += QString::fromUtf8(p.readAllStandardError()); });
+        QObject::connect(&p, &QProcess::readyReadStandardOutput,
+                         [this] { ra += QString::fromUtf8(p.readAllStandardOutput()); });
+        QObject::connect(&p, &QProcess::readyReadStandardError,
+                         [this] { loi += QString::fromUtf8(p.readAllStandardError()); });
         p.start(QStringLiteral(KORVANE_APP_PATH), {});
         ASSERT_TRUE(p.waitForStarted(10000));
     }
@@ -52,7 +54,9 @@ struct UngDung {
     }
 };
 
-QString thangNay() { return QDate::currentDate().toString("yyyy-MM"); }
+QString thangNay() {
+    return QDate::currentDate().toString("yyyy-MM");
+}
 
 // A data folder holding three orders and two recordings of this month.
 void gieoDuLieu(const QString& goc) {
@@ -81,9 +85,9 @@ void gieoDuLieu(const QString& goc) {
     }
 }
 
-const QStringList kDuocPhep{"quyền camera xong: 3", "nạp kho xong", "dựng bộ điều phối", "dựng bộ đồng bộ",
-                            "dựng sao lưu",          "đo ổ đĩa",     "hẹn mở camera",     "khởi động xong",
-                            "mở camera"};
+const QStringList kDuocPhep{"quyền camera xong: 3", "nạp kho xong",   "dựng bộ điều phối",
+                            "dựng bộ đồng bộ",      "dựng sao lưu",   "đo ổ đĩa",
+                            "hẹn mở camera",        "khởi động xong", "mở camera"};
 
 TEST(KhoiDong, DongConsoleKhiCameraDuocPhepVaNhatKyAppStart) {
     QTemporaryDir nha, thietBi;
@@ -162,5 +166,92 @@ TEST(KhoiDong, ChiChayMotLan) {
     kd.chay();
     cum_thu::chay(100);
     EXPECT_EQ(dong.size(), soDong);
+}
+}  // namespace
+
+namespace {
+// A data folder with one recent video, one recent already marked deleted and, optionally, one past the
+// retention whose file is still on disk.
+void gieoVideo(const QString& goc, bool coVideoCu) {
+    KhoDuLieu kho(goc);
+    ASSERT_FALSE(kho.moKho().has_value());
+    kho.napTatCa(8);
+    const QDateTime bayGio = QDateTime::currentDateTimeUtc();
+    struct Mau {
+        const char* id;
+        int ngayTruoc;
+        bool daXoa;
+    };
+    QList<Mau> mau{{"moi", 1, false}, {"daXoa", 2, true}};
+    if (coVideoCu) mau << Mau{"cu", 40, false};
+    for (const Mau& m : mau) {
+        BanGhiVideo v;
+        v.id = m.id;
+        v.code = QStringLiteral("MA-") + m.id;
+        v.fileName = v.id + ".mp4";
+        v.filePath = kho.thuMucVideo() + "/" + v.fileName;
+        QFile tep(v.filePath);
+        ASSERT_TRUE(tep.open(QIODevice::WriteOnly));
+        tep.write("x");
+        v.startedAt = v.endedAt = bayGio.addDays(-m.ngayTruoc).toString(Qt::ISODate);
+        if (m.daXoa) v.deleted = true;
+        kho.ghiBanGhiVideo(v, kho.thuMucBanGhiVideo(), KhoDuLieu::tienToVideo());
+    }
+}
+
+struct KhoiDongTrongTienTrinh : cum_thu::Cum {
+    QStringList dong;
+    int soLanSaoLuu = 0;
+    std::unique_ptr<KhoiDong> kd;
+
+    void chayVoi(KhoiDong::DichVu dv) {
+        kho.reset();  // the sequence opens the folder itself
+        dv.docQuyenCamera = [] { return 2; };
+        dv.in = [this](const QString& d) { dong << d; };
+        dv.taoDieuPhoi = [](KhoDuLieu& k, CaiDat& c) {
+            return CumDieuPhoi::tao(k, c, std::make_unique<CameraEngine>(),
+                                    std::make_unique<TiengBao>(std::make_unique<DauRaAmThanhGia>()));
+        };
+        kd = std::make_unique<KhoiDong>(trangThai, *caiDat, dv);
+        kd->chay();
+        ASSERT_TRUE(choDen([this] { return dong.contains("[Korvane] khởi động xong"); }));
+    }
+};
+
+TEST(KhoiDong, DonDepDemLaiVideoChiKhiCoTepBiXoa) {
+    for (const bool coVideoCu : {false, true}) {
+        KhoiDongTrongTienTrinh c;
+        c.caiDat->setSoNgayGiu(30);
+        c.kho.reset();
+        gieoVideo(c.caiDat->thuMucGoc(), coVideoCu);
+        c.chayVoi({});
+        // Without removals the count is what was loaded, deleted marks included; after a removal it is what
+        // is still kept.
+        EXPECT_EQ(c.trangThai.soVideo(), coVideoCu ? 1 : 2) << coVideoCu;
+        EXPECT_EQ(c.trangThai.kho()->videoTheoId().size(), coVideoCu ? 3 : 2);
+    }
+}
+
+TEST(KhoiDong, SaoLuuGanVaoSauKhiLuuVaKhongGiuSaoLuu) {
+    KhoiDongTrongTienTrinh c;
+    std::weak_ptr<QObject> saoLuuYeu;
+    KhoiDong::DichVu dv;
+    dv.taoSaoLuu = [&](KhoDuLieu&, CaiDat&) {
+        auto s = std::make_shared<QObject>();
+        saoLuuYeu = s;
+        return s;
+    };
+    dv.saoLuuMot = [&](QObject& s, const BanGhiVideo& v) {
+        EXPECT_EQ(&s, c.trangThai.saoLuu());
+        EXPECT_EQ(v.id, "v1");
+        ++c.soLanSaoLuu;
+    };
+    c.chayVoi(dv);
+    ASSERT_TRUE(c.trangThai.dieuPhoi()->khiLuuXong);
+    BanGhiVideo v;
+    v.id = "v1";
+    c.trangThai.dieuPhoi()->khiLuuXong(v);
+    EXPECT_EQ(c.soLanSaoLuu, 1);
+    EXPECT_EQ(saoLuuYeu.use_count(), 1);  // only the application state holds the backup
 }
 }  // namespace

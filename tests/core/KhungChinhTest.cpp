@@ -6,9 +6,9 @@
 #include <QListWidget>
 
 #include "common/CumThu.h"
-#include "core/KhungChinh.h"
 #include "core/BangMau.h"
 #include "core/KhungBo.h"
+#include "core/KhungChinh.h"
 #include "core/NhanHieuKorvane.h"
 #include "core/NhanMau.h"
 
@@ -140,7 +140,7 @@ TEST(KhungChinh, TuChoiDoiManHinhKhiDangQuay) {
     EXPECT_EQ(c.soLanTao, truoc);
 
     c.dieuPhoi->datThongBao(std::nullopt);
-    c.khung->chonManHinh(MH::dongGoi);  // the screen already shown: nothing
+    c.khung->chonManHinh(MH::dongGoi);   // the screen already shown: nothing
     c.khung->chonManHinh(std::nullopt);  // a cleared selection: ignored
     QCoreApplication::processEvents();
     EXPECT_FALSE(c.dieuPhoi->thongBao().has_value());

@@ -310,3 +310,28 @@ TEST(BoDongBo, OldTokenIsMigratedWhenTheEngineIsBuilt) {
     m.taoDongBo();
     EXPECT_EQ(m.khoKhoa->muc.value(QStringLiteral("com.korvane.pack.haravan.token")), QStringLiteral("cu"));
 }
+
+TEST(BoDongBo, LargeFetchIsIndexedWholeBeforeTheRunEnds) {
+    MoiTruongDongBo m;
+    const int soDon = 2 * BoDongBo::kLoChiMuc + 1;
+    m.kichBan = [&](NguonDonKichBan& n) {
+        n.khiLayDon = [&](const QString&, const NhanTienDo&) {
+            QList<DonHang> ds;
+            for (int i = 0; i < soDon; ++i) ds << donMau(QString::number(i));
+            return ds;
+        };
+    };
+    auto& db = m.taoDongBo();
+    int soLanDoi = 0;
+    QObject::connect(&db, &BoDongBo::dangChayChanged, [&] {
+        // When the run is reported over, every order is already findable.
+        if (!db.dangChay()) {
+            EXPECT_EQ(m.kho->donTheoId().size(), soDon);
+        }
+        ++soLanDoi;
+    });
+    m.chayDongBo();
+    EXPECT_EQ(soLanDoi, 2);
+    EXPECT_EQ(db.trangThai(), QStringLiteral("Đã cập nhật %1 đơn.").arg(soDon));
+    EXPECT_TRUE(m.kho->donTheoMa(QStringLiteral("VD%1").arg(soDon - 1)));
+}

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QLabel>
 #include <QTemporaryDir>
 
 #include "MayChuGia.h"
@@ -10,6 +11,7 @@
 #include "core/HenGioTay.h"
 #include "core/KhoKhoaBoNho.h"
 #include "core/KhoiDong.h"
+#include "core/KhungChinh.h"
 #include "core/TiengBaoGhiLai.h"
 #include "core/TrangThaiApp.h"
 #include "sources/BoDongBo.h"
@@ -63,6 +65,7 @@ TEST(DuongDiDayDu, StartUpSyncFillsTheStoreAndTypedCodesFindTheirOrders) {
         CaiDat caiDat(tam.filePath(QStringLiteral("korvane.ini")), khoKhoa);
         caiDat.setThuMucGoc(tam.filePath(QStringLiteral("goc")));
         TrangThaiApp trangThai;
+        KhungChinh khung(caiDat, trangThai);
 
         KhoiDong::DichVu dv;
         dv.docQuyenCamera = [] { return int(TrangThaiApp::biTuChoi); };
@@ -87,6 +90,10 @@ TEST(DuongDiDayDu, StartUpSyncFillsTheStoreAndTypedCodesFindTheirOrders) {
         ASSERT_NE(dongBo, nullptr);
         ASSERT_TRUE(choDen([&] { return !dongBo->dangChay(); }));
         EXPECT_EQ(dongBo->trangThai(), QStringLiteral("Đã cập nhật 2 đơn."));
+        // The window's status strip shows the engine's status line.
+        QStringList chu;
+        for (const QLabel* nhan : khung.findChildren<QLabel*>()) chu << nhan->text();
+        EXPECT_TRUE(chu.contains(QStringLiteral("Đã cập nhật 2 đơn."))) << chu.join(" | ").toStdString();
         EXPECT_EQ(henGio.soDangCho(), 1);  // the next pass of the minute loop is waiting
         ASSERT_EQ(may.daNhan().size(), 1u);
         EXPECT_EQ(may.daNhan()[0].tieuDeDau("Authorization"), "Bearer shpat_e2e");

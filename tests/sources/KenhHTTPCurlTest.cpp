@@ -61,6 +61,8 @@ TEST(KenhHTTPCurl, RedirectsKeepCredentialsOnlyOnTheSameHost) {
     may.get("/dich", [](const httplib::Request&, httplib::Response& res) { res.set_content("cung", "text/plain"); });
     may.get("/khac", [&](const httplib::Request&, httplib::Response& res) { res.set_redirect(dich, 301); });
     may.post("/post307", [&](const httplib::Request&, httplib::Response& res) { res.set_redirect(dich, 307); });
+    may.post("/post303", [](const httplib::Request&, httplib::Response& res) { res.set_redirect("/dich", 303); });
+    may.get("/vong", [](const httplib::Request&, httplib::Response& res) { res.set_redirect("/vong", 302); });
     may.chay();
 
     KenhHTTPCurl kenh;
@@ -88,6 +90,20 @@ TEST(KenhHTTPCurl, RedirectsKeepCredentialsOnlyOnTheSameHost) {
     post.than = "client_secret=BIMAT3";
     EXPECT_EQ(kenh.gui(post, khongDung).status, 307);
     EXPECT_EQ(khac.daNhan().size(), 1u);
+
+    // 303 turns a POST into a GET without its body, as browsers do.
+    YeuCauHTTP post303 = yc("/post303");
+    post303.phuongThuc = "POST";
+    post303.than = "a=1";
+    EXPECT_EQ(kenh.gui(post303, khongDung).than, QByteArray("cung"));
+    const auto nhan = may.daNhan();
+    EXPECT_EQ(nhan.back().phuongThuc, "GET");
+    EXPECT_TRUE(nhan.back().than.empty());
+
+    // A redirect loop ends after a bounded number of hops with the last redirect as the reply.
+    const size_t truoc = may.daNhan().size();
+    EXPECT_EQ(kenh.gui(yc("/vong"), khongDung).status, 302);
+    EXPECT_EQ(may.daNhan().size() - truoc, size_t(KenhHTTPCurl::kSoLanChuyenHuongToiDa + 1));
 }
 
 TEST(KenhHTTPCurl, RefusesPlainHttpBeyondLoopbackAndBadHeadersWithoutSending) {

@@ -54,11 +54,26 @@ TEST(BangDon, CacDongCuaDonVaGiaTriThay) {
     };
     const QList<MaVanDon> motVanDon{MaVanDon{"VD123", QString("GHN")}, MaVanDon{"VD456", std::nullopt}};
     const Ca cac[] = {
-        {"du", QString("#A-1"), QString("1001"), QString("Chị Lan"), QString("0901"), motVanDon,
+        {"du",
+         QString("#A-1"),
+         QString("1001"),
+         QString("Chị Lan"),
+         QString("0901"),
+         motVanDon,
          {"Mã quét=VD123", "Mã vận đơn=VD123", "Đơn hàng=#A-1", "Khách=Chị Lan", "Điện thoại=0901"}},
-        {"khongTen", std::nullopt, QString("1001"), std::nullopt, std::nullopt, {},
+        {"khongTen",
+         std::nullopt,
+         QString("1001"),
+         std::nullopt,
+         std::nullopt,
+         {},
          {"Mã quét=VD123", "Mã vận đơn=—", "Đơn hàng=#1001", "Khách=—", "Điện thoại=—"}},
-        {"khongSo", std::nullopt, std::nullopt, QString(""), QString(""), {},
+        {"khongSo",
+         std::nullopt,
+         std::nullopt,
+         QString(""),
+         QString(""),
+         {},
          {"Mã quét=VD123", "Mã vận đơn=—", "Đơn hàng=—", "Khách=", "Điện thoại="}},
     };
     for (const auto& c : cac) {
@@ -86,8 +101,9 @@ TEST(BangDon, CacDongCuaDonVaGiaTriThay) {
 TEST(BangDon, DongMatHangSerialCanhBaoVaDem) {
     DonHang don;
     don.id = "7";
-    don.items = {matHang("Áo thun", QString("Đỏ / L"), QString("AT-01"), 2), matHang("Quần", QString("Xanh"), std::nullopt, 1),
-                 matHang("Mũ", std::nullopt, QString("MU-9"), 0), matHang("Áo thun", QString("Đỏ / L"), QString("AT-01"), 2)};
+    don.items = {matHang("Áo thun", QString("Đỏ / L"), QString("AT-01"), 2),
+                 matHang("Quần", QString("Xanh"), std::nullopt, 1), matHang("Mũ", std::nullopt, QString("MU-9"), 0),
+                 matHang("Áo thun", QString("Đỏ / L"), QString("AT-01"), 2)};
     BangDon b;
     BangDon::DuLieu d;
     d.donHienTai = don;
@@ -96,8 +112,8 @@ TEST(BangDon, DongMatHangSerialCanhBaoVaDem) {
     d.canhBao = QString("Đơn đã bị huỷ trên sàn.");
     d.soDaQuayHomNay = 12;
     b.capNhat(d);
-    EXPECT_EQ(b.cacDongMatHang(), (QStringList{"Áo thun|Đỏ / L · AT-01|×2", "Quần|Xanh|×1", "Mũ|×0",
-                                               "Áo thun|Đỏ / L · AT-01|×2"}));
+    EXPECT_EQ(b.cacDongMatHang(),
+              (QStringList{"Áo thun|Đỏ / L · AT-01|×2", "Quần|Xanh|×1", "Mũ|×0", "Áo thun|Đỏ / L · AT-01|×2"}));
     EXPECT_EQ(b.tieuDeSerial(), "SERIAL ĐÃ GHI (2)");
     EXPECT_EQ(b.cacDongSerial(), (QStringList{"SN-B2", "SN-A1"}));
     EXPECT_EQ(b.chuCanhBao(), QString("Đơn đã bị huỷ trên sàn."));

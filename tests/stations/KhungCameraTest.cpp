@@ -18,9 +18,9 @@ TEST(KhungCamera, VuaKhungGiuTiLeTrenNenDen) {
         QRect vung;
     };
     const Ca cac[] = {
-        {{1280, 720}, {400, 400}, {0, 87, 400, 225}},    // letterbox top and bottom
-        {{640, 480}, {800, 300}, {200, 0, 400, 300}},    // pillarbox left and right
-        {{1280, 720}, {1280, 720}, {0, 0, 1280, 720}},   // exact fit
+        {{1280, 720}, {400, 400}, {0, 87, 400, 225}},   // letterbox top and bottom
+        {{640, 480}, {800, 300}, {200, 0, 400, 300}},   // pillarbox left and right
+        {{1280, 720}, {1280, 720}, {0, 0, 1280, 720}},  // exact fit
     };
     for (const auto& c : cac) {
         KhungCamera v;

@@ -126,14 +126,13 @@ TEST(ManHinhDongGoi, MaGoTayBatDauVaDungMotBanGhiThat) {
         << chuThich[1].toStdString();
     EXPECT_TRUE(QRegularExpression(R"(^\d\d:\d\d$)").match(c.man->chuHuyHieu()).hasMatch());
     EXPECT_EQ(c.man->bangDon()->chuTrangThai(), "Đang quay");
-    EXPECT_EQ(c.man->bangDon()->cacDongNhanGiaTri(),
-              (QStringList{"Mã quét=SPXVN0042", "Mã vận đơn=SPXVN0042", "Đơn hàng=#1001", "Khách=Anh Minh",
-                           "Điện thoại=—"}));
+    EXPECT_EQ(c.man->bangDon()->cacDongNhanGiaTri(), (QStringList{"Mã quét=SPXVN0042", "Mã vận đơn=SPXVN0042",
+                                                                  "Đơn hàng=#1001", "Khách=Anh Minh", "Điện thoại=—"}));
     EXPECT_EQ(c.man->bangDon()->cacDongMatHang(), QStringList{"Tai nghe|Đen · TN-01|×1"});
     ASSERT_TRUE(choDen([&] { return c.camera().giayDaGhi() >= 1; }));
     EXPECT_EQ(c.man->chuHuyHieu(), ManHinhDongGoi::chuThoiGian(c.camera().giayDaGhi()));
 
-    cum_thu::chay(1200);  // past the minimum length
+    cum_thu::chay(1200);       // past the minimum length
     c.goVaEnter("spxvn0042");  // the same code, any case, stops it
     ASSERT_TRUE(c.choNghi());
     ASSERT_TRUE(choDen([&] { return c.dieuPhoi->soDaQuayHomNay() == 1; }));

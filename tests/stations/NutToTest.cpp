@@ -6,7 +6,9 @@
 #include "stations/NutVang.h"
 
 namespace {
-QRgb mauGiua(QWidget& w) { return w.grab().toImage().pixel(w.width() / 2, 3); }
+QRgb mauGiua(QWidget& w) {
+    return w.grab().toImage().pixel(w.width() / 2, 3);
+}
 
 TEST(NutTo, MauTheoGiaoDienVaMoKhiBamGiu) {
     struct Ca {

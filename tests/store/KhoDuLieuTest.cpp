@@ -86,6 +86,7 @@ TEST(NapKho, DongCuoiThangVaDongHongBoQua) {
 
     const auto sl = t.kho->napTatCa(8);
     EXPECT_EQ(sl.soDon, 2) << "the line with invalid UTF-8 is skipped alone, not its whole file";
+    EXPECT_EQ(t.docTep(tepDon(QStringLiteral("2026-01"))), thang1) << "broken lines before the tail are never touched";
     EXPECT_EQ(sl.soVideo, 2);
     ASSERT_TRUE(t.kho->donTheoMa(QStringLiteral("b")));
     EXPECT_FALSE(t.kho->donTheoMa(QStringLiteral("A"))) << "the re-indexed order gives up its old code";
@@ -114,6 +115,16 @@ TEST(NapKho, DuoiRachBiCatDuoiDuDuocGiu) {
     EXPECT_EQ(t.kho->napTatCa(8).soDon, 2);
     EXPECT_EQ(t.docTep(tepDon(QStringLiteral("2026-01"))), mot) << "a torn tail is cut on open";
     EXPECT_EQ(t.docTep(tepDon(QStringLiteral("2026-02"))), mot + hai + '\n') << "a whole last line gets its line feed";
+
+    // An atomic write killed before its rename leaves a temporary file; it is swept on the next start.
+    KhoTam u;
+    u.vietTep(QStringLiteral("data/orders/.orders-2026-03.jsonl.tam-1x9"), mot);
+    u.vietTep(QStringLiteral("data/.app.log.jsonl.tam-a0"), mot);
+    u.vietTep(QStringLiteral("data/orders/.ghi-chu"), mot);
+    u.kho->napTatCa(8);
+    EXPECT_FALSE(QFileInfo::exists(u.duongDan(QStringLiteral("data/orders/.orders-2026-03.jsonl.tam-1x9"))));
+    EXPECT_FALSE(QFileInfo::exists(u.duongDan(QStringLiteral("data/.app.log.jsonl.tam-a0"))));
+    EXPECT_TRUE(QFileInfo::exists(u.duongDan(QStringLiteral("data/orders/.ghi-chu"))));
 }
 
 TEST(ChiMuc, MaChungThuocDonDanhSauCung) {
@@ -387,5 +398,28 @@ TEST(NapKho, NapSongSongGiongDanhChiMucTungDong) {
     ASSERT_EQ(t.kho->donTheoId().size(), tungDong.donTheoId().size());
     for (const DonHang& d : tungDong.donTheoId()) {
         EXPECT_EQ(t.kho->donTheoId().value(d.id).thanhDong(), d.thanhDong());
+    }
+}
+
+TEST(GhiBanGhi, NoiThemSauDuoiRachKhongNuotDongMoi) {
+    // The writer meets a file whose last piece has no line feed (a crash of an earlier run, with no
+    // reload in between): a torn fragment is cut, a whole line gets its line feed, then the new line.
+    const QByteArray mot = dong(don(QStringLiteral("1")));
+    const QByteArray hai = don(QStringLiteral("2")).thanhDong();
+    struct {
+        const char* ten;
+        QByteArray truoc, sau;
+    } const bang[] = {
+        {"manh rach", mot + hai.left(hai.size() / 2), mot},
+        {"dong du thieu LF", mot + hai, mot + hai + '\n'},
+        {"chi co manh rach", hai.left(9), QByteArray()},
+        {"CR LF du", mot + hai + '\r', mot + hai + "\r\n"},
+    };
+    for (const auto& c : bang) {
+        KhoTam t;
+        t.datGio(2026, 5, 20);
+        t.vietTep(tepDon(QStringLiteral("2026-05")), c.truoc);
+        t.kho->ghiDon(don(QStringLiteral("3")), t.kho->thuMucDon(), KhoDuLieu::tienToDon());
+        EXPECT_EQ(t.docTep(tepDon(QStringLiteral("2026-05"))), c.sau + dong(don(QStringLiteral("3")))) << c.ten;
     }
 }

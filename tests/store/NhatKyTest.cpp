@@ -184,8 +184,11 @@ TEST(NhatKy, VanTayCuoiBoQuaDongHong) {
     ghiBa(*t.kho);
     const QByteArray day = t.docTep(QStringLiteral("data/app.log.jsonl"));
     const QString bamCuoi = t.kho->vanTayDongTruoc();
-    t.vietTep(QStringLiteral("data/app.log.jsonl"), day + "{\"hash\":\"\xff\"}\n{\"hash\":\"\"}\n{khong\n\n");
+    const QByteArray hong = day + "{\"hash\":\"\xff\"}\n{\"hash\":\"\"}\n{khong\n\n";
+    t.vietTep(QStringLiteral("data/app.log.jsonl"), hong);
     t.moLai(true);
+    EXPECT_EQ(t.docTep(QStringLiteral("data/app.log.jsonl")), hong)
+        << "terminated broken lines are left for the verifier";
     EXPECT_EQ(t.kho->vanTayDongTruoc(), bamCuoi);
     const auto kq = t.kho->kiemTraNhatKy();
     EXPECT_FALSE(kq.ok);
