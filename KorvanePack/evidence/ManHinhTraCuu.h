@@ -70,6 +70,7 @@ public:
 
     // The pieces tests and screenshots look at.
     QListWidget* danhSach() const { return danhSach_; }
+    QLineEdit* oTim() const { return oTim_; }
     TrinhPhatVideo* trinhPhat() const { return trinhPhat_; }
     QWidget* chiTiet() const { return chiTiet_; }
     QPushButton* nutXuat() const { return nutXuat_; }

@@ -176,6 +176,15 @@ TEST(DoiSoatManHinh, KhoTrong) {
     for (const char* mong : {"ĐƠN CHƯA CÓ VIDEO — KHÔNG CÒN ĐƠN NÀO", "VIDEO CHƯA GẮN ĐƠN — KHÔNG CÓ",
                              "Mọi video đều đã gắn được vào một đơn hàng.", "Chưa có video nào trong 30 ngày qua."})
         EXPECT_TRUE(chu.contains(QString::fromUtf8(mong))) << mong;
+
+    // A video saved while the screen is open shows only when the figures are computed again.
+    cum.kho->datVideo(taoVideo("MOI", "SPX-MOI", "2025-03-14T07:45:00Z"));
+    EXPECT_EQ(soThe(man), (QStringList{"0", "0", "0", "0"}));
+    donRac();
+    for (QPushButton* n : man.findChildren<QPushButton*>())
+        if (n->text() == "Tính lại") n->click();
+    EXPECT_EQ(soThe(man), (QStringList{"1", "1", "0", "1"}));
+    EXPECT_TRUE(cacChu(&man).contains("SPX-MOI"));
 }
 
 // Opening, moving and closing the panel, searching in it, and linking a video by pressing an order.

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMediaPlayer>
 #include <QPushButton>
@@ -143,8 +144,21 @@ TEST(TraCuu, BangTimKiem) {
         EXPECT_EQ(cacId(man->ketQua()), ca.mong) << ca.tuKhoa.toStdString();
         EXPECT_EQ(man->danhSach()->count(), ca.mong.size()) << ca.tuKhoa.toStdString();
     }
-    // An empty result shows its text in place of the list.
+    // Typed into the field: Return searches with the text as typed, and so does the button.
     man->show();
+    man->oTim()->clear();
+    man->oTim()->setFocus();
+    QTest::keyClicks(man->oTim(), " abc-123");
+    QTest::keyClick(man->oTim(), Qt::Key_Return);
+    EXPECT_EQ(man->tuKhoa(), " abc-123");
+    EXPECT_EQ(cacId(man->ketQua()), QStringList{"A"});
+    man->oTim()->clear();
+    QTest::keyClicks(man->oTim(), "X1");
+    for (QPushButton* n : man->findChildren<QPushButton*>())
+        if (n->text() == "Tìm") n->click();
+    EXPECT_EQ(cacId(man->ketQua()), QStringList{"D"});
+
+    // An empty result shows its text in place of the list.
     man->datTuKhoa("khong-co");
     man->tim();
     EXPECT_TRUE(cacChu(man.get()).contains("Không có video nào khớp."));
