@@ -23,6 +23,7 @@
 #include "evidence/MoTepHeThong.h"
 #include "evidence/NutThuong.h"
 #include "evidence/TrinhPhatVideo.h"
+#include "evidence/VeDongKetQua.h"
 #include "store/KhoDuLieu.h"
 #include "store/MucChon.h"
 #include "store/TienIch.h"
@@ -43,10 +44,6 @@ QString thoiLuong(qint64 giay) {
     return QString::asprintf("%02lld:%02lld", giay / 60, giay % 60);
 }
 
-QString kichThuoc(qint64 bytes) {
-    return QString::asprintf("%.1f MB", double(bytes) / 1048576.0);
-}
-
 QWidget* duongKe() {
     auto* k = new KhungBo;
     k->datNen(BangMau::mauVienThe);
@@ -54,26 +51,17 @@ QWidget* duongKe() {
     return k;
 }
 
-// The prominent button: the accent fill with white text, dimmed while it cannot be pressed.
+// The prominent button: the accent fill, dimmed while it cannot be pressed. Its label takes the page colour,
+// which reads on the light accent of the dark appearance as well as on the deep one of the light appearance.
 void toMauNoiBat(QPushButton* n) {
     QPalette p = n->palette();
     for (auto nhom : {QPalette::Active, QPalette::Inactive}) {
         p.setColor(nhom, QPalette::Button, BangMau::mauXanhDuong.mau());
-        p.setColor(nhom, QPalette::ButtonText, Qt::white);
+        p.setColor(nhom, QPalette::ButtonText, BangMau::mauNen.mau());
     }
     p.setColor(QPalette::Disabled, QPalette::Button, BangMau::mauXanhDuong.mau(0.45));
-    p.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(255, 255, 255, 170));
+    p.setColor(QPalette::Disabled, QPalette::ButtonText, BangMau::mauNen.mau(0.7));
     n->setPalette(p);
-}
-
-// The list's selection tint follows the appearance; the platform's solid highlight hides the row's colours.
-void toMauChon(QListWidget* ds) {
-    QPalette p = ds->palette();
-    for (auto nhom : {QPalette::Active, QPalette::Inactive}) {
-        p.setColor(nhom, QPalette::Highlight, BangMau::mauXanhDuong.mau(0.26));
-        p.setColor(nhom, QPalette::HighlightedText, BangMau::mauChuChinh.mau());
-    }
-    ds->setPalette(p);
 }
 
 QFont phongGianChu(double co, double gian) {
@@ -137,8 +125,10 @@ ManHinhTraCuu::ManHinhTraCuu(KhoDuLieu& kho, QString tenShop, LayMaMay layMaMay,
     danhSach_->setSelectionMode(QAbstractItemView::SingleSelection);
     danhSach_->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     danhSach_->setSpacing(2);
-    toMauChon(danhSach_);
-    connect(&GiaoDien::ban(), &GiaoDien::daDoiNen, danhSach_, [this] { toMauChon(danhSach_); });
+    danhSach_->setItemDelegate(new VeDongKetQua(danhSach_));
+    danhSach_->setUniformItemSizes(true);
+    danhSach_->setMouseTracking(true);
+    connect(&GiaoDien::ban(), &GiaoDien::daDoiNen, danhSach_, [this] { danhSach_->viewport()->update(); });
     auto* trongTrai = new NhanMau(QStringLiteral("Không có video nào khớp."), BangMau::mauChuPhu, phongChu(13));
     trongTrai->setAlignment(Qt::AlignCenter);
     trai_->addWidget(danhSach_);
@@ -303,57 +293,17 @@ void ManHinhTraCuu::moThuMuc() {
 
 void ManHinhTraCuu::lamMoiDanhSach() {
     dangDienDanhSach_ = true;
+    danhSach_->setUpdatesEnabled(false);
     danhSach_->clear();
     for (const BanGhiVideo& bg : ketQua_) {
-        auto* muc = new QListWidgetItem(danhSach_);
-        muc->setData(Qt::UserRole, bg.id);
-        QWidget* dong = taoDong(bg);
-        muc->setSizeHint(dong->sizeHint());
-        danhSach_->setItemWidget(muc, dong);
+        auto* muc = new QListWidgetItem;
+        VeDongKetQua::dienMuc(*muc, bg);
+        danhSach_->addItem(muc);
         if (dangChon_ && dangChon_->id == bg.id) muc->setSelected(true);
     }
+    danhSach_->setUpdatesEnabled(true);
     dangDienDanhSach_ = false;
     trai_->setCurrentIndex(ketQua_.isEmpty() ? 1 : 0);
-}
-
-QWidget* ManHinhTraCuu::taoDong(const BanGhiVideo& bg) const {
-    auto* dong = new QWidget;
-    dong->setAttribute(Qt::WA_TransparentForMouseEvents);
-    auto* hang = new QHBoxLayout(dong);
-    hang->setContentsMargins(6, 3, 6, 3);
-    hang->setSpacing(10);
-    if (bg.kind.value_or(QStringLiteral("pack")) == QStringLiteral("return")) {
-        auto* huy = new KhungBo;
-        huy->setObjectName(QStringLiteral("huyHieuHoan"));
-        huy->datNen(BangMau::mauHoPhach, 0.20);
-        huy->datBanKinh(4);
-        auto* lh = new QHBoxLayout(huy);
-        lh->setContentsMargins(5, 1, 5, 1);
-        lh->addWidget(new NhanMau(QStringLiteral("HOÀN"), BangMau::mauHoPhach, phongChu(9.5, QFont::DemiBold, true)));
-        hang->addWidget(huy, 0, Qt::AlignTop);
-    }
-    auto* trai = new QVBoxLayout;
-    trai->setSpacing(3);
-    trai->addWidget(new NhanMau(bg.code, BangMau::mauChuChinh, phongChu(13, QFont::Normal, true)));
-    trai->addWidget(
-        new NhanMau(bg.customerName.value_or(QStringLiteral("chưa gắn đơn")), BangMau::mauChuPhu, phongChu(12)));
-    hang->addLayout(trai);
-    hang->addStretch(1);
-    auto* phai = new QVBoxLayout;
-    phai->setSpacing(3);
-    auto* dai = new NhanMau(thoiLuong(bg.durationSec), BangMau::mauChuChinh, phongChu(12, QFont::Normal, true));
-    dai->setAlignment(Qt::AlignRight);
-    auto* co = new NhanMau(kichThuoc(bg.bytes), BangMau::mauChuPhu, phongChu(11));
-    co->setAlignment(Qt::AlignRight);
-    phai->addWidget(dai);
-    phai->addWidget(co);
-    hang->addLayout(phai);
-    if (bg.giuMai()) {
-        auto* sao = new NhanMau(QStringLiteral("★"), BangMau::mauHoPhach, phongChu(10));
-        sao->setObjectName(QStringLiteral("saoGiuMai"));
-        hang->addWidget(sao, 0, Qt::AlignTop);
-    }
-    return dong;
 }
 
 QWidget* ManHinhTraCuu::dongThongTin(const QString& nhan, const QString& giaTri, bool donCach) {

@@ -89,7 +89,6 @@ private:
     void lamMoiDanhSach();
     void lamMoiChiTiet();
     void lamMoiKetQua();
-    QWidget* taoDong(const BanGhiVideo& bg) const;
     QWidget* taoChiTiet(const BanGhiVideo& bg);
     bool coFile() const;
 

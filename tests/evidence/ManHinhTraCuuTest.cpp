@@ -23,6 +23,7 @@
 #include "evidence/ManHinhTraCuu.h"
 #include "evidence/MoTepGhiLai.h"
 #include "evidence/TrinhPhatVideo.h"
+#include "evidence/VeDongKetQua.h"
 #include "evidence/VideoThu.h"
 #include "store/KhoDuLieu.h"
 #include "store/TienIch.h"
@@ -199,17 +200,36 @@ TEST(TraCuu, DongVaChiTiet) {
     man->show();
     ASSERT_EQ(cacId(man->ketQua()), (QStringList{"H", "P"}));
 
-    QWidget* dongHoan = man->danhSach()->itemWidget(man->danhSach()->item(0));
-    QWidget* dongGoi = man->danhSach()->itemWidget(man->danhSach()->item(1));
-    EXPECT_TRUE(dongHoan->findChild<KhungBo*>("huyHieuHoan"));
-    EXPECT_TRUE(dongHoan->findChild<QLabel*>("saoGiuMai"));
-    EXPECT_FALSE(dongGoi->findChild<KhungBo*>("huyHieuHoan"));
-    EXPECT_FALSE(dongGoi->findChild<QLabel*>("saoGiuMai"));
-    const QStringList chuHoan = cacChu(dongHoan);
-    EXPECT_TRUE(chuHoan.contains("chưa gắn đơn"));
-    EXPECT_TRUE(chuHoan.contains("02:05"));
-    EXPECT_TRUE(chuHoan.contains("3.5 MB"));
-    EXPECT_TRUE(cacChu(dongGoi).contains("Lê Na"));
+    // What each row paints, read from its item.
+    const auto vai = [&](int hang, int vaiTro) { return man->danhSach()->item(hang)->data(vaiTro); };
+    EXPECT_TRUE(vai(0, VeDongKetQua::vaiHoan).toBool());
+    EXPECT_TRUE(vai(0, VeDongKetQua::vaiSao).toBool());
+    EXPECT_EQ(vai(0, VeDongKetQua::vaiMa).toString(), "SPX-HOAN");
+    EXPECT_EQ(vai(0, VeDongKetQua::vaiKhach).toString(), "chưa gắn đơn");
+    EXPECT_EQ(vai(0, VeDongKetQua::vaiThoiLuong).toString(), "02:05");
+    EXPECT_EQ(vai(0, VeDongKetQua::vaiKichThuoc).toString(), "3.5 MB");
+    EXPECT_FALSE(vai(1, VeDongKetQua::vaiHoan).toBool());  // no kind at all counts as packing
+    EXPECT_FALSE(vai(1, VeDongKetQua::vaiSao).toBool());
+    EXPECT_EQ(vai(1, VeDongKetQua::vaiKhach).toString(), "Lê Na");
+    EXPECT_EQ(vai(1, VeDongKetQua::vaiThoiLuong).toString(), "00:00");
+    EXPECT_EQ(vai(1, VeDongKetQua::vaiKichThuoc).toString(), "0.0 MB");
+    // The badge is painted in amber on its tint, the rest of a plain row in the text colours.
+    const QImage anh = man->danhSach()->viewport()->grab().toImage();
+    const QRect dau = man->danhSach()->visualItemRect(man->danhSach()->item(0));
+    const QRect sau = man->danhSach()->visualItemRect(man->danhSach()->item(1));
+    // Glyphs are antialiased, so amber is recognised by its hue rather than an exact value.
+    const int sacHoPhach = BangMau::mauHoPhach.mau().hsvHue();
+    const auto demHoPhach = [&](const QRect& o) {
+        int n = 0;
+        for (int y = o.top(); y <= o.bottom(); ++y)
+            for (int x = o.left(); x < o.left() + 60; ++x) {
+                const QColor c(anh.pixel(x, y));
+                if (c.hsvSaturation() > 90 && std::abs(c.hsvHue() - sacHoPhach) < 12) ++n;
+            }
+        return n;
+    };
+    EXPECT_GT(demHoPhach(dau), 20);
+    EXPECT_EQ(demHoPhach(sau), 0);
 
     EXPECT_FALSE(man->idDangChon());
     EXPECT_TRUE(cacChu(man.get()).contains("Chọn một dòng để xem video."));
