@@ -182,7 +182,9 @@ void ManHinhDoiSoat::datNgay(const QDateTime& ngay) {
 }
 
 void ManHinhDoiSoat::homQua() {
-    doiSoat_.ngay = doiSoat_.ngay.addSecs(-86400);
+    // One calendar day back at the same local time: on a machine whose zone shifts its clocks, going back a
+    // fixed 24 hours from just after midnight would land two days back and skip a day.
+    doiSoat_.ngay = doiSoat_.ngay.addDays(-1);
     tinhLai();
 }
 

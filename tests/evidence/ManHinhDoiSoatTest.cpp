@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QTimeZone>
 
 #include "common/CumThu.h"
 #include "core/BangMau.h"
@@ -161,6 +162,14 @@ TEST(DoiSoatManHinh, CacMucCuaMotNgay) {
     man.homNay();
     EXPECT_EQ(man.ngay().date(), QDate(2025, 3, 14));
     EXPECT_EQ(soThe(man), (QStringList{"5", "2", "3", "2"}));
+
+    // "Hôm qua" is the previous calendar day even across a 23-hour day where clocks jump forward.
+    const QTimeZone newYork("America/New_York");
+    ASSERT_TRUE(newYork.isValid());
+    man.datNgay(QDateTime(QDate(2024, 3, 11), QTime(0, 30), newYork));
+    man.homQua();
+    EXPECT_EQ(man.ngay().date(), QDate(2024, 3, 10));
+    EXPECT_EQ(man.ngay().time(), QTime(0, 30));
 }
 
 TEST(DoiSoatManHinh, KhoTrong) {
