@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QScrollArea>
 #include <QShortcut>
+#include <QShowEvent>
 #include <QSplitter>
 #include <QStackedWidget>
 #include <QVBoxLayout>
@@ -169,7 +170,8 @@ ManHinhTraCuu::~ManHinhTraCuu() = default;
 
 void ManHinhTraCuu::showEvent(QShowEvent* e) {
     QWidget::showEvent(e);
-    tim();
+    // A window restored from the taskbar is not the screen being opened again: its results stay.
+    if (!e->spontaneous()) tim();
 }
 
 void ManHinhTraCuu::datTuKhoa(const QString& tuKhoa) {
