@@ -15,10 +15,8 @@
 #include "core/PhongChu.h"
 #include "core/QuyenCamera.h"
 #include "core/TrangThaiApp.h"
+#include "evidence/DangKyManHinh.h"
 #include "evidence/SaoLuu.h"
-#include "evidence/MaMay.h"
-#include "evidence/ManHinhDoiSoat.h"
-#include "evidence/ManHinhTraCuu.h"
 #include "sources/BoDongBo.h"
 #include "stations/ManHinhDongGoi.h"
 #include "stations/ManHinhHangHoan.h"
@@ -95,13 +93,7 @@ void KorvanePackApp::dangKyManHinh() {
                           [](TrangThaiApp& tt, CaiDat&) -> QWidget* { return new ManHinhDongGoi(tt.dieuPhoi()); });
     khung_->dangKyManHinh(KhungChinh::ManHinh::hangHoan,
                           [](TrangThaiApp& tt, CaiDat&) -> QWidget* { return new ManHinhHangHoan(tt.dieuPhoi()); });
-    khung_->dangKyManHinh(KhungChinh::ManHinh::traCuu, [](TrangThaiApp& tt, CaiDat& cd) -> QWidget* {
-        if (!tt.kho()) return nullptr;
-        CaiDat* caiDat = &cd;
-        return new ManHinhTraCuu(*tt.kho(), cd.tenShop(), [caiDat] { return MaMay::maMayNay(caiDat->ud()); });
-    });
-    khung_->dangKyManHinh(KhungChinh::ManHinh::doiSoat,
-                          [](TrangThaiApp& tt, CaiDat&) -> QWidget* { return new ManHinhDoiSoat(tt.dieuPhoi()); });
+    DangKyManHinh::dangKy(*khung_);
 }
 
 void KorvanePackApp::tacVuKhoiDong() {
