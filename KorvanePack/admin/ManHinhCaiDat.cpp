@@ -305,8 +305,9 @@ TheMuc* ManHinhCaiDat::mucNguonDon() {
 }
 
 void ManHinhCaiDat::dungDongTruong() {
+    // The rows never send the signal that rebuilds them, so they can go at once.
     while (QLayoutItem* muc = cotTruong_->takeAt(0)) {
-        if (QWidget* w = muc->widget()) w->deleteLater();
+        delete muc->widget();
         delete muc;
     }
     oTruong_.clear();
@@ -590,7 +591,7 @@ TheMuc* ManHinhCaiDat::mucTiengBao() {
 void ManHinhCaiDat::datBatTieng(bool bat) {
     caiDat_.setBatTieng(bat);
     // The running player follows at once, so the very next cue obeys the switch.
-    if (dieuPhoi_ && dieuPhoi_->tieng()) dieuPhoi_->tieng()->setBat(bat);
+    if (TiengBao* tieng = CumDieuPhoi::tiengCua(dieuPhoi_)) tieng->setBat(bat);
 }
 
 // ---- Section 7: storage ----

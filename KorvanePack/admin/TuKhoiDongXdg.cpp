@@ -76,7 +76,8 @@ std::optional<QString> TuKhoiDongXdg::dangKy() const {
 
 std::optional<QString> TuKhoiDongXdg::boDangKy() const {
     const QByteArray duong = QFile::encodeName(duongDanTep());
-    if (::unlink(duong.constData()) != 0 && errno != ENOENT) {
+    // A folder that is missing, or whose parent is a file, holds no entry to remove.
+    if (::unlink(duong.constData()) != 0 && errno != ENOENT && errno != ENOTDIR) {
         const int e = errno;
         return QStringLiteral("không xoá được tệp ") + duongDanTep() + QStringLiteral(" (") +
                QString::fromLocal8Bit(std::strerror(e)) + QLatin1Char(')');
