@@ -16,10 +16,10 @@
 #include "core/PhongChu.h"
 #include "core/QuyenCamera.h"
 #include "core/TrangThaiApp.h"
-#include "evidence/SaoLuu.h"
 #include "evidence/MaMay.h"
 #include "evidence/ManHinhDoiSoat.h"
 #include "evidence/ManHinhTraCuu.h"
+#include "evidence/SaoLuu.h"
 #include "sources/BoDongBo.h"
 #include "stations/ManHinhDongGoi.h"
 #include "stations/ManHinhHangHoan.h"
@@ -104,8 +104,8 @@ void KorvanePackApp::dangKyManHinh() {
     khung_->dangKyManHinh(KhungChinh::ManHinh::doiSoat,
                           [](TrangThaiApp& tt, CaiDat&) -> QWidget* { return new ManHinhDoiSoat(tt.dieuPhoi()); });
     khung_->dangKyManHinh(KhungChinh::ManHinh::caiDat, [](TrangThaiApp& tt, CaiDat& cd) -> QWidget* {
-        return new ManHinhCaiDat(tt.dieuPhoi(), qobject_cast<BoDongBo*>(tt.dongBo()), qobject_cast<SaoLuu*>(tt.saoLuu()),
-                                 cd);
+        return new ManHinhCaiDat(tt.dieuPhoi(), qobject_cast<BoDongBo*>(tt.dongBo()),
+                                 qobject_cast<SaoLuu*>(tt.saoLuu()), cd);
     });
 }
 

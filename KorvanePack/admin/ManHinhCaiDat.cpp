@@ -91,8 +91,8 @@ QString tenTruong(const char* truong) {
 
 }  // namespace
 
-ManHinhCaiDat::ManHinhCaiDat(BoDieuPhoi* dieuPhoi, BoDongBo* dongBo, SaoLuu* saoLuu, CaiDat& caiDat,
-                             NenTang nenTang, QWidget* parent)
+ManHinhCaiDat::ManHinhCaiDat(BoDieuPhoi* dieuPhoi, BoDongBo* dongBo, SaoLuu* saoLuu, CaiDat& caiDat, NenTang nenTang,
+                             QWidget* parent)
     : QScrollArea(parent),
       dieuPhoi_(dieuPhoi),
       dongBo_(dongBo),
@@ -232,6 +232,16 @@ TheMuc* ManHinhCaiDat::mucGiaoDien() {
         nhomNen_->addButton(nut);
         hang->addWidget(nut);
     }
+    // The chosen segment must stand out in both appearances; the style's own checked look barely does in the dark.
+    auto apKieu = [khung] {
+        khung->setStyleSheet(
+            QStringLiteral("QPushButton { padding: 3px 14px; border: 1px solid %1; background: %2; color: %3; }"
+                           "QPushButton:checked { background: %4; font-weight: 600; }")
+                .arg(BangMau::mauVienThe.mau().name(), BangMau::mauThe.mau().name(), BangMau::mauChuChinh.mau().name(),
+                     BangMau::mauXanhDuong.mau(0.35).name(QColor::HexArgb)));
+    };
+    apKieu();
+    connect(&GiaoDien::ban(), &GiaoDien::daDoiNen, khung, apKieu);
     connect(nhomNen_, &QButtonGroup::buttonClicked, this,
             [this](QAbstractButton* nut) { caiDat_.setGiaoDien(nut->property("id").toString()); });
     the->cot()->addWidget(hangCoNhan(QStringLiteral("Nền"), khung, the));
@@ -532,8 +542,8 @@ TheMuc* ManHinhCaiDat::mucCamera() {
     oBitrate_->setSingleStep(100);
     oBitrate_->setPrefix(QStringLiteral("Chất lượng: "));
     oBitrate_->setSuffix(QStringLiteral(" kbps"));
-    oBitrate_->setMinimumWidth(220);
-    the->cot()->addWidget(oBitrate_);
+    oBitrate_->setMinimumWidth(240);
+    the->cot()->addWidget(oBitrate_, 0, Qt::AlignLeft);
     connect(oBitrate_, &QSpinBox::valueChanged, this, [this](int v) { caiDat_.setBitrateKbps(v); });
 
     chuUocTinh_ = ghiChu({}, the);
@@ -624,8 +634,8 @@ TheMuc* ManHinhCaiDat::mucLuuTru() {
     oSoNgayGiu_->setSingleStep(1);
     oSoNgayGiu_->setPrefix(QStringLiteral("Giữ video "));
     oSoNgayGiu_->setSuffix(QStringLiteral(" ngày"));
-    oSoNgayGiu_->setMinimumWidth(200);
-    the->cot()->addWidget(oSoNgayGiu_);
+    oSoNgayGiu_->setMinimumWidth(240);
+    the->cot()->addWidget(oSoNgayGiu_, 0, Qt::AlignLeft);
     connect(oSoNgayGiu_, &QSpinBox::valueChanged, this, [this](int v) { caiDat_.setSoNgayGiu(v); });
     the->cot()->addWidget(
         ghiChu(QStringLiteral("Đổi thư mục xong phải mở lại phần mềm thì app mới đọc kho mới."), the));
@@ -798,7 +808,7 @@ void ManHinhCaiDat::capNhat() {
     if (ketQuaToken_) {
         chuKetQuaToken_->setText(*ketQuaToken_);
         chuKetQuaToken_->datMau(ketQuaToken_->startsWith(QStringLiteral("Kết nối được")) ? BangMau::mauXanhLa
-                                                                                          : BangMau::mauDo);
+                                                                                         : BangMau::mauDo);
     }
 
     const bool dangDongBo = dongBo_ && dongBo_->dangChay();

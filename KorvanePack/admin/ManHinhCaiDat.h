@@ -52,8 +52,7 @@ public:
     // The platform-independent notes, in one place because the screenshots and tests compare them.
     static inline const QString kChuaKhoa =
         QStringLiteral("Chưa khoá. Nhân viên ở bàn đóng gói đổi được thư mục lưu và tắt được tiếng báo.");
-    static inline const QString kDangKhoa =
-        QStringLiteral("Đang khoá. Mở màn hình Cài đặt phải nhập đúng mã PIN.");
+    static inline const QString kDangKhoa = QStringLiteral("Đang khoá. Mở màn hình Cài đặt phải nhập đúng mã PIN.");
     static inline const QString kChuaCoMauTho = QStringLiteral("Chưa có. Bấm Đồng bộ ngay rồi mở lại.");
 
     // The view state.

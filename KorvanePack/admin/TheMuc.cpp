@@ -14,7 +14,7 @@ TheMuc::TheMuc(const QString& tieuDe, QWidget* parent) : KhungBo(parent), tieuDe
     cot_ = new QVBoxLayout(this);
     cot_->setContentsMargins(18, 18, 18, 18);
     cot_->setSpacing(10);
-    cot_->setAlignment(Qt::AlignTop | Qt::AlignLeft);
+    cot_->setAlignment(Qt::AlignTop);
     QFont f = phongChu(11, QFont::DemiBold);
     f.setLetterSpacing(QFont::AbsoluteSpacing, 1.4);
     auto* dau = new NhanMau(tieuDe.toUpper(), BangMau::mauChuPhu, f, this);

@@ -1,5 +1,7 @@
 #include "admin/TuKhoiDongXdg.h"
 
+#include <unistd.h>
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
@@ -7,7 +9,6 @@
 #include <QStandardPaths>
 #include <cerrno>
 #include <cstring>
-#include <unistd.h>
 
 #include "store/LoiTep.h"
 #include "store/TepDongJson.h"

@@ -13,6 +13,7 @@
 #include "admin/TuKhoiDongXdg.h"
 #include "common/CumThu.h"
 #include "core/KhoKhoaBoNho.h"
+#include "core/NhanMau.h"
 #include "evidence/SaoLuu.h"
 #include "sources/BoDongBo.h"
 #include "sources/MayChuGia.h"

@@ -10,6 +10,7 @@
 #include <atomic>
 #include <nlohmann/json.hpp>
 
+#include "admin/CanhCaiDat.h"
 #include "admin/NhanRutGon.h"
 #include "admin/TheMuc.h"
 #include "core/BangMau.h"
@@ -17,7 +18,6 @@
 #include "core/NhanMau.h"
 #include "core/TiengBao.h"
 #include "sources/MayChuGia.h"
-#include "admin/CanhCaiDat.h"
 
 namespace {
 using cum_thu::choDen;

@@ -1,0 +1,60 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QTest>
+
+#include "admin/CanhCaiDat.h"
+#include "core/BangMau.h"
+#include "core/GiaoDien.h"
+
+namespace {
+using cum_thu::choDen;
+
+// The whole settings column in both appearances, with a running camera, a finished sync, a backup folder and a
+// PIN, kept under the build folder for a person to look at. The test checks that each appearance's page and card
+// colours are what got painted.
+TEST(ManHinhCaiDatAnhChup, CotCaiDatToiVaSang) {
+    const QString thuMuc = QStringLiteral(KORVANE_TEST_BINARY_DIR) + "/anh-chup";
+    QDir().mkpath(thuMuc);
+    for (const char* gd : {"toi", "sang"}) {
+        GiaoDien::ban().apDungGiaoDien(gd);
+        const CheDoNen nen = GiaoDien::ban().nenHienTai();
+        CanhCaiDat c;
+        c.caiDat->setGiaoDien(gd);
+        c.caiDat->setNguonDon("haravan");
+        c.caiDat->setDoPhanGiai("1280x720");
+        c.caiDat->setBitrateKbps(2500);
+        c.caiDat->setThuMucSaoLuu("/media/kho/SaoLuu-Korvane");
+        c.khoKhoa->muc.insert("com.korvane.pack.haravan.token", "shpat_0123456789");
+        c.kichBan = [](NguonDonKichBan& n) {
+            n.tho = QStringLiteral(R"({"id": 1001})");
+            n.khiLayDon = [](const QString&, const NhanTienDo& tienDo) {
+                tienDo(QStringLiteral("Trang 1: 2 đơn"));
+                DonHang d;
+                d.id = "1001";
+                d.updatedAt = "2026-12-10T02:00:00Z";
+                return QList<DonHang>{d};
+            };
+        };
+        auto& man = c.taoManHinh();
+        man.resize(1160, 860);
+        ASSERT_TRUE(c.moCamera("1280x720"));
+        c.nut("nutDongBoNgay")->click();
+        ASSERT_TRUE(choDen([&] { return !c.dongBo->dangChay() && !c.dongBo->mauTho().isNull(); }));
+        QTest::keyClicks(c.tim<QLineEdit>("oPin"), "2468");
+        c.nut("nutDatPin")->click();
+        man.findChild<QPushButton*>("nutKiemTraNhatKy")->click();
+        cum_thu::chay(100);
+
+        QWidget* cot = man.widget();
+        cot->resize(man.viewport()->width(), cot->sizeHint().height());
+        const QImage anh = cot->grab().toImage();
+        ASSERT_TRUE(anh.save(thuMuc + "/caiDat-" + gd + ".png"));
+        EXPECT_EQ(QColor(anh.pixel(8, 8)).rgb(), BangMau::mauNen.mau(nen).rgb()) << gd;
+        auto* the = man.findChild<QWidget*>("the:Giao diện");
+        const QPoint trongThe = the->mapTo(cot, QPoint(6, the->height() / 2));
+        EXPECT_EQ(QColor(anh.pixel(trongThe)).rgb(), BangMau::mauThe.mau(nen).rgb()) << gd;
+    }
+    GiaoDien::ban().apDungGiaoDien("toi");
+}
+}  // namespace
