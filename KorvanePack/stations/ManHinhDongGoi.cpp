@@ -175,7 +175,11 @@ ManHinhDongGoi::ManHinhDongGoi(BoDieuPhoi* dieuPhoi, DongHo& dongHo, QWidget* pa
     if (camera_) {
         connect(camera_, &CameraEngine::dangChayDoi, this, [this] { lamMoi(); });
         connect(camera_, &CameraEngine::dangGhiDoi, this, [this] { lamMoi(); });
-        connect(camera_, &CameraEngine::giayDaGhiDoi, this, [this] { lamMoi(); });
+        // The recorded seconds change every second: only the badge depends on them.
+        connect(camera_, &CameraEngine::giayDaGhiDoi, this, [this] {
+            chuHuyHieu_->setText(chuThoiGian(camera_ ? camera_->giayDaGhi() : 0));
+            hop_->xepLai();  // past 99 minutes the badge grows a digit
+        });
         connect(camera_, &CameraEngine::tenCameraDoi, this, [this] { lamMoi(); });
         connect(camera_, &CameraEngine::doPhanGiaiDoi, this, [this] { lamMoi(); });
         connect(camera_, &CameraEngine::loiCameraDoi, this, [this] { lamMoi(); });

@@ -82,7 +82,9 @@ TEST(AnhChup, ManHinhDongGoiToiVaSangNghiVaDangQuay) {
         const QImage quay = cuaSo.grab().toImage();
         quay.save(thuMuc + "/dongGoi-" + gd + "-quay.png");
         EXPECT_EQ(man->bangDon()->chuTrangThai(), "Đang quay");
-        EXPECT_EQ(man->cacDongChuThich().size(), 3);
+        ASSERT_EQ(man->cacDongChuThich().size(), 3);
+        EXPECT_EQ(man->cacDongChuThich()[2], "SERIAL: SN-7781-A");
+        EXPECT_EQ(man->bangDon()->cacDongSerial(), QStringList{"SN-7781-A"});
         cum.dieuPhoi->ketThucQuay();
         ASSERT_TRUE(cum.choNghi());
     }
