@@ -173,6 +173,14 @@ TEST(ManHinhCaiDat, NutMoLaiCameraTatSuotLucQuay) {
     c.dieuPhoi->ketThucQuay();
     ASSERT_TRUE(c.choNghi());
     EXPECT_TRUE(nut->isEnabled());
+
+    // Applying reopens the stored camera at the stored resolution, and the estimate follows what it then runs at.
+    c.caiDat->setCameraId("lavfi:testsrc=size=640x480:rate=15");
+    chonHang(c.tim<QComboBox>("chonDoPhanGiai"), "640x480");
+    EXPECT_EQ(c.camera().doPhanGiai(), "640x360");
+    nut->click();
+    ASSERT_TRUE(choDen([&] { return c.camera().doPhanGiai() == "640x480"; }));
+    EXPECT_EQ(c.nhan("uocTinhDungLuong")->text(), ManHinhCaiDat::uocTinhDungLuong("640x480", c.caiDat->bitrateKbps()));
 }
 
 TEST(ManHinhCaiDat, WebcamMacDinhRoiTungThietBiVaChiLuuId) {
