@@ -6,6 +6,7 @@
 #include "admin/CanhCaiDat.h"
 #include "core/BangMau.h"
 #include "core/GiaoDien.h"
+#include "core/KhungChinh.h"
 
 namespace {
 using cum_thu::choDen;
@@ -54,6 +55,24 @@ TEST(ManHinhCaiDatAnhChup, CotCaiDatToiVaSang) {
         auto* the = man.findChild<QWidget*>("the:Giao diện");
         const QPoint trongThe = the->mapTo(cot, QPoint(6, the->height() / 2));
         EXPECT_EQ(QColor(anh.pixel(trongThe)).rgb(), BangMau::mauThe.mau(nen).rgb()) << gd;
+
+        // The same screen in the window's detail column, as the owner first sees it.
+        c.trangThai.datQuyenCamera(3);
+        c.trangThai.datDieuPhoi(c.dieuPhoi);
+        c.trangThai.datDongBo(std::shared_ptr<QObject>(c.dongBo.get(), [](QObject*) {}));
+        c.trangThai.datSaoLuu(std::shared_ptr<QObject>(c.saoLuu.get(), [](QObject*) {}));
+        KhungChinh khung(*c.caiDat, c.trangThai);
+        khung.moKhoa();
+        khung.dangKyManHinh(KhungChinh::ManHinh::caiDat, [&c](TrangThaiApp& tt, CaiDat& cd) -> QWidget* {
+            return new ManHinhCaiDat(tt.dieuPhoi(), c.dongBo.get(), c.saoLuu.get(), cd,
+                                     ManHinhCaiDat::NenTang{{}, {}, c.tuKhoiDong});
+        });
+        khung.resize(1360, 860);
+        khung.show();
+        khung.chonManHinh(KhungChinh::ManHinh::caiDat);
+        ASSERT_NE(qobject_cast<ManHinhCaiDat*>(khung.noiDungChiTiet()), nullptr);
+        cum_thu::chay(100);
+        ASSERT_TRUE(khung.grab().toImage().save(thuMuc + "/caiDat-cuaSo-" + gd + ".png"));
     }
     GiaoDien::ban().apDungGiaoDien("toi");
 }
