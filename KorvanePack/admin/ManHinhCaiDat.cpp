@@ -152,9 +152,6 @@ ManHinhCaiDat::ManHinhCaiDat(BoDieuPhoi* dieuPhoi, BoDongBo* dongBo, SaoLuu* sao
     const KhoDuLieu* kho = dieuPhoi_ ? &dieuPhoi_->kho() : nullptr;
     phanMem_ = new MucPhanMem(kho, kho ? kho->thuMucGoc() : caiDat_.thuMucGoc(), nenTang_.moThuMuc, cotWidget);
     cot->addWidget(phanMem_);
-    for (int i = 0; i < cot->count(); ++i) {
-        if (auto* the = qobject_cast<TheMuc*>(cot->itemAt(i)->widget())) the->setParent(cotWidget);
-    }
     setWidget(nen);
 
     connect(&caiDat_, &CaiDat::thayDoi, this, [this] { capNhat(); });
