@@ -47,6 +47,13 @@ TEST(ManHinhCaiDatAnhChup, CotCaiDatToiVaSang) {
         man.findChild<QPushButton*>("nutKiemTraNhatKy")->click();
         cum_thu::chay(100);
 
+        man.moXemTho();
+        ASSERT_NE(man.bangDuLieuTho(), nullptr);
+        cum_thu::chay(50);
+        ASSERT_TRUE(man.bangDuLieuTho()->grab().toImage().save(thuMuc + "/caiDat-duLieuTho-" + gd + ".png"));
+        man.bangDuLieuTho()->close();
+        cum_thu::chay(50);
+
         QWidget* cot = man.widget();
         cot->resize(man.viewport()->width(), cot->sizeHint().height());
         const QImage anh = cot->grab().toImage();
