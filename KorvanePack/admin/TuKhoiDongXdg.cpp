@@ -20,7 +20,7 @@ TuKhoiDongXdg::TuKhoiDongXdg(QString thuMuc, QString duongDanChuongTrinh)
 
 QString TuKhoiDongXdg::thuMucMacDinh() {
     QString cauHinh = qEnvironmentVariable("XDG_CONFIG_HOME");
-    // The base directory specification ignores a relative value.
+    // A relative value is ignored by every XDG desktop, so it is here too.
     if (cauHinh.isEmpty() || QDir::isRelativePath(cauHinh)) cauHinh = QDir::homePath() + QStringLiteral("/.config");
     return cauHinh + QStringLiteral("/autostart");
 }
