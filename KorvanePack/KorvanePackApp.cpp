@@ -7,6 +7,7 @@
 #include <QVBoxLayout>
 #include <cstdio>
 
+#include "admin/ManHinhCaiDat.h"
 #include "core/CaiDat.h"
 #include "core/GiaoDien.h"
 #include "core/KhoiDong.h"
@@ -94,6 +95,10 @@ void KorvanePackApp::dangKyManHinh() {
     khung_->dangKyManHinh(KhungChinh::ManHinh::hangHoan,
                           [](TrangThaiApp& tt, CaiDat&) -> QWidget* { return new ManHinhHangHoan(tt.dieuPhoi()); });
     DangKyManHinh::dangKy(*khung_);
+    khung_->dangKyManHinh(KhungChinh::ManHinh::caiDat, [](TrangThaiApp& tt, CaiDat& cd) -> QWidget* {
+        return new ManHinhCaiDat(tt.dieuPhoi(), qobject_cast<BoDongBo*>(tt.dongBo()),
+                                 qobject_cast<SaoLuu*>(tt.saoLuu()), cd);
+    });
 }
 
 void KorvanePackApp::tacVuKhoiDong() {
