@@ -15,6 +15,9 @@
 #include "core/PhongChu.h"
 #include "core/QuyenCamera.h"
 #include "core/TrangThaiApp.h"
+#include "evidence/MaMay.h"
+#include "evidence/ManHinhDoiSoat.h"
+#include "evidence/ManHinhTraCuu.h"
 #include "evidence/SaoLuu.h"
 #include "sources/BoDongBo.h"
 #include "stations/ManHinhDongGoi.h"
@@ -89,6 +92,13 @@ KorvanePackApp::~KorvanePackApp() {
 void KorvanePackApp::dangKyManHinh() {
     khung_->dangKyManHinh(KhungChinh::ManHinh::dongGoi,
                           [](TrangThaiApp& tt, CaiDat&) -> QWidget* { return new ManHinhDongGoi(tt.dieuPhoi()); });
+    khung_->dangKyManHinh(KhungChinh::ManHinh::traCuu, [](TrangThaiApp& tt, CaiDat& cd) -> QWidget* {
+        if (!tt.kho()) return nullptr;
+        CaiDat* caiDat = &cd;
+        return new ManHinhTraCuu(*tt.kho(), cd.tenShop(), [caiDat] { return MaMay::maMayNay(caiDat->ud()); });
+    });
+    khung_->dangKyManHinh(KhungChinh::ManHinh::doiSoat,
+                          [](TrangThaiApp& tt, CaiDat&) -> QWidget* { return new ManHinhDoiSoat(tt.dieuPhoi()); });
 }
 
 void KorvanePackApp::tacVuKhoiDong() {

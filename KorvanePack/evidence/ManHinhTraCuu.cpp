@@ -1,0 +1,517 @@
+#include "evidence/ManHinhTraCuu.h"
+
+#include <QFileInfo>
+#include <QGraphicsOpacityEffect>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QShortcut>
+#include <QSplitter>
+#include <QStackedWidget>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "core/BangMau.h"
+#include "core/KhungBo.h"
+#include "core/NhanMau.h"
+#include "core/PhongChu.h"
+#include "evidence/HoSoBangChung.h"
+#include "evidence/MoTepHeThong.h"
+#include "evidence/TrinhPhatVideo.h"
+#include "stations/NutTo.h"
+#include "store/KhoDuLieu.h"
+#include "store/MucChon.h"
+#include "store/TienIch.h"
+
+namespace {
+
+// A precomposed and a decomposed accented letter must count as the same letter, so both sides are
+// composed before the substring test.
+bool chua(const QString& trong, const QString& can) {
+    return trong.normalized(QString::NormalizationForm_C).contains(can.normalized(QString::NormalizationForm_C));
+}
+
+bool chuaMa(const std::optional<QString>& truong, const QString& tuKhoaChuan) {
+    return truong && chua(chuanHoaMa(*truong), tuKhoaChuan);
+}
+
+QString thoiLuong(qint64 giay) {
+    return QString::asprintf("%02lld:%02lld", giay / 60, giay % 60);
+}
+
+QString kichThuoc(qint64 bytes) {
+    return QString::asprintf("%.1f MB", double(bytes) / 1048576.0);
+}
+
+QWidget* duongKe() {
+    auto* k = new KhungBo;
+    k->datNen(BangMau::mauVienThe);
+    k->setFixedHeight(1);
+    return k;
+}
+
+QFont phongGianChu(double co, double gian) {
+    QFont f = phongChu(co, QFont::DemiBold);
+    f.setLetterSpacing(QFont::AbsoluteSpacing, gian);
+    return f;
+}
+
+}  // namespace
+
+ManHinhTraCuu::ManHinhTraCuu(KhoDuLieu& kho, QString tenShop, LayMaMay layMaMay, QWidget* parent)
+    : ManHinhTraCuu(kho, std::move(tenShop), std::move(layMaMay), *new MoTepHeThong, parent) {
+    moTepRieng_.reset(&moTep_);
+}
+
+ManHinhTraCuu::ManHinhTraCuu(KhoDuLieu& kho, QString tenShop, LayMaMay layMaMay, MoTep& moTep, QWidget* parent)
+    : QWidget(parent), kho_(kho), tenShop_(std::move(tenShop)), layMaMay_(std::move(layMaMay)), moTep_(moTep) {
+    auto* nen = new KhungBo(this);
+    nen->datNen(BangMau::mauNen);
+    auto* ngoai = new QVBoxLayout(this);
+    ngoai->setContentsMargins(0, 0, 0, 0);
+    ngoai->addWidget(nen);
+    auto* lNen = new QVBoxLayout(nen);
+    lNen->setContentsMargins(0, 0, 0, 0);
+    auto* tach = new QSplitter(Qt::Horizontal, nen);
+    tach->setChildrenCollapsible(false);
+    lNen->addWidget(tach);
+
+    // Left column: the search and its results.
+    auto* trai = new QWidget;
+    trai->setMinimumWidth(420);
+    auto* cotTrai = new QVBoxLayout(trai);
+    cotTrai->setContentsMargins(20, 20, 20, 20);
+    cotTrai->setSpacing(12);
+    cotTrai->addWidget(new NhanMau(QStringLiteral("Tra cứu video"), BangMau::mauChuChinh, phongChu(22, QFont::Bold)));
+    auto* goiY = new NhanMau(QStringLiteral("Gõ mã vận đơn, mã đơn, số điện thoại hoặc tên khách."), BangMau::mauChuPhu,
+                             phongChu(13));
+    goiY->setWordWrap(true);
+    cotTrai->addWidget(goiY);
+    auto* hangTim = new QHBoxLayout;
+    hangTim->setSpacing(8);
+    oTim_ = new QLineEdit;
+    oTim_->setPlaceholderText(QStringLiteral("Ví dụ: 862252454559, 0901234567"));
+    oTim_->setClearButtonEnabled(true);
+    auto* nutTim = new QPushButton(QStringLiteral("Tìm"));
+    nutTim->setAutoDefault(false);
+    hangTim->addWidget(oTim_, 1);
+    hangTim->addWidget(nutTim);
+    cotTrai->addLayout(hangTim);
+    connect(oTim_, &QLineEdit::textEdited, this, [this](const QString& s) { tuKhoa_ = s; });
+    connect(oTim_, &QLineEdit::returnPressed, this, [this] { tim(); });
+    connect(nutTim, &QPushButton::clicked, this, [this] { tim(); });
+    auto* phimTim = new QShortcut(QKeySequence(Qt::Key_Return), this);
+    phimTim->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(phimTim, &QShortcut::activated, this, [this] { tim(); });
+
+    trai_ = new QStackedWidget;
+    danhSach_ = new QListWidget;
+    danhSach_->setSelectionMode(QAbstractItemView::SingleSelection);
+    danhSach_->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+    danhSach_->setSpacing(2);
+    auto* trongTrai = new NhanMau(QStringLiteral("Không có video nào khớp."), BangMau::mauChuPhu, phongChu(13));
+    trongTrai->setAlignment(Qt::AlignCenter);
+    trai_->addWidget(danhSach_);
+    trai_->addWidget(trongTrai);
+    cotTrai->addWidget(trai_, 1);
+    connect(danhSach_, &QListWidget::itemSelectionChanged, this, [this] {
+        if (dangDienDanhSach_) return;
+        const auto chon = danhSach_->selectedItems();
+        if (chon.isEmpty()) return;
+        chonTheoId(chon.first()->data(Qt::UserRole).toString());
+    });
+    tach->addWidget(trai);
+
+    // Right column: the selected record.
+    phai_ = new QStackedWidget;
+    phai_->setMinimumWidth(380);
+    auto* trongPhai = new NhanMau(QStringLiteral("Chọn một dòng để xem video."), BangMau::mauChuPhu, phongChu(13));
+    trongPhai->setAlignment(Qt::AlignCenter);
+    cuon_ = new QScrollArea;
+    cuon_->setWidgetResizable(true);
+    cuon_->setFrameShape(QFrame::NoFrame);
+    cuon_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    cuon_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    cuon_->viewport()->setAutoFillBackground(false);
+    phai_->addWidget(trongPhai);
+    phai_->addWidget(cuon_);
+    tach->addWidget(phai_);
+    tach->setStretchFactor(0, 1);
+    tach->setStretchFactor(1, 1);
+
+    lamMoiDanhSach();
+    lamMoiChiTiet();
+}
+
+ManHinhTraCuu::~ManHinhTraCuu() = default;
+
+void ManHinhTraCuu::showEvent(QShowEvent* e) {
+    QWidget::showEvent(e);
+    tim();
+}
+
+void ManHinhTraCuu::datTuKhoa(const QString& tuKhoa) {
+    tuKhoa_ = tuKhoa;
+    if (oTim_->text() != tuKhoa) oTim_->setText(tuKhoa);
+}
+
+bool ManHinhTraCuu::khop(const BanGhiVideo& bg, const QString& tuKhoaChuan, const QString& tuKhoa) {
+    if (chua(chuanHoaMa(bg.code), tuKhoaChuan)) return true;
+    if (chuaMa(bg.trackingNumber, tuKhoaChuan)) return true;
+    if (chuaMa(bg.orderNumber, tuKhoaChuan)) return true;
+    if (chuaMa(bg.customerPhone, tuKhoaChuan)) return true;
+    // The name is matched on the keyword as typed: spaces around it are part of what the user asked for.
+    return bg.customerName && chua(bg.customerName->toLower(), tuKhoa.toLower());
+}
+
+void ManHinhTraCuu::sapXepKetQua(QList<BanGhiVideo>& ds) {
+    std::stable_sort(ds.begin(), ds.end(),
+                     [](const BanGhiVideo& a, const BanGhiVideo& b) { return a.startedAt > b.startedAt; });
+}
+
+void ManHinhTraCuu::tim() {
+    ketQuaKiemTra_.reset();
+    QList<BanGhiVideo> ds;
+    const bool loc = !tuKhoa_.isEmpty();
+    const QString chuan = loc ? chuanHoaMa(tuKhoa_) : QString();
+    for (const BanGhiVideo& bg : kho_.videoTheoId()) {
+        if (bg.daXoa()) continue;
+        if (loc && !khop(bg, chuan, tuKhoa_)) continue;
+        ds.append(bg);
+    }
+    sapXepKetQua(ds);
+    ketQua_ = std::move(ds);
+    lamMoiDanhSach();
+    lamMoiKetQua();
+}
+
+std::optional<QString> ManHinhTraCuu::idDangChon() const {
+    if (!dangChon_) return std::nullopt;
+    return dangChon_->id;
+}
+
+void ManHinhTraCuu::chonTheoId(const std::optional<QString>& id) {
+    std::optional<BanGhiVideo> moi;
+    if (id) {
+        auto it = std::find_if(ketQua_.cbegin(), ketQua_.cend(), [&](const BanGhiVideo& bg) { return bg.id == *id; });
+        if (it != ketQua_.cend()) moi = *it;
+    }
+    const bool giongHet = (moi.has_value() == dangChon_.has_value()) &&
+                          (!moi || (moi->id == dangChon_->id && moi->thanhDong() == dangChon_->thanhDong()));
+    dangChon_ = std::move(moi);
+    if (!giongHet) lamMoiChiTiet();
+    // Keep the list's highlight in step when the selection comes from the code rather than a click.
+    dangDienDanhSach_ = true;
+    for (int i = 0; i < danhSach_->count(); ++i) {
+        QListWidgetItem* it = danhSach_->item(i);
+        it->setSelected(dangChon_ && it->data(Qt::UserRole).toString() == dangChon_->id);
+    }
+    dangDienDanhSach_ = false;
+}
+
+bool ManHinhTraCuu::coFile() const {
+    return dangChon_ && !dangChon_->filePath.isEmpty() && QFileInfo::exists(dangChon_->filePath);
+}
+
+void ManHinhTraCuu::kiemTraNguyenVen() {
+    if (!dangChon_) return;
+    if (!coFile()) {
+        ketQuaKiemTra_ = KetQuaKiemTra{false, kKhongConFile};
+    } else if (const auto vt = sha256CuaTep(dangChon_->filePath); !vt) {
+        ketQuaKiemTra_ = KetQuaKiemTra{false, kKhongDocDuoc};
+    } else if (vt->sha256 == dangChon_->sha256) {
+        ketQuaKiemTra_ = KetQuaKiemTra{true, kNguyenVen};
+    } else {
+        ketQuaKiemTra_ = KetQuaKiemTra{false, kKhongKhop};
+    }
+    lamMoiKetQua();
+}
+
+void ManHinhTraCuu::xuatHoSo() {
+    if (!dangChon_ || dangXuat_) return;
+    dangXuat_ = true;
+    ketQuaXuat_.reset();
+    lamMoiKetQua();
+
+    const BanGhiVideo bg = *dangChon_;
+    std::optional<DonHang> don;
+    if (bg.orderId) {
+        auto it = kho_.donTheoId().constFind(*bg.orderId);
+        if (it != kho_.donTheoId().cend()) don = *it;
+    }
+    // Both are taken now, so the dossier states the journal and the machine as they were when it was asked for.
+    const KhoDuLieu::KetQuaKiemTra nhatKy = kho_.kiemTraNhatKy();
+    const QString maMay = layMaMay_ ? layMaMay_() : QString();
+    QPointer<ManHinhTraCuu> toi = this;
+    HoSoBangChung::xuatNen(bg, don, tenShop_, kho_.thuMucGoc(), true, nhatKy, maMay, this,
+                           [toi](std::optional<HoSoBangChung::KetQua> kq, QString loi) {
+                               if (!toi) return;
+                               if (kq) {
+                                   toi->ketQuaXuat_ = QStringLiteral("Đã xuất ") + QString::number(kq->soKhungHinh) +
+                                                      QStringLiteral(" khung hình") +
+                                                      (kq->coVideo ? QStringLiteral(" kèm bản sao video") : QString()) +
+                                                      QStringLiteral(" vào thư mục HoSo.");
+                                   toi->moTep_.hienTrongThuMuc(kq->thuMuc);
+                               } else {
+                                   toi->ketQuaXuat_ = loi;
+                               }
+                               toi->dangXuat_ = false;
+                               toi->lamMoiKetQua();
+                               emit toi->daXuatXong();
+                           });
+}
+
+void ManHinhTraCuu::moVideo() {
+    if (dangChon_) moTep_.moTep(dangChon_->filePath);
+}
+
+void ManHinhTraCuu::moThuMuc() {
+    if (dangChon_) moTep_.hienTrongThuMuc(dangChon_->filePath);
+}
+
+void ManHinhTraCuu::lamMoiDanhSach() {
+    dangDienDanhSach_ = true;
+    danhSach_->clear();
+    for (const BanGhiVideo& bg : ketQua_) {
+        auto* muc = new QListWidgetItem(danhSach_);
+        muc->setData(Qt::UserRole, bg.id);
+        QWidget* dong = taoDong(bg);
+        muc->setSizeHint(dong->sizeHint());
+        danhSach_->setItemWidget(muc, dong);
+        if (dangChon_ && dangChon_->id == bg.id) muc->setSelected(true);
+    }
+    dangDienDanhSach_ = false;
+    trai_->setCurrentIndex(ketQua_.isEmpty() ? 1 : 0);
+}
+
+QWidget* ManHinhTraCuu::taoDong(const BanGhiVideo& bg) const {
+    auto* dong = new QWidget;
+    dong->setAttribute(Qt::WA_TransparentForMouseEvents);
+    auto* hang = new QHBoxLayout(dong);
+    hang->setContentsMargins(6, 3, 6, 3);
+    hang->setSpacing(10);
+    if (bg.kind.value_or(QStringLiteral("pack")) == QStringLiteral("return")) {
+        auto* huy = new KhungBo;
+        huy->setObjectName(QStringLiteral("huyHieuHoan"));
+        huy->datNen(BangMau::mauHoPhach, 0.20);
+        huy->datBanKinh(4);
+        auto* lh = new QHBoxLayout(huy);
+        lh->setContentsMargins(5, 1, 5, 1);
+        lh->addWidget(new NhanMau(QStringLiteral("HOÀN"), BangMau::mauHoPhach, phongChu(9.5, QFont::DemiBold, true)));
+        hang->addWidget(huy, 0, Qt::AlignTop);
+    }
+    auto* trai = new QVBoxLayout;
+    trai->setSpacing(3);
+    trai->addWidget(new NhanMau(bg.code, BangMau::mauChuChinh, phongChu(13, QFont::Normal, true)));
+    trai->addWidget(
+        new NhanMau(bg.customerName.value_or(QStringLiteral("chưa gắn đơn")), BangMau::mauChuPhu, phongChu(12)));
+    hang->addLayout(trai);
+    hang->addStretch(1);
+    auto* phai = new QVBoxLayout;
+    phai->setSpacing(3);
+    auto* dai = new NhanMau(thoiLuong(bg.durationSec), BangMau::mauChuChinh, phongChu(12, QFont::Normal, true));
+    dai->setAlignment(Qt::AlignRight);
+    auto* co = new NhanMau(kichThuoc(bg.bytes), BangMau::mauChuPhu, phongChu(11));
+    co->setAlignment(Qt::AlignRight);
+    phai->addWidget(dai);
+    phai->addWidget(co);
+    hang->addLayout(phai);
+    if (bg.giuMai()) {
+        auto* sao = new NhanMau(QStringLiteral("★"), BangMau::mauHoPhach, phongChu(10));
+        sao->setObjectName(QStringLiteral("saoGiuMai"));
+        hang->addWidget(sao, 0, Qt::AlignTop);
+    }
+    return dong;
+}
+
+QWidget* ManHinhTraCuu::dongThongTin(const QString& nhan, const QString& giaTri, bool donCach) {
+    auto* dong = new QWidget;
+    auto* cot = new QVBoxLayout(dong);
+    cot->setContentsMargins(0, 0, 0, 0);
+    cot->setSpacing(0);
+    auto* hang = new QHBoxLayout;
+    hang->setContentsMargins(0, 6, 0, 6);
+    auto* n = new NhanMau(nhan, BangMau::mauChuPhu, phongChu(12.5));
+    auto* g = new NhanMau(giaTri, BangMau::mauChuChinh, phongChu(13.5, QFont::DemiBold, donCach));
+    g->setObjectName(QStringLiteral("giaTri"));
+    g->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    g->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    g->setWordWrap(true);
+    hang->addWidget(n, 0, Qt::AlignTop);
+    hang->addStretch(1);
+    hang->addWidget(g, 1);
+    cot->addLayout(hang);
+    cot->addWidget(duongKe());
+    return dong;
+}
+
+QWidget* ManHinhTraCuu::taoChiTiet(const BanGhiVideo& bg) {
+    auto* w = new QWidget;
+    auto* cot = new QVBoxLayout(w);
+    cot->setContentsMargins(20, 20, 20, 20);
+    cot->setSpacing(14);
+
+    // A new player per selected record, so a record never inherits another's position.
+    if (coFile()) {
+        trinhPhat_ = new TrinhPhatVideo(bg.filePath);
+        trinhPhat_->setFixedHeight(260);
+        cot->addWidget(trinhPhat_);
+    } else {
+        trinhPhat_ = nullptr;
+        auto* mat = new NhanMau(kKhongConFile, BangMau::mauDo, phongChu(13));
+        mat->setObjectName(QStringLiteral("khongConFile"));
+        cot->addWidget(mat);
+    }
+
+    auto* thongTin = new QVBoxLayout;
+    thongTin->setSpacing(0);
+    const auto hoacGach = [](const std::optional<QString>& s) { return s ? *s : kyHieuTrong; };
+    thongTin->addWidget(dongThongTin(QStringLiteral("Mã quét"), bg.code, true));
+    thongTin->addWidget(dongThongTin(QStringLiteral("Mã vận đơn"), hoacGach(bg.trackingNumber), true));
+    thongTin->addWidget(
+        dongThongTin(QStringLiteral("Đơn hàng"), bg.orderNumber ? "#" + *bg.orderNumber : kyHieuTrong, true));
+    thongTin->addWidget(dongThongTin(QStringLiteral("Khách"), hoacGach(bg.customerName), false));
+    thongTin->addWidget(dongThongTin(QStringLiteral("Thời lượng"), thoiLuong(bg.durationSec), true));
+    if (bg.serials && !bg.serials->isEmpty())
+        thongTin->addWidget(dongThongTin(QStringLiteral("Serial đã gửi"), bg.serials->join(", "), true));
+    cot->addLayout(thongTin);
+
+    if (bg.returnInfo) {
+        const KhaiBaoHoan& kb = *bg.returnInfo;
+        auto* hoan = new QVBoxLayout;
+        hoan->setSpacing(0);
+        auto* dau =
+            new NhanMau(QStringLiteral("KHAI BÁO KHI MỞ KIỆN HOÀN"), BangMau::mauHoPhach, phongGianChu(10.5, 1.2));
+        dau->setContentsMargins(0, 6, 0, 4);
+        hoan->addWidget(dau);
+        hoan->addWidget(dongThongTin(QStringLiteral("Khách trả vì"), tenMucChon(danhSachLyDo(), kb.reason), false));
+        hoan->addWidget(dongThongTin(QStringLiteral("Serial nhận về"), hoacGach(kb.serial), true));
+        hoan->addWidget(dongThongTin(QStringLiteral("Xử lý"), tenMucChon(danhSachXuLy(), kb.decision), false));
+        if (!kb.conditions.isEmpty()) {
+            auto* khoi = new QWidget;
+            khoi->setObjectName(QStringLiteral("tinhTrang"));
+            auto* lk = new QVBoxLayout(khoi);
+            lk->setContentsMargins(0, 6, 0, 6);
+            lk->setSpacing(4);
+            for (const QString& id : kb.conditions) {
+                const bool vanDe = tinhTrangCoVanDe().contains(id);
+                lk->addWidget(new NhanMau(QStringLiteral("· ") + tenMucChon(danhSachTinhTrang(), id),
+                                          vanDe ? BangMau::mauDo : BangMau::mauChuPhu, phongChu(12.5)));
+            }
+            hoan->addWidget(khoi);
+        }
+        if (kb.note && !kb.note->isEmpty()) hoan->addWidget(dongThongTin(QStringLiteral("Ghi chú"), *kb.note, false));
+        cot->addLayout(hoan);
+    }
+
+    auto* vanTay = new QVBoxLayout;
+    vanTay->setSpacing(5);
+    vanTay->addWidget(new NhanMau(QStringLiteral("DẤU VÂN TAY SHA-256"), BangMau::mauChuPhu, phongGianChu(10.5, 1.2)));
+    auto* sha = new NhanMau(bg.sha256, BangMau::mauChuPhu, phongChu(10.5, QFont::Normal, true));
+    sha->setObjectName(QStringLiteral("sha256"));
+    sha->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    sha->setWordWrap(true);
+    vanTay->addWidget(sha);
+    cot->addLayout(vanTay);
+
+    auto* hanhDong = new QVBoxLayout;
+    hanhDong->setSpacing(10);
+    auto* hangNut = new QHBoxLayout;
+    hangNut->setSpacing(8);
+    nutXuat_ = new NutTo(QStringLiteral("Xuất hồ sơ bằng chứng"), BangMau::mauXanhDuong, Qt::white);
+    auto* nutKiem = new QPushButton(QStringLiteral("Kiểm tra nguyên vẹn"));
+    nutMoVideo_ = new QPushButton(QStringLiteral("Mở video"));
+    auto* nutThuMuc = new QPushButton(QStringLiteral("Mở thư mục"));
+    for (QPushButton* n :
+         {static_cast<QPushButton*>(nutXuat_), nutKiem, static_cast<QPushButton*>(nutMoVideo_), nutThuMuc})
+        n->setAutoDefault(false);
+    nutMoVideo_->setEnabled(coFile());
+    connect(nutXuat_, &QPushButton::clicked, this, [this] { xuatHoSo(); });
+    connect(nutKiem, &QPushButton::clicked, this, [this] { kiemTraNguyenVen(); });
+    connect(nutMoVideo_, &QPushButton::clicked, this, [this] { moVideo(); });
+    connect(nutThuMuc, &QPushButton::clicked, this, [this] { moThuMuc(); });
+    hangNut->addWidget(nutXuat_);
+    hangNut->addWidget(nutKiem);
+    hangNut->addWidget(nutMoVideo_);
+    hangNut->addWidget(nutThuMuc);
+    dangChay_ = new QProgressBar;
+    dangChay_->setRange(0, 0);
+    dangChay_->setTextVisible(false);
+    dangChay_->setFixedSize(36, 10);
+    hangNut->addWidget(dangChay_);
+    hangNut->addStretch(1);
+    hanhDong->addLayout(hangNut);
+
+    chuXuat_ = new NhanMau({}, BangMau::mauXanhLa, phongChu(12.5));
+    chuXuat_->setObjectName(QStringLiteral("ketQuaXuat"));
+    chuXuat_->setWordWrap(true);
+    chuXuat_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    hanhDong->addWidget(chuXuat_);
+
+    hopKiemTra_ = new KhungBo;
+    hopKiemTra_->datBanKinh(8);
+    auto* lk = new QVBoxLayout(hopKiemTra_);
+    lk->setContentsMargins(10, 10, 10, 10);
+    chuKiemTra_ = new NhanMau({}, BangMau::mauXanhLa, phongChu(13));
+    chuKiemTra_->setObjectName(QStringLiteral("ketQuaKiemTra"));
+    chuKiemTra_->setWordWrap(true);
+    lk->addWidget(chuKiemTra_);
+    hanhDong->addWidget(hopKiemTra_);
+    cot->addLayout(hanhDong);
+    cot->addStretch(1);
+    return w;
+}
+
+void ManHinhTraCuu::lamMoiChiTiet() {
+    if (!dangChon_) {
+        if (chiTiet_) {
+            cuon_->takeWidget();
+            chiTiet_->deleteLater();
+            chiTiet_ = nullptr;
+        }
+        phai_->setCurrentIndex(0);
+        return;
+    }
+    QWidget* cu = cuon_->takeWidget();
+    if (cu) {
+        // The old player stops now rather than when the event loop gets round to deleting it.
+        cu->hide();
+        cu->deleteLater();
+    }
+    chiTiet_ = taoChiTiet(*dangChon_);
+    chiTiet_->setAutoFillBackground(false);
+    cuon_->setWidget(chiTiet_);
+    phai_->setCurrentIndex(1);
+    lamMoiKetQua();
+}
+
+void ManHinhTraCuu::lamMoiKetQua() {
+    if (!chiTiet_) return;
+    if (nutXuat_) {
+        nutXuat_->setEnabled(!dangXuat_);
+        // The filled button looks the same when disabled, so the wait shows by dimming it.
+        auto* mo = new QGraphicsOpacityEffect(nutXuat_);
+        mo->setOpacity(dangXuat_ ? 0.5 : 1.0);
+        nutXuat_->setGraphicsEffect(mo);
+    }
+    if (dangChay_) dangChay_->setVisible(dangXuat_);
+    if (chuXuat_) {
+        chuXuat_->setVisible(ketQuaXuat_.has_value());
+        if (ketQuaXuat_) {
+            chuXuat_->setText(*ketQuaXuat_);
+            chuXuat_->datMau(ketQuaXuat_->startsWith(QStringLiteral("Đã xuất")) ? BangMau::mauXanhLa : BangMau::mauDo);
+        }
+    }
+    if (hopKiemTra_ && chuKiemTra_) {
+        hopKiemTra_->setVisible(ketQuaKiemTra_.has_value());
+        if (ketQuaKiemTra_) {
+            const MauDong& mau = ketQuaKiemTra_->ok ? BangMau::mauXanhLa : BangMau::mauDo;
+            chuKiemTra_->setText(ketQuaKiemTra_->chu);
+            chuKiemTra_->datMau(mau);
+            hopKiemTra_->datNen(mau, 0.14);
+        }
+    }
+}
