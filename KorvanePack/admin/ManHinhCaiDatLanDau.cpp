@@ -315,6 +315,14 @@ void ManHinhCaiDatLanDau::lamMoiBuoc() {
         buocHienTai_ = nullptr;
     }
     cacOKhoa_.clear();
+    oTenShop_ = nullptr;
+    chuThuMuc_ = nullptr;
+    chonWebcam_ = nullptr;
+    thuMay_ = nullptr;
+    chonNguon_ = nullptr;
+    nutLuu_ = nullptr;
+    quay_ = nullptr;
+    ketQua_ = nullptr;
     switch (buoc_) {
         case 0:
             buocHienTai_ = buocChaoMung();

@@ -15,6 +15,7 @@
 #include "core/CameraEngine.h"
 #include "core/CumDieuPhoi.h"
 #include "core/DauRaAmThanhGia.h"
+#include "core/DocMaVach.h"
 #include "core/KhoKhoaBoNho.h"
 #include "core/NenTangCameraGia.h"
 #include "core/TiengBao.h"
