@@ -13,6 +13,7 @@
 
 #include "admin/DongLuaChon.h"
 #include "admin/ManHinhThuMay.h"
+#include "admin/NhanBoc.h"
 #include "admin/NhanCatGiua.h"
 #include "admin/NutChinh.h"
 #include "core/BangMau.h"
@@ -40,10 +41,7 @@ QString boKhoangTrangDau(const QString& s) {
 }
 
 NhanMau* nhanBoc(const QString& chu, const MauDong& mau, double co, QWidget* cha, int rongToiDa = 0) {
-    auto* n = new NhanMau(chu, mau, phongChu(co), cha);
-    n->setWordWrap(true);
-    if (rongToiDa > 0) n->setMaximumWidth(rongToiDa);
-    return n;
+    return new NhanBoc(chu, mau, phongChu(co), rongToiDa, cha);
 }
 
 QFrame* vach(QWidget* cha) {
@@ -264,7 +262,10 @@ QStringList ManHinhCaiDatLanDau::cacNhanBuoc() const {
 
 void ManHinhCaiDatLanDau::lamMoiChiBao() {
     while (QLayoutItem* muc = cotChiBao_->takeAt(0)) {
-        if (QWidget* w = muc->widget()) w->deleteLater();
+        if (QWidget* w = muc->widget()) {
+            w->hide();
+            w->deleteLater();
+        }
         delete muc;
     }
     auto* hang = new QWidget(chiBao_);

@@ -10,6 +10,7 @@
 #include <algorithm>
 
 #include "admin/HopCameraThu.h"
+#include "admin/NhanBoc.h"
 #include "core/BangMau.h"
 #include "core/BoDieuPhoi.h"
 #include "core/CameraEngine.h"
@@ -46,9 +47,7 @@ const QStringList& cacGoiY() {
 }
 
 NhanMau* nhanBoc(const QString& chu, const MauDong& mau, const QFont& phong, QWidget* cha) {
-    auto* n = new NhanMau(chu, mau, phong, cha);
-    n->setWordWrap(true);
-    return n;
+    return new NhanBoc(chu, mau, phong, 0, cha);
 }
 
 }  // namespace
@@ -80,8 +79,9 @@ ManHinhThuMay::ManHinhThuMay(BoDieuPhoi* dieuPhoi, CameraEngine* camera, bool go
     cotCamera->setSpacing(10);
     hop_ = new HopCameraThu(this);
     cotCamera->addWidget(hop_);
-    dongCamera_ = new NhanMau({}, BangMau::mauChuPhu, phongChu(12), this);
-    cotCamera->addWidget(dongCamera_, 0, Qt::AlignLeft);
+    // Wraps: a test source's name is its whole filter graph.
+    dongCamera_ = nhanBoc({}, BangMau::mauChuPhu, phongChu(12), this);
+    cotCamera->addWidget(dongCamera_);
     cotCamera->addStretch(1);
     hang->addLayout(cotCamera, 1);
 
