@@ -103,6 +103,8 @@ struct Cum {
         choXongDoc();
     }
     void choXongDoc() {
+        // The frame reaches the reader through the capture queue, so the read may not have begun yet.
+        choDen([this] { return camera->docMa()->dangBan(); }, 300);
         choDen([this] { return !camera->docMa()->dangBan(); });
         // Delivery and the screen's fold are two queued hops on the GUI thread.
         chay(60);

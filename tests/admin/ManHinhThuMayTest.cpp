@@ -217,3 +217,36 @@ TEST(ManHinhThuMay, HaiManCungHien) {
     EXPECT_DOUBLE_EQ(docMa->giuaHaiLanDo(), 0.12);
     EXPECT_EQ(c.dieuPhoi->cheDo(), BoDieuPhoi::CheDo::dongGoi);
 }
+
+// Every code of one frame arrives in one batch: each counts once, all carry the frame's decode time, and the
+// list keeps only eight of them.
+TEST(ManHinhThuMay, NhieuMaMotKhung) {
+    Cum c;
+    ASSERT_TRUE(c.moCamera());
+    ManHinhThuMay man(c.dieuPhoi.get(), c.camera, false);
+    man.resize(1100, 700);
+    man.show();
+    QImage khung = NhanMau::khungNen(1920, 1080);
+    const auto& muoi = NhanMau::muoiLoai();
+    for (size_t i = 0; i < muoi.size(); ++i)
+        NhanMau::ve(khung, NhanMau::taoNhan(muoi[i], 2, 50),
+                    QPointF(200 + 380 * double(i % 5), 280 + 520 * double(i / 5)));
+    // Listen in on the batch on its way to the screen.
+    QList<DocMaVach::KetQuaDo> lo;
+    const auto cuaMan = c.camera->docMa()->khiThayNhieuMa;
+    ASSERT_TRUE(bool(cuaMan));
+    c.camera->docMa()->khiThayNhieuMa = [&](const QList<DocMaVach::KetQuaDo>& l) {
+        lo = l;
+        cuaMan(l);
+    };
+    c.motKhung(khung);
+    ASSERT_GT(lo.size(), ManHinhThuMay::kSoDongToiDa) << "the frame must show more codes than the list keeps";
+    ASSERT_EQ(man.daBat().size(), ManHinhThuMay::kSoDongToiDa);
+    for (const MaDaBat& m : man.daBat()) {
+        EXPECT_EQ(m.soLan, 1);
+        EXPECT_EQ(m.miliTrungBinh, lo[0].mili);
+    }
+    // The eight kept are the first eight delivered, largest box first.
+    for (int i = 0; i < ManHinhThuMay::kSoDongToiDa; ++i) EXPECT_EQ(man.daBat()[i].ma, lo[i].ma);
+    EXPECT_EQ(man.chuKetLuan(), ManHinhThuMay::kChapChon);
+}
