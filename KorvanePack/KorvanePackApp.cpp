@@ -7,6 +7,7 @@
 #include <QVBoxLayout>
 #include <cstdio>
 
+#include "admin/ManHinhCaiDat.h"
 #include "admin/ManHinhCaiDatLanDau.h"
 #include "admin/ManHinhNhapPin.h"
 #include "admin/ManHinhThuMay.h"
@@ -25,6 +26,7 @@
 #include "evidence/SaoLuu.h"
 #include "sources/BoDongBo.h"
 #include "stations/ManHinhDongGoi.h"
+#include "stations/ManHinhHangHoan.h"
 
 namespace {
 // Where the video device nodes are looked for; another folder only for running the program against a
@@ -96,6 +98,8 @@ KorvanePackApp::~KorvanePackApp() {
 void KorvanePackApp::dangKyManHinh() {
     khung_->dangKyManHinh(KhungChinh::ManHinh::dongGoi,
                           [](TrangThaiApp& tt, CaiDat&) -> QWidget* { return new ManHinhDongGoi(tt.dieuPhoi()); });
+    khung_->dangKyManHinh(KhungChinh::ManHinh::hangHoan,
+                          [](TrangThaiApp& tt, CaiDat&) -> QWidget* { return new ManHinhHangHoan(tt.dieuPhoi()); });
     khung_->dangKyManHinh(KhungChinh::ManHinh::traCuu, [](TrangThaiApp& tt, CaiDat& cd) -> QWidget* {
         if (!tt.kho()) return nullptr;
         CaiDat* caiDat = &cd;
@@ -115,6 +119,10 @@ void KorvanePackApp::dangKyManHinh() {
         auto* db = qobject_cast<BoDongBo*>(tt.dongBo());
         if (!dp || !db) return nullptr;
         return new ManHinhCaiDatLanDau(dp, cd, db, dp->camera(), std::move(xong));
+    });
+    khung_->dangKyManHinh(KhungChinh::ManHinh::caiDat, [](TrangThaiApp& tt, CaiDat& cd) -> QWidget* {
+        return new ManHinhCaiDat(tt.dieuPhoi(), qobject_cast<BoDongBo*>(tt.dongBo()),
+                                 qobject_cast<SaoLuu*>(tt.saoLuu()), cd);
     });
 }
 

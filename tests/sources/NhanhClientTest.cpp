@@ -177,7 +177,9 @@ TEST_F(NhanhGia, RepliesWhoseCodeIsNotOneAreRefusals) {
                 EXPECT_EQ(e.status, ca.status);
                 EXPECT_EQ(e.thongDiep, ca.thongDiep);
                 EXPECT_TRUE(e.url.isEmpty());
-                if (!ca.moTa.isEmpty()) EXPECT_EQ(moTaLoiNguonDon(e, QStringLiteral("Nhanh.vn")), ca.moTa);
+                if (!ca.moTa.isEmpty()) {
+                    EXPECT_EQ(moTaLoiNguonDon(e, QStringLiteral("Nhanh.vn")), ca.moTa);
+                }
             }
         }
         // Not retried: the sender's retries are for HTTP failures only.

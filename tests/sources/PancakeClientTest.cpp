@@ -310,6 +310,9 @@ TEST_F(PancakeGia, MapsEveryFieldOfTheOrderFixture) {
     EXPECT_EQ(r->updatedAt, QStringLiteral("2026-12-03T00:00:00"));
     EXPECT_EQ(r->cancelledAt, r->createdAt);
     EXPECT_EQ(r->trackings, (QList<MaVanDon>{{QStringLiteral("P-1"), std::nullopt}}));
+    const auto khongDoiTac = c.chuyenDon(json::parse(R"({"id": 7, "extend_code": "SPX7", "partner": null})"));
+    ASSERT_TRUE(khongDoiTac);
+    EXPECT_EQ(khongDoiTac->trackings, (QList<MaVanDon>{{QStringLiteral("SPX7"), std::nullopt}}));
     const auto rong = c.chuyenDon(json::parse(R"({"id": 6})"));
     ASSERT_TRUE(rong);
     EXPECT_EQ(rong->createdAt, QStringLiteral("2025-12-10T09:00:00Z"));

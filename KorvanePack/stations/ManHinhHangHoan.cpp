@@ -1,0 +1,691 @@
+#include "stations/ManHinhHangHoan.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QHideEvent>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QShowEvent>
+#include <QSignalBlocker>
+#include <QVBoxLayout>
+
+#include "core/BangMau.h"
+#include "core/BieuTuong.h"
+#include "core/BoDieuPhoi.h"
+#include "core/CameraEngine.h"
+#include "core/CumDieuPhoi.h"
+#include "core/GiaoDien.h"
+#include "core/KhungBo.h"
+#include "core/NhanMau.h"
+#include "core/PhatKhungXemTruoc.h"
+#include "core/PhongChu.h"
+#include "stations/HopCamera.h"
+#include "stations/KhungCamera.h"
+#include "stations/ManHinhDongGoi.h"
+#include "stations/NutDo.h"
+#include "stations/NutVang.h"
+#include "stations/TiLeKhung.h"
+#include "store/DinhDangISO.h"
+#include "store/DongHo.h"
+#include "store/KhaiBaoHoan.h"
+#include "store/KhoDuLieu.h"
+#include "store/LoaiVideo.h"
+#include "store/MucChon.h"
+#include "store/TienIch.h"
+
+namespace {
+const QString kLyDoDau = QStringLiteral("loi-ky-thuat");
+const QString kXuLyDau = QStringLiteral("cho-xu-ly");
+const QString kSaiSerial = QStringLiteral("sai-serial");
+constexpr int kGioiHanTim = 20;
+constexpr int kCoHinhSeal = 34;
+
+QFont phongGianChu(double co, double gian) {
+    QFont f = phongChu(co, QFont::DemiBold);
+    f.setLetterSpacing(QFont::AbsoluteSpacing, gian);
+    return f;
+}
+
+NhanMau* nhanXuongDong(const QString& chu, const MauDong& mau, const QFont& phong) {
+    auto* n = new NhanMau(chu, mau, phong);
+    n->setWordWrap(true);
+    return n;
+}
+
+// A labelled section of the declaration form.
+QVBoxLayout* themMuc(QVBoxLayout* cha, const QString& nhan) {
+    auto* muc = new QVBoxLayout;
+    muc->setSpacing(6);
+    muc->addWidget(new NhanMau(nhan, BangMau::mauChuPhu, phongChu(12.5)));
+    cha->addLayout(muc);
+    return muc;
+}
+
+void napLuaChon(QComboBox* hop, const QList<MucChon>& ds) {
+    for (const MucChon& m : ds) hop->addItem(m.ten, m.id);
+}
+
+void chonTheoId(QComboBox* hop, const QString& id) {
+    const QSignalBlocker chan(hop);
+    hop->setCurrentIndex(qMax(0, hop->findData(id)));
+}
+
+void datChuNeuKhac(QLineEdit* o, const QString& chu) {
+    if (o->text() == chu) return;
+    const QSignalBlocker chan(o);
+    o->setText(chu);
+}
+}  // namespace
+
+ManHinhHangHoan::ManHinhHangHoan(BoDieuPhoi* dieuPhoi, QWidget* parent)
+    : ManHinhHangHoan(dieuPhoi, DongHo::heThong(), parent) {}
+
+ManHinhHangHoan::ManHinhHangHoan(BoDieuPhoi* dieuPhoi, DongHo& dongHo, QWidget* parent)
+    : QWidget(parent),
+      dieuPhoi_(dieuPhoi),
+      camera_(CumDieuPhoi::cameraCua(dieuPhoi)),
+      dongHo_(dongHo),
+      lyDo_(kLyDoDau),
+      xuLy_(kXuLyDau) {
+    napHinhUngDung();
+    auto* nen = new KhungBo(this);
+    nen->datNen(BangMau::mauNen);
+    auto* ngoai = new QVBoxLayout(this);
+    ngoai->setContentsMargins(0, 0, 0, 0);
+    ngoai->addWidget(nen);
+    auto* hang = new QHBoxLayout(nen);
+    hang->setContentsMargins(20, 20, 20, 20);
+    hang->setSpacing(18);
+
+    auto* cotTrai = new QVBoxLayout;
+    cotTrai->setSpacing(12);
+    taoCotTrai(cotTrai);
+    hang->addLayout(cotTrai, 1);
+
+    // The right column scrolls on its card: a long declaration must never push the buttons off screen.
+    auto* the = new KhungBo;
+    the->datNen(BangMau::mauThe);
+    the->datVien(BangMau::mauVienThe);
+    the->datBanKinh(14);
+    the->setFixedWidth(430);
+    auto* lThe = new QVBoxLayout(the);
+    lThe->setContentsMargins(1, 1, 1, 1);
+    auto* cuon = new QScrollArea;
+    cuon->setFrameShape(QFrame::NoFrame);
+    cuon->setWidgetResizable(true);
+    cuon->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    cuon->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    cuon->viewport()->setAutoFillBackground(false);
+    auto* noiDung = new QWidget;
+    noiDung->setAutoFillBackground(false);
+    auto* lNoiDung = new QVBoxLayout(noiDung);
+    lNoiDung->setContentsMargins(17, 17, 17, 17);
+    lNoiDung->setSpacing(16);
+    bangTim_ = taoBangTim();
+    toKhai_ = taoToKhai();
+    lNoiDung->addWidget(bangTim_);
+    lNoiDung->addWidget(toKhai_);
+    lNoiDung->addStretch(1);
+    cuon->setWidget(noiDung);
+    lThe->addWidget(cuon);
+    hang->addWidget(the);
+
+    if (dieuPhoi_) {
+        for (auto tinHieu :
+             {&BoDieuPhoi::thongBaoChanged, &BoDieuPhoi::donHienTaiChanged, &BoDieuPhoi::trangThaiChanged})
+            connect(dieuPhoi_, tinHieu, this, [this] { lamMoi(); });
+        connect(dieuPhoi_, &BoDieuPhoi::maVuaQuetChanged, this, [this] {
+            if (dieuPhoi_) khiQuetMa(dieuPhoi_->maVuaQuet());
+        });
+        // However the recording ended (the stop button, the label shown again, the length limit or a
+        // full disk), a returns video that was saved must get its declaration.
+        connect(dieuPhoi_, &BoDieuPhoi::daLuuVideo, this, [this](const BanGhiVideo& bg) {
+            if (bg.laHoan()) moForm(bg);
+        });
+    }
+    if (camera_) {
+        connect(camera_, &CameraEngine::dangGhiDoi, this, [this] { lamMoi(); });
+        connect(camera_, &CameraEngine::giayDaGhiDoi, this, [this] { lamMoi(); });
+        connect(camera_, &CameraEngine::doPhanGiaiDoi, this, [this] { lamMoi(); });
+    }
+    connect(&GiaoDien::ban(), &GiaoDien::daDoiNen, this, [this] { apMau(); });
+    noiKhungHinh();
+    apMau();
+    lamMoi();
+    lamMoiBangTim();
+    lamMoiToKhai();
+}
+
+void ManHinhHangHoan::taoCotTrai(QVBoxLayout* cot) {
+    xemTruoc_ = new KhungCamera;
+
+    goiYSeal_ = new KhungBo;
+    goiYSeal_->datNen(BangMau::mauNen, 0.78);
+    goiYSeal_->datBanKinh(12);
+    goiYSeal_->setAttribute(Qt::WA_TransparentForMouseEvents);
+    auto* lSeal = new QVBoxLayout(goiYSeal_);
+    lSeal->setContentsMargins(18, 18, 18, 18);
+    lSeal->setSpacing(10);
+    hinhSeal_ = new QLabel;
+    hinhSeal_->setAlignment(Qt::AlignHCenter);
+    auto* chuSeal = new NhanMau(QStringLiteral("Chĩa camera vào kiện hàng KHI CÒN NGUYÊN SEAL"), BangMau::mauChuChinh,
+                                phongChu(15, QFont::DemiBold));
+    chuSeal->setAlignment(Qt::AlignHCenter);
+    auto* chuSeal2 = new NhanMau(QStringLiteral("Bấm quay trước, bóc sau. Quay từ lúc kiện còn kín thì sàn mới nhận."),
+                                 BangMau::mauChuPhu, phongChu(12.5));
+    chuSeal2->setAlignment(Qt::AlignHCenter);
+    lSeal->addWidget(hinhSeal_);
+    lSeal->addWidget(chuSeal);
+    lSeal->addWidget(chuSeal2);
+
+    huyHieu_ = new KhungBo;
+    huyHieu_->datNen(BangMau::mauHoPhach);
+    huyHieu_->datBanKinh(6);
+    huyHieu_->setAttribute(Qt::WA_TransparentForMouseEvents);
+    auto* lHuy = new QHBoxLayout(huyHieu_);
+    lHuy->setContentsMargins(11, 5, 11, 5);
+    lHuy->setSpacing(7);
+    auto* cham = new KhungBo;
+    cham->datNenCoDinh(Qt::white);
+    cham->datBanKinh(-1);
+    cham->setFixedSize(7, 7);
+    chuHuyHieu_ = new NhanMau({}, BangMau::mauChuChinh, phongChu(12, QFont::DemiBold, true));
+    chuHuyHieu_->datMauCoDinh(Qt::white);
+    lHuy->addWidget(cham, 0, Qt::AlignVCenter);
+    lHuy->addWidget(chuHuyHieu_);
+
+    // This box has no aiming frame and no caption block; the camera box still takes a widget for each.
+    auto* khongNham = new QWidget;
+    auto* khongChuThich = new QWidget;
+    khongNham->hide();
+    khongChuThich->hide();
+    hop_ = new HopCamera(xemTruoc_, khongNham, goiYSeal_, huyHieu_, khongChuThich);
+    cot->addWidget(hop_, 1);
+
+    auto* hangNut = new QHBoxLayout;
+    hangNut->setSpacing(10);
+    nutBatDau_ = new NutVang(QStringLiteral("Bắt đầu quay (chưa chọn đơn)"));
+    nutDung_ = new NutDo(QStringLiteral("Dừng quay và khai báo"));
+    chuThongBao_ = new NhanMau({}, BangMau::mauXanhLa, phongChu(12));
+    chuThongBao_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    chuThongBao_->setWordWrap(true);
+    hangNut->addWidget(nutBatDau_, 0, Qt::AlignVCenter);
+    hangNut->addWidget(nutDung_, 0, Qt::AlignVCenter);
+    hangNut->addStretch(1);
+    hangNut->addWidget(chuThongBao_, 0, Qt::AlignVCenter);
+    cot->addLayout(hangNut);
+
+    auto* buoc = new KhungBo;
+    buoc->datNen(BangMau::mauThe);
+    buoc->datBanKinh(9);
+    auto* lBuoc = new QVBoxLayout(buoc);
+    lBuoc->setContentsMargins(12, 12, 12, 12);
+    lBuoc->setSpacing(5);
+    lBuoc->addWidget(
+        new NhanMau(QStringLiteral("QUAY THEO ĐÚNG THỨ TỰ NÀY"), BangMau::mauChuPhu, phongGianChu(10.5, 1.3)));
+    const QStringList& cac = cacBuocMoKien();
+    for (qsizetype i = 0; i < cac.size(); ++i) {
+        auto* d =
+            nhanXuongDong(QString::asprintf("%lld", static_cast<long long>(i + 1)) + QStringLiteral(". ") + cac[i],
+                          BangMau::mauChuPhu, phongChu(12.5));
+        dongBuoc_.append(d);
+        lBuoc->addWidget(d);
+    }
+    cot->addWidget(buoc);
+
+    connect(nutBatDau_, &QPushButton::clicked, this, [this] { tacVuBatDauQuay(); });
+    connect(nutDung_, &QPushButton::clicked, this, [this] { tacVuDungQuay(); });
+}
+
+QWidget* ManHinhHangHoan::taoBangTim() {
+    auto* w = new QWidget;
+    lopBangTim_ = new QVBoxLayout(w);
+    lopBangTim_->setContentsMargins(0, 0, 0, 0);
+    lopBangTim_->setSpacing(12);
+    lopBangTim_->addWidget(new NhanMau(QStringLiteral("ĐƠN KHÁCH TRẢ VỀ"), BangMau::mauChuPhu, phongGianChu(11, 1.4)));
+    lopBangTim_->addWidget(nhanXuongDong(
+        QStringLiteral("Kiện hoàn thường không còn phiếu gốc. Tìm bằng số điện thoại khách là chắc nhất."),
+        BangMau::mauChuPhu, phongChu(12.5)));
+    auto* hangTim = new QHBoxLayout;
+    oTuKhoa_ = new QLineEdit;
+    oTuKhoa_->setPlaceholderText(QStringLiteral("Số điện thoại, tên khách, hoặc mã vận đơn"));
+    oTuKhoa_->setClearButtonEnabled(false);
+    nutTim_ = new QPushButton(QStringLiteral("Tìm"));
+    nutTim_->setAutoDefault(false);
+    hangTim->addWidget(oTuKhoa_, 1);
+    hangTim->addWidget(nutTim_);
+    lopBangTim_->addLayout(hangTim);
+
+    hopDonChon_ = new KhungBo;
+    hopDonChon_->datNen(BangMau::mauNen);
+    hopDonChon_->datBanKinh(8);
+    lopDonChon_ = new QVBoxLayout(hopDonChon_);
+    lopDonChon_->setContentsMargins(12, 12, 12, 12);
+    lopDonChon_->setSpacing(4);
+    chuDaChon_ = nhanXuongDong({}, BangMau::mauChuChinh, phongChu(14, QFont::DemiBold));
+    chuMaDon_ = new NhanMau({}, BangMau::mauXanhDuong, phongChu(12, QFont::Normal, true));
+    chuMaDon_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    lopDonChon_->addWidget(chuDaChon_);
+    lopDonChon_->addWidget(chuMaDon_);
+    lopBangTim_->addWidget(hopDonChon_);
+
+    chuKhongThay_ =
+        nhanXuongDong(QStringLiteral("Không tìm thấy đơn nào. Vẫn quay được — chọn xong sau cũng không sao."),
+                      BangMau::mauHoPhach, phongChu(12.5));
+    lopBangTim_->addWidget(chuKhongThay_);
+
+    connect(oTuKhoa_, &QLineEdit::textChanged, this, [this](const QString& chu) {
+        tuKhoa_ = chu;
+        lamMoiBangTim();
+    });
+    connect(oTuKhoa_, &QLineEdit::returnPressed, this, [this] { timDon(); });
+    connect(nutTim_, &QPushButton::clicked, this, [this] { timDon(); });
+    return w;
+}
+
+QWidget* ManHinhHangHoan::taoToKhai() {
+    auto* w = new QWidget;
+    auto* l = new QVBoxLayout(w);
+    l->setContentsMargins(0, 0, 0, 0);
+    l->setSpacing(14);
+    l->addWidget(new NhanMau(QStringLiteral("KHAI BÁO KHI MỞ KIỆN"), BangMau::mauChuPhu, phongGianChu(11, 1.4)));
+
+    chonLyDo_ = new QComboBox;
+    napLuaChon(chonLyDo_, danhSachLyDo());
+    themMuc(l, QStringLiteral("Khách trả vì"))->addWidget(chonLyDo_);
+
+    auto* mucTinhTrang = themMuc(l, QStringLiteral("Tình trạng ghi nhận"));
+    for (const MucChon& m : danhSachTinhTrang()) {
+        auto* o = new QCheckBox(m.ten);
+        oTinhTrang_.append({m.id, o});
+        mucTinhTrang->addWidget(o);
+        const QString id = m.id;
+        connect(o, &QCheckBox::toggled, this, [this, id](bool bat) {
+            if (bat)
+                tinhTrang_.insert(id);
+            else
+                tinhTrang_.remove(id);
+        });
+    }
+
+    auto* mucSerial = themMuc(l, QStringLiteral("Serial nhận về"));
+    oSerial_ = new QLineEdit;
+    oSerial_->setPlaceholderText(QStringLiteral("Gõ hoặc quét serial trên thân máy"));
+    oSerial_->setFont(phongChu(14, QFont::Normal, true));
+    dongDoiChieu_ = nhanXuongDong({}, BangMau::mauChuPhu, phongChu(12));
+    mucSerial->addWidget(oSerial_);
+    mucSerial->addWidget(dongDoiChieu_);
+
+    chonXuLy_ = new QComboBox;
+    napLuaChon(chonXuLy_, danhSachXuLy());
+    themMuc(l, QStringLiteral("Xử lý"))->addWidget(chonXuLy_);
+
+    oGhiChu_ = new QLineEdit;
+    oGhiChu_->setPlaceholderText(QStringLiteral("Ví dụ: thiếu dây nguồn, vỏ hộp rách một góc"));
+    themMuc(l, QStringLiteral("Ghi chú"))->addWidget(oGhiChu_);
+
+    auto* hangNut = new QHBoxLayout;
+    nutLuu_ = new QPushButton(QStringLiteral("Lưu tờ khai"));
+    nutLuu_->setObjectName(QStringLiteral("nutLuuToKhai"));
+    nutLuu_->setAutoDefault(false);
+    nutLuu_->setFont(phongChu(13, QFont::DemiBold));
+    nutKienTiep_ = new QPushButton(QStringLiteral("Xong, kiện tiếp theo"));
+    nutKienTiep_->setAutoDefault(false);
+    hangNut->addWidget(nutLuu_);
+    hangNut->addWidget(nutKienTiep_);
+    hangNut->addStretch(1);
+    l->addLayout(hangNut);
+
+    chuDaLuu_ = nhanXuongDong(QStringLiteral("Đã lưu tờ khai vào hồ sơ video. Vào Tra cứu để mở lại bất cứ lúc nào."),
+                              BangMau::mauXanhLa, phongChu(12.5));
+    l->addWidget(chuDaLuu_);
+
+    connect(chonLyDo_, &QComboBox::currentIndexChanged, this,
+            [this](int i) { lyDo_ = chonLyDo_->itemData(i).toString(); });
+    connect(chonXuLy_, &QComboBox::currentIndexChanged, this,
+            [this](int i) { xuLy_ = chonXuLy_->itemData(i).toString(); });
+    connect(oSerial_, &QLineEdit::textChanged, this, [this](const QString& chu) {
+        serialNhanVe_ = chu;
+        lamMoiDoiChieu();
+    });
+    connect(oGhiChu_, &QLineEdit::textChanged, this, [this](const QString& chu) { ghiChu_ = chu; });
+    connect(nutLuu_, &QPushButton::clicked, this, [this] { luuToKhai(); });
+    connect(nutKienTiep_, &QPushButton::clicked, this, [this] { kienTiepTheo(); });
+    return w;
+}
+
+// The engine's raw frames, before the caption, reach the GUI thread through its preview relay.
+void ManHinhHangHoan::noiKhungHinh() {
+    if (!camera_) return;
+    if (auto* phat = camera_->findChild<PhatKhungXemTruoc*>())
+        connect(phat, &PhatKhungXemTruoc::khungMoi, xemTruoc_, &KhungCamera::hienKhung);
+}
+
+void ManHinhHangHoan::showEvent(QShowEvent* e) {
+    QWidget::showEvent(e);
+    if (dieuPhoi_) dieuPhoi_->datCheDo(BoDieuPhoi::CheDo::hangHoan);
+}
+
+void ManHinhHangHoan::hideEvent(QHideEvent* e) {
+    QWidget::hideEvent(e);
+    if (dieuPhoi_) dieuPhoi_->datCheDo(BoDieuPhoi::CheDo::dongGoi);
+}
+
+QString ManHinhHangHoan::maDeQuay(const std::optional<DonHang>& donChon, const QString& tuKhoa) {
+    if (donChon && !donChon->trackings.isEmpty()) return donChon->trackings.first().trackingNumber;
+    if (donChon && donChon->orderNumber) return *donChon->orderNumber;
+    if (!tuKhoa.isEmpty()) return tuKhoa;
+    return QStringLiteral("KHONG-DON");
+}
+
+QString ManHinhHangHoan::maHienThiDon(const DonHang& don) {
+    if (!don.trackings.isEmpty()) return don.trackings.first().trackingNumber;
+    if (don.orderNumber) return *don.orderNumber;
+    return don.id;
+}
+
+void ManHinhHangHoan::giaoViec(std::function<void(BoDieuPhoi&)> viec) {
+    QPointer<BoDieuPhoi> dp = dieuPhoi_;
+    QMetaObject::invokeMethod(
+        this,
+        [dp, viec = std::move(viec)] {
+            if (dp) viec(*dp);
+        },
+        Qt::QueuedConnection);
+}
+
+// ---- search ----
+
+void ManHinhHangHoan::khiQuetMa(const std::optional<QString>& ma) {
+    if (!ma || ma->isEmpty()) return;
+    tuKhoa_ = *ma;
+    datChuNeuKhac(oTuKhoa_, tuKhoa_);
+    timDon();
+}
+
+void ManHinhHangHoan::timDon() {
+    ketQuaTim_ = dieuPhoi_ ? dieuPhoi_->kho().timDon(tuKhoa_, kGioiHanTim) : QList<DonHang>();
+    if (ketQuaTim_.size() == 1) donChon_ = ketQuaTim_.first();
+    xayDongKetQua();
+    lamMoiBangTim();
+    // Cleared whatever ran the search, so the same label scanned again is a new change.
+    if (dieuPhoi_) dieuPhoi_->datMaVuaQuet(std::nullopt);
+}
+
+void ManHinhHangHoan::chonDon(const DonHang& don) {
+    donChon_ = don;
+    lamMoiBangTim();
+}
+
+void ManHinhHangHoan::xayDongKetQua() {
+    for (QPushButton* b : std::as_const(dongKetQua_)) {
+        lopBangTim_->removeWidget(b);
+        b->hide();
+        b->deleteLater();
+    }
+    dongKetQua_.clear();
+    int viTri = lopBangTim_->indexOf(chuKhongThay_);
+    for (const DonHang& don : std::as_const(ketQuaTim_)) {
+        auto* nut = new QPushButton;
+        nut->setObjectName(don.id);
+        nut->setFlat(true);
+        nut->setCursor(Qt::PointingHandCursor);
+        nut->setAutoDefault(false);
+        nut->setStyleSheet(QStringLiteral("QPushButton { border: none; background: transparent; padding: 0; }"));
+        auto* lNut = new QVBoxLayout(nut);
+        lNut->setContentsMargins(0, 0, 0, 0);
+        auto* hop = new KhungBo;
+        hop->setAttribute(Qt::WA_TransparentForMouseEvents);
+        hop->datBanKinh(8);
+        auto* lHop = new QVBoxLayout(hop);
+        lHop->setContentsMargins(10, 10, 10, 10);
+        lHop->setSpacing(3);
+        lHop->addWidget(
+            nhanXuongDong(don.customerName.value_or(QStringLiteral("—")), BangMau::mauChuChinh, phongChu(13.5)));
+        lHop->addWidget(nhanXuongDong(
+            don.customerPhone.value_or(QStringLiteral("—")) + QStringLiteral(" · ") + hienThiNgay(don.createdAt),
+            BangMau::mauChuPhu, phongChu(11.5)));
+        lNut->addWidget(hop);
+        nut->setMinimumHeight(lNut->sizeHint().height());
+        const DonHang banSao = don;
+        connect(nut, &QPushButton::clicked, this, [this, banSao] { chonDon(banSao); });
+        lopBangTim_->insertWidget(viTri++, nut);
+        dongKetQua_.append(nut);
+    }
+}
+
+void ManHinhHangHoan::lamMoiBangTim() {
+    datChuNeuKhac(oTuKhoa_, tuKhoa_);
+    nutBatDau_->setText(donChon_ ? QStringLiteral("Bắt đầu quay mở kiện")
+                                 : QStringLiteral("Bắt đầu quay (chưa chọn đơn)"));
+    nutBatDau_->updateGeometry();
+
+    hopDonChon_->setVisible(donChon_.has_value());
+    for (NhanMau* d : std::as_const(dongMatHang_)) d->deleteLater();
+    dongMatHang_.clear();
+    if (donChon_) {
+        chuDaChon_->setText(QStringLiteral("Đã chọn: ") +
+                            donChon_->customerName.value_or(QStringLiteral("khách chưa rõ tên")));
+        chuMaDon_->setText(maHienThiDon(*donChon_));
+        for (const MatHang& mh : donChon_->items) {
+            auto* d = nhanXuongDong(QStringLiteral("· ") + mh.title + QStringLiteral(" ×") +
+                                        QString::asprintf("%lld", static_cast<long long>(mh.quantity)),
+                                    BangMau::mauChuPhu, phongChu(12.5));
+            lopDonChon_->addWidget(d);
+            dongMatHang_.append(d);
+        }
+    }
+    for (QPushButton* nut : std::as_const(dongKetQua_)) {
+        auto* hop = nut->findChild<KhungBo*>();
+        const bool chon = donChon_ && donChon_->id == nut->objectName();
+        if (chon)
+            hop->datNen(BangMau::mauXanhDuong, 0.18);
+        else
+            hop->datNen(BangMau::mauNen);
+    }
+    chuKhongThay_->setVisible(!tuKhoa_.isEmpty() && ketQuaTim_.isEmpty() && !donChon_);
+}
+
+// ---- recording ----
+
+void ManHinhHangHoan::tacVuBatDauQuay() {
+    QPointer<ManHinhHangHoan> toi = this;
+    giaoViec([toi](BoDieuPhoi& dp) {
+        if (!toi) return;
+        toi->banGhiVuaQuay_.reset();
+        toi->daLuuKhai_ = false;
+        toi->serialNhanVe_.clear();
+        toi->tinhTrang_.clear();
+        toi->khopTruoc_.reset();
+        toi->lamMoiToKhai();
+        const QString ma = maDeQuay(toi->donChon_, toi->tuKhoa_);
+        dp.datDonHienTai(toi->donChon_);
+        dp.batDauQuay(ma, LoaiVideo::hangHoan, QStringLiteral("HÀNG HOÀN"));
+    });
+}
+
+void ManHinhHangHoan::tacVuDungQuay() {
+    QPointer<ManHinhHangHoan> toi = this;
+    giaoViec([toi](BoDieuPhoi& dp) {
+        dp.ketThucQuay([toi](std::optional<BanGhiVideo> bg) {
+            // A stop that saved nothing (a second press, a failed file) leaves an open declaration alone.
+            if (toi && bg) toi->moForm(*bg);
+        });
+    });
+}
+
+void ManHinhHangHoan::moForm(const BanGhiVideo& banGhi) {
+    // The coordinator announces the record before it answers the stop that produced it.
+    if (banGhiVuaQuay_ && banGhiVuaQuay_->id == banGhi.id) return;
+    banGhiVuaQuay_ = banGhi;
+    daLuuKhai_ = false;
+    khopTruoc_.reset();
+    lamMoiToKhai();
+}
+
+void ManHinhHangHoan::lamMoi() {
+    const CameraEngine* cam = camera_;
+    const bool dangGhi = cam && cam->dangGhi();
+    hop_->datTiLe(tiLeKhung(cam ? cam->doPhanGiai() : QString()));
+    goiYSeal_->setVisible(!dangGhi);
+    huyHieu_->setVisible(dangGhi);
+    chuHuyHieu_->setText(QStringLiteral("HÀNG HOÀN · ") + ManHinhDongGoi::chuThoiGian(cam ? cam->giayDaGhi() : 0));
+    hop_->xepLai();
+    nutBatDau_->setVisible(!dangGhi);
+    nutDung_->setVisible(dangGhi);
+    const std::optional<QString> thongBao = dieuPhoi_ ? dieuPhoi_->thongBao() : std::nullopt;
+    chuThongBao_->setVisible(thongBao.has_value());
+    chuThongBao_->setText(thongBao.value_or(QString()));
+}
+
+void ManHinhHangHoan::apMau() {
+    hinhSeal_->setPixmap(
+        veBieuTuong(QStringLiteral("hangHoan"), BangMau::mauHoPhach.mau(), kCoHinhSeal, devicePixelRatioF()));
+    for (const auto& [id, o] : std::as_const(oTinhTrang_)) {
+        const QColor mau = tinhTrangCoVanDe().contains(id) ? BangMau::mauDo.mau() : BangMau::mauChuChinh.mau();
+        QPalette p = o->palette();
+        p.setColor(QPalette::WindowText, mau);
+        p.setColor(QPalette::ButtonText, mau);
+        o->setPalette(p);
+    }
+}
+
+// ---- declaration ----
+
+QCheckBox* ManHinhHangHoan::oTinhTrang(const QString& id) const {
+    for (const auto& [ma, o] : oTinhTrang_)
+        if (ma == id) return o;
+    return nullptr;
+}
+
+ManHinhHangHoan::KetQuaDoiChieu ManHinhHangHoan::ketQuaDoiChieu() const {
+    // Judged against the order of the record being declared: the search panel stays usable while filming
+    // and may by now show another parcel's order.
+    if (!dieuPhoi_ || !banGhiVuaQuay_) return {2, {}};
+    return dieuPhoi_->doiChieuSerial(banGhiVuaQuay_->orderId, serialNhanVe_);
+}
+
+void ManHinhHangHoan::lamMoiToKhai() {
+    const bool coForm = banGhiVuaQuay_.has_value();
+    bangTim_->setVisible(!coForm);
+    toKhai_->setVisible(coForm);
+    chonTheoId(chonLyDo_, lyDo_);
+    chonTheoId(chonXuLy_, xuLy_);
+    for (const auto& [id, o] : std::as_const(oTinhTrang_)) {
+        const QSignalBlocker chan(o);
+        o->setChecked(tinhTrang_.contains(id));
+    }
+    datChuNeuKhac(oSerial_, serialNhanVe_);
+    datChuNeuKhac(oGhiChu_, ghiChu_);
+    nutLuu_->setText(daLuuKhai_ ? QStringLiteral("Đã lưu") : QStringLiteral("Lưu tờ khai"));
+    nutLuu_->setEnabled(!daLuuKhai_);
+    chuDaLuu_->setVisible(daLuuKhai_);
+    if (coForm) lamMoiDoiChieu();
+}
+
+void ManHinhHangHoan::lamMoiDoiChieu() {
+    if (!banGhiVuaQuay_) return;
+    const auto [ketLuan, daGui] = ketQuaDoiChieu();
+    const QString ds = daGui.join(QStringLiteral(", "));
+    if (daGui.isEmpty()) {
+        dongDoiChieu_->setText(
+            QStringLiteral("Lúc gửi đi không ghi serial nào cho đơn này, nên không đối chiếu được."));
+        dongDoiChieu_->datMau(BangMau::mauChuPhu);
+        dongDoiChieu_->setFont(phongChu(12));
+    } else if (ketLuan == 2) {
+        dongDoiChieu_->setText(QStringLiteral("Serial đã gửi: ") + ds);
+        dongDoiChieu_->datMau(BangMau::mauChuPhu);
+        dongDoiChieu_->setFont(phongChu(12));
+    } else if (ketLuan == 1) {
+        dongDoiChieu_->setText(QStringLiteral("Khớp với serial đã gửi: ") + ds);
+        dongDoiChieu_->datMau(BangMau::mauXanhLa);
+        dongDoiChieu_->setFont(phongChu(12.5));
+    } else {
+        dongDoiChieu_->setText(QStringLiteral("KHÁC! Lúc gửi đi là ") + ds +
+                               QStringLiteral(". Đây không phải máy đã gửi."));
+        dongDoiChieu_->datMau(BangMau::mauDo);
+        dongDoiChieu_->setFont(phongChu(12.5, QFont::DemiBold));
+    }
+    if (ketLuan == 0 || ketLuan == 1)
+        danhDauSaiSerial(ketLuan == 1);
+    else
+        khopTruoc_.reset();
+}
+
+void ManHinhHangHoan::danhDauSaiSerial(bool khop) {
+    const bool doi = khopTruoc_.has_value() && *khopTruoc_ != khop;
+    khopTruoc_ = khop;
+    if (!doi || khop) return;
+    tinhTrang_.insert(kSaiSerial);
+    if (QCheckBox* o = oTinhTrang(kSaiSerial)) {
+        const QSignalBlocker chan(o);
+        o->setChecked(true);
+    }
+}
+
+void ManHinhHangHoan::luuToKhai() {
+    if (!banGhiVuaQuay_ || !dieuPhoi_) return;
+    QSet<QString> tap = tinhTrang_;
+    const int ketLuan = ketQuaDoiChieu().first;
+    if (ketLuan != 2 && ketLuan != 1) tap.insert(kSaiSerial);
+
+    KhaiBaoHoan khai;
+    khai.reason = lyDo_;
+    khai.conditions = QStringList(tap.cbegin(), tap.cend());
+    khai.serial = serialNhanVe_.trimmed();
+    khai.note = ghiChu_.trimmed();
+    khai.decision = xuLy_;
+    khai.savedAt = dinhDangISO().dinhDang(dongHo_.gioThuc());
+    if (!dieuPhoi_->luuToKhaiHangHoan(banGhiVuaQuay_->id, khai)) return;
+    daLuuKhai_ = true;
+    lamMoiToKhai();
+}
+
+void ManHinhHangHoan::kienTiepTheo() {
+    banGhiVuaQuay_.reset();
+    daLuuKhai_ = false;
+    donChon_.reset();
+    ketQuaTim_.clear();
+    tuKhoa_.clear();
+    serialNhanVe_.clear();
+    ghiChu_.clear();
+    tinhTrang_.clear();
+    lyDo_ = kLyDoDau;
+    xuLy_ = kXuLyDau;
+    khopTruoc_.reset();
+    xayDongKetQua();
+    lamMoiBangTim();
+    lamMoiToKhai();
+}
+
+// ---- read-back for tests and screenshots ----
+
+QStringList ManHinhHangHoan::cacDongDonChon() const {
+    if (hopDonChon_->isHidden()) return {};
+    QStringList kq{chuDaChon_->text(), chuMaDon_->text()};
+    for (const NhanMau* d : dongMatHang_) kq << d->text();
+    return kq;
+}
+
+bool ManHinhHangHoan::hienGoiYSeal() const {
+    return !goiYSeal_->isHidden();
+}
+bool ManHinhHangHoan::hienHuyHieu() const {
+    return !huyHieu_->isHidden();
+}
+QString ManHinhHangHoan::chuHuyHieu() const {
+    return chuHuyHieu_->text();
+}
+
+std::optional<QString> ManHinhHangHoan::chuThongBao() const {
+    if (chuThongBao_->isHidden()) return std::nullopt;
+    return chuThongBao_->text();
+}
+
+QStringList ManHinhHangHoan::cacDongBuoc() const {
+    QStringList kq;
+    for (const NhanMau* d : dongBuoc_) kq << d->text();
+    return kq;
+}
