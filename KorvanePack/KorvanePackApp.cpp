@@ -8,6 +8,10 @@
 #include <cstdio>
 
 #include "admin/ManHinhCaiDat.h"
+#include "admin/ManHinhCaiDatLanDau.h"
+#include "admin/ManHinhNhapPin.h"
+#include "admin/ManHinhThuMay.h"
+#include "core/BoDieuPhoi.h"
 #include "core/CaiDat.h"
 #include "core/GiaoDien.h"
 #include "core/KhoiDong.h"
@@ -95,6 +99,19 @@ void KorvanePackApp::dangKyManHinh() {
     khung_->dangKyManHinh(KhungChinh::ManHinh::hangHoan,
                           [](TrangThaiApp& tt, CaiDat&) -> QWidget* { return new ManHinhHangHoan(tt.dieuPhoi()); });
     DangKyManHinh::dangKy(*khung_);
+    khung_->dangKyManHinh(KhungChinh::ManHinh::thuMay, [](TrangThaiApp& tt, CaiDat&) -> QWidget* {
+        BoDieuPhoi* dp = tt.dieuPhoi();
+        return dp ? new ManHinhThuMay(dp, dp->camera(), false) : nullptr;
+    });
+    khung_->dangKyNhapPin([](TrangThaiApp&, CaiDat& cd, std::function<void()> xong) -> QWidget* {
+        return new ManHinhNhapPin(cd, std::move(xong));
+    });
+    khung_->dangKyCaiDatLanDau([](TrangThaiApp& tt, CaiDat& cd, std::function<void()> xong) -> QWidget* {
+        BoDieuPhoi* dp = tt.dieuPhoi();
+        auto* db = qobject_cast<BoDongBo*>(tt.dongBo());
+        if (!dp || !db) return nullptr;
+        return new ManHinhCaiDatLanDau(dp, cd, db, dp->camera(), std::move(xong));
+    });
     khung_->dangKyManHinh(KhungChinh::ManHinh::caiDat, [](TrangThaiApp& tt, CaiDat& cd) -> QWidget* {
         return new ManHinhCaiDat(tt.dieuPhoi(), qobject_cast<BoDongBo*>(tt.dongBo()),
                                  qobject_cast<SaoLuu*>(tt.saoLuu()), cd);
