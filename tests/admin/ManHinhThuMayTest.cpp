@@ -5,7 +5,7 @@
 #include "CumManHinhThu.h"
 #include "admin/HopCameraThu.h"
 #include "admin/ManHinhThuMay.h"
-#include "common/NhanMau.h"
+#include "common/TemMau.h"
 #include "core/BangMau.h"
 #include "core/KhungBo.h"
 
@@ -22,13 +22,13 @@ DocMaVach::KetQuaDo doc(const char* ma, qint64 mili, const char* loai = "Code 12
 const auto kLuc = std::chrono::system_clock::time_point(std::chrono::seconds(1'765'357'200));
 
 QImage khungCoNhan(int thuTu, QPointF tam = QPointF(640, 360)) {
-    QImage khung = NhanMau::khungNen(1280, 720);
-    NhanMau::ve(khung, NhanMau::taoNhan(NhanMau::muoiLoai()[size_t(thuTu)]), tam, 1.0, 0);
+    QImage khung = TemMau::khungNen(1280, 720);
+    TemMau::ve(khung, TemMau::taoNhan(TemMau::muoiLoai()[size_t(thuTu)]), tam, 1.0, 0);
     return khung;
 }
 
 QString noiDung(int thuTu) {
-    return QString::fromStdString(NhanMau::muoiLoai()[size_t(thuTu)].noiDung);
+    return QString::fromStdString(TemMau::muoiLoai()[size_t(thuTu)].noiDung);
 }
 
 }  // namespace
@@ -149,7 +149,7 @@ TEST(ManHinhThuMay, DocThatQuaCamera) {
     c.motKhung(khungCoNhan(0));
     ASSERT_EQ(man->daBat().size(), 1);
     EXPECT_EQ(man->daBat()[0].ma, noiDung(0));
-    EXPECT_EQ(man->daBat()[0].loai, NhanMau::muoiLoai()[0].loai);
+    EXPECT_EQ(man->daBat()[0].loai, TemMau::muoiLoai()[0].loai);
     EXPECT_EQ(man->chuKetLuan(), ManHinhThuMay::kChapChon);
     EXPECT_EQ(man->mauKetLuan(), BangMau::mauHoPhach.mau());
     EXPECT_FALSE(man->hienGoiY());
@@ -226,10 +226,10 @@ TEST(ManHinhThuMay, NhieuMaMotKhung) {
     ManHinhThuMay man(c.dieuPhoi.get(), c.camera, false);
     man.resize(1100, 700);
     man.show();
-    QImage khung = NhanMau::khungNen(1920, 1080);
-    const auto& muoi = NhanMau::muoiLoai();
+    QImage khung = TemMau::khungNen(1920, 1080);
+    const auto& muoi = TemMau::muoiLoai();
     for (size_t i = 0; i < muoi.size(); ++i)
-        NhanMau::ve(khung, NhanMau::taoNhan(muoi[i], 2, 50),
+        TemMau::ve(khung, TemMau::taoNhan(muoi[i], 2, 50),
                     QPointF(200 + 380 * double(i % 5), 280 + 520 * double(i / 5)));
     // Listen in on the batch on its way to the screen.
     QList<DocMaVach::KetQuaDo> lo;
