@@ -79,6 +79,27 @@ off_t suaDuoiFd(int fd) {
     return dau;
 }
 
+// Moves tam to dich only when nothing is at dich yet; -1 with errno EEXIST when something is.
+// NFS, 9p and libfuse2 mounts refuse the no-replace flag of renameat2, and a data folder on a NAS
+// must still get its month files: there a hard link gives the same atomic "only if absent".
+int datVaoChoTrong(const QByteArray& tam, const QByteArray& dich) {
+    if (::renameat2(AT_FDCWD, tam.constData(), AT_FDCWD, dich.constData(), RENAME_NOREPLACE) == 0) return 0;
+    if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP) return -1;
+    if (::link(tam.constData(), dich.constData()) == 0) {
+        ::unlink(tam.constData());
+        return 0;
+    }
+    if (errno == EEXIST) return -1;
+    // Neither is offered (FAT-like filesystems through FUSE): check, then rename. Only a writer in
+    // this same process could slip in between, as the data folder's lock keeps other processes out.
+    struct stat st;
+    if (::lstat(dich.constData(), &st) == 0) {
+        errno = EEXIST;
+        return -1;
+    }
+    return ::rename(tam.constData(), dich.constData());
+}
+
 }  // namespace
 
 void TepDongJson::donTepTam(const QString& thuMuc) {
@@ -132,8 +153,7 @@ bool TepDongJson::ghiNguyenTu(const QString& duongDan, QByteArrayView noiDung, b
     }
     ::close(fd);
     const int r =
-        khongDe ? ::renameat2(AT_FDCWD, ten(tam).constData(), AT_FDCWD, ten(duongDan).constData(), RENAME_NOREPLACE)
-                : ::rename(ten(tam).constData(), ten(duongDan).constData());
+        khongDe ? datVaoChoTrong(ten(tam), ten(duongDan)) : ::rename(ten(tam).constData(), ten(duongDan).constData());
     if (r != 0) {
         const int e = errno;
         ::unlink(ten(tam).constData());

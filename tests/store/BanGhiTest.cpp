@@ -174,3 +174,35 @@ TEST(DocKhoanDung, GiaTriThieuVaSaiKieu) {
     for (const char* khongPhai : {"[1,2]", "\"x\"", "12", "{\"id\":", "", "{\"id\":\"\xff\"}"})
         EXPECT_FALSE(DonHang::docDong(sv(khongPhai))) << khongPhai;
 }
+
+TEST(MaHoaBanGhi, DonDayDuTheoThuTuTruong) {
+    // Every key of an order and of its nested lines, in field order, then read back unchanged.
+    DonHang d;
+    d.id = QStringLiteral("gid/1");
+    d.orderNumber = QStringLiteral("1001");
+    d.name = QStringLiteral("#1001");
+    d.createdAt = QStringLiteral("2026-03-01T10:00:00+07:00");
+    d.updatedAt = QStringLiteral("2026-03-02T10:00:00+07:00");
+    d.customerName = QStringLiteral("Trần Bảo");
+    d.customerPhone = QStringLiteral("0901 234 567");
+    d.shippingAddress = QStringLiteral("12/3 Lê Lợi");
+    d.items = {{QStringLiteral("Áo"), QStringLiteral("Đỏ / L"), QStringLiteral("AO-1"), 2},
+               {QStringLiteral("Mũ"), std::nullopt, std::nullopt, 1}};
+    d.trackings = {{QStringLiteral("GHN1"), QStringLiteral("GHN")}, {QStringLiteral("VT2"), std::nullopt}};
+    d.itemCount = 3;
+    d.cancelledAt = QString();
+    d.syncedAt = QStringLiteral("2026-03-02T03:00:00Z");
+    const QByteArray dong = d.thanhDong();
+    EXPECT_EQ(dong.toStdString(),
+              R"({"id":"gid/1","orderNumber":"1001","name":"#1001","createdAt":"2026-03-01T10:00:00+07:00",)"
+              R"("updatedAt":"2026-03-02T10:00:00+07:00","customerName":"Trần Bảo","customerPhone":"0901 234 567",)"
+              R"("shippingAddress":"12/3 Lê Lợi","items":[{"title":"Áo","variantTitle":"Đỏ / L","sku":"AO-1",)"
+              R"("quantity":2},{"title":"Mũ","quantity":1}],"trackings":[{"trackingNumber":"GHN1","company":"GHN"},)"
+              R"({"trackingNumber":"VT2"}],"itemCount":3,"cancelledAt":"","syncedAt":"2026-03-02T03:00:00Z"})");
+    const auto lai = DonHang::docDong(dong.toStdString());
+    ASSERT_TRUE(lai);
+    EXPECT_EQ(lai->items, d.items);
+    EXPECT_EQ(lai->trackings, d.trackings);
+    EXPECT_EQ(lai->cancelledAt, QString()) << "an empty cancellation text is still a cancellation";
+    EXPECT_EQ(lai->thanhDong(), dong);
+}
