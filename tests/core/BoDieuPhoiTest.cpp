@@ -243,6 +243,38 @@ TEST_F(BoDieuPhoiTest, ThongBaoDaLuuTheoMauPhutGiayVaMB) {
     for (const auto& c : cac) EXPECT_EQ(BoDieuPhoi::thongBaoDaLuu(c.giay, c.bytes), QString::fromUtf8(c.mongDoi));
 }
 
+// A code that is no synced order is still filmed: its record carries the scanned code and no order field at all,
+// and its id, times and file name come from the clock and the engine's result, not from some order.
+TEST_F(BoDieuPhoiTest, BanGhiKhongCoDonChiMangMaDaQuet) {
+    dongHo.datGioThuc(std::chrono::system_clock::time_point(std::chrono::microseconds(1'714'567'890'123'456)));
+    go("VD-LA-77");
+    ASSERT_EQ(dp->trangThai(), BoDieuPhoi::TrangThai::dangQuay);
+    EXPECT_FALSE(dp->donHienTai().has_value());
+    tien(4000ms);
+    go("VD-LA-77");
+    const auto ds = banGhiTrenDia();
+    ASSERT_EQ(ds.size(), 1u);
+    const BanGhiVideo& bg = ds[0];
+    EXPECT_EQ(bg.code, "VD-LA-77");
+    EXPECT_EQ(bg.kind, QStringLiteral("pack"));
+    EXPECT_FALSE(bg.orderId.has_value());
+    EXPECT_FALSE(bg.orderNumber.has_value());
+    EXPECT_FALSE(bg.trackingNumber.has_value());
+    EXPECT_FALSE(bg.customerName.has_value());
+    EXPECT_FALSE(bg.customerPhone.has_value());
+    EXPECT_FALSE(bg.returnInfo.has_value());
+    EXPECT_EQ(bg.serials, QStringList());  // present and empty, not missing
+    // Saved 4 s after the start: whole milliseconds since 1970, the fraction dropped, then six upper-case hex digits.
+    ASSERT_EQ(bg.id.size(), 22) << bg.id.toStdString();
+    EXPECT_TRUE(bg.id.startsWith(QStringLiteral("r_1714567894123_"))) << bg.id.toStdString();
+    for (const QChar c : bg.id.right(6)) EXPECT_TRUE(c.isDigit() || (c >= u'A' && c <= u'F')) << bg.id.toStdString();
+    EXPECT_EQ(bg.startedAt, QStringLiteral("2024-05-01T12:51:30Z"));
+    EXPECT_EQ(bg.endedAt, QStringLiteral("2024-05-01T12:51:35Z"));
+    EXPECT_EQ(bg.fileName, QFileInfo(bg.filePath).fileName());
+    EXPECT_TRUE(bg.fileName.startsWith(QStringLiteral("VD-LA-77__"))) << bg.fileName.toStdString();
+    EXPECT_EQ(nhatKy("rec_start").back()["detail"]["orderId"], "");
+}
+
 // ---- presence debounce ----
 
 TEST_F(BoDieuPhoiTest, MaVangMatQuaMotRuoiGiayMoiTinhLai) {
@@ -941,6 +973,22 @@ TEST_F(BoDieuPhoiBanGhiTest, ToKhaiHangHoanGiuMaiKhiCoVanDe) {
     EXPECT_EQ(tieng.cacTieng, std::vector<int>{4});
     EXPECT_TRUE(thongBao().startsWith(QStringLiteral("Không lưu được tờ khai mở kiện: ")));
     EXPECT_TRUE(kho->videoTheoId().value("h1").returnInfo.has_value());
+}
+
+// A declaration without a problem must not take back the keep-forever mark a record already has (for example from
+// an earlier declaration that found one).
+TEST_F(BoDieuPhoiBanGhiTest, ToKhaiKhongVanDeKhongBoDauGiuMai) {
+    BanGhiVideo bg = luuSan("k1", "return", std::nullopt, QStringList{});
+    bg.keepForever = true;
+    kho->ghiBanGhiVideo(bg, kho->thuMucBanGhiVideo(), KhoDuLieu::tienToVideo());
+    kho->datVideo(bg);
+    KhaiBaoHoan khai;
+    khai.conditions = QStringList{"con-nguyen-seal"};
+    ASSERT_FALSE(khai.coVanDe());
+    ASSERT_TRUE(dp->luuToKhaiHangHoan("k1", khai));
+    EXPECT_EQ(kho->videoTheoId().value("k1").keepForever, true);
+    EXPECT_EQ(banGhiTrenDia().back().keepForever, true);
+    EXPECT_EQ(tieng.cacTieng, std::vector<int>{1});
 }
 
 TEST_F(BoDieuPhoiBanGhiTest, DoiChieuSerialTheoCacTruongHop) {
