@@ -168,12 +168,14 @@ TEST(AnhChup, TraCuuVaDoiSoat) {
     }
     GiaoDien::ban().apDungGiaoDien("toi");
 }
-// On a laptop-sized window the detail column of the lookup screen must hold its rows inside the visible area:
-// a value pushed past the right edge would be read cut off, and a cut-off code or fingerprint in evidence is
-// worse than none. Checked on the returns record, the one with the most rows.
+// When the window narrows to a laptop's width, both columns of the lookup screen must hold their rows inside the
+// visible area: a value pushed past the right edge would be read cut off, and a cut-off code, length or
+// fingerprint in evidence is worse than none. The detail is checked on the returns record, the one with the most
+// rows; the list on every result row, whose length and size sit at its right edge.
 TEST(AnhChup, ChiTietTraCuuVuaCuaSoHep) {
     const QString thuMuc = QStringLiteral(KORVANE_TEST_BINARY_DIR) + "/anh-chup";
     QDir().mkpath(thuMuc);
+    GiaoDien::ban().apDungGiaoDien("toi");
     cum_thu::Cum cum;
     gieoNgay(cum);
     cum.taoDieuPhoi();
@@ -213,6 +215,10 @@ TEST(AnhChup, ChiTietTraCuuVuaCuaSoHep) {
             EXPECT_GE(o.left(), 0) << rong << " " << w->objectName().toStdString();
             EXPECT_LE(o.right(), vung->width() - 1) << rong << " " << w->objectName().toStdString();
         }
+        QListWidget* ds = traCuu->danhSach();
+        EXPECT_FALSE(ds->horizontalScrollBar()->isVisible()) << rong;
+        for (int i = 0; i < ds->count(); ++i)
+            EXPECT_LE(ds->visualItemRect(ds->item(i)).right(), ds->viewport()->width() - 1) << rong << " " << i;
     }
 }
 }  // namespace
