@@ -14,6 +14,7 @@ constexpr int kLeNgang = 6;
 constexpr int kLeDoc = 3;
 constexpr int kKhoang = 10;
 constexpr int kGiuaDong = 3;
+constexpr int kRongToiThieu = 300;
 
 const QString kChuHoan = QStringLiteral("HOÀN");
 const QString kSao = QStringLiteral("★");
@@ -36,10 +37,13 @@ void VeDongKetQua::dienMuc(QListWidgetItem& muc, const BanGhiVideo& bg) {
     muc.setData(Qt::DisplayRole, bg.code);
 }
 
-QSize VeDongKetQua::sizeHint(const QStyleOptionViewItem& tuyChon, const QModelIndex&) const {
+QSize VeDongKetQua::sizeHint(const QStyleOptionViewItem&, const QModelIndex&) const {
     const int cao = QFontMetrics(phongChu(13, QFont::Normal, true)).height() + kGiuaDong +
                     QFontMetrics(phongChu(12)).height() + 2 * kLeDoc + 4;
-    return QSize(tuyChon.rect.width() > 0 ? tuyChon.rect.width() : 300, cao);
+    // A fixed width below the column's minimum: the list stretches each row to its viewport. Echoing the row's
+    // current width instead kept a row as wide as the widest the window had been, so after the window narrowed
+    // the length and size at the row's right edge ran past the column.
+    return QSize(kRongToiThieu, cao);
 }
 
 void VeDongKetQua::paint(QPainter* p, const QStyleOptionViewItem& tuyChon, const QModelIndex& chiSo) const {

@@ -3,6 +3,8 @@
 #include <QDir>
 #include <QListWidget>
 #include <QMediaPlayer>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QVBoxLayout>
 
 #include "common/CumThu.h"
@@ -165,5 +167,58 @@ TEST(AnhChup, TraCuuVaDoiSoat) {
         EXPECT_EQ(QColor(anhDoiSoat.pixel(le2)).rgb(), BangMau::mauNen.mau(nen).rgb()) << gd;
     }
     GiaoDien::ban().apDungGiaoDien("toi");
+}
+// When the window narrows to a laptop's width, both columns of the lookup screen must hold their rows inside the
+// visible area: a value pushed past the right edge would be read cut off, and a cut-off code, length or
+// fingerprint in evidence is worse than none. The detail is checked on the returns record, the one with the most
+// rows; the list on every result row, whose length and size sit at its right edge.
+TEST(AnhChup, ChiTietTraCuuVuaCuaSoHep) {
+    const QString thuMuc = QStringLiteral(KORVANE_TEST_BINARY_DIR) + "/anh-chup";
+    QDir().mkpath(thuMuc);
+    GiaoDien::ban().apDungGiaoDien("toi");
+    cum_thu::Cum cum;
+    gieoNgay(cum);
+    cum.taoDieuPhoi();
+    cum.trangThai.datKho(cum.kho);
+    QWidget cuaSo;
+    auto* cot = new QVBoxLayout(&cuaSo);
+    cot->setContentsMargins(0, 0, 0, 0);
+    auto* khung = new KhungChinh(*cum.caiDat, cum.trangThai, &cuaSo);
+    DangKyManHinh::dangKy(*khung);
+    cot->addWidget(khung);
+    cum.trangThai.datDieuPhoi(cum.dieuPhoi);
+    cuaSo.resize(1440, 900);
+    cuaSo.show();
+    khung->chonManHinh(KhungChinh::ManHinh::traCuu);
+    cum_thu::chay(100);
+    auto* traCuu = khung->noiDungChiTiet()->findChild<ManHinhTraCuu*>();
+    if (!traCuu) traCuu = qobject_cast<ManHinhTraCuu*>(khung->noiDungChiTiet());
+    ASSERT_NE(traCuu, nullptr);
+    traCuu->chonTheoId(QString("VH1"));
+    ASSERT_TRUE(traCuu->chiTiet());
+    auto* cuon = qobject_cast<QScrollArea*>(traCuu->chiTiet()->parentWidget()->parentWidget());
+    ASSERT_NE(cuon, nullptr);
+    for (int rong : {1360, 1280}) {
+        cuaSo.resize(rong, 900);
+        cum_thu::chay(200);
+        cuaSo.grab().save(thuMuc + "/traCuu-" + QString::number(rong) + ".png");
+        const QWidget* vung = cuon->viewport();
+        EXPECT_FALSE(cuon->horizontalScrollBar()->isVisible()) << rong;
+        EXPECT_LE(traCuu->chiTiet()->width(), vung->width()) << rong;
+        QList<QWidget*> canThay;
+        for (NhanMau* n : traCuu->chiTiet()->findChildren<NhanMau*>())
+            if (n->isVisibleTo(traCuu->chiTiet())) canThay << n;
+        for (QPushButton* n : traCuu->chiTiet()->findChildren<QPushButton*>()) canThay << n;
+        ASSERT_GT(canThay.size(), 10);
+        for (QWidget* w : canThay) {
+            const QRect o(w->mapTo(vung, QPoint(0, 0)), w->size());
+            EXPECT_GE(o.left(), 0) << rong << " " << w->objectName().toStdString();
+            EXPECT_LE(o.right(), vung->width() - 1) << rong << " " << w->objectName().toStdString();
+        }
+        QListWidget* ds = traCuu->danhSach();
+        EXPECT_FALSE(ds->horizontalScrollBar()->isVisible()) << rong;
+        for (int i = 0; i < ds->count(); ++i)
+            EXPECT_LE(ds->visualItemRect(ds->item(i)).right(), ds->viewport()->width() - 1) << rong << " " << i;
+    }
 }
 }  // namespace

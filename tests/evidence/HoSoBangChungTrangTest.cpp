@@ -213,3 +213,96 @@ TEST(TrangHoSo, VanTayVaNhatKy) {
             EXPECT_FALSE(h.contains(QStringLiteral("Nhật ký kho dữ liệu</td>")));
     }
 }
+
+// A page with every section: the sections stand in their fixed order, each followed by its line feed, the fixed
+// explanations a receiving party relies on read exactly as written, and the style sheet keeps its rules in order.
+TEST(TrangHoSo, ThuTuPhanVaChuCoDinh) {
+    BanGhiVideo bg = banGhiMau();
+    bg.kind = QStringLiteral("return");
+    KhaiBaoHoan kb;
+    kb.reason = QStringLiteral("khong-dung-mau");
+    kb.conditions = {QStringLiteral("sai-serial")};
+    kb.savedAt = QStringLiteral("2024-05-01T02:05:00Z");
+    bg.returnInfo = kb;
+    DonHang don;
+    don.id = QStringLiteral("D1");
+    don.items = {{QStringLiteral("Áo"), std::nullopt, std::nullopt, 1}};
+    const QString h = trang(bg, don, {{QByteArray("\xff\xd8", 2), 1.0}}, true, true,
+                            HoSoBangChung::KetQuaNhatKy{true, 3, std::nullopt});
+    const QStringList thuTu = {
+        QStringLiteral("<!doctype html>"),
+        QStringLiteral("<title>HỒ SƠ MỞ KIỆN HÀNG HOÀN</title>"),
+        QStringLiteral(":root {"),
+        QStringLiteral("\nbody {"),
+        QStringLiteral("\nheader {"),
+        QStringLiteral("\nh1 {"),
+        QStringLiteral("\nh2 {"),
+        QStringLiteral("\n.shop {"),
+        QStringLiteral("\ntable {"),
+        QStringLiteral("\ntd {"),
+        QStringLiteral("\ntd:first-child {"),
+        QStringLiteral("\n.mono, code {"),
+        QStringLiteral("\n.anh {"),
+        QStringLiteral("\nfigure {"),
+        QStringLiteral("\nimg {"),
+        QStringLiteral("\nfigcaption {"),
+        QStringLiteral("\nul {"),
+        QStringLiteral("\nul.sp li {"),
+        QStringLiteral("\n.do, .xau {"),
+        QStringLiteral("\n.ok {"),
+        QStringLiteral("\n.mo {"),
+        QStringLiteral("\n.nhan {"),
+        QStringLiteral("\n.kiem {"),
+        QStringLiteral("\n.kiem ol {"),
+        QStringLiteral("\n.kiem li {"),
+        QStringLiteral("\nfooter {"),
+        QStringLiteral("\n@media print"),
+        QStringLiteral("</style>"),
+        QStringLiteral("<header><h1>HỒ SƠ MỞ KIỆN HÀNG HOÀN</h1><div class=\"shop\">Shop A · xuất lúc "),
+        QStringLiteral("<h2>Thông tin</h2><table><tr><td>Mã quét</td>"),
+        QStringLiteral("</table>\n<h2>Sản phẩm trong đơn</h2>"),
+        QStringLiteral("</ul>\n<h2>Khung hình trích từ video (1 mốc, kèm thời điểm trong video)</h2>"),
+        QStringLiteral("</div>\n<h2>Khai báo khi mở kiện</h2>"),
+        QStringLiteral("<p class=\"nhan\">Tình trạng ghi nhận</p><ul><li class=\"do\"><b>"),
+        QStringLiteral("<p class=\"mo\">Toàn bộ quá trình mở kiện được quay liên tục từ khi kiện còn nguyên seal.</p>\n"
+                       "<h2>Dấu vân tay của file video</h2>"),
+        QStringLiteral("<p class=\"ok\">\nHai dấu vân tay TRÙNG NHAU — file video hiện tại đúng là file đã được ghi "
+                       "nhận vào kho dữ liệu ngay lúc quay xong.</p>"),
+        QStringLiteral("<p class=\"mo\">Dấu vân tay &ldquo;lúc quay&rdquo; được ghi vào kho dữ liệu\ntrên máy quay "
+                       "ngay khi đóng file, trong một nhật ký chỉ ghi thêm và nối\nchuỗi băm giữa các dòng. Phép so "
+                       "sánh ở trên chứng minh file chưa bị\nthay sau khi được ghi nhận. Nó không phải chữ ký số của "
+                       "một bên thứ ba,\nnên không loại trừ được trường hợp người giữ máy sửa đồng thời cả "
+                       "file\nlẫn bản ghi.</p>"),
+        QStringLiteral("<p class=\"mo\">Bên nhận có thể tự kiểm chứng: mở Terminal trên máy Linux, gõ\n<code>sha256sum "
+                       "video.mp4</code> (hoặc trên Windows:\n<code>certutil -hashfile video.mp4 SHA256</code>) rồi "
+                       "so với dòng\n&ldquo;SHA-256 lúc quay&rdquo; ở trên. Trùng nghĩa là file nguyên vẹn.</p>\n"
+                       "<h2>Chuỗi lưu giữ</h2>"),
+        QStringLiteral(
+            "<tr><td>Nhật ký kho dữ liệu</td><td>3 dòng · chuỗi băm liền mạch — NGUYÊN VẸN</td></tr></table>"),
+        QStringLiteral("<p class=\"mo\">Dấu vân tay video được ghi vào một nhật ký CHỈ GHI THÊM ngay\nkhi đóng file; "
+                       "mỗi dòng mang dấu vân tay của dòng liền trước nên sửa một\ndòng bất kỳ là gãy cả chuỗi và bị "
+                       "phát hiện. &ldquo;Máy quay&rdquo; là mã\nphần cứng của chính máy đã quay, gắn video với một "
+                       "thiết bị cụ thể.</p>"),
+        QStringLiteral("<div class=\"kiem\"><p class=\"nhan\">Cách bên nhận tự kiểm (không cần cài gì):</p><ol>"),
+        QStringLiteral("<li>So <b>ba khung hình đầu–giữa–cuối</b> với hàng thực nhận — chữ mã\n        vận đơn, ngày "
+                       "giờ, serial được vẽ THẲNG vào từng khung, không phải\n        lớp phủ.</li>"),
+        QStringLiteral("<li>Trên máy Linux mở Terminal gõ <code>sha256sum video.mp4</code>\n        (Windows: "
+                       "<code>certutil -hashfile video.mp4 SHA256</code>) rồi so\n        với <b>SHA-256 lúc "
+                       "quay</b> ở trên. Trùng = file nguyên vẹn.</li></ol></div>\n"),
+        QStringLiteral("<p class=\"mo\">File <code>video.mp4</code> nằm cùng thư mục với hồ sơ này.</p>"),
+        QStringLiteral("<footer>Hồ sơ do Korvane Zize sinh tự động. Chữ trên khung hình (mã vận đơn, tên shop,\n  "
+                       "ngày giờ, serial) được vẽ thẳng vào từng khung hình ngay lúc quay, không phải\n  lớp phủ khi "
+                       "phát lại — muốn sửa phải dựng lại toàn bộ video.</footer>"),
+        QStringLiteral("</body>"),
+        QStringLiteral("</html>"),
+    };
+    qsizetype tu = 0;
+    for (const QString& manh : thuTu) {
+        const qsizetype o = h.indexOf(manh, tu);
+        EXPECT_GE(o, 0) << manh.toStdString();
+        if (o >= 0) tu = o + manh.size();
+    }
+    // The style sheet's fonts keep their quotes, as written in a browser's own syntax.
+    EXPECT_TRUE(h.contains(QStringLiteral("font-family: -apple-system, \"Helvetica Neue\", Arial, sans-serif;")));
+    EXPECT_TRUE(h.contains(QStringLiteral("font-family: ui-monospace, \"SF Mono\", Menlo, monospace;")));
+}
