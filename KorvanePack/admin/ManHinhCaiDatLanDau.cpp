@@ -4,6 +4,7 @@
 #include <QFileDialog>
 #include <QFrame>
 #include <QHBoxLayout>
+#include <QHideEvent>
 #include <QLineEdit>
 #include <QPainter>
 #include <QProgressBar>
@@ -119,9 +120,40 @@ ManHinhCaiDatLanDau::ManHinhCaiDatLanDau(BoDieuPhoi* dieuPhoi, CaiDat& caiDat, B
     lamMoiDieuHuong();
 }
 
+ManHinhCaiDatLanDau::~ManHinhCaiDatLanDau() {
+    thaCheDoThu();
+}
+
 void ManHinhCaiDatLanDau::showEvent(QShowEvent* e) {
     QWidget::showEvent(e);
-    if (!e->spontaneous()) khiHienRa();
+    if (e->spontaneous()) return;
+    giuCheDoThu();
+    khiHienRa();
+}
+
+void ManHinhCaiDatLanDau::hideEvent(QHideEvent* e) {
+    QWidget::hideEvent(e);
+    if (!e->spontaneous()) thaCheDoThu();
+}
+
+// The wizard is a modal sheet over the packing screen, and its webcam step has the owner hold a label up to the
+// camera, often still there as they go on. In packing mode that label would start a recording behind the sheet,
+// out of reach of its stop button, and leave a stray video under a real order's code. Test mode reads codes and
+// starts nothing. A recording already under way keeps packing mode, the only one in which a scan can end it.
+void ManHinhCaiDatLanDau::giuCheDoThu() {
+    if (!dieuPhoi_ || dieuPhoi_->trangThai() != BoDieuPhoi::TrangThai::nghi) return;
+    if (!giuCheDo_) {
+        giuCheDo_ = true;
+        cheDoTruoc_ = dieuPhoi_->cheDo();
+    }
+    dieuPhoi_->datCheDo(BoDieuPhoi::CheDo::thuMay);
+}
+
+void ManHinhCaiDatLanDau::thaCheDoThu() {
+    if (!giuCheDo_) return;
+    giuCheDo_ = false;
+    // A screen that has set its own mode since then keeps it.
+    if (dieuPhoi_ && dieuPhoi_->cheDo() == BoDieuPhoi::CheDo::thuMay) dieuPhoi_->datCheDo(cheDoTruoc_);
 }
 
 void ManHinhCaiDatLanDau::paintEvent(QPaintEvent* e) {
@@ -314,6 +346,8 @@ void ManHinhCaiDatLanDau::lamMoiBuoc() {
         buocHienTai_->hide();
         buocHienTai_->deleteLater();
         buocHienTai_ = nullptr;
+        // The test view just left puts the coordinator back into packing mode; the sheet is still up.
+        if (giuCheDo_) giuCheDoThu();
     }
     cacOKhoa_.clear();
     oTenShop_ = nullptr;

@@ -9,6 +9,7 @@
 #include "CumManHinhThu.h"
 #include "admin/ManHinhCaiDatLanDau.h"
 #include "admin/ManHinhThuMay.h"
+#include "common/TemMau.h"
 #include "core/BangMau.h"
 #include "core/KhungChinh.h"
 #include "core/TrangThaiApp.h"
@@ -19,6 +20,7 @@
 
 using cum_man_hinh::chay;
 using cum_man_hinh::choDen;
+using namespace std::chrono_literals;
 
 namespace {
 
@@ -173,7 +175,7 @@ TEST(ManHinhCaiDatLanDau, BuocWebcam) {
 
     w.nutTiepTuc()->click();
     EXPECT_FALSE(w.thuMay());
-    EXPECT_EQ(c.dieuPhoi->cheDo(), BoDieuPhoi::CheDo::dongGoi);
+    EXPECT_EQ(c.dieuPhoi->cheDo(), BoDieuPhoi::CheDo::thuMay) << "the wizard itself still covers the window";
     EXPECT_FALSE(bool(c.camera->docMa()->khiThayNhieuMa));
     EXPECT_DOUBLE_EQ(c.camera->docMa()->giuaHaiLanDo(), 0.12);
 }
@@ -285,4 +287,27 @@ TEST(ManHinhCaiDatLanDau, HoanTatVaDongSheet) {
     EXPECT_EQ(khung.sheetCaiDatLanDau(), nullptr);
     trangThai.datDongBo(nullptr);
     trangThai.datDieuPhoi(nullptr);
+}
+
+// A label held up to the camera while the wizard covers the window starts no recording, before the webcam
+// step, after it and on the last step; once the wizard has gone, whether hidden or deleted, packing mode is back.
+TEST(ManHinhCaiDatLanDau, KhongQuaySauSheet) {
+    CumWizard c;
+    ASSERT_TRUE(c.moCamera());
+    QImage khung = TemMau::khungNen(1280, 720);
+    TemMau::ve(khung, TemMau::taoNhan(TemMau::muoiLoai()[0]), QPointF(640, 360), 1.0, 0);
+    auto& w = c.mo();
+    for (int buoc : {0, 1, 2, 3}) {
+        c.denBuoc(buoc);
+        EXPECT_EQ(c.dieuPhoi->cheDo(), BoDieuPhoi::CheDo::thuMay) << buoc;
+        c.chiaVao(khung, 500ms);
+        EXPECT_EQ(c.dieuPhoi->trangThai(), BoDieuPhoi::TrangThai::nghi) << buoc;
+        EXPECT_FALSE(c.camera->dangGhi()) << buoc;
+    }
+    w.hide();
+    EXPECT_EQ(c.dieuPhoi->cheDo(), BoDieuPhoi::CheDo::dongGoi);
+    w.show();
+    EXPECT_EQ(c.dieuPhoi->cheDo(), BoDieuPhoi::CheDo::thuMay);
+    c.wizard.reset();
+    EXPECT_EQ(c.dieuPhoi->cheDo(), BoDieuPhoi::CheDo::dongGoi);
 }
