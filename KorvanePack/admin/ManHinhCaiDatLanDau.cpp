@@ -17,6 +17,7 @@
 #include "admin/NhanBoc.h"
 #include "admin/NhanCatGiua.h"
 #include "admin/NutChinh.h"
+#include "admin/VachKe.h"
 #include "core/BangMau.h"
 #include "core/BoDieuPhoi.h"
 #include "core/CaiDat.h"
@@ -45,11 +46,8 @@ NhanMau* nhanBoc(const QString& chu, const MauDong& mau, double co, QWidget* cha
     return new NhanBoc(chu, mau, phongChu(co), rongToiDa, cha);
 }
 
-QFrame* vach(QWidget* cha) {
-    auto* v = new KhungBo(cha);
-    v->datNen(BangMau::mauVienThe);
-    v->setFixedHeight(1);
-    return v;
+QWidget* vach(QWidget* cha) {
+    return new VachKe(BangMau::mauVienThe, 0, 1, cha);
 }
 
 }  // namespace
@@ -323,10 +321,7 @@ void ManHinhCaiDatLanDau::lamMoiChiBao() {
         ten->setObjectName(QStringLiteral("tenBuoc"));
         hb->addWidget(ten);
         if (i < tenCacBuoc.size() - 1) {
-            auto* noi = new KhungBo(hang);
-            noi->datNen(BangMau::mauVienThe);
-            noi->setFixedSize(24, 1);
-            hb->addWidget(noi, 0, Qt::AlignVCenter);
+            hb->addWidget(new VachKe(BangMau::mauVienThe, 24, 1, hang), 0, Qt::AlignVCenter);
         }
     }
     hb->addStretch(1);

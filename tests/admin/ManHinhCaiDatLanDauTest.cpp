@@ -9,6 +9,7 @@
 #include "CumManHinhThu.h"
 #include "admin/ManHinhCaiDatLanDau.h"
 #include "admin/ManHinhThuMay.h"
+#include "admin/VachKe.h"
 #include "common/TemMau.h"
 #include "core/BangMau.h"
 #include "core/KhungChinh.h"
@@ -310,4 +311,19 @@ TEST(ManHinhCaiDatLanDau, KhongQuaySauSheet) {
     EXPECT_EQ(c.dieuPhoi->cheDo(), BoDieuPhoi::CheDo::thuMay);
     c.wizard.reset();
     EXPECT_EQ(c.dieuPhoi->cheDo(), BoDieuPhoi::CheDo::dongGoi);
+}
+
+// The two dividers and the three connectors between the steps are drawn in the grey of the palette, one pixel
+// high, in either appearance.
+TEST(ManHinhCaiDatLanDau, VachKeHienRa) {
+    CumWizard c;
+    auto& w = c.mo();
+    const QList<VachKe*> cacVach = w.findChildren<VachKe*>();
+    ASSERT_EQ(cacVach.size(), 5);
+    const QImage anh = w.grab().toImage();
+    for (VachKe* v : cacVach) {
+        EXPECT_EQ(v->height(), 1);
+        const QPoint giua = v->mapTo(&w, QPoint(v->width() / 2, 0));
+        EXPECT_EQ(QColor(anh.pixel(giua)).rgb(), BangMau::mauVienThe.mau().rgb()) << v->width();
+    }
 }
