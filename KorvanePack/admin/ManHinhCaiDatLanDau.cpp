@@ -112,6 +112,12 @@ ManHinhCaiDatLanDau::ManHinhCaiDatLanDau(BoDieuPhoi* dieuPhoi, CaiDat& caiDat, B
     });
     connect(&caiDat_, &CaiDat::cameraIdChanged, this, [this] { lamMoiWebcam(); });
     if (camera_) connect(camera_, &CameraEngine::danhSachThietBiDoi, this, [this] { lamMoiWebcam(); });
+    // The test view leaving the webcam step, or the packing screen behind the sheet coming back from a minimised
+    // window, puts the coordinator back into packing mode while the sheet is still up.
+    if (dieuPhoi_)
+        connect(dieuPhoi_, &BoDieuPhoi::cheDoChanged, this, [this] {
+            if (giuCheDo_ && dieuPhoi_->cheDo() != BoDieuPhoi::CheDo::thuMay) giuCheDoThu();
+        });
 
     lamMoiChiBao();
     lamMoiBuoc();
@@ -341,8 +347,6 @@ void ManHinhCaiDatLanDau::lamMoiBuoc() {
         buocHienTai_->hide();
         buocHienTai_->deleteLater();
         buocHienTai_ = nullptr;
-        // The test view just left puts the coordinator back into packing mode; the sheet is still up.
-        if (giuCheDo_) giuCheDoThu();
     }
     cacOKhoa_.clear();
     oTenShop_ = nullptr;

@@ -291,7 +291,8 @@ TEST(ManHinhCaiDatLanDau, HoanTatVaDongSheet) {
 }
 
 // A label held up to the camera while the wizard covers the window starts no recording, before the webcam
-// step, after it and on the last step; once the wizard has gone, whether hidden or deleted, packing mode is back.
+// step, after it and on the last step, whoever sets packing mode meanwhile; once the wizard has gone, whether
+// hidden or deleted, packing mode is back.
 TEST(ManHinhCaiDatLanDau, KhongQuaySauSheet) {
     CumWizard c;
     ASSERT_TRUE(c.moCamera());
@@ -305,6 +306,9 @@ TEST(ManHinhCaiDatLanDau, KhongQuaySauSheet) {
         EXPECT_EQ(c.dieuPhoi->trangThai(), BoDieuPhoi::TrangThai::nghi) << buoc;
         EXPECT_FALSE(c.camera->dangGhi()) << buoc;
     }
+    // The packing screen behind the sheet sets its mode again when its window comes back from being minimised.
+    c.dieuPhoi->datCheDo(BoDieuPhoi::CheDo::dongGoi);
+    EXPECT_EQ(c.dieuPhoi->cheDo(), BoDieuPhoi::CheDo::thuMay);
     w.hide();
     EXPECT_EQ(c.dieuPhoi->cheDo(), BoDieuPhoi::CheDo::dongGoi);
     w.show();
