@@ -4,6 +4,7 @@
 #include <QFileDialog>
 #include <QFrame>
 #include <QHBoxLayout>
+#include <QHideEvent>
 #include <QLineEdit>
 #include <QPainter>
 #include <QProgressBar>
@@ -16,6 +17,7 @@
 #include "admin/NhanBoc.h"
 #include "admin/NhanCatGiua.h"
 #include "admin/NutChinh.h"
+#include "admin/VachKe.h"
 #include "core/BangMau.h"
 #include "core/BoDieuPhoi.h"
 #include "core/CaiDat.h"
@@ -44,11 +46,8 @@ NhanMau* nhanBoc(const QString& chu, const MauDong& mau, double co, QWidget* cha
     return new NhanBoc(chu, mau, phongChu(co), rongToiDa, cha);
 }
 
-QFrame* vach(QWidget* cha) {
-    auto* v = new KhungBo(cha);
-    v->datNen(BangMau::mauVienThe);
-    v->setFixedHeight(1);
-    return v;
+QWidget* vach(QWidget* cha) {
+    return new VachKe(BangMau::mauVienThe, 0, 1, cha);
 }
 
 }  // namespace
@@ -113,15 +112,52 @@ ManHinhCaiDatLanDau::ManHinhCaiDatLanDau(BoDieuPhoi* dieuPhoi, CaiDat& caiDat, B
     });
     connect(&caiDat_, &CaiDat::cameraIdChanged, this, [this] { lamMoiWebcam(); });
     if (camera_) connect(camera_, &CameraEngine::danhSachThietBiDoi, this, [this] { lamMoiWebcam(); });
+    // The test view leaving the webcam step, or the packing screen behind the sheet coming back from a minimised
+    // window, puts the coordinator back into packing mode while the sheet is still up.
+    if (dieuPhoi_)
+        connect(dieuPhoi_, &BoDieuPhoi::cheDoChanged, this, [this] {
+            if (giuCheDo_ && dieuPhoi_->cheDo() != BoDieuPhoi::CheDo::thuMay) giuCheDoThu();
+        });
 
     lamMoiChiBao();
     lamMoiBuoc();
     lamMoiDieuHuong();
 }
 
+ManHinhCaiDatLanDau::~ManHinhCaiDatLanDau() {
+    thaCheDoThu();
+}
+
 void ManHinhCaiDatLanDau::showEvent(QShowEvent* e) {
     QWidget::showEvent(e);
-    if (!e->spontaneous()) khiHienRa();
+    if (e->spontaneous()) return;
+    giuCheDoThu();
+    khiHienRa();
+}
+
+void ManHinhCaiDatLanDau::hideEvent(QHideEvent* e) {
+    QWidget::hideEvent(e);
+    if (!e->spontaneous()) thaCheDoThu();
+}
+
+// The wizard is a modal sheet over the packing screen, and its webcam step has the owner hold a label up to the
+// camera, often still there as they go on. In packing mode that label would start a recording behind the sheet,
+// out of reach of its stop button, and leave a stray video under a real order's code. Test mode reads codes and
+// starts nothing. A recording already under way keeps packing mode, the only one in which a scan can end it.
+void ManHinhCaiDatLanDau::giuCheDoThu() {
+    if (!dieuPhoi_ || dieuPhoi_->trangThai() != BoDieuPhoi::TrangThai::nghi) return;
+    if (!giuCheDo_) {
+        giuCheDo_ = true;
+        cheDoTruoc_ = dieuPhoi_->cheDo();
+    }
+    dieuPhoi_->datCheDo(BoDieuPhoi::CheDo::thuMay);
+}
+
+void ManHinhCaiDatLanDau::thaCheDoThu() {
+    if (!giuCheDo_) return;
+    giuCheDo_ = false;
+    // A screen that has set its own mode since then keeps it.
+    if (dieuPhoi_ && dieuPhoi_->cheDo() == BoDieuPhoi::CheDo::thuMay) dieuPhoi_->datCheDo(cheDoTruoc_);
 }
 
 void ManHinhCaiDatLanDau::paintEvent(QPaintEvent* e) {
@@ -291,10 +327,7 @@ void ManHinhCaiDatLanDau::lamMoiChiBao() {
         ten->setObjectName(QStringLiteral("tenBuoc"));
         hb->addWidget(ten);
         if (i < tenCacBuoc.size() - 1) {
-            auto* noi = new KhungBo(hang);
-            noi->datNen(BangMau::mauVienThe);
-            noi->setFixedSize(24, 1);
-            hb->addWidget(noi, 0, Qt::AlignVCenter);
+            hb->addWidget(new VachKe(BangMau::mauVienThe, 24, 1, hang), 0, Qt::AlignVCenter);
         }
     }
     hb->addStretch(1);

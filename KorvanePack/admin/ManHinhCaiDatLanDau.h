@@ -13,6 +13,7 @@
 
 #include "admin/ManHinhThuMay.h"
 #include "admin/NhanCatGiua.h"
+#include "core/BoDieuPhoi.h"
 #include "core/NhanMau.h"
 
 class QVBoxLayout;
@@ -36,6 +37,7 @@ public:
 
     ManHinhCaiDatLanDau(BoDieuPhoi* dieuPhoi, CaiDat& caiDat, BoDongBo* dongBo, CameraEngine* camera,
                         std::function<void()> xongRoi, QWidget* parent = nullptr);
+    ~ManHinhCaiDatLanDau() override;
 
     // The desktop's folder chooser; tests put their own.
     void datChonThuMuc(ChonThuMuc chon) { chonThuMuc_ = std::move(chon); }
@@ -74,10 +76,13 @@ public:
 
 protected:
     void showEvent(QShowEvent* e) override;
+    void hideEvent(QHideEvent* e) override;
     void paintEvent(QPaintEvent* e) override;
 
 private:
     void thuVaDongBo();
+    void giuCheDoThu();
+    void thaCheDoThu();
     void datBuoc(int b);
     void lamMoiChiBao();
     void lamMoiBuoc();
@@ -101,6 +106,9 @@ private:
     QMap<QString, QString> oNhap_;
     std::optional<QString> ketQuaToken_;
     bool dangThu_ = false;
+    // Whether this wizard put the coordinator into test mode, and the mode it found.
+    bool giuCheDo_ = false;
+    BoDieuPhoi::CheDo cheDoTruoc_ = BoDieuPhoi::CheDo::dongGoi;
 
     QWidget* chiBao_ = nullptr;
     QVBoxLayout* cotChiBao_ = nullptr;

@@ -80,6 +80,13 @@ void MucPhanMem::showEvent(QShowEvent* e) {
     TheMuc::showEvent(e);
 }
 
+void MucPhanMem::paintEvent(QPaintEvent* e) {
+    // Read again at every drawing, so a video saved while the card is on screen shows at its next repaint. The
+    // label repaints only when its text really changes, so this does not keep the card drawing.
+    lamMoiSoLuong();
+    TheMuc::paintEvent(e);
+}
+
 QWidget* MucPhanMem::dongThongTin(const QString& nhan, const QString& giaTri, bool donCach, QLabel** oGiaTri) {
     auto* dong = new QWidget(this);
     auto* hang = new QHBoxLayout(dong);

@@ -34,6 +34,7 @@ public:
 
 protected:
     void showEvent(QShowEvent* e) override;
+    void paintEvent(QPaintEvent* e) override;
 
 private:
     QWidget* dongThongTin(const QString& nhan, const QString& giaTri, bool donCach, QLabel** oGiaTri);

@@ -9,6 +9,8 @@
 #include "CumManHinhThu.h"
 #include "admin/ManHinhCaiDatLanDau.h"
 #include "admin/ManHinhThuMay.h"
+#include "admin/VachKe.h"
+#include "common/TemMau.h"
 #include "core/BangMau.h"
 #include "core/KhungChinh.h"
 #include "core/TrangThaiApp.h"
@@ -19,6 +21,7 @@
 
 using cum_man_hinh::chay;
 using cum_man_hinh::choDen;
+using namespace std::chrono_literals;
 
 namespace {
 
@@ -173,7 +176,7 @@ TEST(ManHinhCaiDatLanDau, BuocWebcam) {
 
     w.nutTiepTuc()->click();
     EXPECT_FALSE(w.thuMay());
-    EXPECT_EQ(c.dieuPhoi->cheDo(), BoDieuPhoi::CheDo::dongGoi);
+    EXPECT_EQ(c.dieuPhoi->cheDo(), BoDieuPhoi::CheDo::thuMay) << "the wizard itself still covers the window";
     EXPECT_FALSE(bool(c.camera->docMa()->khiThayNhieuMa));
     EXPECT_DOUBLE_EQ(c.camera->docMa()->giuaHaiLanDo(), 0.12);
 }
@@ -285,4 +288,46 @@ TEST(ManHinhCaiDatLanDau, HoanTatVaDongSheet) {
     EXPECT_EQ(khung.sheetCaiDatLanDau(), nullptr);
     trangThai.datDongBo(nullptr);
     trangThai.datDieuPhoi(nullptr);
+}
+
+// A label held up to the camera while the wizard covers the window starts no recording, before the webcam
+// step, after it and on the last step, whoever sets packing mode meanwhile; once the wizard has gone, whether
+// hidden or deleted, packing mode is back.
+TEST(ManHinhCaiDatLanDau, KhongQuaySauSheet) {
+    CumWizard c;
+    ASSERT_TRUE(c.moCamera());
+    QImage khung = TemMau::khungNen(1280, 720);
+    TemMau::ve(khung, TemMau::taoNhan(TemMau::muoiLoai()[0]), QPointF(640, 360), 1.0, 0);
+    auto& w = c.mo();
+    for (int buoc : {0, 1, 2, 3}) {
+        c.denBuoc(buoc);
+        EXPECT_EQ(c.dieuPhoi->cheDo(), BoDieuPhoi::CheDo::thuMay) << buoc;
+        c.chiaVao(khung, 500ms);
+        EXPECT_EQ(c.dieuPhoi->trangThai(), BoDieuPhoi::TrangThai::nghi) << buoc;
+        EXPECT_FALSE(c.camera->dangGhi()) << buoc;
+    }
+    // The packing screen behind the sheet sets its mode again when its window comes back from being minimised.
+    c.dieuPhoi->datCheDo(BoDieuPhoi::CheDo::dongGoi);
+    EXPECT_EQ(c.dieuPhoi->cheDo(), BoDieuPhoi::CheDo::thuMay);
+    w.hide();
+    EXPECT_EQ(c.dieuPhoi->cheDo(), BoDieuPhoi::CheDo::dongGoi);
+    w.show();
+    EXPECT_EQ(c.dieuPhoi->cheDo(), BoDieuPhoi::CheDo::thuMay);
+    c.wizard.reset();
+    EXPECT_EQ(c.dieuPhoi->cheDo(), BoDieuPhoi::CheDo::dongGoi);
+}
+
+// The two dividers and the three connectors between the steps are drawn in the grey of the palette, one pixel
+// high, in either appearance.
+TEST(ManHinhCaiDatLanDau, VachKeHienRa) {
+    CumWizard c;
+    auto& w = c.mo();
+    const QList<VachKe*> cacVach = w.findChildren<VachKe*>();
+    ASSERT_EQ(cacVach.size(), 5);
+    const QImage anh = w.grab().toImage();
+    for (VachKe* v : cacVach) {
+        EXPECT_EQ(v->height(), 1);
+        const QPoint giua = v->mapTo(&w, QPoint(v->width() / 2, 0));
+        EXPECT_EQ(QColor(anh.pixel(giua)).rgb(), BangMau::mauVienThe.mau().rgb()) << v->width();
+    }
 }

@@ -43,6 +43,23 @@ TEST(MucPhanMem, SoLuongDocLaiKhiVeLai) {
     EXPECT_EQ(daNap->text(), "2 đơn · 0 video");
 }
 
+// A card already on screen picks up the counts again whenever it is drawn, not only when it is shown.
+TEST(MucPhanMem, SoLuongDocLaiMoiLanVe) {
+    QTemporaryDir tam;
+    KhoDuLieu kho(tam.path());
+    kho.moKho();
+    kho.napTatCa(4);
+    MucPhanMem the(&kho, tam.path());
+    the.show();
+    auto* daNap = the.findChild<QLabel*>("giaTriDaNap");
+    EXPECT_EQ(daNap->text(), "0 đơn · 0 video");
+    DonHang d;
+    d.id = "c";
+    kho.capNhatDon(d);
+    the.grab();
+    EXPECT_EQ(daNap->text(), "1 đơn · 0 video");
+}
+
 // The three verdicts of the chain check, each in its colour, from journals made by the store itself.
 TEST(MucPhanMem, KiemTraChuoiNhatKyNguyenVenGayVaMat) {
     struct Ca {
