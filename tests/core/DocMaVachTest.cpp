@@ -448,11 +448,18 @@ TEST(DocMaVach, NhanKhungTuLuongKhac) {
         doc->setGiuaHaiLanDo(0.0);
         QStringList nhan;
         int soDanhSach = 0;
-        doc->khiThayMa = [&](const QString& ma) { nhan << ma; };
+        std::atomic<int> soMa{0};
+        doc->khiThayMa = [&](const QString& ma) {
+            nhan << ma;
+            ++soMa;
+        };
         doc->khiThayNhieuMa = [&](const QList<DocMaVach::KetQuaDo>&) { ++soDanhSach; };
         std::atomic<bool> xong{false};
         std::thread camera([&] {
-            for (int i = 0; i < 600; ++i) {
+            // A busy machine gets through fewer reads in the same frames: the camera goes on past its
+            // 600 frames until a handful of codes has been delivered.
+            const auto het = std::chrono::steady_clock::now() + 60s;
+            for (int i = 0; i < 600 || (vong < 2 && soMa < 6 && std::chrono::steady_clock::now() < het); ++i) {
                 doc->nhanKhung(khung[size_t(i) % khung.size()]);
                 if (i == 300) doc->setGiuaHaiLanDo(0.01);
                 std::this_thread::sleep_for(1ms);
