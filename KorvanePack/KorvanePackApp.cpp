@@ -7,6 +7,11 @@
 #include <QVBoxLayout>
 #include <cstdio>
 
+#include "admin/ManHinhCaiDat.h"
+#include "admin/ManHinhCaiDatLanDau.h"
+#include "admin/ManHinhNhapPin.h"
+#include "admin/ManHinhThuMay.h"
+#include "core/BoDieuPhoi.h"
 #include "core/CaiDat.h"
 #include "core/GiaoDien.h"
 #include "core/KhoiDong.h"
@@ -15,10 +20,8 @@
 #include "core/PhongChu.h"
 #include "core/QuyenCamera.h"
 #include "core/TrangThaiApp.h"
+#include "evidence/DangKyManHinh.h"
 #include "evidence/SaoLuu.h"
-#include "evidence/MaMay.h"
-#include "evidence/ManHinhDoiSoat.h"
-#include "evidence/ManHinhTraCuu.h"
 #include "sources/BoDongBo.h"
 #include "stations/ManHinhDongGoi.h"
 #include "stations/ManHinhHangHoan.h"
@@ -95,13 +98,24 @@ void KorvanePackApp::dangKyManHinh() {
                           [](TrangThaiApp& tt, CaiDat&) -> QWidget* { return new ManHinhDongGoi(tt.dieuPhoi()); });
     khung_->dangKyManHinh(KhungChinh::ManHinh::hangHoan,
                           [](TrangThaiApp& tt, CaiDat&) -> QWidget* { return new ManHinhHangHoan(tt.dieuPhoi()); });
-    khung_->dangKyManHinh(KhungChinh::ManHinh::traCuu, [](TrangThaiApp& tt, CaiDat& cd) -> QWidget* {
-        if (!tt.kho()) return nullptr;
-        CaiDat* caiDat = &cd;
-        return new ManHinhTraCuu(*tt.kho(), cd.tenShop(), [caiDat] { return MaMay::maMayNay(caiDat->ud()); });
+    DangKyManHinh::dangKy(*khung_);
+    khung_->dangKyManHinh(KhungChinh::ManHinh::thuMay, [](TrangThaiApp& tt, CaiDat&) -> QWidget* {
+        BoDieuPhoi* dp = tt.dieuPhoi();
+        return dp ? new ManHinhThuMay(dp, dp->camera(), false) : nullptr;
     });
-    khung_->dangKyManHinh(KhungChinh::ManHinh::doiSoat,
-                          [](TrangThaiApp& tt, CaiDat&) -> QWidget* { return new ManHinhDoiSoat(tt.dieuPhoi()); });
+    khung_->dangKyNhapPin([](TrangThaiApp&, CaiDat& cd, std::function<void()> xong) -> QWidget* {
+        return new ManHinhNhapPin(cd, std::move(xong));
+    });
+    khung_->dangKyCaiDatLanDau([](TrangThaiApp& tt, CaiDat& cd, std::function<void()> xong) -> QWidget* {
+        BoDieuPhoi* dp = tt.dieuPhoi();
+        auto* db = qobject_cast<BoDongBo*>(tt.dongBo());
+        if (!dp || !db) return nullptr;
+        return new ManHinhCaiDatLanDau(dp, cd, db, dp->camera(), std::move(xong));
+    });
+    khung_->dangKyManHinh(KhungChinh::ManHinh::caiDat, [](TrangThaiApp& tt, CaiDat& cd) -> QWidget* {
+        return new ManHinhCaiDat(tt.dieuPhoi(), qobject_cast<BoDongBo*>(tt.dongBo()),
+                                 qobject_cast<SaoLuu*>(tt.saoLuu()), cd);
+    });
 }
 
 void KorvanePackApp::tacVuKhoiDong() {

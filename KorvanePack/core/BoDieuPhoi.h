@@ -100,6 +100,7 @@ public:
     CameraEngine* camera() const { return cameraThat_.get(); }
     TiengBao* tieng() const { return tiengThat_.get(); }
     CongCamera& congCamera() const { return *camera_; }
+    CongTiengBao& congTieng() const { return *tieng_; }
     std::optional<qint64> mbConTrong() const { return mbConTrong_; }
     bool dangXuLy() const { return dangXuLy_; }
 

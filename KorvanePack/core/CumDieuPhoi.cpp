@@ -58,3 +58,10 @@ CameraEngine* CumDieuPhoi::cameraCua(const BoDieuPhoi* dieuPhoi) {
     auto* cong = dynamic_cast<CameraEngineCong*>(&dieuPhoi->congCamera());
     return cong ? &cong->engine() : nullptr;
 }
+
+TiengBao* CumDieuPhoi::tiengCua(const BoDieuPhoi* dieuPhoi) {
+    if (!dieuPhoi) return nullptr;
+    if (TiengBao* t = dieuPhoi->tieng()) return t;
+    auto* cong = dynamic_cast<TiengBaoQuaCong*>(&dieuPhoi->congTieng());
+    return cong ? &cong->tieng() : nullptr;
+}

@@ -23,4 +23,6 @@ public:
                                            HenGio* henGio = nullptr);
     // The engine behind the coordinator's camera seam; none when the seam is not the real engine.
     static CameraEngine* cameraCua(const BoDieuPhoi* dieuPhoi);
+    // The sound player behind the coordinator's cue seam; none when the seam is not the real player.
+    static TiengBao* tiengCua(const BoDieuPhoi* dieuPhoi);
 };

@@ -108,7 +108,13 @@ KhungChinh::KhungChinh(CaiDat& caiDat, TrangThaiApp& trangThai, QWidget* parent)
     connect(&trangThai_, &TrangThaiApp::saoLuuDoi, this, [this] { lamMoiChiTiet(); });
     connect(&trangThai_, &TrangThaiApp::soDonDoi, this, [this] { lamMoiTrangThai(); });
     connect(&trangThai_, &TrangThaiApp::soVideoDoi, this, [this] { lamMoiTrangThai(); });
-    connect(&caiDat_, &CaiDat::maPinBamChanged, this, [this] { lamMoiChiTiet(); });
+    connect(&caiDat_, &CaiDat::maPinBamChanged, this, [this] {
+        // A PIN set from the settings screen on show comes from the owner who is already in: locking them out
+        // mid-edit would only make them type it straight back.
+        if (!caiDat_.maPinBam().isEmpty() && khoaNoiDung_ == QStringLiteral("manHinh:") + tieuDe(ManHinh::caiDat))
+            daMoKhoa_ = true;
+        lamMoiChiTiet();
+    });
     connect(&caiDat_, &CaiDat::daCaiDatLanDauChanged, this, [this] { lamMoiSheet(); });
     connect(&GiaoDien::ban(), &GiaoDien::daDoiNen, this, [this] { lamMoiBieuTuong(); });
 

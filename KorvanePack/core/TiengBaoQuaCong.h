@@ -9,6 +9,7 @@ class TiengBaoQuaCong final : public CongTiengBao {
 public:
     explicit TiengBaoQuaCong(TiengBao& tieng) : tieng_(tieng) {}
     void phat(int loai) override;
+    TiengBao& tieng() const { return tieng_; }
 
 private:
     TiengBao& tieng_;

@@ -12,6 +12,7 @@
 #include "core/KhungBo.h"
 #include "core/NhanMau.h"
 #include "core/PhongChu.h"
+#include "evidence/NutThuong.h"
 #include "evidence/ThanhThongKe.h"
 #include "store/DinhDangNgay.h"
 #include "store/DongHo.h"
@@ -79,8 +80,10 @@ ManHinhDoiSoat::ManHinhDoiSoat(BoDieuPhoi* dieuPhoi, const DongHo& dongHo, QWidg
     auto* cot = new QVBoxLayout(cotW);
     cot->setContentsMargins(22, 22, 22, 22);
     cot->setSpacing(18);
-    canGiua->addWidget(cotW, 1, Qt::AlignLeft | Qt::AlignTop);
-    canGiua->addStretch(0);
+    // As wide as the page allows up to the cap, centred when the window is wider.
+    canGiua->addStretch(1);
+    canGiua->addWidget(cotW, 1000);
+    canGiua->addStretch(1);
 
     cot->addWidget(taoDauTrang());
     cot->addWidget(taoTheThongKe());
@@ -106,13 +109,15 @@ QWidget* ManHinhDoiSoat::taoDauTrang() {
     hang->addWidget(new NhanMau(QStringLiteral("Đối soát"), BangMau::mauChuChinh, phongChu(22, QFont::Bold)), 0,
                     Qt::AlignVCenter);
     hang->addStretch(1);
-    auto* nutHomQua = new QPushButton(QStringLiteral("Hôm qua"));
+    auto* nutHomQua = nutThuong(QStringLiteral("Hôm qua"));
     chonNgay_ = new QDateEdit;
     chonNgay_->setCalendarPopup(true);
     chonNgay_->setDisplayFormat(QStringLiteral("dd/MM/yyyy"));
     chonNgay_->setFixedWidth(130);
-    auto* nutHomNay = new QPushButton(QStringLiteral("Hôm nay"));
-    auto* nutTinhLai = new QPushButton(QStringLiteral("Tính lại"));
+    chonNgay_->setFont(phongChu(13));
+    chonNgay_->setMinimumHeight(30);
+    auto* nutHomNay = nutThuong(QStringLiteral("Hôm nay"));
+    auto* nutTinhLai = nutThuong(QStringLiteral("Tính lại"));
     for (QPushButton* n : {nutHomQua, nutHomNay, nutTinhLai}) n->setAutoDefault(false);
     hang->addWidget(nutHomQua);
     hang->addWidget(chonNgay_);
@@ -177,7 +182,9 @@ void ManHinhDoiSoat::datNgay(const QDateTime& ngay) {
 }
 
 void ManHinhDoiSoat::homQua() {
-    doiSoat_.ngay = doiSoat_.ngay.addSecs(-86400);
+    // One calendar day back at the same local time: on a machine whose zone shifts its clocks, going back a
+    // fixed 24 hours from just after midnight would land two days back and skip a day.
+    doiSoat_.ngay = doiSoat_.ngay.addDays(-1);
     tinhLai();
 }
 
@@ -292,7 +299,7 @@ void ManHinhDoiSoat::veMoCoi() {
                                     BangMau::mauChuPhu, phongChu(12)));
         hang->addLayout(trai);
         hang->addStretch(1);
-        auto* nut = new QPushButton(mo ? QStringLiteral("Đóng") : QStringLiteral("Gắn đơn"));
+        auto* nut = nutThuong(mo ? QStringLiteral("Đóng") : QStringLiteral("Gắn đơn"));
         nut->setObjectName(QStringLiteral("nutGan"));
         nut->setAutoDefault(false);
         connect(nut, &QPushButton::clicked, this, [this, v] { batDauGan(v); });
@@ -307,11 +314,14 @@ void ManHinhDoiSoat::veMoCoi() {
             lp->setSpacing(8);
             auto* hangTim = new QHBoxLayout;
             oGan_ = new QLineEdit;
+            oGan_->setObjectName(QStringLiteral("oTimGan"));
             oGan_->setPlaceholderText(QStringLiteral("Số điện thoại, tên khách, mã vận đơn"));
             oGan_->setText(tuKhoaGan_);
+            oGan_->setFont(phongChu(13));
+            oGan_->setMinimumHeight(30);
             connect(oGan_, &QLineEdit::textEdited, this, [this](const QString& s) { tuKhoaGan_ = s; });
             connect(oGan_, &QLineEdit::returnPressed, this, [this] { timDonGan(); });
-            auto* nutTim = new QPushButton(QStringLiteral("Tìm"));
+            auto* nutTim = nutThuong(QStringLiteral("Tìm"));
             nutTim->setAutoDefault(false);
             connect(nutTim, &QPushButton::clicked, this, [this] { timDonGan(); });
             hangTim->addWidget(oGan_, 1);
@@ -344,7 +354,6 @@ void ManHinhDoiSoat::veKetQuaGan() {
         nut->setFlat(true);
         nut->setAutoDefault(false);
         nut->setCursor(Qt::PointingHandCursor);
-        nut->setStyleSheet(QStringLiteral("QPushButton { border: none; background: transparent; padding: 0; }"));
         auto* l = new QVBoxLayout(nut);
         l->setContentsMargins(0, 0, 0, 0);
         auto* the = taoNenDong(6, BangMau::mauThe);
@@ -360,6 +369,8 @@ void ManHinhDoiSoat::veKetQuaGan() {
         hang->addStretch(1);
         hang->addWidget(new NhanMau(QStringLiteral("Gắn"), BangMau::mauXanhDuong, phongChu(12, QFont::DemiBold)));
         l->addWidget(the);
+        // Inside a button a label would draw in the button's text role, which its own colour does not set.
+        for (NhanMau* n : the->findChildren<NhanMau*>()) n->setForegroundRole(QPalette::WindowText);
         nut->setMinimumHeight(the->sizeHint().height());
         connect(nut, &QPushButton::clicked, this, [this, video, don] { ganVaoDon(video, don); });
         lk->addWidget(nut);

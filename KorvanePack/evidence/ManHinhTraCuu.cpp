@@ -1,27 +1,30 @@
 #include "evidence/ManHinhTraCuu.h"
 
 #include <QFileInfo>
-#include <QGraphicsOpacityEffect>
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMediaPlayer>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QShortcut>
+#include <QShowEvent>
 #include <QSplitter>
 #include <QStackedWidget>
 #include <QVBoxLayout>
 #include <algorithm>
 
 #include "core/BangMau.h"
+#include "core/GiaoDien.h"
 #include "core/KhungBo.h"
 #include "core/NhanMau.h"
 #include "core/PhongChu.h"
 #include "evidence/HoSoBangChung.h"
 #include "evidence/MoTepHeThong.h"
+#include "evidence/NutThuong.h"
 #include "evidence/TrinhPhatVideo.h"
-#include "stations/NutTo.h"
+#include "evidence/VeDongKetQua.h"
 #include "store/KhoDuLieu.h"
 #include "store/MucChon.h"
 #include "store/TienIch.h"
@@ -42,15 +45,24 @@ QString thoiLuong(qint64 giay) {
     return QString::asprintf("%02lld:%02lld", giay / 60, giay % 60);
 }
 
-QString kichThuoc(qint64 bytes) {
-    return QString::asprintf("%.1f MB", double(bytes) / 1048576.0);
-}
-
 QWidget* duongKe() {
     auto* k = new KhungBo;
     k->datNen(BangMau::mauVienThe);
     k->setFixedHeight(1);
     return k;
+}
+
+// The prominent button: the accent fill, dimmed while it cannot be pressed. Its label takes the page colour,
+// which reads on the light accent of the dark appearance as well as on the deep one of the light appearance.
+void toMauNoiBat(QPushButton* n) {
+    QPalette p = n->palette();
+    for (auto nhom : {QPalette::Active, QPalette::Inactive}) {
+        p.setColor(nhom, QPalette::Button, BangMau::mauXanhDuong.mau());
+        p.setColor(nhom, QPalette::ButtonText, BangMau::mauNen.mau());
+    }
+    p.setColor(QPalette::Disabled, QPalette::Button, BangMau::mauXanhDuong.mau(0.45));
+    p.setColor(QPalette::Disabled, QPalette::ButtonText, BangMau::mauNen.mau(0.7));
+    n->setPalette(p);
 }
 
 QFont phongGianChu(double co, double gian) {
@@ -95,7 +107,9 @@ ManHinhTraCuu::ManHinhTraCuu(KhoDuLieu& kho, QString tenShop, LayMaMay layMaMay,
     oTim_ = new QLineEdit;
     oTim_->setPlaceholderText(QStringLiteral("Ví dụ: 862252454559, 0901234567"));
     oTim_->setClearButtonEnabled(true);
-    auto* nutTim = new QPushButton(QStringLiteral("Tìm"));
+    oTim_->setFont(phongChu(13));
+    oTim_->setMinimumHeight(30);
+    auto* nutTim = nutThuong(QStringLiteral("Tìm"));
     nutTim->setAutoDefault(false);
     hangTim->addWidget(oTim_, 1);
     hangTim->addWidget(nutTim);
@@ -112,6 +126,10 @@ ManHinhTraCuu::ManHinhTraCuu(KhoDuLieu& kho, QString tenShop, LayMaMay layMaMay,
     danhSach_->setSelectionMode(QAbstractItemView::SingleSelection);
     danhSach_->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     danhSach_->setSpacing(2);
+    danhSach_->setItemDelegate(new VeDongKetQua(danhSach_));
+    danhSach_->setUniformItemSizes(true);
+    danhSach_->setMouseTracking(true);
+    connect(&GiaoDien::ban(), &GiaoDien::daDoiNen, danhSach_, [this] { danhSach_->viewport()->update(); });
     auto* trongTrai = new NhanMau(QStringLiteral("Không có video nào khớp."), BangMau::mauChuPhu, phongChu(13));
     trongTrai->setAlignment(Qt::AlignCenter);
     trai_->addWidget(danhSach_);
@@ -134,13 +152,15 @@ ManHinhTraCuu::ManHinhTraCuu(KhoDuLieu& kho, QString tenShop, LayMaMay layMaMay,
     cuon_->setWidgetResizable(true);
     cuon_->setFrameShape(QFrame::NoFrame);
     cuon_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    cuon_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // A narrow window scrolls sideways rather than hiding the buttons.
+    cuon_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     cuon_->viewport()->setAutoFillBackground(false);
     phai_->addWidget(trongPhai);
     phai_->addWidget(cuon_);
     tach->addWidget(phai_);
-    tach->setStretchFactor(0, 1);
-    tach->setStretchFactor(1, 1);
+    tach->setStretchFactor(0, 2);
+    tach->setStretchFactor(1, 3);
+    tach->setSizes({500, 750});
 
     lamMoiDanhSach();
     lamMoiChiTiet();
@@ -150,7 +170,8 @@ ManHinhTraCuu::~ManHinhTraCuu() = default;
 
 void ManHinhTraCuu::showEvent(QShowEvent* e) {
     QWidget::showEvent(e);
-    tim();
+    // A window restored from the taskbar is not the screen being opened again: its results stay.
+    if (!e->spontaneous()) tim();
 }
 
 void ManHinhTraCuu::datTuKhoa(const QString& tuKhoa) {
@@ -274,57 +295,17 @@ void ManHinhTraCuu::moThuMuc() {
 
 void ManHinhTraCuu::lamMoiDanhSach() {
     dangDienDanhSach_ = true;
+    danhSach_->setUpdatesEnabled(false);
     danhSach_->clear();
     for (const BanGhiVideo& bg : ketQua_) {
-        auto* muc = new QListWidgetItem(danhSach_);
-        muc->setData(Qt::UserRole, bg.id);
-        QWidget* dong = taoDong(bg);
-        muc->setSizeHint(dong->sizeHint());
-        danhSach_->setItemWidget(muc, dong);
+        auto* muc = new QListWidgetItem;
+        VeDongKetQua::dienMuc(*muc, bg);
+        danhSach_->addItem(muc);
         if (dangChon_ && dangChon_->id == bg.id) muc->setSelected(true);
     }
+    danhSach_->setUpdatesEnabled(true);
     dangDienDanhSach_ = false;
     trai_->setCurrentIndex(ketQua_.isEmpty() ? 1 : 0);
-}
-
-QWidget* ManHinhTraCuu::taoDong(const BanGhiVideo& bg) const {
-    auto* dong = new QWidget;
-    dong->setAttribute(Qt::WA_TransparentForMouseEvents);
-    auto* hang = new QHBoxLayout(dong);
-    hang->setContentsMargins(6, 3, 6, 3);
-    hang->setSpacing(10);
-    if (bg.kind.value_or(QStringLiteral("pack")) == QStringLiteral("return")) {
-        auto* huy = new KhungBo;
-        huy->setObjectName(QStringLiteral("huyHieuHoan"));
-        huy->datNen(BangMau::mauHoPhach, 0.20);
-        huy->datBanKinh(4);
-        auto* lh = new QHBoxLayout(huy);
-        lh->setContentsMargins(5, 1, 5, 1);
-        lh->addWidget(new NhanMau(QStringLiteral("HOÀN"), BangMau::mauHoPhach, phongChu(9.5, QFont::DemiBold, true)));
-        hang->addWidget(huy, 0, Qt::AlignTop);
-    }
-    auto* trai = new QVBoxLayout;
-    trai->setSpacing(3);
-    trai->addWidget(new NhanMau(bg.code, BangMau::mauChuChinh, phongChu(13, QFont::Normal, true)));
-    trai->addWidget(
-        new NhanMau(bg.customerName.value_or(QStringLiteral("chưa gắn đơn")), BangMau::mauChuPhu, phongChu(12)));
-    hang->addLayout(trai);
-    hang->addStretch(1);
-    auto* phai = new QVBoxLayout;
-    phai->setSpacing(3);
-    auto* dai = new NhanMau(thoiLuong(bg.durationSec), BangMau::mauChuChinh, phongChu(12, QFont::Normal, true));
-    dai->setAlignment(Qt::AlignRight);
-    auto* co = new NhanMau(kichThuoc(bg.bytes), BangMau::mauChuPhu, phongChu(11));
-    co->setAlignment(Qt::AlignRight);
-    phai->addWidget(dai);
-    phai->addWidget(co);
-    hang->addLayout(phai);
-    if (bg.giuMai()) {
-        auto* sao = new NhanMau(QStringLiteral("★"), BangMau::mauHoPhach, phongChu(10));
-        sao->setObjectName(QStringLiteral("saoGiuMai"));
-        hang->addWidget(sao, 0, Qt::AlignTop);
-    }
-    return dong;
 }
 
 QWidget* ManHinhTraCuu::dongThongTin(const QString& nhan, const QString& giaTri, bool donCach) {
@@ -421,10 +402,14 @@ QWidget* ManHinhTraCuu::taoChiTiet(const BanGhiVideo& bg) {
     hanhDong->setSpacing(10);
     auto* hangNut = new QHBoxLayout;
     hangNut->setSpacing(8);
-    nutXuat_ = new NutTo(QStringLiteral("Xuất hồ sơ bằng chứng"), BangMau::mauXanhDuong, Qt::white);
-    auto* nutKiem = new QPushButton(QStringLiteral("Kiểm tra nguyên vẹn"));
-    nutMoVideo_ = new QPushButton(QStringLiteral("Mở video"));
-    auto* nutThuMuc = new QPushButton(QStringLiteral("Mở thư mục"));
+    nutXuat_ = nutThuong(QStringLiteral("Xuất hồ sơ bằng chứng"));
+    nutXuat_->setObjectName(QStringLiteral("nutXuat"));
+    nutXuat_->setFont(phongChu(13, QFont::DemiBold));
+    toMauNoiBat(nutXuat_);
+    connect(&GiaoDien::ban(), &GiaoDien::daDoiNen, nutXuat_, [n = nutXuat_.data()] { toMauNoiBat(n); });
+    auto* nutKiem = nutThuong(QStringLiteral("Kiểm tra nguyên vẹn"));
+    nutMoVideo_ = nutThuong(QStringLiteral("Mở video"));
+    auto* nutThuMuc = nutThuong(QStringLiteral("Mở thư mục"));
     for (QPushButton* n :
          {static_cast<QPushButton*>(nutXuat_), nutKiem, static_cast<QPushButton*>(nutMoVideo_), nutThuMuc})
         n->setAutoDefault(false);
@@ -468,6 +453,7 @@ QWidget* ManHinhTraCuu::taoChiTiet(const BanGhiVideo& bg) {
 void ManHinhTraCuu::lamMoiChiTiet() {
     if (!dangChon_) {
         if (chiTiet_) {
+            if (trinhPhat_) trinhPhat_->trinhPhat()->stop();
             cuon_->takeWidget();
             chiTiet_->deleteLater();
             chiTiet_ = nullptr;
@@ -475,9 +461,9 @@ void ManHinhTraCuu::lamMoiChiTiet() {
         phai_->setCurrentIndex(0);
         return;
     }
-    QWidget* cu = cuon_->takeWidget();
-    if (cu) {
-        // The old player stops now rather than when the event loop gets round to deleting it.
+    // The old player stops now rather than when the event loop gets round to deleting it.
+    if (trinhPhat_) trinhPhat_->trinhPhat()->stop();
+    if (QWidget* cu = cuon_->takeWidget()) {
         cu->hide();
         cu->deleteLater();
     }
@@ -490,13 +476,7 @@ void ManHinhTraCuu::lamMoiChiTiet() {
 
 void ManHinhTraCuu::lamMoiKetQua() {
     if (!chiTiet_) return;
-    if (nutXuat_) {
-        nutXuat_->setEnabled(!dangXuat_);
-        // The filled button looks the same when disabled, so the wait shows by dimming it.
-        auto* mo = new QGraphicsOpacityEffect(nutXuat_);
-        mo->setOpacity(dangXuat_ ? 0.5 : 1.0);
-        nutXuat_->setGraphicsEffect(mo);
-    }
+    if (nutXuat_) nutXuat_->setEnabled(!dangXuat_);
     if (dangChay_) dangChay_->setVisible(dangXuat_);
     if (chuXuat_) {
         chuXuat_->setVisible(ketQuaXuat_.has_value());

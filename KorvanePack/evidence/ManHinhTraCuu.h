@@ -70,6 +70,7 @@ public:
 
     // The pieces tests and screenshots look at.
     QListWidget* danhSach() const { return danhSach_; }
+    QLineEdit* oTim() const { return oTim_; }
     TrinhPhatVideo* trinhPhat() const { return trinhPhat_; }
     QWidget* chiTiet() const { return chiTiet_; }
     QPushButton* nutXuat() const { return nutXuat_; }
@@ -88,7 +89,6 @@ private:
     void lamMoiDanhSach();
     void lamMoiChiTiet();
     void lamMoiKetQua();
-    QWidget* taoDong(const BanGhiVideo& bg) const;
     QWidget* taoChiTiet(const BanGhiVideo& bg);
     bool coFile() const;
 

@@ -15,7 +15,7 @@ const QString kDichVu = QStringLiteral("org.freedesktop.FileManager1");
 MoTepHeThong::MoTepHeThong()
     : MoTepHeThong([](const QString& p) { return QDesktopServices::openUrl(QUrl::fromLocalFile(p)); }) {}
 
-MoTepHeThong::MoTepHeThong(MoDiaChi moDiaChi) : moDiaChi_(std::move(moDiaChi)) {}
+MoTepHeThong::MoTepHeThong(MoDiaChi moDiaChi, QDBusConnection bus) : moDiaChi_(std::move(moDiaChi)), bus_(bus) {}
 
 void MoTepHeThong::moTep(const QString& duongDan) {
     moDiaChi_(duongDan);
@@ -29,8 +29,7 @@ QString MoTepHeThong::thuMucChua(const QString& duongDan) {
 
 void MoTepHeThong::hienTrongThuMuc(const QString& duongDan) {
     const QString thuMuc = thuMucChua(duongDan);
-    QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.isConnected()) {
+    if (!bus_.isConnected()) {
         moDiaChi_(thuMuc);
         return;
     }
@@ -39,7 +38,7 @@ void MoTepHeThong::hienTrongThuMuc(const QString& duongDan) {
     m << QStringList{QUrl::fromLocalFile(QFileInfo(duongDan).absoluteFilePath()).toString()} << QString();
     // Never waited for on the GUI thread: a file manager that is slow to start must not freeze the screen. A bus
     // without the service answers with an error straight away, and the folder is opened then.
-    auto* cho = new QDBusPendingCallWatcher(bus.asyncCall(m, 5000));
+    auto* cho = new QDBusPendingCallWatcher(bus_.asyncCall(m, 5000));
     MoDiaChi mo = moDiaChi_;
     QObject::connect(cho, &QDBusPendingCallWatcher::finished, cho, [cho, mo, thuMuc] {
         if (cho->isError()) mo(thuMuc);

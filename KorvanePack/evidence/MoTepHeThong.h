@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDBusConnection>
 #include <QString>
 #include <functional>
 
@@ -13,8 +14,8 @@ public:
     using MoDiaChi = std::function<bool(const QString& duongDan)>;
 
     MoTepHeThong();
-    // `moDiaChi` replaces the desktop services' opener; the bus is the real session bus either way.
-    explicit MoTepHeThong(MoDiaChi moDiaChi);
+    // `moDiaChi` replaces the desktop services' opener, `bus` the session bus.
+    explicit MoTepHeThong(MoDiaChi moDiaChi, QDBusConnection bus = QDBusConnection::sessionBus());
 
     void moTep(const QString& duongDan) override;
     void hienTrongThuMuc(const QString& duongDan) override;
@@ -25,4 +26,5 @@ public:
 
 private:
     MoDiaChi moDiaChi_;
+    QDBusConnection bus_;
 };

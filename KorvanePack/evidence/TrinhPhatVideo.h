@@ -23,6 +23,7 @@ public:
 
     QMediaPlayer* trinhPhat() const { return trinhPhat_; }
     QToolButton* nutPhat() const { return nutPhat_; }
+    QVideoWidget* hinh() const { return hinh_; }
 
     static QString dinhDangViTri(qint64 mili);
 

@@ -9,7 +9,7 @@
 #include <nlohmann/json.hpp>
 
 #include "CameraTienIch.h"
-#include "common/NhanMau.h"
+#include "common/TemMau.h"
 #include "core/BoDieuPhoi.h"
 #include "core/BoGhiVideoFFmpeg.h"
 #include "core/CaiDat.h"
@@ -80,9 +80,9 @@ TEST(BoDieuPhoiDauCuoi, NhanGioLenQuayVaLuuBanGhiCoVanTay) {
     engine.moCamera(QStringLiteral("usb-a"), QStringLiteral("1280x720"));
     ASSERT_TRUE(camera_test::choDen([&] { return engine.dangChay(); }));
 
-    QImage coNhan = NhanMau::khungNen(1280, 720);
-    NhanMau::ve(coNhan, NhanMau::taoNhan(ZXing::BarcodeFormat::Code128, kMa.toStdString(), 3, 140), {640, 360});
-    const QImage trong = NhanMau::khungNen(1280, 720);
+    QImage coNhan = TemMau::khungNen(1280, 720);
+    TemMau::ve(coNhan, TemMau::taoNhan(ZXing::BarcodeFormat::Code128, kMa.toStdString(), 3, 140), {640, 360});
+    const QImage trong = TemMau::khungNen(1280, 720);
     // Frames at 30 per second, as a webcam would send them, until the condition holds or time runs out.
     auto chieu = [&](const QImage& khung, std::chrono::milliseconds toiDa, const std::function<bool()>& den) {
         QElapsedTimer t;

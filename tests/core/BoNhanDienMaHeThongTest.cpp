@@ -3,7 +3,7 @@
 #include <QElapsedTimer>
 #include <random>
 
-#include "common/NhanMau.h"
+#include "common/TemMau.h"
 #include "core/BoNhanDienMaHeThong.h"
 #include "core/DocMaVach.h"
 
@@ -17,8 +17,8 @@ std::vector<BoNhanDienMa::MaThay> doc(const QImage& khung, const QStringList& lo
     return bo.nhanDien(khung, loaiMa);
 }
 
-const NhanMau::Mau& mau(const char* dinhDanh) {
-    for (const auto& m : NhanMau::muoiLoai())
+const TemMau::Mau& mau(const char* dinhDanh) {
+    for (const auto& m : TemMau::muoiLoai())
         if (m.dinhDanh == QLatin1String(dinhDanh)) return m;
     throw std::invalid_argument(dinhDanh);
 }
@@ -28,10 +28,10 @@ const NhanMau::Mau& mau(const char* dinhDanh) {
 // Every symbology the reader asks for comes back with its payload, its own identifier and a box that
 // covers where the label was drawn.
 TEST(BoNhanDienMaHeThong, DocDuMuoiLoai) {
-    for (const auto& m : NhanMau::muoiLoai()) {
+    for (const auto& m : TemMau::muoiLoai()) {
         SCOPED_TRACE(m.loai.toStdString());
-        QImage khung = NhanMau::khungNen(1280, 720);
-        const QRectF hopVe = NhanMau::ve(khung, NhanMau::taoNhan(m), QPointF(500, 300));
+        QImage khung = TemMau::khungNen(1280, 720);
+        const QRectF hopVe = TemMau::ve(khung, TemMau::taoNhan(m), QPointF(500, 300));
         const auto thay = doc(khung);
         ASSERT_EQ(thay.size(), 1u);
         ASSERT_TRUE(thay[0].ma.has_value());
@@ -62,8 +62,8 @@ TEST(BoNhanDienMaHeThong, DocKhiXoayVaLechTam) {
     };
     for (const auto& th : truongHop) {
         SCOPED_TRACE(std::string(th.dinhDanh) + " " + std::to_string(th.goc));
-        QImage khung = NhanMau::khungNen(1280, 720);
-        const QRectF hopVe = NhanMau::ve(khung, NhanMau::taoNhan(mau(th.dinhDanh)), th.tam, 1.0, th.goc);
+        QImage khung = TemMau::khungNen(1280, 720);
+        const QRectF hopVe = TemMau::ve(khung, TemMau::taoNhan(mau(th.dinhDanh)), th.tam, 1.0, th.goc);
         const auto thay = doc(khung);
         ASSERT_EQ(thay.size(), 1u);
         EXPECT_EQ(thay[0].loai, th.dinhDanh);
@@ -78,8 +78,8 @@ TEST(BoNhanDienMaHeThong, DocMoiDinhDangAnh) {
     const QImage::Format dinhDang[] = {QImage::Format_RGB32, QImage::Format_ARGB32, QImage::Format_ARGB32_Premultiplied,
                                        QImage::Format_Grayscale8, QImage::Format_RGB888};
     for (const char* loai : {"Code128", "DataMatrix"}) {
-        QImage khung = NhanMau::khungNen(800, 600);
-        NhanMau::ve(khung, NhanMau::taoNhan(mau(loai)), QPointF(420, 280));
+        QImage khung = TemMau::khungNen(800, 600);
+        TemMau::ve(khung, TemMau::taoNhan(mau(loai)), QPointF(420, 280));
         for (const auto f : dinhDang) {
             SCOPED_TRACE(std::string(loai) + " format " + std::to_string(int(f)));
             const auto thay = doc(khung.convertToFormat(f));
@@ -94,9 +94,9 @@ TEST(BoNhanDienMaHeThong, DocKhungNhieu) {
     for (const int bienDo : {3, 8, 20}) {
         for (const char* loai : {"Code128", "EAN13", "QR", "DataMatrix", "PDF417"}) {
             SCOPED_TRACE(std::string(loai) + " +-" + std::to_string(bienDo));
-            QImage khung = NhanMau::khungNen(1280, 720);
-            NhanMau::ve(khung, NhanMau::taoNhan(mau(loai), 4), QPointF(600, 330), 1.0, 5);
-            NhanMau::themNhieu(khung, bienDo, uint32_t(bienDo));
+            QImage khung = TemMau::khungNen(1280, 720);
+            TemMau::ve(khung, TemMau::taoNhan(mau(loai), 4), QPointF(600, 330), 1.0, 5);
+            TemMau::themNhieu(khung, bienDo, uint32_t(bienDo));
             const auto thay = doc(khung);
             ASSERT_EQ(thay.size(), 1u);
             EXPECT_EQ(thay[0].ma.value_or("").toStdString(), mau(loai).noiDung);
@@ -116,12 +116,12 @@ TEST(BoNhanDienMaHeThong, PhanBietItf14VaI2of5) {
         {"123456789012", "I2of5"},    // 12 digits
         {"1893612345678512", "I2of5"},
     };
-    ASSERT_EQ(NhanMau::soKiemTraGs1("1893612345678"), '5');
+    ASSERT_EQ(TemMau::soKiemTraGs1("1893612345678"), '5');
     for (const auto& th : truongHop) {
         SCOPED_TRACE(th.ma);
         EXPECT_EQ(BoNhanDienMaHeThong::laItf14(QString::fromStdString(th.ma)), th.loai == std::string("ITF14"));
-        QImage khung = NhanMau::khungNen(1280, 720);
-        NhanMau::ve(khung, NhanMau::taoNhan(ZXing::BarcodeFormat::ITF, th.ma), QPointF(640, 360));
+        QImage khung = TemMau::khungNen(1280, 720);
+        TemMau::ve(khung, TemMau::taoNhan(ZXing::BarcodeFormat::ITF, th.ma), QPointF(640, 360));
         const auto thay = doc(khung);
         ASSERT_EQ(thay.size(), 1u);
         EXPECT_EQ(thay[0].ma.value_or("").toStdString(), th.ma);
@@ -133,10 +133,10 @@ TEST(BoNhanDienMaHeThong, PhanBietItf14VaI2of5) {
 
 // Only the symbologies asked for are reported.
 TEST(BoNhanDienMaHeThong, ChiDocLoaiDuocHoi) {
-    QImage khung = NhanMau::khungNen(1920, 1080);
+    QImage khung = TemMau::khungNen(1920, 1080);
     const char* loai[] = {"Code128", "QR", "PDF417", "DataMatrix", "ITF14"};
     const QPointF tam[] = {{400, 200}, {1400, 200}, {400, 800}, {1400, 800}, {900, 540}};
-    for (int i = 0; i < 5; ++i) NhanMau::ve(khung, NhanMau::taoNhan(mau(loai[i])), tam[i]);
+    for (int i = 0; i < 5; ++i) TemMau::ve(khung, TemMau::taoNhan(mau(loai[i])), tam[i]);
     EXPECT_EQ(doc(khung).size(), 5u);
     for (const QStringList& hoi : {QStringList{"QR"}, QStringList{"Code128", "DataMatrix"}, QStringList{"I2of5"},
                                    QStringList{"PDF417"}, QStringList{}}) {
@@ -156,8 +156,8 @@ TEST(BoNhanDienMaHeThong, ChiDocLoaiDuocHoi) {
 // Labels printed with Vietnamese text in a QR code keep their letters.
 TEST(BoNhanDienMaHeThong, QrTiengViet) {
     const std::string noiDung = "Đơn hàng #417 — Nguyễn Thị Hương";
-    QImage khung = NhanMau::khungNen(1280, 720);
-    NhanMau::ve(khung, NhanMau::taoNhan(ZXing::BarcodeFormat::QRCode, noiDung, 4), QPointF(640, 360));
+    QImage khung = TemMau::khungNen(1280, 720);
+    TemMau::ve(khung, TemMau::taoNhan(ZXing::BarcodeFormat::QRCode, noiDung, 4), QPointF(640, 360));
     const auto thay = doc(khung);
     ASSERT_EQ(thay.size(), 1u);
     EXPECT_EQ(thay[0].ma.value_or("").toStdString(), noiDung);
@@ -167,10 +167,10 @@ TEST(BoNhanDienMaHeThong, QrTiengViet) {
 // edge, noisy, blank, tiny, odd sizes) go through one detector without the process aborting, and every
 // code it does report is one that was drawn: a misread would start a recording for the wrong parcel.
 TEST(BoNhanDienMaHeThong, ChayNangNhieuKhung) {
-    const auto& muoi = NhanMau::muoiLoai();
+    const auto& muoi = TemMau::muoiLoai();
     std::vector<QImage> nhan;
     for (const auto& m : muoi)
-        for (int module : {1, 2, 3}) nhan.push_back(NhanMau::taoNhan(m, module, 20 * module + 20));
+        for (int module : {1, 2, 3}) nhan.push_back(TemMau::taoNhan(m, module, 20 * module + 20));
     std::mt19937 sinh(20261210);
     auto so = [&](int a, int b) { return std::uniform_int_distribution<int>(a, b)(sinh); };
     BoNhanDienMaHeThong bo;
@@ -181,17 +181,17 @@ TEST(BoNhanDienMaHeThong, ChayNangNhieuKhung) {
     for (int i = 0; i < soKhung; ++i) {
         const int kieu = i % 10;
         QSize co = kieu == 9 ? QSize(so(1, 40), so(1, 40)) : QSize(so(320, 720), so(240, 480));
-        QImage khung = NhanMau::khungNen(co.width(), co.height(), so(0, 255));
+        QImage khung = TemMau::khungNen(co.width(), co.height(), so(0, 255));
         std::vector<std::string> daVe;
         const int soNhan = kieu < 2 ? 0 : so(1, 3);
         for (int n = 0; n < soNhan; ++n) {
             const size_t k = size_t(so(0, int(nhan.size()) - 1));
             // Labels partly outside the frame on purpose.
             const QPointF tam(so(-50, co.width() + 50), so(-50, co.height() + 50));
-            NhanMau::ve(khung, nhan[k], tam, so(5, 20) / 10.0, so(0, 3) == 0 ? so(0, 359) : so(-2, 2) * 90);
+            TemMau::ve(khung, nhan[k], tam, so(5, 20) / 10.0, so(0, 3) == 0 ? so(0, 359) : so(-2, 2) * 90);
             daVe.push_back(muoi[k / 3].noiDung);
         }
-        if (kieu == 1 || kieu >= 6) NhanMau::themNhieu(khung, so(5, 60), sinh());
+        if (kieu == 1 || kieu >= 6) TemMau::themNhieu(khung, so(5, 60), sinh());
         if (kieu == 7) khung = khung.convertToFormat(QImage::Format_Grayscale8);
         if (soNhan == 0) ++khungTrong;
         std::vector<BoNhanDienMa::MaThay> thay;

@@ -5,7 +5,7 @@
 #include <future>
 
 #include "CameraTienIch.h"
-#include "common/NhanMau.h"
+#include "common/TemMau.h"
 #include "core/BoGhiVideoGia.h"
 #include "core/CameraEngine.h"
 #include "core/NenTangCameraGia.h"
@@ -446,8 +446,8 @@ TEST(CameraEngineDocMa, ACodeSeenByTheReaderReachesTheCoordinatorsHandlerOnTheGu
     };
     cam.moCamera(std::nullopt, QStringLiteral("1280x720"));
     ASSERT_TRUE(choDen([&] { return cam.dangChay(); }));
-    QImage khung = NhanMau::khungNen(1280, 720, 200);
-    NhanMau::ve(khung, NhanMau::taoNhan(ZXing::BarcodeFormat::Code128, "SPXVN0123456789", 2, 60), QPointF(640, 360));
+    QImage khung = TemMau::khungNen(1280, 720, 200);
+    TemMau::ve(khung, TemMau::taoNhan(ZXing::BarcodeFormat::Code128, "SPXVN0123456789", 2, 60), QPointF(640, 360));
     const auto t = std::chrono::steady_clock::now();
     nt->guiKhung(khung, t);
     ASSERT_TRUE(choDen([&] { return !ma.isEmpty(); }));

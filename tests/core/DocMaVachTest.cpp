@@ -7,7 +7,7 @@
 #include <stdexcept>
 #include <thread>
 
-#include "common/NhanMau.h"
+#include "common/TemMau.h"
 #include "core/BoGhiVideoGia.h"
 #include "core/BoNhanDienMaGia.h"
 #include "core/BoNhanDienMaHeThong.h"
@@ -46,7 +46,7 @@ struct BoDocGia {
     DongHoGia dongHo;
     BoNhanDienMaGia* boNhanDien = new BoNhanDienMaGia;
     std::unique_ptr<DocMaVach> doc{new DocMaVach(std::unique_ptr<BoNhanDienMa>(boNhanDien), dongHo)};
-    QImage khung = NhanMau::khungNen(64, 48);
+    QImage khung = TemMau::khungNen(64, 48);
 
     // Offers one frame and reports whether the detector got to read it.
     bool moi() {
@@ -145,14 +145,14 @@ TEST(DocMaVach, SaoChepHongVanTinhLanNhan) {
 TEST(DocMaVach, ChupBanSao) {
     EXPECT_FALSE(DocMaVach::chupBanSao(QImage()).has_value());
 
-    QImage nguon = NhanMau::khungNen(33, 7);
+    QImage nguon = TemMau::khungNen(33, 7);
     nguon.setPixel(5, 3, qRgb(1, 2, 3));
     auto banSao = DocMaVach::chupBanSao(nguon);
     ASSERT_TRUE(banSao.has_value());
     nguon.fill(Qt::red);
     EXPECT_EQ(banSao->format(), QImage::Format_RGB32);
     EXPECT_EQ(banSao->pixel(5, 3), qRgb(1, 2, 3));
-    EXPECT_EQ(banSao->pixel(0, 0), NhanMau::khungNen(1, 1).pixel(0, 0));
+    EXPECT_EQ(banSao->pixel(0, 0), TemMau::khungNen(1, 1).pixel(0, 0));
 
     // A camera buffer with 16 bytes of padding after each row.
     const int rong = 10, cao = 4, buoc = rong * 4 + 16;
@@ -329,11 +329,11 @@ TEST(DocMaVach, DocMuoiLoaiQuaBoDocThat) {
     DocMaVach doc;
     QList<DocMaVach::KetQuaDo> danhSach;
     doc.khiThayNhieuMa = [&](const QList<DocMaVach::KetQuaDo>& ds) { danhSach = ds; };
-    for (const auto& mau : NhanMau::muoiLoai()) {
+    for (const auto& mau : TemMau::muoiLoai()) {
         SCOPED_TRACE(mau.loai.toStdString());
         danhSach.clear();
-        QImage khung = NhanMau::khungNen(1280, 720);
-        NhanMau::ve(khung, NhanMau::taoNhan(mau), QPointF(600, 380), 1.0, 0);
+        QImage khung = TemMau::khungNen(1280, 720);
+        TemMau::ve(khung, TemMau::taoNhan(mau), QPointF(600, 380), 1.0, 0);
         ASSERT_TRUE(choDen([&] { return !doc.dangBan(); }));
         QThread::msleep(125);  // past the interval on the real clock
         doc.nhanKhung(khung);
@@ -349,7 +349,7 @@ TEST(DocMaVach, DocMuoiLoaiQuaBoDocThat) {
 
 // With several labels in view the one held closest to the camera (the largest) is the one delivered.
 TEST(DocMaVach, NhieuNhanLonNhatTruoc) {
-    const auto& muoi = NhanMau::muoiLoai();
+    const auto& muoi = TemMau::muoiLoai();
     struct TruongHop {
         size_t lon, nho1, nho2;
     };
@@ -361,10 +361,10 @@ TEST(DocMaVach, NhieuNhanLonNhatTruoc) {
         QString ma;
         doc.khiThayNhieuMa = [&](const QList<DocMaVach::KetQuaDo>& ds) { danhSach = ds; };
         doc.khiThayMa = [&](const QString& m) { ma = m; };
-        QImage khung = NhanMau::khungNen(1920, 1080);
-        NhanMau::ve(khung, NhanMau::taoNhan(muoi[th.nho1], 2, 50), QPointF(330, 250), 1.0, 0);
-        NhanMau::ve(khung, NhanMau::taoNhan(muoi[th.lon], 3, 90), QPointF(1150, 600), 2.5, 0);
-        NhanMau::ve(khung, NhanMau::taoNhan(muoi[th.nho2], 2, 50), QPointF(330, 850), 1.0, 0);
+        QImage khung = TemMau::khungNen(1920, 1080);
+        TemMau::ve(khung, TemMau::taoNhan(muoi[th.nho1], 2, 50), QPointF(330, 250), 1.0, 0);
+        TemMau::ve(khung, TemMau::taoNhan(muoi[th.lon], 3, 90), QPointF(1150, 600), 2.5, 0);
+        TemMau::ve(khung, TemMau::taoNhan(muoi[th.nho2], 2, 50), QPointF(330, 850), 1.0, 0);
         doc.nhanKhung(khung);
         ASSERT_TRUE(choDen([&] { return !ma.isEmpty(); }));
         EXPECT_EQ(ma.toStdString(), muoi[th.lon].noiDung);
@@ -392,9 +392,9 @@ TEST(DocMaVach, QuaCameraEngine) {
     cam.moCamera(std::nullopt, QStringLiteral("1280x720"));
     ASSERT_TRUE(choDen([&] { return cam.dangChay(); }));
 
-    const auto& muoi = NhanMau::muoiLoai();
-    QImage khung = NhanMau::khungNen(1280, 720);
-    NhanMau::ve(khung, NhanMau::taoNhan(muoi[0]), QPointF(640, 360), 1.0, 3);
+    const auto& muoi = TemMau::muoiLoai();
+    QImage khung = TemMau::khungNen(1280, 720);
+    TemMau::ve(khung, TemMau::taoNhan(muoi[0]), QPointF(640, 360), 1.0, 3);
     // Frames at the camera's pace until enough reads arrive, however long a busy machine takes over them:
     // what is judged is the count against the time it took, not the count in a fixed time.
     auto guiDenKhi = [&](int soLan, const QImage& k) {
@@ -420,7 +420,7 @@ TEST(DocMaVach, QuaCameraEngine) {
     EXPECT_EQ(nhan.count(QString::fromStdString(muoi[0].noiDung)), nhan.size());
 
     // A QR code held closer, beside the first label.
-    NhanMau::ve(khung, NhanMau::taoNhan(muoi[7], 12), QPointF(1090, 200), 1.0, 0);
+    TemMau::ve(khung, TemMau::taoNhan(muoi[7], 12), QPointF(1090, 200), 1.0, 0);
     nhan.clear();
     guiDenKhi(1, khung);
     choYen();
@@ -432,15 +432,15 @@ TEST(DocMaVach, QuaCameraEngine) {
 // the GUI thread taking deliveries meanwhile, the interval changed under way and the reader destroyed
 // with a read possibly in flight. Nothing but labels that were drawn is delivered, and nothing crashes.
 TEST(DocMaVach, NhanKhungTuLuongKhac) {
-    const auto& muoi = NhanMau::muoiLoai();
+    const auto& muoi = TemMau::muoiLoai();
     std::vector<QImage> khung;
     for (size_t i = 0; i < muoi.size(); ++i) {
-        QImage k = NhanMau::khungNen(640, 480);
-        NhanMau::ve(k, NhanMau::taoNhan(muoi[i], 2), QPointF(320, 240), 1.0, double(i) * 7);
-        if (i % 3 == 0) NhanMau::themNhieu(k, 6, uint32_t(i));
+        QImage k = TemMau::khungNen(640, 480);
+        TemMau::ve(k, TemMau::taoNhan(muoi[i], 2), QPointF(320, 240), 1.0, double(i) * 7);
+        if (i % 3 == 0) TemMau::themNhieu(k, 6, uint32_t(i));
         khung.push_back(k);
     }
-    khung.push_back(NhanMau::khungNen(640, 480));
+    khung.push_back(TemMau::khungNen(640, 480));
     khung.push_back(QImage());  // a frame that cannot be copied
     for (int vong = 0; vong < 3; ++vong) {
         SCOPED_TRACE(vong);
@@ -476,7 +476,7 @@ TEST(DocMaVach, NhanKhungTuLuongKhac) {
         }
         for (const auto& ma : nhan) {
             const bool daVe = std::any_of(muoi.begin(), muoi.end(),
-                                          [&](const NhanMau::Mau& m) { return ma.toStdString() == m.noiDung; });
+                                          [&](const TemMau::Mau& m) { return ma.toStdString() == m.noiDung; });
             EXPECT_TRUE(daVe) << ma.toStdString();
         }
         doc.reset();  // in the last round, possibly mid-read

@@ -12,7 +12,7 @@
 
 // Shipping labels for tests, made with zxing's writer and drawn into camera-sized frames, so every test
 // that needs a label in front of the camera builds it the same way instead of carrying binary fixtures.
-class NhanMau {
+class TemMau {
 public:
     struct Mau {
         QString dinhDanh;  // the reader's symbology identifier

@@ -1,4 +1,4 @@
-#include "common/NhanMau.h"
+#include "common/TemMau.h"
 
 #include <ZXing/BitMatrix.h>
 #include <ZXing/CharacterSet.h>
@@ -9,7 +9,7 @@
 #include <algorithm>
 #include <random>
 
-char NhanMau::soKiemTraGs1(const std::string& chuSo) {
+char TemMau::soKiemTraGs1(const std::string& chuSo) {
     int tong = 0;
     const int n = int(chuSo.size());
     // The rightmost data digit weighs 3, then alternately 1 and 3 going left.
@@ -17,7 +17,7 @@ char NhanMau::soKiemTraGs1(const std::string& chuSo) {
     return char('0' + (10 - tong % 10) % 10);
 }
 
-const std::vector<NhanMau::Mau>& NhanMau::muoiLoai() {
+const std::vector<TemMau::Mau>& TemMau::muoiLoai() {
     using F = ZXing::BarcodeFormat;
     static const std::vector<Mau> mau = [] {
         const std::string ean13 = "893612345678";
@@ -39,7 +39,7 @@ const std::vector<NhanMau::Mau>& NhanMau::muoiLoai() {
     return mau;
 }
 
-QImage NhanMau::taoNhan(ZXing::BarcodeFormat dinhDang, const std::string& noiDung, int module, int caoVach) {
+QImage TemMau::taoNhan(ZXing::BarcodeFormat dinhDang, const std::string& noiDung, int module, int caoVach) {
     const bool tuyenTinh = ZXing::BarcodeFormats(ZXing::BarcodeFormat::LinearCodes).testFlag(dinhDang);
     ZXing::MultiFormatWriter viet(dinhDang);
     viet.setMargin(0);
@@ -71,17 +71,17 @@ QImage NhanMau::taoNhan(ZXing::BarcodeFormat dinhDang, const std::string& noiDun
     return nhan;
 }
 
-QImage NhanMau::taoNhan(const Mau& mau, int module, int caoVach) {
+QImage TemMau::taoNhan(const Mau& mau, int module, int caoVach) {
     return taoNhan(mau.dinhDang, mau.noiDung, module, caoVach);
 }
 
-QImage NhanMau::khungNen(int rong, int cao, int xam) {
+QImage TemMau::khungNen(int rong, int cao, int xam) {
     QImage khung(rong, cao, QImage::Format_RGB32);
     khung.fill(qRgb(xam, xam, xam + 8 > 255 ? 255 : xam + 8));
     return khung;
 }
 
-QRectF NhanMau::ve(QImage& khung, const QImage& nhan, QPointF tam, double tiLe, double goc) {
+QRectF TemMau::ve(QImage& khung, const QImage& nhan, QPointF tam, double tiLe, double goc) {
     QTransform t;
     t.translate(tam.x(), tam.y());
     t.rotate(goc);
@@ -98,7 +98,7 @@ QRectF NhanMau::ve(QImage& khung, const QImage& nhan, QPointF tam, double tiLe, 
                   hop.height() / khung.height());
 }
 
-void NhanMau::themNhieu(QImage& khung, int bienDo, uint32_t hatGiong) {
+void TemMau::themNhieu(QImage& khung, int bienDo, uint32_t hatGiong) {
     std::mt19937 sinh(hatGiong);
     std::uniform_int_distribution<int> lech(-bienDo, bienDo);
     auto kep = [](int v) { return std::clamp(v, 0, 255); };

@@ -1,0 +1,122 @@
+#pragma once
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QMap>
+#include <QPointer>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QStringList>
+#include <QWidget>
+#include <functional>
+#include <optional>
+
+#include "admin/ManHinhThuMay.h"
+#include "admin/NhanCatGiua.h"
+#include "core/NhanMau.h"
+
+class QVBoxLayout;
+class BoDieuPhoi;
+class BoDongBo;
+class CaiDat;
+class CameraEngine;
+
+// The first-run wizard: shop name, data folder, webcam with a live scan test, sales platform with its
+// credentials. Every choice is stored as it is made; only the shop name is required to go on, and finishing
+// merely records that the first run is done. Steps, typed credentials and the test result live only as long
+// as the wizard.
+class ManHinhCaiDatLanDau : public QWidget {
+    Q_OBJECT
+public:
+    static const QStringList tenCacBuoc;
+
+    // Asks the owner for a folder and hands back its path, or none when cancelled. It must not block: the
+    // answer comes later through the callback.
+    using ChonThuMuc = std::function<void(QWidget* cha, std::function<void(std::optional<QString>)> xong)>;
+
+    ManHinhCaiDatLanDau(BoDieuPhoi* dieuPhoi, CaiDat& caiDat, BoDongBo* dongBo, CameraEngine* camera,
+                        std::function<void()> xongRoi, QWidget* parent = nullptr);
+
+    // The desktop's folder chooser; tests put their own.
+    void datChonThuMuc(ChonThuMuc chon) { chonThuMuc_ = std::move(chon); }
+    static void chonThuMucHeThong(QWidget* cha, std::function<void(std::optional<QString>)> xong);
+
+    int buoc() const { return buoc_; }
+    const QMap<QString, QString>& oNhap() const { return oNhap_; }
+    const std::optional<QString>& ketQuaToken() const { return ketQuaToken_; }
+    bool dangThu() const { return dangThu_; }
+
+    void khiHienRa();
+    void napONhap();
+    void chonThuMuc();
+    void doiCamera(const QString& cameraId);
+    QString docONhap(const QString& khoa) const;
+    void ghiONhap(const QString& khoa, const QString& giaTri);
+    bool duNhap() const;
+    void luuVaKiemTra();
+    void buocTruoc();
+    void buocSau();
+    void hoanTat();
+
+    // Pieces shown now, for tests and screenshots.
+    QPushButton* nutTiepTuc() const { return nutTiep_; }
+    QPushButton* nutQuayLai() const { return nutLui_; }
+    QPushButton* nutLuuVaKiemTra() const { return nutLuu_; }
+    QLineEdit* oTenShop() const { return oTenShop_; }
+    QComboBox* chonWebcam() const { return chonWebcam_; }
+    QComboBox* chonNguon() const { return chonNguon_; }
+    QList<QLineEdit*> cacOKhoa() const { return cacOKhoa_; }
+    ManHinhThuMay* thuMay() const { return thuMay_; }
+    QString chuKetQua() const;
+    QColor mauKetQua() const;
+    QString chuThuMuc() const;
+    QStringList cacNhanBuoc() const;
+
+protected:
+    void showEvent(QShowEvent* e) override;
+    void paintEvent(QPaintEvent* e) override;
+
+private:
+    void thuVaDongBo();
+    void datBuoc(int b);
+    void lamMoiChiBao();
+    void lamMoiBuoc();
+    void lamMoiDieuHuong();
+    void lamMoiNutLuu();
+    void lamMoiWebcam();
+    QWidget* taoTieuDe(const QString& tieuDe, const QString& phu, QWidget* cha);
+    QWidget* buocChaoMung();
+    QWidget* buocLuuTru();
+    QWidget* buocWebcam();
+    QWidget* buocNguonDon();
+
+    QPointer<BoDieuPhoi> dieuPhoi_;
+    CaiDat& caiDat_;
+    QPointer<BoDongBo> dongBo_;
+    QPointer<CameraEngine> camera_;
+    std::function<void()> xongRoi_;
+    ChonThuMuc chonThuMuc_ = chonThuMucHeThong;
+
+    int buoc_ = 0;
+    QMap<QString, QString> oNhap_;
+    std::optional<QString> ketQuaToken_;
+    bool dangThu_ = false;
+
+    QWidget* chiBao_ = nullptr;
+    QVBoxLayout* cotChiBao_ = nullptr;
+    QVBoxLayout* cotBuoc_ = nullptr;
+    QWidget* buocHienTai_ = nullptr;
+    QPushButton* nutLui_ = nullptr;
+    QPushButton* nutTiep_ = nullptr;
+
+    // Controls of the step on show; null when another step is shown.
+    QPointer<QLineEdit> oTenShop_;
+    QPointer<NhanCatGiua> chuThuMuc_;
+    QPointer<QComboBox> chonWebcam_;
+    QPointer<ManHinhThuMay> thuMay_;
+    QPointer<QComboBox> chonNguon_;
+    QList<QLineEdit*> cacOKhoa_;
+    QPointer<QPushButton> nutLuu_;
+    QPointer<QProgressBar> quay_;
+    QPointer<NhanMau> ketQua_;
+};

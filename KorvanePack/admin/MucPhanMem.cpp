@@ -1,0 +1,97 @@
+#include "admin/MucPhanMem.h"
+
+#include <QDesktopServices>
+#include <QHBoxLayout>
+#include <QPushButton>
+#include <QUrl>
+#include <QVBoxLayout>
+
+#include "core/BangMau.h"
+#include "core/NhanMau.h"
+#include "core/PhongChu.h"
+
+MucPhanMem::MucPhanMem(const KhoDuLieu* kho, const QString& thuMucGoc, MoThuMuc moThuMuc, QWidget* parent)
+    : TheMuc(QStringLiteral("Phần mềm"), parent), kho_(kho), thuMucGoc_(thuMucGoc), moThuMuc_(std::move(moThuMuc)) {
+    if (!moThuMuc_) moThuMuc_ = [](const QString& d) { QDesktopServices::openUrl(QUrl::fromLocalFile(d)); };
+
+    QLabel* phienBan = nullptr;
+    QLabel* khoDuLieu = nullptr;
+    cot()->addWidget(dongThongTin(QStringLiteral("Phiên bản"), chuPhienBan(), true, &phienBan));
+    cot()->addWidget(dongThongTin(QStringLiteral("Kho dữ liệu"), thuMucGoc_, true, &khoDuLieu));
+    cot()->addWidget(dongThongTin(QStringLiteral("Đã nạp"), QString(), false, &giaTriDaNap_));
+    phienBan->setObjectName(QStringLiteral("giaTriPhienBan"));
+    khoDuLieu->setObjectName(QStringLiteral("giaTriKhoDuLieu"));
+    giaTriDaNap_->setObjectName(QStringLiteral("giaTriDaNap"));
+
+    auto* hang = new QHBoxLayout;
+    auto* mo = new QPushButton(QStringLiteral("Mở thư mục dữ liệu"), this);
+    mo->setObjectName(QStringLiteral("nutMoThuMucDuLieu"));
+    auto* kiemTra = new QPushButton(QStringLiteral("Kiểm tra chuỗi nhật ký"), this);
+    kiemTra->setObjectName(QStringLiteral("nutKiemTraNhatKy"));
+    hang->addWidget(mo);
+    hang->addWidget(kiemTra);
+    hang->addStretch(1);
+    cot()->addLayout(hang);
+    connect(mo, &QPushButton::clicked, this, [this] { moThuMuc_(thuMucGoc_); });
+    connect(kiemTra, &QPushButton::clicked, this, [this] { kiemTraNhatKy(); });
+
+    chuKetQua_ = new NhanMau({}, BangMau::mauDo, phongChu(12.5), this);
+    chuKetQua_->setObjectName(QStringLiteral("ketQuaNhatKy"));
+    chuKetQua_->setWordWrap(true);
+    chuKetQua_->hide();
+    cot()->addWidget(chuKetQua_);
+    lamMoiSoLuong();
+}
+
+QString MucPhanMem::chuPhienBan(const QString& phienBan, const QString& banDung) {
+    return QStringLiteral("Korvane Zize ") + (phienBan.isEmpty() ? QStringLiteral("1.0") : phienBan) +
+           QStringLiteral(" (") + (banDung.isEmpty() ? QStringLiteral("1") : banDung) + QLatin1Char(')');
+}
+
+QString MucPhanMem::chuKetQua(const KhoDuLieu::KetQuaKiemTra& kq) {
+    if (kq.ok)
+        return QStringLiteral("Nguyên vẹn — ") + QString::number(kq.soDong) +
+               QStringLiteral(" dòng nhật ký, chuỗi băm liền mạch.");
+    if (!kq.dongGay) return QStringLiteral("Không đọc được nhật ký.");
+    return QStringLiteral("Chuỗi băm GÃY ở dòng ") + QString::number(*kq.dongGay) +
+           QStringLiteral(". Nhật ký đã bị sửa hoặc file hỏng.");
+}
+
+QString MucPhanMem::chuDaNap(qsizetype soDon, qsizetype soVideo) {
+    return QString::number(soDon) + QStringLiteral(" đơn · ") + QString::number(soVideo) + QStringLiteral(" video");
+}
+
+void MucPhanMem::kiemTraNhatKy() {
+    // With no store there is no journal that could be vouched for.
+    const QString chu = kho_ ? chuKetQua(kho_->kiemTraNhatKy()) : chuKetQua({});
+    ketQuaNhatKy_ = chu;
+    chuKetQua_->setText(chu);
+    chuKetQua_->datMau(chu.startsWith(QStringLiteral("Nguyên vẹn")) ? BangMau::mauXanhLa : BangMau::mauDo);
+    chuKetQua_->show();
+    lamMoiSoLuong();
+}
+
+void MucPhanMem::lamMoiSoLuong() {
+    giaTriDaNap_->setText(kho_ ? chuDaNap(kho_->donTheoId().size(), kho_->videoTheoId().size()) : chuDaNap(0, 0));
+}
+
+void MucPhanMem::showEvent(QShowEvent* e) {
+    lamMoiSoLuong();
+    TheMuc::showEvent(e);
+}
+
+QWidget* MucPhanMem::dongThongTin(const QString& nhan, const QString& giaTri, bool donCach, QLabel** oGiaTri) {
+    auto* dong = new QWidget(this);
+    auto* hang = new QHBoxLayout(dong);
+    hang->setContentsMargins(0, 5, 0, 5);
+    auto* chuNhan = new NhanMau(nhan, BangMau::mauChuPhu, phongChu(12.5), dong);
+    hang->addWidget(chuNhan, 0, Qt::AlignTop);
+    hang->addStretch(1);
+    auto* chuGiaTri = new NhanMau(giaTri, BangMau::mauChuChinh, phongChu(13, QFont::DemiBold, donCach), dong);
+    chuGiaTri->setWordWrap(true);
+    chuGiaTri->setAlignment(Qt::AlignRight | Qt::AlignTop);
+    chuGiaTri->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    hang->addWidget(chuGiaTri, 1, Qt::AlignTop);
+    *oGiaTri = chuGiaTri;
+    return dong;
+}

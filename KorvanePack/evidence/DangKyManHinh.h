@@ -1,0 +1,10 @@
+#pragma once
+
+class KhungChinh;
+
+// Hands the window the builders of this library's screens: the lookup from the store and the current shop
+// name, and the reconciliation from the coordinator, each built anew whenever its entry is chosen.
+class DangKyManHinh {
+public:
+    static void dangKy(KhungChinh& khung);
+};

@@ -1,0 +1,15 @@
+#pragma once
+
+#include <QPushButton>
+
+#include "core/PhongChu.h"
+
+// The plain push button of these screens: the screens' own type size, tall enough for Vietnamese marks
+// above and below the line, never taking Return from the search fields.
+inline QPushButton* nutThuong(const QString& chu) {
+    auto* n = new QPushButton(chu);
+    n->setFont(phongChu(13));
+    n->setMinimumHeight(30);
+    n->setAutoDefault(false);
+    return n;
+}

@@ -1,0 +1,86 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QTest>
+
+#include "admin/CanhCaiDat.h"
+#include "core/BangMau.h"
+#include "core/GiaoDien.h"
+#include "core/KhungChinh.h"
+
+namespace {
+using cum_thu::choDen;
+
+// The whole settings column in both appearances, with a running camera, a finished sync, a backup folder and a
+// PIN, kept under the build folder for a person to look at. The test checks that each appearance's page and card
+// colours are what got painted.
+TEST(ManHinhCaiDatAnhChup, CotCaiDatToiVaSang) {
+    const QString thuMuc = QStringLiteral(KORVANE_TEST_BINARY_DIR) + "/anh-chup";
+    QDir().mkpath(thuMuc);
+    for (const char* gd : {"toi", "sang"}) {
+        GiaoDien::ban().apDungGiaoDien(gd);
+        const CheDoNen nen = GiaoDien::ban().nenHienTai();
+        CanhCaiDat c;
+        c.caiDat->setGiaoDien(gd);
+        c.caiDat->setNguonDon("haravan");
+        c.caiDat->setDoPhanGiai("1280x720");
+        c.caiDat->setBitrateKbps(2500);
+        c.caiDat->setThuMucSaoLuu("/media/kho/SaoLuu-Korvane");
+        c.khoKhoa->muc.insert("com.korvane.pack.haravan.token", "shpat_0123456789");
+        c.kichBan = [](NguonDonKichBan& n) {
+            n.tho = QStringLiteral(R"({"id": 1001})");
+            n.khiLayDon = [](const QString&, const NhanTienDo& tienDo) {
+                tienDo(QStringLiteral("Trang 1: 2 đơn"));
+                DonHang d;
+                d.id = "1001";
+                d.updatedAt = "2026-12-10T02:00:00Z";
+                return QList<DonHang>{d};
+            };
+        };
+        auto& man = c.taoManHinh();
+        man.resize(1160, 860);
+        ASSERT_TRUE(c.moCamera("1280x720"));
+        c.nut("nutDongBoNgay")->click();
+        ASSERT_TRUE(choDen([&] { return !c.dongBo->dangChay() && !c.dongBo->mauTho().isNull(); }));
+        QTest::keyClicks(c.tim<QLineEdit>("oPin"), "2468");
+        c.nut("nutDatPin")->click();
+        man.findChild<QPushButton*>("nutKiemTraNhatKy")->click();
+        cum_thu::chay(100);
+
+        man.moXemTho();
+        ASSERT_NE(man.bangDuLieuTho(), nullptr);
+        cum_thu::chay(50);
+        ASSERT_TRUE(man.bangDuLieuTho()->grab().toImage().save(thuMuc + "/caiDat-duLieuTho-" + gd + ".png"));
+        man.bangDuLieuTho()->close();
+        cum_thu::chay(50);
+
+        QWidget* cot = man.widget();
+        cot->resize(man.viewport()->width(), cot->sizeHint().height());
+        const QImage anh = cot->grab().toImage();
+        ASSERT_TRUE(anh.save(thuMuc + "/caiDat-" + gd + ".png"));
+        EXPECT_EQ(QColor(anh.pixel(8, 8)).rgb(), BangMau::mauNen.mau(nen).rgb()) << gd;
+        auto* the = man.findChild<QWidget*>("the:Giao diện");
+        const QPoint trongThe = the->mapTo(cot, QPoint(6, the->height() / 2));
+        EXPECT_EQ(QColor(anh.pixel(trongThe)).rgb(), BangMau::mauThe.mau(nen).rgb()) << gd;
+
+        // The same screen in the window's detail column, as the owner first sees it.
+        c.trangThai.datQuyenCamera(3);
+        c.trangThai.datDieuPhoi(c.dieuPhoi);
+        c.trangThai.datDongBo(std::shared_ptr<QObject>(c.dongBo.get(), [](QObject*) {}));
+        c.trangThai.datSaoLuu(std::shared_ptr<QObject>(c.saoLuu.get(), [](QObject*) {}));
+        KhungChinh khung(*c.caiDat, c.trangThai);
+        khung.moKhoa();
+        khung.dangKyManHinh(KhungChinh::ManHinh::caiDat, [&c](TrangThaiApp& tt, CaiDat& cd) -> QWidget* {
+            return new ManHinhCaiDat(tt.dieuPhoi(), c.dongBo.get(), c.saoLuu.get(), cd,
+                                     ManHinhCaiDat::NenTang{{}, {}, c.tuKhoiDong});
+        });
+        khung.resize(1360, 860);
+        khung.show();
+        khung.chonManHinh(KhungChinh::ManHinh::caiDat);
+        ASSERT_NE(qobject_cast<ManHinhCaiDat*>(khung.noiDungChiTiet()), nullptr);
+        cum_thu::chay(100);
+        ASSERT_TRUE(khung.grab().toImage().save(thuMuc + "/caiDat-cuaSo-" + gd + ".png"));
+    }
+    GiaoDien::ban().apDungGiaoDien("toi");
+}
+}  // namespace

@@ -1,0 +1,288 @@
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QDialog>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include "CumManHinhThu.h"
+#include "admin/ManHinhCaiDatLanDau.h"
+#include "admin/ManHinhThuMay.h"
+#include "core/BangMau.h"
+#include "core/KhungChinh.h"
+#include "core/TrangThaiApp.h"
+#include "sources/BoDongBo.h"
+#include "sources/NguonDonKichBan.h"
+#include "sources/nentang/BangNenTang.h"
+#include "store/DinhDangISO.h"
+
+using cum_man_hinh::chay;
+using cum_man_hinh::choDen;
+
+namespace {
+
+const QString kKhoaHaravan = QStringLiteral("com.korvane.pack.haravan.token");
+
+// The wizard over a real coordinator and a sync engine whose platform client is scripted: it exists only
+// when every credential is stored, answers the connection test with `traLoi`, and records each fetch.
+struct CumWizard : cum_man_hinh::Cum {
+    QString traLoi = QStringLiteral("Kết nối được Haravan. Cửa hàng đang có 3 đơn.");
+    QStringList cacLanLay;
+    std::shared_ptr<BoDongBo> dongBo;
+    int soLanXong = 0;
+    std::unique_ptr<ManHinhCaiDatLanDau> wizard;
+
+    CumWizard() {
+        BoDongBo::CauHinh ch;
+        ch.taoNguon = [this](const QString& id, const DocKhoa& doc,
+                             const MoiTruongNguon&) -> std::unique_ptr<NguonDon> {
+            for (const auto& truong : cacTruongKhaiBao(id))
+                if (docKhoaNguon(truong.khoa, id, doc).isEmpty()) return nullptr;
+            auto n = std::make_unique<NguonDonKichBan>();
+            const QString tl = traLoi;
+            n->khiThuKetNoi = [tl] { return tl; };
+            n->khiLayDon = [this](const QString& tuLuc, const NhanTienDo&) {
+                QMetaObject::invokeMethod(
+                    qApp, [this, tuLuc] { cacLanLay << tuLuc; }, Qt::QueuedConnection);
+                return QList<DonHang>{};
+            };
+            return n;
+        };
+        // A cursor an hour old: an ordinary run would fetch from just before it, the first one 30 days back.
+        caiDat->ud().setValue(BoDongBo::khoaMoc,
+                              dinhDangISO().dinhDang(QDateTime::currentDateTimeUtc().addSecs(-3600)));
+        dongBo = std::make_shared<BoDongBo>(*kho, *caiDat, std::move(ch));
+    }
+    ~CumWizard() {
+        wizard.reset();
+        dongBo.reset();
+    }
+    ManHinhCaiDatLanDau& mo() {
+        wizard = std::make_unique<ManHinhCaiDatLanDau>(dieuPhoi.get(), *caiDat, dongBo.get(), camera,
+                                                       [this] { ++soLanXong; });
+        wizard->resize(900, 640);
+        wizard->show();
+        return *wizard;
+    }
+    void denBuoc(int b) {
+        caiDat->setTenShop(QStringLiteral("Shop Thử"));
+        while (wizard->buoc() < b) wizard->nutTiepTuc()->click();
+        ASSERT_EQ(wizard->buoc(), b);
+    }
+    void bamLuu() {
+        ASSERT_TRUE(wizard->nutLuuVaKiemTra()->isEnabled());
+        wizard->nutLuuVaKiemTra()->click();
+        EXPECT_TRUE(wizard->dangThu());
+        EXPECT_FALSE(wizard->nutLuuVaKiemTra()->isEnabled());
+        ASSERT_TRUE(choDen([this] { return !wizard->dangThu(); }));
+    }
+};
+
+}  // namespace
+
+// Only a shop name with something besides spaces and tabs opens the way on; steps 1 and 2 always let the owner
+// on, back is absent on the first step, and the last step finishes instead.
+TEST(ManHinhCaiDatLanDau, QuyTacCacBuoc) {
+    CumWizard c;
+    auto& w = c.mo();
+    EXPECT_EQ(w.cacNhanBuoc(), ManHinhCaiDatLanDau::tenCacBuoc);
+    const std::pair<QString, bool> cacTen[] = {
+        {QString(), false},
+        {QStringLiteral("   "), false},
+        {QStringLiteral(" \t "), false},
+        {QStringLiteral(" A "), true},
+        {QStringLiteral("Shop"), true},
+    };
+    for (const auto& [ten, duoc] : cacTen) {
+        c.caiDat->setTenShop(ten);
+        EXPECT_EQ(w.nutTiepTuc()->isEnabled(), duoc) << ten.toStdString();
+    }
+    EXPECT_TRUE(w.nutQuayLai()->isHidden());
+
+    // Typed text is stored at once and as typed.
+    w.oTenShop()->clear();
+    w.oTenShop()->setFocus();
+    QTest::keyClicks(w.oTenShop(), QStringLiteral(" Gom Su "));
+    EXPECT_EQ(c.caiDat->tenShop(), QStringLiteral(" Gom Su "));
+    EXPECT_EQ(c.caiDat->ud().value(QStringLiteral("korvane.tenShop")).toString(), QStringLiteral(" Gom Su "));
+
+    w.nutTiepTuc()->click();
+    EXPECT_EQ(w.buoc(), 1);
+    EXPECT_FALSE(w.nutQuayLai()->isHidden());
+    c.caiDat->setTenShop(QString());
+    EXPECT_TRUE(w.nutTiepTuc()->isEnabled());
+    w.nutTiepTuc()->click();
+    EXPECT_EQ(w.buoc(), 2);
+    EXPECT_TRUE(w.nutTiepTuc()->isEnabled());
+    EXPECT_EQ(w.nutTiepTuc()->text(), QStringLiteral("Tiếp tục"));
+    w.nutTiepTuc()->click();
+    EXPECT_EQ(w.buoc(), 3);
+    EXPECT_EQ(w.nutTiepTuc()->text(), QStringLiteral("Xong, bắt đầu dùng"));
+    w.nutQuayLai()->click();
+    EXPECT_EQ(w.buoc(), 2);
+    w.nutQuayLai()->click();
+    w.nutQuayLai()->click();
+    EXPECT_EQ(w.buoc(), 0);
+    EXPECT_FALSE(w.nutTiepTuc()->isEnabled());
+    EXPECT_EQ(c.soLanXong, 0);
+}
+
+TEST(ManHinhCaiDatLanDau, ChonThuMuc) {
+    CumWizard c;
+    auto& w = c.mo();
+    c.denBuoc(1);
+    const QString cu = c.caiDat->thuMucGoc();
+    EXPECT_EQ(w.chuThuMuc(), cu);
+    w.datChonThuMuc([](QWidget*, std::function<void(std::optional<QString>)> xong) { xong(std::nullopt); });
+    w.chonThuMuc();
+    EXPECT_EQ(c.caiDat->thuMucGoc(), cu) << "a cancelled chooser changes nothing";
+    const QString moi = c.thuMuc.filePath(QStringLiteral("o-khac"));
+    w.datChonThuMuc([moi](QWidget*, std::function<void(std::optional<QString>)> xong) { xong(moi); });
+    w.chonThuMuc();
+    EXPECT_EQ(c.caiDat->thuMucGoc(), moi);
+    EXPECT_EQ(c.caiDat->ud().value(QStringLiteral("korvane.thuMucGoc")).toString(), moi);
+    EXPECT_EQ(w.chuThuMuc(), moi);
+    EXPECT_EQ(c.kho->thuMucGoc(), cu) << "the open store keeps its folder until the next start";
+}
+
+// The webcam step lists the default camera and every device, opens the one chosen (none in particular for the
+// default), and embeds a compact test view that holds the coordinator in test mode until the step is left.
+TEST(ManHinhCaiDatLanDau, BuocWebcam) {
+    CumWizard c;
+    auto& w = c.mo();
+    c.denBuoc(2);
+    ASSERT_TRUE(w.chonWebcam());
+    ASSERT_TRUE(choDen([&] { return w.chonWebcam()->count() == 3; }));
+    EXPECT_EQ(w.chonWebcam()->itemText(0), QStringLiteral("Webcam mặc định"));
+    EXPECT_EQ(w.chonWebcam()->itemText(2), QStringLiteral("Webcam Hai"));
+    EXPECT_EQ(w.chonWebcam()->currentIndex(), 0);
+    ASSERT_TRUE(w.thuMay());
+    EXPECT_TRUE(w.thuMay()->gonGang());
+    EXPECT_EQ(c.dieuPhoi->cheDo(), BoDieuPhoi::CheDo::thuMay);
+
+    QTest::qWait(0);
+    w.chonWebcam()->activated(2);
+    EXPECT_EQ(c.caiDat->cameraId(), QStringLiteral("usb-hai"));
+    ASSERT_TRUE(choDen([&] { return c.nenTang->cacLanMo().size() == 1; }));
+    EXPECT_EQ(c.nenTang->cacLanMo().last().thietBi.id, QStringLiteral("usb-hai"));
+    w.chonWebcam()->activated(0);
+    EXPECT_EQ(c.caiDat->cameraId(), QString());
+    ASSERT_TRUE(choDen([&] { return c.nenTang->cacLanMo().size() == 2; }));
+    EXPECT_EQ(c.nenTang->cacLanMo().last().thietBi.id, QStringLiteral("usb-mot")) << "the first device found";
+
+    w.nutTiepTuc()->click();
+    EXPECT_FALSE(w.thuMay());
+    EXPECT_EQ(c.dieuPhoi->cheDo(), BoDieuPhoi::CheDo::dongGoi);
+    EXPECT_FALSE(bool(c.camera->docMa()->khiThayNhieuMa));
+    EXPECT_DOUBLE_EQ(c.camera->docMa()->giuaHaiLanDo(), 0.12);
+}
+
+// Credentials: blank inputs keep the button disabled; a line break alone passes the check but is stored as no
+// value, so the test reports the missing credential in red and no sync runs; a good value is stored trimmed,
+// turns the line green and starts one 30-day fetch.
+TEST(ManHinhCaiDatLanDau, LuuVaKiemTra) {
+    CumWizard c;
+    auto& w = c.mo();
+    c.denBuoc(3);
+    ASSERT_EQ(w.cacOKhoa().size(), 1);
+    EXPECT_EQ(w.cacOKhoa()[0]->echoMode(), QLineEdit::Password);
+    EXPECT_FALSE(w.nutLuuVaKiemTra()->isEnabled());
+    for (const QString& trong : {QStringLiteral("   "), QStringLiteral("\t")}) {
+        w.ghiONhap(QStringLiteral("token"), trong);
+        EXPECT_FALSE(w.nutLuuVaKiemTra()->isEnabled());
+    }
+
+    c.khoKhoa->muc.insert(kKhoaHaravan, QStringLiteral("cu"));
+    w.ghiONhap(QStringLiteral("token"), QStringLiteral("\n"));
+    EXPECT_TRUE(w.duNhap());
+    c.bamLuu();
+    EXPECT_FALSE(c.khoKhoa->muc.contains(kKhoaHaravan)) << "the old item is deleted and nothing added";
+    EXPECT_EQ(w.chuKetQua(), QStringLiteral("Chưa điền đủ khoá kết nối Haravan."));
+    EXPECT_EQ(w.mauKetQua(), BangMau::mauDo.mau());
+    chay(200);
+    EXPECT_TRUE(c.cacLanLay.isEmpty());
+
+    c.traLoi = QStringLiteral("Token Haravan không đúng.");
+    w.ghiONhap(QStringLiteral("token"), QStringLiteral("sai"));
+    c.bamLuu();
+    EXPECT_EQ(w.chuKetQua(), c.traLoi);
+    EXPECT_EQ(w.mauKetQua(), BangMau::mauDo.mau());
+    chay(200);
+    EXPECT_TRUE(c.cacLanLay.isEmpty()) << "no sync after a failed test";
+
+    c.traLoi = QStringLiteral("Kết nối được Haravan. Cửa hàng đang có 3 đơn.");
+    w.cacOKhoa()[0]->clear();
+    w.cacOKhoa()[0]->setFocus();
+    QTest::keyClicks(w.cacOKhoa()[0], QStringLiteral("  tok-2 "));
+    EXPECT_EQ(w.oNhap().value(QStringLiteral("token")), QStringLiteral("  tok-2 "));
+    c.bamLuu();
+    EXPECT_EQ(c.khoKhoa->muc.value(kKhoaHaravan), QStringLiteral("tok-2"));
+    EXPECT_EQ(w.chuKetQua(), c.traLoi);
+    EXPECT_EQ(w.mauKetQua(), BangMau::mauXanhLa.mau());
+    ASSERT_TRUE(choDen([&] { return c.cacLanLay.size() == 1; }));
+    const auto tuLuc = dinhDangISO().doc(c.cacLanLay[0]);
+    ASSERT_TRUE(tuLuc.has_value()) << c.cacLanLay[0].toStdString();
+    EXPECT_LT(*tuLuc, QDateTime::currentDateTimeUtc().addDays(-29)) << "the first fetch refetches 30 days";
+}
+
+// Switching the platform reloads the inputs from the keychain for the new one and clears the result line.
+TEST(ManHinhCaiDatLanDau, DoiNenTang) {
+    CumWizard c;
+    c.khoKhoa->muc.insert(QStringLiteral("com.korvane.pack.kiotviet.retailer"), QStringLiteral("cuahang"));
+    c.khoKhoa->muc.insert(QStringLiteral("com.korvane.pack.kiotviet.clientId"), QStringLiteral("id-1\n"));
+    auto& w = c.mo();
+    c.denBuoc(3);
+    w.ghiONhap(QStringLiteral("token"), QStringLiteral("go-chua-luu"));
+    c.traLoi = QStringLiteral("Kết nối được.");
+    c.bamLuu();
+    ASSERT_TRUE(w.ketQuaToken().has_value());
+
+    const int hang = w.chonNguon()->findText(QStringLiteral("KiotViet"));
+    ASSERT_GE(hang, 0);
+    w.chonNguon()->setCurrentIndex(hang);
+    w.chonNguon()->activated(hang);
+    ASSERT_TRUE(choDen([&] { return w.cacOKhoa().size() == 3; }));
+    EXPECT_EQ(c.caiDat->nguonDon(), QStringLiteral("kiotviet")) << "the id is stored, not the label";
+    EXPECT_FALSE(w.ketQuaToken().has_value());
+    EXPECT_TRUE(w.chuKetQua().isEmpty());
+    const QMap<QString, QString> mongDoi{{QStringLiteral("retailer"), QStringLiteral("cuahang")},
+                                         {QStringLiteral("clientId"), QStringLiteral("id-1\n")},
+                                         {QStringLiteral("clientSecret"), QString()}};
+    EXPECT_EQ(w.oNhap(), mongDoi) << "stored values as they are, empty for fields never stored";
+    EXPECT_EQ(w.cacOKhoa()[2]->echoMode(), QLineEdit::Password);
+    EXPECT_FALSE(w.nutLuuVaKiemTra()->isEnabled());
+}
+
+// Finishing stores the flag and calls back; inside the window, closing the sheet any other way does the same.
+TEST(ManHinhCaiDatLanDau, HoanTatVaDongSheet) {
+    {
+        CumWizard c;
+        auto& w = c.mo();
+        c.denBuoc(3);
+        w.nutTiepTuc()->click();
+        EXPECT_TRUE(c.caiDat->daCaiDatLanDau());
+        EXPECT_EQ(c.caiDat->ud().value(QStringLiteral("korvane.daCaiDatLanDau")).toString(), QStringLiteral("true"));
+        EXPECT_EQ(c.soLanXong, 1);
+    }
+    CumWizard c;
+    TrangThaiApp trangThai;
+    KhungChinh khung(*c.caiDat, trangThai);
+    khung.dangKyCaiDatLanDau([](TrangThaiApp& tt, CaiDat& cd, std::function<void()> xong) -> QWidget* {
+        auto* db = qobject_cast<BoDongBo*>(tt.dongBo());
+        return new ManHinhCaiDatLanDau(tt.dieuPhoi(), cd, db, tt.dieuPhoi()->camera(), std::move(xong));
+    });
+    khung.resize(1200, 800);
+    khung.show();
+    trangThai.datDieuPhoi(c.dieuPhoi);
+    trangThai.datDongBo(c.dongBo);
+    ASSERT_NE(khung.sheetCaiDatLanDau(), nullptr);
+    auto* w = khung.sheetCaiDatLanDau()->findChild<ManHinhCaiDatLanDau*>();
+    ASSERT_NE(w, nullptr);
+    EXPECT_EQ(w->buoc(), 0);
+    khung.sheetCaiDatLanDau()->reject();
+    EXPECT_TRUE(c.caiDat->daCaiDatLanDau());
+    EXPECT_EQ(khung.sheetCaiDatLanDau(), nullptr);
+    trangThai.datDongBo(nullptr);
+    trangThai.datDieuPhoi(nullptr);
+}

@@ -1,0 +1,252 @@
+#include <gtest/gtest.h>
+
+#include <QPushButton>
+
+#include "CumManHinhThu.h"
+#include "admin/HopCameraThu.h"
+#include "admin/ManHinhThuMay.h"
+#include "common/TemMau.h"
+#include "core/BangMau.h"
+#include "core/KhungBo.h"
+
+using namespace std::chrono_literals;
+using cum_man_hinh::choDen;
+using cum_man_hinh::Cum;
+
+namespace {
+
+DocMaVach::KetQuaDo doc(const char* ma, qint64 mili, const char* loai = "Code 128") {
+    return DocMaVach::KetQuaDo{QString::fromUtf8(ma), QString::fromUtf8(loai), 0.1, mili};
+}
+
+const auto kLuc = std::chrono::system_clock::time_point(std::chrono::seconds(1'765'357'200));
+
+QImage khungCoNhan(int thuTu, QPointF tam = QPointF(640, 360)) {
+    QImage khung = TemMau::khungNen(1280, 720);
+    TemMau::ve(khung, TemMau::taoNhan(TemMau::muoiLoai()[size_t(thuTu)]), tam, 1.0, 0);
+    return khung;
+}
+
+QString noiDung(int thuTu) {
+    return QString::fromStdString(TemMau::muoiLoai()[size_t(thuTu)].noiDung);
+}
+
+}  // namespace
+
+// Folding batches: counts and truncated running means by exact code, most-read first with ties kept in
+// their order, and the eight-row cap that drops a newcomer entering behind full rows.
+TEST(ManHinhThuMay, GhiNhanGopTheoMa) {
+    QList<MaDaBat> ds;
+    ManHinhThuMay::ghiNhan(ds, {doc("A1", 10)}, kLuc);
+    ManHinhThuMay::ghiNhan(ds, {doc("A1", 15, "EAN-13")}, kLuc + 1s);
+    ASSERT_EQ(ds.size(), 1);
+    EXPECT_EQ(ds[0], (MaDaBat{QStringLiteral("A1"), QStringLiteral("EAN-13"), 2, kLuc + 1s, 12}));
+
+    // Two codes of one frame each count once with the frame's time; case matters.
+    ManHinhThuMay::ghiNhan(ds, {doc("b2", 30), doc("B2", 30)}, kLuc + 2s);
+    ASSERT_EQ(ds.size(), 3);
+    EXPECT_EQ(ds[1].ma, QStringLiteral("b2"));
+    EXPECT_EQ(ds[2].ma, QStringLiteral("B2"));
+    EXPECT_EQ(ds[1].miliTrungBinh, 30);
+    EXPECT_EQ(ds[2].soLan, 1);
+
+    // The later code overtakes by count; the equal ones keep their order.
+    ManHinhThuMay::ghiNhan(ds, {doc("B2", 0), doc("B2", 0)}, kLuc + 3s);
+    ASSERT_EQ(ds.size(), 3);
+    EXPECT_EQ(ds[0].ma, QStringLiteral("B2"));
+    EXPECT_EQ(ds[0].soLan, 3);
+    EXPECT_EQ(ds[0].miliTrungBinh, 10);  // (30 + 0) / 2 = 15, then (15 * 2 + 0) / 3 = 10
+    EXPECT_EQ(ds[1].ma, QStringLiteral("A1"));
+    EXPECT_EQ(ds[2].ma, QStringLiteral("b2"));
+
+    QList<MaDaBat> day;
+    for (int i = 0; i < 8; ++i) {
+        const QByteArray ma = "M" + QByteArray::number(i);
+        ManHinhThuMay::ghiNhan(day, {doc(ma.constData(), 5), doc(ma.constData(), 5)}, kLuc);
+    }
+    ManHinhThuMay::ghiNhan(day, {doc("MOI", 5)}, kLuc);
+    ASSERT_EQ(day.size(), 8);
+    EXPECT_TRUE(std::none_of(day.begin(), day.end(), [](const MaDaBat& m) { return m.ma == "MOI"; }));
+    ManHinhThuMay::ghiNhan(day, {doc("MOI", 5), doc("MOI", 5), doc("MOI", 5)}, kLuc);
+    ASSERT_EQ(day.size(), 8);
+    EXPECT_EQ(day[0].ma, QStringLiteral("MOI")) << "a dropped code starts again from one";
+    EXPECT_EQ(day[0].soLan, 3);
+    EXPECT_EQ(day[7].ma, QStringLiteral("M6"));
+}
+
+TEST(ManHinhThuMay, MaDatLaDongDauCoNhieuLanNhat) {
+    struct Ca {
+        QList<qint64> soLan;
+        int dat;  // index of the passing row, -1 for none
+    };
+    const Ca cacCa[] = {{{}, -1}, {{2, 2, 1}, -1}, {{3}, 0}, {{3, 3}, 0}, {{2, 4, 4}, 1}, {{3, 5, 5, 1}, 1}};
+    for (const Ca& ca : cacCa) {
+        QList<MaDaBat> ds;
+        for (int i = 0; i < ca.soLan.size(); ++i)
+            ds.append(MaDaBat{QStringLiteral("M%1").arg(i), QStringLiteral("QR"), ca.soLan[i], kLuc, 1});
+        const auto dat = ManHinhThuMay::maDat(ds);
+        if (ca.dat < 0)
+            EXPECT_FALSE(dat.has_value()) << ca.soLan.size();
+        else
+            EXPECT_EQ(dat.value_or(MaDaBat{}).ma, QStringLiteral("M%1").arg(ca.dat));
+    }
+}
+
+TEST(ManHinhThuMay, DongCamera) {
+    EXPECT_EQ(ManHinhThuMay::chuCamera(false, QStringLiteral("Webcam"), QStringLiteral("1280x720")),
+              QStringLiteral("Camera chưa mở"));
+    EXPECT_EQ(ManHinhThuMay::chuCamera(true, QStringLiteral("Webcam"), QStringLiteral("1280x720")),
+              QStringLiteral("Webcam · 1280x720"));
+    EXPECT_EQ(ManHinhThuMay::chuCamera(true, QStringLiteral("Webcam"), QString()),
+              QStringLiteral("Webcam · đang khởi động"));
+
+    Cum c;
+    ManHinhThuMay man(c.dieuPhoi.get(), c.camera, false);
+    man.resize(1100, 700);
+    man.show();
+    EXPECT_EQ(man.chuDongCamera(), QStringLiteral("Camera chưa mở"));
+    c.camera->datTenCamera(QStringLiteral("Webcam Một"));
+    c.camera->datDangChay(true);
+    EXPECT_EQ(man.chuDongCamera(), QStringLiteral("Webcam Một · đang khởi động"));
+    EXPECT_FALSE(man.hopCamera()->hienLoi());
+    c.camera->datLoiCamera(QStringLiteral("Không mở được camera."));
+    EXPECT_TRUE(man.hopCamera()->hienLoi());
+    EXPECT_EQ(man.hopCamera()->chuLoi(), QStringLiteral("Không mở được camera."));
+    c.camera->datLoiCamera(QString());
+    EXPECT_FALSE(man.hopCamera()->hienLoi());
+}
+
+TEST(ManHinhThuMay, HaiDangGonVaDay) {
+    Cum c;
+    ManHinhThuMay day(c.dieuPhoi.get(), c.camera, false);
+    ManHinhThuMay gon(c.dieuPhoi.get(), c.camera, true);
+    ASSERT_NE(day.tieuDe(), nullptr);
+    EXPECT_EQ(gon.tieuDe(), nullptr);
+    EXPECT_EQ(day.theKetQua()->width(), 380);
+    EXPECT_EQ(gon.theKetQua()->width(), 300);
+}
+
+// The real reader on handed-in frames: a label held up is counted, turns the verdict green, and the mode and
+// interval follow the screen's visibility; after it has gone, reads no longer reach it.
+TEST(ManHinhThuMay, DocThatQuaCamera) {
+    Cum c;
+    ASSERT_TRUE(c.moCamera());
+    DocMaVach* docMa = c.camera->docMa();
+    EXPECT_DOUBLE_EQ(docMa->giuaHaiLanDo(), 0.12);
+    c.dieuPhoi->datCheDo(BoDieuPhoi::CheDo::hangHoan);
+
+    auto man = std::make_unique<ManHinhThuMay>(c.dieuPhoi.get(), c.camera, false);
+    man->resize(1100, 700);
+    man->show();
+    EXPECT_EQ(c.dieuPhoi->cheDo(), BoDieuPhoi::CheDo::thuMay);
+    EXPECT_DOUBLE_EQ(docMa->giuaHaiLanDo(), 0.05);
+    EXPECT_TRUE(bool(docMa->khiThayNhieuMa));
+    EXPECT_EQ(man->chuKetLuan(), ManHinhThuMay::kChuaDoc);
+    EXPECT_TRUE(man->hienGoiY());
+    EXPECT_EQ(man->mauKetLuan(), BangMau::mauChuPhu.mau());
+
+    // One frame is one read: counted, but not yet a pass.
+    c.motKhung(khungCoNhan(0));
+    ASSERT_EQ(man->daBat().size(), 1);
+    EXPECT_EQ(man->daBat()[0].ma, noiDung(0));
+    EXPECT_EQ(man->daBat()[0].loai, TemMau::muoiLoai()[0].loai);
+    EXPECT_EQ(man->chuKetLuan(), ManHinhThuMay::kChapChon);
+    EXPECT_EQ(man->mauKetLuan(), BangMau::mauHoPhach.mau());
+    EXPECT_FALSE(man->hienGoiY());
+
+    c.chiaVao(khungCoNhan(0), 800ms);
+    ASSERT_EQ(man->daBat().size(), 1);
+    EXPECT_GE(man->daBat()[0].soLan, 3);
+    EXPECT_EQ(man->chuKetLuan(), ManHinhThuMay::kDat);
+    EXPECT_EQ(man->mauKetLuan(), BangMau::mauXanhLa.mau());
+    EXPECT_EQ(c.dieuPhoi->trangThai(), BoDieuPhoi::TrangThai::nghi) << "nothing is recorded while testing";
+    EXPECT_FALSE(c.camera->dangGhi());
+
+    man->nutXoa()->click();
+    EXPECT_TRUE(man->daBat().isEmpty());
+    EXPECT_EQ(man->chuKetLuan(), ManHinhThuMay::kChuaDoc);
+    EXPECT_TRUE(man->hienGoiY());
+
+    man->hide();
+    EXPECT_DOUBLE_EQ(docMa->giuaHaiLanDo(), 0.12);
+    EXPECT_FALSE(bool(docMa->khiThayNhieuMa));
+    EXPECT_EQ(c.dieuPhoi->cheDo(), BoDieuPhoi::CheDo::dongGoi);
+    c.motKhung(khungCoNhan(1));
+    EXPECT_TRUE(man->daBat().isEmpty());
+}
+
+// Two test views at once (the wizard's compact one over the window's test screen): hiding one leaves the
+// other receiving reads, in test mode, at the short interval; only when both are gone does the reader go back.
+TEST(ManHinhThuMay, HaiManCungHien) {
+    Cum c;
+    ASSERT_TRUE(c.moCamera());
+    DocMaVach* docMa = c.camera->docMa();
+    ManHinhThuMay day(c.dieuPhoi.get(), c.camera, false);
+    day.resize(1100, 700);
+    day.show();
+    auto gon = std::make_unique<ManHinhThuMay>(c.dieuPhoi.get(), c.camera, true);
+    gon->resize(800, 400);
+    gon->show();
+    EXPECT_TRUE(gon->dangGiuDauDoc());
+    EXPECT_FALSE(day.dangGiuDauDoc());
+
+    c.motKhung(khungCoNhan(0));
+    EXPECT_EQ(gon->daBat().size(), 1);
+    EXPECT_TRUE(day.daBat().isEmpty());
+
+    gon->hide();
+    EXPECT_TRUE(day.dangGiuDauDoc());
+    EXPECT_EQ(c.dieuPhoi->cheDo(), BoDieuPhoi::CheDo::thuMay);
+    EXPECT_DOUBLE_EQ(docMa->giuaHaiLanDo(), 0.05);
+    c.chiaVao(khungCoNhan(1), 600ms);
+    ASSERT_EQ(day.daBat().size(), 1);
+    EXPECT_EQ(day.daBat()[0].ma, noiDung(1));
+    EXPECT_EQ(gon->daBat().size(), 1) << "the hidden view no longer receives reads";
+    EXPECT_EQ(c.dieuPhoi->trangThai(), BoDieuPhoi::TrangThai::nghi) << "scans must not start recordings";
+    EXPECT_FALSE(c.camera->dangGhi());
+
+    // Shown again it takes the reads back; deleting it while shown hands them on as hiding does.
+    gon->show();
+    EXPECT_TRUE(gon->dangGiuDauDoc());
+    gon.reset();
+    EXPECT_TRUE(day.dangGiuDauDoc());
+    EXPECT_TRUE(bool(docMa->khiThayNhieuMa));
+
+    day.hide();
+    EXPECT_FALSE(bool(docMa->khiThayNhieuMa));
+    EXPECT_DOUBLE_EQ(docMa->giuaHaiLanDo(), 0.12);
+    EXPECT_EQ(c.dieuPhoi->cheDo(), BoDieuPhoi::CheDo::dongGoi);
+}
+
+// Every code of one frame arrives in one batch: each counts once, all carry the frame's decode time, and the
+// list keeps only eight of them.
+TEST(ManHinhThuMay, NhieuMaMotKhung) {
+    Cum c;
+    ASSERT_TRUE(c.moCamera());
+    ManHinhThuMay man(c.dieuPhoi.get(), c.camera, false);
+    man.resize(1100, 700);
+    man.show();
+    QImage khung = TemMau::khungNen(1920, 1080);
+    const auto& muoi = TemMau::muoiLoai();
+    for (size_t i = 0; i < muoi.size(); ++i)
+        TemMau::ve(khung, TemMau::taoNhan(muoi[i], 2, 50),
+                    QPointF(200 + 380 * double(i % 5), 280 + 520 * double(i / 5)));
+    // Listen in on the batch on its way to the screen.
+    QList<DocMaVach::KetQuaDo> lo;
+    const auto cuaMan = c.camera->docMa()->khiThayNhieuMa;
+    ASSERT_TRUE(bool(cuaMan));
+    c.camera->docMa()->khiThayNhieuMa = [&](const QList<DocMaVach::KetQuaDo>& l) {
+        lo = l;
+        cuaMan(l);
+    };
+    c.motKhung(khung);
+    ASSERT_GT(lo.size(), ManHinhThuMay::kSoDongToiDa) << "the frame must show more codes than the list keeps";
+    ASSERT_EQ(man.daBat().size(), ManHinhThuMay::kSoDongToiDa);
+    for (const MaDaBat& m : man.daBat()) {
+        EXPECT_EQ(m.soLan, 1);
+        EXPECT_EQ(m.miliTrungBinh, lo[0].mili);
+    }
+    // The eight kept are the first eight delivered, largest box first.
+    for (int i = 0; i < ManHinhThuMay::kSoDongToiDa; ++i) EXPECT_EQ(man.daBat()[i].ma, lo[i].ma);
+    EXPECT_EQ(man.chuKetLuan(), ManHinhThuMay::kChapChon);
+}

@@ -1,0 +1,97 @@
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QTemporaryDir>
+
+#include "admin/MucPhanMem.h"
+#include "core/BangMau.h"
+#include "core/NhanMau.h"
+#include "store/KhoDuLieu.h"
+
+namespace {
+
+TEST(MucPhanMem, PhienBanTuBanDungVaMacDinh) {
+    EXPECT_FALSE(QStringLiteral(KORVANE_VERSION).isEmpty());
+    EXPECT_EQ(MucPhanMem::chuPhienBan(),
+              QStringLiteral("Korvane Zize " KORVANE_VERSION " (") + QStringLiteral(KORVANE_BUILD) + ")");
+    EXPECT_EQ(MucPhanMem::chuPhienBan("", ""), "Korvane Zize 1.0 (1)");
+    EXPECT_EQ(MucPhanMem::chuPhienBan("2.3", ""), "Korvane Zize 2.3 (1)");
+    QTemporaryDir tam;
+    KhoDuLieu kho(tam.path());
+    MucPhanMem the(&kho, tam.path());
+    EXPECT_EQ(the.findChild<QLabel*>("giaTriPhienBan")->text(), MucPhanMem::chuPhienBan());
+    EXPECT_EQ(the.findChild<QLabel*>("giaTriKhoDuLieu")->text(), tam.path());
+}
+
+TEST(MucPhanMem, SoLuongDocLaiKhiVeLai) {
+    QTemporaryDir tam;
+    KhoDuLieu kho(tam.path());
+    kho.moKho();
+    kho.napTatCa(4);
+    MucPhanMem the(&kho, tam.path());
+    auto* daNap = the.findChild<QLabel*>("giaTriDaNap");
+    EXPECT_EQ(daNap->text(), "0 đơn · 0 video");
+    for (const char* id : {"a", "b"}) {
+        DonHang d;
+        d.id = id;
+        kho.capNhatDon(d);
+    }
+    EXPECT_EQ(daNap->text(), "0 đơn · 0 video");  // the store is not observed
+    the.show();
+    EXPECT_EQ(daNap->text(), "2 đơn · 0 video");
+}
+
+// The three verdicts of the chain check, each in its colour, from journals made by the store itself.
+TEST(MucPhanMem, KiemTraChuoiNhatKyNguyenVenGayVaMat) {
+    struct Ca {
+        const char* ten;
+        int soSuKien;
+        std::function<void(const QString& tep)> lam;
+        const char* mongDoi;
+        bool xanh;
+    };
+    const std::vector<Ca> ca{
+        {"nguyên vẹn", 3, {}, "Nguyên vẹn — 3 dòng nhật ký, chuỗi băm liền mạch.", true},
+        {"rỗng", 0,
+         [](const QString& tep) {
+             QFile f(tep);
+             ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+             f.write("\n\n");
+         },
+         "Nguyên vẹn — 0 dòng nhật ký, chuỗi băm liền mạch.", true},
+        {"sửa dòng đầu", 3,
+         [](const QString& tep) {
+             QFile f(tep);
+             ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+             QByteArray b = f.readAll();
+             f.close();
+             const qsizetype i = b.indexOf("mot");
+             ASSERT_GE(i, 0);
+             b.replace(i, 3, "hai");
+             ASSERT_TRUE(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+             f.write(b);
+         },
+         "Chuỗi băm GÃY ở dòng 1. Nhật ký đã bị sửa hoặc file hỏng.", false},
+        {"bị xoá", 2, [](const QString& tep) { ASSERT_TRUE(QFile::remove(tep)); }, "Không đọc được nhật ký.", false},
+    };
+    for (const Ca& x : ca) {
+        QTemporaryDir tam;
+        KhoDuLieu kho(tam.path());
+        kho.moKho();
+        kho.napTatCa(4);
+        for (int i = 0; i < x.soSuKien; ++i) kho.ghiNhatKy("thu", {{"so", i == 0 ? "mot" : QString::number(i)}});
+        if (x.lam) x.lam(kho.duongDanNhatKy());
+        MucPhanMem the(&kho, tam.path());
+        auto* ketQua = the.findChild<NhanMau*>("ketQuaNhatKy");
+        EXPECT_FALSE(the.ketQuaNhatKy().has_value());
+        EXPECT_FALSE(ketQua->isVisibleTo(&the));
+        the.findChild<QPushButton*>("nutKiemTraNhatKy")->click();
+        EXPECT_EQ(the.ketQuaNhatKy(), QString::fromUtf8(x.mongDoi)) << x.ten;
+        EXPECT_EQ(ketQua->text(), QString::fromUtf8(x.mongDoi)) << x.ten;
+        EXPECT_TRUE(ketQua->isVisibleTo(&the));
+        EXPECT_EQ(ketQua->mauChu().rgb(), (x.xanh ? BangMau::mauXanhLa : BangMau::mauDo).mau().rgb()) << x.ten;
+    }
+}
+}  // namespace

@@ -1,0 +1,169 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QListWidget>
+#include <QMediaPlayer>
+#include <QVBoxLayout>
+
+#include "common/CumThu.h"
+#include "core/BangMau.h"
+#include "core/GiaoDien.h"
+#include "core/KhungChinh.h"
+#include "core/NhanMau.h"
+#include "evidence/DangKyManHinh.h"
+#include "evidence/ManHinhDoiSoat.h"
+#include "evidence/ManHinhTraCuu.h"
+#include "evidence/TrinhPhatVideo.h"
+#include "evidence/VideoThu.h"
+#include "store/DinhDangISO.h"
+#include "store/KhoDuLieu.h"
+#include "store/TienIch.h"
+
+namespace {
+using cum_thu::choDen;
+
+// Today at a local hour, as the store writes times.
+QString homNayLuc(int gio, int phut = 0) {
+    const QDateTime t(QDate::currentDate(), QTime(gio, phut));
+    return t.toUTC().toString(Qt::ISODate);
+}
+
+QString truocNgay(int ngay, int gio) {
+    const QDateTime t(QDate::currentDate().addDays(-ngay), QTime(gio, 0));
+    return t.toUTC().toString(Qt::ISODate);
+}
+
+void gieoNgay(cum_thu::Cum& cum) {
+    KhoDuLieu& kho = *cum.kho;
+    const auto don = [&](const QString& id, const QString& tracking, const QString& ten, const QString& sdt,
+                         const QString& luc, int mon) {
+        DonHang d;
+        d.id = id;
+        d.orderNumber = id.mid(1);
+        d.createdAt = luc;
+        d.customerName = ten;
+        d.customerPhone = sdt;
+        if (!tracking.isEmpty()) d.trackings = {MaVanDon{tracking, QString("SPX")}};
+        d.itemCount = mon;
+        kho.capNhatDon(d);
+        return d;
+    };
+    const DonHang d1 = don("D1024", "SPXVN06688123", "Nguyễn Thị Hoa", "0912345678", homNayLuc(8, 15), 2);
+    don("D1025", "SPXVN06688124", "Trần Văn Đức", "0987654321", homNayLuc(9, 40), 1);
+    don("D1026", "GHN5512309", "Phạm Minh Anh", "0903111222", homNayLuc(10, 5), 4);
+    const DonHang d4 = don("D1027", "", "Lê Thu Trang", "0934555666", homNayLuc(11, 30), 3);
+
+    QDir().mkpath(kho.thuMucGoc() + "/videos");
+    const auto video = [&](const QString& id, const QString& ma, const QString& luc, const DonHang* d, int giay,
+                           bool hoan) {
+        BanGhiVideo v;
+        v.id = id;
+        v.code = ma;
+        v.kind = hoan ? "return" : "pack";
+        v.startedAt = luc;
+        v.durationSec = giay;
+        v.filePath = kho.thuMucGoc() + "/videos/" + id + ".mp4";
+        if (giay > 0 && video_thu::ghi(v.filePath, giay, 15, QSize(960, 540))) {
+            const auto vt = sha256CuaTep(v.filePath);
+            v.sha256 = vt->sha256;
+            v.bytes = vt->bytes;
+        }
+        if (d) {
+            v.orderId = d->id;
+            v.orderNumber = d->orderNumber;
+            v.customerName = d->customerName;
+            v.customerPhone = d->customerPhone;
+            if (!d->trackings.isEmpty()) v.trackingNumber = d->trackings.first().trackingNumber;
+        }
+        kho.datVideo(v);
+        return v;
+    };
+    BanGhiVideo h = video("VH1", "SPXVN05510077", homNayLuc(8, 50), &d1, 4, true);
+    KhaiBaoHoan kb;
+    kb.reason = "khong-dung-mau";
+    kb.conditions = {"co-vet-xuoc", "sai-serial"};
+    kb.serial = "SN-7781-B";
+    kb.decision = "cho-xu-ly";
+    kb.note = "Hộp móp một góc, thiếu túi chống ẩm.";
+    h.returnInfo = kb;
+    h.keepForever = true;
+    kho.datVideo(h);
+    BanGhiVideo p = video("VP1", "SPXVN06688123", homNayLuc(8, 30), &d1, 3, false);
+    p.serials = QStringList{"SN-7781-A"};
+    kho.datVideo(p);
+    video("VP4", "GHN5512309X", homNayLuc(10, 20), nullptr, 2, false);
+    video("VP5", "SPXVN0999", truocNgay(3, 16), nullptr, 2, false);
+    video("VP6", "D1027", truocNgay(1, 15), &d4, 2, false);
+    for (int i = 2; i <= 9; ++i)
+        video("VC" + QString::number(i), "C" + QString::number(i), truocNgay(i, 9), &d4, 0, false);
+}
+
+// The lookup screen with a selected returns record that passed its check, and the reconciliation screen for
+// today, reached through the window's own entries, in both appearances. The pictures are kept under the build
+// folder for a person to look at; the test checks that each screen came from the registered builder and
+// painted the page colour of its appearance.
+TEST(AnhChup, TraCuuVaDoiSoat) {
+    const QString thuMuc = QStringLiteral(KORVANE_TEST_BINARY_DIR) + "/anh-chup";
+    QDir().mkpath(thuMuc);
+    for (const char* gd : {"toi", "sang"}) {
+        GiaoDien::ban().apDungGiaoDien(gd);
+        const CheDoNen nen = GiaoDien::ban().nenHienTai();
+        cum_thu::Cum cum;
+        gieoNgay(cum);
+        cum.taoDieuPhoi();
+        cum.trangThai.datQuyenCamera(3);
+        cum.trangThai.datKho(cum.kho);
+        QWidget cuaSo;
+        auto* cot = new QVBoxLayout(&cuaSo);
+        cot->setContentsMargins(0, 0, 0, 0);
+        auto* khung = new KhungChinh(*cum.caiDat, cum.trangThai, &cuaSo);
+        DangKyManHinh::dangKy(*khung);
+        cot->addWidget(khung);
+        cum.trangThai.datDieuPhoi(cum.dieuPhoi);
+        cuaSo.resize(1440, 900);
+        cuaSo.show();
+
+        khung->chonManHinh(KhungChinh::ManHinh::traCuu);
+        cum_thu::chay(100);
+        auto* traCuu = khung->noiDungChiTiet()->findChild<ManHinhTraCuu*>();
+        if (!traCuu) traCuu = qobject_cast<ManHinhTraCuu*>(khung->noiDungChiTiet());
+        ASSERT_NE(traCuu, nullptr);
+        ASSERT_EQ(traCuu->ketQua().size(), 13u);
+        traCuu->danhSach()->item(1)->setSelected(true);
+        ASSERT_EQ(traCuu->idDangChon(), QString("VH1"));
+        traCuu->kiemTraNguyenVen();
+        ASSERT_TRUE(traCuu->ketQuaKiemTra() && traCuu->ketQuaKiemTra()->ok);
+        ASSERT_TRUE(traCuu->trinhPhat());
+        QMediaPlayer* p = traCuu->trinhPhat()->trinhPhat();
+        ASSERT_TRUE(choDen([&] { return p->mediaStatus() == QMediaPlayer::LoadedMedia; }, 15000));
+        // A still from inside the clip, so the picture shows a frame rather than an empty player.
+        p->play();
+        ASSERT_TRUE(choDen([&] { return p->position() >= 1000; }, 10000));
+        p->pause();
+        cum_thu::chay(500);
+        const QImage anhTraCuu = cuaSo.grab().toImage();
+        anhTraCuu.save(thuMuc + "/traCuu-" + gd + ".png");
+        const QPoint le = traCuu->mapTo(&cuaSo, QPoint(4, traCuu->height() - 4));
+        EXPECT_EQ(QColor(anhTraCuu.pixel(le)).rgb(), BangMau::mauNen.mau(nen).rgb()) << gd;
+
+        khung->chonManHinh(KhungChinh::ManHinh::doiSoat);
+        cum_thu::chay(100);
+        auto* doiSoat = khung->noiDungChiTiet()->findChild<ManHinhDoiSoat*>();
+        if (!doiSoat) doiSoat = qobject_cast<ManHinhDoiSoat*>(khung->noiDungChiTiet());
+        ASSERT_NE(doiSoat, nullptr);
+        // Today: VP1 and VP4 filmed; D1025 and D1026 without a packing video (D1027 was filmed yesterday).
+        QStringList so;
+        for (NhanMau* n : doiSoat->soThe()) so << n->text();
+        EXPECT_EQ(so, (QStringList{"4", "2", "2", "2"})) << gd;
+        doiSoat->batDauGan(doiSoat->doiSoat().moCoi.front());
+        doiSoat->datTuKhoaGan(QStringLiteral("090"));
+        doiSoat->timDonGan();
+        cum_thu::chay(200);
+        const QImage anhDoiSoat = cuaSo.grab().toImage();
+        anhDoiSoat.save(thuMuc + "/doiSoat-" + gd + ".png");
+        const QPoint le2 = doiSoat->mapTo(&cuaSo, QPoint(6, 6));
+        EXPECT_EQ(QColor(anhDoiSoat.pixel(le2)).rgb(), BangMau::mauNen.mau(nen).rgb()) << gd;
+    }
+    GiaoDien::ban().apDungGiaoDien("toi");
+}
+}  // namespace

@@ -1,0 +1,500 @@
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMediaPlayer>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QVideoFrame>
+#include <QVideoSink>
+#include <QVideoWidget>
+#include <set>
+
+#include "common/CumThu.h"
+#include "core/BangMau.h"
+#include "core/GiaoDien.h"
+#include "core/KhungBo.h"
+#include "core/NhanMau.h"
+#include "evidence/ManHinhTraCuu.h"
+#include "evidence/MoTepGhiLai.h"
+#include "evidence/TrinhPhatVideo.h"
+#include "evidence/VeDongKetQua.h"
+#include "evidence/VideoThu.h"
+#include "store/KhoDuLieu.h"
+#include "store/TienIch.h"
+
+namespace {
+
+using cum_thu::choDen;
+
+struct KhoThu {
+    QTemporaryDir tmp;
+    QString goc = tmp.filePath("Kho");
+    std::unique_ptr<KhoDuLieu> kho;
+    MoTepGhiLai moTep;
+    KhoThu() {
+        kho = std::make_unique<KhoDuLieu>(goc);
+        kho->moKho();
+        QDir().mkpath(goc + "/videos");
+    }
+    BanGhiVideo them(BanGhiVideo bg) {
+        kho->datVideo(bg);
+        return bg;
+    }
+    // A record whose file holds `noiDung`, fingerprinted as it stands.
+    BanGhiVideo voiFile(const QString& id, const QByteArray& noiDung) {
+        BanGhiVideo bg;
+        bg.id = id;
+        bg.code = id;
+        bg.filePath = goc + "/videos/" + id + ".mp4";
+        QFile f(bg.filePath);
+        f.open(QIODevice::WriteOnly);
+        f.write(noiDung);
+        f.close();
+        bg.bytes = noiDung.size();
+        bg.sha256 = sha256CuaTep(bg.filePath)->sha256;
+        bg.startedAt = "2024-05-01T02:00:00Z";
+        return them(bg);
+    }
+    std::unique_ptr<ManHinhTraCuu> manHinh() {
+        return std::make_unique<ManHinhTraCuu>(
+            *kho, QStringLiteral("Shop Thử"), [] { return QStringLiteral("AB12-CD34-EF56"); }, moTep);
+    }
+};
+
+QStringList cacId(const QList<BanGhiVideo>& ds) {
+    QStringList r;
+    for (const auto& bg : ds) r << bg.id;
+    return r;
+}
+
+QStringList cacChu(QWidget* w) {
+    QStringList r;
+    for (QLabel* l : w->findChildren<QLabel*>())
+        if (l->isVisibleTo(w) && !l->text().isEmpty()) r << l->text();
+    return r;
+}
+
+QString ghepNFD(const QString& s) {
+    return s.normalized(QString::NormalizationForm_D);
+}
+
+}  // namespace
+
+// Which records a keyword finds, through the screen's own search, over records that use every code field.
+TEST(TraCuu, BangTimKiem) {
+    KhoThu k;
+    BanGhiVideo a;
+    a.id = "A";
+    a.code = "ABC.123";
+    a.trackingNumber = "SPXVN0668";
+    a.orderNumber = "1024";
+    a.customerPhone = "0901 234 567";
+    a.customerName = "Nguyễn Thị Hoa";
+    a.startedAt = "2024-05-01T02:00:00Z";
+    BanGhiVideo b;
+    b.id = "B";
+    b.code = "862252454559";
+    b.customerName = ghepNFD("Trần Văn Đức");
+    b.kind = "return";
+    b.startedAt = "2024-05-02T02:00:00Z";
+    BanGhiVideo c;
+    c.id = "C";
+    c.code = "ABC999";
+    c.customerName = "Hoa";
+    c.deleted = true;
+    c.startedAt = "2024-05-03T02:00:00Z";
+    BanGhiVideo d;
+    d.id = "D";
+    d.code = "X1";
+    d.deleted = false;
+    d.startedAt = "2024-04-30T02:00:00Z";
+    for (const auto& bg : {a, b, c, d}) k.them(bg);
+    auto man = k.manHinh();
+
+    struct Ca {
+        QString tuKhoa;
+        QStringList mong;
+    };
+    const std::vector<Ca> cacCa = {
+        {"", {"B", "A", "D"}},       // newest first; the deleted record never shows
+        {"abc-123", {"A"}},          // the code stored as ABC.123
+        {"  #abc 123 ", {"A"}},      // "#" and spaces do not matter for codes
+        {"spxvn", {"A"}},            // part of the tracking number
+        {"#1024", {"A"}},            // order number without its "#"
+        {"0901234567", {"A"}},       // phone stored with spaces
+        {"hoa", {"A"}},              // name, any case; C is deleted
+        {"abc999", {}},              // only the deleted record has it
+        {"Nguyễn", {"A"}},           // composed keyword, composed name
+        {ghepNFD("nguyễn"), {"A"}},  // decomposed keyword, composed name
+        {"đức", {"B"}},              // composed keyword, decomposed name
+        {"ĐỨC", {"B"}},              // Đ lower-cases to đ
+        {" hoa", {"A"}},             // a leading space matches where a later word begins
+        {" nguy", {}},               // ...but not at the very start of the name
+        {"hoa ", {}},                // a trailing space needs a space after it in the name
+        {"khong-co", {}},
+    };
+    for (const Ca& ca : cacCa) {
+        man->datTuKhoa(ca.tuKhoa);
+        man->tim();
+        EXPECT_EQ(cacId(man->ketQua()), ca.mong) << ca.tuKhoa.toStdString();
+        EXPECT_EQ(man->danhSach()->count(), ca.mong.size()) << ca.tuKhoa.toStdString();
+    }
+    // Typed into the field: Return searches with the text as typed, and so does the button.
+    man->show();
+    man->oTim()->clear();
+    man->oTim()->setFocus();
+    QTest::keyClicks(man->oTim(), " abc-123");
+    QTest::keyClick(man->oTim(), Qt::Key_Return);
+    EXPECT_EQ(man->tuKhoa(), " abc-123");
+    EXPECT_EQ(cacId(man->ketQua()), QStringList{"A"});
+    man->oTim()->clear();
+    QTest::keyClicks(man->oTim(), "X1");
+    for (QPushButton* n : man->findChildren<QPushButton*>())
+        if (n->text() == "Tìm") n->click();
+    EXPECT_EQ(cacId(man->ketQua()), QStringList{"D"});
+
+    // An empty result shows its text in place of the list.
+    man->datTuKhoa("khong-co");
+    man->tim();
+    EXPECT_TRUE(cacChu(man.get()).contains("Không có video nào khớp."));
+    EXPECT_FALSE(man->danhSach()->isVisible());
+}
+
+// Badge, star, customer fallback and sizes of a list row; the detail pane's rows and the returns declaration.
+TEST(TraCuu, DongVaChiTiet) {
+    KhoThu k;
+    BanGhiVideo hoan;
+    hoan.id = "H";
+    hoan.code = "SPX-HOAN";
+    hoan.kind = "return";
+    hoan.keepForever = true;
+    hoan.durationSec = 125;
+    hoan.bytes = 3 * 1048576 + 524288;
+    hoan.sha256 = QString(64, 'a');
+    hoan.startedAt = "2024-05-02T02:00:00Z";
+    hoan.filePath = k.goc + "/videos/khong-co.mp4";
+    KhaiBaoHoan kb;
+    kb.reason = "khong-thich";
+    kb.conditions = {"sai-serial", "con-nguyen-seal", "ma-la"};
+    kb.decision = "chap-nhan";
+    kb.note = "Hộp móp";
+    hoan.returnInfo = kb;
+    BanGhiVideo dg;
+    dg.id = "P";
+    dg.code = "SPX-PACK";
+    dg.customerName = "Lê Na";
+    dg.trackingNumber = "SPXVN1";
+    dg.orderNumber = "1001";
+    dg.serials = QStringList{"SN1", "SN2"};
+    dg.startedAt = "2024-05-01T02:00:00Z";
+    k.them(hoan);
+    k.them(dg);
+    auto man = k.manHinh();
+    man->resize(1200, 800);
+    man->show();
+    ASSERT_EQ(cacId(man->ketQua()), (QStringList{"H", "P"}));
+
+    // What each row paints, read from its item.
+    const auto vai = [&](int hang, int vaiTro) { return man->danhSach()->item(hang)->data(vaiTro); };
+    EXPECT_TRUE(vai(0, VeDongKetQua::vaiHoan).toBool());
+    EXPECT_TRUE(vai(0, VeDongKetQua::vaiSao).toBool());
+    EXPECT_EQ(vai(0, VeDongKetQua::vaiMa).toString(), "SPX-HOAN");
+    EXPECT_EQ(vai(0, VeDongKetQua::vaiKhach).toString(), "chưa gắn đơn");
+    EXPECT_EQ(vai(0, VeDongKetQua::vaiThoiLuong).toString(), "02:05");
+    EXPECT_EQ(vai(0, VeDongKetQua::vaiKichThuoc).toString(), "3.5 MB");
+    EXPECT_FALSE(vai(1, VeDongKetQua::vaiHoan).toBool());  // no kind at all counts as packing
+    EXPECT_FALSE(vai(1, VeDongKetQua::vaiSao).toBool());
+    EXPECT_EQ(vai(1, VeDongKetQua::vaiKhach).toString(), "Lê Na");
+    EXPECT_EQ(vai(1, VeDongKetQua::vaiThoiLuong).toString(), "00:00");
+    EXPECT_EQ(vai(1, VeDongKetQua::vaiKichThuoc).toString(), "0.0 MB");
+    // The badge is painted in amber on its tint, the rest of a plain row in the text colours.
+    const QImage anh = man->danhSach()->viewport()->grab().toImage();
+    const QRect dau = man->danhSach()->visualItemRect(man->danhSach()->item(0));
+    const QRect sau = man->danhSach()->visualItemRect(man->danhSach()->item(1));
+    // Glyphs are antialiased, so amber is recognised by its hue rather than an exact value.
+    const int sacHoPhach = BangMau::mauHoPhach.mau().hsvHue();
+    const auto demHoPhach = [&](const QRect& o) {
+        int n = 0;
+        for (int y = o.top(); y <= o.bottom(); ++y)
+            for (int x = o.left(); x < o.left() + 60; ++x) {
+                const QColor c(anh.pixel(x, y));
+                if (c.hsvSaturation() > 90 && std::abs(c.hsvHue() - sacHoPhach) < 12) ++n;
+            }
+        return n;
+    };
+    EXPECT_GT(demHoPhach(dau), 20);
+    EXPECT_EQ(demHoPhach(sau), 0);
+
+    EXPECT_FALSE(man->idDangChon());
+    EXPECT_TRUE(cacChu(man.get()).contains("Chọn một dòng để xem video."));
+
+    // A click on the row selects it.
+    man->danhSach()->item(1)->setSelected(true);
+    ASSERT_EQ(man->idDangChon(), QString("P"));
+    QStringList chu = cacChu(man->chiTiet());
+    for (const char* mong : {"Mã quét", "SPX-PACK", "SPXVN1", "#1001", "Lê Na", "00:00", "Serial đã gửi", "SN1, SN2"})
+        EXPECT_TRUE(chu.contains(QString::fromUtf8(mong))) << mong;
+    EXPECT_FALSE(chu.contains("KHAI BÁO KHI MỞ KIỆN HOÀN"));
+
+    man->chonTheoId(QString("H"));
+    chu = cacChu(man->chiTiet());
+    EXPECT_FALSE(chu.contains("Serial đã gửi"));
+    EXPECT_TRUE(chu.contains("File video không còn trên ổ cứng."));
+    EXPECT_FALSE(man->trinhPhat());
+    EXPECT_FALSE(man->nutMoVideo()->isEnabled());
+    for (const char* mong : {"KHAI BÁO KHI MỞ KIỆN HOÀN", "Khách trả vì", "Serial nhận về", "Xử lý", "Ghi chú",
+                             "Hộp móp", "Không thích, đổi ý", "Chấp nhận hoàn tiền / đổi hàng", "DẤU VÂN TAY SHA-256"})
+        EXPECT_TRUE(chu.contains(QString::fromUtf8(mong))) << mong;
+    EXPECT_EQ(chu.count(kyHieuTrong), 4);  // tracking, order, customer, received serial
+    EXPECT_TRUE(chu.contains(QString(64, 'a')));
+    // Conditions in stored order; the problem one red, the others grey; an unknown id shown as itself.
+    auto* khoi = man->chiTiet()->findChild<QWidget*>("tinhTrang");
+    ASSERT_TRUE(khoi);
+    const auto dong = khoi->findChildren<NhanMau*>();
+    ASSERT_EQ(dong.size(), 3);
+    EXPECT_EQ(dong[0]->text(), "· " + tenMucChon(danhSachTinhTrang(), QString("sai-serial")));
+    EXPECT_EQ(dong[0]->mauChu(), BangMau::mauDo.mau());
+    EXPECT_EQ(dong[1]->mauChu(), BangMau::mauChuPhu.mau());
+    EXPECT_EQ(dong[2]->text(), "· ma-la");
+    EXPECT_EQ(dong[2]->mauChu(), BangMau::mauChuPhu.mau());
+
+    // A new search keeps the selection even when it is no longer listed.
+    man->datTuKhoa("SPX-PACK");
+    man->tim();
+    EXPECT_EQ(man->idDangChon(), QString("H"));
+    EXPECT_TRUE(man->danhSach()->selectedItems().isEmpty());
+    man->chonTheoId(std::nullopt);
+    EXPECT_FALSE(man->dangChon());
+}
+
+// The four outcomes of the check, shown through the screen in their colours; nothing is written.
+TEST(TraCuu, KiemTraNguyenVen) {
+    KhoThu k;
+    const QByteArray noiDung(300000, 'v');
+    const BanGhiVideo khop = k.voiFile("khop", noiDung);
+    BanGhiVideo lat = k.voiFile("lat", noiDung);
+    {
+        QFile f(lat.filePath);
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+        f.seek(150000);
+        f.write("w");
+    }
+    BanGhiVideo hoa = k.voiFile("hoa", noiDung);
+    hoa.sha256 = hoa.sha256.toUpper();
+    k.them(hoa);
+    BanGhiVideo rong = k.voiFile("rong", noiDung);
+    rong.sha256.clear();
+    k.them(rong);
+    BanGhiVideo mat = k.voiFile("mat", noiDung);
+    QFile::remove(mat.filePath);
+    // A folder at the record's path exists but cannot be read as a file (a chmod would not stop root).
+    BanGhiVideo thuMuc = k.voiFile("thumuc", noiDung);
+    QFile::remove(thuMuc.filePath);
+    QDir().mkpath(thuMuc.filePath);
+    // A path under a regular file cannot exist at all.
+    BanGhiVideo duoiTep = k.voiFile("duoitep", noiDung);
+    duoiTep.filePath = khop.filePath + "/x.mp4";
+    k.them(duoiTep);
+    const QByteArray nhatKyTruoc = [&] {
+        QFile f(k.goc + "/data/app.log.jsonl");
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }();
+
+    auto man = k.manHinh();
+    man->resize(1200, 800);
+    man->show();
+    struct Ca {
+        QString id;
+        bool ok;
+        QString chu;
+    };
+    const std::vector<Ca> cacCa = {
+        {"khop", true, ManHinhTraCuu::kNguyenVen},        {"lat", false, ManHinhTraCuu::kKhongKhop},
+        {"hoa", false, ManHinhTraCuu::kKhongKhop},        {"rong", false, ManHinhTraCuu::kKhongKhop},
+        {"mat", false, ManHinhTraCuu::kKhongConFile},     {"thumuc", false, ManHinhTraCuu::kKhongDocDuoc},
+        {"duoitep", false, ManHinhTraCuu::kKhongConFile},
+    };
+    for (const Ca& ca : cacCa) {
+        man->chonTheoId(ca.id);
+        ASSERT_EQ(man->idDangChon(), ca.id);
+        man->kiemTraNguyenVen();
+        ASSERT_TRUE(man->ketQuaKiemTra()) << ca.id.toStdString();
+        EXPECT_EQ(man->ketQuaKiemTra()->ok, ca.ok) << ca.id.toStdString();
+        EXPECT_EQ(man->ketQuaKiemTra()->chu, ca.chu) << ca.id.toStdString();
+        auto* nhan = man->chiTiet()->findChild<NhanMau*>("ketQuaKiemTra");
+        ASSERT_TRUE(nhan);
+        EXPECT_TRUE(nhan->isVisible());
+        EXPECT_EQ(nhan->text(), ca.chu);
+        EXPECT_EQ(nhan->mauChu(), (ca.ok ? BangMau::mauXanhLa : BangMau::mauDo).mau()) << ca.id.toStdString();
+    }
+    // Selecting another row keeps the result; a search clears it.
+    man->chonTheoId(QString("khop"));
+    EXPECT_TRUE(man->ketQuaKiemTra());
+    man->tim();
+    EXPECT_FALSE(man->ketQuaKiemTra());
+    EXPECT_FALSE(man->chiTiet()->findChild<NhanMau*>("ketQuaKiemTra")->isVisible());
+
+    EXPECT_EQ(k.kho->videoTheoId().value("lat").sha256, lat.sha256);
+    QFile f(k.goc + "/data/app.log.jsonl");
+    EXPECT_EQ(f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray(), nhatKyTruoc);
+}
+
+// Export from the screen: the button is disabled while it runs, the message counts the frames and the copy,
+// and the dossier folder is handed to the file manager; a missing file gives the red error and reveals nothing.
+TEST(TraCuu, XuatHoSoTuManHinh) {
+    KhoThu k;
+    BanGhiVideo bg;
+    bg.id = "V1";
+    bg.code = "SPXVN0668";
+    bg.filePath = k.goc + "/videos/V1.mp4";
+    ASSERT_TRUE(video_thu::ghi(bg.filePath, 3));
+    const auto vt = sha256CuaTep(bg.filePath);
+    bg.sha256 = vt->sha256;
+    bg.bytes = vt->bytes;
+    bg.startedAt = "2024-05-01T02:00:00Z";
+    bg.endedAt = "2024-05-01T02:00:03Z";
+    bg.durationSec = 3;
+    bg.orderId = "O1";
+    k.them(bg);
+    DonHang don;
+    don.id = "O1";
+    don.customerName = "Lê Na";
+    k.kho->capNhatDon(don);
+    BanGhiVideo mat = bg;
+    mat.id = "V2";
+    mat.filePath = k.goc + "/videos/khong-co.mp4";
+    k.them(mat);
+
+    auto man = k.manHinh();
+    man->resize(1200, 800);
+    man->show();
+    man->chonTheoId(QString("V1"));
+    QSignalSpy xong(man.get(), &ManHinhTraCuu::daXuatXong);
+    man->nutXuat()->click();
+    EXPECT_TRUE(man->dangXuat());
+    EXPECT_FALSE(man->nutXuat()->isEnabled());
+    EXPECT_FALSE(man->ketQuaXuat());
+    // A second press while it runs starts nothing.
+    man->xuatHoSo();
+    ASSERT_TRUE(choDen([&] { return xong.count() >= 1; }, 30000));
+    cum_thu::chay(200);
+    EXPECT_EQ(xong.count(), 1);
+    EXPECT_FALSE(man->dangXuat());
+    EXPECT_TRUE(man->nutXuat()->isEnabled());
+    ASSERT_TRUE(man->ketQuaXuat());
+    EXPECT_EQ(*man->ketQuaXuat(), "Đã xuất 6 khung hình kèm bản sao video vào thư mục HoSo.");
+    auto* nhan = man->chiTiet()->findChild<NhanMau*>("ketQuaXuat");
+    EXPECT_EQ(nhan->mauChu(), BangMau::mauXanhLa.mau());
+    ASSERT_EQ(k.moTep.daHien.size(), 1);
+    const QString hoSo = k.moTep.daHien.first();
+    EXPECT_TRUE(hoSo.startsWith(k.goc + "/HoSo/"));
+    EXPECT_EQ(sha256CuaTep(hoSo + "/video.mp4")->sha256, bg.sha256);
+    QFile trang(hoSo + "/ho-so.html");
+    ASSERT_TRUE(trang.open(QIODevice::ReadOnly));
+    const QString html = QString::fromUtf8(trang.readAll());
+    EXPECT_TRUE(html.contains("Shop Thử"));
+    EXPECT_TRUE(html.contains("Lê Na"));  // the order looked up by the record's orderId
+    EXPECT_TRUE(html.contains("AB12-CD34-EF56"));
+
+    man->chonTheoId(QString("V2"));
+    // Selecting another row keeps the last message until the next export starts.
+    EXPECT_TRUE(man->ketQuaXuat());
+    man->xuatHoSo();
+    ASSERT_TRUE(choDen([&] { return xong.count() >= 2; }, 30000));
+    ASSERT_TRUE(man->ketQuaXuat());
+    EXPECT_FALSE(man->ketQuaXuat()->startsWith("Đã xuất"));
+    EXPECT_FALSE(man->ketQuaXuat()->isEmpty());
+    EXPECT_EQ(man->chiTiet()->findChild<NhanMau*>("ketQuaXuat")->mauChu(), BangMau::mauDo.mau());
+    EXPECT_EQ(k.moTep.daHien.size(), 1);
+}
+
+// "Mở video" and "Mở thư mục" hand the record's path to the desktop; the latter even for a missing file.
+TEST(TraCuu, MoVideoVaThuMuc) {
+    KhoThu k;
+    const BanGhiVideo co = k.voiFile("co", "abc");
+    BanGhiVideo mat = k.voiFile("mat", "abc");
+    QFile::remove(mat.filePath);
+    auto man = k.manHinh();
+    man->show();
+    man->chonTheoId(QString("co"));
+    ASSERT_TRUE(man->nutMoVideo()->isEnabled());
+    man->nutMoVideo()->click();
+    EXPECT_EQ(k.moTep.daMo, QStringList{co.filePath});
+    man->chonTheoId(QString("mat"));
+    EXPECT_FALSE(man->nutMoVideo()->isEnabled());
+    man->moThuMuc();
+    EXPECT_EQ(k.moTep.daHien, QStringList{mat.filePath});
+}
+
+// One of our own recordings loads paused at its start with its real length; the same path keeps the player's
+// position, another path pauses and starts the new file at its beginning.
+TEST(TrinhPhat, NapDungYenVaGiuViTri) {
+    QTemporaryDir tmp;
+    const QString a = tmp.filePath("a.mp4");
+    const QString b = tmp.filePath("b.mp4");
+    ASSERT_TRUE(video_thu::ghi(a, 4));
+    ASSERT_TRUE(video_thu::ghi(b, 2));
+    TrinhPhatVideo tp(a);
+    tp.resize(480, 260);
+    tp.show();
+    QMediaPlayer* p = tp.trinhPhat();
+    ASSERT_TRUE(choDen([&] { return p->mediaStatus() == QMediaPlayer::LoadedMedia && p->duration() > 0; }, 15000))
+        << int(p->mediaStatus()) << " " << p->errorString().toStdString();
+    EXPECT_NEAR(p->duration(), 4000, 150);
+    cum_thu::chay(300);
+    EXPECT_NE(p->playbackState(), QMediaPlayer::PlayingState);
+    EXPECT_EQ(p->position(), 0);
+
+    p->setPosition(1500);
+    ASSERT_TRUE(choDen([&] { return std::abs(p->position() - 1500) < 200; }, 5000)) << p->position();
+    tp.datDuongDan(a);
+    cum_thu::chay(200);
+    EXPECT_EQ(tp.trinhPhat(), p);
+    EXPECT_NEAR(p->position(), 1500, 200);
+
+    // Pictures reach the view once it plays.
+    int soKhung = 0;
+    QObject::connect(tp.hinh()->videoSink(), &QVideoSink::videoFrameChanged, &tp, [&](const QVideoFrame& k) {
+        if (k.isValid() && k.width() == 640) ++soKhung;
+    });
+    p->play();
+    ASSERT_TRUE(choDen([&] { return p->playbackState() == QMediaPlayer::PlayingState; }, 5000));
+    ASSERT_TRUE(choDen([&] { return soKhung >= 3; }, 5000)) << soKhung;
+    tp.datDuongDan(b);
+    EXPECT_NE(p->playbackState(), QMediaPlayer::PlayingState);
+    ASSERT_TRUE(choDen([&] { return p->mediaStatus() == QMediaPlayer::LoadedMedia && p->duration() > 0; }, 15000));
+    EXPECT_NEAR(p->duration(), 2000, 150);
+    cum_thu::chay(300);
+    EXPECT_NE(p->playbackState(), QMediaPlayer::PlayingState);
+    EXPECT_LT(p->position(), 100);
+    EXPECT_EQ(tp.duongDan(), b);
+}
+
+// Through the screen: a record with a file gets a player for its path, and another record a new player.
+TEST(TrinhPhat, MoiBanGhiMotTrinhPhat) {
+    KhoThu k;
+    BanGhiVideo a = k.voiFile("a", "x");
+    ASSERT_TRUE(video_thu::ghi(a.filePath, 2));
+    BanGhiVideo b = k.voiFile("b", "y");
+    ASSERT_TRUE(video_thu::ghi(b.filePath, 2));
+    auto man = k.manHinh();
+    man->resize(1200, 800);
+    man->show();
+    man->chonTheoId(QString("a"));
+    QPointer<TrinhPhatVideo> dau = man->trinhPhat();
+    ASSERT_TRUE(dau);
+    EXPECT_EQ(dau->duongDan(), a.filePath);
+    EXPECT_EQ(dau->height(), 260);
+    man->chonTheoId(QString("b"));
+    ASSERT_TRUE(man->trinhPhat());
+    EXPECT_NE(man->trinhPhat(), dau.data());
+    EXPECT_EQ(man->trinhPhat()->duongDan(), b.filePath);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(dau.isNull());
+}
