@@ -12,7 +12,7 @@
 // Shared by the camera tests: waiting for the GUI thread, and ffprobe as the judge of written files.
 namespace camera_test {
 
-inline bool choDen(const std::function<bool()>& dk, int ms = 5000) {
+inline bool choDen(const std::function<bool()>& dk, int ms = 30000) {
     QElapsedTimer t;
     t.start();
     while (!dk()) {

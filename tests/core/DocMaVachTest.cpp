@@ -20,7 +20,7 @@ using namespace std::chrono_literals;
 
 namespace {
 
-bool choDen(const std::function<bool()>& dieuKien, int miliToiDa = 5000) {
+bool choDen(const std::function<bool()>& dieuKien, int miliToiDa = 30000) {
     QElapsedTimer t;
     t.start();
     while (!dieuKien()) {
@@ -260,7 +260,12 @@ TEST(DocMaVach, HuyTrongLucDocKhongGiao) {
         b.doc->khiThayNhieuMa = [&](const QList<DocMaVach::KetQuaDo>&) { ++nhieu; };
         b.doc->khiThayMa = [&](const QString&) { ++mot; };
         b.doc->nhanKhung(b.khung);
-        ASSERT_TRUE(choDen([&] { return !b.doc->dangBan(); }, 5000));
+        // Waiting without running the GUI thread's events: the delivery is posted before the busy flag
+        // clears, and a preempted reader thread would otherwise let it run before the callback is removed.
+        QElapsedTimer cho;
+        cho.start();
+        while (b.doc->dangBan() && cho.elapsed() < 60'000) QThread::msleep(1);
+        ASSERT_FALSE(b.doc->dangBan());
         b.doc->khiThayNhieuMa = nullptr;  // before the GUI thread has run the delivery
         QCoreApplication::processEvents();
         EXPECT_EQ(nhieu, 0);
@@ -390,29 +395,35 @@ TEST(DocMaVach, QuaCameraEngine) {
     const auto& muoi = TemMau::muoiLoai();
     QImage khung = TemMau::khungNen(1280, 720);
     TemMau::ve(khung, TemMau::taoNhan(muoi[0]), QPointF(640, 360), 1.0, 3);
-    const auto batDau = std::chrono::steady_clock::now();
-    auto guiTrong = [&](std::chrono::milliseconds thoiGian, const QImage& k) {
-        const auto het = std::chrono::steady_clock::now() + thoiGian;
-        while (std::chrono::steady_clock::now() < het) {
+    // Frames at the camera's pace until enough reads arrive, however long a busy machine takes over them:
+    // what is judged is the count against the time it took, not the count in a fixed time.
+    auto guiDenKhi = [&](int soLan, const QImage& k) {
+        const auto het = std::chrono::steady_clock::now() + 60s;
+        while (nhan.size() < soLan && std::chrono::steady_clock::now() < het) {
             nenTang->guiKhung(k, std::chrono::steady_clock::now());
             QCoreApplication::processEvents();
             std::this_thread::sleep_for(33ms);
         }
     };
-    guiTrong(1000ms, khung);
+    // Nothing of an earlier frame left on the way: the capture queue and the reader both idle.
+    auto choYen = [&] {
+        cam.hangDoi().guiDongBo([] {});
+        ASSERT_TRUE(choDen([&] { return !cam.docMa()->dangBan(); }, 60000));
+        QCoreApplication::processEvents();
+    };
+    const auto batDau = std::chrono::steady_clock::now();
+    guiDenKhi(3, khung);
+    choYen();
     const double giay = std::chrono::duration<double>(std::chrono::steady_clock::now() - batDau).count();
-    ASSERT_TRUE(choDen([&] { return !cam.docMa()->dangBan(); }));
-    QCoreApplication::processEvents();
-    ASSERT_GE(nhan.size(), 3) << "a label in view for a second is read several times";
+    ASSERT_GE(nhan.size(), 3) << "a label kept in view is read again and again";
     EXPECT_LE(nhan.size(), int(giay / 0.12) + 1) << "never more than once per interval";
     EXPECT_EQ(nhan.count(QString::fromStdString(muoi[0].noiDung)), nhan.size());
 
     // A QR code held closer, beside the first label.
     TemMau::ve(khung, TemMau::taoNhan(muoi[7], 12), QPointF(1090, 200), 1.0, 0);
     nhan.clear();
-    guiTrong(400ms, khung);
-    ASSERT_TRUE(choDen([&] { return !cam.docMa()->dangBan(); }));
-    QCoreApplication::processEvents();
+    guiDenKhi(1, khung);
+    choYen();
     ASSERT_FALSE(nhan.isEmpty());
     EXPECT_EQ(nhan.last().toStdString(), muoi[7].noiDung);
 }
@@ -437,11 +448,18 @@ TEST(DocMaVach, NhanKhungTuLuongKhac) {
         doc->setGiuaHaiLanDo(0.0);
         QStringList nhan;
         int soDanhSach = 0;
-        doc->khiThayMa = [&](const QString& ma) { nhan << ma; };
+        std::atomic<int> soMa{0};
+        doc->khiThayMa = [&](const QString& ma) {
+            nhan << ma;
+            ++soMa;
+        };
         doc->khiThayNhieuMa = [&](const QList<DocMaVach::KetQuaDo>&) { ++soDanhSach; };
         std::atomic<bool> xong{false};
         std::thread camera([&] {
-            for (int i = 0; i < 600; ++i) {
+            // A busy machine gets through fewer reads in the same frames: the camera goes on past its
+            // 600 frames until a handful of codes has been delivered.
+            const auto het = std::chrono::steady_clock::now() + 60s;
+            for (int i = 0; i < 600 || (vong < 2 && soMa < 6 && std::chrono::steady_clock::now() < het); ++i) {
                 doc->nhanKhung(khung[size_t(i) % khung.size()]);
                 if (i == 300) doc->setGiuaHaiLanDo(0.01);
                 std::this_thread::sleep_for(1ms);
