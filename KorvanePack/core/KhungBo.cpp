@@ -46,7 +46,9 @@ QColor KhungBo::mauNen() const {
 void KhungBo::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.setRenderHint(QPainter::Antialiasing);
-    const QRectF r = QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5);
+    // The half-pixel inset puts a 1 px border on whole pixels; without a border it would leave a 1 px rule
+    // (a divider) with no height at all.
+    const QRectF r = vien_ ? QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5) : QRectF(rect());
     const double bk = banKinh_ < 0 ? r.height() / 2 : banKinh_;
     QPainterPath duong;
     duong.addRoundedRect(r, bk, bk);

@@ -441,7 +441,7 @@ QWidget* KhungChinh::taoThongBaoCameraBiChan() {
         hinh->setPixmap(veBieuTuong(QStringLiteral("cameraBiChan"), BangMau::mauDo.mau(), 40, devicePixelRatioF()));
     });
     auto* tieuDe = new NhanMau(QStringLiteral("Hệ thống đang chặn quyền mở webcam"), BangMau::mauChuChinh,
-                               phongChu(20, QFont::DemiBold), trang);
+                               phongChu(15, QFont::DemiBold), trang);
     tieuDe->setObjectName(QStringLiteral("tieuDeCameraBiChan"));
     cot->addWidget(tieuDe, 0, Qt::AlignHCenter);
     auto* giaiThich = new NhanMau(

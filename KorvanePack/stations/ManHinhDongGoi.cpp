@@ -156,7 +156,9 @@ ManHinhDongGoi::ManHinhDongGoi(BoDieuPhoi* dieuPhoi, DongHo& dongHo, QWidget* pa
     connect(nutKhongMa_, &QPushButton::clicked, this, [this] { giaoViec([](BoDieuPhoi& dp) { dp.quayKhongMa(); }); });
     connect(nutDung_, &QPushButton::clicked, this, [this] { giaoViec([](BoDieuPhoi& dp) { dp.ketThucQuay(); }); });
     phimEsc_ = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    phimEsc_->setContext(Qt::WidgetWithChildrenShortcut);
+    // Window-wide: focus may sit in the sidebar, which refuses to leave while recording, and Escape must
+    // still stop.
+    phimEsc_->setContext(Qt::WindowShortcut);
     connect(phimEsc_, &QShortcut::activated, this, [this] {
         if (!nutDung_->isHidden()) nutDung_->click();
     });

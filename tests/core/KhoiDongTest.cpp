@@ -255,3 +255,37 @@ TEST(KhoiDong, SaoLuuGanVaoSauKhiLuuVaKhongGiuSaoLuu) {
     EXPECT_EQ(saoLuuYeu.use_count(), 1);  // only the application state holds the backup
 }
 }  // namespace
+
+namespace {
+// The camera is opened with what the settings hold when the pause ends, not when it was scheduled: an owner
+// who picks another webcam in the first-run sheet during that pause gets the new one.
+TEST(KhoiDong, MoCameraDocCaiDatLucHetHen) {
+    cum_thu::Cum cum;
+    cum.kho.reset();  // the sequence opens the folder itself
+    cum.caiDat->setCameraId(QString());
+    cum.caiDat->setDoPhanGiai(QStringLiteral("1280x720"));
+    QStringList dong;
+    KhoiDong::DichVu dv;
+    dv.docQuyenCamera = [] { return 3; };
+    dv.in = [&](const QString& d) {
+        dong << d;
+        if (d == QStringLiteral("[Korvane] hẹn mở camera")) {
+            cum.caiDat->setCameraId(QStringLiteral("lavfi:testsrc=size=320x240:rate=15"));
+            cum.caiDat->setDoPhanGiai(QStringLiteral("320x240"));
+        }
+    };
+    dv.taoDieuPhoi = [](KhoDuLieu& kho, CaiDat& caiDat) {
+        return CumDieuPhoi::tao(kho, caiDat, std::make_unique<CameraEngine>(),
+                                std::make_unique<TiengBao>(std::make_unique<DauRaAmThanhGia>()));
+    };
+    KhoiDong kd(cum.trangThai, *cum.caiDat, dv);
+    kd.chay();
+    ASSERT_TRUE(choDen([&] { return dong.contains("[Korvane] mở camera"); }));
+    EXPECT_EQ(dong.indexOf("[Korvane] khởi động xong") + 1, dong.indexOf("[Korvane] mở camera"));
+    CameraEngine* cam = CumDieuPhoi::cameraCua(cum.trangThai.dieuPhoi());
+    ASSERT_NE(cam, nullptr);
+    ASSERT_TRUE(choDen([&] { return cam->dangChay() && !cam->doPhanGiai().isEmpty(); }))
+        << cam->loiCamera().toStdString();
+    EXPECT_EQ(cam->doPhanGiai(), QStringLiteral("320x240"));
+}
+}  // namespace

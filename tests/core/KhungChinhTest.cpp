@@ -281,4 +281,25 @@ TEST(KhungChinh, DongTrangThai) {
 }
 }  // namespace
 
+namespace {
+// The rules under the brand mark, above the status strip and between the two columns are one pixel thick:
+// each must actually paint in the border colour.
+TEST(KhungChinh, DuongKeMotDiemAnhCoMau) {
+    CanhKhung c;
+    c.khung->resize(1200, 800);
+    c.khung->show();
+    QCoreApplication::processEvents();
+    int soKe = 0;
+    for (KhungBo* k : c.khung->findChildren<KhungBo*>()) {
+        if (k->maximumHeight() != 1 && k->maximumWidth() != 1) continue;
+        if (k->width() < 1 || k->height() < 1) continue;
+        ++soKe;
+        const QImage anh = k->grab().toImage();
+        const QPoint giua(anh.width() / 2, anh.height() / 2);
+        EXPECT_EQ(QColor(anh.pixel(giua)).rgb(), BangMau::mauVienThe.mau().rgb()) << k->width() << "x" << k->height();
+    }
+    EXPECT_EQ(soKe, 3);
+}
+}  // namespace
+
 #include "KhungChinhTest.moc"

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -163,5 +164,38 @@ TEST(ManHinhDongGoi, QuayKhongMaVaEscDung) {
     ASSERT_TRUE(choDen([&] { return c.dieuPhoi->soDaQuayHomNay() == 1; }));
     EXPECT_EQ(c.man->bangDon()->chuTrangThai(), "Chưa có");
     EXPECT_TRUE(c.man->bangDon()->coGoiYBatDau());
+}
+}  // namespace
+
+namespace {
+// A packer who clicked elsewhere in the window (the sidebar, which refuses to switch while recording) must
+// still stop the recording with Escape.
+TEST(ManHinhDongGoi, EscDungKhiODangChonNamNgoaiManHinh) {
+    cum_thu::Cum cum;
+    cum.taoDieuPhoi();
+    cum.caiDat->setGiayToiThieu(60);
+    QWidget cuaSo;
+    auto* hang = new QHBoxLayout(&cuaSo);
+    auto* ben = new QLineEdit(&cuaSo);
+    auto* man = new ManHinhDongGoi(cum.dieuPhoi.get(), &cuaSo);
+    hang->addWidget(ben);
+    hang->addWidget(man, 1);
+    cuaSo.resize(1400, 800);
+    cuaSo.show();
+    cuaSo.activateWindow();
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(cum.moCamera());
+    man->nutQuayKhongMa()->click();
+    ASSERT_TRUE(cum.choDangGhi(true));
+    cum_thu::chay(1200);
+    ben->setFocus();
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(ben->hasFocus());
+    QTest::keyClick(ben, Qt::Key_Escape);
+    EXPECT_TRUE(cum.choNghi());
+    if (cum.camera().dangGhi()) {
+        cum.dieuPhoi->ketThucQuay();
+        cum.choNghi();
+    }
 }
 }  // namespace
