@@ -60,6 +60,8 @@ qint64 congBaoHoa(qint64 a, qint64 b) {
 }
 
 std::optional<double> docSoThapPhan(const QString& s) {
+    // QString::toDouble would skip white space around the number; a piece is a number only as it stands.
+    if (s.isEmpty() || s.front().isSpace() || s.back().isSpace()) return std::nullopt;
     bool ok = false;
     const double d = s.toDouble(&ok);  // QString::toDouble always reads the C locale
     if (!ok) return std::nullopt;

@@ -213,8 +213,10 @@ TEST_F(HaravanGia, BrakeWaitsOnlyWhenTheLastCallLimitShowsTheQuotaFilling) {
         const char* hanMuc;
         bool cho;
     };
-    const Ca cacCa[] = {{"36/40", true}, {"20/40", false}, {"28/40", false}, {"29/40", true},
-                        {"abc", false},  {"5/0", false},   {"1/2/3", false}, {"//36//40/", true}};
+    // A piece is read as one number as it stands, so a space beside it makes it unreadable.
+    const Ca cacCa[] = {{"36/40", true},   {"20/40", false},   {"28/40", false},  {"29/40", true},
+                        {"abc", false},    {"5/0", false},     {"1/2/3", false},  {"//36//40/", true},
+                        {"28.5/40", true}, {"36 / 40", false}, {"36/ 40", false}, {"36 /40", false}};
     for (const auto& ca : cacCa) {
         MayChuGia m;
         std::atomic<int> lan = 0;
