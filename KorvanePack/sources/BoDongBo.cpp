@@ -9,6 +9,7 @@
 #include "sources/LoiKetNoi.h"
 #include "sources/MoTaLoi.h"
 #include "sources/nentang/BangNenTang.h"
+#include "store/DocGio.h"
 #include "store/DinhDangISO.h"
 #include "store/DinhDangNgay.h"
 #include "store/HangDoiTuanTu.h"
@@ -110,8 +111,9 @@ QDateTime BoDongBo::mocMoiNhat(const QList<DonHang>& cacDon) {
     QDateTime moiNhat;
     for (const DonHang& d : cacDon) {
         if (d.updatedAt.isEmpty()) continue;
-        const auto t = docThoiGianISO(d.updatedAt);
-        if (t && (!moiNhat.isValid() || *t > moiNhat)) moiNhat = *t;
+        // Order times are the platform's own text; some platforms write them without a zone.
+        const auto t = DocGio::docGioDon(d.updatedAt);
+        if (t && (!moiNhat.isValid() || *t > moiNhat)) moiNhat = t->toUTC();
     }
     return moiNhat;
 }

@@ -113,6 +113,11 @@ TEST(BoDongBo, CappedFetchMovesTheCursorOnlyToTheNewestOrderReceived) {
          QStringLiteral("2025-12-06T02:30:00Z"),
          QStringLiteral("Chưa lấy hết — mốc dừng ở 06/12/2025 09:30, lượt sau lấy tiếp.")},
         {{donMau("1", QString()), donMau("2", QStringLiteral("x"))}, QStringLiteral("2025-12-10T09:00:00Z"), QString()},
+        // Platforms that send their times without a zone mean local time; skipping them would move the cursor
+        // past orders the capped fetch never reached.
+        {{donMau("1", QStringLiteral("2025-12-05T08:00:00.123")), donMau("2", QStringLiteral("2025-12-04 10:00:00"))},
+         QStringLiteral("2025-12-05T01:00:00Z"),
+         QStringLiteral("Chưa lấy hết — mốc dừng ở 05/12/2025 08:00, lượt sau lấy tiếp.")},
     };
     for (const auto& ca : cacCa) {
         MoiTruongDongBo m;
