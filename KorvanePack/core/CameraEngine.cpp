@@ -292,7 +292,8 @@ int CameraEngine::bitrateTheoDoPhanGiai(int base, const QString& kichThuoc) {
     base = std::clamp(base, 400, 6000);
     QList<double> so;
     for (const QString& manh : kichThuoc.split(QLatin1Char('x'), Qt::SkipEmptyParts)) {
-        if (manh.front().isSpace()) continue;
+        // QString::toDouble forgives white space around a number; a size text with it is no size.
+        if (manh.front().isSpace() || manh.back().isSpace()) continue;
         bool ok = false;
         const double v = manh.toDouble(&ok);
         if (ok && std::isfinite(v)) so.append(v);

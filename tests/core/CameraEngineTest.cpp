@@ -211,6 +211,9 @@ TEST(CameraEngineBitrate, ScalesWithAreaAndClampsTheBase) {
         {1500, "0x720", 1500},
         {1500, "1920\u00D71080", 1500},
         {1500, "1920x 1080", 1500},
+        {1500, "1920 x1080", 1500},
+        {1500, "1920x1080 ", 1500},
+        {1500, "1920x1080\n", 1500},
         {1500, "1920x1080x3", 1500},
         {1500, "x1920xx1080x", 3375},
         // a damaged stored value stays inside what the settings offer
