@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 
+#include "common/ChoDen.h"
 #include "core/BoDieuPhoi.h"
 #include "core/CaiDat.h"
 #include "core/CameraEngine.h"
@@ -20,15 +21,7 @@
 // test pattern through the same capture and writer code as a webcam, and whose tones go nowhere.
 namespace cum_thu {
 
-inline bool choDen(const std::function<bool()>& dk, int ms = 8000) {
-    QElapsedTimer t;
-    t.start();
-    while (!dk()) {
-        if (t.elapsed() > ms) return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
-    return true;
-}
+using ::choDen;
 
 inline void chay(int ms) {
     QElapsedTimer t;

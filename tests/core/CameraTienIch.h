@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QCoreApplication>
+#include "common/ChoDen.h"
 #include <QElapsedTimer>
 #include <QImage>
 #include <QJsonArray>
@@ -12,15 +13,7 @@
 // Shared by the camera tests: waiting for the GUI thread, and ffprobe as the judge of written files.
 namespace camera_test {
 
-inline bool choDen(const std::function<bool()>& dk, int ms = 30000) {
-    QElapsedTimer t;
-    t.start();
-    while (!dk()) {
-        if (t.elapsed() > ms) return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
-    return true;
-}
+using ::choDen;
 
 inline void chayHangCho(int ms = 50) {
     QElapsedTimer t;

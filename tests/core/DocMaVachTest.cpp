@@ -7,6 +7,7 @@
 #include <stdexcept>
 #include <thread>
 
+#include "common/ChoDen.h"
 #include "common/TemMau.h"
 #include "core/BoGhiVideoGia.h"
 #include "core/BoNhanDienMaGia.h"
@@ -19,17 +20,6 @@
 using namespace std::chrono_literals;
 
 namespace {
-
-bool choDen(const std::function<bool()>& dieuKien, int miliToiDa = 30000) {
-    QElapsedTimer t;
-    t.start();
-    while (!dieuKien()) {
-        if (t.elapsed() > miliToiDa) return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        QThread::msleep(1);
-    }
-    return true;
-}
 
 // Lets the queue finish the read in flight and the GUI thread run what it posted.
 void choXong(DocMaVach& doc) {

@@ -109,7 +109,7 @@ TEST(BoDongBoDong, DestroyingTheEngineEndsWaitsAndRetriesAtOnce) {
     ch.thoiGianCho = std::chrono::seconds(5);
     auto& db = m.taoDongBo(std::move(ch));
     db.dongBo(false);
-    ASSERT_TRUE(m.choDen([&] { return may.daNhan().size() == 1; }));
+    ASSERT_TRUE(choDen([&] { return may.daNhan().size() == 1; }));
     std::this_thread::sleep_for(std::chrono::milliseconds(100));  // well inside the first 1 s back-off
     const auto batDau = std::chrono::steady_clock::now();
     m.dongBo.reset();

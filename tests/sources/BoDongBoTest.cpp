@@ -84,7 +84,7 @@ TEST(BoDongBo, OrdersAreWrittenInOneAppendAndIndexedByTheirCodes) {
     EXPECT_EQ(db.soDonLanCuoi(), 3);
     EXPECT_EQ(db.trangThai(), QStringLiteral("Đã cập nhật 3 đơn."));
     EXPECT_EQ(db.mauTho(), QStringLiteral("{\n  \"id\": 1\n}"));
-    EXPECT_TRUE(m.choDen([&] { return db.nhatKy().size() == 2; }));
+    EXPECT_TRUE(choDen([&] { return db.nhatKy().size() == 2; }));
     EXPECT_TRUE(boGio(db.nhatKy()).contains(QStringLiteral("Cập nhật 3 đơn.")));
     EXPECT_EQ(db.nhatKy().last(), QStringLiteral("10/12/2025 16:00:00 · Cập nhật 3 đơn."));
     ASSERT_TRUE(m.kho->donTheoMa(QStringLiteral("vd-2")));
@@ -212,7 +212,7 @@ TEST(BoDongBo, ActivityListKeepsTheNewestSixtyLines) {
     };
     auto& db = m.taoDongBo();
     m.chayDongBo();
-    ASSERT_TRUE(m.choDen([&] { return boGio(db.nhatKy()).contains(QStringLiteral("dòng 61")); }));
+    ASSERT_TRUE(choDen([&] { return boGio(db.nhatKy()).contains(QStringLiteral("dòng 61")); }));
     EXPECT_EQ(db.nhatKy().size(), 60);
     EXPECT_EQ(boGio(db.nhatKy()).first(), QStringLiteral("dòng 2"));
 }
@@ -278,7 +278,7 @@ TEST(BoDongBo, RunRequestedWhileOneIsInProgressDoesNothing) {
         choPhep = true;
     }
     cv.notify_all();
-    ASSERT_TRUE(m.choDen([&] { return xongDau; }));
+    ASSERT_TRUE(choDen([&] { return xongDau; }));
     EXPECT_EQ(soLan, 1);
 }
 
@@ -287,12 +287,12 @@ TEST(BoDongBo, LoopRunsAtOnceThenOneIntervalAfterEachRun) {
     auto& db = m.taoDongBo();
     db.batDau();
     db.batDau();
-    ASSERT_TRUE(m.choDen([&] { return m.henGio.soDangCho() == 1; }));
+    ASSERT_TRUE(choDen([&] { return m.henGio.soDangCho() == 1; }));
     EXPECT_EQ(m.nguon->cacTuLuc().size(), 1);
     m.henGio.tien(std::chrono::seconds(59));
     EXPECT_EQ(m.nguon->cacTuLuc().size(), 1);
     m.henGio.tien(std::chrono::seconds(1));
-    ASSERT_TRUE(m.choDen([&] { return m.nguon->cacTuLuc().size() == 2 && m.henGio.soDangCho() == 1; }));
+    ASSERT_TRUE(choDen([&] { return m.nguon->cacTuLuc().size() == 2 && m.henGio.soDangCho() == 1; }));
     m.dongBo.reset();
     EXPECT_EQ(m.henGio.soDangCho(), 0);
 }

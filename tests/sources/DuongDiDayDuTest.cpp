@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QTemporaryDir>
 
+#include "common/ChoDen.h"
 #include "MayChuGia.h"
 #include "core/BoDieuPhoi.h"
 #include "core/CaiDat.h"
@@ -18,15 +19,6 @@
 #include "store/KhoDuLieu.h"
 
 namespace {
-
-bool choDen(const std::function<bool()>& dieuKien) {
-    const auto het = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (!dieuKien()) {
-        if (std::chrono::steady_clock::now() > het) return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
-    return true;
-}
 
 const char* const kDonHang = R"({"orders":[
   {"id":5001,"order_number":"#5001","updated_at":"2025-12-09T01:00:00Z",

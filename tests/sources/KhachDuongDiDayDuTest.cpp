@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QTemporaryDir>
 
+#include "common/ChoDen.h"
 #include "MayChuGia.h"
 #include "core/BoDieuPhoi.h"
 #include "core/CaiDat.h"
@@ -17,15 +18,6 @@
 #include "store/KhoDuLieu.h"
 
 namespace {
-
-bool choDen(const std::function<bool()>& dieuKien) {
-    const auto het = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (!dieuKien()) {
-        if (std::chrono::steady_clock::now() > het) return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
-    return true;
-}
 
 // A shop on one platform with two parcels: one on its way, one the buyer cancelled.
 struct CuaHangThu {

@@ -9,6 +9,7 @@
 #include <chrono>
 #include <nlohmann/json.hpp>
 
+#include "common/ChoDen.h"
 #include "core/CaiDat.h"
 #include "core/HenGioTay.h"
 #include "core/KhoKhoaBoNho.h"
@@ -66,15 +67,6 @@ struct MoiTruongDongBo {
     }
 
     // Spins the event loop until the condition holds; bounded so a broken run fails instead of hanging.
-    static bool choDen(const std::function<bool()>& dieuKien, std::chrono::seconds han = std::chrono::seconds(20)) {
-        const auto het = std::chrono::steady_clock::now() + han;
-        while (!dieuKien()) {
-            if (std::chrono::steady_clock::now() > het) return false;
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        }
-        return true;
-    }
-
     void chayDongBo(bool lay30Ngay = false) {
         bool xong = false;
         dongBo->dongBo(lay30Ngay, [&] { xong = true; });
