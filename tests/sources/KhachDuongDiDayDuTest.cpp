@@ -4,6 +4,7 @@
 #include <QTemporaryDir>
 
 #include "common/ChoDen.h"
+#include "KhoiDongThu.h"
 #include "MayChuGia.h"
 #include "core/BoDieuPhoi.h"
 #include "core/CaiDat.h"
@@ -89,22 +90,7 @@ TEST(KhachDuongDiDayDu, EachPlatformsOrdersReachTheDesk) {
             TrangThaiApp trangThai;
             KhungChinh khung(caiDat, trangThai);
 
-            KhoiDong::DichVu dv;
-            dv.docQuyenCamera = [] { return int(TrangThaiApp::biTuChoi); };
-            dv.in = [](const QString&) {};
-            dv.taoDieuPhoi = [&](KhoDuLieu& kho, CaiDat& cd) {
-                BoDieuPhoi::PhuThuoc pt{&camera, &tieng, &DongHo::heThong(), &henGio,
-                                        [](std::function<void()> f) { f(); }};
-                return std::make_shared<BoDieuPhoi>(kho, cd, pt);
-            };
-            dv.taoDongBo = [&](KhoDuLieu& kho, CaiDat& cd) -> std::shared_ptr<QObject> {
-                BoDongBo::CauHinh cauHinh;
-                cauHinh.henGio = &henGio;
-                cauHinh.mayChu = BangMayChu::tatCaVe(may.goc());
-                cauHinh.thoiGianCho = std::chrono::seconds(5);
-                return std::make_shared<BoDongBo>(kho, cd, cauHinh);
-            };
-            dv.batDauDongBo = [](QObject& o) { qobject_cast<BoDongBo*>(&o)->batDau(); };
+            const KhoiDong::DichVu dv = dichVuKhoiDongThu(camera, tieng, henGio, may.goc());
             KhoiDong khoiDong(trangThai, caiDat, dv);
             khoiDong.chay();
 

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+#include <memory>
+
+#include "core/BoDieuPhoi.h"
+#include "core/CameraGia.h"
+#include "core/HenGioTay.h"
+#include "core/KhoiDong.h"
+#include "core/TiengBaoGhiLai.h"
+#include "core/TrangThaiApp.h"
+#include "sources/BangMayChu.h"
+#include "sources/BoDongBo.h"
+#include "store/DongHo.h"
+
+// The real start-up sequence with the camera refused and its edges faked, and a sync engine that talks to a
+// fake platform at `goc`: the whole road from start-up sync to a typed code, without a webcam or a network.
+inline KhoiDong::DichVu dichVuKhoiDongThu(CameraGia& camera, TiengBaoGhiLai& tieng, HenGioTay& henGio,
+                                          const QString& goc) {
+    KhoiDong::DichVu dv;
+    dv.docQuyenCamera = [] { return int(TrangThaiApp::biTuChoi); };
+    dv.in = [](const QString&) {};
+    dv.taoDieuPhoi = [&camera, &tieng, &henGio](KhoDuLieu& kho, CaiDat& cd) {
+        BoDieuPhoi::PhuThuoc pt{&camera, &tieng, &DongHo::heThong(), &henGio, [](std::function<void()> f) { f(); }};
+        return std::make_shared<BoDieuPhoi>(kho, cd, pt);
+    };
+    dv.taoDongBo = [&henGio, goc](KhoDuLieu& kho, CaiDat& cd) -> std::shared_ptr<QObject> {
+        BoDongBo::CauHinh cauHinh;
+        cauHinh.henGio = &henGio;
+        cauHinh.mayChu = BangMayChu::tatCaVe(goc);
+        cauHinh.thoiGianCho = std::chrono::seconds(5);
+        return std::make_shared<BoDongBo>(kho, cd, cauHinh);
+    };
+    dv.batDauDongBo = [](QObject& o) { qobject_cast<BoDongBo*>(&o)->batDau(); };
+    return dv;
+}
