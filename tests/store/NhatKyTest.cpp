@@ -32,12 +32,15 @@ TEST(NhatKy, DongDauTinhLaiTuQuyTac) {
     KhoTam t;
     t.dongHo.datGiayThuc(1'700'000'000);
     t.kho->ghiNhatKy(QStringLiteral("rec_finish"), {{QStringLiteral("file"), QStringLiteral("/v/a b.mp4")},
-                                                    {QStringLiteral("code"), QStringLiteral("Mã\"1")}});
-    // Sorted keys, compact, plain UTF-8, the quotation mark escaped and every "/" written as "\/".
+                                                    {QStringLiteral("code"), QStringLiteral("Mã\"1")},
+                                                    {QStringLiteral("vi"), QStringLiteral("C:\\x\n\ty")}});
+    // Sorted keys, compact, plain UTF-8, the quotation mark, reverse solidus and control characters
+    // escaped, and every "/" written as "\/".
+    const QByteArray chiTiet = R"({"code":"Mã\"1","file":"\/v\/a b.mp4","vi":"C:\\x\n\ty"})";
     const QByteArray khongBam =
-        R"({"detail":{"code":"Mã\"1","file":"\/v\/a b.mp4"},"event":"rec_finish","prev":"GENESIS","ts":"2023-11-14T22:13:20Z"})";
+        R"({"detail":)" + chiTiet + R"(,"event":"rec_finish","prev":"GENESIS","ts":"2023-11-14T22:13:20Z"})";
     const QByteArray bam = sha256Hex(khongBam);
-    const QByteArray mong = R"({"detail":{"code":"Mã\"1","file":"\/v\/a b.mp4"},"event":"rec_finish","hash":")" + bam +
+    const QByteArray mong = R"({"detail":)" + chiTiet + R"(,"event":"rec_finish","hash":")" + bam +
                             R"(","prev":"GENESIS","ts":"2023-11-14T22:13:20Z"})" + "\n";
     EXPECT_EQ(t.docTep(QStringLiteral("data/app.log.jsonl")), mong);
     EXPECT_EQ(t.kho->vanTayDongTruoc().toLatin1(), bam);
