@@ -1,4 +1,6 @@
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
 
 #include <QDir>
 #include <QFile>
@@ -178,6 +180,36 @@ TEST(GhiBanGhi, LoiGhiNemVaKhongDoiBoNho) {
         EXPECT_FALSE(e.moTa().isEmpty());
     }
     EXPECT_TRUE(t.kho->donTheoId().isEmpty());
+}
+
+TEST(GhiBanGhi, GhiDoDangBiCatVeDoDaiCuVaNem) {
+    KhoTam t;
+    t.datGio(2026, 5, 20);
+    t.kho->ghiDon(don(QStringLiteral("1")), t.kho->thuMucDon(), KhoDuLieu::tienToDon());
+    const QByteArray truoc = t.docTep(tepDon(QStringLiteral("2026-05")));
+    // A file-size limit a few bytes past the end stops the write part-way, as a full disk would.
+    DonHang lon = don(QStringLiteral("2"));
+    lon.shippingAddress = QStringLiteral("x").repeated(4000);
+    signal(SIGXFSZ, SIG_IGN);
+    rlimit cu;
+    getrlimit(RLIMIT_FSIZE, &cu);
+    rlimit moi = cu;
+    moi.rlim_cur = static_cast<rlim_t>(truoc.size() + 100);
+    setrlimit(RLIMIT_FSIZE, &moi);
+    bool nem = false;
+    try {
+        t.kho->ghiDon(lon, t.kho->thuMucDon(), KhoDuLieu::tienToDon());
+    } catch (const LoiTep&) {
+        nem = true;
+    }
+    setrlimit(RLIMIT_FSIZE, &cu);
+    signal(SIGXFSZ, SIG_DFL);
+    EXPECT_TRUE(nem);
+    EXPECT_EQ(t.docTep(tepDon(QStringLiteral("2026-05"))), truoc) << "the partial line is cut off";
+    t.kho->ghiDon(don(QStringLiteral("3")), t.kho->thuMucDon(), KhoDuLieu::tienToDon());
+    t.moLai(true);
+    EXPECT_EQ(t.kho->donTheoId().size(), 2);
+    EXPECT_TRUE(t.kho->donTheoId().contains(QStringLiteral("3")));
 }
 
 TEST(DuongDanVideo, TenTheoGioDiaPhuongVaKhongTrung) {
@@ -360,6 +392,11 @@ TEST(DonDepVideo, KhongXoaGiKhiGiuQuaNganHoacKhongCoGiDeXoa) {
     t.them(QStringLiteral("moi"), 86400);
     EXPECT_EQ(t.kho->donDepVideoCu(7).soFile, 0);
     EXPECT_FALSE(QFileInfo::exists(t.kho->duongDanNhatKy())) << "a cleanup that removes nothing journals nothing";
+    // The shortest retention the settings offer still cleans up.
+    const auto cu = t.them(QStringLiteral("cu"), 7 * 86400 + 1);
+    EXPECT_EQ(t.kho->donDepVideoCu(7).soFile, 1);
+    EXPECT_FALSE(QFileInfo::exists(cu.filePath));
+    EXPECT_TRUE(QFileInfo::exists(t.kho->duongDanNhatKy()));
 }
 
 TEST(NapKho, GiuLauHonTamThangNapDuTepVideo) {
