@@ -140,6 +140,7 @@ TEST(DoBen, ChetGiuaChungVanNguyen) {
     KhoDuLieu cuoi(tam.path());
     cuoi.napTatCa(8);
     EXPECT_TRUE(cuoi.kiemTraNhatKy().ok);
+    for (const QString& id : std::as_const(donDaBao)) EXPECT_TRUE(cuoi.donTheoId().contains(id)) << id.toStdString();
 }
 
 TEST(KhoaThuMuc, PhienThuHaiKhongGhiGi) {
