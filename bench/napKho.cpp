@@ -103,17 +103,22 @@ int main() {
     }
     const double nlohmann = giay(t0);
 
-    double totNhat = 1e9;
+    // Start-up loads once, so the first run is printed too: later runs reuse memory the first one
+    // already had the kernel map in.
+    double dauTien = 0, totNhat = 1e9;
     KhoDuLieu::SoLuong sl;
     for (int lan = 0; lan < 3; ++lan) {
         KhoDuLieu kho(tam.path());
         t0 = std::chrono::steady_clock::now();
         sl = kho.napTatCa(8);
-        totNhat = std::min(totNhat, giay(t0));
+        const double t = giay(t0);
+        if (lan == 0) dauTien = t;
+        totNhat = std::min(totNhat, t);
     }
     std::printf("reference, reading the bytes only:    %7.3f s (%lld bytes)\n", chiDoc, static_cast<long long>(doc));
     std::printf("reference, nlohmann parse only:       %7.3f s (%lld objects, %.0f MB/s)\n", nlohmann,
                 static_cast<long long>(soDoiTuong), tongByte / 1e6 / nlohmann);
+    std::printf("KhoDuLieu::napTatCa(8), first run:    %7.3f s\n", dauTien);
     std::printf("KhoDuLieu::napTatCa(8), best of 3:    %7.3f s (%lld orders, %lld recordings; target < 1 s)\n", totNhat,
                 static_cast<long long>(sl.soDon), static_cast<long long>(sl.soVideo));
     return 0;
