@@ -519,6 +519,7 @@ TEST(ManHinhHangHoan, DungDoGioiHanVanMoTaKhai) {
     EXPECT_TRUE(c.dieuPhoi->thongBao().has_value());
     const QString id = c.man->banGhiVuaQuay()->id;
     EXPECT_EQ(c.man->banGhiVuaQuay()->kind, "return");
+    EXPECT_EQ(c.man->banGhiVuaQuay()->code, "KHONG-DON");  // no order chosen, nothing typed
     EXPECT_FALSE(c.man->toKhai()->isHidden());
 
     c.man->tacVuDungQuay();
