@@ -339,6 +339,7 @@ QWidget* ManHinhHangHoan::taoToKhai() {
     nutLuu_->setFont(phongChu(13, QFont::DemiBold));
     nutKienTiep_ = new QPushButton(QStringLiteral("Xong, kiện tiếp theo"));
     nutKienTiep_->setAutoDefault(false);
+    nutKienTiep_->setFont(phongChu(13));
     hangNut->addWidget(nutLuu_);
     hangNut->addWidget(nutKienTiep_);
     hangNut->addStretch(1);
@@ -556,14 +557,23 @@ void ManHinhHangHoan::lamMoi() {
 
 void ManHinhHangHoan::apMau() {
     // The save is the one action of the form that matters, so it is the filled button; "Đã lưu" shows
-    // plainly disabled.
+    // plainly disabled. The dark appearance's blue is too pale to carry white text, so there the label
+    // takes the page's dark colour instead.
+    const QColor chuNutLuu = GiaoDien::ban().nenHienTai() == CheDoNen::Toi ? BangMau::mauNen.mau() : QColor(Qt::white);
     nutLuu_->setStyleSheet(
-        QStringLiteral("QPushButton { background: %1; color: white; border: 1px solid %1; border-radius: 6px;"
+        QStringLiteral("QPushButton { background: %1; color: %5; border: 1px solid %1; border-radius: 6px;"
                        " padding: 5px 14px; }"
                        " QPushButton:pressed { background: %2; }"
                        " QPushButton:disabled { background: transparent; color: %3; border-color: %4; }")
             .arg(BangMau::mauXanhDuong.mau().name(), BangMau::mauXanhDuong.mau(0.8).name(QColor::HexArgb),
-                 BangMau::mauChuPhu.mau().name(), BangMau::mauVienThe.mau().name()));
+                 BangMau::mauChuPhu.mau().name(), BangMau::mauVienThe.mau().name(), chuNutLuu.name()));
+    // The plain companion of the save button, the same height and shape beside it.
+    nutKienTiep_->setStyleSheet(
+        QStringLiteral("QPushButton { background: transparent; color: %1; border: 1px solid %2; border-radius: 6px;"
+                       " padding: 5px 14px; }"
+                       " QPushButton:pressed { background: %3; }")
+            .arg(BangMau::mauChuChinh.mau().name(), BangMau::mauVienThe.mau().name(),
+                 BangMau::mauVienThe.mau(0.5).name(QColor::HexArgb)));
     hinhSeal_->setPixmap(
         veBieuTuong(QStringLiteral("hangHoan"), BangMau::mauHoPhach.mau(), kCoHinhSeal, devicePixelRatioF()));
     for (const auto& [id, o] : std::as_const(oTinhTrang_)) {

@@ -414,6 +414,10 @@ TEST_F(BoDieuPhoiTest, MaKhacKhiDangQuayTheoCheDoGhiSerial) {
         henGio.tien(119ms);
         xuLySuKien();
         EXPECT_EQ(camera.cacLanChuanBi.size(), soLan);
+        // The pause belongs to the handling of this code: a label read meanwhile meets the busy flag.
+        EXPECT_TRUE(dp->dangXuLy());
+        go("VD-CHEN-NGANG");
+        EXPECT_EQ(camera.cacLanChuanBi.size(), soLan);
         henGio.tien(1ms);
         xuLySuKien();
         ASSERT_EQ(camera.cacLanChuanBi.size(), soLan + 1);

@@ -7,6 +7,8 @@
 #include <QPushButton>
 #include <QTest>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <cmath>
 
 #include "common/CumThu.h"
 #include "core/BangMau.h"
@@ -20,6 +22,23 @@
 
 namespace {
 using cum_thu::choDen;
+
+double doSangTuongDoi(const QColor& m) {
+    auto kenh = [](double c) { return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4); };
+    return 0.2126 * kenh(m.redF()) + 0.7152 * kenh(m.greenF()) + 0.0722 * kenh(m.blueF());
+}
+
+// The strongest contrast between the fill and any pixel of a rectangle: the core of the label's glyphs.
+double tuongPhanChu(const QImage& anh, const QRect& o, const QColor& nen) {
+    const double lNen = doSangTuongDoi(nen);
+    double tot = 1.0;
+    for (int y = o.top(); y <= o.bottom(); ++y)
+        for (int x = o.left(); x <= o.right(); ++x) {
+            const double l = doSangTuongDoi(QColor(anh.pixel(x, y)));
+            tot = std::max(tot, (std::max(l, lNen) + 0.05) / (std::min(l, lNen) + 0.05));
+        }
+    return tot;
+}
 
 // The returns screen in the window, filming and then with a filled declaration, in both appearances, from a
 // live test-pattern camera. The pictures are kept under the build folder for a person to look at; the test
@@ -108,6 +127,11 @@ TEST(AnhChup, ManHinhHangHoanDangQuayVaToKhai) {
         EXPECT_EQ(man->dongDoiChieu()->mauChu(), BangMau::mauDo.mau(nen));
         const QPoint nutBatDau = man->nutBatDau()->mapTo(&cuaSo, QPoint(6, man->nutBatDau()->height() / 2));
         EXPECT_EQ(QColor(toKhai.pixel(nutBatDau)).rgb(), BangMau::mauHoPhach.mau(nen).rgb()) << gd;
+        // The save label must read on its blue in both appearances (3:1, the floor for bold text); white on the
+        // dark appearance's pale blue does not.
+        const QRect oLuu(man->nutLuu()->mapTo(&cuaSo, QPoint(4, 4)), man->nutLuu()->size() - QSize(8, 8));
+        EXPECT_EQ(QColor(toKhai.pixel(oLuu.topLeft())).rgb(), BangMau::mauXanhDuong.mau(nen).rgb()) << gd;
+        EXPECT_GE(tuongPhanChu(toKhai, oLuu, BangMau::mauXanhDuong.mau(nen)), 3.0) << gd;
 
         man->nutLuu()->click();
         EXPECT_TRUE(man->daLuuKhai());

@@ -458,6 +458,54 @@ TEST(ManHinhHangHoan, LuuHongThiNutVanBam) {
     EXPECT_EQ(c.dongCuoi("h1")["returnInfo"]["note"], "vỏ hộp móp");
 }
 
+// Starting the next recording from an open declaration clears what belongs to the parcel just declared (its
+// record, the saved mark, the serial and the ticked conditions) but carries the reason, the decision, the note
+// and the chosen order over to the next one.
+TEST(ManHinhHangHoan, QuayTiepTuToKhaiGiuLyDoXuLyGhiChuVaDon) {
+    CanhHangHoan c;
+    c.themDon(taoDon("A1", "An", "0901111222", "2025-02-01T01:00:00Z", "1001", {"GHN-A1"}));
+    ASSERT_TRUE(c.moCamera());
+    c.timBang("0901111222");
+    ASSERT_TRUE(c.man->donChon().has_value());
+    c.moFormCho(taoBanGhi("h1", "return", QString("A1"), {}, "2025-02-01T00:00:00Z"));
+    c.man->chonLyDo()->setCurrentIndex(3);
+    c.man->chonXuLy()->setCurrentIndex(2);
+    c.man->oTinhTrang("co-vet-xuoc")->click();
+    c.man->oSerial()->setText("SN-CU");
+    c.man->oGhiChu()->setText("hộp móp");
+    c.man->nutLuu()->click();
+    ASSERT_TRUE(c.man->daLuuKhai());
+
+    c.man->nutBatDau()->click();
+    ASSERT_TRUE(c.choDangGhi(true));
+    EXPECT_FALSE(c.man->banGhiVuaQuay().has_value());
+    EXPECT_FALSE(c.man->daLuuKhai());
+    EXPECT_TRUE(c.man->serialNhanVe().isEmpty());
+    EXPECT_TRUE(c.man->tinhTrang().isEmpty());
+    EXPECT_FALSE(c.man->bangTim()->isHidden());
+    EXPECT_EQ(c.man->lyDo(), danhSachLyDo()[3].id);
+    EXPECT_EQ(c.man->xuLy(), danhSachXuLy()[2].id);
+    EXPECT_EQ(c.man->ghiChu(), "hộp móp");
+    ASSERT_TRUE(c.man->donChon().has_value());
+    EXPECT_EQ(c.man->donChon()->id, "A1");
+    EXPECT_EQ(c.man->tuKhoa(), "0901111222");
+
+    ASSERT_TRUE(choDen([&] { return c.camera().giayDaGhi() >= 1; }));
+    c.man->nutDung()->click();
+    ASSERT_TRUE(choDen([&] { return c.man->banGhiVuaQuay().has_value(); }));
+    ASSERT_TRUE(c.choNghi());
+    EXPECT_NE(c.man->banGhiVuaQuay()->id, "h1");
+    // The new form shows the carried choices and a clean serial and condition list.
+    EXPECT_EQ(c.man->chonLyDo()->currentIndex(), 3);
+    EXPECT_EQ(c.man->chonXuLy()->currentIndex(), 2);
+    EXPECT_EQ(c.man->oGhiChu()->text(), "hộp móp");
+    EXPECT_TRUE(c.man->oSerial()->text().isEmpty());
+    EXPECT_FALSE(c.man->oTinhTrang("co-vet-xuoc")->isChecked());
+    EXPECT_EQ(c.man->nutLuu()->text(), "Lưu tờ khai");
+    EXPECT_TRUE(c.man->nutLuu()->isEnabled());
+    EXPECT_TRUE(c.man->chuDaLuu()->isHidden());
+}
+
 // A returns recording stopped by the length limit still gets its declaration, and a later stop that
 // saves nothing does not take the form away.
 TEST(ManHinhHangHoan, DungDoGioiHanVanMoTaKhai) {
@@ -471,6 +519,7 @@ TEST(ManHinhHangHoan, DungDoGioiHanVanMoTaKhai) {
     EXPECT_TRUE(c.dieuPhoi->thongBao().has_value());
     const QString id = c.man->banGhiVuaQuay()->id;
     EXPECT_EQ(c.man->banGhiVuaQuay()->kind, "return");
+    EXPECT_EQ(c.man->banGhiVuaQuay()->code, "KHONG-DON");  // no order chosen, nothing typed
     EXPECT_FALSE(c.man->toKhai()->isHidden());
 
     c.man->tacVuDungQuay();
