@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include <QFile>
 #include <atomic>
 #include <condition_variable>
+#include <csignal>
 #include <mutex>
 
 #include "MoiTruongDongBo.h"
@@ -181,6 +183,66 @@ TEST(BoDongBo, WriteFailureKeepsTheCursorAndCountAndIndexesNothing) {
     EXPECT_EQ(sk.second.at("daLuu"), "0");
     EXPECT_FALSE(QString::fromStdString(sk.second.at("msg").get<std::string>()).isEmpty());
     EXPECT_FALSE(db.dangChay());
+}
+
+// A disk that fills up part-way through the append: the lines already out are cut off again, so the file holds
+// nothing of the failed fetch (no half line for the next start to trip on), and the next run writes it whole.
+TEST(BoDongBo, WriteCutShortPartWayLeavesTheFileAsItWasAndTheNextRunWritesItWhole) {
+    MoiTruongDongBo m;
+    int luot = 0;
+    m.kichBan = [&](NguonDonKichBan& n) {
+        n.khiLayDon = [&](const QString&, const NhanTienDo&) {
+            ++luot;
+            QList<DonHang> ds;
+            for (int i = 0; i < 10; ++i) ds << donMau(QStringLiteral("P%1-%2").arg(luot).arg(i));
+            return ds;
+        };
+    };
+    auto& db = m.taoDongBo();
+    m.chayDongBo();
+    ASSERT_EQ(db.soDonLanCuoi(), 10);
+    const QString tep = m.kho->tepThangHienTai(m.kho->thuMucDon(), KhoDuLieu::tienToDon());
+    const auto docTep = [&] {
+        QFile f(tep);
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    };
+    const QByteArray truoc = docTep();
+    const QString mocTruoc = m.mocDaLuu();
+    m.dongHo.tienGiay(600);
+
+    // A file-size limit a few hundred bytes past the end: the first orders of the batch get out, the rest not.
+    const auto tinHieuCu = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit cu{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &cu), 0);
+    rlimit moi = cu;
+    moi.rlim_cur = static_cast<rlim_t>(truoc.size() + 300);
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &moi), 0);
+    m.chayDongBo();
+    setrlimit(RLIMIT_FSIZE, &cu);
+    std::signal(SIGXFSZ, tinHieuCu);
+
+    EXPECT_TRUE(db.loi().startsWith(QStringLiteral("Không ghi được đơn xuống ổ cứng: "))) << db.loi().toStdString();
+    EXPECT_EQ(db.trangThai(), QStringLiteral("Kho dữ liệu không ghi được."));
+    EXPECT_EQ(docTep(), truoc) << "the part of the batch that got out is cut off again";
+    EXPECT_EQ(m.mocDaLuu(), mocTruoc);
+    EXPECT_EQ(db.soDonLanCuoi(), 10);
+    EXPECT_FALSE(m.kho->donTheoMa(QStringLiteral("VDP2-0")));
+    const auto sk = m.suKienDongBo().back();
+    EXPECT_EQ(sk.first, "sync_write_error");
+    EXPECT_EQ(sk.second.at("daLuu"), "0");
+
+    // With room again the next run fetches from the unchanged cursor and writes its whole batch.
+    m.chayDongBo();
+    EXPECT_EQ(m.nguon->cacTuLuc().last(), dinhDangISO().dinhDang(docThoiGianISO(mocTruoc)->addSecs(-120)));
+    EXPECT_TRUE(db.loi().isNull());
+    EXPECT_EQ(m.mocDaLuu(), QStringLiteral("2025-12-10T09:10:00Z"));
+    EXPECT_EQ(docTep().count('\n'), 20);
+    EXPECT_TRUE(m.kho->donTheoMa(QStringLiteral("VDP3-9")));
+    m.dongBo.reset();
+    m.kho.reset();
+    KhoDuLieu lai(m.tam.path() + QStringLiteral("/goc"), &m.dongHo);
+    lai.napTatCa(8);
+    EXPECT_EQ(lai.donTheoId().size(), 20);
 }
 
 TEST(BoDongBo, FetchFailureIsShownLoggedAndJournalledWithItsDetail) {

@@ -1,0 +1,97 @@
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QUuid>
+
+#include "MayChuGia.h"
+#include "common/ChoDen.h"
+#include "core/KhoKhoaHeThong.h"
+#include "store/KhoDuLieu.h"
+
+namespace {
+
+const char* const kDonHang = R"({"orders":[
+  {"id":6001,"order_number":"#6001","updated_at":"2025-12-09T01:00:00Z",
+   "customer":{"last_name":"Lê","first_name":"Chi"},
+   "fulfillments":[{"tracking_number":"GHTK6001","tracking_company":"GHTK"}],
+   "line_items":[{"title":"Bình gốm","quantity":2}]},
+  {"id":6002,"order_number":"#6002","updated_at":"2025-12-09T02:00:00Z","cancelled_at":"2025-12-09T03:00:00Z",
+   "fulfillments":[{"tracking_number":"GHTK6002"}],"line_items":[]}
+]})";
+
+QByteArray docTep(const QString& duongDan) {
+    QFile f(duongDan);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+}  // namespace
+
+// The shipped executable as the owner starts it: its token read from the real Secret Service, its requests
+// sent by libcurl to a fake Haravan on loopback (the one switch the program has for that), and its start-up
+// sync writing the orders into its own data folder. What a typed code does with those orders is shown in
+// process by the whole-path test beside this one, where the camera and the speaker can be doubles.
+TEST(UngDungThatDongBo, StartUpSyncOfTheShippedProgramFillsItsStore) {
+    if (qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS")) GTEST_SKIP() << "no session bus";
+    const QString dichVu = QStringLiteral("com.korvane.pack.haravan.token");
+    KhoKhoaHeThong khoKhoa(std::chrono::seconds(5));
+    // A token already stored in this keyring may be a real shop's: a test never overwrites it.
+    if (khoKhoa.doc(dichVu)) GTEST_SKIP() << "a Haravan token is already stored in this keyring";
+    const QString token = QStringLiteral("shpat_") + QUuid::createUuid().toString(QUuid::Id128);
+    if (!khoKhoa.ghi(dichVu, token)) GTEST_SKIP() << "no Secret Service to store the token in";
+    struct XoaKhiXong {
+        KhoKhoaHeThong& kho;
+        QString dichVu;
+        ~XoaKhiXong() { kho.xoa(dichVu); }
+    } xoaKhiXong{khoKhoa, dichVu};
+
+    MayChuGia may;
+    may.get("/com/orders.json",
+            [](const httplib::Request&, httplib::Response& res) { res.set_content(kDonHang, "application/json"); });
+    may.chay();
+
+    QTemporaryDir nha, thietBi;
+    QProcess app;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("HOME"), nha.path());
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), nha.filePath(QStringLiteral(".config")));
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("KORVANE_THU_MUC_THIET_BI"), thietBi.path());
+    env.insert(QStringLiteral("KORVANE_MAY_CHU_THU"), may.goc());
+    app.setProcessEnvironment(env);
+    app.setProcessChannelMode(QProcess::MergedChannels);
+    app.start(QStringLiteral(KORVANE_APP_PATH), {});
+    ASSERT_TRUE(app.waitForStarted(10000));
+
+    const QString goc = nha.filePath(QStringLiteral("Korvane Zize"));
+    const QString nhatKy = goc + QStringLiteral("/data/app.log.jsonl");
+    const bool daDongBo = choDen([&] { return docTep(nhatKy).contains(R"("event":"sync")"); }, 60000);
+    app.kill();
+    app.waitForFinished(10000);
+    ASSERT_TRUE(daDongBo) << app.readAll().toStdString() << docTep(nhatKy).toStdString();
+
+    const auto nhan = may.daNhan();
+    ASSERT_EQ(nhan.size(), 1u);
+    EXPECT_EQ(nhan[0].tieuDeDau("Authorization"), "Bearer " + token.toStdString());
+    EXPECT_EQ(nhan[0].target.rfind("/com/orders.json?limit=50&page=1&status=any&updated_at_min=", 0), 0u)
+        << nhan[0].target;
+    EXPECT_TRUE(docTep(nhatKy).contains(R"("detail":{"catBot":"0","orders":"2"},"event":"sync")"))
+        << docTep(nhatKy).toStdString();
+
+    // What the program wrote is what its next start finds: both orders, by their shipping codes.
+    KhoDuLieu kho(goc);
+    kho.napTatCa(8);
+    ASSERT_EQ(kho.donTheoId().size(), 2);
+    const auto don = kho.donTheoMa(QStringLiteral("GHTK6001"));
+    ASSERT_TRUE(don);
+    EXPECT_EQ(don->id, QStringLiteral("6001"));
+    EXPECT_EQ(don->customerName, QStringLiteral("Lê Chi"));
+    EXPECT_EQ(don->itemCount, 2);
+    EXPECT_FALSE(don->cancelledAt);
+    const auto huy = kho.donTheoMa(QStringLiteral("GHTK6002"));
+    ASSERT_TRUE(huy);
+    EXPECT_EQ(huy->cancelledAt, QStringLiteral("2025-12-09T03:00:00Z"));
+    // The token went to the platform and nowhere else.
+    EXPECT_FALSE(docTep(nhatKy).contains(token.toUtf8()));
+}
