@@ -10,6 +10,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolButton>
 #include <QVideoFrame>
 #include <QVideoSink>
 #include <QVideoWidget>
@@ -447,6 +448,12 @@ TEST(TrinhPhat, NapDungYenVaGiuViTri) {
     ASSERT_TRUE(choDen([&] { return p->mediaStatus() == QMediaPlayer::LoadedMedia && p->duration() > 0; }, 15000))
         << int(p->mediaStatus()) << " " << p->errorString().toStdString();
     EXPECT_NEAR(p->duration(), 4000, 150);
+    // The play button must read on the black bar under the picture.
+    const QImage nut = tp.nutPhat()->grab().toImage();
+    int sang = 0;
+    for (int y = 0; y < nut.height(); ++y)
+        for (int x = 0; x < nut.width(); ++x) sang += QColor(nut.pixel(x, y)).lightness() > 200;
+    EXPECT_GT(sang, 20);
     cum_thu::chay(300);
     EXPECT_NE(p->playbackState(), QMediaPlayer::PlayingState);
     EXPECT_EQ(p->position(), 0);
