@@ -2,9 +2,9 @@
 
 #include <QDir>
 #include <QGuiApplication>
-#include <QScreen>
 #include <QListWidget>
 #include <QMediaPlayer>
+#include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QVBoxLayout>
