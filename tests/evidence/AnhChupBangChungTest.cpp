@@ -15,11 +15,15 @@
 #include "core/KhungChinh.h"
 #include "core/NhanMau.h"
 #include "evidence/DangKyManHinh.h"
+#include "evidence/HoSoBangChung.h"
+#include "evidence/MaMay.h"
 #include "evidence/ManHinhDoiSoat.h"
 #include "evidence/ManHinhTraCuu.h"
+#include "evidence/NguonKhungHinhVideo.h"
 #include "evidence/TrinhPhatVideo.h"
 #include "evidence/VideoThu.h"
 #include "store/DinhDangISO.h"
+#include "store/DongHo.h"
 #include "store/KhoDuLieu.h"
 #include "store/TienIch.h"
 
@@ -230,5 +234,31 @@ TEST(AnhChup, ChiTietTraCuuVuaCuaSoHep) {
         for (int i = 0; i < ds->count(); ++i)
             EXPECT_LE(ds->visualItemRect(ds->item(i)).right(), ds->viewport()->width() - 1) << rong << " " << i;
     }
+}
+
+// The dossier of the seeded returns record, written under the build folder for a person to open in a browser.
+TEST(AnhChup, HoSoMau) {
+    const QString thuMuc = QStringLiteral(KORVANE_TEST_BINARY_DIR) + "/anh-chup";
+    cum_thu::Cum cum;
+    gieoNgay(cum);
+    BanGhiVideo bg = cum.kho->videoTheoId().value("VH1");
+    ASSERT_FALSE(bg.sha256.isEmpty());
+    bg.endedAt = dinhDangISO().dinhDang(docThoiGianISO(bg.startedAt)->addSecs(bg.durationSec));
+    bg.resolution = QStringLiteral("960x540");
+    bg.cameraLabel = QStringLiteral("HD Pro Webcam C920");
+    bg.returnInfo->savedAt = bg.endedAt;
+    for (const char* suKien : {"launch", "save", "relink"}) cum.kho->ghiNhatKy(QString::fromLatin1(suKien), {});
+    std::optional<DonHang> don = cum.kho->donTheoId().value(*bg.orderId);
+    MatHang ao{QStringLiteral("Áo thun cotton"), QStringLiteral("Trắng / L"), QStringLiteral("AT-01-L"), 1};
+    MatHang tui{QStringLiteral("Túi vải canvas"), std::nullopt, QStringLiteral("TV-02"), 1};
+    don->items = {ao, tui};
+    don->shippingAddress = QStringLiteral("12 Lý Thường Kiệt, Phường 7, Quận 10, TP. Hồ Chí Minh");
+    QDir(thuMuc + "/HoSo").removeRecursively();
+    NguonKhungHinhVideo nguon;
+    const auto kq = HoSoBangChung::xuat(bg, don, QStringLiteral("Shop Mẹ Bông"), thuMuc, true, cum.kho->kiemTraNhatKy(),
+                                        MaMay::bamMaMay(QStringLiteral("may-thu")), nguon, DongHo::heThong());
+    EXPECT_EQ(kq.soKhungHinh, 6);
+    EXPECT_TRUE(kq.coVideo);
+    EXPECT_TRUE(QFileInfo::exists(kq.thuMuc + "/ho-so.html"));
 }
 }  // namespace
