@@ -103,6 +103,15 @@ TrinhPhatVideo::TrinhPhatVideo(const QString& duongDan, QWidget* parent) : QWidg
     capNhatNut();
 }
 
+void TrinhPhatVideo::resizeEvent(QResizeEvent* e) {
+    QWidget::resizeEvent(e);
+    // A mask rather than painted corners: on a real display the picture is a native window of its own, which
+    // only the parent's shape clips.
+    QPainterPath vien;
+    vien.addRoundedRect(QRectF(rect()), 10, 10);
+    setMask(QRegion(vien.toFillPolygon().toPolygon()));
+}
+
 TrinhPhatVideo::~TrinhPhatVideo() {
     // Stopped before the output widget goes, so no frame is delivered to a half-destroyed sink.
     trinhPhat_->stop();

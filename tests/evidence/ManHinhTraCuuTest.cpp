@@ -498,6 +498,12 @@ TEST(TrinhPhat, MoiBanGhiMotTrinhPhat) {
     ASSERT_TRUE(dau);
     EXPECT_EQ(dau->duongDan(), a.filePath);
     EXPECT_EQ(dau->height(), 260);
+    // Rounded corners: the page shows through at the very corner, the picture's black a little inside it.
+    const QImage anh = man->grab().toImage();
+    const QPoint goc = dau->mapTo(man.get(), QPoint(0, 0));
+    EXPECT_EQ(QColor(anh.pixel(goc)).rgb(), BangMau::mauNen.mau().rgb());
+    EXPECT_EQ(QColor(anh.pixel(goc - QPoint(3, 0))).rgb(), BangMau::mauNen.mau().rgb());
+    EXPECT_EQ(QColor(anh.pixel(goc + QPoint(12, 12))).rgb(), QColor(Qt::black).rgb());
     man->chonTheoId(QString("b"));
     ASSERT_TRUE(man->trinhPhat());
     EXPECT_NE(man->trinhPhat(), dau.data());
