@@ -129,6 +129,9 @@ TEST(AnhChup, TraCuuVaDoiSoat) {
         cum.taoDieuPhoi();
         cum.trangThai.datQuyenCamera(3);
         cum.trangThai.datKho(cum.kho);
+        // The start-up normally reports what it loaded; the sidebar shows these counts.
+        cum.trangThai.datSoDon(static_cast<int>(cum.kho->donTheoId().size()));
+        cum.trangThai.datSoVideo(static_cast<int>(cum.kho->videoTheoId().size()));
         QWidget cuaSo;
         auto* cot = new QVBoxLayout(&cuaSo);
         cot->setContentsMargins(0, 0, 0, 0);
