@@ -468,8 +468,9 @@ void ManHinhTraCuu::lamMoiChiTiet() {
         cu->deleteLater();
     }
     chiTiet_ = taoChiTiet(*dangChon_);
-    chiTiet_->setAutoFillBackground(false);
     cuon_->setWidget(chiTiet_);
+    // setWidget turns the fill on; the page colour underneath must show, not the palette's window colour.
+    chiTiet_->setAutoFillBackground(false);
     phai_->setCurrentIndex(1);
     lamMoiKetQua();
 }

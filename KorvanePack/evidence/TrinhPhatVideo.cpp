@@ -2,8 +2,9 @@
 
 #include <QHBoxLayout>
 #include <QMediaPlayer>
+#include <QPainter>
+#include <QPainterPath>
 #include <QSlider>
-#include <QStyle>
 #include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -12,6 +13,35 @@
 #include "core/BangMau.h"
 #include "core/NhanMau.h"
 #include "core/PhongChu.h"
+
+namespace {
+
+// The style's own media icons are dark glyphs meant for a light toolbar and all but vanish on the black bar
+// under the picture, so the two are drawn here in white.
+QIcon bieuTuongPhat(bool dangPhat) {
+    constexpr int co = 32;
+    QPixmap anh(co, co);
+    anh.fill(Qt::transparent);
+    QPainter p(&anh);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(Qt::NoPen);
+    p.setBrush(Qt::white);
+    if (dangPhat) {
+        p.drawRoundedRect(QRectF(8, 6, 6, 20), 1.5, 1.5);
+        p.drawRoundedRect(QRectF(18, 6, 6, 20), 1.5, 1.5);
+    } else {
+        QPainterPath tamGiac;
+        tamGiac.moveTo(9, 5);
+        tamGiac.lineTo(26, 16);
+        tamGiac.lineTo(9, 27);
+        tamGiac.closeSubpath();
+        p.drawPath(tamGiac);
+    }
+    p.end();
+    return QIcon(anh);
+}
+
+}  // namespace
 
 TrinhPhatVideo::TrinhPhatVideo(const QString& duongDan, QWidget* parent) : QWidget(parent), duongDan_(duongDan) {
     setAutoFillBackground(true);
@@ -73,6 +103,15 @@ TrinhPhatVideo::TrinhPhatVideo(const QString& duongDan, QWidget* parent) : QWidg
     capNhatNut();
 }
 
+void TrinhPhatVideo::resizeEvent(QResizeEvent* e) {
+    QWidget::resizeEvent(e);
+    // A mask rather than painted corners: on a real display the picture is a native window of its own, which
+    // only the parent's shape clips.
+    QPainterPath vien;
+    vien.addRoundedRect(QRectF(rect()), 10, 10);
+    setMask(QRegion(vien.toFillPolygon().toPolygon()));
+}
+
 TrinhPhatVideo::~TrinhPhatVideo() {
     // Stopped before the output widget goes, so no frame is delivered to a half-destroyed sink.
     trinhPhat_->stop();
@@ -94,7 +133,7 @@ void TrinhPhatVideo::napTep() {
 
 void TrinhPhatVideo::capNhatNut() {
     const bool dangPhat = trinhPhat_->playbackState() == QMediaPlayer::PlayingState;
-    nutPhat_->setIcon(style()->standardIcon(dangPhat ? QStyle::SP_MediaPause : QStyle::SP_MediaPlay));
+    nutPhat_->setIcon(bieuTuongPhat(dangPhat));
     nutPhat_->setToolTip(dangPhat ? QStringLiteral("Tạm dừng") : QStringLiteral("Phát"));
 }
 

@@ -27,6 +27,9 @@ public:
 
     static QString dinhDangViTri(qint64 mili);
 
+protected:
+    void resizeEvent(QResizeEvent* e) override;
+
 private:
     void napTep();
     void capNhatNut();

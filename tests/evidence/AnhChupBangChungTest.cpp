@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QGuiApplication>
 #include <QListWidget>
 #include <QMediaPlayer>
+#include <QScreen>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QVBoxLayout>
@@ -13,11 +15,15 @@
 #include "core/KhungChinh.h"
 #include "core/NhanMau.h"
 #include "evidence/DangKyManHinh.h"
+#include "evidence/HoSoBangChung.h"
+#include "evidence/MaMay.h"
 #include "evidence/ManHinhDoiSoat.h"
 #include "evidence/ManHinhTraCuu.h"
+#include "evidence/NguonKhungHinhVideo.h"
 #include "evidence/TrinhPhatVideo.h"
 #include "evidence/VideoThu.h"
 #include "store/DinhDangISO.h"
+#include "store/DongHo.h"
 #include "store/KhoDuLieu.h"
 #include "store/TienIch.h"
 
@@ -33,6 +39,14 @@ QString homNayLuc(int gio, int phut = 0) {
 QString truocNgay(int ngay, int gio) {
     const QDateTime t(QDate::currentDate().addDays(-ngay), QTime(gio, 0));
     return t.toUTC().toString(Qt::ISODate);
+}
+
+// On a real display the player draws into a native window of its own, which a widget grab leaves black: the
+// screen's own pixels are taken there instead.
+QImage chupCuaSo(QWidget& cuaSo) {
+    if (QGuiApplication::platformName() == QStringLiteral("xcb") && cuaSo.screen())
+        return cuaSo.screen()->grabWindow(cuaSo.winId()).toImage();
+    return cuaSo.grab().toImage();
 }
 
 void gieoNgay(cum_thu::Cum& cum) {
@@ -115,6 +129,9 @@ TEST(AnhChup, TraCuuVaDoiSoat) {
         cum.taoDieuPhoi();
         cum.trangThai.datQuyenCamera(3);
         cum.trangThai.datKho(cum.kho);
+        // The start-up normally reports what it loaded; the sidebar shows these counts.
+        cum.trangThai.datSoDon(static_cast<int>(cum.kho->donTheoId().size()));
+        cum.trangThai.datSoVideo(static_cast<int>(cum.kho->videoTheoId().size()));
         QWidget cuaSo;
         auto* cot = new QVBoxLayout(&cuaSo);
         cot->setContentsMargins(0, 0, 0, 0);
@@ -143,7 +160,7 @@ TEST(AnhChup, TraCuuVaDoiSoat) {
         ASSERT_TRUE(choDen([&] { return p->position() >= 1000; }, 10000));
         p->pause();
         cum_thu::chay(500);
-        const QImage anhTraCuu = cuaSo.grab().toImage();
+        const QImage anhTraCuu = chupCuaSo(cuaSo);
         anhTraCuu.save(thuMuc + "/traCuu-" + gd + ".png");
         const QPoint le = traCuu->mapTo(&cuaSo, QPoint(4, traCuu->height() - 4));
         EXPECT_EQ(QColor(anhTraCuu.pixel(le)).rgb(), BangMau::mauNen.mau(nen).rgb()) << gd;
@@ -161,7 +178,7 @@ TEST(AnhChup, TraCuuVaDoiSoat) {
         doiSoat->datTuKhoaGan(QStringLiteral("090"));
         doiSoat->timDonGan();
         cum_thu::chay(200);
-        const QImage anhDoiSoat = cuaSo.grab().toImage();
+        const QImage anhDoiSoat = chupCuaSo(cuaSo);
         anhDoiSoat.save(thuMuc + "/doiSoat-" + gd + ".png");
         const QPoint le2 = doiSoat->mapTo(&cuaSo, QPoint(6, 6));
         EXPECT_EQ(QColor(anhDoiSoat.pixel(le2)).rgb(), BangMau::mauNen.mau(nen).rgb()) << gd;
@@ -220,5 +237,31 @@ TEST(AnhChup, ChiTietTraCuuVuaCuaSoHep) {
         for (int i = 0; i < ds->count(); ++i)
             EXPECT_LE(ds->visualItemRect(ds->item(i)).right(), ds->viewport()->width() - 1) << rong << " " << i;
     }
+}
+
+// The dossier of the seeded returns record, written under the build folder for a person to open in a browser.
+TEST(AnhChup, HoSoMau) {
+    const QString thuMuc = QStringLiteral(KORVANE_TEST_BINARY_DIR) + "/anh-chup";
+    cum_thu::Cum cum;
+    gieoNgay(cum);
+    BanGhiVideo bg = cum.kho->videoTheoId().value("VH1");
+    ASSERT_FALSE(bg.sha256.isEmpty());
+    bg.endedAt = dinhDangISO().dinhDang(docThoiGianISO(bg.startedAt)->addSecs(bg.durationSec));
+    bg.resolution = QStringLiteral("960x540");
+    bg.cameraLabel = QStringLiteral("HD Pro Webcam C920");
+    bg.returnInfo->savedAt = bg.endedAt;
+    for (const char* suKien : {"launch", "save", "relink"}) cum.kho->ghiNhatKy(QString::fromLatin1(suKien), {});
+    std::optional<DonHang> don = cum.kho->donTheoId().value(*bg.orderId);
+    MatHang ao{QStringLiteral("Áo thun cotton"), QStringLiteral("Trắng / L"), QStringLiteral("AT-01-L"), 1};
+    MatHang tui{QStringLiteral("Túi vải canvas"), std::nullopt, QStringLiteral("TV-02"), 1};
+    don->items = {ao, tui};
+    don->shippingAddress = QStringLiteral("12 Lý Thường Kiệt, Phường 7, Quận 10, TP. Hồ Chí Minh");
+    QDir(thuMuc + "/HoSo").removeRecursively();
+    NguonKhungHinhVideo nguon;
+    const auto kq = HoSoBangChung::xuat(bg, don, QStringLiteral("Shop Mẹ Bông"), thuMuc, true, cum.kho->kiemTraNhatKy(),
+                                        MaMay::bamMaMay(QStringLiteral("may-thu")), nguon, DongHo::heThong());
+    EXPECT_EQ(kq.soKhungHinh, 6);
+    EXPECT_TRUE(kq.coVideo);
+    EXPECT_TRUE(QFileInfo::exists(kq.thuMuc + "/ho-so.html"));
 }
 }  // namespace

@@ -10,6 +10,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolButton>
 #include <QVideoFrame>
 #include <QVideoSink>
 #include <QVideoWidget>
@@ -447,6 +448,12 @@ TEST(TrinhPhat, NapDungYenVaGiuViTri) {
     ASSERT_TRUE(choDen([&] { return p->mediaStatus() == QMediaPlayer::LoadedMedia && p->duration() > 0; }, 15000))
         << int(p->mediaStatus()) << " " << p->errorString().toStdString();
     EXPECT_NEAR(p->duration(), 4000, 150);
+    // The play button must read on the black bar under the picture.
+    const QImage nut = tp.nutPhat()->grab().toImage();
+    int sang = 0;
+    for (int y = 0; y < nut.height(); ++y)
+        for (int x = 0; x < nut.width(); ++x) sang += QColor(nut.pixel(x, y)).lightness() > 200;
+    EXPECT_GT(sang, 20);
     cum_thu::chay(300);
     EXPECT_NE(p->playbackState(), QMediaPlayer::PlayingState);
     EXPECT_EQ(p->position(), 0);
@@ -491,6 +498,12 @@ TEST(TrinhPhat, MoiBanGhiMotTrinhPhat) {
     ASSERT_TRUE(dau);
     EXPECT_EQ(dau->duongDan(), a.filePath);
     EXPECT_EQ(dau->height(), 260);
+    // Rounded corners: the page shows through at the very corner, the picture's black a little inside it.
+    const QImage anh = man->grab().toImage();
+    const QPoint goc = dau->mapTo(man.get(), QPoint(0, 0));
+    EXPECT_EQ(QColor(anh.pixel(goc)).rgb(), BangMau::mauNen.mau().rgb());
+    EXPECT_EQ(QColor(anh.pixel(goc - QPoint(3, 0))).rgb(), BangMau::mauNen.mau().rgb());
+    EXPECT_EQ(QColor(anh.pixel(goc + QPoint(12, 12))).rgb(), QColor(Qt::black).rgb());
     man->chonTheoId(QString("b"));
     ASSERT_TRUE(man->trinhPhat());
     EXPECT_NE(man->trinhPhat(), dau.data());
