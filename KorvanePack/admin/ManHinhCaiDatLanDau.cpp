@@ -9,6 +9,7 @@
 #include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QShowEvent>
 #include <QVBoxLayout>
 
@@ -79,10 +80,19 @@ ManHinhCaiDatLanDau::ManHinhCaiDatLanDau(BoDieuPhoi* dieuPhoi, CaiDat& caiDat, B
     cot->addWidget(chiBao_);
     cot->addWidget(vach(this));
 
-    auto* vungBuoc = new QWidget(this);
+    // The sheet has a fixed size, and a step can need more height than it leaves (the webcam step's tips, a
+    // platform with several credentials): the step scrolls rather than squeezing wrapped lines over each other.
+    auto* cuon = new QScrollArea(this);
+    cuon->setFrameShape(QFrame::NoFrame);
+    cuon->setWidgetResizable(true);
+    cuon->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    cuon->viewport()->setAutoFillBackground(false);
+    auto* vungBuoc = new QWidget(cuon);
+    vungBuoc->setAutoFillBackground(false);
     cotBuoc_ = new QVBoxLayout(vungBuoc);
     cotBuoc_->setContentsMargins(28, 28, 28, 28);
-    cot->addWidget(vungBuoc, 1);
+    cuon->setWidget(vungBuoc);
+    cot->addWidget(cuon, 1);
     cot->addWidget(vach(this));
 
     auto* thanh = new QHBoxLayout;
