@@ -14,6 +14,7 @@
 #include <QVBoxLayout>
 
 #include "admin/DongLuaChon.h"
+#include "admin/HopChonThuMuc.h"
 #include "admin/ManHinhThuMay.h"
 #include "admin/NhanBoc.h"
 #include "admin/NhanCatGiua.h"
@@ -194,19 +195,17 @@ void ManHinhCaiDatLanDau::napONhap() {
 void ManHinhCaiDatLanDau::chonThuMuc() {
     if (!chonThuMuc_) return;
     QPointer<ManHinhCaiDatLanDau> toi = this;
-    chonThuMuc_(this, [toi](std::optional<QString> duongDan) {
+    chonThuMuc_(this, caiDat_.thuMucGoc(), [toi](std::optional<QString> duongDan) {
         if (!toi || !duongDan || duongDan->isEmpty()) return;
         // The store opened at start keeps its folder; this one is used from the next start.
         toi->caiDat_.setThuMucGoc(*duongDan);
     });
 }
 
-void ManHinhCaiDatLanDau::chonThuMucHeThong(QWidget* cha, std::function<void(std::optional<QString>)> xong) {
-    auto* hop = new QFileDialog(cha);
+void ManHinhCaiDatLanDau::chonThuMucHeThong(QWidget* cha, const QString& hienTai,
+                                            std::function<void(std::optional<QString>)> xong) {
+    QFileDialog* hop = taoHopChonThuMuc(cha, hienTai);
     hop->setAttribute(Qt::WA_DeleteOnClose);
-    hop->setFileMode(QFileDialog::Directory);
-    hop->setOption(QFileDialog::ShowDirsOnly, true);
-    hop->setLabelText(QFileDialog::Accept, QStringLiteral("Chọn"));
     hop->setWindowModality(Qt::WindowModal);
     auto daTraLoi = std::make_shared<bool>(false);
     QObject::connect(hop, &QFileDialog::fileSelected, hop, [xong, daTraLoi](const QString& duong) {

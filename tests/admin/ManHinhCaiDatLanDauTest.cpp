@@ -138,12 +138,17 @@ TEST(ManHinhCaiDatLanDau, ChonThuMuc) {
     c.denBuoc(1);
     const QString cu = c.caiDat->thuMucGoc();
     EXPECT_EQ(w.chuThuMuc(), cu);
-    w.datChonThuMuc([](QWidget*, std::function<void(std::optional<QString>)> xong) { xong(std::nullopt); });
+    QStringList batDau;
+    w.datChonThuMuc([&batDau](QWidget*, const QString& hienTai, std::function<void(std::optional<QString>)> xong) {
+        batDau << hienTai;
+        xong(std::nullopt);
+    });
     w.chonThuMuc();
     EXPECT_EQ(c.caiDat->thuMucGoc(), cu) << "a cancelled chooser changes nothing";
     const QString moi = c.thuMuc.filePath(QStringLiteral("o-khac"));
-    w.datChonThuMuc([moi](QWidget*, std::function<void(std::optional<QString>)> xong) { xong(moi); });
+    w.datChonThuMuc([moi](QWidget*, const QString&, std::function<void(std::optional<QString>)> xong) { xong(moi); });
     w.chonThuMuc();
+    EXPECT_EQ(batDau, QStringList{cu}) << "the chooser opens at the folder set now";
     EXPECT_EQ(c.caiDat->thuMucGoc(), moi);
     EXPECT_EQ(c.caiDat->ud().value(QStringLiteral("korvane.thuMucGoc")).toString(), moi);
     EXPECT_EQ(w.chuThuMuc(), moi);
