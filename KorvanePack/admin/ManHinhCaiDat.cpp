@@ -18,6 +18,7 @@
 #include <QVBoxLayout>
 
 #include "admin/DongLuaChon.h"
+#include "admin/HopChonThuMuc.h"
 #include "admin/MucPhanMem.h"
 #include "admin/NhanRutGon.h"
 #include "admin/TheMuc.h"
@@ -101,13 +102,10 @@ ManHinhCaiDat::ManHinhCaiDat(BoDieuPhoi* dieuPhoi, BoDongBo* dongBo, SaoLuu* sao
       caiDat_(caiDat),
       nenTang_(std::move(nenTang)) {
     if (!nenTang_.chonThuMuc) {
-        nenTang_.chonThuMuc = [](QWidget* cha) -> std::optional<QString> {
-            QFileDialog hop(cha);
-            hop.setFileMode(QFileDialog::Directory);
-            hop.setOption(QFileDialog::ShowDirsOnly, true);
-            hop.setLabelText(QFileDialog::Accept, QStringLiteral("Chọn"));
-            if (hop.exec() != QDialog::Accepted || hop.selectedFiles().isEmpty()) return std::nullopt;
-            const QString duong = hop.selectedFiles().constFirst();
+        nenTang_.chonThuMuc = [](QWidget* cha, const QString& hienTai) -> std::optional<QString> {
+            std::unique_ptr<QFileDialog> hop(taoHopChonThuMuc(cha, hienTai));
+            if (hop->exec() != QDialog::Accepted || hop->selectedFiles().isEmpty()) return std::nullopt;
+            const QString duong = hop->selectedFiles().constFirst();
             if (duong.isEmpty()) return std::nullopt;
             return duong;
         };
@@ -640,9 +638,10 @@ TheMuc* ManHinhCaiDat::mucLuuTru() {
 }
 
 void ManHinhCaiDat::chonThuMuc(const char* truong) {
-    const std::optional<QString> duong = nenTang_.chonThuMuc(this);
-    if (!duong || duong->isEmpty()) return;
     const QString ten = tenTruong(truong);
+    const QString hienTai = ten == QLatin1String("thuMucGoc") ? caiDat_.thuMucGoc() : caiDat_.thuMucSaoLuu();
+    const std::optional<QString> duong = nenTang_.chonThuMuc(this, hienTai);
+    if (!duong || duong->isEmpty()) return;
     if (ten == QLatin1String("thuMucGoc")) {
         caiDat_.setThuMucGoc(*duong);
     } else if (ten == QLatin1String("thuMucSaoLuu")) {

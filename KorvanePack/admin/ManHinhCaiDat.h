@@ -37,8 +37,8 @@ class ManHinhCaiDat : public QScrollArea {
 public:
     // What the screen asks of the desktop; tests put their own in.
     struct NenTang {
-        // The folder the owner picked, none when they cancelled.
-        std::function<std::optional<QString>(QWidget* cha)> chonThuMuc;
+        // The folder the owner picked, none when they cancelled; it opens at the folder set now.
+        std::function<std::optional<QString>(QWidget* cha, const QString& hienTai)> chonThuMuc;
         std::function<void(const QString& duongDan)> moThuMuc;
         std::shared_ptr<TuKhoiDongXdg> tuKhoiDong;
     };

@@ -9,10 +9,12 @@
 #include <QPainter>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QShowEvent>
 #include <QVBoxLayout>
 
 #include "admin/DongLuaChon.h"
+#include "admin/HopChonThuMuc.h"
 #include "admin/ManHinhThuMay.h"
 #include "admin/NhanBoc.h"
 #include "admin/NhanCatGiua.h"
@@ -79,10 +81,19 @@ ManHinhCaiDatLanDau::ManHinhCaiDatLanDau(BoDieuPhoi* dieuPhoi, CaiDat& caiDat, B
     cot->addWidget(chiBao_);
     cot->addWidget(vach(this));
 
-    auto* vungBuoc = new QWidget(this);
+    // The sheet has a fixed size, and a step can need more height than it leaves (the webcam step's tips, a
+    // platform with several credentials): the step scrolls rather than squeezing wrapped lines over each other.
+    auto* cuon = new QScrollArea(this);
+    cuon->setFrameShape(QFrame::NoFrame);
+    cuon->setWidgetResizable(true);
+    cuon->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    cuon->viewport()->setAutoFillBackground(false);
+    auto* vungBuoc = new QWidget(cuon);
+    vungBuoc->setAutoFillBackground(false);
     cotBuoc_ = new QVBoxLayout(vungBuoc);
     cotBuoc_->setContentsMargins(28, 28, 28, 28);
-    cot->addWidget(vungBuoc, 1);
+    cuon->setWidget(vungBuoc);
+    cot->addWidget(cuon, 1);
     cot->addWidget(vach(this));
 
     auto* thanh = new QHBoxLayout;
@@ -184,19 +195,17 @@ void ManHinhCaiDatLanDau::napONhap() {
 void ManHinhCaiDatLanDau::chonThuMuc() {
     if (!chonThuMuc_) return;
     QPointer<ManHinhCaiDatLanDau> toi = this;
-    chonThuMuc_(this, [toi](std::optional<QString> duongDan) {
+    chonThuMuc_(this, caiDat_.thuMucGoc(), [toi](std::optional<QString> duongDan) {
         if (!toi || !duongDan || duongDan->isEmpty()) return;
         // The store opened at start keeps its folder; this one is used from the next start.
         toi->caiDat_.setThuMucGoc(*duongDan);
     });
 }
 
-void ManHinhCaiDatLanDau::chonThuMucHeThong(QWidget* cha, std::function<void(std::optional<QString>)> xong) {
-    auto* hop = new QFileDialog(cha);
+void ManHinhCaiDatLanDau::chonThuMucHeThong(QWidget* cha, const QString& hienTai,
+                                            std::function<void(std::optional<QString>)> xong) {
+    QFileDialog* hop = taoHopChonThuMuc(cha, hienTai);
     hop->setAttribute(Qt::WA_DeleteOnClose);
-    hop->setFileMode(QFileDialog::Directory);
-    hop->setOption(QFileDialog::ShowDirsOnly, true);
-    hop->setLabelText(QFileDialog::Accept, QStringLiteral("Chọn"));
     hop->setWindowModality(Qt::WindowModal);
     auto daTraLoi = std::make_shared<bool>(false);
     QObject::connect(hop, &QFileDialog::fileSelected, hop, [xong, daTraLoi](const QString& duong) {

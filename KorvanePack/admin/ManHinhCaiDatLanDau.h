@@ -31,9 +31,10 @@ class ManHinhCaiDatLanDau : public QWidget {
 public:
     static const QStringList tenCacBuoc;
 
-    // Asks the owner for a folder and hands back its path, or none when cancelled. It must not block: the
-    // answer comes later through the callback.
-    using ChonThuMuc = std::function<void(QWidget* cha, std::function<void(std::optional<QString>)> xong)>;
+    // Asks the owner for a folder, starting at the one set now, and hands back its path, or none when
+    // cancelled. It must not block: the answer comes later through the callback.
+    using ChonThuMuc =
+        std::function<void(QWidget* cha, const QString& hienTai, std::function<void(std::optional<QString>)> xong)>;
 
     ManHinhCaiDatLanDau(BoDieuPhoi* dieuPhoi, CaiDat& caiDat, BoDongBo* dongBo, CameraEngine* camera,
                         std::function<void()> xongRoi, QWidget* parent = nullptr);
@@ -41,7 +42,8 @@ public:
 
     // The desktop's folder chooser; tests put their own.
     void datChonThuMuc(ChonThuMuc chon) { chonThuMuc_ = std::move(chon); }
-    static void chonThuMucHeThong(QWidget* cha, std::function<void(std::optional<QString>)> xong);
+    static void chonThuMucHeThong(QWidget* cha, const QString& hienTai,
+                                  std::function<void(std::optional<QString>)> xong);
 
     int buoc() const { return buoc_; }
     const QMap<QString, QString>& oNhap() const { return oNhap_; }

@@ -29,6 +29,8 @@ struct CanhCaiDat : cum_thu::Cum {
     std::unique_ptr<SaoLuu> saoLuu;
     std::unique_ptr<ManHinhCaiDat> man;
     std::optional<QString> thuMucSeChon;
+    // The folder each chooser was opened at.
+    QStringList batDauChon;
     QStringList daMo;
     std::shared_ptr<TuKhoiDongXdg> tuKhoiDong;
     // Applied to every scripted source the sync engine builds; no script means the real clients.
@@ -70,7 +72,10 @@ struct CanhCaiDat : cum_thu::Cum {
         dongBo = std::make_unique<BoDongBo>(*kho, *caiDat, std::move(ch));
         saoLuu = std::make_unique<SaoLuu>(*kho, *caiDat);
         ManHinhCaiDat::NenTang nt;
-        nt.chonThuMuc = [this](QWidget*) { return thuMucSeChon; };
+        nt.chonThuMuc = [this](QWidget*, const QString& hienTai) {
+            batDauChon << hienTai;
+            return thuMucSeChon;
+        };
         nt.moThuMuc = [this](const QString& d) { daMo << d; };
         nt.tuKhoiDong = tuKhoiDong;
         man = std::make_unique<ManHinhCaiDat>(dieuPhoi.get(), dongBo.get(), saoLuu.get(), *caiDat, std::move(nt));

@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 #include <QDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
@@ -137,12 +138,17 @@ TEST(ManHinhCaiDatLanDau, ChonThuMuc) {
     c.denBuoc(1);
     const QString cu = c.caiDat->thuMucGoc();
     EXPECT_EQ(w.chuThuMuc(), cu);
-    w.datChonThuMuc([](QWidget*, std::function<void(std::optional<QString>)> xong) { xong(std::nullopt); });
+    QStringList batDau;
+    w.datChonThuMuc([&batDau](QWidget*, const QString& hienTai, std::function<void(std::optional<QString>)> xong) {
+        batDau << hienTai;
+        xong(std::nullopt);
+    });
     w.chonThuMuc();
     EXPECT_EQ(c.caiDat->thuMucGoc(), cu) << "a cancelled chooser changes nothing";
     const QString moi = c.thuMuc.filePath(QStringLiteral("o-khac"));
-    w.datChonThuMuc([moi](QWidget*, std::function<void(std::optional<QString>)> xong) { xong(moi); });
+    w.datChonThuMuc([moi](QWidget*, const QString&, std::function<void(std::optional<QString>)> xong) { xong(moi); });
     w.chonThuMuc();
+    EXPECT_EQ(batDau, QStringList{cu}) << "the chooser opens at the folder set now";
     EXPECT_EQ(c.caiDat->thuMucGoc(), moi);
     EXPECT_EQ(c.caiDat->ud().value(QStringLiteral("korvane.thuMucGoc")).toString(), moi);
     EXPECT_EQ(w.chuThuMuc(), moi);
@@ -329,5 +335,37 @@ TEST(ManHinhCaiDatLanDau, VachKeHienRa) {
         EXPECT_EQ(v->height(), 1);
         const QPoint giua = v->mapTo(&w, QPoint(v->width() / 2, 0));
         EXPECT_EQ(QColor(anh.pixel(giua)).rgb(), BangMau::mauVienThe.mau().rgb()) << v->width();
+    }
+}
+
+// The sheet has a fixed size, and the webcam step's tips or a platform with several credentials need more height
+// than it has: every wrapped text must still get the height of all its lines, on every step, instead of being
+// squeezed under the next one.
+TEST(ManHinhCaiDatLanDau, ChuBocKhongBiEpTrongSheet) {
+    CumWizard c;
+    c.caiDat->setNguonDon(QStringLiteral("kiotviet"));
+    auto& w = c.mo();
+    w.setFixedSize(900, 640);
+    for (int buoc : {0, 1, 2, 3}) {
+        c.denBuoc(buoc);
+        if (buoc == 3) {
+            c.traLoi = QStringLiteral(
+                "Không kết nối được KiotViet: máy chủ trả lỗi 401, kiểm tra lại Client ID và "
+                "Client Secret trong trang quản lý KiotViet rồi thử lại.");
+            for (const auto& t : cacTruongKhaiBao(QStringLiteral("kiotviet"))) w.ghiONhap(t.khoa, QStringLiteral("x"));
+            c.bamLuu();
+        }
+        chay(50);
+        int soNhan = 0;
+        for (QLabel* n : w.findChildren<QLabel*>()) {
+            if (!n->wordWrap() || !n->isVisibleTo(&w) || n->text().isEmpty()) continue;
+            ++soNhan;
+            EXPECT_GE(n->height(), n->heightForWidth(n->width())) << "step " << buoc << ": " << n->text().toStdString();
+        }
+        EXPECT_GT(soNhan, 0) << buoc;
+        // The webcam step's card shows its verdict and the tips below it in full.
+        if (buoc == 2) {
+            ASSERT_TRUE(w.thuMay()->hienGoiY());
+        }
     }
 }

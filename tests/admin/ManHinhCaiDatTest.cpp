@@ -70,6 +70,8 @@ TEST(ManHinhCaiDat, MoiDieuKhienGhiCaiDatVaLanMoSauDocLai) {
     c.nut("nutChonThuMucGoc")->click();
     c.thuMucSeChon = c.thuMucKhac.filePath("sao luu");
     c.nut("nutChonThuMucSaoLuu")->click();
+    // Each chooser opens at the folder its own field holds, none yet for the backup.
+    EXPECT_EQ(c.batDauChon, (QStringList{c.thuMuc.filePath("goc"), QString()}));
 
     const auto moi = c.docLai();
     EXPECT_EQ(moi->giaoDien(), "sang");

@@ -144,6 +144,14 @@ TEST(ManHinhThuMay, DocThatQuaCamera) {
     EXPECT_EQ(man->chuKetLuan(), ManHinhThuMay::kChuaDoc);
     EXPECT_TRUE(man->hienGoiY());
     EXPECT_EQ(man->mauKetLuan(), BangMau::mauChuPhu.mau());
+    // Listen in on what the reader hands the screen, to check the row against the reads it really got.
+    QList<qint64> cacMili;
+    const auto cuaMan = docMa->khiThayNhieuMa;
+    docMa->khiThayNhieuMa = [&](const QList<DocMaVach::KetQuaDo>& lo) {
+        for (const auto& d : lo)
+            if (d.ma == noiDung(0)) cacMili << d.mili;
+        cuaMan(lo);
+    };
 
     // One frame is one read: counted, but not yet a pass.
     c.motKhung(khungCoNhan(0));
@@ -161,6 +169,13 @@ TEST(ManHinhThuMay, DocThatQuaCamera) {
     EXPECT_EQ(man->mauKetLuan(), BangMau::mauXanhLa.mau());
     EXPECT_EQ(c.dieuPhoi->trangThai(), BoDieuPhoi::TrangThai::nghi) << "nothing is recorded while testing";
     EXPECT_FALSE(c.camera->dangGhi());
+    // Every read is counted once, and the mean is the running mean of the decode times the reader measured.
+    EXPECT_EQ(man->daBat()[0].soLan, cacMili.size());
+    qint64 trungBinh = cacMili.value(0);
+    for (qsizetype i = 1; i < cacMili.size(); ++i) trungBinh = (trungBinh * i + cacMili[i]) / (i + 1);
+    EXPECT_EQ(man->daBat()[0].miliTrungBinh, trungBinh);
+    EXPECT_GE(trungBinh, *std::min_element(cacMili.begin(), cacMili.end()));
+    EXPECT_LE(trungBinh, *std::max_element(cacMili.begin(), cacMili.end()));
 
     man->nutXoa()->click();
     EXPECT_TRUE(man->daBat().isEmpty());
@@ -230,7 +245,7 @@ TEST(ManHinhThuMay, NhieuMaMotKhung) {
     const auto& muoi = TemMau::muoiLoai();
     for (size_t i = 0; i < muoi.size(); ++i)
         TemMau::ve(khung, TemMau::taoNhan(muoi[i], 2, 50),
-                    QPointF(200 + 380 * double(i % 5), 280 + 520 * double(i / 5)));
+                   QPointF(200 + 380 * double(i % 5), 280 + 520 * double(i / 5)));
     // Listen in on the batch on its way to the screen.
     QList<DocMaVach::KetQuaDo> lo;
     const auto cuaMan = c.camera->docMa()->khiThayNhieuMa;
