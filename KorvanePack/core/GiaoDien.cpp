@@ -3,11 +3,11 @@
 #include <QApplication>
 #include <QPalette>
 #include <QStyle>
-#include <QStyleFactory>
 #include <QWidget>
 
 #include "core/BangMau.h"
 #include "core/CaiDat.h"
+#include "core/KieuGiaoDien.h"
 
 GiaoDien& GiaoDien::ban() {
     static GiaoDien* g = new GiaoDien;
@@ -49,9 +49,7 @@ void GiaoDien::tinhLai() {
 void GiaoDien::apBangMauUngDung() {
     auto* app = qobject_cast<QApplication*>(QCoreApplication::instance());
     if (!app) return;
-    if (app->style() && app->style()->name() != QLatin1String("fusion")) {
-        if (auto* fusion = QStyleFactory::create(QStringLiteral("Fusion"))) app->setStyle(fusion);
-    }
+    if (!qobject_cast<KieuGiaoDien*>(app->style())) app->setStyle(new KieuGiaoDien);
     QPalette p;
     const QColor nen = BangMau::mauNen.mau(nen_);
     const QColor the = BangMau::mauThe.mau(nen_);

@@ -1,8 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QSignalSpy>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QTemporaryDir>
+#include <cmath>
 
 #include "core/BangMau.h"
 #include "core/CaiDat.h"
@@ -82,6 +86,36 @@ TEST(GiaoDien, DoiCaiDatLucDangChayApDungNgay) {
     EXPECT_EQ(GiaoDien::ban().nenHienTai(), CheDoNen::Toi);
     EXPECT_EQ(nhan.mauChu(), BangMau::mauChuChinh.mau(CheDoNen::Toi));
     EXPECT_EQ(QApplication::palette().color(QPalette::Base), BangMau::mauThe.mau(CheDoNen::Toi));
+}
+
+double doSangTuongDoi(const QColor& m) {
+    auto kenh = [](double c) { return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4); };
+    return 0.2126 * kenh(m.redF()) + 0.7152 * kenh(m.greenF()) + 0.0722 * kenh(m.blueF());
+}
+
+// An unticked check box is drawn on the window colour; its box must still stand out from it, or a returns
+// condition cannot be seen to be ticked or not.
+TEST(GiaoDien, OChuaDanhDauVanThayTrenCaHaiNen) {
+    KhoiPhuc kp;
+    for (const char* gd : {"toi", "sang"}) {
+        GiaoDien::ban().apDungGiaoDien(QString::fromLatin1(gd));
+        QCheckBox o(QStringLiteral("Thiếu phụ kiện"));
+        o.resize(o.sizeHint());
+        const QImage anh = o.grab().toImage();
+        QStyleOptionButton tuyChon;
+        tuyChon.initFrom(&o);
+        const QRect hop = o.style()->subElementRect(QStyle::SE_CheckBoxIndicator, &tuyChon, &o);
+        ASSERT_TRUE(hop.isValid()) << gd;
+        const double lNen = doSangTuongDoi(BangMau::mauNen.mau(GiaoDien::ban().nenHienTai()));
+        double tot = 1.0;
+        for (int y = hop.top(); y <= hop.bottom(); ++y)
+            for (int x = hop.left(); x <= hop.right(); ++x) {
+                const double l =
+                    doSangTuongDoi(QColor(anh.pixel(x * anh.width() / o.width(), y * anh.height() / o.height())));
+                tot = std::max(tot, (std::max(l, lNen) + 0.05) / (std::min(l, lNen) + 0.05));
+            }
+        EXPECT_GE(tot, 3.0) << gd;
+    }
 }
 
 TEST(MauDong, ChonBoBaTheoNen) {
