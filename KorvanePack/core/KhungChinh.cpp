@@ -287,10 +287,11 @@ void KhungChinh::chonManHinh(std::optional<ManHinh> moi) {
     }
     if (*moi == manHinh_) return;
     if (trangThai_.dieuPhoi() && dangGhi()) {
-        {
-            const QSignalBlocker chan(danhSach_);
-            danhSach_->setCurrentRow(int(tatCa().indexOf(manHinh_)));
-        }
+        chonLaiDongHienTai();
+        // A click reports the new current row in the middle of its mouse press and selects that row after this
+        // setter has returned; the row of the screen still shown is selected again once the press is done.
+        QMetaObject::invokeMethod(
+            this, [this] { chonLaiDongHienTai(); }, Qt::QueuedConnection);
         // Posted after the selection setter has returned, as its own main-thread task.
         QPointer<BoDieuPhoi> dp = trangThai_.dieuPhoi();
         QMetaObject::invokeMethod(
@@ -307,6 +308,12 @@ void KhungChinh::chonManHinh(std::optional<ManHinh> moi) {
         danhSach_->setCurrentRow(int(tatCa().indexOf(manHinh_)));
     }
     lamMoiChiTiet();
+}
+
+void KhungChinh::chonLaiDongHienTai() {
+    const QSignalBlocker chan(danhSach_);
+    const int hang = int(tatCa().indexOf(manHinh_));
+    danhSach_->setCurrentRow(hang, QItemSelectionModel::ClearAndSelect);
 }
 
 void KhungChinh::moKhoa() {

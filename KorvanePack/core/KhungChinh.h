@@ -82,6 +82,7 @@ private:
     void lamMoiBieuTuong();
     void noiDichVu();
     void khiDangGhiDoi();
+    void chonLaiDongHienTai();
     CameraEngine* camera() const;
     bool dangGhi() const;
 

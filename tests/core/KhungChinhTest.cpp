@@ -4,6 +4,7 @@
 #include <QDialog>
 #include <QLabel>
 #include <QListWidget>
+#include <QTest>
 
 #include "common/CumThu.h"
 #include "core/BangMau.h"
@@ -136,6 +137,21 @@ TEST(KhungChinh, TuChoiDoiManHinhKhiDangQuay) {
     EXPECT_EQ(c.khung->danhSach()->currentRow(), 0);
     EXPECT_FALSE(c.dieuPhoi->thongBao().has_value());  // posted after the setter returns
     QCoreApplication::processEvents();
+    EXPECT_EQ(c.dieuPhoi->thongBao(), KhungChinh::kBaoDangQuay);
+    EXPECT_EQ(c.soLanTao, truoc);
+
+    // A real click selects the row as part of the same mouse press: the list must still end up showing the
+    // packing screen as the selected one.
+    c.dieuPhoi->datThongBao(std::nullopt);
+    c.khung->resize(1200, 800);
+    c.khung->show();
+    QListWidget* ds = c.khung->danhSach();
+    QTest::mouseClick(ds->viewport(), Qt::LeftButton, {}, ds->visualItemRect(ds->item(2)).center());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(c.khung->manHinh(), MH::dongGoi);
+    EXPECT_EQ(ds->currentRow(), 0);
+    ASSERT_EQ(ds->selectedItems().size(), 1);
+    EXPECT_EQ(ds->selectedItems().first(), ds->item(0));
     EXPECT_EQ(c.dieuPhoi->thongBao(), KhungChinh::kBaoDangQuay);
     EXPECT_EQ(c.soLanTao, truoc);
 
