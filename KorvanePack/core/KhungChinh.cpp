@@ -1,5 +1,6 @@
 #include "core/KhungChinh.h"
 
+#include <QCloseEvent>
 #include <QDialog>
 #include <QHBoxLayout>
 #include <QListWidget>
@@ -19,6 +20,7 @@
 #include "core/PhongChu.h"
 #include "core/QuanSat.h"
 #include "core/TrangThaiApp.h"
+#include "store/BanGhiVideo.h"
 
 namespace {
 QString tenBieuTuong(KhungChinh::ManHinh m) {
@@ -314,6 +316,48 @@ void KhungChinh::chonLaiDongHienTai() {
     const QSignalBlocker chan(danhSach_);
     const int hang = int(tatCa().indexOf(manHinh_));
     danhSach_->setCurrentRow(hang, QItemSelectionModel::ClearAndSelect);
+}
+
+bool KhungChinh::eventFilter(QObject* doiTuong, QEvent* suKien) {
+    if (suKien->type() == QEvent::Close && doiTuong->isWidgetType() && !duocDong(static_cast<QWidget*>(doiTuong))) {
+        suKien->ignore();
+        return true;
+    }
+    return QWidget::eventFilter(doiTuong, suKien);
+}
+
+// Quitting in the middle of a recording would leave a video that no record points to, so nothing in the
+// program could find it again. The close is held back until the coordinator is idle; a save that fails keeps
+// the window open with the coordinator's error on screen, and the next close goes through.
+bool KhungChinh::duocDong(QWidget* cuaSo) {
+    BoDieuPhoi* dp = trangThai_.dieuPhoi();
+    if (!dp || dp->trangThai() == BoDieuPhoi::TrangThai::nghi) return true;
+    if (choLuuDeDong_) return false;
+    choLuuDeDong_ = true;
+    QPointer<QWidget> cs = cuaSo;
+    QPointer<KhungChinh> toi = this;
+    if (dp->trangThai() == BoDieuPhoi::TrangThai::dangQuay) {
+        dp->ketThucQuay([cs, toi](std::optional<BanGhiVideo> banGhi) {
+            if (!toi) return;
+            toi->choLuuDeDong_ = false;
+            if (banGhi && cs)
+                QMetaObject::invokeMethod(
+                    cs, [cs] { cs->close(); }, Qt::QueuedConnection);
+        });
+    } else {
+        // Starting or already stopping: ask again once that step is over.
+        connect(
+            dp, &BoDieuPhoi::trangThaiChanged, this,
+            [cs, toi] {
+                if (!toi) return;
+                toi->choLuuDeDong_ = false;
+                if (cs)
+                    QMetaObject::invokeMethod(
+                        cs, [cs] { cs->close(); }, Qt::QueuedConnection);
+            },
+            Qt::SingleShotConnection);
+    }
+    return false;
 }
 
 void KhungChinh::moKhoa() {

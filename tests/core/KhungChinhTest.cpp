@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDialog>
+#include <QFile>
 #include <QLabel>
 #include <QListWidget>
 #include <QTest>
@@ -319,3 +320,31 @@ TEST(KhungChinh, DuongKeMotDiemAnhCoMau) {
 }  // namespace
 
 #include "KhungChinhTest.moc"
+
+namespace {
+// Closing the window in the middle of a packing recording must not leave a video on disk that no record
+// points to: the recording is stopped and saved first, and the window closes once it is.
+TEST(KhungChinh, DongCuaSoKhiDangQuayThiLuuXongMoiDong) {
+    CanhKhung c;
+    c.dungDu();
+    QWidget cuaSo;  // the application's window, which holds the main window
+    cuaSo.installEventFilter(c.khung.get());
+    cuaSo.show();
+    c.batDauQuay();
+    ASSERT_TRUE(choDen([&] { return c.camera().giayDaGhi() >= 1; }));
+
+    EXPECT_FALSE(cuaSo.close());  // held open while the recording is saved
+    EXPECT_TRUE(cuaSo.isVisible());
+    EXPECT_FALSE(cuaSo.close());  // asking again changes nothing
+    ASSERT_TRUE(choDen([&] { return !cuaSo.isVisible(); }));
+    EXPECT_EQ(c.dieuPhoi->trangThai(), BoDieuPhoi::TrangThai::nghi);
+    ASSERT_EQ(c.kho->videoTheoId().size(), 1);
+    const BanGhiVideo v = c.kho->videoTheoId().begin().value();
+    EXPECT_TRUE(QFile::exists(v.filePath));
+    EXPECT_FALSE(v.sha256.isEmpty());
+
+    // Idle, the window closes at once.
+    cuaSo.show();
+    EXPECT_TRUE(cuaSo.close());
+}
+}  // namespace
