@@ -503,7 +503,10 @@ QWidget* KhungChinh::taoThongBaoCameraBiChan() {
     giaiThich->setObjectName(QStringLiteral("giaiThichCameraBiChan"));
     giaiThich->setWordWrap(true);
     giaiThich->setAlignment(Qt::AlignHCenter);
-    giaiThich->setMaximumWidth(420);
+    // Placed with an alignment, a wrapped label is given the height of its unwrapped hint and loses its last
+    // lines; its width is fixed so its height can be fixed to what the wrapped text needs.
+    giaiThich->setFixedWidth(420);
+    giaiThich->setFixedHeight(giaiThich->heightForWidth(420));
     cot->addWidget(giaiThich, 0, Qt::AlignHCenter);
     cot->addStretch(1);
     return trang;

@@ -105,6 +105,12 @@ TEST(KhungChinh, ChiTietTheoQuyenCameraVaBoDieuPhoi) {
         ASSERT_NE(giai, nullptr);
         EXPECT_TRUE(giai->text().contains("nhóm video"));
         EXPECT_FALSE(giai->text().contains("macOS"));
+        // Every wrapped line of the explanation is shown, at most 420 wide.
+        c.khung->resize(1200, 800);
+        c.khung->show();
+        QCoreApplication::processEvents();
+        EXPECT_LE(giai->width(), 420);
+        EXPECT_GE(giai->height(), giai->heightForWidth(giai->width()));
     }
     c.trangThai.datQuyenCamera(3);
     c.khung->chonManHinh(MH::thuMay);
