@@ -495,14 +495,17 @@ QWidget* KhungChinh::taoThongBaoCameraBiChan() {
                                phongChu(15, QFont::DemiBold), trang);
     tieuDe->setObjectName(QStringLiteral("tieuDeCameraBiChan"));
     cot->addWidget(tieuDe, 0, Qt::AlignHCenter);
-    auto* giaiThich = new NhanMau(
-        QStringLiteral("Tài khoản đang dùng không có quyền đọc ghi thiết bị webcam (/dev/video…). Thêm tài khoản vào "
-                       "nhóm video (sudo usermod -aG video tên-tài-khoản) hoặc cấp quyền cho thiết bị, đăng xuất rồi "
-                       "đăng nhập lại, rồi mở lại phần mềm."),
-        BangMau::mauChuPhu, phongChu(13), trang);
+    // The command stands on a line of its own, so wrapping never splits it, and can be selected and copied.
+    auto* giaiThich =
+        new NhanMau(QStringLiteral("Tài khoản này không có quyền mở webcam (/dev/video…).\n"
+                                   "Thêm tài khoản vào nhóm video bằng lệnh\n"
+                                   "sudo usermod -aG video tên-tài-khoản\n"
+                                   "hoặc cấp quyền cho thiết bị, rồi đăng xuất, đăng nhập lại và mở lại phần mềm."),
+                    BangMau::mauChuPhu, phongChu(13), trang);
     giaiThich->setObjectName(QStringLiteral("giaiThichCameraBiChan"));
     giaiThich->setWordWrap(true);
     giaiThich->setAlignment(Qt::AlignHCenter);
+    giaiThich->setTextInteractionFlags(Qt::TextSelectableByMouse);
     // Placed with an alignment, a wrapped label is given the height of its unwrapped hint and loses its last
     // lines; its width is fixed so its height can be fixed to what the wrapped text needs.
     giaiThich->setFixedWidth(420);

@@ -105,6 +105,7 @@ TEST(KhungChinh, ChiTietTheoQuyenCameraVaBoDieuPhoi) {
         ASSERT_NE(giai, nullptr);
         EXPECT_TRUE(giai->text().contains("nhóm video"));
         EXPECT_FALSE(giai->text().contains("macOS"));
+        EXPECT_TRUE(giai->text().split('\n').contains("sudo usermod -aG video tên-tài-khoản"));
         // Every wrapped line of the explanation is shown, at most 420 wide.
         c.khung->resize(1200, 800);
         c.khung->show();
