@@ -56,6 +56,8 @@ KorvanePackApp::KorvanePackApp() {
     cot->setContentsMargins(0, 0, 0, 0);
     khung_ = new KhungChinh(*caiDat_, *trangThai_, cuaSo_.get());
     cot->addWidget(khung_);
+    // Closing the window mid-recording saves the recording before the program ends.
+    cuaSo_->installEventFilter(khung_);
     dangKyManHinh();
 
     KhoiDong::DichVu dv;

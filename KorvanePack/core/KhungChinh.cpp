@@ -1,5 +1,6 @@
 #include "core/KhungChinh.h"
 
+#include <QCloseEvent>
 #include <QDialog>
 #include <QHBoxLayout>
 #include <QListWidget>
@@ -19,6 +20,7 @@
 #include "core/PhongChu.h"
 #include "core/QuanSat.h"
 #include "core/TrangThaiApp.h"
+#include "store/BanGhiVideo.h"
 
 namespace {
 QString tenBieuTuong(KhungChinh::ManHinh m) {
@@ -287,10 +289,11 @@ void KhungChinh::chonManHinh(std::optional<ManHinh> moi) {
     }
     if (*moi == manHinh_) return;
     if (trangThai_.dieuPhoi() && dangGhi()) {
-        {
-            const QSignalBlocker chan(danhSach_);
-            danhSach_->setCurrentRow(int(tatCa().indexOf(manHinh_)));
-        }
+        chonLaiDongHienTai();
+        // A click reports the new current row in the middle of its mouse press and selects that row after this
+        // setter has returned; the row of the screen still shown is selected again once the press is done.
+        QMetaObject::invokeMethod(
+            this, [this] { chonLaiDongHienTai(); }, Qt::QueuedConnection);
         // Posted after the selection setter has returned, as its own main-thread task.
         QPointer<BoDieuPhoi> dp = trangThai_.dieuPhoi();
         QMetaObject::invokeMethod(
@@ -307,6 +310,54 @@ void KhungChinh::chonManHinh(std::optional<ManHinh> moi) {
         danhSach_->setCurrentRow(int(tatCa().indexOf(manHinh_)));
     }
     lamMoiChiTiet();
+}
+
+void KhungChinh::chonLaiDongHienTai() {
+    const QSignalBlocker chan(danhSach_);
+    const int hang = int(tatCa().indexOf(manHinh_));
+    danhSach_->setCurrentRow(hang, QItemSelectionModel::ClearAndSelect);
+}
+
+bool KhungChinh::eventFilter(QObject* doiTuong, QEvent* suKien) {
+    if (suKien->type() == QEvent::Close && doiTuong->isWidgetType() && !duocDong(static_cast<QWidget*>(doiTuong))) {
+        suKien->ignore();
+        return true;
+    }
+    return QWidget::eventFilter(doiTuong, suKien);
+}
+
+// Quitting in the middle of a recording would leave a video that no record points to, so nothing in the
+// program could find it again. The close is held back until the coordinator is idle; a save that fails keeps
+// the window open with the coordinator's error on screen, and the next close goes through.
+bool KhungChinh::duocDong(QWidget* cuaSo) {
+    BoDieuPhoi* dp = trangThai_.dieuPhoi();
+    if (!dp || dp->trangThai() == BoDieuPhoi::TrangThai::nghi) return true;
+    if (choLuuDeDong_) return false;
+    choLuuDeDong_ = true;
+    QPointer<QWidget> cs = cuaSo;
+    QPointer<KhungChinh> toi = this;
+    if (dp->trangThai() == BoDieuPhoi::TrangThai::dangQuay) {
+        dp->ketThucQuay([cs, toi](std::optional<BanGhiVideo> banGhi) {
+            if (!toi) return;
+            toi->choLuuDeDong_ = false;
+            if (banGhi && cs)
+                QMetaObject::invokeMethod(
+                    cs, [cs] { cs->close(); }, Qt::QueuedConnection);
+        });
+    } else {
+        // Starting or already stopping: ask again once that step is over.
+        connect(
+            dp, &BoDieuPhoi::trangThaiChanged, this,
+            [cs, toi] {
+                if (!toi) return;
+                toi->choLuuDeDong_ = false;
+                if (cs)
+                    QMetaObject::invokeMethod(
+                        cs, [cs] { cs->close(); }, Qt::QueuedConnection);
+            },
+            Qt::SingleShotConnection);
+    }
+    return false;
 }
 
 void KhungChinh::moKhoa() {
@@ -444,15 +495,21 @@ QWidget* KhungChinh::taoThongBaoCameraBiChan() {
                                phongChu(15, QFont::DemiBold), trang);
     tieuDe->setObjectName(QStringLiteral("tieuDeCameraBiChan"));
     cot->addWidget(tieuDe, 0, Qt::AlignHCenter);
-    auto* giaiThich = new NhanMau(
-        QStringLiteral("Tài khoản đang dùng không có quyền đọc ghi thiết bị webcam (/dev/video…). Thêm tài khoản vào "
-                       "nhóm video (sudo usermod -aG video tên-tài-khoản) hoặc cấp quyền cho thiết bị, đăng xuất rồi "
-                       "đăng nhập lại, rồi mở lại phần mềm."),
-        BangMau::mauChuPhu, phongChu(13), trang);
+    // The command stands on a line of its own, so wrapping never splits it, and can be selected and copied.
+    auto* giaiThich =
+        new NhanMau(QStringLiteral("Tài khoản này không có quyền mở webcam (/dev/video…).\n"
+                                   "Thêm tài khoản vào nhóm video bằng lệnh\n"
+                                   "sudo usermod -aG video tên-tài-khoản\n"
+                                   "hoặc cấp quyền cho thiết bị, rồi đăng xuất, đăng nhập lại và mở lại phần mềm."),
+                    BangMau::mauChuPhu, phongChu(13), trang);
     giaiThich->setObjectName(QStringLiteral("giaiThichCameraBiChan"));
     giaiThich->setWordWrap(true);
     giaiThich->setAlignment(Qt::AlignHCenter);
-    giaiThich->setMaximumWidth(420);
+    giaiThich->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // Placed with an alignment, a wrapped label is given the height of its unwrapped hint and loses its last
+    // lines; its width is fixed so its height can be fixed to what the wrapped text needs.
+    giaiThich->setFixedWidth(420);
+    giaiThich->setFixedHeight(giaiThich->heightForWidth(420));
     cot->addWidget(giaiThich, 0, Qt::AlignHCenter);
     cot->addStretch(1);
     return trang;

@@ -58,6 +58,10 @@ public:
     bool canHienCaiDatLanDau() const;
     void datHienCaiDatLanDau(bool hien);
 
+    // Installed on the application's window: a close asked for while a recording runs stops and saves the
+    // recording first, and the window closes once the record is written.
+    bool eventFilter(QObject* doiTuong, QEvent* suKien) override;
+
     // What the detail column holds now, and the pieces of the sidebar, for tests and screenshots.
     QWidget* noiDungChiTiet() const { return chiTiet_; }
     QString tenNoiDung() const { return khoaNoiDung_; }
@@ -82,6 +86,8 @@ private:
     void lamMoiBieuTuong();
     void noiDichVu();
     void khiDangGhiDoi();
+    void chonLaiDongHienTai();
+    bool duocDong(QWidget* cuaSo);
     CameraEngine* camera() const;
     bool dangGhi() const;
 
@@ -90,6 +96,7 @@ private:
     ManHinh manHinh_ = ManHinh::dongGoi;
     bool daMoKhoa_ = false;
     bool dangGhiTruoc_ = false;
+    bool choLuuDeDong_ = false;
     std::map<ManHinh, TaoManHinh> tao_;
     TaoManHinhCoGoiLai taoNhapPin_;
     TaoManHinhCoGoiLai taoCaiDatLanDau_;

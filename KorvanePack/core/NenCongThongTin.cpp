@@ -32,11 +32,15 @@ QVariant boVoBien(QVariant v) {
 }
 }  // namespace
 
-NenCongThongTin::NenCongThongTin(QObject* parent) : NguonNenHeThong(parent) {
-    auto bus = QDBusConnection::sessionBus();
+NenCongThongTin::NenCongThongTin(QObject* parent) : NenCongThongTin(QDBusConnection::sessionBus(), parent) {}
+
+NenCongThongTin::NenCongThongTin(const QDBusConnection& ketNoi, QObject* parent) : NguonNenHeThong(parent) {
+    QDBusConnection bus = ketNoi;
     if (!bus.isConnected()) return;
+    // The slot takes the whole message. Declared with the three typed arguments, the hook was refused (connect
+    // returned false) and the desktop's later changes never arrived.
     bus.connect(kDichVu, kDuongDan, kGiaoDien, QStringLiteral("SettingChanged"), this,
-                SLOT(khiCaiDatDoi(QString, QString, QDBusVariant)));
+                SLOT(khiCaiDatDoi(QDBusMessage)));
     auto loi = QDBusMessage::createMethodCall(kDichVu, kDuongDan, kGiaoDien, QStringLiteral("Read"));
     loi << kKhongGian << kKhoa;
     auto* cho = new QDBusPendingCallWatcher(bus.asyncCall(loi, 2000), this);
@@ -47,8 +51,10 @@ NenCongThongTin::NenCongThongTin(QObject* parent) : NguonNenHeThong(parent) {
     });
 }
 
-void NenCongThongTin::khiCaiDatDoi(const QString& khongGian, const QString& khoa, const QDBusVariant& giaTri) {
-    if (khongGian == kKhongGian && khoa == kKhoa) nhanGiaTri(QVariant::fromValue(giaTri));
+void NenCongThongTin::khiCaiDatDoi(const QDBusMessage& tin) {
+    const QVariantList doi = tin.arguments();
+    if (doi.size() < 3) return;
+    if (doi[0].toString() == kKhongGian && doi[1].toString() == kKhoa) nhanGiaTri(doi[2]);
 }
 
 void NenCongThongTin::nhanGiaTri(const QVariant& giaTri) {

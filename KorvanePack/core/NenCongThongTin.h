@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QDBusConnection>
+#include <QDBusMessage>
 #include <QDBusVariant>
 
 #include "core/NguonNenHeThong.h"
@@ -11,10 +13,12 @@ class NenCongThongTin final : public NguonNenHeThong {
     Q_OBJECT
 public:
     explicit NenCongThongTin(QObject* parent = nullptr);
+    // On another bus than the session's, for a portal of the test's own.
+    NenCongThongTin(const QDBusConnection& bus, QObject* parent = nullptr);
     std::optional<CheDoNen> nen() const override { return nen_; }
 
 private slots:
-    void khiCaiDatDoi(const QString& khongGian, const QString& khoa, const QDBusVariant& giaTri);
+    void khiCaiDatDoi(const QDBusMessage& tin);
 
 private:
     void nhanGiaTri(const QVariant& giaTri);

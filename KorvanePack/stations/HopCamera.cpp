@@ -46,7 +46,9 @@ void HopCamera::xepLai() {
     const QRect hop = vungHop();
     xemTruoc_->setGeometry(hop);
     QPainterPath duong;
-    duong.addRoundedRect(QRectF(0, 0, hop.width(), hop.height()), 14, 14);
+    // The mask cannot be smoothed, so it stays one pixel inside the smoothed border line drawn over it; at
+    // the full size its steps poked dark pixels out past the rounded corners.
+    duong.addRoundedRect(QRectF(1, 1, hop.width() - 2, hop.height() - 2), 13, 13);
     xemTruoc_->setMask(QRegion(duong.toFillPolygon().toPolygon()));
     vien_->setGeometry(hop);
     nham_->setGeometry(hop);

@@ -19,8 +19,13 @@ void KhungCamera::xoaKhung() {
 
 QRect KhungCamera::vungHinh() const {
     if (khung_.isNull() || khung_.width() <= 0 || khung_.height() <= 0) return {};
-    QSize s = khung_.size();
-    s.scale(size(), Qt::KeepAspectRatio);
+    QSizeF vua = QSizeF(khung_.size());
+    vua.scale(QSizeF(size()), Qt::KeepAspectRatio);
+    QSize s(qRound(vua.width()), qRound(vua.height()));
+    // A box shaped to the frame's ratio in whole pixels leaves a rounding gap of a pixel or two: left alone it
+    // shows as a dark hairline along the box's rounded border, so it is closed. A real bar is far wider.
+    if (width() - s.width() <= 2) s.setWidth(width());
+    if (height() - s.height() <= 2) s.setHeight(height());
     return QRect(QPoint((width() - s.width()) / 2, (height() - s.height()) / 2), s);
 }
 

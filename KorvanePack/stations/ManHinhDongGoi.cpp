@@ -2,6 +2,7 @@
 
 #include <QHBoxLayout>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPushButton>
 #include <QShortcut>
 #include <QVBoxLayout>
@@ -23,6 +24,55 @@
 #include "stations/TiLeKhung.h"
 #include "store/DinhDangNgay.h"
 #include "store/DongHo.h"
+
+namespace {
+// A label that ends in "…" when its place is too narrow, instead of being cut off or pushing its row wider.
+class NhanCatDuoi : public NhanMau {
+public:
+    using NhanMau::NhanMau;
+    QSize minimumSizeHint() const override { return {0, NhanMau::minimumSizeHint().height()}; }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        p.setPen(palette().color(QPalette::WindowText));
+        const QRect r = contentsRect();
+        p.drawText(r, int(alignment()), fontMetrics().elidedText(text(), Qt::ElideRight, r.width()));
+    }
+};
+}  // namespace
+
+// The status line. The message at the right is the outcome the packer waits for, so when both texts do not
+// fit it keeps its whole width and the camera text at the left is the one cut short; they never overlap.
+class HangTrangThai : public QWidget {
+public:
+    HangTrangThai(QLabel* trai, QLabel* phai) : trai_(trai), phai_(phai) {
+        trai_->setParent(this);
+        phai_->setParent(this);
+        setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    }
+    QSize sizeHint() const override {
+        int rong = trai_->sizeHint().width();
+        if (!phai_->isHidden()) rong += kKhe + phai_->sizeHint().width();
+        return {rong, caoDong()};
+    }
+    QSize minimumSizeHint() const override { return {0, caoDong()}; }
+    void xepLai() {
+        const int rongPhai = phai_->isHidden() ? 0 : qMin(phai_->sizeHint().width(), width());
+        phai_->setGeometry(width() - rongPhai, 0, rongPhai, height());
+        trai_->setGeometry(0, 0, qMax(0, width() - rongPhai - (rongPhai > 0 ? kKhe : 0)), height());
+        updateGeometry();
+    }
+
+protected:
+    void resizeEvent(QResizeEvent*) override { xepLai(); }
+
+private:
+    static constexpr int kKhe = 12;
+    int caoDong() const { return qMax(trai_->sizeHint().height(), phai_->sizeHint().height()); }
+    QLabel* trai_;
+    QLabel* phai_;
+};
 
 namespace {
 KhungBo* taoKhungChu(const MauDong* nen, double doMo, const QColor* nenCoDinh, int banKinh, int ngang, int doc) {
@@ -129,14 +179,11 @@ ManHinhDongGoi::ManHinhDongGoi(BoDieuPhoi* dieuPhoi, DongHo& dongHo, QWidget* pa
     hangNhap->addWidget(nutDung_);
     cotTrai->addLayout(hangNhap);
 
-    auto* hangTrangThai = new QHBoxLayout;
-    chuCamera_ = new NhanMau({}, BangMau::mauChuPhu, phongChu(12));
-    chuThongBao_ = new NhanMau({}, BangMau::mauXanhLa, phongChu(12));
+    chuCamera_ = new NhanCatDuoi({}, BangMau::mauChuPhu, phongChu(12));
+    chuThongBao_ = new NhanCatDuoi({}, BangMau::mauXanhLa, phongChu(12));
     chuThongBao_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    hangTrangThai->addWidget(chuCamera_);
-    hangTrangThai->addStretch(1);
-    hangTrangThai->addWidget(chuThongBao_);
-    cotTrai->addLayout(hangTrangThai);
+    hangTrangThai_ = new HangTrangThai(chuCamera_, chuThongBao_);
+    cotTrai->addWidget(hangTrangThai_);
     hang->addLayout(cotTrai, 1);
 
     // The order panel's frame.
@@ -271,6 +318,7 @@ void ManHinhDongGoi::lamMoi() {
     const std::optional<QString> thongBao = dieuPhoi_ ? dieuPhoi_->thongBao() : std::nullopt;
     chuThongBao_->setVisible(thongBao.has_value());
     chuThongBao_->setText(thongBao.value_or(QString()));
+    hangTrangThai_->xepLai();
 
     BangDon::DuLieu d;
     d.dangGhi = dangGhi;

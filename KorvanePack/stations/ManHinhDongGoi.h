@@ -14,6 +14,7 @@ class QStackedWidget;
 class BoDieuPhoi;
 class CameraEngine;
 class DongHo;
+class HangTrangThai;
 class HopCamera;
 class KhungBo;
 class KhungCamera;
@@ -91,5 +92,6 @@ private:
     QShortcut* phimEsc_;
     NhanMau* chuCamera_;
     NhanMau* chuThongBao_;
+    HangTrangThai* hangTrangThai_;
     BangDon* bang_;
 };

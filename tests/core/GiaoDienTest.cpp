@@ -2,16 +2,21 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QDBusConnection>
+#include <QProcess>
 #include <QSignalSpy>
+#include <QStandardPaths>
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <QTemporaryDir>
 #include <cmath>
 
+#include "common/CumThu.h"
 #include "core/BangMau.h"
 #include "core/CaiDat.h"
 #include "core/GiaoDien.h"
 #include "core/KhoKhoaBoNho.h"
+#include "core/NenCongThongTin.h"
 #include "core/NhanMau.h"
 
 namespace {
@@ -131,3 +136,88 @@ TEST(MauDong, ChonBoBaTheoNen) {
     EXPECT_EQ(m.mau(CheDoNen::Sang), chonMauTheoNen(CheDoNen::Sang, 0.1, 0.2, 0.3, 0.7, 0.8, 0.9));
 }
 }  // namespace
+
+namespace {
+// Stands in for the desktop's settings portal on a bus of the test's own.
+class CongThongTinGia : public QObject {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.freedesktop.portal.Settings")
+public:
+    QDBusVariant traLoi;
+public slots:
+    QDBusVariant Read(const QString& khongGian, const QString& khoa) {
+        if (khongGian == "org.freedesktop.appearance" && khoa == "color-scheme") return traLoi;
+        return QDBusVariant(QVariant(QString()));
+    }
+signals:
+    void SettingChanged(const QString& khongGian, const QString& khoa, const QDBusVariant& giaTri);
+};
+
+struct BusRieng {
+    QProcess p;
+    QString diaChi;
+    bool batDau() {
+        if (QStandardPaths::findExecutable("dbus-daemon").isEmpty()) return false;
+        p.start("dbus-daemon", {"--session", "--nofork", "--nopidfile", "--print-address=1"});
+        if (!p.waitForStarted(5000) || !cum_thu::choDen([&] { return p.canReadLine(); }, 5000)) return false;
+        diaChi = QString::fromUtf8(p.readLine()).trimmed();
+        return !diaChi.isEmpty();
+    }
+    ~BusRieng() {
+        for (const char* ten : {"cong", "khach-1", "khach-2", "khach-3"}) QDBusConnection::disconnectFromBus(ten);
+        p.kill();
+        p.waitForFinished(3000);
+    }
+};
+
+QDBusVariant bien(uint so, bool boc2Lop) {
+    const QDBusVariant trong{QVariant(so)};
+    return boc2Lop ? QDBusVariant(QVariant::fromValue(trong)) : trong;
+}
+
+// "tuHe" follows the desktop's colour scheme as the settings portal tells it: 1 prefers dark, 2 light, 0 no
+// preference (which leaves the light appearance), older portals wrapping the answer twice; later changes come
+// through the portal's signal, and a bus without a portal is no preference.
+TEST(NenCongThongTin, DocVaTheoDoiCongCaiDat) {
+    BusRieng bus;
+    if (!bus.batDau()) GTEST_SKIP() << "dbus-daemon is needed for a private bus";
+    QDBusConnection cong = QDBusConnection::connectToBus(bus.diaChi, "cong");
+    ASSERT_TRUE(cong.isConnected());
+
+    {  // no portal answers
+        NenCongThongTin nen(QDBusConnection::connectToBus(bus.diaChi, "khach-1"));
+        cum_thu::chay(300);
+        EXPECT_FALSE(nen.nen().has_value());
+    }
+
+    CongThongTinGia gia;
+    ASSERT_TRUE(cong.registerObject("/org/freedesktop/portal/desktop", &gia,
+                                    QDBusConnection::ExportAllSlots | QDBusConnection::ExportAllSignals));
+    ASSERT_TRUE(cong.registerService("org.freedesktop.portal.Desktop"));
+    for (const bool boc2Lop : {false, true}) {
+        gia.traLoi = bien(1, boc2Lop);
+        NenCongThongTin nen(QDBusConnection::connectToBus(bus.diaChi, boc2Lop ? "khach-3" : "khach-2"));
+        EXPECT_FALSE(nen.nen().has_value());  // the first reading never holds up the window
+        ASSERT_TRUE(cum_thu::choDen([&] { return nen.nen().has_value(); }, 5000)) << boc2Lop;
+        EXPECT_EQ(nen.nen(), CheDoNen::Toi) << boc2Lop;
+
+        QSignalSpy doi(&nen, &NguonNenHeThong::daDoi);
+        emit gia.SettingChanged("org.freedesktop.appearance", "color-scheme", QDBusVariant(QVariant(2u)));
+        ASSERT_TRUE(cum_thu::choDen([&] { return doi.count() == 1; }, 5000)) << boc2Lop;
+        EXPECT_EQ(nen.nen(), CheDoNen::Sang) << boc2Lop;
+        emit gia.SettingChanged("org.freedesktop.appearance", "accent-color", QDBusVariant(QVariant(1u)));
+        emit gia.SettingChanged("org.freedesktop.appearance", "color-scheme", QDBusVariant(QVariant(0u)));
+        ASSERT_TRUE(cum_thu::choDen([&] { return doi.count() == 2; }, 5000)) << boc2Lop;
+        EXPECT_FALSE(nen.nen().has_value()) << boc2Lop;
+
+        KhoiPhuc kp;
+        GiaoDien::ban().datNguonHeThong(&nen);
+        GiaoDien::ban().apDungGiaoDien(QStringLiteral("tuHe"));
+        EXPECT_EQ(GiaoDien::ban().nenHienTai(), CheDoNen::Sang);
+        emit gia.SettingChanged("org.freedesktop.appearance", "color-scheme", QDBusVariant(QVariant(1u)));
+        ASSERT_TRUE(cum_thu::choDen([&] { return GiaoDien::ban().nenHienTai() == CheDoNen::Toi; }, 5000));
+    }
+}
+}  // namespace
+
+#include "GiaoDienTest.moc"

@@ -3,6 +3,7 @@
 #include <QDate>
 #include <QDateTime>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -132,6 +133,20 @@ TEST(KhoiDong, PhienThuHaiTrenCungThuMucBaoLoiVaKhongGhiGi) {
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     const QByteArray truoc = f.readAll();
     f.close();
+    // Every file of the data folder with its size and last change, to see that nothing at all is written.
+    const auto anhThuMuc = [&] {
+        QStringList kq;
+        QDirIterator it(nha.filePath("Korvane Zize"), QDir::Files | QDir::Hidden | QDir::System,
+                        QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            const QFileInfo tt(it.next());
+            kq << tt.filePath() + ' ' + QString::number(tt.size()) + ' ' +
+                      QString::number(tt.lastModified().toMSecsSinceEpoch());
+        }
+        kq.sort();
+        return kq;
+    };
+    const QStringList thuMucTruoc = anhThuMuc();
 
     UngDung sau;
     sau.chay(nha.path(), thietBi.path());
@@ -142,6 +157,7 @@ TEST(KhoiDong, PhienThuHaiTrenCungThuMucBaoLoiVaKhongGhiGi) {
     EXPECT_EQ(sau.p.state(), QProcess::Running);  // the error stays on screen until the user closes it
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_EQ(f.readAll(), truoc);
+    EXPECT_EQ(anhThuMuc(), thuMucTruoc);
 }
 
 // In-process: a second run of the start task ends at the once-guard.

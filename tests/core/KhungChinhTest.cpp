@@ -2,8 +2,10 @@
 
 #include <QCoreApplication>
 #include <QDialog>
+#include <QFile>
 #include <QLabel>
 #include <QListWidget>
+#include <QTest>
 
 #include "common/CumThu.h"
 #include "core/BangMau.h"
@@ -103,6 +105,13 @@ TEST(KhungChinh, ChiTietTheoQuyenCameraVaBoDieuPhoi) {
         ASSERT_NE(giai, nullptr);
         EXPECT_TRUE(giai->text().contains("nhóm video"));
         EXPECT_FALSE(giai->text().contains("macOS"));
+        EXPECT_TRUE(giai->text().split('\n').contains("sudo usermod -aG video tên-tài-khoản"));
+        // Every wrapped line of the explanation is shown, at most 420 wide.
+        c.khung->resize(1200, 800);
+        c.khung->show();
+        QCoreApplication::processEvents();
+        EXPECT_LE(giai->width(), 420);
+        EXPECT_GE(giai->height(), giai->heightForWidth(giai->width()));
     }
     c.trangThai.datQuyenCamera(3);
     c.khung->chonManHinh(MH::thuMay);
@@ -136,6 +145,21 @@ TEST(KhungChinh, TuChoiDoiManHinhKhiDangQuay) {
     EXPECT_EQ(c.khung->danhSach()->currentRow(), 0);
     EXPECT_FALSE(c.dieuPhoi->thongBao().has_value());  // posted after the setter returns
     QCoreApplication::processEvents();
+    EXPECT_EQ(c.dieuPhoi->thongBao(), KhungChinh::kBaoDangQuay);
+    EXPECT_EQ(c.soLanTao, truoc);
+
+    // A real click selects the row as part of the same mouse press: the list must still end up showing the
+    // packing screen as the selected one.
+    c.dieuPhoi->datThongBao(std::nullopt);
+    c.khung->resize(1200, 800);
+    c.khung->show();
+    QListWidget* ds = c.khung->danhSach();
+    QTest::mouseClick(ds->viewport(), Qt::LeftButton, {}, ds->visualItemRect(ds->item(2)).center());
+    QCoreApplication::processEvents();
+    EXPECT_EQ(c.khung->manHinh(), MH::dongGoi);
+    EXPECT_EQ(ds->currentRow(), 0);
+    ASSERT_EQ(ds->selectedItems().size(), 1);
+    EXPECT_EQ(ds->selectedItems().first(), ds->item(0));
     EXPECT_EQ(c.dieuPhoi->thongBao(), KhungChinh::kBaoDangQuay);
     EXPECT_EQ(c.soLanTao, truoc);
 
@@ -303,3 +327,31 @@ TEST(KhungChinh, DuongKeMotDiemAnhCoMau) {
 }  // namespace
 
 #include "KhungChinhTest.moc"
+
+namespace {
+// Closing the window in the middle of a packing recording must not leave a video on disk that no record
+// points to: the recording is stopped and saved first, and the window closes once it is.
+TEST(KhungChinh, DongCuaSoKhiDangQuayThiLuuXongMoiDong) {
+    CanhKhung c;
+    c.dungDu();
+    QWidget cuaSo;  // the application's window, which holds the main window
+    cuaSo.installEventFilter(c.khung.get());
+    cuaSo.show();
+    c.batDauQuay();
+    ASSERT_TRUE(choDen([&] { return c.camera().giayDaGhi() >= 1; }));
+
+    EXPECT_FALSE(cuaSo.close());  // held open while the recording is saved
+    EXPECT_TRUE(cuaSo.isVisible());
+    EXPECT_FALSE(cuaSo.close());  // asking again changes nothing
+    ASSERT_TRUE(choDen([&] { return !cuaSo.isVisible(); }));
+    EXPECT_EQ(c.dieuPhoi->trangThai(), BoDieuPhoi::TrangThai::nghi);
+    ASSERT_EQ(c.kho->videoTheoId().size(), 1);
+    const BanGhiVideo v = c.kho->videoTheoId().begin().value();
+    EXPECT_TRUE(QFile::exists(v.filePath));
+    EXPECT_FALSE(v.sha256.isEmpty());
+
+    // Idle, the window closes at once.
+    cuaSo.show();
+    EXPECT_TRUE(cuaSo.close());
+}
+}  // namespace

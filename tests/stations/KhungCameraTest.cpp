@@ -21,6 +21,8 @@ TEST(KhungCamera, VuaKhungGiuTiLeTrenNenDen) {
         {{1280, 720}, {400, 400}, {0, 87, 400, 225}},   // letterbox top and bottom
         {{640, 480}, {800, 300}, {200, 0, 400, 300}},   // pillarbox left and right
         {{1280, 720}, {1280, 720}, {0, 0, 1280, 720}},  // exact fit
+        {{1280, 720}, {700, 393}, {0, 0, 700, 393}},    // a 16:9 box cut to whole pixels: no hairline bars
+        {{1280, 720}, {700, 389}, {4, 0, 692, 389}},    // a few pixels off is still a real bar
     };
     for (const auto& c : cac) {
         KhungCamera v;
@@ -35,6 +37,9 @@ TEST(KhungCamera, VuaKhungGiuTiLeTrenNenDen) {
         }
         if (vung.left() > 0) {
             EXPECT_EQ(QColor(anh.pixel(1, c.view.height() / 2)), QColor(Qt::black));
+        } else {
+            EXPECT_EQ(QColor(anh.pixel(0, c.view.height() / 2)), QColor(0, 200, 0)) << c.view.width();
+            EXPECT_EQ(QColor(anh.pixel(c.view.width() - 1, c.view.height() / 2)), QColor(0, 200, 0)) << c.view.width();
         }
     }
 }

@@ -199,3 +199,48 @@ TEST(ManHinhDongGoi, EscDungKhiODangChonNamNgoaiManHinh) {
     }
 }
 }  // namespace
+
+namespace {
+// The status line holds the camera text at the left and the coordinator's message at the right. In a narrow
+// window a long camera name and a long message must not run into each other: the message is the outcome the
+// packer is waiting for, so it stays whole and the camera text is cut short.
+TEST(ManHinhDongGoi, DongTrangThaiHepThiCatChuCameraGiuThongBao) {
+    cum_thu::Cum cum;
+    cum.taoDieuPhoi();
+    ASSERT_TRUE(cum.moCamera());
+    // Inside the main window the screen gets the width the window leaves it, not what its texts would like.
+    QWidget cuaSo;
+    auto* man = new ManHinhDongGoi(cum.dieuPhoi.get(), &cuaSo);
+    cuaSo.resize(1400, 800);
+    cuaSo.show();
+    // 899: the screen's width in the narrowest main window; 700 leaves too little even for the message.
+    for (const int rong : {1240, 899, 700}) {
+        man->setGeometry(0, 0, rong, 800);
+        cum.dieuPhoi->datThongBao(QStringLiteral("Đang quay — bấm Dừng quay trước khi sang màn hình khác."));
+        QCoreApplication::processEvents();
+        ASSERT_EQ(man->width(), rong);
+        const QLabel* cam = nullptr;
+        const QLabel* tb = nullptr;
+        for (const QLabel* l : man->findChildren<QLabel*>()) {
+            if (l->text() == man->chuCamera()) cam = l;
+            if (l->text() == man->chuThongBao()) tb = l;
+        }
+        ASSERT_TRUE(cam && tb) << rong;
+        const QRect cot(man->hopCamera()->mapTo(man, QPoint(0, 0)), man->hopCamera()->size());
+        const QRect rCam(cam->mapTo(man, QPoint(0, 0)), cam->size());
+        const QRect rTb(tb->mapTo(man, QPoint(0, 0)), tb->size());
+        EXPECT_LT(rCam.right(), rTb.left()) << rong;
+        // Whole whenever the column can hold it at all; below that it is the one cut short.
+        EXPECT_GE(rTb.width(), qMin(cot.width(), tb->fontMetrics().horizontalAdvance(tb->text()))) << rong;
+        EXPECT_EQ(rCam.left(), cot.left()) << rong;
+        EXPECT_LE(rTb.right(), cot.right()) << rong;
+        if (rong == 1240) EXPECT_GE(rCam.width(), cam->fontMetrics().horizontalAdvance(cam->text())) << rong;
+
+        // Without a message the camera text keeps its place and has the whole line.
+        cum.dieuPhoi->datThongBao(std::nullopt);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(cam->mapTo(man, QPoint(0, 0)).x(), cot.left()) << rong;
+        EXPECT_GE(cam->width(), qMin(cot.width(), cam->fontMetrics().horizontalAdvance(cam->text()))) << rong;
+    }
+}
+}  // namespace
