@@ -161,8 +161,8 @@ void phanViCapture(const QString& tep, bool coDocMa, bool coXemTruoc) {
         "  first frame (opens the encoder) %.2f ms; the %zu after it: median %.2f ms, p99 %.2f ms, max %.2f ms"
         "   (target p99 < 10 ms; frame interval 33.3 ms)\n",
         dauTien, sau.size(), sau[sau.size() / 2], sau[size_t(sau.size() * 0.99)], sau.back());
-    // The same frames counted in the capture thread's own processor time: what it works, without the time it
-    // waits for a core while the encoder's threads (and anything else on the machine) hold them.
+    // The same frames counted in the capture thread's own processor time: the work it does, without the time it
+    // spends off the processor, waiting for a core or blocked.
     std::vector<double> cpuSau(cpu.begin() + 1, cpu.end());
     std::sort(cpuSau.begin(), cpuSau.end());
     std::printf(
