@@ -16,6 +16,7 @@
 #include "core/CameraEngine.h"
 #include "core/DocVideo.h"
 #include "core/NenTangCameraGia.h"
+#include "core/NguonKhungFFmpeg.h"
 #include "store/DongHo.h"
 
 using namespace std::chrono_literals;
@@ -295,6 +296,60 @@ TEST(NguonKhungLavfi, DeliversBgraFramesAndReportsABadGraph) {
     EXPECT_LT(p[1], 10);
     EXPECT_GT(p[2], 240);
     EXPECT_EQ(p[3], 255);
+}
+
+// Webcams send YUYV (limited range) or MJPEG (full-range JPEG). Both must come out as BGRA of the colour the
+// camera saw: a swapped channel or a misread range would tint every frame, and the caption and file with it.
+// YUYV comes from a filter graph, MJPEG from a stream the ffmpeg tool wrote, each through the capture code.
+TEST(NguonKhungLavfi, WebcamPixelFormatsBecomeTheRightBgra) {
+    QTemporaryDir thuMuc;
+    const QString mjpeg = thuMuc.filePath(QStringLiteral("webcam.mjpeg"));
+    QProcess ff;
+    ff.start(QStringLiteral("ffmpeg"),
+             {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-f"), QStringLiteral("lavfi"),
+              QStringLiteral("-i"), QStringLiteral("color=c=0x303030:size=320x240:rate=30"),
+              QStringLiteral("-frames:v"), QStringLiteral("5"), QStringLiteral("-c:v"), QStringLiteral("mjpeg"),
+              QStringLiteral("-f"), QStringLiteral("mjpeg"), mjpeg});
+    ASSERT_TRUE(ff.waitForFinished(60000));
+    ASSERT_EQ(ff.exitCode(), 0) << ff.readAllStandardError().toStdString();
+
+    struct Ca {
+        const char* ten;
+        QString dinhDang, url;
+        QRgb mau;
+    };
+    const Ca ca[] = {
+        {"YUYV", QStringLiteral("lavfi"), QStringLiteral("color=c=0x2080C0:size=320x240:rate=30,format=yuyv422"),
+         qRgb(0x20, 0x80, 0xC0)},
+        // a dark grey read as limited range would come out near 37, not 48
+        {"MJPEG", QStringLiteral("mjpeg"), mjpeg, qRgb(0x30, 0x30, 0x30)},
+    };
+    for (const Ca& c : ca) {
+        SCOPED_TRACE(c.ten);
+        QString loi;
+        auto n = NguonKhungFFmpeg::mo(c.dinhDang, c.url, {}, false, QString::fromLatin1(c.ten), loi);
+        ASSERT_NE(n, nullptr) << loi.toStdString();
+        std::mutex khoa;
+        QList<QImage> khung;
+        n->batDau([&](QImage a, std::chrono::steady_clock::time_point) {
+            std::lock_guard lk(khoa);
+            khung.append(a);
+        });
+        ASSERT_TRUE(choDen([&] {
+            std::lock_guard lk(khoa);
+            return khung.size() >= 2;
+        }));
+        n->dung();
+        std::lock_guard lk(khoa);
+        const QImage& a = khung.first();
+        ASSERT_EQ(a.size(), QSize(320, 240));
+        ASSERT_EQ(a.format(), QImage::Format_RGB32);
+        const uchar* p = a.constScanLine(120) + 160 * 4;
+        EXPECT_NEAR(p[0], qBlue(c.mau), 4);
+        EXPECT_NEAR(p[1], qGreen(c.mau), 4);
+        EXPECT_NEAR(p[2], qRed(c.mau), 4);
+        EXPECT_EQ(p[3], 255);
+    }
 }
 
 // The child half of the crash test: records until killed. Disabled, so a normal run leaves it out.

@@ -197,6 +197,19 @@ TEST_F(CameraEngineTest, TheReaderAndPreviewGetTheFrameWithoutTheCaption) {
     EXPECT_EQ(xemTruoc.pixel(30, 700), 0xffffffffu);
 }
 
+// The error type's five texts are what the packer reads when a camera or a recording cannot start.
+TEST(CameraEngineLoiCamera, EachCaseHasItsUserText) {
+    using L = CameraEngine::LoiCamera;
+    const std::pair<L, const char*> ca[] = {
+        {L::khongThemDuocInput, "Không gắn được webcam vào phiên quay."},
+        {L::khongThemDuocOutput, "Không lấy được luồng hình từ webcam."},
+        {L::dangGhiRoi, "Đang quay rồi."},
+        {L::chuaMoCamera, "Camera chưa mở. Vào Cài đặt chọn lại webcam."},
+        {L::khongDungDuocWriter, "Không tạo được file video."},
+    };
+    for (const auto& [loi, chu] : ca) EXPECT_EQ(CameraEngine::moTa(loi), QString::fromUtf8(chu)) << chu;
+}
+
 TEST(CameraEngineBitrate, ScalesWithAreaAndClampsTheBase) {
     struct Ca {
         int base;
@@ -486,6 +499,7 @@ TEST(CameraEngineDoThi, AGraphThatRunsOutEndsLikeAnUnpluggedCamera) {
     cam.datNhanKhungDocMa(nullptr);
     cam.moCamera(QStringLiteral("lavfi:testsrc=size=320x240:rate=30:duration=0.2"), QString());
     ASSERT_TRUE(choDen([&] { return cam.doPhanGiai() == QStringLiteral("320x240"); }));
+    EXPECT_TRUE(cam.danhSachThietBi().isEmpty());  // a graph is opened by its id, never listed as a camera
     ASSERT_TRUE(choDen([&] { return !cam.dangChay(); }));
     EXPECT_EQ(cam.loiCamera(), QStringLiteral("Webcam đã ngừng gửi hình: End of file. Kiểm tra dây cắm rồi chọn "
                                               "lại webcam trong Cài đặt."));
