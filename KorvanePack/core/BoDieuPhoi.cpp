@@ -331,9 +331,9 @@ bool BoDieuPhoi::batDauQuay(const QString& ma, LoaiVideo loai, const QString& nh
 
     std::optional<QString> loi;
     if (camera_->dangGhi()) {
-        loi = QStringLiteral("Đang quay rồi.");
+        loi = CameraEngine::moTa(CameraEngine::LoiCamera::dangGhiRoi);
     } else if (!camera_->dangChay()) {
-        loi = QStringLiteral("Camera chưa mở. Vào Cài đặt chọn lại webcam.");
+        loi = CameraEngine::moTa(CameraEngine::LoiCamera::chuaMoCamera);
     }
     if (loi) {
         phat(4);
