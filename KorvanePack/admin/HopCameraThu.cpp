@@ -1,7 +1,5 @@
 #include "admin/HopCameraThu.h"
 
-#include <QPainterPath>
-#include <QRegion>
 #include <QVBoxLayout>
 
 #include "core/BangMau.h"
@@ -20,6 +18,7 @@ HopCameraThu::HopCameraThu(QWidget* parent) : QWidget(parent) {
     setSizePolicy(sp);
     setMinimumSize(160, 90);
     xemTruoc_ = new KhungCamera(this);
+    xemTruoc_->datBanKinhVien(kBanKinh);
     vien_ = new KhungBo(this);
     vien_->datVien(BangMau::mauVienThe);
     vien_->datBanKinh(kBanKinh);
@@ -76,9 +75,6 @@ void HopCameraThu::xepLai() {
     s.scale(QSizeF(size()), Qt::KeepAspectRatio);
     const QRect hop(QPoint((width() - int(s.width())) / 2, 0), QSize(int(s.width()), int(s.height())));
     xemTruoc_->setGeometry(hop);
-    QPainterPath duong;
-    duong.addRoundedRect(QRectF(0, 0, hop.width(), hop.height()), kBanKinh, kBanKinh);
-    xemTruoc_->setMask(QRegion(duong.toFillPolygon().toPolygon()));
     vien_->setGeometry(hop);
     const int rong = qMin(hop.width() - 32, 420);
     const int cao = qMin(hop.height() - 16, hopLoi_->heightForWidth(rong) > 0 ? hopLoi_->heightForWidth(rong)

@@ -1,11 +1,12 @@
 #include "stations/HopCamera.h"
 
-#include <QPainterPath>
-#include <QRegion>
-
 #include "core/BangMau.h"
 #include "core/KhungBo.h"
 #include "stations/KhungCamera.h"
+
+namespace {
+constexpr int kBanKinh = 14;
+}
 
 HopCamera::HopCamera(KhungCamera* xemTruoc, QWidget* nham, QWidget* loi, QWidget* huyHieu, QWidget* chuThich,
                      QWidget* parent)
@@ -13,9 +14,10 @@ HopCamera::HopCamera(KhungCamera* xemTruoc, QWidget* nham, QWidget* loi, QWidget
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     setMinimumSize(160, 90);
     xemTruoc_->setParent(this);
+    xemTruoc_->datBanKinhVien(kBanKinh);
     vien_ = new KhungBo(this);
     vien_->datVien(BangMau::mauVienThe);
-    vien_->datBanKinh(14);
+    vien_->datBanKinh(kBanKinh);
     vien_->setAttribute(Qt::WA_TransparentForMouseEvents);
     for (QWidget* w : {nham_, loi_, huyHieu_, chuThich_}) w->setParent(this);
     vien_->raise();
@@ -45,11 +47,6 @@ void HopCamera::resizeEvent(QResizeEvent*) {
 void HopCamera::xepLai() {
     const QRect hop = vungHop();
     xemTruoc_->setGeometry(hop);
-    QPainterPath duong;
-    // The mask cannot be smoothed, so it stays one pixel inside the smoothed border line drawn over it; at
-    // the full size its steps poked dark pixels out past the rounded corners.
-    duong.addRoundedRect(QRectF(1, 1, hop.width() - 2, hop.height() - 2), 13, 13);
-    xemTruoc_->setMask(QRegion(duong.toFillPolygon().toPolygon()));
     vien_->setGeometry(hop);
     nham_->setGeometry(hop);
     const QRect trong = hop.adjusted(14, 14, -14, -14);

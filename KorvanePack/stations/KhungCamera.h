@@ -13,6 +13,9 @@ public:
     const QImage& khungHienTai() const { return khung_; }
     // Where the frame is drawn inside the view: the largest rectangle of the frame's aspect, centred.
     QRect vungHinh() const;
+    // Rounds the view's corners to sit inside a 1 px rounded border of this radius drawn over it; 0 leaves
+    // them square.
+    void datBanKinhVien(int banKinh);
 
 public slots:
     void hienKhung(const QImage& khung);
@@ -20,7 +23,11 @@ public slots:
 
 protected:
     void paintEvent(QPaintEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
 
 private:
+    void capNhatMatNa();
+
     QImage khung_;
+    int banKinhVien_ = 0;
 };

@@ -22,6 +22,7 @@
 #include "stations/KhungNham.h"
 #include "stations/NutDo.h"
 #include "stations/TiLeKhung.h"
+#include "stations/TrangTram.h"
 #include "store/DinhDangNgay.h"
 #include "store/DongHo.h"
 
@@ -94,18 +95,9 @@ ManHinhDongGoi::ManHinhDongGoi(BoDieuPhoi* dieuPhoi, DongHo& dongHo, QWidget* pa
     : QWidget(parent), dieuPhoi_(dieuPhoi), camera_(CumDieuPhoi::cameraCua(dieuPhoi)), dongHo_(dongHo) {
     gio_ = thoiDiemQt(dongHo_.gioThuc());
     setAutoFillBackground(true);
-    auto* nen = new KhungBo(this);
-    nen->datNen(BangMau::mauNen);
-    auto* ngoai = new QVBoxLayout(this);
-    ngoai->setContentsMargins(0, 0, 0, 0);
-    ngoai->addWidget(nen);
-    auto* hang = new QHBoxLayout(nen);
-    hang->setContentsMargins(20, 20, 20, 20);
-    hang->setSpacing(18);
-
-    // The camera column.
-    auto* cotTrai = new QVBoxLayout;
-    cotTrai->setSpacing(12);
+    const TrangTram trangTram = dungTrangTram(this);
+    QHBoxLayout* hang = trangTram.hang;
+    QVBoxLayout* cotTrai = trangTram.cotCamera;
     xemTruoc_ = new KhungCamera;
     nham_ = new KhungNham;
 
@@ -184,7 +176,6 @@ ManHinhDongGoi::ManHinhDongGoi(BoDieuPhoi* dieuPhoi, DongHo& dongHo, QWidget* pa
     chuThongBao_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     hangTrangThai_ = new HangTrangThai(chuCamera_, chuThongBao_);
     cotTrai->addWidget(hangTrangThai_);
-    hang->addLayout(cotTrai, 1);
 
     // The order panel's frame.
     auto* khungBang = new KhungBo;

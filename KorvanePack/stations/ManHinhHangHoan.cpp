@@ -27,6 +27,7 @@
 #include "stations/NutDo.h"
 #include "stations/NutVang.h"
 #include "stations/TiLeKhung.h"
+#include "stations/TrangTram.h"
 #include "store/DinhDangISO.h"
 #include "store/DongHo.h"
 #include "store/KhaiBaoHoan.h"
@@ -90,19 +91,9 @@ ManHinhHangHoan::ManHinhHangHoan(BoDieuPhoi* dieuPhoi, DongHo& dongHo, QWidget* 
       lyDo_(kLyDoDau),
       xuLy_(kXuLyDau) {
     napHinhUngDung();
-    auto* nen = new KhungBo(this);
-    nen->datNen(BangMau::mauNen);
-    auto* ngoai = new QVBoxLayout(this);
-    ngoai->setContentsMargins(0, 0, 0, 0);
-    ngoai->addWidget(nen);
-    auto* hang = new QHBoxLayout(nen);
-    hang->setContentsMargins(20, 20, 20, 20);
-    hang->setSpacing(18);
-
-    auto* cotTrai = new QVBoxLayout;
-    cotTrai->setSpacing(12);
-    taoCotTrai(cotTrai);
-    hang->addLayout(cotTrai, 1);
+    const TrangTram trangTram = dungTrangTram(this);
+    QHBoxLayout* hang = trangTram.hang;
+    taoCotTrai(trangTram.cotCamera);
 
     // The right column scrolls on its card: a long declaration must never push the buttons off screen.
     auto* the = new KhungBo;

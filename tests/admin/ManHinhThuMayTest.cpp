@@ -5,9 +5,11 @@
 #include "CumManHinhThu.h"
 #include "admin/HopCameraThu.h"
 #include "admin/ManHinhThuMay.h"
+#include "common/GocHopCamera.h"
 #include "common/TemMau.h"
 #include "core/BangMau.h"
 #include "core/KhungBo.h"
+#include "stations/KhungCamera.h"
 
 using namespace std::chrono_literals;
 using cum_man_hinh::choDen;
@@ -264,4 +266,23 @@ TEST(ManHinhThuMay, NhieuMaMotKhung) {
     // The eight kept are the first eight delivered, largest box first.
     for (int i = 0; i < ManHinhThuMay::kSoDongToiDa; ++i) EXPECT_EQ(man.daBat()[i].ma, lo[i].ma);
     EXPECT_EQ(man.chuKetLuan(), ManHinhThuMay::kChapChon);
+}
+
+// The test box's picture fills its rounded border exactly, as the packing screen's does: nothing of it pokes
+// out past the corners and no hairline shows between it and the line, at any width the column gives it.
+TEST(HopCameraThu, HinhKhitTrongVienBoTron) {
+    for (const int rong : {300, 388, 480, 533, 641, 777}) {
+        HopCameraThu hop;
+        hop.resize(rong, hop.heightForWidth(rong) + 40);
+        hop.show();
+        const QString loi = goc_hop_camera::kiem(
+            [&](const QColor& mau) {
+                QImage khung(1280, 720, QImage::Format_RGB32);
+                khung.fill(mau);
+                hop.xemTruoc()->hienKhung(khung);
+                return hop.grab().toImage();
+            },
+            hop.xemTruoc()->geometry(), 12);
+        EXPECT_TRUE(loi.isEmpty()) << rong << ": " << loi.toStdString();
+    }
 }

@@ -1,0 +1,22 @@
+#include "stations/TrangTram.h"
+
+#include <QHBoxLayout>
+#include <QVBoxLayout>
+
+#include "core/BangMau.h"
+#include "core/KhungBo.h"
+
+TrangTram dungTrangTram(QWidget* man) {
+    auto* nen = new KhungBo(man);
+    nen->datNen(BangMau::mauNen);
+    auto* ngoai = new QVBoxLayout(man);
+    ngoai->setContentsMargins(0, 0, 0, 0);
+    ngoai->addWidget(nen);
+    auto* hang = new QHBoxLayout(nen);
+    hang->setContentsMargins(20, 20, 20, 20);
+    hang->setSpacing(18);
+    auto* cotCamera = new QVBoxLayout;
+    cotCamera->setSpacing(12);
+    hang->addLayout(cotCamera, 1);
+    return {hang, cotCamera};
+}
