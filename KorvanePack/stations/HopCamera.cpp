@@ -50,7 +50,7 @@ void HopCamera::xepLai() {
     vien_->setGeometry(hop);
     nham_->setGeometry(hop);
     const QRect trong = hop.adjusted(14, 14, -14, -14);
-    QSize sl = loi_->sizeHint().boundedTo(hop.size());
+    QSize sl = loi_->sizeHint().boundedTo(QSize(trong.width(), hop.height()));
     if (loi_->hasHeightForWidth()) sl.setHeight(qMin(hop.height(), loi_->heightForWidth(sl.width())));
     loi_->setGeometry(QRect(hop.center() - QPoint(sl.width() / 2, sl.height() / 2), sl));
     const QSize sh = huyHieu_->sizeHint();

@@ -24,6 +24,7 @@
 #include "stations/HopCamera.h"
 #include "stations/KhungCamera.h"
 #include "stations/ManHinhDongGoi.h"
+#include "stations/NhanGoiY.h"
 #include "stations/NutDo.h"
 #include "stations/NutVang.h"
 #include "stations/TiLeKhung.h"
@@ -165,11 +166,11 @@ void ManHinhHangHoan::taoCotTrai(QVBoxLayout* cot) {
     lSeal->setSpacing(10);
     hinhSeal_ = new QLabel;
     hinhSeal_->setAlignment(Qt::AlignHCenter);
-    auto* chuSeal = new NhanMau(QStringLiteral("Chĩa camera vào kiện hàng KHI CÒN NGUYÊN SEAL"), BangMau::mauChuChinh,
-                                phongChu(15, QFont::DemiBold));
+    auto* chuSeal = new NhanGoiY(QStringLiteral("Chĩa camera vào kiện hàng KHI CÒN NGUYÊN SEAL"), BangMau::mauChuChinh,
+                                 phongChu(15, QFont::DemiBold));
     chuSeal->setAlignment(Qt::AlignHCenter);
-    auto* chuSeal2 = new NhanMau(QStringLiteral("Bấm quay trước, bóc sau. Quay từ lúc kiện còn kín thì sàn mới nhận."),
-                                 BangMau::mauChuPhu, phongChu(12.5));
+    auto* chuSeal2 = new NhanGoiY(QStringLiteral("Bấm quay trước, bóc sau. Quay từ lúc kiện còn kín thì sàn mới nhận."),
+                                  BangMau::mauChuPhu, phongChu(12.5));
     chuSeal2->setAlignment(Qt::AlignHCenter);
     lSeal->addWidget(hinhSeal_);
     lSeal->addWidget(chuSeal);

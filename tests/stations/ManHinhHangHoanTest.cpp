@@ -13,6 +13,7 @@
 #include "core/BangMau.h"
 #include "core/KhungChinh.h"
 #include "core/NhanMau.h"
+#include "stations/KhungCamera.h"
 #include "stations/ManHinhHangHoan.h"
 #include "stations/NutDo.h"
 #include "stations/NutVang.h"
@@ -151,6 +152,36 @@ TEST(ManHinhHangHoan, LucMoiHienVaCheDoTheoManHinh) {
     c.man->show();
     EXPECT_EQ(c.dieuPhoi->cheDo(), BoDieuPhoi::CheDo::hangHoan);
     EXPECT_EQ(c.man->tuKhoa(), "abc");
+}
+
+// The seal hint stands over the picture in a box that narrows with the window: in the narrowest main window its
+// two lines wrap rather than being cut off at both ends, and in a wide one each stays on one line.
+TEST(ManHinhHangHoan, GoiYSealVuaKhungOCuaSoHep) {
+    CanhHangHoan c;
+    QLabel* tieuDe = nullptr;
+    for (QLabel* l : c.man->findChildren<QLabel*>())
+        if (l->text().contains(QStringLiteral("NGUYÊN SEAL"))) tieuDe = l;
+    ASSERT_NE(tieuDe, nullptr);
+    QWidget* goiY = tieuDe->parentWidget();
+    auto* hinh = c.man->findChild<KhungCamera*>();
+    ASSERT_NE(hinh, nullptr);
+    ASSERT_EQ(goiY->parentWidget(), hinh->parentWidget());
+    for (int rong : {1240, 899}) {
+        c.man->resize(rong, 800);
+        QCoreApplication::processEvents();
+        ASSERT_TRUE(c.man->hienGoiYSeal());
+        EXPECT_TRUE(hinh->geometry().contains(goiY->geometry())) << rong;
+        for (QLabel* l : goiY->findChildren<QLabel*>()) {
+            if (l->text().isEmpty()) continue;
+            const QRect can = l->fontMetrics().boundingRect(QRect(0, 0, l->width(), 10000),
+                                                            Qt::TextWordWrap | Qt::AlignHCenter, l->text());
+            EXPECT_LE(can.width(), l->width()) << rong << " " << l->text().toStdString();
+            EXPECT_LE(can.height(), l->height()) << rong << " " << l->text().toStdString();
+            if (rong == 1240) {
+                EXPECT_LT(l->height(), 2 * l->fontMetrics().lineSpacing()) << l->text().toStdString();
+            }
+        }
+    }
 }
 
 TEST(ManHinhHangHoan, TimMotKetQuaThiChonNhieuKetQuaThiGiuLuaChon) {
