@@ -270,13 +270,7 @@ void ManHinhDongGoi::guiMaGoTay() {
 }
 
 void ManHinhDongGoi::giaoViec(std::function<void(BoDieuPhoi&)> viec) {
-    QPointer<BoDieuPhoi> dp = dieuPhoi_;
-    QMetaObject::invokeMethod(
-        this,
-        [dp, viec = std::move(viec)] {
-            if (dp) viec(*dp);
-        },
-        Qt::QueuedConnection);
+    giaoViecDieuPhoi(this, dieuPhoi_.data(), std::move(viec));
 }
 
 void ManHinhDongGoi::lamMoi() {

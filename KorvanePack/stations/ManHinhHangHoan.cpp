@@ -386,13 +386,7 @@ QString ManHinhHangHoan::maHienThiDon(const DonHang& don) {
 }
 
 void ManHinhHangHoan::giaoViec(std::function<void(BoDieuPhoi&)> viec) {
-    QPointer<BoDieuPhoi> dp = dieuPhoi_;
-    QMetaObject::invokeMethod(
-        this,
-        [dp, viec = std::move(viec)] {
-            if (dp) viec(*dp);
-        },
-        Qt::QueuedConnection);
+    giaoViecDieuPhoi(this, dieuPhoi_.data(), std::move(viec));
 }
 
 // ---- search ----

@@ -1,9 +1,11 @@
 #include "stations/TrangTram.h"
 
 #include <QHBoxLayout>
+#include <QPointer>
 #include <QVBoxLayout>
 
 #include "core/BangMau.h"
+#include "core/BoDieuPhoi.h"
 #include "core/KhungBo.h"
 
 TrangTram dungTrangTram(QWidget* man) {
@@ -19,4 +21,14 @@ TrangTram dungTrangTram(QWidget* man) {
     cotCamera->setSpacing(12);
     hang->addLayout(cotCamera, 1);
     return {hang, cotCamera};
+}
+
+void giaoViecDieuPhoi(QObject* chu, BoDieuPhoi* dieuPhoi, std::function<void(BoDieuPhoi&)> viec) {
+    QPointer<BoDieuPhoi> dp = dieuPhoi;
+    QMetaObject::invokeMethod(
+        chu,
+        [dp, viec = std::move(viec)] {
+            if (dp) viec(*dp);
+        },
+        Qt::QueuedConnection);
 }

@@ -1,6 +1,10 @@
 #pragma once
 
+#include <functional>
+
+class BoDieuPhoi;
 class QHBoxLayout;
+class QObject;
 class QVBoxLayout;
 class QWidget;
 
@@ -13,3 +17,7 @@ struct TrangTram {
 
 // Lays the page out on `man`; the station fills the camera column and adds its card to the row.
 TrangTram dungTrangTram(QWidget* man);
+
+// Runs one coordinator operation as its own main-thread task, owned by `chu`; the station never waits on it,
+// and an operation whose coordinator is gone by then is dropped.
+void giaoViecDieuPhoi(QObject* chu, BoDieuPhoi* dieuPhoi, std::function<void(BoDieuPhoi&)> viec);
