@@ -266,6 +266,23 @@ TEST_F(GhiThat, ADiskThatFillsMidRecordingFailsTheRecording) {
     EXPECT_EQ(ph.cam->loiCamera(), QStringLiteral("Không ghi được video: File too large. Đơn này CHƯA có bằng chứng."));
 }
 
+// Runs a source until it has delivered `soKhung` frames and returns the first; a null image when they never came.
+QImage khungDauTien(NguonKhung& n, int soKhung) {
+    std::mutex khoa;
+    QList<QImage> khung;
+    n.batDau([&](QImage a, std::chrono::steady_clock::time_point) {
+        std::lock_guard lk(khoa);
+        khung.append(a);
+    });
+    const bool du = choDen([&] {
+        std::lock_guard lk(khoa);
+        return khung.size() >= soKhung;
+    });
+    n.dung();
+    std::lock_guard lk(khoa);
+    return du ? khung.first() : QImage();
+}
+
 TEST(NguonKhungLavfi, DeliversBgraFramesAndReportsABadGraph) {
     NenTangCameraGia nt;
     QString loi;
@@ -275,19 +292,7 @@ TEST(NguonKhungLavfi, DeliversBgraFramesAndReportsABadGraph) {
     auto n = nt.moDoThi(QStringLiteral("color=c=red:size=320x240:rate=30"), loi);
     ASSERT_NE(n, nullptr) << loi.toStdString();
     EXPECT_NEAR(n->tocDoKhung(), 30.0, 1e-6);
-    std::mutex khoa;
-    QList<QImage> khung;
-    n->batDau([&](QImage a, std::chrono::steady_clock::time_point) {
-        std::lock_guard lk(khoa);
-        khung.append(a);
-    });
-    ASSERT_TRUE(choDen([&] {
-        std::lock_guard lk(khoa);
-        return khung.size() >= 3;
-    }));
-    n->dung();
-    std::lock_guard lk(khoa);
-    const QImage& a = khung.first();
+    const QImage a = khungDauTien(*n, 3);
     EXPECT_EQ(a.size(), QSize(320, 240));
     EXPECT_EQ(a.format(), QImage::Format_RGB32);
     // BGRA in memory: blue, green, red, opaque alpha
@@ -329,19 +334,7 @@ TEST(NguonKhungLavfi, WebcamPixelFormatsBecomeTheRightBgra) {
         QString loi;
         auto n = NguonKhungFFmpeg::mo(c.dinhDang, c.url, {}, false, QString::fromLatin1(c.ten), loi);
         ASSERT_NE(n, nullptr) << loi.toStdString();
-        std::mutex khoa;
-        QList<QImage> khung;
-        n->batDau([&](QImage a, std::chrono::steady_clock::time_point) {
-            std::lock_guard lk(khoa);
-            khung.append(a);
-        });
-        ASSERT_TRUE(choDen([&] {
-            std::lock_guard lk(khoa);
-            return khung.size() >= 2;
-        }));
-        n->dung();
-        std::lock_guard lk(khoa);
-        const QImage& a = khung.first();
+        const QImage a = khungDauTien(*n, 2);
         ASSERT_EQ(a.size(), QSize(320, 240));
         ASSERT_EQ(a.format(), QImage::Format_RGB32);
         const uchar* p = a.constScanLine(120) + 160 * 4;
