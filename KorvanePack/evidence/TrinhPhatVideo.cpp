@@ -13,6 +13,7 @@
 #include "core/BangMau.h"
 #include "core/NhanMau.h"
 #include "core/PhongChu.h"
+#include "core/VungBoTron.h"
 
 namespace {
 
@@ -107,9 +108,7 @@ void TrinhPhatVideo::resizeEvent(QResizeEvent* e) {
     QWidget::resizeEvent(e);
     // A mask rather than painted corners: on a real display the picture is a native window of its own, which
     // only the parent's shape clips.
-    QPainterPath vien;
-    vien.addRoundedRect(QRectF(rect()), 10, 10);
-    setMask(QRegion(vien.toFillPolygon().toPolygon()));
+    setMask(vungBoTron(size(), 10));
 }
 
 TrinhPhatVideo::~TrinhPhatVideo() {

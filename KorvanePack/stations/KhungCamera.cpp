@@ -1,10 +1,8 @@
 #include "stations/KhungCamera.h"
 
 #include <QPainter>
-#include <QRegion>
-#include <algorithm>
-#include <cmath>
-#include <utility>
+
+#include "core/VungBoTron.h"
 
 KhungCamera::KhungCamera(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -43,43 +41,13 @@ void KhungCamera::resizeEvent(QResizeEvent*) {
 }
 
 void KhungCamera::capNhatMatNa() {
-    if (banKinhVien_ <= 0) {
+    // Cut along the middle of the border line: the line's smoothing then blends each edge pixel with what
+    // belongs under it, so no picture pokes out past the rounded corners and no page shows between the picture
+    // and the line; along the straight sides the line's own pixels are left to the page.
+    if (banKinhVien_ > 0)
+        setMask(vungBoTron(size(), banKinhVien_));
+    else
         clearMask();
-        return;
-    }
-    // A mask cannot be smoothed, so it is cut pixel by pixel along the middle of the border line: a pixel whose
-    // centre lies inside keeps the picture, one outside shows the page. The line's smoothing then blends each
-    // edge pixel with what belongs under it, so no picture pokes out past the rounded corners and no page shows
-    // between the picture and the line; along the straight sides the line's own pixels are left to the page.
-    // Cut from a polygon instead, the corners' points rounded to whole pixels did both.
-    const double r = banKinhVien_;
-    const int w = width();
-    const int h = height();
-    QRegion vung;
-    // Rows with the same first and last pixel are added as one rectangle.
-    int hangDau = 0;
-    std::pair<int, int> nhipTruoc{0, -1};
-    auto themNhip = [&](int hangSau) {
-        if (nhipTruoc.second >= nhipTruoc.first)
-            vung += QRect(nhipTruoc.first, hangDau, nhipTruoc.second - nhipTruoc.first + 1, hangSau - hangDau);
-    };
-    for (int y = 0; y < h; ++y) {
-        // How far the row's centre reaches into a corner's arc, whose centre lies r + 0.5 in from both sides.
-        const double cy = y + 0.5;
-        const double dy = std::max({0.0, r + 0.5 - cy, cy - (h - r - 0.5)});
-        std::pair<int, int> nhip{0, -1};
-        if (dy < r) {
-            const double dx = std::sqrt(r * r - dy * dy);
-            nhip = {int(std::floor(r - dx)) + 1, int(std::ceil(w - r - 1 + dx)) - 1};
-        }
-        if (nhip != nhipTruoc) {
-            themNhip(y);
-            hangDau = y;
-            nhipTruoc = nhip;
-        }
-    }
-    themNhip(h);
-    setMask(vung);
 }
 
 void KhungCamera::paintEvent(QPaintEvent*) {
