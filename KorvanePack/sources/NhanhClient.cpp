@@ -1,5 +1,10 @@
 #include "sources/NhanhClient.h"
 
+#include <QTimeZone>
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+
 #include "sources/DocJSON.h"
 #include "sources/GuiYeuCau.h"
 #include "sources/LoiNguonDon.h"
@@ -13,9 +18,91 @@ using nlohmann::ordered_json;
 
 namespace {
 const QString kDuongDan = QStringLiteral("/order/list");
+// The platform answers an updatedAtFrom..updatedAtTo window of at most 31 days.
+constexpr qint64 kCuaSoToiDa = 31LL * 86'400;
+// A continuation goes back exactly as it came; one bigger than this is no paginator value.
+constexpr size_t kTiepToiDa = 4096;
+// Waits out a rate-limit reply at most this many times per request, like the sender's 429 budget.
+constexpr int kLanChoGioiHan = 4;
+// The documented cancelled statuses: the carrier, the customer or the system cancelled the order.
+constexpr qint64 kHuyBoiHang = 58, kKhachHuy = 63, kHeThongHuy = 64;
 
 QString tenNhanh() {
     return tenNguon(QStringLiteral("nhanh"));
+}
+
+qint64 giayUnix(std::chrono::system_clock::time_point t) {
+    return std::chrono::duration_cast<std::chrono::seconds>(t.time_since_epoch()).count();
+}
+
+// The platform's times are Unix seconds, sometimes as digits in a text; stored as the program's UTC text so
+// that lookup, reconciliation and the cursor read them. None for anything that is no plausible time.
+std::optional<QString> gioTuUnix(const json* v) {
+    if (!v) return std::nullopt;
+    std::optional<qint64> giay;
+    if (v->is_number()) {
+        giay = soNguyenJSON(v);
+    } else if (v->is_string()) {
+        const QString s = QString::fromStdString(v->get_ref<const std::string&>()).trimmed();
+        if (!s.isEmpty() && std::all_of(s.begin(), s.end(), [](QChar c) { return c.isDigit() && c.unicode() < 128; }))
+            giay = docSoNguyenChat(s);
+    }
+    // Up to the last second of year 9999, the largest the stored form writes.
+    if (!giay || *giay <= 0 || *giay > 253'402'300'799LL) return std::nullopt;
+    return dinhDangISO().dinhDang(QDateTime::fromSecsSinceEpoch(*giay, QTimeZone::utc()));
+}
+
+// The first key that gives a time: a Unix time as UTC text, any other text as the platform sent it.
+std::optional<QString> gioDauTien(const json& o, std::initializer_list<const char*> cacKhoa) {
+    for (const char* k : cacKhoa) {
+        const json* v = layKhoa(&o, k);
+        if (auto iso = gioTuUnix(v)) return iso;
+        if (v && v->is_string()) {
+            if (auto s = chuoiJSON(v)) return s;
+        }
+    }
+    return std::nullopt;
+}
+
+// One message element as text; a list inside (the texts of one field) is joined into the same list.
+void themLyDo(const json& e, QStringList& cac) {
+    if (e.is_array()) {
+        for (const json& con : e) {
+            if (auto s = chuoiJSON(&con)) cac << *s;
+        }
+    } else if (auto s = chuoiJSON(&e)) {
+        cac << *s;
+    }
+}
+
+bool laGioiHanGoi(const json& tl) {
+    return soNguyenJSON(layKhoa(&tl, "code")) == 429 ||
+           chuoiJSON(layKhoa(&tl, "errorCode")) == QLatin1String("ERR_429");
+}
+
+// The lock time a rate-limit reply names, in seconds, capped like a Retry-After; 2^lan without one.
+double choSauKhoa(const json& tl, int lan, qint64 bayGio) {
+    for (const json* noi : {&tl, layKhoa(&tl, "data")}) {
+        const json* giay = layKhoa(noi, "lockedSeconds");
+        if (giay && (giay->is_number() || giay->is_string())) {
+            const double d = giay->is_number_float() ? giay->get<double>() : double(soNguyenJSON(giay));
+            if (std::isfinite(d) && d >= 0) return std::min(d, 60.0);
+        }
+        const json* mo = layKhoa(noi, "unlockedAt");
+        if (mo && (mo->is_number() || mo->is_string())) {
+            const qint64 luc = soNguyenJSON(mo);
+            if (luc > 0) return double(std::clamp<qint64>(luc - bayGio, 0, 60));
+        }
+    }
+    return choSauGioiHan(std::nullopt, lan);
+}
+
+// The continuation to send back: none when the reply gives none, null or an empty value.
+std::optional<json> giaTriTiep(const json* v) {
+    if (!v || v->is_null() || v->empty()) return std::nullopt;
+    if (v->is_string() && !chuoiJSON(v)) return std::nullopt;
+    if (v->dump(-1, ' ', false, json::error_handler_t::replace).size() > kTiepToiDa) nemDuLieuKhongDoc(tenNhanh());
+    return *v;
 }
 }  // namespace
 
@@ -55,11 +142,10 @@ void NhanhClient::kiemTraPhanHoi(const json& phanHoi) const {
     const qint64 ma = soNguyenJSON(layKhoa(&phanHoi, "code"));
     if (ma == 1) return;
     QString lyDo;
-    if (const json* ds = layKhoa(&phanHoi, "messages"); ds && ds->is_array()) {
+    // A list of texts, or an object of field → text (or → list of texts) for refused parameters.
+    if (const json* ds = layKhoa(&phanHoi, "messages"); ds && (ds->is_array() || ds->is_object())) {
         QStringList cac;
-        for (const json& e : *ds) {
-            if (auto s = chuoiJSON(&e)) cac << *s;
-        }
+        for (const json& e : *ds) themLyDo(e, cac);
         lyDo = cac.join(QStringLiteral("; "));
     } else {
         lyDo = chuoiJSON(layKhoa(&phanHoi, "message")).value_or(QStringLiteral("không rõ lý do"));
@@ -70,11 +156,23 @@ void NhanhClient::kiemTraPhanHoi(const json& phanHoi) const {
 }
 
 json NhanhClient::gui(const ordered_json& than) {
-    const KetQuaGui kq = guiYeuCau(taoYeuCau(kDuongDan, than), tenNhanh(), 4, 0, *mt_.kenh, *mt_.ngu, anKhoa_);
-    std::optional<json> tl = docDoiTuong(kq.than);
-    if (!tl) nemDuLieuKhongDoc(tenNhanh());
-    kiemTraPhanHoi(*tl);
-    return std::move(*tl);
+    for (int lan = 0;; ++lan) {
+        const KetQuaGui kq = guiYeuCau(taoYeuCau(kDuongDan, than), tenNhanh(), 4, 0, *mt_.kenh, *mt_.ngu, anKhoa_);
+        std::optional<json> tl = docDoiTuong(kq.than);
+        if (!tl) nemDuLieuKhongDoc(tenNhanh());
+        // The platform says "too many requests" in a 200 reply with a lock time: waited out like an HTTP 429,
+        // not shown to the owner as a refusal.
+        if (laGioiHanGoi(*tl)) {
+            if (lan >= kLanChoGioiHan) {
+                throw LoiNguonDon(429, QString(), QString(),
+                                  QStringLiteral("Vượt giới hạn gọi API của ") + tenNhanh() + QLatin1Char('.'));
+            }
+            choHoacDung(*mt_.ngu, choSauKhoa(*tl, lan, giayUnix(mt_.dongHo->gioThuc())));
+            continue;
+        }
+        kiemTraPhanHoi(*tl);
+        return std::move(*tl);
+    }
 }
 
 QString NhanhClient::thuKetNoi() {
@@ -83,17 +181,28 @@ QString NhanhClient::thuKetNoi() {
 }
 
 QList<DonHang> NhanhClient::layDon(const QString& tuLuc, const NhanTienDo& tienDo) {
-    const std::string tuLucGui =
-        gioDiaPhuong(mocBatDau(tuLuc, *mt_.dongHo), QStringLiteral("yyyy-MM-dd HH:mm:ss")).toStdString();
-    std::optional<QString> tiep;
+    const qint64 den = giayUnix(mt_.dongHo->gioThuc());
+    qint64 tu = mocBatDau(tuLuc, *mt_.dongHo).toSecsSinceEpoch();
+    if (den - tu > kCuaSoToiDa) {
+        // A wider window is refused outright, which would stop every later run at the same cursor.
+        tu = den - kCuaSoToiDa;
+        if (tienDo) {
+            tienDo(tenNhanh() +
+                   QStringLiteral(" chỉ cho lấy đơn cập nhật trong 31 ngày gần nhất — đơn đổi trước đó không lấy được."));
+        }
+    }
+    const ordered_json locNgay{{"updatedAtFrom", tu}, {"updatedAtTo", den}};
+    std::optional<json> tiep;
     QList<DonHang> ra;
     for (int daDoc = 0;;) {
         ordered_json phanTrang{{"size", kCoTrang}};
-        if (tiep) phanTrang["next"] = tiep->toStdString();
-        const json tl = gui(ordered_json{{"updatedAtFrom", tuLucGui}, {"paginator", phanTrang}});
+        if (tiep) phanTrang["next"] = ordered_json(*tiep);
+        const json tl = gui(ordered_json{{"filters", locNgay}, {"paginator", phanTrang}});
 
+        // The orders are the reply's "data" list; the older nested shapes are still read.
         const json& duLieu = doiTuongCon(tl, "data");
-        std::vector<const json*> trang = danhSachDoiTuong(layKhoa(&duLieu, "orders"));
+        std::vector<const json*> trang = danhSachDoiTuong(layKhoa(&tl, "data"));
+        if (trang.empty()) trang = danhSachDoiTuong(layKhoa(&duLieu, "orders"));
         if (trang.empty()) trang = danhSachDoiTuong(layKhoa(&tl, "orders"));
         if (!trang.empty()) {
             std::lock_guard lk(khoa_);
@@ -102,8 +211,12 @@ QList<DonHang> NhanhClient::layDon(const QString& tuLuc, const NhanTienDo& tienD
         for (const json* o : trang) {
             if (auto d = chuyenDon(*o)) ra.append(std::move(*d));
         }
-        tiep = chuoiJSON(layTheoDuong(duLieu, {"paginator", "next"}));
-        if (static_cast<int>(trang.size()) < kCoTrang || !tiep) {
+        // Only a missing or null "next" ends the list: a short page with one (orders deleted or filtered out
+        // meanwhile) still has more behind it.
+        const json* t = layTheoDuong(tl, {"paginator", "next"});
+        if (!t) t = layTheoDuong(duLieu, {"paginator", "next"});
+        tiep = giaTriTiep(t);
+        if (!tiep) {
             std::lock_guard lk(khoa_);
             daCatBot_ = false;
             return ra;
@@ -117,6 +230,13 @@ QList<DonHang> NhanhClient::layDon(const QString& tuLuc, const NhanTienDo& tienD
             return ra;
         }
     }
+}
+
+bool NhanhClient::laMaHuy(const json& noi) {
+    const json* ma = layKhoa(&noi, "status");
+    if (!ma || !ma->is_number()) return false;
+    const qint64 so = soNguyenJSON(ma);
+    return so == kHuyBoiHang || so == kKhachHuy || so == kHeThongHuy;
 }
 
 bool NhanhClient::laTrangThaiHuy(const QString& trangThai) {
@@ -143,7 +263,10 @@ bool NhanhClient::laTrangThaiHuy(const QString& trangThai) {
 }
 
 std::optional<DonHang> NhanhClient::chuyenDon(const json& o) const {
-    const auto id = chuoiDauTien(o, {"id", "code"});
+    // The order's own fields sit in "info"; the flat shape is still read after it.
+    const json& info = doiTuongCon(o, "info");
+    std::optional<QString> id = chuoiDauTien(info, {"id"});
+    if (!id) id = chuoiDauTien(o, {"id", "code"});
     if (!id) return std::nullopt;
     const QString bayGio = dinhDangISO().dinhDang(mt_.dongHo->gioThuc());
     const json& giao = doiTuongCon(o, "shippingAddress");
@@ -151,10 +274,16 @@ std::optional<DonHang> NhanhClient::chuyenDon(const json& o) const {
 
     DonHang d;
     d.id = *id;
+    // An order without a code of its own is known on the platform by its id.
     d.orderNumber = chuoiJSON(layKhoa(&o, "code"));
+    if (!d.orderNumber) d.orderNumber = d.id;
     d.name = d.orderNumber;
-    d.createdAt = chuoiDauTien(o, {"createdAt", "createdDateTime"}).value_or(bayGio);
-    d.updatedAt = chuoiDauTien(o, {"updatedAt"}).value_or(d.createdAt);
+    std::optional<QString> tao = gioDauTien(info, {"createdAt"});
+    if (!tao) tao = gioDauTien(o, {"createdAt", "createdDateTime"});
+    d.createdAt = tao.value_or(bayGio);
+    std::optional<QString> doi = gioDauTien(info, {"updatedAt"});
+    if (!doi) doi = gioDauTien(o, {"updatedAt"});
+    d.updatedAt = doi.value_or(d.createdAt);
     d.customerName = chuoiDauTien(giao, {"name", "fullName"});
     if (!d.customerName) d.customerName = chuoiDauTien(o, {"customerName"});
     d.customerPhone = chuoiDauTien(giao, {"mobile", "phone"});
@@ -165,9 +294,14 @@ std::optional<DonHang> NhanhClient::chuyenDon(const json& o) const {
         d.trackings.append(MaVanDon{*ma, chuoiJSON(layKhoa(&vanChuyen, "name"))});
     }
     d.itemCount = tongSoLuong(d.items);
-    std::optional<QString> trangThai = chuoiJSON(layKhoa(&o, "statusName"));
-    if (!trangThai) trangThai = chuoiJSON(layKhoa(&o, "status"));
-    if (laTrangThaiHuy(trangThai.value_or(QString()))) d.cancelledAt = d.createdAt;
+    if (laMaHuy(info) || laMaHuy(o)) {
+        d.cancelledAt = d.createdAt;
+    } else {
+        std::optional<QString> trangThai = chuoiJSON(layKhoa(&info, "statusName"));
+        if (!trangThai) trangThai = chuoiJSON(layKhoa(&o, "statusName"));
+        if (!trangThai) trangThai = chuoiJSON(layKhoa(&o, "status"));
+        if (laTrangThaiHuy(trangThai.value_or(QString()))) d.cancelledAt = d.createdAt;
+    }
     d.syncedAt = bayGio;
     return d;
 }

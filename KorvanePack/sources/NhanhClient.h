@@ -31,6 +31,8 @@ public:
     static MatHang chuyenSanPham(const nlohmann::json& sanPham);
     // Whether a status text means the order was cancelled.
     static bool laTrangThaiHuy(const QString& trangThai);
+    // Whether the object's numeric "status" is one of the cancelled statuses.
+    static bool laMaHuy(const nlohmann::json& noi);
 
     static constexpr int kCoTrang = 100;
     static constexpr int kTranTrang = 30;

@@ -1,5 +1,9 @@
 #include "sources/PancakeClient.h"
 
+#include <QRegularExpression>
+#include <QTimeZone>
+#include <chrono>
+
 #include "sources/DocJSON.h"
 #include "sources/GuiYeuCau.h"
 #include "sources/KiemTraKhoa.h"
@@ -14,6 +18,25 @@ namespace {
 const QString kTen = QStringLiteral("Pancake");
 const QString kDongKhongLoc =
     QStringLiteral("Pancake không lọc được theo ngày nên chỉ lấy vài trang mới nhất — giữ mốc lại.");
+
+qint64 giayUnix(std::chrono::system_clock::time_point t) {
+    return std::chrono::duration_cast<std::chrono::seconds>(t.time_since_epoch()).count();
+}
+
+// Pancake writes its times without a zone, and they are UTC (its own examples run whole Vietnamese days
+// from 17:00 to 16:59:59). Stored with the designator, so that no reader takes them as the desk's local
+// time; a text with a zone, or of another shape, stays as the platform sent it.
+std::optional<QString> gioUTC(std::optional<QString> s) {
+    if (!s) return s;
+    static const QRegularExpression mau(
+        QStringLiteral(R"(^(\d{4})-(\d{2})-(\d{2})[T ](\d{2}):(\d{2}):(\d{2})(?:\.\d{1,9})?$)"));
+    const QRegularExpressionMatch m = mau.match(*s);
+    if (!m.hasMatch()) return s;
+    const QDate ngay(m.captured(1).toInt(), m.captured(2).toInt(), m.captured(3).toInt());
+    const QTime gio(m.captured(4).toInt(), m.captured(5).toInt(), m.captured(6).toInt());
+    if (!ngay.isValid() || !gio.isValid()) return s;
+    return dinhDangISO().dinhDang(QDateTime(ngay, gio, QTimeZone::utc()));
+}
 }  // namespace
 
 PancakeClient::PancakeClient(const QString& apiKey, const QString& shopId, const MoiTruongNguon& moiTruong)
@@ -63,13 +86,20 @@ QList<DonHang> PancakeClient::layDon(const QString& tuLuc, const NhanTienDo& tie
         std::lock_guard lk(khoa_);
         daCatBot_ = catBot;
     };
-    const QString tuLucGui = gioDiaPhuong(mocBatDau(tuLuc, *mt_.dongHo), QStringLiteral("yyyy-MM-dd'T'HH:mm:ss"));
+    // The filter takes Unix times, and looks at the last update only when told so: an order that later gets
+    // its carrier code or is cancelled is then fetched again.
+    const QString tuLucGui = QString::number(mocBatDau(tuLuc, *mt_.dongHo).toSecsSinceEpoch());
+    const QString denLucGui = QString::number(giayUnix(mt_.dongHo->gioThuc()));
     bool locNgay = true;
     QList<DonHang> ra;
     for (int trang = 1;;) {
         CapThamSo thamSo{{QStringLiteral("page_number"), QString::number(trang)},
                          {QStringLiteral("page_size"), QString::number(kCoTrang)}};
-        if (locNgay) thamSo.append({QStringLiteral("startDateTime"), tuLucGui});
+        if (locNgay) {
+            thamSo.append({QStringLiteral("updateStatus"), QStringLiteral("updated_at")});
+            thamSo.append({QStringLiteral("startDateTime"), tuLucGui});
+            thamSo.append({QStringLiteral("endDateTime"), denLucGui});
+        }
         KetQuaGui kq;
         try {
             kq = guiYeuCau(taoYeuCau(thamSo), kTen, locNgay ? 1 : 4, 0, *mt_.kenh, *mt_.ngu, anKhoa_);
@@ -123,8 +153,8 @@ std::optional<DonHang> PancakeClient::chuyenDon(const json& o) const {
     d.id = *id;
     d.orderNumber = chuoiDauTien(o, {"system_id", "id"});
     d.name = chuoiDauTien(o, {"system_id"});
-    d.createdAt = chuoiDauTien(o, {"inserted_at", "created_at"}).value_or(bayGio);
-    d.updatedAt = chuoiDauTien(o, {"updated_at", "inserted_at"}).value_or(d.createdAt);
+    d.createdAt = gioUTC(chuoiDauTien(o, {"inserted_at", "created_at"})).value_or(bayGio);
+    d.updatedAt = gioUTC(chuoiDauTien(o, {"updated_at", "inserted_at"})).value_or(d.createdAt);
     d.customerName = chuoiDauTien(o, {"bill_full_name"});
     if (!d.customerName) d.customerName = chuoiDauTien(giao, {"full_name", "name"});
     d.customerPhone = chuoiDauTien(o, {"bill_phone_number"});

@@ -49,8 +49,9 @@ const CuaHangThu kCacCuaHang[] = {
      "pc-002"},
     {"nhanh",
      {{"appId", "app"}, {"businessId", "biz"}, {"accessToken", "tok"}},
-     R"({"code":1,"data":{"orders":[{"id":1,"statusName":"Đang vận chuyển","carrier":{"carrierCode":"NH001"}},
-                                      {"id":2,"statusName":"Đã hủy","carrier":{"carrierCode":"NH002"}}]}})",
+     R"({"code":1,"paginator":{"next":null},"data":[
+           {"info":{"id":1,"status":59,"createdAt":1765184400},"carrier":{"name":"GHN","code":"NH001"}},
+           {"info":{"id":2,"status":63,"createdAt":1765188000},"carrier":{"name":"GHN","code":"NH002"}}]})",
      "NH001",
      "NH002"},
 };

@@ -11,11 +11,23 @@ namespace {
 
 const std::string kDuong = "/nhanh/v3.0/order/list";
 const std::string kTarget = kDuong + "?appId=A%2B1&businessId=B%261";
+// 2025-12-01T09:00:00Z, nine days before the test clock's now (2025-12-10T09:00:00Z = 1765357200).
+const QString kMocNhanh = QStringLiteral("2025-12-01T09:00:00Z");
+const std::string kLoc = R"("filters":{"updatedAtFrom":1764579600,"updatedAtTo":1765357200})";
 
+// Orders as the v3 order list gives them: the order's own fields under "info", times in Unix seconds.
 json trangDon(int batDau, int so) {
     json ds = json::array();
-    for (int i = 0; i < so; ++i) ds.push_back({{"id", batDau + i}, {"statusName", "Mới"}});
+    for (int i = 0; i < so; ++i)
+        ds.push_back({{"info", {{"id", batDau + i}, {"status", 54}, {"createdAt", 1765000000 + i}}}});
     return ds;
+}
+
+// A reply of the v3 shape: the list at the top under "data", the paginator beside it.
+json traLoi(json ds, std::optional<json> tiep) {
+    json tl = {{"code", 1}, {"data", std::move(ds)}};
+    if (tiep) tl["paginator"] = {{"next", *tiep}};
+    return tl;
 }
 
 class NhanhGia : public KhachGia {
@@ -23,16 +35,16 @@ protected:
     NhanhClient client(const QString& token = QStringLiteral("eyJ.nhanh-TOKEN")) {
         return NhanhClient(QStringLiteral("A+1"), QStringLiteral("B&1"), token, mt);
     }
-    // Pages linked by "next" = "n<page+1>"; coTrang gives the size of each page.
-    void phucVu(std::function<int(int)> coTrang, bool coTiep = true) {
+    // Pages linked by "next" = {"id": <first id of the next page>, "sort": "id"}, an object as the platform
+    // gives it; coTrang gives the size of each page, coTiep whether page p still names a next one.
+    void phucVu(std::function<int(int)> coTrang, std::function<bool(int)> coTiep = [](int) { return true; }) {
         may->post(kDuong, [coTrang, coTiep](const httplib::Request& req, httplib::Response& res) {
             const json than = json::parse(req.body);
             int p = 1;
-            if (than["paginator"].contains("next"))
-                p = std::stoi(than["paginator"]["next"].get<std::string>().substr(1));
-            json duLieu = {{"orders", trangDon(p * 1000, coTrang(p))}};
-            if (coTiep) duLieu["paginator"] = {{"next", "n" + std::to_string(p + 1)}};
-            res.set_content(json{{"code", 1}, {"data", duLieu}}.dump(), "application/json");
+            if (than["paginator"].contains("next")) p = than["paginator"]["next"]["id"].get<int>() / 1000;
+            std::optional<json> tiep;
+            if (coTiep(p)) tiep = json{{"id", (p + 1) * 1000}, {"sort", "id"}};
+            res.set_content(traLoi(trangDon(p * 1000, coTrang(p)), tiep).dump(), "application/json");
         });
     }
 };
@@ -40,11 +52,12 @@ protected:
 }  // namespace
 
 TEST_F(NhanhGia, EveryCallIsAPostWithItsExactBodyAndHeaders) {
-    phucVu([](int p) { return p < 3 ? 100 : 7; });
+    // Page 2 is short yet names a next page: only the missing "next" of page 3 ends the list.
+    phucVu([](int p) { return p == 2 ? 7 : 100; }, [](int p) { return p < 3; });
     chay();
     auto c = client();
     EXPECT_EQ(c.thuKetNoi(), QStringLiteral("Kết nối được Nhanh.vn."));
-    EXPECT_EQ(c.layDon(kMocThu, ghiDong()).size(), 207);
+    EXPECT_EQ(c.layDon(kMocNhanh, ghiDong()).size(), 207);
     EXPECT_FALSE(c.daCatBot());
     const auto nhan = may->daNhan();
     ASSERT_EQ(nhan.size(), 4u);
@@ -56,67 +69,128 @@ TEST_F(NhanhGia, EveryCallIsAPostWithItsExactBodyAndHeaders) {
         EXPECT_EQ(y.tieuDeDau("Accept"), "application/json");
     }
     EXPECT_EQ(nhan[0].than, R"({"paginator":{"size":1}})");
-    // The checkpoint is 09:00 UTC, 16:00 on the desk's clock; the continuation always goes as text.
-    EXPECT_EQ(nhan[1].than, R"({"updatedAtFrom":"2026-11-10 16:00:00","paginator":{"size":100}})");
-    EXPECT_EQ(nhan[2].than, R"({"updatedAtFrom":"2026-11-10 16:00:00","paginator":{"size":100,"next":"n2"}})");
-    EXPECT_EQ(nhan[3].than, R"({"updatedAtFrom":"2026-11-10 16:00:00","paginator":{"size":100,"next":"n3"}})");
+    // The window goes as Unix seconds inside "filters", from the checkpoint to now; "next" goes back as the
+    // object it was.
+    EXPECT_EQ(nhan[1].than, "{" + kLoc + R"(,"paginator":{"size":100}})");
+    EXPECT_EQ(nhan[2].than, "{" + kLoc + R"(,"paginator":{"size":100,"next":{"id":2000,"sort":"id"}}})");
+    EXPECT_EQ(nhan[3].than, "{" + kLoc + R"(,"paginator":{"size":100,"next":{"id":3000,"sort":"id"}}})");
     EXPECT_TRUE(dong.isEmpty());
 }
 
-TEST_F(NhanhGia, ContinuationGivenAsANumberIsSentAsText) {
-    std::atomic<int> lan = 0;
-    may->post(kDuong, [&](const httplib::Request&, httplib::Response& res) {
-        const int i = lan++;
-        json duLieu = {{"orders", trangDon(i * 1000, i == 0 ? 100 : 1)}, {"paginator", {{"next", 2}}}};
-        res.set_content(json{{"code", "1"}, {"data", duLieu}}.dump(), "application/json");
-    });
-    chay();
-    auto c = client();
-    c.layDon(QString(), ghiDong());
-    const auto nhan = may->daNhan();
-    ASSERT_EQ(nhan.size(), 2u);
-    // Without a checkpoint the fetch starts thirty days back.
-    EXPECT_EQ(nhan[1].than, R"({"updatedAtFrom":"2025-11-10 16:00:00","paginator":{"size":100,"next":"2"}})");
+TEST_F(NhanhGia, ContinuationGoesBackExactlyAsGiven) {
+    const struct {
+        json tiep;
+        std::string gui;
+    } cacCa[] = {
+        {"n2", R"("n2")"},
+        {2, "2"},
+        {{{"id", 5}, {"createdAt", 1765000000}}, R"({"createdAt":1765000000,"id":5})"},
+        {{1, "a"}, R"([1,"a"])"},
+    };
+    for (const auto& ca : cacCa) {
+        mayMoi();
+        std::atomic<int> lan = 0;
+        may->post(kDuong, [&](const httplib::Request&, httplib::Response& res) {
+            const int i = lan++;
+            res.set_content(traLoi(trangDon(i * 1000, 1), i == 0 ? std::optional<json>(ca.tiep) : std::nullopt).dump(),
+                            "application/json");
+        });
+        chay();
+        auto c = client();
+        EXPECT_EQ(c.layDon(QString(), ghiDong()).size(), 2);
+        const auto nhan = may->daNhan();
+        ASSERT_EQ(nhan.size(), 2u);
+        // Without a checkpoint the window starts thirty days back.
+        EXPECT_EQ(nhan[1].than, R"({"filters":{"updatedAtFrom":1762765200,"updatedAtTo":1765357200},)"
+                                R"("paginator":{"size":100,"next":)" +
+                                    ca.gui + "}}");
+    }
 }
 
-TEST_F(NhanhGia, PagesUpToThirtyAndEndsWithoutAContinuation) {
+TEST_F(NhanhGia, PagesUpToThirtyAndEndsWhenNoNextIsGiven) {
     phucVu([](int) { return 100; });
     chay();
     auto c = client();
-    EXPECT_EQ(c.layDon(kMocThu, ghiDong()).size(), 3000);
+    EXPECT_EQ(c.layDon(kMocNhanh, ghiDong()).size(), 3000);
     EXPECT_TRUE(c.daCatBot());
     EXPECT_EQ(soLanGui(), 30u);  // the 31st page is never asked
     EXPECT_EQ(dong, QStringList{QStringLiteral("Nhanh.vn còn đơn chưa lấy hết — giữ mốc lại, lượt sau lấy tiếp.")});
 
-    // A full page without "next" ends normally; so does a short 30th page.
+    // A full page without a usable "next" ends normally; a short or empty page with one goes on.
     const struct {
-        std::function<int(int)> coTrang;
-        bool coTiep;
+        json tiep;
+        std::vector<int> coTrang;
         qsizetype soDon;
         size_t soLanGui;
-    } cacCa[] = {{[](int) { return 100; }, false, 100, 1}, {[](int p) { return p == 30 ? 99 : 100; }, true, 2999, 30}};
+    } cacCa[] = {
+        {nullptr, {100}, 100, 1},
+        {"", {100}, 100, 1},
+        {json::object(), {100}, 100, 1},
+        {json::array(), {100}, 100, 1},
+        {"tiep", {3, 0, 5}, 8, 3},
+    };
     for (const auto& ca : cacCa) {
         mayMoi();
-        phucVu(ca.coTrang, ca.coTiep);
+        std::atomic<size_t> lan = 0;
+        may->post(kDuong, [&](const httplib::Request&, httplib::Response& res) {
+            const size_t i = lan++;
+            json tl = traLoi(trangDon(int(i) * 1000, ca.coTrang[i]), std::nullopt);
+            if (i + 1 < ca.coTrang.size()) {
+                tl["paginator"] = {{"next", "tiep"}};
+            } else if (!ca.tiep.is_string() || ca.tiep != "tiep") {
+                tl["paginator"] = {{"next", ca.tiep}};
+            }
+            res.set_content(tl.dump(), "application/json");
+        });
         chay();
         auto k = client();
-        EXPECT_EQ(k.layDon(kMocThu, ghiDong()).size(), ca.soDon);
+        EXPECT_EQ(k.layDon(kMocNhanh, ghiDong()).size(), ca.soDon) << ca.tiep.dump();
         EXPECT_FALSE(k.daCatBot());
         EXPECT_TRUE(dong.isEmpty());
-        EXPECT_EQ(soLanGui(), ca.soLanGui);
+        EXPECT_EQ(soLanGui(), ca.soLanGui) << ca.tiep.dump();
     }
 }
 
-TEST_F(NhanhGia, OrdersUnderDataComeFirstThenTheTopLevelList) {
+TEST_F(NhanhGia, OversizedContinuationEndsTheFetch) {
+    may->post(kDuong, [](const httplib::Request&, httplib::Response& res) {
+        res.set_content(traLoi(trangDon(1000, 1), json{{"id", std::string(5000, 'x')}}).dump(), "application/json");
+    });
+    chay();
+    auto c = client();
+    try {
+        c.layDon(kMocNhanh, ghiDong());
+        ADD_FAILURE();
+    } catch (const LoiNguonDon& e) {
+        EXPECT_EQ(e.thongDiep, QStringLiteral("Nhanh.vn trả về dữ liệu không đọc được."));
+    }
+    EXPECT_EQ(soLanGui(), 1u);
+}
+
+TEST_F(NhanhGia, WindowWiderThanThirtyOneDaysIsCutToIt) {
+    phucVu([](int) { return 1; }, [](int) { return false; });
+    chay();
+    auto c = client();
+    c.layDon(QStringLiteral("2025-09-01T00:00:00Z"), ghiDong());
+    ASSERT_EQ(soLanGui(), 1u);
+    EXPECT_EQ(may->daNhan()[0].than,
+              R"({"filters":{"updatedAtFrom":1762678800,"updatedAtTo":1765357200},"paginator":{"size":100}})");
+    EXPECT_EQ(dong, QStringList{QStringLiteral("Nhanh.vn chỉ cho lấy đơn cập nhật trong 31 ngày gần nhất — đơn đổi "
+                                               "trước đó không lấy được.")});
+}
+
+TEST_F(NhanhGia, OrdersAreTheTopLevelDataListThenTheOlderShapes) {
     const struct {
         json tl;
         std::vector<std::string> ids;
     } cacCa[] = {
+        {{{"code", 1}, {"data", {{{"info", {{"id", 11}}}}, {{"id", "d2"}}}}, {"orders", {{{"id", "t1"}}}}},
+         {"11", "d2"}},
         {{{"code", 1}, {"data", {{"orders", {{{"id", "d1"}}}}}}, {"orders", {{{"id", "t1"}}}}}, {"d1"}},
         {{{"code", 1}, {"data", {{"orders", json::array()}}}, {"orders", {{{"id", "t1"}}, {{"id", "t2"}}}}},
          {"t1", "t2"}},
         {{{"code", 1}, {"data", "x"}, {"orders", {{{"code", "C9"}}}}}, {"C9"}},
-        {{{"code", 1}, {"data", {{"orders", {1, 2}}}}}, {}},
+        {{{"code", 1}, {"data", {1, 2}}}, {}},
+        {{{"code", 1}, {"data", {{{"info", {{"status", 54}}}}}}}, {}},
         {{{"code", 1}}, {}},
     };
     for (const auto& ca : cacCa) {
@@ -127,7 +201,7 @@ TEST_F(NhanhGia, OrdersUnderDataComeFirstThenTheTopLevelList) {
         chay();
         auto c = client();
         std::vector<std::string> ids;
-        for (const DonHang& d : c.layDon(kMocThu, ghiDong())) ids.push_back(d.id.toStdString());
+        for (const DonHang& d : c.layDon(kMocNhanh, ghiDong())) ids.push_back(d.id.toStdString());
         EXPECT_EQ(ids, ca.ids) << ca.tl.dump();
     }
 }
@@ -157,10 +231,14 @@ TEST_F(NhanhGia, RepliesWhoseCodeIsNotOneAreRefusals) {
          QStringLiteral("Nhanh.vn từ chối yêu cầu (400). Nguyên văn: không rõ lý do")},
         {{{"messages", {"thiếu code"}}}, 400, QStringLiteral("Nhanh.vn từ chối: thiếu code"), {}},
         {{{"code", "01x"}}, 400, QStringLiteral("Nhanh.vn từ chối: không rõ lý do"), {}},
-        {{{"code", 429}, {"message", "Quá nhiều yêu cầu"}},
-         429,
-         QStringLiteral("Nhanh.vn từ chối: Quá nhiều yêu cầu"),
-         QStringLiteral("Gọi quá nhanh, Nhanh.vn tạm chặn. App sẽ tự thử lại.")},
+        // Refused parameters come as an object of field → text, or → list of texts.
+        {{{"code", 0},
+          {"errorCode", "ERR_INVALID_FORM"},
+          {"messages", {{"filters.updatedAtFrom", "Phải là số nguyên"}, {"paginator.size", {"Tối đa 100", ""}}}}},
+         400,
+         QStringLiteral("Nhanh.vn từ chối: Phải là số nguyên; Tối đa 100"),
+         QStringLiteral("Nhanh.vn từ chối yêu cầu (400). Nguyên văn: Phải là số nguyên; Tối đa 100")},
+        {{{"code", 0}, {"messages", json::object()}}, 400, QStringLiteral("Nhanh.vn từ chối: "), {}},
     };
     for (const auto& ca : cacCa) {
         mayMoi();
@@ -171,7 +249,7 @@ TEST_F(NhanhGia, RepliesWhoseCodeIsNotOneAreRefusals) {
         auto c = client();
         for (int lan = 0; lan < 2; ++lan) {
             try {
-                lan ? c.thuKetNoi() : (c.layDon(kMocThu, ghiDong()), QString());
+                lan ? c.thuKetNoi() : (c.layDon(kMocNhanh, ghiDong()), QString());
                 ADD_FAILURE() << ca.tl.dump();
             } catch (const LoiNguonDon& e) {
                 EXPECT_EQ(e.status, ca.status);
@@ -185,6 +263,65 @@ TEST_F(NhanhGia, RepliesWhoseCodeIsNotOneAreRefusals) {
         // Not retried: the sender's retries are for HTTP failures only.
         EXPECT_EQ(soLanGui(), 2u) << ca.tl.dump();
     }
+}
+
+TEST_F(NhanhGia, RateLimitReplyIsWaitedOutWithItsLockTime) {
+    const json kGioiHan = {{"code", 0},
+                           {"errorCode", "ERR_429"},
+                           {"messages", {"API bị khoá tạm thời do gọi quá nhiều"}},
+                           {"lockedSeconds", 7}};
+    // The lock time as given, as an unlock moment, capped, or absent (then 1, 2, 4, 8 s like a 429).
+    const struct {
+        json tl;
+        double cho;
+    } cacCa[] = {
+        {kGioiHan, 7},
+        {{{"code", 0}, {"errorCode", "ERR_429"}, {"data", {{"lockedSeconds", 2.5}}}}, 2.5},
+        {{{"code", 0}, {"errorCode", "ERR_429"}, {"unlockedAt", 1765357212}}, 12},
+        {{{"code", 0}, {"errorCode", "ERR_429"}, {"lockedSeconds", 900}}, 60},
+        {{{"code", 0}, {"errorCode", "ERR_429"}, {"lockedSeconds", -3}}, 1},
+        {{{"code", 429}, {"message", "Quá nhiều yêu cầu"}}, 1},
+    };
+    // The sleeper keeps every wait of the test; each case looks at its own.
+    const auto choTu = [this](size_t tu) {
+        const std::vector<double> v = ngu.cacLanNgu();
+        return std::vector<double>(v.begin() + qsizetype(tu), v.end());
+    };
+    for (const auto& ca : cacCa) {
+        mayMoi();
+        const size_t truoc = ngu.cacLanNgu().size();
+        std::atomic<int> lan = 0;
+        may->post(kDuong, [&](const httplib::Request&, httplib::Response& res) {
+            res.set_content(lan++ == 0 ? ca.tl.dump() : traLoi(trangDon(1000, 2), std::nullopt).dump(),
+                            "application/json");
+        });
+        chay();
+        auto c = client();
+        EXPECT_EQ(c.layDon(kMocNhanh, ghiDong()).size(), 2) << ca.tl.dump();
+        EXPECT_EQ(choTu(truoc), std::vector<double>{ca.cho}) << ca.tl.dump();
+        EXPECT_EQ(soLanGui(), 2u);
+        EXPECT_TRUE(dong.isEmpty());
+    }
+
+    // A lock that outlasts the budget: five sends, then the rate-limit text, not a refusal.
+    mayMoi();
+    const size_t truoc = ngu.cacLanNgu().size();
+    may->post(kDuong, [&](const httplib::Request&, httplib::Response& res) {
+        res.set_content(kGioiHan.dump(), "application/json");
+    });
+    chay();
+    auto c = client();
+    try {
+        c.layDon(kMocNhanh, ghiDong());
+        ADD_FAILURE();
+    } catch (const LoiNguonDon& e) {
+        EXPECT_EQ(e.status, 429);
+        EXPECT_EQ(e.thongDiep, QStringLiteral("Vượt giới hạn gọi API của Nhanh.vn."));
+        EXPECT_EQ(moTaLoiNguonDon(e, QStringLiteral("Nhanh.vn")),
+                  QStringLiteral("Gọi quá nhanh, Nhanh.vn tạm chặn. App sẽ tự thử lại."));
+    }
+    EXPECT_EQ(soLanGui(), 5u);
+    EXPECT_EQ(choTu(truoc), (std::vector<double>{7, 7, 7, 7}));
 }
 
 TEST_F(NhanhGia, TransportAndHttpFailuresKeepTheSendersTexts) {
@@ -207,7 +344,7 @@ TEST_F(NhanhGia, TransportAndHttpFailuresKeepTheSendersTexts) {
         chay();
         auto c = client();
         try {
-            c.layDon(kMocThu, ghiDong());
+            c.layDon(kMocNhanh, ghiDong());
             ADD_FAILURE();
         } catch (const LoiNguonDon& e) {
             EXPECT_EQ(moTaLoiNguonDon(e, QStringLiteral("Nhanh.vn")), ca.moTa);
@@ -287,6 +424,7 @@ TEST(NhanhTrangThai, OnlyWholeCancellationWordsCount) {
         EXPECT_EQ(NhanhClient::laTrangThaiHuy(ca.trangThai), ca.huy) << ca.trangThai.toStdString();
 }
 
+// The flat shape of the earlier fixtures is still read, behind the v3 one.
 TEST_F(NhanhGia, MapsEveryFieldOfTheOrderFixture) {
     auto c = client();
     const json don = json::parse(R"({
@@ -343,6 +481,77 @@ TEST_F(NhanhGia, MapsEveryFieldOfTheOrderFixture) {
     EXPECT_EQ(k->cancelledAt, k->createdAt);
     EXPECT_EQ(k->itemCount, 0);
     EXPECT_FALSE(c.chuyenDon(json::parse(R"({"customerName":"x"})")));
+}
+
+TEST_F(NhanhGia, MapsTheV3OrderShape) {
+    auto c = client();
+    const json don = json::parse(R"({
+      "depot": {"id": 31010, "name": "Kho chính"},
+      "info": {"id": 14905641, "type": 1, "status": 59, "createdAt": 1764930600, "updatedAt": "1765000800",
+               "description": "Giao giờ hành chính"},
+      "channel": {"appOrderId": "7JnexpUB", "sourceName": "Website"},
+      "shippingAddress": {"name": "Nguyễn Văn Cường", "mobile": "0928937476", "address": "170 La Thành"},
+      "carrier": {"id": 2, "name": "Giao hàng nhanh", "code": "GHN8812345", "serviceName": "Chuẩn"},
+      "products": [{"id": 1231264453, "code": "AO-1", "name": "Áo sơ mi", "quantity": 2},
+                   {"id": 1231253490, "name": "Quần", "quantity": "1"}]
+    })");
+    const auto d = c.chuyenDon(don);
+    ASSERT_TRUE(d);
+    EXPECT_EQ(d->id, QStringLiteral("14905641"));
+    EXPECT_EQ(d->orderNumber, QStringLiteral("14905641"));
+    EXPECT_EQ(d->name, QStringLiteral("14905641"));
+    // Unix seconds, as a number or as digits, become the stored UTC text.
+    EXPECT_EQ(d->createdAt, QStringLiteral("2025-12-05T10:30:00Z"));
+    EXPECT_EQ(d->updatedAt, QStringLiteral("2025-12-06T06:00:00Z"));
+    EXPECT_EQ(d->customerName, QStringLiteral("Nguyễn Văn Cường"));
+    EXPECT_EQ(d->customerPhone, QStringLiteral("0928937476"));
+    EXPECT_EQ(d->shippingAddress, QStringLiteral("170 La Thành"));
+    EXPECT_EQ(d->trackings, (QList<MaVanDon>{{QStringLiteral("GHN8812345"), QStringLiteral("Giao hàng nhanh")}}));
+    EXPECT_EQ(d->items, (QList<MatHang>{{QStringLiteral("Áo sơ mi"), std::nullopt, QStringLiteral("AO-1"), 2},
+                                        {QStringLiteral("Quần"), std::nullopt, std::nullopt, 1}}));
+    EXPECT_EQ(d->itemCount, 3);
+    EXPECT_FALSE(d->cancelledAt);
+
+    // Times that are no plausible Unix second fall back as the flat shape does.
+    const auto t = c.chuyenDon(json::parse(R"({"info": {"id": 5, "createdAt": 0, "updatedAt": 1e300},
+      "createdAt": "2026-12-02 10:00:00"})"));
+    ASSERT_TRUE(t);
+    EXPECT_EQ(t->createdAt, QStringLiteral("2026-12-02 10:00:00"));
+    EXPECT_EQ(t->updatedAt, t->createdAt);
+    const auto k = c.chuyenDon(json::parse(R"({"info": {"id": 6, "createdAt": -5, "updatedAt": [1765000800]}})"));
+    ASSERT_TRUE(k);
+    EXPECT_EQ(k->createdAt, QStringLiteral("2025-12-10T09:00:00Z"));
+    EXPECT_EQ(k->updatedAt, k->createdAt);
+}
+
+TEST_F(NhanhGia, TheDocumentedCancelledStatusesMarkTheOrder) {
+    auto c = client();
+    // 58 the carrier, 63 the customer, 64 the system cancelled it; the others are not cancellations.
+    const struct {
+        json don;
+        bool huy;
+    } cacCa[] = {
+        {{{"info", {{"id", 1}, {"status", 58}}}}, true},
+        {{{"info", {{"id", 1}, {"status", 63}}}}, true},
+        {{{"info", {{"id", 1}, {"status", 64}}}}, true},
+        {{{"id", 1}, {"status", 63}}, true},
+        {{{"info", {{"id", 1}, {"status", 54}}}}, false},
+        {{{"info", {{"id", 1}, {"status", 60}}}}, false},
+        {{{"info", {{"id", 1}, {"status", 61}}}}, false},
+        {{{"info", {{"id", 1}, {"status", 68}}}}, false},
+        {{{"info", {{"id", 1}, {"status", "63"}}}}, false},
+        {{{"info", {{"id", 1}, {"status", 54}, {"statusName", "Khách hủy"}}}}, true},
+        {{{"info", {{"id", 1}}}, {"statusName", "Đã huỷ"}}, true},
+        {{{"info", {{"id", 1}}}, {"status", "Canceled"}}, true},
+    };
+    for (const auto& ca : cacCa) {
+        const auto d = c.chuyenDon(ca.don);
+        ASSERT_TRUE(d) << ca.don.dump();
+        EXPECT_EQ(d->cancelledAt.has_value(), ca.huy) << ca.don.dump();
+        if (ca.huy) {
+            EXPECT_EQ(d->cancelledAt, d->createdAt);
+        }
+    }
 }
 
 TEST_F(NhanhGia, RawSampleIsTheFirstOrderEverReceived) {

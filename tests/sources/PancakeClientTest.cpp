@@ -17,6 +17,9 @@ std::string trangDon(int batDau, int so) {
     return json{{"success", true}, {"data", ds}}.dump();
 }
 
+// Nine days before the test clock's now; in the query as 1764579600, now as 1765357200.
+const QString kMocPancake = QStringLiteral("2025-12-01T09:00:00Z");
+
 class PancakeGia : public KhachGia {
 protected:
     PancakeClient client(const QString& shopId = QStringLiteral("123")) {
@@ -55,16 +58,16 @@ TEST_F(PancakeGia, KeyTravelsFirstInTheQueryOfEveryRequest) {
     auto c = client();
     EXPECT_EQ(c.thuKetNoi(), QStringLiteral("Kết nối được Pancake POS."));
     EXPECT_EQ(c.thuKetNoi(), QStringLiteral("Kết nối được Pancake, nhưng chưa thấy đơn nào."));
-    EXPECT_EQ(c.layDon(kMocThu, ghiDong()).size(), 3);
+    EXPECT_EQ(c.layDon(kMocPancake, ghiDong()).size(), 3);
     const auto nhan = may->daNhan();
     ASSERT_EQ(nhan.size(), 3u);
     EXPECT_EQ(nhan[0].phuongThuc, "GET");
     EXPECT_EQ(nhan[0].target, kDuong + "?api_key=K%2By%261%3D&page_size=1");
     EXPECT_EQ(nhan[0].tieuDeDau("Accept"), "application/json");
     EXPECT_FALSE(nhan[0].coTieuDe("Authorization"));
-    // The checkpoint is 09:00 UTC, 16:00 on the desk's clock.
-    EXPECT_EQ(nhan[2].target,
-              kDuong + "?api_key=K%2By%261%3D&page_number=1&page_size=100&startDateTime=2026-11-10T16%3A00%3A00");
+    // The window in Unix seconds, from the checkpoint to now, on the orders' last update.
+    EXPECT_EQ(nhan[2].target, kDuong + "?api_key=K%2By%261%3D&page_number=1&page_size=100&updateStatus=updated_at"
+                                       "&startDateTime=1764579600&endDateTime=1765357200");
     EXPECT_FALSE(c.daCatBot());
     EXPECT_TRUE(dong.isEmpty());
 }
@@ -106,14 +109,14 @@ TEST_F(PancakeGia, FilteredPagingStopsAtThirtyAndOneShortOfIt) {
     phucVu([&](int p, bool) { return p == 30 ? trangCuoi.load() : 100; });
     chay();
     auto c = client();
-    EXPECT_EQ(c.layDon(kMocThu, ghiDong()).size(), 3000);
+    EXPECT_EQ(c.layDon(kMocPancake, ghiDong()).size(), 3000);
     EXPECT_TRUE(c.daCatBot());
     EXPECT_EQ(soLanGui(), 30u);
     EXPECT_EQ(dong, QStringList{QStringLiteral("Pancake còn đơn chưa lấy hết — giữ mốc lại, lượt sau lấy tiếp.")});
 
     dong.clear();
     trangCuoi = 99;
-    EXPECT_EQ(c.layDon(kMocThu, ghiDong()).size(), 2999);
+    EXPECT_EQ(c.layDon(kMocPancake, ghiDong()).size(), 2999);
     EXPECT_FALSE(c.daCatBot());
     EXPECT_TRUE(dong.isEmpty());
     EXPECT_EQ(soLanGui(), 60u);
@@ -129,18 +132,20 @@ TEST_F(PancakeGia, RefusedFilterFallsBackToTheNewestPages) {
     chay();
     auto c = client();
     // Refused on page 1: pages 1, 2 and 3 without the filter, then the cap.
-    EXPECT_EQ(c.layDon(kMocThu, ghiDong()).size(), 300);
+    EXPECT_EQ(c.layDon(kMocPancake, ghiDong()).size(), 300);
     EXPECT_TRUE(c.daCatBot());
     EXPECT_EQ(dong, (QStringList{kChuyen, kKhongLoc}));
     const std::string khongLoc = kDuong + "?api_key=K%2By%261%3D&page_number=";
-    EXPECT_EQ(cacTarget(), (std::vector<std::string>{khongLoc + "1&page_size=100&startDateTime=2026-11-10T16%3A00%3A00",
+    EXPECT_EQ(cacTarget(), (std::vector<std::string>{khongLoc +
+                                                         "1&page_size=100&updateStatus=updated_at"
+                                                         "&startDateTime=1764579600&endDateTime=1765357200",
                                                      khongLoc + "1&page_size=100", khongLoc + "2&page_size=100",
                                                      khongLoc + "3&page_size=100"}));
 
     // Every fetch meets the refusal again; a short page 2 ends it without the cap.
     dong.clear();
     trangNgan = 2;
-    EXPECT_EQ(c.layDon(kMocThu, ghiDong()).size(), 110);
+    EXPECT_EQ(c.layDon(kMocPancake, ghiDong()).size(), 110);
     EXPECT_FALSE(c.daCatBot());
     EXPECT_EQ(dong, QStringList{kChuyen});
     EXPECT_EQ(soLanGui(), 7u);
@@ -156,7 +161,7 @@ TEST_F(PancakeGia, FilterRefusedOnPageThirtyKeepsWhatWasCollected) {
         &tuChoi);
     chay();
     auto c = client();
-    EXPECT_EQ(c.layDon(kMocThu, ghiDong()).size(), 2900);
+    EXPECT_EQ(c.layDon(kMocPancake, ghiDong()).size(), 2900);
     EXPECT_TRUE(c.daCatBot());
     EXPECT_EQ(dong,
               (QStringList{QStringLiteral("Pancake không nhận tham số lọc ngày, chuyển sang lấy các trang mới nhất."),
@@ -190,7 +195,7 @@ TEST_F(PancakeGia, OtherFailuresEndTheFetch) {
         chay();
         auto c = client();
         try {
-            c.layDon(kMocThu, ghiDong());
+            c.layDon(kMocPancake, ghiDong());
             ADD_FAILURE() << ca.statusLoc;
         } catch (const LoiNguonDon& e) {
             EXPECT_EQ(moTaLoiNguonDon(e, QStringLiteral("Pancake")), ca.moTa);
@@ -206,7 +211,7 @@ TEST_F(PancakeGia, BadShopIdIsRefusedBeforeAnythingIsSent) {
                               QStringLiteral("1 23"), QString()}) {
         auto c = client(id);
         try {
-            c.layDon(kMocThu, ghiDong());
+            c.layDon(kMocPancake, ghiDong());
             ADD_FAILURE() << id.toStdString();
         } catch (const LoiNguonDon& e) {
             EXPECT_EQ(e.status, 0);
@@ -232,7 +237,7 @@ TEST_F(PancakeGia, EchoedKeyNeverReachesTheTexts) {
     const QString url = may->goc() + QString::fromStdString(kDuong) +
                         QStringLiteral("?api_key=\u2022\u2022\u2022&page_number=1&page_size=100");
     try {
-        c.layDon(kMocThu, ghiDong());
+        c.layDon(kMocPancake, ghiDong());
         FAIL();
     } catch (const LoiNguonDon& e) {
         EXPECT_EQ(e.nguyenVan, QStringLiteral("key \u2022\u2022\u2022 refused"));
@@ -271,8 +276,9 @@ TEST_F(PancakeGia, MapsEveryFieldOfTheOrderFixture) {
     EXPECT_EQ(d->id, QStringLiteral("88001"));
     EXPECT_EQ(d->orderNumber, QStringLiteral("1234"));
     EXPECT_EQ(d->name, QStringLiteral("1234"));
-    EXPECT_EQ(d->createdAt, QStringLiteral("2026-12-01T08:00:00"));
-    EXPECT_EQ(d->updatedAt, QStringLiteral("2026-12-01T09:00:00"));
+    // Zone-less times are UTC: stored with the designator, so no reader shifts them by the desk's zone.
+    EXPECT_EQ(d->createdAt, QStringLiteral("2026-12-01T08:00:00Z"));
+    EXPECT_EQ(d->updatedAt, QStringLiteral("2026-12-01T09:00:00Z"));
     EXPECT_EQ(d->customerName, QStringLiteral("Phạm D"));
     EXPECT_EQ(d->customerPhone, QStringLiteral("0987"));
     EXPECT_EQ(d->shippingAddress, QStringLiteral("7 Nguyễn Huệ, Q1"));
@@ -293,7 +299,7 @@ TEST_F(PancakeGia, MapsEveryFieldOfTheOrderFixture) {
     EXPECT_EQ(t->id, QStringLiteral("OD-9"));
     EXPECT_FALSE(t->orderNumber);
     EXPECT_FALSE(t->name);
-    EXPECT_EQ(t->createdAt, QStringLiteral("2026-12-02T00:00:00"));
+    EXPECT_EQ(t->createdAt, QStringLiteral("2026-12-02T00:00:00Z"));
     EXPECT_EQ(t->updatedAt, t->createdAt);
     EXPECT_EQ(t->cancelledAt, t->createdAt);
     EXPECT_EQ(t->customerName, QStringLiteral("Người nhận"));
@@ -307,12 +313,30 @@ TEST_F(PancakeGia, MapsEveryFieldOfTheOrderFixture) {
     ASSERT_TRUE(r);
     EXPECT_EQ(r->id, QStringLiteral("5"));
     EXPECT_EQ(r->orderNumber, QStringLiteral("5"));
-    EXPECT_EQ(r->updatedAt, QStringLiteral("2026-12-03T00:00:00"));
+    EXPECT_EQ(r->updatedAt, QStringLiteral("2026-12-03T00:00:00Z"));
     EXPECT_EQ(r->cancelledAt, r->createdAt);
     EXPECT_EQ(r->trackings, (QList<MaVanDon>{{QStringLiteral("P-1"), std::nullopt}}));
     const auto khongDoiTac = c.chuyenDon(json::parse(R"({"id": 7, "extend_code": "SPX7", "partner": null})"));
     ASSERT_TRUE(khongDoiTac);
     EXPECT_EQ(khongDoiTac->trackings, (QList<MaVanDon>{{QStringLiteral("SPX7"), std::nullopt}}));
+    // Fractional seconds are dropped with the zone added; a zoned or unreadable text stays as sent.
+    const struct {
+        const char* gui;
+        const char* luu;
+    } cacGio[] = {
+        {"2025-02-11T18:18:19.000000", "2025-02-11T18:18:19Z"},
+        {"2025-02-11 18:18:19", "2025-02-11T18:18:19Z"},
+        {"2025-02-11T18:18:19+07:00", "2025-02-11T18:18:19+07:00"},
+        {"2025-02-11T18:18:19Z", "2025-02-11T18:18:19Z"},
+        {"2025-02-30T18:18:19", "2025-02-30T18:18:19"},
+        {"hôm qua", "hôm qua"},
+    };
+    for (const auto& g : cacGio) {
+        const auto o = c.chuyenDon(json{{"id", 9}, {"inserted_at", g.gui}});
+        ASSERT_TRUE(o);
+        EXPECT_EQ(o->createdAt, QString::fromUtf8(g.luu)) << g.gui;
+        EXPECT_EQ(o->updatedAt, o->createdAt);
+    }
     const auto rong = c.chuyenDon(json::parse(R"({"id": 6})"));
     ASSERT_TRUE(rong);
     EXPECT_EQ(rong->createdAt, QStringLiteral("2025-12-10T09:00:00Z"));

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
+#include <QSettings>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QUuid>
@@ -20,6 +22,18 @@ const char* const kDonHang = R"({"orders":[
   {"id":6002,"order_number":"#6002","updated_at":"2025-12-09T02:00:00Z","cancelled_at":"2025-12-09T03:00:00Z",
    "fulfillments":[{"tracking_number":"GHTK6002"}],"line_items":[]}
 ]})";
+
+// Two orders as Nhanh.vn's v3 order list gives them: the list under "data", the order's own fields under
+// "info" with Unix times, the parcel code on the carrier, and a second page behind an object-valued "next".
+const char* const kTrangNhanh1 = R"({"code":1,"paginator":{"next":{"id":7002}},"data":[
+  {"info":{"id":7001,"status":59,"createdAt":1765184400,"updatedAt":1765188000},
+   "shippingAddress":{"name":"Trần Bình","mobile":"0912000111","address":"12 Hàng Bạc"},
+   "carrier":{"id":2,"name":"Giao hàng nhanh","code":"GHN7001"},
+   "channel":{"sourceName":"Website"},
+   "products":[{"id":91,"code":"AO-1","name":"Áo lụa","quantity":2}]}]})";
+const char* const kTrangNhanh2 = R"({"code":1,"paginator":{"next":null},"data":[
+  {"info":{"id":7002,"status":63,"createdAt":1765191600,"updatedAt":1765195200},
+   "carrier":{"name":"Giao hàng nhanh","code":"GHN7002"},"products":[]}]})";
 
 QByteArray docTep(const QString& duongDan) {
     QFile f(duongDan);
@@ -93,5 +107,94 @@ TEST(UngDungThatDongBo, StartUpSyncOfTheShippedProgramFillsItsStore) {
     ASSERT_TRUE(huy);
     EXPECT_EQ(huy->cancelledAt, QStringLiteral("2025-12-09T03:00:00Z"));
     // The token went to the platform and nowhere else.
+    EXPECT_FALSE(docTep(nhatKy).contains(token.toUtf8()));
+}
+
+// The shipped executable set to Nhanh.vn with its three credentials in the real keyring: its start-up sync
+// reads the documented v3 reply over two pages and writes both orders, with their parcel codes and the
+// cancellation, into the month file that its next start (and a typed code) reads.
+TEST(UngDungThatDongBo, StartUpSyncOnNhanhWritesTheV3OrdersToTheMonthFile) {
+    if (qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS")) GTEST_SKIP() << "no session bus";
+    KhoKhoaHeThong khoKhoa(std::chrono::seconds(5));
+    const QString token = QStringLiteral("nhanh-") + QUuid::createUuid().toString(QUuid::Id128);
+    const QList<QPair<QString, QString>> cacKhoa = {{QStringLiteral("com.korvane.pack.nhanh.appId"), "7310"},
+                                                   {QStringLiteral("com.korvane.pack.nhanh.businessId"), "20266"},
+                                                   {QStringLiteral("com.korvane.pack.nhanh.accessToken"), token}};
+    for (const auto& [dichVu, giaTri] : cacKhoa) {
+        if (khoKhoa.doc(dichVu)) GTEST_SKIP() << "a Nhanh.vn credential is already stored in this keyring";
+    }
+    struct XoaKhiXong {
+        KhoKhoaHeThong& kho;
+        QStringList cacDichVu;
+        ~XoaKhiXong() {
+            for (const QString& d : cacDichVu) kho.xoa(d);
+        }
+    } xoaKhiXong{khoKhoa, {}};
+    for (const auto& [dichVu, giaTri] : cacKhoa) {
+        if (!khoKhoa.ghi(dichVu, giaTri)) GTEST_SKIP() << "no Secret Service to store the credentials in";
+        xoaKhiXong.cacDichVu << dichVu;
+    }
+
+    MayChuGia may;
+    may.post("/nhanh/v3.0/order/list", [](const httplib::Request& req, httplib::Response& res) {
+        res.set_content(req.body.find(R"("next")") == std::string::npos ? kTrangNhanh1 : kTrangNhanh2,
+                        "application/json");
+    });
+    may.chay();
+
+    QTemporaryDir nha, thietBi;
+    {
+        QSettings ud(nha.filePath(QStringLiteral(".config/KorvaneZize/korvane.ini")), QSettings::IniFormat);
+        ud.setValue(QStringLiteral("korvane.nguonDon"), QStringLiteral("nhanh"));
+    }
+    QProcess app;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("HOME"), nha.path());
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), nha.filePath(QStringLiteral(".config")));
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("KORVANE_THU_MUC_THIET_BI"), thietBi.path());
+    env.insert(QStringLiteral("KORVANE_MAY_CHU_THU"), may.goc());
+    app.setProcessEnvironment(env);
+    app.setProcessChannelMode(QProcess::MergedChannels);
+    app.start(QStringLiteral(KORVANE_APP_PATH), {});
+    ASSERT_TRUE(app.waitForStarted(10000));
+
+    const QString goc = nha.filePath(QStringLiteral("Korvane Zize"));
+    const QString nhatKy = goc + QStringLiteral("/data/app.log.jsonl");
+    const bool daDongBo = choDen([&] { return docTep(nhatKy).contains(R"("event":"sync)"); }, 60000);
+    app.kill();
+    app.waitForFinished(10000);
+    ASSERT_TRUE(daDongBo) << app.readAll().toStdString() << docTep(nhatKy).toStdString();
+    EXPECT_TRUE(docTep(nhatKy).contains(R"("detail":{"catBot":"0","orders":"2"},"event":"sync")"))
+        << docTep(nhatKy).toStdString();
+
+    const auto nhan = may.daNhan();
+    ASSERT_EQ(nhan.size(), 2u);
+    EXPECT_EQ(nhan[0].target, "/nhanh/v3.0/order/list?appId=7310&businessId=20266");
+    EXPECT_EQ(nhan[0].tieuDeDau("Authorization"), token.toStdString());
+    EXPECT_NE(nhan[0].than.find(R"("filters":{"updatedAtFrom":)"), std::string::npos) << nhan[0].than;
+    EXPECT_NE(nhan[1].than.find(R"("next":{"id":7002})"), std::string::npos) << nhan[1].than;
+
+    // The month file holds both orders with their parcel codes and UTC times.
+    const QStringList tep =
+        QDir(goc + QStringLiteral("/data/orders")).entryList({QStringLiteral("orders-*.jsonl")}, QDir::Files);
+    ASSERT_EQ(tep.size(), 1) << tep.join(' ').toStdString();
+    const QByteArray thang = docTep(goc + QStringLiteral("/data/orders/") + tep.front());
+    EXPECT_TRUE(thang.contains("GHN7001") && thang.contains("GHN7002")) << thang.toStdString();
+
+    KhoDuLieu kho(goc);
+    kho.napTatCa(8);
+    ASSERT_EQ(kho.donTheoId().size(), 2);
+    const auto don = kho.donTheoMa(QStringLiteral("ghn-7001"));
+    ASSERT_TRUE(don);
+    EXPECT_EQ(don->id, QStringLiteral("7001"));
+    EXPECT_EQ(don->customerName, QStringLiteral("Trần Bình"));
+    EXPECT_EQ(don->createdAt, QStringLiteral("2025-12-08T09:00:00Z"));
+    EXPECT_EQ(don->updatedAt, QStringLiteral("2025-12-08T10:00:00Z"));
+    EXPECT_EQ(don->itemCount, 2);
+    EXPECT_FALSE(don->cancelledAt);
+    const auto huy = kho.donTheoMa(QStringLiteral("GHN7002"));
+    ASSERT_TRUE(huy);
+    EXPECT_EQ(huy->cancelledAt, QStringLiteral("2025-12-08T11:00:00Z"));
     EXPECT_FALSE(docTep(nhatKy).contains(token.toUtf8()));
 }
