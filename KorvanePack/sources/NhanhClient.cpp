@@ -187,8 +187,9 @@ QList<DonHang> NhanhClient::layDon(const QString& tuLuc, const NhanTienDo& tienD
         // A wider window is refused outright, which would stop every later run at the same cursor.
         tu = den - kCuaSoToiDa;
         if (tienDo) {
-            tienDo(tenNhanh() +
-                   QStringLiteral(" chỉ cho lấy đơn cập nhật trong 31 ngày gần nhất — đơn đổi trước đó không lấy được."));
+            tienDo(
+                tenNhanh() +
+                QStringLiteral(" chỉ cho lấy đơn cập nhật trong 31 ngày gần nhất — đơn đổi trước đó không lấy được."));
         }
     }
     const ordered_json locNgay{{"updatedAtFrom", tu}, {"updatedAtTo", den}};

@@ -37,7 +37,8 @@ protected:
     }
     // Pages linked by "next" = {"id": <first id of the next page>, "sort": "id"}, an object as the platform
     // gives it; coTrang gives the size of each page, coTiep whether page p still names a next one.
-    void phucVu(std::function<int(int)> coTrang, std::function<bool(int)> coTiep = [](int) { return true; }) {
+    void phucVu(
+        std::function<int(int)> coTrang, std::function<bool(int)> coTiep = [](int) { return true; }) {
         may->post(kDuong, [coTrang, coTiep](const httplib::Request& req, httplib::Response& res) {
             const json than = json::parse(req.body);
             int p = 1;
@@ -123,11 +124,8 @@ TEST_F(NhanhGia, PagesUpToThirtyAndEndsWhenNoNextIsGiven) {
         qsizetype soDon;
         size_t soLanGui;
     } cacCa[] = {
-        {nullptr, {100}, 100, 1},
-        {"", {100}, 100, 1},
-        {json::object(), {100}, 100, 1},
-        {json::array(), {100}, 100, 1},
-        {"tiep", {3, 0, 5}, 8, 3},
+        {nullptr, {100}, 100, 1},       {"", {100}, 100, 1},       {json::object(), {100}, 100, 1},
+        {json::array(), {100}, 100, 1}, {"tiep", {3, 0, 5}, 8, 3},
     };
     for (const auto& ca : cacCa) {
         mayMoi();

@@ -66,8 +66,9 @@ TEST_F(PancakeGia, KeyTravelsFirstInTheQueryOfEveryRequest) {
     EXPECT_EQ(nhan[0].tieuDeDau("Accept"), "application/json");
     EXPECT_FALSE(nhan[0].coTieuDe("Authorization"));
     // The window in Unix seconds, from the checkpoint to now, on the orders' last update.
-    EXPECT_EQ(nhan[2].target, kDuong + "?api_key=K%2By%261%3D&page_number=1&page_size=100&updateStatus=updated_at"
-                                       "&startDateTime=1764579600&endDateTime=1765357200");
+    EXPECT_EQ(nhan[2].target, kDuong +
+                                  "?api_key=K%2By%261%3D&page_number=1&page_size=100&updateStatus=updated_at"
+                                  "&startDateTime=1764579600&endDateTime=1765357200");
     EXPECT_FALSE(c.daCatBot());
     EXPECT_TRUE(dong.isEmpty());
 }
@@ -136,9 +137,8 @@ TEST_F(PancakeGia, RefusedFilterFallsBackToTheNewestPages) {
     EXPECT_TRUE(c.daCatBot());
     EXPECT_EQ(dong, (QStringList{kChuyen, kKhongLoc}));
     const std::string khongLoc = kDuong + "?api_key=K%2By%261%3D&page_number=";
-    EXPECT_EQ(cacTarget(), (std::vector<std::string>{khongLoc +
-                                                         "1&page_size=100&updateStatus=updated_at"
-                                                         "&startDateTime=1764579600&endDateTime=1765357200",
+    EXPECT_EQ(cacTarget(), (std::vector<std::string>{khongLoc + "1&page_size=100&updateStatus=updated_at"
+                                                                "&startDateTime=1764579600&endDateTime=1765357200",
                                                      khongLoc + "1&page_size=100", khongLoc + "2&page_size=100",
                                                      khongLoc + "3&page_size=100"}));
 

@@ -2,8 +2,8 @@
 
 #include <QDir>
 #include <QFile>
-#include <QSettings>
 #include <QProcess>
+#include <QSettings>
 #include <QTemporaryDir>
 #include <QUuid>
 
@@ -118,8 +118,8 @@ TEST(UngDungThatDongBo, StartUpSyncOnNhanhWritesTheV3OrdersToTheMonthFile) {
     KhoKhoaHeThong khoKhoa(std::chrono::seconds(5));
     const QString token = QStringLiteral("nhanh-") + QUuid::createUuid().toString(QUuid::Id128);
     const QList<QPair<QString, QString>> cacKhoa = {{QStringLiteral("com.korvane.pack.nhanh.appId"), "7310"},
-                                                   {QStringLiteral("com.korvane.pack.nhanh.businessId"), "20266"},
-                                                   {QStringLiteral("com.korvane.pack.nhanh.accessToken"), token}};
+                                                    {QStringLiteral("com.korvane.pack.nhanh.businessId"), "20266"},
+                                                    {QStringLiteral("com.korvane.pack.nhanh.accessToken"), token}};
     for (const auto& [dichVu, giaTri] : cacKhoa) {
         if (khoKhoa.doc(dichVu)) GTEST_SKIP() << "a Nhanh.vn credential is already stored in this keyring";
     }
