@@ -20,6 +20,9 @@ namespace {
 const QString kDuongDan = QStringLiteral("/order/list");
 // The platform answers an updatedAtFrom..updatedAtTo window of at most 31 days.
 constexpr qint64 kCuaSoToiDa = 31LL * 86'400;
+// The window ends this far past the fetch's start. The engine moves its cursor to the moment the fetch
+// ended, so a window closed at the start would drop the orders changed while the pages were read.
+constexpr qint64 kQuaHienTai = 3'600;
 // A continuation goes back exactly as it came; one bigger than this is no paginator value.
 constexpr size_t kTiepToiDa = 4096;
 // Waits out a rate-limit reply at most this many times per request, like the sender's 429 budget.
@@ -181,7 +184,7 @@ QString NhanhClient::thuKetNoi() {
 }
 
 QList<DonHang> NhanhClient::layDon(const QString& tuLuc, const NhanTienDo& tienDo) {
-    const qint64 den = giayUnix(mt_.dongHo->gioThuc());
+    const qint64 den = giayUnix(mt_.dongHo->gioThuc()) + kQuaHienTai;
     qint64 tu = mocBatDau(tuLuc, *mt_.dongHo).toSecsSinceEpoch();
     if (den - tu > kCuaSoToiDa) {
         // A wider window is refused outright, which would stop every later run at the same cursor.

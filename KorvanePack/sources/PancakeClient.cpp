@@ -89,7 +89,9 @@ QList<DonHang> PancakeClient::layDon(const QString& tuLuc, const NhanTienDo& tie
     // The filter takes Unix times, and looks at the last update only when told so: an order that later gets
     // its carrier code or is cancelled is then fetched again.
     const QString tuLucGui = QString::number(mocBatDau(tuLuc, *mt_.dongHo).toSecsSinceEpoch());
-    const QString denLucGui = QString::number(giayUnix(mt_.dongHo->gioThuc()));
+    // The window ends an hour past now: the engine moves its cursor to the moment the fetch ended, so a
+    // window closed at its start would drop the orders changed while the pages were read.
+    const QString denLucGui = QString::number(giayUnix(mt_.dongHo->gioThuc()) + 3'600);
     bool locNgay = true;
     QList<DonHang> ra;
     for (int trang = 1;;) {

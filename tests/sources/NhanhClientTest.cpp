@@ -11,9 +11,10 @@ namespace {
 
 const std::string kDuong = "/nhanh/v3.0/order/list";
 const std::string kTarget = kDuong + "?appId=A%2B1&businessId=B%261";
-// 2025-12-01T09:00:00Z, nine days before the test clock's now (2025-12-10T09:00:00Z = 1765357200).
+// 2025-12-01T09:00:00Z, nine days before the test clock's now (2025-12-10T09:00:00Z = 1765357200); the window
+// runs to an hour past now.
 const QString kMocNhanh = QStringLiteral("2025-12-01T09:00:00Z");
-const std::string kLoc = R"("filters":{"updatedAtFrom":1764579600,"updatedAtTo":1765357200})";
+const std::string kLoc = R"("filters":{"updatedAtFrom":1764579600,"updatedAtTo":1765360800})";
 
 // Orders as the v3 order list gives them: the order's own fields under "info", times in Unix seconds.
 json trangDon(int batDau, int so) {
@@ -102,7 +103,7 @@ TEST_F(NhanhGia, ContinuationGoesBackExactlyAsGiven) {
         const auto nhan = may->daNhan();
         ASSERT_EQ(nhan.size(), 2u);
         // Without a checkpoint the window starts thirty days back.
-        EXPECT_EQ(nhan[1].than, R"({"filters":{"updatedAtFrom":1762765200,"updatedAtTo":1765357200},)"
+        EXPECT_EQ(nhan[1].than, R"({"filters":{"updatedAtFrom":1762765200,"updatedAtTo":1765360800},)"
                                 R"("paginator":{"size":100,"next":)" +
                                     ca.gui + "}}");
     }
@@ -171,7 +172,7 @@ TEST_F(NhanhGia, WindowWiderThanThirtyOneDaysIsCutToIt) {
     c.layDon(QStringLiteral("2025-09-01T00:00:00Z"), ghiDong());
     ASSERT_EQ(soLanGui(), 1u);
     EXPECT_EQ(may->daNhan()[0].than,
-              R"({"filters":{"updatedAtFrom":1762678800,"updatedAtTo":1765357200},"paginator":{"size":100}})");
+              R"({"filters":{"updatedAtFrom":1762682400,"updatedAtTo":1765360800},"paginator":{"size":100}})");
     EXPECT_EQ(dong, QStringList{QStringLiteral("Nhanh.vn chỉ cho lấy đơn cập nhật trong 31 ngày gần nhất — đơn đổi "
                                                "trước đó không lấy được.")});
 }

@@ -17,7 +17,7 @@ std::string trangDon(int batDau, int so) {
     return json{{"success", true}, {"data", ds}}.dump();
 }
 
-// Nine days before the test clock's now; in the query as 1764579600, now as 1765357200.
+// Nine days before the test clock's now; in the query as 1764579600, the window's end an hour past now.
 const QString kMocPancake = QStringLiteral("2025-12-01T09:00:00Z");
 
 class PancakeGia : public KhachGia {
@@ -68,7 +68,7 @@ TEST_F(PancakeGia, KeyTravelsFirstInTheQueryOfEveryRequest) {
     // The window in Unix seconds, from the checkpoint to now, on the orders' last update.
     EXPECT_EQ(nhan[2].target, kDuong +
                                   "?api_key=K%2By%261%3D&page_number=1&page_size=100&updateStatus=updated_at"
-                                  "&startDateTime=1764579600&endDateTime=1765357200");
+                                  "&startDateTime=1764579600&endDateTime=1765360800");
     EXPECT_FALSE(c.daCatBot());
     EXPECT_TRUE(dong.isEmpty());
 }
@@ -138,7 +138,7 @@ TEST_F(PancakeGia, RefusedFilterFallsBackToTheNewestPages) {
     EXPECT_EQ(dong, (QStringList{kChuyen, kKhongLoc}));
     const std::string khongLoc = kDuong + "?api_key=K%2By%261%3D&page_number=";
     EXPECT_EQ(cacTarget(), (std::vector<std::string>{khongLoc + "1&page_size=100&updateStatus=updated_at"
-                                                                "&startDateTime=1764579600&endDateTime=1765357200",
+                                                                "&startDateTime=1764579600&endDateTime=1765360800",
                                                      khongLoc + "1&page_size=100", khongLoc + "2&page_size=100",
                                                      khongLoc + "3&page_size=100"}));
 
