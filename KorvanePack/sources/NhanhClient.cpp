@@ -87,10 +87,13 @@ bool laGioiHanGoi(const json& tl) {
 double choSauKhoa(const json& tl, int lan, qint64 bayGio) {
     for (const json* noi : {&tl, layKhoa(&tl, "data")}) {
         const json* giay = layKhoa(noi, "lockedSeconds");
-        if (giay && (giay->is_number() || giay->is_string())) {
-            const double d = giay->is_number_float() ? giay->get<double>() : double(soNguyenJSON(giay));
-            if (std::isfinite(d) && d >= 0) return std::min(d, 60.0);
+        std::optional<double> d;
+        if (giay && giay->is_number()) {
+            d = giay->is_number_float() ? giay->get<double>() : double(soNguyenJSON(giay));
+        } else if (giay && giay->is_string()) {
+            if (auto so = docSoNguyenChat(QString::fromStdString(giay->get_ref<const std::string&>()))) d = double(*so);
         }
+        if (d && std::isfinite(*d) && *d >= 0) return std::min(*d, 60.0);
         const json* mo = layKhoa(noi, "unlockedAt");
         if (mo && (mo->is_number() || mo->is_string())) {
             const qint64 luc = soNguyenJSON(mo);

@@ -279,6 +279,8 @@ TEST_F(NhanhGia, RateLimitReplyIsWaitedOutWithItsLockTime) {
         {{{"code", 0}, {"errorCode", "ERR_429"}, {"unlockedAt", 1765357212}}, 12},
         {{{"code", 0}, {"errorCode", "ERR_429"}, {"lockedSeconds", 900}}, 60},
         {{{"code", 0}, {"errorCode", "ERR_429"}, {"lockedSeconds", -3}}, 1},
+        {{{"code", 0}, {"errorCode", "ERR_429"}, {"lockedSeconds", "8"}}, 8},
+        {{{"code", 0}, {"errorCode", "ERR_429"}, {"lockedSeconds", "sắp mở"}}, 1},
         {{{"code", 429}, {"message", "Quá nhiều yêu cầu"}}, 1},
     };
     // The sleeper keeps every wait of the test; each case looks at its own.
