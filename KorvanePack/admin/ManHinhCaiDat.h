@@ -64,6 +64,7 @@ public:
     const std::optional<QString>& loiTuKhoiDong() const { return loiTuKhoiDong_; }
     const QString& pinMoi() const { return pinMoi_; }
     const std::optional<QString>& thongBaoPin() const { return thongBaoPin_; }
+    const std::optional<QString>& loiSaoLuu() const { return loiSaoLuu_; }
 
     // The actions behind the controls.
     void khiHienRa();
@@ -75,6 +76,8 @@ public:
     void apDungCamera();
     void datBatTieng(bool bat);
     void chonThuMuc(const char* truong);
+    // Refuses a folder that overlaps the data folder or cannot take the marker; the card says why.
+    void chonThuMucSaoLuu(const QString& duongDan);
     void tatSaoLuu();
     void saoLuuBu();
     void datMaPin();
@@ -120,6 +123,7 @@ private:
     std::optional<QString> loiTuKhoiDong_;
     QString pinMoi_;
     std::optional<QString> thongBaoPin_;
+    std::optional<QString> loiSaoLuu_;
 
     QButtonGroup* nhomNen_ = nullptr;
     QComboBox* chonNguon_ = nullptr;
@@ -155,6 +159,7 @@ private:
 
     NhanRutGon* chuThuMucSaoLuu_ = nullptr;
     QPushButton* nutTatSaoLuu_ = nullptr;
+    NhanMau* chuLoiSaoLuu_ = nullptr;
     QPushButton* nutSaoLuuBu_ = nullptr;
     QProgressBar* quaySaoLuu_ = nullptr;
     NhanMau* chuTrangThaiSaoLuu_ = nullptr;
