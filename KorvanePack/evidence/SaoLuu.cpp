@@ -313,11 +313,24 @@ void SaoLuu::saoLuuBuToanBo() {
         if (!dich) continue;
         ds->push_back({bg.filePath, *dich, bg.sha256, kho_.thuMucGoc(), caiDat_.thuMucSaoLuu()});
     }
-    if (ds->empty()) {
-        ketThuc(0, 0);
-        return;
-    }
-    chayTiep(ds, 0, 0, 0);
+    // The folder's place is settled on the worker: resolving links may touch a slow or vanished drive.
+    QPointer<SaoLuu> ban(this);
+    tho_.start([ban, ds, goc = kho_.thuMucGoc(), sao = caiDat_.thuMucSaoLuu()] {
+        const ViTri viTri = soVoiThuMucGoc(goc, sao);
+        QMetaObject::invokeMethod(
+            ban.data(),
+            [ban, ds, viTri] {
+                if (!ban) return;
+                const int tong = static_cast<int>(ds->size());
+                if (viTri != ViTri::rieng)
+                    ban->ketThuc(tong, tong, viTri);
+                else if (ds->empty())
+                    ban->ketThuc(0, 0);
+                else
+                    ban->chayTiep(ds, 0, 0, 0);
+            },
+            Qt::QueuedConnection);
+    });
 }
 
 void SaoLuu::chayTiep(std::shared_ptr<std::vector<Viec>> ds, size_t i, int xong, int loi) {
