@@ -205,6 +205,7 @@ void ManHinhCaiDat::khiHienRa() {
     if (camera_) camera_->lamMoiThietBi();
     napONhap();
     tuKhoiDong_ = nenTang_.tuKhoiDong->daBat();
+    kiemTraThuMucSaoLuu();
     capNhat();
 }
 
@@ -712,6 +713,21 @@ TheMuc* ManHinhCaiDat::mucSaoLuu() {
     the->cot()->addLayout(hangBu);
     connect(nutSaoLuuBu_, &QPushButton::clicked, this, [this] { saoLuuBu(); });
     return the;
+}
+
+// A folder set before this screen could refuse it, or a drive unplugged since, is named on the card each time
+// the screen is shown; a refusal from the chooser made meanwhile is left as it is.
+void ManHinhCaiDat::kiemTraThuMucSaoLuu() {
+    loiSaoLuu_.reset();
+    if (!saoLuu_ || caiDat_.thuMucSaoLuu().isEmpty()) return;
+    saoLuu_->kiemTraThuMuc([man = QPointer<ManHinhCaiDat>(this), sao = caiDat_.thuMucSaoLuu()](SaoLuu::TinhTrang tt) {
+        if (!man || man->caiDat_.thuMucSaoLuu() != sao || man->loiSaoLuu_) return;
+        if (tt.viTri != SaoLuu::ViTri::rieng)
+            man->loiSaoLuu_ = SaoLuu::lyDo(tt.viTri);
+        else if (!tt.sanSang)
+            man->loiSaoLuu_ = kKhongThayOSaoLuu;
+        man->capNhat();
+    });
 }
 
 void ManHinhCaiDat::tatSaoLuu() {

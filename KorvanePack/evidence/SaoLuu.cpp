@@ -261,12 +261,32 @@ SaoLuu::KetQuaChep SaoLuu::chepVaoThuMuc(const QString& thuMucGoc, const QString
                                          const QString& dich, const QString& sha256) {
     KetQuaChep kq;
     kq.viTri = soVoiThuMucGoc(thuMucGoc, thuMucSaoLuu);
-    if (kq.viTri != ViTri::rieng || !QFileInfo(thuMucSaoLuu).isDir()) return kq;
-    if (!QFileInfo(thuMucSaoLuu + u'/' + kTepDanhDau).isFile() &&
-        !(nhanThuMucCu(thuMucGoc, thuMucSaoLuu) && danhDauThuMuc(thuMucSaoLuu)))
-        return kq;
+    if (kq.viTri != ViTri::rieng || !sanSang(thuMucGoc, thuMucSaoLuu)) return kq;
     kq.daChep = chepNeuCan(nguon, dich, sha256);
     return kq;
+}
+
+bool SaoLuu::sanSang(const QString& thuMucGoc, const QString& thuMucSaoLuu) {
+    if (!QFileInfo(thuMucSaoLuu).isDir()) return false;
+    if (QFileInfo(thuMucSaoLuu + u'/' + kTepDanhDau).isFile()) return true;
+    return nhanThuMucCu(thuMucGoc, thuMucSaoLuu) && danhDauThuMuc(thuMucSaoLuu);
+}
+
+void SaoLuu::kiemTraThuMuc(std::function<void(TinhTrang)> traLoi) {
+    QPointer<SaoLuu> ban(this);
+    tho_.start([ban, goc = kho_.thuMucGoc(), sao = caiDat_.thuMucSaoLuu(), traLoi = std::move(traLoi)] {
+        TinhTrang tt;
+        if (!sao.isEmpty()) {
+            tt.viTri = soVoiThuMucGoc(goc, sao);
+            tt.sanSang = tt.viTri == ViTri::rieng && sanSang(goc, sao);
+        }
+        QMetaObject::invokeMethod(
+            ban.data(),
+            [ban, tt, traLoi] {
+                if (ban) traLoi(tt);
+            },
+            Qt::QueuedConnection);
+    });
 }
 
 void SaoLuu::saoLuuMot(const BanGhiVideo& bg) {

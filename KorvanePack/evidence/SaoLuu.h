@@ -70,6 +70,18 @@ public:
                              const QStringList& noiGanO = {QStringLiteral("/media"), QStringLiteral("/mnt"),
                                                            QStringLiteral("/run/media")});
 
+    // True when copies may go into the folder: it exists and carries the marker, or is a folder set before the
+    // marker existed (nhanThuMucCu), which gets the marker now.
+    static bool sanSang(const QString& thuMucGoc, const QString& thuMucSaoLuu);
+
+    struct TinhTrang {
+        ViTri viTri = ViTri::rieng;
+        bool sanSang = false;
+    };
+    // Looks at the backup folder set now on the worker, away from a drive that may hang, and answers on this
+    // object's thread; no answer when the backup is gone by then.
+    void kiemTraThuMuc(std::function<void(TinhTrang)> traLoi);
+
     struct KetQuaChep {
         bool daChep = false;
         ViTri viTri = ViTri::rieng;  // anything but rieng: nothing was tried

@@ -477,6 +477,46 @@ TEST(ManHinhCaiDat, SaoLuuTuChoiThuMucKhongPhaiBanSao) {
     EXPECT_EQ(loi->text().toStdString(), SaoLuu::lyDo(VT::chuaGoc).toStdString());
 }
 
+TEST(ManHinhCaiDat, SaoLuuDatTuTruocDuocNoiKhiMoManHinh) {
+    struct Ca {
+        const char* ten;
+        std::function<QString(CanhCaiDat&)> datThuMuc;
+        std::function<QString()> mong;  // empty: nothing shown
+    };
+    const Ca cac[] = {
+        {"the data folder itself", [](CanhCaiDat& c) { return c.kho->thuMucGoc(); },
+         [] { return SaoLuu::lyDo(SaoLuu::ViTri::trung); }},
+        {"an unplugged drive's empty mount point",
+         [](CanhCaiDat& c) {
+             QDir().mkpath(c.thuMucKhac.filePath("usb"));
+             return c.thuMucKhac.filePath("usb");
+         },
+         [] { return ManHinhCaiDat::kKhongThayOSaoLuu; }},
+        {"a marked folder",
+         [](CanhCaiDat& c) {
+             QDir().mkpath(c.thuMucKhac.filePath("usb"));
+             SaoLuu::danhDauThuMuc(c.thuMucKhac.filePath("usb"));
+             return c.thuMucKhac.filePath("usb");
+         },
+         [] { return QString(); }},
+    };
+    for (const Ca& ca : cac) {
+        SCOPED_TRACE(ca.ten);
+        CanhCaiDat c;
+        c.caiDat->setThuMucSaoLuu(ca.datThuMuc(c));
+        auto& man = c.taoManHinh();
+        auto* loi = c.nhan("loiSaoLuu");
+        const QString mong = ca.mong();
+        if (mong.isEmpty()) {
+            cum_thu::chay(200);
+            EXPECT_FALSE(loi->isVisibleTo(&man)) << loi->text().toStdString();
+        } else {
+            ASSERT_TRUE(choDen([&] { return loi->isVisibleTo(&man); }));
+            EXPECT_EQ(loi->text().toStdString(), mong.toStdString());
+        }
+    }
+}
+
 TEST(ManHinhCaiDat, DatDoiBoMaPin) {
     CanhCaiDat c;
     auto& man = c.taoManHinh();
