@@ -647,8 +647,7 @@ void ManHinhCaiDat::chonThuMuc(const char* truong) {
         caiDat_.setThuMucGoc(*duong);
         // The backup card says at once when the new data folder and the backup folder overlap.
         const QString saoLuu = caiDat_.thuMucSaoLuu();
-        const SaoLuu::ViTri viTri =
-            saoLuu.isEmpty() ? SaoLuu::ViTri::rieng : SaoLuu::soVoiThuMucGoc(*duong, saoLuu);
+        const SaoLuu::ViTri viTri = saoLuu.isEmpty() ? SaoLuu::ViTri::rieng : SaoLuu::soVoiThuMucGoc(*duong, saoLuu);
         loiSaoLuu_ = viTri == SaoLuu::ViTri::rieng ? std::nullopt : std::optional<QString>(SaoLuu::lyDo(viTri));
         capNhat();
     } else if (ten == QLatin1String("thuMucSaoLuu")) {
@@ -664,8 +663,9 @@ void ManHinhCaiDat::chonThuMucSaoLuu(const QString& duong) {
     if (viTri != SaoLuu::ViTri::rieng) {
         loiSaoLuu_ = QStringLiteral("Không dùng được thư mục vừa chọn. ") + SaoLuu::lyDo(viTri);
     } else if (!SaoLuu::danhDauThuMuc(duong)) {
-        loiSaoLuu_ = QStringLiteral("Không ghi được vào thư mục vừa chọn, nên không sao lưu vào đó được. "
-                                    "Hãy cắm lại ổ hoặc chọn thư mục khác.");
+        loiSaoLuu_ = QStringLiteral(
+            "Không ghi được vào thư mục vừa chọn, nên không sao lưu vào đó được. "
+            "Hãy cắm lại ổ hoặc chọn thư mục khác.");
     } else {
         loiSaoLuu_.reset();
         caiDat_.setThuMucSaoLuu(duong);

@@ -54,9 +54,9 @@ public:
         QStringLiteral("Chưa khoá. Nhân viên ở bàn đóng gói đổi được thư mục lưu và tắt được tiếng báo.");
     static inline const QString kDangKhoa = QStringLiteral("Đang khoá. Mở màn hình Cài đặt phải nhập đúng mã PIN.");
     static inline const QString kChuaCoMauTho = QStringLiteral("Chưa có. Bấm Đồng bộ ngay rồi mở lại.");
-    static inline const QString kKhongThayOSaoLuu =
-        QStringLiteral("Không thấy ổ sao lưu ở thư mục này (thiếu tệp đánh dấu .korvane-saoluu), nên video mới chưa "
-                       "được chép. Cắm lại ổ rồi mở lại Cài đặt, hoặc bấm Chọn… để chọn lại thư mục.");
+    static inline const QString kKhongThayOSaoLuu = QStringLiteral(
+        "Không thấy ổ sao lưu ở thư mục này (thiếu tệp đánh dấu .korvane-saoluu), nên video mới chưa "
+        "được chép. Cắm lại ổ rồi mở lại Cài đặt, hoặc bấm Chọn… để chọn lại thư mục.");
 
     // The view state.
     const QMap<QString, QString>& oNhap() const { return oNhap_; }

@@ -132,14 +132,17 @@ SaoLuu::ViTri SaoLuu::soVoiThuMucGoc(const QString& thuMucGoc, const QString& th
 QString SaoLuu::lyDo(ViTri viTri) {
     switch (viTri) {
         case ViTri::trung:
-            return QStringLiteral("Thư mục sao lưu trùng với thư mục dữ liệu, nên không có bản sao thứ hai nào. "
-                                  "Hãy chọn thư mục khác, tốt nhất ở ổ ngoài.");
+            return QStringLiteral(
+                "Thư mục sao lưu trùng với thư mục dữ liệu, nên không có bản sao thứ hai nào. "
+                "Hãy chọn thư mục khác, tốt nhất ở ổ ngoài.");
         case ViTri::namTrong:
-            return QStringLiteral("Thư mục sao lưu nằm trong thư mục dữ liệu: bản sao ở chung ổ với bản gốc và "
-                                  "không bao giờ được dọn. Hãy chọn thư mục ở ngoài thư mục dữ liệu.");
+            return QStringLiteral(
+                "Thư mục sao lưu nằm trong thư mục dữ liệu: bản sao ở chung ổ với bản gốc và "
+                "không bao giờ được dọn. Hãy chọn thư mục ở ngoài thư mục dữ liệu.");
         case ViTri::chuaGoc:
-            return QStringLiteral("Thư mục sao lưu chứa cả thư mục dữ liệu, nên sao lưu sẽ chép vào chính nó. "
-                                  "Hãy chọn thư mục ở ngoài thư mục dữ liệu.");
+            return QStringLiteral(
+                "Thư mục sao lưu chứa cả thư mục dữ liệu, nên sao lưu sẽ chép vào chính nó. "
+                "Hãy chọn thư mục ở ngoài thư mục dữ liệu.");
         case ViTri::rieng:
             break;
     }
@@ -149,9 +152,10 @@ QString SaoLuu::lyDo(ViTri viTri) {
 bool SaoLuu::danhDauThuMuc(const QString& thuMucSaoLuu) {
     if (thuMucSaoLuu.isEmpty() || !QFileInfo(thuMucSaoLuu).isDir()) return false;
     const QByteArray noiDung =
-        QStringLiteral("Korvane Zize: thư mục sao lưu video.\n"
-                       "Đừng xoá tệp này. Thiếu nó, phần mềm coi như ổ sao lưu đã rút ra và không chép vào đây "
-                       "nữa; muốn dùng lại thì chọn lại thư mục trong Cài đặt, mục Sao lưu.\n")
+        QStringLiteral(
+            "Korvane Zize: thư mục sao lưu video.\n"
+            "Đừng xoá tệp này. Thiếu nó, phần mềm coi như ổ sao lưu đã rút ra và không chép vào đây "
+            "nữa; muốn dùng lại thì chọn lại thư mục trong Cài đặt, mục Sao lưu.\n")
             .toUtf8();
     try {
         TepDongJson::ghiNguyenTu(thuMucSaoLuu + u'/' + kTepDanhDau, noiDung);
@@ -187,7 +191,8 @@ bool SaoLuu::chepNeuCan(const QString& nguon, const QString& dich, const QString
     const bool daCo = tinDich.exists();
     // The data folder reached again through the backup path: the only copy would count as its own backup.
     {
-        struct stat sn {}, sd {};
+        struct stat sn {
+        }, sd{};
         if (daCo && ::stat(QFile::encodeName(nguon).constData(), &sn) == 0 &&
             ::stat(QFile::encodeName(dich).constData(), &sd) == 0 && sn.st_dev == sd.st_dev && sn.st_ino == sd.st_ino)
             return false;
@@ -292,8 +297,7 @@ void SaoLuu::kiemTraThuMuc(std::function<void(TinhTrang)> traLoi) {
 void SaoLuu::saoLuuMot(const BanGhiVideo& bg) {
     const auto dich = duongDanBanSao(bg.filePath);
     if (!dich) return;
-    tho_.start([goc = kho_.thuMucGoc(), sao = caiDat_.thuMucSaoLuu(), nguon = bg.filePath, d = *dich,
-                sha = bg.sha256] {
+    tho_.start([goc = kho_.thuMucGoc(), sao = caiDat_.thuMucSaoLuu(), nguon = bg.filePath, d = *dich, sha = bg.sha256] {
         nhuongUuTien();
         chepVaoThuMuc(goc, sao, nguon, d, sha);
     });

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -8,7 +9,6 @@
 #include <QJsonObject>
 #include <QSignalSpy>
 #include <QTemporaryDir>
-#include <unistd.h>
 
 #include "core/BoDieuPhoi.h"
 #include "core/CaiDat.h"
@@ -410,8 +410,7 @@ TEST(SaoLuu, KhongBaoGioTinhChinhTepGocLaBanSao) {
     ghi(nguon, "aaaa");
     // The same file by its own name, through a link to its folder, and by a hard link: same device and inode.
     ASSERT_TRUE(QFile::link(tmp.filePath("Kho"), tmp.filePath("lienKet")));
-    ASSERT_EQ(::link(QFile::encodeName(nguon).constData(), QFile::encodeName(tmp.filePath("cung.mp4")).constData()),
-              0);
+    ASSERT_EQ(::link(QFile::encodeName(nguon).constData(), QFile::encodeName(tmp.filePath("cung.mp4")).constData()), 0);
     for (const QString& dich : {nguon, tmp.filePath("lienKet/videos/a.mp4"), tmp.filePath("cung.mp4")}) {
         EXPECT_FALSE(SaoLuu::chepNeuCan(nguon, dich, sha("aaaa"))) << dich.toStdString();
         EXPECT_EQ(doc(nguon), "aaaa");
