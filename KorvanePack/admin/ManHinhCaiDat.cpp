@@ -205,6 +205,7 @@ void ManHinhCaiDat::khiHienRa() {
     if (camera_) camera_->lamMoiThietBi();
     napONhap();
     tuKhoiDong_ = nenTang_.tuKhoiDong->daBat();
+    kiemTraThuMucSaoLuu();
     capNhat();
 }
 
@@ -644,9 +645,32 @@ void ManHinhCaiDat::chonThuMuc(const char* truong) {
     if (!duong || duong->isEmpty()) return;
     if (ten == QLatin1String("thuMucGoc")) {
         caiDat_.setThuMucGoc(*duong);
+        // The backup card says at once when the new data folder and the backup folder overlap.
+        const QString saoLuu = caiDat_.thuMucSaoLuu();
+        const SaoLuu::ViTri viTri = saoLuu.isEmpty() ? SaoLuu::ViTri::rieng : SaoLuu::soVoiThuMucGoc(*duong, saoLuu);
+        loiSaoLuu_ = viTri == SaoLuu::ViTri::rieng ? std::nullopt : std::optional<QString>(SaoLuu::lyDo(viTri));
+        capNhat();
     } else if (ten == QLatin1String("thuMucSaoLuu")) {
-        caiDat_.setThuMucSaoLuu(*duong);
+        chonThuMucSaoLuu(*duong);
     }
+}
+
+void ManHinhCaiDat::chonThuMucSaoLuu(const QString& duong) {
+    // Both the folder the store runs on and the one it opens on after a restart.
+    SaoLuu::ViTri viTri = SaoLuu::ViTri::rieng;
+    if (dieuPhoi_) viTri = SaoLuu::soVoiThuMucGoc(dieuPhoi_->kho().thuMucGoc(), duong);
+    if (viTri == SaoLuu::ViTri::rieng) viTri = SaoLuu::soVoiThuMucGoc(caiDat_.thuMucGoc(), duong);
+    if (viTri != SaoLuu::ViTri::rieng) {
+        loiSaoLuu_ = QStringLiteral("Không dùng được thư mục vừa chọn. ") + SaoLuu::lyDo(viTri);
+    } else if (!SaoLuu::danhDauThuMuc(duong)) {
+        loiSaoLuu_ = QStringLiteral(
+            "Không ghi được vào thư mục vừa chọn, nên không sao lưu vào đó được. "
+            "Hãy cắm lại ổ hoặc chọn thư mục khác.");
+    } else {
+        loiSaoLuu_.reset();
+        caiDat_.setThuMucSaoLuu(duong);
+    }
+    capNhat();
 }
 
 // ---- Section 8: backup ----
@@ -668,6 +692,10 @@ TheMuc* ManHinhCaiDat::mucSaoLuu() {
     hang->addWidget(chon);
     hang->addWidget(nutTatSaoLuu_);
     the->cot()->addLayout(hang);
+    chuLoiSaoLuu_ = new NhanMau({}, BangMau::mauDo, phongChu(12), the);
+    chuLoiSaoLuu_->setObjectName(QStringLiteral("loiSaoLuu"));
+    chuLoiSaoLuu_->setWordWrap(true);
+    the->cot()->addWidget(chuLoiSaoLuu_);
     connect(chon, &QPushButton::clicked, this, [this] { chonThuMuc("thuMucSaoLuu"); });
     connect(nutTatSaoLuu_, &QPushButton::clicked, this, [this] { tatSaoLuu(); });
 
@@ -687,9 +715,26 @@ TheMuc* ManHinhCaiDat::mucSaoLuu() {
     return the;
 }
 
+// A folder set before this screen could refuse it, or a drive unplugged since, is named on the card each time
+// the screen is shown; a refusal from the chooser made meanwhile is left as it is.
+void ManHinhCaiDat::kiemTraThuMucSaoLuu() {
+    loiSaoLuu_.reset();
+    if (!saoLuu_ || caiDat_.thuMucSaoLuu().isEmpty()) return;
+    saoLuu_->kiemTraThuMuc([man = QPointer<ManHinhCaiDat>(this), sao = caiDat_.thuMucSaoLuu()](SaoLuu::TinhTrang tt) {
+        if (!man || man->caiDat_.thuMucSaoLuu() != sao || man->loiSaoLuu_) return;
+        if (tt.viTri != SaoLuu::ViTri::rieng)
+            man->loiSaoLuu_ = SaoLuu::lyDo(tt.viTri);
+        else if (!tt.sanSang)
+            man->loiSaoLuu_ = kKhongThayOSaoLuu;
+        man->capNhat();
+    });
+}
+
 void ManHinhCaiDat::tatSaoLuu() {
     // Copies already made stay where they are.
+    loiSaoLuu_.reset();
     caiDat_.setThuMucSaoLuu(QString());
+    capNhat();
 }
 
 void ManHinhCaiDat::saoLuuBu() {
@@ -847,6 +892,8 @@ void ManHinhCaiDat::capNhat() {
     chuThuMucSaoLuu_->datChu(saoLuu.isEmpty() ? QStringLiteral("Chưa bật sao lưu") : saoLuu);
     chuThuMucSaoLuu_->datMau(saoLuu.isEmpty() ? BangMau::mauChuPhu : BangMau::mauChuChinh);
     nutTatSaoLuu_->setVisible(!saoLuu.isEmpty());
+    chuLoiSaoLuu_->setVisible(loiSaoLuu_.has_value());
+    chuLoiSaoLuu_->setText(loiSaoLuu_.value_or(QString()));
     const bool dangSaoLuu = saoLuu_ && saoLuu_->dangChay();
     nutSaoLuuBu_->setEnabled(saoLuu_ && !dangSaoLuu && !saoLuu.isEmpty());
     quaySaoLuu_->setVisible(dangSaoLuu);

@@ -54,6 +54,9 @@ public:
         QStringLiteral("Chưa khoá. Nhân viên ở bàn đóng gói đổi được thư mục lưu và tắt được tiếng báo.");
     static inline const QString kDangKhoa = QStringLiteral("Đang khoá. Mở màn hình Cài đặt phải nhập đúng mã PIN.");
     static inline const QString kChuaCoMauTho = QStringLiteral("Chưa có. Bấm Đồng bộ ngay rồi mở lại.");
+    static inline const QString kKhongThayOSaoLuu = QStringLiteral(
+        "Không thấy ổ sao lưu ở thư mục này (thiếu tệp đánh dấu .korvane-saoluu), nên video mới chưa "
+        "được chép. Cắm lại ổ rồi mở lại Cài đặt, hoặc bấm Chọn… để chọn lại thư mục.");
 
     // The view state.
     const QMap<QString, QString>& oNhap() const { return oNhap_; }
@@ -64,6 +67,7 @@ public:
     const std::optional<QString>& loiTuKhoiDong() const { return loiTuKhoiDong_; }
     const QString& pinMoi() const { return pinMoi_; }
     const std::optional<QString>& thongBaoPin() const { return thongBaoPin_; }
+    const std::optional<QString>& loiSaoLuu() const { return loiSaoLuu_; }
 
     // The actions behind the controls.
     void khiHienRa();
@@ -75,6 +79,8 @@ public:
     void apDungCamera();
     void datBatTieng(bool bat);
     void chonThuMuc(const char* truong);
+    // Refuses a folder that overlaps the data folder or cannot take the marker; the card says why.
+    void chonThuMucSaoLuu(const QString& duongDan);
     void tatSaoLuu();
     void saoLuuBu();
     void datMaPin();
@@ -100,6 +106,7 @@ private:
     TheMuc* mucKhoiDong();
 
     void dungDongTruong();
+    void kiemTraThuMucSaoLuu();
     void napDanhSachCamera();
     void capNhat();
     void capNhatNhatKy();
@@ -120,6 +127,7 @@ private:
     std::optional<QString> loiTuKhoiDong_;
     QString pinMoi_;
     std::optional<QString> thongBaoPin_;
+    std::optional<QString> loiSaoLuu_;
 
     QButtonGroup* nhomNen_ = nullptr;
     QComboBox* chonNguon_ = nullptr;
@@ -155,6 +163,7 @@ private:
 
     NhanRutGon* chuThuMucSaoLuu_ = nullptr;
     QPushButton* nutTatSaoLuu_ = nullptr;
+    NhanMau* chuLoiSaoLuu_ = nullptr;
     QPushButton* nutSaoLuuBu_ = nullptr;
     QProgressBar* quaySaoLuu_ = nullptr;
     NhanMau* chuTrangThaiSaoLuu_ = nullptr;

@@ -48,15 +48,48 @@ public:
     // Called after each chunk has been written to the temporary file; tests use it to act mid-copy.
     using KhiChep = std::function<void()>;
 
-    // True when the destination holds a copy afterwards. A destination of the same size counts as a copy.
+    // True when the destination holds a copy afterwards. A destination of the same size counts as a copy, unless
+    // it is the source file itself.
     // A copy of a different size is replaced only by a source that still matches `sha256`.
     static bool chepNeuCan(const QString& nguon, const QString& dich, const QString& sha256,
                            const KhiChep& khiChep = {});
 
-    // A backup folder that has vanished is never made again: it is the mount point of an unplugged drive, and
-    // recreating it would quietly fill the internal disk instead.
-    static bool chepVaoThuMuc(const QString& thuMucSaoLuu, const QString& nguon, const QString& dich,
-                              const QString& sha256);
+    // Where a backup folder stands against the data folder, both resolved through symbolic links and "..".
+    enum class ViTri { rieng, trung, namTrong, chuaGoc };
+    static ViTri soVoiThuMucGoc(const QString& thuMucGoc, const QString& thuMucSaoLuu);
+    // Why a folder in that position is no backup, in the owner's words; empty for a folder of its own.
+    static QString lyDo(ViTri viTri);
+
+    // Left in the backup folder when it is chosen. An empty mount point of an unplugged drive does not have it,
+    // so its absence stops the copies before they fill the internal disk.
+    static inline const QString kTepDanhDau = QStringLiteral(".korvane-saoluu");
+    static bool danhDauThuMuc(const QString& thuMucSaoLuu);
+    // A folder set before the marker existed is taken as chosen when it already holds the mirror's year folders
+    // and is not a place for mount points that sits on the data folder's own disk.
+    static bool nhanThuMucCu(const QString& thuMucGoc, const QString& thuMucSaoLuu,
+                             const QStringList& noiGanO = {QStringLiteral("/media"), QStringLiteral("/mnt"),
+                                                           QStringLiteral("/run/media")});
+
+    // True when copies may go into the folder: it exists and carries the marker, or is a folder set before the
+    // marker existed (nhanThuMucCu), which gets the marker now.
+    static bool sanSang(const QString& thuMucGoc, const QString& thuMucSaoLuu);
+
+    struct TinhTrang {
+        ViTri viTri = ViTri::rieng;
+        bool sanSang = false;
+    };
+    // Looks at the backup folder set now on the worker, away from a drive that may hang, and answers on this
+    // object's thread; no answer when the backup is gone by then.
+    void kiemTraThuMuc(std::function<void(TinhTrang)> traLoi);
+
+    struct KetQuaChep {
+        bool daChep = false;
+        ViTri viTri = ViTri::rieng;  // anything but rieng: nothing was tried
+    };
+    // A backup folder that has vanished is never made again, nor one without the marker: either is the mount
+    // point of an unplugged drive, and copying there would quietly fill the internal disk instead.
+    static KetQuaChep chepVaoThuMuc(const QString& thuMucGoc, const QString& thuMucSaoLuu, const QString& nguon,
+                                    const QString& dich, const QString& sha256);
 
     // Blocks until every queued copy has finished. For shutdown and tests only, never on a live screen.
     void choHetViec();
@@ -71,12 +104,13 @@ private:
         QString nguon;
         QString dich;
         QString sha256;
+        QString thuMucGoc;
         QString thuMucSaoLuu;
     };
     void datTrangThai(const QString& s);
     void datDangChay(bool b);
     void chayTiep(std::shared_ptr<std::vector<Viec>> ds, size_t i, int xong, int loi);
-    void ketThuc(int tong, int loi);
+    void ketThuc(int tong, int loi, ViTri viTri = ViTri::rieng);
 
     KhoDuLieu& kho_;
     CaiDat& caiDat_;

@@ -69,6 +69,7 @@ TEST(ManHinhCaiDat, MoiDieuKhienGhiCaiDatVaLanMoSauDocLai) {
     c.thuMucSeChon = c.thuMucKhac.filePath("kho moi");
     c.nut("nutChonThuMucGoc")->click();
     c.thuMucSeChon = c.thuMucKhac.filePath("sao luu");
+    QDir().mkpath(*c.thuMucSeChon);
     c.nut("nutChonThuMucSaoLuu")->click();
     // Each chooser opens at the folder its own field holds, none yet for the backup.
     EXPECT_EQ(c.batDauChon, (QStringList{c.thuMuc.filePath("goc"), QString()}));
@@ -395,6 +396,125 @@ TEST(ManHinhCaiDat, SaoLuuChonTatVaNutBu) {
     EXPECT_EQ(chu->chuDayDu(), "Chưa bật sao lưu");
     EXPECT_FALSE(tat->isVisibleTo(&man));
     EXPECT_FALSE(bu->isEnabled());
+}
+
+TEST(ManHinhCaiDat, SaoLuuTuChoiThuMucKhongPhaiBanSao) {
+    using VT = SaoLuu::ViTri;
+    CanhCaiDat c;
+    auto& man = c.taoManHinh();
+    const QString goc = c.kho->thuMucGoc();
+    ASSERT_TRUE(QDir().mkpath(goc + "/videos"));
+    ASSERT_TRUE(QFile::link(goc, c.thuMucKhac.filePath("lienKet")));
+    auto* loi = c.nhan("loiSaoLuu");
+    auto* chu = c.tim<NhanRutGon>("chuThuMucSaoLuu");
+    EXPECT_FALSE(loi->isVisibleTo(&man));
+    const QString tot = c.thuMucKhac.filePath("SaoLuu");
+    struct Ca {
+        const char* ten;
+        QString thuMuc;
+        VT mong;
+    };
+    const Ca cac[] = {
+        {"the data folder", goc, VT::trung},
+        {"inside it", goc + "/videos", VT::namTrong},
+        {"containing it", c.thuMuc.path(), VT::chuaGoc},
+        {"a link to it", c.thuMucKhac.filePath("lienKet"), VT::trung},
+        {"back to it through ..", goc + "/videos/..", VT::trung},
+        {"a sibling sharing its name's start", goc + "2", VT::rieng},
+        {"a folder of its own", tot, VT::rieng},
+    };
+    for (const Ca& ca : cac) {
+        SCOPED_TRACE(ca.ten);
+        ASSERT_TRUE(QDir().mkpath(ca.thuMuc));
+        const QString truoc = c.caiDat->thuMucSaoLuu();
+        c.thuMucSeChon = ca.thuMuc;
+        c.nut("nutChonThuMucSaoLuu")->click();
+        const QString danhDau = ca.thuMuc + "/" + SaoLuu::kTepDanhDau;
+        if (ca.mong == VT::rieng) {
+            EXPECT_FALSE(loi->isVisibleTo(&man));
+            EXPECT_EQ(c.docLai()->thuMucSaoLuu(), ca.thuMuc);
+            EXPECT_EQ(chu->chuDayDu(), ca.thuMuc);
+            EXPECT_TRUE(QFileInfo(danhDau).isFile());
+        } else {
+            EXPECT_TRUE(loi->isVisibleTo(&man));
+            EXPECT_EQ(loi->text().toStdString(),
+                      ("Không dùng được thư mục vừa chọn. " + SaoLuu::lyDo(ca.mong)).toStdString());
+            EXPECT_EQ(c.docLai()->thuMucSaoLuu(), truoc);
+            EXPECT_FALSE(QFileInfo::exists(danhDau));
+        }
+    }
+
+    // Choosing the folder again leaves the marker again.
+    ASSERT_TRUE(QFile::remove(tot + "/" + SaoLuu::kTepDanhDau));
+    c.thuMucSeChon = tot;
+    c.nut("nutChonThuMucSaoLuu")->click();
+    EXPECT_TRUE(QFileInfo(tot + "/" + SaoLuu::kTepDanhDau).isFile());
+
+    // A folder that cannot take the marker is no backup either.
+    QFile chan(c.thuMucKhac.filePath("chan"));
+    ASSERT_TRUE(chan.open(QIODevice::WriteOnly));
+    chan.close();
+    c.thuMucSeChon = c.thuMucKhac.filePath("chan/SaoLuu");
+    c.nut("nutChonThuMucSaoLuu")->click();
+    EXPECT_TRUE(loi->text().startsWith("Không ghi được vào thư mục vừa chọn")) << loi->text().toStdString();
+    EXPECT_EQ(c.caiDat->thuMucSaoLuu(), tot);
+
+    // A setting made before the check existed: the card's run says why it copies nothing.
+    c.man->tatSaoLuu();
+    EXPECT_FALSE(loi->isVisibleTo(&man));
+    c.caiDat->setThuMucSaoLuu(goc + "/videos");
+    c.nut("nutSaoLuuBu")->click();
+    ASSERT_TRUE(choDen([&] { return !c.saoLuu->dangChay() && !c.saoLuu->trangThai().isEmpty(); }));
+    EXPECT_EQ(c.nhan("trangThaiSaoLuu")->text().toStdString(),
+              ("Không chép gì. " + SaoLuu::lyDo(VT::namTrong)).toStdString());
+
+    // A new data folder inside the backup folder is named on the backup card at once.
+    c.caiDat->setThuMucSaoLuu(tot);
+    c.thuMucSeChon = tot + "/Kho";
+    QDir().mkpath(*c.thuMucSeChon);
+    c.nut("nutChonThuMucGoc")->click();
+    EXPECT_TRUE(loi->isVisibleTo(&man));
+    EXPECT_EQ(loi->text().toStdString(), SaoLuu::lyDo(VT::chuaGoc).toStdString());
+}
+
+TEST(ManHinhCaiDat, SaoLuuDatTuTruocDuocNoiKhiMoManHinh) {
+    struct Ca {
+        const char* ten;
+        std::function<QString(CanhCaiDat&)> datThuMuc;
+        std::function<QString()> mong;  // empty: nothing shown
+    };
+    const Ca cac[] = {
+        {"the data folder itself", [](CanhCaiDat& c) { return c.kho->thuMucGoc(); },
+         [] { return SaoLuu::lyDo(SaoLuu::ViTri::trung); }},
+        {"an unplugged drive's empty mount point",
+         [](CanhCaiDat& c) {
+             QDir().mkpath(c.thuMucKhac.filePath("usb"));
+             return c.thuMucKhac.filePath("usb");
+         },
+         [] { return ManHinhCaiDat::kKhongThayOSaoLuu; }},
+        {"a marked folder",
+         [](CanhCaiDat& c) {
+             QDir().mkpath(c.thuMucKhac.filePath("usb"));
+             SaoLuu::danhDauThuMuc(c.thuMucKhac.filePath("usb"));
+             return c.thuMucKhac.filePath("usb");
+         },
+         [] { return QString(); }},
+    };
+    for (const Ca& ca : cac) {
+        SCOPED_TRACE(ca.ten);
+        CanhCaiDat c;
+        c.caiDat->setThuMucSaoLuu(ca.datThuMuc(c));
+        auto& man = c.taoManHinh();
+        auto* loi = c.nhan("loiSaoLuu");
+        const QString mong = ca.mong();
+        if (mong.isEmpty()) {
+            cum_thu::chay(200);
+            EXPECT_FALSE(loi->isVisibleTo(&man)) << loi->text().toStdString();
+        } else {
+            ASSERT_TRUE(choDen([&] { return loi->isVisibleTo(&man); }));
+            EXPECT_EQ(loi->text().toStdString(), mong.toStdString());
+        }
+    }
 }
 
 TEST(ManHinhCaiDat, DatDoiBoMaPin) {

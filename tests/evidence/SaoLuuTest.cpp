@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <QCryptographicHash>
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -41,6 +43,18 @@ QStringList tepTrong(const QString& thuMuc) {
     return QDir(thuMuc).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot);
 }
 
+// Every file below a folder, by path relative to it, one a line; the journal only when asked for.
+std::string moiTep(const QString& thuMuc, bool caNhatKy = true) {
+    QStringList ds;
+    QDirIterator it(thuMuc, QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString p = it.next();
+        if (caNhatKy || !p.endsWith("/app.log.jsonl")) ds << QDir(thuMuc).relativeFilePath(p);
+    }
+    ds.sort();
+    return ds.join(u'\n').toStdString();
+}
+
 struct Moi {
     QTemporaryDir tmp;
     QString goc = tmp.filePath("Kho");
@@ -55,6 +69,8 @@ struct Moi {
         QDir().mkpath(goc);
         QDir().mkpath(sao);
         EXPECT_FALSE(kho.moKho());
+        // What choosing the folder in the settings does.
+        EXPECT_TRUE(SaoLuu::danhDauThuMuc(sao));
         caiDat.setThuMucSaoLuu(sao);
     }
     BanGhiVideo video(const QString& tuongDoi, const QByteArray& noiDung, bool taoTep = true) {
@@ -325,4 +341,143 @@ TEST(SaoLuu, NoiVaoDieuPhoiSauMoiLanLuu) {
     const BanGhiVideo b = m.video("videos/2024/05/01/b.mp4", "bbb");
     dp.khiLuuXong(b);  // the backup is gone: nothing happens, nothing crashes
     EXPECT_FALSE(QFileInfo::exists(m.sao + "/videos/2024/05/01/b.mp4"));
+}
+
+TEST(SaoLuu, ThuMucTrungTrongHoacChuaThuMucDuLieuKhongPhaiBanSao) {
+    using VT = SaoLuu::ViTri;
+    struct Ca {
+        const char* ten;
+        QString sao;
+        VT mong;
+    };
+    Moi m;
+    const QString tmp = m.tmp.path();
+    ASSERT_TRUE(QDir().mkpath(m.goc + "/videos"));
+    ASSERT_TRUE(QFile::link(m.goc, tmp + "/lienKetKho"));
+    ASSERT_TRUE(QFile::link(m.goc + "/videos", tmp + "/lienKetVideos"));
+    const Ca cac[] = {
+        {"the data folder", m.goc, VT::trung},
+        {"with a trailing slash", m.goc + "/", VT::trung},
+        {"its videos folder", m.goc + "/videos", VT::namTrong},
+        {"a folder not made yet inside it", m.goc + "/chua-co/SaoLuu", VT::namTrong},
+        {"the folder holding it", tmp, VT::chuaGoc},
+        {"the root", "/", VT::chuaGoc},
+        {"a link to it", tmp + "/lienKetKho", VT::trung},
+        {"below a link to it", tmp + "/lienKetKho/videos", VT::namTrong},
+        {"back up through ..", m.goc + "/videos/..", VT::trung},
+        {"across through ..", m.sao + "/../Kho", VT::trung},
+        // A link's ".." is the parent of where it points, not of the link: textual tidying would say tmp.
+        {"a link's ..", tmp + "/lienKetVideos/..", VT::trung},
+        {"a sibling sharing its name's start", tmp + "/Kho2", VT::rieng},
+        {"a sibling sharing its name's start, with a dash", tmp + "/Kho-SaoLuu", VT::rieng},
+        {"a folder of its own", m.sao, VT::rieng},
+    };
+    const BanGhiVideo a = m.video("videos/2024/05/01/a.mp4", "aaaa");
+    for (const Ca& ca : cac) {
+        SCOPED_TRACE(ca.ten);
+        EXPECT_EQ(SaoLuu::soVoiThuMucGoc(m.goc, ca.sao), ca.mong) << ca.sao.toStdString();
+        EXPECT_EQ(SaoLuu::lyDo(ca.mong).isEmpty(), ca.mong == VT::rieng);
+        if (ca.sao == "/") continue;
+
+        // A folder that holds the marker is refused all the same, and nothing is written anywhere.
+        QDir().mkpath(ca.sao);
+        SaoLuu::danhDauThuMuc(ca.sao);
+        QFile::remove(m.sao + "/videos/2024/05/01/a.mp4");
+        const std::string truoc = moiTep(tmp, false);
+        m.caiDat.setThuMucSaoLuu(ca.sao);
+        m.chayBu();
+        const QJsonObject sk = m.suKienCuoi();
+        EXPECT_EQ(sk["event"].toString(), "backup");
+        if (ca.mong == VT::rieng) {
+            EXPECT_EQ(m.saoLuu.trangThai(), "Xong — 1 video đã có bản sao.");
+            EXPECT_EQ(sk["detail"].toObject(), QJsonObject({{"tong", "1"}, {"loi", "0"}}));
+            EXPECT_EQ(doc(QDir(ca.sao).filePath("videos/2024/05/01/a.mp4")), "aaaa");
+        } else {
+            EXPECT_EQ(m.saoLuu.trangThai(), "Không chép gì. " + SaoLuu::lyDo(ca.mong));
+            EXPECT_EQ(sk["detail"].toObject(), QJsonObject({{"tong", "1"}, {"loi", "1"}}));
+            EXPECT_EQ(moiTep(tmp, false), truoc);
+            m.saoLuu.saoLuuMot(a);
+            m.saoLuu.choHetViec();
+            EXPECT_EQ(moiTep(tmp, false), truoc) << "a per-video copy is refused too";
+        }
+    }
+    EXPECT_EQ(doc(a.filePath), "aaaa");
+}
+
+TEST(SaoLuu, KhongBaoGioTinhChinhTepGocLaBanSao) {
+    QTemporaryDir tmp;
+    const QString nguon = tmp.filePath("Kho/videos/a.mp4");
+    ghi(nguon, "aaaa");
+    // The same file by its own name, through a link to its folder, and by a hard link: same device and inode.
+    ASSERT_TRUE(QFile::link(tmp.filePath("Kho"), tmp.filePath("lienKet")));
+    ASSERT_EQ(::link(QFile::encodeName(nguon).constData(), QFile::encodeName(tmp.filePath("cung.mp4")).constData()), 0);
+    for (const QString& dich : {nguon, tmp.filePath("lienKet/videos/a.mp4"), tmp.filePath("cung.mp4")}) {
+        EXPECT_FALSE(SaoLuu::chepNeuCan(nguon, dich, sha("aaaa"))) << dich.toStdString();
+        EXPECT_EQ(doc(nguon), "aaaa");
+    }
+    // A real copy beside it still counts.
+    EXPECT_TRUE(SaoLuu::chepNeuCan(nguon, tmp.filePath("sao/a.mp4"), sha("aaaa")));
+    EXPECT_TRUE(SaoLuu::chepNeuCan(nguon, tmp.filePath("sao/a.mp4"), sha("aaaa")));
+}
+
+TEST(SaoLuu, ThuMucMatDanhDauNhuODaRutRa) {
+    Moi m;
+    const BanGhiVideo a = m.video("videos/2024/05/01/a.mp4", "aa");
+    m.video("videos/2024/05/01/b.mp4", "bbb");
+    EXPECT_EQ(doc(m.sao + "/" + SaoLuu::kTepDanhDau).left(12), "Korvane Zize");
+
+    // The drive is unplugged and its mount point stays behind, empty, on the internal disk.
+    ASSERT_TRUE(QDir(m.sao).removeRecursively());
+    ASSERT_TRUE(QDir().mkpath(m.sao));
+    m.chayBu();
+    EXPECT_EQ(m.saoLuu.trangThai(), "Xong 0/2. 2 file không chép được (ổ đã rút ra, hoặc hết chỗ).");
+    const QJsonObject sk = m.suKienCuoi();
+    EXPECT_EQ(sk["event"].toString(), "backup");
+    EXPECT_EQ(sk["detail"].toObject(), QJsonObject({{"tong", "2"}, {"loi", "2"}}));
+    m.saoLuu.saoLuuMot(a);
+    m.saoLuu.choHetViec();
+    EXPECT_EQ(moiTep(m.sao), "") << "nothing lands on the internal disk, not even the marker";
+
+    // Choosing the folder again marks it again, and the copies follow.
+    ASSERT_TRUE(SaoLuu::danhDauThuMuc(m.sao));
+    m.chayBu();
+    EXPECT_EQ(m.saoLuu.trangThai(), "Xong — 2 video đã có bản sao.");
+    EXPECT_EQ(moiTep(m.sao), ".korvane-saoluu\nvideos/2024/05/01/a.mp4\nvideos/2024/05/01/b.mp4");
+
+    // The marker cannot be written where there is no folder, or where a file stands in its place.
+    EXPECT_FALSE(SaoLuu::danhDauThuMuc(m.tmp.filePath("khong-co")));
+    EXPECT_FALSE(QFileInfo::exists(m.tmp.filePath("khong-co")));
+    EXPECT_FALSE(SaoLuu::danhDauThuMuc(a.filePath));
+}
+
+TEST(SaoLuu, ThuMucDatTuTruocKhiCoDanhDau) {
+    Moi m;
+    m.video("videos/2024/05/01/a.mp4", "aa");
+    const BanGhiVideo b = m.video("videos/2024/05/02/b.mp4", "bbb");
+    QFile::remove(m.sao + "/" + SaoLuu::kTepDanhDau);
+
+    // A folder that the backup already mirrored into before the marker existed keeps its copies coming,
+    // from the first per-video copy after the update as much as from a catch-up run.
+    ghi(m.sao + "/videos/2024/05/01/a.mp4", "aa");
+    EXPECT_TRUE(SaoLuu::nhanThuMucCu(m.goc, m.sao));
+    m.saoLuu.saoLuuMot(b);
+    m.saoLuu.choHetViec();
+    EXPECT_TRUE(QFileInfo(m.sao + "/" + SaoLuu::kTepDanhDau).isFile());
+    EXPECT_EQ(doc(m.sao + "/videos/2024/05/02/b.mp4"), "bbb");
+
+    // One that looks like an emptied mount point is not taken: not empty, but nothing of the mirror in it.
+    const QString khac = m.tmp.filePath("Khac");
+    ghi(khac + "/ghichu.txt", "x");
+    ghi(khac + "/videos/cu.mp4", "x");
+    EXPECT_FALSE(SaoLuu::nhanThuMucCu(m.goc, khac));
+    m.caiDat.setThuMucSaoLuu(khac);
+    m.chayBu();
+    EXPECT_EQ(m.saoLuu.trangThai(), "Xong 0/2. 2 file không chép được (ổ đã rút ra, hoặc hết chỗ).");
+    EXPECT_EQ(moiTep(khac), "ghichu.txt\nvideos/cu.mp4");
+
+    // A mirror in a place for mount points, on the data folder's own disk, is what an unplugged drive left
+    // behind when copies filled its mount point before the update.
+    QFile::remove(m.sao + "/" + SaoLuu::kTepDanhDau);
+    EXPECT_FALSE(SaoLuu::nhanThuMucCu(m.goc, m.sao, {m.tmp.path()}));
+    EXPECT_TRUE(SaoLuu::nhanThuMucCu(m.goc, m.sao, {m.tmp.filePath("Kho2")}));
 }
