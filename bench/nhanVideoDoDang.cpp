@@ -1,13 +1,14 @@
 // The start-up scan for recordings left without a record, over a journal of 200,000 lines that are all
 // recording events (the worst case: every line is parsed), beside the reference of reading the same bytes.
 // It runs at every start before the camera opens.
+#include "core/NhanVideoDoDang.h"
+
 #include <QDir>
 #include <QTemporaryDir>
 #include <chrono>
 #include <cstdio>
 #include <nlohmann/json.hpp>
 
-#include "core/NhanVideoDoDang.h"
 #include "store/KhoDuLieu.h"
 #include "store/TepDongJson.h"
 
@@ -27,11 +28,10 @@ int main() {
     std::string noiDung;
     for (int i = 0; i < soDong; ++i) {
         const std::string ma = "GHN" + std::to_string(100'000'000 + i / 2) + "VN";
-        nlohmann::json chiTiet = i % 2 == 0 ? nlohmann::json{{"code", ma}, {"orderId", "1001"}, {"kind", "pack"}}
-                                            : nlohmann::json{{"code", ma},
-                                                             {"sha256", std::string(64, 'a')},
-                                                             {"bytes", "48000000"},
-                                                             {"kind", "pack"}};
+        nlohmann::json chiTiet =
+            i % 2 == 0 ? nlohmann::json{{"code", ma}, {"orderId", "1001"}, {"kind", "pack"}}
+                       : nlohmann::json{
+                             {"code", ma}, {"sha256", std::string(64, 'a')}, {"bytes", "48000000"}, {"kind", "pack"}};
         // Every thousandth recording never finished.
         if (i % 2000 == 1) chiTiet = nlohmann::json{{"don", "1"}, {"video", "1"}};
         nlohmann::json j = {{"ts", "2026-12-10T09:00:00Z"},
