@@ -44,7 +44,7 @@ struct UngDungQuay {
     QTemporaryDir nha, thietBi;
     QString goc = nha.filePath("Korvane Zize");
     QProcess p;
-    QString ra;
+    QString ra, loi;
 
     UngDungQuay() {
         QDir().mkpath(goc + "/data/orders");
@@ -76,7 +76,9 @@ struct UngDungQuay {
         cd.setDoPhanGiai("1280x720");
     }
     void chay(const QStringList& themMoiTruong = {}) {
+        QObject::disconnect(&p, nullptr, nullptr, nullptr);
         ra.clear();
+        loi.clear();
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("HOME", nha.path());
         env.insert("XDG_CONFIG_HOME", nha.filePath(".config"));
@@ -85,8 +87,11 @@ struct UngDungQuay {
         env.remove("DBUS_SESSION_BUS_ADDRESS");
         for (const QString& bien : themMoiTruong) env.insert(bien.section('=', 0, 0), bien.section('=', 1));
         p.setProcessEnvironment(env);
-        p.setProcessChannelMode(QProcess::MergedChannels);
-        QObject::connect(&p, &QProcess::readyRead, [this] { ra += QString::fromUtf8(p.readAll()); });
+        // FFmpeg's messages about a torn last fragment go to standard error; the console lines stay apart.
+        QObject::connect(&p, &QProcess::readyReadStandardOutput,
+                         [this] { ra += QString::fromUtf8(p.readAllStandardOutput()); });
+        QObject::connect(&p, &QProcess::readyReadStandardError,
+                         [this] { loi += QString::fromUtf8(p.readAllStandardError()); });
         p.start(QStringLiteral(KORVANE_APP_PATH), {});
         ASSERT_TRUE(p.waitForStarted(10000));
     }
@@ -94,7 +99,6 @@ struct UngDungQuay {
         if (p.state() == QProcess::NotRunning) return;
         p.kill();
         p.waitForFinished(10000);
-        QObject::disconnect(&p, nullptr, nullptr, nullptr);
     }
     QString nhatKy() const { return goc + "/data/app.log.jsonl"; }
     // The file being written, once it holds `soManh` closed one-second fragments (a busy machine encodes
@@ -109,7 +113,7 @@ struct UngDungQuay {
                 return !tep.isEmpty() && QFileInfo(tep).size() > 0 && docTep(tep).count("moof") >= soManh;
             },
             60000);
-        EXPECT_TRUE(co) << ra.toStdString();
+        EXPECT_TRUE(co) << ra.toStdString() << loi.toStdString();
         choDen([] { return false; }, giay * 1000);
         return tep;
     }
