@@ -19,6 +19,7 @@
 #include "core/NenCongThongTin.h"
 #include "core/PhongChu.h"
 #include "core/QuyenCamera.h"
+#include "core/TinHieuDong.h"
 #include "core/TrangThaiApp.h"
 #include "evidence/DangKyManHinh.h"
 #include "evidence/SaoLuu.h"
@@ -59,6 +60,9 @@ KorvanePackApp::KorvanePackApp() {
     // Closing the window mid-recording saves the recording before the program ends.
     cuaSo_->installEventFilter(khung_);
     dangKyManHinh();
+    // A shutdown or the end of the desktop session ends the program the way closing its window does.
+    tinHieu_ = std::make_unique<TinHieuDong>();
+    QObject::connect(tinHieu_.get(), &TinHieuDong::yeuCauDong, cuaSo_.get(), [this](int) { dongTheoTinHieu(); });
 
     KhoiDong::DichVu dv;
     const QString tb = thuMucThietBi();
@@ -89,6 +93,7 @@ KorvanePackApp::KorvanePackApp() {
 }
 
 KorvanePackApp::~KorvanePackApp() {
+    tinHieu_.reset();
     khoiDong_.reset();
     cuaSo_.reset();
     trangThai_.reset();
@@ -118,6 +123,26 @@ void KorvanePackApp::dangKyManHinh() {
         return new ManHinhCaiDat(tt.dieuPhoi(), qobject_cast<BoDongBo*>(tt.dongBo()),
                                  qobject_cast<SaoLuu*>(tt.saoLuu()), cd);
     });
+}
+
+void KorvanePackApp::dongTheoTinHieu() {
+    if (cuaSo_->close()) {
+        // A dialog of its own may still be open; the program ends all the same.
+        QCoreApplication::quit();
+        return;
+    }
+    // Held back while the running recording is saved. Once the coordinator is idle again, saved or not, the
+    // close goes through: the session is ending, and a file without a record is taken in at the next start.
+    if (choDongTheoTinHieu_) return;
+    BoDieuPhoi* dp = trangThai_->dieuPhoi();
+    if (!dp) return;
+    choDongTheoTinHieu_ = true;
+    QObject::connect(
+        dp, &BoDieuPhoi::trangThaiChanged, cuaSo_.get(),
+        [this, dp] {
+            if (dp->trangThai() == BoDieuPhoi::TrangThai::nghi && cuaSo_->close()) QCoreApplication::quit();
+        },
+        Qt::QueuedConnection);
 }
 
 void KorvanePackApp::tacVuKhoiDong() {

@@ -6,6 +6,7 @@
 
 class CaiDat;
 class KhoiDong;
+class TinHieuDong;
 #include "core/KhungChinh.h"
 class TrangThaiApp;
 
@@ -28,10 +29,13 @@ public:
 private:
     void dangKyManHinh();
     void tacVuKhoiDong();
+    void dongTheoTinHieu();
 
     std::unique_ptr<CaiDat> caiDat_;
     std::unique_ptr<TrangThaiApp> trangThai_;
     std::unique_ptr<QWidget> cuaSo_;
     QPointer<KhungChinh> khung_;
     std::unique_ptr<KhoiDong> khoiDong_;
+    std::unique_ptr<TinHieuDong> tinHieu_;
+    bool choDongTheoTinHieu_ = false;
 };

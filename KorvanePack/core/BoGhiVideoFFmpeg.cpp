@@ -227,8 +227,14 @@ bool BoGhiVideoFFmpeg::ghiGoi() {
             hong(vanBanLoi(r));
             return false;
         }
-        // A keyframe closes the previous fragment; syncing it now bounds what a power cut can take.
-        if (khoa) ::fdatasync(fd_);
+        // A keyframe closes the previous fragment; syncing it now bounds what a power cut can take. Linux
+        // reports a write-back error to one sync only, so a failure ignored here would let the final sync
+        // succeed and the recording pass as good with its fingerprint taken from the page cache.
+        if (khoa && ::fdatasync(fd_) != 0) {
+            loiGhi_ = QString::fromLocal8Bit(std::strerror(errno));
+            hong(loiGhi_);
+            return false;
+        }
     }
 }
 

@@ -7,6 +7,7 @@
 #include "core/CaiDat.h"
 #include "core/CameraEngine.h"
 #include "core/CumDieuPhoi.h"
+#include "core/NhanVideoDoDang.h"
 #include "core/QuyenCamera.h"
 #include "core/TrangThaiApp.h"
 #include "store/BanGhiVideo.h"
@@ -88,6 +89,14 @@ void KhoiDong::chayCacBuoc() {
             }
         }
     }
+
+    // Recordings the last run left without a record, judged before the camera can start a new one. The
+    // disk check's message, when the folder cannot be written, is the more urgent and replaces this one.
+    in(QStringLiteral("nhận video quay dở"));
+    const NhanVideoDoDang::KetQua doDang =
+        NhanVideoDoDang::chay(*kho, caiDat_.tenShop(), dieuPhoi ? dieuPhoi->khiLuuXong : nullptr);
+    if (doDang.soGiu > 0) trangThai_.datSoVideo(trangThai_.soVideo() + doDang.soGiu);
+    if (const auto tb = NhanVideoDoDang::thongBao(doDang); tb && dieuPhoi) dieuPhoi->datThongBao(*tb);
 
     // 6. Disk check: starts the first free-space measurement; its answer is not needed here.
     in(QStringLiteral("đo ổ đĩa"));

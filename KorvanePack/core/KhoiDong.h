@@ -13,8 +13,9 @@ class KhoDuLieu;
 class TrangThaiApp;
 
 // The start-up sequence: it builds the long-lived services in a fixed order (data store, recording
-// coordinator, sync engine, backup), wires the backup into the coordinator, checks the disk, schedules the
-// opening of the camera and deletes expired videos, printing one console line per step.
+// coordinator, sync engine, backup), wires the backup into the coordinator, takes in the recordings the last
+// run left without a record, checks the disk, schedules the opening of the camera and deletes expired videos,
+// printing one console line per step.
 //
 // The coordinator, the sync engine and the backup are attached through DichVu, which the application entry
 // fills in one place: the sync engine and the backup live in libraries above this one, and each piece that
