@@ -2,6 +2,7 @@
 // lists every parcel of a wholesale order). Target: under 0.1 s. Printed beside it, measured in the same
 // run on the same file: reading its bytes and parsing them with simdjson, and normalising the codes alone.
 #include <simdjson.h>
+#include <sys/resource.h>
 
 #include <QDir>
 #include <QFile>
@@ -17,6 +18,14 @@ namespace {
 
 double giay(std::chrono::steady_clock::time_point t0) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+}
+
+// CPU time of the whole process, worker threads included: on a busy machine the wall time also
+// counts the waits for a core.
+double giayCpu() {
+    rusage r;
+    getrusage(RUSAGE_SELF, &r);
+    return double(r.ru_utime.tv_sec + r.ru_stime.tv_sec) + double(r.ru_utime.tv_usec + r.ru_stime.tv_usec) / 1e6;
 }
 
 }  // namespace
@@ -57,13 +66,15 @@ int main() {
     for (const MaVanDon& t : d.trackings) dai += chuanHoaMa(t.trackingNumber).size();
     const double chuanHoa = giay(t0);
 
-    double dauTien = 0, totNhat = 1e9;
+    double dauTien = 0, totNhat = 1e9, cpuTotNhat = 1e9;
     qsizetype soMaTimDuoc = 0;
     for (int lan = 0; lan < 3; ++lan) {
         KhoDuLieu kho(tam.path());
         t0 = std::chrono::steady_clock::now();
+        const double c0 = giayCpu();
         kho.napTatCa(8);
         const double t = giay(t0);
+        cpuTotNhat = std::min(cpuTotNhat, giayCpu() - c0);
         if (lan == 0) dauTien = t;
         totNhat = std::min(totNhat, t);
         soMaTimDuoc = kho.maToiId().size();
@@ -74,5 +85,6 @@ int main() {
     std::printf("KhoDuLieu::napTatCa(8), first run:    %7.4f s\n", dauTien);
     std::printf("KhoDuLieu::napTatCa(8), best of 3:    %7.4f s (%lld codes indexed; target < 0.1 s)\n", totNhat,
                 static_cast<long long>(soMaTimDuoc));
+    std::printf("KhoDuLieu::napTatCa(8), CPU, best:    %7.4f s (all threads)\n", cpuTotNhat);
     return 0;
 }
