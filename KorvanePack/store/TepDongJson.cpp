@@ -37,12 +37,13 @@ bool ghiHet(int fd, const char* p, size_t n) {
 }
 
 // False when the folder's entries may not have reached the disk; errno then says why. A filesystem
-// that cannot sync a folder at all (EINVAL, EROFS) or a folder that may not be read (EACCES) offers
-// nothing better, so those count as done.
+// that cannot sync a folder at all (EINVAL, EBADF, EROFS, ENOTSUP, ENOSYS on some network and FUSE
+// mounts) or a folder that may not be read (EACCES) offers nothing better, so those count as done.
 bool dongBoThuMuc(const QString& thuMuc) {
     const int fd = ::open(ten(thuMuc).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) return errno == EACCES;
-    const bool ok = ::fsync(fd) == 0 || errno == EINVAL || errno == EROFS;
+    const bool ok =
+        ::fsync(fd) == 0 || errno == EINVAL || errno == EBADF || errno == EROFS || errno == ENOTSUP || errno == ENOSYS;
     const int e = errno;
     ::close(fd);
     errno = e;
