@@ -141,7 +141,6 @@ void BoDongBo::dongBo(bool lay30Ngay, std::function<void()> xong) {
     // paging is then fetched again next time instead of being skipped.
     kq->mocTruocKhiLay = thoiDiemQt(ch_.dongHo->gioThuc()).toUTC();
     const QString tuLuc = dinhDangISO().dinhDang(mocBatDau(lay30Ngay));
-    const QString tep = kho_.tepThangHienTai(kho_.thuMucDon(), KhoDuLieu::tienToDon());
     // The folder lock is the store's, held on the GUI thread; without it nothing may be written.
     const std::optional<QString> loiKhoa = kho_.moKho();
 
@@ -149,7 +148,7 @@ void BoDongBo::dongBo(bool lay30Ngay, std::function<void()> xong) {
         QMetaObject::invokeMethod(
             this, [this, dong] { ghiNhatKy(an(dong)); }, Qt::QueuedConnection);
     };
-    hangDongBo_->guiBatDongBo([this, kq, client, tuLuc, tep, loiKhoa, tienDo] {
+    hangDongBo_->guiBatDongBo([this, kq, client, tuLuc, loiKhoa, tienDo] {
         try {
             kq->cacDon = client->layDon(tuLuc, tienDo);
         } catch (const LoiDaHuy&) {
@@ -168,7 +167,10 @@ void BoDongBo::dongBo(bool lay30Ngay, std::function<void()> xong) {
                 kq->loiGhi = *loiKhoa;
             } else {
                 try {
-                    ghiLoDon(kq->cacDon, tep);
+                    // The month in which the lines are written, read after the fetch: one running across
+                    // midnight at a month's end belongs to the new month. Only the root and the clock
+                    // are read, both safe from this thread.
+                    ghiLoDon(kq->cacDon, kho_.tepThangHienTai(kho_.thuMucDon(), KhoDuLieu::tienToDon()));
                 } catch (const LoiTep& e) {
                     kq->loiGhi = e.moTa();
                 } catch (const std::exception& e) {

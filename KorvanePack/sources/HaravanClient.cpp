@@ -1,6 +1,7 @@
 #include "sources/HaravanClient.h"
 
 #include <QRegularExpression>
+#include <QSet>
 #include <QUrl>
 #include <limits>
 
@@ -327,10 +328,17 @@ std::optional<DonHang> HaravanClient::chuyenDon(const json& o) const {
 
     for (const json* f : danhSachDoiTuong(o, "fulfillments")) {
         QStringList so;
-        if (auto t = chuoi(giaTri(*f, "tracking_number"))) so << *t;
+        QSet<QString> daCo;  // one fulfilment may list a great many numbers
+        if (auto t = chuoi(giaTri(*f, "tracking_number"))) {
+            daCo.insert(*t);
+            so << *t;
+        }
         if (const json* ds = giaTri(*f, "tracking_numbers"); ds && ds->is_array()) {
             for (const json& e : *ds) {
-                if (auto t = chuoi(&e); t && !so.contains(*t)) so << *t;
+                if (auto t = chuoi(&e); t && !daCo.contains(*t)) {
+                    daCo.insert(*t);
+                    so << *t;
+                }
             }
         }
         const auto hang = chuoi(giaTri(*f, "tracking_company"));

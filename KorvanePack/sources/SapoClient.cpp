@@ -1,6 +1,7 @@
 #include "sources/SapoClient.h"
 
 #include <QRegularExpression>
+#include <QSet>
 
 #include "sources/DocJSON.h"
 #include "sources/GuiYeuCau.h"
@@ -128,10 +129,17 @@ std::optional<DonHang> SapoClient::chuyenDon(const json& o) const {
 
     for (const json* f : danhSachDoiTuong(layKhoa(&o, "fulfillments"))) {
         QStringList cacMa;
-        if (auto s = chuoiJSON(layKhoa(f, "tracking_number"))) cacMa << *s;
+        QSet<QString> daCo;  // one fulfilment may list a great many numbers
+        if (auto s = chuoiJSON(layKhoa(f, "tracking_number"))) {
+            daCo.insert(*s);
+            cacMa << *s;
+        }
         if (const json* ds = layKhoa(f, "tracking_numbers"); ds && ds->is_array()) {
             for (const json& e : *ds) {
-                if (auto s = chuoiJSON(&e); s && !cacMa.contains(*s)) cacMa << *s;
+                if (auto s = chuoiJSON(&e); s && !daCo.contains(*s)) {
+                    daCo.insert(*s);
+                    cacMa << *s;
+                }
             }
         }
         const auto hang = chuoiJSON(layKhoa(f, "tracking_company"));

@@ -1,17 +1,25 @@
 #include "store/DonHang.h"
 
+#include <QSet>
+
 #include "store/DocJson.h"
 #include "store/TienIch.h"
 
 namespace {
 
-QList<MaVanDon> docTrackings(const simdjson::dom::object& o) {
+// With chiMa, the carriers are left out: the code index needs the numbers only, and an order may
+// carry a great many of them.
+QList<MaVanDon> docTrackings(const simdjson::dom::object& o, bool chiMa = false) {
     QList<MaVanDon> ra;
     if (auto a = DocJson::mang(o, "trackings")) {
+        ra.reserve(qsizetype(a->size()));
         for (simdjson::dom::element e : *a) {
             simdjson::dom::object mo;
             if (e.get_object().get(mo) != simdjson::SUCCESS) return {};
-            ra.append(MaVanDon::tuJson(mo));
+            if (chiMa)
+                ra.append(MaVanDon{DocJson::chu(mo, "trackingNumber"), std::nullopt});
+            else
+                ra.append(MaVanDon::tuJson(mo));
         }
     }
     return ra;
@@ -21,9 +29,15 @@ QList<MaVanDon> docTrackings(const simdjson::dom::object& o) {
 
 QStringList DonHang::tatCaMa() const {
     QStringList ra;
-    auto them = [&ra](const QString& ma) {
-        const QString m = chuanHoaMa(ma);
-        if (!m.isEmpty() && !ra.contains(m)) ra.append(m);
+    // A set beside the list: an order may carry 100,000 tracking numbers, and a search of the list
+    // for each would cost their square at every start.
+    QSet<QString> daCo;
+    daCo.reserve(trackings.size() + 3);
+    auto them = [&](const QString& ma) {
+        QString m = chuanHoaMa(ma);
+        if (m.isEmpty() || daCo.contains(m)) return;
+        daCo.insert(m);
+        ra.append(std::move(m));
     };
     if (orderNumber) them(*orderNumber);
     if (name) them(*name);
@@ -90,7 +104,7 @@ DonHang DonHang::maTuJson(const simdjson::dom::object& o) {
     d.id = DocJson::chu(o, "id");
     d.orderNumber = DocJson::chuTuyChon(o, "orderNumber");
     d.name = DocJson::chuTuyChon(o, "name");
-    d.trackings = docTrackings(o);
+    d.trackings = docTrackings(o, true);
     return d;
 }
 

@@ -1,11 +1,15 @@
 #include "store/KhoDuLieu.h"
 
 #include <simdjson.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSet>
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <deque>
 #include <future>
@@ -31,7 +35,8 @@ void docTungDong(const simdjson::padded_string& noiDung, F&& moiDong) {
     simdjson::dom::parser& p = DocJson::boPhanTich();
     const char* dau = noiDung.data();
     const size_t n = noiDung.size();
-    size_t i = 0;
+    // A file saved by a text editor may begin with a byte-order mark; the program never writes one.
+    size_t i = n >= 3 && std::memcmp(dau, "\xEF\xBB\xBF", 3) == 0 ? 3 : 0;
     while (i < n) {
         const void* lf = std::memchr(dau + i, '\n', n - i);
         const size_t ket = lf ? static_cast<size_t>(static_cast<const char*>(lf) - dau) : n;
@@ -45,11 +50,41 @@ void docTungDong(const simdjson::padded_string& noiDung, F&& moiDong) {
     }
 }
 
+// The whole of a month file into padded memory. Regular files only: anything else under a month
+// file's name (a named pipe would block start-up for ever) is skipped as unreadable.
+bool docTepThang(const QString& duongDan, simdjson::padded_string& ra) {
+    const int fd = TepDongJson::moDeDoc(duongDan);
+    if (fd < 0) return false;
+    struct stat st;
+    if (::fstat(fd, &st) != 0) {
+        ::close(fd);
+        return false;
+    }
+    simdjson::padded_string noiDung(static_cast<size_t>(st.st_size));
+    if (!noiDung.data()) {
+        ::close(fd);
+        return false;
+    }
+    size_t doc = 0;
+    while (doc < noiDung.size()) {
+        const ssize_t k = ::read(fd, noiDung.data() + doc, noiDung.size() - doc);
+        if (k < 0 && errno == EINTR) continue;
+        if (k < 0) {
+            ::close(fd);
+            return false;
+        }
+        if (k == 0) break;
+        doc += size_t(k);
+    }
+    ::close(fd);
+    ra = doc == noiDung.size() ? std::move(noiDung) : simdjson::padded_string(noiDung.data(), doc);
+    return true;
+}
+
 template <class F>
 void docTungDong(const QString& duongDan, F&& moiDong) {
     simdjson::padded_string noiDung;
-    if (simdjson::padded_string::load(QFile::encodeName(duongDan).toStdString()).get(noiDung) != simdjson::SUCCESS)
-        return;
+    if (!docTepThang(duongDan, noiDung)) return;
     docTungDong(noiDung, moiDong);
 }
 
@@ -166,8 +201,7 @@ struct TepDon {
 
 TepDon giaiTepDon(const QString& duongDan) {
     TepDon ra;
-    if (simdjson::padded_string::load(QFile::encodeName(duongDan).toStdString()).get(ra.noiDung) != simdjson::SUCCESS)
-        return ra;
+    if (!docTepThang(duongDan, ra.noiDung)) return ra;
     docTungDong(ra.noiDung, [&](const simdjson::dom::object& o, std::string_view json) {
         DonHang ma = DonHang::maTuJson(o);
         if (ma.id.isEmpty()) return;
@@ -271,8 +305,9 @@ void KhoDuLieu::datMaDon(const QString& id, QStringList ma) {
     }
     // Removing a code and mapping it to the same id again comes to mapping it, so only the codes the
     // order has dropped are looked at for removal; a re-written order usually keeps all of them.
+    const QSet<QString> moi(ma.cbegin(), ma.cend());
     for (const QString& m : std::as_const(*cu)) {
-        if (ma.contains(m)) continue;
+        if (moi.contains(m)) continue;
         const auto it = maToiId_.find(m);
         if (it != maToiId_.end() && *it == id) maToiId_.erase(it);
     }

@@ -76,7 +76,8 @@ public:
     void ghiBanGhiVideo(const BanGhiVideo& video, const QString& thuMuc, const QString& tienTo);
     void ghiDon(const DonHang& don, const QString& thuMuc, const QString& tienTo);
     // The month file an append made now lands in: thuMuc/tienTo + yyyy-MM + ".jsonl". The sync engine
-    // writes a whole fetch there in one append from its worker thread, so the desk never waits on it.
+    // writes a whole fetch there in one append from its worker thread, so the desk never waits on it;
+    // it reads only the root and the clock, so it may be asked from that thread at the moment of writing.
     QString tepThangHienTai(const QString& thuMuc, const QString& tienTo) const;
 
     // Creates the day folder and returns a path that does not exist yet.

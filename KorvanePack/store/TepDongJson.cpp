@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -35,15 +36,76 @@ bool ghiHet(int fd, const char* p, size_t n) {
     return true;
 }
 
-void dongBoThuMuc(const QString& thuMuc) {
+// False when the folder's entries may not have reached the disk; errno then says why. A filesystem
+// that cannot sync a folder at all (EINVAL, EBADF, EROFS, ENOTSUP, ENOSYS on some network and FUSE
+// mounts) or a folder that may not be read (EACCES) offers nothing better, so those count as done.
+bool dongBoThuMuc(const QString& thuMuc) {
     const int fd = ::open(ten(thuMuc).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return;
-    ::fsync(fd);
+    if (fd < 0) return errno == EACCES;
+    const bool ok =
+        ::fsync(fd) == 0 || errno == EINVAL || errno == EBADF || errno == EROFS || errno == ENOTSUP || errno == ENOSYS;
+    const int e = errno;
     ::close(fd);
+    errno = e;
+    return ok;
+}
+
+constexpr int khongPhaiTepThuong = -2;
+
+// Opens a regular file only: a named pipe or a device under a data file's name would block the open
+// or the read for ever, so it is refused without waiting (khongPhaiTepThuong).
+int moTepThuong(const QString& duongDan, int co) {
+    const int fd = ::open(ten(duongDan).constData(), co | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return -1;
+    struct stat st;
+    if (::fstat(fd, &st) != 0) {
+        const int e = errno;
+        ::close(fd);
+        errno = e;
+        return -1;
+    }
+    if (!S_ISREG(st.st_mode)) {
+        ::close(fd);
+        errno = EINVAL;
+        return khongPhaiTepThuong;
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    return fd;
+}
+
+// Keeps a piece about to be cut from duongDan in a side file of its own, whole and synced, before
+// anything is cut: "<name>.doan-cat-<UTC time>", a name no loader reads as a month file or a journal.
+bool catRieng(const QString& duongDan, QByteArrayView manh) {
+    const QString goc = duongDan + QStringLiteral(".doan-cat-") +
+                        QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMdd'T'HHmmss'Z'"));
+    for (int i = 1; i < 1000; ++i) {
+        const QString rieng = i == 1 ? goc : goc + u'-' + QString::number(i);
+        const int fd = ::open(ten(rieng).constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        if (fd < 0) {
+            if (errno == EEXIST) continue;
+            return false;
+        }
+        if (!ghiHet(fd, manh.data(), size_t(manh.size())) || ::fsync(fd) != 0 ||
+            !dongBoThuMuc(QFileInfo(duongDan).absolutePath())) {
+            const int e = errno;
+            ::close(fd);
+            ::unlink(ten(rieng).constData());
+            errno = e;
+            return false;
+        }
+        ::close(fd);
+        return true;
+    }
+    errno = EEXIST;
+    return false;
+}
+
+bool coBom(QByteArrayView b) {
+    return b.size() >= 3 && b[0] == '\xEF' && b[1] == '\xBB' && b[2] == '\xBF';
 }
 
 // Repairs the tail of an open file; returns the length the file has afterwards, or -1.
-off_t suaDuoiFd(int fd) {
+off_t suaDuoiFd(int fd, const QString& duongDan) {
     struct stat st;
     if (::fstat(fd, &st) != 0) return -1;
     const off_t co = st.st_size;
@@ -68,13 +130,17 @@ off_t suaDuoiFd(int fd) {
     }
     QByteArray manh(static_cast<qsizetype>(co - dau), Qt::Uninitialized);
     if (::pread(fd, manh.data(), static_cast<size_t>(manh.size()), dau) != manh.size()) return -1;
-    if (DocJson::docDoiTuong(std::string_view(manh.constData(), static_cast<size_t>(manh.size())))) {
+    // A text editor may have put a byte-order mark before the first line; the loader skips it.
+    const qsizetype bom = dau == 0 && coBom(manh) ? 3 : 0;
+    if (DocJson::docDoiTuong(std::string_view(manh.constData() + bom, static_cast<size_t>(manh.size() - bom)))) {
         if (::pwrite(fd, "\n", 1, co) != 1 || ::fsync(fd) != 0) {
             if (::ftruncate(fd, co) != 0) return -1;
             return -1;
         }
         return co + 1;
     }
+    // Whatever is cut may be someone's only copy (a file restored from elsewhere, a damaged disk).
+    if (!catRieng(duongDan, manh)) return -1;
     if (::ftruncate(fd, dau) != 0 || ::fsync(fd) != 0) return -1;
     return dau;
 }
@@ -109,12 +175,6 @@ void TepDongJson::donTepTam(const QString& thuMuc) {
         if (mau.match(ten).hasMatch()) QFile::remove(d.filePath(ten));
 }
 
-bool TepDongJson::laDongTrong(QByteArrayView dong) {
-    for (const char c : dong)
-        if (c != ' ' && c != '\t' && c != '\r') return false;
-    return true;
-}
-
 void TepDongJson::taoThuMuc(const QString& duongDan) {
     if (QFileInfo(duongDan).isDir()) return;
     // The highest folder that is missing now: its parent must learn of it durably, or a crash could
@@ -129,11 +189,11 @@ void TepDongJson::taoThuMuc(const QString& duongDan) {
         throw LoiTep(QStringLiteral("Không tạo được thư mục ") + duongDan);
     }
     for (QString d = QDir::cleanPath(QFileInfo(duongDan).absoluteFilePath());; d = QFileInfo(d).absolutePath()) {
-        dongBoThuMuc(d);
-        if (d == moiNhat || QFileInfo(d).absolutePath() == d) {
-            dongBoThuMuc(QFileInfo(d).absolutePath());
-            break;
-        }
+        const bool cuoi = d == moiNhat || QFileInfo(d).absolutePath() == d;
+        for (const QString& dongBo : cuoi ? QStringList{d, QFileInfo(d).absolutePath()} : QStringList{d})
+            if (!dongBoThuMuc(dongBo))
+                throw LoiTep(moTaLoiHeThong(QStringLiteral("Không đồng bộ được thư mục ") + dongBo, errno));
+        if (cuoi) break;
     }
 }
 
@@ -160,20 +220,30 @@ bool TepDongJson::ghiNguyenTu(const QString& duongDan, QByteArrayView noiDung, b
         if (khongDe && e == EEXIST) return false;
         throw LoiTep(moTaLoiHeThong(QStringLiteral("Không ghi được tệp ") + duongDan, e));
     }
-    dongBoThuMuc(thuMuc);
+    if (!dongBoThuMuc(thuMuc)) {
+        const int e = errno;
+        // Without the folder synced the new file may vanish in a power cut, so its line is reported
+        // as not written; a new file is then taken away again rather than left behind as a line
+        // that may or may not turn up. A replaced file cannot be given back, so it stays.
+        if (khongDe && ::unlink(ten(duongDan).constData()) == 0) dongBoThuMuc(thuMuc);
+        throw LoiTep(moTaLoiHeThong(QStringLiteral("Không đồng bộ được thư mục ") + thuMuc, e));
+    }
     return true;
 }
 
 void TepDongJson::noiDong(const QString& duongDan, QByteArrayView dong) {
     for (int lan = 0; lan < 2; ++lan) {
-        const int fd = ::open(ten(duongDan).constData(), O_RDWR | O_APPEND | O_CLOEXEC);
+        const int fd = moTepThuong(duongDan, O_RDWR | O_APPEND);
         if (fd < 0) {
+            if (fd == khongPhaiTepThuong)
+                throw LoiTep(QStringLiteral("Không ghi được vào ") + duongDan +
+                             QStringLiteral(": không phải tệp thường."));
             if (errno != ENOENT) throw LoiTep(moTaLoiHeThong(QStringLiteral("Không mở được tệp ") + duongDan, errno));
             // Another writer may have created the file since; then append to it instead.
             if (ghiNguyenTu(duongDan, dong, true)) return;
             continue;
         }
-        const off_t truoc = suaDuoiFd(fd);
+        const off_t truoc = suaDuoiFd(fd, duongDan);
         if (truoc < 0) {
             const int e = errno;
             ::close(fd);
@@ -186,27 +256,33 @@ void TepDongJson::noiDong(const QString& duongDan, QByteArrayView dong) {
             ::close(fd);
             throw LoiTep(moTaLoiHeThong(QStringLiteral("Không ghi được tệp ") + duongDan, e));
         }
-        if (::close(fd) != 0 && errno != EINTR) {
-            throw LoiTep(moTaLoiHeThong(QStringLiteral("Không đóng được tệp ") + duongDan, errno));
-        }
+        // The line is on disk once fsync has returned; what close() says after that (NFS reporting a
+        // late error, EINTR) cannot take it back, and calling the append failed would keep a record
+        // out of memory and leave the journal chaining to a line before it.
+        ::close(fd);
         return;
     }
     throw LoiTep(QStringLiteral("Không ghi được tệp ") + duongDan);
 }
 
 bool TepDongJson::suaDuoi(const QString& duongDan) {
-    const int fd = ::open(ten(duongDan).constData(), O_RDWR | O_CLOEXEC);
+    const int fd = moTepThuong(duongDan, O_RDWR);
     if (fd < 0) return false;
-    const bool ok = suaDuoiFd(fd) >= 0;
+    const bool ok = suaDuoiFd(fd, duongDan) >= 0;
     ::close(fd);
     return ok;
 }
 
+int TepDongJson::moDeDoc(const QString& duongDan) {
+    const int fd = moTepThuong(duongDan, O_RDONLY);
+    return fd < 0 ? -1 : fd;
+}
+
 std::optional<QByteArray> TepDongJson::docToanBo(const QString& duongDan) {
-    const int fd = ::open(ten(duongDan).constData(), O_RDONLY | O_CLOEXEC);
+    const int fd = moTepThuong(duongDan, O_RDONLY);
     if (fd < 0) return std::nullopt;
     struct stat st;
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    if (::fstat(fd, &st) != 0) {
         ::close(fd);
         return std::nullopt;
     }

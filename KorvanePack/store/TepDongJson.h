@@ -19,11 +19,16 @@ public:
     static bool ghiNguyenTu(const QString& duongDan, QByteArrayView noiDung, bool khongDe = false);
 
     // A file whose last piece has no line feed: a piece that is a whole JSON object gets its line feed,
-    // anything else is the torn tail of a write that never completed and is cut off. Broken lines
-    // elsewhere are never touched. Returns false when the file could not be repaired.
+    // anything else is the torn tail of a write that never completed and is cut off, after it has been
+    // kept whole and synced in the side file "<name>.doan-cat-<UTC yyyyMMddTHHmmssZ>". Nothing that
+    // ends in a line feed is ever touched. Returns false when the file could not be repaired (then it
+    // is left as it was).
     static bool suaDuoi(const QString& duongDan);
 
-    // The whole file, or absent when it does not exist or cannot be read.
+    // A regular file opened for reading, or -1; never waits on a named pipe or a device.
+    static int moDeDoc(const QString& duongDan);
+
+    // The whole of a regular file, or absent when it does not exist or cannot be read.
     static std::optional<QByteArray> docToanBo(const QString& duongDan);
 
     // Creates a folder with its parents; throws LoiTep.
@@ -32,7 +37,4 @@ public:
     // Removes the temporary files an atomic write left behind when the process died before its
     // rename. Only for a folder no one else is writing into (the caller holds the data folder's lock).
     static void donTepTam(const QString& thuMuc);
-
-    // True for a piece holding only white space (a blank line or a lone carriage return).
-    static bool laDongTrong(QByteArrayView dong);
 };

@@ -24,9 +24,22 @@ bool laAscii(const QString& s) {
     return true;
 }
 
+// Plain ASCII with nothing to trim, drop, delete or upper-case: most tracking numbers, as carriers
+// print them in capitals and digits.
+bool daChuan(const QString& s) {
+    if (s.startsWith(u'#')) return false;
+    for (const QChar c : s) {
+        const char16_t u = c.unicode();
+        if (u >= 0x80 || c.isSpace() || u == u'-' || u == u'_' || u == u'.' || (u >= u'a' && u <= u'z')) return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 QString chuanHoaMa(const QString& ma) {
+    // A code already in normal form is handed back sharing its text, with no copy made.
+    if (daChuan(ma)) return ma;
     // Canonically equal texts must give the same key, whatever form the scanner or the platform used.
     // Most codes are plain ASCII, which is already composed; start-up normalises hundreds of thousands.
     QString s = (laAscii(ma) ? ma : ma.normalized(QString::NormalizationForm_C)).trimmed();
@@ -86,10 +99,12 @@ QString tenTepAnToan(const QString& ten, const QString& duPhong) {
     for (const QString& c : cacKyTu(ten.normalized(QString::NormalizationForm_C)))
         if (!kyTuCam(c)) s += c;
     s = s.trimmed();
-    qsizetype i = 0;
-    while (i < s.size() && s[i] == u'.') ++i;
-    s = s.mid(i).trimmed();
+    // Whole characters here too: a dot carrying a combining mark is not a leading dot.
     QStringList kyTu = cacKyTu(s);
+    qsizetype i = 0;
+    while (i < kyTu.size() && kyTu[i] == QStringLiteral(".")) ++i;
+    s = QStringList(kyTu.mid(i)).join(QString()).trimmed();
+    kyTu = cacKyTu(s);
     qsizetype soByte = s.toUtf8().size();
     while (soByte > 80 && !kyTu.isEmpty()) {
         soByte -= kyTu.takeLast().toUtf8().size();

@@ -11,6 +11,7 @@
 #include <memory>
 #include <nlohmann/json.hpp>
 
+#include "LoiNhapXuatGia.h"
 #include "core/BoDieuPhoi.h"
 #include "core/CaiDat.h"
 #include "core/CameraEngine.h"
@@ -820,6 +821,53 @@ TEST_F(BoDieuPhoiTest, GhiBanGhiThatBaiGiuFileVaSerial) {
     EXPECT_TRUE(nhatKy("rec_finish").empty());
     EXPECT_EQ(dp->serials(), QStringList{"SN-9"});
     EXPECT_EQ(dp->soDaQuayHomNay(), 0);
+}
+
+// close() failing after a good fsync: the record is on disk, so it is published like any other.
+TEST_F(BoDieuPhoiTest, DongTepLoiSauFsyncVanCongBoBanGhi) {
+    // The month file and the journal exist, so both lines go through an append.
+    QFile(kho->tepThangHienTai(kho->thuMucBanGhiVideo(), KhoDuLieu::tienToVideo())).open(QIODevice::WriteOnly);
+    kho->ghiNhatKy(QStringLiteral("app_start"));
+    LoiNhapXuatGia::TrongPhamVi tat;
+    LoiNhapXuatGia::loiKhiDongTep(
+        (QFileInfo(kho->thuMucGoc()).canonicalFilePath() + QStringLiteral("/data/")).toStdString());
+    go("VD-DONG");
+    tien(4000ms);
+    go("VD-DONG");
+    EXPECT_GE(LoiNhapXuatGia::soLanDaLoi(), 3) << "rec_start, the record and rec_finish met the fault";
+    LoiNhapXuatGia::tatHet();
+
+    const auto ds = banGhiTrenDia();
+    ASSERT_EQ(ds.size(), 1u);
+    EXPECT_TRUE(kho->videoTheoId().contains(ds[0].id));
+    EXPECT_EQ(thongBao(), BoDieuPhoi::thongBaoDaLuu(ds[0].durationSec, ds[0].bytes));
+    EXPECT_EQ(dp->soDaQuayHomNay(), 1);
+    ASSERT_EQ(nhatKy("rec_finish").size(), 1u);
+    EXPECT_EQ(nhatKy("rec_finish")[0]["detail"]["sha256"], ds[0].sha256.toStdString());
+    kho->ghiNhatKy(QStringLiteral("sync"));
+    KhoDuLieu lai(kho->thuMucGoc());
+    lai.napTatCa(8);
+    const auto kq = lai.kiemTraNhatKy();
+    EXPECT_TRUE(kq.ok) << "broken at " << kq.dongGay.value_or(0);
+    EXPECT_EQ(kq.soDong, 4);
+}
+
+// The folder of a new month file not synced: the record is reported as not saved, and it is not
+// left on disk to turn up at the next start as a record that was said to be lost.
+TEST_F(BoDieuPhoiTest, DongBoThuMucLoiBaoKhongLuuVaKhongDeLaiDong) {
+    LoiNhapXuatGia::TrongPhamVi tat;
+    LoiNhapXuatGia::loiKhiDongBoThuMuc(QFileInfo(kho->thuMucBanGhiVideo()).canonicalFilePath().toStdString());
+    go("VD-THUMUC");
+    tien(4000ms);
+    go("VD-THUMUC");
+    EXPECT_GE(LoiNhapXuatGia::soLanDaLoi(), 1);
+    LoiNhapXuatGia::tatHet();
+    EXPECT_TRUE(thongBao().startsWith(QStringLiteral("Quay xong nhưng KHÔNG ghi được bản ghi vào kho dữ liệu: ")))
+        << thongBao().toStdString();
+    EXPECT_TRUE(kho->videoTheoId().isEmpty());
+    EXPECT_TRUE(nhatKy("rec_finish").empty());
+    EXPECT_TRUE(banGhiTrenDia().empty());
+    EXPECT_TRUE(kho->kiemTraNhatKy().ok);
 }
 
 // ---- returns mode ----

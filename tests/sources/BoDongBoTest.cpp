@@ -103,6 +103,25 @@ TEST(BoDongBo, OrdersAreWrittenInOneAppendAndIndexedByTheirCodes) {
     EXPECT_EQ(lai.donTheoId().size(), 3);
 }
 
+// A fetch running across midnight at a month's end writes into the month in which the lines are written.
+TEST(BoDongBo, FetchAcrossMonthEndWritesIntoTheNewMonth) {
+    MoiTruongDongBo m;
+    m.dongHo.datGiayThuc(1'767'200'370);  // 2025-12-31 23:59:30 in Ho Chi Minh City
+    m.kichBan = [&](NguonDonKichBan& n) {
+        n.khiLayDon = [&](const QString&, const NhanTienDo&) {
+            m.dongHo.tienGiay(60);
+            return QList<DonHang>{donMau("1"), donMau("2")};
+        };
+    };
+    m.taoDongBo();
+    m.chayDongBo();
+    const QString thuMuc = m.kho->thuMucDon() + u'/';
+    EXPECT_FALSE(QFile::exists(thuMuc + QStringLiteral("orders-2025-12.jsonl")));
+    QFile f(thuMuc + QStringLiteral("orders-2026-01.jsonl"));
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll().count('\n'), 2);
+}
+
 TEST(BoDongBo, CappedFetchMovesTheCursorOnlyToTheNewestOrderReceived) {
     struct Ca {
         QList<DonHang> cacDon;

@@ -7,6 +7,7 @@
 #include <QFile>
 
 #include "KhoTam.h"
+#include "KiemNhatKyDocLap.h"
 
 namespace {
 
@@ -78,14 +79,28 @@ TEST(NhatKy, KiemTraPhatHienSuaXoaChen) {
              return d.join('\n') + '\n';
          },
          false, 2, 2},
-        {"chen dong trong", [](QList<QByteArray> d) { return d.join("\n\n\r\n  \n") + '\n'; }, true, 3, std::nullopt},
+        {"empty pieces are no lines", [](QList<QByteArray> d) { return "\n" + d.join("\n\n\n") + "\n\n"; }, true, 3,
+         std::nullopt},
+        // A piece of white space is a line like any other, and not a journal line.
+        {"spaces between lines", [](QList<QByteArray> d) { return d.join("\n  \n") + '\n'; }, false, 2, 2},
+        {"a tab line", [](QList<QByteArray> d) { return d[0] + "\n\t\n" + d[1] + '\n' + d[2] + '\n'; }, false, 2, 2},
+        {"a carriage-return-only line", [](QList<QByteArray> d) { return d[0] + '\n' + d[1] + "\n\r\n" + d[2] + '\n'; },
+         false, 3, 3},
+        {"white space after the last line", [](QList<QByteArray> d) { return d.join('\n') + "\n \r\n"; }, false, 4, 4},
         {"CR LF", [](QList<QByteArray> d) { return d.join("\r\n") + "\r\n"; }, true, 3, std::nullopt},
+        {"edited line 3",
+         [](QList<QByteArray> d) {
+             d[2].replace("rec_finish", "rec_finisH");
+             return d.join('\n') + '\n';
+         },
+         false, 3, 3},
+        // Not UTF-8 text as a whole: unreadable, not broken at a line.
         {"UTF-8 hong o dong 2",
          [](QList<QByteArray> d) {
              d[1].replace("GHN1", "GHN\xff");
              return d.join('\n') + '\n';
          },
-         false, 2, 2},
+         false, 0, std::nullopt},
         {"dong khong phai doi tuong",
          [](QList<QByteArray> d) {
              d.insert(1, "[1]");
@@ -103,6 +118,10 @@ TEST(NhatKy, KiemTraPhatHienSuaXoaChen) {
         EXPECT_EQ(kq.ok, c.ok) << c.ten;
         EXPECT_EQ(kq.soDong, c.soDong) << c.ten;
         EXPECT_EQ(kq.dongGay, c.dongGay) << c.ten;
+        // Any other reader of the same rule gives the same verdict.
+        EXPECT_EQ(kiemNhatKyDocLap(t.docTep(QStringLiteral("data/app.log.jsonl"))),
+                  (KetQuaDocLap{c.ok, c.soDong, c.dongGay}))
+            << c.ten;
     }
     KhoTam thieu;
     const auto kq = thieu.kho->kiemTraNhatKy();
@@ -195,7 +214,7 @@ TEST(NhatKy, VanTayCuoiBoQuaDongHong) {
     EXPECT_EQ(t.kho->vanTayDongTruoc(), bamCuoi);
     const auto kq = t.kho->kiemTraNhatKy();
     EXPECT_FALSE(kq.ok);
-    EXPECT_EQ(kq.dongGay, 4);
+    EXPECT_FALSE(kq.dongGay) << "with a byte that is not UTF-8 the journal is not text as a whole: unreadable";
     t.moLai();
     EXPECT_EQ(t.kho->vanTayDongTruoc(), QStringLiteral("GENESIS")) << "nothing is read before napTatCa";
 }

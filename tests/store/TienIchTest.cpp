@@ -45,6 +45,10 @@ TEST(TenTepAnToan, BangCacTruongHop) {
         {QStringLiteral("e\u0302\u0323").repeated(30), bay.repeated(26)},
         // A combining mark riding on "/" takes the whole character with it.
         {QStringLiteral("a/\u0301b"), QStringLiteral("ab")},
+        // A dot carrying a combining mark is a character of its own, not a leading dot.
+        {QStringLiteral(".\u0301x"), QStringLiteral(".\u0301x")},
+        {QStringLiteral("..\u0301x"), QStringLiteral(".\u0301x")},
+        {QStringLiteral(". .\u0301x"), QStringLiteral(".\u0301x")},
         {QStringLiteral("x").repeated(81), QStringLiteral("x").repeated(80)},
         {QStringLiteral("ĐH 1001"), QStringLiteral("ĐH 1001")},
     };
