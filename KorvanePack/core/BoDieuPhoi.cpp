@@ -623,12 +623,7 @@ std::optional<BanGhiVideo> BoDieuPhoi::luuBanGhi(const CongCamera::KetQuaGhi& kq
         datThongBao(vb);
         return std::nullopt;
     }
-    kho_.datVideo(bg);
-    if (khiLuuXong) khiLuuXong(bg);
-    kho_.ghiNhatKy(QStringLiteral("rec_finish"), {{QStringLiteral("code"), bg.code},
-                                                  {QStringLiteral("sha256"), bg.sha256},
-                                                  {QStringLiteral("bytes"), QString::number(bg.bytes)},
-                                                  {QStringLiteral("kind"), *bg.kind}});
+    congBoDaLuu(kho_, bg, khiLuuXong);
     if (kq.loai == LoaiVideo::dongGoi) {
         ++soDaQuayHomNay_;
         emit soDaQuayHomNayChanged();
@@ -641,6 +636,16 @@ std::optional<BanGhiVideo> BoDieuPhoi::luuBanGhi(const CongCamera::KetQuaGhi& kq
     banGhiVuaLuu_ = bg;
     emit daLuuVideo(bg);
     return bg;
+}
+
+void BoDieuPhoi::congBoDaLuu(KhoDuLieu& kho, const BanGhiVideo& bg,
+                             const std::function<void(const BanGhiVideo&)>& khiLuuXong) {
+    kho.datVideo(bg);
+    if (khiLuuXong) khiLuuXong(bg);
+    kho.ghiNhatKy(QStringLiteral("rec_finish"), {{QStringLiteral("code"), bg.code},
+                                                 {QStringLiteral("sha256"), bg.sha256},
+                                                 {QStringLiteral("bytes"), QString::number(bg.bytes)},
+                                                 {QStringLiteral("kind"), bg.kind ? *bg.kind : QStringLiteral("pack")}});
 }
 
 QString BoDieuPhoi::thongBaoDaLuu(qint64 giay, qint64 bytes) {

@@ -134,6 +134,11 @@ public:
     // "Đã lưu mm:ss · x.y MB": minutes are not capped at 59, sizes in units of 1,048,576 bytes.
     static QString thongBaoDaLuu(qint64 giay, qint64 bytes);
 
+    // What follows a record that is on disk, for a recording stopped here or one taken in after a crash alike:
+    // it is published, handed to the after-save listener, then journalled as finished.
+    static void congBoDaLuu(KhoDuLieu& kho, const BanGhiVideo& bg,
+                            const std::function<void(const BanGhiVideo&)>& khiLuuXong);
+
 signals:
     void cheDoChanged();
     void donHienTaiChanged();

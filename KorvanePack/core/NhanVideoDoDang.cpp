@@ -8,6 +8,7 @@
 #include <cmath>
 #include <exception>
 
+#include "core/BoDieuPhoi.h"
 #include "core/DocVideo.h"
 #include "core/KiemTraVideo.h"
 #include "store/BanGhiVideo.h"
@@ -222,12 +223,7 @@ NhanVideoDoDang::KetQua NhanVideoDoDang::chay(KhoDuLieu& kho, const QString& ten
             ++kq.soLoi;
             continue;
         }
-        kho.datVideo(bg);
-        if (khiLuuXong) khiLuuXong(bg);
-        kho.ghiNhatKy(QStringLiteral("rec_finish"), {{QStringLiteral("code"), bg.code},
-                                                     {QStringLiteral("sha256"), bg.sha256},
-                                                     {QStringLiteral("bytes"), QString::number(bg.bytes)},
-                                                     {QStringLiteral("kind"), *bg.kind}});
+        BoDieuPhoi::congBoDaLuu(kho, bg, khiLuuXong);
         ++kq.soGiu;
     }
     return kq;
