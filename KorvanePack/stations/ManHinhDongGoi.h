@@ -59,6 +59,7 @@ public:
 
 protected:
     void showEvent(QShowEvent* e) override;
+    void changeEvent(QEvent* e) override;
 
 private:
     void khiHienRa();
