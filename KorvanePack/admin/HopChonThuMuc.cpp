@@ -3,6 +3,28 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFileSystemModel>
+#include <QIdentityProxyModel>
+#include <QLocale>
+
+namespace {
+// The chooser's date column in our own numeric form: Qt writes it in the system locale's short form, which on a
+// machine left at the C locale names the month in English.
+class MoHinhNgayVietNam : public QIdentityProxyModel {
+public:
+    using QIdentityProxyModel::QIdentityProxyModel;
+    QVariant data(const QModelIndex& chiSo, int vaiTro) const override {
+        static constexpr int kCotNgaySua = 3;
+        if (vaiTro == Qt::DisplayRole && chiSo.column() == kCotNgaySua) {
+            if (const auto* tep = qobject_cast<const QFileSystemModel*>(sourceModel())) {
+                const QDateTime luc = tep->lastModified(mapToSource(chiSo));
+                return luc.isValid() ? QLocale::c().toString(luc, QStringLiteral("dd/MM/yyyy HH:mm")) : QString();
+            }
+        }
+        return QIdentityProxyModel::data(chiSo, vaiTro);
+    }
+};
+}  // namespace
 
 QString thuMucBatDau(const QString& hienTai) {
     if (!hienTai.isEmpty() && QDir::isAbsolutePath(hienTai)) {
@@ -19,6 +41,10 @@ QString thuMucBatDau(const QString& hienTai) {
 
 QFileDialog* taoHopChonThuMuc(QWidget* cha, const QString& hienTai) {
     auto* hop = new QFileDialog(cha, QStringLiteral("Chọn thư mục"), thuMucBatDau(hienTai));
+    // Qt's own chooser, whose words are ours (the translation installed with the program): the desktop's
+    // chooser would speak whatever language the desktop was set up in.
+    hop->setOption(QFileDialog::DontUseNativeDialog, true);
+    hop->setProxyModel(new MoHinhNgayVietNam(hop));
     hop->setFileMode(QFileDialog::Directory);
     hop->setOption(QFileDialog::ShowDirsOnly, true);
     hop->setLabelText(QFileDialog::Accept, QStringLiteral("Chọn"));
