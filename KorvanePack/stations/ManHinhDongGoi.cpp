@@ -23,6 +23,7 @@
 #include "stations/KhungCamera.h"
 #include "stations/KhungNham.h"
 #include "stations/NutDo.h"
+#include "stations/ONhapMa.h"
 #include "stations/TiLeKhung.h"
 #include "stations/TrangTram.h"
 #include "store/DinhDangNgay.h"
@@ -139,10 +140,9 @@ ManHinhDongGoi::ManHinhDongGoi(BoDieuPhoi* dieuPhoi, DongHo& dongHo, QWidget* pa
     vienNhap->datBanKinh(10);
     auto* lNhap = new QHBoxLayout(vienNhap);
     lNhap->setContentsMargins(16, 14, 16, 14);
-    oNhap_ = new QLineEdit;
+    oNhap_ = new ONhapMa(QStringLiteral("Đưa mã vào camera, hoặc gõ mã rồi bấm Enter"));
     oNhap_->setFrame(false);
     oNhap_->setFont(phongChu(17, QFont::Normal, true));
-    oNhap_->setPlaceholderText(QStringLiteral("Đưa mã vào camera, hoặc gõ mã rồi bấm Enter"));
     oNhap_->setStyleSheet(QStringLiteral("QLineEdit { background: transparent; border: none; }"));
     lNhap->addWidget(oNhap_);
     hangNhap->addWidget(vienNhap, 1);

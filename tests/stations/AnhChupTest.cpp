@@ -151,3 +151,41 @@ TEST(AnhChup, TenKhachDaiHienDuCacDong) {
     EXPECT_TRUE(cum.choNghi());
 }
 }  // namespace
+
+namespace {
+// The code field's hint reads whole at the smallest window the program allows and at common screen sizes: it
+// wraps rather than ending in "…", and the field is tall enough for its lines, idle or recording.
+TEST(AnhChup, GoiYOMaHienDuMoiCoCuaSo) {
+    const QString thuMuc = QStringLiteral(KORVANE_TEST_BINARY_DIR) + "/anh-chup";
+    QDir().mkpath(thuMuc);
+    GiaoDien::ban().apDungGiaoDien("toi");
+    cum_thu::Cum cum;
+    cum.taoDieuPhoi();
+    cum.trangThai.datQuyenCamera(3);
+    QWidget cuaSo;
+    auto* cot = new QVBoxLayout(&cuaSo);
+    cot->setContentsMargins(0, 0, 0, 0);
+    auto* khung = new KhungChinh(*cum.caiDat, cum.trangThai, &cuaSo);
+    khung->dangKyManHinh(KhungChinh::ManHinh::dongGoi,
+                         [](TrangThaiApp& tt, CaiDat&) { return new ManHinhDongGoi(tt.dieuPhoi()); });
+    cot->addWidget(khung);
+    cum.trangThai.datDieuPhoi(cum.dieuPhoi);
+    cuaSo.show();
+    auto* man = khung->findChild<ManHinhDongGoi*>();
+    ASSERT_NE(man, nullptr);
+    ONhapMa* o = man->oNhapMa();
+    EXPECT_EQ(o->goiY(), "Đưa mã vào camera, hoặc gõ mã rồi bấm Enter");
+    for (const QSize co : {QSize(1100, 700), QSize(1280, 720), QSize(1920, 1080)}) {
+        cuaSo.resize(co);
+        cum_thu::chay(250);
+        const QRect vung = o->vungGoiY();
+        const QFontMetrics fm(o->font());
+        const QRect can = fm.boundingRect(QRect(0, 0, vung.width(), 100000), Qt::TextWordWrap, o->goiY());
+        EXPECT_LE(can.height(), vung.height()) << co.width();
+        for (const QString& tu : o->goiY().split(' '))
+            EXPECT_LE(fm.horizontalAdvance(tu), vung.width()) << co.width() << tu.toStdString();
+        EXPECT_TRUE(QRect(QPoint(0, 0), o->parentWidget()->size()).contains(o->geometry())) << co.width();
+        cuaSo.grab().save(thuMuc + QStringLiteral("/dongGoi-goiY-%1x%2.png").arg(co.width()).arg(co.height()));
+    }
+}
+}  // namespace
