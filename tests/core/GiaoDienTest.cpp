@@ -178,6 +178,7 @@ TEST(GiaoDien, ONhapVanThayTrenTheVaNen) {
 // Every push button keeps the same space between its label and its frame, long labels included.
 TEST(GiaoDien, NutBamCoDemHaiBen) {
     KhoiPhuc kp;
+    GiaoDien::ban().apDungGiaoDien(QStringLiteral("toi"));  // puts the application's style in place
     for (const char* chu : {"Mở", "Sao lưu bù toàn bộ", "Áp dụng và mở lại camera", "Xoá kết quả, thử lại"}) {
         QPushButton nut(QString::fromUtf8(chu));
         const int rongChu = nut.fontMetrics().horizontalAdvance(nut.text());
