@@ -243,9 +243,8 @@ void ManHinhDoiSoat::veChuaQuay() {
         return;
     }
     datTieuDe(tieuDeChuaQuay_, QStringLiteral("Đơn CHƯA có video (%1)").arg(ds.size()));
-    auto* goiY = new NhanNhieuDong(
-        QStringLiteral("Hàng thường còn nằm lại kho tới sáng mai. Quay bù bây giờ vẫn kịp."), BangMau::mauHoPhach,
-        phongChu(12.5));
+    auto* goiY = new NhanNhieuDong(QStringLiteral("Hàng thường còn nằm lại kho tới sáng mai. Quay bù bây giờ vẫn kịp."),
+                                   BangMau::mauHoPhach, phongChu(12.5));
     noiChuaQuay_->addWidget(goiY);
     for (const DonHang& don : ds) {
         auto* dong = taoNenDong(8, BangMau::mauNen);

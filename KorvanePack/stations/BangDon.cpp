@@ -177,8 +177,8 @@ QWidget* BangDon::goiYBatDau() {
     l->setContentsMargins(0, 30, 0, 30);
     l->setSpacing(6);
     auto* a = new NhanNhieuDong(QStringLiteral("Quét mã vận đơn để bắt đầu."), BangMau::mauChuPhu, phongChu(13));
-    auto* b = new NhanNhieuDong(QStringLiteral("Đưa phiếu ra khỏi khung rồi chìa lại để kết thúc."),
-                                BangMau::mauChuPhu, phongChu(13));
+    auto* b = new NhanNhieuDong(QStringLiteral("Đưa phiếu ra khỏi khung rồi chìa lại để kết thúc."), BangMau::mauChuPhu,
+                                phongChu(13));
     b->datMau(BangMau::mauChuPhu, 0.7);
     l->addWidget(a);
     l->addWidget(b);

@@ -82,8 +82,7 @@ void gomChu(QWidget* w, QStringList& ra) {
         for (int i = 0; i < h->count(); ++i) them(h->itemText(i));
     if (auto* v = qobject_cast<QAbstractItemView*>(w)) {
         QAbstractItemModel* m = v->model();
-        for (int c = 0; m && c < m->columnCount(v->rootIndex()); ++c)
-            them(m->headerData(c, Qt::Horizontal).toString());
+        for (int c = 0; m && c < m->columnCount(v->rootIndex()); ++c) them(m->headerData(c, Qt::Horizontal).toString());
         for (int r = 0; m && r < m->rowCount(v->rootIndex()); ++r)
             for (int c = 0; c < m->columnCount(v->rootIndex()); ++c) {
                 const QModelIndex i = m->index(r, c, v->rootIndex());
@@ -146,8 +145,8 @@ TEST(HopChonThuMuc, MoiChuDeuTiengViet) {
     const QModelIndex dong = cay->model()->index(0, 0, cay->rootIndex());
     const QString thuMucAnh = QStringLiteral(KORVANE_TEST_BINARY_DIR) + "/anh-chup";
     QDir().mkpath(thuMucAnh);
-    const QStringList menuCay = menuNguCanh(cay->viewport(), cay->visualRect(dong).center(), hop.get(),
-                                            thuMucAnh + "/hopChonThuMuc-menu.png");
+    const QStringList menuCay =
+        menuNguCanh(cay->viewport(), cay->visualRect(dong).center(), hop.get(), thuMucAnh + "/hopChonThuMuc-menu.png");
     EXPECT_TRUE(menuCay.contains("Hiện tệp ẩ&n")) << menuCay.join('|').toStdString();
     EXPECT_TRUE(menuCay.contains("Thư mục &mới")) << menuCay.join('|').toStdString();
     chu << menuCay;

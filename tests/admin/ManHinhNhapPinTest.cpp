@@ -87,7 +87,8 @@ TEST(ManHinhNhapPin, OPinCoBanPhimNgayKhiHien) {
     cuaSo.show();
     cuaSo.activateWindow();
     ASSERT_TRUE(choDen([&] { return cuaSo.isActiveWindow(); }, 3000));
-    auto* man = new ManHinhNhapPin(caiDat, [&] { ++soLanDung; }, &cuaSo);
+    auto* man = new ManHinhNhapPin(
+        caiDat, [&] { ++soLanDung; }, &cuaSo);
     cot->addWidget(man);
     man->show();
     QCoreApplication::processEvents();

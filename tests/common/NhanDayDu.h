@@ -18,7 +18,8 @@ inline QStringList nhanBiCat(const QWidget* goc) {
         for (const QWidget* cha = n->parentWidget(); cha && cha != goc->parentWidget(); cha = cha->parentWidget()) {
             const QRect o(n->mapTo(cha, QPoint(0, 0)), n->size());
             if (!cha->rect().contains(o)) {
-                kq << QStringLiteral("%1: tràn khỏi %2").arg(n->text(), QString::fromLatin1(cha->metaObject()->className()));
+                kq << QStringLiteral("%1: tràn khỏi %2")
+                          .arg(n->text(), QString::fromLatin1(cha->metaObject()->className()));
                 break;
             }
         }

@@ -141,7 +141,7 @@ TEST(AnhChup, TenKhachDaiHienDuCacDong) {
             if (n->text() == *don.customerName) ten = n;
         ASSERT_NE(ten, nullptr);
         EXPECT_GE(ten->height(), 4 * ten->fontMetrics().lineSpacing()) << co.width();  // four lines at least
-        EXPECT_GE(ten->parentWidget()->height(), ten->height() + 16) << co.width();     // the row grew with it
+        EXPECT_GE(ten->parentWidget()->height(), ten->height() + 16) << co.width();    // the row grew with it
         EXPECT_TRUE(ten->alignment() & Qt::AlignRight);
         const QStringList cat = nhanBiCat(man->bangDon());
         EXPECT_TRUE(cat.isEmpty()) << co.width() << ": " << cat.join("; ").toStdString();

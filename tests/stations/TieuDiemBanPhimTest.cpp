@@ -3,8 +3,8 @@
 #include <QApplication>
 #include <QDialog>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QListWidget>
+#include <QPushButton>
 #include <QTest>
 #include <QVBoxLayout>
 
