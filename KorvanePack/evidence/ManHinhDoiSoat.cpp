@@ -3,6 +3,7 @@
 #include <QDateEdit>
 #include <QHBoxLayout>
 #include <QLineEdit>
+#include <QLocale>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QVBoxLayout>
@@ -114,6 +115,8 @@ QWidget* ManHinhDoiSoat::taoDauTrang() {
     auto* nutHomQua = nutThuong(QStringLiteral("Hôm qua"));
     chonNgay_ = new QDateEdit;
     chonNgay_->setCalendarPopup(true);
+    // The calendar names months and weekdays in the picker's language: the machine's may be English or C.
+    chonNgay_->setLocale(QLocale(QLocale::Vietnamese, QLocale::Vietnam));
     chonNgay_->setDisplayFormat(QStringLiteral("dd/MM/yyyy"));
     chonNgay_->setFixedWidth(130);
     chonNgay_->setFont(phongChu(13));

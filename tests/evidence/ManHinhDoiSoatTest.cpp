@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QCalendarWidget>
 #include <QDateEdit>
 #include <QFile>
 #include <QLabel>
@@ -7,6 +8,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimeZone>
+#include <QToolButton>
 
 #include "common/CumThu.h"
 #include "core/BangMau.h"
@@ -302,4 +304,17 @@ TEST(DoiSoatManHinh, MaDaiCuaVideoChuaGanCatBotGiuKhe) {
     const int phaiMa = ma->mapTo(ma->parentWidget(), QPoint(ma->width(), 0)).x();
     EXPECT_GE(nut->geometry().left() - phaiMa, 8);
     EXPECT_LE(ma->parentWidget()->mapTo(&man, QPoint(ma->parentWidget()->width(), 0)).x(), man.width());
+}
+
+// The date picker's calendar names its months in Vietnamese, whatever language the machine is left in.
+TEST(DoiSoatManHinh, LichChonNgayNoiTiengViet) {
+    NgayMau ngay;
+    ManHinhDoiSoat man(ngay.cum.dieuPhoi.get(), ngay.dongHo);
+    man.show();
+    QCalendarWidget* lich = man.findChild<QDateEdit*>()->calendarWidget();
+    ASSERT_NE(lich, nullptr);
+    auto* thang = lich->findChild<QToolButton*>(QStringLiteral("qt_calendar_monthbutton"));
+    ASSERT_NE(thang, nullptr);
+    EXPECT_NE(thang->text(), "March");
+    EXPECT_EQ(thang->text(), QLocale(QLocale::Vietnamese, QLocale::Vietnam).standaloneMonthName(3));
 }
