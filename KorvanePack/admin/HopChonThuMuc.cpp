@@ -4,8 +4,10 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFileSystemModel>
+#include <QHeaderView>
 #include <QIdentityProxyModel>
 #include <QLocale>
+#include <QTreeView>
 
 namespace {
 // The chooser's date column in our own numeric form: Qt writes it in the system locale's short form, which on a
@@ -46,6 +48,12 @@ QFileDialog* taoHopChonThuMuc(QWidget* cha, const QString& hienTai) {
     hop->setOption(QFileDialog::DontUseNativeDialog, true);
     hop->setProxyModel(new MoHinhNgayVietNam(hop));
     hop->setFileMode(QFileDialog::Directory);
+    // Qt's default size and column widths are too small for the Vietnamese captions and a whole date.
+    hop->resize(880, 540);
+    if (auto* cot = hop->findChild<QTreeView*>(QStringLiteral("treeView"))) {
+        for (int c = 1; c < 4; ++c) cot->header()->setSectionResizeMode(c, QHeaderView::ResizeToContents);
+        cot->header()->resizeSection(0, 360);
+    }
     hop->setOption(QFileDialog::ShowDirsOnly, true);
     hop->setLabelText(QFileDialog::Accept, QStringLiteral("Chọn"));
     hop->setLabelText(QFileDialog::Reject, QStringLiteral("Huỷ"));

@@ -133,7 +133,6 @@ TEST(HopChonThuMuc, MoiChuDeuTiengViet) {
     ASSERT_TRUE(QDir().mkpath(tam.filePath("Ảnh đơn hàng")));
     ASSERT_TRUE(QDir().mkpath(tam.filePath("Sao lưu tháng 12")));
     std::unique_ptr<QFileDialog> hop(taoHopChonThuMuc(nullptr, tam.path()));
-    hop->resize(900, 560);
     hop->show();
     auto* cay = hop->findChild<QTreeView*>(QStringLiteral("treeView"));
     ASSERT_NE(cay, nullptr);
