@@ -11,6 +11,7 @@
 #include "admin/ManHinhCaiDatLanDau.h"
 #include "admin/ManHinhNhapPin.h"
 #include "admin/ManHinhThuMay.h"
+#include "core/BanDichQt.h"
 #include "core/BoDieuPhoi.h"
 #include "core/CaiDat.h"
 #include "core/GiaoDien.h"
@@ -42,6 +43,7 @@ void KorvanePackApp::apDungGiaoDien(const QString& giaoDien) {
 
 KorvanePackApp::KorvanePackApp() {
     QApplication::setFont(phongChu(13));
+    caiBanDichQt();
     GiaoDien::ban().datNguonHeThong(new NenCongThongTin(qApp));
     // The settings object does not exist yet: the stored text is read straight from the file.
     apDungGiaoDien(CaiDat::docGiaoDienDaLuu());

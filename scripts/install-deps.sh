@@ -19,11 +19,13 @@ PACKAGES=(
     # serves an untrusted certificate in the transport's tests
     ca-certificates openssl
     libgtest-dev libgmock-dev libbenchmark-dev
+    # lrelease and its CMake functions, for our Vietnamese translation of Qt's own dialogs
+    qt6-l10n-tools qt6-tools-dev
     # running: fonts with Vietnamese, the FFmpeg media backend, GStreamer plugins
     fonts-dejavu-core qt6-image-formats-plugins
     gstreamer1.0-libav gstreamer1.0-plugins-good
     # tests and headless running
-    ffmpeg xvfb xauth gnome-keyring dbus dbus-x11 libsecret-tools
+    ffmpeg xvfb xauth gnome-keyring dbus dbus-x11 libsecret-tools xdotool
     chromium desktop-file-utils
 )
 

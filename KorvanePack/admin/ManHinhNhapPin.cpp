@@ -65,6 +65,12 @@ void ManHinhNhapPin::lamMoi() {
     loi_->setVisible(sai_);
 }
 
+// The owner starts typing the moment the lock shows.
+void ManHinhNhapPin::showEvent(QShowEvent* e) {
+    QWidget::showEvent(e);
+    oPin_->setFocus(Qt::OtherFocusReason);
+}
+
 void ManHinhNhapPin::paintEvent(QPaintEvent* e) {
     QWidget::paintEvent(e);
     QPainter p(this);

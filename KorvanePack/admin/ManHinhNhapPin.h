@@ -27,6 +27,7 @@ public:
     bool hienLoi() const;
 
 protected:
+    void showEvent(QShowEvent* e) override;
     void paintEvent(QPaintEvent* e) override;
 
 private:

@@ -171,6 +171,10 @@ QWidget* KhungChinh::taoThanhBen() {
     danhSach_->setIconSize(QSize(18, 18));
     danhSach_->setFont(phongChu(13));
     danhSach_->setSpacing(2);
+    // The sidebar is for the mouse only. Most desks have a scanner that types the code and presses Enter into
+    // whatever holds the keyboard: a list that took the focus on a click would switch screens by its
+    // type-ahead search, and the code would never reach the packing screen's field.
+    danhSach_->setFocusPolicy(Qt::NoFocus);
     for (ManHinh m : tatCa()) {
         auto* muc = new QListWidgetItem(tieuDe(m), danhSach_);
         muc->setData(Qt::UserRole, int(m));

@@ -3,6 +3,7 @@
 #include <QDateEdit>
 #include <QHBoxLayout>
 #include <QLineEdit>
+#include <QLocale>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QVBoxLayout>
@@ -10,7 +11,9 @@
 #include "core/BangMau.h"
 #include "core/BoDieuPhoi.h"
 #include "core/KhungBo.h"
+#include "core/NhanCatCuoi.h"
 #include "core/NhanMau.h"
+#include "core/NhanNhieuDong.h"
 #include "core/PhongChu.h"
 #include "evidence/NutThuong.h"
 #include "evidence/ThanhThongKe.h"
@@ -112,6 +115,8 @@ QWidget* ManHinhDoiSoat::taoDauTrang() {
     auto* nutHomQua = nutThuong(QStringLiteral("Hôm qua"));
     chonNgay_ = new QDateEdit;
     chonNgay_->setCalendarPopup(true);
+    // The calendar names months and weekdays in the picker's language: the machine's may be English or C.
+    chonNgay_->setLocale(QLocale(QLocale::Vietnamese, QLocale::Vietnam));
     chonNgay_->setDisplayFormat(QStringLiteral("dd/MM/yyyy"));
     chonNgay_->setFixedWidth(130);
     chonNgay_->setFont(phongChu(13));
@@ -241,9 +246,8 @@ void ManHinhDoiSoat::veChuaQuay() {
         return;
     }
     datTieuDe(tieuDeChuaQuay_, QStringLiteral("Đơn CHƯA có video (%1)").arg(ds.size()));
-    auto* goiY = new NhanMau(QStringLiteral("Hàng thường còn nằm lại kho tới sáng mai. Quay bù bây giờ vẫn kịp."),
-                             BangMau::mauHoPhach, phongChu(12.5));
-    goiY->setWordWrap(true);
+    auto* goiY = new NhanNhieuDong(QStringLiteral("Hàng thường còn nằm lại kho tới sáng mai. Quay bù bây giờ vẫn kịp."),
+                                   BangMau::mauHoPhach, phongChu(12.5));
     noiChuaQuay_->addWidget(goiY);
     for (const DonHang& don : ds) {
         auto* dong = taoNenDong(8, BangMau::mauNen);
@@ -279,10 +283,9 @@ void ManHinhDoiSoat::veMoCoi() {
         return;
     }
     datTieuDe(tieuDeMoCoi_, QStringLiteral("Video CHƯA gắn đơn (%1)").arg(ds.size()));
-    auto* goiY = new NhanMau(
+    auto* goiY = new NhanNhieuDong(
         QStringLiteral("Quét ra mã nhưng lúc ấy chưa đồng bộ kịp đơn. Gắn tay vào đây là hồ sơ đầy đủ trở lại."),
         BangMau::mauChuPhu, phongChu(12.5));
-    goiY->setWordWrap(true);
     noiMoCoi_->addWidget(goiY);
     for (const BanGhiVideo& v : ds) {
         const bool mo = dangGan_ && dangGan_->id == v.id;
@@ -292,13 +295,17 @@ void ManHinhDoiSoat::veMoCoi() {
         cot->setContentsMargins(10, 10, 10, 10);
         cot->setSpacing(8);
         auto* hang = new QHBoxLayout;
+        hang->setSpacing(10);
         auto* trai = new QVBoxLayout;
         trai->setSpacing(3);
-        trai->addWidget(new NhanMau(v.code, BangMau::mauChuChinh, phongChu(13.5, QFont::DemiBold, true)));
-        trai->addWidget(new NhanMau(hienThiNgay(v.startedAt) + QStringLiteral(" · ") + thoiLuong(v.durationSec),
-                                    BangMau::mauChuPhu, phongChu(12)));
-        hang->addLayout(trai);
-        hang->addStretch(1);
+        // A long code is cut short with "…" (the whole code in its tip) and keeps its distance from the button.
+        auto* ma = new NhanCatCuoi(v.code, BangMau::mauChuChinh, phongChu(13.5, QFont::DemiBold, true));
+        ma->setObjectName(QStringLiteral("maVideo"));
+        ma->setToolTip(v.code);
+        trai->addWidget(ma);
+        trai->addWidget(new NhanCatCuoi(hienThiNgay(v.startedAt) + QStringLiteral(" · ") + thoiLuong(v.durationSec),
+                                        BangMau::mauChuPhu, phongChu(12)));
+        hang->addLayout(trai, 1);
         auto* nut = nutThuong(mo ? QStringLiteral("Đóng") : QStringLiteral("Gắn đơn"));
         nut->setObjectName(QStringLiteral("nutGan"));
         nut->setAutoDefault(false);

@@ -7,6 +7,7 @@
 #include "core/BangMau.h"
 #include "core/KhungBo.h"
 #include "core/NhanMau.h"
+#include "core/NhanNhieuDong.h"
 #include "core/PhongChu.h"
 
 namespace {
@@ -130,14 +131,15 @@ QWidget* BangDon::dongNhanGiaTri(const QString& nhan, const QString& giaTri, boo
     l->setContentsMargins(0, 8, 0, 8);
     auto* n = new NhanMau(nhan, BangMau::mauChuPhu, phongChu(12.5));
     n->setObjectName(QStringLiteral("nhan"));
-    auto* v = new NhanMau(giaTri, BangMau::mauChuChinh, phongChu(13.5, QFont::DemiBold, donCach));
+    auto* v = new NhanNhieuDong(giaTri, BangMau::mauChuChinh, phongChu(13.5, QFont::DemiBold, donCach));
     v->setObjectName(QStringLiteral("giaTri"));
-    v->setWordWrap(true);
     v->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     v->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
     l->addWidget(n, 0, Qt::AlignVCenter);
     l->addStretch(1);
-    l->addWidget(v, 3, Qt::AlignVCenter);
+    // No alignment in the row: an aligned item is given the height of its unwrapped hint. The label centres its
+    // own lines instead.
+    l->addWidget(v, 3);
     return hang;
 }
 
@@ -150,16 +152,14 @@ QWidget* BangDon::dongMatHang(const MatHang& mh) {
     l->setContentsMargins(12, 10, 12, 10);
     auto* cot = new QVBoxLayout;
     cot->setSpacing(2);
-    auto* ten = new NhanMau(mh.title, BangMau::mauChuChinh, phongChu(15));
+    auto* ten = new NhanNhieuDong(mh.title, BangMau::mauChuChinh, phongChu(15));
     ten->setObjectName(QStringLiteral("ten"));
-    ten->setWordWrap(true);
     cot->addWidget(ten);
     if (mh.variantTitle) {
         QString phu = *mh.variantTitle;
         if (mh.sku) phu += QStringLiteral(" · ") + *mh.sku;
-        auto* dongPhu = new NhanMau(phu, BangMau::mauChuPhu, phongChu(12.5));
+        auto* dongPhu = new NhanNhieuDong(phu, BangMau::mauChuPhu, phongChu(12.5));
         dongPhu->setObjectName(QStringLiteral("phu"));
-        dongPhu->setWordWrap(true);
         cot->addWidget(dongPhu);
     }
     l->addLayout(cot, 1);
@@ -176,12 +176,10 @@ QWidget* BangDon::goiYBatDau() {
     auto* l = new QVBoxLayout(khoi);
     l->setContentsMargins(0, 30, 0, 30);
     l->setSpacing(6);
-    auto* a = new NhanMau(QStringLiteral("Quét mã vận đơn để bắt đầu."), BangMau::mauChuPhu, phongChu(13));
-    a->setWordWrap(true);
-    auto* b = new NhanMau(QStringLiteral("Đưa phiếu ra khỏi khung rồi chìa lại để kết thúc."), BangMau::mauChuPhu,
-                          phongChu(13));
+    auto* a = new NhanNhieuDong(QStringLiteral("Quét mã vận đơn để bắt đầu."), BangMau::mauChuPhu, phongChu(13));
+    auto* b = new NhanNhieuDong(QStringLiteral("Đưa phiếu ra khỏi khung rồi chìa lại để kết thúc."), BangMau::mauChuPhu,
+                                phongChu(13));
     b->datMau(BangMau::mauChuPhu, 0.7);
-    b->setWordWrap(true);
     l->addWidget(a);
     l->addWidget(b);
     return khoi;
@@ -230,9 +228,8 @@ QWidget* BangDon::hopCanhBao(const QString& chu) {
     hop->datBanKinh(9);
     auto* l = new QVBoxLayout(hop);
     l->setContentsMargins(12, 12, 12, 12);
-    auto* n = new NhanMau(chu, BangMau::mauHoPhach, phongChu(13));
+    auto* n = new NhanNhieuDong(chu, BangMau::mauHoPhach, phongChu(13));
     n->setObjectName(QStringLiteral("chuCanhBao"));
-    n->setWordWrap(true);
     l->addWidget(n);
     lo->addWidget(hop);
     return ngoai;

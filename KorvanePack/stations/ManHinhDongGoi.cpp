@@ -1,5 +1,6 @@
 #include "stations/ManHinhDongGoi.h"
 
+#include <QApplication>
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QPainter>
@@ -14,6 +15,7 @@
 #include "core/CumDieuPhoi.h"
 #include "core/GiaoDien.h"
 #include "core/KhungBo.h"
+#include "core/NhanCatCuoi.h"
 #include "core/NhanMau.h"
 #include "core/PhatKhungXemTruoc.h"
 #include "core/PhongChu.h"
@@ -21,27 +23,11 @@
 #include "stations/KhungCamera.h"
 #include "stations/KhungNham.h"
 #include "stations/NutDo.h"
+#include "stations/ONhapMa.h"
 #include "stations/TiLeKhung.h"
 #include "stations/TrangTram.h"
 #include "store/DinhDangNgay.h"
 #include "store/DongHo.h"
-
-namespace {
-// A label that ends in "…" when its place is too narrow, instead of being cut off or pushing its row wider.
-class NhanCatDuoi : public NhanMau {
-public:
-    using NhanMau::NhanMau;
-    QSize minimumSizeHint() const override { return {0, NhanMau::minimumSizeHint().height()}; }
-
-protected:
-    void paintEvent(QPaintEvent*) override {
-        QPainter p(this);
-        p.setPen(palette().color(QPalette::WindowText));
-        const QRect r = contentsRect();
-        p.drawText(r, int(alignment()), fontMetrics().elidedText(text(), Qt::ElideRight, r.width()));
-    }
-};
-}  // namespace
 
 // The status line. The message at the right is the outcome the packer waits for, so when both texts do not
 // fit it keeps its whole width and the camera text at the left is the one cut short; they never overlap.
@@ -154,10 +140,9 @@ ManHinhDongGoi::ManHinhDongGoi(BoDieuPhoi* dieuPhoi, DongHo& dongHo, QWidget* pa
     vienNhap->datBanKinh(10);
     auto* lNhap = new QHBoxLayout(vienNhap);
     lNhap->setContentsMargins(16, 14, 16, 14);
-    oNhap_ = new QLineEdit;
+    oNhap_ = new ONhapMa(QStringLiteral("Đưa mã vào camera, hoặc gõ mã rồi bấm Enter"));
     oNhap_->setFrame(false);
     oNhap_->setFont(phongChu(17, QFont::Normal, true));
-    oNhap_->setPlaceholderText(QStringLiteral("Đưa mã vào camera, hoặc gõ mã rồi bấm Enter"));
     oNhap_->setStyleSheet(QStringLiteral("QLineEdit { background: transparent; border: none; }"));
     lNhap->addWidget(oNhap_);
     hangNhap->addWidget(vienNhap, 1);
@@ -167,12 +152,16 @@ ManHinhDongGoi::ManHinhDongGoi(BoDieuPhoi* dieuPhoi, DongHo& dongHo, QWidget* pa
     nutKhongMa_->setMinimumWidth(QFontMetrics(nutKhongMa_->font()).horizontalAdvance(nutKhongMa_->text()) + 40);
     nutKhongMa_->setAutoDefault(false);
     nutDung_ = new NutDo(QStringLiteral("Dừng quay"));
+    // A click on either button must leave the keyboard in the code field: the next parcel's code comes from
+    // a scanner that types into whatever holds the focus.
+    nutKhongMa_->setFocusPolicy(Qt::NoFocus);
+    nutDung_->setFocusPolicy(Qt::NoFocus);
     hangNhap->addWidget(nutKhongMa_);
     hangNhap->addWidget(nutDung_);
     cotTrai->addLayout(hangNhap);
 
-    chuCamera_ = new NhanCatDuoi({}, BangMau::mauChuPhu, phongChu(12));
-    chuThongBao_ = new NhanCatDuoi({}, BangMau::mauXanhLa, phongChu(12));
+    chuCamera_ = new NhanCatCuoi({}, BangMau::mauChuPhu, phongChu(12));
+    chuThongBao_ = new NhanCatCuoi({}, BangMau::mauXanhLa, phongChu(12));
     chuThongBao_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     hangTrangThai_ = new HangTrangThai(chuCamera_, chuThongBao_);
     cotTrai->addWidget(hangTrangThai_);
@@ -250,6 +239,16 @@ QString ManHinhDongGoi::dongSerialChuThich(const QStringList& serials) {
 void ManHinhDongGoi::showEvent(QShowEvent* e) {
     QWidget::showEvent(e);
     khiHienRa();
+}
+
+void ManHinhDongGoi::changeEvent(QEvent* e) {
+    QWidget::changeEvent(e);
+    // Back from a dialog or another program: the focus returns to the code field unless it went to another
+    // place that takes typing.
+    if (e->type() == QEvent::ActivationChange && isActiveWindow() && isVisible()) {
+        const QWidget* dangGo = QApplication::focusWidget();
+        if (!dangGo || !dangGo->testAttribute(Qt::WA_InputMethodEnabled)) oNhap_->setFocus(Qt::ActiveWindowFocusReason);
+    }
 }
 
 void ManHinhDongGoi::khiHienRa() {

@@ -6,6 +6,7 @@
 #include <QWidget>
 
 #include "stations/BangDon.h"
+#include "stations/ONhapMa.h"
 
 class QLineEdit;
 class QPushButton;
@@ -41,7 +42,7 @@ public:
     // Pieces shown now, for tests and screenshots.
     KhungCamera* khungCamera() const { return xemTruoc_; }
     HopCamera* hopCamera() const { return hop_; }
-    QLineEdit* oNhapMa() const { return oNhap_; }
+    ONhapMa* oNhapMa() const { return oNhap_; }
     QPushButton* nutQuayKhongMa() const { return nutKhongMa_; }
     NutDo* nutDungQuay() const { return nutDung_; }
     BangDon* bangDon() const { return bang_; }
@@ -59,6 +60,7 @@ public:
 
 protected:
     void showEvent(QShowEvent* e) override;
+    void changeEvent(QEvent* e) override;
 
 private:
     void khiHienRa();
@@ -86,7 +88,7 @@ private:
     NhanMau* dongShop_;
     NhanMau* dongSerial_;
     HopCamera* hop_;
-    QLineEdit* oNhap_;
+    ONhapMa* oNhap_;
     QPushButton* nutKhongMa_;
     NutDo* nutDung_;
     QShortcut* phimEsc_;

@@ -19,6 +19,7 @@
 #include "core/GiaoDien.h"
 #include "core/KhungBo.h"
 #include "core/NhanMau.h"
+#include "core/NhanNhieuDong.h"
 #include "core/PhatKhungXemTruoc.h"
 #include "core/PhongChu.h"
 #include "stations/HopCamera.h"
@@ -51,10 +52,22 @@ QFont phongGianChu(double co, double gian) {
 }
 
 NhanMau* nhanXuongDong(const QString& chu, const MauDong& mau, const QFont& phong) {
-    auto* n = new NhanMau(chu, mau, phong);
-    n->setWordWrap(true);
-    return n;
+    return new NhanNhieuDong(chu, mau, phong);
 }
+
+// A search result: a flat button that is only the frame of its row, as tall as its layout, so a customer name
+// that wraps keeps all its lines. A push button otherwise sizes itself by its own text, which it has none of.
+class NutKhungDong : public QPushButton {
+public:
+    QSize sizeHint() const override { return layout() ? layout()->sizeHint() : QPushButton::sizeHint(); }
+    QSize minimumSizeHint() const override {
+        return layout() ? layout()->minimumSize() : QPushButton::minimumSizeHint();
+    }
+    bool hasHeightForWidth() const override { return layout() && layout()->hasHeightForWidth(); }
+    int heightForWidth(int w) const override {
+        return layout() ? layout()->totalHeightForWidth(w) : QPushButton::heightForWidth(w);
+    }
+};
 
 // A labelled section of the declaration form.
 QVBoxLayout* themMuc(QVBoxLayout* cha, const QString& nhan) {
@@ -421,7 +434,7 @@ void ManHinhHangHoan::xayDongKetQua() {
     dongKetQua_.clear();
     int viTri = lopBangTim_->indexOf(chuKhongThay_);
     for (const DonHang& don : std::as_const(ketQuaTim_)) {
-        auto* nut = new QPushButton;
+        auto* nut = new NutKhungDong;
         nut->setObjectName(don.id);
         nut->setFlat(true);
         nut->setCursor(Qt::PointingHandCursor);
@@ -441,7 +454,6 @@ void ManHinhHangHoan::xayDongKetQua() {
             don.customerPhone.value_or(QStringLiteral("—")) + QStringLiteral(" · ") + hienThiNgay(don.createdAt),
             BangMau::mauChuPhu, phongChu(11.5)));
         lNut->addWidget(hop);
-        nut->setMinimumHeight(lNut->sizeHint().height());
         const DonHang banSao = don;
         connect(nut, &QPushButton::clicked, this, [this, banSao] { chonDon(banSao); });
         lopBangTim_->insertWidget(viTri++, nut);

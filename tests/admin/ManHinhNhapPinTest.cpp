@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QVBoxLayout>
 
 #include "admin/ManHinhNhapPin.h"
+#include "common/ChoDen.h"
 #include "core/CaiDat.h"
 #include "core/KhoKhoaBoNho.h"
 
@@ -69,4 +72,28 @@ TEST(ManHinhNhapPin, SaiRoiDung) {
         EXPECT_TRUE(c.man.pin().isEmpty());
         EXPECT_EQ(c.soLanDung, 1);
     }
+}
+
+// The owner types straight away: the digits must land in the field without a click first.
+TEST(ManHinhNhapPin, OPinCoBanPhimNgayKhiHien) {
+    QTemporaryDir thuMuc;
+    CaiDat caiDat{thuMuc.filePath(QStringLiteral("caidat.ini")), std::make_shared<KhoKhoaBoNho>()};
+    caiDat.datPin(QStringLiteral("2468"));
+    int soLanDung = 0;
+    QWidget cuaSo;
+    auto* cot = new QVBoxLayout(&cuaSo);
+    cot->addWidget(new QPushButton(QStringLiteral("Trước"), &cuaSo));
+    cuaSo.resize(700, 500);
+    cuaSo.show();
+    cuaSo.activateWindow();
+    ASSERT_TRUE(choDen([&] { return cuaSo.isActiveWindow(); }, 3000));
+    auto* man = new ManHinhNhapPin(
+        caiDat, [&] { ++soLanDung; }, &cuaSo);
+    cot->addWidget(man);
+    man->show();
+    QCoreApplication::processEvents();
+    ASSERT_EQ(QApplication::focusWidget(), man->oPin());
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("2468"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    EXPECT_EQ(soLanDung, 1);
 }

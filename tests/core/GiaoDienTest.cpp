@@ -3,12 +3,16 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDBusConnection>
+#include <QLineEdit>
 #include <QProcess>
+#include <QPushButton>
 #include <QSignalSpy>
+#include <QSpinBox>
 #include <QStandardPaths>
 #include <QStyle>
 #include <QStyleOptionButton>
 #include <QTemporaryDir>
+#include <QVBoxLayout>
 #include <cmath>
 
 #include "common/CumThu.h"
@@ -16,6 +20,7 @@
 #include "core/CaiDat.h"
 #include "core/GiaoDien.h"
 #include "core/KhoKhoaBoNho.h"
+#include "core/KieuGiaoDien.h"
 #include "core/NenCongThongTin.h"
 #include "core/NhanMau.h"
 
@@ -120,6 +125,64 @@ TEST(GiaoDien, OChuaDanhDauVanThayTrenCaHaiNen) {
                 tot = std::max(tot, (std::max(l, lNen) + 0.05) / (std::min(l, lNen) + 0.05));
             }
         EXPECT_GE(tot, 3.0) << gd;
+    }
+}
+
+// The strongest contrast against a colour among the pixels of a widget's outer two-pixel ring: its outline.
+double tuongPhanVien(const QImage& anh, const QColor& nen) {
+    const double lNen = doSangTuongDoi(nen);
+    double tot = 1.0;
+    for (int y = 0; y < anh.height(); ++y)
+        for (int x = 0; x < anh.width(); ++x) {
+            const bool vanh = x < 2 || y < 2 || x >= anh.width() - 2 || y >= anh.height() - 2;
+            if (!vanh) continue;
+            const double l = doSangTuongDoi(QColor(anh.pixel(x, y)));
+            tot = std::max(tot, (std::max(l, lNen) + 0.05) / (std::min(l, lNen) + 0.05));
+        }
+    return tot;
+}
+
+// A text field sits on a card (settings, wizard) or on the window (PIN screen), and its fill is the card
+// colour: only its outline tells it apart, so that outline must stand 3:1 from both, idle and with the keyboard.
+TEST(GiaoDien, ONhapVanThayTrenTheVaNen) {
+    KhoiPhuc kp;
+    for (const char* gd : {"toi", "sang"}) {
+        GiaoDien::ban().apDungGiaoDien(QString::fromLatin1(gd));
+        const CheDoNen nen = GiaoDien::ban().nenHienTai();
+        QWidget cuaSo;
+        auto* cot = new QVBoxLayout(&cuaSo);
+        auto* o = new QLineEdit(&cuaSo);
+        o->setPlaceholderText(QStringLiteral("Tên shop in lên video"));
+        auto* so = new QSpinBox(&cuaSo);
+        auto* ben = new QPushButton(QStringLiteral("Chọn…"), &cuaSo);
+        cot->addWidget(o);
+        cot->addWidget(so);
+        cot->addWidget(ben);
+        cuaSo.resize(320, 140);
+        cuaSo.show();
+        cuaSo.activateWindow();
+        QCoreApplication::processEvents();
+        for (QWidget* w : {static_cast<QWidget*>(o), static_cast<QWidget*>(so)}) {
+            for (const bool coBanPhim : {false, true}) {
+                (coBanPhim ? w : ben)->setFocus();
+                QCoreApplication::processEvents();
+                const QImage anh = w->grab().toImage();
+                const QString ten = QString::fromLatin1(w->metaObject()->className()) + (coBanPhim ? "+focus " : " ");
+                EXPECT_GE(tuongPhanVien(anh, BangMau::mauThe.mau(nen)), 3.0) << ten.toStdString() << gd;
+                EXPECT_GE(tuongPhanVien(anh, BangMau::mauNen.mau(nen)), 3.0) << ten.toStdString() << gd;
+            }
+        }
+    }
+}
+
+// Every push button keeps the same space between its label and its frame, long labels included.
+TEST(GiaoDien, NutBamCoDemHaiBen) {
+    KhoiPhuc kp;
+    GiaoDien::ban().apDungGiaoDien(QStringLiteral("toi"));  // puts the application's style in place
+    for (const char* chu : {"Mở", "Sao lưu bù toàn bộ", "Áp dụng và mở lại camera", "Xoá kết quả, thử lại"}) {
+        QPushButton nut(QString::fromUtf8(chu));
+        const int rongChu = nut.fontMetrics().horizontalAdvance(nut.text());
+        EXPECT_GE(nut.sizeHint().width(), rongChu + 2 * KieuGiaoDien::kDemNgangNut) << chu;
     }
 }
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QCalendarWidget>
 #include <QDateEdit>
 #include <QFile>
 #include <QLabel>
@@ -7,9 +8,11 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimeZone>
+#include <QToolButton>
 
 #include "common/CumThu.h"
 #include "core/BangMau.h"
+#include "core/NhanCatCuoi.h"
 #include "core/NhanMau.h"
 #include "evidence/ManHinhDoiSoat.h"
 #include "evidence/ThanhThongKe.h"
@@ -275,4 +278,43 @@ TEST(DoiSoatManHinh, DoRongThanh) {
                          Ca{300, 1, 1000, 2}, Ca{0, 1, 1, 2}})
         EXPECT_DOUBLE_EQ(ThanhThongKe::doRong(ca.co, ca.so, ThanhThongKe::thangCua(ca.lonNhat)), ca.mong)
             << ca.so << "/" << ca.lonNhat;
+}
+
+// A long code in an unlinked video's row is cut short with "…", keeps a gap before the "Gắn đơn" button, and
+// still reads whole in its tip; the page does not grow wider for it.
+TEST(DoiSoatManHinh, MaDaiCuaVideoChuaGanCatBotGiuKhe) {
+    NgayMau ngay;
+    const QString dai = QStringLiteral("SPXVN-") + QString(120, QLatin1Char('7'));
+    ngay.cum.kho->datVideo(taoVideo("V9", dai, "2025-03-14T07:40:00Z"));
+    ManHinhDoiSoat man(ngay.cum.dieuPhoi.get(), ngay.dongHo);
+    man.resize(1100, 1400);
+    man.show();
+    donRac();
+    cum_thu::chay(100);
+    NhanCatCuoi* ma = nullptr;
+    for (auto* n : man.findChildren<NhanCatCuoi*>(QStringLiteral("maVideo")))
+        if (n->text() == dai) ma = n;
+    ASSERT_NE(ma, nullptr);
+    man.grab().save(QStringLiteral(KORVANE_TEST_BINARY_DIR) + "/anh-chup/doiSoat-maDai.png");
+    EXPECT_TRUE(ma->biCat());
+    EXPECT_EQ(ma->toolTip(), dai);
+    QPushButton* nut = nullptr;
+    for (auto* n : ma->parentWidget()->findChildren<QPushButton*>(QStringLiteral("nutGan"))) nut = n;
+    ASSERT_NE(nut, nullptr);
+    const int phaiMa = ma->mapTo(ma->parentWidget(), QPoint(ma->width(), 0)).x();
+    EXPECT_GE(nut->geometry().left() - phaiMa, 8);
+    EXPECT_LE(ma->parentWidget()->mapTo(&man, QPoint(ma->parentWidget()->width(), 0)).x(), man.width());
+}
+
+// The date picker's calendar names its months in Vietnamese, whatever language the machine is left in.
+TEST(DoiSoatManHinh, LichChonNgayNoiTiengViet) {
+    NgayMau ngay;
+    ManHinhDoiSoat man(ngay.cum.dieuPhoi.get(), ngay.dongHo);
+    man.show();
+    QCalendarWidget* lich = man.findChild<QDateEdit*>()->calendarWidget();
+    ASSERT_NE(lich, nullptr);
+    auto* thang = lich->findChild<QToolButton*>(QStringLiteral("qt_calendar_monthbutton"));
+    ASSERT_NE(thang, nullptr);
+    EXPECT_NE(thang->text(), "March");
+    EXPECT_EQ(thang->text(), QLocale(QLocale::Vietnamese, QLocale::Vietnam).standaloneMonthName(3));
 }

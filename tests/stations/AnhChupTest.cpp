@@ -6,6 +6,7 @@
 #include <QVBoxLayout>
 
 #include "common/CumThu.h"
+#include "common/NhanDayDu.h"
 #include "core/BangMau.h"
 #include "core/GiaoDien.h"
 #include "core/KhungChinh.h"
@@ -89,5 +90,102 @@ TEST(AnhChup, ManHinhDongGoiToiVaSangNghiVaDangQuay) {
         ASSERT_TRUE(cum.choNghi());
     }
     GiaoDien::ban().apDungGiaoDien("toi");
+}
+}  // namespace
+
+namespace {
+// A long customer name wraps in the order panel onto several lines, aligned to the trailing edge, and the row
+// grows with it: every line shows, at the smallest window and at a large one.
+TEST(AnhChup, TenKhachDaiHienDuCacDong) {
+    const QString thuMuc = QStringLiteral(KORVANE_TEST_BINARY_DIR) + "/anh-chup";
+    QDir().mkpath(thuMuc);
+    GiaoDien::ban().apDungGiaoDien("toi");
+    cum_thu::Cum cum;
+    DonHang don;
+    don.id = "88002";
+    don.name = "#HN-2048";
+    don.customerName = "Công ty TNHH Thương mại Dịch vụ Xuất nhập khẩu Hoàng Gia Phát Đạt chi nhánh Thủ Đức";
+    don.customerPhone = "0912345678";
+    don.trackings = {MaVanDon{"SPXVN07700456", QString("SPX")}};
+    MatHang a;
+    a.title = "Bộ nồi inox ba đáy cao cấp năm món kèm xửng hấp và nắp kính cường lực";
+    a.variantTitle = "Bạc / 5 món";
+    a.sku = "NOI-5M";
+    a.quantity = 1;
+    don.items = {a};
+    cum.kho->capNhatDon(don);
+    cum.taoDieuPhoi();
+    cum.trangThai.datQuyenCamera(3);
+    QWidget cuaSo;
+    auto* cot = new QVBoxLayout(&cuaSo);
+    cot->setContentsMargins(0, 0, 0, 0);
+    auto* khung = new KhungChinh(*cum.caiDat, cum.trangThai, &cuaSo);
+    khung->dangKyManHinh(KhungChinh::ManHinh::dongGoi,
+                         [](TrangThaiApp& tt, CaiDat&) { return new ManHinhDongGoi(tt.dieuPhoi()); });
+    cot->addWidget(khung);
+    cum.trangThai.datDieuPhoi(cum.dieuPhoi);
+    cuaSo.resize(1280, 720);
+    cuaSo.show();
+    ASSERT_TRUE(cum.moCamera("1280x720"));
+    auto* man = khung->findChild<ManHinhDongGoi*>();
+    ASSERT_NE(man, nullptr);
+    man->oNhapMa()->setText("SPXVN07700456");
+    QTest::keyClick(man->oNhapMa(), Qt::Key_Return);
+    ASSERT_TRUE(cum.choDangGhi(true));
+    ASSERT_TRUE(choDen([&] { return man->bangDon()->chuTrangThai() == "Đang quay"; }));
+    for (const QSize co : {QSize(1100, 700), QSize(1280, 720), QSize(1920, 1080)}) {
+        cuaSo.resize(co);
+        cum_thu::chay(250);
+        QLabel* ten = nullptr;
+        for (auto* n : man->bangDon()->findChildren<QLabel*>(QStringLiteral("giaTri")))
+            if (n->text() == *don.customerName) ten = n;
+        ASSERT_NE(ten, nullptr);
+        EXPECT_GE(ten->height(), 4 * ten->fontMetrics().lineSpacing()) << co.width();  // four lines at least
+        EXPECT_GE(ten->parentWidget()->height(), ten->height() + 16) << co.width();    // the row grew with it
+        EXPECT_TRUE(ten->alignment() & Qt::AlignRight);
+        const QStringList cat = nhanBiCat(man->bangDon());
+        EXPECT_TRUE(cat.isEmpty()) << co.width() << ": " << cat.join("; ").toStdString();
+        cuaSo.grab().save(thuMuc + QStringLiteral("/dongGoi-tenDai-%1x%2.png").arg(co.width()).arg(co.height()));
+    }
+    cum.dieuPhoi->ketThucQuay();
+    EXPECT_TRUE(cum.choNghi());
+}
+}  // namespace
+
+namespace {
+// The code field's hint reads whole at the smallest window the program allows and at common screen sizes: it
+// wraps rather than ending in "…", and the field is tall enough for its lines, idle or recording.
+TEST(AnhChup, GoiYOMaHienDuMoiCoCuaSo) {
+    const QString thuMuc = QStringLiteral(KORVANE_TEST_BINARY_DIR) + "/anh-chup";
+    QDir().mkpath(thuMuc);
+    GiaoDien::ban().apDungGiaoDien("toi");
+    cum_thu::Cum cum;
+    cum.taoDieuPhoi();
+    cum.trangThai.datQuyenCamera(3);
+    QWidget cuaSo;
+    auto* cot = new QVBoxLayout(&cuaSo);
+    cot->setContentsMargins(0, 0, 0, 0);
+    auto* khung = new KhungChinh(*cum.caiDat, cum.trangThai, &cuaSo);
+    khung->dangKyManHinh(KhungChinh::ManHinh::dongGoi,
+                         [](TrangThaiApp& tt, CaiDat&) { return new ManHinhDongGoi(tt.dieuPhoi()); });
+    cot->addWidget(khung);
+    cum.trangThai.datDieuPhoi(cum.dieuPhoi);
+    cuaSo.show();
+    auto* man = khung->findChild<ManHinhDongGoi*>();
+    ASSERT_NE(man, nullptr);
+    ONhapMa* o = man->oNhapMa();
+    EXPECT_EQ(o->goiY(), "Đưa mã vào camera, hoặc gõ mã rồi bấm Enter");
+    for (const QSize co : {QSize(1100, 700), QSize(1280, 720), QSize(1920, 1080)}) {
+        cuaSo.resize(co);
+        cum_thu::chay(250);
+        const QRect vung = o->vungGoiY();
+        const QFontMetrics fm(o->font());
+        const QRect can = fm.boundingRect(QRect(0, 0, vung.width(), 100000), Qt::TextWordWrap, o->goiY());
+        EXPECT_LE(can.height(), vung.height()) << co.width();
+        for (const QString& tu : o->goiY().split(' '))
+            EXPECT_LE(fm.horizontalAdvance(tu), vung.width()) << co.width() << tu.toStdString();
+        EXPECT_TRUE(QRect(QPoint(0, 0), o->parentWidget()->size()).contains(o->geometry())) << co.width();
+        cuaSo.grab().save(thuMuc + QStringLiteral("/dongGoi-goiY-%1x%2.png").arg(co.width()).arg(co.height()));
+    }
 }
 }  // namespace

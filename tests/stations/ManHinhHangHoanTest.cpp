@@ -10,6 +10,7 @@
 #include <nlohmann/json.hpp>
 
 #include "common/CumThu.h"
+#include "common/NhanDayDu.h"
 #include "core/BangMau.h"
 #include "core/KhungChinh.h"
 #include "core/NhanMau.h"
@@ -631,4 +632,28 @@ TEST(ManHinhHangHoan, MucHangHoanCuaCuaSo) {
     EXPECT_FALSE(timMan()->bangTim()->isHidden());
 }
 
+}  // namespace
+
+namespace {
+// A search row is a button framing the customer's name and the phone line; a name too long for the column
+// wraps, and the row must grow to show all of its lines.
+TEST(ManHinhHangHoan, DongKetQuaTenDaiHienDuCacDong) {
+    CanhHangHoan c;
+    c.themDon(taoDon("L1", "Công ty TNHH Thương mại Dịch vụ Xuất nhập khẩu Hoàng Gia Phát Đạt chi nhánh Thủ Đức",
+                     "0903333444", "2025-02-04T01:00:00Z"));
+    c.themDon(taoDon("L2", "Công ty Cổ phần Bán lẻ Kỹ thuật số Miền Nam", "0903333555", "2025-02-05T01:00:00Z"));
+    c.timBang("Công ty");
+    ASSERT_EQ(c.man->dongKetQua().size(), 2);
+    for (const QSize co : {QSize(900, 700), QSize(1240, 820)}) {
+        c.man->resize(co);
+        cum_thu::chay(250);
+        for (QPushButton* dong : c.man->dongKetQua()) {
+            const QStringList cat = nhanBiCat(dong);
+            EXPECT_TRUE(cat.isEmpty()) << co.width() << ": " << cat.join("; ").toStdString();
+        }
+        auto* ten = c.man->dongKetQua()[1]->findChild<QLabel*>();
+        ASSERT_NE(ten, nullptr);
+        EXPECT_GE(ten->height(), 2 * ten->fontMetrics().lineSpacing()) << co.width();
+    }
+}
 }  // namespace
