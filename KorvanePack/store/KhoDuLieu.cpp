@@ -140,8 +140,9 @@ QStringList KhoDuLieu::cacTepThang(const QString& thuMuc, const QString& tienTo,
 
 namespace {
 
-// Decodes the month files on worker threads, at most a few at a time, and hands each file's result
-// to apply on the calling thread in file order, so the last line of an id still wins.
+// Decodes the month files on worker threads and hands each file's result to apply on the calling
+// thread in the order given. Each worker holds a whole month file while it decodes it, so only two
+// run at a time: more barely shortens the load but raises its peak memory by a file each.
 template <class KetQua, class GiaiTep, class ApDung>
 void napSongSong(const QStringList& tep, GiaiTep giaiTep, ApDung apDung) {
     const int soLuong = std::clamp(int(std::thread::hardware_concurrency()), 1, 2);
@@ -224,6 +225,13 @@ TepDon giaiTepDon(const QString& duongDan) {
     return ra;
 }
 
+QString dungChung(QSet<QString>& chung, const QString& s) {
+    const auto it = chung.constFind(s);
+    if (it != chung.cend()) return *it;
+    chung.insert(s);
+    return s;
+}
+
 // The codes of a kept order line.
 QStringList maCuaDong(const QByteArray& dong) {
     const auto o = DocJson::docDoiTuong(std::string_view(dong.constData(), size_t(dong.size())));
@@ -274,6 +282,8 @@ void KhoDuLieu::napVideo(const QString& thuMuc, const QString& tienTo, int soTep
     const QStringList tep = cacTepThang(thuMuc, tienTo, soTep);
     if (!damBaoKhoa())
         for (const QString& t : tep) TepDongJson::suaDuoi(t);
+    // The kind, camera, resolution and shop repeat in nearly every record: one copy of each text.
+    QSet<QString> chung;
     napSongSong<std::vector<BanGhiVideo>>(
         tep,
         [](const QString& duongDan) {
@@ -283,9 +293,13 @@ void KhoDuLieu::napVideo(const QString& thuMuc, const QString& tienTo, int soTep
             });
             return ra;
         },
-        [this](std::vector<BanGhiVideo>&& ds) {
-            for (BanGhiVideo& v : ds)
-                if (!v.id.isEmpty()) videoTheoId_.insert(v.id, std::move(v));
+        [this, &chung](std::vector<BanGhiVideo>&& ds) {
+            for (BanGhiVideo& v : ds) {
+                if (v.id.isEmpty()) continue;
+                for (std::optional<QString>* truong : {&v.kind, &v.resolution, &v.cameraLabel, &v.shopName})
+                    if (*truong) **truong = dungChung(chung, **truong);
+                videoTheoId_.insert(v.id, std::move(v));
+            }
         });
 }
 
