@@ -40,9 +40,10 @@ int napMotLan(const char* goc, const char* soByte) {
     const double t = giay(t0);
     std::printf("fresh process, napTatCa(8):           %7.3f s (%lld orders, %lld recordings)\n", t,
                 static_cast<long long>(sl.soDon), static_cast<long long>(sl.soVideo));
-    std::printf("fresh process, resident memory:       %7.1f MB steady, %.1f MB peak, %.1f MB before loading "
-                "(files: %.1f MB)\n",
-                boNhoMB("VmRSS"), boNhoMB("VmHWM"), truoc, std::atof(soByte) / 1e6);
+    std::printf(
+        "fresh process, resident memory:       %7.1f MB steady, %.1f MB peak, %.1f MB before loading "
+        "(files: %.1f MB)\n",
+        boNhoMB("VmRSS"), boNhoMB("VmHWM"), truoc, std::atof(soByte) / 1e6);
     return 0;
 }
 
