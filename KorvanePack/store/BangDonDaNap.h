@@ -47,12 +47,10 @@ public:
     explicit BangDonDaNap(QHash<QString, QByteArray> dong) : dong_(std::move(dong)) {}
 
     qsizetype size() const { return dong_.size(); }
-    qsizetype count() const { return dong_.size(); }
     bool isEmpty() const { return dong_.isEmpty(); }
     bool contains(const QString& id) const { return dong_.contains(id); }
     // A default order when the id is not loaded, as QHash::value gives.
     DonHang value(const QString& id) const;
-    QList<QString> keys() const { return dong_.keys(); }
 
     const_iterator begin() const { return const_iterator(dong_.cbegin()); }
     const_iterator end() const { return const_iterator(dong_.cend()); }

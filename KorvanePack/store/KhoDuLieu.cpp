@@ -6,6 +6,11 @@
 #include <malloc.h>
 #endif
 
+#include <errno.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -14,6 +19,7 @@
 #include <cstring>
 #include <deque>
 #include <future>
+#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -32,7 +38,7 @@ namespace {
 // does not parse (invalid JSON, invalid UTF-8, a torn write) is skipped alone; a CR before the LF is
 // white space to the parser, so CR LF files load like LF files.
 template <class F>
-void docTungDong(const simdjson::padded_string& noiDung, F&& moiDong) {
+void docTungDong(simdjson::padded_string_view noiDung, F&& moiDong) {
     simdjson::dom::parser& p = DocJson::boPhanTich();
     const char* dau = noiDung.data();
     const size_t n = noiDung.size();
@@ -142,7 +148,7 @@ namespace {
 
 // Decodes the month files on worker threads and hands each file's result to apply on the calling
 // thread in the order given. Each worker holds a whole month file while it decodes it, so only two
-// run at a time: more barely shortens the load but raises its peak memory by a file each.
+// run at a time: each one more would add a month file's bytes to the peak memory of start-up.
 template <class KetQua, class GiaiTep, class ApDung>
 void napSongSong(const QStringList& tep, GiaiTep giaiTep, ApDung apDung) {
     const int soLuong = std::clamp(int(std::thread::hardware_concurrency()), 1, 2);
@@ -167,7 +173,6 @@ void napSongSong(const QStringList& tep, GiaiTep giaiTep, ApDung apDung) {
 // file's last line of each id can be the last line of that id in the whole load, and only the file's
 // last mention of each code can decide where that code points, so nothing else is kept.
 struct TepDon {
-    simdjson::padded_string noiDung;
     struct Dong {
         QString id;
         QStringList ma;
@@ -205,23 +210,78 @@ void rutGon(TepDon& t) {
         }
     }
     t.cacDong = {};
-    t.noiDung = simdjson::padded_string();
 }
 
-TepDon giaiTepDon(const QString& duongDan) {
-    TepDon ra;
-    if (simdjson::padded_string::load(QFile::encodeName(duongDan).toStdString()).get(ra.noiDung) != simdjson::SUCCESS)
+// A month file's bytes, read into a buffer that the load hands from one file to the next: memory the
+// process has not touched yet costs a page fault per 4 KiB, and the order files are the bulk of what
+// start-up reads. False when the file cannot be opened or read to its end.
+bool docTepVaoDem(const QString& duongDan, std::vector<char>& dem, size_t& dai) {
+    const int fd = ::open(QFile::encodeName(duongDan).constData(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct stat st;
+    if (::fstat(fd, &st) != 0) {
+        ::close(fd);
+        return false;
+    }
+    dai = 0;
+    for (size_t can = size_t(std::max<off_t>(st.st_size, 0)) + 1;;) {
+        if (dem.size() < can + simdjson::SIMDJSON_PADDING) dem.resize(can + simdjson::SIMDJSON_PADDING);
+        const ssize_t n = ::read(fd, dem.data() + dai, dem.size() - simdjson::SIMDJSON_PADDING - dai);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            ::close(fd);
+            return false;
+        }
+        if (n == 0) break;
+        dai += size_t(n);
+        // A file that grew while it was read is read on to its new end.
+        if (dai + simdjson::SIMDJSON_PADDING == dem.size()) can = dem.size() * 2;
+    }
+    ::close(fd);
+    std::memset(dem.data() + dai, 0, simdjson::SIMDJSON_PADDING);
+    return true;
+}
+
+// The buffers the workers read the order files into; one per worker is ever made.
+class CacDem {
+public:
+    std::vector<char> lay() {
+        std::lock_guard<std::mutex> k(khoa_);
+        if (dem_.empty()) return {};
+        std::vector<char> ra = std::move(dem_.back());
+        dem_.pop_back();
         return ra;
-    docTungDong(ra.noiDung, [&](const simdjson::dom::object& o, std::string_view json) {
-        DonHang ma = DonHang::maTuJson(o);
-        if (ma.id.isEmpty()) return;
-        QStringList cacMa = ma.tatCaMa();
-        // A code that is the id itself shares the id's text.
-        for (QString& m : cacMa)
-            if (m == ma.id) m = ma.id;
-        ra.cacDong.push_back({std::move(ma.id), std::move(cacMa), json});
-    });
+    }
+    void tra(std::vector<char> dem) {
+        std::lock_guard<std::mutex> k(khoa_);
+        dem_.push_back(std::move(dem));
+    }
+
+private:
+    std::mutex khoa_;
+    std::vector<std::vector<char>> dem_;
+};
+
+TepDon giaiTepDon(const QString& duongDan, CacDem& cacDem) {
+    TepDon ra;
+    std::vector<char> dem = cacDem.lay();
+    size_t dai = 0;
+    if (!docTepVaoDem(duongDan, dem, dai)) {
+        cacDem.tra(std::move(dem));
+        return ra;
+    }
+    docTungDong(simdjson::padded_string_view(dem.data(), dai, dem.size()),
+                [&](const simdjson::dom::object& o, std::string_view json) {
+                    DonHang ma = DonHang::maTuJson(o);
+                    if (ma.id.isEmpty()) return;
+                    QStringList cacMa = ma.tatCaMa();
+                    // A code that is the id itself shares the id's text.
+                    for (QString& m : cacMa)
+                        if (m == ma.id) m = ma.id;
+                    ra.cacDong.push_back({std::move(ma.id), std::move(cacMa), json});
+                });
     rutGon(ra);
+    cacDem.tra(std::move(dem));
     return ra;
 }
 
@@ -252,7 +312,9 @@ void KhoDuLieu::napDon(const QString& thuMuc, const QString& tienTo, int soTep) 
     std::reverse(tep.begin(), tep.end());
     QHash<QString, QByteArray> donMoi;
     QHash<QString, QString> maMoi;  // a null id: the code points to nothing
-    napSongSong<TepDon>(tep, &giaiTepDon, [&](TepDon&& t) {
+    CacDem cacDem;
+    const auto giai = [&cacDem](const QString& duongDan) { return giaiTepDon(duongDan, cacDem); };
+    napSongSong<TepDon>(tep, giai, [&](TepDon&& t) {
         // Codes first: an order's last line lies in this file only if no newer file had the order.
         for (TepDon::Ma& m : t.cacMa) {
             if (maMoi.contains(m.ma)) continue;
