@@ -1,6 +1,13 @@
 #include "store/KhoDuLieu.h"
 
 #include <simdjson.h>
+
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
+#include <errno.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -13,6 +20,7 @@
 #include <cstring>
 #include <deque>
 #include <future>
+#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -31,7 +39,7 @@ namespace {
 // does not parse (invalid JSON, invalid UTF-8, a torn write) is skipped alone; a CR before the LF is
 // white space to the parser, so CR LF files load like LF files.
 template <class F>
-void docTungDong(const simdjson::padded_string& noiDung, F&& moiDong) {
+void docTungDong(simdjson::padded_string_view noiDung, F&& moiDong) {
     simdjson::dom::parser& p = DocJson::boPhanTich();
     const char* dau = noiDung.data();
     const size_t n = noiDung.size();
@@ -50,42 +58,14 @@ void docTungDong(const simdjson::padded_string& noiDung, F&& moiDong) {
     }
 }
 
-// The whole of a month file into padded memory. Regular files only: anything else under a month
-// file's name (a named pipe would block start-up for ever) is skipped as unreadable.
-bool docTepThang(const QString& duongDan, simdjson::padded_string& ra) {
-    const int fd = TepDongJson::moDeDoc(duongDan);
-    if (fd < 0) return false;
-    struct stat st;
-    if (::fstat(fd, &st) != 0) {
-        ::close(fd);
-        return false;
-    }
-    simdjson::padded_string noiDung(static_cast<size_t>(st.st_size));
-    if (!noiDung.data()) {
-        ::close(fd);
-        return false;
-    }
-    size_t doc = 0;
-    while (doc < noiDung.size()) {
-        const ssize_t k = ::read(fd, noiDung.data() + doc, noiDung.size() - doc);
-        if (k < 0 && errno == EINTR) continue;
-        if (k < 0) {
-            ::close(fd);
-            return false;
-        }
-        if (k == 0) break;
-        doc += size_t(k);
-    }
-    ::close(fd);
-    ra = doc == noiDung.size() ? std::move(noiDung) : simdjson::padded_string(noiDung.data(), doc);
-    return true;
-}
+bool docTepVaoDem(const QString& duongDan, std::vector<char>& dem, size_t& dai);
 
 template <class F>
 void docTungDong(const QString& duongDan, F&& moiDong) {
-    simdjson::padded_string noiDung;
-    if (!docTepThang(duongDan, noiDung)) return;
-    docTungDong(noiDung, moiDong);
+    std::vector<char> dem;
+    size_t dai = 0;
+    if (!docTepVaoDem(duongDan, dem, dai)) return;
+    docTungDong(simdjson::padded_string_view(dem.data(), dai, dem.size()), moiDong);
 }
 
 int soThangGiua(const QDate& tu, const QDate& den) {
@@ -147,6 +127,11 @@ KhoDuLieu::SoLuong KhoDuLieu::napTatCa(int soThang, int soNgayGiu) {
     }
     napDon(thuMucDon(), tienToDon(), soThang);
     napVideo(thuMucBanGhiVideo(), tienToVideo(), soThangVideo);
+#ifdef __GLIBC__
+    // The month files were read whole on worker threads; what they kept is scattered between the
+    // freed file buffers, which the allocator would otherwise hold on to for the life of the process.
+    malloc_trim(0);
+#endif
     napVanTayCuoi();
     return {donTheoId_.size(), videoTheoId_.size()};
 }
@@ -165,11 +150,12 @@ QStringList KhoDuLieu::cacTepThang(const QString& thuMuc, const QString& tienTo,
 
 namespace {
 
-// Decodes the month files on worker threads, at most a few at a time, and hands each file's result
-// to apply on the calling thread in file order, so the last line of an id still wins.
+// Decodes the month files on worker threads and hands each file's result to apply on the calling
+// thread in the order given. Each worker holds a whole month file while it decodes it, so only two
+// run at a time: each one more would add a month file's bytes to the peak memory of start-up.
 template <class KetQua, class GiaiTep, class ApDung>
 void napSongSong(const QStringList& tep, GiaiTep giaiTep, ApDung apDung) {
-    const int soLuong = std::clamp(int(std::thread::hardware_concurrency()), 1, 4);
+    const int soLuong = std::clamp(int(std::thread::hardware_concurrency()), 1, 2);
     std::deque<std::future<KetQua>> dangChay;
     qsizetype tiep = 0;
     auto khoiDong = [&] {
@@ -187,88 +173,185 @@ void napSongSong(const QStringList& tep, GiaiTep giaiTep, ApDung apDung) {
     }
 }
 
-// One orders file, decoded for the index: the id and codes of every line in file order, and where
-// the line lies in the file's bytes (kept alive, so the line can be decoded in full later).
+// One orders file, decoded for the index. Read whole, it is cut down before it is handed on: only the
+// file's last line of each id can be the last line of that id in the whole load, and only the file's
+// last mention of each code can decide where that code points, so nothing else is kept.
 struct TepDon {
-    simdjson::padded_string noiDung;
     struct Dong {
         QString id;
         QStringList ma;
         std::string_view json;
     };
     std::vector<Dong> cacDong;
+    // The file's last line of each id, copied out of the file's bytes.
+    struct Don {
+        QString id;
+        QByteArray dong;
+    };
+    std::vector<Don> cacDon;
+    // The file's last mention of each code: the order that mentioned it, and whether that line is the
+    // order's last line in the file.
+    struct Ma {
+        QString ma;
+        QString id;
+        bool dongCuoi;
+    };
+    std::vector<Ma> cacMa;
 };
 
-TepDon giaiTepDon(const QString& duongDan) {
+void rutGon(TepDon& t) {
+    QSet<QString> daThayId, daThayMa;
+    daThayId.reserve(qsizetype(t.cacDong.size()));
+    for (auto d = t.cacDong.rbegin(); d != t.cacDong.rend(); ++d) {
+        const qsizetype soId = daThayId.size();
+        daThayId.insert(d->id);
+        const bool dongCuoi = daThayId.size() != soId;
+        if (dongCuoi) t.cacDon.push_back({d->id, QByteArray(d->json.data(), qsizetype(d->json.size()))});
+        for (const QString& m : std::as_const(d->ma)) {
+            const qsizetype soMa = daThayMa.size();
+            daThayMa.insert(m);
+            if (daThayMa.size() != soMa) t.cacMa.push_back({m, d->id, dongCuoi});
+        }
+    }
+    t.cacDong = {};
+}
+
+// A month file's bytes, read into a buffer that the load hands from one file to the next: memory the
+// process has not touched yet costs a page fault per 4 KiB, and the order files are the bulk of what
+// start-up reads. False when the file cannot be opened or read to its end.
+bool docTepVaoDem(const QString& duongDan, std::vector<char>& dem, size_t& dai) {
+    // Regular files only: anything else under a month file's name (a named pipe would block start-up for
+    // ever) is skipped as unreadable.
+    const int fd = TepDongJson::moDeDoc(duongDan);
+    if (fd < 0) return false;
+    struct stat st;
+    if (::fstat(fd, &st) != 0) {
+        ::close(fd);
+        return false;
+    }
+    dai = 0;
+    for (size_t can = size_t(std::max<off_t>(st.st_size, 0)) + 1;;) {
+        if (dem.size() < can + simdjson::SIMDJSON_PADDING) dem.resize(can + simdjson::SIMDJSON_PADDING);
+        const ssize_t n = ::read(fd, dem.data() + dai, dem.size() - simdjson::SIMDJSON_PADDING - dai);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            ::close(fd);
+            return false;
+        }
+        if (n == 0) break;
+        dai += size_t(n);
+        // A file that grew while it was read is read on to its new end.
+        if (dai + simdjson::SIMDJSON_PADDING == dem.size()) can = dem.size() * 2;
+    }
+    ::close(fd);
+    std::memset(dem.data() + dai, 0, simdjson::SIMDJSON_PADDING);
+    return true;
+}
+
+// The buffers the workers read the order files into; one per worker is ever made.
+class CacDem {
+public:
+    std::vector<char> lay() {
+        std::lock_guard<std::mutex> k(khoa_);
+        if (dem_.empty()) return {};
+        std::vector<char> ra = std::move(dem_.back());
+        dem_.pop_back();
+        return ra;
+    }
+    void tra(std::vector<char> dem) {
+        std::lock_guard<std::mutex> k(khoa_);
+        dem_.push_back(std::move(dem));
+    }
+
+private:
+    std::mutex khoa_;
+    std::vector<std::vector<char>> dem_;
+};
+
+TepDon giaiTepDon(const QString& duongDan, CacDem& cacDem) {
     TepDon ra;
-    if (!docTepThang(duongDan, ra.noiDung)) return ra;
-    docTungDong(ra.noiDung, [&](const simdjson::dom::object& o, std::string_view json) {
-        DonHang ma = DonHang::maTuJson(o);
-        if (ma.id.isEmpty()) return;
-        QStringList cacMa = ma.tatCaMa();
-        ra.cacDong.push_back({std::move(ma.id), std::move(cacMa), json});
-    });
+    std::vector<char> dem = cacDem.lay();
+    size_t dai = 0;
+    if (!docTepVaoDem(duongDan, dem, dai)) {
+        cacDem.tra(std::move(dem));
+        return ra;
+    }
+    docTungDong(simdjson::padded_string_view(dem.data(), dai, dem.size()),
+                [&](const simdjson::dom::object& o, std::string_view json) {
+                    DonHang ma = DonHang::maTuJson(o);
+                    if (ma.id.isEmpty()) return;
+                    QStringList cacMa = ma.tatCaMa();
+                    // A code that is the id itself shares the id's text.
+                    for (QString& m : cacMa)
+                        if (m == ma.id) m = ma.id;
+                    ra.cacDong.push_back({std::move(ma.id), std::move(cacMa), json});
+                });
+    rutGon(ra);
+    cacDem.tra(std::move(dem));
     return ra;
 }
 
-std::vector<DonHang> giaiDonDayDu(const std::vector<std::string_view>& cacJson, size_t tu, size_t den) {
-    std::vector<DonHang> ra;
-    ra.reserve(den - tu);
-    simdjson::dom::parser& p = DocJson::boPhanTich();
-    for (size_t i = tu; i < den; ++i) {
-        simdjson::dom::object o;
-        if (p.parse(cacJson[i].data(), cacJson[i].size(), false).get_object().get(o) == simdjson::SUCCESS)
-            ra.push_back(DonHang::tuJson(o));
-    }
-    return ra;
+QString dungChung(QSet<QString>& chung, const QString& s) {
+    const auto it = chung.constFind(s);
+    if (it != chung.cend()) return *it;
+    chung.insert(s);
+    return s;
+}
+
+// The codes of a kept order line.
+QStringList maCuaDong(const QByteArray& dong) {
+    const auto o = DocJson::docDoiTuong(std::string_view(dong.constData(), size_t(dong.size())));
+    return o ? DonHang::maTuJson(*o).tatCaMa() : QStringList();
 }
 
 }  // namespace
 
 void KhoDuLieu::napDon(const QString& thuMuc, const QString& tienTo, int soTep) {
-    const QStringList tep = cacTepThang(thuMuc, tienTo, soTep);
+    QStringList tep = cacTepThang(thuMuc, tienTo, soTep);
     if (!damBaoKhoa())
         for (const QString& t : tep) TepDongJson::suaDuoi(t);
-    // The code index is replayed line by line, exactly as if every line were indexed in turn; only the
-    // last line of each id can survive in the map of orders, so only those lines are decoded in full.
-    std::vector<simdjson::padded_string> giuLai;
-    QHash<QString, std::string_view> dongCuoi;
-    bool daDuTru = false;
-    napSongSong<TepDon>(tep, &giaiTepDon, [&](TepDon&& t) {
-        if (!daDuTru && !t.cacDong.empty()) {
-            // Growing the index tables line by line rehashes them again and again; the first file
-            // gives a fair guess of the rest.
-            const qsizetype uocTinh = qsizetype(t.cacDong.size()) * tep.size();
-            maToiId_.reserve(maToiId_.size() + uocTinh * qsizetype(t.cacDong.front().ma.size()));
-            maCuaDon_.reserve(maCuaDon_.size() + uocTinh / 2);
-            dongCuoi.reserve(uocTinh / 2);
-            daDuTru = true;
+    // The indexes come out exactly as if every line were indexed in turn, oldest file first. Taken
+    // newest first, the first line met of an id is its last line, which alone survives in the map of
+    // orders; and the first line met that mentions a code is the last line to set it: the code points
+    // to that line's order when the line is the order's last one, and to nothing otherwise, because
+    // re-indexing the order later dropped it.
+    std::reverse(tep.begin(), tep.end());
+    QHash<QString, QByteArray> donMoi;
+    QHash<QString, QString> maMoi;  // a null id: the code points to nothing
+    CacDem cacDem;
+    const auto giai = [&cacDem](const QString& duongDan) { return giaiTepDon(duongDan, cacDem); };
+    napSongSong<TepDon>(tep, giai, [&](TepDon&& t) {
+        // Codes first: an order's last line lies in this file only if no newer file had the order.
+        for (TepDon::Ma& m : t.cacMa) {
+            if (maMoi.contains(m.ma)) continue;
+            maMoi.insert(std::move(m.ma), m.dongCuoi && !donMoi.contains(m.id) ? std::move(m.id) : QString());
         }
-        for (TepDon::Dong& d : t.cacDong) {
-            dongCuoi.insert(d.id, d.json);
-            datMaDon(d.id, std::move(d.ma));
-        }
-        giuLai.push_back(std::move(t.noiDung));
+        for (TepDon::Don& d : t.cacDon)
+            if (!donMoi.contains(d.id)) donMoi.insert(std::move(d.id), std::move(d.dong));
     });
-    std::vector<std::string_view> cacJson(dongCuoi.cbegin(), dongCuoi.cend());
-    dongCuoi.clear();
-    const size_t soPhan = size_t(std::clamp(int(std::thread::hardware_concurrency()), 1, 4));
-    std::vector<std::future<std::vector<DonHang>>> phan;
-    for (size_t k = 0; k < soPhan; ++k)
-        phan.push_back(std::async(std::launch::async, &giaiDonDayDu, std::cref(cacJson), cacJson.size() * k / soPhan,
-                                  cacJson.size() * (k + 1) / soPhan));
-    donTheoId_.reserve(donTheoId_.size() + qsizetype(cacJson.size()));
-    for (auto& f : phan)
-        for (DonHang& d : f.get()) {
-            const QString id = d.id;
-            donTheoId_.insert(id, std::move(d));
-        }
+    if (donTheoId_.isEmpty() && maToiId_.isEmpty()) {
+        maMoi.removeIf([](const QHash<QString, QString>::iterator& it) { return it.value().isNull(); });
+        maToiId_ = std::move(maMoi);
+        donTheoId_ = BangDonDaNap(std::move(donMoi));
+        return;
+    }
+    // Orders indexed before this load: a re-indexed order first lets go of the codes it held.
+    for (auto it = donMoi.cbegin(); it != donMoi.cend(); ++it) boMaCu(it.key(), {});
+    for (auto it = maMoi.cbegin(); it != maMoi.cend(); ++it) {
+        if (it.value().isNull())
+            maToiId_.remove(it.key());
+        else
+            maToiId_.insert(it.key(), it.value());
+    }
+    for (auto it = donMoi.begin(); it != donMoi.end(); ++it) donTheoId_.dat(it.key(), std::move(it.value()));
 }
 
 void KhoDuLieu::napVideo(const QString& thuMuc, const QString& tienTo, int soTep) {
     const QStringList tep = cacTepThang(thuMuc, tienTo, soTep);
     if (!damBaoKhoa())
         for (const QString& t : tep) TepDongJson::suaDuoi(t);
+    // The kind, camera, resolution and shop repeat in nearly every record: one copy of each text.
+    QSet<QString> chung;
     napSongSong<std::vector<BanGhiVideo>>(
         tep,
         [](const QString& duongDan) {
@@ -278,41 +361,36 @@ void KhoDuLieu::napVideo(const QString& thuMuc, const QString& tienTo, int soTep
             });
             return ra;
         },
-        [this](std::vector<BanGhiVideo>&& ds) {
-            for (BanGhiVideo& v : ds)
-                if (!v.id.isEmpty()) videoTheoId_.insert(v.id, std::move(v));
+        [this, &chung](std::vector<BanGhiVideo>&& ds) {
+            for (BanGhiVideo& v : ds) {
+                if (v.id.isEmpty()) continue;
+                for (std::optional<QString>* truong : {&v.kind, &v.resolution, &v.cameraLabel, &v.shopName})
+                    if (*truong) **truong = dungChung(chung, **truong);
+                videoTheoId_.insert(v.id, std::move(v));
+            }
         });
 }
 
 void KhoDuLieu::capNhatDon(const DonHang& don) {
     if (don.id.isEmpty()) return;
-    capNhatDon(DonHang(don), don.tatCaMa());
+    const QStringList ma = don.tatCaMa();
+    boMaCu(don.id, ma);
+    for (const QString& m : ma) maToiId_.insert(m, don.id);
+    donTheoId_.dat(don.id, don.thanhDong());
 }
 
-void KhoDuLieu::capNhatDon(DonHang&& don, QStringList ma) {
-    if (don.id.isEmpty()) return;
-    datMaDon(don.id, std::move(ma));
-    const QString id = don.id;
-    donTheoId_.insert(id, std::move(don));
-}
-
-void KhoDuLieu::datMaDon(const QString& id, QStringList ma) {
-    auto cu = maCuaDon_.find(id);
-    if (cu == maCuaDon_.end()) {
-        for (const QString& m : std::as_const(ma)) maToiId_.insert(m, id);
-        maCuaDon_.insert(id, std::move(ma));
-        return;
-    }
+void KhoDuLieu::boMaCu(const QString& id, const QStringList& giuLai) {
+    const QByteArray* cu = donTheoId_.dong(id);
+    if (!cu) return;
     // Removing a code and mapping it to the same id again comes to mapping it, so only the codes the
     // order has dropped are looked at for removal; a re-written order usually keeps all of them.
-    const QSet<QString> moi(ma.cbegin(), ma.cend());
-    for (const QString& m : std::as_const(*cu)) {
+    // A set, so that an order with a great many codes is re-indexed in linear time.
+    const QSet<QString> moi(giuLai.cbegin(), giuLai.cend());
+    for (const QString& m : maCuaDong(*cu)) {
         if (moi.contains(m)) continue;
         const auto it = maToiId_.find(m);
         if (it != maToiId_.end() && *it == id) maToiId_.erase(it);
     }
-    for (const QString& m : std::as_const(ma)) maToiId_.insert(m, id);
-    if (*cu != ma) *cu = std::move(ma);
 }
 
 void KhoDuLieu::datVideo(const BanGhiVideo& video) {
@@ -323,9 +401,9 @@ void KhoDuLieu::datVideo(const BanGhiVideo& video) {
 std::optional<DonHang> KhoDuLieu::donTheoMa(const QString& ma) const {
     const auto id = maToiId_.constFind(chuanHoaMa(ma));
     if (id == maToiId_.cend()) return std::nullopt;
-    const auto don = donTheoId_.constFind(*id);
-    if (don == donTheoId_.cend()) return std::nullopt;
-    return *don;
+    const QByteArray* don = donTheoId_.dong(*id);
+    if (!don) return std::nullopt;
+    return BangDonDaNap::giai(*don);
 }
 
 QList<BanGhiVideo> KhoDuLieu::videoTheoMa(const QString& ma) const {
@@ -410,8 +488,15 @@ QList<DonHang> KhoDuLieu::timDon(const QString& tuKhoa, int gioiHan) const {
     const QString maChuan = chuanHoaMa(gon);
     const QString chuThuong = gon.normalized(QString::NormalizationForm_C).toLower();
     QList<DonHang> ra;
-    for (const DonHang& d : donTheoId_)
-        if (khopTuKhoa(d, maChuan, chuThuong)) ra.append(d);
+    for (const QByteArray& dong : donTheoId_.cacDong()) {
+        const auto o = DocJson::docDoiTuong(std::string_view(dong.constData(), size_t(dong.size())));
+        if (!o) continue;
+        // Only the fields the keyword is matched against are read for every order.
+        DonHang d = DonHang::maTuJson(*o);
+        d.customerName = DocJson::chuTuyChon(*o, "customerName");
+        d.customerPhone = DocJson::chuTuyChon(*o, "customerPhone");
+        if (khopTuKhoa(d, maChuan, chuThuong)) ra.append(DonHang::tuJson(*o));
+    }
     std::stable_sort(ra.begin(), ra.end(),
                      [](const DonHang& a, const DonHang& b) { return a.createdAt > b.createdAt; });
     if (ra.size() > gioiHan) ra.resize(gioiHan);

@@ -10,6 +10,7 @@
 #include <optional>
 
 #include "store/BanGhiVideo.h"
+#include "store/BangDonDaNap.h"
 #include "store/DonHang.h"
 #include "store/KhoaThuMuc.h"
 
@@ -67,7 +68,7 @@ public:
     std::optional<DonHang> donTheoMa(const QString& ma) const;
     QList<BanGhiVideo> videoTheoMa(const QString& ma) const;
 
-    const QHash<QString, DonHang>& donTheoId() const { return donTheoId_; }
+    const BangDonDaNap& donTheoId() const { return donTheoId_; }
     const QHash<QString, QString>& maToiId() const { return maToiId_; }
     const QHash<QString, BanGhiVideo>& videoTheoId() const { return videoTheoId_; }
 
@@ -109,17 +110,14 @@ private:
     QString thangHienTai() const;
     QStringList cacTepThang(const QString& thuMuc, const QString& tienTo, int soTep) const;
     void ghiDong(const QByteArray& dong, const QString& thuMuc, const QString& tienTo);
-    void capNhatDon(DonHang&& don, QStringList ma);
-    void datMaDon(const QString& id, QStringList ma);
+    void boMaCu(const QString& id, const QStringList& giuLai);
 
     QString thuMucGoc_;
     DongHo* dongHo_;
     std::shared_ptr<const DoDungLuong> doDungLuong_;
-    QHash<QString, DonHang> donTheoId_;
+    BangDonDaNap donTheoId_;
     QHash<QString, QString> maToiId_;
     QHash<QString, BanGhiVideo> videoTheoId_;
-    // The codes each indexed order was filed under, so re-indexing need not normalise them again.
-    QHash<QString, QStringList> maCuaDon_;
     QString vanTayDongTruoc_ = QStringLiteral("GENESIS");
     std::optional<QString> loiGhiNhatKy_;
     std::optional<QString> loiKhoa_;
