@@ -134,6 +134,9 @@ void NguonKhungFFmpeg::vongDoc() {
     AVPacket* pkt = av_packet_alloc();
     AVFrame* fr = av_frame_alloc();
     const AVRational tb = fmt_->streams[luongVideo_]->time_base;
+    // Each frame is stamped with the capture's own time (the demuxer's packet time), mapped once onto the
+    // steady clock: the moment it reaches the receiver, after pacing, decoding and conversion, wanders by
+    // tens of milliseconds, and the recorded file would show that as uneven motion.
     int64_t pts0 = AV_NOPTS_VALUE;
     auto moc = std::chrono::steady_clock::now();
     int64_t soKhung = 0;
@@ -156,23 +159,26 @@ void NguonKhungFFmpeg::vongDoc() {
         av_packet_unref(pkt);
         if (r < 0 && r != AVERROR(EAGAIN)) continue;  // one damaged MJPEG frame must not end the stream
         while (!dung_ && avcodec_receive_frame(dec_, fr) == 0) {
-            if (nhipThuc_) {
-                int64_t t = fr->best_effort_timestamp;
-                int64_t us = t == AV_NOPTS_VALUE ? static_cast<int64_t>(soKhung * 1e6 / tocDo_)
-                                                 : av_rescale_q(t, tb, AVRational{1, 1000000});
-                if (pts0 == AV_NOPTS_VALUE) {
-                    pts0 = us;
-                    moc = std::chrono::steady_clock::now();
-                }
-                auto den = moc + std::chrono::microseconds(us - pts0);
-                while (!dung_ && std::chrono::steady_clock::now() < den)
-                    std::this_thread::sleep_until(
-                        std::min(den, std::chrono::steady_clock::now() + std::chrono::milliseconds(20)));
+            const int64_t t = fr->best_effort_timestamp;
+            const int64_t us = t == AV_NOPTS_VALUE ? static_cast<int64_t>(soKhung * 1e6 / tocDo_)
+                                                   : av_rescale_q(t, tb, AVRational{1, 1000000});
+            const auto bayGio = std::chrono::steady_clock::now();
+            // A jump in the device's timestamps, or a reader held up for long, starts the mapping afresh
+            // rather than stamping frames far from when they arrive.
+            if (pts0 == AV_NOPTS_VALUE ||
+                std::chrono::abs(moc + std::chrono::microseconds(us - pts0) - bayGio) > std::chrono::seconds(1)) {
+                pts0 = us;
+                moc = bayGio;
             }
+            const auto luc = moc + std::chrono::microseconds(us - pts0);
+            if (nhipThuc_)
+                while (!dung_ && std::chrono::steady_clock::now() < luc)
+                    std::this_thread::sleep_until(
+                        std::min(luc, std::chrono::steady_clock::now() + std::chrono::milliseconds(20)));
             QImage anh = chuyenDoi(fr);
             av_frame_unref(fr);
             ++soKhung;
-            if (!anh.isNull() && nhan_) nhan_(std::move(anh), std::chrono::steady_clock::now());
+            if (!anh.isNull() && nhan_) nhan_(std::move(anh), luc);
         }
     }
     av_frame_free(&fr);
