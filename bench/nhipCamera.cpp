@@ -39,7 +39,10 @@ using namespace std::chrono;
 
 namespace {
 
-const QString kDoThi = QStringLiteral("testsrc=size=1920x1080:rate=30");
+// The graph stands in for the camera; KORVANE_DO_THI picks another (a webcam's MJPEG decodes to yuvj422p:
+// "testsrc=size=1920x1080:rate=30,format=yuvj422p").
+const QString kDoThi = qEnvironmentVariableIsEmpty("KORVANE_DO_THI") ? QStringLiteral("testsrc=size=1920x1080:rate=30")
+                                                                     : qEnvironmentVariable("KORVANE_DO_THI");
 
 double cpuGiay() {
     rusage r{};
@@ -195,7 +198,7 @@ struct CameraDo {
 };
 
 void khoangKhung(const QTemporaryDir& thuMuc) {
-    std::printf("frame intervals of a 15 s recording at 1920x1080, 30 fps lavfi graph, reader on:\n");
+    std::printf("frame intervals of a 15 s recording at 1920x1080 30 fps, reader on:\n");
     CameraDo c;
     std::atomic<int> denEngine{0};
     DocMaVach* doc = c.cam->docMa();
@@ -283,7 +286,7 @@ void chiPhiRanh() {
     {
         QString loi;
         auto n = NguonKhungFFmpeg::mo(QStringLiteral("lavfi"), kDoThi, {}, true, QStringLiteral("bench"), loi);
-        n->batDau([](QImage, steady_clock::time_point) {});
+        n->batDau([](QImage, QImage, steady_clock::time_point) {});
         chuyenDoi = doCpu(kGiay);
     }
     CameraDo c;
@@ -323,6 +326,7 @@ int main(int argc, char** argv) {
     up.start(QStringLiteral("uptime"), {});
     up.waitForFinished();
     std::printf("machine load: %s", up.readAllStandardOutput().constData());
+    std::printf("camera: lavfi %s\n", qPrintable(kDoThi));
     const QString phan = argc > 1 ? taiTai(argv[1]) : QStringLiteral("all");
     if (phan == QLatin1String("all") || phan == QLatin1String("khoang")) khoangKhung(thuMuc);
     if (phan == QLatin1String("all") || phan == QLatin1String("batdau")) batDauGhi(thuMuc);

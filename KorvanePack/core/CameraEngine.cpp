@@ -162,13 +162,13 @@ void CameraEngine::moNguon(std::unique_ptr<NguonKhung> nguon) {
     // and one that cannot keep up drops frames at the source instead of building a backlog.
     auto cho = khungDangCho_;
     cho->store(0);
-    auto nhan = [this, theHe, cho](QImage anh, std::chrono::steady_clock::time_point luc) {
+    auto nhan = [this, theHe, cho](QImage anh, QImage xam, std::chrono::steady_clock::time_point luc) {
         if (cho->fetch_add(1) >= kKhungChoToiDa) {
             cho->fetch_sub(1);
             return;
         }
-        hangDoi_->guiBatDongBo([this, theHe, cho, anh = std::move(anh), luc]() mutable {
-            if (theHe == theHeNguon_) xuLyKhung(std::move(anh), luc);
+        hangDoi_->guiBatDongBo([this, theHe, cho, anh = std::move(anh), xam = std::move(xam), luc]() mutable {
+            if (theHe == theHeNguon_) xuLyKhung(std::move(anh), xam, luc);
             cho->fetch_sub(1);
         });
     };
@@ -264,10 +264,11 @@ qint64 CameraEngine::giayTuBatDau() const {
     return std::max<qint64>(0, std::chrono::duration_cast<std::chrono::seconds>(d).count());
 }
 
-void CameraEngine::xuLyKhung(QImage khung, std::chrono::steady_clock::time_point luc) {
+void CameraEngine::xuLyKhung(QImage khung, const QImage& xam, std::chrono::steady_clock::time_point luc) {
     if (khung.isNull()) return;
-    // The reader and the preview see the frame before the caption covers part of it.
-    if (nhanKhungDocMa_) nhanKhungDocMa_(khung);
+    // The reader and the preview see the frame before the caption covers part of it. The reader reads
+    // only the luma: the decoder's own when it has one, which spares copying the colour frame to grey.
+    if (nhanKhungDocMa_) nhanKhungDocMa_(xam.isNull() || xam.size() != khung.size() ? khung : xam);
     if (nhanKhungXemTruoc_) nhanKhungXemTruoc_(khung);
     const int rong = khung.width(), cao = khung.height();
     const bool ghi = dangGhiChoHangDoi_.load();

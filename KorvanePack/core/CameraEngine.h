@@ -115,7 +115,8 @@ public:
     // Each raw frame, before the caption, on the capture queue; the receiver must not block. Copying
     // the image is cheap (shared); keeping it past the call costs one frame copy when the caption is drawn.
     void datNhanKhungXemTruoc(std::function<void(const QImage&)> nhan);
-    // Replaces the reader hand-off (tests; by default every frame goes to docMa()).
+    // Replaces the reader hand-off (tests; by default every frame goes to docMa()). It is handed the
+    // source's luma (Grayscale8) when the source has one, else the colour frame.
     void datNhanKhungDocMa(std::function<void(const QImage&)> nhan);
 
 signals:
@@ -131,7 +132,7 @@ private:
     void cauHinhPhien(const std::optional<QString>& cameraId, const QString& doPhanGiai);
     void moNguon(std::unique_ptr<NguonKhung> nguon);
     void dongNguon();
-    void xuLyKhung(QImage khung, std::chrono::steady_clock::time_point luc);
+    void xuLyKhung(QImage khung, const QImage& xam, std::chrono::steady_clock::time_point luc);
     void ghiKhung(const QImage& khung, std::chrono::steady_clock::time_point luc, int rong, int cao);
     void taoWriter(int rong, int cao);
     struct KhoaSan {

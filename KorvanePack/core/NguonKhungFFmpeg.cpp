@@ -41,6 +41,42 @@ AVPixelFormat boJ(AVPixelFormat f, bool& dayDu) {
     }
 }
 
+// Formats whose first plane is the picture's 8-bit luma at full size.
+bool coMatPhangSang(int f) {
+    switch (f) {
+        case AV_PIX_FMT_YUV420P:
+        case AV_PIX_FMT_YUVJ420P:
+        case AV_PIX_FMT_YUV422P:
+        case AV_PIX_FMT_YUVJ422P:
+        case AV_PIX_FMT_YUV444P:
+        case AV_PIX_FMT_YUVJ444P:
+        case AV_PIX_FMT_YUV440P:
+        case AV_PIX_FMT_YUVJ440P:
+        case AV_PIX_FMT_NV12:
+        case AV_PIX_FMT_NV21:
+        case AV_PIX_FMT_GRAY8:
+            return true;
+        default:
+            return false;
+    }
+}
+
+// The decoder's luma plane as a read-only image that keeps its own reference to the decoded frame.
+QImage matPhangSang(const AVFrame* f) {
+    if (!coMatPhangSang(f->format) || !f->data[0] || f->linesize[0] < f->width) return {};
+    AVFrame* giu = av_frame_clone(f);
+    if (!giu) return {};
+    QImage xam(
+        static_cast<const uchar*>(giu->data[0]), giu->width, giu->height, giu->linesize[0], QImage::Format_Grayscale8,
+        [](void* p) {
+            auto* fr = static_cast<AVFrame*>(p);
+            av_frame_free(&fr);
+        },
+        giu);
+    if (xam.isNull()) av_frame_free(&giu);
+    return xam;
+}
+
 }  // namespace
 
 std::unique_ptr<NguonKhungFFmpeg> NguonKhungFFmpeg::mo(const QString& dinhDangVao, const QString& url,
@@ -176,9 +212,10 @@ void NguonKhungFFmpeg::vongDoc() {
                     std::this_thread::sleep_until(
                         std::min(luc, std::chrono::steady_clock::now() + std::chrono::milliseconds(20)));
             QImage anh = chuyenDoi(fr);
+            QImage xam = anh.isNull() ? QImage() : matPhangSang(fr);
             av_frame_unref(fr);
             ++soKhung;
-            if (!anh.isNull() && nhan_) nhan_(std::move(anh), luc);
+            if (!anh.isNull() && nhan_) nhan_(std::move(anh), std::move(xam), luc);
         }
     }
     av_frame_free(&fr);

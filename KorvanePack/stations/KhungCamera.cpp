@@ -11,11 +11,13 @@ KhungCamera::KhungCamera(QWidget* parent) : QWidget(parent) {
 
 void KhungCamera::hienKhung(const QImage& khung) {
     khung_ = khung;
+    thuNho_ = QImage();
     update();
 }
 
 void KhungCamera::xoaKhung() {
     khung_ = QImage();
+    thuNho_ = QImage();
     update();
 }
 
@@ -55,6 +57,10 @@ void KhungCamera::paintEvent(QPaintEvent*) {
     p.fillRect(rect(), Qt::black);
     const QRect vung = vungHinh();
     if (vung.isEmpty()) return;
-    p.setRenderHint(QPainter::SmoothPixmapTransform);
-    p.drawImage(vung, khung_);
+    // Scaled once per frame to the size shown and then only copied: the views drawn over the picture
+    // repaint it often, and filtering a full camera frame on each of those paints is what made the preview
+    // cost more than the camera itself.
+    if (thuNho_.size() != vung.size())
+        thuNho_ = khung_.scaled(vung.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    p.drawImage(vung.topLeft(), thuNho_);
 }

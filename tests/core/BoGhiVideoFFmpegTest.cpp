@@ -330,7 +330,7 @@ TEST_F(GhiThat, ADiskThatFillsMidRecordingFailsTheRecording) {
 QImage khungDauTien(NguonKhung& n, int soKhung) {
     std::mutex khoa;
     QList<QImage> khung;
-    n.batDau([&](QImage a, std::chrono::steady_clock::time_point) {
+    n.batDau([&](QImage a, QImage, std::chrono::steady_clock::time_point) {
         std::lock_guard lk(khoa);
         khung.append(a);
     });
@@ -355,7 +355,7 @@ TEST(NguonKhungLavfi, FramesCarryTheCaptureTimesNotTheirArrival) {
         ASSERT_NE(n, nullptr) << loi.toStdString();
         std::mutex khoa;
         QList<std::chrono::steady_clock::time_point> luc, den;
-        n->batDau([&](QImage, std::chrono::steady_clock::time_point t) {
+        n->batDau([&](QImage, QImage, std::chrono::steady_clock::time_point t) {
             std::lock_guard lk(khoa);
             luc.append(t);
             den.append(std::chrono::steady_clock::now());
@@ -373,6 +373,46 @@ TEST(NguonKhungLavfi, FramesCarryTheCaptureTimesNotTheirArrival) {
                 EXPECT_LT(std::chrono::abs(den[i] - luc[i]), 1s) << "frame " << i;
             }
         }
+    }
+}
+
+TEST(NguonKhungLavfi, TheDecodersLumaGoesToTheReaderWhenThereIsOne) {
+    // Planar YUV (what MJPEG webcams decode to) has the luma the reader needs; packed YUYV and RGB have none,
+    // and the reader then gets the colour frame as before.
+    struct Ca {
+        const char* doThi;
+        bool coXam;
+        int sang;  // full range keeps the grey's own level 48; limited range maps it to about 57
+    };
+    const Ca ca[] = {{"color=c=0x303030:size=320x240:rate=30,format=yuvj422p", true, 48},
+                     {"color=c=0x303030:size=320x240:rate=30,format=yuv420p", true, 57},
+                     {"color=c=0x303030:size=320x240:rate=30,format=yuyv422", false, 0},
+                     {"testsrc=size=320x240:rate=30", false, 0}};
+    for (const Ca& c : ca) {
+        SCOPED_TRACE(c.doThi);
+        auto nt = std::make_shared<NenTangCameraGia>();
+        CameraEngine cam(nt, &BoGhiVideoFFmpeg::tao, DongHo::heThong());
+        std::mutex khoa;
+        QList<QImage> docDuoc;
+        cam.datNhanKhungDocMa([&](const QImage& k) {
+            std::lock_guard lk(khoa);
+            docDuoc.append(k.copy());
+        });
+        cam.moCamera(QStringLiteral("lavfi:") + QString::fromLatin1(c.doThi), QStringLiteral("1280x720"));
+        ASSERT_TRUE(choDen([&] {
+            std::lock_guard lk(khoa);
+            return docDuoc.size() >= 2;
+        }));
+        cam.datNhanKhungDocMa(nullptr);
+        std::lock_guard lk(khoa);
+        const QImage& k = docDuoc.last();
+        ASSERT_EQ(k.size(), QSize(320, 240));
+        if (!c.coXam) {
+            EXPECT_EQ(k.format(), QImage::Format_RGB32);
+            continue;
+        }
+        ASSERT_EQ(k.format(), QImage::Format_Grayscale8);
+        EXPECT_NEAR(k.constScanLine(120)[160], c.sang, 4);
     }
 }
 
