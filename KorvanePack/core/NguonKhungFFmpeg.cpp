@@ -207,10 +207,18 @@ void NguonKhungFFmpeg::vongDoc() {
                 moc = bayGio;
             }
             const auto luc = moc + std::chrono::microseconds(us - pts0);
-            if (nhipThuc_)
+            if (nhipThuc_) {
+                // A graph paced like a camera loses what it could not deliver in time, as a camera does,
+                // rather than handing over late frames whose stamps would run behind the clock.
+                if (bayGio - luc > std::chrono::milliseconds(100)) {
+                    av_frame_unref(fr);
+                    ++soKhung;
+                    continue;
+                }
                 while (!dung_ && std::chrono::steady_clock::now() < luc)
                     std::this_thread::sleep_until(
                         std::min(luc, std::chrono::steady_clock::now() + std::chrono::milliseconds(20)));
+            }
             QImage anh = chuyenDoi(fr);
             QImage xam = anh.isNull() ? QImage() : matPhangSang(fr);
             av_frame_unref(fr);
