@@ -64,13 +64,15 @@ CameraEngine::CameraEngine(std::shared_ptr<NenTangCamera> nenTang, BoGhiVideo::T
 }
 
 CameraEngine::~CameraEngine() {
-    hangDoiSan_.reset();  // waits for a preparation in flight
     hangDoi_->guiDongBo([this] {
         dongNguon();
         nhanKhungDocMa_ = nullptr;
         nhanKhungXemTruoc_ = nullptr;
         writer_.reset();  // an abandoned writer still closes its file properly
+        std::lock_guard lk(khoaSan_);
+        taoSan_ = nullptr;  // whatever still runs on the capture queue makes nothing more ahead
     });
+    hangDoiSan_.reset();  // waits for a preparation in flight
     hangDoi_.reset();
 }
 

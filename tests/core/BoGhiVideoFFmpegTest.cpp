@@ -3,6 +3,7 @@
 #include <sys/resource.h>
 
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -220,7 +221,10 @@ TEST_F(GhiThat, TheFileKeepsTheCaptureTimesAndTheCameraRate) {
         const auto t0 = std::chrono::steady_clock::now();
         ASSERT_TRUE(ph.nt->guiKhung(khungSo(0), t0));
         ph.cam->hangDoi().guiDongBo([] {});
-        const QString duongDan = tep(sanTruoc ? "san.mp4" : "moi.mp4");
+        camera_test::chayHangCho(300);  // time for the encoder to be made ahead
+        const QString thuMucNgay = tep(sanTruoc ? "san" : "moi");
+        EXPECT_FALSE(QFileInfo::exists(thuMucNgay));  // nothing is written before the recording starts
+        const QString duongDan = thuMucNgay + QStringLiteral("/SPX-NHIP.mp4");
         ph.batDau(duongDan, QStringLiteral("SPX-NHIP"));
         std::mt19937 sinh(22);
         std::uniform_int_distribution<int> lech(-4000, 4000);
