@@ -7,6 +7,7 @@
 #include <ZXing/MultiFormatWriter.h>
 
 extern "C" {
+#include <libavutil/log.h>
 #include <libswscale/swscale.h>
 }
 
@@ -100,6 +101,7 @@ std::vector<Khung> khungThu() {
 // The luma plane a webcam's MJPEG decodes to (full-range 4:2:2), which the camera hands the reader instead of
 // the colour frame.
 QImage sangCuaWebcam(const QImage& bgra) {
+    av_log_set_level(AV_LOG_ERROR);  // the full-range JPEG format is deprecated in name only
     const int w = bgra.width(), h = bgra.height();
     SwsContext* sws =
         sws_getContext(w, h, AV_PIX_FMT_BGRA, w, h, AV_PIX_FMT_YUVJ422P, SWS_BICUBIC, nullptr, nullptr, nullptr);
