@@ -58,7 +58,7 @@ double tocDoDuongKhung(int rong, int cao, const QString& tep) {
     std::atomic<bool> xong{false};
     QElapsedTimer t;
     t.start();
-    nguon->batDau([&](QImage anh, steady_clock::time_point) {
+    nguon->batDau([&](QImage anh, QImage, steady_clock::time_point) {
         const int i = daGui.load();
         if (i >= kSoKhung) return;
         lopPhu.ve(anh, nd);

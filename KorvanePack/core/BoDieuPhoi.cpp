@@ -90,6 +90,9 @@ BoDieuPhoi::BoDieuPhoi(KhoDuLieu& kho, CaiDat& caiDat, QObject* parent)
     tieng_ = congTiengThat_.get();
     // The volume is copied only here; the settings screen switches the sound on and off directly.
     camera_->datNhan(caiDat_.tenShop(), QString());
+    cameraThat_->datBitrateChoSan(caiDat_.bitrateKbps());
+    connect(&caiDat_, &CaiDat::bitrateKbpsChanged, this,
+            [this] { cameraThat_->datBitrateChoSan(caiDat_.bitrateKbps()); });
     tiengThat_->setBat(caiDat_.batTieng());
     tiengThat_->setAmLuong(static_cast<float>(caiDat_.amLuong()));
     noiMaDocDuoc();

@@ -18,10 +18,16 @@ public:
     };
     // Creates the target file; null when it cannot be created.
     using Tao = std::function<std::unique_ptr<BoGhiVideo>(const QString& duongDan)>;
+    // A writer without a file yet, so that its encoder can be set up before the recording it will serve;
+    // moFile gives it the file when that recording starts.
+    using TaoChuaCoFile = std::function<std::unique_ptr<BoGhiVideo>()>;
 
     virtual ~BoGhiVideo() = default;
     // Sets up the encoder for this frame size; false when it refuses it.
     virtual bool themDauVao(int rong, int cao, int64_t bitrate, double tocDoKhung) = 0;
+    // Creates the target file of a writer made without one, before batDau; false when it cannot be
+    // created, or when the writer has a file already.
+    virtual bool moFile(const QString& duongDan) = 0;
     virtual bool batDau() = 0;
     virtual TrangThai trangThai() const = 0;
     virtual QString loi() const = 0;  // empty when there is none

@@ -40,7 +40,22 @@ std::unique_ptr<BoGhiVideo> BoGhiVideoFFmpeg::tao(const QString& duongDan) {
     return std::unique_ptr<BoGhiVideo>(new BoGhiVideoFFmpeg(fd, duongDan));
 }
 
+std::unique_ptr<BoGhiVideo> BoGhiVideoFFmpeg::taoChuaCoFile() {
+    static std::once_flag imLang;
+    std::call_once(imLang, [] { av_log_set_level(AV_LOG_ERROR); });
+    return std::unique_ptr<BoGhiVideo>(new BoGhiVideoFFmpeg(-1, QString()));
+}
+
 BoGhiVideoFFmpeg::BoGhiVideoFFmpeg(int fd, QString duongDan) : fd_(fd), duongDan_(std::move(duongDan)) {}
+
+bool BoGhiVideoFFmpeg::moFile(const QString& duongDan) {
+    if (fd_ >= 0 || trangThai_ != TrangThai::chuaBatDau) return false;
+    QDir().mkpath(QFileInfo(duongDan).absolutePath());
+    fd_ = ::open(QFile::encodeName(duongDan).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd_ < 0) return false;
+    duongDan_ = duongDan;
+    return true;
+}
 
 BoGhiVideoFFmpeg::~BoGhiVideoFFmpeg() {
     {
@@ -156,7 +171,7 @@ bool BoGhiVideoFFmpeg::themDauVao(int rong, int cao, int64_t bitrate, double toc
 }
 
 bool BoGhiVideoFFmpeg::batDau() {
-    if (trangThai_ != TrangThai::chuaBatDau || !enc_) return false;
+    if (trangThai_ != TrangThai::chuaBatDau || !enc_ || fd_ < 0) return false;
     AVDictionary* tc = nullptr;
     av_dict_set(&tc, "movflags", "frag_keyframe+empty_moov+default_base_moof", 0);
     av_dict_set(&tc, "frag_duration", "1000000", 0);

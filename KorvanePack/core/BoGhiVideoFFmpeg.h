@@ -25,16 +25,20 @@ struct SwsContext;
 class BoGhiVideoFFmpeg final : public BoGhiVideo {
 public:
     static std::unique_ptr<BoGhiVideo> tao(const QString& duongDan);
+    static std::unique_ptr<BoGhiVideo> taoChuaCoFile();
     ~BoGhiVideoFFmpeg() override;
 
     bool themDauVao(int rong, int cao, int64_t bitrate, double tocDoKhung) override;
+    bool moFile(const QString& duongDan) override;
     bool batDau() override;
     TrangThai trangThai() const override { return trangThai_.load(); }
     QString loi() const override;
     KetQuaThem themKhung(const QImage& anh, std::chrono::microseconds pts) override;
     void ketThuc(std::function<void()> xong) override;
 
-    static constexpr size_t kHangDoiToiDa = 3;
+    // A fifth of a second of frames: enough to ride out the encoder losing its cores for a moment on a
+    // busy machine without a hole in the file, little enough that a 1080p backlog stays near 50 MB.
+    static constexpr size_t kHangDoiToiDa = 6;
 
 private:
     explicit BoGhiVideoFFmpeg(int fd, QString duongDan);

@@ -12,6 +12,23 @@ BoGhiVideo::Tao BoGhiVideoGia::taoVoi(std::shared_ptr<DieuKhien> dk) {
     };
 }
 
+BoGhiVideo::TaoChuaCoFile BoGhiVideoGia::taoChuaCoFileVoi(std::shared_ptr<DieuKhien> dk) {
+    return [dk]() -> std::unique_ptr<BoGhiVideo> {
+        std::lock_guard lk(dk->khoa);
+        ++dk->soLanTaoChuaCoFile;
+        return std::make_unique<BoGhiVideoGia>(dk, false);
+    };
+}
+
+bool BoGhiVideoGia::moFile(const QString& duongDan) {
+    std::lock_guard lk(dk_->khoa);
+    if (coFile_) return false;
+    dk_->duongDan.append(duongDan);
+    if (dk_->khongTaoDuoc) return false;
+    coFile_ = true;
+    return true;
+}
+
 bool BoGhiVideoGia::themDauVao(int rong, int cao, int64_t bitrate, double) {
     std::lock_guard lk(dk_->khoa);
     if (dk_->tuChoiDauVao) return false;
@@ -23,6 +40,7 @@ bool BoGhiVideoGia::themDauVao(int rong, int cao, int64_t bitrate, double) {
 
 bool BoGhiVideoGia::batDau() {
     std::lock_guard lk(dk_->khoa);
+    if (!coFile_) return false;
     if (dk_->batDauLoi) {
         tt_ = TrangThai::thatBai;
         loi_ = *dk_->batDauLoi;

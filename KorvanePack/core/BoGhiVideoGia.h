@@ -24,6 +24,7 @@ public:
         std::optional<QString> hongNgay;        // set: the writer fails now, with this text
         // What happened
         int soLanTao = 0;
+        int soLanTaoChuaCoFile = 0;  // writers made ahead of a recording, before any file
         QList<QString> duongDan;
         QList<QSize> kichThuoc;
         QList<int64_t> bitrate;
@@ -36,7 +37,7 @@ public:
             batDauLoi.reset();
             hongKhiKetThuc.reset();
             hongNgay.reset();
-            tuChoiTiep = soLanTao = soLanKetThuc = 0;
+            tuChoiTiep = soLanTao = soLanTaoChuaCoFile = soLanKetThuc = 0;
             duongDan.clear();
             kichThuoc.clear();
             bitrate.clear();
@@ -45,9 +46,12 @@ public:
     };
 
     static Tao taoVoi(std::shared_ptr<DieuKhien> dk);
+    // Writers without a file; the path is recorded in duongDan when moFile gives them one.
+    static TaoChuaCoFile taoChuaCoFileVoi(std::shared_ptr<DieuKhien> dk);
 
-    explicit BoGhiVideoGia(std::shared_ptr<DieuKhien> dk) : dk_(std::move(dk)) {}
+    explicit BoGhiVideoGia(std::shared_ptr<DieuKhien> dk, bool coFile = true) : dk_(std::move(dk)), coFile_(coFile) {}
     bool themDauVao(int rong, int cao, int64_t bitrate, double tocDoKhung) override;
+    bool moFile(const QString& duongDan) override;
     bool batDau() override;
     TrangThai trangThai() const override;
     QString loi() const override;
@@ -56,6 +60,7 @@ public:
 
 private:
     std::shared_ptr<DieuKhien> dk_;
+    bool coFile_;
     QSize kt_;
     TrangThai tt_ = TrangThai::chuaBatDau;
     QString loi_;

@@ -42,7 +42,9 @@ QString CameraEngine::moTa(LoiCamera loi) {
 }
 
 CameraEngine::CameraEngine(QObject* parent)
-    : CameraEngine(std::make_shared<NenTangCameraV4l2>(), &BoGhiVideoFFmpeg::tao, DongHo::heThong(), parent) {}
+    : CameraEngine(std::make_shared<NenTangCameraV4l2>(), &BoGhiVideoFFmpeg::tao, DongHo::heThong(), parent) {
+    taoSan_ = &BoGhiVideoFFmpeg::taoChuaCoFile;
+}
 
 CameraEngine::CameraEngine(std::shared_ptr<NenTangCamera> nenTang, BoGhiVideo::Tao taoBoGhi, const DongHo& dongHo,
                            QObject* parent)
@@ -50,6 +52,7 @@ CameraEngine::CameraEngine(std::shared_ptr<NenTangCamera> nenTang, BoGhiVideo::T
       nenTang_(std::move(nenTang)),
       taoBoGhi_(std::move(taoBoGhi)),
       dongHo_(dongHo),
+      hangDoiSan_(std::make_unique<HangDoiTuanTu>("korvane.pack.camera.writer")),
       docMa_(std::make_unique<DocMaVach>()),
       hangDoi_(std::make_unique<HangDoiTuanTu>("korvane.pack.camera")) {
     DocMaVach* doc = docMa_.get();
@@ -66,7 +69,10 @@ CameraEngine::~CameraEngine() {
         nhanKhungDocMa_ = nullptr;
         nhanKhungXemTruoc_ = nullptr;
         writer_.reset();  // an abandoned writer still closes its file properly
+        std::lock_guard lk(khoaSan_);
+        taoSan_ = nullptr;  // whatever still runs on the capture queue makes nothing more ahead
     });
+    hangDoiSan_.reset();  // waits for a preparation in flight
     hangDoi_.reset();
 }
 
@@ -151,16 +157,21 @@ void CameraEngine::dongNguon() {
 void CameraEngine::moNguon(std::unique_ptr<NguonKhung> nguon) {
     nguon_ = std::move(nguon);
     tocDoNguon_ = nguon_->tocDoKhung() > 0 ? nguon_->tocDoKhung() : 30.0;
+    rongKhung_ = caoKhung_ = 0;  // prepared on its first frame, once its size is known
     const uint64_t theHe = theHeNguon_;
-    // A frame goes to the queue only when the previous one has been handled: a late frame is
-    // dropped at the source, never queued behind the caption and the encoder hand-off.
+    // A frame goes to the queue only while few are waiting there: a queue held up for a moment (the
+    // machine busy, a synchronous call from the GUI thread) catches up without a hole in the recording,
+    // and one that cannot keep up drops frames at the source instead of building a backlog.
     auto cho = khungDangCho_;
-    cho->store(false);
-    auto nhan = [this, theHe, cho](QImage anh, std::chrono::steady_clock::time_point luc) {
-        if (cho->exchange(true)) return;
-        hangDoi_->guiBatDongBo([this, theHe, cho, anh = std::move(anh), luc]() mutable {
-            if (theHe == theHeNguon_) xuLyKhung(std::move(anh), luc);
-            cho->store(false);
+    cho->store(0);
+    auto nhan = [this, theHe, cho](QImage anh, QImage xam, std::chrono::steady_clock::time_point luc) {
+        if (cho->fetch_add(1) >= kKhungChoToiDa) {
+            cho->fetch_sub(1);
+            return;
+        }
+        hangDoi_->guiBatDongBo([this, theHe, cho, anh = std::move(anh), xam = std::move(xam), luc]() mutable {
+            if (theHe == theHeNguon_) xuLyKhung(std::move(anh), xam, luc);
+            cho->fetch_sub(1);
         });
     };
     // Without this a camera pulled out would leave a frozen picture that still claims to be running.
@@ -255,13 +266,19 @@ qint64 CameraEngine::giayTuBatDau() const {
     return std::max<qint64>(0, std::chrono::duration_cast<std::chrono::seconds>(d).count());
 }
 
-void CameraEngine::xuLyKhung(QImage khung, std::chrono::steady_clock::time_point luc) {
+void CameraEngine::xuLyKhung(QImage khung, const QImage& xam, std::chrono::steady_clock::time_point luc) {
     if (khung.isNull()) return;
-    // The reader and the preview see the frame before the caption covers part of it.
-    if (nhanKhungDocMa_) nhanKhungDocMa_(khung);
+    // The reader and the preview see the frame before the caption covers part of it. The reader reads
+    // only the luma: the decoder's own when it has one, which spares copying the colour frame to grey.
+    if (nhanKhungDocMa_) nhanKhungDocMa_(xam.isNull() || xam.size() != khung.size() ? khung : xam);
     if (nhanKhungXemTruoc_) nhanKhungXemTruoc_(khung);
     const int rong = khung.width(), cao = khung.height();
     const bool ghi = dangGhiChoHangDoi_.load();
+    if (rong != rongKhung_ || cao != caoKhung_) {
+        rongKhung_ = rong;
+        caoKhung_ = cao;
+        if (!ghi) chuanBiWriterSan();
+    }
 
     NoiDungLopPhu nd;
     nd.ma = maDangQuay_;
@@ -318,6 +335,7 @@ void CameraEngine::chuanBiGhi(std::chrono::system_clock::time_point batDau, cons
     batDauDeu_ = dongHo_.gioDeu();
     fileDangGhi_ = file;
     bitrateDangDung_ = bitrateKbps;
+    bitrateChoSan_ = bitrateKbps;
     maDangQuay_ = ma;
     loaiDangGhi_ = loai;
     khungDaGhi_ = 0;
@@ -363,8 +381,85 @@ void CameraEngine::baoLoiMoWriter(const QString& lyDo, const QString& chuHienThi
     guiGui([this, chuHienThi] { datLoiCamera(chuHienThi); });
 }
 
+CameraEngine::KhoaSan CameraEngine::khoaChoWriter(int rong, int cao, int bitrateKbps) const {
+    const QString kt = QStringLiteral("%1x%2").arg(rong).arg(cao);
+    return {rong, cao, int64_t(bitrateTheoDoPhanGiai(bitrateKbps, kt)) * 1000, tocDoNguon_};
+}
+
+void CameraEngine::datTaoBoGhiSan(BoGhiVideo::TaoChuaCoFile tao) {
+    hangDoi_->guiDongBo([&] {
+        {
+            std::lock_guard lk(khoaSan_);
+            taoSan_ = std::move(tao);
+            khoaWriterSan_.reset();
+            ++theHeSan_;
+        }
+        chuanBiWriterSan();
+    });
+}
+
+void CameraEngine::datBitrateChoSan(int kbps) {
+    if (bitrateChoSan_.exchange(kbps) == kbps) return;
+    hangDoi_->guiBatDongBo([this] {
+        if (!dangGhiChoHangDoi_.load()) chuanBiWriterSan();
+    });
+}
+
+// On the capture queue. Starts making a writer for the frames now arriving, unless one is ready or on its
+// way for exactly these; a writer made for another size, rate or bit rate is dropped, never used stale.
+void CameraEngine::chuanBiWriterSan() {
+    if (rongKhung_ <= 0 || caoKhung_ <= 0) return;
+    const KhoaSan khoa = khoaChoWriter(rongKhung_, caoKhung_, bitrateChoSan_.load());
+    std::unique_ptr<BoGhiVideo> cu;
+    BoGhiVideo::TaoChuaCoFile tao;
+    uint64_t theHe = 0;
+    {
+        std::lock_guard lk(khoaSan_);
+        if (!taoSan_ || khoaWriterSan_ == khoa) return;
+        cu = std::move(writerSan_);
+        khoaWriterSan_ = khoa;
+        dangChuanBiSan_ = true;
+        theHe = ++theHeSan_;
+        tao = taoSan_;
+    }
+    hangDoiSan_->guiBatDongBo([this, khoa, tao, theHe, cu = std::shared_ptr<BoGhiVideo>(std::move(cu))]() mutable {
+        cu.reset();
+        std::unique_ptr<BoGhiVideo> w = tao();
+        if (w && !w->themDauVao(khoa.rong, khoa.cao, khoa.bitrate, khoa.tocDo)) w.reset();
+        std::lock_guard lk(khoaSan_);
+        if (theHe != theHeSan_) return;  // asked for something else meanwhile
+        writerSan_ = std::move(w);
+        dangChuanBiSan_ = false;
+        if (!writerSan_) khoaWriterSan_.reset();
+        sanXong_.notify_all();
+    });
+}
+
+// On the capture queue: the writer made ahead for exactly these frames, waiting for it when it is still
+// being made (no longer than opening one afresh would take), or none.
+std::unique_ptr<BoGhiVideo> CameraEngine::layWriterSan(const KhoaSan& khoa) {
+    std::unique_lock lk(khoaSan_);
+    if (khoaWriterSan_ != khoa) return nullptr;
+    sanXong_.wait_for(lk, std::chrono::seconds(2), [this] { return !dangChuanBiSan_; });
+    if (dangChuanBiSan_) return nullptr;
+    khoaWriterSan_.reset();
+    ++theHeSan_;
+    return std::move(writerSan_);
+}
+
 void CameraEngine::taoWriter(int rong, int cao) {
     if (!fileDangGhi_) return;
+    if (std::unique_ptr<BoGhiVideo> san = layWriterSan(khoaChoWriter(rong, cao, bitrateDangDung_))) {
+        if (!san->moFile(*fileDangGhi_)) {
+            const QString chu = QStringLiteral("Không tạo được file video ở ") + *fileDangGhi_;
+            baoLoiMoWriter(chu, chu);
+            return;
+        }
+        writer_ = std::move(san);
+        rongWriter_ = rong;
+        caoWriter_ = cao;
+        return;
+    }
     std::unique_ptr<BoGhiVideo> w = taoBoGhi_ ? taoBoGhi_(*fileDangGhi_) : nullptr;
     if (!w) {
         const QString chu = QStringLiteral("Không tạo được file video ở ") + *fileDangGhi_;
@@ -480,6 +575,7 @@ void CameraEngine::dungGhi(std::function<void(std::optional<KetQuaGhi>)> xong) {
         // The writer now belongs to this stop alone, so the reset can run at once and the next
         // recording can be armed while the file is still being finished.
         datLaiTrangThaiGhi();
+        chuanBiWriterSan();
 
         auto traVe = [self](std::optional<QString> loiHienThi, std::optional<KetQuaGhi> kq,
                             std::function<void(std::optional<KetQuaGhi>)> xong) {

@@ -7,8 +7,10 @@
 #include <QStringList>
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 
 #include "core/BoGhiVideo.h"
@@ -99,6 +101,13 @@ public:
 
     static int bitrateTheoDoPhanGiai(int base, const QString& kichThuoc);
 
+    // Writers made without a file, whose encoder is set up ahead: when the camera opens, after each
+    // recording and when the bit-rate setting changes, so that a label starts a recording as fast the first
+    // time as later. Without it (the default of the seam constructor) each recording opens its encoder.
+    void datTaoBoGhiSan(BoGhiVideo::TaoChuaCoFile tao);
+    // The bit-rate setting the next recording will most likely use, kbit/s; any thread.
+    void datBitrateChoSan(int kbps);
+
     // Where every code that the reader reports as its largest goes, on the GUI thread.
     std::function<void(const QString&)> khiDocDuocMa;
     void chuyenMaDocDuoc(const QString& ma);
@@ -106,7 +115,8 @@ public:
     // Each raw frame, before the caption, on the capture queue; the receiver must not block. Copying
     // the image is cheap (shared); keeping it past the call costs one frame copy when the caption is drawn.
     void datNhanKhungXemTruoc(std::function<void(const QImage&)> nhan);
-    // Replaces the reader hand-off (tests; by default every frame goes to docMa()).
+    // Replaces the reader hand-off (tests; by default every frame goes to docMa()). It is handed the
+    // source's luma (Grayscale8) when the source has one, else the colour frame.
     void datNhanKhungDocMa(std::function<void(const QImage&)> nhan);
 
 signals:
@@ -122,9 +132,18 @@ private:
     void cauHinhPhien(const std::optional<QString>& cameraId, const QString& doPhanGiai);
     void moNguon(std::unique_ptr<NguonKhung> nguon);
     void dongNguon();
-    void xuLyKhung(QImage khung, std::chrono::steady_clock::time_point luc);
+    void xuLyKhung(QImage khung, const QImage& xam, std::chrono::steady_clock::time_point luc);
     void ghiKhung(const QImage& khung, std::chrono::steady_clock::time_point luc, int rong, int cao);
     void taoWriter(int rong, int cao);
+    struct KhoaSan {
+        int rong = 0, cao = 0;
+        int64_t bitrate = 0;
+        double tocDo = 0;
+        bool operator==(const KhoaSan&) const = default;
+    };
+    KhoaSan khoaChoWriter(int rong, int cao, int bitrateKbps) const;
+    void chuanBiWriterSan();
+    std::unique_ptr<BoGhiVideo> layWriterSan(const KhoaSan& khoa);
     void baoLoiMoWriter(const QString& lyDo, const QString& chuHienThi);
     void baoLoiGhiFile(const QString& loi);
     void datLaiTrangThaiGhi();
@@ -157,7 +176,8 @@ private:
     QStringList danhSachSerial_;
     std::unique_ptr<NguonKhung> nguon_;
     uint64_t theHeNguon_ = 0;
-    std::shared_ptr<std::atomic<bool>> khungDangCho_ = std::make_shared<std::atomic<bool>>(false);
+    static constexpr int kKhungChoToiDa = 3;
+    std::shared_ptr<std::atomic<int>> khungDangCho_ = std::make_shared<std::atomic<int>>(0);
     std::function<void(const QImage&)> nhanKhungDocMa_;
     std::function<void(const QImage&)> nhanKhungXemTruoc_;
     LopPhuKhung lopPhu_;
@@ -175,6 +195,19 @@ private:
     std::optional<QString> loiGhiFile_;
     std::optional<QString> loiMoWriter_;
     int soKhungHong_ = 0;
+
+    // The writer made ahead. khoaSan_ guards these: the preparation runs on hangDoiSan_, off the capture
+    // queue, so opening an encoder never holds up the frames.
+    BoGhiVideo::TaoChuaCoFile taoSan_;
+    std::mutex khoaSan_;
+    std::condition_variable sanXong_;
+    std::optional<KhoaSan> khoaWriterSan_;  // what the writer below is, or is being, made for
+    std::unique_ptr<BoGhiVideo> writerSan_;
+    bool dangChuanBiSan_ = false;
+    uint64_t theHeSan_ = 0;
+    std::atomic<int> bitrateChoSan_{1500};
+    int rongKhung_ = 0, caoKhung_ = 0;  // capture queue: the size of the last frame
+    std::unique_ptr<HangDoiTuanTu> hangDoiSan_;
 
     std::unique_ptr<DocMaVach> docMa_;
     // Last: destroyed first, so the tasks still queued run while everything above exists.

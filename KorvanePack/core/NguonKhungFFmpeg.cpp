@@ -41,6 +41,42 @@ AVPixelFormat boJ(AVPixelFormat f, bool& dayDu) {
     }
 }
 
+// Formats whose first plane is the picture's 8-bit luma at full size.
+bool coMatPhangSang(int f) {
+    switch (f) {
+        case AV_PIX_FMT_YUV420P:
+        case AV_PIX_FMT_YUVJ420P:
+        case AV_PIX_FMT_YUV422P:
+        case AV_PIX_FMT_YUVJ422P:
+        case AV_PIX_FMT_YUV444P:
+        case AV_PIX_FMT_YUVJ444P:
+        case AV_PIX_FMT_YUV440P:
+        case AV_PIX_FMT_YUVJ440P:
+        case AV_PIX_FMT_NV12:
+        case AV_PIX_FMT_NV21:
+        case AV_PIX_FMT_GRAY8:
+            return true;
+        default:
+            return false;
+    }
+}
+
+// The decoder's luma plane as a read-only image that keeps its own reference to the decoded frame.
+QImage matPhangSang(const AVFrame* f) {
+    if (!coMatPhangSang(f->format) || !f->data[0] || f->linesize[0] < f->width) return {};
+    AVFrame* giu = av_frame_clone(f);
+    if (!giu) return {};
+    QImage xam(
+        static_cast<const uchar*>(giu->data[0]), giu->width, giu->height, giu->linesize[0], QImage::Format_Grayscale8,
+        [](void* p) {
+            auto* fr = static_cast<AVFrame*>(p);
+            av_frame_free(&fr);
+        },
+        giu);
+    if (xam.isNull()) av_frame_free(&giu);
+    return xam;
+}
+
 }  // namespace
 
 std::unique_ptr<NguonKhungFFmpeg> NguonKhungFFmpeg::mo(const QString& dinhDangVao, const QString& url,
@@ -134,6 +170,9 @@ void NguonKhungFFmpeg::vongDoc() {
     AVPacket* pkt = av_packet_alloc();
     AVFrame* fr = av_frame_alloc();
     const AVRational tb = fmt_->streams[luongVideo_]->time_base;
+    // Each frame is stamped with the capture's own time (the demuxer's packet time), mapped once onto the
+    // steady clock: the moment it reaches the receiver, after pacing, decoding and conversion, wanders by
+    // tens of milliseconds, and the recorded file would show that as uneven motion.
     int64_t pts0 = AV_NOPTS_VALUE;
     auto moc = std::chrono::steady_clock::now();
     int64_t soKhung = 0;
@@ -156,23 +195,35 @@ void NguonKhungFFmpeg::vongDoc() {
         av_packet_unref(pkt);
         if (r < 0 && r != AVERROR(EAGAIN)) continue;  // one damaged MJPEG frame must not end the stream
         while (!dung_ && avcodec_receive_frame(dec_, fr) == 0) {
+            const int64_t t = fr->best_effort_timestamp;
+            const int64_t us = t == AV_NOPTS_VALUE ? static_cast<int64_t>(soKhung * 1e6 / tocDo_)
+                                                   : av_rescale_q(t, tb, AVRational{1, 1000000});
+            const auto bayGio = std::chrono::steady_clock::now();
+            // A jump in the device's timestamps, or a reader held up for long, starts the mapping afresh
+            // rather than stamping frames far from when they arrive.
+            if (pts0 == AV_NOPTS_VALUE ||
+                std::chrono::abs(moc + std::chrono::microseconds(us - pts0) - bayGio) > std::chrono::seconds(1)) {
+                pts0 = us;
+                moc = bayGio;
+            }
+            const auto luc = moc + std::chrono::microseconds(us - pts0);
             if (nhipThuc_) {
-                int64_t t = fr->best_effort_timestamp;
-                int64_t us = t == AV_NOPTS_VALUE ? static_cast<int64_t>(soKhung * 1e6 / tocDo_)
-                                                 : av_rescale_q(t, tb, AVRational{1, 1000000});
-                if (pts0 == AV_NOPTS_VALUE) {
-                    pts0 = us;
-                    moc = std::chrono::steady_clock::now();
+                // A graph paced like a camera loses what it could not deliver in time, as a camera does,
+                // rather than handing over late frames whose stamps would run behind the clock.
+                if (bayGio - luc > std::chrono::milliseconds(100)) {
+                    av_frame_unref(fr);
+                    ++soKhung;
+                    continue;
                 }
-                auto den = moc + std::chrono::microseconds(us - pts0);
-                while (!dung_ && std::chrono::steady_clock::now() < den)
+                while (!dung_ && std::chrono::steady_clock::now() < luc)
                     std::this_thread::sleep_until(
-                        std::min(den, std::chrono::steady_clock::now() + std::chrono::milliseconds(20)));
+                        std::min(luc, std::chrono::steady_clock::now() + std::chrono::milliseconds(20)));
             }
             QImage anh = chuyenDoi(fr);
+            QImage xam = anh.isNull() ? QImage() : matPhangSang(fr);
             av_frame_unref(fr);
             ++soKhung;
-            if (!anh.isNull() && nhan_) nhan_(std::move(anh), std::chrono::steady_clock::now());
+            if (!anh.isNull() && nhan_) nhan_(std::move(anh), std::move(xam), luc);
         }
     }
     av_frame_free(&fr);

@@ -36,6 +36,6 @@ void NguonKhungGia::ngung(Kenh& k, const QString& lyDo) {
 bool NguonKhungGia::gui(Kenh& k, QImage anh, std::chrono::steady_clock::time_point luc) {
     std::lock_guard lk(k.khoa);
     if (!k.dangChay || !k.nhan) return false;
-    k.nhan(std::move(anh), luc);
+    k.nhan(std::move(anh), QImage(), luc);
     return true;
 }

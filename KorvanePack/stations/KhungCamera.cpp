@@ -11,11 +11,13 @@ KhungCamera::KhungCamera(QWidget* parent) : QWidget(parent) {
 
 void KhungCamera::hienKhung(const QImage& khung) {
     khung_ = khung;
+    thuNho_ = QImage();
     update();
 }
 
 void KhungCamera::xoaKhung() {
     khung_ = QImage();
+    thuNho_ = QImage();
     update();
 }
 
@@ -55,6 +57,14 @@ void KhungCamera::paintEvent(QPaintEvent*) {
     p.fillRect(rect(), Qt::black);
     const QRect vung = vungHinh();
     if (vung.isEmpty()) return;
-    p.setRenderHint(QPainter::SmoothPixmapTransform);
-    p.drawImage(vung, khung_);
+    // Filtered down once per frame to the size shown, then only copied: a repaint for anything drawn over
+    // the picture does not filter the full camera frame again. Bilinear, as QPainter's smooth drawing is:
+    // QImage's area-averaging scale costs twice as much at these sizes.
+    if (thuNho_.size() != vung.size()) {
+        thuNho_ = QImage(vung.size(), QImage::Format_RGB32);
+        QPainter q(&thuNho_);
+        q.setRenderHint(QPainter::SmoothPixmapTransform);
+        q.drawImage(thuNho_.rect(), khung_);
+    }
+    p.drawImage(vung.topLeft(), thuNho_);
 }

@@ -29,5 +29,6 @@ private:
     void capNhatMatNa();
 
     QImage khung_;
+    QImage thuNho_;  // khung_ at the size last shown
     int banKinhVien_ = 0;
 };

@@ -3,10 +3,12 @@
 #include <sys/resource.h>
 
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QThread>
+#include <algorithm>
 #include <csignal>
 #include <iostream>
 #include <random>
@@ -42,9 +44,13 @@ public:
         if (!that) return nullptr;
         return std::unique_ptr<BoGhiVideo>(new BoGhiChoCho(std::move(that)));
     }
+    static std::unique_ptr<BoGhiVideo> taoChuaCoFile() {
+        return std::unique_ptr<BoGhiVideo>(new BoGhiChoCho(BoGhiVideoFFmpeg::taoChuaCoFile()));
+    }
     bool themDauVao(int rong, int cao, int64_t bitrate, double tocDoKhung) override {
         return that_->themDauVao(rong, cao, bitrate, tocDoKhung);
     }
+    bool moFile(const QString& duongDan) override { return that_->moFile(duongDan); }
     bool batDau() override { return that_->batDau(); }
     TrangThai trangThai() const override { return that_->trangThai(); }
     QString loi() const override { return that_->loi(); }
@@ -182,6 +188,64 @@ TEST_F(GhiThat, SyntheticFramesBecomeAMainProfileFileOfExactLength) {
     EXPECT_EQ(qRed(k.pixel(700, 400)), 255);  // the picture elsewhere is untouched white
 }
 
+struct GoiProbe {
+    QString rFrameRate;
+    QList<double> pts;  // packets' presentation times in seconds, in order of presentation
+};
+
+GoiProbe goiCuaTep(const QString& tep) {
+    GoiProbe g;
+    QProcess p;
+    p.start(QStringLiteral("ffprobe"),
+            {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-select_streams"), QStringLiteral("v"),
+             QStringLiteral("-show_entries"), QStringLiteral("stream=r_frame_rate:packet=pts_time"),
+             QStringLiteral("-of"), QStringLiteral("default=nw=1"), tep});
+    p.waitForFinished(60000);
+    for (const QByteArray& dong : p.readAllStandardOutput().split('\n')) {
+        if (dong.startsWith("r_frame_rate=")) g.rFrameRate = QString::fromLatin1(dong.mid(13).trimmed());
+        if (dong.startsWith("pts_time=")) g.pts.append(dong.mid(9).trimmed().toDouble());
+    }
+    std::sort(g.pts.begin(), g.pts.end());
+    return g;
+}
+
+TEST_F(GhiThat, TheFileKeepsTheCaptureTimesAndTheCameraRate) {
+    // A webcam's timestamps wander by a few milliseconds around its rate and skip a frame now and then;
+    // the file must carry exactly those times, and still say 30 frames a second, whether the encoder was
+    // made for this recording or ahead of it.
+    for (const bool sanTruoc : {false, true}) {
+        SCOPED_TRACE(sanTruoc ? "writer made ahead" : "writer made at the first frame");
+        PhienThat ph(&BoGhiChoCho::tao);
+        if (sanTruoc) ph.cam->datTaoBoGhiSan(&BoGhiChoCho::taoChuaCoFile);
+        ASSERT_TRUE(ph.mo(QStringLiteral("gia")));
+        const auto t0 = std::chrono::steady_clock::now();
+        ASSERT_TRUE(ph.nt->guiKhung(khungSo(0), t0));
+        ph.cam->hangDoi().guiDongBo([] {});
+        camera_test::chayHangCho(300);  // time for the encoder to be made ahead
+        const QString thuMucNgay = tep(sanTruoc ? "san" : "moi");
+        EXPECT_FALSE(QFileInfo::exists(thuMucNgay));  // nothing is written before the recording starts
+        const QString duongDan = thuMucNgay + QStringLiteral("/SPX-NHIP.mp4");
+        ph.batDau(duongDan, QStringLiteral("SPX-NHIP"));
+        std::mt19937 sinh(22);
+        std::uniform_int_distribution<int> lech(-4000, 4000);
+        QList<std::chrono::microseconds> luc;
+        for (int i = 0; i < 70; ++i) {
+            if (i == 40) continue;  // a frame the camera never sent
+            luc.append(std::chrono::microseconds(1000000 + i * 33333 + (i % 10 == 0 ? 0 : lech(sinh))));
+            ASSERT_TRUE(ph.nt->guiKhung(khungSo(i), t0 + luc.back()));
+            ph.cam->hangDoi().guiDongBo([] {});
+            QCoreApplication::processEvents();
+        }
+        const auto kq = ph.dung();
+        ASSERT_TRUE(kq) << ph.cam->loiCamera().toStdString();
+        const GoiProbe g = goiCuaTep(duongDan);
+        EXPECT_EQ(g.rFrameRate, QStringLiteral("30/1"));
+        ASSERT_EQ(g.pts.size(), luc.size());
+        for (int i = 0; i < luc.size(); ++i)
+            EXPECT_NEAR(g.pts[i] - g.pts[0], (luc[i] - luc[0]).count() / 1e6, 0.0005) << "frame " << i;
+    }
+}
+
 TEST_F(GhiThat, ALavfiCameraRecordsThroughTheWholePipeline) {
     PhienThat ph;
     ASSERT_TRUE(ph.mo(QStringLiteral("lavfi:testsrc=size=1280x720:rate=30")));
@@ -270,7 +334,7 @@ TEST_F(GhiThat, ADiskThatFillsMidRecordingFailsTheRecording) {
 QImage khungDauTien(NguonKhung& n, int soKhung) {
     std::mutex khoa;
     QList<QImage> khung;
-    n.batDau([&](QImage a, std::chrono::steady_clock::time_point) {
+    n.batDau([&](QImage a, QImage, std::chrono::steady_clock::time_point) {
         std::lock_guard lk(khoa);
         khung.append(a);
     });
@@ -281,6 +345,79 @@ QImage khungDauTien(NguonKhung& n, int soKhung) {
     n.dung();
     std::lock_guard lk(khoa);
     return du ? khung.first() : QImage();
+}
+
+TEST(NguonKhungLavfi, FramesCarryTheCaptureTimesNotTheirArrival) {
+    // Unpaced, a graph hands its frames over as fast as they are read, and a receiver that dawdles on some of
+    // them delays the rest: the stamps must still be the graph's own, one 30th of a second apart, and, paced,
+    // close to when they arrive.
+    for (const bool nhip : {false, true}) {
+        SCOPED_TRACE(nhip ? "paced" : "unpaced");
+        QString loi;
+        auto n = NguonKhungFFmpeg::mo(QStringLiteral("lavfi"), QStringLiteral("testsrc=size=320x240:rate=30"), {}, nhip,
+                                      QStringLiteral("thu"), loi);
+        ASSERT_NE(n, nullptr) << loi.toStdString();
+        std::mutex khoa;
+        QList<std::chrono::steady_clock::time_point> luc, den;
+        n->batDau([&](QImage, QImage, std::chrono::steady_clock::time_point t) {
+            std::lock_guard lk(khoa);
+            luc.append(t);
+            den.append(std::chrono::steady_clock::now());
+            if (luc.size() % 4 == 0) std::this_thread::sleep_for(25ms);
+        });
+        ASSERT_TRUE(choDen([&] {
+            std::lock_guard lk(khoa);
+            return luc.size() >= 24;
+        }));
+        n->dung();
+        for (int i = 1; i < 24; ++i) {
+            const double khoang = std::chrono::duration<double, std::micro>(luc[i] - luc[i - 1]).count();
+            EXPECT_NEAR(khoang, 33333.3, 1.0) << "frame " << i;
+            if (nhip) {
+                EXPECT_LT(std::chrono::abs(den[i] - luc[i]), 1s) << "frame " << i;
+            }
+        }
+    }
+}
+
+TEST(NguonKhungLavfi, TheDecodersLumaGoesToTheReaderWhenThereIsOne) {
+    // Planar YUV (what MJPEG webcams decode to) has the luma the reader needs; packed YUYV and RGB have none,
+    // and the reader then gets the colour frame as before.
+    struct Ca {
+        const char* doThi;
+        bool coXam;
+        int sang;  // full range keeps the grey's own level 48; limited range maps it to about 57
+    };
+    const Ca ca[] = {{"color=c=0x303030:size=320x240:rate=30,format=yuvj422p", true, 48},
+                     {"color=c=0x303030:size=320x240:rate=30,format=yuv420p", true, 57},
+                     {"color=c=0x303030:size=320x240:rate=30,format=yuyv422", false, 0},
+                     {"testsrc=size=320x240:rate=30", false, 0}};
+    for (const Ca& c : ca) {
+        SCOPED_TRACE(c.doThi);
+        auto nt = std::make_shared<NenTangCameraGia>();
+        CameraEngine cam(nt, &BoGhiVideoFFmpeg::tao, DongHo::heThong());
+        std::mutex khoa;
+        QList<QImage> docDuoc;
+        cam.datNhanKhungDocMa([&](const QImage& k) {
+            std::lock_guard lk(khoa);
+            docDuoc.append(k.copy());
+        });
+        cam.moCamera(QStringLiteral("lavfi:") + QString::fromLatin1(c.doThi), QStringLiteral("1280x720"));
+        ASSERT_TRUE(choDen([&] {
+            std::lock_guard lk(khoa);
+            return docDuoc.size() >= 2;
+        }));
+        cam.datNhanKhungDocMa(nullptr);
+        std::lock_guard lk(khoa);
+        const QImage& k = docDuoc.last();
+        ASSERT_EQ(k.size(), QSize(320, 240));
+        if (!c.coXam) {
+            EXPECT_EQ(k.format(), QImage::Format_RGB32);
+            continue;
+        }
+        ASSERT_EQ(k.format(), QImage::Format_Grayscale8);
+        EXPECT_NEAR(k.constScanLine(120)[160], c.sang, 4);
+    }
 }
 
 TEST(NguonKhungLavfi, DeliversBgraFramesAndReportsABadGraph) {

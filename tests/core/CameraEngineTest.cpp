@@ -441,12 +441,71 @@ TEST_F(CameraEngineTest, LateFramesAreDroppedNotQueued) {
     std::promise<void> thaRa;
     auto cho = thaRa.get_future().share();
     cam->hangDoi().guiBatDongBo([cho] { cho.wait(); });
-    for (int i = 0; i < 6; ++i) nt->guiKhung(khungMau(640, 480, 0xff808080), t0 + i * 33333us);
+    for (int i = 0; i < 8; ++i) nt->guiKhung(khungMau(640, 480, 0xff808080), t0 + i * 33333us);
     thaRa.set_value();
     cam->hangDoi().guiDongBo([] {});
-    EXPECT_EQ(soKhungNhan, 1);  // the first waited in the queue; the five behind it were dropped
+    EXPECT_EQ(soKhungNhan, 3);  // the first three waited in the queue; the five behind them were dropped
     gui(1);
-    EXPECT_EQ(soKhungNhan, 2);  // and the next frame is taken as soon as the queue is free
+    EXPECT_EQ(soKhungNhan, 4);  // and the next frame is taken as soon as the queue is free
+}
+
+TEST_F(CameraEngineTest, AWriterMadeAheadServesTheNextRecordingButNeverAStaleOne) {
+    auto soLan = [&](int BoGhiVideoGia::DieuKhien::*truong) {
+        std::lock_guard lk(dk->khoa);
+        return (*dk).*truong;
+    };
+    auto bitrateCuoi = [&] {
+        std::lock_guard lk(dk->khoa);
+        return dk->bitrate.isEmpty() ? int64_t(0) : dk->bitrate.last();
+    };
+    cam->datTaoBoGhiSan(BoGhiVideoGia::taoChuaCoFileVoi(dk));
+    mo(std::nullopt);
+    gui(1);  // the first frame tells the size to make the encoder for
+    ASSERT_TRUE(choDen([&] { return bitrateCuoi() == 1500000; }));
+    EXPECT_EQ(soLan(&BoGhiVideoGia::DieuKhien::soLanTaoChuaCoFile), 1);
+    EXPECT_TRUE(dk->duongDan.isEmpty());  // made ahead without any file in the videos folder
+
+    batDauGhi();
+    gui(3);
+    auto kq = dung();
+    ASSERT_TRUE(kq);
+    EXPECT_EQ(kq->khung, 3);
+    EXPECT_EQ(soLan(&BoGhiVideoGia::DieuKhien::soLanTao), 0);  // no encoder opened at the label
+    EXPECT_EQ(dk->duongDan, QList<QString>{QStringLiteral("/tmp/video-gia.mp4")});
+    // and the next one is made as soon as the recording ends
+    ASSERT_TRUE(choDen([&] { return soLan(&BoGhiVideoGia::DieuKhien::soLanTaoChuaCoFile) == 2; }));
+
+    // a recording at another bit rate than the one made ahead gets an encoder of its own
+    batDauGhi(QStringLiteral("SPX124"), 3000);
+    gui(2);
+    ASSERT_TRUE(dung());
+    EXPECT_EQ(soLan(&BoGhiVideoGia::DieuKhien::soLanTao), 1);
+    {
+        std::lock_guard lk(dk->khoa);
+        EXPECT_TRUE(dk->bitrate.contains(3000000));
+    }
+
+    // a changed setting is made ahead at once, and used
+    ASSERT_TRUE(choDen([&] { return bitrateCuoi() == 3000000; }));  // after that recording, at its rate
+    cam->datBitrateChoSan(2500);
+    ASSERT_TRUE(choDen([&] { return bitrateCuoi() == 2500000; }));
+    const int daLam = soLan(&BoGhiVideoGia::DieuKhien::soLanTaoChuaCoFile);
+    batDauGhi(QStringLiteral("SPX125"), 2500);
+    gui(2);
+    ASSERT_TRUE(dung());
+    EXPECT_EQ(soLan(&BoGhiVideoGia::DieuKhien::soLanTao), 1);
+
+    // frames of another size than the one made ahead (the camera re-opened at another resolution)
+    ASSERT_TRUE(choDen([&] { return soLan(&BoGhiVideoGia::DieuKhien::soLanTaoChuaCoFile) == daLam + 1; }));
+    batDauGhi(QStringLiteral("SPX126"), 2500);
+    gui(2, 1280, 720);
+    kq = dung();
+    ASSERT_TRUE(kq);
+    EXPECT_EQ(kq->khung, 2);
+    EXPECT_EQ(soLan(&BoGhiVideoGia::DieuKhien::soLanTao), 2);
+    std::lock_guard lk(dk->khoa);
+    EXPECT_EQ(dk->kichThuoc.last(), QSize(1280, 720));
+    EXPECT_EQ(dk->duongDan.size(), 4);  // one file per recording, none made ahead
 }
 
 TEST(CameraEngineDocMa, ACodeSeenByTheReaderReachesTheCoordinatorsHandlerOnTheGuiThread) {

@@ -1,0 +1,335 @@
+// The camera at the desk, on a 1080p30 lavfi graph opened the way the program opens a camera:
+// - the frame intervals of a 15 s recording as ffprobe reads them from the file, beside the source's own
+//   intervals (ffprobe on the same graph) and the stream's frame rate;
+// - label shown -> first recorded frame, for the first recording after the camera opens and for later ones;
+// - the processor time of an idle packing screen (preview and reader) split by stage, beside the source's own
+//   cost (the same graph demuxed and decoded with nothing done to the frames).
+#include <sys/resource.h>
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavdevice/avdevice.h>
+#include <libavformat/avformat.h>
+}
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <cstdio>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "core/BoGhiVideoFFmpeg.h"
+#include "core/CameraEngine.h"
+#include "core/DocMaVach.h"
+#include "core/NenTangCameraV4l2.h"
+#include "core/NguonKhungFFmpeg.h"
+#include "core/PhatKhungXemTruoc.h"
+#include "stations/KhungCamera.h"
+#include "store/DongHo.h"
+
+using namespace std::chrono;
+
+namespace {
+
+// The graph stands in for the camera; KORVANE_DO_THI picks another (a webcam's MJPEG decodes to yuvj422p:
+// "testsrc=size=1920x1080:rate=30,format=yuvj422p").
+const QString kDoThi = qEnvironmentVariableIsEmpty("KORVANE_DO_THI") ? QStringLiteral("testsrc=size=1920x1080:rate=30")
+                                                                     : qEnvironmentVariable("KORVANE_DO_THI");
+
+double cpuGiay() {
+    rusage r{};
+    getrusage(RUSAGE_SELF, &r);
+    return r.ru_utime.tv_sec + r.ru_utime.tv_usec / 1e6 + r.ru_stime.tv_sec + r.ru_stime.tv_usec / 1e6;
+}
+
+// Runs the GUI thread's events for that long without spinning, as the program's own event loop would.
+void cho(double giay) {
+    QEventLoop vong;
+    QTimer::singleShot(std::max(1, int(giay * 1000)), Qt::PreciseTimer, &vong, &QEventLoop::quit);
+    vong.exec();
+}
+
+// Processor time of the whole process over `giay` seconds of wall time, in % of one core.
+double doCpu(double giay) {
+    const double c0 = cpuGiay();
+    const auto t0 = steady_clock::now();
+    cho(giay);
+    return 100.0 * (cpuGiay() - c0) / duration<double>(steady_clock::now() - t0).count();
+}
+
+QString taiTai(const char* s) {
+    return QString::fromUtf8(s);
+}
+
+QString chayFfprobe(const QStringList& doiSo) {
+    QProcess p;
+    p.start(QStringLiteral("ffprobe"), doiSo);
+    p.waitForFinished(120000);
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+struct ThongKeKhoang {
+    int soGoi = 0;
+    double nho = 0, trungVi = 0, lon = 0, lechLon = 0;  // ms; lechLon: the largest distance from the nominal
+    QString rFrameRate, avgFrameRate, timeBase;
+};
+
+ThongKeKhoang thongKe(const QStringList& doiSoVao, double danhNghiaMs) {
+    QStringList a = {QStringLiteral("-v"), QStringLiteral("error"), QStringLiteral("-select_streams"),
+                     QStringLiteral("v:0")};
+    a << doiSoVao;
+    ThongKeKhoang tk;
+    const QString luong = chayFfprobe(a + QStringList{QStringLiteral("-show_entries"),
+                                                      QStringLiteral("stream=r_frame_rate,avg_frame_rate,time_base"),
+                                                      QStringLiteral("-of"), QStringLiteral("default=nw=1")});
+    for (const QString& d : luong.split(QLatin1Char('\n'))) {
+        if (d.startsWith(QLatin1String("r_frame_rate="))) tk.rFrameRate = d.mid(13);
+        if (d.startsWith(QLatin1String("avg_frame_rate="))) tk.avgFrameRate = d.mid(15);
+        if (d.startsWith(QLatin1String("time_base="))) tk.timeBase = d.mid(10);
+    }
+    const QString goi = chayFfprobe(a + QStringList{QStringLiteral("-show_entries"), QStringLiteral("packet=pts_time"),
+                                                    QStringLiteral("-of"), QStringLiteral("csv=p=0")});
+    std::vector<double> pts;
+    for (const QString& d : goi.split(QLatin1Char('\n'), Qt::SkipEmptyParts)) {
+        bool ok = false;
+        const double v = d.trimmed().toDouble(&ok);
+        if (ok) pts.push_back(v);
+    }
+    std::sort(pts.begin(), pts.end());
+    tk.soGoi = int(pts.size());
+    std::vector<double> kh;
+    for (size_t i = 1; i < pts.size(); ++i) kh.push_back((pts[i] - pts[i - 1]) * 1000);
+    if (kh.empty()) return tk;
+    for (double k : kh) tk.lechLon = std::max(tk.lechLon, std::abs(k - danhNghiaMs));
+    std::sort(kh.begin(), kh.end());
+    tk.nho = kh.front();
+    tk.trungVi = kh[kh.size() / 2];
+    tk.lon = kh.back();
+    return tk;
+}
+
+void inKhoang(const char* ten, const ThongKeKhoang& t) {
+    std::printf(
+        "  %-38s %5d packets; interval min %.1f / median %.1f / max %.1f ms, farthest from 33.3: %.1f ms; "
+        "r_frame_rate %s, avg_frame_rate %s, time_base %s\n",
+        ten, t.soGoi, t.nho, t.trungVi, t.lon, t.lechLon, qPrintable(t.rFrameRate), qPrintable(t.avgFrameRate),
+        qPrintable(t.timeBase));
+}
+
+// A writer that notes when it accepts its first frame, so the bench sees the moment the recording really begins.
+class BoGhiDo final : public BoGhiVideo {
+public:
+    BoGhiDo(std::unique_ptr<BoGhiVideo> that, std::atomic<int64_t>* khungDau)
+        : that_(std::move(that)), dau_(khungDau) {}
+    bool themDauVao(int rong, int cao, int64_t bitrate, double tocDo) override {
+        return that_->themDauVao(rong, cao, bitrate, tocDo);
+    }
+    bool moFile(const QString& duongDan) override { return that_->moFile(duongDan); }
+    bool batDau() override { return that_->batDau(); }
+    TrangThai trangThai() const override { return that_->trangThai(); }
+    QString loi() const override { return that_->loi(); }
+    KetQuaThem themKhung(const QImage& anh, microseconds pts) override {
+        const auto kq = that_->themKhung(anh, pts);
+        if (kq == KetQuaThem::chuaSan) ++soChuaSan;
+        int64_t khong = 0;
+        if (kq == KetQuaThem::daNhan)
+            dau_->compare_exchange_strong(khong, steady_clock::now().time_since_epoch().count());
+        return kq;
+    }
+    void ketThuc(std::function<void()> xong) override { that_->ketThuc(std::move(xong)); }
+
+    static inline std::atomic<int> soChuaSan{0};
+
+private:
+    std::unique_ptr<BoGhiVideo> that_;
+    std::atomic<int64_t>* dau_;
+};
+
+struct CameraDo {
+    std::atomic<int64_t> khungDau{0};
+    std::unique_ptr<CameraEngine> cam;
+
+    CameraDo() {
+        cam = std::make_unique<CameraEngine>(
+            std::make_shared<NenTangCameraV4l2>(),
+            [this](const QString& p) -> std::unique_ptr<BoGhiVideo> {
+                auto w = BoGhiVideoFFmpeg::tao(p);
+                if (!w) return nullptr;
+                return std::make_unique<BoGhiDo>(std::move(w), &khungDau);
+            },
+            DongHo::heThong());
+        // As the program does: the encoder of the next recording is made ahead.
+        cam->datTaoBoGhiSan([this]() -> std::unique_ptr<BoGhiVideo> {
+            return std::make_unique<BoGhiDo>(BoGhiVideoFFmpeg::taoChuaCoFile(), &khungDau);
+        });
+        cam->moCamera(QString(CameraEngine::kTienToDoThi) + kDoThi, QStringLiteral("1920x1080"));
+        while (cam->doPhanGiai().isEmpty()) cho(0.01);
+    }
+
+    // Seconds from arming to the first frame the writer accepted.
+    double batDau(const QString& tep) {
+        khungDau = 0;
+        const auto a = steady_clock::now();
+        cam->hangDoi().chayDongBo(
+            [&] { cam->chuanBiGhi(system_clock::now(), tep, 1500, QStringLiteral("SPX1"), LoaiVideo::dongGoi); });
+        cam->baoDaBatDauGhi();
+        while (khungDau.load() == 0) cho(0.001);
+        return duration<double>(steady_clock::time_point(steady_clock::duration(khungDau.load())) - a).count();
+    }
+
+    std::optional<CameraEngine::KetQuaGhi> dung() {
+        bool xong = false;
+        std::optional<CameraEngine::KetQuaGhi> kq;
+        cam->dungGhi([&](auto r) {
+            kq = r;
+            xong = true;
+        });
+        while (!xong) cho(0.01);
+        return kq;
+    }
+};
+
+void khoangKhung(const QTemporaryDir& thuMuc) {
+    std::printf("frame intervals of a 15 s recording at 1920x1080 30 fps, reader on:\n");
+    CameraDo c;
+    std::atomic<int> denEngine{0};
+    DocMaVach* doc = c.cam->docMa();
+    c.cam->datNhanKhungDocMa([&, doc](const QImage& k) {
+        ++denEngine;
+        doc->nhanKhung(k);
+    });
+    cho(1.0);
+    const QString tep = thuMuc.filePath(QStringLiteral("15s.mp4"));
+    c.batDau(tep);
+    BoGhiDo::soChuaSan = 0;
+    const int truoc = denEngine.load();
+    cho(15.0);
+    const int sau = denEngine.load();
+    const auto kq = c.dung();
+    inKhoang("recorded file (ours):", thongKe({tep}, 1000.0 / 30));
+    std::printf(
+        "  frames reaching the engine while recording %d (of %.0f s at 30 fps), written %d, dropped by a busy "
+        "writer %d\n",
+        sau - truoc, 15.0, kq ? kq->khung : -1, BoGhiDo::soChuaSan.load());
+    inKhoang("reference, the source's own (ffprobe):",
+             thongKe({QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"), kDoThi,
+                      QStringLiteral("-read_intervals"), QStringLiteral("%+15")},
+                     1000.0 / 30));
+}
+
+void batDauGhi(const QTemporaryDir& thuMuc) {
+    std::printf("label shown -> first recorded frame, 1920x1080 (arming to the first frame the writer accepts):\n");
+    for (int lan = 0; lan < 3; ++lan) {
+        CameraDo c;
+        cho(1.0);  // the camera has been open a moment, as at the desk
+        std::vector<double> s;
+        for (int i = 0; i < 4; ++i) {
+            s.push_back(c.batDau(thuMuc.filePath(QStringLiteral("lan%1.mp4").arg(i))));
+            cho(1.5);
+            c.dung();
+            cho(1.0);
+        }
+        std::printf(
+            "  camera opening %d: first recording %.3f s; later recordings %.3f, %.3f, %.3f s"
+            "   (a frame interval is 0.033 s)\n",
+            lan + 1, s[0], s[1], s[2], s[3]);
+    }
+}
+
+// The graph demuxed and decoded at its own pace, nothing done with the frames: what producing them costs.
+double chiPhiNguon(double giay) {
+    avdevice_register_all();
+    AVFormatContext* fmt = nullptr;
+    if (avformat_open_input(&fmt, kDoThi.toUtf8().constData(), av_find_input_format("lavfi"), nullptr) < 0) return -1;
+    avformat_find_stream_info(fmt, nullptr);
+    const AVCodec* codec = nullptr;
+    const int luong = av_find_best_stream(fmt, AVMEDIA_TYPE_VIDEO, -1, -1, &codec, 0);
+    AVCodecContext* dec = avcodec_alloc_context3(codec);
+    avcodec_parameters_to_context(dec, fmt->streams[luong]->codecpar);
+    avcodec_open2(dec, codec, nullptr);
+    AVPacket* pkt = av_packet_alloc();
+    AVFrame* fr = av_frame_alloc();
+    const double c0 = cpuGiay();
+    const auto t0 = steady_clock::now();
+    int n = 0;
+    while (steady_clock::now() - t0 < duration<double>(giay)) {
+        if (av_read_frame(fmt, pkt) < 0) break;
+        avcodec_send_packet(dec, pkt);
+        av_packet_unref(pkt);
+        while (avcodec_receive_frame(dec, fr) == 0) {
+            av_frame_unref(fr);
+            ++n;
+            std::this_thread::sleep_until(t0 + microseconds(int64_t(n) * 1000000 / 30));
+        }
+    }
+    const double kq = 100.0 * (cpuGiay() - c0) / duration<double>(steady_clock::now() - t0).count();
+    av_frame_free(&fr);
+    av_packet_free(&pkt);
+    avcodec_free_context(&dec);
+    avformat_close_input(&fmt);
+    return kq;
+}
+
+void chiPhiRanh() {
+    constexpr double kGiay = 8.0;
+    std::printf("processor time, idle at 1920x1080 30 fps, %% of one core over %.0f s each:\n", kGiay);
+    const double nguon = chiPhiNguon(kGiay);
+    double chuyenDoi = 0;
+    {
+        QString loi;
+        auto n = NguonKhungFFmpeg::mo(QStringLiteral("lavfi"), kDoThi, {}, true, QStringLiteral("bench"), loi);
+        n->batDau([](QImage, QImage, steady_clock::time_point) {});
+        chuyenDoi = doCpu(kGiay);
+    }
+    CameraDo c;
+    DocMaVach* doc = c.cam->docMa();
+    c.cam->datNhanKhungDocMa(nullptr);
+    cho(0.5);
+    const double engine = doCpu(kGiay);
+    c.cam->datNhanKhungDocMa([doc](const QImage& k) { doc->nhanKhung(k); });
+    cho(0.5);
+    const double docMa = doCpu(kGiay);
+    auto* phat = new PhatKhungXemTruoc(c.cam.get());
+    KhungCamera xem;
+    xem.resize(960, 540);
+    QObject::connect(phat, &PhatKhungXemTruoc::khungMoi, &xem, &KhungCamera::hienKhung);
+    xem.show();
+    cho(0.5);
+    const double xemTruoc = doCpu(kGiay);
+    std::printf("  reference, the source's own (demux and decode only)   %5.1f %%\n", nguon);
+    std::printf("  source with its conversion                            %5.1f %%  (conversion %+.1f)\n", chuyenDoi,
+                chuyenDoi - nguon);
+    std::printf("  engine: + capture queue (caption, hand-offs)          %5.1f %%  (%+.1f)\n", engine,
+                engine - chuyenDoi);
+    std::printf("  + barcode reader                                      %5.1f %%  (%+.1f)\n", docMa, docMa - engine);
+    std::printf("  + preview shown at 960x540                            %5.1f %%  (%+.1f)\n", xemTruoc,
+                xemTruoc - docMa);
+    std::printf("  idle packing screen above the source's own cost:      %5.1f %%  (target <= 30 %%)\n",
+                xemTruoc - nguon);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QTemporaryDir thuMuc;
+    QProcess up;
+    up.start(QStringLiteral("uptime"), {});
+    up.waitForFinished();
+    std::printf("machine load: %s", up.readAllStandardOutput().constData());
+    std::printf("camera: lavfi %s\n", qPrintable(kDoThi));
+    const QString phan = argc > 1 ? taiTai(argv[1]) : QStringLiteral("all");
+    if (phan == QLatin1String("all") || phan == QLatin1String("khoang")) khoangKhung(thuMuc);
+    if (phan == QLatin1String("all") || phan == QLatin1String("batdau")) batDauGhi(thuMuc);
+    if (phan == QLatin1String("all") || phan == QLatin1String("cpu")) chiPhiRanh();
+    return 0;
+}
