@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 
 #include "common/CumThu.h"
+#include "common/KhungTrongCuaSo.h"
 #include "core/BangMau.h"
 #include "core/GiaoDien.h"
 #include "core/KhungChinh.h"
@@ -133,11 +134,8 @@ TEST(AnhChup, TraCuuVaDoiSoat) {
         cum.trangThai.datSoDon(static_cast<int>(cum.kho->donTheoId().size()));
         cum.trangThai.datSoVideo(static_cast<int>(cum.kho->videoTheoId().size()));
         QWidget cuaSo;
-        auto* cot = new QVBoxLayout(&cuaSo);
-        cot->setContentsMargins(0, 0, 0, 0);
-        auto* khung = new KhungChinh(*cum.caiDat, cum.trangThai, &cuaSo);
+        auto* khung = khungTrongCuaSo(cuaSo, *cum.caiDat, cum.trangThai);
         DangKyManHinh::dangKy(*khung);
-        cot->addWidget(khung);
         cum.trangThai.datDieuPhoi(cum.dieuPhoi);
         cuaSo.resize(1440, 900);
         cuaSo.show();
@@ -198,11 +196,8 @@ TEST(AnhChup, ChiTietTraCuuVuaCuaSoHep) {
     cum.taoDieuPhoi();
     cum.trangThai.datKho(cum.kho);
     QWidget cuaSo;
-    auto* cot = new QVBoxLayout(&cuaSo);
-    cot->setContentsMargins(0, 0, 0, 0);
-    auto* khung = new KhungChinh(*cum.caiDat, cum.trangThai, &cuaSo);
+    auto* khung = khungTrongCuaSo(cuaSo, *cum.caiDat, cum.trangThai);
     DangKyManHinh::dangKy(*khung);
-    cot->addWidget(khung);
     cum.trangThai.datDieuPhoi(cum.dieuPhoi);
     cuaSo.resize(1440, 900);
     cuaSo.show();

@@ -11,6 +11,7 @@
 #include <cmath>
 
 #include "common/CumThu.h"
+#include "common/KhungTrongCuaSo.h"
 #include "core/BangMau.h"
 #include "core/GiaoDien.h"
 #include "core/KhungChinh.h"
@@ -80,12 +81,9 @@ TEST(AnhChup, ManHinhHangHoanDangQuayVaToKhai) {
         cum.taoDieuPhoi();
         cum.trangThai.datQuyenCamera(3);
         QWidget cuaSo;
-        auto* cot = new QVBoxLayout(&cuaSo);
-        cot->setContentsMargins(0, 0, 0, 0);
-        auto* khung = new KhungChinh(*cum.caiDat, cum.trangThai, &cuaSo);
+        auto* khung = khungTrongCuaSo(cuaSo, *cum.caiDat, cum.trangThai);
         khung->dangKyManHinh(KhungChinh::ManHinh::hangHoan,
                              [](TrangThaiApp& tt, CaiDat&) { return new ManHinhHangHoan(tt.dieuPhoi()); });
-        cot->addWidget(khung);
         cum.trangThai.datDieuPhoi(cum.dieuPhoi);
         cuaSo.resize(1440, 900);
         cuaSo.show();

@@ -6,6 +6,7 @@
 #include <QVBoxLayout>
 
 #include "common/CumThu.h"
+#include "common/KhungTrongCuaSo.h"
 #include "common/NhanDayDu.h"
 #include "core/BangMau.h"
 #include "core/GiaoDien.h"
@@ -48,12 +49,9 @@ TEST(AnhChup, ManHinhDongGoiToiVaSangNghiVaDangQuay) {
         cum.trangThai.datSoDon(1284);
         cum.trangThai.datSoVideo(356);
         QWidget cuaSo;
-        auto* cot = new QVBoxLayout(&cuaSo);
-        cot->setContentsMargins(0, 0, 0, 0);
-        auto* khung = new KhungChinh(*cum.caiDat, cum.trangThai, &cuaSo);
+        auto* khung = khungTrongCuaSo(cuaSo, *cum.caiDat, cum.trangThai);
         khung->dangKyManHinh(KhungChinh::ManHinh::dongGoi,
                              [](TrangThaiApp& tt, CaiDat&) { return new ManHinhDongGoi(tt.dieuPhoi()); });
-        cot->addWidget(khung);
         cum.trangThai.datDieuPhoi(cum.dieuPhoi);
         cuaSo.resize(1360, 860);
         cuaSo.show();
@@ -117,12 +115,9 @@ TEST(AnhChup, TenKhachDaiHienDuCacDong) {
     cum.taoDieuPhoi();
     cum.trangThai.datQuyenCamera(3);
     QWidget cuaSo;
-    auto* cot = new QVBoxLayout(&cuaSo);
-    cot->setContentsMargins(0, 0, 0, 0);
-    auto* khung = new KhungChinh(*cum.caiDat, cum.trangThai, &cuaSo);
+    auto* khung = khungTrongCuaSo(cuaSo, *cum.caiDat, cum.trangThai);
     khung->dangKyManHinh(KhungChinh::ManHinh::dongGoi,
                          [](TrangThaiApp& tt, CaiDat&) { return new ManHinhDongGoi(tt.dieuPhoi()); });
-    cot->addWidget(khung);
     cum.trangThai.datDieuPhoi(cum.dieuPhoi);
     cuaSo.resize(1280, 720);
     cuaSo.show();
@@ -163,12 +158,9 @@ TEST(AnhChup, GoiYOMaHienDuMoiCoCuaSo) {
     cum.taoDieuPhoi();
     cum.trangThai.datQuyenCamera(3);
     QWidget cuaSo;
-    auto* cot = new QVBoxLayout(&cuaSo);
-    cot->setContentsMargins(0, 0, 0, 0);
-    auto* khung = new KhungChinh(*cum.caiDat, cum.trangThai, &cuaSo);
+    auto* khung = khungTrongCuaSo(cuaSo, *cum.caiDat, cum.trangThai);
     khung->dangKyManHinh(KhungChinh::ManHinh::dongGoi,
                          [](TrangThaiApp& tt, CaiDat&) { return new ManHinhDongGoi(tt.dieuPhoi()); });
-    cot->addWidget(khung);
     cum.trangThai.datDieuPhoi(cum.dieuPhoi);
     cuaSo.show();
     auto* man = khung->findChild<ManHinhDongGoi*>();

@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 
 #include "common/CumThu.h"
+#include "common/KhungTrongCuaSo.h"
 #include "core/KhungChinh.h"
 #include "stations/ManHinhDongGoi.h"
 
@@ -35,12 +36,9 @@ struct CanhCuaSo : cum_thu::Cum {
     KhungChinh* khung = nullptr;
     CanhCuaSo() {
         caiDat->setGhiSerial(false);
-        auto* cot = new QVBoxLayout(&cuaSo);
-        cot->setContentsMargins(0, 0, 0, 0);
-        khung = new KhungChinh(*caiDat, trangThai, &cuaSo);
+        khung = khungTrongCuaSo(cuaSo, *caiDat, trangThai);
         khung->dangKyManHinh(MH::dongGoi, [](TrangThaiApp& tt, CaiDat&) { return new ManHinhDongGoi(tt.dieuPhoi()); });
         khung->dangKyNhapPin([](TrangThaiApp&, CaiDat&, std::function<void()>) { return new TrangPinGia; });
-        cot->addWidget(khung);
         trangThai.datQuyenCamera(3);
         taoDieuPhoi();
         trangThai.datDieuPhoi(dieuPhoi);
