@@ -342,13 +342,20 @@ void ManHinhCaiDat::dungDongTruong() {
 
 void ManHinhCaiDat::napONhap() {
     const QString p = caiDat_.nguonDon();
-    QMap<QString, QString> moi;
-    for (const TruongKhaiBao& t : cacTruongKhaiBao(p))
-        moi.insert(t.khoa, caiDat_.docKeychain(dichVuKhoaNguon(p, t.khoa)).value_or(QString()));
-    oNhap_ = moi;
-    ketQuaToken_.reset();
-    for (auto it = oTruong_.cbegin(); it != oTruong_.cend(); ++it) it.value()->setText(oNhap_.value(it.key()));
-    capNhat();
+    QStringList cacDichVu;
+    for (const TruongKhaiBao& t : cacTruongKhaiBao(p)) cacDichVu << dichVuKhoaNguon(p, t.khoa);
+    // Read on a worker: a slow or locked keyring must not freeze the window while the screen opens.
+    caiDat_.docKeychainNen(cacDichVu, this, [this, p](const CaiDat::KhoaDaDoc& daDoc) {
+        if (caiDat_.nguonDon() != p) return;  // another platform was chosen meanwhile; its own read follows
+        QMap<QString, QString> moi;
+        for (const TruongKhaiBao& t : cacTruongKhaiBao(p))
+            moi.insert(t.khoa, daDoc.value(dichVuKhoaNguon(p, t.khoa), std::nullopt).value_or(QString()));
+        oNhap_ = moi;
+        nguonDaNapKhoa_ = p;
+        ketQuaToken_.reset();
+        for (auto it = oTruong_.cbegin(); it != oTruong_.cend(); ++it) it.value()->setText(oNhap_.value(it.key()));
+        capNhat();
+    });
 }
 
 void ManHinhCaiDat::luuKhoa() {
@@ -796,7 +803,8 @@ void ManHinhCaiDat::capNhat() {
     if (idDangChon(chonNguon_) != nguon) chonTheoId(chonNguon_, nguon);
     canhBaoChuaKiem_->setVisible(!nguonDaKiemChung(nguon));
     huongDan_->setText(huongDanKetNoi(nguon));
-    nutKiemTra_->setEnabled(!dangThu_ && caiDat_.daDienDuKhoa(nguon));
+    // Until the screen's own read is back, the keyring is not asked here either.
+    nutKiemTra_->setEnabled(!dangThu_ && nguonDaNapKhoa_ == nguon && caiDat_.daDienDuKhoa(nguon));
     quayThu_->setVisible(dangThu_);
     const bool coMauTho = dongBo_ && !dongBo_->mauTho().isNull();
     nutXemTho_->setEnabled(coMauTho);

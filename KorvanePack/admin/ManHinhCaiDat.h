@@ -113,6 +113,7 @@ private:
     NenTang nenTang_;
 
     QMap<QString, QString> oNhap_;
+    QString nguonDaNapKhoa_;  // the platform whose credentials the fields show, once read
     bool xemTho_ = false;
     std::optional<QString> ketQuaToken_;
     bool dangThu_ = false;
