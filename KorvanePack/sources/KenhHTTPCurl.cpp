@@ -12,8 +12,7 @@
 
 namespace {
 
-// A reply larger than this is not an order page; refusing it keeps a broken server from filling memory.
-constexpr qsizetype kThanToiDa = 64 * 1024 * 1024;
+constexpr qsizetype kThanToiDa = KenhHTTPCurl::kThanToiDa;
 
 struct XoaCurl {
     void operator()(CURL* c) const { curl_easy_cleanup(c); }

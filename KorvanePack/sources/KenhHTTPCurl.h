@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QtGlobal>
 #include <chrono>
 
 #include "sources/KenhHTTP.h"
@@ -22,6 +23,10 @@ public:
     PhanHoiHTTP gui(const YeuCauHTTP& yeuCau, const std::function<bool()>& nenDung) override;
 
     static constexpr int kSoLanChuyenHuongToiDa = 10;
+    // A reply larger than this is not an order page (a real one is well under a megabyte); refusing it keeps
+    // a broken server from filling memory. Parsed, a reply of the smallest JSON values takes about 35 times
+    // its size, so at this cap a sync stays well under 1 GB.
+    static constexpr qsizetype kThanToiDa = 16 * 1024 * 1024;
 
 private:
     std::chrono::milliseconds tranToanBo_;

@@ -32,15 +32,23 @@ private:
     std::string& ra_;
 };
 
-// Walked without recursion, so the check itself cannot be sized by the data.
+// Walked without recursion and with one entry per level, so neither the stack nor the memory of the check
+// itself is sized by the data.
 bool nongHon(const json& goc, int doSau) {
-    std::vector<std::pair<const json*, int>> cho{{&goc, 1}};
+    if (!goc.is_structured()) return true;
+    std::vector<std::pair<const json*, json::const_iterator>> cho;
+    cho.emplace_back(&goc, goc.cbegin());
     while (!cho.empty()) {
-        const auto [v, sau] = cho.back();
-        cho.pop_back();
-        if (!v->is_structured()) continue;
-        if (sau > doSau) return false;
-        for (const json& con : *v) cho.emplace_back(&con, sau + 1);
+        auto& [v, it] = cho.back();
+        if (it == v->cend()) {
+            cho.pop_back();
+            continue;
+        }
+        const json& con = *it;
+        ++it;
+        if (!con.is_structured()) continue;
+        if (static_cast<int>(cho.size()) + 1 > doSau) return false;
+        cho.emplace_back(&con, con.cbegin());
     }
     return true;
 }
