@@ -133,8 +133,8 @@ int main(int argc, char** argv) {
         // The reply is held by the fake server too; its copy is part of the baseline, not of the sync.
         const double dinh = double(kq.dinhKb) / 1024.0;
         const double tang = double(kq.dinhKb - kq.truocKb) / 1024.0;
-        std::printf("%-26s tra loi %8.2f MB  dinh tien trinh %8.1f MB  tang khi dong bo %8.1f MB  (%.1fx)  %s\n",
-                    c.ten, mb, dinh, tang, tang / mb, c.than.size() ? kq.trangThai.toUtf8().constData() : "");
+        std::printf("%-26s tra loi %8.2f MB  dinh tien trinh %8.1f MB  tang khi dong bo %8.1f MB  (%.1fx)  %s\n", c.ten,
+                    mb, dinh, tang, tang / mb, c.than.size() ? kq.trangThai.toUtf8().constData() : "");
         c.than.clear();
         c.than.shrink_to_fit();
     }

@@ -116,7 +116,7 @@ private:
     NenTang nenTang_;
 
     QMap<QString, QString> oNhap_;
-    QString nguonDaNapKhoa_;  // the platform whose credentials the fields show, once read
+    QString nguonDaNapKhoa_;   // the platform whose credentials the fields show, once read
     QSet<QString> daSuaKhoa_;  // fields typed into since the last read was asked
     quint64 lanNapKhoa_ = 0;   // the read whose answer the fields wait for
     bool xemTho_ = false;

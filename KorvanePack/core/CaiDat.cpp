@@ -297,20 +297,21 @@ void CaiDat::chuyenTokenCuNen() {
 void CaiDat::docKeychainNen(const QStringList& cacKhoa, QObject* nguCanh, std::function<void(const KhoaDaDoc&)> xong) {
     QHash<QString, quint64> lanGhiTruoc;
     for (const QString& k : cacKhoa) lanGhiTruoc.insert(k, lanGhiKhoa_.value(k));
-    hangKhoa().guiBatDongBo([this, kho = khoKhoa_, cacKhoa, lanGhiTruoc, nguCanh = QPointer<QObject>(nguCanh),
-                             xong = std::move(xong)] {
-        KhoaDaDoc daDoc;
-        for (const QString& k : cacKhoa) daDoc.insert(k, kho->doc(k));
-        QMetaObject::invokeMethod(
-            this,
-            [this, daDoc, lanGhiTruoc, nguCanh, xong] {
-                for (auto it = daDoc.cbegin(); it != daDoc.cend(); ++it) {
-                    if (lanGhiKhoa_.value(it.key()) == lanGhiTruoc.value(it.key())) boNhoKhoa_.insert(it.key(), *it);
-                }
-                if (nguCanh && xong) xong(daDoc);
-            },
-            Qt::QueuedConnection);
-    });
+    hangKhoa().guiBatDongBo(
+        [this, kho = khoKhoa_, cacKhoa, lanGhiTruoc, nguCanh = QPointer<QObject>(nguCanh), xong = std::move(xong)] {
+            KhoaDaDoc daDoc;
+            for (const QString& k : cacKhoa) daDoc.insert(k, kho->doc(k));
+            QMetaObject::invokeMethod(
+                this,
+                [this, daDoc, lanGhiTruoc, nguCanh, xong] {
+                    for (auto it = daDoc.cbegin(); it != daDoc.cend(); ++it) {
+                        if (lanGhiKhoa_.value(it.key()) == lanGhiTruoc.value(it.key()))
+                            boNhoKhoa_.insert(it.key(), *it);
+                    }
+                    if (nguCanh && xong) xong(daDoc);
+                },
+                Qt::QueuedConnection);
+        });
 }
 
 void CaiDat::ghiKeychain(const QString& khoa, const std::optional<QString>& giaTri) {

@@ -3,10 +3,10 @@
 #include <QHash>
 #include <QObject>
 #include <QPointer>
-#include <QStringList>
-#include <functional>
 #include <QSettings>
 #include <QString>
+#include <QStringList>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -168,6 +168,6 @@ private:
     std::shared_ptr<KhoKhoa> khoKhoa_;
     // What the keychain held when last read or written by us; a failed write drops the entry.
     QHash<QString, std::optional<QString>> boNhoKhoa_;
-    QHash<QString, quint64> lanGhiKhoa_;  // per item, how many writes this object made
+    QHash<QString, quint64> lanGhiKhoa_;       // per item, how many writes this object made
     std::unique_ptr<HangDoiTuanTu> hangKhoa_;  // last: joined before the fields its tasks read
 };

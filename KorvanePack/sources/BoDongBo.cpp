@@ -77,7 +77,8 @@ void BoDongBo::layClient(const QString& nguon, std::function<void(std::shared_pt
     });
 }
 
-std::shared_ptr<NguonDon> BoDongBo::taoClient(const QString& nguon, const QHash<QString, std::optional<QString>>& daDoc) {
+std::shared_ptr<NguonDon> BoDongBo::taoClient(const QString& nguon,
+                                              const QHash<QString, std::optional<QString>>& daDoc) {
     QByteArray vanTay = nguon.toUtf8();
     QStringList cacKhoa;
     for (const TruongKhaiBao& truong : cacTruongKhaiBao(nguon)) {

@@ -89,8 +89,7 @@ KetQuaGui guiYeuCau(const YeuCauHTTP& yeuCau, const QString& tenHienThi, int nga
             kq.phanHoi = std::move(ph);
             return kq;
         }
-        throw LoiNguonDon(ph.status, trichNguyenVanSach(ph.than, anKhoa),
-                          anKhoa.an(anKhoaTrongURL(yeuCau.url)),
+        throw LoiNguonDon(ph.status, trichNguyenVanSach(ph.than, anKhoa), anKhoa.an(anKhoaTrongURL(yeuCau.url)),
                           tenHienThi + QStringLiteral(" trả lỗi ") + QString::number(ph.status));
     }
 }

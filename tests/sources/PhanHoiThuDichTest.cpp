@@ -205,8 +205,7 @@ TEST(PhanHoiThuDich, AKeyEchoedAcrossTheCutLeavesNoPrefixInTheExcerpt) {
         KenhHTTPKichBan kenhNhanh([&](const YeuCauHTTP&, int) {
             PhanHoiHTTP p;
             p.status = 200;
-            p.than = QByteArray::fromStdString(
-                nlohmann::json{{"code", 0}, {"messages", {than.toStdString()}}}.dump());
+            p.than = QByteArray::fromStdString(nlohmann::json{{"code", 0}, {"messages", {than.toStdString()}}}.dump());
             return p;
         });
         mt.kenh = &kenhNhanh;
