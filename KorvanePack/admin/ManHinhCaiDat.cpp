@@ -334,27 +334,50 @@ void ManHinhCaiDat::dungDongTruong() {
         if (t.biMat) o->setEchoMode(QLineEdit::Password);
         o->setText(oNhap_.value(t.khoa));
         const QString khoa = t.khoa;
-        connect(o, &QLineEdit::textEdited, this, [this, khoa](const QString& chu) { oNhap_[khoa] = chu; });
+        connect(o, &QLineEdit::textEdited, this, [this, khoa](const QString& chu) {
+            oNhap_[khoa] = chu;
+            daSuaKhoa_.insert(khoa);
+        });
         hang->addWidget(o, 1, Qt::AlignVCenter);
         oTruong_.insert(t.khoa, o);
         cotTruong_->addWidget(dong);
     }
 }
 
+bool ManHinhCaiDat::daNapKhoa() const {
+    return nguonDaNapKhoa_ == caiDat_.nguonDon();
+}
+
 void ManHinhCaiDat::napONhap() {
     const QString p = caiDat_.nguonDon();
-    QMap<QString, QString> moi;
-    for (const TruongKhaiBao& t : cacTruongKhaiBao(p))
-        moi.insert(t.khoa, caiDat_.docKeychain(dichVuKhoaNguon(p, t.khoa)).value_or(QString()));
-    oNhap_ = moi;
+    QStringList cacDichVu;
+    for (const TruongKhaiBao& t : cacTruongKhaiBao(p)) cacDichVu << dichVuKhoaNguon(p, t.khoa);
     ketQuaToken_.reset();
-    for (auto it = oTruong_.cbegin(); it != oTruong_.cend(); ++it) it.value()->setText(oNhap_.value(it.key()));
+    oNhap_.clear();
+    daSuaKhoa_.clear();
+    nguonDaNapKhoa_.clear();
+    for (auto it = oTruong_.cbegin(); it != oTruong_.cend(); ++it) it.value()->clear();
+    const quint64 lan = ++lanNapKhoa_;
+    // Read on a worker: a slow or locked keyring must not freeze the window while the screen opens. A field
+    // the owner typed into meanwhile keeps what was typed.
+    caiDat_.docKeychainNen(cacDichVu, this, [this, p, lan](const CaiDat::KhoaDaDoc& daDoc) {
+        if (lan != lanNapKhoa_ || caiDat_.nguonDon() != p) return;
+        for (const TruongKhaiBao& t : cacTruongKhaiBao(p)) {
+            if (daSuaKhoa_.contains(t.khoa)) continue;
+            oNhap_.insert(t.khoa, daDoc.value(dichVuKhoaNguon(p, t.khoa), std::nullopt).value_or(QString()));
+            if (QLineEdit* o = oTruong_.value(t.khoa)) o->setText(oNhap_.value(t.khoa));
+        }
+        nguonDaNapKhoa_ = p;
+        capNhat();
+    });
     capNhat();
 }
 
 void ManHinhCaiDat::luuKhoa() {
     const QString p = caiDat_.nguonDon();
     for (const TruongKhaiBao& t : cacTruongKhaiBao(p)) {
+        // Until the stored values are back, a field the owner did not touch is not known: it is left as stored.
+        if (nguonDaNapKhoa_ != p && !daSuaKhoa_.contains(t.khoa)) continue;
         const QString giaTri = oNhap_.value(t.khoa).trimmed();
         caiDat_.ghiKeychain(dichVuKhoaNguon(p, t.khoa),
                             giaTri.isEmpty() ? std::nullopt : std::optional<QString>(giaTri));
@@ -841,7 +864,8 @@ void ManHinhCaiDat::capNhat() {
     if (idDangChon(chonNguon_) != nguon) chonTheoId(chonNguon_, nguon);
     canhBaoChuaKiem_->setVisible(!nguonDaKiemChung(nguon));
     huongDan_->setText(huongDanKetNoi(nguon));
-    nutKiemTra_->setEnabled(!dangThu_ && caiDat_.daDienDuKhoa(nguon));
+    // Until the screen's own read is back, the keyring is not asked here either.
+    nutKiemTra_->setEnabled(!dangThu_ && nguonDaNapKhoa_ == nguon && caiDat_.daDienDuKhoa(nguon));
     quayThu_->setVisible(dangThu_);
     const bool coMauTho = dongBo_ && !dongBo_->mauTho().isNull();
     nutXemTho_->setEnabled(coMauTho);

@@ -4,6 +4,7 @@
 #include <QMap>
 #include <QPointer>
 #include <QScrollArea>
+#include <QSet>
 #include <QString>
 #include <functional>
 #include <memory>
@@ -60,6 +61,8 @@ public:
 
     // The view state.
     const QMap<QString, QString>& oNhap() const { return oNhap_; }
+    // The stored credentials of the chosen platform are back from the keyring.
+    bool daNapKhoa() const;
     bool xemTho() const { return xemTho_; }
     const std::optional<QString>& ketQuaToken() const { return ketQuaToken_; }
     bool dangThu() const { return dangThu_; }
@@ -120,6 +123,9 @@ private:
     NenTang nenTang_;
 
     QMap<QString, QString> oNhap_;
+    QString nguonDaNapKhoa_;   // the platform whose credentials the fields show, once read
+    QSet<QString> daSuaKhoa_;  // fields typed into since the last read was asked
+    quint64 lanNapKhoa_ = 0;   // the read whose answer the fields wait for
     bool xemTho_ = false;
     std::optional<QString> ketQuaToken_;
     bool dangThu_ = false;

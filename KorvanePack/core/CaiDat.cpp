@@ -10,6 +10,7 @@
 #include "core/KhoKhoa.h"
 #include "core/KhoKhoaHeThong.h"
 #include "sources/nentang/BangNenTang.h"
+#include "store/HangDoiTuanTu.h"
 #include "store/TienIch.h"
 
 namespace {
@@ -125,7 +126,9 @@ CaiDat::CaiDat(const QString& tepCaiDat, std::shared_ptr<KhoKhoa> khoKhoa, QObje
     napTatCa();
 }
 
-CaiDat::~CaiDat() = default;
+CaiDat::~CaiDat() {
+    hangKhoa_.reset();
+}
 
 QString CaiDat::duongDanTepMacDinh() {
     return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
@@ -264,7 +267,55 @@ std::optional<QString> CaiDat::docKeychain(const QString& khoa) {
     return giaTri;
 }
 
+HangDoiTuanTu& CaiDat::hangKhoa() {
+    if (!hangKhoa_) hangKhoa_ = std::make_unique<HangDoiTuanTu>("korvane.pack.dockhoa");
+    return *hangKhoa_;
+}
+
+void CaiDat::chuyenTokenCuNen() {
+    const QString moi = dichVuKhoaNguon(QStringLiteral("haravan"), QStringLiteral("token"));
+    hangKhoa().guiBatDongBo([this, kho = khoKhoa_, moi] {
+        if (kho->doc(moi)) return;
+        const std::optional<QString> cu = kho->doc(khoaTokenCu);
+        if (!cu || cu->isEmpty()) return;
+        const bool thanhCong = kho->ghi(moi, *cu);
+        QMetaObject::invokeMethod(
+            this,
+            [this, moi, cu, thanhCong] {
+                ++lanGhiKhoa_[moi];
+                if (thanhCong) {
+                    boNhoKhoa_.insert(moi, cu);
+                } else {
+                    boNhoKhoa_.remove(moi);
+                }
+                emit thayDoi();
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+void CaiDat::docKeychainNen(const QStringList& cacKhoa, QObject* nguCanh, std::function<void(const KhoaDaDoc&)> xong) {
+    QHash<QString, quint64> lanGhiTruoc;
+    for (const QString& k : cacKhoa) lanGhiTruoc.insert(k, lanGhiKhoa_.value(k));
+    hangKhoa().guiBatDongBo(
+        [this, kho = khoKhoa_, cacKhoa, lanGhiTruoc, nguCanh = QPointer<QObject>(nguCanh), xong = std::move(xong)] {
+            KhoaDaDoc daDoc;
+            for (const QString& k : cacKhoa) daDoc.insert(k, kho->doc(k));
+            QMetaObject::invokeMethod(
+                this,
+                [this, daDoc, lanGhiTruoc, nguCanh, xong] {
+                    for (auto it = daDoc.cbegin(); it != daDoc.cend(); ++it) {
+                        if (lanGhiKhoa_.value(it.key()) == lanGhiTruoc.value(it.key()))
+                            boNhoKhoa_.insert(it.key(), *it);
+                    }
+                    if (nguCanh && xong) xong(daDoc);
+                },
+                Qt::QueuedConnection);
+        });
+}
+
 void CaiDat::ghiKeychain(const QString& khoa, const std::optional<QString>& giaTri) {
+    ++lanGhiKhoa_[khoa];
     // Overwritten in place rather than deleted and added again: a failed add must not lose the credential
     // that was there. Only an empty value deletes.
     const bool coGiaTri = giaTri && !giaTri->isEmpty();

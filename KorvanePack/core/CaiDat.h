@@ -2,11 +2,15 @@
 
 #include <QHash>
 #include <QObject>
+#include <QPointer>
 #include <QSettings>
 #include <QString>
+#include <QStringList>
+#include <functional>
 #include <memory>
 #include <optional>
 
+class HangDoiTuanTu;
 class KhoKhoa;
 
 // The one settings object of the application, on the GUI thread. Sixteen settings, each read once at creation
@@ -90,10 +94,17 @@ public:
 
     // Credentials. None when there is no item, it cannot be read or it is not UTF-8.
     std::optional<QString> docKeychain(const QString& khoa);
+    using KhoaDaDoc = QHash<QString, std::optional<QString>>;
+    // The same reads on a worker thread: a slow or locked keyring may take seconds per item, and the GUI thread
+    // must never wait for it. xong runs on this object's thread with every item read, unless nguCanh is gone by
+    // then; the values also fill the cache daDienDuKhoa answers from, except for an item written meanwhile.
+    void docKeychainNen(const QStringList& cacKhoa, QObject* nguCanh, std::function<void(const KhoaDaDoc&)> xong);
     // A non-empty value overwrites the item in place; none or empty deletes it.
     void ghiKeychain(const QString& khoa, const std::optional<QString>& giaTri);
     void ganKhoa(const QString& nguon, const QString& truong, const QString& giaTri);
     void chuyenTokenCu();
+    // The same migration done on the worker that serves docKeychainNen, so reads queued after it see its result.
+    void chuyenTokenCuNen();
     // Every credential field of the source holds a non-blank value. Answered from what this object last read or
     // wrote, so screens may ask on every repaint; the keychain is asked only for a field not seen yet.
     bool daDienDuKhoa(const QString& nguon);
@@ -134,6 +145,7 @@ private:
     bool docCo(const QString& ten, bool macDinh) const;
     double docThuc(const QString& ten, double macDinh) const;
     void luu(const QString& ten, const QVariant& giaTri, void (CaiDat::*tinHieu)());
+    HangDoiTuanTu& hangKhoa();
 
     QString tenShop_;
     QString thuMucGoc_;
@@ -156,4 +168,6 @@ private:
     std::shared_ptr<KhoKhoa> khoKhoa_;
     // What the keychain held when last read or written by us; a failed write drops the entry.
     QHash<QString, std::optional<QString>> boNhoKhoa_;
+    QHash<QString, quint64> lanGhiKhoa_;       // per item, how many writes this object made
+    std::unique_ptr<HangDoiTuanTu> hangKhoa_;  // last: joined before the fields its tasks read
 };

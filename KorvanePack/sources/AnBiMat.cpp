@@ -5,12 +5,47 @@
 
 #include "sources/MaHoaURL.h"
 
+namespace {
+const char* const kDauHieu[] = {"access_token", "accessToken", "refresh_token", "client_secret", "apiKey", "api_key"};
+
+// Percent-encoding is not case-sensitive in its hex digits. The pattern is ASCII, and QByteArray lower-cases
+// ASCII only, so positions in the lower-cased copy are positions in the original.
+QByteArray thayKhongPhanBietHoa(const QByteArray& s, const QByteArray& mau, const QByteArray& thay) {
+    const QByteArray thuong = s.toLower();
+    const QByteArray mauThuong = mau.toLower();
+    QByteArray ra;
+    qsizetype tu = 0;
+    for (qsizetype i = thuong.indexOf(mauThuong); i >= 0; i = thuong.indexOf(mauThuong, tu)) {
+        ra.append(s.constData() + tu, i - tu);
+        ra += thay;
+        tu = i + mauThuong.size();
+    }
+    if (tu == 0) return s;
+    ra.append(s.constData() + tu, s.size() - tu);
+    return ra;
+}
+}  // namespace
+
+bool coDauHieuKhoa(QByteArrayView than) {
+    for (const char* d : kDauHieu) {
+        if (than.contains(QByteArrayView(d))) return true;
+    }
+    return false;
+}
+
+QString catTheoByte(const QString& text, qsizetype soByte) {
+    const QByteArray u = text.toUtf8();
+    if (u.size() <= soByte) return text;
+    qsizetype n = soByte;
+    // Back off continuation bytes so the cut falls before the character they belong to.
+    while (n > 0 && (static_cast<unsigned char>(u[n]) & 0xC0) == 0x80) --n;
+    return QString::fromUtf8(u.left(n));
+}
+
 QString anNguyenVan(const QString& nguyenVan) {
-    static const char* const kDauHieu[] = {"access_token",  "accessToken", "refresh_token",
-                                           "client_secret", "apiKey",      "api_key"};
     for (const char* d : kDauHieu) {
         if (nguyenVan.contains(QLatin1String(d), Qt::CaseSensitive)) {
-            return QStringLiteral("(đã ẩn nguyên văn vì có chứa khoá)");
+            return kNguyenVanDaAn;
         }
     }
     return nguyenVan;
@@ -67,4 +102,13 @@ QString BoAnKhoa::an(QString text) const {
         if (m.contains(QLatin1Char('%'))) text.replace(m, kMatNa, Qt::CaseInsensitive);
     }
     return text;
+}
+
+QByteArray BoAnKhoa::anByte(QByteArray than) const {
+    const QByteArray matNa = kMatNa.toUtf8();
+    for (const QString& m : mau_) than.replace(m.toUtf8(), matNa);
+    for (const QString& m : mau_) {
+        if (m.contains(QLatin1Char('%'))) than = thayKhongPhanBietHoa(than, m.toUtf8(), matNa);
+    }
+    return than;
 }

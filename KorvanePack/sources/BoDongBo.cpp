@@ -49,7 +49,7 @@ BoDongBo::BoDongBo(KhoDuLieu& kho, CaiDat& caiDat, CauHinh cauHinh, QObject* par
     hangDongBo_ = std::make_unique<HangDoiTuanTu>("korvane.pack.dongbo");
     hangThuKetNoi_ = std::make_unique<HangDoiTuanTu>("korvane.pack.thuketnoi");
 
-    caiDat_.chuyenTokenCu();
+    caiDat_.chuyenTokenCuNen();
     const QString moc = caiDat_.ud().value(khoaMoc).toString();
     if (!moc.isEmpty()) {
         if (const auto t = docThoiGianISO(moc)) lanCuoi_ = *t;
@@ -69,15 +69,20 @@ QString BoDongBo::an(const QString& text) const {
     return anKhoa_.an(text);
 }
 
-std::shared_ptr<NguonDon> BoDongBo::taoClient() {
-    const QString nguon = caiDat_.nguonDon();
-    QMap<QString, std::optional<QString>> daDoc;
+void BoDongBo::layClient(const QString& nguon, std::function<void(std::shared_ptr<NguonDon>)> xong) {
+    QStringList cacDichVu;
+    for (const TruongKhaiBao& truong : cacTruongKhaiBao(nguon)) cacDichVu << dichVuKhoaNguon(nguon, truong.khoa);
+    caiDat_.docKeychainNen(cacDichVu, this, [this, nguon, xong = std::move(xong)](const CaiDat::KhoaDaDoc& daDoc) {
+        xong(taoClient(nguon, daDoc));
+    });
+}
+
+std::shared_ptr<NguonDon> BoDongBo::taoClient(const QString& nguon,
+                                              const QHash<QString, std::optional<QString>>& daDoc) {
     QByteArray vanTay = nguon.toUtf8();
     QStringList cacKhoa;
     for (const TruongKhaiBao& truong : cacTruongKhaiBao(nguon)) {
-        const QString dichVu = dichVuKhoaNguon(nguon, truong.khoa);
-        const std::optional<QString> giaTri = caiDat_.docKeychain(dichVu);
-        daDoc.insert(dichVu, giaTri);
+        const std::optional<QString> giaTri = daDoc.value(dichVuKhoaNguon(nguon, truong.khoa), std::nullopt);
         vanTay += '|' + giaTri.value_or(QString()).toUtf8();
         const QString sach = giaTri.value_or(QString()).trimmed();
         // Secrets are masked wherever they appear; so is any credential long enough to be a key.
@@ -119,12 +124,20 @@ QDateTime BoDongBo::mocMoiNhat(const QList<DonHang>& cacDon) {
 }
 
 void BoDongBo::dongBo(bool lay30Ngay, std::function<void()> xong) {
-    if (dangChay_) {
+    if (dangChay_ || dangDocKhoa_) {
         if (xong) xong();
         return;
     }
+    dangDocKhoa_ = true;
     const QString nguon = caiDat_.nguonDon();
-    const std::shared_ptr<NguonDon> client = taoClient();
+    layClient(nguon, [this, nguon, lay30Ngay, xong = std::move(xong)](std::shared_ptr<NguonDon> client) mutable {
+        dangDocKhoa_ = false;
+        batDauLuot(nguon, client, lay30Ngay, std::move(xong));
+    });
+}
+
+void BoDongBo::batDauLuot(const QString& nguon, const std::shared_ptr<NguonDon>& client, bool lay30Ngay,
+                          std::function<void()> xong) {
     if (!client) {
         datTrangThai(QStringLiteral("Chưa điền đủ khoá kết nối ") + tenNguon(nguon) + QLatin1Char('.'));
         if (xong) xong();
@@ -262,11 +275,17 @@ void BoDongBo::hoanTatLuot(const std::shared_ptr<KetQuaLuot>& kq) {
 
 void BoDongBo::thuKetNoi(std::function<void(const QString&)> xong) {
     const QString nguon = caiDat_.nguonDon();
-    const std::shared_ptr<NguonDon> client = taoClient();
-    if (!client) {
-        if (xong) xong(QStringLiteral("Chưa điền đủ khoá kết nối ") + tenNguon(nguon) + QLatin1Char('.'));
-        return;
-    }
+    layClient(nguon, [this, nguon, xong = std::move(xong)](std::shared_ptr<NguonDon> client) mutable {
+        if (!client) {
+            if (xong) xong(QStringLiteral("Chưa điền đủ khoá kết nối ") + tenNguon(nguon) + QLatin1Char('.'));
+            return;
+        }
+        thuKetNoiVoi(nguon, client, std::move(xong));
+    });
+}
+
+void BoDongBo::thuKetNoiVoi(const QString& nguon, const std::shared_ptr<NguonDon>& client,
+                            std::function<void(const QString&)> xong) {
     hangThuKetNoi_->guiBatDongBo([this, client, nguon, xong = std::move(xong)] {
         QString text;
         try {

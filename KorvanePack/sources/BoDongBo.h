@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDateTime>
+#include <QHash>
 #include <QObject>
 #include <QString>
 #include <QStringList>
@@ -94,7 +95,13 @@ signals:
 private:
     struct KetQuaLuot;
 
-    std::shared_ptr<NguonDon> taoClient();
+    // Reads the source's credentials on a worker, then builds or reuses the client on the GUI thread.
+    void layClient(const QString& nguon, std::function<void(std::shared_ptr<NguonDon>)> xong);
+    std::shared_ptr<NguonDon> taoClient(const QString& nguon, const QHash<QString, std::optional<QString>>& daDoc);
+    void batDauLuot(const QString& nguon, const std::shared_ptr<NguonDon>& client, bool lay30Ngay,
+                    std::function<void()> xong);
+    void thuKetNoiVoi(const QString& nguon, const std::shared_ptr<NguonDon>& client,
+                      std::function<void(const QString&)> xong);
     void ketThucLuot(const std::shared_ptr<KetQuaLuot>& kq);
     void lapChiMuc(const std::shared_ptr<KetQuaLuot>& kq, qsizetype tu);
     void hoanTatLuot(const std::shared_ptr<KetQuaLuot>& kq);
@@ -115,6 +122,7 @@ private:
     MoiTruongNguon mt_;
 
     bool dangChay_ = false;
+    bool dangDocKhoa_ = false;  // a run is waiting for its credentials; another run must not start
     QString trangThai_ = QStringLiteral("Chưa đồng bộ lần nào.");
     QDateTime lanCuoi_;
     qint64 soDonLanCuoi_ = 0;

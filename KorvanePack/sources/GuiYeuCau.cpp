@@ -31,9 +31,15 @@ double choSauGioiHan(const std::optional<QByteArray>& retryAfter, int lan) {
 
 QString trichNguyenVan(const QByteArray& than) {
     QStringDecoder giaiMa(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString s = giaiMa.decode(than.left(500));
+    QString s = giaiMa.decode(than.left(kByteNguyenVan));
     if (giaiMa.hasError()) return QString();
     return s;
+}
+
+QString trichNguyenVanSach(const QByteArray& than, const BoAnKhoa& anKhoa) {
+    const QByteArray sach = anKhoa.anByte(than);
+    if (coDauHieuKhoa(sach)) return kNguyenVanDaAn;
+    return trichNguyenVan(sach);
 }
 
 void choHoacDung(BoNgu& ngu, double giay) {
@@ -83,8 +89,7 @@ KetQuaGui guiYeuCau(const YeuCauHTTP& yeuCau, const QString& tenHienThi, int nga
             kq.phanHoi = std::move(ph);
             return kq;
         }
-        throw LoiNguonDon(ph.status, anKhoa.an(anNguyenVan(trichNguyenVan(ph.than))),
-                          anKhoa.an(anKhoaTrongURL(yeuCau.url)),
+        throw LoiNguonDon(ph.status, trichNguyenVanSach(ph.than, anKhoa), anKhoa.an(anKhoaTrongURL(yeuCau.url)),
                           tenHienThi + QStringLiteral(" trả lỗi ") + QString::number(ph.status));
     }
 }

@@ -28,5 +28,10 @@ double choSauGioiHan(const std::optional<QByteArray>& retryAfter, int lan);
 double choSauLoi(int lan);
 // The first 500 bytes as UTF-8; "" when they are not valid UTF-8 (a character cut at 500 included).
 QString trichNguyenVan(const QByteArray& than);
+inline constexpr qsizetype kByteNguyenVan = 500;
+// The excerpt of a refused reply as it may be kept and shown: the whole reply is cleaned first (its
+// credentials masked, the marker rule applied to all of it), and only then cut, so a key the server
+// echoes across the cut cannot survive as an unmasked prefix.
+QString trichNguyenVanSach(const QByteArray& than, const BoAnKhoa& anKhoa);
 // Waits through the sleeper; throws LoiDaHuy when the wait was cut short by cancellation.
 void choHoacDung(BoNgu& ngu, double giay);

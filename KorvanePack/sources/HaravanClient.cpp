@@ -12,7 +12,9 @@
 #include "sources/LoiKetNoi.h"
 #include "sources/LoiNguonDon.h"
 #include "sources/MaHoaURL.h"
+#include "sources/TienIchKhach.h"
 #include "store/DinhDangISO.h"
+#include "store/DocJson.h"
 
 using nlohmann::json;
 
@@ -209,13 +211,12 @@ json HaravanClient::goi(const QString& duongDan, const QMap<QString, QString>& t
             choHoacDung(ngu, choSauLoi(n));
             continue;
         }
-        const json duLieu = json::parse(ph.than.constData(), ph.than.constData() + ph.than.size(), nullptr, false);
         if (ph.status < 200 || ph.status > 299) {
             // The excerpt and URL are shown in the activity list, so they are cleaned like every client's.
-            throw LoiHaravan(ph.status, anKhoa_.an(anNguyenVan(trichNguyenVan(ph.than))),
-                             anKhoa_.an(anKhoaTrongURL(url)),
+            throw LoiHaravan(ph.status, trichNguyenVanSach(ph.than, anKhoa_), anKhoa_.an(anKhoaTrongURL(url)),
                              QStringLiteral("Haravan trả lỗi ") + QString::number(ph.status));
         }
+        json duLieu = DocJson::docCoGioiHan(ph.than.constData(), ph.than.constData() + ph.than.size());
         if (duLieu.is_discarded() || !duLieu.is_object()) {
             throw LoiHaravan(ph.status, QString(), QString(), QStringLiteral("Haravan trả về dữ liệu không đọc được."));
         }
@@ -259,8 +260,8 @@ std::vector<json> HaravanClient::layTheoTrang(const QString& tuLucVao, const Nha
         try {
             int trang = 1;
             for (;;) {
-                const json kq = goi(QStringLiteral("/orders.json"), kieu.dung(tuLuc, coTrang, trang), 0);
-                const json* ds = giaTri(kq, "orders");
+                json kq = goi(QStringLiteral("/orders.json"), kieu.dung(tuLuc, coTrang, trang), 0);
+                json* ds = kq.is_object() && kq.contains("orders") ? &kq["orders"] : nullptr;
                 bool dungDang = ds && ds->is_array();
                 if (dungDang) {
                     for (const json& e : *ds) dungDang = dungDang && e.is_object();
@@ -271,7 +272,8 @@ std::vector<json> HaravanClient::layTheoTrang(const QString& tuLucVao, const Nha
                         QStringLiteral("Haravan trả về dữ liệu không đúng dạng (thiếu danh sách orders)."));
                 }
                 const int soTrenTrang = static_cast<int>(ds->size());
-                for (const json& e : *ds) daLay.push_back(e);
+                // Moved, not copied: a page at the size cap must not be held twice.
+                for (json& e : *ds) daLay.push_back(std::move(e));
                 const bool trangDay = soTrenTrang >= coTrang;
                 if (trangDay && trang < tran) {
                     ++trang;
@@ -308,7 +310,7 @@ QList<DonHang> HaravanClient::layDon(const QString& tuLuc, const NhanTienDo& tie
         std::lock_guard lk(khoa_);
         if (!thoGanNhat_) {
             // nlohmann's object keeps its keys sorted and leaves "/" unescaped.
-            thoGanNhat_ = QString::fromStdString(tho.front().dump(2, ' ', false, json::error_handler_t::replace));
+            thoGanNhat_ = mauTho(tho.front(), json::error_handler_t::replace);
         }
     }
     QList<DonHang> ra;

@@ -12,14 +12,14 @@
 
 namespace {
 
-// A reply larger than this is not an order page; refusing it keeps a broken server from filling memory.
-constexpr qsizetype kThanToiDa = 64 * 1024 * 1024;
+constexpr qsizetype kThanToiDa = KenhHTTPCurl::kThanToiDa;
 
 struct XoaCurl {
     void operator()(CURL* c) const { curl_easy_cleanup(c); }
 };
 
-// One handle per worker thread keeps its connection cache, so paging reuses the TLS session.
+// One handle per worker thread keeps its TLS session cache, so the fresh connection of each page resumes
+// the session instead of a full handshake.
 CURL* handleCuaLuong() {
     static std::once_flag khoiTao;
     std::call_once(khoiTao, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
@@ -102,7 +102,7 @@ struct MotLanGui {
 };
 
 MotLanGui guiMotLan(const QByteArray& phuongThuc, const QUrl& url, const QList<QPair<QByteArray, QByteArray>>& tieuDe,
-                    const QByteArray& than, std::chrono::milliseconds thoiGianCho,
+                    const QByteArray& than, std::chrono::milliseconds thoiGianCho, std::chrono::milliseconds tranToanBo,
                     const std::function<bool()>& nenDung) {
     CURL* c = handleCuaLuong();
     BoNhanPhanHoi nhan;
@@ -116,8 +116,14 @@ MotLanGui guiMotLan(const QByteArray& phuongThuc, const QUrl& url, const QList<Q
     curl_easy_setopt(c, CURLOPT_SSL_VERIFYPEER, 1L);
     curl_easy_setopt(c, CURLOPT_SSL_VERIFYHOST, 2L);
     curl_easy_setopt(c, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(c, CURLOPT_TIMEOUT_MS, static_cast<long>(thoiGianCho.count()));
-    curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(thoiGianCho.count()));
+    curl_easy_setopt(c, CURLOPT_FRESH_CONNECT, 1L);
+    curl_easy_setopt(c, CURLOPT_FORBID_REUSE, 1L);
+    curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(std::max<qint64>(thoiGianCho.count(), 1)));
+    // libcurl counts the idle limit in whole seconds: less than one byte a second over that long.
+    const long giayNghi = static_cast<long>(std::max<qint64>((thoiGianCho.count() + 999) / 1000, 1));
+    curl_easy_setopt(c, CURLOPT_LOW_SPEED_LIMIT, 1L);
+    curl_easy_setopt(c, CURLOPT_LOW_SPEED_TIME, giayNghi);
+    curl_easy_setopt(c, CURLOPT_TIMEOUT_MS, static_cast<long>(std::max<qint64>(tranToanBo.count(), 1)));
     curl_easy_setopt(c, CURLOPT_ACCEPT_ENCODING, "");
     curl_easy_setopt(c, CURLOPT_USERAGENT, "KorvaneZize/" KORVANE_VERSION);
     curl_easy_setopt(c, CURLOPT_ERRORBUFFER, loiChiTiet);
@@ -182,7 +188,7 @@ MotLanGui guiMotLan(const QByteArray& phuongThuc, const QUrl& url, const QList<Q
 
 }  // namespace
 
-KenhHTTPCurl::KenhHTTPCurl() {
+KenhHTTPCurl::KenhHTTPCurl(std::chrono::milliseconds tranToanBo) : tranToanBo_(tranToanBo) {
     handleCuaLuong();
 }
 
@@ -205,7 +211,7 @@ PhanHoiHTTP KenhHTTPCurl::gui(const YeuCauHTTP& yeuCau, const std::function<bool
     const QString gocDau = nguonGoc(url);
 
     for (int buoc = 0;; ++buoc) {
-        MotLanGui lan = guiMotLan(phuongThuc, url, tieuDe, than, yeuCau.thoiGianCho, nenDung);
+        MotLanGui lan = guiMotLan(phuongThuc, url, tieuDe, than, yeuCau.thoiGianCho, tranToanBo_, nenDung);
         const int s = lan.phanHoi.status;
         const bool laChuyenHuong = s == 301 || s == 302 || s == 303 || s == 307 || s == 308;
         if (!laChuyenHuong || lan.chuyenDen.isEmpty() || buoc >= kSoLanChuyenHuongToiDa) return lan.phanHoi;

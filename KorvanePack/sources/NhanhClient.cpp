@@ -156,8 +156,9 @@ void NhanhClient::kiemTraPhanHoi(const json& phanHoi) const {
     } else {
         lyDo = chuoiJSON(layKhoa(&phanHoi, "message")).value_or(QStringLiteral("không rõ lý do"));
     }
-    // The reason is the platform's own text and may quote the request back, token included.
-    lyDo = anKhoa_.an(anNguyenVan(lyDo));
+    // The reason is the platform's own text and may quote the request back, token included; it is
+    // cleaned whole before it is cut to the excerpt's length.
+    lyDo = catTheoByte(anKhoa_.an(anNguyenVan(lyDo)), kByteNguyenVan);
     throw LoiNguonDon(ma == 429 ? 429 : 400, lyDo, QString(), tenNhanh() + QStringLiteral(" từ chối: ") + lyDo);
 }
 

@@ -6,11 +6,52 @@
 #include "sources/KiemTraKhoa.h"
 #include "sources/LoiNguonDon.h"
 #include "store/DinhDangISO.h"
+#include "store/DocJson.h"
 
 using nlohmann::json;
 
 namespace {
 const json kRong = json::object();
+
+struct QuaKichCo {};
+
+// Collects the serialiser's output and gives up once it passes the size bound.
+class DauRaGioiHan final : public nlohmann::detail::output_adapter_protocol<char> {
+public:
+    explicit DauRaGioiHan(std::string& ra) : ra_(ra) {}
+    void write_character(char c) override {
+        if (ra_.size() + 1 > kKichCoMauTho) throw QuaKichCo{};
+        ra_.push_back(c);
+    }
+    void write_characters(const char* s, std::size_t n) override {
+        if (ra_.size() + n > kKichCoMauTho) throw QuaKichCo{};
+        ra_.append(s, n);
+    }
+
+private:
+    std::string& ra_;
+};
+
+// Walked without recursion and with one entry per level, so neither the stack nor the memory of the check
+// itself is sized by the data.
+bool nongHon(const json& goc, int doSau) {
+    if (!goc.is_structured()) return true;
+    std::vector<std::pair<const json*, json::const_iterator>> cho;
+    cho.emplace_back(&goc, goc.cbegin());
+    while (!cho.empty()) {
+        auto& [v, it] = cho.back();
+        if (it == v->cend()) {
+            cho.pop_back();
+            continue;
+        }
+        const json& con = *it;
+        ++it;
+        if (!con.is_structured()) continue;
+        if (static_cast<int>(cho.size()) + 1 > doSau) return false;
+        cho.emplace_back(&con, con.cbegin());
+    }
+    return true;
+}
 
 }  // namespace
 
@@ -40,7 +81,7 @@ void kiemTraTieuDe(const QString& giaTri, const QString& nhan, const QString& te
 }
 
 std::optional<json> docDoiTuong(const QByteArray& than) {
-    json v = json::parse(than.constData(), than.constData() + than.size(), nullptr, false);
+    json v = DocJson::docCoGioiHan(than.constData(), than.constData() + than.size());
     if (v.is_discarded() || !v.is_object()) return std::nullopt;
     return v;
 }
@@ -81,12 +122,18 @@ QString gioDiaPhuong(const QDateTime& t, const QString& mau) {
     return t.toLocalTime().toString(mau);
 }
 
-std::optional<QString> mauTho(const json& don) {
+std::optional<QString> mauTho(const json& don, json::error_handler_t xuLy) {
+    if (!nongHon(don, kDoSauMauTho)) return std::nullopt;
+    std::string ra;
     try {
-        return QString::fromStdString(don.dump(2, ' ', false, json::error_handler_t::strict));
+        nlohmann::detail::serializer<json> viet(std::make_shared<DauRaGioiHan>(ra), ' ', xuLy);
+        viet.dump(don, true, false, 2);
     } catch (const json::exception&) {
         return std::nullopt;
+    } catch (const QuaKichCo&) {
+        return std::nullopt;
     }
+    return QString::fromStdString(ra);
 }
 
 qint64 tongSoLuong(const QList<MatHang>& cacMatHang) {

@@ -40,7 +40,12 @@ QDateTime mocBatDau(const QString& moc, const DongHo& dongHo);
 // The time in this machine's zone by a fixed numeric pattern ("yyyy-MM-dd HH:mm:ss").
 QString gioDiaPhuong(const QDateTime& t, const QString& mau);
 
-// An order object pretty-printed with sorted keys and "/" left as it is.
-std::optional<QString> mauTho(const nlohmann::json& don);
+// An order object pretty-printed with sorted keys and "/" left as it is; absent when it cannot be
+// serialised, nests deeper than kDoSauMauTho or would print to more than kKichCoMauTho bytes. Pretty
+// printing grows with the square of the depth, so neither bound may be left to the data.
+inline constexpr int kDoSauMauTho = 64;
+inline constexpr std::size_t kKichCoMauTho = 1024 * 1024;
+std::optional<QString> mauTho(const nlohmann::json& don,
+                              nlohmann::json::error_handler_t xuLy = nlohmann::json::error_handler_t::strict);
 // The sum of the quantities, held at the bounds of 64 bits instead of wrapping.
 qint64 tongSoLuong(const QList<MatHang>& cacMatHang);

@@ -12,6 +12,7 @@ struct YeuCauHTTP {
     QString url;
     QList<QPair<QByteArray, QByteArray>> tieuDe;
     QByteArray than;
+    // The idle limit: the connect, and any stretch without a byte received (KenhHTTPCurl).
     std::chrono::milliseconds thoiGianCho{30'000};
 
     void themTieuDe(const QByteArray& ten, const QByteArray& giaTri) { tieuDe.append({ten, giaTri}); }

@@ -69,3 +69,30 @@ std::optional<dom::object> DocJson::docDoiTuong(std::string_view dong) {
     if (boPhanTich().parse(dong.data(), dong.size(), true).get_object().get(o) != SUCCESS) return std::nullopt;
     return o;
 }
+
+bool DocJson::trongDoSau(const char* dau, const char* cuoi, int doSau) {
+    int sau = 0;
+    bool trongChuoi = false;
+    for (const char* p = dau; p < cuoi; ++p) {
+        const char c = *p;
+        if (trongChuoi) {
+            if (c == '\\') {
+                ++p;
+            } else if (c == '"') {
+                trongChuoi = false;
+            }
+        } else if (c == '"') {
+            trongChuoi = true;
+        } else if (c == '[' || c == '{') {
+            if (++sau > doSau) return false;
+        } else if (c == ']' || c == '}') {
+            --sau;
+        }
+    }
+    return true;
+}
+
+nlohmann::json DocJson::docCoGioiHan(const char* dau, const char* cuoi) {
+    if (!trongDoSau(dau, cuoi, kDoSauToiDa)) return nlohmann::json(nlohmann::json::value_t::discarded);
+    return nlohmann::json::parse(dau, cuoi, nullptr, false);
+}

@@ -29,6 +29,15 @@ public:
     // Parses one line as a JSON object; the bytes are copied into padded memory.
     static std::optional<simdjson::dom::object> docDoiTuong(std::string_view dong);
 
+    // How deep outside JSON may nest. Real replies and journal lines stay within a dozen levels; nlohmann
+    // copies and serialises a value by recursion, so a deeper value would let the data size the stack.
+    static constexpr int kDoSauToiDa = 256;
+    // Parses outside JSON with nlohmann, refusing anything nested deeper than kDoSauToiDa before a value is
+    // built. A refused or malformed text gives a discarded value, never an exception.
+    static nlohmann::json docCoGioiHan(const char* dau, const char* cuoi);
+    // True when the text nests arrays and objects no deeper than doSau (strings are skipped correctly).
+    static bool trongDoSau(const char* dau, const char* cuoi, int doSau);
+
     static void datTuyChon(nlohmann::ordered_json& j, const char* khoa, const std::optional<QString>& v) {
         if (v) j[khoa] = utf8(*v);
     }

@@ -117,7 +117,7 @@ KhoDuLieu::KetQuaKiemTra KhoDuLieu::kiemTraNhatKy() const {
     std::string truoc = "GENESIS";
     tachDong(*noiDung, [&](qint64 so, QByteArrayView dong) {
         kq.soDong = so;
-        auto j = nlohmann::json::parse(dong.begin(), dong.end(), nullptr, false);
+        auto j = DocJson::docCoGioiHan(dong.begin(), dong.end());
         const bool dung = [&] {
             if (j.is_discarded() || !j.is_object()) return false;
             const auto bam = j.find("hash");

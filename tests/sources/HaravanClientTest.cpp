@@ -290,7 +290,8 @@ TEST_F(HaravanGia, ClosedPortAndSlowServerAreTransportFailuresAfterRetries) {
     }
     std::atomic<bool> thoat = false;
     may.get("/com/orders/count.json", [&](const httplib::Request&, httplib::Response& res) {
-        for (int i = 0; i < 50 && !thoat; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        // Silent for longer than the idle limit, which the transport counts in whole seconds.
+        for (int i = 0; i < 200 && !thoat; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(20));
         res.set_content("{\"count\":1}", "application/json");
     });
     chay();

@@ -40,6 +40,19 @@ QByteArray docTep(const QString& duongDan) {
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
+// The shipped program with a home of its own, no screen, and its platform requests sent to the fake on loopback.
+void batDau(QProcess& app, const QTemporaryDir& nha, const QTemporaryDir& thietBi, const QString& mayChu) {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("HOME"), nha.path());
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), nha.filePath(QStringLiteral(".config")));
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("KORVANE_THU_MUC_THIET_BI"), thietBi.path());
+    env.insert(QStringLiteral("KORVANE_MAY_CHU_THU"), mayChu);
+    app.setProcessEnvironment(env);
+    app.setProcessChannelMode(QProcess::MergedChannels);
+    app.start(QStringLiteral(KORVANE_APP_PATH), {});
+}
+
 }  // namespace
 
 // The shipped executable as the owner starts it: its token read from the real Secret Service, its requests
@@ -67,15 +80,7 @@ TEST(UngDungThatDongBo, StartUpSyncOfTheShippedProgramFillsItsStore) {
 
     QTemporaryDir nha, thietBi;
     QProcess app;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("HOME"), nha.path());
-    env.insert(QStringLiteral("XDG_CONFIG_HOME"), nha.filePath(QStringLiteral(".config")));
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    env.insert(QStringLiteral("KORVANE_THU_MUC_THIET_BI"), thietBi.path());
-    env.insert(QStringLiteral("KORVANE_MAY_CHU_THU"), may.goc());
-    app.setProcessEnvironment(env);
-    app.setProcessChannelMode(QProcess::MergedChannels);
-    app.start(QStringLiteral(KORVANE_APP_PATH), {});
+    batDau(app, nha, thietBi, may.goc());
     ASSERT_TRUE(app.waitForStarted(10000));
 
     const QString goc = nha.filePath(QStringLiteral("Korvane Zize"));
@@ -148,15 +153,7 @@ TEST(UngDungThatDongBo, StartUpSyncOnNhanhWritesTheV3OrdersToTheMonthFile) {
         ud.setValue(QStringLiteral("korvane.nguonDon"), QStringLiteral("nhanh"));
     }
     QProcess app;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("HOME"), nha.path());
-    env.insert(QStringLiteral("XDG_CONFIG_HOME"), nha.filePath(QStringLiteral(".config")));
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    env.insert(QStringLiteral("KORVANE_THU_MUC_THIET_BI"), thietBi.path());
-    env.insert(QStringLiteral("KORVANE_MAY_CHU_THU"), may.goc());
-    app.setProcessEnvironment(env);
-    app.setProcessChannelMode(QProcess::MergedChannels);
-    app.start(QStringLiteral(KORVANE_APP_PATH), {});
+    batDau(app, nha, thietBi, may.goc());
     ASSERT_TRUE(app.waitForStarted(10000));
 
     const QString goc = nha.filePath(QStringLiteral("Korvane Zize"));
@@ -197,4 +194,49 @@ TEST(UngDungThatDongBo, StartUpSyncOnNhanhWritesTheV3OrdersToTheMonthFile) {
     ASSERT_TRUE(huy);
     EXPECT_EQ(huy->cancelledAt, QStringLiteral("2025-12-08T11:00:00Z"));
     EXPECT_FALSE(docTep(nhatKy).contains(token.toUtf8()));
+}
+
+// The same start against a platform whose one order nests a field 100,000 deep, a reply that used to overflow the
+// sync worker's stack at every start: the program finishes starting, journals the unreadable reply as a failed
+// sync and stays up.
+TEST(UngDungThatDongBo, ADeeplyNestedOrderIsASyncErrorAndTheProgramKeepsRunning) {
+    if (qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS")) GTEST_SKIP() << "no session bus";
+    const QString dichVu = QStringLiteral("com.korvane.pack.haravan.token");
+    KhoKhoaHeThong khoKhoa(std::chrono::seconds(5));
+    if (khoKhoa.doc(dichVu)) GTEST_SKIP() << "a Haravan token is already stored in this keyring";
+    const QString token = QStringLiteral("shpat_") + QUuid::createUuid().toString(QUuid::Id128);
+    if (!khoKhoa.ghi(dichVu, token)) GTEST_SKIP() << "no Secret Service to store the token in";
+    struct XoaKhiXong {
+        KhoKhoaHeThong& kho;
+        QString dichVu;
+        ~XoaKhiXong() { kho.xoa(dichVu); }
+    } xoaKhiXong{khoKhoa, dichVu};
+
+    const std::string sau = std::string(100'000, '[') + std::string(100'000, ']');
+    const std::string than = R"({"orders":[{"id":7001,"note":)" + sau + R"(,"updated_at":"2025-12-09T01:00:00Z"}]})";
+    MayChuGia may;
+    may.get("/com/orders.json",
+            [&](const httplib::Request&, httplib::Response& res) { res.set_content(than, "application/json"); });
+    may.chay();
+
+    QTemporaryDir nha, thietBi;
+    QProcess app;
+    batDau(app, nha, thietBi, may.goc());
+    ASSERT_TRUE(app.waitForStarted(10000));
+
+    const QString nhatKy = nha.filePath(QStringLiteral("Korvane Zize")) + QStringLiteral("/data/app.log.jsonl");
+    const bool baoLoi = choDen([&] { return docTep(nhatKy).contains(R"("event":"sync_error")"); }, 60000);
+    // Still up a moment after the failed sync has been handled.
+    const bool conChay = baoLoi && !app.waitForFinished(1500) && app.state() == QProcess::Running;
+    app.kill();
+    app.waitForFinished(10000);
+    ASSERT_TRUE(baoLoi) << app.readAll().toStdString() << docTep(nhatKy).toStdString();
+    EXPECT_TRUE(conChay) << app.readAll().toStdString();
+    const QByteArray ghi = docTep(nhatKy);
+    EXPECT_TRUE(ghi.contains(R"("event":"app_start")")) << ghi.toStdString();
+    EXPECT_TRUE(ghi.contains(R"({"detail":{"msg":"Haravan trả về dữ liệu không đọc được."},"event":"sync_error")"))
+        << ghi.toStdString();
+    EXPECT_FALSE(ghi.contains(R"("event":"sync")"));
+    // An unreadable page is tried once under each of the client's five parameter styles, then given up.
+    EXPECT_EQ(may.daNhan().size(), 5u);
 }

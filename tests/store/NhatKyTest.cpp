@@ -5,6 +5,8 @@
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
+#include <functional>
+#include <nlohmann/json.hpp>
 
 #include "KhoTam.h"
 #include "KiemNhatKyDocLap.h"
@@ -230,4 +232,49 @@ TEST(NhatKy, ChiTietKhongHopLeDatLoi) {
     EXPECT_EQ(cacDong(t.docTep(QStringLiteral("data/app.log.jsonl"))).size(), 1);
     t.kho->ghiNhatKy(QStringLiteral("sync"));
     EXPECT_FALSE(t.kho->loiGhiNhatKy()) << "a good write clears the error";
+}
+
+// A journal line is outside data too: one whose detail nests deeper than any line this program writes is a
+// broken line at its number, whether or not its hash would match, and the check itself never recurses into it.
+TEST(NhatKy, DongLongQuaSauLaDongGay) {
+    const auto longNhau = [](int sau) { return std::string(size_t(sau), '[') + std::string(size_t(sau), ']'); };
+    // A line as the writer would make it, with its own correct hash, around a detail nested sau deep.
+    const auto dongDung = [&](const std::string& truoc, int sau) {
+        nlohmann::json j = {{"ts", "2025-12-10T09:00:00Z"},
+                            {"event", "x"},
+                            {"detail", {{"d", nlohmann::json::parse(longNhau(sau))}}},
+                            {"prev", truoc}};
+        j["hash"] = QCryptographicHash::hash(QByteArray::fromStdString(KhoDuLieu::tuanTuHoaNhatKy(j.dump())),
+                                             QCryptographicHash::Sha256)
+                        .toHex()
+                        .toStdString();
+        return QByteArray::fromStdString(KhoDuLieu::tuanTuHoaNhatKy(j.dump()));
+    };
+    struct {
+        const char* ten;
+        std::function<QByteArray(const std::string& truoc)> dong;
+        bool ok;
+    } const bang[] = {
+        {"200 tang, hash dung", [&](const std::string& truoc) { return dongDung(truoc, 200); }, true},
+        {"1000 tang, hash dung", [&](const std::string& truoc) { return dongDung(truoc, 1000); }, false},
+        {"200000 tang",
+         [&](const std::string& truoc) {
+             return QByteArray::fromStdString(R"({"detail":{"d":)" + longNhau(200000) + R"(},"event":"x","hash":")" +
+                                              std::string(64, '0') + R"(","prev":")" + truoc +
+                                              R"(","ts":"2025-12-10T09:00:00Z"})");
+         },
+         false},
+    };
+    for (const auto& c : bang) {
+        KhoTam t;
+        ghiBa(*t.kho);
+        const QByteArray cu = t.docTep(QStringLiteral("data/app.log.jsonl"));
+        const auto dong = cacDong(cu);
+        const std::string truoc = nlohmann::json::parse(dong.back().toStdString()).at("hash").get<std::string>();
+        t.vietTep(QStringLiteral("data/app.log.jsonl"), cu + c.dong(truoc) + '\n');
+        const auto kq = t.kho->kiemTraNhatKy();
+        EXPECT_EQ(kq.ok, c.ok) << c.ten;
+        EXPECT_EQ(kq.soDong, 4) << c.ten;
+        EXPECT_EQ(kq.dongGay, c.ok ? std::nullopt : std::optional<qint64>(4)) << c.ten;
+    }
 }
