@@ -77,6 +77,24 @@ QImage matPhangSang(const AVFrame* f) {
     return xam;
 }
 
+// The luma of packed 4:2:2 (YUYV from raw webcams, UYVY), every other byte, laid out as its own plane.
+QImage sangGoiDong(const AVFrame* f) {
+    int lech = 0;
+    if (f->format == AV_PIX_FMT_UYVY422)
+        lech = 1;
+    else if (f->format != AV_PIX_FMT_YUYV422)
+        return {};
+    if (!f->data[0] || f->linesize[0] < 2 * f->width) return {};
+    QImage xam(f->width, f->height, QImage::Format_Grayscale8);
+    if (xam.isNull()) return {};
+    for (int y = 0; y < f->height; ++y) {
+        const uint8_t* vao = f->data[0] + size_t(y) * size_t(f->linesize[0]) + lech;
+        uchar* ra = xam.scanLine(y);
+        for (int x = 0; x < f->width; ++x) ra[x] = vao[2 * x];
+    }
+    return xam;
+}
+
 }  // namespace
 
 std::unique_ptr<NguonKhungFFmpeg> NguonKhungFFmpeg::mo(const QString& dinhDangVao, const QString& url,
@@ -221,6 +239,7 @@ void NguonKhungFFmpeg::vongDoc() {
             }
             QImage anh = chuyenDoi(fr);
             QImage xam = anh.isNull() ? QImage() : matPhangSang(fr);
+            if (!anh.isNull() && xam.isNull()) xam = sangGoiDong(fr);
             av_frame_unref(fr);
             ++soKhung;
             if (!anh.isNull() && nhan_) nhan_(std::move(anh), std::move(xam), luc);
