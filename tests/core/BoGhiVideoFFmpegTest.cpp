@@ -455,6 +455,25 @@ TEST(NguonKhungLavfi, TheLumaHandedOverIsTheFramesYValues) {
     }
 }
 
+// An RGB24 source (a graph's default) is turned into BGRA by a conversion of our own: it must give exactly what
+// swscale gives for the same picture, an odd width included.
+TEST(NguonKhungLavfi, Rgb24BecomesTheSameBgraAsSwscaleGives) {
+    QImage ra[2];
+    const char* duoi[2] = {",format=rgb24", ",format=bgra"};
+    for (int i = 0; i < 2; ++i) {
+        QString loi;
+        auto n = NguonKhungFFmpeg::mo(QStringLiteral("lavfi"),
+                                      QStringLiteral("testsrc=size=323x240:rate=30") + QLatin1String(duoi[i]), {},
+                                      false, QStringLiteral("thu"), loi);
+        ASSERT_NE(n, nullptr) << loi.toStdString();
+        ra[i] = khungDauTien(*n, 1);
+        ASSERT_EQ(ra[i].size(), QSize(323, 240));
+        ASSERT_EQ(ra[i].format(), QImage::Format_RGB32);
+    }
+    EXPECT_NE(ra[0].pixel(10, 10), ra[0].pixel(300, 200));  // a picture, not one colour
+    EXPECT_EQ(ra[0], ra[1]);
+}
+
 TEST(NguonKhungLavfi, DeliversBgraFramesAndReportsABadGraph) {
     NenTangCameraGia nt;
     QString loi;
