@@ -301,6 +301,7 @@ void chiPhiRanh() {
     KhungCamera xem;
     xem.resize(960, 540);
     QObject::connect(phat, &PhatKhungXemTruoc::khungMoi, &xem, &KhungCamera::hienKhung);
+    QObject::connect(&xem, &KhungCamera::kichThuocXemDoi, phat, &PhatKhungXemTruoc::datKichThuocXem);
     xem.show();
     cho(0.5);
     const double xemTruoc = doCpu(kGiay);

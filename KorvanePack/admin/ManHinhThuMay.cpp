@@ -129,8 +129,10 @@ ManHinhThuMay::~ManHinhThuMay() {
 
 void ManHinhThuMay::noiKhungHinh() {
     if (!camera_) return;
-    if (auto* phat = camera_->findChild<PhatKhungXemTruoc*>())
+    if (auto* phat = camera_->findChild<PhatKhungXemTruoc*>()) {
         connect(phat, &PhatKhungXemTruoc::khungMoi, hop_->xemTruoc(), &KhungCamera::hienKhung);
+        connect(hop_->xemTruoc(), &KhungCamera::kichThuocXemDoi, phat, &PhatKhungXemTruoc::datKichThuocXem);
+    }
 }
 
 void ManHinhThuMay::showEvent(QShowEvent* e) {

@@ -41,7 +41,7 @@ void DocMaVach::nhanKhung(const QImage& khung) {
         dangBan_ = true;
         lanDoCuoi_ = bayGio;
     }
-    auto banSao = chupBanSao(khung);
+    auto banSao = chupXam(khung);
     if (!banSao) {
         std::lock_guard lk(khoa_);
         dangBan_ = false;
@@ -86,6 +86,30 @@ std::optional<QImage> DocMaVach::chupBanSao(const QImage& nguon) {
         for (int y = 0; y < cao; ++y) std::memcpy(den + y * dongBanSao, tu + y * dongNguon, moiDong);
     }
     return banSao;
+}
+
+std::optional<QImage> DocMaVach::chupXam(const QImage& nguon) {
+    const QImage::Format f = nguon.format();
+    if (f != QImage::Format_RGB32 && f != QImage::Format_ARGB32 && f != QImage::Format_ARGB32_Premultiplied)
+        return chupBanSao(nguon);
+    const int rong = nguon.width();
+    const int cao = nguon.height();
+    QImage xam;
+    try {
+        xam = QImage(rong, cao, QImage::Format_Grayscale8);
+    } catch (const std::bad_alloc&) {
+        return std::nullopt;
+    }
+    if (xam.isNull() || !nguon.constBits()) return std::nullopt;
+    for (int y = 0; y < cao; ++y) {
+        const auto* dong = reinterpret_cast<const uint32_t*>(nguon.constScanLine(y));
+        uchar* ra = xam.scanLine(y);
+        for (int x = 0; x < rong; ++x) {
+            const uint32_t p = dong[x];
+            ra[x] = uchar((((p >> 16) & 0xff) * 77 + ((p >> 8) & 0xff) * 150 + (p & 0xff) * 29) >> 8);
+        }
+    }
+    return xam;
 }
 
 void DocMaVach::doMa(const QImage& khung) {

@@ -45,6 +45,9 @@ public:
 
     // A deep copy of the frame's pixels, or none when the frame has no pixels or memory runs out.
     static std::optional<QImage> chupBanSao(const QImage& nguon);
+    // The luma of a 32-bit colour frame as a Grayscale8 copy, with the detector's own weights, so a read
+    // neither copies 8 MB nor makes grey again; other formats are copied as they are (chupBanSao).
+    static std::optional<QImage> chupXam(const QImage& nguon);
 
     // One detection with delivery; runs on the reader's own queue.
     void doMa(const QImage& khung);

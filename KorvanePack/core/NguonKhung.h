@@ -8,8 +8,9 @@
 // An open stream of camera frames. Frames arrive on the source's own thread as RGB32 images
 // (BGRA bytes in memory) stamped with the steady time at which they were captured; the receiver
 // must return quickly and drop what it cannot handle, since the source never waits for it.
-// `xam` is the frame's luma as the decoder produced it (Grayscale8, read-only, shared with the
-// decoder), or null when the source has none: the barcode reader wants nothing else.
+// `xam` is the frame's luma as the decoder produced it (Grayscale8, read-only; a planar format's own plane
+// shared with the decoder, packed YUYV's taken out of the frame), or null when the source has none (RGB):
+// the barcode reader wants nothing else.
 class NguonKhung {
 public:
     using NhanKhung = std::function<void(QImage anh, QImage xam, std::chrono::steady_clock::time_point luc)>;

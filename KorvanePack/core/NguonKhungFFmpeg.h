@@ -33,10 +33,14 @@ private:
     NguonKhungFFmpeg() = default;
     void vongDoc();
     QImage chuyenDoi(const AVFrame* f);
+    // Packed 4:2:2 repacked into planes (phang_), or the frame itself.
+    const AVFrame* boGoi(const AVFrame* f);
 
     AVFormatContext* fmt_ = nullptr;
     AVCodecContext* dec_ = nullptr;
     SwsContext* sws_ = nullptr;
+    SwsContext* swsPhang_ = nullptr;
+    AVFrame* phang_ = nullptr;
     int luongVideo_ = -1;
     bool nhipThuc_ = false;
     double tocDo_ = 30.0;

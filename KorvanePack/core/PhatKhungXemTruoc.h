@@ -2,6 +2,7 @@
 
 #include <QImage>
 #include <QObject>
+#include <QSize>
 #include <atomic>
 
 class CameraEngine;
@@ -16,9 +17,19 @@ public:
     // Called on the capture queue.
     void nhan(const QImage& khung);
 
+    // The frame halved (each pixel the mean of a 2x2 block) as long as the result still fills `o` on at
+    // least one side, so that fitting it into `o` never enlarges it; the frame itself when it is not
+    // 32-bit colour or already small enough.
+    static QImage thuNhoChoO(const QImage& khung, QSize o);
+
+public slots:
+    // The size of the box the preview is shown in; empty (the start) hands the frames over at full size.
+    void datKichThuocXem(QSize o);
+
 signals:
     void khungMoi(const QImage& khung);
 
 private:
     std::atomic<bool> dangCho_{false};
+    std::atomic<int> rongXem_{0}, caoXem_{0};
 };

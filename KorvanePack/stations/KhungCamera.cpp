@@ -40,6 +40,12 @@ void KhungCamera::datBanKinhVien(int banKinh) {
 
 void KhungCamera::resizeEvent(QResizeEvent*) {
     capNhatMatNa();
+    // A hidden box (the other station's screen) must not shrink the frames the shown one gets.
+    if (isVisible()) emit kichThuocXemDoi(size());
+}
+
+void KhungCamera::showEvent(QShowEvent*) {
+    emit kichThuocXemDoi(size());
 }
 
 void KhungCamera::capNhatMatNa() {
@@ -60,6 +66,11 @@ void KhungCamera::paintEvent(QPaintEvent*) {
     // Filtered down once per frame to the size shown, then only copied: a repaint for anything drawn over
     // the picture does not filter the full camera frame again. Bilinear, as QPainter's smooth drawing is:
     // QImage's area-averaging scale costs twice as much at these sizes.
+    // A frame handed over at the size shown is drawn as it is.
+    if (khung_.size() == vung.size()) {
+        p.drawImage(vung.topLeft(), khung_);
+        return;
+    }
     if (thuNho_.size() != vung.size()) {
         thuNho_ = QImage(vung.size(), QImage::Format_RGB32);
         QPainter q(&thuNho_);

@@ -21,9 +21,14 @@ public slots:
     void hienKhung(const QImage& khung);
     void xoaKhung();
 
+signals:
+    // The size of the box while it is shown, so a frame source can hand over frames no larger than needed.
+    void kichThuocXemDoi(QSize o);
+
 protected:
     void paintEvent(QPaintEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
+    void showEvent(QShowEvent* e) override;
 
 private:
     void capNhatMatNa();

@@ -220,8 +220,10 @@ ManHinhDongGoi::ManHinhDongGoi(BoDieuPhoi* dieuPhoi, DongHo& dongHo, QWidget* pa
 // The engine's raw frames, before the caption, reach the GUI thread through its preview relay.
 void ManHinhDongGoi::noiKhungHinh() {
     if (!camera_) return;
-    if (auto* phat = camera_->findChild<PhatKhungXemTruoc*>())
+    if (auto* phat = camera_->findChild<PhatKhungXemTruoc*>()) {
         connect(phat, &PhatKhungXemTruoc::khungMoi, xemTruoc_, &KhungCamera::hienKhung);
+        connect(xemTruoc_, &KhungCamera::kichThuocXemDoi, phat, &PhatKhungXemTruoc::datKichThuocXem);
+    }
 }
 
 QString ManHinhDongGoi::chuThoiGian(qint64 giay) {

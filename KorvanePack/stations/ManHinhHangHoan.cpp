@@ -371,8 +371,10 @@ QWidget* ManHinhHangHoan::taoToKhai() {
 // The engine's raw frames, before the caption, reach the GUI thread through its preview relay.
 void ManHinhHangHoan::noiKhungHinh() {
     if (!camera_) return;
-    if (auto* phat = camera_->findChild<PhatKhungXemTruoc*>())
+    if (auto* phat = camera_->findChild<PhatKhungXemTruoc*>()) {
         connect(phat, &PhatKhungXemTruoc::khungMoi, xemTruoc_, &KhungCamera::hienKhung);
+        connect(xemTruoc_, &KhungCamera::kichThuocXemDoi, phat, &PhatKhungXemTruoc::datKichThuocXem);
+    }
 }
 
 void ManHinhHangHoan::showEvent(QShowEvent* e) {

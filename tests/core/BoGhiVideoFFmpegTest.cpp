@@ -381,8 +381,8 @@ TEST(NguonKhungLavfi, FramesCarryTheCaptureTimesNotTheirArrival) {
 }
 
 TEST(NguonKhungLavfi, TheDecodersLumaGoesToTheReaderWhenThereIsOne) {
-    // Planar YUV (what MJPEG webcams decode to) has the luma the reader needs; packed YUYV and RGB have none,
-    // and the reader then gets the colour frame as before.
+    // Planar YUV (what MJPEG webcams decode to) has the luma the reader needs, and packed YUYV (raw webcams)
+    // carries it in every other byte; RGB has none, and the reader then gets the colour frame.
     struct Ca {
         const char* doThi;
         bool coXam;
@@ -390,7 +390,8 @@ TEST(NguonKhungLavfi, TheDecodersLumaGoesToTheReaderWhenThereIsOne) {
     };
     const Ca ca[] = {{"color=c=0x303030:size=320x240:rate=30,format=yuvj422p", true, 48},
                      {"color=c=0x303030:size=320x240:rate=30,format=yuv420p", true, 57},
-                     {"color=c=0x303030:size=320x240:rate=30,format=yuyv422", false, 0},
+                     {"color=c=0x303030:size=320x240:rate=30,format=yuyv422", true, 57},
+                     {"color=c=0x303030:size=320x240:rate=30,format=uyvy422", true, 57},
                      {"testsrc=size=320x240:rate=30", false, 0}};
     for (const Ca& c : ca) {
         SCOPED_TRACE(c.doThi);
@@ -418,6 +419,59 @@ TEST(NguonKhungLavfi, TheDecodersLumaGoesToTheReaderWhenThereIsOne) {
         ASSERT_EQ(k.format(), QImage::Format_Grayscale8);
         EXPECT_NEAR(k.constScanLine(120)[160], c.sang, 4);
     }
+}
+
+// The luma handed over is the frame's own Y, pixel for pixel: a picture whose Y is a known pattern, with
+// colour in its chroma that must not leak in, read through each layout a webcam delivers.
+TEST(NguonKhungLavfi, TheLumaHandedOverIsTheFramesYValues) {
+    const QString mau = QStringLiteral(
+        "nullsrc=size=322x240:rate=30,format=yuv422p,geq=lum='mod(X+3*Y,256)':cb='mod(X*7,256)':cr='mod(Y*5,256)'");
+    for (const char* dinhDang : {"", ",format=yuyv422", ",format=uyvy422"}) {
+        SCOPED_TRACE(dinhDang);
+        QString loi;
+        auto n = NguonKhungFFmpeg::mo(QStringLiteral("lavfi"), mau + QLatin1String(dinhDang), {}, false,
+                                      QStringLiteral("thu"), loi);
+        ASSERT_NE(n, nullptr) << loi.toStdString();
+        std::mutex khoa;
+        QImage xam;
+        n->batDau([&](QImage, QImage x, std::chrono::steady_clock::time_point) {
+            std::lock_guard lk(khoa);
+            if (xam.isNull()) xam = x.copy();
+        });
+        EXPECT_TRUE(choDen([&] {
+            std::lock_guard lk(khoa);
+            return !xam.isNull();
+        }));
+        n->dung();
+        std::lock_guard lk(khoa);
+        ASSERT_EQ(xam.size(), QSize(322, 240));
+        ASSERT_EQ(xam.format(), QImage::Format_Grayscale8);
+        int sai = 0;
+        for (int y = 0; y < xam.height(); ++y)
+            for (int x = 0; x < xam.width(); ++x)
+                if (xam.constScanLine(y)[x] != (x + 3 * y) % 256 && sai++ < 5)
+                    ADD_FAILURE() << x << "," << y << ": " << int(xam.constScanLine(y)[x]);
+        EXPECT_EQ(sai, 0);
+    }
+}
+
+// An RGB24 source (a graph's default) is turned into BGRA by a conversion of our own: it must give exactly what
+// swscale gives for the same picture, an odd width included.
+TEST(NguonKhungLavfi, Rgb24BecomesTheSameBgraAsSwscaleGives) {
+    QImage ra[2];
+    const char* duoi[2] = {",format=rgb24", ",format=bgra"};
+    for (int i = 0; i < 2; ++i) {
+        QString loi;
+        auto n = NguonKhungFFmpeg::mo(QStringLiteral("lavfi"),
+                                      QStringLiteral("testsrc=size=323x240:rate=30") + QLatin1String(duoi[i]), {},
+                                      false, QStringLiteral("thu"), loi);
+        ASSERT_NE(n, nullptr) << loi.toStdString();
+        ra[i] = khungDauTien(*n, 1);
+        ASSERT_EQ(ra[i].size(), QSize(323, 240));
+        ASSERT_EQ(ra[i].format(), QImage::Format_RGB32);
+    }
+    EXPECT_NE(ra[0].pixel(10, 10), ra[0].pixel(300, 200));  // a picture, not one colour
+    EXPECT_EQ(ra[0], ra[1]);
 }
 
 TEST(NguonKhungLavfi, DeliversBgraFramesAndReportsABadGraph) {

@@ -158,6 +158,38 @@ TEST(DocMaVach, ChupBanSao) {
         for (int x = 0; x < rong; ++x) ASSERT_EQ(banSao->pixel(x, y), qRgba(x * 20, y * 50, 7, 255)) << x << "," << y;
 }
 
+// What the reader keeps of a colour frame is its luma with the detector's own weights, the very grey the
+// detector would have made of the colour copy, so reading is unchanged; a padded source is read row by row,
+// and a grey frame (a webcam's luma) is copied as it is.
+TEST(DocMaVach, ChupXam) {
+    EXPECT_FALSE(DocMaVach::chupXam(QImage()).has_value());
+
+    const int rong = 10, cao = 4, buoc = rong * 4 + 16;
+    std::vector<uchar> bo(size_t(buoc) * cao, 0xAB);
+    QImage boc(bo.data(), rong, cao, buoc, QImage::Format_ARGB32);
+    for (int y = 0; y < cao; ++y)
+        for (int x = 0; x < rong; ++x) boc.setPixel(x, y, qRgba(x * 25, y * 60, 255 - x * 20, 255));
+    const auto xam = DocMaVach::chupXam(boc);
+    ASSERT_TRUE(xam.has_value());
+    std::fill(bo.begin(), bo.end(), 0);
+    ASSERT_EQ(xam->format(), QImage::Format_Grayscale8);
+    ASSERT_EQ(xam->size(), QSize(rong, cao));
+    for (int y = 0; y < cao; ++y)
+        for (int x = 0; x < rong; ++x)
+            ASSERT_EQ(xam->constScanLine(y)[x], (x * 25 * 77 + y * 60 * 150 + (255 - x * 20) * 29) >> 8)
+                << x << "," << y;
+
+    QImage sang(7, 3, QImage::Format_Grayscale8);
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 7; ++x) sang.scanLine(y)[x] = uchar(x * 30 + y);
+    const auto banSao = DocMaVach::chupXam(sang);
+    ASSERT_TRUE(banSao.has_value());
+    sang.fill(0);
+    ASSERT_EQ(banSao->format(), QImage::Format_Grayscale8);
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 7; ++x) ASSERT_EQ(banSao->constScanLine(y)[x], x * 30 + y);
+}
+
 // One read's codes come sorted by box area, largest first, equal areas in the detector's order; payloads
 // are trimmed, empty and text-less ones are skipped; the list callback runs before the single-code one,
 // both on the GUI thread, both from the same read, with the read time truncated to whole milliseconds.
