@@ -108,7 +108,8 @@ std::optional<QString> timTep(const KhoDuLieu& kho, const NhanVideoDoDang::DoDan
         for (const QFileInfo& fi : ds) {
             if (!fi.fileName().startsWith(tienTo) || !fi.fileName().endsWith(QStringLiteral(".mp4"))) continue;
             if (fi.isSymLink() || !fi.isFile() || boQua.contains(fi.fileName())) continue;
-            QStringView duoi = QStringView(fi.fileName()).mid(tienTo.size());
+            const QString ten = fi.fileName();  // the view below must not outlive it
+            QStringView duoi = QStringView(ten).mid(tienTo.size());
             duoi.chop(4);                      // ".mp4"
             constexpr qsizetype kDaiGio = 19;  // yyyy-MM-dd_HH-mm-ss
             if (duoi.size() < kDaiGio) continue;
