@@ -14,6 +14,7 @@
 
 #include "core/CongCamera.h"
 #include "core/HenGio.h"
+#include "core/LoaiTieng.h"
 #include "store/BanGhiVideo.h"
 #include "store/DonHang.h"
 #include "store/KhaiBaoHoan.h"
@@ -172,7 +173,7 @@ private:
     void datSerials(const QStringList& v);
     void datCanhBaoOCung(std::optional<QString> v);
     void datTrangThai(TrangThai v);
-    void phat(int loai);
+    void phat(LoaiTieng loai);
     void capNhatCanhBaoOCung(std::optional<qint64> mb);
     void huyCanhGac();
     void nhipCanhGac(quint64 theHe);
