@@ -707,20 +707,20 @@ bool BoDieuPhoi::luuToKhaiHangHoan(const QString& id, const KhaiBaoHoan& khai) {
     return true;
 }
 
-std::pair<int, QStringList> BoDieuPhoi::doiChieuSerial(const std::optional<QString>& orderId,
-                                                       const QString& serial) const {
-    if (!orderId) return {2, {}};
+BoDieuPhoi::DoiChieuSerial BoDieuPhoi::doiChieuSerial(const std::optional<QString>& orderId,
+                                                      const QString& serial) const {
+    if (!orderId) return {KetLuanSerial::khongDoiChieu, {}};
     QStringList daGui;
     for (const auto& bg : kho_.videoTheoMa(*orderId)) {
         if (bg.kind && *bg.kind == QStringLiteral("return")) continue;
         if (bg.serials) daGui += *bg.serials;
     }
-    if (daGui.isEmpty()) return {2, daGui};
+    if (daGui.isEmpty()) return {KetLuanSerial::khongDoiChieu, daGui};
     const QString nhan = chuanHoaMa(serial);
-    if (nhan.isEmpty()) return {2, daGui};
+    if (nhan.isEmpty()) return {KetLuanSerial::khongDoiChieu, daGui};
     for (const auto& s : daGui)
-        if (chuanHoaMa(s) == nhan) return {1, daGui};
-    return {0, daGui};
+        if (chuanHoaMa(s) == nhan) return {KetLuanSerial::khop, daGui};
+    return {KetLuanSerial::khac, daGui};
 }
 
 QString BoDieuPhoi::tenNguonDon() const {

@@ -1053,20 +1053,21 @@ TEST_F(BoDieuPhoiBanGhiTest, DoiChieuSerialTheoCacTruongHop) {
     luuSan("s4", "pack", QStringLiteral("8001"), QStringList{"SN-DA-XOA"}, true);
     luuSan("s5", "pack", QStringLiteral("8002"), std::nullopt);
     const QStringList daGui{"SN-AB.12", "SN-X"};
+    using K = BoDieuPhoi::KetLuanSerial;
     const struct {
         std::optional<QString> don;
         const char* nhan;
-        int ketQua;
+        BoDieuPhoi::KetLuanSerial ketQua;
         QStringList ds;
     } cac[] = {
-        {QStringLiteral("8001"), "  #sn ab-12  ", 1, daGui},
-        {QStringLiteral("8001"), "sn-x", 1, daGui},
-        {QStringLiteral("8001"), "SN-KHAC", 0, daGui},
-        {QStringLiteral("8001"), "SN-TRA-VE", 0, daGui},  // a returns video's serial is not what was sent
-        {QStringLiteral("8001"), "SN-DA-XOA", 0, daGui},
-        {QStringLiteral("8001"), " - ", 2, daGui},
-        {QStringLiteral("8002"), "SN-X", 2, {}},
-        {std::nullopt, "SN-X", 2, {}},
+        {QStringLiteral("8001"), "  #sn ab-12  ", K::khop, daGui},
+        {QStringLiteral("8001"), "sn-x", K::khop, daGui},
+        {QStringLiteral("8001"), "SN-KHAC", K::khac, daGui},
+        {QStringLiteral("8001"), "SN-TRA-VE", K::khac, daGui},  // a returns video's serial is not what was sent
+        {QStringLiteral("8001"), "SN-DA-XOA", K::khac, daGui},
+        {QStringLiteral("8001"), " - ", K::khongDoiChieu, daGui},
+        {QStringLiteral("8002"), "SN-X", K::khongDoiChieu, {}},
+        {std::nullopt, "SN-X", K::khongDoiChieu, {}},
     };
     for (const auto& c : cac) {
         SCOPED_TRACE(c.nhan);

@@ -86,10 +86,9 @@ void gieoDuLieu(const QString& goc) {
     }
 }
 
-const QStringList kDuocPhep{"quyền camera xong: 3", "nạp kho xong",       "dựng bộ điều phối",
-                            "dựng bộ đồng bộ",      "dựng sao lưu",       "nhận video quay dở",
-                            "đo ổ đĩa",             "hẹn mở camera",      "khởi động xong",
-                            "mở camera"};
+const QStringList kDuocPhep{"quyền camera xong: 3", "nạp kho xong",       "dựng bộ điều phối", "dựng bộ đồng bộ",
+                            "dựng sao lưu",         "nhận video quay dở", "đo ổ đĩa",          "hẹn mở camera",
+                            "khởi động xong",       "mở camera"};
 
 TEST(KhoiDong, DongConsoleKhiCameraDuocPhepVaNhatKyAppStart) {
     QTemporaryDir nha, thietBi;
@@ -167,7 +166,7 @@ TEST(KhoiDong, ChiChayMotLan) {
     cum.kho.reset();  // the sequence opens the folder itself
     QStringList dong;
     KhoiDong::DichVu dv;
-    dv.docQuyenCamera = [] { return 2; };
+    dv.docQuyenCamera = [] { return TrangThaiApp::biTuChoi; };
     dv.in = [&](const QString& d) { dong << d; };
     dv.taoDieuPhoi = [](KhoDuLieu& kho, CaiDat& caiDat) {
         return CumDieuPhoi::tao(kho, caiDat, std::make_unique<CameraEngine>(),
@@ -223,7 +222,7 @@ struct KhoiDongTrongTienTrinh : cum_thu::Cum {
 
     void chayVoi(KhoiDong::DichVu dv) {
         kho.reset();  // the sequence opens the folder itself
-        dv.docQuyenCamera = [] { return 2; };
+        dv.docQuyenCamera = [] { return TrangThaiApp::biTuChoi; };
         dv.in = [this](const QString& d) { dong << d; };
         dv.taoDieuPhoi = [](KhoDuLieu& k, CaiDat& c) {
             return CumDieuPhoi::tao(k, c, std::make_unique<CameraEngine>(),
@@ -283,7 +282,7 @@ TEST(KhoiDong, MoCameraDocCaiDatLucHetHen) {
     cum.caiDat->setDoPhanGiai(QStringLiteral("1280x720"));
     QStringList dong;
     KhoiDong::DichVu dv;
-    dv.docQuyenCamera = [] { return 3; };
+    dv.docQuyenCamera = [] { return TrangThaiApp::duocPhep; };
     dv.in = [&](const QString& d) {
         dong << d;
         if (d == QStringLiteral("[Korvane] hẹn mở camera")) {
