@@ -653,9 +653,8 @@ void BoDieuPhoi::congBoDaLuu(KhoDuLieu& kho, const BanGhiVideo& bg,
 }
 
 QString BoDieuPhoi::thongBaoDaLuu(qint64 giay, qint64 bytes) {
-    return QStringLiteral("Đã lưu ") + QString::asprintf("%02lld:%02lld", giay / 60, giay % 60) +
-           QStringLiteral(" · ") + QString::asprintf("%.1f", static_cast<double>(bytes) / 1048576.0) +
-           QStringLiteral(" MB");
+    return QStringLiteral("Đã lưu ") + hienThiPhutGiay(giay) + QStringLiteral(" · ") +
+           QString::asprintf("%.1f", static_cast<double>(bytes) / 1048576.0) + QStringLiteral(" MB");
 }
 
 void BoDieuPhoi::ganDon(const QString& id, const DonHang& don) {

@@ -544,7 +544,7 @@ void ManHinhHangHoan::lamMoi() {
     hop_->datTiLe(tiLeKhung(cam ? cam->doPhanGiai() : QString()));
     goiYSeal_->setVisible(!dangGhi);
     huyHieu_->setVisible(dangGhi);
-    chuHuyHieu_->setText(QStringLiteral("HÀNG HOÀN · ") + ManHinhDongGoi::chuThoiGian(cam ? cam->giayDaGhi() : 0));
+    chuHuyHieu_->setText(QStringLiteral("HÀNG HOÀN · ") + hienThiPhutGiay(cam ? cam->giayDaGhi() : 0));
     hop_->xepLai();
     nutBatDau_->setVisible(!dangGhi);
     nutDung_->setVisible(dangGhi);
