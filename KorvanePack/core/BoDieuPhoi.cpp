@@ -520,7 +520,7 @@ void BoDieuPhoi::ketThucQuay(KhiLuu xong) {
         }
         // The check and the fingerprint read the whole file: off the GUI thread, one after the other.
         p->chayNen([p, kq = *kq] {
-            std::optional<QString> loi = KiemTraVideo::kiemTra(kq.duongDan);
+            std::optional<QString> loi = KiemTraVideo::kiemTra(kq.url);
             QMetaObject::invokeMethod(
                 QCoreApplication::instance(),
                 [p, kq, loi] {
@@ -536,7 +536,7 @@ void BoDieuPhoi::ketThucQuay(KhiLuu xong) {
 void BoDieuPhoi::layVanTay(const CongCamera::KetQuaGhi& kq) {
     QPointer<BoDieuPhoi> p(this);
     chayNen([p, kq] {
-        std::optional<VanTayTep> vanTay = sha256CuaTep(kq.duongDan);
+        std::optional<VanTayTep> vanTay = sha256CuaTep(kq.url);
         QMetaObject::invokeMethod(
             QCoreApplication::instance(),
             [p, kq, vanTay] {
@@ -556,7 +556,7 @@ void BoDieuPhoi::xongDung(const CongCamera::KetQuaGhi& kq, std::optional<QString
         datThongBao(vb);
         kho_.ghiNhatKy(QStringLiteral("rec_hong"), {{QStringLiteral("code"), phien_->ma},
                                                     {QStringLiteral("vi"), *loiKiemTra},
-                                                    {QStringLiteral("file"), kq.duongDan}});
+                                                    {QStringLiteral("file"), kq.url}});
         ketThucDung(std::nullopt);
         return;
     }
@@ -601,8 +601,8 @@ std::optional<BanGhiVideo> BoDieuPhoi::luuBanGhi(const CongCamera::KetQuaGhi& kq
         bg.customerPhone = phien.don->customerPhone;
     }
     bg.serials = phien.serials;
-    bg.filePath = kq.duongDan;
-    bg.fileName = QFileInfo(kq.duongDan).fileName();
+    bg.filePath = kq.url;
+    bg.fileName = QFileInfo(kq.url).fileName();
     bg.bytes = vanTay->bytes;
     bg.sha256 = vanTay->sha256;
     bg.startedAt = dinhDangISO().dinhDang(kq.batDau);
@@ -620,7 +620,7 @@ std::optional<BanGhiVideo> BoDieuPhoi::luuBanGhi(const CongCamera::KetQuaGhi& kq
     } catch (const std::exception& e) {
         phat(LoaiTieng::coLoi);
         const QString vb = QStringLiteral("Quay xong nhưng KHÔNG ghi được bản ghi vào kho dữ liệu: ") + moTaLoi(e) +
-                           QStringLiteral(". File video đang nằm ở ") + kq.duongDan +
+                           QStringLiteral(". File video đang nằm ở ") + kq.url +
                            QStringLiteral(" — chép ra nơi khác ngay rồi kiểm tra ổ đĩa.");
         datCanhBao(vb);
         datThongBao(vb);
