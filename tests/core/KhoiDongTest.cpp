@@ -86,9 +86,10 @@ void gieoDuLieu(const QString& goc) {
     }
 }
 
-const QStringList kDuocPhep{"quyền camera xong: 3", "nạp kho xong",       "dựng bộ điều phối", "dựng bộ đồng bộ",
-                            "dựng sao lưu",         "nhận video quay dở", "đo ổ đĩa",          "hẹn mở camera",
-                            "khởi động xong",       "mở camera"};
+const QStringList kDuocPhep{"quyền camera xong: 3", "nạp kho xong",       "dựng bộ điều phối",
+                            "dựng bộ đồng bộ",      "dựng sao lưu",       "nhận video quay dở",
+                            "đo ổ đĩa",             "hẹn mở camera",      "khởi động xong",
+                            "mở camera"};
 
 TEST(KhoiDong, DongConsoleKhiCameraDuocPhepVaNhatKyAppStart) {
     QTemporaryDir nha, thietBi;
