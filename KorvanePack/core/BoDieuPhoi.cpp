@@ -166,7 +166,7 @@ void BoDieuPhoi::datTrangThai(TrangThai v) {
     emit trangThaiChanged();
 }
 
-void BoDieuPhoi::phat(int loai) {
+void BoDieuPhoi::phat(LoaiTieng loai) {
     tieng_->phat(loai);
 }
 
@@ -250,7 +250,7 @@ void BoDieuPhoi::xuLyMaDongGoi(const QString& maVao, KhiXong xong) {
             const QStringList ds = camera_->danhSachSerial();
             phien_->serials = ds;
             datSerials(ds);
-            phat(0);
+            phat(LoaiTieng::nhanMa);
             datThongBao(QStringLiteral("Đã ghi serial: ") + ma);
         }
         ketThuc();
@@ -274,12 +274,12 @@ void BoDieuPhoi::xuLyMaHangHoan(const QString& ma) {
         const QStringList ds = camera_->danhSachSerial();
         phien_->serials = ds;
         datSerials(ds);
-        phat(0);
+        phat(LoaiTieng::nhanMa);
         datThongBao(QStringLiteral("Đã ghi serial nhận về: ") + ma);
         return;
     }
     datMaVuaQuet(ma);
-    phat(0);
+    phat(LoaiTieng::nhanMa);
 }
 
 void BoDieuPhoi::nhapMaTay(const QString& vanBan, KhiXong xong) {
@@ -314,7 +314,7 @@ void BoDieuPhoi::quayKhongMa() {
 bool BoDieuPhoi::batDauQuay(const QString& ma, LoaiVideo loai, const QString& nhan) {
     if (trangThai_ == TrangThai::dangDung) return false;
     if (trangThai_ != TrangThai::nghi) {
-        phat(4);
+        phat(LoaiTieng::coLoi);
         datThongBao(QStringLiteral("Không bắt đầu quay được: Đang quay rồi."));
         return false;
     }
@@ -339,7 +339,7 @@ bool BoDieuPhoi::batDauQuay(const QString& ma, LoaiVideo loai, const QString& nh
         loi = CameraEngine::moTa(CameraEngine::LoiCamera::chuaMoCamera);
     }
     if (loi) {
-        phat(4);
+        phat(LoaiTieng::coLoi);
         datThongBao(QStringLiteral("Không bắt đầu quay được: ") + *loi);
         return false;
     }
@@ -358,15 +358,15 @@ bool BoDieuPhoi::batDauQuay(const QString& ma, LoaiVideo loai, const QString& nh
     batDauCanhGac();
 
     if (loai == LoaiVideo::hangHoan) {
-        phat(0);
+        phat(LoaiTieng::nhanMa);
     } else if (!don) {
-        phat(2);
+        phat(LoaiTieng::khongCoDon);
         datCanhBao(kChuaCoDon);
     } else if (don->cancelledAt) {
-        phat(3);
+        phat(LoaiTieng::donDaHuy);
         datCanhBao(QStringLiteral("Đơn này đã bị HUỶ trên %1. Kiểm tra lại trước khi gửi đi.").arg(tenNguonDon()));
     } else {
-        phat(0);
+        phat(LoaiTieng::nhanMa);
     }
     return true;
 }
@@ -374,7 +374,7 @@ bool BoDieuPhoi::batDauQuay(const QString& ma, LoaiVideo loai, const QString& nh
 bool BoDieuPhoi::kiemTraTruocKhiQuay() {
     doDungLuongTrong();
     if (const auto loi = kho_.thuGhi()) {
-        phat(4);
+        phat(LoaiTieng::coLoi);
         datCanhBaoOCung(QStringLiteral("Thư mục dữ liệu không ghi được."));
         datThongBao(QStringLiteral("Không ghi được vào thư mục dữ liệu (") + *loi +
                     QStringLiteral("). Vào Cài đặt chọn lại thư mục lưu trước khi quay."));
@@ -383,7 +383,7 @@ bool BoDieuPhoi::kiemTraTruocKhiQuay() {
     if (!mbConTrong_ || *mbConTrong_ >= kMbToiThieuDeQuay) return true;
     const qint64 n = *mbConTrong_;
     datCanhBaoOCung(canhBaoHetODia(n));
-    phat(4);
+    phat(LoaiTieng::coLoi);
     datThongBao(
         QStringLiteral(
             "Ổ đĩa chỉ còn %1 MB. Dọn bớt video cũ, đổi thư mục lưu, hoặc giảm số ngày giữ video trong Cài đặt.")
@@ -462,7 +462,7 @@ void BoDieuPhoi::kiemTraGioiHan(KhiXong xong) {
         const auto mbTruoc = mbConTrong_;
         doDungLuongTrong();
         if (mbTruoc && *mbTruoc <= kMbTuDung) {
-            phat(4);
+            phat(LoaiTieng::coLoi);
             const QString vb =
                 QStringLiteral("Ổ đĩa chỉ còn %1 MB — tự dừng quay để file không hỏng dở.").arg(*mbTruoc);
             datThongBao(vb);
@@ -495,7 +495,7 @@ void BoDieuPhoi::ketThucQuay(KhiLuu xong) {
         maDangHienDien_ = maHienTai_;
         lanCuoiThayMa_ = dongHo_.gioDeu();
         if (const auto loi = camera_->loiCamera()) {
-            phat(4);
+            phat(LoaiTieng::coLoi);
             datCanhBao(*loi);
             datThongBao(*loi);
         }
@@ -511,7 +511,7 @@ void BoDieuPhoi::ketThucQuay(KhiLuu xong) {
         p->lanCuoiThayMa_ = p->dongHo_.gioDeu();
         if (!kq) {
             if (const auto loi = p->camera_->loiCamera()) {
-                p->phat(4);
+                p->phat(LoaiTieng::coLoi);
                 p->datCanhBao(*loi);
                 p->datThongBao(*loi);
             }
@@ -520,7 +520,7 @@ void BoDieuPhoi::ketThucQuay(KhiLuu xong) {
         }
         // The check and the fingerprint read the whole file: off the GUI thread, one after the other.
         p->chayNen([p, kq = *kq] {
-            std::optional<QString> loi = KiemTraVideo::kiemTra(kq.duongDan);
+            std::optional<QString> loi = KiemTraVideo::kiemTra(kq.url);
             QMetaObject::invokeMethod(
                 QCoreApplication::instance(),
                 [p, kq, loi] {
@@ -536,7 +536,7 @@ void BoDieuPhoi::ketThucQuay(KhiLuu xong) {
 void BoDieuPhoi::layVanTay(const CongCamera::KetQuaGhi& kq) {
     QPointer<BoDieuPhoi> p(this);
     chayNen([p, kq] {
-        std::optional<VanTayTep> vanTay = sha256CuaTep(kq.duongDan);
+        std::optional<VanTayTep> vanTay = sha256CuaTep(kq.url);
         QMetaObject::invokeMethod(
             QCoreApplication::instance(),
             [p, kq, vanTay] {
@@ -549,14 +549,14 @@ void BoDieuPhoi::layVanTay(const CongCamera::KetQuaGhi& kq) {
 void BoDieuPhoi::xongDung(const CongCamera::KetQuaGhi& kq, std::optional<QString> loiKiemTra,
                           std::optional<VanTayTep> vanTay) {
     if (loiKiemTra) {
-        phat(4);
+        phat(LoaiTieng::coLoi);
         const QString vb = QStringLiteral("Video vừa quay KHÔNG mở được (") + *loiKiemTra +
                            QStringLiteral("). Đơn này chưa có bằng chứng — quay lại ngay.");
         datCanhBao(vb);
         datThongBao(vb);
         kho_.ghiNhatKy(QStringLiteral("rec_hong"), {{QStringLiteral("code"), phien_->ma},
                                                     {QStringLiteral("vi"), *loiKiemTra},
-                                                    {QStringLiteral("file"), kq.duongDan}});
+                                                    {QStringLiteral("file"), kq.url}});
         ketThucDung(std::nullopt);
         return;
     }
@@ -581,7 +581,7 @@ QString BoDieuPhoi::thuMucBanGhi() const {
 std::optional<BanGhiVideo> BoDieuPhoi::luuBanGhi(const CongCamera::KetQuaGhi& kq,
                                                  const std::optional<VanTayTep>& vanTay) {
     if (!vanTay || vanTay->bytes < 1) {
-        phat(4);
+        phat(LoaiTieng::coLoi);
         datCanhBao(kVideoRong);
         datThongBao(kVideoRong);
         return std::nullopt;
@@ -601,8 +601,8 @@ std::optional<BanGhiVideo> BoDieuPhoi::luuBanGhi(const CongCamera::KetQuaGhi& kq
         bg.customerPhone = phien.don->customerPhone;
     }
     bg.serials = phien.serials;
-    bg.filePath = kq.duongDan;
-    bg.fileName = QFileInfo(kq.duongDan).fileName();
+    bg.filePath = kq.url;
+    bg.fileName = QFileInfo(kq.url).fileName();
     bg.bytes = vanTay->bytes;
     bg.sha256 = vanTay->sha256;
     bg.startedAt = dinhDangISO().dinhDang(kq.batDau);
@@ -618,9 +618,9 @@ std::optional<BanGhiVideo> BoDieuPhoi::luuBanGhi(const CongCamera::KetQuaGhi& kq
     try {
         kho_.ghiBanGhiVideo(bg, thuMucBanGhi(), KhoDuLieu::tienToVideo());
     } catch (const std::exception& e) {
-        phat(4);
+        phat(LoaiTieng::coLoi);
         const QString vb = QStringLiteral("Quay xong nhưng KHÔNG ghi được bản ghi vào kho dữ liệu: ") + moTaLoi(e) +
-                           QStringLiteral(". File video đang nằm ở ") + kq.duongDan +
+                           QStringLiteral(". File video đang nằm ở ") + kq.url +
                            QStringLiteral(" — chép ra nơi khác ngay rồi kiểm tra ổ đĩa.");
         datCanhBao(vb);
         datThongBao(vb);
@@ -632,7 +632,7 @@ std::optional<BanGhiVideo> BoDieuPhoi::luuBanGhi(const CongCamera::KetQuaGhi& kq
         emit soDaQuayHomNayChanged();
     }
     datSerials({});
-    phat(1);
+    phat(LoaiTieng::daLuu);
     datThongBao(thongBaoDaLuu(kq.giay, bg.bytes));
     maVuaKetThuc_ = phien.ma;
     lucKetThuc_ = dongHo_.gioDeu();
@@ -645,16 +645,16 @@ void BoDieuPhoi::congBoDaLuu(KhoDuLieu& kho, const BanGhiVideo& bg,
                              const std::function<void(const BanGhiVideo&)>& khiLuuXong) {
     kho.datVideo(bg);
     if (khiLuuXong) khiLuuXong(bg);
-    kho.ghiNhatKy(QStringLiteral("rec_finish"), {{QStringLiteral("code"), bg.code},
-                                                 {QStringLiteral("sha256"), bg.sha256},
-                                                 {QStringLiteral("bytes"), QString::number(bg.bytes)},
-                                                 {QStringLiteral("kind"), bg.kind ? *bg.kind : QStringLiteral("pack")}});
+    kho.ghiNhatKy(QStringLiteral("rec_finish"),
+                  {{QStringLiteral("code"), bg.code},
+                   {QStringLiteral("sha256"), bg.sha256},
+                   {QStringLiteral("bytes"), QString::number(bg.bytes)},
+                   {QStringLiteral("kind"), bg.kind ? *bg.kind : QStringLiteral("pack")}});
 }
 
 QString BoDieuPhoi::thongBaoDaLuu(qint64 giay, qint64 bytes) {
-    return QStringLiteral("Đã lưu ") + QString::asprintf("%02lld:%02lld", giay / 60, giay % 60) +
-           QStringLiteral(" · ") + QString::asprintf("%.1f", static_cast<double>(bytes) / 1048576.0) +
-           QStringLiteral(" MB");
+    return QStringLiteral("Đã lưu ") + hienThiPhutGiay(giay) + QStringLiteral(" · ") +
+           QString::asprintf("%.1f", static_cast<double>(bytes) / 1048576.0) + QStringLiteral(" MB");
 }
 
 void BoDieuPhoi::ganDon(const QString& id, const DonHang& don) {
@@ -669,7 +669,7 @@ void BoDieuPhoi::ganDon(const QString& id, const DonHang& don) {
     try {
         kho_.ghiBanGhiVideo(bg, thuMucBanGhi(), KhoDuLieu::tienToVideo());
     } catch (const std::exception& e) {
-        phat(4);
+        phat(LoaiTieng::coLoi);
         const QString vb = QStringLiteral("Không gắn được đơn: ") + moTaLoi(e);
         datCanhBao(vb);
         datThongBao(vb);
@@ -677,7 +677,7 @@ void BoDieuPhoi::ganDon(const QString& id, const DonHang& don) {
     }
     kho_.datVideo(bg);
     kho_.ghiNhatKy(QStringLiteral("relink"), {{QStringLiteral("id"), bg.id}, {QStringLiteral("orderId"), don.id}});
-    phat(1);
+    phat(LoaiTieng::daLuu);
     datThongBao(QStringLiteral("Đã gắn video vào đơn của ") + don.customerName.value_or(don.id) + QStringLiteral("."));
 }
 
@@ -692,7 +692,7 @@ bool BoDieuPhoi::luuToKhaiHangHoan(const QString& id, const KhaiBaoHoan& khai) {
     try {
         kho_.ghiBanGhiVideo(bg, thuMucBanGhi(), KhoDuLieu::tienToVideo());
     } catch (const std::exception& e) {
-        phat(4);
+        phat(LoaiTieng::coLoi);
         const QString vb = QStringLiteral("Không lưu được tờ khai mở kiện: ") + moTaLoi(e);
         datCanhBao(vb);
         datThongBao(vb);
@@ -702,24 +702,24 @@ bool BoDieuPhoi::luuToKhaiHangHoan(const QString& id, const KhaiBaoHoan& khai) {
     kho_.ghiNhatKy(QStringLiteral("return_info"), {{QStringLiteral("id"), bg.id},
                                                    {QStringLiteral("decision"), khai.decision.value_or(QString())},
                                                    {QStringLiteral("conditions"), khai.conditions.join(',')}});
-    phat(coVanDe ? 4 : 1);
+    phat(coVanDe ? LoaiTieng::coLoi : LoaiTieng::daLuu);
     return true;
 }
 
-std::pair<int, QStringList> BoDieuPhoi::doiChieuSerial(const std::optional<QString>& orderId,
-                                                       const QString& serial) const {
-    if (!orderId) return {2, {}};
+BoDieuPhoi::DoiChieuSerial BoDieuPhoi::doiChieuSerial(const std::optional<QString>& orderId,
+                                                      const QString& serial) const {
+    if (!orderId) return {KetLuanSerial::khongDoiChieu, {}};
     QStringList daGui;
     for (const auto& bg : kho_.videoTheoMa(*orderId)) {
         if (bg.kind && *bg.kind == QStringLiteral("return")) continue;
         if (bg.serials) daGui += *bg.serials;
     }
-    if (daGui.isEmpty()) return {2, daGui};
+    if (daGui.isEmpty()) return {KetLuanSerial::khongDoiChieu, daGui};
     const QString nhan = chuanHoaMa(serial);
-    if (nhan.isEmpty()) return {2, daGui};
+    if (nhan.isEmpty()) return {KetLuanSerial::khongDoiChieu, daGui};
     for (const auto& s : daGui)
-        if (chuanHoaMa(s) == nhan) return {1, daGui};
-    return {0, daGui};
+        if (chuanHoaMa(s) == nhan) return {KetLuanSerial::khop, daGui};
+    return {KetLuanSerial::khac, daGui};
 }
 
 QString BoDieuPhoi::tenNguonDon() const {

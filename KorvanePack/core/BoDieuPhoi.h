@@ -14,6 +14,7 @@
 
 #include "core/CongCamera.h"
 #include "core/HenGio.h"
+#include "core/LoaiTieng.h"
 #include "store/BanGhiVideo.h"
 #include "store/DonHang.h"
 #include "store/KhaiBaoHoan.h"
@@ -55,6 +56,18 @@ public:
     Q_ENUM(CheDo)
     enum class TrangThai : quint8 { nghi, dangBatDau, dangQuay, dangDung };
     Q_ENUM(TrangThai)
+
+    // How a returned item's serial compares with the serials captured when its order was packed. The
+    // numbers are the ones the verdict is known by.
+    enum class KetLuanSerial : quint8 {
+        khac = 0,          // the received serial is none of those sent
+        khop = 1,          // it is one of them
+        khongDoiChieu = 2  // nothing to compare: no order, no serial sent, or none received
+    };
+    struct DoiChieuSerial {
+        KetLuanSerial ketLuan;
+        QStringList daGui;  // the sent serials as they were recorded
+    };
 
     // The platform edges the coordinator talks to. The real application passes the camera engine's
     // adapter, the sound player's adapter, the system clock and the Qt timer; tests pass fakes.
@@ -125,7 +138,7 @@ public:
     // Record changes after the save.
     void ganDon(const QString& id, const DonHang& don);
     bool luuToKhaiHangHoan(const QString& id, const KhaiBaoHoan& khai);
-    std::pair<int, QStringList> doiChieuSerial(const std::optional<QString>& orderId, const QString& serial) const;
+    DoiChieuSerial doiChieuSerial(const std::optional<QString>& orderId, const QString& serial) const;
 
     // Whole seconds of the running recording on our own steady clock, counted from its start, so a
     // camera that stops delivering frames can still be stopped by its label and by the length limit.
@@ -172,7 +185,7 @@ private:
     void datSerials(const QStringList& v);
     void datCanhBaoOCung(std::optional<QString> v);
     void datTrangThai(TrangThai v);
-    void phat(int loai);
+    void phat(LoaiTieng loai);
     void capNhatCanhBaoOCung(std::optional<qint64> mb);
     void huyCanhGac();
     void nhipCanhGac(quint64 theHe);

@@ -14,6 +14,7 @@
 #include <optional>
 
 #include "core/BoGhiVideo.h"
+#include "core/KetQuaGhi.h"
 #include "core/LopPhuKhung.h"
 #include "core/NenTangCamera.h"
 #include "core/ThietBiCamera.h"
@@ -44,14 +45,7 @@ public:
     enum class LoiCamera { khongThemDuocInput, khongThemDuocOutput, dangGhiRoi, chuaMoCamera, khongDungDuocWriter };
     static QString moTa(LoiCamera loi);
 
-    struct KetQuaGhi {
-        QString url;  // the file written, at the path the coordinator chose
-        std::chrono::system_clock::time_point batDau;
-        std::chrono::system_clock::time_point ketThuc;
-        int giay = 0;
-        int khung = 0;
-        LoaiVideo loai = LoaiVideo::dongGoi;
-    };
+    using KetQuaGhi = ::KetQuaGhi;
 
     // Webcams through V4L2 and libavdevice, files through libx264, on the system clock.
     explicit CameraEngine(QObject* parent = nullptr);

@@ -42,10 +42,7 @@ void CameraEngineCong::baoDaBatDauGhi() {
 }
 
 void CameraEngineCong::dungGhi(KhiDungXong xong) {
-    engine_.dungGhi([xong = std::move(xong)](std::optional<CameraEngine::KetQuaGhi> kq) {
-        if (!kq) return xong(std::nullopt);
-        xong(KetQuaGhi{kq->url, kq->batDau, kq->ketThuc, kq->giay, kq->khung, kq->loai});
-    });
+    engine_.dungGhi(std::move(xong));
 }
 
 bool CameraEngineCong::themSerial(const QString& serial) {

@@ -6,6 +6,7 @@
 #include <functional>
 #include <optional>
 
+#include "core/KetQuaGhi.h"
 #include "store/LoaiVideo.h"
 
 // What the recording coordinator needs of the camera engine, and nothing more: the engine's
@@ -14,15 +15,7 @@
 // when the test says so. Every call is made on the GUI thread.
 class CongCamera {
 public:
-    // The result of a recording that finished well.
-    struct KetQuaGhi {
-        QString duongDan;
-        std::chrono::system_clock::time_point batDau;
-        std::chrono::system_clock::time_point ketThuc;
-        int giay = 0;
-        int khung = 0;
-        LoaiVideo loai = LoaiVideo::dongGoi;
-    };
+    using KetQuaGhi = ::KetQuaGhi;
     using KhiDungXong = std::function<void(std::optional<KetQuaGhi>)>;
 
     virtual ~CongCamera() = default;

@@ -6,11 +6,12 @@
 #include <memory>
 #include <optional>
 
+#include "core/TrangThaiApp.h"
+
 struct BanGhiVideo;
 class CaiDat;
 class BoDieuPhoi;
 class KhoDuLieu;
-class TrangThaiApp;
 
 // The start-up sequence: it builds the long-lived services in a fixed order (data store, recording
 // coordinator, sync engine, backup), wires the backup into the coordinator, takes in the recordings the last
@@ -32,8 +33,7 @@ public:
         // The backup, and the copy of one saved record that the coordinator's after-save hook asks for.
         std::function<std::shared_ptr<QObject>(KhoDuLieu&, CaiDat&)> taoSaoLuu;
         std::function<void(QObject& saoLuu, const BanGhiVideo&)> saoLuuMot;
-        // The camera authorisation, 0 to 3.
-        std::function<int()> docQuyenCamera;
+        std::function<TrangThaiApp::QuyenCamera()> docQuyenCamera;
         // One console line; by default standard output, flushed line by line.
         std::function<void(const QString&)> in;
     };

@@ -4,6 +4,8 @@
 #include <QPainter>
 #include <algorithm>
 
+#include "store/TienIch.h"
+
 namespace {
 
 const QString kChuaQuet = QStringLiteral("CHƯA QUÉT MÃ");
@@ -45,8 +47,7 @@ QString LopPhuKhung::dongSerial(const QStringList& serial) {
 }
 
 QString LopPhuKhung::chuHuyHieu(qint64 giay) {
-    if (giay < 0) giay = 0;
-    return QStringLiteral("REC %1:%2").arg(giay / 60, 2, 10, QLatin1Char('0')).arg(giay % 60, 2, 10, QLatin1Char('0'));
+    return QStringLiteral("REC ") + hienThiPhutGiay(giay);
 }
 
 void LopPhuKhung::chuanBiFont(const QImage& anh) {

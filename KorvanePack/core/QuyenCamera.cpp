@@ -6,9 +6,7 @@
 #include <QDir>
 #include <cerrno>
 
-#include "core/TrangThaiApp.h"
-
-int QuyenCamera::doc(const QString& thuMucThietBi) {
+TrangThaiApp::QuyenCamera QuyenCamera::doc(const QString& thuMucThietBi) {
     const QStringList ten =
         QDir(thuMucThietBi).entryList({QStringLiteral("video*")}, QDir::System | QDir::Files | QDir::NoDotAndDotDot);
     bool biChan = false;

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include "core/TrangThaiApp.h"
+
 // Camera access on Linux is the permission to open the video device nodes. Granted when a device opens
 // for reading and writing or when there is none (the engine then reports the missing webcam itself);
 // denied when devices exist and every one refuses with a permission error. Nothing is ever asked, so
@@ -9,5 +11,5 @@
 class QuyenCamera {
 public:
     // thuMucThietBi is where the device nodes live: "/dev" on a real system.
-    static int doc(const QString& thuMucThietBi = QStringLiteral("/dev"));
+    static TrangThaiApp::QuyenCamera doc(const QString& thuMucThietBi = QStringLiteral("/dev"));
 };

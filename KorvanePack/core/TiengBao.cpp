@@ -19,7 +19,7 @@ void TiengBao::setAmLuong(float amLuong) {
     amLuong_ = std::isnan(amLuong) ? 0.7f : std::clamp(amLuong, 0.0f, 1.0f);
 }
 
-const std::vector<TiengBao::Not>& TiengBao::cacNot(int loai) {
+const std::vector<TiengBao::Not>& TiengBao::cacNot(LoaiTieng loaiTieng) {
     static const std::vector<Not> bang[kSoLoai] = {
         {{880, 0.09, 0}},
         {{660, 0.07, 0}, {990, 0.11, 0.07}},
@@ -28,6 +28,7 @@ const std::vector<TiengBao::Not>& TiengBao::cacNot(int loai) {
         {{200, 0.20, 0}, {160, 0.32, 0.23}},
     };
     static const std::vector<Not> rong;
+    const int loai = static_cast<int>(loaiTieng);
     return loai >= 0 && loai < kSoLoai ? bang[loai] : rong;
 }
 
@@ -47,7 +48,7 @@ std::vector<float> TiengBao::tongHopNot(double tanSo, double thoiLuong, float am
     return mau;
 }
 
-void TiengBao::phat(int loai) {
+void TiengBao::phat(LoaiTieng loai) {
     if (!bat_) return;
     std::vector<std::pair<std::vector<float>, std::int64_t>> cum;
     for (const Not& n : cacNot(loai)) {

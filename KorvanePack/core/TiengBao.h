@@ -5,11 +5,11 @@
 #include <vector>
 
 #include "core/BoTronAm.h"
+#include "core/LoaiTieng.h"
 
 class DauRaAmThanh;
 
 // The desk's sound cues: short synthesised tone sequences so the packer hears each outcome without looking up.
-// 0 code taken, 1 saved, 2 code matches no order, 3 order cancelled on the platform, 4 failure or warning.
 class TiengBao final : public QObject {
     Q_OBJECT
 public:
@@ -32,11 +32,11 @@ public:
     void setAmLuong(float amLuong);
 
     // Returns at once; the notes sound from the mixer at their offsets. An unknown kind plays nothing.
-    void phat(int loai);
+    void phat(LoaiTieng loai);
     // One note now.
     void phatNot(double tanSo, double thoiLuong);
 
-    static const std::vector<Not>& cacNot(int loai);
+    static const std::vector<Not>& cacNot(LoaiTieng loai);
     // The mono 44.1 kHz samples of one note: a sine under a 12 ms linear rise and a 30 ms linear fall,
     // at 0.35 of the volume.
     static std::vector<float> tongHopNot(double tanSo, double thoiLuong, float amLuong);

@@ -7,6 +7,6 @@
 // Remembers the cues instead of playing them.
 class TiengBaoGhiLai final : public CongTiengBao {
 public:
-    void phat(int loai) override { cacTieng.push_back(loai); }
-    std::vector<int> cacTieng;
+    void phat(LoaiTieng loai) override { cacTieng.push_back(loai); }
+    std::vector<LoaiTieng> cacTieng;
 };

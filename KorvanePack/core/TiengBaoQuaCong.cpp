@@ -2,6 +2,6 @@
 
 #include "core/TiengBao.h"
 
-void TiengBaoQuaCong::phat(int loai) {
+void TiengBaoQuaCong::phat(LoaiTieng loai) {
     tieng_.phat(loai);
 }

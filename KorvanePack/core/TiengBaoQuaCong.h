@@ -8,7 +8,7 @@ class TiengBao;
 class TiengBaoQuaCong final : public CongTiengBao {
 public:
     explicit TiengBaoQuaCong(TiengBao& tieng) : tieng_(tieng) {}
-    void phat(int loai) override;
+    void phat(LoaiTieng loai) override;
     TiengBao& tieng() const { return tieng_; }
 
 private:

@@ -49,10 +49,6 @@ footer { margin-top: 34px; border-top: 1px solid #e3e8ea; padding-top: 12px; fon
 @media print { body { margin: 0; } .anh { break-inside: avoid; } }
 )css";
 
-QString phutGiay(qint64 giay) {
-    return QString::asprintf("%02lld:%02lld", giay / 60, giay % 60);
-}
-
 template <class T>
 QString hoac(const std::optional<T>& v, const QString& thay) {
     return v ? QString(*v) : thay;
@@ -92,7 +88,7 @@ QString HoSoBangChung::dongBang(const QString& nhan, const QString& giaTri, bool
 }
 
 QString HoSoBangChung::khungHinhHtml(int thuTu, const QByteArray& jpeg, double giay, int tong) {
-    const QString thoiDiem = phutGiay(static_cast<qint64>(std::round(giay)));
+    const QString thoiDiem = hienThiPhutGiay(static_cast<qint64>(std::round(giay)));
     QString tienTo;
     if (thuTu == 0)
         tienTo = QStringLiteral("Bắt đầu · ");
@@ -174,7 +170,7 @@ QString HoSoBangChung::taoHtml(const BanGhiVideo& bg, const std::optional<DonHan
     h += dongBang(QStringLiteral("Điện thoại"), dienThoai, true);
     h += dongBang(QStringLiteral("Bắt đầu quay"), hienThiNgay(bg.startedAt), true);
     h += dongBang(QStringLiteral("Kết thúc"), hienThiNgay(bg.endedAt), true);
-    h += dongBang(QStringLiteral("Thời lượng"), phutGiay(bg.durationSec), true);
+    h += dongBang(QStringLiteral("Thời lượng"), hienThiPhutGiay(bg.durationSec), true);
     h += dongBang(QStringLiteral("Độ phân giải"), hoac(bg.resolution, gach), true);
     h += dongBang(QStringLiteral("Thiết bị quay"), hoac(bg.cameraLabel, gach), false);
     if (bg.serials && !bg.serials->empty()) {

@@ -44,10 +44,6 @@ KhungBo* taoNenDong(int banKinh, const MauDong& nen) {
     return k;
 }
 
-QString thoiLuong(qint64 giay) {
-    return QString::asprintf("%02lld:%02lld", giay / 60, giay % 60);
-}
-
 QString hoacGach(const std::optional<QString>& s) {
     return s ? *s : kyHieuTrong;
 }
@@ -303,8 +299,9 @@ void ManHinhDoiSoat::veMoCoi() {
         ma->setObjectName(QStringLiteral("maVideo"));
         ma->setToolTip(v.code);
         trai->addWidget(ma);
-        trai->addWidget(new NhanCatCuoi(hienThiNgay(v.startedAt) + QStringLiteral(" · ") + thoiLuong(v.durationSec),
-                                        BangMau::mauChuPhu, phongChu(12)));
+        trai->addWidget(
+            new NhanCatCuoi(hienThiNgay(v.startedAt) + QStringLiteral(" · ") + hienThiPhutGiay(v.durationSec),
+                            BangMau::mauChuPhu, phongChu(12)));
         hang->addLayout(trai, 1);
         auto* nut = nutThuong(mo ? QStringLiteral("Đóng") : QStringLiteral("Gắn đơn"));
         nut->setObjectName(QStringLiteral("nutGan"));

@@ -41,10 +41,6 @@ bool chuaMa(const std::optional<QString>& truong, const QString& tuKhoaChuan) {
     return truong && chua(chuanHoaMa(*truong), tuKhoaChuan);
 }
 
-QString thoiLuong(qint64 giay) {
-    return QString::asprintf("%02lld:%02lld", giay / 60, giay % 60);
-}
-
 QWidget* duongKe() {
     auto* k = new KhungBo;
     k->datNen(BangMau::mauVienThe);
@@ -355,7 +351,7 @@ QWidget* ManHinhTraCuu::taoChiTiet(const BanGhiVideo& bg) {
     thongTin->addWidget(
         dongThongTin(QStringLiteral("Đơn hàng"), bg.orderNumber ? "#" + *bg.orderNumber : kyHieuTrong, true));
     thongTin->addWidget(dongThongTin(QStringLiteral("Khách"), hoacGach(bg.customerName), false));
-    thongTin->addWidget(dongThongTin(QStringLiteral("Thời lượng"), thoiLuong(bg.durationSec), true));
+    thongTin->addWidget(dongThongTin(QStringLiteral("Thời lượng"), hienThiPhutGiay(bg.durationSec), true));
     if (bg.serials && !bg.serials->isEmpty())
         thongTin->addWidget(dongThongTin(QStringLiteral("Serial đã gửi"), bg.serials->join(", "), true));
     cot->addLayout(thongTin);

@@ -14,6 +14,7 @@
 #include "core/NhanMau.h"
 #include "core/PhongChu.h"
 #include "core/VungBoTron.h"
+#include "store/TienIch.h"
 
 namespace {
 
@@ -137,8 +138,7 @@ void TrinhPhatVideo::capNhatNut() {
 }
 
 QString TrinhPhatVideo::dinhDangViTri(qint64 mili) {
-    const qint64 giay = qMax<qint64>(0, mili) / 1000;
-    return QString::asprintf("%02lld:%02lld", giay / 60, giay % 60);
+    return hienThiPhutGiay(qMax<qint64>(0, mili) / 1000);
 }
 
 void TrinhPhatVideo::capNhatViTri() {

@@ -7,6 +7,7 @@
 #include "core/BangMau.h"
 #include "core/PhongChu.h"
 #include "store/BanGhiVideo.h"
+#include "store/TienIch.h"
 
 namespace {
 
@@ -30,7 +31,7 @@ void VeDongKetQua::dienMuc(QListWidgetItem& muc, const BanGhiVideo& bg) {
     muc.setData(vaiHoan, bg.kind.value_or(QStringLiteral("pack")) == QStringLiteral("return"));
     muc.setData(vaiMa, bg.code);
     muc.setData(vaiKhach, bg.customerName.value_or(QStringLiteral("chưa gắn đơn")));
-    muc.setData(vaiThoiLuong, QString::asprintf("%02lld:%02lld", bg.durationSec / 60, bg.durationSec % 60));
+    muc.setData(vaiThoiLuong, hienThiPhutGiay(bg.durationSec));
     muc.setData(vaiKichThuoc, QString::asprintf("%.1f MB", double(bg.bytes) / 1048576.0));
     muc.setData(vaiSao, bg.giuMai());
     // Read out by assistive technology and used by the list's keyboard search.

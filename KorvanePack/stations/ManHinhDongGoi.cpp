@@ -28,6 +28,7 @@
 #include "stations/TrangTram.h"
 #include "store/DinhDangNgay.h"
 #include "store/DongHo.h"
+#include "store/TienIch.h"
 
 // The status line. The message at the right is the outcome the packer waits for, so when both texts do not
 // fit it keeps its whole width and the camera text at the left is the one cut short; they never overlap.
@@ -206,7 +207,7 @@ ManHinhDongGoi::ManHinhDongGoi(BoDieuPhoi* dieuPhoi, DongHo& dongHo, QWidget* pa
         connect(camera_, &CameraEngine::dangGhiDoi, this, [this] { lamMoi(); });
         // The recorded seconds change every second: only the badge depends on them.
         connect(camera_, &CameraEngine::giayDaGhiDoi, this, [this] {
-            chuHuyHieu_->setText(chuThoiGian(camera_ ? camera_->giayDaGhi() : 0));
+            chuHuyHieu_->setText(hienThiPhutGiay(camera_ ? camera_->giayDaGhi() : 0));
             hop_->xepLai();  // past 99 minutes the badge grows a digit
         });
         connect(camera_, &CameraEngine::tenCameraDoi, this, [this] { lamMoi(); });
@@ -224,10 +225,6 @@ void ManHinhDongGoi::noiKhungHinh() {
         connect(phat, &PhatKhungXemTruoc::khungMoi, xemTruoc_, &KhungCamera::hienKhung);
         connect(xemTruoc_, &KhungCamera::kichThuocXemDoi, phat, &PhatKhungXemTruoc::datKichThuocXem);
     }
-}
-
-QString ManHinhDongGoi::chuThoiGian(qint64 giay) {
-    return QString::asprintf("%02lld:%02lld", giay / 60, giay % 60);
 }
 
 QString ManHinhDongGoi::dongMaChuThich(const QString& maHienTai) {
@@ -291,7 +288,7 @@ void ManHinhDongGoi::lamMoi() {
     chuLoi_->setMinimumWidth(qMin(420, QFontMetrics(chuLoi_->font()).horizontalAdvance(chuLoi_->text()) + 2));
     huyHieu_->setVisible(dangGhi);
     chuThich_->setVisible(dangGhi);
-    chuHuyHieu_->setText(chuThoiGian(cam ? cam->giayDaGhi() : 0));
+    chuHuyHieu_->setText(hienThiPhutGiay(cam ? cam->giayDaGhi() : 0));
     lamMoiChuThich();
     hop_->xepLai();
 

@@ -33,8 +33,6 @@ public:
     ManHinhDongGoi(BoDieuPhoi* dieuPhoi, DongHo& dongHo, QWidget* parent = nullptr);
     explicit ManHinhDongGoi(BoDieuPhoi* dieuPhoi, QWidget* parent = nullptr);
 
-    // The badge text for a number of whole recorded seconds: minutes are not capped at two digits.
-    static QString chuThoiGian(qint64 giay);
     // The caption's code line and serial line.
     static QString dongMaChuThich(const QString& maHienTai);
     static QString dongSerialChuThich(const QStringList& serials);

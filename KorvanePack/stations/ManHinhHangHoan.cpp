@@ -546,7 +546,7 @@ void ManHinhHangHoan::lamMoi() {
     hop_->datTiLe(tiLeKhung(cam ? cam->doPhanGiai() : QString()));
     goiYSeal_->setVisible(!dangGhi);
     huyHieu_->setVisible(dangGhi);
-    chuHuyHieu_->setText(QStringLiteral("HÀNG HOÀN · ") + ManHinhDongGoi::chuThoiGian(cam ? cam->giayDaGhi() : 0));
+    chuHuyHieu_->setText(QStringLiteral("HÀNG HOÀN · ") + hienThiPhutGiay(cam ? cam->giayDaGhi() : 0));
     hop_->xepLai();
     nutBatDau_->setVisible(!dangGhi);
     nutDung_->setVisible(dangGhi);
@@ -596,7 +596,7 @@ QCheckBox* ManHinhHangHoan::oTinhTrang(const QString& id) const {
 ManHinhHangHoan::KetQuaDoiChieu ManHinhHangHoan::ketQuaDoiChieu() const {
     // Judged against the order of the record being declared: the search panel stays usable while filming
     // and may by now show another parcel's order.
-    if (!dieuPhoi_ || !banGhiVuaQuay_) return {2, {}};
+    if (!dieuPhoi_ || !banGhiVuaQuay_) return {BoDieuPhoi::KetLuanSerial::khongDoiChieu, {}};
     return dieuPhoi_->doiChieuSerial(banGhiVuaQuay_->orderId, serialNhanVe_);
 }
 
@@ -627,11 +627,11 @@ void ManHinhHangHoan::lamMoiDoiChieu() {
             QStringLiteral("Lúc gửi đi không ghi serial nào cho đơn này, nên không đối chiếu được."));
         dongDoiChieu_->datMau(BangMau::mauChuPhu);
         dongDoiChieu_->setFont(phongChu(12));
-    } else if (ketLuan == 2) {
+    } else if (ketLuan == BoDieuPhoi::KetLuanSerial::khongDoiChieu) {
         dongDoiChieu_->setText(QStringLiteral("Serial đã gửi: ") + ds);
         dongDoiChieu_->datMau(BangMau::mauChuPhu);
         dongDoiChieu_->setFont(phongChu(12));
-    } else if (ketLuan == 1) {
+    } else if (ketLuan == BoDieuPhoi::KetLuanSerial::khop) {
         dongDoiChieu_->setText(QStringLiteral("Khớp với serial đã gửi: ") + ds);
         dongDoiChieu_->datMau(BangMau::mauXanhLa);
         dongDoiChieu_->setFont(phongChu(12.5));
@@ -641,8 +641,8 @@ void ManHinhHangHoan::lamMoiDoiChieu() {
         dongDoiChieu_->datMau(BangMau::mauDo);
         dongDoiChieu_->setFont(phongChu(12.5, QFont::DemiBold));
     }
-    if (ketLuan == 0 || ketLuan == 1)
-        danhDauSaiSerial(ketLuan == 1);
+    if (ketLuan != BoDieuPhoi::KetLuanSerial::khongDoiChieu)
+        danhDauSaiSerial(ketLuan == BoDieuPhoi::KetLuanSerial::khop);
     else
         khopTruoc_.reset();
 }
@@ -661,8 +661,7 @@ void ManHinhHangHoan::danhDauSaiSerial(bool khop) {
 void ManHinhHangHoan::luuToKhai() {
     if (!banGhiVuaQuay_ || !dieuPhoi_) return;
     QSet<QString> tap = tinhTrang_;
-    const int ketLuan = ketQuaDoiChieu().first;
-    if (ketLuan != 2 && ketLuan != 1) tap.insert(kSaiSerial);
+    if (ketQuaDoiChieu().ketLuan == BoDieuPhoi::KetLuanSerial::khac) tap.insert(kSaiSerial);
 
     KhaiBaoHoan khai;
     khai.reason = lyDo_;

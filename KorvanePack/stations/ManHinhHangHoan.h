@@ -10,6 +10,7 @@
 #include <optional>
 #include <utility>
 
+#include "core/BoDieuPhoi.h"
 #include "core/KhungBo.h"
 #include "store/BanGhiVideo.h"
 #include "store/DonHang.h"
@@ -38,8 +39,7 @@ public:
     ManHinhHangHoan(BoDieuPhoi* dieuPhoi, DongHo& dongHo, QWidget* parent = nullptr);
     explicit ManHinhHangHoan(BoDieuPhoi* dieuPhoi, QWidget* parent = nullptr);
 
-    // Verdict 0: the received serial is none of those sent; 1: it is one of them; 2: nothing to compare.
-    using KetQuaDoiChieu = std::pair<int, QStringList>;
+    using KetQuaDoiChieu = BoDieuPhoi::DoiChieuSerial;
 
     // The code a returns recording is filmed under, first that applies: the chosen order's first tracking
     // number, its order number, the keyword as typed, or "KHONG-DON".

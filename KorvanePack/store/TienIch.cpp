@@ -11,9 +11,9 @@
 #include <memory>
 #include <vector>
 
-#include "store/DocGio.h"
 #include "store/DinhDangISO.h"
 #include "store/DinhDangNgay.h"
+#include "store/DocGio.h"
 #include "store/LoiTep.h"
 
 namespace {
@@ -59,6 +59,12 @@ QString hienThiNgay(const std::optional<QString>& iso) {
     const auto t = DocGio::docGioDon(*iso);
     if (!t) return kyHieuTrong;
     return dinhDangNgayGioNgan().dinhDang(*t);
+}
+
+QString hienThiPhutGiay(qint64 giay) {
+    // A damaged record or a clock step can give a negative length; it shows as nothing recorded, not "00:-5".
+    if (giay < 0) giay = 0;
+    return QString::asprintf("%02lld:%02lld", giay / 60, giay % 60);
 }
 
 QString tenMucChon(const QList<MucChon>& danhSach, const std::optional<QString>& id) {

@@ -16,6 +16,9 @@ QString chuanHoaMa(const QString& ma);
 // A stored ISO 8601 time as "dd/MM/yyyy HH:mm" local time, or "—".
 QString hienThiNgay(const std::optional<QString>& iso);
 
+// A length in whole seconds as "mm:ss"; minutes are not capped at 59.
+QString hienThiPhutGiay(qint64 giay);
+
 // The label of an option id: "—" without an id, the id itself when it is not in the list.
 QString tenMucChon(const QList<MucChon>& danhSach, const std::optional<QString>& id);
 

@@ -109,7 +109,7 @@ TEST(BoDieuPhoiDauCuoi, NhanGioLenQuayVaLuuBanGhiCoVanTay) {
     chieu(trong, 2500ms, nullptr);  // taken away: out of view for well over 1.5 s, even on a busy machine
     ASSERT_TRUE(chieu(coNhan, 10000ms, [&] { return dp.banGhiVuaLuu().has_value(); })) << thongBaoHoacRong(dp);
     EXPECT_EQ(dp.trangThai(), BoDieuPhoi::TrangThai::nghi);
-    EXPECT_EQ(tieng.cacTieng, (std::vector<int>{0, 1}));
+    EXPECT_EQ(tieng.cacTieng, (std::vector<LoaiTieng>{LoaiTieng::nhanMa, LoaiTieng::daLuu}));
 
     const BanGhiVideo bg = *dp.banGhiVuaLuu();
     const auto probe = camera_test::ffprobe(bg.filePath);

@@ -144,7 +144,7 @@ protected:
         }
         return ds;
     }
-    int soTieng(int loai) const {
+    int soTieng(LoaiTieng loai) const {
         return static_cast<int>(std::count(tieng.cacTieng.begin(), tieng.cacTieng.end(), loai));
     }
     QString thongBao() const { return dp->thongBao().value_or(QString()); }
@@ -216,7 +216,7 @@ TEST_F(BoDieuPhoiTest, NhanGiuTrongKhungMuoiGiayBatDauMotLanRoiDungVaLuu) {
     EXPECT_TRUE(kho->videoTheoId().contains(bg.id));
     EXPECT_EQ(hook, std::vector<QString>{bg.id});
     EXPECT_EQ(dp->soDaQuayHomNay(), 1);
-    EXPECT_EQ(tieng.cacTieng, (std::vector<int>{0, 1}));
+    EXPECT_EQ(tieng.cacTieng, (std::vector<LoaiTieng>{LoaiTieng::nhanMa, LoaiTieng::daLuu}));
     EXPECT_EQ(thongBao(), BoDieuPhoi::thongBaoDaLuu(5, bg.bytes));
 
     const auto batDau = nhatKy("rec_start");
@@ -294,7 +294,7 @@ TEST_F(BoDieuPhoiTest, MaVangMatQuaMotRuoiGiayMoiTinhLai) {
         henGio.tien(c.vang);
         doc(ma);
         EXPECT_EQ(dp->maVuaQuet().has_value(), c.tinhLai);
-        EXPECT_EQ(soTieng(0), c.tinhLai ? 2 : 1);
+        EXPECT_EQ(soTieng(LoaiTieng::nhanMa), c.tinhLai ? 2 : 1);
     }
 }
 
@@ -312,13 +312,13 @@ TEST_F(BoDieuPhoiTest, GoTayCatKhoangTrangVaBoQuaHienDien) {
     dp->datCheDo(BoDieuPhoi::CheDo::hangHoan);
     doc("VD1");
     doc("VD1");  // still in view: ignored
-    EXPECT_EQ(soTieng(0), 1);
+    EXPECT_EQ(soTieng(LoaiTieng::nhanMa), 1);
     go("   \n");
-    EXPECT_EQ(soTieng(0), 1);
+    EXPECT_EQ(soTieng(LoaiTieng::nhanMa), 1);
     dp->datMaVuaQuet(std::nullopt);
     go("  VD1 \n");  // the label in front of the camera, typed: taken at once, trimmed
     EXPECT_EQ(dp->maVuaQuet(), QStringLiteral("VD1"));
-    EXPECT_EQ(soTieng(0), 2);
+    EXPECT_EQ(soTieng(LoaiTieng::nhanMa), 2);
 }
 
 // ---- packing mode ----
@@ -342,7 +342,7 @@ TEST_F(BoDieuPhoiTest, CungMaTruocThoiLuongToiThieuBiBoQuaKeCaKhiKhungHinhNgungD
         go(ma.toLower());
         if (c.dung) {
             EXPECT_EQ(dp->trangThai(), BoDieuPhoi::TrangThai::nghi);
-            EXPECT_EQ(soTieng(1), 1);
+            EXPECT_EQ(soTieng(LoaiTieng::daLuu), 1);
         } else {
             EXPECT_EQ(dp->trangThai(), BoDieuPhoi::TrangThai::dangQuay);
             EXPECT_TRUE(tieng.cacTieng.empty());
@@ -402,7 +402,7 @@ TEST_F(BoDieuPhoiTest, MaKhacKhiDangQuayTheoCheDoGhiSerial) {
         if (c.laSerial) {
             EXPECT_EQ(dp->serials(), QStringList{"SN-7788"});
             EXPECT_EQ(thongBao(), QStringLiteral("Đã ghi serial: SN-7788"));
-            EXPECT_EQ(tieng.cacTieng, std::vector<int>{0});
+            EXPECT_EQ(tieng.cacTieng, std::vector<LoaiTieng>{LoaiTieng::nhanMa});
             EXPECT_EQ(camera.soLanDung, 0);
             tien(3000ms);
             go("VD-DON-A");
@@ -436,7 +436,7 @@ TEST_F(BoDieuPhoiTest, SerialTrungKhacHoaBoQuaImLangVaLuuTheoThuTu) {
     go("SN-A");
     go("sn-a");
     go(" SN-B ");
-    EXPECT_EQ(soTieng(0), 2);
+    EXPECT_EQ(soTieng(LoaiTieng::nhanMa), 2);
     EXPECT_EQ(thongBao(), QStringLiteral("Đã ghi serial: SN-B"));
     tien(3000ms);
     go("VD-1");
@@ -516,7 +516,7 @@ TEST_F(BoDieuPhoiTest, HaiLanDungMotBanGhiLuuMotLan) {
     EXPECT_EQ(traVe[0]->id, traVe[1]->id);
     EXPECT_EQ(banGhiTrenDia().size(), 1u);
     EXPECT_EQ(nhatKy("rec_finish").size(), 1u);
-    EXPECT_EQ(soTieng(1), 1);
+    EXPECT_EQ(soTieng(LoaiTieng::daLuu), 1);
 }
 
 TEST_F(BoDieuPhoiTest, QuayKhongMaDatMaTheoGioDiaPhuong) {
@@ -546,19 +546,21 @@ TEST_F(BoDieuPhoiTest, TiengVaCanhBaoKhiBatDauTheoDon) {
     const struct {
         const char* ma;
         LoaiVideo loai;
-        int tieng;
+        LoaiTieng tieng;
         std::optional<QString> canhBao;
     } cac[] = {
-        {"VD-CO", LoaiVideo::dongGoi, 0, std::nullopt},   {"VD-LA", LoaiVideo::dongGoi, 2, chuaCo},
-        {"VD-HUY", LoaiVideo::dongGoi, 3, huy},           {"VD-LA", LoaiVideo::hangHoan, 0, std::nullopt},
-        {"VD-HUY", LoaiVideo::hangHoan, 0, std::nullopt},
+        {"VD-CO", LoaiVideo::dongGoi, LoaiTieng::nhanMa, std::nullopt},
+        {"VD-LA", LoaiVideo::dongGoi, LoaiTieng::khongCoDon, chuaCo},
+        {"VD-HUY", LoaiVideo::dongGoi, LoaiTieng::donDaHuy, huy},
+        {"VD-LA", LoaiVideo::hangHoan, LoaiTieng::nhanMa, std::nullopt},
+        {"VD-HUY", LoaiVideo::hangHoan, LoaiTieng::nhanMa, std::nullopt},
     };
     for (const auto& c : cac) {
         SCOPED_TRACE(std::string(c.ma) + (c.loai == LoaiVideo::hangHoan ? " return" : " pack"));
         tieng.cacTieng.clear();
         ASSERT_TRUE(dp->batDauQuay(QString::fromUtf8(c.ma), c.loai,
                                    c.loai == LoaiVideo::hangHoan ? QStringLiteral("HÀNG HOÀN") : QString()));
-        EXPECT_EQ(tieng.cacTieng, std::vector<int>{c.tieng});
+        EXPECT_EQ(tieng.cacTieng, std::vector<LoaiTieng>{c.tieng});
         EXPECT_EQ(dp->canhBao(), c.canhBao);
         const auto& lan = camera.cacLanChuanBi.back();
         EXPECT_EQ(lan.loai, c.loai);
@@ -579,7 +581,7 @@ TEST_F(BoDieuPhoiTest, TuChoiBatDauKhiCameraChuaMoVanGiuMaVaDon) {
     camera.datDangChay(false);
     go("VD-5");
     EXPECT_TRUE(camera.cacLanChuanBi.empty());
-    EXPECT_EQ(tieng.cacTieng, std::vector<int>{4});
+    EXPECT_EQ(tieng.cacTieng, std::vector<LoaiTieng>{LoaiTieng::coLoi});
     EXPECT_EQ(thongBao(), QStringLiteral("Không bắt đầu quay được: Camera chưa mở. Vào Cài đặt chọn lại webcam."));
     EXPECT_EQ(dp->maHienTai(), "VD-5");
     ASSERT_TRUE(dp->donHienTai().has_value());
@@ -618,7 +620,7 @@ TEST_F(BoDieuPhoiTest, DaiCanhBaoODiaVaNguongChoQuay) {
         go(QStringLiteral("VD-%1").arg(c.mb));
         EXPECT_EQ(camera.cacLanChuanBi.size(), soLan + (c.quayDuoc ? 1 : 0));
         if (!c.quayDuoc) {
-            EXPECT_EQ(tieng.cacTieng, std::vector<int>{4});
+            EXPECT_EQ(tieng.cacTieng, std::vector<LoaiTieng>{LoaiTieng::coLoi});
             EXPECT_EQ(thongBao(),
                       QStringLiteral("Ổ đĩa chỉ còn 499 MB. Dọn bớt video cũ, đổi thư mục lưu, hoặc giảm số "
                                      "ngày giữ video trong Cài đặt."));
@@ -645,7 +647,7 @@ TEST_F(BoDieuPhoiTest, ThuMucDuLieuKhongGhiDuocThiKhongQuay) {
     const QString tb = dpHong->thongBao().value_or(QString());
     EXPECT_TRUE(tb.startsWith(QStringLiteral("Không ghi được vào thư mục dữ liệu ("))) << tb.toStdString();
     EXPECT_TRUE(tb.endsWith(QStringLiteral("). Vào Cài đặt chọn lại thư mục lưu trước khi quay."))) << tb.toStdString();
-    EXPECT_EQ(tieng.cacTieng, std::vector<int>{4});
+    EXPECT_EQ(tieng.cacTieng, std::vector<LoaiTieng>{LoaiTieng::coLoi});
     EXPECT_FALSE(dpHong->batDauQuay("VD-1", LoaiVideo::dongGoi, QString()));
     EXPECT_TRUE(camera.cacLanChuanBi.empty());
 }
@@ -700,7 +702,8 @@ TEST_F(BoDieuPhoiTest, CanhGacDungKhiODiaConDuoiBaTram) {
         if (c.dung) {
             const QString vb = QStringLiteral("Ổ đĩa chỉ còn 299 MB — tự dừng quay để file không hỏng dở.");
             EXPECT_EQ(canhBao(), vb);
-            EXPECT_EQ(tieng.cacTieng, (std::vector<int>{2, 4, 1}));
+            EXPECT_EQ(tieng.cacTieng,
+                      (std::vector<LoaiTieng>{LoaiTieng::khongCoDon, LoaiTieng::coLoi, LoaiTieng::daLuu}));
         } else {
             dp->ketThucQuay();
             xuLySuKien();
@@ -728,7 +731,7 @@ TEST_F(BoDieuPhoiTest, DungKhongCoFileBaoLoiCuaCamera) {
         ASSERT_TRUE(traVe.has_value());
         EXPECT_FALSE(traVe->has_value());
         EXPECT_EQ(dp->thongBao(), c.loi);
-        EXPECT_EQ(tieng.cacTieng, c.loi ? std::vector<int>{4} : std::vector<int>{});
+        EXPECT_EQ(tieng.cacTieng, c.loi ? std::vector<LoaiTieng>{LoaiTieng::coLoi} : std::vector<LoaiTieng>{});
         // A failed stop does not arm the re-scan guard: the same label may start again at once.
         const auto soLan = camera.cacLanChuanBi.size();
         go("VD-LOI");
@@ -748,7 +751,7 @@ TEST_F(BoDieuPhoiTest, DungKhiKhongQuayChiNhacLaiLoiConDo) {
     EXPECT_TRUE(tieng.cacTieng.empty());
     camera.datLoiCamera(QStringLiteral("Không tìm thấy webcam nào."));
     dp->ketThucQuay();
-    EXPECT_EQ(tieng.cacTieng, std::vector<int>{4});
+    EXPECT_EQ(tieng.cacTieng, std::vector<LoaiTieng>{LoaiTieng::coLoi});
     EXPECT_EQ(canhBao(), QStringLiteral("Không tìm thấy webcam nào."));
 }
 
@@ -758,7 +761,7 @@ TEST_F(BoDieuPhoiTest, FileKhongXemDuocGhiRecHongVaGiuFile) {
     tien(4000ms);
     tieng.cacTieng.clear();
     go("VD-HONG");
-    EXPECT_EQ(tieng.cacTieng, std::vector<int>{4});
+    EXPECT_EQ(tieng.cacTieng, std::vector<LoaiTieng>{LoaiTieng::coLoi});
     const QString vb = QStringLiteral(
         "Video vừa quay KHÔNG mở được (file không có luồng hình). Đơn này chưa có bằng chứng — quay lại ngay.");
     EXPECT_EQ(thongBao(), vb);
@@ -792,7 +795,7 @@ TEST_F(BoDieuPhoiTest, FileRongKhiLayVanTayThiKhongLuu) {
     const QString vb = QStringLiteral("Video lưu ra rỗng! Kiểm tra ổ đĩa — đơn này CHƯA có bằng chứng.");
     EXPECT_EQ(thongBao(), vb);
     EXPECT_EQ(canhBao(), vb);
-    EXPECT_EQ(tieng.cacTieng, std::vector<int>{4});
+    EXPECT_EQ(tieng.cacTieng, std::vector<LoaiTieng>{LoaiTieng::coLoi});
     EXPECT_TRUE(banGhiTrenDia().empty());
     EXPECT_TRUE(nhatKy("rec_finish").empty());
     EXPECT_EQ(dp->serials(), QStringList{"SN-R"});
@@ -809,7 +812,7 @@ TEST_F(BoDieuPhoiTest, GhiBanGhiThatBaiGiuFileVaSerial) {
     tien(4000ms);
     tieng.cacTieng.clear();
     go("VD-KHO");
-    EXPECT_EQ(tieng.cacTieng, std::vector<int>{4});
+    EXPECT_EQ(tieng.cacTieng, std::vector<LoaiTieng>{LoaiTieng::coLoi});
     const QString tep = camera.cacLanChuanBi[0].duongDan;
     EXPECT_TRUE(thongBao().startsWith(QStringLiteral("Quay xong nhưng KHÔNG ghi được bản ghi vào kho dữ liệu: ")));
     EXPECT_TRUE(thongBao().endsWith(QStringLiteral(". File video đang nằm ở ") + tep +
@@ -888,7 +891,7 @@ TEST_F(BoDieuPhoiTest, HangHoanQuetMaVaSerialNhanVe) {
     EXPECT_FALSE(dp->maVuaQuet().has_value());
     go("VD-HOAN");  // an order's code: published, never a stop
     EXPECT_EQ(dp->maVuaQuet(), QStringLiteral("VD-HOAN"));
-    EXPECT_EQ(tieng.cacTieng, (std::vector<int>{0, 0}));
+    EXPECT_EQ(tieng.cacTieng, (std::vector<LoaiTieng>{LoaiTieng::nhanMa, LoaiTieng::nhanMa}));
     EXPECT_EQ(dp->trangThai(), BoDieuPhoi::TrangThai::dangQuay);
 }
 
@@ -960,7 +963,7 @@ TEST_F(BoDieuPhoiBanGhiTest, GanDonThayNamTruongVaBaoTenKhach) {
         EXPECT_EQ(bg.customerPhone, QStringLiteral("0908"));
         EXPECT_EQ(bg.kind, QStringLiteral("pack"));
         EXPECT_EQ(bg.code, "MA-v1");
-        EXPECT_EQ(tieng.cacTieng, std::vector<int>{1});
+        EXPECT_EQ(tieng.cacTieng, std::vector<LoaiTieng>{LoaiTieng::daLuu});
         EXPECT_EQ(thongBao(), QString::fromUtf8(c.thongBao));
     }
     EXPECT_EQ(banGhiTrenDia().size(), 3u);
@@ -976,7 +979,7 @@ TEST_F(BoDieuPhoiBanGhiTest, GanDonThayNamTruongVaBaoTenKhach) {
     DonHang khac = don;
     khac.id = "7002";
     dp->ganDon("v1", khac);
-    EXPECT_EQ(tieng.cacTieng, std::vector<int>{4});
+    EXPECT_EQ(tieng.cacTieng, std::vector<LoaiTieng>{LoaiTieng::coLoi});
     EXPECT_TRUE(thongBao().startsWith(QStringLiteral("Không gắn được đơn: "))) << thongBao().toStdString();
     EXPECT_EQ(canhBao(), thongBao());
     EXPECT_EQ(kho->videoTheoId().value("v1").orderId, QStringLiteral("7001"));
@@ -987,11 +990,11 @@ TEST_F(BoDieuPhoiBanGhiTest, ToKhaiHangHoanGiuMaiKhiCoVanDe) {
     const struct {
         QStringList tinhTrang;
         bool giuMai;
-        int tieng;
+        LoaiTieng tieng;
     } cac[] = {
-        {{"con-nguyen-seal"}, false, 1}, {{"co-vet-xuoc", "sai-serial"}, true, 4},
-        {{"sai-san-pham"}, true, 4},     {{"thieu-phu-kien"}, true, 4},
-        {{"SAI-SERIAL"}, false, 1},
+        {{"con-nguyen-seal"}, false, LoaiTieng::daLuu}, {{"co-vet-xuoc", "sai-serial"}, true, LoaiTieng::coLoi},
+        {{"sai-san-pham"}, true, LoaiTieng::coLoi},     {{"thieu-phu-kien"}, true, LoaiTieng::coLoi},
+        {{"SAI-SERIAL"}, false, LoaiTieng::daLuu},
     };
     int i = 0;
     for (const auto& c : cac) {
@@ -1010,7 +1013,7 @@ TEST_F(BoDieuPhoiBanGhiTest, ToKhaiHangHoanGiuMaiKhiCoVanDe) {
         EXPECT_EQ(bg.kind, QStringLiteral("return"));
         EXPECT_EQ(bg.returnInfo, khai);
         EXPECT_EQ(bg.keepForever, c.giuMai);
-        EXPECT_EQ(tieng.cacTieng, std::vector<int>{c.tieng});
+        EXPECT_EQ(tieng.cacTieng, std::vector<LoaiTieng>{c.tieng});
         EXPECT_FALSE(dp->thongBao().has_value());
         EXPECT_EQ(nhatKy("return_info").back()["detail"],
                   (nlohmann::json{{"id", id.toStdString()},
@@ -1022,7 +1025,7 @@ TEST_F(BoDieuPhoiBanGhiTest, ToKhaiHangHoanGiuMaiKhiCoVanDe) {
     chanThuMucBanGhi();
     tieng.cacTieng.clear();
     EXPECT_FALSE(dp->luuToKhaiHangHoan("h1", KhaiBaoHoan{}));
-    EXPECT_EQ(tieng.cacTieng, std::vector<int>{4});
+    EXPECT_EQ(tieng.cacTieng, std::vector<LoaiTieng>{LoaiTieng::coLoi});
     EXPECT_TRUE(thongBao().startsWith(QStringLiteral("Không lưu được tờ khai mở kiện: ")));
     EXPECT_TRUE(kho->videoTheoId().value("h1").returnInfo.has_value());
 }
@@ -1040,7 +1043,7 @@ TEST_F(BoDieuPhoiBanGhiTest, ToKhaiKhongVanDeKhongBoDauGiuMai) {
     ASSERT_TRUE(dp->luuToKhaiHangHoan("k1", khai));
     EXPECT_EQ(kho->videoTheoId().value("k1").keepForever, true);
     EXPECT_EQ(banGhiTrenDia().back().keepForever, true);
-    EXPECT_EQ(tieng.cacTieng, std::vector<int>{1});
+    EXPECT_EQ(tieng.cacTieng, std::vector<LoaiTieng>{LoaiTieng::daLuu});
 }
 
 TEST_F(BoDieuPhoiBanGhiTest, DoiChieuSerialTheoCacTruongHop) {
@@ -1050,20 +1053,21 @@ TEST_F(BoDieuPhoiBanGhiTest, DoiChieuSerialTheoCacTruongHop) {
     luuSan("s4", "pack", QStringLiteral("8001"), QStringList{"SN-DA-XOA"}, true);
     luuSan("s5", "pack", QStringLiteral("8002"), std::nullopt);
     const QStringList daGui{"SN-AB.12", "SN-X"};
+    using K = BoDieuPhoi::KetLuanSerial;
     const struct {
         std::optional<QString> don;
         const char* nhan;
-        int ketQua;
+        BoDieuPhoi::KetLuanSerial ketQua;
         QStringList ds;
     } cac[] = {
-        {QStringLiteral("8001"), "  #sn ab-12  ", 1, daGui},
-        {QStringLiteral("8001"), "sn-x", 1, daGui},
-        {QStringLiteral("8001"), "SN-KHAC", 0, daGui},
-        {QStringLiteral("8001"), "SN-TRA-VE", 0, daGui},  // a returns video's serial is not what was sent
-        {QStringLiteral("8001"), "SN-DA-XOA", 0, daGui},
-        {QStringLiteral("8001"), " - ", 2, daGui},
-        {QStringLiteral("8002"), "SN-X", 2, {}},
-        {std::nullopt, "SN-X", 2, {}},
+        {QStringLiteral("8001"), "  #sn ab-12  ", K::khop, daGui},
+        {QStringLiteral("8001"), "sn-x", K::khop, daGui},
+        {QStringLiteral("8001"), "SN-KHAC", K::khac, daGui},
+        {QStringLiteral("8001"), "SN-TRA-VE", K::khac, daGui},  // a returns video's serial is not what was sent
+        {QStringLiteral("8001"), "SN-DA-XOA", K::khac, daGui},
+        {QStringLiteral("8001"), " - ", K::khongDoiChieu, daGui},
+        {QStringLiteral("8002"), "SN-X", K::khongDoiChieu, {}},
+        {std::nullopt, "SN-X", K::khongDoiChieu, {}},
     };
     for (const auto& c : cac) {
         SCOPED_TRACE(c.nhan);

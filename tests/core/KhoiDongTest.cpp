@@ -167,7 +167,7 @@ TEST(KhoiDong, ChiChayMotLan) {
     cum.kho.reset();  // the sequence opens the folder itself
     QStringList dong;
     KhoiDong::DichVu dv;
-    dv.docQuyenCamera = [] { return 2; };
+    dv.docQuyenCamera = [] { return TrangThaiApp::biTuChoi; };
     dv.in = [&](const QString& d) { dong << d; };
     dv.taoDieuPhoi = [](KhoDuLieu& kho, CaiDat& caiDat) {
         return CumDieuPhoi::tao(kho, caiDat, std::make_unique<CameraEngine>(),
@@ -223,7 +223,7 @@ struct KhoiDongTrongTienTrinh : cum_thu::Cum {
 
     void chayVoi(KhoiDong::DichVu dv) {
         kho.reset();  // the sequence opens the folder itself
-        dv.docQuyenCamera = [] { return 2; };
+        dv.docQuyenCamera = [] { return TrangThaiApp::biTuChoi; };
         dv.in = [this](const QString& d) { dong << d; };
         dv.taoDieuPhoi = [](KhoDuLieu& k, CaiDat& c) {
             return CumDieuPhoi::tao(k, c, std::make_unique<CameraEngine>(),
@@ -283,7 +283,7 @@ TEST(KhoiDong, MoCameraDocCaiDatLucHetHen) {
     cum.caiDat->setDoPhanGiai(QStringLiteral("1280x720"));
     QStringList dong;
     KhoiDong::DichVu dv;
-    dv.docQuyenCamera = [] { return 3; };
+    dv.docQuyenCamera = [] { return TrangThaiApp::duocPhep; };
     dv.in = [&](const QString& d) {
         dong << d;
         if (d == QStringLiteral("[Korvane] hẹn mở camera")) {

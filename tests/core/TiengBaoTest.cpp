@@ -54,7 +54,7 @@ struct CoTiengBao {
 
 TEST(TiengBaoTest, MoiNotCoDungSoMauBaoHinhDinhVaTanSo) {
     for (int loai = 0; loai < TiengBao::kSoLoai; ++loai) {
-        for (const TiengBao::Not& n : TiengBao::cacNot(loai)) {
+        for (const TiengBao::Not& n : TiengBao::cacNot(static_cast<LoaiTieng>(loai))) {
             SCOPED_TRACE(testing::Message() << "loai " << loai << " " << n.tanSo << " Hz");
             const auto mau = TiengBao::tongHopNot(n.tanSo, n.thoiLuong, 1.0f);
             ASSERT_EQ(mau.size(), static_cast<std::size_t>(n.thoiLuong * kMau));
@@ -98,8 +98,8 @@ TEST(TiengBaoTest, CacNotCuaMotTiengGiuDungKhoangCach) {
         SCOPED_TRACE(loai);
         CoTiengBao co;
         co.tieng->setAmLuong(0.6f);
-        co.tieng->phat(loai);
-        const auto& cacNot = TiengBao::cacNot(loai);
+        co.tieng->phat(static_cast<LoaiTieng>(loai));
+        const auto& cacNot = TiengBao::cacNot(static_cast<LoaiTieng>(loai));
         std::vector<float> mongDoi;
         for (const auto& n : cacNot) {
             const auto mau = TiengBao::tongHopNot(n.tanSo, n.thoiLuong, 0.6f);
@@ -112,15 +112,15 @@ TEST(TiengBaoTest, CacNotCuaMotTiengGiuDungKhoangCach) {
         EXPECT_EQ(co.tieng->boTron().soNotDangCho(), 0);
         EXPECT_EQ(co.dauRa->soLanHoi, static_cast<int>(cacNot.size()));
     }
-    EXPECT_EQ(std::llround(TiengBao::cacNot(1)[1].tre * kMau), static_cast<long long>(0.07 * kMau));
-    const auto& ba = TiengBao::cacNot(3);
+    EXPECT_EQ(std::llround(TiengBao::cacNot(LoaiTieng::daLuu)[1].tre * kMau), static_cast<long long>(0.07 * kMau));
+    const auto& ba = TiengBao::cacNot(LoaiTieng::donDaHuy);
     EXPECT_NEAR(ba[1].tre - (ba[0].tre + ba[0].thoiLuong), 0.06, 1e-9);
 }
 
 TEST(TiengBaoTest, TatTiengThiKhongPhatGi) {
     CoTiengBao co;
     co.tieng->setBat(false);
-    for (int loai = 0; loai < TiengBao::kSoLoai; ++loai) co.tieng->phat(loai);
+    for (int loai = 0; loai < TiengBao::kSoLoai; ++loai) co.tieng->phat(static_cast<LoaiTieng>(loai));
     EXPECT_EQ(co.dauRa->soLanHoi, 0);
     EXPECT_EQ(co.tieng->boTron().soNotDangCho(), 0);
     EXPECT_EQ(dinh(co.nghe(30000)), 0.0f);
@@ -129,36 +129,36 @@ TEST(TiengBaoTest, TatTiengThiKhongPhatGi) {
 TEST(TiengBaoTest, DauRaHongThiBoQuaVaThuLaiLanSau) {
     CoTiengBao co;
     co.dauRa->chay = false;
-    co.tieng->phat(4);
+    co.tieng->phat(LoaiTieng::coLoi);
     EXPECT_EQ(co.dauRa->soLanHoi, 2);
     EXPECT_EQ(co.tieng->boTron().soNotDangCho(), 0);
-    co.tieng->phat(0);
+    co.tieng->phat(LoaiTieng::nhanMa);
     EXPECT_EQ(co.dauRa->soLanHoi, 3);
     EXPECT_EQ(co.tieng->boTron().soNotDangCho(), 0);
 
     co.dauRa->chay = true;
-    co.tieng->phat(1);
+    co.tieng->phat(LoaiTieng::daLuu);
     EXPECT_EQ(co.dauRa->soLanHoi, 5);
     EXPECT_EQ(co.tieng->boTron().soNotDangCho(), 2);
 
     // A device lost after it once worked is asked for again on the very next cue.
     co.dauRa->chay = false;
-    co.tieng->phat(0);
+    co.tieng->phat(LoaiTieng::nhanMa);
     EXPECT_EQ(co.dauRa->soLanHoi, 6);
     EXPECT_EQ(co.tieng->boTron().soNotDangCho(), 2);
 }
 
 TEST(TiengBaoTest, LoaiLaKhongPhatGi) {
     CoTiengBao co;
-    co.tieng->phat(5);
-    co.tieng->phat(-1);
+    co.tieng->phat(static_cast<LoaiTieng>(5));
+    co.tieng->phat(static_cast<LoaiTieng>(-1));
     EXPECT_EQ(co.tieng->boTron().soNotDangCho(), 0);
 }
 
 // Without a sound device (as on the build machines) a cue must pass silently and leave nothing behind.
 TEST(TiengBaoTest, ThietBiThatKhongCoLoaThiVoHai) {
     TiengBao tieng;
-    for (int loai = 0; loai < TiengBao::kSoLoai; ++loai) tieng.phat(loai);
+    for (int loai = 0; loai < TiengBao::kSoLoai; ++loai) tieng.phat(static_cast<LoaiTieng>(loai));
     if (QMediaDevices::defaultAudioOutput().isNull()) {
         EXPECT_EQ(tieng.boTron().soNotDangCho(), 0);
     } else {

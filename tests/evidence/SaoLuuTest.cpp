@@ -318,7 +318,7 @@ TEST(SaoLuu, SaoLuuMotSauMoiLanLuu) {
 namespace {
 class TiengIm final : public CongTiengBao {
 public:
-    void phat(int) override {}
+    void phat(LoaiTieng) override {}
 };
 }  // namespace
 

@@ -4,9 +4,9 @@
 #include <QLabel>
 #include <QTemporaryDir>
 
-#include "common/ChoDen.h"
 #include "KhoiDongThu.h"
 #include "MayChuGia.h"
+#include "common/ChoDen.h"
 #include "core/BoDieuPhoi.h"
 #include "core/CaiDat.h"
 #include "core/CameraGia.h"
@@ -38,10 +38,12 @@ const char* const kDonHang = R"({"orders":[
 TEST(DuongDiDayDu, StartUpSyncFillsTheStoreAndTypedCodesFindTheirOrders) {
     struct Ca {
         const char* ma;
-        int tieng;
+        LoaiTieng tieng;
         bool coCanhBao;
     };
-    const Ca cacCa[] = {{"GHN5001", 0, false}, {"ghn-5002", 3, true}, {"#5001", 0, false}};
+    const Ca cacCa[] = {{"GHN5001", LoaiTieng::nhanMa, false},
+                        {"ghn-5002", LoaiTieng::donDaHuy, true},
+                        {"#5001", LoaiTieng::nhanMa, false}};
     for (const auto& ca : cacCa) {
         MayChuGia may;
         may.get("/com/orders.json",
@@ -83,9 +85,10 @@ TEST(DuongDiDayDu, StartUpSyncFillsTheStoreAndTypedCodesFindTheirOrders) {
         bool xong = false;
         dp->nhapMaTay(QString::fromLatin1(ca.ma), [&] { xong = true; });
         ASSERT_TRUE(choDen([&] { return xong; }));
-        EXPECT_EQ(tieng.cacTieng, std::vector<int>{ca.tieng}) << ca.ma;
+        EXPECT_EQ(tieng.cacTieng, std::vector<LoaiTieng>{ca.tieng}) << ca.ma;
         ASSERT_TRUE(dp->donHienTai()) << ca.ma;
-        EXPECT_EQ(dp->donHienTai()->id, ca.tieng == 3 ? QStringLiteral("5002") : QStringLiteral("5001"));
+        EXPECT_EQ(dp->donHienTai()->id,
+                  ca.tieng == LoaiTieng::donDaHuy ? QStringLiteral("5002") : QStringLiteral("5001"));
         EXPECT_EQ(dp->canhBao().has_value(), ca.coCanhBao) << ca.ma;
         EXPECT_TRUE(choDen([&] { return camera.dangGhi(); }));
         EXPECT_EQ(camera.cacLanChuanBi.size(), 1u);

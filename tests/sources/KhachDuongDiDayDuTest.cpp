@@ -3,9 +3,9 @@
 #include <QCoreApplication>
 #include <QTemporaryDir>
 
-#include "common/ChoDen.h"
 #include "KhoiDongThu.h"
 #include "MayChuGia.h"
+#include "common/ChoDen.h"
 #include "core/BoDieuPhoi.h"
 #include "core/CaiDat.h"
 #include "core/CameraGia.h"
@@ -108,7 +108,7 @@ TEST(KhachDuongDiDayDu, EachPlatformsOrdersReachTheDesk) {
             dp->nhapMaTay(QString::fromLatin1(ma), [&] { xong = true; });
             ASSERT_TRUE(choDen([&] { return xong; }));
             const bool huy = ma == ch.maHuy;
-            EXPECT_EQ(tieng.cacTieng, std::vector<int>{huy ? 3 : 0});
+            EXPECT_EQ(tieng.cacTieng, std::vector<LoaiTieng>{huy ? LoaiTieng::donDaHuy : LoaiTieng::nhanMa});
             ASSERT_TRUE(dp->donHienTai());
             EXPECT_EQ(dp->donHienTai()->id, huy ? QStringLiteral("2") : QStringLiteral("1"));
             EXPECT_TRUE(choDen([&] { return camera.dangGhi(); }));

@@ -13,6 +13,7 @@
 #include "stations/ManHinhDongGoi.h"
 #include "stations/NutDo.h"
 #include "store/DonHang.h"
+#include "store/TienIch.h"
 
 namespace {
 using cum_thu::choDen;
@@ -40,10 +41,7 @@ struct CanhDongGoi : cum_thu::Cum {
     }
 };
 
-TEST(ManHinhDongGoi, ThoiGianHuyHieuVaDongChuThich) {
-    const std::pair<qint64, const char*> cac[] = {{0, "00:00"},    {59, "00:59"},   {60, "01:00"},
-                                                  {3599, "59:59"}, {3600, "60:00"}, {6000, "100:00"}};
-    for (auto [giay, chu] : cac) EXPECT_EQ(ManHinhDongGoi::chuThoiGian(giay), chu) << giay;
+TEST(ManHinhDongGoi, DongChuThich) {
     EXPECT_EQ(ManHinhDongGoi::dongMaChuThich(""), "CHƯA QUÉT MÃ");
     EXPECT_EQ(ManHinhDongGoi::dongMaChuThich("SPX1"), "SPX1");
     EXPECT_EQ(ManHinhDongGoi::dongSerialChuThich({"A1", "B2"}), "SERIAL: A1  ·  B2");
@@ -131,7 +129,7 @@ TEST(ManHinhDongGoi, MaGoTayBatDauVaDungMotBanGhiThat) {
                                                                   "Đơn hàng=#1001", "Khách=Anh Minh", "Điện thoại=—"}));
     EXPECT_EQ(c.man->bangDon()->cacDongMatHang(), QStringList{"Tai nghe|Đen · TN-01|×1"});
     ASSERT_TRUE(choDen([&] { return c.camera().giayDaGhi() >= 1; }));
-    EXPECT_EQ(c.man->chuHuyHieu(), ManHinhDongGoi::chuThoiGian(c.camera().giayDaGhi()));
+    EXPECT_EQ(c.man->chuHuyHieu(), hienThiPhutGiay(c.camera().giayDaGhi()));
 
     cum_thu::chay(1200);       // past the minimum length
     c.goVaEnter("spxvn0042");  // the same code, any case, stops it

@@ -66,6 +66,12 @@ TEST(TenMucChon, TimNhanTheoId) {
     EXPECT_EQ(cacBuocMoKien().size(), 5);
 }
 
+TEST(HienThiPhutGiay, PhutKhongBiChanVaSoAmLaKhong) {
+    const std::pair<qint64, const char*> cac[] = {{0, "00:00"},    {59, "00:59"},    {60, "01:00"}, {3599, "59:59"},
+                                                  {3600, "60:00"}, {6000, "100:00"}, {-5, "00:00"}, {-3600, "00:00"}};
+    for (auto [giay, chu] : cac) EXPECT_EQ(hienThiPhutGiay(giay), chu) << giay;
+}
+
 TEST(HienThiNgay, GioDiaPhuong) {
     // Tests run in Asia/Ho_Chi_Minh (UTC+7).
     struct {
