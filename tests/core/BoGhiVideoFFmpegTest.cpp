@@ -261,7 +261,11 @@ TEST_F(GhiThat, ALavfiCameraRecordsThroughTheWholePipeline) {
     EXPECT_EQ(pr.soLuongVideo, 1);
     EXPECT_EQ(pr.profile, QStringLiteral("Main"));
     EXPECT_EQ(pr.soKhung, kq->khung);
+#ifndef __SANITIZE_ADDRESS__
+    // Instrumented, our conversion falls behind the paced graph, which then drops frames as a camera would: the
+    // sanitizer run judges the file, not the pace.
     EXPECT_GT(kq->khung, 30);
+#endif
     // late frames may be dropped on a loaded machine, never added: the file is as long as the recording
     EXPECT_LE(kq->khung, pr.thoiLuong * 30 + 1);
     EXPECT_NEAR(pr.thoiLuong, kq->giay, 1.0);
