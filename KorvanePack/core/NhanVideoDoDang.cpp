@@ -1,5 +1,7 @@
 #include "core/NhanVideoDoDang.h"
 
+#include <unistd.h>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -18,6 +20,7 @@
 #include "store/DonHang.h"
 #include "store/KhoDuLieu.h"
 #include "store/LoiTep.h"
+#include "store/TepDongJson.h"
 #include "store/TienIch.h"
 
 namespace {
@@ -35,8 +38,14 @@ bool laDongCanDoc(QByteArrayView dong) {
 
 NhatKyDoc docNhatKy(const QString& duongDan) {
     NhatKyDoc kq;
-    QFile tep(duongDan);
-    if (!QFileInfo(duongDan).isFile() || !tep.open(QIODevice::ReadOnly)) return kq;
+    // Opened as the store opens its own files: regular files only, never waiting on a pipe put in its place.
+    const int fd = TepDongJson::moDeDoc(duongDan);
+    if (fd < 0) return kq;
+    QFile tep;
+    if (!tep.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return kq;
+    }
     std::optional<NhanVideoDoDang::DoDang> dangMo;
     const auto dongLai = [&] {
         if (dangMo) kq.doDang.append(*dangMo);
