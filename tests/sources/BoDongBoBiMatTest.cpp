@@ -60,13 +60,7 @@ TEST(BoDongBoBiMat, TokenEchoedByThePlatformAppearsNowhere) {
 
     MoiTruongDongBo m;
     m.khoKhoa->muc.insert(QStringLiteral("com.korvane.pack.haravan.token"), QString::fromStdString(khoa) + "\n");
-    BoDongBo::CauHinh ch;
-    ch.dongHo = &m.dongHo;
-    ch.henGio = &m.henGio;
-    ch.kenh = std::make_shared<KenhHTTPCurl>();
-    ch.mayChu = BangMayChu::tatCaVe(may.goc());
-    ch.thoiGianCho = std::chrono::seconds(5);
-    auto& db = m.taoDongBo(std::move(ch));
+    auto& db = m.taoDongBo(m.cauHinhThat(may.goc()));
 
     m.chayDongBo();
     EXPECT_EQ(db.trangThai(), QStringLiteral("Đồng bộ lỗi."));

@@ -158,13 +158,7 @@ TEST(KhachDongBoBiMat, EchoedSecretsAppearNowhereForEveryPlatform) {
 
         MoiTruongDongBo m;
         luuKhoa(m, nt);
-        BoDongBo::CauHinh ch;
-        ch.dongHo = &m.dongHo;
-        ch.henGio = &m.henGio;
-        ch.kenh = std::make_shared<KenhHTTPCurl>();
-        ch.mayChu = BangMayChu::tatCaVe(may.goc());
-        ch.thoiGianCho = std::chrono::seconds(5);
-        auto& db = m.taoDongBo(std::move(ch));
+        auto& db = m.taoDongBo(m.cauHinhThat(may.goc()));
 
         m.chayDongBo();
         EXPECT_EQ(db.trangThai(), QStringLiteral("Đồng bộ lỗi."));

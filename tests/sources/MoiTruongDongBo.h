@@ -13,7 +13,9 @@
 #include "core/CaiDat.h"
 #include "core/HenGioTay.h"
 #include "core/KhoKhoaBoNho.h"
+#include "sources/BangMayChu.h"
 #include "sources/BoDongBo.h"
+#include "sources/KenhHTTPCurl.h"
 #include "sources/NguonDonKichBan.h"
 #include "sources/nentang/BangNenTang.h"
 #include "store/KhoDuLieu.h"
@@ -57,6 +59,17 @@ struct MoiTruongDongBo {
             cacLanTao << id;
             return n;
         };
+        return ch;
+    }
+
+    // The real clients over libcurl, every platform's host pointed at one fake on loopback.
+    BoDongBo::CauHinh cauHinhThat(const QString& goc) {
+        BoDongBo::CauHinh ch;
+        ch.dongHo = &dongHo;
+        ch.henGio = &henGio;
+        ch.kenh = std::make_shared<KenhHTTPCurl>();
+        ch.mayChu = BangMayChu::tatCaVe(goc);
+        ch.thoiGianCho = std::chrono::seconds(5);
         return ch;
     }
 

@@ -121,13 +121,7 @@ TEST(PhanHoiThuDich, DeepAndWideOrderFieldsNeverTakeTheSyncDown) {
             m.caiDat->setNguonDon(nt.id);
             for (const auto& [k, v] : nt.khoa) m.khoKhoa->muc.insert(dichVuKhoaNguon(nt.id, k), v);
             m.caiDat->ud().setValue(BoDongBo::khoaMoc, mocCu);
-            BoDongBo::CauHinh ch;
-            ch.dongHo = &m.dongHo;
-            ch.henGio = &m.henGio;
-            ch.kenh = std::make_shared<KenhHTTPCurl>();
-            ch.mayChu = BangMayChu::tatCaVe(may.goc());
-            ch.thoiGianCho = std::chrono::seconds(5);
-            auto& db = m.taoDongBo(std::move(ch));
+            auto& db = m.taoDongBo(m.cauHinhThat(may.goc()));
 
             m.chayDongBo();
             if (c.docDuoc) {
