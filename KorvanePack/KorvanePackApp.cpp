@@ -110,7 +110,7 @@ void KorvanePackApp::dangKyManHinh() {
     DangKyManHinh::dangKy(*khung_);
     khung_->dangKyManHinh(KhungChinh::ManHinh::thuMay, [](TrangThaiApp& tt, CaiDat&) -> QWidget* {
         BoDieuPhoi* dp = tt.dieuPhoi();
-        return dp ? new ManHinhThuMay(dp, dp->camera(), false) : nullptr;
+        return dp ? new ManHinhThuMay(dp, dp->cameraManHinh(), false) : nullptr;
     });
     khung_->dangKyNhapPin([](TrangThaiApp&, CaiDat& cd, std::function<void()> xong) -> QWidget* {
         return new ManHinhNhapPin(cd, std::move(xong));
@@ -119,7 +119,7 @@ void KorvanePackApp::dangKyManHinh() {
         BoDieuPhoi* dp = tt.dieuPhoi();
         auto* db = qobject_cast<BoDongBo*>(tt.dongBo());
         if (!dp || !db) return nullptr;
-        return new ManHinhCaiDatLanDau(dp, cd, db, dp->camera(), std::move(xong));
+        return new ManHinhCaiDatLanDau(dp, cd, db, dp->cameraManHinh(), std::move(xong));
     });
     khung_->dangKyManHinh(KhungChinh::ManHinh::caiDat, [](TrangThaiApp& tt, CaiDat& cd) -> QWidget* {
         return new ManHinhCaiDat(tt.dieuPhoi(), qobject_cast<BoDongBo*>(tt.dongBo()),

@@ -26,13 +26,11 @@
 #include "core/BangMau.h"
 #include "core/BoDieuPhoi.h"
 #include "core/CaiDat.h"
-#include "core/CameraEngine.h"
-#include "core/CumDieuPhoi.h"
+#include "core/CongCameraManHinh.h"
 #include "core/GiaoDien.h"
 #include "core/KhungBo.h"
 #include "core/NhanMau.h"
 #include "core/PhongChu.h"
-#include "core/TiengBao.h"
 #include "evidence/SaoLuu.h"
 #include "sources/BoDongBo.h"
 #include "sources/nentang/BangNenTang.h"
@@ -98,7 +96,7 @@ ManHinhCaiDat::ManHinhCaiDat(BoDieuPhoi* dieuPhoi, BoDongBo* dongBo, SaoLuu* sao
       dieuPhoi_(dieuPhoi),
       dongBo_(dongBo),
       saoLuu_(saoLuu),
-      camera_(CumDieuPhoi::cameraCua(dieuPhoi)),
+      camera_(dieuPhoi ? dieuPhoi->cameraManHinh() : nullptr),
       caiDat_(caiDat),
       nenTang_(std::move(nenTang)) {
     if (!nenTang_.chonThuMuc) {
@@ -159,9 +157,9 @@ ManHinhCaiDat::ManHinhCaiDat(BoDieuPhoi* dieuPhoi, BoDongBo* dongBo, SaoLuu* sao
         napONhap();
     });
     if (camera_) {
-        connect(camera_, &CameraEngine::danhSachThietBiDoi, this, [this] { napDanhSachCamera(); });
-        connect(camera_, &CameraEngine::doPhanGiaiDoi, this, [this] { capNhat(); });
-        connect(camera_, &CameraEngine::dangGhiDoi, this, [this] { capNhat(); });
+        connect(camera_, &CongCameraManHinh::danhSachThietBiDoi, this, [this] { napDanhSachCamera(); });
+        connect(camera_, &CongCameraManHinh::doPhanGiaiDoi, this, [this] { capNhat(); });
+        connect(camera_, &CongCameraManHinh::dangGhiDoi, this, [this] { capNhat(); });
     }
     if (dongBo_) {
         connect(dongBo_, &BoDongBo::dangChayChanged, this, [this] { capNhat(); });
@@ -183,7 +181,7 @@ ManHinhCaiDat::~ManHinhCaiDat() = default;
 
 QString ManHinhCaiDat::uocTinhDungLuong(const QString& doPhanGiai, int bitrateKbps) {
     if (doPhanGiai.isEmpty()) return QStringLiteral("Bật camera lên rồi mới ước tính được dung lượng.");
-    const int k = CameraEngine::bitrateTheoDoPhanGiai(bitrateKbps, doPhanGiai);
+    const int k = CongCameraManHinh::bitrateTheoDoPhanGiai(bitrateKbps, doPhanGiai);
     const double m = double(k) * 60.0 * 0.125 / 1024.0;
     return QStringLiteral("Webcam đang chạy %1 · thực dùng %2 kbps ≈ %3 MB mỗi phút quay.")
         .arg(doPhanGiai)
@@ -618,9 +616,8 @@ TheMuc* ManHinhCaiDat::mucTiengBao() {
 }
 
 void ManHinhCaiDat::datBatTieng(bool bat) {
+    // The running player follows the setting at once, so the very next cue obeys the switch.
     caiDat_.setBatTieng(bat);
-    // The running player follows at once, so the very next cue obeys the switch.
-    if (TiengBao* tieng = CumDieuPhoi::tiengCua(dieuPhoi_)) tieng->setBat(bat);
 }
 
 // ---- Section 7: storage ----

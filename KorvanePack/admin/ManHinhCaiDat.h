@@ -13,7 +13,7 @@
 class BoDieuPhoi;
 class BoDongBo;
 class CaiDat;
-class CameraEngine;
+class CongCameraManHinh;
 class MucPhanMem;
 class NhanMau;
 class NhanRutGon;
@@ -118,7 +118,7 @@ private:
     BoDieuPhoi* dieuPhoi_;
     QPointer<BoDongBo> dongBo_;
     QPointer<SaoLuu> saoLuu_;
-    QPointer<CameraEngine> camera_;
+    QPointer<CongCameraManHinh> camera_;
     CaiDat& caiDat_;
     NenTang nenTang_;
 

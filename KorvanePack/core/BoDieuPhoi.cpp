@@ -70,6 +70,7 @@ BoDieuPhoi::BoDieuPhoi(KhoDuLieu& kho, CaiDat& caiDat, PhuThuoc phuThuoc, QObjec
       henGio_(phuThuoc.henGio ? *phuThuoc.henGio : HenGio::heThong()),
       chayNen_(std::move(phuThuoc.chayNen)),
       camera_(phuThuoc.camera),
+      cameraManHinh_(phuThuoc.cameraManHinh),
       tieng_(phuThuoc.tieng) {
     nen_.setThreadPriority(QThread::LowPriority);
     noiMaDocDuoc();
@@ -87,23 +88,25 @@ BoDieuPhoi::BoDieuPhoi(KhoDuLieu& kho, CaiDat& caiDat, QObject* parent)
       congTiengThat_(std::make_unique<TiengBaoQuaCong>(*tiengThat_)) {
     nen_.setThreadPriority(QThread::LowPriority);
     camera_ = congCameraThat_.get();
+    cameraManHinh_ = cameraThat_.get();
     tieng_ = congTiengThat_.get();
-    // The volume is copied only here; the settings screen switches the sound on and off directly.
+    // The volume is copied only here; the on/off switch is followed at once, so the very next cue obeys it.
     camera_->datNhan(caiDat_.tenShop(), QString());
     cameraThat_->datBitrateChoSan(caiDat_.bitrateKbps());
     connect(&caiDat_, &CaiDat::bitrateKbpsChanged, this,
             [this] { cameraThat_->datBitrateChoSan(caiDat_.bitrateKbps()); });
     tiengThat_->setBat(caiDat_.batTieng());
+    connect(&caiDat_, &CaiDat::batTiengChanged, this, [this] { tiengThat_->setBat(caiDat_.batTieng()); });
     tiengThat_->setAmLuong(static_cast<float>(caiDat_.amLuong()));
     noiMaDocDuoc();
 }
 
 void BoDieuPhoi::noiMaDocDuoc() {
-    QPointer<BoDieuPhoi> p(this);
-    camera_->datKhiDocDuocMa([p](const QString& ma) {
+    connect(camera_, &CongCamera::daDocDuocMa, this, [this](const QString& ma) {
         // Each code is its own pass of the GUI thread, as if a task had been started for it.
+        QPointer<BoDieuPhoi> p(this);
         QMetaObject::invokeMethod(
-            p.data(),
+            this,
             [p, ma] {
                 if (p) p->xuLyMaDocDuoc(ma);
             },
@@ -114,7 +117,7 @@ void BoDieuPhoi::noiMaDocDuoc() {
 BoDieuPhoi::~BoDieuPhoi() {
     huyCanhGac();
     nen_.waitForDone();
-    camera_->datKhiDocDuocMa(nullptr);
+    disconnect(camera_, nullptr, this, nullptr);
 }
 
 // ---- published fields ----
@@ -626,7 +629,7 @@ std::optional<BanGhiVideo> BoDieuPhoi::luuBanGhi(const CongCamera::KetQuaGhi& kq
         datThongBao(vb);
         return std::nullopt;
     }
-    congBoDaLuu(kho_, bg, khiLuuXong);
+    congBoDaLuu(kho_, bg, {});
     if (kq.loai == LoaiVideo::dongGoi) {
         ++soDaQuayHomNay_;
         emit soDaQuayHomNayChanged();

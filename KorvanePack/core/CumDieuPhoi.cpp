@@ -5,7 +5,6 @@
 #include "core/CameraEngine.h"
 #include "core/CameraEngineCong.h"
 #include "core/DauRaAmThanh.h"
-#include "core/PhatKhungXemTruoc.h"
 #include "core/TiengBao.h"
 #include "core/TiengBaoQuaCong.h"
 
@@ -29,7 +28,7 @@ struct Cum {
 
 std::shared_ptr<BoDieuPhoi> CumDieuPhoi::tao(KhoDuLieu& kho, CaiDat& caiDat) {
     auto dp = std::make_shared<BoDieuPhoi>(kho, caiDat);
-    if (CameraEngine* cam = dp->camera()) new PhatKhungXemTruoc(cam);
+    if (CameraEngine* cam = dp->camera()) cam->batXemTruoc();
     return dp;
 }
 
@@ -39,29 +38,19 @@ std::shared_ptr<BoDieuPhoi> CumDieuPhoi::tao(KhoDuLieu& kho, CaiDat& caiDat, std
     cum->camera = std::move(camera);
     cum->tieng = std::move(tieng);
     cum->tieng->setBat(caiDat.batTieng());
-    new PhatKhungXemTruoc(cum->camera.get());
+    cum->camera->batXemTruoc();
     cum->congCamera = std::make_unique<CameraEngineCong>(*cum->camera);
     cum->congTieng = std::make_unique<TiengBaoQuaCong>(*cum->tieng);
     BoDieuPhoi::PhuThuoc pt;
     pt.camera = cum->congCamera.get();
+    pt.cameraManHinh = cum->camera.get();
     pt.tieng = cum->congTieng.get();
     pt.dongHo = dongHo;
     pt.henGio = henGio;
     cum->dieuPhoi = std::make_unique<BoDieuPhoi>(kho, caiDat, std::move(pt));
     BoDieuPhoi* dp = cum->dieuPhoi.get();
+    // The sound switch is followed at once, so the very next cue obeys it; the player outlives the coordinator.
+    QObject::connect(&caiDat, &CaiDat::batTiengChanged, dp,
+                     [t = cum->tieng.get(), &caiDat] { t->setBat(caiDat.batTieng()); });
     return std::shared_ptr<BoDieuPhoi>(std::move(cum), dp);
-}
-
-CameraEngine* CumDieuPhoi::cameraCua(const BoDieuPhoi* dieuPhoi) {
-    if (!dieuPhoi) return nullptr;
-    if (CameraEngine* cam = dieuPhoi->camera()) return cam;
-    auto* cong = dynamic_cast<CameraEngineCong*>(&dieuPhoi->congCamera());
-    return cong ? &cong->engine() : nullptr;
-}
-
-TiengBao* CumDieuPhoi::tiengCua(const BoDieuPhoi* dieuPhoi) {
-    if (!dieuPhoi) return nullptr;
-    if (TiengBao* t = dieuPhoi->tieng()) return t;
-    auto* cong = dynamic_cast<TiengBaoQuaCong*>(&dieuPhoi->congTieng());
-    return cong ? &cong->tieng() : nullptr;
 }

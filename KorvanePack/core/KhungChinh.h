@@ -11,7 +11,7 @@ class QListWidget;
 class QStackedLayout;
 class QVBoxLayout;
 class CaiDat;
-class CameraEngine;
+class CongCameraManHinh;
 class KhungBo;
 class NhanMau;
 class TrangThaiApp;
@@ -88,7 +88,7 @@ private:
     void khiDangGhiDoi();
     void chonLaiDongHienTai();
     bool duocDong(QWidget* cuaSo);
-    CameraEngine* camera() const;
+    CongCameraManHinh* camera() const;
     bool dangGhi() const;
 
     CaiDat& caiDat_;

@@ -304,9 +304,7 @@ void SaoLuu::saoLuuMot(const BanGhiVideo& bg) {
 }
 
 void SaoLuu::noiVaoDieuPhoi(SaoLuu* saoLuu, BoDieuPhoi& dieuPhoi) {
-    dieuPhoi.khiLuuXong = [yeu = QPointer<SaoLuu>(saoLuu)](const BanGhiVideo& bg) {
-        if (yeu) yeu->saoLuuMot(bg);
-    };
+    if (saoLuu) QObject::connect(&dieuPhoi, &BoDieuPhoi::daLuuVideo, saoLuu, &SaoLuu::saoLuuMot);
 }
 
 void SaoLuu::datTrangThai(const QString& s) {

@@ -38,8 +38,8 @@ public:
     // Returns at once; the copy happens on the worker and its outcome is not reported.
     void saoLuuMot(const BanGhiVideo& banGhi);
 
-    // The start-up wiring: every record the coordinator saves is copied. The hook holds the backup weakly,
-    // so a backup torn down before the coordinator leaves a hook that does nothing.
+    // The start-up wiring: every record the coordinator saves is copied. The connection ends with the
+    // backup, so a backup torn down before the coordinator leaves nothing behind.
     static void noiVaoDieuPhoi(SaoLuu* saoLuu, BoDieuPhoi& dieuPhoi);
 
     // Returns at once; progress shows in trangThai and xongBuToanBo is emitted at the end.
