@@ -69,8 +69,8 @@ struct CumWizardTren : Nen {
         dongBo.reset();
     }
     ManHinhCaiDatLanDau& mo() {
-        wizard = std::make_unique<ManHinhCaiDatLanDau>(dieuPhoi.get(), *caiDat, dongBo.get(),
-                                                       dieuPhoi->cameraManHinh(), [this] { ++soLanXong; });
+        wizard = std::make_unique<ManHinhCaiDatLanDau>(dieuPhoi.get(), *caiDat, dongBo.get(), dieuPhoi->cameraManHinh(),
+                                                       [this] { ++soLanXong; });
         wizard->resize(900, 640);
         wizard->show();
         return *wizard;

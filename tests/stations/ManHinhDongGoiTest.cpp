@@ -107,8 +107,9 @@ TEST(ManHinhDongGoi, CameraMoVaLoiWebcam) {
     const QRect hop = c.man->hopCamera()->vungHop();
     EXPECT_NEAR(double(hop.width()) / hop.height(), 640.0 / 480.0, 0.01);
 
-    c.camera.datLoiCamera(QStringLiteral("Không mở được webcam: thiết bị đang bận, hãy đóng ứng dụng khác đang dùng "
-                                         "webcam rồi chọn lại trong Cài đặt."));
+    c.camera.datLoiCamera(
+        QStringLiteral("Không mở được webcam: thiết bị đang bận, hãy đóng ứng dụng khác đang dùng "
+                       "webcam rồi chọn lại trong Cài đặt."));
     c.camera.datDangChay(false);
     c.xuLySuKien();
     ASSERT_TRUE(c.man->hienLoiWebcam());
