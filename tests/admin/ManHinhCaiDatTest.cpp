@@ -160,23 +160,23 @@ TEST(ManHinhCaiDat, SoDangGoDoKhongBiTheKhacVeLai) {
     QTest::keyClicks(bitrate, "15");
     soNgay->selectAll();
     QTest::keyClicks(soNgay, "1");
-    ASSERT_EQ(bitrate->text(), "Chất lượng: 15 kbps");
-    ASSERT_EQ(soNgay->text(), "Giữ video 1 ngày");
+    ASSERT_EQ(bitrate->text().toStdString(), "Chất lượng: 15 kbps");
+    ASSERT_EQ(soNgay->text().toStdString(), "Giữ video 1 ngày");
 
     c.nut("nutDongBoNgay")->click();
     ASSERT_TRUE(choDen([&] { return !c.dongBo->dangChay() && !c.dongBo->trangThai().isEmpty(); }));
     c.tim<QCheckBox>("hopGhiSerial")->click();
     QTest::keyClicks(c.tim<QLineEdit>("oPin"), "24");
     c.nut("nutTatSaoLuu")->click();
-    EXPECT_EQ(bitrate->text(), "Chất lượng: 15 kbps");
-    EXPECT_EQ(soNgay->text(), "Giữ video 1 ngày");
+    EXPECT_EQ(bitrate->text().toStdString(), "Chất lượng: 15 kbps");
+    EXPECT_EQ(soNgay->text().toStdString(), "Giữ video 1 ngày");
     EXPECT_EQ(c.docLai()->bitrateKbps(), 1500);
     EXPECT_EQ(c.docLai()->soNgayGiu(), 60);
 
     c.caiDat->setBitrateKbps(2000);
     c.caiDat->setSoNgayGiu(90);
-    EXPECT_EQ(bitrate->text(), "Chất lượng: 2000 kbps");
-    EXPECT_EQ(soNgay->text(), "Giữ video 90 ngày");
+    EXPECT_EQ(bitrate->text().toStdString(), "Chất lượng: 2000 kbps");
+    EXPECT_EQ(soNgay->text().toStdString(), "Giữ video 90 ngày");
 }
 
 TEST(ManHinhCaiDat, UocTinhDungLuongTheoDoPhanGiaiDangChay) {
