@@ -131,7 +131,7 @@ void KorvanePackApp::dangKyManHinh() {
     khung_->dangKyManHinh(KhungChinh::ManHinh::hangHoan, [dongHo](TrangThaiApp& tt, CaiDat&) -> QWidget* {
         return new ManHinhHangHoan(tt.dieuPhoi(), *dongHo);
     });
-    DangKyManHinh::dangKy(*khung_);
+    DangKyManHinh::dangKy(*khung_, *dongHo);
     khung_->dangKyManHinh(KhungChinh::ManHinh::thuMay, [this, dongHo](TrangThaiApp& tt, CaiDat&) -> QWidget* {
         BoDieuPhoi* dp = tt.dieuPhoi();
         return dp ? new ManHinhThuMay(dp, camera_, false, *dongHo) : nullptr;

@@ -4,9 +4,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QPushButton>
 #include <QTemporaryDir>
 #include <atomic>
 #include <memory>
+#include <utility>
+#include <vector>
 
 #include "KorvanePackApp.h"
 #include "common/ChoDen.h"
@@ -104,4 +107,35 @@ TEST(KorvanePackApp, VideoVuaLuuDenThuMucSaoLuu) {
     ASSERT_TRUE(choDen([&] { return QFileInfo(banSao).size() == bg.bytes; })) << banSao.toStdString();
     EXPECT_EQ(sha256Tep(banSao), bg.sha256);
     EXPECT_EQ(u.soYeuCauMang.load(), 0);  // no platform chosen: the sync engine asks nothing
+}
+
+// Every entry of the window opens its own screen on the services start-up built: none falls back to the
+// empty page that a builder missing one of them would leave.
+TEST(KorvanePackApp, MoiManHinhDungTrenDichVuCuaUngDung) {
+    UngDungTrenGia u;
+    u.ungDung->hien();
+    TrangThaiApp& tt = u.ungDung->trangThai();
+    ASSERT_TRUE(choDen([&] { return tt.dieuPhoi() && tt.dongBo() && tt.saoLuu(); }));
+    KhungChinh& khung = *u.ungDung->khungChinh();
+    using MH = KhungChinh::ManHinh;
+    const std::vector<std::pair<MH, const char*>> cac{
+        {MH::hangHoan, "ManHinhHangHoan"}, {MH::traCuu, "ManHinhTraCuu"}, {MH::doiSoat, "ManHinhDoiSoat"},
+        {MH::thuMay, "ManHinhThuMay"},     {MH::caiDat, "ManHinhCaiDat"}, {MH::dongGoi, "ManHinhDongGoi"},
+    };
+    for (const auto& [manHinh, lop] : cac) {
+        SCOPED_TRACE(lop);
+        khung.chonManHinh(manHinh);
+        ASSERT_TRUE(choDen([&] {
+            return khung.tenNoiDung() == QStringLiteral("manHinh:") + KhungChinh::tieuDe(manHinh);
+        })) << khung.tenNoiDung().toStdString();
+        ASSERT_NE(khung.noiDungChiTiet(), nullptr);
+        EXPECT_STREQ(khung.noiDungChiTiet()->metaObject()->className(), lop);
+        if (manHinh != MH::caiDat) continue;
+        // The settings screen's sync and backup cards act on the engine and the backup themselves.
+        for (const char* nut : {"nutDongBoNgay", "nutLay30Ngay", "nutSaoLuuBu"}) {
+            auto* b = khung.noiDungChiTiet()->findChild<QPushButton*>(QString::fromLatin1(nut));
+            ASSERT_NE(b, nullptr) << nut;
+            EXPECT_TRUE(choDen([b] { return b->isEnabled(); })) << nut;
+        }
+    }
 }
