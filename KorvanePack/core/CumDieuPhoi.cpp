@@ -26,18 +26,15 @@ struct Cum {
 };
 }  // namespace
 
-std::shared_ptr<BoDieuPhoi> CumDieuPhoi::tao(KhoDuLieu& kho, CaiDat& caiDat) {
-    auto dp = std::make_shared<BoDieuPhoi>(kho, caiDat);
-    if (CameraEngine* cam = dp->camera()) cam->batXemTruoc();
-    return dp;
-}
-
 std::shared_ptr<BoDieuPhoi> CumDieuPhoi::tao(KhoDuLieu& kho, CaiDat& caiDat, std::unique_ptr<CameraEngine> camera,
                                              std::unique_ptr<TiengBao> tieng, DongHo* dongHo, HenGio* henGio) {
     auto cum = std::make_shared<Cum>();
     cum->camera = std::move(camera);
     cum->tieng = std::move(tieng);
+    // The volume is copied only here; the on/off switch is followed below.
     cum->tieng->setBat(caiDat.batTieng());
+    cum->tieng->setAmLuong(static_cast<float>(caiDat.amLuong()));
+    cum->camera->datBitrateChoSan(caiDat.bitrateKbps());
     cum->camera->batXemTruoc();
     cum->congCamera = std::make_unique<CameraEngineCong>(*cum->camera);
     cum->congTieng = std::make_unique<TiengBaoQuaCong>(*cum->tieng);
@@ -52,5 +49,9 @@ std::shared_ptr<BoDieuPhoi> CumDieuPhoi::tao(KhoDuLieu& kho, CaiDat& caiDat, std
     // The sound switch is followed at once, so the very next cue obeys it; the player outlives the coordinator.
     QObject::connect(&caiDat, &CaiDat::batTiengChanged, dp,
                      [t = cum->tieng.get(), &caiDat] { t->setBat(caiDat.batTieng()); });
+    cum->congCamera->datNhan(caiDat.tenShop(), QString());
+    CameraEngine* cam = cum->camera.get();
+    QObject::connect(&caiDat, &CaiDat::bitrateKbpsChanged, dp,
+                     [cam, &caiDat] { cam->datBitrateChoSan(caiDat.bitrateKbps()); });
     return std::shared_ptr<BoDieuPhoi>(std::move(cum), dp);
 }

@@ -12,6 +12,7 @@ class QStackedLayout;
 class QVBoxLayout;
 class CaiDat;
 class CongCameraManHinh;
+class CongDongBo;
 class KhungBo;
 class NhanMau;
 class TrangThaiApp;
@@ -113,5 +114,5 @@ private:
     NhanMau* chuSoLuong_ = nullptr;
     QPointer<QObject> dieuPhoiDaNoi_;
     QPointer<QObject> cameraDaNoi_;
-    QPointer<QObject> dongBoDaNoi_;
+    const CongDongBo* dongBoDaNoi_ = nullptr;
 };
