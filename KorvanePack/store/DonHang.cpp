@@ -46,6 +46,26 @@ QStringList DonHang::tatCaMa() const {
     return ra;
 }
 
+void DonHang::choTungMa(const simdjson::dom::object& o, QString& ma, const std::function<void(const QString&)>& moiMa) {
+    const auto them = [&](std::string_view chu) {
+        chuanHoaMaVao(ma, chu);
+        if (!ma.isEmpty()) moiMa(ma);
+    };
+    std::string_view chu;
+    if (o.at_key("orderNumber").get_string().get(chu) == simdjson::SUCCESS) them(chu);
+    if (o.at_key("name").get_string().get(chu) == simdjson::SUCCESS) them(chu);
+    them(o.at_key("id").get_string().get(chu) == simdjson::SUCCESS ? chu : std::string_view());
+    const auto a = DocJson::mang(o, "trackings");
+    if (!a) return;
+    // One element that is not an object drops every tracking number, as docTrackings does.
+    for (simdjson::dom::element e : *a)
+        if (!e.is_object()) return;
+    for (simdjson::dom::element e : *a) {
+        if (e.get_object().at_key("trackingNumber").get_string().get(chu) != simdjson::SUCCESS) chu = {};
+        them(chu);
+    }
+}
+
 nlohmann::ordered_json DonHang::thanhJson() const {
     nlohmann::ordered_json j = nlohmann::ordered_json::object();
     j["id"] = DocJson::utf8(id);

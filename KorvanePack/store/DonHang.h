@@ -4,6 +4,7 @@
 #include <QList>
 #include <QString>
 #include <QStringList>
+#include <functional>
 #include <nlohmann/json_fwd.hpp>
 #include <optional>
 #include <string_view>
@@ -29,6 +30,11 @@ struct DonHang {
 
     // Every normalised code the order can be found by, without duplicates or the empty code.
     QStringList tatCaMa() const;
+    // The codes tatCaMa gives for the order o holds, read straight from the JSON in the same order, but
+    // with any duplicates left in: each one is normalised into ma (the caller's, reused from one code to
+    // the next) and handed to moiMa. Loading uses it, as an order may carry 100,000 tracking numbers.
+    static void choTungMa(const simdjson::dom::object& o, QString& ma,
+                          const std::function<void(const QString&)>& moiMa);
 
     nlohmann::ordered_json thanhJson() const;
     // The compact record line, without its line feed.

@@ -6,18 +6,11 @@
 #include <malloc.h>
 #endif
 
-#include <errno.h>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSet>
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
 #include <deque>
 #include <future>
 #include <mutex>
@@ -34,39 +27,6 @@
 #include "store/TienIch.h"
 
 namespace {
-
-// Calls moiDong with every line of the file that parses as a JSON object, in file order. A line that
-// does not parse (invalid JSON, invalid UTF-8, a torn write) is skipped alone; a CR before the LF is
-// white space to the parser, so CR LF files load like LF files.
-template <class F>
-void docTungDong(simdjson::padded_string_view noiDung, F&& moiDong) {
-    simdjson::dom::parser& p = DocJson::boPhanTich();
-    const char* dau = noiDung.data();
-    const size_t n = noiDung.size();
-    // A file saved by a text editor may begin with a byte-order mark; the program never writes one.
-    size_t i = n >= 3 && std::memcmp(dau, "\xEF\xBB\xBF", 3) == 0 ? 3 : 0;
-    while (i < n) {
-        const void* lf = std::memchr(dau + i, '\n', n - i);
-        const size_t ket = lf ? static_cast<size_t>(static_cast<const char*>(lf) - dau) : n;
-        if (ket > i) {
-            simdjson::dom::object o;
-            // The buffer is padded past its end, so a line can be parsed in place.
-            if (p.parse(dau + i, ket - i, false).get_object().get(o) == simdjson::SUCCESS)
-                moiDong(o, std::string_view(dau + i, ket - i));
-        }
-        i = ket + 1;
-    }
-}
-
-bool docTepVaoDem(const QString& duongDan, std::vector<char>& dem, size_t& dai);
-
-template <class F>
-void docTungDong(const QString& duongDan, F&& moiDong) {
-    std::vector<char> dem;
-    size_t dai = 0;
-    if (!docTepVaoDem(duongDan, dem, dai)) return;
-    docTungDong(simdjson::padded_string_view(dem.data(), dai, dem.size()), moiDong);
-}
 
 int soThangGiua(const QDate& tu, const QDate& den) {
     return (den.year() - tu.year()) * 12 + den.month() - tu.month();
@@ -128,8 +88,8 @@ KhoDuLieu::SoLuong KhoDuLieu::napTatCa(int soThang, int soNgayGiu) {
     napDon(thuMucDon(), tienToDon(), soThang);
     napVideo(thuMucBanGhiVideo(), tienToVideo(), soThangVideo);
 #ifdef __GLIBC__
-    // The month files were read whole on worker threads; what they kept is scattered between the
-    // freed file buffers, which the allocator would otherwise hold on to for the life of the process.
+    // What the store keeps was decoded on worker threads, scattered between the per-file results and
+    // parser memory they freed, which the allocator would otherwise hold on to for the life of the process.
     malloc_trim(0);
 #endif
     napVanTayCuoi();
@@ -150,12 +110,55 @@ QStringList KhoDuLieu::cacTepThang(const QString& thuMuc, const QString& tienTo,
 
 namespace {
 
+// What a worker reads and parses a month file with. Handed from one file to the next, its memory has
+// already been touched: fresh memory costs a page fault for every 4 KiB, which on some machines costs
+// more than reading and parsing the bytes in it.
+struct BoDoc {
+    TepDongJson::DemDoc dem;
+    simdjson::dom::parser boPhanTich;
+    QString ma;
+};
+static_assert(TepDongJson::kDemSau >= simdjson::SIMDJSON_PADDING);
+
+class CacBoDoc {
+public:
+    std::unique_ptr<BoDoc> lay() {
+        std::lock_guard<std::mutex> k(khoa_);
+        if (bo_.empty()) return std::make_unique<BoDoc>();
+        std::unique_ptr<BoDoc> ra = std::move(bo_.back());
+        bo_.pop_back();
+        return ra;
+    }
+    void tra(std::unique_ptr<BoDoc> bo) {
+        std::lock_guard<std::mutex> k(khoa_);
+        bo_.push_back(std::move(bo));
+    }
+
+private:
+    std::mutex khoa_;
+    std::vector<std::unique_ptr<BoDoc>> bo_;
+};
+
+// Calls moiDong with every line of the file that parses as a JSON object, from the last line to the
+// first. A line that does not parse (invalid JSON, invalid UTF-8, a torn write) is skipped alone; a CR
+// before the LF is white space to the parser, so CR LF files load like LF files. False when the file
+// could not be read to its end.
+template <class F>
+bool docTungDongNguoc(const QString& duongDan, BoDoc& bo, F&& moiDong) {
+    return TepDongJson::docNguocTungDong(duongDan, bo.dem, [&](QByteArrayView dong) {
+        simdjson::dom::object o;
+        // Lines are followed by readable memory, so each one is parsed in place.
+        if (bo.boPhanTich.parse(dong.data(), size_t(dong.size()), false).get_object().get(o) == simdjson::SUCCESS)
+            moiDong(o, dong);
+        return true;
+    });
+}
+
 // Decodes the month files on worker threads and hands each file's result to apply on the calling
-// thread in the order given. Each worker holds a whole month file while it decodes it, so only two
-// run at a time: each one more would add a month file's bytes to the peak memory of start-up.
+// thread in the order given. A worker holds a block of its file and the lines it keeps, not the file.
 template <class KetQua, class GiaiTep, class ApDung>
 void napSongSong(const QStringList& tep, GiaiTep giaiTep, ApDung apDung) {
-    const int soLuong = std::clamp(int(std::thread::hardware_concurrency()), 1, 2);
+    const int soLuong = std::clamp(int(std::thread::hardware_concurrency()), 1, 4);
     std::deque<std::future<KetQua>> dangChay;
     qsizetype tiep = 0;
     auto khoiDong = [&] {
@@ -173,121 +176,36 @@ void napSongSong(const QStringList& tep, GiaiTep giaiTep, ApDung apDung) {
     }
 }
 
-// One orders file, decoded for the index. Read whole, it is cut down before it is handed on: only the
-// file's last line of each id can be the last line of that id in the whole load, and only the file's
-// last mention of each code can decide where that code points, so nothing else is kept.
+// One orders file, cut down to what can matter to the whole load: only the file's last line of each id
+// can be that id's last line, and only the file's last mention of each code can decide where it points.
 struct TepDon {
-    struct Dong {
-        QString id;
-        QStringList ma;
-        std::string_view json;
-    };
-    std::vector<Dong> cacDong;
-    // The file's last line of each id, copied out of the file's bytes.
-    struct Don {
-        QString id;
-        QByteArray dong;
-    };
-    std::vector<Don> cacDon;
-    // The file's last mention of each code: the order that mentioned it, and whether that line is the
-    // order's last line in the file.
-    struct Ma {
-        QString ma;
-        QString id;
-        bool dongCuoi;
-    };
-    std::vector<Ma> cacMa;
+    // The file's last line of each id.
+    QHash<QString, QByteArray> don;
+    // The file's last mention of each code: the order that mentioned it when that line is the order's
+    // last line in the file, and a null text otherwise.
+    QHash<QString, QString> ma;
 };
 
-void rutGon(TepDon& t) {
-    QSet<QString> daThayId, daThayMa;
-    daThayId.reserve(qsizetype(t.cacDong.size()));
-    for (auto d = t.cacDong.rbegin(); d != t.cacDong.rend(); ++d) {
-        const qsizetype soId = daThayId.size();
-        daThayId.insert(d->id);
-        const bool dongCuoi = daThayId.size() != soId;
-        if (dongCuoi) t.cacDon.push_back({d->id, QByteArray(d->json.data(), qsizetype(d->json.size()))});
-        for (const QString& m : std::as_const(d->ma)) {
-            const qsizetype soMa = daThayMa.size();
-            daThayMa.insert(m);
-            if (daThayMa.size() != soMa) t.cacMa.push_back({m, d->id, dongCuoi});
-        }
-    }
-    t.cacDong = {};
-}
-
-// A month file's bytes, read into a buffer that the load hands from one file to the next: memory the
-// process has not touched yet costs a page fault per 4 KiB, and the order files are the bulk of what
-// start-up reads. False when the file cannot be opened or read to its end.
-bool docTepVaoDem(const QString& duongDan, std::vector<char>& dem, size_t& dai) {
-    // Regular files only: anything else under a month file's name (a named pipe would block start-up for
-    // ever) is skipped as unreadable.
-    const int fd = TepDongJson::moDeDoc(duongDan);
-    if (fd < 0) return false;
-    struct stat st;
-    if (::fstat(fd, &st) != 0) {
-        ::close(fd);
-        return false;
-    }
-    dai = 0;
-    for (size_t can = size_t(std::max<off_t>(st.st_size, 0)) + 1;;) {
-        if (dem.size() < can + simdjson::SIMDJSON_PADDING) dem.resize(can + simdjson::SIMDJSON_PADDING);
-        const ssize_t n = ::read(fd, dem.data() + dai, dem.size() - simdjson::SIMDJSON_PADDING - dai);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            ::close(fd);
-            return false;
-        }
-        if (n == 0) break;
-        dai += size_t(n);
-        // A file that grew while it was read is read on to its new end.
-        if (dai + simdjson::SIMDJSON_PADDING == dem.size()) can = dem.size() * 2;
-    }
-    ::close(fd);
-    std::memset(dem.data() + dai, 0, simdjson::SIMDJSON_PADDING);
-    return true;
-}
-
-// The buffers the workers read the order files into; one per worker is ever made.
-class CacDem {
-public:
-    std::vector<char> lay() {
-        std::lock_guard<std::mutex> k(khoa_);
-        if (dem_.empty()) return {};
-        std::vector<char> ra = std::move(dem_.back());
-        dem_.pop_back();
-        return ra;
-    }
-    void tra(std::vector<char> dem) {
-        std::lock_guard<std::mutex> k(khoa_);
-        dem_.push_back(std::move(dem));
-    }
-
-private:
-    std::mutex khoa_;
-    std::vector<std::vector<char>> dem_;
-};
-
-TepDon giaiTepDon(const QString& duongDan, CacDem& cacDem) {
+TepDon giaiTepDon(const QString& duongDan, CacBoDoc& cacBo) {
     TepDon ra;
-    std::vector<char> dem = cacDem.lay();
-    size_t dai = 0;
-    if (!docTepVaoDem(duongDan, dem, dai)) {
-        cacDem.tra(std::move(dem));
-        return ra;
-    }
-    docTungDong(simdjson::padded_string_view(dem.data(), dai, dem.size()),
-                [&](const simdjson::dom::object& o, std::string_view json) {
-                    DonHang ma = DonHang::maTuJson(o);
-                    if (ma.id.isEmpty()) return;
-                    QStringList cacMa = ma.tatCaMa();
-                    // A code that is the id itself shares the id's text.
-                    for (QString& m : cacMa)
-                        if (m == ma.id) m = ma.id;
-                    ra.cacDong.push_back({std::move(ma.id), std::move(cacMa), json});
-                });
-    rutGon(ra);
-    cacDem.tra(std::move(dem));
+    std::unique_ptr<BoDoc> bo = cacBo.lay();
+    // Read from the last line back, the first line met of an id is its last line, and the first line met
+    // that mentions a code is the last one to mention it.
+    const bool docHet = docTungDongNguoc(duongDan, *bo, [&](const simdjson::dom::object& o, QByteArrayView json) {
+        const QString id = DocJson::chu(o, "id");
+        if (id.isEmpty()) return;
+        const qsizetype soDon = ra.don.size();
+        QByteArray& dong = ra.don[id];
+        const bool dongCuoi = ra.don.size() != soDon;
+        if (dongCuoi) dong = json.toByteArray();
+        DonHang::choTungMa(o, bo->ma, [&](const QString& m) {
+            if (ra.ma.contains(m)) return;
+            // A code that is the id itself shares the id's text; any other gets a copy of its own size.
+            ra.ma.insert(m == id ? id : QString(m.constData(), m.size()), dongCuoi ? id : QString());
+        });
+    });
+    cacBo.tra(std::move(bo));
+    if (!docHet) return {};
     return ra;
 }
 
@@ -318,16 +236,25 @@ void KhoDuLieu::napDon(const QString& thuMuc, const QString& tienTo, int soTep) 
     std::reverse(tep.begin(), tep.end());
     QHash<QString, QByteArray> donMoi;
     QHash<QString, QString> maMoi;  // a null id: the code points to nothing
-    CacDem cacDem;
-    const auto giai = [&cacDem](const QString& duongDan) { return giaiTepDon(duongDan, cacDem); };
+    CacBoDoc cacBo;
+    const auto giai = [&cacBo](const QString& duongDan) { return giaiTepDon(duongDan, cacBo); };
     napSongSong<TepDon>(tep, giai, [&](TepDon&& t) {
-        // Codes first: an order's last line lies in this file only if no newer file had the order.
-        for (TepDon::Ma& m : t.cacMa) {
-            if (maMoi.contains(m.ma)) continue;
-            maMoi.insert(std::move(m.ma), m.dongCuoi && !donMoi.contains(m.id) ? std::move(m.id) : QString());
+        if (donMoi.isEmpty() && maMoi.isEmpty()) {
+            donMoi = std::move(t.don);
+            maMoi = std::move(t.ma);
+            return;
         }
-        for (TepDon::Don& d : t.cacDon)
-            if (!donMoi.contains(d.id)) donMoi.insert(std::move(d.id), std::move(d.dong));
+        // Codes first: an order's last line lies in this file only if no newer file had the order.
+        for (auto it = t.ma.cbegin(); it != t.ma.cend(); ++it) {
+            const qsizetype soMa = maMoi.size();
+            QString& id = maMoi[it.key()];
+            if (maMoi.size() != soMa && !it->isNull() && !donMoi.contains(*it)) id = *it;
+        }
+        for (auto it = t.don.begin(); it != t.don.end(); ++it) {
+            const qsizetype soDon = donMoi.size();
+            QByteArray& dong = donMoi[it.key()];
+            if (donMoi.size() != soDon) dong = std::move(*it);
+        }
     });
     if (donTheoId_.isEmpty() && maToiId_.isEmpty()) {
         maMoi.removeIf([](const QHash<QString, QString>::iterator& it) { return it.value().isNull(); });
@@ -352,21 +279,31 @@ void KhoDuLieu::napVideo(const QString& thuMuc, const QString& tienTo, int soTep
         for (const QString& t : tep) TepDongJson::suaDuoi(t);
     // The kind, camera, resolution and shop repeat in nearly every record: one copy of each text.
     QSet<QString> chung;
+    CacBoDoc cacBo;
     napSongSong<std::vector<BanGhiVideo>>(
         tep,
-        [](const QString& duongDan) {
+        [&cacBo](const QString& duongDan) {
+            // The file's last line of each id, the only one of it that can survive.
             std::vector<BanGhiVideo> ra;
-            docTungDong(duongDan, [&](const simdjson::dom::object& o, std::string_view) {
-                ra.push_back(BanGhiVideo::tuJson(o));
+            QSet<QString> daCo;
+            std::unique_ptr<BoDoc> bo = cacBo.lay();
+            const bool docHet = docTungDongNguoc(duongDan, *bo, [&](const simdjson::dom::object& o, QByteArrayView) {
+                const QString id = DocJson::chu(o, "id");
+                if (id.isEmpty()) return;
+                const qsizetype soId = daCo.size();
+                daCo.insert(id);
+                if (daCo.size() != soId) ra.push_back(BanGhiVideo::tuJson(o));
             });
+            cacBo.tra(std::move(bo));
+            if (!docHet) ra.clear();
             return ra;
         },
         [this, &chung](std::vector<BanGhiVideo>&& ds) {
             for (BanGhiVideo& v : ds) {
-                if (v.id.isEmpty()) continue;
                 for (std::optional<QString>* truong : {&v.kind, &v.resolution, &v.cameraLabel, &v.shopName})
                     if (*truong) **truong = dungChung(chung, **truong);
-                videoTheoId_.insert(v.id, std::move(v));
+                QString id = v.id;
+                videoTheoId_.emplace(std::move(id), std::move(v));
             }
         });
 }

@@ -90,22 +90,16 @@ void KhoDuLieu::ghiNhatKy(const QString& suKien, const QMap<QString, QString>& c
 void KhoDuLieu::napVanTayCuoi() {
     // A torn last line is cut before anything chains to it, so the journal keeps verifying.
     if (!damBaoKhoa()) TepDongJson::suaDuoi(duongDanNhatKy());
-    const auto noiDung = TepDongJson::docToanBo(duongDanNhatKy());
-    if (!noiDung) return;
-    qsizetype ket = noiDung->size();
-    while (ket > 0) {
-        qsizetype dau = noiDung->lastIndexOf('\n', ket - 1);
-        dau = dau < 0 ? 0 : dau + 1;
-        const std::string_view dong(noiDung->constData() + dau, size_t(ket - dau));
-        if (const auto o = DocJson::docDoiTuong(dong)) {
-            const QString bam = DocJson::chu(*o, "hash");
-            if (!bam.isEmpty()) {
-                vanTayDongTruoc_ = bam;
-                return;
-            }
-        }
-        ket = dau - 1;
-    }
+    // Only the last line that carries a hash is wanted, so the journal is read from its end: the
+    // start-up scan for unfinished recordings is what reads it whole.
+    TepDongJson::DemDoc dem;
+    TepDongJson::docNguocTungDong(duongDanNhatKy(), dem, [this](QByteArrayView dong) {
+        const auto o = DocJson::docDoiTuong(std::string_view(dong.data(), size_t(dong.size())));
+        const QString bam = o ? DocJson::chu(*o, "hash") : QString();
+        if (bam.isEmpty()) return true;
+        vanTayDongTruoc_ = bam;
+        return false;
+    });
 }
 
 KhoDuLieu::KetQuaKiemTra KhoDuLieu::kiemTraNhatKy() const {

@@ -12,6 +12,8 @@
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <QRegularExpression>
+#include <algorithm>
+#include <cstring>
 
 #include "store/DocJson.h"
 #include "store/LoiTep.h"
@@ -301,4 +303,68 @@ std::optional<QByteArray> TepDongJson::docToanBo(const QString& duongDan) {
     }
     ::close(fd);
     return ra;
+}
+
+bool TepDongJson::docNguocTungDong(const QString& duongDan, DemDoc& dem,
+                                   const std::function<bool(QByteArrayView)>& moiDong) {
+    const int fd = moTepThuong(duongDan, O_RDONLY);
+    if (fd < 0) return false;
+    struct stat st;
+    if (::fstat(fd, &st) != 0) {
+        ::close(fd);
+        return false;
+    }
+    constexpr size_t khoi = size_t(1) << 18;
+    if (dem.co < khoi + kDemSau) {
+        dem.du.reset(new char[khoi + kDemSau]);
+        dem.co = khoi + kDemSau;
+    }
+    // dem.du[dau, cuoi) holds the bytes from viTri on that are not handed over yet: the end part of a
+    // line whose start lies further back.
+    off_t viTri = st.st_size;
+    size_t cuoi = dem.co - kDemSau, dau = cuoi;
+    while (viTri > 0) {
+        const size_t can = size_t(std::min<off_t>(viTri, off_t(khoi)));
+        if (dau < can) {
+            const size_t dai = cuoi - dau;
+            if (dai + can + kDemSau > dem.co) {
+                // A line longer than the memory so far.
+                size_t moi = dem.co * 2;
+                while (moi < dai + can + kDemSau) moi *= 2;
+                std::unique_ptr<char[]> du(new char[moi]);
+                std::memcpy(du.get() + moi - kDemSau - dai, dem.du.get() + dau, dai);
+                dem.du = std::move(du);
+                dem.co = moi;
+            } else {
+                std::memmove(dem.du.get() + dem.co - kDemSau - dai, dem.du.get() + dau, dai);
+            }
+            cuoi = dem.co - kDemSau;
+            dau = cuoi - dai;
+        }
+        char* const goc = dem.du.get();
+        for (size_t da = 0; da < can;) {
+            const ssize_t n = ::pread(fd, goc + dau - can + da, can - da, viTri - off_t(can - da));
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) {
+                ::close(fd);
+                return false;
+            }
+            da += size_t(n);
+        }
+        viTri -= off_t(can);
+        dau -= can;
+        while (const void* lf = ::memrchr(goc + dau, '\n', cuoi - dau)) {
+            const size_t batDau = size_t(static_cast<const char*>(lf) - goc) + 1;
+            if (cuoi > batDau && !moiDong(QByteArrayView(goc + batDau, qsizetype(cuoi - batDau)))) {
+                ::close(fd);
+                return true;
+            }
+            cuoi = batDau - 1;
+        }
+    }
+    ::close(fd);
+    const char* const dong = dem.du.get() + dau;
+    const size_t bom = coBom(QByteArrayView(dong, qsizetype(cuoi - dau))) ? 3 : 0;
+    if (cuoi > dau + bom) moiDong(QByteArrayView(dong + bom, qsizetype(cuoi - dau - bom)));
+    return true;
 }

@@ -3,6 +3,8 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
+#include <functional>
+#include <memory>
 #include <optional>
 
 // Durable work on JSON-lines files. Videos are evidence, so a record or journal line either reaches the
@@ -30,6 +32,24 @@ public:
 
     // The whole of a regular file, or absent when it does not exist or cannot be read.
     static std::optional<QByteArray> docToanBo(const QString& duongDan);
+
+    // What docNguocTungDong leaves readable after each line it hands over: simdjson parses a line in
+    // place only when at least this much memory follows it.
+    static constexpr size_t kDemSau = 64;
+    // The memory docNguocTungDong reads into. Handed from one file to the next it keeps the pages it has
+    // touched, and fresh memory costs a page fault for every 4 KiB: most of what reading costs.
+    struct DemDoc {
+        std::unique_ptr<char[]> du;
+        size_t co = 0;
+    };
+    // Hands the lines of a regular file to moiDong from the last to the first, until it returns false:
+    // the last piece also without a line feed, the first without a leading UTF-8 byte-order mark (a text
+    // editor may put one; the program never writes one), no empty piece. Each line is followed in memory
+    // by at least kDemSau readable bytes. The file is read backwards in blocks, so only the lines being
+    // looked at are held, and lines a file gains meanwhile are not read. False when it is not a regular
+    // file, cannot be read, or shrank while it was read.
+    static bool docNguocTungDong(const QString& duongDan, DemDoc& dem,
+                                 const std::function<bool(QByteArrayView)>& moiDong);
 
     // Creates a folder with its parents; throws LoiTep.
     static void taoThuMuc(const QString& duongDan);

@@ -53,6 +53,29 @@ QString chuanHoaMa(const QString& ma) {
     return ra.toUpper();
 }
 
+void chuanHoaMaVao(QString& ra, std::string_view utf8) {
+    // ASCII is normalised byte by byte, by the same rules: QChar::isSpace of an ASCII character is a space
+    // or \t..\r, and ASCII is already composed and upper-cases alone.
+    const auto laKhoangTrang = [](char c) { return c == ' ' || (c >= '\t' && c <= '\r'); };
+    const size_t n = utf8.size();
+    size_t i = 0;
+    while (i < n && laKhoangTrang(utf8[i])) ++i;
+    if (i < n && utf8[i] == '#') ++i;
+    ra.resize(qsizetype(n - i));
+    char16_t* dich = reinterpret_cast<char16_t*>(ra.data());
+    qsizetype k = 0;
+    for (; i < n; ++i) {
+        const char c = utf8[i];
+        if (static_cast<unsigned char>(c) >= 0x80) {
+            ra = chuanHoaMa(QString::fromUtf8(utf8.data(), qsizetype(n)));
+            return;
+        }
+        if (laKhoangTrang(c) || c == '-' || c == '_' || c == '.') continue;
+        dich[k++] = char16_t(c >= 'a' && c <= 'z' ? c - ('a' - 'A') : c);
+    }
+    ra.truncate(k);
+}
+
 QString hienThiNgay(const std::optional<QString>& iso) {
     if (!iso || iso->isEmpty()) return kyHieuTrong;
     // Order times are shown as the platform sent them; some platforms send them without a zone.

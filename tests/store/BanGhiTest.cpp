@@ -3,6 +3,7 @@
 #include <QSet>
 
 #include "store/BanGhiVideo.h"
+#include "store/DocJson.h"
 #include "store/DonHang.h"
 
 namespace {
@@ -25,6 +26,35 @@ TEST(DonHangMa, TatCaMa) {
               (QSet<QString>{QStringLiteral("1001"), QStringLiteral("AB9"), QStringLiteral("GHN123")}));
     EXPECT_EQ(ma.size(), 3);
     EXPECT_TRUE(DonHang{}.tatCaMa().isEmpty());
+}
+
+TEST(DonHangMa, TuJsonGiongTatCaMa) {
+    // Loading takes an order's codes straight from its line; they must be the codes of the decoded order,
+    // first mentions in the same order, whatever the line holds.
+    const char* const bang[] = {
+        R"({"id":"ab-9"})",
+        R"({"id":"1","orderNumber":"#1001","name":"1001","trackings":[{"trackingNumber":"ghn 123"},)"
+        R"({"trackingNumber":"GHN-123","company":"GHN"},{"trackingNumber":""},{},{"trackingNumber":5}]})",
+        R"({"id":"x","orderNumber":7,"name":null,"trackings":[{"trackingNumber":"a"},"b"]})",
+        R"({"id":"x","trackings":{"trackingNumber":"a"}})",
+        R"({"id":"x","trackings":[{"trackingNumber":"a"},null]})",
+        R"({"id":"---","orderNumber":"x","trackings":[{"trackingNumber":"X"},{"trackingNumber":"#x"}]})",
+        R"({"id":"đơn","trackings":[{"trackingNumber":"e\u0301"},{"trackingNumber":"\u00e9"},{"trackingNumber":"É"}]})",
+        R"({"orderNumber":"1","trackings":[{"trackingNumber":"a"}]})",
+        R"({"id":5,"orderNumber":"1"})",
+    };
+    for (const char* dong : bang) {
+        SCOPED_TRACE(dong);
+        const auto o = DocJson::docDoiTuong(dong);
+        ASSERT_TRUE(o);
+        QStringList ma;
+        QString tam;
+        DonHang::choTungMa(*o, tam, [&](const QString& m) {
+            EXPECT_FALSE(m.isEmpty());
+            if (!ma.contains(m)) ma.append(m);
+        });
+        EXPECT_EQ(ma, DonHang::maTuJson(*o).tatCaMa());
+    }
 }
 
 TEST(MatHangMa, GhepKhongPhanCach) {

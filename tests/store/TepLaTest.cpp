@@ -3,8 +3,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QRandomGenerator>
 #include <QSet>
 #include <chrono>
+#include <cstring>
 #include <future>
 #include <nlohmann/json.hpp>
 
@@ -12,6 +14,7 @@
 #include "KhoTam.h"
 #include "KiemNhatKyDocLap.h"
 #include "store/LoiTep.h"
+#include "store/TepDongJson.h"
 
 // Data folders that came from elsewhere: a copy restored from a backup, a file saved by a text editor,
 // a damaged disk. Starting on them and appending to them must lose no byte that was on disk.
@@ -205,4 +208,48 @@ TEST(TepLa, OngDanTenTepThangKhongChanKhoiDong) {
         ASSERT_EQ(::lstat(QFile::encodeName(p).constData(), &st), 0);
         EXPECT_TRUE(S_ISFIFO(st.st_mode)) << "left as it was: " << p.toStdString();
     }
+}
+
+// The reader of month files and of the journal's end reads backwards in blocks of its own size. Lines
+// of every length across block boundaries, some longer than several blocks, with a byte-order mark, CR
+// LF ends, blank pieces and no final line feed, come back whole, last first, each followed by readable
+// memory (the loader parses them in place; the sanitizer build catches a read past the memory).
+TEST(TepLa, DocNguocTungDongQuaRanhGioiKhoi) {
+    auto* ngauNhien = QRandomGenerator::global();
+    QByteArray nhieu;
+    for (int i = 0; i < 3000; ++i) {
+        const int dai = i % 500 == 7 ? 300'000 + ngauNhien->bounded(400'000) : ngauNhien->bounded(3000);
+        nhieu += QByteArray::number(i) + ':' + QByteArray(dai, char('a' + i % 26)) + (i % 3 ? "\n" : "\r\n");
+        if (i % 97 == 0) nhieu += "\n \n";
+    }
+    const QByteArray bang[] = {nhieu,        bom + nhieu, nhieu + "cuoi", bom,         bom + "\n",
+                               QByteArray(), "\n\n",      "mot",          bom + "mot", "a\nb"};
+    KhoTam t;
+    const QString tep = t.duongDan(QStringLiteral("tep.jsonl"));
+    TepDongJson::DemDoc dem;  // handed from one file to the next, as loading does
+    for (const QByteArray& noiDung : bang) {
+        SCOPED_TRACE(noiDung.left(20).toStdString());
+        t.vietTep(QStringLiteral("tep.jsonl"), noiDung);
+        QList<QByteArray> mong;
+        for (const QByteArray& d : (noiDung.startsWith(bom) ? noiDung.mid(3) : noiDung).split('\n'))
+            if (!d.isEmpty()) mong.prepend(d);
+        QList<QByteArray> coDuoc;
+        EXPECT_TRUE(TepDongJson::docNguocTungDong(tep, dem, [&](QByteArrayView dong) {
+            char sau[TepDongJson::kDemSau];
+            std::memcpy(sau, dong.data() + dong.size(), sizeof sau);
+            coDuoc.append(dong.toByteArray());
+            return true;
+        }));
+        EXPECT_EQ(coDuoc, mong);
+        // Stopping early hands over nothing more.
+        int soLan = 0;
+        EXPECT_TRUE(TepDongJson::docNguocTungDong(tep, dem, [&](QByteArrayView) { return ++soLan < 3; }));
+        EXPECT_EQ(soLan, std::min<qsizetype>(3, mong.size()));
+    }
+    ASSERT_EQ(::mkfifo(QFile::encodeName(t.duongDan(QStringLiteral("ong.jsonl"))).constData(), 0644), 0);
+    for (const QString& p : {t.duongDan(QStringLiteral("ong.jsonl")), t.duongDan(QStringLiteral("khong-co")), t.goc()})
+        EXPECT_FALSE(TepDongJson::docNguocTungDong(p, dem, [](QByteArrayView) {
+            ADD_FAILURE();
+            return true;
+        })) << p.toStdString();
 }

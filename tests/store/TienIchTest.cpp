@@ -2,6 +2,7 @@
 
 #include <QCryptographicHash>
 #include <QFile>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 
 #include "store/DinhDangISO.h"
@@ -27,6 +28,35 @@ TEST(ChuanHoaMa, BangCacTruongHop) {
         {QStringLiteral("e\u0301"), QStringLiteral("\u00C9")},
     };
     for (const auto& c : bang) EXPECT_EQ(chuanHoaMa(c.vao), c.ra) << c.vao.toStdString();
+}
+
+TEST(ChuanHoaMa, TuUtf8GiongTuQString) {
+    // Loading normalises codes straight from the file's UTF-8, byte by byte for ASCII: it must give what
+    // chuanHoaMa gives the decoded text, for every ASCII byte and for the texts that leave the fast path.
+    QStringList vao = {QStringLiteral("  #ab-12_3.4  "), QStringLiteral("##12"),
+                       QStringLiteral(" -_. \t"),        QStringLiteral("#"),
+                       QStringLiteral("\v#x\f"),         QStringLiteral("-#x"),
+                       QStringLiteral("vn\u00A0123"),    QStringLiteral("đơn-iß"),
+                       QStringLiteral("e\u0301"),        QStringLiteral("ab\u0085c"),
+                       QString(QChar(u'\0')) + u'a',     QString()};
+    for (char16_t c = 0; c < 0x80; ++c) vao << QStringLiteral("a%1b").arg(QChar(c)) << QString(QChar(c));
+    auto* ngauNhien = QRandomGenerator::global();
+    const QString chu = QStringLiteral(" \t\r#-_.azAZ09\u00e9\u0301\u00A0");
+    for (int i = 0; i < 2000; ++i) {
+        QString s;
+        for (int k = ngauNhien->bounded(8); k > 0; --k) s += chu[ngauNhien->bounded(chu.size())];
+        vao << s;
+    }
+    // One text for every code, as loading reuses it; a copy taken from it keeps its value.
+    QString ra, banSao, truoc;
+    for (const QString& s : vao) {
+        const QByteArray u = s.toUtf8();
+        chuanHoaMaVao(ra, std::string_view(u.constData(), size_t(u.size())));
+        ASSERT_EQ(ra, chuanHoaMa(s)) << u.toHex().toStdString();
+        EXPECT_EQ(banSao, chuanHoaMa(truoc));
+        banSao = ra;
+        truoc = s;
+    }
 }
 
 TEST(TenTepAnToan, BangCacTruongHop) {
