@@ -11,12 +11,8 @@
 
 #include "core/CaiDat.h"
 #include "core/CameraEngine.h"
-#include "core/CameraEngineCong.h"
 #include "core/CongTiengBao.h"
-#include "core/DauRaAmThanh.h"
 #include "core/KiemTraVideo.h"
-#include "core/TiengBao.h"
-#include "core/TiengBaoQuaCong.h"
 #include "sources/nentang/BangNenTang.h"
 #include "store/DinhDangISO.h"
 #include "store/DinhDangNgay.h"
@@ -70,40 +66,18 @@ BoDieuPhoi::BoDieuPhoi(KhoDuLieu& kho, CaiDat& caiDat, PhuThuoc phuThuoc, QObjec
       henGio_(phuThuoc.henGio ? *phuThuoc.henGio : HenGio::heThong()),
       chayNen_(std::move(phuThuoc.chayNen)),
       camera_(phuThuoc.camera),
+      cameraManHinh_(phuThuoc.cameraManHinh),
       tieng_(phuThuoc.tieng) {
     nen_.setThreadPriority(QThread::LowPriority);
     noiMaDocDuoc();
 }
 
-BoDieuPhoi::BoDieuPhoi(KhoDuLieu& kho, CaiDat& caiDat, QObject* parent)
-    : QObject(parent),
-      kho_(kho),
-      caiDat_(caiDat),
-      dongHo_(DongHo::heThong()),
-      henGio_(HenGio::heThong()),
-      cameraThat_(std::make_unique<CameraEngine>()),
-      congCameraThat_(std::make_unique<CameraEngineCong>(*cameraThat_)),
-      tiengThat_(std::make_unique<TiengBao>()),
-      congTiengThat_(std::make_unique<TiengBaoQuaCong>(*tiengThat_)) {
-    nen_.setThreadPriority(QThread::LowPriority);
-    camera_ = congCameraThat_.get();
-    tieng_ = congTiengThat_.get();
-    // The volume is copied only here; the settings screen switches the sound on and off directly.
-    camera_->datNhan(caiDat_.tenShop(), QString());
-    cameraThat_->datBitrateChoSan(caiDat_.bitrateKbps());
-    connect(&caiDat_, &CaiDat::bitrateKbpsChanged, this,
-            [this] { cameraThat_->datBitrateChoSan(caiDat_.bitrateKbps()); });
-    tiengThat_->setBat(caiDat_.batTieng());
-    tiengThat_->setAmLuong(static_cast<float>(caiDat_.amLuong()));
-    noiMaDocDuoc();
-}
-
 void BoDieuPhoi::noiMaDocDuoc() {
-    QPointer<BoDieuPhoi> p(this);
-    camera_->datKhiDocDuocMa([p](const QString& ma) {
+    connect(camera_, &CongCamera::daDocDuocMa, this, [this](const QString& ma) {
         // Each code is its own pass of the GUI thread, as if a task had been started for it.
+        QPointer<BoDieuPhoi> p(this);
         QMetaObject::invokeMethod(
-            p.data(),
+            this,
             [p, ma] {
                 if (p) p->xuLyMaDocDuoc(ma);
             },
@@ -114,7 +88,7 @@ void BoDieuPhoi::noiMaDocDuoc() {
 BoDieuPhoi::~BoDieuPhoi() {
     huyCanhGac();
     nen_.waitForDone();
-    camera_->datKhiDocDuocMa(nullptr);
+    disconnect(camera_, nullptr, this, nullptr);
 }
 
 // ---- published fields ----
@@ -626,7 +600,7 @@ std::optional<BanGhiVideo> BoDieuPhoi::luuBanGhi(const CongCamera::KetQuaGhi& kq
         datThongBao(vb);
         return std::nullopt;
     }
-    congBoDaLuu(kho_, bg, khiLuuXong);
+    congBoDaLuu(kho_, bg, {});
     if (kq.loai == LoaiVideo::dongGoi) {
         ++soDaQuayHomNay_;
         emit soDaQuayHomNayChanged();

@@ -5,7 +5,9 @@
 
 #include "core/BoDieuPhoi.h"
 #include "core/CaiDat.h"
-#include "core/CameraEngine.h"
+#include "core/CongCameraManHinh.h"
+#include "core/CongDongBo.h"
+#include "core/CongSaoLuu.h"
 #include "core/CumDieuPhoi.h"
 #include "core/NhanVideoDoDang.h"
 #include "core/QuyenCamera.h"
@@ -17,8 +19,6 @@ KhoiDong::KhoiDong(TrangThaiApp& trangThai, CaiDat& caiDat, DichVu dichVu, QObje
     : QObject(parent), trangThai_(trangThai), caiDat_(caiDat), dv_(std::move(dichVu)) {
     if (!dv_.docQuyenCamera) dv_.docQuyenCamera = [] { return QuyenCamera::doc(); };
     if (!dv_.in) dv_.in = &KhoiDong::inRaManHinh;
-    if (!dv_.taoDieuPhoi)
-        dv_.taoDieuPhoi = [](KhoDuLieu& kho, CaiDat& caiDat) { return CumDieuPhoi::tao(kho, caiDat); };
 }
 
 void KhoiDong::inRaManHinh(const QString& dong) {
@@ -63,7 +63,7 @@ void KhoiDong::chayCacBuoc() {
     // 3. Coordinator. 4 and 5 follow in the same pass, so the window never sees the coordinator alone for
     // longer than one turn of the event loop.
     in(QStringLiteral("dựng bộ điều phối"));
-    std::shared_ptr<BoDieuPhoi> dieuPhoi = dv_.taoDieuPhoi(*kho, caiDat_);
+    std::shared_ptr<BoDieuPhoi> dieuPhoi = dv_.taoDieuPhoi ? dv_.taoDieuPhoi(*kho, caiDat_) : nullptr;
     if (dieuPhoi) trangThai_.datDieuPhoi(dieuPhoi);
 
     // 4. Sync engine.
@@ -71,21 +71,22 @@ void KhoiDong::chayCacBuoc() {
     if (dv_.taoDongBo) {
         if (auto dongBo = dv_.taoDongBo(*kho, caiDat_)) {
             trangThai_.datDongBo(dongBo);
-            if (dv_.batDauDongBo) dv_.batDauDongBo(*dongBo);
+            dongBo->batDau();
         }
     }
 
     // 5. Backup, hooked in after every saved record; the hook never keeps the backup alive.
     in(QStringLiteral("dựng sao lưu"));
+    std::function<void(const BanGhiVideo&)> saoLuuXong;
     if (dv_.taoSaoLuu) {
         if (auto saoLuu = dv_.taoSaoLuu(*kho, caiDat_)) {
             trangThai_.datSaoLuu(saoLuu);
-            if (dieuPhoi && dv_.saoLuuMot) {
-                std::weak_ptr<QObject> yeu = saoLuu;
-                auto saoLuuMot = dv_.saoLuuMot;
-                dieuPhoi->khiLuuXong = [yeu, saoLuuMot](const BanGhiVideo& banGhi) {
-                    if (auto s = yeu.lock()) saoLuuMot(*s, banGhi);
+            if (dieuPhoi) {
+                std::weak_ptr<CongSaoLuu> yeu = saoLuu;
+                saoLuuXong = [yeu](const BanGhiVideo& banGhi) {
+                    if (auto s = yeu.lock()) s->saoLuuMot(banGhi);
                 };
+                connect(dieuPhoi.get(), &BoDieuPhoi::daLuuVideo, dieuPhoi.get(), saoLuuXong);
             }
         }
     }
@@ -93,8 +94,7 @@ void KhoiDong::chayCacBuoc() {
     // Recordings the last run left without a record, judged before the camera can start a new one. The
     // disk check's message, when the folder cannot be written, is the more urgent and replaces this one.
     in(QStringLiteral("nhận video quay dở"));
-    const NhanVideoDoDang::KetQua doDang =
-        NhanVideoDoDang::chay(*kho, caiDat_.tenShop(), dieuPhoi ? dieuPhoi->khiLuuXong : nullptr);
+    const NhanVideoDoDang::KetQua doDang = NhanVideoDoDang::chay(*kho, caiDat_.tenShop(), saoLuuXong);
     if (doDang.soGiu > 0) trangThai_.datSoVideo(trangThai_.soVideo() + doDang.soGiu);
     if (const auto tb = NhanVideoDoDang::thongBao(doDang); tb && dieuPhoi) dieuPhoi->datThongBao(*tb);
 
@@ -110,8 +110,7 @@ void KhoiDong::chayCacBuoc() {
         QTimer::singleShot(kHenMoCameraMs, this, [toi, dp] {
             if (!toi) return;
             toi->in(QStringLiteral("mở camera"));
-            CameraEngine* cam = CumDieuPhoi::cameraCua(dp);
-            if (cam) {
+            if (CongCameraManHinh* cam = dp ? dp->cameraManHinh() : nullptr) {
                 const QString id = toi->caiDat_.cameraId();
                 cam->moCamera(id.isEmpty() ? std::nullopt : std::optional<QString>(id), toi->caiDat_.doPhanGiai());
             }

@@ -11,7 +11,8 @@ class QListWidget;
 class QStackedLayout;
 class QVBoxLayout;
 class CaiDat;
-class CameraEngine;
+class CongCameraManHinh;
+class CongDongBo;
 class KhungBo;
 class NhanMau;
 class TrangThaiApp;
@@ -88,7 +89,7 @@ private:
     void khiDangGhiDoi();
     void chonLaiDongHienTai();
     bool duocDong(QWidget* cuaSo);
-    CameraEngine* camera() const;
+    CongCameraManHinh* camera() const;
     bool dangGhi() const;
 
     CaiDat& caiDat_;
@@ -113,5 +114,5 @@ private:
     NhanMau* chuSoLuong_ = nullptr;
     QPointer<QObject> dieuPhoiDaNoi_;
     QPointer<QObject> cameraDaNoi_;
-    QPointer<QObject> dongBoDaNoi_;
+    const CongDongBo* dongBoDaNoi_ = nullptr;
 };

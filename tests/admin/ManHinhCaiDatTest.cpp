@@ -96,9 +96,9 @@ TEST(ManHinhCaiDat, MoiDieuKhienGhiCaiDatVaLanMoSauDocLai) {
     EXPECT_EQ(c.tim<QLabel>("giaTriKhoDuLieu")->text(), c.thuMuc.filePath("goc"));
 
     // The running player is silenced at once, not at the next start.
-    EXPECT_FALSE(CumDieuPhoi::tiengCua(c.dieuPhoi.get())->bat());
+    EXPECT_FALSE(c.tieng->bat());
     c.tim<QCheckBox>("hopBatTieng")->setChecked(true);
-    EXPECT_TRUE(CumDieuPhoi::tiengCua(c.dieuPhoi.get())->bat());
+    EXPECT_TRUE(c.tieng->bat());
 
     // Cancelling the chooser changes nothing; "Mở" hands the stored folder to the file viewer.
     c.thuMucSeChon.reset();
@@ -653,8 +653,8 @@ TEST(ManHinhCaiDat, DatMaPinDauTienKhongDayRaManHinhNhapPin) {
     };
     c.trangThai.datQuyenCamera(3);
     c.trangThai.datDieuPhoi(c.dieuPhoi);
-    c.trangThai.datDongBo(std::shared_ptr<QObject>(c.dongBo.get(), [](QObject*) {}));
-    c.trangThai.datSaoLuu(std::shared_ptr<QObject>(c.saoLuu.get(), [](QObject*) {}));
+    c.trangThai.datDongBo(std::shared_ptr<CongDongBo>(c.dongBo.get(), [](CongDongBo*) {}));
+    c.trangThai.datSaoLuu(std::shared_ptr<CongSaoLuu>(c.saoLuu.get(), [](CongSaoLuu*) {}));
     auto khung = taoKhung();
     khung->chonManHinh(KhungChinh::ManHinh::caiDat);
     auto* man = qobject_cast<ManHinhCaiDat*>(khung->noiDungChiTiet());
