@@ -22,6 +22,7 @@ extern "C" {
 
 #include "core/BoNhanDienMaHeThong.h"
 #include "core/DocMaVach.h"
+#include "core/GiuThuVienC.h"
 
 using namespace zbar;
 
@@ -103,16 +104,15 @@ std::vector<Khung> khungThu() {
 QImage sangCuaWebcam(const QImage& bgra) {
     av_log_set_level(AV_LOG_ERROR);  // the full-range JPEG format is deprecated in name only
     const int w = bgra.width(), h = bgra.height();
-    SwsContext* sws =
-        sws_getContext(w, h, AV_PIX_FMT_BGRA, w, h, AV_PIX_FMT_YUVJ422P, SWS_BICUBIC, nullptr, nullptr, nullptr);
+    const GiuSws sws(
+        sws_getContext(w, h, AV_PIX_FMT_BGRA, w, h, AV_PIX_FMT_YUVJ422P, SWS_BICUBIC, nullptr, nullptr, nullptr));
     QImage y(w, h, QImage::Format_Grayscale8);
     std::vector<uint8_t> u(size_t(w / 2) * h), v(size_t(w / 2) * h);
     const uint8_t* vao[4] = {bgra.constBits(), nullptr, nullptr, nullptr};
     const int buocVao[4] = {int(bgra.bytesPerLine()), 0, 0, 0};
     uint8_t* ra[4] = {y.bits(), u.data(), v.data(), nullptr};
     const int buocRa[4] = {int(y.bytesPerLine()), w / 2, w / 2, 0};
-    sws_scale(sws, vao, buocVao, 0, h, ra, buocRa);
-    sws_freeContext(sws);
+    sws_scale(sws.get(), vao, buocVao, 0, h, ra, buocRa);
     return y;
 }
 
@@ -140,7 +140,8 @@ int main(int argc, char** argv) {
     const int lan = argc > 1 ? std::max(3, atoi(argv[1])) : 30;
     DocMaVach docMa;
     BoNhanDienMaHeThong bo;
-    zbar_image_scanner_t* quet = zbar_image_scanner_create();
+    const GiuQuetZBar giuQuet(zbar_image_scanner_create());
+    zbar_image_scanner_t* quet = giuQuet.get();
     zbar_image_scanner_set_config(quet, ZBAR_NONE, ZBAR_CFG_ENABLE, 1);
     std::printf("barcode detector, 1920x1080, %d runs each (median / 90th percentile, ms)\n", lan);
     std::printf("%-34s %8s %8s %6s | %-24s %8s\n", "frame", "median", "p90", "codes", "reference: ZBar alone",
@@ -155,12 +156,11 @@ int main(int argc, char** argv) {
         for (int r = 0; r < xam.height(); ++r)
             std::copy_n(xam.constScanLine(r), xam.width(), y.data() + size_t(r) * xam.width());
         const auto thamChieu = doThoiGian(lan, [&] {
-            zbar_image_t* a = zbar_image_create();
-            zbar_image_set_format(a, zbar_fourcc('Y', '8', '0', '0'));
-            zbar_image_set_size(a, unsigned(xam.width()), unsigned(xam.height()));
-            zbar_image_set_data(a, y.data(), y.size(), nullptr);
-            zbar_scan_image(quet, a);
-            zbar_image_destroy(a);
+            const GiuAnhZBar a(zbar_image_create());
+            zbar_image_set_format(a.get(), zbar_fourcc('Y', '8', '0', '0'));
+            zbar_image_set_size(a.get(), unsigned(xam.width()), unsigned(xam.height()));
+            zbar_image_set_data(a.get(), y.data(), y.size(), nullptr);
+            zbar_scan_image(quet, a.get());
         });
         std::printf("%-34s %8.1f %8.1f %6zu | %-24s %8.1f  (x%.2f)\n", k.ten, ta.trungVi, ta.p90, soMa, "",
                     thamChieu.trungVi, ta.trungVi / thamChieu.trungVi);
@@ -178,6 +178,5 @@ int main(int argc, char** argv) {
     }
     std::printf("median over the frames above but the last: worst %.1f ms (target under 40 ms)\n",
                 *std::max_element(trungVi.begin(), trungVi.end() - 1));
-    zbar_image_scanner_destroy(quet);
     return 0;
 }

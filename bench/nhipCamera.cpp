@@ -29,6 +29,7 @@ extern "C" {
 #include "core/BoGhiVideoFFmpeg.h"
 #include "core/CameraEngine.h"
 #include "core/DocMaVach.h"
+#include "core/GiuThuVienC.h"
 #include "core/NenTangCameraV4l2.h"
 #include "core/NguonKhungFFmpeg.h"
 #include "core/PhatKhungXemTruoc.h"
@@ -247,16 +248,21 @@ void batDauGhi(const QTemporaryDir& thuMuc) {
 // The graph demuxed and decoded at its own pace, nothing done with the frames: what producing them costs.
 double chiPhiNguon(double giay) {
     avdevice_register_all();
-    AVFormatContext* fmt = nullptr;
-    if (avformat_open_input(&fmt, kDoThi.toUtf8().constData(), av_find_input_format("lavfi"), nullptr) < 0) return -1;
+    AVFormatContext* mo = nullptr;
+    if (avformat_open_input(&mo, kDoThi.toUtf8().constData(), av_find_input_format("lavfi"), nullptr) < 0) return -1;
+    const GiuDauVao giuFmt(mo);
+    AVFormatContext* fmt = giuFmt.get();
     avformat_find_stream_info(fmt, nullptr);
     const AVCodec* codec = nullptr;
     const int luong = av_find_best_stream(fmt, AVMEDIA_TYPE_VIDEO, -1, -1, &codec, 0);
-    AVCodecContext* dec = avcodec_alloc_context3(codec);
+    const GiuMaHoa giuDec(avcodec_alloc_context3(codec));
+    AVCodecContext* dec = giuDec.get();
     avcodec_parameters_to_context(dec, fmt->streams[luong]->codecpar);
     avcodec_open2(dec, codec, nullptr);
-    AVPacket* pkt = av_packet_alloc();
-    AVFrame* fr = av_frame_alloc();
+    const GiuGoi giuGoi(av_packet_alloc());
+    const GiuKhung giuKhung(av_frame_alloc());
+    AVPacket* pkt = giuGoi.get();
+    AVFrame* fr = giuKhung.get();
     const double c0 = cpuGiay();
     const auto t0 = steady_clock::now();
     int n = 0;
@@ -270,12 +276,7 @@ double chiPhiNguon(double giay) {
             std::this_thread::sleep_until(t0 + microseconds(int64_t(n) * 1000000 / 30));
         }
     }
-    const double kq = 100.0 * (cpuGiay() - c0) / duration<double>(steady_clock::now() - t0).count();
-    av_frame_free(&fr);
-    av_packet_free(&pkt);
-    avcodec_free_context(&dec);
-    avformat_close_input(&fmt);
-    return kq;
+    return 100.0 * (cpuGiay() - c0) / duration<double>(steady_clock::now() - t0).count();
 }
 
 void chiPhiRanh() {

@@ -20,12 +20,6 @@ extern "C" {
 
 namespace {
 
-QString vanBanLoi(int ma) {
-    char buf[AV_ERROR_MAX_STRING_SIZE] = {};
-    av_strerror(ma, buf, sizeof buf);
-    return QString::fromUtf8(buf);
-}
-
 constexpr AVRational kMicro{1, 1000000};
 
 }  // namespace
@@ -69,15 +63,13 @@ BoGhiVideoFFmpeg::~BoGhiVideoFFmpeg() {
         else
             luong_.join();
     }
-    sws_freeContext(sws_);
-    av_packet_free(&goi_);
-    av_frame_free(&yuv_);
-    avcodec_free_context(&enc_);
-    if (fmt_) avformat_free_context(fmt_);
-    if (io_) {
-        av_freep(&io_->buffer);
-        avio_context_free(&io_);
-    }
+    // The muxer is freed before the I/O context it writes through, and both before the file is closed.
+    sws_.reset();
+    goi_.reset();
+    yuv_.reset();
+    enc_.reset();
+    fmt_.reset();
+    io_.reset();
     if (fd_ >= 0) ::close(fd_);
 }
 
@@ -129,8 +121,11 @@ bool BoGhiVideoFFmpeg::themDauVao(int rong, int cao, int64_t bitrate, double toc
     rong_ = rong;
     cao_ = cao;
     tocDo_ = tocDoKhung > 0 ? tocDoKhung : 30.0;
-    if (avformat_alloc_output_context2(&fmt_, nullptr, "mp4", nullptr) < 0 || !fmt_) return false;
-    enc_ = avcodec_alloc_context3(codec);
+    AVFormatContext* ctx = nullptr;
+    if (avformat_alloc_output_context2(&ctx, nullptr, "mp4", nullptr) < 0 || !ctx) return false;
+    fmt_.reset(ctx);
+    enc_.reset(avcodec_alloc_context3(codec));
+    if (!enc_) return false;
     enc_->width = rong;
     enc_->height = cao;
     enc_->pix_fmt = AV_PIX_FMT_YUV420P;
@@ -148,26 +143,39 @@ bool BoGhiVideoFFmpeg::themDauVao(int rong, int cao, int64_t bitrate, double toc
     av_dict_set(&tc, "preset", "veryfast", 0);
     av_dict_set(&tc, "profile", "main", 0);
     av_dict_set(&tc, "x264-params", "rc-lookahead=5", 0);
-    int r = avcodec_open2(enc_, codec, &tc);
+    int r = avcodec_open2(enc_.get(), codec, &tc);
     av_dict_free(&tc);
     if (r < 0) {
-        avcodec_free_context(&enc_);
+        enc_.reset();
         return false;
     }
-    st_ = avformat_new_stream(fmt_, nullptr);
+    // A writer whose setup failed past this point has no encoder, so it cannot be started.
+    const auto thatBai = [this] {
+        enc_.reset();
+        return false;
+    };
+    st_ = avformat_new_stream(fmt_.get(), nullptr);
+    if (!st_) return thatBai();
     st_->time_base = AVRational{1, 90000};
-    avcodec_parameters_from_context(st_->codecpar, enc_);
+    avcodec_parameters_from_context(st_->codecpar, enc_.get());
     constexpr int kBoDem = 1 << 16;
     auto* buf = static_cast<unsigned char*>(av_malloc(kBoDem));
-    io_ = avio_alloc_context(buf, kBoDem, 1, this, nullptr, &BoGhiVideoFFmpeg::ghiRa, &BoGhiVideoFFmpeg::tua);
-    fmt_->pb = io_;
+    if (!buf) return thatBai();
+    io_.reset(avio_alloc_context(buf, kBoDem, 1, this, nullptr, &BoGhiVideoFFmpeg::ghiRa, &BoGhiVideoFFmpeg::tua));
+    if (!io_) {
+        av_free(buf);
+        return thatBai();
+    }
+    fmt_->pb = io_.get();
     fmt_->flags |= AVFMT_FLAG_CUSTOM_IO | AVFMT_FLAG_FLUSH_PACKETS;
-    yuv_ = av_frame_alloc();
+    yuv_.reset(av_frame_alloc());
+    goi_.reset(av_packet_alloc());
+    if (!yuv_ || !goi_) return thatBai();
     yuv_->format = AV_PIX_FMT_YUV420P;
     yuv_->width = rong;
     yuv_->height = cao;
-    goi_ = av_packet_alloc();
-    return av_frame_get_buffer(yuv_, 0) >= 0;
+    if (av_frame_get_buffer(yuv_.get(), 0) < 0) return thatBai();
+    return true;
 }
 
 bool BoGhiVideoFFmpeg::batDau() {
@@ -175,15 +183,15 @@ bool BoGhiVideoFFmpeg::batDau() {
     AVDictionary* tc = nullptr;
     av_dict_set(&tc, "movflags", "frag_keyframe+empty_moov+default_base_moof", 0);
     av_dict_set(&tc, "frag_duration", "1000000", 0);
-    int r = avformat_write_header(fmt_, &tc);
+    int r = avformat_write_header(fmt_.get(), &tc);
     av_dict_free(&tc);
     if (r < 0) {
-        hong(vanBanLoi(r));
+        hong(vanBanLoiFFmpeg(r));
         return false;
     }
-    avio_flush(io_);
+    avio_flush(io_.get());
     if (io_->error < 0) {
-        hong(vanBanLoi(io_->error));
+        hong(vanBanLoiFFmpeg(io_->error));
         return false;
     }
     trangThai_ = TrangThai::dangGhi;
@@ -224,22 +232,22 @@ void BoGhiVideoFFmpeg::ketThuc(std::function<void()> xong) {
 
 bool BoGhiVideoFFmpeg::ghiGoi() {
     for (;;) {
-        int r = avcodec_receive_packet(enc_, goi_);
+        int r = avcodec_receive_packet(enc_.get(), goi_.get());
         if (r == AVERROR(EAGAIN) || r == AVERROR_EOF) return true;
         if (r < 0) {
-            hong(vanBanLoi(r));
+            hong(vanBanLoiFFmpeg(r));
             return false;
         }
         const bool khoa = goi_->flags & AV_PKT_FLAG_KEY;
         if (goi_->duration <= 0) goi_->duration = std::max<int64_t>(1, std::llround(1e6 / tocDo_));
-        av_packet_rescale_ts(goi_, enc_->time_base, st_->time_base);
+        av_packet_rescale_ts(goi_.get(), enc_->time_base, st_->time_base);
         goi_->stream_index = st_->index;
-        r = av_write_frame(fmt_, goi_);
-        av_packet_unref(goi_);
+        r = av_write_frame(fmt_.get(), goi_.get());
+        av_packet_unref(goi_.get());
         // With packets flushed as written, a failed write shows in the I/O context at once.
         if (r >= 0 && io_->error < 0) r = io_->error;
         if (r < 0) {
-            hong(vanBanLoi(r));
+            hong(vanBanLoiFFmpeg(r));
             return false;
         }
         // A keyframe closes the previous fragment; syncing it now bounds what a power cut can take. Linux
@@ -256,14 +264,14 @@ bool BoGhiVideoFFmpeg::ghiGoi() {
 bool BoGhiVideoFFmpeg::maHoa(const QImage* anh, int64_t ptsUs) {
     int r;
     if (!anh) {
-        r = avcodec_send_frame(enc_, nullptr);
+        r = avcodec_send_frame(enc_.get(), nullptr);
     } else {
-        if (av_frame_make_writable(yuv_) < 0) return false;
-        sws_ = sws_getCachedContext(sws_, rong_, cao_, AV_PIX_FMT_BGRA, rong_, cao_, AV_PIX_FMT_YUV420P,
-                                    SWS_FAST_BILINEAR, nullptr, nullptr, nullptr);
+        if (av_frame_make_writable(yuv_.get()) < 0) return false;
+        sws_.reset(sws_getCachedContext(sws_.release(), rong_, cao_, AV_PIX_FMT_BGRA, rong_, cao_, AV_PIX_FMT_YUV420P,
+                                        SWS_FAST_BILINEAR, nullptr, nullptr, nullptr));
         const uint8_t* nguon[4] = {anh->constBits(), nullptr, nullptr, nullptr};
         int buoc[4] = {int(anh->bytesPerLine()), 0, 0, 0};
-        sws_scale(sws_, nguon, buoc, 0, cao_, yuv_->data, yuv_->linesize);
+        sws_scale(sws_.get(), nguon, buoc, 0, cao_, yuv_->data, yuv_->linesize);
         // Capture times can repeat when a driver stamps coarsely; the file needs them rising.
         if (ptsUs <= ptsTruoc_) ptsUs = ptsTruoc_ + 1;
         ptsTruoc_ = ptsUs;
@@ -271,10 +279,10 @@ bool BoGhiVideoFFmpeg::maHoa(const QImage* anh, int64_t ptsUs) {
         const bool canKhoa = ptsKhoaCuoi_ < 0 || ptsUs - ptsKhoaCuoi_ >= 1000000 - int64_t(0.5e6 / tocDo_);
         yuv_->pict_type = canKhoa ? AV_PICTURE_TYPE_I : AV_PICTURE_TYPE_NONE;
         if (canKhoa) ptsKhoaCuoi_ = ptsUs;
-        r = avcodec_send_frame(enc_, yuv_);
+        r = avcodec_send_frame(enc_.get(), yuv_.get());
     }
     if (r < 0 && r != AVERROR_EOF) {
-        hong(vanBanLoi(r));
+        hong(vanBanLoiFFmpeg(r));
         return false;
     }
     return ghiGoi();
@@ -303,10 +311,10 @@ void BoGhiVideoFFmpeg::vongMaHoa() {
 
 void BoGhiVideoFFmpeg::hoanTat() {
     if (trangThai_ == TrangThai::dangGhi && maHoa(nullptr, 0)) {
-        int r = av_write_trailer(fmt_);
-        avio_flush(io_);
+        int r = av_write_trailer(fmt_.get());
+        avio_flush(io_.get());
         if (r < 0 || io_->error < 0) {
-            hong(vanBanLoi(r < 0 ? r : io_->error));
+            hong(vanBanLoiFFmpeg(r < 0 ? r : io_->error));
         } else if (::fsync(fd_) != 0) {
             hong(QString::fromLocal8Bit(std::strerror(errno)));
         } else {

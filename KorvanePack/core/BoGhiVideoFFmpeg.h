@@ -9,14 +9,9 @@
 #include <thread>
 
 #include "core/BoGhiVideo.h"
+#include "core/GiuThuVienC.h"
 
-struct AVFormatContext;
-struct AVCodecContext;
 struct AVStream;
-struct AVFrame;
-struct AVPacket;
-struct AVIOContext;
-struct SwsContext;
 
 // libx264 Main profile at an average bit rate into a fragmented MP4. A keyframe every second and
 // one-second fragments written and synced as they close mean that a crash or power cut loses at most
@@ -54,13 +49,13 @@ private:
     QString duongDan_;
     int rong_ = 0, cao_ = 0;
     double tocDo_ = 30.0;
-    AVFormatContext* fmt_ = nullptr;
-    AVCodecContext* enc_ = nullptr;
-    AVStream* st_ = nullptr;
-    AVIOContext* io_ = nullptr;
-    AVFrame* yuv_ = nullptr;
-    AVPacket* goi_ = nullptr;
-    SwsContext* sws_ = nullptr;
+    GiuDauRa fmt_;
+    GiuMaHoa enc_;
+    AVStream* st_ = nullptr;  // owned by fmt_
+    GiuVaoRa io_;
+    GiuKhung yuv_;
+    GiuGoi goi_;
+    GiuSws sws_;
     int64_t ptsTruoc_ = -1;
     int64_t ptsKhoaCuoi_ = -1;
 

@@ -1,5 +1,7 @@
 #include "core/BoNhanDienMaHeThong.h"
 
+#include "core/GiuThuVienC.h"
+
 // ZBar first: zxing's Error.h defines macros (FormatError and the like) that break ZBar's C++ headers.
 #include <zbar.h>
 // (kept apart so include sorting cannot swap them)
@@ -51,7 +53,7 @@ QRectF hopChuan(double x0, double y0, double x1, double y1, int rong, int cao) {
 }  // namespace
 
 struct BoNhanDienMaHeThong::NoiBo {
-    zbar_image_scanner_t* quet = nullptr;
+    GiuQuetZBar quet;
     QStringList loaiDaDat;
     bool coI2of5 = false;
     bool coItf14 = false;
@@ -84,14 +86,13 @@ struct BoNhanDienMaHeThong::NoiBo {
 
     void datLoai(const QStringList& loaiMa) {
         if (loaiMa == loaiDaDat && quet) return;
-        if (quet) zbar_image_scanner_destroy(quet);
-        quet = zbar_image_scanner_create();
+        quet.reset(zbar_image_scanner_create());
         // Only what was asked for: every other decoder off, so ZBar never reports a symbology outside the list.
-        zbar_image_scanner_set_config(quet, ZBAR_NONE, ZBAR_CFG_ENABLE, 0);
+        zbar_image_scanner_set_config(quet.get(), ZBAR_NONE, ZBAR_CFG_ENABLE, 0);
         coZBar = false;
         for (const auto& z : kZBar) {
             if (!loaiMa.contains(QLatin1String(z.dinhDanh))) continue;
-            zbar_image_scanner_set_config(quet, z.loai, ZBAR_CFG_ENABLE, 1);
+            zbar_image_scanner_set_config(quet.get(), z.loai, ZBAR_CFG_ENABLE, 1);
             coZBar = true;
         }
         coI2of5 = loaiMa.contains(QStringLiteral("I2of5"));
@@ -161,7 +162,8 @@ struct BoNhanDienMaHeThong::NoiBo {
     }
 
     void docZBar(int rong, int cao, std::vector<MaThay>& ra) {
-        zbar_image_t* anh = zbar_image_create();
+        const GiuAnhZBar giuAnh(zbar_image_create());
+        zbar_image_t* anh = giuAnh.get();
         zbar_image_set_format(anh, zbar_fourcc('Y', '8', '0', '0'));
         zbar_image_set_size(anh, unsigned(rong), unsigned(cao));
         const uchar* vao = xam.data();
@@ -172,10 +174,10 @@ struct BoNhanDienMaHeThong::NoiBo {
         }
         // A smoothed picture holds no detail finer than two pixels, so every other line is enough.
         const int matDo = nhieu ? 2 : 1;
-        zbar_image_scanner_set_config(quet, ZBAR_NONE, ZBAR_CFG_X_DENSITY, matDo);
-        zbar_image_scanner_set_config(quet, ZBAR_NONE, ZBAR_CFG_Y_DENSITY, matDo);
+        zbar_image_scanner_set_config(quet.get(), ZBAR_NONE, ZBAR_CFG_X_DENSITY, matDo);
+        zbar_image_scanner_set_config(quet.get(), ZBAR_NONE, ZBAR_CFG_Y_DENSITY, matDo);
         zbar_image_set_data(anh, vao, xam.size(), nullptr);
-        if (zbar_scan_image(quet, anh) > 0) {
+        if (zbar_scan_image(quet.get(), anh) > 0) {
             for (auto* s = zbar_image_first_symbol(anh); s; s = zbar_symbol_next(s)) {
                 MaThay m;
                 m.ma = vanBanUtf8(zbar_symbol_get_data(s), zbar_symbol_get_data_length(s));
@@ -233,7 +235,6 @@ struct BoNhanDienMaHeThong::NoiBo {
                 ra.push_back(std::move(m));
             }
         }
-        zbar_image_destroy(anh);
     }
 
     // Black (0) or white (255), binarised once per frame and handed to zxing as is, so the many views
@@ -430,10 +431,6 @@ struct BoNhanDienMaHeThong::NoiBo {
         if (loi) dm.clear();
         for (auto& m : pdf) ra.push_back(std::move(m));
         for (auto& m : dm) ra.push_back(std::move(m));
-    }
-
-    ~NoiBo() {
-        if (quet) zbar_image_scanner_destroy(quet);
     }
 };
 

@@ -11,32 +11,23 @@ extern "C" {
 #include <QTransform>
 #include <cmath>
 
-namespace {
-
-QString vanBanLoi(int ma) {
-    char buf[AV_ERROR_MAX_STRING_SIZE] = {};
-    av_strerror(ma, buf, sizeof buf);
-    return QString::fromUtf8(buf);
-}
-
-}  // namespace
-
 DocVideo::DocVideo(const QString& duongDan) {
-    int r = avformat_open_input(&fmt_, QFile::encodeName(duongDan).constData(), nullptr, nullptr);
+    AVFormatContext* ctx = nullptr;
+    int r = avformat_open_input(&ctx, QFile::encodeName(duongDan).constData(), nullptr, nullptr);
     if (r < 0) {
-        loi_ = vanBanLoi(r);
-        fmt_ = nullptr;
+        loi_ = vanBanLoiFFmpeg(r);
         return;
     }
-    if ((r = avformat_find_stream_info(fmt_, nullptr)) < 0) {
-        loi_ = vanBanLoi(r);
-        avformat_close_input(&fmt_);
+    fmt_.reset(ctx);
+    if ((r = avformat_find_stream_info(fmt_.get(), nullptr)) < 0) {
+        loi_ = vanBanLoiFFmpeg(r);
+        fmt_.reset();
         return;
     }
     for (unsigned i = 0; i < fmt_->nb_streams; ++i)
         if (fmt_->streams[i]->codecpar->codec_type == AVMEDIA_TYPE_VIDEO) ++soLuongVideo_;
     const AVCodec* codec = nullptr;
-    luong_ = av_find_best_stream(fmt_, AVMEDIA_TYPE_VIDEO, -1, -1, &codec, 0);
+    luong_ = av_find_best_stream(fmt_.get(), AVMEDIA_TYPE_VIDEO, -1, -1, &codec, 0);
     if (fmt_->duration != AV_NOPTS_VALUE && fmt_->duration > 0) thoiLuong_ = double(fmt_->duration) / AV_TIME_BASE;
     if (luong_ < 0) return;
     AVStream* st = fmt_->streams[luong_];
@@ -49,26 +40,23 @@ DocVideo::DocVideo(const QString& duongDan) {
         if (std::isfinite(goc)) xoay_ = ((int(std::lround(goc / 90.0)) % 4) + 4) % 4;
     }
     if (codec) {
-        dec_ = avcodec_alloc_context3(codec);
-        if (avcodec_parameters_to_context(dec_, st->codecpar) < 0 || avcodec_open2(dec_, codec, nullptr) < 0)
-            avcodec_free_context(&dec_);
+        dec_.reset(avcodec_alloc_context3(codec));
+        if (dec_ && (avcodec_parameters_to_context(dec_.get(), st->codecpar) < 0 ||
+                     avcodec_open2(dec_.get(), codec, nullptr) < 0))
+            dec_.reset();
     }
 }
 
-DocVideo::~DocVideo() {
-    sws_freeContext(sws_);
-    avcodec_free_context(&dec_);
-    avformat_close_input(&fmt_);
-}
+DocVideo::~DocVideo() = default;
 
 QImage DocVideo::chuyenDoi(const AVFrame* f) {
-    sws_ = sws_getCachedContext(sws_, f->width, f->height, AVPixelFormat(f->format), f->width, f->height,
-                                AV_PIX_FMT_BGRA, SWS_BILINEAR, nullptr, nullptr, nullptr);
+    sws_.reset(sws_getCachedContext(sws_.release(), f->width, f->height, AVPixelFormat(f->format), f->width, f->height,
+                                    AV_PIX_FMT_BGRA, SWS_BILINEAR, nullptr, nullptr, nullptr));
     if (!sws_) return {};
     QImage anh(f->width, f->height, QImage::Format_RGB32);
     uint8_t* dich[4] = {anh.bits(), nullptr, nullptr, nullptr};
     int buoc[4] = {int(anh.bytesPerLine()), 0, 0, 0};
-    sws_scale(sws_, f->data, f->linesize, 0, f->height, dich, buoc);
+    sws_scale(sws_.get(), f->data, f->linesize, 0, f->height, dich, buoc);
     if (xoay_ != 0) anh = anh.transformed(QTransform().rotate(90.0 * xoay_));
     return anh;
 }
@@ -79,27 +67,30 @@ QImage DocVideo::khungLuc(double giay, double dungSai, double* giayThuc) {
     const double tb = av_q2d(st->time_base);
     const int64_t goc = st->start_time != AV_NOPTS_VALUE ? st->start_time : 0;
     const int64_t muc = goc + int64_t(std::llround(std::max(0.0, giay) / tb));
-    if (av_seek_frame(fmt_, luong_, muc, AVSEEK_FLAG_BACKWARD) < 0)
-        av_seek_frame(fmt_, luong_, goc, AVSEEK_FLAG_BACKWARD);
-    avcodec_flush_buffers(dec_);
+    if (av_seek_frame(fmt_.get(), luong_, muc, AVSEEK_FLAG_BACKWARD) < 0)
+        av_seek_frame(fmt_.get(), luong_, goc, AVSEEK_FLAG_BACKWARD);
+    avcodec_flush_buffers(dec_.get());
 
-    AVPacket* pkt = av_packet_alloc();
-    AVFrame* fr = av_frame_alloc();
+    const GiuGoi giuGoi(av_packet_alloc());
+    const GiuKhung giuKhung(av_frame_alloc());
+    if (!giuGoi || !giuKhung) return {};
+    AVPacket* pkt = giuGoi.get();
+    AVFrame* fr = giuKhung.get();
     QImage tot;
     double lechTot = INFINITY;
     double giayTot = 0;
     bool xong = false, het = false;
     while (!xong) {
-        int r = het ? 0 : av_read_frame(fmt_, pkt);
+        int r = het ? 0 : av_read_frame(fmt_.get(), pkt);
         if (r < 0) {
             het = true;
-            avcodec_send_packet(dec_, nullptr);  // drain the frames still held for reordering
+            avcodec_send_packet(dec_.get(), nullptr);  // drain the frames still held for reordering
         } else if (!het) {
-            if (pkt->stream_index == luong_) avcodec_send_packet(dec_, pkt);
+            if (pkt->stream_index == luong_) avcodec_send_packet(dec_.get(), pkt);
             av_packet_unref(pkt);
         }
         for (;;) {
-            r = avcodec_receive_frame(dec_, fr);
+            r = avcodec_receive_frame(dec_.get(), fr);
             if (r == AVERROR_EOF) {
                 xong = true;
                 break;
@@ -122,8 +113,6 @@ QImage DocVideo::khungLuc(double giay, double dungSai, double* giayThuc) {
         }
         if (het && r == AVERROR(EAGAIN)) break;
     }
-    av_frame_free(&fr);
-    av_packet_free(&pkt);
     if (lechTot > dungSai) return QImage();
     if (giayThuc) *giayThuc = giayTot;
     return tot;

@@ -3,9 +3,7 @@
 #include <QImage>
 #include <QString>
 
-struct AVFormatContext;
-struct AVCodecContext;
-struct SwsContext;
+#include "core/GiuThuVienC.h"
 
 // Reads a finished video: its tracks and length, and single frames at given times (what the
 // coordinator checks before a recording becomes evidence, and what a dossier shows). One instance
@@ -34,9 +32,9 @@ public:
 private:
     QImage chuyenDoi(const struct AVFrame* f);
 
-    AVFormatContext* fmt_ = nullptr;
-    AVCodecContext* dec_ = nullptr;
-    SwsContext* sws_ = nullptr;
+    GiuDauVao fmt_;
+    GiuMaHoa dec_;
+    GiuSws sws_;
     int luong_ = -1;
     int soLuongVideo_ = 0;
     double thoiLuong_ = 0;

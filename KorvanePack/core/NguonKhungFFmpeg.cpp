@@ -13,12 +13,6 @@ extern "C" {
 
 namespace {
 
-QString vanBanLoi(int ma) {
-    char buf[AV_ERROR_MAX_STRING_SIZE] = {};
-    av_strerror(ma, buf, sizeof buf);
-    return QString::fromUtf8(buf);
-}
-
 int ngatKhiDung(void* p) {
     return static_cast<std::atomic<bool>*>(p)->load() ? 1 : 0;
 }
@@ -65,16 +59,13 @@ bool coMatPhangSang(int f) {
 // The decoder's luma plane as a read-only image that keeps its own reference to the decoded frame.
 QImage matPhangSang(const AVFrame* f) {
     if (!coMatPhangSang(f->format) || !f->data[0] || f->linesize[0] < f->width) return {};
-    AVFrame* giu = av_frame_clone(f);
+    GiuKhung giu(av_frame_clone(f));
     if (!giu) return {};
     QImage xam(
         static_cast<const uchar*>(giu->data[0]), giu->width, giu->height, giu->linesize[0], QImage::Format_Grayscale8,
-        [](void* p) {
-            auto* fr = static_cast<AVFrame*>(p);
-            av_frame_free(&fr);
-        },
-        giu);
-    if (xam.isNull()) av_frame_free(&giu);
+        [](void* p) { giu_c::XoaKhung()(static_cast<AVFrame*>(p)); }, giu.get());
+    // The image frees the frame from here on; a null image never took it.
+    if (!xam.isNull()) giu.release();
     return xam;
 }
 
@@ -123,40 +114,40 @@ std::unique_ptr<NguonKhungFFmpeg> NguonKhungFFmpeg::mo(const QString& dinhDangVa
         loi = QStringLiteral("thiếu trình đọc ") + dinhDangVao;
         return nullptr;
     }
-    n->fmt_ = avformat_alloc_context();
+    n->fmt_.reset(avformat_alloc_context());
+    if (!n->fmt_) return nullptr;
     n->fmt_->interrupt_callback = {ngatKhiDung, &n->dung_};
     // A webcam that stops delivering must not block the reader thread forever, or closing it would hang.
     n->fmt_->flags |= AVFMT_FLAG_NONBLOCK;
     AVDictionary* opts = nullptr;
     for (auto it = tuyChon.begin(); it != tuyChon.end(); ++it)
         av_dict_set(&opts, it.key().toUtf8().constData(), it.value().toUtf8().constData(), 0);
-    int r = avformat_open_input(&n->fmt_, url.toUtf8().constData(), vao, &opts);
+    const QByteArray diaChi = url.toUtf8();
+    // avformat_open_input frees the context on failure and leaves the pointer null.
+    AVFormatContext* ctx = n->fmt_.release();
+    int r = avformat_open_input(&ctx, diaChi.constData(), vao, &opts);
+    n->fmt_.reset(ctx);
     av_dict_free(&opts);
     if (r < 0) {
-        loi = vanBanLoi(r);
-        return nullptr;  // avformat_open_input frees the context on failure
+        loi = vanBanLoiFFmpeg(r);
+        return nullptr;
     }
-    if (avformat_find_stream_info(n->fmt_, nullptr) < 0) return nullptr;
+    if (avformat_find_stream_info(n->fmt_.get(), nullptr) < 0) return nullptr;
     const AVCodec* codec = nullptr;
-    n->luongVideo_ = av_find_best_stream(n->fmt_, AVMEDIA_TYPE_VIDEO, -1, -1, &codec, 0);
+    n->luongVideo_ = av_find_best_stream(n->fmt_.get(), AVMEDIA_TYPE_VIDEO, -1, -1, &codec, 0);
     if (n->luongVideo_ < 0 || !codec) return nullptr;
     AVStream* st = n->fmt_->streams[n->luongVideo_];
-    n->dec_ = avcodec_alloc_context3(codec);
-    if (!n->dec_ || avcodec_parameters_to_context(n->dec_, st->codecpar) < 0) return nullptr;
+    n->dec_.reset(avcodec_alloc_context3(codec));
+    if (!n->dec_ || avcodec_parameters_to_context(n->dec_.get(), st->codecpar) < 0) return nullptr;
     n->dec_->thread_count = 2;
-    if (avcodec_open2(n->dec_, codec, nullptr) < 0) return nullptr;
+    if (avcodec_open2(n->dec_.get(), codec, nullptr) < 0) return nullptr;
     AVRational tg = st->avg_frame_rate.num > 0 ? st->avg_frame_rate : st->r_frame_rate;
     if (tg.num > 0 && tg.den > 0) n->tocDo_ = av_q2d(tg);
     return n;
 }
 
 NguonKhungFFmpeg::~NguonKhungFFmpeg() {
-    dung();
-    sws_freeContext(sws_);
-    sws_freeContext(swsPhang_);
-    av_frame_free(&phang_);
-    avcodec_free_context(&dec_);
-    avformat_close_input(&fmt_);
+    dung();  // the reader thread uses the handles until it has ended
 }
 
 void NguonKhungFFmpeg::batDau(NhanKhung nhan, KhiNgung khiNgung) {
@@ -173,27 +164,28 @@ void NguonKhungFFmpeg::dung() {
 
 const AVFrame* NguonKhungFFmpeg::boGoi(const AVFrame* f) {
     if (!laGoi422(f->format)) return f;
-    swsPhang_ = sws_getCachedContext(swsPhang_, f->width, f->height, static_cast<AVPixelFormat>(f->format), f->width,
-                                     f->height, AV_PIX_FMT_YUV422P, SWS_POINT, nullptr, nullptr, nullptr);
+    swsPhang_.reset(sws_getCachedContext(swsPhang_.release(), f->width, f->height,
+                                         static_cast<AVPixelFormat>(f->format), f->width, f->height, AV_PIX_FMT_YUV422P,
+                                         SWS_POINT, nullptr, nullptr, nullptr));
     if (!swsPhang_) return f;
-    if (!phang_) phang_ = av_frame_alloc();
+    if (!phang_) phang_.reset(av_frame_alloc());
     if (!phang_) return f;
     if (phang_->width != f->width || phang_->height != f->height) {
-        av_frame_unref(phang_);
+        av_frame_unref(phang_.get());
         phang_->format = AV_PIX_FMT_YUV422P;
         phang_->width = f->width;
         phang_->height = f->height;
-        if (av_frame_get_buffer(phang_, 0) < 0) {
-            av_frame_unref(phang_);
+        if (av_frame_get_buffer(phang_.get(), 0) < 0) {
+            av_frame_unref(phang_.get());
             return f;
         }
     }
     // The reader may still hold the last frame's luma plane: then this one gets a buffer of its own.
-    if (av_frame_make_writable(phang_) < 0) return f;
-    sws_scale(swsPhang_, f->data, f->linesize, 0, f->height, phang_->data, phang_->linesize);
+    if (av_frame_make_writable(phang_.get()) < 0) return f;
+    sws_scale(swsPhang_.get(), f->data, f->linesize, 0, f->height, phang_->data, phang_->linesize);
     phang_->color_range = f->color_range;
     phang_->colorspace = f->colorspace;
-    return phang_;
+    return phang_.get();
 }
 
 QImage NguonKhungFFmpeg::chuyenDoi(const AVFrame* f) {
@@ -204,15 +196,15 @@ QImage NguonKhungFFmpeg::chuyenDoi(const AVFrame* f) {
     }
     bool dayDu = false;
     AVPixelFormat vao = boJ(static_cast<AVPixelFormat>(f->format), dayDu);
-    sws_ = sws_getCachedContext(sws_, f->width, f->height, vao, f->width, f->height, AV_PIX_FMT_BGRA, SWS_POINT,
-                                nullptr, nullptr, nullptr);
+    sws_.reset(sws_getCachedContext(sws_.release(), f->width, f->height, vao, f->width, f->height, AV_PIX_FMT_BGRA,
+                                    SWS_POINT, nullptr, nullptr, nullptr));
     if (!sws_) return {};
     if (dayDu) {
         int* bang = nullptr;
         int* bangRa = nullptr;
         int khoang = 0, khoangRa = 0, sang = 0, tuongPhan = 0, baoHoa = 0;
-        if (sws_getColorspaceDetails(sws_, &bang, &khoang, &bangRa, &khoangRa, &sang, &tuongPhan, &baoHoa) >= 0)
-            sws_setColorspaceDetails(sws_, bang, 1, bangRa, khoangRa, sang, tuongPhan, baoHoa);
+        if (sws_getColorspaceDetails(sws_.get(), &bang, &khoang, &bangRa, &khoangRa, &sang, &tuongPhan, &baoHoa) >= 0)
+            sws_setColorspaceDetails(sws_.get(), bang, 1, bangRa, khoangRa, sang, tuongPhan, baoHoa);
     }
     // RGB32 is 0xAARRGGBB per pixel, so BGRA in memory on this little-endian machine; swscale
     // writes an opaque alpha, which RGB32 requires.
@@ -220,13 +212,19 @@ QImage NguonKhungFFmpeg::chuyenDoi(const AVFrame* f) {
     if (anh.isNull()) return {};
     uint8_t* dich[4] = {anh.bits(), nullptr, nullptr, nullptr};
     int buoc[4] = {static_cast<int>(anh.bytesPerLine()), 0, 0, 0};
-    sws_scale(sws_, f->data, f->linesize, 0, f->height, dich, buoc);
+    sws_scale(sws_.get(), f->data, f->linesize, 0, f->height, dich, buoc);
     return anh;
 }
 
 void NguonKhungFFmpeg::vongDoc() {
-    AVPacket* pkt = av_packet_alloc();
-    AVFrame* fr = av_frame_alloc();
+    const GiuGoi giuGoi(av_packet_alloc());
+    const GiuKhung giuKhung(av_frame_alloc());
+    AVPacket* pkt = giuGoi.get();
+    AVFrame* fr = giuKhung.get();
+    if (!pkt || !fr) {
+        if (!dung_ && khiNgung_) khiNgung_(vanBanLoiFFmpeg(AVERROR(ENOMEM)));
+        return;
+    }
     const AVRational tb = fmt_->streams[luongVideo_]->time_base;
     // Each frame is stamped with the capture's own time (the demuxer's packet time), mapped once onto the
     // steady clock: the moment it reaches the receiver, after pacing, decoding and conversion, wanders by
@@ -236,7 +234,7 @@ void NguonKhungFFmpeg::vongDoc() {
     int64_t soKhung = 0;
     int loiCuoi = 0;
     while (!dung_) {
-        int r = av_read_frame(fmt_, pkt);
+        int r = av_read_frame(fmt_.get(), pkt);
         if (r == AVERROR(EAGAIN)) {
             std::this_thread::sleep_for(std::chrono::milliseconds(2));
             continue;
@@ -249,10 +247,10 @@ void NguonKhungFFmpeg::vongDoc() {
             av_packet_unref(pkt);
             continue;
         }
-        r = avcodec_send_packet(dec_, pkt);
+        r = avcodec_send_packet(dec_.get(), pkt);
         av_packet_unref(pkt);
         if (r < 0 && r != AVERROR(EAGAIN)) continue;  // one damaged MJPEG frame must not end the stream
-        while (!dung_ && avcodec_receive_frame(dec_, fr) == 0) {
+        while (!dung_ && avcodec_receive_frame(dec_.get(), fr) == 0) {
             const int64_t t = fr->best_effort_timestamp;
             const int64_t us = t == AV_NOPTS_VALUE ? static_cast<int64_t>(soKhung * 1e6 / tocDo_)
                                                    : av_rescale_q(t, tb, AVRational{1, 1000000});
@@ -287,7 +285,5 @@ void NguonKhungFFmpeg::vongDoc() {
             if (!anh.isNull() && nhan_) nhan_(std::move(anh), std::move(xam), luc);
         }
     }
-    av_frame_free(&fr);
-    av_packet_free(&pkt);
-    if (!dung_ && khiNgung_) khiNgung_(vanBanLoi(loiCuoi));
+    if (!dung_ && khiNgung_) khiNgung_(vanBanLoiFFmpeg(loiCuoi));
 }

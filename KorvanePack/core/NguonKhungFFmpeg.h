@@ -6,12 +6,8 @@
 #include <memory>
 #include <thread>
 
+#include "core/GiuThuVienC.h"
 #include "core/NguonKhung.h"
-
-struct AVFormatContext;
-struct AVCodecContext;
-struct AVFrame;
-struct SwsContext;
 
 // Frames from a libavdevice input: "v4l2" for webcams, "lavfi" for a filter graph. Both go through
 // the same demux, decode and BGRA conversion, so the lavfi path exercises the webcam code in tests.
@@ -36,11 +32,11 @@ private:
     // Packed 4:2:2 repacked into planes (phang_), or the frame itself.
     const AVFrame* boGoi(const AVFrame* f);
 
-    AVFormatContext* fmt_ = nullptr;
-    AVCodecContext* dec_ = nullptr;
-    SwsContext* sws_ = nullptr;
-    SwsContext* swsPhang_ = nullptr;
-    AVFrame* phang_ = nullptr;
+    GiuDauVao fmt_;
+    GiuMaHoa dec_;
+    GiuSws sws_;
+    GiuSws swsPhang_;
+    GiuKhung phang_;
     int luongVideo_ = -1;
     bool nhipThuc_ = false;
     double tocDo_ = 30.0;

@@ -8,6 +8,7 @@
 #include "sources/DocJSON.h"
 #include "sources/GuiYeuCau.h"
 #include "sources/KiemTraKhoa.h"
+#include "sources/LapTrang.h"
 #include "sources/LoiHaravan.h"
 #include "sources/LoiKetNoi.h"
 #include "sources/LoiNguonDon.h"
@@ -258,9 +259,8 @@ std::vector<json> HaravanClient::layTheoTrang(const QString& tuLucVao, const Nha
         const KieuThamSo& kieu = cacKieu[k];
         std::vector<json> daLay;
         try {
-            int trang = 1;
-            for (;;) {
-                json kq = goi(QStringLiteral("/orders.json"), kieu.dung(tuLuc, coTrang, trang), 0);
+            const auto docTrang = [&](int trang) {
+                json kq = goi(QStringLiteral("/orders.json"), kieu.dung(tuLuc, coTrang, trang + 1), 0);
                 json* ds = kq.is_object() && kq.contains("orders") ? &kq["orders"] : nullptr;
                 bool dungDang = ds && ds->is_array();
                 if (dungDang) {
@@ -274,24 +274,21 @@ std::vector<json> HaravanClient::layTheoTrang(const QString& tuLucVao, const Nha
                 const int soTrenTrang = static_cast<int>(ds->size());
                 // Moved, not copied: a page at the size cap must not be held twice.
                 for (json& e : *ds) daLay.push_back(std::move(e));
-                const bool trangDay = soTrenTrang >= coTrang;
-                if (trangDay && trang < tran) {
-                    ++trang;
-                    continue;
-                }
-                if (daNho != kieu.ten) bao(QStringLiteral("Dùng được kiểu tham số \"") + kieu.ten + QLatin1Char('"'));
-                {
-                    std::lock_guard lk(khoa_);
-                    kieuChayDuoc_ = kieu.ten;
-                    daCatBot_ = trangDay;
-                }
-                if (trangDay) {
-                    bao(QStringLiteral("Haravan còn đơn chưa lấy hết (chạm trần %1 trang) — giữ mốc lại, lượt sau lấy "
-                                       "tiếp.")
-                            .arg(tranTrang));
-                }
-                return daLay;
+                return soTrenTrang >= coTrang ? LapTrang::SauTrang::conNua : LapTrang::SauTrang::het;
+            };
+            const bool trangDay = LapTrang::chay(docTrang, tran) == LapTrang::KetThuc::conTrang;
+            if (daNho != kieu.ten) bao(QStringLiteral("Dùng được kiểu tham số \"") + kieu.ten + QLatin1Char('"'));
+            {
+                std::lock_guard lk(khoa_);
+                kieuChayDuoc_ = kieu.ten;
+                daCatBot_ = trangDay;
             }
+            if (trangDay) {
+                bao(QStringLiteral("Haravan còn đơn chưa lấy hết (chạm trần %1 trang) — giữ mốc lại, lượt sau lấy "
+                                   "tiếp.")
+                        .arg(tranTrang));
+            }
+            return daLay;
         } catch (const LoiHaravan& e) {
             // Refusals of the credentials, rate limiting, an unreachable or failing server are not about
             // the style: another style would only repeat them (and a 5xx would wrongly switch the shop to

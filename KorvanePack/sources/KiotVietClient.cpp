@@ -2,6 +2,7 @@
 
 #include "sources/DocJSON.h"
 #include "sources/KiemTraKhoa.h"
+#include "sources/LapTrang.h"
 #include "sources/LoiKetNoi.h"
 #include "sources/LoiNguonDon.h"
 #include "sources/TienIchKhach.h"
@@ -146,59 +147,50 @@ QList<DonHang> KiotVietClient::layDon(const QString& tuLuc, const NhanTienDo& ti
     const auto bao = [&](const QString& dong) {
         if (tienDo) tienDo(dong);
     };
-    const auto ketThuc = [&](bool catBot) {
-        std::lock_guard lk(khoa_);
-        daCatBot_ = catBot;
-    };
     const QDateTime batDau = mocBatDau(tuLuc, *mt_.dongHo);
-    int viTri = 0;
-    int soYeuCau = 0;
     bool chiNgay = false;
     QList<DonHang> ra;
-    for (;;) {
-        const CapThamSo thamSo{{QStringLiteral("lastModifiedFrom"), dinhDangMoc(batDau, chiNgay)},
-                               {QStringLiteral("pageSize"), QString::number(kCoTrang)},
-                               {QStringLiteral("currentItem"), QString::number(viTri)},
-                               {QStringLiteral("includeInvoiceDelivery"), QStringLiteral("true")},
-                               {QStringLiteral("includePayment"), QStringLiteral("false")},
-                               {QStringLiteral("orderBy"), QStringLiteral("modifiedDate")}};
+    const auto docTrang = [&](int trang) {
         KetQuaGui kq;
-        bool loiOVe = false;
-        try {
-            kq = guiApi(QStringLiteral("/invoices"), thamSo, chiNgay ? 4 : 1, &loiOVe);
-        } catch (const LoiNguonDon& e) {
-            if (loiOVe || e.status != 400 || chiNgay) throw;
-            bao(kDongChiNgay);
-            if (soYeuCau == kTranYeuCau - 1) {
-                ketThuc(true);
-                bao(kDongCatBot);
-                return ra;
+        for (;;) {
+            const CapThamSo thamSo{{QStringLiteral("lastModifiedFrom"), dinhDangMoc(batDau, chiNgay)},
+                                   {QStringLiteral("pageSize"), QString::number(kCoTrang)},
+                                   {QStringLiteral("currentItem"), QString::number(trang * kCoTrang)},
+                                   {QStringLiteral("includeInvoiceDelivery"), QStringLiteral("true")},
+                                   {QStringLiteral("includePayment"), QStringLiteral("false")},
+                                   {QStringLiteral("orderBy"), QStringLiteral("modifiedDate")}};
+            bool loiOVe = false;
+            try {
+                kq = guiApi(QStringLiteral("/invoices"), thamSo, chiNgay ? 4 : 1, &loiOVe);
+                break;
+            } catch (const LoiNguonDon& e) {
+                if (loiOVe || e.status != 400 || chiNgay) throw;
+                bao(kDongChiNgay);
+                if (trang == kTranYeuCau - 1) return LapTrang::SauTrang::dungLai;
+                chiNgay = true;
             }
-            ++soYeuCau;
-            chiNgay = true;
-            continue;
         }
         const std::optional<json> tl = docDoiTuong(kq.than);
         if (!tl) nemDuLieuKhongDoc(kTen);
-        const std::vector<const json*> trang = danhSachDoiTuong(layKhoa(&*tl, "data"));
-        if (!trang.empty()) {
+        const std::vector<const json*> ds = danhSachDoiTuong(layKhoa(&*tl, "data"));
+        if (!ds.empty()) {
             std::lock_guard lk(khoa_);
-            if (!thoGanNhat_) thoGanNhat_ = mauTho(*trang.front());
+            if (!thoGanNhat_) thoGanNhat_ = mauTho(*ds.front());
         }
-        for (const json* hd : trang) {
+        for (const json* hd : ds) {
             if (auto d = chuyenHoaDon(*hd)) ra.append(std::move(*d));
         }
-        if (static_cast<int>(trang.size()) < kCoTrang) {
-            ketThuc(false);
-            return ra;
-        }
-        viTri += kCoTrang;
-        if (++soYeuCau >= kTranYeuCau) {
-            ketThuc(true);
-            bao(kDongCatBot);
-            return ra;
-        }
+        return static_cast<int>(ds.size()) < kCoTrang ? LapTrang::SauTrang::het : LapTrang::SauTrang::conNua;
+    };
+    // The bound counts requests, so the one that found the time refused takes a page's place.
+    const LapTrang::KetThuc ketThuc = LapTrang::chay(docTrang, [&] { return chiNgay ? kTranYeuCau - 1 : kTranYeuCau; });
+    const bool catBot = ketThuc == LapTrang::KetThuc::conTrang;
+    {
+        std::lock_guard lk(khoa_);
+        daCatBot_ = catBot;
     }
+    if (catBot) bao(kDongCatBot);
+    return ra;
 }
 
 std::optional<DonHang> KiotVietClient::chuyenHoaDon(const json& o) const {

@@ -7,6 +7,7 @@
 
 #include "sources/DocJSON.h"
 #include "sources/GuiYeuCau.h"
+#include "sources/LapTrang.h"
 #include "sources/LoiNguonDon.h"
 #include "sources/MaHoaURL.h"
 #include "sources/TienIchKhach.h"
@@ -202,7 +203,7 @@ QList<DonHang> NhanhClient::layDon(const QString& tuLuc, const NhanTienDo& tienD
     const ordered_json locNgay{{"updatedAtFrom", tu}, {"updatedAtTo", den}};
     std::optional<json> tiep;
     QList<DonHang> ra;
-    for (int daDoc = 0;;) {
+    const auto docTrang = [&](int) {
         ordered_json phanTrang{{"size", kCoTrang}};
         if (tiep) phanTrang["next"] = ordered_json(*tiep);
         const json tl = gui(ordered_json{{"filters", locNgay}, {"paginator", phanTrang}});
@@ -224,20 +225,17 @@ QList<DonHang> NhanhClient::layDon(const QString& tuLuc, const NhanTienDo& tienD
         const json* t = layTheoDuong(tl, {"paginator", "next"});
         if (!t) t = layTheoDuong(duLieu, {"paginator", "next"});
         tiep = giaTriTiep(t);
-        if (!tiep) {
-            std::lock_guard lk(khoa_);
-            daCatBot_ = false;
-            return ra;
-        }
-        if (++daDoc >= kTranTrang) {
-            {
-                std::lock_guard lk(khoa_);
-                daCatBot_ = true;
-            }
-            if (tienDo) tienDo(tenNhanh() + QStringLiteral(" còn đơn chưa lấy hết — giữ mốc lại, lượt sau lấy tiếp."));
-            return ra;
-        }
+        return tiep ? LapTrang::SauTrang::conNua : LapTrang::SauTrang::het;
+    };
+    const LapTrang::KetThuc ketThuc = LapTrang::chay(docTrang, kTranTrang);
+    const bool catBot = ketThuc == LapTrang::KetThuc::conTrang;
+    {
+        std::lock_guard lk(khoa_);
+        daCatBot_ = catBot;
     }
+    if (catBot && tienDo)
+        tienDo(tenNhanh() + QStringLiteral(" còn đơn chưa lấy hết — giữ mốc lại, lượt sau lấy tiếp."));
+    return ra;
 }
 
 bool NhanhClient::laMaHuy(const json& noi) {

@@ -7,6 +7,7 @@
 #include "sources/DocJSON.h"
 #include "sources/GuiYeuCau.h"
 #include "sources/KiemTraKhoa.h"
+#include "sources/LapTrang.h"
 #include "sources/LoiNguonDon.h"
 #include "sources/TienIchKhach.h"
 #include "store/DinhDangISO.h"
@@ -82,10 +83,6 @@ QList<DonHang> PancakeClient::layDon(const QString& tuLuc, const NhanTienDo& tie
     const auto bao = [&](const QString& dong) {
         if (tienDo) tienDo(dong);
     };
-    const auto ketThuc = [&](bool catBot) {
-        std::lock_guard lk(khoa_);
-        daCatBot_ = catBot;
-    };
     // The filter takes Unix times, and looks at the last update only when told so: an order that later gets
     // its carrier code or is cancelled is then fetched again.
     const QString tuLucGui = QString::number(mocBatDau(tuLuc, *mt_.dongHo).toSecsSinceEpoch());
@@ -94,27 +91,26 @@ QList<DonHang> PancakeClient::layDon(const QString& tuLuc, const NhanTienDo& tie
     const QString denLucGui = QString::number(giayUnix(mt_.dongHo->gioThuc()) + 3'600);
     bool locNgay = true;
     QList<DonHang> ra;
-    for (int trang = 1;;) {
-        CapThamSo thamSo{{QStringLiteral("page_number"), QString::number(trang)},
-                         {QStringLiteral("page_size"), QString::number(kCoTrang)}};
-        if (locNgay) {
-            thamSo.append({QStringLiteral("updateStatus"), QStringLiteral("updated_at")});
-            thamSo.append({QStringLiteral("startDateTime"), tuLucGui});
-            thamSo.append({QStringLiteral("endDateTime"), denLucGui});
-        }
+    const auto docTrang = [&](int soTrang) {
+        const int trang = soTrang + 1;
         KetQuaGui kq;
-        try {
-            kq = guiYeuCau(taoYeuCau(thamSo), kTen, locNgay ? 1 : 4, 0, *mt_.kenh, *mt_.ngu, anKhoa_);
-        } catch (const LoiNguonDon& e) {
-            if (e.status != 400 || !locNgay) throw;
-            bao(QStringLiteral("Pancake không nhận tham số lọc ngày, chuyển sang lấy các trang mới nhất."));
-            if (trang >= kTranTrangLoc) {
-                ketThuc(true);
-                bao(kDongKhongLoc);
-                return ra;
+        for (;;) {
+            CapThamSo thamSo{{QStringLiteral("page_number"), QString::number(trang)},
+                             {QStringLiteral("page_size"), QString::number(kCoTrang)}};
+            if (locNgay) {
+                thamSo.append({QStringLiteral("updateStatus"), QStringLiteral("updated_at")});
+                thamSo.append({QStringLiteral("startDateTime"), tuLucGui});
+                thamSo.append({QStringLiteral("endDateTime"), denLucGui});
             }
-            locNgay = false;
-            continue;
+            try {
+                kq = guiYeuCau(taoYeuCau(thamSo), kTen, locNgay ? 1 : 4, 0, *mt_.kenh, *mt_.ngu, anKhoa_);
+                break;
+            } catch (const LoiNguonDon& e) {
+                if (e.status != 400 || !locNgay) throw;
+                bao(QStringLiteral("Pancake không nhận tham số lọc ngày, chuyển sang lấy các trang mới nhất."));
+                locNgay = false;
+                if (trang >= kTranTrangLoc) return LapTrang::SauTrang::dungLai;
+            }
         }
         const std::optional<json> tl = docDoiTuong(kq.than);
         if (!tl) nemDuLieuKhongDoc(kTen);
@@ -126,22 +122,19 @@ QList<DonHang> PancakeClient::layDon(const QString& tuLuc, const NhanTienDo& tie
         for (const json* o : ds) {
             if (auto d = chuyenDon(*o)) ra.append(std::move(*d));
         }
-        if (static_cast<int>(ds.size()) < kCoTrang) {
-            ketThuc(false);
-            return ra;
-        }
-        if (locNgay && trang >= kTranTrangLoc) {
-            ketThuc(true);
-            bao(QStringLiteral("Pancake còn đơn chưa lấy hết — giữ mốc lại, lượt sau lấy tiếp."));
-            return ra;
-        }
-        if (!locNgay && trang >= kTranTrangKhongLoc) {
-            ketThuc(true);
-            bao(kDongKhongLoc);
-            return ra;
-        }
-        ++trang;
+        return static_cast<int>(ds.size()) < kCoTrang ? LapTrang::SauTrang::het : LapTrang::SauTrang::conNua;
+    };
+    // Without the filter only the newest pages are of use, so that mode has a bound of its own.
+    const LapTrang::KetThuc ketThuc =
+        LapTrang::chay(docTrang, [&] { return locNgay ? kTranTrangLoc : kTranTrangKhongLoc; });
+    const bool catBot = ketThuc == LapTrang::KetThuc::conTrang;
+    {
+        std::lock_guard lk(khoa_);
+        daCatBot_ = catBot;
     }
+    if (catBot)
+        bao(locNgay ? QStringLiteral("Pancake còn đơn chưa lấy hết — giữ mốc lại, lượt sau lấy tiếp.") : kDongKhongLoc);
+    return ra;
 }
 
 std::optional<DonHang> PancakeClient::chuyenDon(const json& o) const {

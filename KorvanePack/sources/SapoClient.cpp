@@ -6,6 +6,7 @@
 #include "sources/DocJSON.h"
 #include "sources/GuiYeuCau.h"
 #include "sources/KiemTraKhoa.h"
+#include "sources/LapTrang.h"
 #include "sources/LoiNguonDon.h"
 #include "sources/TienIchKhach.h"
 #include "sources/nentang/BangNenTang.h"
@@ -67,11 +68,11 @@ QList<DonHang> SapoClient::layDon(const QString& tuLucVao, const NhanTienDo& tie
     QString tuLuc = tuLucVao;
     tuLuc.replace(kPhanNghin, QStringLiteral("Z"));
     QList<DonHang> ra;
-    for (int trang = 1;; ++trang) {
+    const auto docTrang = [&](int trang) {
         const CapThamSo thamSo{{QStringLiteral("modified_on_min"), tuLuc},
                                {QStringLiteral("status"), QStringLiteral("any")},
                                {QStringLiteral("limit"), QString::number(kCoTrang)},
-                               {QStringLiteral("page"), QString::number(trang)}};
+                               {QStringLiteral("page"), QString::number(trang + 1)}};
         const KetQuaGui kq =
             guiYeuCau(taoYeuCau(QStringLiteral("/orders.json"), thamSo), kTen, 4, 0, *mt_.kenh, *mt_.ngu, anKhoa_);
         const std::optional<json> tl = docDoiTuong(kq.than);
@@ -84,15 +85,16 @@ QList<DonHang> SapoClient::layDon(const QString& tuLucVao, const NhanTienDo& tie
         for (const json* o : ds) {
             if (auto d = chuyenDon(*o)) ra.append(std::move(*d));
         }
-        const bool day = static_cast<int>(ds.size()) >= kCoTrang;
-        if (day && trang < kTranTrang) continue;
-        {
-            std::lock_guard lk(khoa_);
-            daCatBot_ = day;
-        }
-        if (day && tienDo) tienDo(QStringLiteral("Sapo còn đơn chưa lấy hết — giữ mốc lại, lượt sau lấy tiếp."));
-        return ra;
+        return static_cast<int>(ds.size()) >= kCoTrang ? LapTrang::SauTrang::conNua : LapTrang::SauTrang::het;
+    };
+    const LapTrang::KetThuc ketThuc = LapTrang::chay(docTrang, kTranTrang);
+    const bool catBot = ketThuc == LapTrang::KetThuc::conTrang;
+    {
+        std::lock_guard lk(khoa_);
+        daCatBot_ = catBot;
     }
+    if (catBot && tienDo) tienDo(QStringLiteral("Sapo còn đơn chưa lấy hết — giữ mốc lại, lượt sau lấy tiếp."));
+    return ra;
 }
 
 std::optional<DonHang> SapoClient::chuyenDon(const json& o) const {

@@ -153,7 +153,7 @@ TEST(ManHinhThuMay, DocThatQuaCamera) {
     EXPECT_EQ(c.dieuPhoi->cheDo(), BoDieuPhoi::CheDo::thuMay);
     EXPECT_DOUBLE_EQ(docMa->giuaHaiLanDo(), 0.05);
     EXPECT_TRUE(man->dangGiuDauDoc());
-    EXPECT_EQ(man->chuKetLuan(), ManHinhThuMay::kChuaDoc);
+    EXPECT_EQ(man->chuKetLuan(), QStringLiteral("Chưa đọc được mã nào"));
     EXPECT_TRUE(man->hienGoiY());
     EXPECT_EQ(man->mauKetLuan(), BangMau::mauChuPhu.mau());
     // Listen in on what the reader hands the screen, to check the row against the reads it really got.
@@ -168,14 +168,14 @@ TEST(ManHinhThuMay, DocThatQuaCamera) {
     ASSERT_EQ(man->daBat().size(), 1);
     EXPECT_EQ(man->daBat()[0].ma, noiDung(0));
     EXPECT_EQ(man->daBat()[0].loai, TemMau::muoiLoai()[0].loai);
-    EXPECT_EQ(man->chuKetLuan(), ManHinhThuMay::kChapChon);
+    EXPECT_EQ(man->chuKetLuan(), QStringLiteral("Chập chờn — mới bắt được vài lần"));
     EXPECT_EQ(man->mauKetLuan(), BangMau::mauHoPhach.mau());
     EXPECT_FALSE(man->hienGoiY());
 
     c.chiaVao(khungCoNhan(0), 800ms);
     ASSERT_EQ(man->daBat().size(), 1);
     EXPECT_GE(man->daBat()[0].soLan, 3);
-    EXPECT_EQ(man->chuKetLuan(), ManHinhThuMay::kDat);
+    EXPECT_EQ(man->chuKetLuan(), QStringLiteral("ĐẠT — webcam này đọc được phiếu"));
     EXPECT_EQ(man->mauKetLuan(), BangMau::mauXanhLa.mau());
     EXPECT_EQ(c.dieuPhoi->trangThai(), BoDieuPhoi::TrangThai::nghi) << "nothing is recorded while testing";
     EXPECT_FALSE(c.camera->dangGhi());
@@ -189,7 +189,7 @@ TEST(ManHinhThuMay, DocThatQuaCamera) {
 
     man->nutXoa()->click();
     EXPECT_TRUE(man->daBat().isEmpty());
-    EXPECT_EQ(man->chuKetLuan(), ManHinhThuMay::kChuaDoc);
+    EXPECT_EQ(man->chuKetLuan(), QStringLiteral("Chưa đọc được mã nào"));
     EXPECT_TRUE(man->hienGoiY());
 
     man->hide();
@@ -230,7 +230,7 @@ TEST(ManHinhThuMay, HaiManCungHien) {
     ASSERT_EQ(day.daBat().size(), 1);
     EXPECT_EQ(day.daBat()[0].ma, noiDung(1));
     EXPECT_EQ(day.daBat()[0].soLan, 3);
-    EXPECT_EQ(day.chuKetLuan(), ManHinhThuMay::kDat);
+    EXPECT_EQ(day.chuKetLuan(), QStringLiteral("ĐẠT — webcam này đọc được phiếu"));
     EXPECT_EQ(gon->daBat().size(), 1) << "the hidden view no longer receives reads";
     EXPECT_EQ(c.dieuPhoi->trangThai(), BoDieuPhoi::TrangThai::nghi) << "scans must not start recordings";
     EXPECT_TRUE(c.ghi.cacLanChuanBi.empty());
@@ -286,7 +286,7 @@ TEST(ManHinhThuMay, NhieuMaMotKhung) {
     }
     // The eight kept are the first eight delivered, largest box first.
     for (int i = 0; i < ManHinhThuMay::kSoDongToiDa; ++i) EXPECT_EQ(man.daBat()[i].ma, lo[i].ma);
-    EXPECT_EQ(man.chuKetLuan(), ManHinhThuMay::kChapChon);
+    EXPECT_EQ(man.chuKetLuan(), QStringLiteral("Chập chờn — mới bắt được vài lần"));
 }
 
 // The test box's picture fills its rounded border exactly, as the packing screen's does: nothing of it pokes

@@ -45,7 +45,8 @@ TEST(TuKhoiDongXdg, TepAutostartHopLeVoiMoiDuongDan) {
         EXPECT_TRUE(dong.contains(QString::fromUtf8(x.exec).arg(tam.path()))) << dong.join('\n').toStdString();
         EXPECT_EQ(chayXacThuc(dk.duongDanTep()), QString()) << x.ten;
         // Nothing but the entry is left in the folder: the temporary file was renamed into place.
-        EXPECT_EQ(QDir(dk.thuMuc()).entryList(QDir::Files | QDir::Hidden), QStringList{TuKhoiDongXdg::kTenTep});
+        EXPECT_EQ(QDir(dk.thuMuc()).entryList(QDir::Files | QDir::Hidden),
+                  QStringList{QStringLiteral("korvane-zize.desktop")});
         ASSERT_EQ(dk.boDangKy(), std::nullopt);
         EXPECT_FALSE(QFile::exists(dk.duongDanTep()));
         EXPECT_FALSE(dk.daBat());

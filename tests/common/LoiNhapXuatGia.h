@@ -2,15 +2,23 @@
 
 #include <string>
 
-// Disk faults played on the C library's close() and fsync() in the test program that links this file:
-// they stand in for the real functions, and with nothing armed every call passes straight through.
-// Only files whose path contains the armed text are hit, so Qt and the test's own files go unharmed.
+// Disk faults played on the C library's close(), fsync() and fdatasync(): they stand in for the real
+// functions, and with nothing armed every call passes straight through. Only files whose path contains
+// the armed text are hit, so Qt and the test's own files go unharmed.
+// A test program links this file and arms faults by call; the shipped program, which links nothing of
+// the tests, gets the same file as a preloaded library (LD_PRELOAD) armed by the environment variables
+// below, read when it is loaded.
 class LoiNhapXuatGia {
 public:
     // close() of a matching file really closes it and then reports EIO, as NFS may after a good fsync.
+    // Environment: KORVANE_LOI_DONG_TEP.
     static void loiKhiDongTep(const std::string& doanDuongDan);
     // fsync() of a matching folder reports EIO without syncing, as a failing disk would.
+    // Environment: KORVANE_LOI_DONG_BO_THU_MUC.
     static void loiKhiDongBoThuMuc(const std::string& doanDuongDan);
+    // fdatasync() of a matching file reports EIO without syncing, as a disk that loses writes does.
+    // Environment: KORVANE_LOI_DONG_BO_DU_LIEU.
+    static void loiKhiDongBoDuLieu(const std::string& doanDuongDan);
     static void tatHet();
     // How many calls were failed since the last tatHet.
     static int soLanDaLoi();

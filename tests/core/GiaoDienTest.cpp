@@ -20,7 +20,6 @@
 #include "core/CaiDat.h"
 #include "core/GiaoDien.h"
 #include "core/KhoKhoaBoNho.h"
-#include "core/KieuGiaoDien.h"
 #include "core/NenCongThongTin.h"
 #include "core/NhanMau.h"
 
@@ -175,14 +174,15 @@ TEST(GiaoDien, ONhapVanThayTrenTheVaNen) {
     }
 }
 
-// Every push button keeps the same space between its label and its frame, long labels included.
+// Every push button keeps the same space between its label and its frame (at least 14 pixels a side), long labels
+// included.
 TEST(GiaoDien, NutBamCoDemHaiBen) {
     KhoiPhuc kp;
     GiaoDien::ban().apDungGiaoDien(QStringLiteral("toi"));  // puts the application's style in place
     for (const char* chu : {"Mở", "Sao lưu bù toàn bộ", "Áp dụng và mở lại camera", "Xoá kết quả, thử lại"}) {
         QPushButton nut(QString::fromUtf8(chu));
         const int rongChu = nut.fontMetrics().horizontalAdvance(nut.text());
-        EXPECT_GE(nut.sizeHint().width(), rongChu + 2 * KieuGiaoDien::kDemNgangNut) << chu;
+        EXPECT_GE(nut.sizeHint().width(), rongChu + 2 * 14) << chu;
     }
 }
 

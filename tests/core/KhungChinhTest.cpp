@@ -155,7 +155,7 @@ TEST(KhungChinh, TuChoiDoiManHinhKhiDangQuay) {
     EXPECT_EQ(c.khung->danhSach()->currentRow(), 0);
     EXPECT_FALSE(c.dieuPhoi->thongBao().has_value());  // posted after the setter returns
     QCoreApplication::processEvents();
-    EXPECT_EQ(c.dieuPhoi->thongBao(), KhungChinh::kBaoDangQuay);
+    EXPECT_EQ(c.dieuPhoi->thongBao(), QStringLiteral("Đang quay — bấm Dừng quay trước khi sang màn hình khác."));
     EXPECT_EQ(c.soLanTao, truoc);
 
     // A real click selects the row as part of the same mouse press: the list must still end up showing the
@@ -170,7 +170,7 @@ TEST(KhungChinh, TuChoiDoiManHinhKhiDangQuay) {
     EXPECT_EQ(ds->currentRow(), 0);
     ASSERT_EQ(ds->selectedItems().size(), 1);
     EXPECT_EQ(ds->selectedItems().first(), ds->item(0));
-    EXPECT_EQ(c.dieuPhoi->thongBao(), KhungChinh::kBaoDangQuay);
+    EXPECT_EQ(c.dieuPhoi->thongBao(), QStringLiteral("Đang quay — bấm Dừng quay trước khi sang màn hình khác."));
     EXPECT_EQ(c.soLanTao, truoc);
 
     c.dieuPhoi->datThongBao(std::nullopt);

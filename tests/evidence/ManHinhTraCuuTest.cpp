@@ -315,11 +315,14 @@ TEST(TraCuu, KiemTraNguyenVen) {
         bool ok;
         QString chu;
     };
+    const QString nguyenVen = QStringLiteral("Nguyên vẹn — dấu vân tay khớp với lúc quay.");
+    const QString khongKhop = QStringLiteral("KHÔNG khớp: file đã bị thay đổi sau khi quay.");
+    const QString khongConFile = QStringLiteral("File video không còn trên ổ cứng.");
     const std::vector<Ca> cacCa = {
-        {"khop", true, ManHinhTraCuu::kNguyenVen},        {"lat", false, ManHinhTraCuu::kKhongKhop},
-        {"hoa", false, ManHinhTraCuu::kKhongKhop},        {"rong", false, ManHinhTraCuu::kKhongKhop},
-        {"mat", false, ManHinhTraCuu::kKhongConFile},     {"thumuc", false, ManHinhTraCuu::kKhongDocDuoc},
-        {"duoitep", false, ManHinhTraCuu::kKhongConFile},
+        {"khop", true, nguyenVen},        {"lat", false, khongKhop},
+        {"hoa", false, khongKhop},        {"rong", false, khongKhop},
+        {"mat", false, khongConFile},     {"thumuc", false, QStringLiteral("Không đọc được file.")},
+        {"duoitep", false, khongConFile},
     };
     for (const Ca& ca : cacCa) {
         man->chonTheoId(ca.id);

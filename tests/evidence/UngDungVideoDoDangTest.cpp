@@ -199,7 +199,8 @@ TEST(UngDungVideoDoDang, SigtermSavesTheRunningRecordingBeforeExiting) {
 // saves nothing and journals no "rec_finish", and the next start judges the file like any interrupted one.
 TEST(UngDungVideoDoDang, AFailingKeyframeSyncIsAWriteFailureJudgedAtTheNextStart) {
     UngDungQuay app;
-    app.chay({QStringLiteral("LD_PRELOAD=") + QStringLiteral(KORVANE_DONG_BO_HONG)});
+    app.chay({QStringLiteral("LD_PRELOAD=") + QStringLiteral(KORVANE_LOI_NHAP_XUAT_NAP),
+              QStringLiteral("KORVANE_LOI_DONG_BO_DU_LIEU=.mp4")});
     const QString tep = app.choQuay(2);
     ASSERT_FALSE(tep.isEmpty());
     app.p.terminate();

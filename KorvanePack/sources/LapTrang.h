@@ -1,0 +1,30 @@
+#pragma once
+
+#include <functional>
+
+// The loop over the pages of one fetch, shared by every paged client. The client says how to ask for a
+// page and read it; the loop goes on while the platform says more follow and stops at a bound, so a
+// platform that never says "last page" (an endless list, the same page again and again, a count of
+// millions) ends the fetch with what was read instead of holding it. Whatever the client throws (a
+// refusal, a cancelled run, a reply that does not parse) ends the loop and reaches the caller as it is.
+class LapTrang {
+public:
+    // What the client makes of the page it has just read.
+    enum class SauTrang {
+        conNua,  // the platform says more follow
+        het,     // the last page: the list is complete
+        dungLai  // stop here with pages left: the client met a bound of its own while asking
+    };
+    enum class KetThuc {
+        het,      // the platform's list was read to its end
+        conTrang  // the bound stopped the fetch with pages left; the next run takes them
+    };
+    // Reads page `trang`, 0 for the first.
+    using DocTrang = std::function<SauTrang(int trang)>;
+    // The most pages one fetch reads, asked after each page, since it may change with how the client
+    // asks; the first page is always read.
+    using Tran = std::function<int()>;
+
+    static KetThuc chay(const DocTrang& docTrang, const Tran& tran);
+    static KetThuc chay(const DocTrang& docTrang, int tran);
+};
