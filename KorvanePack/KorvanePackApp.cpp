@@ -105,8 +105,9 @@ KorvanePackApp::~KorvanePackApp() {
 void KorvanePackApp::dangKyManHinh() {
     khung_->dangKyManHinh(KhungChinh::ManHinh::dongGoi,
                           [](TrangThaiApp& tt, CaiDat&) -> QWidget* { return new ManHinhDongGoi(tt.dieuPhoi()); });
-    khung_->dangKyManHinh(KhungChinh::ManHinh::hangHoan,
-                          [](TrangThaiApp& tt, CaiDat&) -> QWidget* { return new ManHinhHangHoan(tt.dieuPhoi()); });
+    khung_->dangKyManHinh(KhungChinh::ManHinh::hangHoan, [](TrangThaiApp& tt, CaiDat&) -> QWidget* {
+        return new ManHinhHangHoan(tt.dieuPhoi(), tt.suaBanGhi());
+    });
     DangKyManHinh::dangKy(*khung_);
     khung_->dangKyManHinh(KhungChinh::ManHinh::thuMay, [](TrangThaiApp& tt, CaiDat&) -> QWidget* {
         BoDieuPhoi* dp = tt.dieuPhoi();

@@ -16,6 +16,6 @@ void DangKyManHinh::dangKy(KhungChinh& khung) {
     });
     khung.dangKyManHinh(KhungChinh::ManHinh::doiSoat, [](TrangThaiApp& tt, CaiDat&) -> QWidget* {
         if (!tt.dieuPhoi()) return nullptr;
-        return new ManHinhDoiSoat(tt.dieuPhoi());
+        return new ManHinhDoiSoat(tt.dieuPhoi(), tt.suaBanGhi());
     });
 }

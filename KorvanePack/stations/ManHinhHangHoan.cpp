@@ -94,12 +94,13 @@ void datChuNeuKhac(QLineEdit* o, const QString& chu) {
 }
 }  // namespace
 
-ManHinhHangHoan::ManHinhHangHoan(BoDieuPhoi* dieuPhoi, QWidget* parent)
-    : ManHinhHangHoan(dieuPhoi, DongHo::heThong(), parent) {}
+ManHinhHangHoan::ManHinhHangHoan(BoDieuPhoi* dieuPhoi, BoSuaBanGhi* suaBanGhi, QWidget* parent)
+    : ManHinhHangHoan(dieuPhoi, suaBanGhi, DongHo::heThong(), parent) {}
 
-ManHinhHangHoan::ManHinhHangHoan(BoDieuPhoi* dieuPhoi, DongHo& dongHo, QWidget* parent)
+ManHinhHangHoan::ManHinhHangHoan(BoDieuPhoi* dieuPhoi, BoSuaBanGhi* suaBanGhi, DongHo& dongHo, QWidget* parent)
     : QWidget(parent),
       dieuPhoi_(dieuPhoi),
+      suaBanGhi_(suaBanGhi),
       camera_(CumDieuPhoi::cameraCua(dieuPhoi)),
       dongHo_(dongHo),
       lyDo_(kLyDoDau),
@@ -596,8 +597,8 @@ QCheckBox* ManHinhHangHoan::oTinhTrang(const QString& id) const {
 ManHinhHangHoan::KetQuaDoiChieu ManHinhHangHoan::ketQuaDoiChieu() const {
     // Judged against the order of the record being declared: the search panel stays usable while filming
     // and may by now show another parcel's order.
-    if (!dieuPhoi_ || !banGhiVuaQuay_) return {BoDieuPhoi::KetLuanSerial::khongDoiChieu, {}};
-    return dieuPhoi_->doiChieuSerial(banGhiVuaQuay_->orderId, serialNhanVe_);
+    if (!suaBanGhi_ || !banGhiVuaQuay_) return {BoSuaBanGhi::KetLuanSerial::khongDoiChieu, {}};
+    return suaBanGhi_->doiChieuSerial(banGhiVuaQuay_->orderId, serialNhanVe_);
 }
 
 void ManHinhHangHoan::lamMoiToKhai() {
@@ -627,11 +628,11 @@ void ManHinhHangHoan::lamMoiDoiChieu() {
             QStringLiteral("Lúc gửi đi không ghi serial nào cho đơn này, nên không đối chiếu được."));
         dongDoiChieu_->datMau(BangMau::mauChuPhu);
         dongDoiChieu_->setFont(phongChu(12));
-    } else if (ketLuan == BoDieuPhoi::KetLuanSerial::khongDoiChieu) {
+    } else if (ketLuan == BoSuaBanGhi::KetLuanSerial::khongDoiChieu) {
         dongDoiChieu_->setText(QStringLiteral("Serial đã gửi: ") + ds);
         dongDoiChieu_->datMau(BangMau::mauChuPhu);
         dongDoiChieu_->setFont(phongChu(12));
-    } else if (ketLuan == BoDieuPhoi::KetLuanSerial::khop) {
+    } else if (ketLuan == BoSuaBanGhi::KetLuanSerial::khop) {
         dongDoiChieu_->setText(QStringLiteral("Khớp với serial đã gửi: ") + ds);
         dongDoiChieu_->datMau(BangMau::mauXanhLa);
         dongDoiChieu_->setFont(phongChu(12.5));
@@ -641,8 +642,8 @@ void ManHinhHangHoan::lamMoiDoiChieu() {
         dongDoiChieu_->datMau(BangMau::mauDo);
         dongDoiChieu_->setFont(phongChu(12.5, QFont::DemiBold));
     }
-    if (ketLuan != BoDieuPhoi::KetLuanSerial::khongDoiChieu)
-        danhDauSaiSerial(ketLuan == BoDieuPhoi::KetLuanSerial::khop);
+    if (ketLuan != BoSuaBanGhi::KetLuanSerial::khongDoiChieu)
+        danhDauSaiSerial(ketLuan == BoSuaBanGhi::KetLuanSerial::khop);
     else
         khopTruoc_.reset();
 }
@@ -659,9 +660,9 @@ void ManHinhHangHoan::danhDauSaiSerial(bool khop) {
 }
 
 void ManHinhHangHoan::luuToKhai() {
-    if (!banGhiVuaQuay_ || !dieuPhoi_) return;
+    if (!banGhiVuaQuay_ || !suaBanGhi_) return;
     QSet<QString> tap = tinhTrang_;
-    if (ketQuaDoiChieu().ketLuan == BoDieuPhoi::KetLuanSerial::khac) tap.insert(kSaiSerial);
+    if (ketQuaDoiChieu().ketLuan == BoSuaBanGhi::KetLuanSerial::khac) tap.insert(kSaiSerial);
 
     KhaiBaoHoan khai;
     khai.reason = lyDo_;
@@ -670,7 +671,7 @@ void ManHinhHangHoan::luuToKhai() {
     khai.note = ghiChu_.trimmed();
     khai.decision = xuLy_;
     khai.savedAt = dinhDangISO().dinhDang(dongHo_.gioThuc());
-    if (!dieuPhoi_->luuToKhaiHangHoan(banGhiVuaQuay_->id, khai)) return;
+    if (!suaBanGhi_->luuToKhaiHangHoan(banGhiVuaQuay_->id, khai)) return;
     daLuuKhai_ = true;
     lamMoiToKhai();
 }

@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "core/BoDieuPhoi.h"
+#include "core/BoSuaBanGhi.h"
 #include "core/KhungBo.h"
 #include "store/BanGhiVideo.h"
 #include "store/DonHang.h"
@@ -36,10 +37,10 @@ class NutVang;
 class ManHinhHangHoan : public QWidget {
     Q_OBJECT
 public:
-    ManHinhHangHoan(BoDieuPhoi* dieuPhoi, DongHo& dongHo, QWidget* parent = nullptr);
-    explicit ManHinhHangHoan(BoDieuPhoi* dieuPhoi, QWidget* parent = nullptr);
+    ManHinhHangHoan(BoDieuPhoi* dieuPhoi, BoSuaBanGhi* suaBanGhi, DongHo& dongHo, QWidget* parent = nullptr);
+    ManHinhHangHoan(BoDieuPhoi* dieuPhoi, BoSuaBanGhi* suaBanGhi, QWidget* parent = nullptr);
 
-    using KetQuaDoiChieu = BoDieuPhoi::DoiChieuSerial;
+    using KetQuaDoiChieu = BoSuaBanGhi::DoiChieuSerial;
 
     // The code a returns recording is filmed under, first that applies: the chosen order's first tracking
     // number, its order number, the keyword as typed, or "KHONG-DON".
@@ -119,6 +120,7 @@ private:
     void giaoViec(std::function<void(BoDieuPhoi&)> viec);
 
     QPointer<BoDieuPhoi> dieuPhoi_;
+    QPointer<BoSuaBanGhi> suaBanGhi_;
     QPointer<CameraEngine> camera_;
     DongHo& dongHo_;
 

@@ -79,11 +79,12 @@ TEST(AnhChup, ManHinhHangHoanDangQuayVaToKhai) {
         dongGoi.endedAt = "2025-02-21T01:01:00Z";
         cum.kho->datVideo(dongGoi);
         cum.taoDieuPhoi();
+        BoSuaBanGhi sua(*cum.kho, cum.dieuPhoi->congTieng());
         cum.trangThai.datQuyenCamera(3);
         QWidget cuaSo;
         auto* khung = khungTrongCuaSo(cuaSo, *cum.caiDat, cum.trangThai);
         khung->dangKyManHinh(KhungChinh::ManHinh::hangHoan,
-                             [](TrangThaiApp& tt, CaiDat&) { return new ManHinhHangHoan(tt.dieuPhoi()); });
+                             [&sua](TrangThaiApp& tt, CaiDat&) { return new ManHinhHangHoan(tt.dieuPhoi(), &sua); });
         cum.trangThai.datDieuPhoi(cum.dieuPhoi);
         cuaSo.resize(1440, 900);
         cuaSo.show();

@@ -62,11 +62,14 @@ BanGhiVideo taoBanGhi(const QString& id, const QString& kind, std::optional<QStr
 
 struct CanhHangHoan : cum_thu::Cum {
     DongHoGia dongHo;
+    std::unique_ptr<BoSuaBanGhi> sua;
     std::unique_ptr<ManHinhHangHoan> man;
     CanhHangHoan() {
         dongHo.datGiayThuc(1740794645.0);  // 2025-03-01T02:04:05Z
         taoDieuPhoi();
-        man = std::make_unique<ManHinhHangHoan>(dieuPhoi.get(), dongHo);
+        sua = std::make_unique<BoSuaBanGhi>(*kho, dieuPhoi->congTieng());
+        dieuPhoi->hienThongBaoCua(*sua);
+        man = std::make_unique<ManHinhHangHoan>(dieuPhoi.get(), sua.get(), dongHo);
         man->resize(1240, 820);
         man->show();
         QCoreApplication::processEvents();
@@ -77,6 +80,7 @@ struct CanhHangHoan : cum_thu::Cum {
             choNghi();
         }
         man.reset();
+        sua.reset();
     }
     void themDon(const DonHang& d) { kho->capNhatDon(d); }
     void luuBanGhi(const BanGhiVideo& bg) {
@@ -604,10 +608,11 @@ TEST(ManHinhHangHoan, DoiChieuTheoDonCuaBanGhi) {
 TEST(ManHinhHangHoan, MucHangHoanCuaCuaSo) {
     cum_thu::Cum cum;
     cum.taoDieuPhoi();
+    BoSuaBanGhi sua(*cum.kho, cum.dieuPhoi->congTieng());
     cum.trangThai.datQuyenCamera(3);
     KhungChinh khung(*cum.caiDat, cum.trangThai);
     khung.dangKyManHinh(KhungChinh::ManHinh::hangHoan,
-                        [](TrangThaiApp& tt, CaiDat&) { return new ManHinhHangHoan(tt.dieuPhoi()); });
+                        [&sua](TrangThaiApp& tt, CaiDat&) { return new ManHinhHangHoan(tt.dieuPhoi(), &sua); });
     cum.trangThai.datDieuPhoi(cum.dieuPhoi);
     khung.resize(1360, 860);
     khung.show();
