@@ -2,6 +2,8 @@
 
 #include "core/BoDieuPhoi.h"
 #include "core/BoSuaBanGhi.h"
+#include "core/CongDongBo.h"
+#include "core/CongSaoLuu.h"
 #include "store/KhoDuLieu.h"
 
 TrangThaiApp::TrangThaiApp(QObject* parent) : QObject(parent) {}
@@ -39,14 +41,14 @@ bool TrangThaiApp::datSuaBanGhi(std::shared_ptr<BoSuaBanGhi> suaBanGhi) {
     return true;
 }
 
-bool TrangThaiApp::datDongBo(std::shared_ptr<QObject> dongBo) {
+bool TrangThaiApp::datDongBo(std::shared_ptr<CongDongBo> dongBo) {
     if (dongBo_ || !dongBo) return false;
     dongBo_ = std::move(dongBo);
     emit dongBoDoi();
     return true;
 }
 
-bool TrangThaiApp::datSaoLuu(std::shared_ptr<QObject> saoLuu) {
+bool TrangThaiApp::datSaoLuu(std::shared_ptr<CongSaoLuu> saoLuu) {
     if (saoLuu_ || !saoLuu) return false;
     saoLuu_ = std::move(saoLuu);
     emit saoLuuDoi();

@@ -653,8 +653,8 @@ TEST(ManHinhCaiDat, DatMaPinDauTienKhongDayRaManHinhNhapPin) {
     };
     c.trangThai.datQuyenCamera(3);
     c.trangThai.datDieuPhoi(c.dieuPhoi);
-    c.trangThai.datDongBo(std::shared_ptr<QObject>(c.dongBo.get(), [](QObject*) {}));
-    c.trangThai.datSaoLuu(std::shared_ptr<QObject>(c.saoLuu.get(), [](QObject*) {}));
+    c.trangThai.datDongBo(std::shared_ptr<CongDongBo>(c.dongBo.get(), [](CongDongBo*) {}));
+    c.trangThai.datSaoLuu(std::shared_ptr<CongSaoLuu>(c.saoLuu.get(), [](CongSaoLuu*) {}));
     auto khung = taoKhung();
     khung->chonManHinh(KhungChinh::ManHinh::caiDat);
     auto* man = qobject_cast<ManHinhCaiDat*>(khung->noiDungChiTiet());
