@@ -14,13 +14,11 @@
 #include "core/BangMau.h"
 #include "core/BieuTuong.h"
 #include "core/BoDieuPhoi.h"
-#include "core/CameraEngine.h"
-#include "core/CumDieuPhoi.h"
+#include "core/CongCameraManHinh.h"
 #include "core/GiaoDien.h"
 #include "core/KhungBo.h"
 #include "core/NhanMau.h"
 #include "core/NhanNhieuDong.h"
-#include "core/PhatKhungXemTruoc.h"
 #include "core/PhongChu.h"
 #include "stations/HopCamera.h"
 #include "stations/KhungCamera.h"
@@ -92,7 +90,7 @@ ManHinhHangHoan::ManHinhHangHoan(BoDieuPhoi* dieuPhoi, BoSuaBanGhi* suaBanGhi, Q
 ManHinhHangHoan::ManHinhHangHoan(BoDieuPhoi* dieuPhoi, BoSuaBanGhi* suaBanGhi, DongHo& dongHo, QWidget* parent)
     : QWidget(parent),
       dieuPhoi_(dieuPhoi),
-      camera_(CumDieuPhoi::cameraCua(dieuPhoi)),
+      camera_(dieuPhoi ? dieuPhoi->cameraManHinh() : nullptr),
       moHinh_(new MoHinhHangHoan(dieuPhoi, suaBanGhi, dongHo, this)) {
     napHinhUngDung();
     const TrangTram trangTram = dungTrangTram(this);
@@ -141,9 +139,9 @@ ManHinhHangHoan::ManHinhHangHoan(BoDieuPhoi* dieuPhoi, BoSuaBanGhi* suaBanGhi, D
     connect(moHinh_, &MoHinhHangHoan::toKhaiDoi, this, [this] { lamMoiToKhai(); });
     connect(moHinh_, &MoHinhHangHoan::doiChieuDoi, this, [this] { lamMoiDoiChieu(); });
     if (camera_) {
-        connect(camera_, &CameraEngine::dangGhiDoi, this, [this] { lamMoi(); });
-        connect(camera_, &CameraEngine::giayDaGhiDoi, this, [this] { lamMoi(); });
-        connect(camera_, &CameraEngine::doPhanGiaiDoi, this, [this] { lamMoi(); });
+        connect(camera_, &CongCameraManHinh::dangGhiDoi, this, [this] { lamMoi(); });
+        connect(camera_, &CongCameraManHinh::giayDaGhiDoi, this, [this] { lamMoi(); });
+        connect(camera_, &CongCameraManHinh::doPhanGiaiDoi, this, [this] { lamMoi(); });
     }
     connect(&GiaoDien::ban(), &GiaoDien::daDoiNen, this, [this] { apMau(); });
     noiKhungHinh();
@@ -346,10 +344,8 @@ QWidget* ManHinhHangHoan::taoToKhai() {
 // The engine's raw frames, before the caption, reach the GUI thread through its preview relay.
 void ManHinhHangHoan::noiKhungHinh() {
     if (!camera_) return;
-    if (auto* phat = camera_->findChild<PhatKhungXemTruoc*>()) {
-        connect(phat, &PhatKhungXemTruoc::khungMoi, xemTruoc_, &KhungCamera::hienKhung);
-        connect(xemTruoc_, &KhungCamera::kichThuocXemDoi, phat, &PhatKhungXemTruoc::datKichThuocXem);
-    }
+    connect(camera_, &CongCameraManHinh::khungMoi, xemTruoc_, &KhungCamera::hienKhung);
+    connect(xemTruoc_, &KhungCamera::kichThuocXemDoi, camera_, &CongCameraManHinh::datKichThuocXem);
 }
 
 void ManHinhHangHoan::showEvent(QShowEvent* e) {
@@ -445,7 +441,7 @@ void ManHinhHangHoan::veHopDonChon() {
 // ---- recording ----
 
 void ManHinhHangHoan::lamMoi() {
-    const CameraEngine* cam = camera_;
+    const CongCameraManHinh* cam = camera_;
     const bool dangGhi = cam && cam->dangGhi();
     hop_->datTiLe(tiLeKhung(cam ? cam->doPhanGiai() : QString()));
     goiYSeal_->setVisible(!dangGhi);

@@ -22,7 +22,7 @@ class QPushButton;
 class QVBoxLayout;
 class BoDieuPhoi;
 class BoSuaBanGhi;
-class CameraEngine;
+class CongCameraManHinh;
 class DongHo;
 class HopCamera;
 class KhungCamera;
@@ -87,7 +87,7 @@ private:
     void apMau();
 
     QPointer<BoDieuPhoi> dieuPhoi_;
-    QPointer<CameraEngine> camera_;
+    QPointer<CongCameraManHinh> camera_;
     MoHinhHangHoan* moHinh_ = nullptr;
 
     KhungCamera* xemTruoc_ = nullptr;
