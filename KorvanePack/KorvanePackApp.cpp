@@ -129,7 +129,7 @@ void KorvanePackApp::dangKyManHinh() {
         return new ManHinhDongGoi(tt.dieuPhoi(), *dongHo);
     });
     khung_->dangKyManHinh(KhungChinh::ManHinh::hangHoan, [dongHo](TrangThaiApp& tt, CaiDat&) -> QWidget* {
-        return new ManHinhHangHoan(tt.dieuPhoi(), *dongHo);
+        return new ManHinhHangHoan(tt.dieuPhoi(), tt.suaBanGhi(), *dongHo);
     });
     DangKyManHinh::dangKy(*khung_, *dongHo);
     khung_->dangKyManHinh(KhungChinh::ManHinh::thuMay, [this, dongHo](TrangThaiApp& tt, CaiDat&) -> QWidget* {

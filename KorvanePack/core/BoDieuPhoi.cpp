@@ -9,6 +9,7 @@
 #include <QUuid>
 #include <exception>
 
+#include "core/BoSuaBanGhi.h"
 #include "core/CaiDat.h"
 #include "core/CameraEngine.h"
 #include "core/CongTiengBao.h"
@@ -631,69 +632,12 @@ QString BoDieuPhoi::thongBaoDaLuu(qint64 giay, qint64 bytes) {
            QString::asprintf("%.1f", static_cast<double>(bytes) / 1048576.0) + QStringLiteral(" MB");
 }
 
-void BoDieuPhoi::ganDon(const QString& id, const DonHang& don) {
-    const auto it = kho_.videoTheoId().constFind(id);
-    if (it == kho_.videoTheoId().constEnd()) return;
-    BanGhiVideo bg = it.value();
-    bg.orderId = don.id;
-    bg.orderNumber = don.orderNumber;
-    bg.trackingNumber = maVanDonDau(don);
-    bg.customerName = don.customerName;
-    bg.customerPhone = don.customerPhone;
-    try {
-        kho_.ghiBanGhiVideo(bg, thuMucBanGhi(), KhoDuLieu::tienToVideo());
-    } catch (const std::exception& e) {
-        phat(LoaiTieng::coLoi);
-        const QString vb = QStringLiteral("Không gắn được đơn: ") + moTaLoi(e);
+void BoDieuPhoi::hienThongBaoCua(const BoSuaBanGhi& sua) {
+    connect(&sua, &BoSuaBanGhi::thongBaoMoi, this, [this](const QString& vb) { datThongBao(vb); });
+    connect(&sua, &BoSuaBanGhi::loiMoi, this, [this](const QString& vb) {
         datCanhBao(vb);
         datThongBao(vb);
-        return;
-    }
-    kho_.datVideo(bg);
-    kho_.ghiNhatKy(QStringLiteral("relink"), {{QStringLiteral("id"), bg.id}, {QStringLiteral("orderId"), don.id}});
-    phat(LoaiTieng::daLuu);
-    datThongBao(QStringLiteral("Đã gắn video vào đơn của ") + don.customerName.value_or(don.id) + QStringLiteral("."));
-}
-
-bool BoDieuPhoi::luuToKhaiHangHoan(const QString& id, const KhaiBaoHoan& khai) {
-    const auto it = kho_.videoTheoId().constFind(id);
-    if (it == kho_.videoTheoId().constEnd()) return false;
-    BanGhiVideo bg = it.value();
-    bg.kind = QStringLiteral("return");
-    bg.returnInfo = khai;
-    const bool coVanDe = khai.coVanDe();
-    if (coVanDe) bg.keepForever = true;
-    try {
-        kho_.ghiBanGhiVideo(bg, thuMucBanGhi(), KhoDuLieu::tienToVideo());
-    } catch (const std::exception& e) {
-        phat(LoaiTieng::coLoi);
-        const QString vb = QStringLiteral("Không lưu được tờ khai mở kiện: ") + moTaLoi(e);
-        datCanhBao(vb);
-        datThongBao(vb);
-        return false;
-    }
-    kho_.datVideo(bg);
-    kho_.ghiNhatKy(QStringLiteral("return_info"), {{QStringLiteral("id"), bg.id},
-                                                   {QStringLiteral("decision"), khai.decision.value_or(QString())},
-                                                   {QStringLiteral("conditions"), khai.conditions.join(',')}});
-    phat(coVanDe ? LoaiTieng::coLoi : LoaiTieng::daLuu);
-    return true;
-}
-
-BoDieuPhoi::DoiChieuSerial BoDieuPhoi::doiChieuSerial(const std::optional<QString>& orderId,
-                                                      const QString& serial) const {
-    if (!orderId) return {KetLuanSerial::khongDoiChieu, {}};
-    QStringList daGui;
-    for (const auto& bg : kho_.videoTheoMa(*orderId)) {
-        if (bg.kind && *bg.kind == QStringLiteral("return")) continue;
-        if (bg.serials) daGui += *bg.serials;
-    }
-    if (daGui.isEmpty()) return {KetLuanSerial::khongDoiChieu, daGui};
-    const QString nhan = chuanHoaMa(serial);
-    if (nhan.isEmpty()) return {KetLuanSerial::khongDoiChieu, daGui};
-    for (const auto& s : daGui)
-        if (chuanHoaMa(s) == nhan) return {KetLuanSerial::khop, daGui};
-    return {KetLuanSerial::khac, daGui};
+    });
 }
 
 QString BoDieuPhoi::tenNguonDon() const {

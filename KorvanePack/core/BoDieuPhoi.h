@@ -17,10 +17,10 @@
 #include "core/LoaiTieng.h"
 #include "store/BanGhiVideo.h"
 #include "store/DonHang.h"
-#include "store/KhaiBaoHoan.h"
 #include "store/LoaiVideo.h"
 #include "store/TienIch.h"
 
+class BoSuaBanGhi;
 class CaiDat;
 class CongCameraManHinh;
 class CongTiengBao;
@@ -53,18 +53,6 @@ public:
     Q_ENUM(CheDo)
     enum class TrangThai : quint8 { nghi, dangBatDau, dangQuay, dangDung };
     Q_ENUM(TrangThai)
-
-    // How a returned item's serial compares with the serials captured when its order was packed. The
-    // numbers are the ones the verdict is known by.
-    enum class KetLuanSerial : quint8 {
-        khac = 0,          // the received serial is none of those sent
-        khop = 1,          // it is one of them
-        khongDoiChieu = 2  // nothing to compare: no order, no serial sent, or none received
-    };
-    struct DoiChieuSerial {
-        KetLuanSerial ketLuan;
-        QStringList daGui;  // the sent serials as they were recorded
-    };
 
     // The platform edges the coordinator talks to. The real application passes the camera engine's
     // adapter, the sound player's adapter, the system clock and the Qt timer; tests pass fakes.
@@ -128,10 +116,8 @@ public:
     void kiemTraGioiHan(KhiXong xong = {});
     void ketThucQuay(KhiLuu xong = {});
 
-    // Record changes after the save.
-    void ganDon(const QString& id, const DonHang& don);
-    bool luuToKhaiHangHoan(const QString& id, const KhaiBaoHoan& khai);
-    DoiChieuSerial doiChieuSerial(const std::optional<QString>& orderId, const QString& serial) const;
+    // What the editor of saved records reports shows on the notice line, a failure on the warning line too.
+    void hienThongBaoCua(const BoSuaBanGhi& sua);
 
     // Whole seconds of the running recording on our own steady clock, counted from its start, so a
     // camera that stops delivering frames can still be stopped by its label and by the length limit.

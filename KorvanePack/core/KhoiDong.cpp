@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "core/BoDieuPhoi.h"
+#include "core/BoSuaBanGhi.h"
 #include "core/CaiDat.h"
 #include "core/CongCameraManHinh.h"
 #include "core/CongDongBo.h"
@@ -64,7 +65,13 @@ void KhoiDong::chayCacBuoc() {
     // longer than one turn of the event loop.
     in(QStringLiteral("dựng bộ điều phối"));
     std::shared_ptr<BoDieuPhoi> dieuPhoi = dv_.taoDieuPhoi ? dv_.taoDieuPhoi(*kho, caiDat_) : nullptr;
-    if (dieuPhoi) trangThai_.datDieuPhoi(dieuPhoi);
+    if (dieuPhoi) {
+        trangThai_.datDieuPhoi(dieuPhoi);
+        // Edits of saved records sound on the coordinator's player and report on its notice line.
+        auto sua = std::make_shared<BoSuaBanGhi>(*kho, dieuPhoi->congTieng());
+        dieuPhoi->hienThongBaoCua(*sua);
+        trangThai_.datSuaBanGhi(std::move(sua));
+    }
 
     // 4. Sync engine.
     in(QStringLiteral("dựng bộ đồng bộ"));

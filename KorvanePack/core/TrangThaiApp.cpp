@@ -1,6 +1,7 @@
 #include "core/TrangThaiApp.h"
 
 #include "core/BoDieuPhoi.h"
+#include "core/BoSuaBanGhi.h"
 #include "core/CongDongBo.h"
 #include "core/CongSaoLuu.h"
 #include "store/KhoDuLieu.h"
@@ -11,6 +12,7 @@ TrangThaiApp::~TrangThaiApp() {
     // The backup and the sync engine use the coordinator's store; the coordinator its camera: newest first.
     saoLuu_.reset();
     dongBo_.reset();
+    suaBanGhi_.reset();
     dieuPhoi_.reset();
     kho_.reset();
 }
@@ -30,6 +32,12 @@ bool TrangThaiApp::datDieuPhoi(std::shared_ptr<BoDieuPhoi> dieuPhoi) {
     if (dieuPhoi_ || !dieuPhoi) return false;
     dieuPhoi_ = std::move(dieuPhoi);
     emit dieuPhoiDoi();
+    return true;
+}
+
+bool TrangThaiApp::datSuaBanGhi(std::shared_ptr<BoSuaBanGhi> suaBanGhi) {
+    if (suaBanGhi_ || !suaBanGhi) return false;
+    suaBanGhi_ = std::move(suaBanGhi);
     return true;
 }
 

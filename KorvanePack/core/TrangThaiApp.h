@@ -4,6 +4,7 @@
 #include <memory>
 
 class BoDieuPhoi;
+class BoSuaBanGhi;
 class CongDongBo;
 class CongSaoLuu;
 class KhoDuLieu;
@@ -29,6 +30,7 @@ public:
     bool coKho() const { return kho_ != nullptr; }
     BoDieuPhoi* dieuPhoi() const { return dieuPhoi_.get(); }
     QObject* dieuPhoiObj() const;
+    BoSuaBanGhi* suaBanGhi() const { return suaBanGhi_.get(); }
     CongDongBo* dongBo() const { return dongBo_.get(); }
     CongSaoLuu* saoLuu() const { return saoLuu_.get(); }
     int quyenCamera() const { return quyenCamera_; }
@@ -39,6 +41,7 @@ public:
     // A second call for a service that is already set is refused: the services are built once.
     bool datKho(std::shared_ptr<KhoDuLieu> kho);
     bool datDieuPhoi(std::shared_ptr<BoDieuPhoi> dieuPhoi);
+    bool datSuaBanGhi(std::shared_ptr<BoSuaBanGhi> suaBanGhi);
     bool datDongBo(std::shared_ptr<CongDongBo> dongBo);
     bool datSaoLuu(std::shared_ptr<CongSaoLuu> saoLuu);
     void datQuyenCamera(int q);
@@ -58,6 +61,7 @@ signals:
 private:
     std::shared_ptr<KhoDuLieu> kho_;
     std::shared_ptr<BoDieuPhoi> dieuPhoi_;
+    std::shared_ptr<BoSuaBanGhi> suaBanGhi_;
     std::shared_ptr<CongDongBo> dongBo_;
     std::shared_ptr<CongSaoLuu> saoLuu_;
     int quyenCamera_ = chuaXacDinh;

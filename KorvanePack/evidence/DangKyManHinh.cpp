@@ -16,6 +16,6 @@ void DangKyManHinh::dangKy(KhungChinh& khung, const DongHo& dongHo) {
     });
     khung.dangKyManHinh(KhungChinh::ManHinh::doiSoat, [dh = &dongHo](TrangThaiApp& tt, CaiDat&) -> QWidget* {
         if (!tt.dieuPhoi()) return nullptr;
-        return new ManHinhDoiSoat(tt.dieuPhoi(), *dh);
+        return new ManHinhDoiSoat(tt.dieuPhoi(), tt.suaBanGhi(), *dh);
     });
 }

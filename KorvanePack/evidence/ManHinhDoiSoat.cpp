@@ -50,11 +50,11 @@ QString hoacGach(const std::optional<QString>& s) {
 
 }  // namespace
 
-ManHinhDoiSoat::ManHinhDoiSoat(BoDieuPhoi* dieuPhoi, QWidget* parent)
-    : ManHinhDoiSoat(dieuPhoi, DongHo::heThong(), parent) {}
+ManHinhDoiSoat::ManHinhDoiSoat(BoDieuPhoi* dieuPhoi, BoSuaBanGhi* suaBanGhi, QWidget* parent)
+    : ManHinhDoiSoat(dieuPhoi, suaBanGhi, DongHo::heThong(), parent) {}
 
-ManHinhDoiSoat::ManHinhDoiSoat(BoDieuPhoi* dieuPhoi, const DongHo& dongHo, QWidget* parent)
-    : QWidget(parent), dieuPhoi_(dieuPhoi), dongHo_(dongHo), doiSoat_(dongHo) {
+ManHinhDoiSoat::ManHinhDoiSoat(BoDieuPhoi* dieuPhoi, BoSuaBanGhi* suaBanGhi, const DongHo& dongHo, QWidget* parent)
+    : QWidget(parent), dieuPhoi_(dieuPhoi), suaBanGhi_(suaBanGhi), dongHo_(dongHo), doiSoat_(dongHo) {
     auto* ngoai = new QVBoxLayout(this);
     ngoai->setContentsMargins(0, 0, 0, 0);
     auto* nen = new KhungBo(this);
@@ -404,7 +404,7 @@ void ManHinhDoiSoat::timDonGan() {
 }
 
 void ManHinhDoiSoat::ganVaoDon(const BanGhiVideo& video, const DonHang& don) {
-    if (dieuPhoi_) dieuPhoi_->ganDon(video.id, don);
+    if (suaBanGhi_) suaBanGhi_->ganDon(video.id, don);
     dangGan_.reset();
     tinhLai();
 }

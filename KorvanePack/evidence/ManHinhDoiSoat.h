@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "core/BoDieuPhoi.h"
+#include "core/BoSuaBanGhi.h"
 #include "evidence/DoiSoat.h"
 #include "store/BanGhiVideo.h"
 #include "store/DonHang.h"
@@ -19,12 +20,12 @@ class QVBoxLayout;
 
 // The end-of-day check: for a chosen day, how many parcels were filmed, which orders created that day still
 // have no packing video, which recent videos wait for an order (with a panel to attach one), and the daily
-// counts of the last 30 days. It keeps only view state; the attach goes through the coordinator.
+// counts of the last 30 days. It keeps only view state; the attach goes through the editor of saved records.
 class ManHinhDoiSoat : public QWidget {
     Q_OBJECT
 public:
-    explicit ManHinhDoiSoat(BoDieuPhoi* dieuPhoi, QWidget* parent = nullptr);
-    ManHinhDoiSoat(BoDieuPhoi* dieuPhoi, const DongHo& dongHo, QWidget* parent = nullptr);
+    ManHinhDoiSoat(BoDieuPhoi* dieuPhoi, BoSuaBanGhi* suaBanGhi, QWidget* parent = nullptr);
+    ManHinhDoiSoat(BoDieuPhoi* dieuPhoi, BoSuaBanGhi* suaBanGhi, const DongHo& dongHo, QWidget* parent = nullptr);
 
     const QDateTime& ngay() const { return doiSoat_.ngay; }
     void datNgay(const QDateTime& ngay);
@@ -63,6 +64,7 @@ private:
     void datTieuDe(NhanMau* nhan, const QString& chu);
 
     QPointer<BoDieuPhoi> dieuPhoi_;
+    QPointer<BoSuaBanGhi> suaBanGhi_;
     const DongHo& dongHo_;
     DoiSoat doiSoat_;
     std::optional<BanGhiVideo> dangGan_;

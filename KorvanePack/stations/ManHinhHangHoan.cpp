@@ -28,19 +28,11 @@
 #include "stations/NutVang.h"
 #include "stations/TiLeKhung.h"
 #include "stations/TrangTram.h"
-#include "store/DinhDangISO.h"
 #include "store/DongHo.h"
-#include "store/KhaiBaoHoan.h"
-#include "store/KhoDuLieu.h"
-#include "store/LoaiVideo.h"
 #include "store/MucChon.h"
 #include "store/TienIch.h"
 
 namespace {
-const QString kLyDoDau = QStringLiteral("loi-ky-thuat");
-const QString kXuLyDau = QStringLiteral("cho-xu-ly");
-const QString kSaiSerial = QStringLiteral("sai-serial");
-constexpr int kGioiHanTim = 20;
 constexpr int kCoHinhSeal = 34;
 
 QFont phongGianChu(double co, double gian) {
@@ -92,16 +84,14 @@ void datChuNeuKhac(QLineEdit* o, const QString& chu) {
 }
 }  // namespace
 
-ManHinhHangHoan::ManHinhHangHoan(BoDieuPhoi* dieuPhoi, QWidget* parent)
-    : ManHinhHangHoan(dieuPhoi, DongHo::heThong(), parent) {}
+ManHinhHangHoan::ManHinhHangHoan(BoDieuPhoi* dieuPhoi, BoSuaBanGhi* suaBanGhi, QWidget* parent)
+    : ManHinhHangHoan(dieuPhoi, suaBanGhi, DongHo::heThong(), parent) {}
 
-ManHinhHangHoan::ManHinhHangHoan(BoDieuPhoi* dieuPhoi, DongHo& dongHo, QWidget* parent)
+ManHinhHangHoan::ManHinhHangHoan(BoDieuPhoi* dieuPhoi, BoSuaBanGhi* suaBanGhi, DongHo& dongHo, QWidget* parent)
     : QWidget(parent),
       dieuPhoi_(dieuPhoi),
       camera_(dieuPhoi ? dieuPhoi->cameraManHinh() : nullptr),
-      dongHo_(dongHo),
-      lyDo_(kLyDoDau),
-      xuLy_(kXuLyDau) {
+      moHinh_(new MoHinhHangHoan(dieuPhoi, suaBanGhi, dongHo, this)) {
     napHinhUngDung();
     const TrangTram trangTram = dungTrangTram(this);
     QHBoxLayout* hang = trangTram.hang;
@@ -143,15 +133,11 @@ ManHinhHangHoan::ManHinhHangHoan(BoDieuPhoi* dieuPhoi, DongHo& dongHo, QWidget* 
         for (auto tinHieu :
              {&BoDieuPhoi::thongBaoChanged, &BoDieuPhoi::donHienTaiChanged, &BoDieuPhoi::trangThaiChanged})
             connect(dieuPhoi_, tinHieu, this, [this] { lamMoi(); });
-        connect(dieuPhoi_, &BoDieuPhoi::maVuaQuetChanged, this, [this] {
-            if (dieuPhoi_) khiQuetMa(dieuPhoi_->maVuaQuet());
-        });
-        // However the recording ended (the stop button, the length limit or a nearly full disk), a returns
-        // video that was saved must get its declaration.
-        connect(dieuPhoi_, &BoDieuPhoi::daLuuVideo, this, [this](const BanGhiVideo& bg) {
-            if (bg.laHoan()) moForm(bg);
-        });
     }
+    connect(moHinh_, &MoHinhHangHoan::ketQuaTimDoi, this, [this] { xayDongKetQua(); });
+    connect(moHinh_, &MoHinhHangHoan::timDoi, this, [this] { lamMoiBangTim(); });
+    connect(moHinh_, &MoHinhHangHoan::toKhaiDoi, this, [this] { lamMoiToKhai(); });
+    connect(moHinh_, &MoHinhHangHoan::doiChieuDoi, this, [this] { lamMoiDoiChieu(); });
     if (camera_) {
         connect(camera_, &CongCameraManHinh::dangGhiDoi, this, [this] { lamMoi(); });
         connect(camera_, &CongCameraManHinh::giayDaGhiDoi, this, [this] { lamMoi(); });
@@ -244,8 +230,8 @@ void ManHinhHangHoan::taoCotTrai(QVBoxLayout* cot) {
     }
     cot->addWidget(buoc);
 
-    connect(nutBatDau_, &QPushButton::clicked, this, [this] { tacVuBatDauQuay(); });
-    connect(nutDung_, &QPushButton::clicked, this, [this] { tacVuDungQuay(); });
+    connect(nutBatDau_, &QPushButton::clicked, moHinh_, &MoHinhHangHoan::batDauQuay);
+    connect(nutDung_, &QPushButton::clicked, moHinh_, &MoHinhHangHoan::dungQuay);
 }
 
 QWidget* ManHinhHangHoan::taoBangTim() {
@@ -285,12 +271,9 @@ QWidget* ManHinhHangHoan::taoBangTim() {
                       BangMau::mauHoPhach, phongChu(12.5));
     lopBangTim_->addWidget(chuKhongThay_);
 
-    connect(oTuKhoa_, &QLineEdit::textChanged, this, [this](const QString& chu) {
-        tuKhoa_ = chu;
-        lamMoiBangTim();
-    });
-    connect(oTuKhoa_, &QLineEdit::returnPressed, this, [this] { timDon(); });
-    connect(nutTim_, &QPushButton::clicked, this, [this] { timDon(); });
+    connect(oTuKhoa_, &QLineEdit::textChanged, moHinh_, &MoHinhHangHoan::datTuKhoa);
+    connect(oTuKhoa_, &QLineEdit::returnPressed, moHinh_, &MoHinhHangHoan::timDon);
+    connect(nutTim_, &QPushButton::clicked, moHinh_, &MoHinhHangHoan::timDon);
     return w;
 }
 
@@ -311,12 +294,7 @@ QWidget* ManHinhHangHoan::taoToKhai() {
         oTinhTrang_.append({m.id, o});
         mucTinhTrang->addWidget(o);
         const QString id = m.id;
-        connect(o, &QCheckBox::toggled, this, [this, id](bool bat) {
-            if (bat)
-                tinhTrang_.insert(id);
-            else
-                tinhTrang_.remove(id);
-        });
+        connect(o, &QCheckBox::toggled, moHinh_, [this, id](bool bat) { moHinh_->datTinhTrang(id, bat); });
     }
 
     auto* mucSerial = themMuc(l, QStringLiteral("Serial nhận về"));
@@ -352,17 +330,14 @@ QWidget* ManHinhHangHoan::taoToKhai() {
                               BangMau::mauXanhLa, phongChu(12.5));
     l->addWidget(chuDaLuu_);
 
-    connect(chonLyDo_, &QComboBox::currentIndexChanged, this,
-            [this](int i) { lyDo_ = chonLyDo_->itemData(i).toString(); });
-    connect(chonXuLy_, &QComboBox::currentIndexChanged, this,
-            [this](int i) { xuLy_ = chonXuLy_->itemData(i).toString(); });
-    connect(oSerial_, &QLineEdit::textChanged, this, [this](const QString& chu) {
-        serialNhanVe_ = chu;
-        lamMoiDoiChieu();
-    });
-    connect(oGhiChu_, &QLineEdit::textChanged, this, [this](const QString& chu) { ghiChu_ = chu; });
-    connect(nutLuu_, &QPushButton::clicked, this, [this] { luuToKhai(); });
-    connect(nutKienTiep_, &QPushButton::clicked, this, [this] { kienTiepTheo(); });
+    connect(chonLyDo_, &QComboBox::currentIndexChanged, moHinh_,
+            [this](int i) { moHinh_->datLyDo(chonLyDo_->itemData(i).toString()); });
+    connect(chonXuLy_, &QComboBox::currentIndexChanged, moHinh_,
+            [this](int i) { moHinh_->datXuLy(chonXuLy_->itemData(i).toString()); });
+    connect(oSerial_, &QLineEdit::textChanged, moHinh_, &MoHinhHangHoan::datSerialNhanVe);
+    connect(oGhiChu_, &QLineEdit::textChanged, moHinh_, &MoHinhHangHoan::datGhiChu);
+    connect(nutLuu_, &QPushButton::clicked, moHinh_, &MoHinhHangHoan::luuToKhai);
+    connect(nutKienTiep_, &QPushButton::clicked, moHinh_, &MoHinhHangHoan::kienTiepTheo);
     return w;
 }
 
@@ -383,45 +358,7 @@ void ManHinhHangHoan::hideEvent(QHideEvent* e) {
     if (dieuPhoi_) dieuPhoi_->datCheDo(BoDieuPhoi::CheDo::dongGoi);
 }
 
-QString ManHinhHangHoan::maDeQuay(const std::optional<DonHang>& donChon, const QString& tuKhoa) {
-    if (donChon && !donChon->trackings.isEmpty()) return donChon->trackings.first().trackingNumber;
-    if (donChon && donChon->orderNumber) return *donChon->orderNumber;
-    if (!tuKhoa.isEmpty()) return tuKhoa;
-    return QStringLiteral("KHONG-DON");
-}
-
-QString ManHinhHangHoan::maHienThiDon(const DonHang& don) {
-    if (!don.trackings.isEmpty()) return don.trackings.first().trackingNumber;
-    if (don.orderNumber) return *don.orderNumber;
-    return don.id;
-}
-
-void ManHinhHangHoan::giaoViec(std::function<void(BoDieuPhoi&)> viec) {
-    giaoViecDieuPhoi(this, dieuPhoi_.data(), std::move(viec));
-}
-
 // ---- search ----
-
-void ManHinhHangHoan::khiQuetMa(const std::optional<QString>& ma) {
-    if (!ma || ma->isEmpty()) return;
-    tuKhoa_ = *ma;
-    datChuNeuKhac(oTuKhoa_, tuKhoa_);
-    timDon();
-}
-
-void ManHinhHangHoan::timDon() {
-    ketQuaTim_ = dieuPhoi_ ? dieuPhoi_->kho().timDon(tuKhoa_, kGioiHanTim) : QList<DonHang>();
-    if (ketQuaTim_.size() == 1) donChon_ = ketQuaTim_.first();
-    xayDongKetQua();
-    lamMoiBangTim();
-    // Cleared whatever ran the search, so the same label scanned again is a new change.
-    if (dieuPhoi_) dieuPhoi_->datMaVuaQuet(std::nullopt);
-}
-
-void ManHinhHangHoan::chonDon(const DonHang& don) {
-    donChon_ = don;
-    lamMoiBangTim();
-}
 
 void ManHinhHangHoan::xayDongKetQua() {
     for (QPushButton* b : std::as_const(dongKetQua_)) {
@@ -431,7 +368,7 @@ void ManHinhHangHoan::xayDongKetQua() {
     }
     dongKetQua_.clear();
     int viTri = lopBangTim_->indexOf(chuKhongThay_);
-    for (const DonHang& don : std::as_const(ketQuaTim_)) {
+    for (const DonHang& don : moHinh_->ketQuaTim()) {
         auto* nut = new NutKhungDong;
         nut->setObjectName(don.id);
         nut->setFlat(true);
@@ -453,29 +390,30 @@ void ManHinhHangHoan::xayDongKetQua() {
             BangMau::mauChuPhu, phongChu(11.5)));
         lNut->addWidget(hop);
         const DonHang banSao = don;
-        connect(nut, &QPushButton::clicked, this, [this, banSao] { chonDon(banSao); });
+        connect(nut, &QPushButton::clicked, moHinh_, [this, banSao] { moHinh_->chonDon(banSao); });
         lopBangTim_->insertWidget(viTri++, nut);
         dongKetQua_.append(nut);
     }
 }
 
 void ManHinhHangHoan::lamMoiBangTim() {
-    datChuNeuKhac(oTuKhoa_, tuKhoa_);
-    nutBatDau_->setText(donChon_ ? QStringLiteral("Bắt đầu quay mở kiện")
-                                 : QStringLiteral("Bắt đầu quay (chưa chọn đơn)"));
+    const std::optional<DonHang>& donChon = moHinh_->donChon();
+    datChuNeuKhac(oTuKhoa_, moHinh_->tuKhoa());
+    nutBatDau_->setText(donChon ? QStringLiteral("Bắt đầu quay mở kiện")
+                                : QStringLiteral("Bắt đầu quay (chưa chọn đơn)"));
     nutBatDau_->updateGeometry();
 
-    hopDonChon_->setVisible(donChon_.has_value());
+    hopDonChon_->setVisible(donChon.has_value());
     veHopDonChon();
     for (QPushButton* nut : std::as_const(dongKetQua_)) {
         auto* hop = nut->findChild<KhungBo*>();
-        const bool chon = donChon_ && donChon_->id == nut->objectName();
+        const bool chon = donChon && donChon->id == nut->objectName();
         if (chon)
             hop->datNen(BangMau::mauXanhDuong, 0.18);
         else
             hop->datNen(BangMau::mauNen);
     }
-    chuKhongThay_->setVisible(!tuKhoa_.isEmpty() && ketQuaTim_.isEmpty() && !donChon_);
+    chuKhongThay_->setVisible(moHinh_->khongThayDon());
 }
 
 void ManHinhHangHoan::veHopDonChon() {
@@ -486,11 +424,12 @@ void ManHinhHangHoan::veHopDonChon() {
         d->deleteLater();
     }
     dongMatHang_.clear();
-    if (!donChon_) return;
+    const std::optional<DonHang>& donChon = moHinh_->donChon();
+    if (!donChon) return;
     chuDaChon_->setText(QStringLiteral("Đã chọn: ") +
-                        donChon_->customerName.value_or(QStringLiteral("khách chưa rõ tên")));
-    chuMaDon_->setText(maHienThiDon(*donChon_));
-    for (const MatHang& mh : donChon_->items) {
+                        donChon->customerName.value_or(QStringLiteral("khách chưa rõ tên")));
+    chuMaDon_->setText(MoHinhHangHoan::maHienThiDon(*donChon));
+    for (const MatHang& mh : donChon->items) {
         auto* d = nhanXuongDong(QStringLiteral("· ") + mh.title + QStringLiteral(" ×") +
                                     QString::asprintf("%lld", static_cast<long long>(mh.quantity)),
                                 BangMau::mauChuPhu, phongChu(12.5));
@@ -500,41 +439,6 @@ void ManHinhHangHoan::veHopDonChon() {
 }
 
 // ---- recording ----
-
-void ManHinhHangHoan::tacVuBatDauQuay() {
-    QPointer<ManHinhHangHoan> toi = this;
-    giaoViec([toi](BoDieuPhoi& dp) {
-        if (!toi) return;
-        toi->banGhiVuaQuay_.reset();
-        toi->daLuuKhai_ = false;
-        toi->serialNhanVe_.clear();
-        toi->tinhTrang_.clear();
-        toi->khopTruoc_.reset();
-        toi->lamMoiToKhai();
-        const QString ma = maDeQuay(toi->donChon_, toi->tuKhoa_);
-        dp.datDonHienTai(toi->donChon_);
-        dp.batDauQuay(ma, LoaiVideo::hangHoan, QStringLiteral("HÀNG HOÀN"));
-    });
-}
-
-void ManHinhHangHoan::tacVuDungQuay() {
-    QPointer<ManHinhHangHoan> toi = this;
-    giaoViec([toi](BoDieuPhoi& dp) {
-        dp.ketThucQuay([toi](std::optional<BanGhiVideo> bg) {
-            // A stop that saved nothing (a second press, a failed file) leaves an open declaration alone.
-            if (toi && bg) toi->moForm(*bg);
-        });
-    });
-}
-
-void ManHinhHangHoan::moForm(const BanGhiVideo& banGhi) {
-    // The coordinator announces the record before it answers the stop that produced it.
-    if (banGhiVuaQuay_ && banGhiVuaQuay_->id == banGhi.id) return;
-    banGhiVuaQuay_ = banGhi;
-    daLuuKhai_ = false;
-    khopTruoc_.reset();
-    lamMoiToKhai();
-}
 
 void ManHinhHangHoan::lamMoi() {
     const CongCameraManHinh* cam = camera_;
@@ -589,45 +493,38 @@ QCheckBox* ManHinhHangHoan::oTinhTrang(const QString& id) const {
     return nullptr;
 }
 
-ManHinhHangHoan::KetQuaDoiChieu ManHinhHangHoan::ketQuaDoiChieu() const {
-    // Judged against the order of the record being declared: the search panel stays usable while filming
-    // and may by now show another parcel's order.
-    if (!dieuPhoi_ || !banGhiVuaQuay_) return {BoDieuPhoi::KetLuanSerial::khongDoiChieu, {}};
-    return dieuPhoi_->doiChieuSerial(banGhiVuaQuay_->orderId, serialNhanVe_);
-}
-
 void ManHinhHangHoan::lamMoiToKhai() {
-    const bool coForm = banGhiVuaQuay_.has_value();
+    const MoHinhHangHoan& m = *moHinh_;
+    const bool coForm = m.banGhiVuaQuay().has_value();
     bangTim_->setVisible(!coForm);
     toKhai_->setVisible(coForm);
-    chonTheoId(chonLyDo_, lyDo_);
-    chonTheoId(chonXuLy_, xuLy_);
+    chonTheoId(chonLyDo_, m.lyDo());
+    chonTheoId(chonXuLy_, m.xuLy());
     for (const auto& [id, o] : std::as_const(oTinhTrang_)) {
         const QSignalBlocker chan(o);
-        o->setChecked(tinhTrang_.contains(id));
+        o->setChecked(m.tinhTrang().contains(id));
     }
-    datChuNeuKhac(oSerial_, serialNhanVe_);
-    datChuNeuKhac(oGhiChu_, ghiChu_);
-    nutLuu_->setText(daLuuKhai_ ? QStringLiteral("Đã lưu") : QStringLiteral("Lưu tờ khai"));
-    nutLuu_->setEnabled(!daLuuKhai_);
-    chuDaLuu_->setVisible(daLuuKhai_);
-    if (coForm) lamMoiDoiChieu();
+    datChuNeuKhac(oSerial_, m.serialNhanVe());
+    datChuNeuKhac(oGhiChu_, m.ghiChu());
+    nutLuu_->setText(m.daLuuKhai() ? QStringLiteral("Đã lưu") : QStringLiteral("Lưu tờ khai"));
+    nutLuu_->setEnabled(!m.daLuuKhai());
+    chuDaLuu_->setVisible(m.daLuuKhai());
 }
 
 void ManHinhHangHoan::lamMoiDoiChieu() {
-    if (!banGhiVuaQuay_) return;
-    const auto [ketLuan, daGui] = ketQuaDoiChieu();
+    if (!moHinh_->banGhiVuaQuay()) return;
+    const auto& [ketLuan, daGui] = moHinh_->doiChieu();
     const QString ds = daGui.join(QStringLiteral(", "));
     if (daGui.isEmpty()) {
         dongDoiChieu_->setText(
             QStringLiteral("Lúc gửi đi không ghi serial nào cho đơn này, nên không đối chiếu được."));
         dongDoiChieu_->datMau(BangMau::mauChuPhu);
         dongDoiChieu_->setFont(phongChu(12));
-    } else if (ketLuan == BoDieuPhoi::KetLuanSerial::khongDoiChieu) {
+    } else if (ketLuan == BoSuaBanGhi::KetLuanSerial::khongDoiChieu) {
         dongDoiChieu_->setText(QStringLiteral("Serial đã gửi: ") + ds);
         dongDoiChieu_->datMau(BangMau::mauChuPhu);
         dongDoiChieu_->setFont(phongChu(12));
-    } else if (ketLuan == BoDieuPhoi::KetLuanSerial::khop) {
+    } else if (ketLuan == BoSuaBanGhi::KetLuanSerial::khop) {
         dongDoiChieu_->setText(QStringLiteral("Khớp với serial đã gửi: ") + ds);
         dongDoiChieu_->datMau(BangMau::mauXanhLa);
         dongDoiChieu_->setFont(phongChu(12.5));
@@ -637,55 +534,6 @@ void ManHinhHangHoan::lamMoiDoiChieu() {
         dongDoiChieu_->datMau(BangMau::mauDo);
         dongDoiChieu_->setFont(phongChu(12.5, QFont::DemiBold));
     }
-    if (ketLuan != BoDieuPhoi::KetLuanSerial::khongDoiChieu)
-        danhDauSaiSerial(ketLuan == BoDieuPhoi::KetLuanSerial::khop);
-    else
-        khopTruoc_.reset();
-}
-
-void ManHinhHangHoan::danhDauSaiSerial(bool khop) {
-    const bool doi = khopTruoc_.has_value() && *khopTruoc_ != khop;
-    khopTruoc_ = khop;
-    if (!doi || khop) return;
-    tinhTrang_.insert(kSaiSerial);
-    if (QCheckBox* o = oTinhTrang(kSaiSerial)) {
-        const QSignalBlocker chan(o);
-        o->setChecked(true);
-    }
-}
-
-void ManHinhHangHoan::luuToKhai() {
-    if (!banGhiVuaQuay_ || !dieuPhoi_) return;
-    QSet<QString> tap = tinhTrang_;
-    if (ketQuaDoiChieu().ketLuan == BoDieuPhoi::KetLuanSerial::khac) tap.insert(kSaiSerial);
-
-    KhaiBaoHoan khai;
-    khai.reason = lyDo_;
-    khai.conditions = QStringList(tap.cbegin(), tap.cend());
-    khai.serial = serialNhanVe_.trimmed();
-    khai.note = ghiChu_.trimmed();
-    khai.decision = xuLy_;
-    khai.savedAt = dinhDangISO().dinhDang(dongHo_.gioThuc());
-    if (!dieuPhoi_->luuToKhaiHangHoan(banGhiVuaQuay_->id, khai)) return;
-    daLuuKhai_ = true;
-    lamMoiToKhai();
-}
-
-void ManHinhHangHoan::kienTiepTheo() {
-    banGhiVuaQuay_.reset();
-    daLuuKhai_ = false;
-    donChon_.reset();
-    ketQuaTim_.clear();
-    tuKhoa_.clear();
-    serialNhanVe_.clear();
-    ghiChu_.clear();
-    tinhTrang_.clear();
-    lyDo_ = kLyDoDau;
-    xuLy_ = kXuLyDau;
-    khopTruoc_.reset();
-    xayDongKetQua();
-    lamMoiBangTim();
-    lamMoiToKhai();
 }
 
 // ---- read-back for tests and screenshots ----

@@ -2,16 +2,15 @@
 
 #include <QList>
 #include <QPointer>
-#include <QSet>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
-#include <functional>
 #include <optional>
 #include <utility>
 
 #include "core/BoDieuPhoi.h"
 #include "core/KhungBo.h"
+#include "stations/MoHinhHangHoan.h"
 #include "store/BanGhiVideo.h"
 #include "store/DonHang.h"
 
@@ -22,6 +21,7 @@ class QLineEdit;
 class QPushButton;
 class QVBoxLayout;
 class BoDieuPhoi;
+class BoSuaBanGhi;
 class CongCameraManHinh;
 class DongHo;
 class HopCamera;
@@ -31,43 +31,15 @@ class NutDo;
 class NutVang;
 
 // The returns station: the packer finds the order a parcel was sent under, films it from the sealed box to
-// the last item, and then declares what was found. The screen holds only what is being typed and chosen;
-// recording, the serial comparison and storing the declaration belong to the coordinator.
+// the last item, and then declares what was found. The form's state and rules live in its model; this view
+// shows the model and the camera and hands every control's input to the model.
 class ManHinhHangHoan : public QWidget {
     Q_OBJECT
 public:
-    ManHinhHangHoan(BoDieuPhoi* dieuPhoi, DongHo& dongHo, QWidget* parent = nullptr);
-    explicit ManHinhHangHoan(BoDieuPhoi* dieuPhoi, QWidget* parent = nullptr);
+    ManHinhHangHoan(BoDieuPhoi* dieuPhoi, BoSuaBanGhi* suaBanGhi, DongHo& dongHo, QWidget* parent = nullptr);
+    ManHinhHangHoan(BoDieuPhoi* dieuPhoi, BoSuaBanGhi* suaBanGhi, QWidget* parent = nullptr);
 
-    using KetQuaDoiChieu = BoDieuPhoi::DoiChieuSerial;
-
-    // The code a returns recording is filmed under, first that applies: the chosen order's first tracking
-    // number, its order number, the keyword as typed, or "KHONG-DON".
-    static QString maDeQuay(const std::optional<DonHang>& donChon, const QString& tuKhoa);
-    // The code shown for a chosen order: first tracking number, else order number, else id.
-    static QString maHienThiDon(const DonHang& don);
-
-    // Operations the controls run; public so the flows can be driven without clicking.
-    void khiQuetMa(const std::optional<QString>& ma);
-    void timDon();
-    void chonDon(const DonHang& don);
-    void tacVuBatDauQuay();
-    void tacVuDungQuay();
-    KetQuaDoiChieu ketQuaDoiChieu() const;
-    void luuToKhai();
-    void kienTiepTheo();
-
-    // View state.
-    const QString& tuKhoa() const { return tuKhoa_; }
-    const QList<DonHang>& ketQuaTim() const { return ketQuaTim_; }
-    const std::optional<DonHang>& donChon() const { return donChon_; }
-    const std::optional<BanGhiVideo>& banGhiVuaQuay() const { return banGhiVuaQuay_; }
-    const QString& lyDo() const { return lyDo_; }
-    const QSet<QString>& tinhTrang() const { return tinhTrang_; }
-    const QString& serialNhanVe() const { return serialNhanVe_; }
-    const QString& ghiChu() const { return ghiChu_; }
-    const QString& xuLy() const { return xuLy_; }
-    bool daLuuKhai() const { return daLuuKhai_; }
+    MoHinhHangHoan& moHinh() const { return *moHinh_; }
 
     // Pieces shown now, for tests and screenshots.
     KhungCamera* khungCamera() const { return xemTruoc_; }
@@ -106,35 +78,17 @@ private:
     QWidget* taoBangTim();
     QWidget* taoToKhai();
     void noiKhungHinh();
-    void moForm(const BanGhiVideo& banGhi);
     void xayDongKetQua();
     void lamMoi();
     void lamMoiBangTim();
     void veHopDonChon();
     void lamMoiToKhai();
     void lamMoiDoiChieu();
-    void danhDauSaiSerial(bool khop);
     void apMau();
-    // Runs one coordinator operation as its own main-thread task; the screen never waits on it.
-    void giaoViec(std::function<void(BoDieuPhoi&)> viec);
 
     QPointer<BoDieuPhoi> dieuPhoi_;
     QPointer<CongCameraManHinh> camera_;
-    DongHo& dongHo_;
-
-    QString tuKhoa_;
-    QList<DonHang> ketQuaTim_;
-    std::optional<DonHang> donChon_;
-    std::optional<BanGhiVideo> banGhiVuaQuay_;
-    QString lyDo_;
-    QSet<QString> tinhTrang_;
-    QString serialNhanVe_;
-    QString ghiChu_;
-    QString xuLy_;
-    bool daLuuKhai_ = false;
-    // The match flag of the comparison line while it shows a match or a mismatch; none while it shows
-    // that nothing can be compared, so the line's next appearance is not taken for a change.
-    std::optional<bool> khopTruoc_;
+    MoHinhHangHoan* moHinh_ = nullptr;
 
     KhungCamera* xemTruoc_ = nullptr;
     HopCamera* hop_ = nullptr;

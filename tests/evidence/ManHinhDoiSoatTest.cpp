@@ -80,7 +80,10 @@ struct NgayMau {
         v7.deleted = true;
         kho.datVideo(v7);
         cum.taoDieuPhoi();
+        sua = std::make_unique<BoSuaBanGhi>(*cum.kho, cum.dieuPhoi->congTieng());
+        cum.dieuPhoi->hienThongBaoCua(*sua);
     }
+    std::unique_ptr<BoSuaBanGhi> sua;
 };
 
 // Rows added to a shown page appear on the next turn of the event loop, and replaced ones go then too.
@@ -115,7 +118,7 @@ QStringList soThe(const ManHinhDoiSoat& m) {
 
 TEST(DoiSoatManHinh, CacMucCuaMotNgay) {
     NgayMau ngay;
-    ManHinhDoiSoat man(ngay.cum.dieuPhoi.get(), ngay.dongHo);
+    ManHinhDoiSoat man(ngay.cum.dieuPhoi.get(), ngay.sua.get(), ngay.dongHo);
     man.resize(1000, 1400);
     man.show();
 
@@ -180,7 +183,7 @@ TEST(DoiSoatManHinh, KhoTrong) {
     cum.taoDieuPhoi();
     DongHoGia dh;
     dh.datGiayThuc(kBayGio);
-    ManHinhDoiSoat man(cum.dieuPhoi.get(), dh);
+    ManHinhDoiSoat man(cum.dieuPhoi.get(), nullptr, dh);
     man.show();
     EXPECT_EQ(soThe(man), (QStringList{"0", "0", "0", "0"}));
     EXPECT_EQ(man.soThe()[3]->mauChu(), BangMau::mauChuPhu.mau());
@@ -202,7 +205,7 @@ TEST(DoiSoatManHinh, KhoTrong) {
 // Opening, moving and closing the panel, searching in it, and linking a video by pressing an order.
 TEST(DoiSoatManHinh, GanVideoQuaPanel) {
     NgayMau ngay;
-    ManHinhDoiSoat man(ngay.cum.dieuPhoi.get(), ngay.dongHo);
+    ManHinhDoiSoat man(ngay.cum.dieuPhoi.get(), ngay.sua.get(), ngay.dongHo);
     man.resize(1000, 1400);
     man.show();
     auto nut = cacNut(&man, "nutGan");
@@ -286,7 +289,7 @@ TEST(DoiSoatManHinh, MaDaiCuaVideoChuaGanCatBotGiuKhe) {
     NgayMau ngay;
     const QString dai = QStringLiteral("SPXVN-") + QString(120, QLatin1Char('7'));
     ngay.cum.kho->datVideo(taoVideo("V9", dai, "2025-03-14T07:40:00Z"));
-    ManHinhDoiSoat man(ngay.cum.dieuPhoi.get(), ngay.dongHo);
+    ManHinhDoiSoat man(ngay.cum.dieuPhoi.get(), ngay.sua.get(), ngay.dongHo);
     man.resize(1100, 1400);
     man.show();
     donRac();
@@ -309,7 +312,7 @@ TEST(DoiSoatManHinh, MaDaiCuaVideoChuaGanCatBotGiuKhe) {
 // The date picker's calendar names its months in Vietnamese, whatever language the machine is left in.
 TEST(DoiSoatManHinh, LichChonNgayNoiTiengViet) {
     NgayMau ngay;
-    ManHinhDoiSoat man(ngay.cum.dieuPhoi.get(), ngay.dongHo);
+    ManHinhDoiSoat man(ngay.cum.dieuPhoi.get(), ngay.sua.get(), ngay.dongHo);
     man.show();
     QCalendarWidget* lich = man.findChild<QDateEdit*>()->calendarWidget();
     ASSERT_NE(lich, nullptr);

@@ -79,11 +79,12 @@ TEST(AnhChup, ManHinhHangHoanDangQuayVaToKhai) {
         dongGoi.endedAt = "2025-02-21T01:01:00Z";
         cum.kho->datVideo(dongGoi);
         cum.taoDieuPhoi();
+        BoSuaBanGhi sua(*cum.kho, cum.dieuPhoi->congTieng());
         cum.trangThai.datQuyenCamera(3);
         QWidget cuaSo;
         auto* khung = khungTrongCuaSo(cuaSo, *cum.caiDat, cum.trangThai);
         khung->dangKyManHinh(KhungChinh::ManHinh::hangHoan,
-                             [](TrangThaiApp& tt, CaiDat&) { return new ManHinhHangHoan(tt.dieuPhoi()); });
+                             [&sua](TrangThaiApp& tt, CaiDat&) { return new ManHinhHangHoan(tt.dieuPhoi(), &sua); });
         cum.trangThai.datDieuPhoi(cum.dieuPhoi);
         cuaSo.resize(1440, 900);
         cuaSo.show();
@@ -95,7 +96,7 @@ TEST(AnhChup, ManHinhHangHoanDangQuayVaToKhai) {
 
         man->oTuKhoa()->setText("0987654321");
         QTest::keyClick(man->oTuKhoa(), Qt::Key_Return);
-        ASSERT_TRUE(man->donChon().has_value());
+        ASSERT_TRUE(man->moHinh().donChon().has_value());
         man->nutBatDau()->click();
         ASSERT_TRUE(cum.choDangGhi(true));
         ASSERT_TRUE(choDen([&] { return cum.camera().giayDaGhi() >= 2; }));
@@ -109,7 +110,7 @@ TEST(AnhChup, ManHinhHangHoanDangQuayVaToKhai) {
         EXPECT_EQ(QColor(quay.pixel(nutDung)).rgb(), BangMau::mauDo.mau(nen).rgb()) << gd;
 
         man->nutDung()->click();
-        ASSERT_TRUE(choDen([&] { return man->banGhiVuaQuay().has_value(); }));
+        ASSERT_TRUE(choDen([&] { return man->moHinh().banGhiVuaQuay().has_value(); }));
         ASSERT_TRUE(cum.choNghi());
         man->chonLyDo()->setCurrentIndex(4);
         man->oTinhTrang("con-nguyen-seal")->click();
@@ -132,7 +133,7 @@ TEST(AnhChup, ManHinhHangHoanDangQuayVaToKhai) {
         EXPECT_GE(tuongPhanChu(toKhai, oLuu, BangMau::mauXanhDuong.mau(nen)), 3.0) << gd;
 
         man->nutLuu()->click();
-        EXPECT_TRUE(man->daLuuKhai());
+        EXPECT_TRUE(man->moHinh().daLuuKhai());
         cum_thu::chay(100);
         cuaSo.grab().toImage().save(thuMuc + "/hangHoan-" + gd + "-daLuu.png");
     }

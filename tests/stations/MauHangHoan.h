@@ -1,0 +1,113 @@
+#pragma once
+
+#include <QDir>
+#include <QFile>
+#include <QSet>
+#include <QStringList>
+#include <memory>
+#include <nlohmann/json.hpp>
+#include <optional>
+
+#include "common/CumThu.h"
+#include "core/BoSuaBanGhi.h"
+#include "store/BanGhiVideo.h"
+#include "store/DonHang.h"
+#include "store/DongHo.h"
+#include "store/KhoDuLieu.h"
+
+// What the returns station's model and view tests share: orders and records as the store holds them, and a real
+// coordinator with its record editor wired as at start-up.
+namespace mau_hang_hoan {
+
+using json = nlohmann::json;
+
+inline DonHang taoDon(const QString& id, const QString& ten, const QString& dienThoai, const QString& ngay,
+                      std::optional<QString> soDon = std::nullopt, QStringList vanDon = {}) {
+    DonHang d;
+    d.id = id;
+    d.orderNumber = soDon;
+    d.customerName = ten;
+    d.customerPhone = dienThoai;
+    d.createdAt = ngay;
+    d.updatedAt = ngay;
+    for (const QString& v : vanDon) d.trackings.append(MaVanDon{v, QString("GHN")});
+    return d;
+}
+
+// A record as the coordinator leaves it in the store, without a video behind it.
+inline BanGhiVideo taoBanGhi(const QString& id, const QString& kind, std::optional<QString> orderId,
+                             QStringList serials, const QString& batDau) {
+    BanGhiVideo bg;
+    bg.id = id;
+    bg.kind = kind;
+    bg.code = "MA-" + id;
+    bg.orderId = orderId;
+    bg.serials = serials;
+    bg.filePath = "/khong/co/" + id + ".mp4";
+    bg.fileName = id + ".mp4";
+    bg.bytes = 1000;
+    bg.sha256 = QString(64, 'a');
+    bg.startedAt = batDau;
+    bg.endedAt = batDau;
+    bg.durationSec = 5;
+    bg.keepForever = false;
+    bg.deleted = false;
+    bg.invalid = false;
+    return bg;
+}
+
+inline QSet<QString> tapTu(const json& ds) {
+    QSet<QString> kq;
+    for (const auto& s : ds) kq.insert(QString::fromStdString(s.get<std::string>()));
+    return kq;
+}
+
+struct CumHangHoan : cum_thu::Cum {
+    DongHoGia dongHo;
+    std::unique_ptr<BoSuaBanGhi> sua;
+    CumHangHoan() {
+        dongHo.datGiayThuc(1740794645.0);  // 2025-03-01T02:04:05Z
+        taoDieuPhoi();
+        sua = std::make_unique<BoSuaBanGhi>(*kho, dieuPhoi->congTieng());
+        dieuPhoi->hienThongBaoCua(*sua);
+    }
+    void themDon(const DonHang& d) { kho->capNhatDon(d); }
+    void luuBanGhi(const BanGhiVideo& bg) {
+        kho->ghiBanGhiVideo(bg, kho->thuMucBanGhiVideo(), KhoDuLieu::tienToVideo());
+        kho->datVideo(bg);
+    }
+    // The form opened as the coordinator's announcement of a saved returns record opens it.
+    void moFormCho(const BanGhiVideo& bg) {
+        luuBanGhi(bg);
+        emit dieuPhoi->daLuuVideo(bg);
+    }
+    // Turns the recordings folder into a regular file, so the next record cannot be written.
+    bool chanThuMucBanGhi() {
+        if (!QDir(kho->thuMucBanGhiVideo()).removeRecursively()) return false;
+        QFile chan(kho->thuMucBanGhiVideo());
+        return chan.open(QIODevice::WriteOnly);
+    }
+    // The last line stored for a record id.
+    json dongCuoi(const QString& id) const {
+        json kq;
+        QDir thuMuc(kho->thuMucBanGhiVideo());
+        for (const QString& ten : thuMuc.entryList({"*.jsonl"}, QDir::Files, QDir::Name)) {
+            QFile f(thuMuc.filePath(ten));
+            if (!f.open(QIODevice::ReadOnly)) continue;
+            for (const QByteArray& dong : f.readAll().split('\n')) {
+                if (dong.isEmpty()) continue;
+                json j = json::parse(dong.toStdString(), nullptr, false);
+                if (j.is_object() && j.value("id", "") == id.toStdString()) kq = j;
+            }
+        }
+        return kq;
+    }
+    json nhatKyCuoi() const {
+        QFile f(kho->duongDanNhatKy());
+        if (!f.open(QIODevice::ReadOnly)) return {};
+        const QList<QByteArray> dong = f.readAll().trimmed().split('\n');
+        return json::parse(dong.last().toStdString(), nullptr, false);
+    }
+};
+
+}  // namespace mau_hang_hoan
