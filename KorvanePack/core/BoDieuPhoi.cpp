@@ -574,10 +574,6 @@ void BoDieuPhoi::ketThucDung(std::optional<BanGhiVideo> banGhi) {
 
 // ---- save ----
 
-QString BoDieuPhoi::thuMucBanGhi() const {
-    return kho_.thuMucBanGhiVideo();
-}
-
 std::optional<BanGhiVideo> BoDieuPhoi::luuBanGhi(const CongCamera::KetQuaGhi& kq,
                                                  const std::optional<VanTayTep>& vanTay) {
     if (!vanTay || vanTay->bytes < 1) {
@@ -616,7 +612,7 @@ std::optional<BanGhiVideo> BoDieuPhoi::luuBanGhi(const CongCamera::KetQuaGhi& kq
     bg.invalid = false;
 
     try {
-        kho_.ghiBanGhiVideo(bg, thuMucBanGhi(), KhoDuLieu::tienToVideo());
+        kho_.ghiBanGhiVideo(bg);
     } catch (const std::exception& e) {
         phat(LoaiTieng::coLoi);
         const QString vb = QStringLiteral("Quay xong nhưng KHÔNG ghi được bản ghi vào kho dữ liệu: ") + moTaLoi(e) +
@@ -667,7 +663,7 @@ void BoDieuPhoi::ganDon(const QString& id, const DonHang& don) {
     bg.customerName = don.customerName;
     bg.customerPhone = don.customerPhone;
     try {
-        kho_.ghiBanGhiVideo(bg, thuMucBanGhi(), KhoDuLieu::tienToVideo());
+        kho_.ghiBanGhiVideo(bg);
     } catch (const std::exception& e) {
         phat(LoaiTieng::coLoi);
         const QString vb = QStringLiteral("Không gắn được đơn: ") + moTaLoi(e);
@@ -690,7 +686,7 @@ bool BoDieuPhoi::luuToKhaiHangHoan(const QString& id, const KhaiBaoHoan& khai) {
     const bool coVanDe = khai.coVanDe();
     if (coVanDe) bg.keepForever = true;
     try {
-        kho_.ghiBanGhiVideo(bg, thuMucBanGhi(), KhoDuLieu::tienToVideo());
+        kho_.ghiBanGhiVideo(bg);
     } catch (const std::exception& e) {
         phat(LoaiTieng::coLoi);
         const QString vb = QStringLiteral("Không lưu được tờ khai mở kiện: ") + moTaLoi(e);

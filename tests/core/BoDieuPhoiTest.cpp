@@ -829,7 +829,7 @@ TEST_F(BoDieuPhoiTest, GhiBanGhiThatBaiGiuFileVaSerial) {
 // close() failing after a good fsync: the record is on disk, so it is published like any other.
 TEST_F(BoDieuPhoiTest, DongTepLoiSauFsyncVanCongBoBanGhi) {
     // The month file and the journal exist, so both lines go through an append.
-    QFile(kho->tepThangHienTai(kho->thuMucBanGhiVideo(), KhoDuLieu::tienToVideo())).open(QIODevice::WriteOnly);
+    QFile(kho->tepBanGhiThangNay()).open(QIODevice::WriteOnly);
     kho->ghiNhatKy(QStringLiteral("app_start"));
     LoiNhapXuatGia::TrongPhamVi tat;
     LoiNhapXuatGia::loiKhiDongTep(
@@ -928,7 +928,7 @@ protected:
         bg.startedAt = "2026-12-0" + id.right(1) + "T08:00:00Z";
         bg.keepForever = false;
         if (daXoa) bg.deleted = true;
-        kho->ghiBanGhiVideo(bg, kho->thuMucBanGhiVideo(), KhoDuLieu::tienToVideo());
+        kho->ghiBanGhiVideo(bg);
         kho->datVideo(bg);
         return bg;
     }
@@ -1035,7 +1035,7 @@ TEST_F(BoDieuPhoiBanGhiTest, ToKhaiHangHoanGiuMaiKhiCoVanDe) {
 TEST_F(BoDieuPhoiBanGhiTest, ToKhaiKhongVanDeKhongBoDauGiuMai) {
     BanGhiVideo bg = luuSan("k1", "return", std::nullopt, QStringList{});
     bg.keepForever = true;
-    kho->ghiBanGhiVideo(bg, kho->thuMucBanGhiVideo(), KhoDuLieu::tienToVideo());
+    kho->ghiBanGhiVideo(bg);
     kho->datVideo(bg);
     KhaiBaoHoan khai;
     khai.conditions = QStringList{"con-nguyen-seal"};
