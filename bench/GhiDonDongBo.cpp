@@ -100,7 +100,7 @@ int main(int argc, char** argv) {
     QElapsedTimer tungDon;
     tungDon.start();
     for (const DonHang& d : ds) {
-        kho.ghiDon(d, kho.thuMucDon(), KhoDuLieu::tienToDon());
+        kho.ghiDon(d);
         kho.capNhatDon(d);
     }
     std::printf("%-52s %9.1f ms GUI-thread hold (%d orders)\n", "reference: ghiDon + capNhatDon order by order",

@@ -44,9 +44,9 @@ int main() {
                               {"kind", "pack"},
                               {"file", "/home/kho/videos/2026/12/10/GHN" + std::to_string(i) + ".mp4"}}},
                             {"prev", truoc}};
-        truoc = bam(KhoDuLieu::tuanTuHoaNhatKy(j.dump()));
+        truoc = bam(NhatKy::tuanTuHoa(j.dump()));
         j["hash"] = truoc;
-        noiDung += KhoDuLieu::tuanTuHoaNhatKy(j.dump());
+        noiDung += NhatKy::tuanTuHoa(j.dump());
         noiDung += '\n';
     }
     TepDongJson::ghiNguyenTu(kho.duongDanNhatKy(), QByteArrayView(noiDung.data(), qsizetype(noiDung.size())));

@@ -39,7 +39,7 @@ int main() {
                             {"detail", chiTiet},
                             {"prev", std::string(64, 'b')},
                             {"hash", std::string(64, 'c')}};
-        noiDung += KhoDuLieu::tuanTuHoaNhatKy(j.dump());
+        noiDung += NhatKy::tuanTuHoa(j.dump());
         noiDung += '\n';
     }
     TepDongJson::ghiNguyenTu(kho.duongDanNhatKy(), QByteArrayView(noiDung.data(), qsizetype(noiDung.size())));

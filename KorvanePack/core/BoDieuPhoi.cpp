@@ -549,10 +549,6 @@ void BoDieuPhoi::ketThucDung(std::optional<BanGhiVideo> banGhi) {
 
 // ---- save ----
 
-QString BoDieuPhoi::thuMucBanGhi() const {
-    return kho_.thuMucBanGhiVideo();
-}
-
 std::optional<BanGhiVideo> BoDieuPhoi::luuBanGhi(const CongCamera::KetQuaGhi& kq,
                                                  const std::optional<VanTayTep>& vanTay) {
     if (!vanTay || vanTay->bytes < 1) {
@@ -591,7 +587,7 @@ std::optional<BanGhiVideo> BoDieuPhoi::luuBanGhi(const CongCamera::KetQuaGhi& kq
     bg.invalid = false;
 
     try {
-        kho_.ghiBanGhiVideo(bg, thuMucBanGhi(), KhoDuLieu::tienToVideo());
+        kho_.ghiBanGhiVideo(bg);
     } catch (const std::exception& e) {
         phat(LoaiTieng::coLoi);
         const QString vb = QStringLiteral("Quay xong nhưng KHÔNG ghi được bản ghi vào kho dữ liệu: ") + moTaLoi(e) +

@@ -174,7 +174,6 @@ private:
     void ketThucDung(std::optional<BanGhiVideo> banGhi);
     std::optional<BanGhiVideo> luuBanGhi(const CongCamera::KetQuaGhi& kq, const std::optional<VanTayTep>& vanTay);
     void chayNen(std::function<void()> viec);
-    QString thuMucBanGhi() const;
     QString tenNguonDon() const;
 
     KhoDuLieu& kho_;

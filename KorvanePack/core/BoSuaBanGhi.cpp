@@ -38,7 +38,7 @@ void BoSuaBanGhi::ganDon(const QString& id, const DonHang& don) {
     bg.customerName = don.customerName;
     bg.customerPhone = don.customerPhone;
     try {
-        kho_.ghiBanGhiVideo(bg, kho_.thuMucBanGhiVideo(), KhoDuLieu::tienToVideo());
+        kho_.ghiBanGhiVideo(bg);
     } catch (const std::exception& e) {
         baoLoi(QStringLiteral("Không gắn được đơn: ") + moTaLoi(e));
         return;
@@ -59,7 +59,7 @@ bool BoSuaBanGhi::luuToKhaiHangHoan(const QString& id, const KhaiBaoHoan& khai) 
     const bool coVanDe = khai.coVanDe();
     if (coVanDe) bg.keepForever = true;
     try {
-        kho_.ghiBanGhiVideo(bg, kho_.thuMucBanGhiVideo(), KhoDuLieu::tienToVideo());
+        kho_.ghiBanGhiVideo(bg);
     } catch (const std::exception& e) {
         baoLoi(QStringLiteral("Không lưu được tờ khai mở kiện: ") + moTaLoi(e));
         return false;

@@ -227,7 +227,7 @@ NhanVideoDoDang::KetQua NhanVideoDoDang::chay(KhoDuLieu& kho, const QString& ten
         bg.deleted = false;
         bg.invalid = false;
         try {
-            kho.ghiBanGhiVideo(bg, kho.thuMucBanGhiVideo(), KhoDuLieu::tienToVideo());
+            kho.ghiBanGhiVideo(bg);
         } catch (const std::exception& e) {
             qWarning("Không ghi được bản ghi cho video quay dở %s: %s", qPrintable(*duongDan), qPrintable(moTaLoi(e)));
             ++kq.soLoi;

@@ -4,7 +4,6 @@
 #include <QMap>
 
 #include "core/CaiDat.h"
-#include "sources/GhiLoDon.h"
 #include "sources/KenhHTTPCurl.h"
 #include "sources/LoiKetNoi.h"
 #include "sources/MoTaLoi.h"
@@ -92,7 +91,11 @@ std::shared_ptr<NguonDon> BoDongBo::taoClient(const QString& nguon,
     vanTay = QCryptographicHash::hash(vanTay, QCryptographicHash::Sha256);
     if (client_ && vanTay == vanTayKhoa_) return client_;
 
-    const DocKhoa doc = [daDoc](const QString& dichVu) { return daDoc.value(dichVu, std::nullopt); };
+    const DocKhoa doc = [daDoc](const QString& dichVu) -> std::optional<QString> {
+        const auto it = daDoc.constFind(dichVu);
+        if (it == daDoc.cend()) return std::nullopt;
+        return *it;
+    };
     std::unique_ptr<NguonDon> moi = ch_.taoNguon(nguon, doc, mt_);
     if (!moi) {
         client_.reset();
@@ -180,10 +183,7 @@ void BoDongBo::batDauLuot(const QString& nguon, const std::shared_ptr<NguonDon>&
                 kq->loiGhi = *loiKhoa;
             } else {
                 try {
-                    // The month in which the lines are written, read after the fetch: one running across
-                    // midnight at a month's end belongs to the new month. Only the root and the clock
-                    // are read, both safe from this thread.
-                    ghiLoDon(kq->cacDon, kho_.tepThangHienTai(kho_.thuMucDon(), KhoDuLieu::tienToDon()));
+                    kho_.ghiLoDon(kq->cacDon);
                 } catch (const LoiTep& e) {
                     kq->loiGhi = e.moTa();
                 } catch (const std::exception& e) {

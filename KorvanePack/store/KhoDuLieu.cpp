@@ -37,7 +37,8 @@ int soThangGiua(const QDate& tu, const QDate& den) {
 KhoDuLieu::KhoDuLieu(QString thuMucGoc, DongHo* dongHo, std::shared_ptr<const DoDungLuong> doDungLuong)
     : thuMucGoc_(std::move(thuMucGoc)),
       dongHo_(dongHo ? dongHo : &DongHo::heThong()),
-      doDungLuong_(doDungLuong ? std::move(doDungLuong) : std::make_shared<DoDungLuongThat>()) {}
+      doDungLuong_(doDungLuong ? std::move(doDungLuong) : std::make_shared<DoDungLuongThat>()),
+      nhatKy_(thuMucGoc_ + QStringLiteral("/data"), *dongHo_, [this] { return damBaoKhoa(); }) {}
 
 QString KhoDuLieu::thuMucDon() const {
     return thuMucGoc_ + QStringLiteral("/data/orders");
@@ -49,7 +50,7 @@ QString KhoDuLieu::thuMucVideo() const {
     return thuMucGoc_ + QStringLiteral("/videos");
 }
 QString KhoDuLieu::duongDanNhatKy() const {
-    return thuMucGoc_ + QStringLiteral("/data/app.log.jsonl");
+    return nhatKy_.duongDan();
 }
 
 std::optional<QString> KhoDuLieu::moKho() {
@@ -68,6 +69,14 @@ QString KhoDuLieu::thangHienTai() const {
 
 QString KhoDuLieu::tepThangHienTai(const QString& thuMuc, const QString& tienTo) const {
     return thuMuc + u'/' + tienTo + thangHienTai() + QStringLiteral(".jsonl");
+}
+
+QString KhoDuLieu::tepDonThangNay() const {
+    return tepThangHienTai(thuMucDon(), tienToDon());
+}
+
+QString KhoDuLieu::tepBanGhiThangNay() const {
+    return tepThangHienTai(thuMucBanGhiVideo(), tienToVideo());
 }
 
 KhoDuLieu::SoLuong KhoDuLieu::napTatCa(int soThang, int soNgayGiu) {
@@ -358,7 +367,7 @@ void KhoDuLieu::ghiDong(const QByteArray& dong, const QString& thuMuc, const QSt
     TepDongJson::noiDong(tepThangHienTai(thuMuc, tienTo), dong);
 }
 
-void KhoDuLieu::ghiBanGhiVideo(const BanGhiVideo& video, const QString& thuMuc, const QString& tienTo) {
+void KhoDuLieu::ghiBanGhiVideo(const BanGhiVideo& video) {
     QByteArray dong;
     try {
         dong = video.thanhDong();
@@ -366,10 +375,10 @@ void KhoDuLieu::ghiBanGhiVideo(const BanGhiVideo& video, const QString& thuMuc, 
         throw LoiTep(QStringLiteral("Không mã hoá được bản ghi video: ") + QString::fromUtf8(e.what()));
     }
     dong.append('\n');
-    ghiDong(dong, thuMuc, tienTo);
+    ghiDong(dong, thuMucBanGhiVideo(), tienToVideo());
 }
 
-void KhoDuLieu::ghiDon(const DonHang& don, const QString& thuMuc, const QString& tienTo) {
+void KhoDuLieu::ghiDon(const DonHang& don) {
     QByteArray dong;
     try {
         dong = don.thanhDong();
@@ -377,7 +386,26 @@ void KhoDuLieu::ghiDon(const DonHang& don, const QString& thuMuc, const QString&
         throw LoiTep(QStringLiteral("Không mã hoá được đơn hàng: ") + QString::fromUtf8(e.what()));
     }
     dong.append('\n');
-    ghiDong(dong, thuMuc, tienTo);
+    ghiDong(dong, thuMucDon(), tienToDon());
+}
+
+void KhoDuLieu::ghiLoDon(const QList<DonHang>& cacDon) const {
+    if (cacDon.isEmpty()) return;
+    // The month is read before the batch is encoded, when the fetch is over: one that ran across midnight
+    // at a month's end belongs to the new month.
+    const QString tep = tepDonThangNay();
+    QByteArray lo;
+    for (const DonHang& d : cacDon) {
+        try {
+            lo.append(d.thanhDong());
+        } catch (const std::exception& e) {
+            throw LoiTep(QStringLiteral("Không mã hoá được đơn hàng ") + d.id + QStringLiteral(": ") +
+                         QString::fromUtf8(e.what()));
+        }
+        lo.append('\n');
+    }
+    TepDongJson::taoThuMuc(thuMucDon());
+    TepDongJson::noiDong(tep, lo);
 }
 
 QString KhoDuLieu::duongDanVideoMoi(const QString& ma, const QDateTime& batDau, bool laHoan) {
@@ -481,7 +509,7 @@ KhoDuLieu::KetQuaDonDep KhoDuLieu::donDepVideoCu(int soNgayGiu) {
         v.deleted = true;
         datVideo(v);
         try {
-            ghiBanGhiVideo(v, thuMucBanGhiVideo(), tienToVideo());
+            ghiBanGhiVideo(v);
         } catch (const LoiTep&) {
             // The file is gone either way; the in-memory record already says so.
         }

@@ -13,13 +13,16 @@
 #include "store/BangDonDaNap.h"
 #include "store/DonHang.h"
 #include "store/KhoaThuMuc.h"
+#include "store/NhatKy.h"
 
 class DongHo;
 class DoDungLuong;
 
 // The one data store: the data folder on disk, every order and video record of the recent months in
-// memory, and the hash-chained journal. Used on the GUI thread only; it has no lock of its own, but it
-// holds the data folder's lock file so that no second process writes into the same folder.
+// memory, and the hash-chained journal. Where each kind of line goes is its own affair: callers hand it
+// orders, records and events, never a folder or a file name. Used on the GUI thread only (ghiLoDon
+// aside); it has no lock of its own, but it holds the data folder's lock file so that no second process
+// writes into the same folder.
 class KhoDuLieu {
 public:
     struct SoLuong {
@@ -30,11 +33,7 @@ public:
         qint64 soFile = 0;
         qint64 soByte = 0;
     };
-    struct KetQuaKiemTra {
-        bool ok = false;
-        qint64 soDong = 0;
-        std::optional<qint64> dongGay;
-    };
+    using KetQuaKiemTra = NhatKy::KetQuaKiemTra;
 
     // Touches no file. The clock gives the month of new lines, journal times and the cleanup cut-off.
     explicit KhoDuLieu(QString thuMucGoc, DongHo* dongHo = nullptr,
@@ -72,14 +71,20 @@ public:
     const QHash<QString, QString>& maToiId() const { return maToiId_; }
     const QHash<QString, BanGhiVideo>& videoTheoId() const { return videoTheoId_; }
 
-    // Appends one line to thuMuc/tienTo + yyyy-MM + ".jsonl" (the current local month). Throws LoiTep and
+    // Appends one line to the month file of its kind for the current local month. Throws LoiTep and
     // leaves the in-memory maps alone: the caller updates them after a successful write.
-    void ghiBanGhiVideo(const BanGhiVideo& video, const QString& thuMuc, const QString& tienTo);
-    void ghiDon(const DonHang& don, const QString& thuMuc, const QString& tienTo);
-    // The month file an append made now lands in: thuMuc/tienTo + yyyy-MM + ".jsonl". The sync engine
-    // writes a whole fetch there in one append from its worker thread, so the desk never waits on it;
-    // it reads only the root and the clock, so it may be asked from that thread at the moment of writing.
-    QString tepThangHienTai(const QString& thuMuc, const QString& tienTo) const;
+    void ghiBanGhiVideo(const BanGhiVideo& video);
+    void ghiDon(const DonHang& don);
+    // Appends every order of one fetch to the current month's orders file as one write followed by one
+    // sync, instead of one per order: 2,000 orders cost one fsync, and either all of their lines reach the
+    // disk or the file is left as it was. The sync engine calls it from its worker thread, so the desk
+    // never waits on it: it reads only the root and the clock, and the month is the one in which the
+    // lines are written. It does not take the folder lock (that is the GUI thread's): the caller takes
+    // it with moKho() before handing the batch over, and writes nothing when that fails. Throws LoiTep.
+    void ghiLoDon(const QList<DonHang>& cacDon) const;
+    // The month files the next line of each kind lands in, for looking at what was written.
+    QString tepDonThangNay() const;
+    QString tepBanGhiThangNay() const;
 
     // Creates the day folder and returns a path that does not exist yet.
     QString duongDanVideoMoi(const QString& ma, const QDateTime& batDau, bool laHoan);
@@ -95,20 +100,18 @@ public:
     // The shortest retention that cleanup acts on; anything shorter is a damaged setting.
     static constexpr int soNgayGiuToiThieu = 7;
 
-    // Journal.
-    void ghiNhatKy(const QString& suKien, const QMap<QString, QString>& chiTiet = {});
-    void napVanTayCuoi();
-    KetQuaKiemTra kiemTraNhatKy() const;
-    const QString& vanTayDongTruoc() const { return vanTayDongTruoc_; }
-    const std::optional<QString>& loiGhiNhatKy() const { return loiGhiNhatKy_; }
-
-    // The sorted, slash-escaped serialisation the journal hashes; exposed for the verifier's tests.
-    static std::string tuanTuHoaNhatKy(const std::string& jsonDump);
+    // The journal, written under the store's folder lock.
+    void ghiNhatKy(const QString& suKien, const QMap<QString, QString>& chiTiet = {}) { nhatKy_.ghi(suKien, chiTiet); }
+    void napVanTayCuoi() { nhatKy_.napVanTayCuoi(); }
+    KetQuaKiemTra kiemTraNhatKy() const { return nhatKy_.kiemTra(); }
+    const QString& vanTayDongTruoc() const { return nhatKy_.vanTayDongTruoc(); }
+    const std::optional<QString>& loiGhiNhatKy() const { return nhatKy_.loiGhi(); }
 
 private:
     std::optional<QString> damBaoKhoa();
     QString thangHienTai() const;
     QStringList cacTepThang(const QString& thuMuc, const QString& tienTo, int soTep) const;
+    QString tepThangHienTai(const QString& thuMuc, const QString& tienTo) const;
     void ghiDong(const QByteArray& dong, const QString& thuMuc, const QString& tienTo);
     void boMaCu(const QString& id, const QStringList& giuLai);
 
@@ -118,8 +121,7 @@ private:
     BangDonDaNap donTheoId_;
     QHash<QString, QString> maToiId_;
     QHash<QString, BanGhiVideo> videoTheoId_;
-    QString vanTayDongTruoc_ = QStringLiteral("GENESIS");
-    std::optional<QString> loiGhiNhatKy_;
     std::optional<QString> loiKhoa_;
     KhoaThuMuc khoa_;
+    NhatKy nhatKy_;
 };

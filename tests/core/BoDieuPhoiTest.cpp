@@ -832,7 +832,7 @@ TEST_F(BoDieuPhoiTest, GhiBanGhiThatBaiGiuFileVaSerial) {
 // close() failing after a good fsync: the record is on disk, so it is published like any other.
 TEST_F(BoDieuPhoiTest, DongTepLoiSauFsyncVanCongBoBanGhi) {
     // The month file and the journal exist, so both lines go through an append.
-    QFile(kho->tepThangHienTai(kho->thuMucBanGhiVideo(), KhoDuLieu::tienToVideo())).open(QIODevice::WriteOnly);
+    QFile(kho->tepBanGhiThangNay()).open(QIODevice::WriteOnly);
     kho->ghiNhatKy(QStringLiteral("app_start"));
     LoiNhapXuatGia::TrongPhamVi tat;
     LoiNhapXuatGia::loiKhiDongTep(
@@ -927,7 +927,7 @@ TEST_F(BoDieuPhoiTest, ThongBaoCuaBoSuaBanGhiHienTrenDongThongBao) {
     bg.filePath = "/tmp/v1.mp4";
     bg.fileName = "v1.mp4";
     bg.startedAt = "2026-12-01T08:00:00Z";
-    kho->ghiBanGhiVideo(bg, kho->thuMucBanGhiVideo(), KhoDuLieu::tienToVideo());
+    kho->ghiBanGhiVideo(bg);
     kho->datVideo(bg);
     DonHang don;
     don.id = "7001";

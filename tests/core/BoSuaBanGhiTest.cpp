@@ -42,7 +42,7 @@ protected:
         bg.startedAt = "2026-12-0" + id.right(1) + "T08:00:00Z";
         bg.keepForever = false;
         if (daXoa) bg.deleted = true;
-        kho->ghiBanGhiVideo(bg, kho->thuMucBanGhiVideo(), KhoDuLieu::tienToVideo());
+        kho->ghiBanGhiVideo(bg);
         kho->datVideo(bg);
         return bg;
     }
@@ -185,7 +185,7 @@ TEST_F(BoSuaBanGhiTest, ToKhaiHangHoanGiuMaiKhiCoVanDe) {
 TEST_F(BoSuaBanGhiTest, ToKhaiKhongVanDeKhongBoDauGiuMai) {
     BanGhiVideo bg = luuSan("k1", "return", std::nullopt, QStringList{});
     bg.keepForever = true;
-    kho->ghiBanGhiVideo(bg, kho->thuMucBanGhiVideo(), KhoDuLieu::tienToVideo());
+    kho->ghiBanGhiVideo(bg);
     kho->datVideo(bg);
     KhaiBaoHoan khai;
     khai.conditions = QStringList{"con-nguyen-seal"};

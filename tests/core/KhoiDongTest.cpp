@@ -212,7 +212,7 @@ void gieoVideo(const QString& goc, bool coVideoCu) {
         tep.write("x");
         v.startedAt = v.endedAt = bayGio.addDays(-m.ngayTruoc).toString(Qt::ISODate);
         if (m.daXoa) v.deleted = true;
-        kho.ghiBanGhiVideo(v, kho.thuMucBanGhiVideo(), KhoDuLieu::tienToVideo());
+        kho.ghiBanGhiVideo(v);
     }
 }
 

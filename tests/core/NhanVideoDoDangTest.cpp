@@ -50,7 +50,7 @@ struct NhanThu : ::testing::Test {
         d.customerPhone = "0900000001";
         d.trackings.push_back(MaVanDon{"SPXVN7001", "SPX"});
         d.createdAt = d.updatedAt = QDateTime::currentDateTimeUtc().toString(Qt::ISODate);
-        kho->ghiDon(d, kho->thuMucDon(), KhoDuLieu::tienToDon());
+        kho->ghiDon(d);
         kho->capNhatDon(d);
     }
     // What a start does before this step: a fresh store on the folder, loaded, and its "app_start".
@@ -199,7 +199,7 @@ TEST_F(NhanThu, OnlyFilesOfUnfinishedRecordingsAreTakenIn) {
     v.code = "COBANGHI";
     v.filePath = coBanGhi;
     v.fileName = QFileInfo(coBanGhi).fileName();
-    kho->ghiBanGhiVideo(v, kho->thuMucBanGhiVideo(), KhoDuLieu::tienToVideo());
+    kho->ghiBanGhiVideo(v);
     // Its file was named well before its journal line: not the file of that recording.
     batDau("QUACU", "", false, 2, false, 300);
     // A file no journal line explains.

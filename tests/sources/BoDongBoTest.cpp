@@ -92,7 +92,7 @@ TEST(BoDongBo, OrdersAreWrittenInOneAppendAndIndexedByTheirCodes) {
     ASSERT_TRUE(m.kho->donTheoMa(QStringLiteral("vd-2")));
     EXPECT_EQ(m.kho->donTheoMa(QStringLiteral("vd-2"))->id, QStringLiteral("2"));
 
-    QFile f(m.kho->tepThangHienTai(m.kho->thuMucDon(), KhoDuLieu::tienToDon()));
+    QFile f(m.kho->tepDonThangNay());
     ASSERT_TRUE(f.open(QIODevice::ReadOnly));
     EXPECT_EQ(f.readAll().count('\n'), 3);
     // What was written is what a fresh start loads.
@@ -220,7 +220,7 @@ TEST(BoDongBo, WriteCutShortPartWayLeavesTheFileAsItWasAndTheNextRunWritesItWhol
     auto& db = m.taoDongBo();
     m.chayDongBo();
     ASSERT_EQ(db.soDonLanCuoi(), 10);
-    const QString tep = m.kho->tepThangHienTai(m.kho->thuMucDon(), KhoDuLieu::tienToDon());
+    const QString tep = m.kho->tepDonThangNay();
     const auto docTep = [&] {
         QFile f(tep);
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();

@@ -73,7 +73,7 @@ struct CumHangHoan : cum_thu::Cum {
     }
     void themDon(const DonHang& d) { kho->capNhatDon(d); }
     void luuBanGhi(const BanGhiVideo& bg) {
-        kho->ghiBanGhiVideo(bg, kho->thuMucBanGhiVideo(), KhoDuLieu::tienToVideo());
+        kho->ghiBanGhiVideo(bg);
         kho->datVideo(bg);
     }
     // The form opened as the coordinator's announcement of a saved returns record opens it.

@@ -57,9 +57,9 @@ TEST(DoBen, DISABLED_ConGhiLienTuc) {
         v.filePath = QStringLiteral("/du-lieu/videos/2026/12/10/VD%1.mp4").arg(id);
         v.sha256 = QString(64, u'e');
         try {
-            kho.ghiDon(d, kho.thuMucDon(), KhoDuLieu::tienToDon());
+            kho.ghiDon(d);
             bao("D " + d.id.toUtf8());
-            kho.ghiBanGhiVideo(v, kho.thuMucBanGhiVideo(), KhoDuLieu::tienToVideo());
+            kho.ghiBanGhiVideo(v);
             bao("V " + v.id.toUtf8());
         } catch (const LoiTep& e) {
             bao("LOI " + e.moTa().toUtf8());
@@ -154,7 +154,7 @@ TEST(DoBen, ChetGiuaChungVanNguyen) {
         // The next append after a crash is readable and chains on.
         DonHang sau;
         sau.id = QStringLiteral("sau-%1").arg(vong);
-        kho.ghiDon(sau, kho.thuMucDon(), KhoDuLieu::tienToDon());
+        kho.ghiDon(sau);
         kho.ghiNhatKy(QStringLiteral("app_start"));
         ASSERT_FALSE(kho.loiGhiNhatKy());
         donDaBao.insert(sau.id);
@@ -173,7 +173,7 @@ TEST(DoBen, ChetGiuaChungVanNguyen) {
 TEST(KhoaThuMuc, PhienThuHaiKhongGhiGi) {
     KhoTam t;
     t.kho->napTatCa(8);
-    t.kho->ghiDon(donMa(QStringLiteral("o1")), t.kho->thuMucDon(), KhoDuLieu::tienToDon());
+    t.kho->ghiDon(donMa(QStringLiteral("o1")));
     t.kho->ghiNhatKy(QStringLiteral("app_start"));
     const QByteArray nhatKy = t.docTep(QStringLiteral("data/app.log.jsonl"));
 
@@ -181,7 +181,7 @@ TEST(KhoaThuMuc, PhienThuHaiKhongGhiGi) {
     const auto sl = thuHai.napTatCa(8);
     ASSERT_TRUE(thuHai.loiKhoa());
     EXPECT_EQ(sl.soDon, 1) << "a refused store still reads";
-    EXPECT_THROW(thuHai.ghiDon(donMa(QStringLiteral("o2")), thuHai.thuMucDon(), KhoDuLieu::tienToDon()), LoiTep);
+    EXPECT_THROW(thuHai.ghiDon(donMa(QStringLiteral("o2"))), LoiTep);
     thuHai.ghiNhatKy(QStringLiteral("app_start"));
     EXPECT_TRUE(thuHai.loiGhiNhatKy());
     EXPECT_EQ(t.docTep(QStringLiteral("data/app.log.jsonl")), nhatKy);

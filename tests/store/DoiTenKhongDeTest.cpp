@@ -57,7 +57,7 @@ static void kiemTraTaoTepMoi() {
     DonHang d;
     d.id = QStringLiteral("o1");
     // The first line of a month creates the file; the journal's first line creates the journal.
-    t.kho->ghiDon(d, t.kho->thuMucDon(), KhoDuLieu::tienToDon());
+    t.kho->ghiDon(d);
     t.kho->ghiNhatKy(QStringLiteral("app_start"));
     EXPECT_FALSE(t.kho->loiGhiNhatKy()) << t.kho->loiGhiNhatKy().value_or(QString()).toStdString();
     EXPECT_EQ(t.docTep(QStringLiteral("data/orders/orders-2026-04.jsonl")), d.thanhDong() + '\n');

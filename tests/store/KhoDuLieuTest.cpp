@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
+#include <thread>
 
 #include "KhoTam.h"
 #include "store/DinhDangISO.h"
@@ -152,9 +153,9 @@ TEST(GhiBanGhi, TepThangTheoNgayGhiVaNoiThem) {
     t.datGio(2026, 3, 1, 0, 5);  // first minutes of March, local time
     BanGhiVideo v = video(QStringLiteral("v1"), QStringLiteral("o1"), QStringLiteral("2026-02-28T16:59:00Z"));
     v.filePath = QStringLiteral("/a/b.mp4");
-    t.kho->ghiBanGhiVideo(v, t.kho->thuMucBanGhiVideo(), KhoDuLieu::tienToVideo());
+    t.kho->ghiBanGhiVideo(v);
     v.invalid = true;
-    t.kho->ghiBanGhiVideo(v, t.kho->thuMucBanGhiVideo(), KhoDuLieu::tienToVideo());
+    t.kho->ghiBanGhiVideo(v);
     EXPECT_TRUE(t.kho->videoTheoId().isEmpty()) << "the caller updates the map after a good write";
     const QByteArray noiDung = t.docTep(QStringLiteral("data/recordings/recordings-2026-03.jsonl"));
     EXPECT_EQ(noiDung.count('\n'), 2);
@@ -165,17 +166,16 @@ TEST(GhiBanGhi, TepThangTheoNgayGhiVaNoiThem) {
     t.moLai(true);
     EXPECT_EQ(t.kho->videoTheoId().value(QStringLiteral("v1")).invalid, true);
 
-    t.kho->ghiDon(don(QStringLiteral("o9")), t.kho->thuMucDon(), KhoDuLieu::tienToDon());
+    t.kho->ghiDon(don(QStringLiteral("o9")));
     EXPECT_TRUE(t.docTep(tepDon(QStringLiteral("2026-03"))).startsWith("{\"id\":\"o9\""));
 }
 
 TEST(GhiBanGhi, LoiGhiNemVaKhongDoiBoNho) {
     KhoTam t;
-    t.vietTep(QStringLiteral("tep-thuong"), "x");
+    t.vietTep(QStringLiteral("data/orders"), "x");
     try {
-        t.kho->ghiDon(don(QStringLiteral("o1")), t.duongDan(QStringLiteral("tep-thuong/orders")),
-                      KhoDuLieu::tienToDon());
-        FAIL() << "a folder under a regular file cannot be created";
+        t.kho->ghiDon(don(QStringLiteral("o1")));
+        FAIL() << "the orders folder cannot be created where a regular file stands";
     } catch (const LoiTep& e) {
         EXPECT_FALSE(e.moTa().isEmpty());
     }
@@ -185,7 +185,7 @@ TEST(GhiBanGhi, LoiGhiNemVaKhongDoiBoNho) {
 TEST(GhiBanGhi, GhiDoDangBiCatVeDoDaiCuVaNem) {
     KhoTam t;
     t.datGio(2026, 5, 20);
-    t.kho->ghiDon(don(QStringLiteral("1")), t.kho->thuMucDon(), KhoDuLieu::tienToDon());
+    t.kho->ghiDon(don(QStringLiteral("1")));
     const QByteArray truoc = t.docTep(tepDon(QStringLiteral("2026-05")));
     // A file-size limit a few bytes past the end stops the write part-way, as a full disk would.
     DonHang lon = don(QStringLiteral("2"));
@@ -198,7 +198,7 @@ TEST(GhiBanGhi, GhiDoDangBiCatVeDoDaiCuVaNem) {
     setrlimit(RLIMIT_FSIZE, &moi);
     bool nem = false;
     try {
-        t.kho->ghiDon(lon, t.kho->thuMucDon(), KhoDuLieu::tienToDon());
+        t.kho->ghiDon(lon);
     } catch (const LoiTep&) {
         nem = true;
     }
@@ -206,7 +206,7 @@ TEST(GhiBanGhi, GhiDoDangBiCatVeDoDaiCuVaNem) {
     signal(SIGXFSZ, SIG_DFL);
     EXPECT_TRUE(nem);
     EXPECT_EQ(t.docTep(tepDon(QStringLiteral("2026-05"))), truoc) << "the partial line is cut off";
-    t.kho->ghiDon(don(QStringLiteral("3")), t.kho->thuMucDon(), KhoDuLieu::tienToDon());
+    t.kho->ghiDon(don(QStringLiteral("3")));
     t.moLai(true);
     EXPECT_EQ(t.kho->donTheoId().size(), 2);
     EXPECT_TRUE(t.kho->donTheoId().contains(QStringLiteral("3")));
@@ -498,7 +498,54 @@ TEST(GhiBanGhi, NoiThemSauDuoiRachKhongNuotDongMoi) {
         KhoTam t;
         t.datGio(2026, 5, 20);
         t.vietTep(tepDon(QStringLiteral("2026-05")), c.truoc);
-        t.kho->ghiDon(don(QStringLiteral("3")), t.kho->thuMucDon(), KhoDuLieu::tienToDon());
+        t.kho->ghiDon(don(QStringLiteral("3")));
         EXPECT_EQ(t.docTep(tepDon(QStringLiteral("2026-05"))), c.sau + dong(don(QStringLiteral("3")))) << c.ten;
     }
+}
+
+// The sync engine's batch, handed over from a worker thread onto a month file left torn by a crash: the
+// same repair as a single append (the cut piece kept whole in the side file), then the whole batch.
+TEST(GhiLoDon, TuLuongKhacSuaDuoiRachRoiNoiCaLo) {
+    const QByteArray mot = dong(don(QStringLiteral("1")));
+    const QByteArray hai = don(QStringLiteral("2")).thanhDong();
+    struct {
+        const char* ten;
+        QByteArray truoc, sau, cat;
+    } const bang[] = {
+        {"manh rach", mot + hai.left(hai.size() / 2), mot, hai.left(hai.size() / 2)},
+        {"dong du thieu LF", mot + hai, mot + hai + '\n', QByteArray()},
+        {"chi co manh rach", hai.left(9), QByteArray(), hai.left(9)},
+        {"khong co tep", QByteArray(), QByteArray(), QByteArray()},
+    };
+    const QList<DonHang> lo{don(QStringLiteral("3")), don(QStringLiteral("4"), {QStringLiteral("VD-4")})};
+    for (const auto& c : bang) {
+        KhoTam t;
+        t.datGio(2026, 5, 31, 23, 59, 59);
+        if (!c.truoc.isEmpty()) t.vietTep(tepDon(QStringLiteral("2026-05")), c.truoc);
+        ASSERT_FALSE(t.kho->moKho()) << c.ten;
+        std::optional<QString> loi;
+        std::thread([&] {
+            try {
+                t.kho->ghiLoDon(lo);
+            } catch (const LoiTep& e) {
+                loi = e.moTa();
+            }
+        }).join();
+        EXPECT_FALSE(loi) << c.ten << ": " << loi.value_or(QString()).toStdString();
+        EXPECT_EQ(t.docTep(tepDon(QStringLiteral("2026-05"))), c.sau + dong(lo[0]) + dong(lo[1])) << c.ten;
+        const QStringList rieng = QDir(t.duongDan(QStringLiteral("data/orders")))
+                                      .entryList({QStringLiteral("orders-2026-05.jsonl.doan-cat-*")}, QDir::Files);
+        if (c.cat.isEmpty()) {
+            EXPECT_TRUE(rieng.isEmpty()) << c.ten;
+        } else {
+            ASSERT_EQ(rieng.size(), 1) << c.ten;
+            EXPECT_EQ(t.docTep(QStringLiteral("data/orders/") + rieng[0]), c.cat) << c.ten;
+        }
+        t.moLai(true);
+        EXPECT_EQ(t.kho->donTheoMa(QStringLiteral("VD-4")).value_or(DonHang()).id, QStringLiteral("4")) << c.ten;
+    }
+    // An empty fetch touches nothing.
+    KhoTam t;
+    t.kho->ghiLoDon({});
+    EXPECT_FALSE(QFileInfo::exists(t.duongDan(QStringLiteral("data/orders"))));
 }

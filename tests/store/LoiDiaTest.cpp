@@ -23,12 +23,12 @@ TEST(LoiDia, DongTepLoiSauFsyncVanLaDaGhi) {
     t.kho->ghiNhatKy(QStringLiteral("app_start"));
     BanGhiVideo v;
     v.id = QStringLiteral("v1");
-    t.kho->ghiBanGhiVideo(v, t.kho->thuMucBanGhiVideo(), KhoDuLieu::tienToVideo());
+    t.kho->ghiBanGhiVideo(v);
 
     LoiNhapXuatGia::TrongPhamVi tat;
     LoiNhapXuatGia::loiKhiDongTep((QFileInfo(t.goc()).canonicalFilePath() + QStringLiteral("/data/")).toStdString());
     v.id = QStringLiteral("v2");
-    EXPECT_NO_THROW(t.kho->ghiBanGhiVideo(v, t.kho->thuMucBanGhiVideo(), KhoDuLieu::tienToVideo()));
+    EXPECT_NO_THROW(t.kho->ghiBanGhiVideo(v));
     for (const char* e : {"rec_start", "rec_finish"}) {
         t.kho->ghiNhatKy(QString::fromLatin1(e));
         EXPECT_FALSE(t.kho->loiGhiNhatKy()) << e << ": " << t.kho->loiGhiNhatKy().value_or(QString()).toStdString();
@@ -56,13 +56,13 @@ TEST(LoiDia, DongBoThuMucLoiThiTepMoiKhongDuocBaoLaDaGhi) {
     t.kho->napTatCa(8);
     DonHang cu;
     cu.id = QStringLiteral("cu");
-    t.kho->ghiDon(cu, t.kho->thuMucDon(), KhoDuLieu::tienToDon());
+    t.kho->ghiDon(cu);
 
     LoiNhapXuatGia::TrongPhamVi tat;
     LoiNhapXuatGia::loiKhiDongBoThuMuc(QFileInfo(t.goc()).canonicalFilePath().toStdString());
     BanGhiVideo v;
     v.id = QStringLiteral("v1");
-    EXPECT_THROW(t.kho->ghiBanGhiVideo(v, t.kho->thuMucBanGhiVideo(), KhoDuLieu::tienToVideo()), LoiTep);
+    EXPECT_THROW(t.kho->ghiBanGhiVideo(v), LoiTep);
     EXPECT_EQ(tepTrong(t.kho->thuMucBanGhiVideo()), QStringList());
     t.kho->ghiNhatKy(QStringLiteral("app_start"));
     ASSERT_TRUE(t.kho->loiGhiNhatKy());
@@ -73,7 +73,7 @@ TEST(LoiDia, DongBoThuMucLoiThiTepMoiKhongDuocBaoLaDaGhi) {
     // An append to a file already in place needs no folder sync.
     DonHang sau;
     sau.id = QStringLiteral("sau");
-    EXPECT_NO_THROW(t.kho->ghiDon(sau, t.kho->thuMucDon(), KhoDuLieu::tienToDon()));
+    EXPECT_NO_THROW(t.kho->ghiDon(sau));
     EXPECT_GE(LoiNhapXuatGia::soLanDaLoi(), 2);
     LoiNhapXuatGia::tatHet();
 

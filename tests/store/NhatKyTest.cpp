@@ -244,11 +244,11 @@ TEST(NhatKy, DongLongQuaSauLaDongGay) {
                             {"event", "x"},
                             {"detail", {{"d", nlohmann::json::parse(longNhau(sau))}}},
                             {"prev", truoc}};
-        j["hash"] = QCryptographicHash::hash(QByteArray::fromStdString(KhoDuLieu::tuanTuHoaNhatKy(j.dump())),
-                                             QCryptographicHash::Sha256)
-                        .toHex()
-                        .toStdString();
-        return QByteArray::fromStdString(KhoDuLieu::tuanTuHoaNhatKy(j.dump()));
+        j["hash"] =
+            QCryptographicHash::hash(QByteArray::fromStdString(NhatKy::tuanTuHoa(j.dump())), QCryptographicHash::Sha256)
+                .toHex()
+                .toStdString();
+        return QByteArray::fromStdString(NhatKy::tuanTuHoa(j.dump()));
     };
     struct {
         const char* ten;

@@ -108,11 +108,11 @@ TEST(TepLa, ThangLaKhongMatByteNaoVaDongDocDuocVanNap) {
             if (laDon) {
                 DonHang d;
                 d.id = QStringLiteral("moi");
-                t.kho->ghiDon(d, t.kho->thuMucDon(), KhoDuLieu::tienToDon());
+                t.kho->ghiDon(d);
             } else {
                 BanGhiVideo v;
                 v.id = QStringLiteral("moi");
-                t.kho->ghiBanGhiVideo(v, t.kho->thuMucBanGhiVideo(), KhoDuLieu::tienToVideo());
+                t.kho->ghiBanGhiVideo(v);
             }
             const auto sau = chupTep(t.goc());
             EXPECT_EQ(byteDaMat(truoc, sau), QStringList());
@@ -193,7 +193,7 @@ TEST(TepLa, OngDanTenTepThangKhongChanKhoiDong) {
     DonHang d;
     d.id = QStringLiteral("moi");
     try {
-        t.kho->ghiDon(d, t.kho->thuMucDon(), KhoDuLieu::tienToDon());
+        t.kho->ghiDon(d);
         ADD_FAILURE() << "an append to a named pipe reported success";
     } catch (const LoiTep& e) {
         EXPECT_TRUE(e.moTa().contains(QStringLiteral("không phải tệp thường"))) << e.moTa().toStdString();

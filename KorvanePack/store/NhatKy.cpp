@@ -1,4 +1,5 @@
-// The hash-chained journal of KhoDuLieu.
+#include "store/NhatKy.h"
+
 #include <openssl/sha.h>
 #include <simdjson.h>
 
@@ -8,7 +9,6 @@
 #include "store/DinhDangISO.h"
 #include "store/DocJson.h"
 #include "store/DongHo.h"
-#include "store/KhoDuLieu.h"
 #include "store/LoiTep.h"
 #include "store/TepDongJson.h"
 #include "store/TienIch.h"
@@ -41,7 +41,13 @@ void tachDong(const QByteArray& noiDung, F&& moiDong) {
 
 }  // namespace
 
-std::string KhoDuLieu::tuanTuHoaNhatKy(const std::string& jsonDump) {
+NhatKy::NhatKy(QString thuMucData, DongHo& dongHo, DamBaoKhoa damBaoKhoa)
+    : thuMucData_(std::move(thuMucData)),
+      duongDan_(thuMucData_ + QStringLiteral("/app.log.jsonl")),
+      dongHo_(dongHo),
+      damBaoKhoa_(std::move(damBaoKhoa)) {}
+
+std::string NhatKy::tuanTuHoa(const std::string& jsonDump) {
     // nlohmann sorts keys but writes "/" plainly; the journal's form escapes it.
     std::string ra;
     ra.reserve(jsonDump.size() + 16);
@@ -52,34 +58,32 @@ std::string KhoDuLieu::tuanTuHoaNhatKy(const std::string& jsonDump) {
     return ra;
 }
 
-void KhoDuLieu::ghiNhatKy(const QString& suKien, const QMap<QString, QString>& chiTiet) {
+void NhatKy::ghi(const QString& suKien, const QMap<QString, QString>& chiTiet) {
     nlohmann::json chiTietJson = nlohmann::json::object();
     bool hopLe = suKien.isValidUtf16();
     for (auto it = chiTiet.cbegin(); it != chiTiet.cend(); ++it) {
         hopLe = hopLe && it.key().isValidUtf16() && it.value().isValidUtf16();
         chiTietJson[it.key().toStdString()] = it.value().toStdString();
     }
-    const auto boQua = [this](const QString& lyDo) {
-        loiGhiNhatKy_ = QStringLiteral("Không ghi được nhật ký: ") + lyDo;
-    };
+    const auto boQua = [this](const QString& lyDo) { loiGhi_ = QStringLiteral("Không ghi được nhật ký: ") + lyDo; };
     // A lone surrogate would be written as a replacement character and the event would no longer
     // say what happened; it is refused like any other text that is not valid Unicode.
     if (!hopLe) return boQua(QStringLiteral("sự kiện chứa văn bản không hợp lệ."));
-    nlohmann::json dong = {{"ts", dinhDangISO().dinhDang(dongHo_->gioThuc()).toStdString()},
+    nlohmann::json dong = {{"ts", dinhDangISO().dinhDang(dongHo_.gioThuc()).toStdString()},
                            {"event", suKien.toStdString()},
                            {"detail", std::move(chiTietJson)},
                            {"prev", vanTayDongTruoc_.toStdString()}};
     std::string chuoi;
     try {
-        const QString bam = bamHex(tuanTuHoaNhatKy(dong.dump()));
+        const QString bam = bamHex(tuanTuHoa(dong.dump()));
         dong["hash"] = bam.toStdString();
-        chuoi = tuanTuHoaNhatKy(dong.dump());
+        chuoi = tuanTuHoa(dong.dump());
         chuoi += '\n';
-        if (const auto loi = damBaoKhoa()) return boQua(*loi);
-        TepDongJson::taoThuMuc(thuMucGoc_ + QStringLiteral("/data"));
-        TepDongJson::noiDong(duongDanNhatKy(), QByteArrayView(chuoi.data(), qsizetype(chuoi.size())));
+        if (const auto loi = damBaoKhoa_()) return boQua(*loi);
+        TepDongJson::taoThuMuc(thuMucData_);
+        TepDongJson::noiDong(duongDan_, QByteArrayView(chuoi.data(), qsizetype(chuoi.size())));
         vanTayDongTruoc_ = bam;
-        loiGhiNhatKy_.reset();
+        loiGhi_.reset();
     } catch (const LoiTep& e) {
         boQua(e.moTa());
     } catch (const nlohmann::json::exception& e) {
@@ -87,13 +91,13 @@ void KhoDuLieu::ghiNhatKy(const QString& suKien, const QMap<QString, QString>& c
     }
 }
 
-void KhoDuLieu::napVanTayCuoi() {
+void NhatKy::napVanTayCuoi() {
     // A torn last line is cut before anything chains to it, so the journal keeps verifying.
-    if (!damBaoKhoa()) TepDongJson::suaDuoi(duongDanNhatKy());
+    if (!damBaoKhoa_()) TepDongJson::suaDuoi(duongDan_);
     // Only the last line that carries a hash is wanted, so the journal is read from its end: the
     // start-up scan for unfinished recordings is what reads it whole.
     TepDongJson::DemDoc dem;
-    TepDongJson::docNguocTungDong(duongDanNhatKy(), dem, [this](QByteArrayView dong) {
+    TepDongJson::docNguocTungDong(duongDan_, dem, [this](QByteArrayView dong) {
         const auto o = DocJson::docDoiTuong(std::string_view(dong.data(), size_t(dong.size())));
         const QString bam = o ? DocJson::chu(*o, "hash") : QString();
         if (bam.isEmpty()) return true;
@@ -102,8 +106,8 @@ void KhoDuLieu::napVanTayCuoi() {
     });
 }
 
-KhoDuLieu::KetQuaKiemTra KhoDuLieu::kiemTraNhatKy() const {
-    const auto noiDung = TepDongJson::docToanBo(duongDanNhatKy());
+NhatKy::KetQuaKiemTra NhatKy::kiemTra() const {
+    const auto noiDung = TepDongJson::docToanBo(duongDan_);
     // A journal that is not UTF-8 text as a whole cannot be read, and says so rather than naming a line.
     if (!noiDung || !simdjson::validate_utf8(noiDung->constData(), size_t(noiDung->size())))
         return {false, 0, std::nullopt};
@@ -122,7 +126,7 @@ KhoDuLieu::KetQuaKiemTra KhoDuLieu::kiemTraNhatKy() const {
             j.erase("hash");
             std::string lai;
             try {
-                lai = tuanTuHoaNhatKy(j.dump());
+                lai = tuanTuHoa(j.dump());
             } catch (const nlohmann::json::exception&) {
                 return false;
             }
