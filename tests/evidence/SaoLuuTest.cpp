@@ -17,7 +17,7 @@
 #include "core/HenGioTay.h"
 #include "core/KhoKhoaBoNho.h"
 #include "evidence/SaoLuu.h"
-#include "store/DongHo.h"
+#include "store/DongHoGia.h"
 #include "store/KhoDuLieu.h"
 #include "store/TienIch.h"
 

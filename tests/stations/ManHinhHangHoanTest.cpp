@@ -18,7 +18,7 @@
 #include "stations/ManHinhHangHoan.h"
 #include "stations/NutDo.h"
 #include "stations/NutVang.h"
-#include "store/DongHo.h"
+#include "store/DongHoGia.h"
 #include "store/MucChon.h"
 
 namespace {
