@@ -14,12 +14,16 @@
 #include "core/BanDichQt.h"
 #include "core/BoDieuPhoi.h"
 #include "core/CaiDat.h"
+#include "core/CameraEngine.h"
+#include "core/CumDieuPhoi.h"
+#include "core/DauRaAmThanh.h"
 #include "core/GiaoDien.h"
 #include "core/KhoiDong.h"
 #include "core/KhungChinh.h"
 #include "core/NenCongThongTin.h"
 #include "core/PhongChu.h"
 #include "core/QuyenCamera.h"
+#include "core/TiengBao.h"
 #include "core/TinHieuDong.h"
 #include "core/TrangThaiApp.h"
 #include "evidence/DangKyManHinh.h"
@@ -27,6 +31,7 @@
 #include "sources/BoDongBo.h"
 #include "stations/ManHinhDongGoi.h"
 #include "stations/ManHinhHangHoan.h"
+#include "store/DongHo.h"
 
 namespace {
 // Where the video device nodes are looked for; another folder only for running the program against a
@@ -41,14 +46,17 @@ void KorvanePackApp::apDungGiaoDien(const QString& giaoDien) {
     GiaoDien::ban().apDungGiaoDien(giaoDien);
 }
 
-KorvanePackApp::KorvanePackApp() {
+KorvanePackApp::KorvanePackApp() : KorvanePackApp(CanhNen{}) {}
+
+KorvanePackApp::KorvanePackApp(CanhNen canhNen) : canhNen_(std::move(canhNen)) {
+    const QString tepCaiDat = canhNen_.tepCaiDat.isEmpty() ? CaiDat::duongDanTepMacDinh() : canhNen_.tepCaiDat;
     QApplication::setFont(phongChu(13));
     caiBanDichQt();
     GiaoDien::ban().datNguonHeThong(new NenCongThongTin(qApp));
     // The settings object does not exist yet: the stored text is read straight from the file.
-    apDungGiaoDien(CaiDat::docGiaoDienDaLuu());
+    apDungGiaoDien(CaiDat::docGiaoDienDaLuu(tepCaiDat));
 
-    caiDat_ = std::make_unique<CaiDat>();
+    caiDat_ = std::make_unique<CaiDat>(tepCaiDat, canhNen_.khoKhoa);
     trangThai_ = std::make_unique<TrangThaiApp>();
     GiaoDien::ban().theoCaiDat(*caiDat_);
 
@@ -67,19 +75,32 @@ KorvanePackApp::KorvanePackApp() {
     QObject::connect(tinHieu_.get(), &TinHieuDong::yeuCauDong, cuaSo_.get(), [this](int) { dongTheoTinHieu(); });
 
     KhoiDong::DichVu dv;
-    const QString tb = thuMucThietBi();
-    dv.docQuyenCamera = [tb] { return QuyenCamera::doc(tb); };
-    dv.taoDongBo = [](KhoDuLieu& kho, CaiDat& caiDat) -> std::shared_ptr<QObject> {
-        return std::make_shared<BoDongBo>(kho, caiDat);
+    if (canhNen_.docQuyenCamera) {
+        dv.docQuyenCamera = canhNen_.docQuyenCamera;
+    } else {
+        const QString tb = thuMucThietBi();
+        dv.docQuyenCamera = [tb] { return QuyenCamera::doc(tb); };
+    }
+    dv.taoDieuPhoi = [this](KhoDuLieu& kho, CaiDat& caiDat) {
+        std::unique_ptr<CameraEngine> camera =
+            canhNen_.taoCamera ? canhNen_.taoCamera() : std::make_unique<CameraEngine>();
+        camera_ = camera.get();
+        auto tieng = std::make_unique<TiengBao>(canhNen_.taoDauRaAmThanh ? canhNen_.taoDauRaAmThanh() : nullptr);
+        return CumDieuPhoi::tao(kho, caiDat, std::move(camera), std::move(tieng), canhNen_.dongHo, canhNen_.henGio);
     };
-    dv.batDauDongBo = [](QObject& dongBo) {
-        if (auto* db = qobject_cast<BoDongBo*>(&dongBo)) db->batDau();
+    dv.taoDongBo = [this](KhoDuLieu& kho, CaiDat& caiDat) -> std::shared_ptr<CongDongBo> {
+        BoDongBo::CauHinh cauHinh;
+        if (canhNen_.dongHo) cauHinh.dongHo = canhNen_.dongHo;
+        cauHinh.henGio = canhNen_.henGio;
+        cauHinh.kenh = canhNen_.kenhHTTP;
+        auto dongBo = std::make_shared<BoDongBo>(kho, caiDat, std::move(cauHinh));
+        dongBo_ = dongBo.get();
+        return dongBo;
     };
-    dv.taoSaoLuu = [](KhoDuLieu& kho, CaiDat& caiDat) -> std::shared_ptr<QObject> {
-        return std::make_shared<SaoLuu>(kho, caiDat);
-    };
-    dv.saoLuuMot = [](QObject& saoLuu, const BanGhiVideo& banGhi) {
-        if (auto* s = qobject_cast<SaoLuu*>(&saoLuu)) s->saoLuuMot(banGhi);
+    dv.taoSaoLuu = [this](KhoDuLieu& kho, CaiDat& caiDat) -> std::shared_ptr<CongSaoLuu> {
+        auto saoLuu = std::make_shared<SaoLuu>(kho, caiDat);
+        saoLuu_ = saoLuu.get();
+        return saoLuu;
     };
     khoiDong_ = std::make_unique<KhoiDong>(*trangThai_, *caiDat_, std::move(dv));
     QObject::connect(khoiDong_.get(), &KhoiDong::khongMoDuocKho, cuaSo_.get(), [this](const QString& loi) {
@@ -103,27 +124,28 @@ KorvanePackApp::~KorvanePackApp() {
 }
 
 void KorvanePackApp::dangKyManHinh() {
-    khung_->dangKyManHinh(KhungChinh::ManHinh::dongGoi,
-                          [](TrangThaiApp& tt, CaiDat&) -> QWidget* { return new ManHinhDongGoi(tt.dieuPhoi()); });
-    khung_->dangKyManHinh(KhungChinh::ManHinh::hangHoan,
-                          [](TrangThaiApp& tt, CaiDat&) -> QWidget* { return new ManHinhHangHoan(tt.dieuPhoi()); });
-    DangKyManHinh::dangKy(*khung_);
-    khung_->dangKyManHinh(KhungChinh::ManHinh::thuMay, [](TrangThaiApp& tt, CaiDat&) -> QWidget* {
+    DongHo* dongHo = canhNen_.dongHo ? canhNen_.dongHo : &DongHo::heThong();
+    khung_->dangKyManHinh(KhungChinh::ManHinh::dongGoi, [dongHo](TrangThaiApp& tt, CaiDat&) -> QWidget* {
+        return new ManHinhDongGoi(tt.dieuPhoi(), *dongHo);
+    });
+    khung_->dangKyManHinh(KhungChinh::ManHinh::hangHoan, [dongHo](TrangThaiApp& tt, CaiDat&) -> QWidget* {
+        return new ManHinhHangHoan(tt.dieuPhoi(), *dongHo);
+    });
+    DangKyManHinh::dangKy(*khung_, *dongHo);
+    khung_->dangKyManHinh(KhungChinh::ManHinh::thuMay, [this, dongHo](TrangThaiApp& tt, CaiDat&) -> QWidget* {
         BoDieuPhoi* dp = tt.dieuPhoi();
-        return dp ? new ManHinhThuMay(dp, dp->camera(), false) : nullptr;
+        return dp ? new ManHinhThuMay(dp, camera_, false, *dongHo) : nullptr;
     });
     khung_->dangKyNhapPin([](TrangThaiApp&, CaiDat& cd, std::function<void()> xong) -> QWidget* {
         return new ManHinhNhapPin(cd, std::move(xong));
     });
-    khung_->dangKyCaiDatLanDau([](TrangThaiApp& tt, CaiDat& cd, std::function<void()> xong) -> QWidget* {
+    khung_->dangKyCaiDatLanDau([this](TrangThaiApp& tt, CaiDat& cd, std::function<void()> xong) -> QWidget* {
         BoDieuPhoi* dp = tt.dieuPhoi();
-        auto* db = qobject_cast<BoDongBo*>(tt.dongBo());
-        if (!dp || !db) return nullptr;
-        return new ManHinhCaiDatLanDau(dp, cd, db, dp->camera(), std::move(xong));
+        if (!dp || !dongBo_) return nullptr;
+        return new ManHinhCaiDatLanDau(dp, cd, dongBo_, camera_, std::move(xong));
     });
-    khung_->dangKyManHinh(KhungChinh::ManHinh::caiDat, [](TrangThaiApp& tt, CaiDat& cd) -> QWidget* {
-        return new ManHinhCaiDat(tt.dieuPhoi(), qobject_cast<BoDongBo*>(tt.dongBo()),
-                                 qobject_cast<SaoLuu*>(tt.saoLuu()), cd);
+    khung_->dangKyManHinh(KhungChinh::ManHinh::caiDat, [this](TrangThaiApp& tt, CaiDat& cd) -> QWidget* {
+        return new ManHinhCaiDat(tt.dieuPhoi(), dongBo_, saoLuu_, cd);
     });
 }
 
@@ -152,6 +174,11 @@ void KorvanePackApp::tacVuKhoiDong() {
 }
 
 int KorvanePackApp::chay() {
+    hien();
+    return QApplication::exec();
+}
+
+void KorvanePackApp::hien() {
     cuaSo_->resize(1360, 860);
     if (QScreen* man = QGuiApplication::primaryScreen()) {
         const QRect vung = man->availableGeometry();
@@ -160,5 +187,4 @@ int KorvanePackApp::chay() {
     }
     cuaSo_->show();
     QTimer::singleShot(0, cuaSo_.get(), [this] { tacVuKhoiDong(); });
-    return QApplication::exec();
 }

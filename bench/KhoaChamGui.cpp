@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "admin/ManHinhCaiDat.h"
+#include "admin/MucNguonDon.h"
 #include "admin/TuKhoiDongXdg.h"
 #include "core/CaiDat.h"
 #include "core/HenGioTay.h"
@@ -91,7 +92,8 @@ int main(int argc, char** argv) {
     man.resize(900, 700);
     man.show();
     const qint64 dungMo = moRa.elapsed();
-    const qint64 manHinh = dungLauNhat([&] { return man.daNapKhoa(); });
+    const MucNguonDon* nguon = man.findChild<MucNguonDon*>();
+    const qint64 manHinh = dungLauNhat([&] { return nguon->daNapKhoa(); });
 
     QElapsedTimer dongBoTay;
     dongBoTay.start();

@@ -11,12 +11,8 @@
 
 #include "core/CaiDat.h"
 #include "core/CameraEngine.h"
-#include "core/CameraEngineCong.h"
 #include "core/CongTiengBao.h"
-#include "core/DauRaAmThanh.h"
 #include "core/KiemTraVideo.h"
-#include "core/TiengBao.h"
-#include "core/TiengBaoQuaCong.h"
 #include "sources/nentang/BangNenTang.h"
 #include "store/DinhDangISO.h"
 #include "store/DinhDangNgay.h"
@@ -72,29 +68,6 @@ BoDieuPhoi::BoDieuPhoi(KhoDuLieu& kho, CaiDat& caiDat, PhuThuoc phuThuoc, QObjec
       camera_(phuThuoc.camera),
       tieng_(phuThuoc.tieng) {
     nen_.setThreadPriority(QThread::LowPriority);
-    noiMaDocDuoc();
-}
-
-BoDieuPhoi::BoDieuPhoi(KhoDuLieu& kho, CaiDat& caiDat, QObject* parent)
-    : QObject(parent),
-      kho_(kho),
-      caiDat_(caiDat),
-      dongHo_(DongHo::heThong()),
-      henGio_(HenGio::heThong()),
-      cameraThat_(std::make_unique<CameraEngine>()),
-      congCameraThat_(std::make_unique<CameraEngineCong>(*cameraThat_)),
-      tiengThat_(std::make_unique<TiengBao>()),
-      congTiengThat_(std::make_unique<TiengBaoQuaCong>(*tiengThat_)) {
-    nen_.setThreadPriority(QThread::LowPriority);
-    camera_ = congCameraThat_.get();
-    tieng_ = congTiengThat_.get();
-    // The volume is copied only here; the settings screen switches the sound on and off directly.
-    camera_->datNhan(caiDat_.tenShop(), QString());
-    cameraThat_->datBitrateChoSan(caiDat_.bitrateKbps());
-    connect(&caiDat_, &CaiDat::bitrateKbpsChanged, this,
-            [this] { cameraThat_->datBitrateChoSan(caiDat_.bitrateKbps()); });
-    tiengThat_->setBat(caiDat_.batTieng());
-    tiengThat_->setAmLuong(static_cast<float>(caiDat_.amLuong()));
     noiMaDocDuoc();
 }
 

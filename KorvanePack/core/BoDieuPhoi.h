@@ -22,11 +22,7 @@
 #include "store/TienIch.h"
 
 class CaiDat;
-class CameraEngine;
-class CameraEngineCong;
 class CongTiengBao;
-class TiengBao;
-class TiengBaoQuaCong;
 class DongHo;
 class KhoDuLieu;
 
@@ -83,8 +79,6 @@ public:
     using KhiXong = std::function<void()>;
     using KhiLuu = std::function<void(std::optional<BanGhiVideo>)>;
 
-    // The application's coordinator: it creates and owns the camera engine and the sound player.
-    BoDieuPhoi(KhoDuLieu& kho, CaiDat& caiDat, QObject* parent = nullptr);
     BoDieuPhoi(KhoDuLieu& kho, CaiDat& caiDat, PhuThuoc phuThuoc, QObject* parent = nullptr);
     ~BoDieuPhoi() override;
 
@@ -109,9 +103,6 @@ public:
 
     KhoDuLieu& kho() const { return kho_; }
     CaiDat& caiDat() const { return caiDat_; }
-    // The owned engine and player; null when the coordinator was given other edges (tests).
-    CameraEngine* camera() const { return cameraThat_.get(); }
-    TiengBao* tieng() const { return tiengThat_.get(); }
     CongCamera& congCamera() const { return *camera_; }
     CongTiengBao& congTieng() const { return *tieng_; }
     std::optional<qint64> mbConTrong() const { return mbConTrong_; }
@@ -204,10 +195,6 @@ private:
     std::function<void(std::function<void()>)> chayNen_;
     // Our own pool, so the destructor can wait for a measurement that still reads the store.
     QThreadPool nen_;
-    std::unique_ptr<CameraEngine> cameraThat_;
-    std::unique_ptr<CameraEngineCong> congCameraThat_;
-    std::unique_ptr<TiengBao> tiengThat_;
-    std::unique_ptr<TiengBaoQuaCong> congTiengThat_;
     CongCamera* camera_ = nullptr;
     CongTiengBao* tieng_ = nullptr;
 

@@ -27,18 +27,15 @@ struct Cum {
 };
 }  // namespace
 
-std::shared_ptr<BoDieuPhoi> CumDieuPhoi::tao(KhoDuLieu& kho, CaiDat& caiDat) {
-    auto dp = std::make_shared<BoDieuPhoi>(kho, caiDat);
-    if (CameraEngine* cam = dp->camera()) new PhatKhungXemTruoc(cam);
-    return dp;
-}
-
 std::shared_ptr<BoDieuPhoi> CumDieuPhoi::tao(KhoDuLieu& kho, CaiDat& caiDat, std::unique_ptr<CameraEngine> camera,
                                              std::unique_ptr<TiengBao> tieng, DongHo* dongHo, HenGio* henGio) {
     auto cum = std::make_shared<Cum>();
     cum->camera = std::move(camera);
     cum->tieng = std::move(tieng);
+    // The volume is copied only here; the settings screen switches the sound on and off directly.
     cum->tieng->setBat(caiDat.batTieng());
+    cum->tieng->setAmLuong(static_cast<float>(caiDat.amLuong()));
+    cum->camera->datBitrateChoSan(caiDat.bitrateKbps());
     new PhatKhungXemTruoc(cum->camera.get());
     cum->congCamera = std::make_unique<CameraEngineCong>(*cum->camera);
     cum->congTieng = std::make_unique<TiengBaoQuaCong>(*cum->tieng);
@@ -49,19 +46,21 @@ std::shared_ptr<BoDieuPhoi> CumDieuPhoi::tao(KhoDuLieu& kho, CaiDat& caiDat, std
     pt.henGio = henGio;
     cum->dieuPhoi = std::make_unique<BoDieuPhoi>(kho, caiDat, std::move(pt));
     BoDieuPhoi* dp = cum->dieuPhoi.get();
+    cum->congCamera->datNhan(caiDat.tenShop(), QString());
+    CameraEngine* cam = cum->camera.get();
+    QObject::connect(&caiDat, &CaiDat::bitrateKbpsChanged, dp,
+                     [cam, &caiDat] { cam->datBitrateChoSan(caiDat.bitrateKbps()); });
     return std::shared_ptr<BoDieuPhoi>(std::move(cum), dp);
 }
 
 CameraEngine* CumDieuPhoi::cameraCua(const BoDieuPhoi* dieuPhoi) {
     if (!dieuPhoi) return nullptr;
-    if (CameraEngine* cam = dieuPhoi->camera()) return cam;
     auto* cong = dynamic_cast<CameraEngineCong*>(&dieuPhoi->congCamera());
     return cong ? &cong->engine() : nullptr;
 }
 
 TiengBao* CumDieuPhoi::tiengCua(const BoDieuPhoi* dieuPhoi) {
     if (!dieuPhoi) return nullptr;
-    if (TiengBao* t = dieuPhoi->tieng()) return t;
     auto* cong = dynamic_cast<TiengBaoQuaCong*>(&dieuPhoi->congTieng());
     return cong ? &cong->tieng() : nullptr;
 }

@@ -10,14 +10,13 @@ class HenGio;
 class KhoDuLieu;
 class TiengBao;
 
-// Builds the coordinator with the relay that carries its engine's raw frames to the previews. With an engine
-// and sound player of the caller's choosing, the returned pointer keeps them alive behind the coordinator's
-// seams and releases the coordinator first, the engine last.
+// Builds the coordinator around the camera engine and sound player it is given, with the relay that carries
+// the engine's raw frames to the previews, and starts both from the settings (caption, bitrate, sound switch
+// and volume). The returned pointer keeps them alive behind the coordinator's seams and releases the
+// coordinator first, the engine last.
 class CumDieuPhoi {
 public:
-    // Webcams, the system audio output, the system clock and timer.
-    static std::shared_ptr<BoDieuPhoi> tao(KhoDuLieu& kho, CaiDat& caiDat);
-    // Another engine and sound player (tests: a camera on handed-in frames, a silent output).
+    // No clock or timer given means the system ones.
     static std::shared_ptr<BoDieuPhoi> tao(KhoDuLieu& kho, CaiDat& caiDat, std::unique_ptr<CameraEngine> camera,
                                            std::unique_ptr<TiengBao> tieng, DongHo* dongHo = nullptr,
                                            HenGio* henGio = nullptr);

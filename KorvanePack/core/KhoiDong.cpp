@@ -6,6 +6,8 @@
 #include "core/BoDieuPhoi.h"
 #include "core/CaiDat.h"
 #include "core/CameraEngine.h"
+#include "core/CongDongBo.h"
+#include "core/CongSaoLuu.h"
 #include "core/CumDieuPhoi.h"
 #include "core/NhanVideoDoDang.h"
 #include "core/QuyenCamera.h"
@@ -17,8 +19,6 @@ KhoiDong::KhoiDong(TrangThaiApp& trangThai, CaiDat& caiDat, DichVu dichVu, QObje
     : QObject(parent), trangThai_(trangThai), caiDat_(caiDat), dv_(std::move(dichVu)) {
     if (!dv_.docQuyenCamera) dv_.docQuyenCamera = [] { return QuyenCamera::doc(); };
     if (!dv_.in) dv_.in = &KhoiDong::inRaManHinh;
-    if (!dv_.taoDieuPhoi)
-        dv_.taoDieuPhoi = [](KhoDuLieu& kho, CaiDat& caiDat) { return CumDieuPhoi::tao(kho, caiDat); };
 }
 
 void KhoiDong::inRaManHinh(const QString& dong) {
@@ -63,7 +63,7 @@ void KhoiDong::chayCacBuoc() {
     // 3. Coordinator. 4 and 5 follow in the same pass, so the window never sees the coordinator alone for
     // longer than one turn of the event loop.
     in(QStringLiteral("dựng bộ điều phối"));
-    std::shared_ptr<BoDieuPhoi> dieuPhoi = dv_.taoDieuPhoi(*kho, caiDat_);
+    std::shared_ptr<BoDieuPhoi> dieuPhoi = dv_.taoDieuPhoi ? dv_.taoDieuPhoi(*kho, caiDat_) : nullptr;
     if (dieuPhoi) trangThai_.datDieuPhoi(dieuPhoi);
 
     // 4. Sync engine.
@@ -71,7 +71,7 @@ void KhoiDong::chayCacBuoc() {
     if (dv_.taoDongBo) {
         if (auto dongBo = dv_.taoDongBo(*kho, caiDat_)) {
             trangThai_.datDongBo(dongBo);
-            if (dv_.batDauDongBo) dv_.batDauDongBo(*dongBo);
+            dongBo->batDau();
         }
     }
 
@@ -80,11 +80,10 @@ void KhoiDong::chayCacBuoc() {
     if (dv_.taoSaoLuu) {
         if (auto saoLuu = dv_.taoSaoLuu(*kho, caiDat_)) {
             trangThai_.datSaoLuu(saoLuu);
-            if (dieuPhoi && dv_.saoLuuMot) {
-                std::weak_ptr<QObject> yeu = saoLuu;
-                auto saoLuuMot = dv_.saoLuuMot;
-                dieuPhoi->khiLuuXong = [yeu, saoLuuMot](const BanGhiVideo& banGhi) {
-                    if (auto s = yeu.lock()) saoLuuMot(*s, banGhi);
+            if (dieuPhoi) {
+                std::weak_ptr<CongSaoLuu> yeu = saoLuu;
+                dieuPhoi->khiLuuXong = [yeu](const BanGhiVideo& banGhi) {
+                    if (auto s = yeu.lock()) s->saoLuuMot(banGhi);
                 };
             }
         }

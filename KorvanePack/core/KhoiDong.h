@@ -8,9 +8,10 @@
 
 #include "core/TrangThaiApp.h"
 
-struct BanGhiVideo;
 class CaiDat;
 class BoDieuPhoi;
+class CongDongBo;
+class CongSaoLuu;
 class KhoDuLieu;
 
 // The start-up sequence: it builds the long-lived services in a fixed order (data store, recording
@@ -18,21 +19,19 @@ class KhoDuLieu;
 // run left without a record, checks the disk, schedules the opening of the camera and deletes expired videos,
 // printing one console line per step.
 //
-// The coordinator, the sync engine and the backup are attached through DichVu, which the application entry
-// fills in one place: the sync engine and the backup live in libraries above this one, and each piece that
-// is missing is simply skipped.
+// What each service is made of is the application's choice, handed in through DichVu: the sync engine and the
+// backup live in libraries above this one and are seen here only through their interfaces. A piece that is
+// not given is skipped.
 class KhoiDong : public QObject {
     Q_OBJECT
 public:
     struct DichVu {
-        // The coordinator with its camera engine and sound player; by default the real ones.
+        // The coordinator with its camera engine and sound player.
         std::function<std::shared_ptr<BoDieuPhoi>(KhoDuLieu&, CaiDat&)> taoDieuPhoi;
-        // The sync engine, built with its loop not yet started, and the start of that loop.
-        std::function<std::shared_ptr<QObject>(KhoDuLieu&, CaiDat&)> taoDongBo;
-        std::function<void(QObject& dongBo)> batDauDongBo;
-        // The backup, and the copy of one saved record that the coordinator's after-save hook asks for.
-        std::function<std::shared_ptr<QObject>(KhoDuLieu&, CaiDat&)> taoSaoLuu;
-        std::function<void(QObject& saoLuu, const BanGhiVideo&)> saoLuuMot;
+        // The sync engine, built with its loop not yet started; the sequence starts it.
+        std::function<std::shared_ptr<CongDongBo>(KhoDuLieu&, CaiDat&)> taoDongBo;
+        // The backup, which gets every record the coordinator saves.
+        std::function<std::shared_ptr<CongSaoLuu>(KhoDuLieu&, CaiDat&)> taoSaoLuu;
         std::function<TrangThaiApp::QuyenCamera()> docQuyenCamera;
         // One console line; by default standard output, flushed line by line.
         std::function<void(const QString&)> in;

@@ -12,13 +12,13 @@
 #include "core/BoDieuPhoi.h"
 #include "core/CaiDat.h"
 #include "core/CameraEngine.h"
+#include "core/CongDongBo.h"
 #include "core/CumDieuPhoi.h"
 #include "core/GiaoDien.h"
 #include "core/KhungBo.h"
 #include "core/NhanHieuKorvane.h"
 #include "core/NhanMau.h"
 #include "core/PhongChu.h"
-#include "core/QuanSat.h"
 #include "core/TrangThaiApp.h"
 #include "store/BanGhiVideo.h"
 
@@ -262,10 +262,10 @@ void KhungChinh::noiDichVu() {
         dangGhiTruoc_ = dangGhi();
         connect(cam, &CameraEngine::dangGhiDoi, this, [this] { khiDangGhiDoi(); });
     }
-    QObject* db = trangThai_.dongBo();
+    CongDongBo* db = trangThai_.dongBo();
     if (db && dongBoDaNoi_ != db) {
         dongBoDaNoi_ = db;
-        QuanSat::theoDoi(db, "trangThai", this, [this] { lamMoiTrangThai(); });
+        db->theoDoiTrangThai(this, [this] { lamMoiTrangThai(); });
     }
 }
 
@@ -523,9 +523,9 @@ void KhungChinh::lamMoiTrangThai() {
     const bool sanSang = trangThai_.quyenCamera() == TrangThaiApp::duocPhep;
     chamCamera_->datNen(sanSang ? BangMau::mauXanhLa : BangMau::mauDo);
     chuCamera_->setText(sanSang ? QStringLiteral("Camera sẵn sàng") : QStringLiteral("Camera bị chặn"));
-    QObject* db = trangThai_.dongBo();
+    const CongDongBo* db = trangThai_.dongBo();
     chuDongBo_->setVisible(db != nullptr);
-    chuDongBo_->setText(db ? QuanSat::docChu(db, "trangThai") : QString());
+    chuDongBo_->setText(db ? db->trangThai() : QString());
     const std::optional<QString> canhBao =
         trangThai_.dieuPhoi() ? trangThai_.dieuPhoi()->canhBaoOCung() : std::optional<QString>();
     const bool coCanhBao = canhBao && !canhBao->isEmpty();

@@ -11,6 +11,7 @@ class QListWidget;
 class QStackedLayout;
 class QVBoxLayout;
 class CaiDat;
+class CongDongBo;
 class CameraEngine;
 class KhungBo;
 class NhanMau;
@@ -113,5 +114,5 @@ private:
     NhanMau* chuSoLuong_ = nullptr;
     QPointer<QObject> dieuPhoiDaNoi_;
     QPointer<QObject> cameraDaNoi_;
-    QPointer<QObject> dongBoDaNoi_;
+    const CongDongBo* dongBoDaNoi_ = nullptr;
 };

@@ -1,6 +1,8 @@
 #include "core/TrangThaiApp.h"
 
 #include "core/BoDieuPhoi.h"
+#include "core/CongDongBo.h"
+#include "core/CongSaoLuu.h"
 #include "store/KhoDuLieu.h"
 
 TrangThaiApp::TrangThaiApp(QObject* parent) : QObject(parent) {}
@@ -31,14 +33,14 @@ bool TrangThaiApp::datDieuPhoi(std::shared_ptr<BoDieuPhoi> dieuPhoi) {
     return true;
 }
 
-bool TrangThaiApp::datDongBo(std::shared_ptr<QObject> dongBo) {
+bool TrangThaiApp::datDongBo(std::shared_ptr<CongDongBo> dongBo) {
     if (dongBo_ || !dongBo) return false;
     dongBo_ = std::move(dongBo);
     emit dongBoDoi();
     return true;
 }
 
-bool TrangThaiApp::datSaoLuu(std::shared_ptr<QObject> saoLuu) {
+bool TrangThaiApp::datSaoLuu(std::shared_ptr<CongSaoLuu> saoLuu) {
     if (saoLuu_ || !saoLuu) return false;
     saoLuu_ = std::move(saoLuu);
     emit saoLuuDoi();

@@ -4,6 +4,8 @@
 #include <memory>
 
 class BoDieuPhoi;
+class CongDongBo;
+class CongSaoLuu;
 class KhoDuLieu;
 
 // The application state, filled once by the start-up sequence. Each service goes from none to its object
@@ -13,8 +15,6 @@ class TrangThaiApp : public QObject {
     Q_OBJECT
     Q_PROPERTY(bool coKho READ coKho NOTIFY khoDoi)
     Q_PROPERTY(QObject* dieuPhoi READ dieuPhoiObj NOTIFY dieuPhoiDoi)
-    Q_PROPERTY(QObject* dongBo READ dongBo NOTIFY dongBoDoi)
-    Q_PROPERTY(QObject* saoLuu READ saoLuu NOTIFY saoLuuDoi)
     Q_PROPERTY(int quyenCamera READ quyenCamera NOTIFY quyenCameraDoi)
     Q_PROPERTY(int soDon READ soDon NOTIFY soDonDoi)
     Q_PROPERTY(int soVideo READ soVideo NOTIFY soVideoDoi)
@@ -29,8 +29,8 @@ public:
     bool coKho() const { return kho_ != nullptr; }
     BoDieuPhoi* dieuPhoi() const { return dieuPhoi_.get(); }
     QObject* dieuPhoiObj() const;
-    QObject* dongBo() const { return dongBo_.get(); }
-    QObject* saoLuu() const { return saoLuu_.get(); }
+    CongDongBo* dongBo() const { return dongBo_.get(); }
+    CongSaoLuu* saoLuu() const { return saoLuu_.get(); }
     int quyenCamera() const { return quyenCamera_; }
     int soDon() const { return soDon_; }
     int soVideo() const { return soVideo_; }
@@ -39,8 +39,8 @@ public:
     // A second call for a service that is already set is refused: the services are built once.
     bool datKho(std::shared_ptr<KhoDuLieu> kho);
     bool datDieuPhoi(std::shared_ptr<BoDieuPhoi> dieuPhoi);
-    bool datDongBo(std::shared_ptr<QObject> dongBo);
-    bool datSaoLuu(std::shared_ptr<QObject> saoLuu);
+    bool datDongBo(std::shared_ptr<CongDongBo> dongBo);
+    bool datSaoLuu(std::shared_ptr<CongSaoLuu> saoLuu);
     void datQuyenCamera(int q);
     void datSoDon(int n);
     void datSoVideo(int n);
@@ -58,8 +58,8 @@ signals:
 private:
     std::shared_ptr<KhoDuLieu> kho_;
     std::shared_ptr<BoDieuPhoi> dieuPhoi_;
-    std::shared_ptr<QObject> dongBo_;
-    std::shared_ptr<QObject> saoLuu_;
+    std::shared_ptr<CongDongBo> dongBo_;
+    std::shared_ptr<CongSaoLuu> saoLuu_;
     int quyenCamera_ = chuaXacDinh;
     int soDon_ = 0;
     int soVideo_ = 0;

@@ -1,10 +1,13 @@
 #pragma once
 
+#include "store/DongHo.h"
+
 class KhungChinh;
 
 // Hands the window the builders of this library's screens: the lookup from the store and the current shop
-// name, and the reconciliation from the coordinator, each built anew whenever its entry is chosen.
+// name, and the reconciliation from the coordinator on the given clock, each built anew whenever its entry is
+// chosen.
 class DangKyManHinh {
 public:
-    static void dangKy(KhungChinh& khung);
+    static void dangKy(KhungChinh& khung, const DongHo& dongHo = DongHo::heThong());
 };

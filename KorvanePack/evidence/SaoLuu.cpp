@@ -16,7 +16,6 @@
 #include <cstdlib>
 #include <memory>
 
-#include "core/BoDieuPhoi.h"
 #include "core/CaiDat.h"
 #include "store/KhoDuLieu.h"
 #include "store/TepDongJson.h"
@@ -301,12 +300,6 @@ void SaoLuu::saoLuuMot(const BanGhiVideo& bg) {
         nhuongUuTien();
         chepVaoThuMuc(goc, sao, nguon, d, sha);
     });
-}
-
-void SaoLuu::noiVaoDieuPhoi(SaoLuu* saoLuu, BoDieuPhoi& dieuPhoi) {
-    dieuPhoi.khiLuuXong = [yeu = QPointer<SaoLuu>(saoLuu)](const BanGhiVideo& bg) {
-        if (yeu) yeu->saoLuuMot(bg);
-    };
 }
 
 void SaoLuu::datTrangThai(const QString& s) {

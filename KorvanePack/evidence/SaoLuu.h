@@ -6,16 +6,16 @@
 #include <functional>
 #include <optional>
 
+#include "core/CongSaoLuu.h"
 #include "store/BanGhiVideo.h"
 
-class BoDieuPhoi;
 class CaiDat;
 class KhoDuLieu;
 
 // Keeps a second copy of every video file under the owner's backup folder, mirroring its path below the data
 // folder. Copies run one at a time on a low-priority worker, so a per-save copy and a catch-up copy of the same
 // file never overlap and recording keeps the disk first.
-class SaoLuu : public QObject {
+class SaoLuu : public QObject, public CongSaoLuu {
     Q_OBJECT
     Q_PROPERTY(QString trangThai READ trangThai NOTIFY trangThaiChanged)
     Q_PROPERTY(bool dangChay READ dangChay NOTIFY dangChayChanged)
@@ -36,11 +36,7 @@ public:
                                                  const QString& filePath);
 
     // Returns at once; the copy happens on the worker and its outcome is not reported.
-    void saoLuuMot(const BanGhiVideo& banGhi);
-
-    // The start-up wiring: every record the coordinator saves is copied. The hook holds the backup weakly,
-    // so a backup torn down before the coordinator leaves a hook that does nothing.
-    static void noiVaoDieuPhoi(SaoLuu* saoLuu, BoDieuPhoi& dieuPhoi);
+    void saoLuuMot(const BanGhiVideo& banGhi) override;
 
     // Returns at once; progress shows in trangThai and xongBuToanBo is emitted at the end.
     void saoLuuBuToanBo();

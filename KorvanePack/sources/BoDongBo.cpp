@@ -312,6 +312,10 @@ void BoDongBo::batDau() {
     chayVong();
 }
 
+QMetaObject::Connection BoDongBo::theoDoiTrangThai(QObject* nhan, std::function<void()> khiDoi) {
+    return connect(this, &BoDongBo::trangThaiChanged, nhan, std::move(khiDoi));
+}
+
 void BoDongBo::chayVong() {
     henTiep_ = 0;
     dongBo(false, [this] { henTiep_ = ch_.henGio->hen(ch_.khoangLap, [this] { chayVong(); }); });

@@ -9,6 +9,7 @@
 #include <functional>
 #include <memory>
 
+#include "core/CongDongBo.h"
 #include "core/HenGio.h"
 #include "sources/AnBiMat.h"
 #include "sources/BoNguThat.h"
@@ -24,7 +25,7 @@ class KhoDuLieu;
 // lives on the GUI thread and owns every field it publishes; the client's network work and the append
 // of a fetch to disk run on a worker thread, and their results come back queued. Closing the
 // application cancels every wait and request in flight, so quitting never waits on the network.
-class BoDongBo final : public QObject {
+class BoDongBo final : public QObject, public CongDongBo {
     Q_OBJECT
     Q_PROPERTY(bool dangChay READ dangChay NOTIFY dangChayChanged)
     Q_PROPERTY(QString trangThai READ trangThai NOTIFY trangThaiChanged)
@@ -60,7 +61,7 @@ public:
     ~BoDongBo() override;
 
     bool dangChay() const { return dangChay_; }
-    QString trangThai() const { return trangThai_; }
+    QString trangThai() const override { return trangThai_; }
     // Invalid while there is no cursor.
     QDateTime lanCuoi() const { return lanCuoi_; }
     qint64 soDonLanCuoi() const { return soDonLanCuoi_; }
@@ -71,7 +72,8 @@ public:
     QString mauTho() const { return mauTho_; }
 
     // Starts the loop unless it runs already: a run now, then one each interval after the previous ended.
-    void batDau();
+    void batDau() override;
+    QMetaObject::Connection theoDoiTrangThai(QObject* nhan, std::function<void()> khiDoi) override;
     // One run; lay30Ngay refetches the last 30 days. xong is called on the GUI thread when it is over
     // (at once when another run is in progress or there is no client).
     void dongBo(bool lay30Ngay, std::function<void()> xong = {});

@@ -90,6 +90,13 @@ struct CanhCaiDat : cum_thu::Cum {
         EXPECT_NE(w, nullptr) << ten.toStdString();
         return w;
     }
+    // The screen's one card of that class.
+    template <class T>
+    T* the() const {
+        T* t = man->findChild<T*>();
+        EXPECT_NE(t, nullptr) << T::staticMetaObject.className();
+        return t;
+    }
     QPushButton* nut(const QString& ten) const { return tim<QPushButton>(ten); }
     NhanMau* nhan(const QString& ten) const { return tim<NhanMau>(ten); }
     // A new settings object on the same file: what the next start would read.

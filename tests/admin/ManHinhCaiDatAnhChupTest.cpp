@@ -4,6 +4,7 @@
 #include <QTest>
 
 #include "admin/CanhCaiDat.h"
+#include "admin/MucNguonDon.h"
 #include "core/BangMau.h"
 #include "core/GiaoDien.h"
 #include "core/KhungChinh.h"
@@ -47,11 +48,12 @@ TEST(ManHinhCaiDatAnhChup, CotCaiDatToiVaSang) {
         man.findChild<QPushButton*>("nutKiemTraNhatKy")->click();
         cum_thu::chay(100);
 
-        man.moXemTho();
-        ASSERT_NE(man.bangDuLieuTho(), nullptr);
+        auto* nguon = c.the<MucNguonDon>();
+        nguon->moXemTho();
+        ASSERT_NE(nguon->bangDuLieuTho(), nullptr);
         cum_thu::chay(50);
-        ASSERT_TRUE(man.bangDuLieuTho()->grab().toImage().save(thuMuc + "/caiDat-duLieuTho-" + gd + ".png"));
-        man.bangDuLieuTho()->close();
+        ASSERT_TRUE(nguon->bangDuLieuTho()->grab().toImage().save(thuMuc + "/caiDat-duLieuTho-" + gd + ".png"));
+        nguon->bangDuLieuTho()->close();
         cum_thu::chay(50);
 
         QWidget* cot = man.widget();
@@ -66,8 +68,8 @@ TEST(ManHinhCaiDatAnhChup, CotCaiDatToiVaSang) {
         // The same screen in the window's detail column, as the owner first sees it.
         c.trangThai.datQuyenCamera(3);
         c.trangThai.datDieuPhoi(c.dieuPhoi);
-        c.trangThai.datDongBo(std::shared_ptr<QObject>(c.dongBo.get(), [](QObject*) {}));
-        c.trangThai.datSaoLuu(std::shared_ptr<QObject>(c.saoLuu.get(), [](QObject*) {}));
+        c.trangThai.datDongBo(std::shared_ptr<CongDongBo>(c.dongBo.get(), [](CongDongBo*) {}));
+        c.trangThai.datSaoLuu(std::shared_ptr<CongSaoLuu>(c.saoLuu.get(), [](CongSaoLuu*) {}));
         KhungChinh khung(*c.caiDat, c.trangThai);
         khung.moKhoa();
         khung.dangKyManHinh(KhungChinh::ManHinh::caiDat, [&c](TrangThaiApp& tt, CaiDat& cd) -> QWidget* {

@@ -277,9 +277,8 @@ TEST(ManHinhCaiDatLanDau, HoanTatVaDongSheet) {
     CumWizard c;
     TrangThaiApp trangThai;
     KhungChinh khung(*c.caiDat, trangThai);
-    khung.dangKyCaiDatLanDau([](TrangThaiApp& tt, CaiDat& cd, std::function<void()> xong) -> QWidget* {
-        auto* db = qobject_cast<BoDongBo*>(tt.dongBo());
-        return new ManHinhCaiDatLanDau(tt.dieuPhoi(), cd, db, tt.dieuPhoi()->camera(), std::move(xong));
+    khung.dangKyCaiDatLanDau([&c](TrangThaiApp& tt, CaiDat& cd, std::function<void()> xong) -> QWidget* {
+        return new ManHinhCaiDatLanDau(tt.dieuPhoi(), cd, c.dongBo.get(), nullptr, std::move(xong));
     });
     khung.resize(1200, 800);
     khung.show();

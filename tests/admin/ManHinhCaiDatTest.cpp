@@ -11,6 +11,11 @@
 #include <nlohmann/json.hpp>
 
 #include "admin/CanhCaiDat.h"
+#include "admin/MucCamera.h"
+#include "admin/MucKhoaCaiDat.h"
+#include "admin/MucKhoiDong.h"
+#include "admin/MucNguonDon.h"
+#include "admin/MucSaoLuu.h"
 #include "admin/NhanRutGon.h"
 #include "admin/TheMuc.h"
 #include "core/BangMau.h"
@@ -135,6 +140,45 @@ TEST(ManHinhCaiDat, BuocVaGioiHanCuaHaiOSo) {
     }
 }
 
+// Each card redraws on what it shows alone: a number half typed into one card survives what happens on the
+// others (a sync run, another setting, a PIN being typed), while the card still follows its own setting.
+TEST(ManHinhCaiDat, SoDangGoDoKhongBiTheKhacVeLai) {
+    CanhCaiDat c;
+    c.khoKhoa->muc.insert("com.korvane.pack.haravan.token", "tok");
+    c.caiDat->setNguonDon("haravan");
+    c.kichBan = [](NguonDonKichBan& n) {
+        n.khiLayDon = [](const QString&, const NhanTienDo& tienDo) {
+            tienDo(QStringLiteral("Trang 1: 0 đơn"));
+            return QList<DonHang>{};
+        };
+    };
+    c.taoManHinh();
+    auto* bitrate = c.tim<QSpinBox>("oBitrate");
+    auto* soNgay = c.tim<QSpinBox>("oSoNgayGiu");
+    // On the way to 1500 kbps and to 120 days: neither is a value yet, so nothing is stored.
+    bitrate->selectAll();
+    QTest::keyClicks(bitrate, "15");
+    soNgay->selectAll();
+    QTest::keyClicks(soNgay, "1");
+    ASSERT_EQ(bitrate->text().toStdString(), "Chất lượng: 15 kbps");
+    ASSERT_EQ(soNgay->text().toStdString(), "Giữ video 1 ngày");
+
+    c.nut("nutDongBoNgay")->click();
+    ASSERT_TRUE(choDen([&] { return !c.dongBo->dangChay() && !c.dongBo->trangThai().isEmpty(); }));
+    c.tim<QCheckBox>("hopGhiSerial")->click();
+    QTest::keyClicks(c.tim<QLineEdit>("oPin"), "24");
+    c.nut("nutTatSaoLuu")->click();
+    EXPECT_EQ(bitrate->text().toStdString(), "Chất lượng: 15 kbps");
+    EXPECT_EQ(soNgay->text().toStdString(), "Giữ video 1 ngày");
+    EXPECT_EQ(c.docLai()->bitrateKbps(), 1500);
+    EXPECT_EQ(c.docLai()->soNgayGiu(), 60);
+
+    c.caiDat->setBitrateKbps(2000);
+    c.caiDat->setSoNgayGiu(90);
+    EXPECT_EQ(bitrate->text().toStdString(), "Chất lượng: 2000 kbps");
+    EXPECT_EQ(soNgay->text().toStdString(), "Giữ video 90 ngày");
+}
+
 TEST(ManHinhCaiDat, UocTinhDungLuongTheoDoPhanGiaiDangChay) {
     struct Ca {
         const char* doPhanGiai;
@@ -149,7 +193,7 @@ TEST(ManHinhCaiDat, UocTinhDungLuongTheoDoPhanGiaiDangChay) {
         {"640x480", 1500, "Webcam đang chạy 640x480 · thực dùng 1500 kbps ≈ 11 MB mỗi phút quay."},
     };
     for (const Ca& x : ca)
-        EXPECT_EQ(ManHinhCaiDat::uocTinhDungLuong(x.doPhanGiai, x.kbps), QString::fromUtf8(x.mongDoi)) << x.doPhanGiai;
+        EXPECT_EQ(MucCamera::uocTinhDungLuong(x.doPhanGiai, x.kbps), QString::fromUtf8(x.mongDoi)) << x.doPhanGiai;
 
     // On screen the estimate follows the resolution the camera runs at, not the picker, and the stepper at once.
     CanhCaiDat c;
@@ -183,7 +227,8 @@ TEST(ManHinhCaiDat, NutMoLaiCameraTatSuotLucQuay) {
     EXPECT_EQ(c.camera().doPhanGiai(), "640x360");
     nut->click();
     ASSERT_TRUE(choDen([&] { return c.camera().doPhanGiai() == "640x480"; }));
-    EXPECT_EQ(c.nhan("uocTinhDungLuong")->text(), ManHinhCaiDat::uocTinhDungLuong("640x480", c.caiDat->bitrateKbps()));
+    EXPECT_EQ(c.nhan("uocTinhDungLuong")->text(),
+              "Webcam đang chạy 640x480 · thực dùng 1500 kbps ≈ 11 MB mỗi phút quay.");
 }
 
 TEST(ManHinhCaiDat, WebcamMacDinhRoiTungThietBiVaChiLuuId) {
@@ -217,18 +262,19 @@ TEST(ManHinhCaiDat, DoiNenTangNapLaiOKhoaVaXoaKetQua) {
     c.khoKhoa->muc.insert("com.korvane.pack.kiotviet.clientSecret", "bimat");
     c.caiDat->setNguonDon("haravan");
     auto& man = c.taoManHinh();
+    auto& nguon = *c.the<MucNguonDon>();
     // The credentials come back from the keyring's worker.
-    EXPECT_TRUE(choDen([&] { return man.oNhap() == QMap<QString, QString>{{"token", "tok-h"}}; }));
+    EXPECT_TRUE(choDen([&] { return nguon.oNhap() == QMap<QString, QString>{{"token", "tok-h"}}; }));
     EXPECT_EQ(c.tim<QLineEdit>("oTruong:token")->echoMode(), QLineEdit::Password);
-    man.kiemTraKetNoi();
-    ASSERT_TRUE(choDen([&] { return !man.dangThu(); }, 20000));
-    ASSERT_TRUE(man.ketQuaToken().has_value());
+    nguon.kiemTraKetNoi();
+    ASSERT_TRUE(choDen([&] { return !nguon.dangThu(); }, 20000));
+    ASSERT_TRUE(nguon.ketQuaToken().has_value());
 
     chonHang(c.tim<QComboBox>("chonNguon"), "kiotviet");
-    EXPECT_FALSE(man.ketQuaToken().has_value());
+    EXPECT_FALSE(nguon.ketQuaToken().has_value());
     EXPECT_FALSE(c.nhan("ketQuaKetNoi")->isVisibleTo(&man));
     EXPECT_TRUE(choDen([&] {
-        return man.oNhap() ==
+        return nguon.oNhap() ==
                QMap<QString, QString>{{"retailer", "cuahang"}, {"clientId", ""}, {"clientSecret", "bimat"}};
     }));
     QCoreApplication::processEvents();
@@ -275,7 +321,8 @@ TEST(ManHinhCaiDat, KiemTraKetNoiVoiNenTangGiaChiXanhKhiKetNoiDuoc) {
     c.caiDat->setNguonDon("haravan");
     c.mayChu = BangMayChu::tatCaVe(may.goc());
     auto& man = c.taoManHinh();
-    ASSERT_TRUE(choDen([&] { return man.daNapKhoa(); }));
+    auto& nguon = *c.the<MucNguonDon>();
+    ASSERT_TRUE(choDen([&] { return nguon.daNapKhoa(); }));
     auto* nut = c.nut("nutKiemTraKetNoi");
     auto* o = c.tim<QLineEdit>("oTruong:token");
     auto* ketQua = c.nhan("ketQuaKetNoi");
@@ -291,13 +338,13 @@ TEST(ManHinhCaiDat, KiemTraKetNoiVoiNenTangGiaChiXanhKhiKetNoiDuoc) {
         c.nut("nutLuuKhoa")->click();
         ASSERT_TRUE(nut->isEnabled()) << x.token;
         nut->click();
-        EXPECT_TRUE(man.dangThu());
+        EXPECT_TRUE(nguon.dangThu());
         EXPECT_FALSE(nut->isEnabled());
-        ASSERT_TRUE(choDen([&] { return !man.dangThu(); }, 20000)) << x.token;
-        ASSERT_TRUE(man.ketQuaToken().has_value());
-        EXPECT_EQ(man.ketQuaToken()->startsWith("Kết nối được"), x.xanh) << man.ketQuaToken()->toStdString();
+        ASSERT_TRUE(choDen([&] { return !nguon.dangThu(); }, 20000)) << x.token;
+        ASSERT_TRUE(nguon.ketQuaToken().has_value());
+        EXPECT_EQ(nguon.ketQuaToken()->startsWith("Kết nối được"), x.xanh) << nguon.ketQuaToken()->toStdString();
         EXPECT_TRUE(ketQua->isVisibleTo(&man));
-        EXPECT_EQ(ketQua->text(), *man.ketQuaToken());
+        EXPECT_EQ(ketQua->text(), *nguon.ketQuaToken());
         EXPECT_TRUE(cungMau(ketQua, x.xanh ? BangMau::mauXanhLa : BangMau::mauDo)) << x.token;
         EXPECT_TRUE(nut->isEnabled());
     }
@@ -321,18 +368,19 @@ TEST(ManHinhCaiDat, DongBoNhatKySauDongVaBangDuLieuThoChepVaoClipboard) {
         };
     };
     auto& man = c.taoManHinh();
+    auto& nguon = *c.the<MucNguonDon>();
     auto* xemTho = c.nut("nutXemDuLieuTho");
     EXPECT_FALSE(xemTho->isEnabled());
     EXPECT_FALSE(c.tim<QWidget>("nhatKyDongBo")->isVisibleTo(&man));
-    man.moXemTho();
-    ASSERT_NE(man.bangDuLieuTho(), nullptr);
-    EXPECT_TRUE(man.xemTho());
-    EXPECT_EQ(man.bangDuLieuTho()->size(), QSize(760, 560));
-    EXPECT_EQ(man.bangDuLieuTho()->findChild<QPlainTextEdit*>("oDuLieuTho")->toPlainText(),
-              ManHinhCaiDat::kChuaCoMauTho);
-    EXPECT_FALSE(man.bangDuLieuTho()->findChild<QPushButton*>("nutChepToanBo")->isEnabled());
-    man.bangDuLieuTho()->findChild<QPushButton*>("nutDongTho")->click();
-    EXPECT_FALSE(man.xemTho());
+    nguon.moXemTho();
+    ASSERT_NE(nguon.bangDuLieuTho(), nullptr);
+    EXPECT_TRUE(nguon.xemTho());
+    EXPECT_EQ(nguon.bangDuLieuTho()->size(), QSize(760, 560));
+    EXPECT_EQ(nguon.bangDuLieuTho()->findChild<QPlainTextEdit*>("oDuLieuTho")->toPlainText(),
+              "Chưa có. Bấm Đồng bộ ngay rồi mở lại.");
+    EXPECT_FALSE(nguon.bangDuLieuTho()->findChild<QPushButton*>("nutChepToanBo")->isEnabled());
+    nguon.bangDuLieuTho()->findChild<QPushButton*>("nutDongTho")->click();
+    EXPECT_FALSE(nguon.xemTho());
 
     c.nut("nutDongBoNgay")->click();
     ASSERT_TRUE(choDen([&] { return c.dongBo->dangChay(); }));
@@ -355,7 +403,7 @@ TEST(ManHinhCaiDat, DongBoNhatKySauDongVaBangDuLieuThoChepVaoClipboard) {
 
     EXPECT_TRUE(xemTho->isEnabled());
     xemTho->click();
-    auto* sheet = man.bangDuLieuTho();
+    auto* sheet = nguon.bangDuLieuTho();
     ASSERT_NE(sheet, nullptr);
     EXPECT_EQ(sheet->findChild<QPlainTextEdit*>("oDuLieuTho")->toPlainText(), tho);
     QGuiApplication::clipboard()->setText("cũ");
@@ -464,7 +512,7 @@ TEST(ManHinhCaiDat, SaoLuuTuChoiThuMucKhongPhaiBanSao) {
     EXPECT_EQ(c.caiDat->thuMucSaoLuu(), tot);
 
     // A setting made before the check existed: the card's run says why it copies nothing.
-    c.man->tatSaoLuu();
+    c.the<MucSaoLuu>()->tatSaoLuu();
     EXPECT_FALSE(loi->isVisibleTo(&man));
     c.caiDat->setThuMucSaoLuu(goc + "/videos");
     c.nut("nutSaoLuuBu")->click();
@@ -495,7 +543,11 @@ TEST(ManHinhCaiDat, SaoLuuDatTuTruocDuocNoiKhiMoManHinh) {
              QDir().mkpath(c.thuMucKhac.filePath("usb"));
              return c.thuMucKhac.filePath("usb");
          },
-         [] { return ManHinhCaiDat::kKhongThayOSaoLuu; }},
+         [] {
+             return QString(
+                 "Không thấy ổ sao lưu ở thư mục này (thiếu tệp đánh dấu .korvane-saoluu), nên video mới "
+                 "chưa được chép. Cắm lại ổ rồi mở lại Cài đặt, hoặc bấm Chọn… để chọn lại thư mục.");
+         }},
         {"a marked folder",
          [](CanhCaiDat& c) {
              QDir().mkpath(c.thuMucKhac.filePath("usb"));
@@ -524,11 +576,12 @@ TEST(ManHinhCaiDat, SaoLuuDatTuTruocDuocNoiKhiMoManHinh) {
 TEST(ManHinhCaiDat, DatDoiBoMaPin) {
     CanhCaiDat c;
     auto& man = c.taoManHinh();
+    auto& khoa = *c.the<MucKhoaCaiDat>();
     auto* o = c.tim<QLineEdit>("oPin");
     auto* dat = c.nut("nutDatPin");
     auto* bo = c.nut("nutBoKhoa");
     auto* trangThai = c.nhan("trangThaiPin");
-    EXPECT_EQ(trangThai->text(), ManHinhCaiDat::kChuaKhoa);
+    EXPECT_EQ(trangThai->text(), "Chưa khoá. Nhân viên ở bàn đóng gói đổi được thư mục lưu và tắt được tiếng báo.");
     EXPECT_TRUE(cungMau(trangThai, BangMau::mauHoPhach));
     EXPECT_EQ(o->placeholderText(), "Đặt mã PIN");
     EXPECT_EQ(dat->text(), "Đặt mã");
@@ -541,7 +594,7 @@ TEST(ManHinhCaiDat, DatDoiBoMaPin) {
     EXPECT_EQ(c.docLai()->maPinBam(), CaiDat::bamPin("1234"));
     EXPECT_TRUE(c.docLai()->kiemTraPin("1234"));
     EXPECT_EQ(o->text(), "");
-    EXPECT_EQ(man.thongBaoPin(), "Đã đặt mã PIN.");
+    EXPECT_EQ(khoa.thongBaoPin(), "Đã đặt mã PIN.");
     EXPECT_TRUE(c.nhan("thongBaoPin")->isVisibleTo(&man));
     EXPECT_TRUE(trangThai->text().startsWith("Đang khoá."));
     EXPECT_TRUE(cungMau(trangThai, BangMau::mauXanhLa));
@@ -556,9 +609,9 @@ TEST(ManHinhCaiDat, DatDoiBoMaPin) {
     QTest::keyClicks(o, "giu");
     bo->click();
     EXPECT_EQ(c.docLai()->maPinBam(), "");
-    EXPECT_EQ(man.thongBaoPin(), "Đã bỏ khoá.");
+    EXPECT_EQ(khoa.thongBaoPin(), "Đã bỏ khoá.");
     EXPECT_EQ(o->text(), "giu");
-    EXPECT_EQ(trangThai->text(), ManHinhCaiDat::kChuaKhoa);
+    EXPECT_EQ(trangThai->text(), "Chưa khoá. Nhân viên ở bàn đóng gói đổi được thư mục lưu và tắt được tiếng báo.");
 }
 
 // A PIN of white space alone, of any kind the settings object trims, never reaches it: neither as a new lock
@@ -569,15 +622,16 @@ TEST(ManHinhCaiDat, MaPinToanKhoangTrangBiTuChoi) {
         CanhCaiDat c;
         if (daCo) c.caiDat->datPin("5555");
         const QString truoc = c.caiDat->maPinBam();
-        auto& man = c.taoManHinh();
+        c.taoManHinh();
+        auto& khoa = *c.the<MucKhoaCaiDat>();
         auto* o = c.tim<QLineEdit>("oPin");
         for (const QString& ma : cacMa) {
             o->setText(ma);
             EXPECT_FALSE(c.nut("nutDatPin")->isEnabled()) << ma.toStdString();
-            man.datMaPin();
+            khoa.datMaPin();
             QTest::keyClick(o, Qt::Key_Return);
             EXPECT_EQ(c.docLai()->maPinBam(), truoc) << ma.toStdString();
-            EXPECT_FALSE(man.thongBaoPin().has_value());
+            EXPECT_FALSE(khoa.thongBaoPin().has_value());
         }
     }
 }
@@ -599,8 +653,8 @@ TEST(ManHinhCaiDat, DatMaPinDauTienKhongDayRaManHinhNhapPin) {
     };
     c.trangThai.datQuyenCamera(3);
     c.trangThai.datDieuPhoi(c.dieuPhoi);
-    c.trangThai.datDongBo(std::shared_ptr<QObject>(c.dongBo.get(), [](QObject*) {}));
-    c.trangThai.datSaoLuu(std::shared_ptr<QObject>(c.saoLuu.get(), [](QObject*) {}));
+    c.trangThai.datDongBo(std::shared_ptr<CongDongBo>(c.dongBo.get(), [](CongDongBo*) {}));
+    c.trangThai.datSaoLuu(std::shared_ptr<CongSaoLuu>(c.saoLuu.get(), [](CongSaoLuu*) {}));
     auto khung = taoKhung();
     khung->chonManHinh(KhungChinh::ManHinh::caiDat);
     auto* man = qobject_cast<ManHinhCaiDat*>(khung->noiDungChiTiet());
@@ -612,7 +666,7 @@ TEST(ManHinhCaiDat, DatMaPinDauTienKhongDayRaManHinhNhapPin) {
     EXPECT_EQ(khung->noiDungChiTiet(), man);
     EXPECT_EQ(khung->tenNoiDung(), "manHinh:Cài đặt");
     EXPECT_TRUE(khung->daMoKhoa());
-    EXPECT_EQ(man->thongBaoPin(), "Đã đặt mã PIN.");
+    EXPECT_EQ(man->findChild<MucKhoaCaiDat*>()->thongBaoPin(), "Đã đặt mã PIN.");
     khung.reset();
 
     auto moi = taoKhung();
@@ -623,13 +677,14 @@ TEST(ManHinhCaiDat, DatMaPinDauTienKhongDayRaManHinhNhapPin) {
 TEST(ManHinhCaiDat, CongTacTuKhoiDongTheoTepTrenDia) {
     CanhCaiDat c;
     auto& man = c.taoManHinh();
+    auto& khoiDong = *c.the<MucKhoiDong>();
     auto* hop = c.tim<QCheckBox>("hopTuKhoiDong");
     EXPECT_FALSE(hop->isChecked());
     hop->click();
     EXPECT_TRUE(QFile::exists(c.tuKhoiDong->duongDanTep()));
-    EXPECT_TRUE(man.tuKhoiDong());
+    EXPECT_TRUE(khoiDong.tuKhoiDong());
     EXPECT_TRUE(hop->isChecked());
-    EXPECT_FALSE(man.loiTuKhoiDong().has_value());
+    EXPECT_FALSE(khoiDong.loiTuKhoiDong().has_value());
     hop->click();
     EXPECT_FALSE(QFile::exists(c.tuKhoiDong->duongDanTep()));
     EXPECT_FALSE(hop->isChecked());
@@ -649,20 +704,21 @@ TEST(ManHinhCaiDat, TuKhoiDongLoiGhiHienLyDoVaCongTacVeTat) {
     chan.close();
     c.tuKhoiDong = std::make_shared<TuKhoiDongXdg>(c.thuMucKhac.filePath("tep/autostart"), "/usr/bin/true");
     auto& man = c.taoManHinh();
+    auto& khoiDong = *c.the<MucKhoiDong>();
     auto* hop = c.tim<QCheckBox>("hopTuKhoiDong");
     hop->click();
     EXPECT_FALSE(hop->isChecked());
-    EXPECT_FALSE(man.tuKhoiDong());
-    ASSERT_TRUE(man.loiTuKhoiDong().has_value());
-    EXPECT_TRUE(man.loiTuKhoiDong()->startsWith("Không đặt được: ")) << man.loiTuKhoiDong()->toStdString();
-    EXPECT_TRUE(man.loiTuKhoiDong()->contains(c.thuMucKhac.filePath("tep/autostart")));
-    EXPECT_FALSE(man.loiTuKhoiDong()->contains("Ứng dụng"));
+    EXPECT_FALSE(khoiDong.tuKhoiDong());
+    ASSERT_TRUE(khoiDong.loiTuKhoiDong().has_value());
+    EXPECT_TRUE(khoiDong.loiTuKhoiDong()->startsWith("Không đặt được: ")) << khoiDong.loiTuKhoiDong()->toStdString();
+    EXPECT_TRUE(khoiDong.loiTuKhoiDong()->contains(c.thuMucKhac.filePath("tep/autostart")));
+    EXPECT_FALSE(khoiDong.loiTuKhoiDong()->contains("Ứng dụng"));
     auto* chu = c.nhan("loiTuKhoiDong");
     EXPECT_TRUE(chu->isVisibleTo(&man));
     EXPECT_TRUE(cungMau(chu, BangMau::mauDo));
     // Switching off succeeds (there is nothing to remove) and clears the error.
-    man.datTuKhoiDong(false);
-    EXPECT_FALSE(man.loiTuKhoiDong().has_value());
+    khoiDong.datTuKhoiDong(false);
+    EXPECT_FALSE(khoiDong.loiTuKhoiDong().has_value());
     EXPECT_FALSE(chu->isVisibleTo(&man));
     EXPECT_FALSE(hop->isChecked());
 }

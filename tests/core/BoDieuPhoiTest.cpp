@@ -16,6 +16,8 @@
 #include "core/CaiDat.h"
 #include "core/CameraEngine.h"
 #include "core/CameraGia.h"
+#include "core/CumDieuPhoi.h"
+#include "core/DauRaAmThanhGia.h"
 #include "core/HenGioTay.h"
 #include "core/KhoKhoaBoNho.h"
 #include "core/TiengBao.h"
@@ -1077,20 +1079,23 @@ TEST_F(BoDieuPhoiBanGhiTest, DoiChieuSerialTheoCacTruongHop) {
     }
 }
 
-// The application's own coordinator builds its engine and sound player and takes the settings' sound
+// The coordinator the application builds around a real engine and sound player takes the settings' sound
 // switch and volume; the code callback it installs on the engine reaches the routing.
-TEST_F(BoDieuPhoiTest, BoDieuPhoiThatTuDungCameraVaTiengBao) {
+TEST_F(BoDieuPhoiTest, CumDieuPhoiNoiCameraVaTiengBaoTheoCaiDat) {
     caiDat->setBatTieng(false);
     caiDat->setAmLuong(0.25);
-    BoDieuPhoi that(*kho, *caiDat);
-    ASSERT_NE(that.camera(), nullptr);
-    ASSERT_NE(that.tieng(), nullptr);
-    EXPECT_FALSE(that.tieng()->bat());
-    EXPECT_FLOAT_EQ(that.tieng()->amLuong(), 0.25f);
-    EXPECT_FALSE(that.camera()->dangChay());
+    auto cameraThat = std::make_unique<CameraEngine>();
+    auto tiengThat = std::make_unique<TiengBao>(std::make_unique<DauRaAmThanhGia>());
+    CameraEngine* cam = cameraThat.get();
+    TiengBao* tieng = tiengThat.get();
+    std::shared_ptr<BoDieuPhoi> dp = CumDieuPhoi::tao(*kho, *caiDat, std::move(cameraThat), std::move(tiengThat));
+    BoDieuPhoi& that = *dp;
+    EXPECT_FALSE(tieng->bat());
+    EXPECT_FLOAT_EQ(tieng->amLuong(), 0.25f);
+    EXPECT_FALSE(cam->dangChay());
     that.datCheDo(BoDieuPhoi::CheDo::hangHoan);
-    ASSERT_TRUE(that.camera()->khiDocDuocMa);
-    that.camera()->khiDocDuocMa(QStringLiteral("VD-THAT"));
+    ASSERT_TRUE(cam->khiDocDuocMa);
+    cam->khiDocDuocMa(QStringLiteral("VD-THAT"));
     xuLySuKien();
     EXPECT_EQ(that.maVuaQuet(), QStringLiteral("VD-THAT"));
     EXPECT_FALSE(that.batDauQuay("VD-THAT", LoaiVideo::hangHoan, QString()));  // no camera open

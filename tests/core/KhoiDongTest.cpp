@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 
 #include "common/CumThu.h"
+#include "core/CongSaoLuu.h"
 #include "core/KhoiDong.h"
 #include "store/BanGhiVideo.h"
 #include "store/DonHang.h"
@@ -86,10 +87,9 @@ void gieoDuLieu(const QString& goc) {
     }
 }
 
-const QStringList kDuocPhep{"quyền camera xong: 3", "nạp kho xong",       "dựng bộ điều phối",
-                            "dựng bộ đồng bộ",      "dựng sao lưu",       "nhận video quay dở",
-                            "đo ổ đĩa",             "hẹn mở camera",      "khởi động xong",
-                            "mở camera"};
+const QStringList kDuocPhep{"quyền camera xong: 3", "nạp kho xong",       "dựng bộ điều phối", "dựng bộ đồng bộ",
+                            "dựng sao lưu",         "nhận video quay dở", "đo ổ đĩa",          "hẹn mở camera",
+                            "khởi động xong",       "mở camera"};
 
 TEST(KhoiDong, DongConsoleKhiCameraDuocPhepVaNhatKyAppStart) {
     QTemporaryDir nha, thietBi;
@@ -218,7 +218,6 @@ void gieoVideo(const QString& goc, bool coVideoCu) {
 
 struct KhoiDongTrongTienTrinh : cum_thu::Cum {
     QStringList dong;
-    int soLanSaoLuu = 0;
     std::unique_ptr<KhoiDong> kd;
 
     void chayVoi(KhoiDong::DichVu dv) {
@@ -250,25 +249,25 @@ TEST(KhoiDong, DonDepDemLaiVideoChiKhiCoTepBiXoa) {
 }
 
 TEST(KhoiDong, SaoLuuGanVaoSauKhiLuuVaKhongGiuSaoLuu) {
+    struct SaoLuuDem final : CongSaoLuu {
+        QStringList daNhan;
+        void saoLuuMot(const BanGhiVideo& v) override { daNhan << v.id; }
+    };
     KhoiDongTrongTienTrinh c;
-    std::weak_ptr<QObject> saoLuuYeu;
+    std::weak_ptr<SaoLuuDem> saoLuuYeu;
     KhoiDong::DichVu dv;
     dv.taoSaoLuu = [&](KhoDuLieu&, CaiDat&) {
-        auto s = std::make_shared<QObject>();
+        auto s = std::make_shared<SaoLuuDem>();
         saoLuuYeu = s;
         return s;
     };
-    dv.saoLuuMot = [&](QObject& s, const BanGhiVideo& v) {
-        EXPECT_EQ(&s, c.trangThai.saoLuu());
-        EXPECT_EQ(v.id, "v1");
-        ++c.soLanSaoLuu;
-    };
     c.chayVoi(dv);
+    ASSERT_EQ(c.trangThai.saoLuu(), saoLuuYeu.lock().get());
     ASSERT_TRUE(c.trangThai.dieuPhoi()->khiLuuXong);
     BanGhiVideo v;
     v.id = "v1";
     c.trangThai.dieuPhoi()->khiLuuXong(v);
-    EXPECT_EQ(c.soLanSaoLuu, 1);
+    EXPECT_EQ(saoLuuYeu.lock()->daNhan, QStringList{"v1"});
     EXPECT_EQ(saoLuuYeu.use_count(), 1);  // only the application state holds the backup
 }
 }  // namespace

@@ -9,6 +9,8 @@
 
 #include "common/CumThu.h"
 #include "core/BangMau.h"
+#include "core/CongDongBo.h"
+#include "core/CongSaoLuu.h"
 #include "core/KhungBo.h"
 #include "core/KhungChinh.h"
 #include "core/NhanHieuKorvane.h"
@@ -18,11 +20,14 @@ namespace {
 using MH = KhungChinh::ManHinh;
 using cum_thu::choDen;
 
-class DongBoGia : public QObject {
+class DongBoGia : public QObject, public CongDongBo {
     Q_OBJECT
-    Q_PROPERTY(QString trangThai READ trangThai NOTIFY trangThaiDoi)
 public:
-    QString trangThai() const { return trangThai_; }
+    void batDau() override {}
+    QString trangThai() const override { return trangThai_; }
+    QMetaObject::Connection theoDoiTrangThai(QObject* nhan, std::function<void()> khiDoi) override {
+        return connect(this, &DongBoGia::trangThaiDoi, nhan, std::move(khiDoi));
+    }
     void dat(const QString& t) {
         trangThai_ = t;
         emit trangThaiDoi();
@@ -32,6 +37,11 @@ signals:
 
 private:
     QString trangThai_;
+};
+
+class SaoLuuIm final : public CongSaoLuu {
+public:
+    void saoLuuMot(const BanGhiVideo&) override {}
 };
 
 // The window over a real coordinator; every screen builder records that it ran.
@@ -58,7 +68,7 @@ struct CanhKhung : cum_thu::Cum {
         trangThai.datQuyenCamera(3);
         coDieuPhoi();
         trangThai.datDongBo(dongBo);
-        trangThai.datSaoLuu(std::make_shared<QObject>());
+        trangThai.datSaoLuu(std::make_shared<SaoLuuIm>());
     }
     void batDauQuay() {
         ASSERT_TRUE(moCamera());
@@ -208,7 +218,7 @@ TEST(KhungChinh, CaiDatSauMaPin) {
     EXPECT_EQ(c.ten(), "choCaiDat");  // no PIN, but the sync engine and backup are missing
     c.trangThai.datDongBo(c.dongBo);
     EXPECT_EQ(c.ten(), "choCaiDat");
-    c.trangThai.datSaoLuu(std::make_shared<QObject>());
+    c.trangThai.datSaoLuu(std::make_shared<SaoLuuIm>());
     EXPECT_EQ(c.ten(), "manHinh:Cài đặt");
     EXPECT_EQ(soLanHoiPin, 0);
 

@@ -10,12 +10,15 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 
+#include "common/ChoDen.h"
 #include "core/BoDieuPhoi.h"
 #include "core/CaiDat.h"
 #include "core/CameraGia.h"
 #include "core/CongTiengBao.h"
 #include "core/HenGioTay.h"
 #include "core/KhoKhoaBoNho.h"
+#include "core/KhoiDong.h"
+#include "core/TrangThaiApp.h"
 #include "evidence/SaoLuu.h"
 #include "store/DongHoGia.h"
 #include "store/KhoDuLieu.h"
@@ -322,25 +325,53 @@ public:
 };
 }  // namespace
 
-TEST(SaoLuu, NoiVaoDieuPhoiSauMoiLanLuu) {
-    Moi m;
+// The start-up wiring hands every record the coordinator saves to the backup.
+TEST(SaoLuu, KhoiDongNoiSaoLuuVaoSauMoiLanLuu) {
+    QTemporaryDir tmp;
+    const QString goc = tmp.filePath("Kho");
+    const QString sao = tmp.filePath("SaoLuu");
+    ASSERT_TRUE(QDir().mkpath(sao));
+    ASSERT_TRUE(SaoLuu::danhDauThuMuc(sao));
+    CaiDat caiDat{tmp.filePath("korvane.ini"), std::make_shared<KhoKhoaBoNho>()};
+    caiDat.setThuMucGoc(goc);
+    caiDat.setThuMucSaoLuu(sao);
     CameraGia camera;
     TiengIm tieng;
-    HenGioTay henGio{&m.dongHo};
-    BoDieuPhoi dp(m.kho, m.caiDat, {&camera, &tieng, &m.dongHo, &henGio, [](std::function<void()> f) { f(); }});
-    auto saoLuu = std::make_unique<SaoLuu>(m.kho, m.caiDat);
-    SaoLuu::noiVaoDieuPhoi(saoLuu.get(), dp);
-    ASSERT_TRUE(dp.khiLuuXong);
+    HenGioTay henGio;
+    TrangThaiApp trangThai;
+    SaoLuu* saoLuu = nullptr;
+    KhoiDong::DichVu dv;
+    dv.docQuyenCamera = [] { return TrangThaiApp::biTuChoi; };
+    dv.in = [](const QString&) {};
+    dv.taoDieuPhoi = [&](KhoDuLieu& kho, CaiDat& cd) {
+        return std::make_shared<BoDieuPhoi>(
+            kho, cd, BoDieuPhoi::PhuThuoc{&camera, &tieng, nullptr, &henGio, [](std::function<void()> f) { f(); }});
+    };
+    dv.taoSaoLuu = [&](KhoDuLieu& kho, CaiDat& cd) {
+        auto s = std::make_shared<SaoLuu>(kho, cd);
+        saoLuu = s.get();
+        return s;
+    };
+    KhoiDong khoiDong(trangThai, caiDat, dv);
+    bool xong = false;
+    QObject::connect(&khoiDong, &KhoiDong::daXong, [&] { xong = true; });
+    khoiDong.chay();
+    ASSERT_TRUE(choDen([&] { return xong; }));
+    ASSERT_NE(saoLuu, nullptr);
+    BoDieuPhoi* dp = trangThai.dieuPhoi();
+    ASSERT_NE(dp, nullptr);
+    ASSERT_TRUE(dp->khiLuuXong);
 
-    const BanGhiVideo a = m.video("videos/2024/05/01/a.mp4", "aaa");
-    dp.khiLuuXong(a);
+    ghi(goc + "/videos/2024/05/01/a.mp4", "aaa");
+    BanGhiVideo a;
+    a.id = "V1";
+    a.filePath = goc + "/videos/2024/05/01/a.mp4";
+    a.fileName = "a.mp4";
+    a.bytes = 3;
+    a.sha256 = sha("aaa");
+    dp->khiLuuXong(a);
     saoLuu->choHetViec();
-    EXPECT_EQ(doc(m.sao + "/videos/2024/05/01/a.mp4"), "aaa");
-
-    saoLuu.reset();
-    const BanGhiVideo b = m.video("videos/2024/05/01/b.mp4", "bbb");
-    dp.khiLuuXong(b);  // the backup is gone: nothing happens, nothing crashes
-    EXPECT_FALSE(QFileInfo::exists(m.sao + "/videos/2024/05/01/b.mp4"));
+    EXPECT_EQ(doc(sao + "/videos/2024/05/01/a.mp4"), "aaa");
 }
 
 TEST(SaoLuu, ThuMucTrungTrongHoacChuaThuMucDuLieuKhongPhaiBanSao) {

@@ -62,12 +62,13 @@ TEST(DuongDiDayDu, StartUpSyncFillsTheStoreAndTypedCodesFindTheirOrders) {
         TrangThaiApp trangThai;
         KhungChinh khung(caiDat, trangThai);
 
-        const KhoiDong::DichVu dv = dichVuKhoiDongThu(camera, tieng, henGio, may.goc());
+        BoDongBo* dongBo = nullptr;
+
+        const KhoiDong::DichVu dv = dichVuKhoiDongThu(camera, tieng, henGio, may.goc(), dongBo);
         KhoiDong khoiDong(trangThai, caiDat, dv);
         khoiDong.chay();
 
         ASSERT_TRUE(choDen([&] { return trangThai.kho() && trangThai.kho()->donTheoId().size() == 2; }));
-        auto* dongBo = qobject_cast<BoDongBo*>(trangThai.dongBo());
         ASSERT_NE(dongBo, nullptr);
         ASSERT_TRUE(choDen([&] { return !dongBo->dangChay(); }));
         EXPECT_EQ(dongBo->trangThai(), QStringLiteral("Đã cập nhật 2 đơn."));

@@ -16,8 +16,9 @@
 
 // The real start-up sequence with the camera refused and its edges faked, and a sync engine that talks to a
 // fake platform at `goc`: the whole road from start-up sync to a typed code, without a webcam or a network.
+// The sync engine, once built, is left in `dongBo`.
 inline KhoiDong::DichVu dichVuKhoiDongThu(CameraGia& camera, TiengBaoGhiLai& tieng, HenGioTay& henGio,
-                                          const QString& goc) {
+                                          const QString& goc, BoDongBo*& dongBo) {
     KhoiDong::DichVu dv;
     dv.docQuyenCamera = [] { return TrangThaiApp::biTuChoi; };
     dv.in = [](const QString&) {};
@@ -25,13 +26,14 @@ inline KhoiDong::DichVu dichVuKhoiDongThu(CameraGia& camera, TiengBaoGhiLai& tie
         BoDieuPhoi::PhuThuoc pt{&camera, &tieng, &DongHo::heThong(), &henGio, [](std::function<void()> f) { f(); }};
         return std::make_shared<BoDieuPhoi>(kho, cd, pt);
     };
-    dv.taoDongBo = [&henGio, goc](KhoDuLieu& kho, CaiDat& cd) -> std::shared_ptr<QObject> {
+    dv.taoDongBo = [&henGio, goc, &dongBo](KhoDuLieu& kho, CaiDat& cd) -> std::shared_ptr<CongDongBo> {
         BoDongBo::CauHinh cauHinh;
         cauHinh.henGio = &henGio;
         cauHinh.mayChu = BangMayChu::tatCaVe(goc);
         cauHinh.thoiGianCho = std::chrono::seconds(5);
-        return std::make_shared<BoDongBo>(kho, cd, cauHinh);
+        auto db = std::make_shared<BoDongBo>(kho, cd, cauHinh);
+        dongBo = db.get();
+        return db;
     };
-    dv.batDauDongBo = [](QObject& o) { qobject_cast<BoDongBo*>(&o)->batDau(); };
     return dv;
 }

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QPointer>
+#include <QString>
+
+#include "admin/TheMuc.h"
+
+class BoDieuPhoi;
+class CaiDat;
+class CameraEngine;
+class NhanMau;
+class QComboBox;
+class QPushButton;
+class QSpinBox;
+
+// The "Camera và chất lượng" card: which webcam, at which resolution and bitrate, stored at once and applied to
+// the camera only when the owner asks, never while it records.
+class MucCamera : public TheMuc {
+    Q_OBJECT
+public:
+    MucCamera(BoDieuPhoi* dieuPhoi, CaiDat& caiDat, QWidget* parent = nullptr);
+
+    static QString uocTinhDungLuong(const QString& doPhanGiai, int bitrateKbps);
+
+    void khiHienRa();
+    void apDungCamera();
+
+private:
+    void napDanhSachCamera();
+    void capNhat();
+
+    QPointer<CameraEngine> camera_;
+    CaiDat& caiDat_;
+    QComboBox* chonWebcam_ = nullptr;
+    QComboBox* chonDoPhanGiai_ = nullptr;
+    QSpinBox* oBitrate_ = nullptr;
+    NhanMau* chuUocTinh_ = nullptr;
+    QPushButton* nutApDungCamera_ = nullptr;
+};

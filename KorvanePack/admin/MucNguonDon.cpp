@@ -1,0 +1,276 @@
+#include "admin/MucNguonDon.h"
+
+#include <QClipboard>
+#include <QComboBox>
+#include <QDialog>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "admin/DongLuaChon.h"
+#include "admin/PhanTuThe.h"
+#include "core/BangMau.h"
+#include "core/CaiDat.h"
+#include "core/KhungBo.h"
+#include "core/NhanMau.h"
+#include "core/PhongChu.h"
+#include "sources/BoDongBo.h"
+#include "sources/nentang/BangNenTang.h"
+
+MucNguonDon::MucNguonDon(BoDongBo* dongBo, CaiDat& caiDat, QWidget* parent)
+    : TheMuc(QStringLiteral("Nguồn đơn hàng"), parent), dongBo_(dongBo), caiDat_(caiDat) {
+    chonNguon_ = new QComboBox(this);
+    chonNguon_->setObjectName(QStringLiteral("chonNguon"));
+    for (const MucNguon& m : bangNenTang()) dongLuaChon(chonNguon_, m);
+    chonTheoId(chonNguon_, caiDat_.nguonDon());
+    auto* hangNguon = hangCoNhan(QStringLiteral("Lấy đơn từ"), chonNguon_, this);
+    hangNguon->setMaximumWidth(340);
+    cot()->addWidget(hangNguon);
+    // The setting's own change signal reloads the fields, whoever changed it.
+    connect(chonNguon_, &QComboBox::activated, this, [this](int) {
+        const QString id = idDangChon(chonNguon_);
+        if (!id.isEmpty()) caiDat_.setNguonDon(id);
+    });
+
+    canhBaoChuaKiem_ = new NhanMau(
+        QStringLiteral("Bộ nối này viết theo tài liệu của nhà cung cấp nhưng CHƯA chạy với tài khoản thật. Nối xong "
+                       "bấm \"Xem dữ liệu thô\" bên dưới để kiểm tra app có đọc đúng mã vận đơn không."),
+        BangMau::mauHoPhach, phongChu(12), this);
+    canhBaoChuaKiem_->setObjectName(QStringLiteral("canhBaoChuaKiemChung"));
+    canhBaoChuaKiem_->setWordWrap(true);
+    cot()->addWidget(canhBaoChuaKiem_);
+
+    auto* khungTruong = new QWidget(this);
+    cotTruong_ = new QVBoxLayout(khungTruong);
+    cotTruong_->setContentsMargins(0, 0, 0, 0);
+    cotTruong_->setSpacing(10);
+    cot()->addWidget(khungTruong);
+
+    huongDan_ = ghiChu({}, this);
+    huongDan_->setObjectName(QStringLiteral("huongDanKetNoi"));
+    cot()->addWidget(huongDan_);
+
+    auto* hang = new QHBoxLayout;
+    hang->setSpacing(10);
+    auto* nutLuu = new QPushButton(QStringLiteral("Lưu khoá"), this);
+    nutLuu->setObjectName(QStringLiteral("nutLuuKhoa"));
+    nutKiemTra_ = new QPushButton(QStringLiteral("Kiểm tra kết nối"), this);
+    nutKiemTra_->setObjectName(QStringLiteral("nutKiemTraKetNoi"));
+    quayThu_ = vongQuay(this);
+    nutXemTho_ = new QPushButton(QStringLiteral("Xem dữ liệu thô"), this);
+    nutXemTho_->setObjectName(QStringLiteral("nutXemDuLieuTho"));
+    hang->addWidget(nutLuu);
+    hang->addWidget(nutKiemTra_);
+    hang->addWidget(quayThu_);
+    hang->addStretch(1);
+    hang->addWidget(nutXemTho_);
+    cot()->addLayout(hang);
+    connect(nutLuu, &QPushButton::clicked, this, [this] { luuKhoa(); });
+    connect(nutKiemTra_, &QPushButton::clicked, this, [this] { kiemTraKetNoi(); });
+    connect(nutXemTho_, &QPushButton::clicked, this, [this] { moXemTho(); });
+
+    chuKetQuaToken_ = new NhanMau({}, BangMau::mauDo, phongChu(12.5), this);
+    chuKetQuaToken_->setObjectName(QStringLiteral("ketQuaKetNoi"));
+    chuKetQuaToken_->setWordWrap(true);
+    chuKetQuaToken_->hide();
+    cot()->addWidget(chuKetQuaToken_);
+
+    // Any change of the settings may be a credential written elsewhere, which the test button depends on.
+    connect(&caiDat_, &CaiDat::thayDoi, this, [this] { capNhat(); });
+    connect(&caiDat_, &CaiDat::nguonDonChanged, this, [this] {
+        chonTheoId(chonNguon_, caiDat_.nguonDon());
+        dungDongTruong();
+        napONhap();
+    });
+    if (dongBo_) connect(dongBo_, &BoDongBo::mauThoChanged, this, [this] { capNhat(); });
+    dungDongTruong();
+    capNhat();
+}
+
+void MucNguonDon::dungDongTruong() {
+    // The rows never send the signal that rebuilds them, so they can go at once.
+    while (QLayoutItem* muc = cotTruong_->takeAt(0)) {
+        delete muc->widget();
+        delete muc;
+    }
+    oTruong_.clear();
+    QWidget* cha = cotTruong_->parentWidget();
+    for (const TruongKhaiBao& t : cacTruongKhaiBao(caiDat_.nguonDon())) {
+        auto* dong = new QWidget(cha);
+        dong->setObjectName(QStringLiteral("dongTruong:") + t.khoa);
+        dong->setMaximumWidth(520);
+        auto* hang = new QHBoxLayout(dong);
+        hang->setContentsMargins(0, 0, 0, 0);
+        hang->setSpacing(10);
+        auto* nhan = new NhanMau(t.nhan, BangMau::mauChuPhu, phongChu(12.5), dong);
+        nhan->setFixedWidth(110);
+        hang->addWidget(nhan, 0, Qt::AlignVCenter);
+        auto* o = new QLineEdit(dong);
+        o->setObjectName(QStringLiteral("oTruong:") + t.khoa);
+        o->setPlaceholderText(t.goiY);
+        if (t.biMat) o->setEchoMode(QLineEdit::Password);
+        o->setText(oNhap_.value(t.khoa));
+        const QString khoa = t.khoa;
+        connect(o, &QLineEdit::textEdited, this, [this, khoa](const QString& chu) {
+            oNhap_[khoa] = chu;
+            daSuaKhoa_.insert(khoa);
+        });
+        hang->addWidget(o, 1, Qt::AlignVCenter);
+        oTruong_.insert(t.khoa, o);
+        cotTruong_->addWidget(dong);
+    }
+}
+
+bool MucNguonDon::daNapKhoa() const {
+    return nguonDaNapKhoa_ == caiDat_.nguonDon();
+}
+
+void MucNguonDon::napONhap() {
+    const QString p = caiDat_.nguonDon();
+    QStringList cacDichVu;
+    for (const TruongKhaiBao& t : cacTruongKhaiBao(p)) cacDichVu << dichVuKhoaNguon(p, t.khoa);
+    ketQuaToken_.reset();
+    oNhap_.clear();
+    daSuaKhoa_.clear();
+    nguonDaNapKhoa_.clear();
+    for (auto it = oTruong_.cbegin(); it != oTruong_.cend(); ++it) it.value()->clear();
+    const quint64 lan = ++lanNapKhoa_;
+    // Read on a worker: a slow or locked keyring must not freeze the window while the screen opens. A field
+    // the owner typed into meanwhile keeps what was typed.
+    caiDat_.docKeychainNen(cacDichVu, this, [this, p, lan](const CaiDat::KhoaDaDoc& daDoc) {
+        if (lan != lanNapKhoa_ || caiDat_.nguonDon() != p) return;
+        for (const TruongKhaiBao& t : cacTruongKhaiBao(p)) {
+            if (daSuaKhoa_.contains(t.khoa)) continue;
+            oNhap_.insert(t.khoa, daDoc.value(dichVuKhoaNguon(p, t.khoa), std::nullopt).value_or(QString()));
+            if (QLineEdit* o = oTruong_.value(t.khoa)) o->setText(oNhap_.value(t.khoa));
+        }
+        nguonDaNapKhoa_ = p;
+        capNhat();
+    });
+    capNhat();
+}
+
+void MucNguonDon::luuKhoa() {
+    const QString p = caiDat_.nguonDon();
+    for (const TruongKhaiBao& t : cacTruongKhaiBao(p)) {
+        // Until the stored values are back, a field the owner did not touch is not known: it is left as stored.
+        if (nguonDaNapKhoa_ != p && !daSuaKhoa_.contains(t.khoa)) continue;
+        const QString giaTri = oNhap_.value(t.khoa).trimmed();
+        caiDat_.ghiKeychain(dichVuKhoaNguon(p, t.khoa),
+                            giaTri.isEmpty() ? std::nullopt : std::optional<QString>(giaTri));
+    }
+    caiDat_.baoThayDoi();
+}
+
+void MucNguonDon::kiemTraKetNoi() {
+    if (dangThu_) return;
+    luuKhoa();
+    if (!dongBo_) return;
+    dangThu_ = true;
+    capNhat();
+    QPointer<MucNguonDon> toi = this;
+    dongBo_->thuKetNoi([toi](const QString& chu) {
+        if (!toi) return;
+        toi->ketQuaToken_ = chu;
+        toi->dangThu_ = false;
+        toi->capNhat();
+    });
+}
+
+void MucNguonDon::moXemTho() {
+    if (!sheet_) {
+        sheet_ = new QDialog(this);
+        sheet_->setObjectName(QStringLiteral("bangDuLieuTho"));
+        sheet_->setWindowTitle(QStringLiteral("Dữ liệu thô của một đơn"));
+        sheet_->setWindowModality(Qt::WindowModal);
+        sheet_->setFixedSize(760, 560);
+        auto* nenSheet = new KhungBo(sheet_);
+        nenSheet->datNen(BangMau::mauNen);
+        auto* ngoai = new QVBoxLayout(sheet_);
+        ngoai->setContentsMargins(0, 0, 0, 0);
+        ngoai->addWidget(nenSheet);
+        auto* cot = new QVBoxLayout(nenSheet);
+        cot->setContentsMargins(20, 20, 20, 20);
+        cot->setSpacing(12);
+        cot->addWidget(new NhanMau(QStringLiteral("Dữ liệu thô của một đơn"), BangMau::mauChuChinh,
+                                   phongChu(17, QFont::DemiBold), nenSheet));
+        auto* giaiThich = ghiChu(QStringLiteral("Đây là nguyên văn ") + tenNguon(caiDat_.nguonDon()) +
+                                     QStringLiteral(" trả về. Dùng để đối chiếu tên trường — nhất là chỗ chứa MÃ VẬN "
+                                                    "ĐƠN. Nếu app không tra ra đơn khi quét mã, gửi phần này cho "
+                                                    "người viết phần mềm."),
+                                 nenSheet, 12.5);
+        giaiThich->setObjectName(QStringLiteral("giaiThichTho"));
+        cot->addWidget(giaiThich);
+        oTho_ = new QPlainTextEdit(nenSheet);
+        oTho_->setObjectName(QStringLiteral("oDuLieuTho"));
+        oTho_->setReadOnly(true);
+        oTho_->setFont(phongChu(11, QFont::Normal, true));
+        oTho_->setFrameShape(QFrame::NoFrame);
+        oTho_->document()->setDocumentMargin(10);
+        cot->addWidget(oTho_, 1);
+        auto* hang = new QHBoxLayout;
+        nutChep_ = new QPushButton(QStringLiteral("Chép toàn bộ"), nenSheet);
+        nutChep_->setObjectName(QStringLiteral("nutChepToanBo"));
+        auto* dong = new QPushButton(QStringLiteral("Đóng"), nenSheet);
+        dong->setObjectName(QStringLiteral("nutDongTho"));
+        dong->setDefault(true);
+        hang->addWidget(nutChep_);
+        hang->addStretch(1);
+        hang->addWidget(dong);
+        cot->addLayout(hang);
+        connect(nutChep_, &QPushButton::clicked, this, [this] { chepToanBo(); });
+        connect(dong, &QPushButton::clicked, sheet_, &QDialog::accept);
+        connect(sheet_, &QDialog::finished, this, [this] {
+            xemTho_ = false;
+            if (sheet_) sheet_->deleteLater();
+            sheet_ = nullptr;
+            oTho_ = nullptr;
+            nutChep_ = nullptr;
+        });
+    }
+    xemTho_ = true;
+    capNhatBangTho();
+    sheet_->open();
+}
+
+void MucNguonDon::capNhatBangTho() {
+    if (!sheet_ || !oTho_) return;
+    const QString tho = dongBo_ ? dongBo_->mauTho() : QString();
+    const QString chu = tho.isNull() ? kChuaCoMauTho : tho;
+    if (oTho_->toPlainText() != chu) oTho_->setPlainText(chu);
+    const QColor nen = BangMau::mauNen.mau();
+    const QColor chuMau = BangMau::mauChuChinh.mau();
+    oTho_->setStyleSheet(QStringLiteral("QPlainTextEdit { background: %1; color: %2; border-radius: 8px; }")
+                             .arg(nen.name(), chuMau.name()));
+    nutChep_->setEnabled(!tho.isNull());
+}
+
+void MucNguonDon::chepToanBo() {
+    if (!dongBo_ || dongBo_->mauTho().isNull()) return;
+    QClipboard* bang = QGuiApplication::clipboard();
+    bang->clear();
+    bang->setText(dongBo_->mauTho());
+}
+
+void MucNguonDon::capNhat() {
+    const QString nguon = caiDat_.nguonDon();
+    if (idDangChon(chonNguon_) != nguon) chonTheoId(chonNguon_, nguon);
+    canhBaoChuaKiem_->setVisible(!nguonDaKiemChung(nguon));
+    huongDan_->setText(huongDanKetNoi(nguon));
+    // Until the card's own read is back, the keyring is not asked here either.
+    nutKiemTra_->setEnabled(!dangThu_ && nguonDaNapKhoa_ == nguon && caiDat_.daDienDuKhoa(nguon));
+    quayThu_->setVisible(dangThu_);
+    const bool coMauTho = dongBo_ && !dongBo_->mauTho().isNull();
+    nutXemTho_->setEnabled(coMauTho);
+    chuKetQuaToken_->setVisible(ketQuaToken_.has_value());
+    if (ketQuaToken_) {
+        chuKetQuaToken_->setText(*ketQuaToken_);
+        chuKetQuaToken_->datMau(ketQuaToken_->startsWith(QStringLiteral("Kết nối được")) ? BangMau::mauXanhLa
+                                                                                         : BangMau::mauDo);
+    }
+    capNhatBangTho();
+}

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QPointer>
+#include <QString>
+#include <functional>
+#include <optional>
+
+#include "admin/TheMuc.h"
+
+class BoDieuPhoi;
+class CaiDat;
+class NhanMau;
+class NhanRutGon;
+class QProgressBar;
+class QPushButton;
+class SaoLuu;
+
+// The "Sao lưu" card: the second folder every new video is copied to, the reason a folder is refused or copies
+// nothing, and the catch-up copy of everything. A refusal lives as long as the card.
+class MucSaoLuu : public TheMuc {
+    Q_OBJECT
+public:
+    // The folder the owner picked, none when they cancelled; it opens at the folder set now.
+    using ChonThuMuc = std::function<std::optional<QString>(QWidget* cha, const QString& hienTai)>;
+
+    MucSaoLuu(BoDieuPhoi* dieuPhoi, SaoLuu* saoLuu, CaiDat& caiDat, ChonThuMuc hopChon, QWidget* parent = nullptr);
+
+    static inline const QString kKhongThayOSaoLuu = QStringLiteral(
+        "Không thấy ổ sao lưu ở thư mục này (thiếu tệp đánh dấu .korvane-saoluu), nên video mới chưa "
+        "được chép. Cắm lại ổ rồi mở lại Cài đặt, hoặc bấm Chọn… để chọn lại thư mục.");
+
+    const std::optional<QString>& loiSaoLuu() const { return loiSaoLuu_; }
+
+    void khiHienRa();
+    void chonThuMuc();
+    // Refuses a folder that overlaps the data folder or cannot take the marker; the card says why.
+    void chonThuMucSaoLuu(const QString& duongDan);
+    // Says at once when a data folder just chosen and the backup folder overlap.
+    void khiChonThuMucGoc(const QString& thuMucGoc);
+    void tatSaoLuu();
+    void saoLuuBu();
+
+private:
+    void kiemTraThuMucSaoLuu();
+    void capNhat();
+
+    BoDieuPhoi* dieuPhoi_;
+    QPointer<SaoLuu> saoLuu_;
+    CaiDat& caiDat_;
+    ChonThuMuc chonThuMuc_;
+    std::optional<QString> loiSaoLuu_;
+
+    NhanRutGon* chuThuMucSaoLuu_ = nullptr;
+    QPushButton* nutTatSaoLuu_ = nullptr;
+    NhanMau* chuLoiSaoLuu_ = nullptr;
+    QPushButton* nutSaoLuuBu_ = nullptr;
+    QProgressBar* quaySaoLuu_ = nullptr;
+    NhanMau* chuTrangThaiSaoLuu_ = nullptr;
+};

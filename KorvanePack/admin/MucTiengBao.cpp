@@ -1,0 +1,33 @@
+#include "admin/MucTiengBao.h"
+
+#include <QCheckBox>
+#include <QVBoxLayout>
+
+#include "admin/PhanTuThe.h"
+#include "core/CaiDat.h"
+#include "core/CumDieuPhoi.h"
+#include "core/TiengBao.h"
+
+MucTiengBao::MucTiengBao(BoDieuPhoi* dieuPhoi, CaiDat& caiDat, QWidget* parent)
+    : TheMuc(QStringLiteral("Tiếng báo"), parent), dieuPhoi_(dieuPhoi), caiDat_(caiDat) {
+    hopTieng_ = new QCheckBox(QStringLiteral("Bật tiếng báo"), this);
+    hopTieng_->setObjectName(QStringLiteral("hopBatTieng"));
+    cot()->addWidget(hopTieng_);
+    connect(hopTieng_, &QCheckBox::toggled, this, [this](bool b) { datBatTieng(b); });
+    cot()->addWidget(
+        ghiChu(QStringLiteral("Đi lên = xong xuôi. Đi xuống = có chuyện. Nhân viên không cần nhìn màn hình."), this));
+
+    connect(&caiDat_, &CaiDat::batTiengChanged, this, [this] { capNhat(); });
+    capNhat();
+}
+
+void MucTiengBao::datBatTieng(bool bat) {
+    caiDat_.setBatTieng(bat);
+    // The running player follows at once, so the very next cue obeys the switch.
+    if (TiengBao* tieng = CumDieuPhoi::tiengCua(dieuPhoi_)) tieng->setBat(bat);
+}
+
+void MucTiengBao::capNhat() {
+    const QSignalBlocker chan(hopTieng_);
+    hopTieng_->setChecked(caiDat_.batTieng());
+}
