@@ -23,7 +23,7 @@
 #include "core/BangMau.h"
 #include "core/BoDieuPhoi.h"
 #include "core/CaiDat.h"
-#include "core/CameraEngine.h"
+#include "core/CongCameraManHinh.h"
 #include "core/KhungBo.h"
 #include "core/NhanHieuKorvane.h"
 #include "core/NhanMau.h"
@@ -57,8 +57,8 @@ QWidget* vach(QWidget* cha) {
 const QStringList ManHinhCaiDatLanDau::tenCacBuoc{QStringLiteral("Tên shop"), QStringLiteral("Nơi lưu video"),
                                                   QStringLiteral("Thử máy"), QStringLiteral("Nối Haravan")};
 
-ManHinhCaiDatLanDau::ManHinhCaiDatLanDau(BoDieuPhoi* dieuPhoi, CaiDat& caiDat, BoDongBo* dongBo, CameraEngine* camera,
-                                         std::function<void()> xongRoi, QWidget* parent)
+ManHinhCaiDatLanDau::ManHinhCaiDatLanDau(BoDieuPhoi* dieuPhoi, CaiDat& caiDat, BoDongBo* dongBo,
+                                         CongCameraManHinh* camera, std::function<void()> xongRoi, QWidget* parent)
     : QWidget(parent),
       dieuPhoi_(dieuPhoi),
       caiDat_(caiDat),
@@ -122,7 +122,7 @@ ManHinhCaiDatLanDau::ManHinhCaiDatLanDau(BoDieuPhoi* dieuPhoi, CaiDat& caiDat, B
         if (chuThuMuc_) chuThuMuc_->setText(caiDat_.thuMucGoc());
     });
     connect(&caiDat_, &CaiDat::cameraIdChanged, this, [this] { lamMoiWebcam(); });
-    if (camera_) connect(camera_, &CameraEngine::danhSachThietBiDoi, this, [this] { lamMoiWebcam(); });
+    if (camera_) connect(camera_, &CongCameraManHinh::danhSachThietBiDoi, this, [this] { lamMoiWebcam(); });
     // The test view leaving the webcam step, or the packing screen behind the sheet coming back from a minimised
     // window, puts the coordinator back into packing mode while the sheet is still up.
     if (dieuPhoi_)

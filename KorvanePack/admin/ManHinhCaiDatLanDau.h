@@ -20,7 +20,7 @@ class QVBoxLayout;
 class BoDieuPhoi;
 class BoDongBo;
 class CaiDat;
-class CameraEngine;
+class CongCameraManHinh;
 
 // The first-run wizard: shop name, data folder, webcam with a live scan test, sales platform with its
 // credentials. Every choice is stored as it is made; only the shop name is required to go on, and finishing
@@ -36,7 +36,7 @@ public:
     using ChonThuMuc =
         std::function<void(QWidget* cha, const QString& hienTai, std::function<void(std::optional<QString>)> xong)>;
 
-    ManHinhCaiDatLanDau(BoDieuPhoi* dieuPhoi, CaiDat& caiDat, BoDongBo* dongBo, CameraEngine* camera,
+    ManHinhCaiDatLanDau(BoDieuPhoi* dieuPhoi, CaiDat& caiDat, BoDongBo* dongBo, CongCameraManHinh* camera,
                         std::function<void()> xongRoi, QWidget* parent = nullptr);
     ~ManHinhCaiDatLanDau() override;
 
@@ -100,7 +100,7 @@ private:
     QPointer<BoDieuPhoi> dieuPhoi_;
     CaiDat& caiDat_;
     QPointer<BoDongBo> dongBo_;
-    QPointer<CameraEngine> camera_;
+    QPointer<CongCameraManHinh> camera_;
     std::function<void()> xongRoi_;
     ChonThuMuc chonThuMuc_ = chonThuMucHeThong;
 

@@ -1,7 +1,6 @@
 #include "admin/ManHinhThuMay.h"
 
 #include <QHBoxLayout>
-#include <QHash>
 #include <QHideEvent>
 #include <QPainter>
 #include <QPushButton>
@@ -13,27 +12,15 @@
 #include "admin/NhanBoc.h"
 #include "core/BangMau.h"
 #include "core/BoDieuPhoi.h"
-#include "core/CameraEngine.h"
+#include "core/CongCameraManHinh.h"
 #include "core/KhungBo.h"
 #include "core/NhanMau.h"
-#include "core/PhatKhungXemTruoc.h"
 #include "core/PhongChu.h"
 #include "stations/KhungCamera.h"
 #include "stations/TiLeKhung.h"
 #include "store/DongHo.h"
 
 namespace {
-
-// The test views on screen now, oldest first, and for each reader the view whose callback it carries.
-// Only the GUI thread touches these.
-QList<QPointer<ManHinhThuMay>>& cacManDangHien() {
-    static QList<QPointer<ManHinhThuMay>> ds;
-    return ds;
-}
-QHash<DocMaVach*, QPointer<ManHinhThuMay>>& nguoiGiuDauDoc() {
-    static QHash<DocMaVach*, QPointer<ManHinhThuMay>> m;
-    return m;
-}
 
 const QStringList& cacGoiY() {
     static const QStringList ds{
@@ -52,10 +39,10 @@ NhanMau* nhanBoc(const QString& chu, const MauDong& mau, const QFont& phong, QWi
 
 }  // namespace
 
-ManHinhThuMay::ManHinhThuMay(BoDieuPhoi* dieuPhoi, CameraEngine* camera, bool gonGang, QWidget* parent)
+ManHinhThuMay::ManHinhThuMay(BoDieuPhoi* dieuPhoi, CongCameraManHinh* camera, bool gonGang, QWidget* parent)
     : ManHinhThuMay(dieuPhoi, camera, gonGang, DongHo::heThong(), parent) {}
 
-ManHinhThuMay::ManHinhThuMay(BoDieuPhoi* dieuPhoi, CameraEngine* camera, bool gonGang, const DongHo& dongHo,
+ManHinhThuMay::ManHinhThuMay(BoDieuPhoi* dieuPhoi, CongCameraManHinh* camera, bool gonGang, const DongHo& dongHo,
                              QWidget* parent)
     : QWidget(parent), dieuPhoi_(dieuPhoi), camera_(camera), gonGang_(gonGang), dongHo_(dongHo) {
     auto* cot = new QVBoxLayout(this);
@@ -112,10 +99,13 @@ ManHinhThuMay::ManHinhThuMay(BoDieuPhoi* dieuPhoi, CameraEngine* camera, bool go
     cot->addLayout(hang, 1);
 
     if (camera_) {
-        connect(camera_, &CameraEngine::dangChayDoi, this, [this] { lamMoiCamera(); });
-        connect(camera_, &CameraEngine::tenCameraDoi, this, [this] { lamMoiCamera(); });
-        connect(camera_, &CameraEngine::doPhanGiaiDoi, this, [this] { lamMoiCamera(); });
-        connect(camera_, &CameraEngine::loiCameraDoi, this, [this] { lamMoiCamera(); });
+        connect(camera_, &CongCameraManHinh::dangChayDoi, this, [this] { lamMoiCamera(); });
+        connect(camera_, &CongCameraManHinh::tenCameraDoi, this, [this] { lamMoiCamera(); });
+        connect(camera_, &CongCameraManHinh::doPhanGiaiDoi, this, [this] { lamMoiCamera(); });
+        connect(camera_, &CongCameraManHinh::loiCameraDoi, this, [this] { lamMoiCamera(); });
+        connect(camera_, &CongCameraManHinh::daDocNhieuMa, this, [this](const QList<DocMaVach::KetQuaDo>& lo) {
+            if (dangGiuDauDoc()) nhanKetQuaDoc(lo);
+        });
     }
     noiKhungHinh();
     lamMoiCamera();
@@ -129,10 +119,8 @@ ManHinhThuMay::~ManHinhThuMay() {
 
 void ManHinhThuMay::noiKhungHinh() {
     if (!camera_) return;
-    if (auto* phat = camera_->findChild<PhatKhungXemTruoc*>()) {
-        connect(phat, &PhatKhungXemTruoc::khungMoi, hop_->xemTruoc(), &KhungCamera::hienKhung);
-        connect(hop_->xemTruoc(), &KhungCamera::kichThuocXemDoi, phat, &PhatKhungXemTruoc::datKichThuocXem);
-    }
+    connect(camera_, &CongCameraManHinh::khungMoi, hop_->xemTruoc(), &KhungCamera::hienKhung);
+    connect(hop_->xemTruoc(), &KhungCamera::kichThuocXemDoi, camera_, &CongCameraManHinh::datKichThuocXem);
 }
 
 void ManHinhThuMay::showEvent(QShowEvent* e) {
@@ -156,55 +144,24 @@ void ManHinhThuMay::paintEvent(QPaintEvent* e) {
 void ManHinhThuMay::batDauThu() {
     if (dangThu_) return;
     dangThu_ = true;
-    auto& ds = cacManDangHien();
-    ds.removeAll(QPointer<ManHinhThuMay>(this));
-    ds.append(this);
     if (dieuPhoi_) dieuPhoi_->datCheDo(BoDieuPhoi::CheDo::thuMay);
-    if (camera_ && camera_->docMa()) camera_->docMa()->setGiuaHaiLanDo(kGiuaHaiLanKhiThu);
-    giuDauDoc();
-}
-
-void ManHinhThuMay::giuDauDoc() {
-    DocMaVach* doc = camera_ ? camera_->docMa() : nullptr;
-    if (!doc) return;
-    QPointer<ManHinhThuMay> toi = this;
-    doc->khiThayNhieuMa = [toi](const QList<DocMaVach::KetQuaDo>& lo) {
-        if (toi) toi->nhanKetQuaDoc(lo);
-    };
-    nguoiGiuDauDoc().insert(doc, toi);
+    if (camera_) {
+        camera_->nhanThu(this);
+        camera_->datGiuaHaiLanDo(kGiuaHaiLanKhiThu);
+    }
 }
 
 bool ManHinhThuMay::dangGiuDauDoc() const {
-    DocMaVach* doc = camera_ ? camera_->docMa() : nullptr;
-    return doc && nguoiGiuDauDoc().value(doc) == this;
+    return camera_ && camera_->nguoiThuMoiNhat() == this;
 }
 
 void ManHinhThuMay::ketThucThu() {
     if (!dangThu_) return;
     dangThu_ = false;
-    auto& ds = cacManDangHien();
-    ds.removeAll(QPointer<ManHinhThuMay>(this));
-    ds.removeAll(QPointer<ManHinhThuMay>());
-    DocMaVach* doc = camera_ ? camera_->docMa() : nullptr;
-    const bool toiGiu = doc && nguoiGiuDauDoc().value(doc) == this;
-
-    // Another test view on the same camera is still on screen: it keeps test mode and the short interval,
-    // and takes the reads back if they were coming here.
-    ManHinhThuMay* conLai = nullptr;
-    for (const auto& v : ds)
-        if (v && v->camera_ == camera_) conLai = v;
-    if (conLai) {
-        if (toiGiu) conLai->giuDauDoc();
-        return;
-    }
-
-    if (doc) {
-        if (doc->giuaHaiLanDo() == kGiuaHaiLanKhiThu) doc->setGiuaHaiLanDo(kGiuaHaiLanThuong);
-        if (toiGiu) {
-            doc->khiThayNhieuMa = nullptr;
-            nguoiGiuDauDoc().remove(doc);
-        }
-    }
+    // Another test view on the same camera still on screen keeps test mode and the short interval, and the
+    // reads go to the most recently shown of those left.
+    if (camera_ && !camera_->traThu(this)) return;
+    if (camera_ && camera_->giuaHaiLanDo() == kGiuaHaiLanKhiThu) camera_->datGiuaHaiLanDo(kGiuaHaiLanThuong);
     // A screen that has set its own mode since then keeps it.
     if (dieuPhoi_ && dieuPhoi_->cheDo() == BoDieuPhoi::CheDo::thuMay) dieuPhoi_->datCheDo(BoDieuPhoi::CheDo::dongGoi);
 }
@@ -274,7 +231,7 @@ bool ManHinhThuMay::hienGoiY() const {
 }
 
 void ManHinhThuMay::lamMoiCamera() {
-    const CameraEngine* cam = camera_;
+    const CongCameraManHinh* cam = camera_;
     dongCamera_->setText(cam ? chuCamera(cam->dangChay(), cam->tenCamera(), cam->doPhanGiai())
                              : chuCamera(false, {}, {}));
     hop_->datTiLe(tiLeKhung(cam ? cam->doPhanGiai() : QString()));

@@ -12,7 +12,7 @@ class QLabel;
 class QPushButton;
 class QVBoxLayout;
 class BoDieuPhoi;
-class CameraEngine;
+class CongCameraManHinh;
 class DongHo;
 class HopCameraThu;
 class KhungBo;
@@ -22,10 +22,9 @@ class NhanMau;
 // the screen is on view, folded by code with its read count and mean read time, under a verdict. While it is
 // shown the coordinator is in test mode, so nothing it reads starts a recording.
 //
-// Two of these can be on screen at once (the wizard's compact one over the window's test screen). The reader
-// has one list callback and one interval, so the views shown take turns holding them: the most recently
-// shown one receives the reads, and the reader and the coordinator go back to normal only when the last one
-// leaves, and only in what that view set.
+// Two of these can be on screen at once (the wizard's compact one over the window's test screen). Each holds
+// the camera's test claim while shown: the most recently shown one folds the reads, and the reader and the
+// coordinator go back to normal only when the last one leaves, and only in what that view set.
 class ManHinhThuMay : public QWidget {
     Q_OBJECT
 public:
@@ -38,8 +37,8 @@ public:
     static inline const QString kChapChon = QStringLiteral("Chập chờn — mới bắt được vài lần");
     static inline const QString kChuaDoc = QStringLiteral("Chưa đọc được mã nào");
 
-    ManHinhThuMay(BoDieuPhoi* dieuPhoi, CameraEngine* camera, bool gonGang, QWidget* parent = nullptr);
-    ManHinhThuMay(BoDieuPhoi* dieuPhoi, CameraEngine* camera, bool gonGang, const DongHo& dongHo,
+    ManHinhThuMay(BoDieuPhoi* dieuPhoi, CongCameraManHinh* camera, bool gonGang, QWidget* parent = nullptr);
+    ManHinhThuMay(BoDieuPhoi* dieuPhoi, CongCameraManHinh* camera, bool gonGang, const DongHo& dongHo,
                   QWidget* parent = nullptr);
     ~ManHinhThuMay() override;
 
@@ -75,14 +74,13 @@ protected:
 private:
     void batDauThu();
     void ketThucThu();
-    void giuDauDoc();
     void nhanKetQuaDoc(const QList<DocMaVach::KetQuaDo>& lo);
     void lamMoiKetQua();
     void lamMoiCamera();
     void noiKhungHinh();
 
     QPointer<BoDieuPhoi> dieuPhoi_;
-    QPointer<CameraEngine> camera_;
+    QPointer<CongCameraManHinh> camera_;
     const bool gonGang_;
     const DongHo& dongHo_;
     QList<MaDaBat> daBat_;

@@ -7,9 +7,9 @@
 
 #include "admin/DongLuaChon.h"
 #include "admin/PhanTuThe.h"
+#include "core/BoDieuPhoi.h"
 #include "core/CaiDat.h"
-#include "core/CameraEngine.h"
-#include "core/CumDieuPhoi.h"
+#include "core/CongCameraManHinh.h"
 #include "core/NhanMau.h"
 #include "store/MucChon.h"
 
@@ -28,7 +28,7 @@ const QList<MucChon>& cacDoPhanGiai() {
 
 MucCamera::MucCamera(BoDieuPhoi* dieuPhoi, CaiDat& caiDat, QWidget* parent)
     : TheMuc(QStringLiteral("Camera và chất lượng"), parent),
-      camera_(CumDieuPhoi::cameraCua(dieuPhoi)),
+      camera_(dieuPhoi ? dieuPhoi->cameraManHinh() : nullptr),
       caiDat_(caiDat) {
     chonWebcam_ = new QComboBox(this);
     chonWebcam_->setObjectName(QStringLiteral("chonWebcam"));
@@ -67,9 +67,9 @@ MucCamera::MucCamera(BoDieuPhoi* dieuPhoi, CaiDat& caiDat, QWidget* parent)
     connect(&caiDat_, &CaiDat::doPhanGiaiChanged, this, [this] { capNhat(); });
     connect(&caiDat_, &CaiDat::bitrateKbpsChanged, this, [this] { capNhat(); });
     if (camera_) {
-        connect(camera_, &CameraEngine::danhSachThietBiDoi, this, [this] { napDanhSachCamera(); });
-        connect(camera_, &CameraEngine::doPhanGiaiDoi, this, [this] { capNhat(); });
-        connect(camera_, &CameraEngine::dangGhiDoi, this, [this] { capNhat(); });
+        connect(camera_, &CongCameraManHinh::danhSachThietBiDoi, this, [this] { napDanhSachCamera(); });
+        connect(camera_, &CongCameraManHinh::doPhanGiaiDoi, this, [this] { capNhat(); });
+        connect(camera_, &CongCameraManHinh::dangGhiDoi, this, [this] { capNhat(); });
     }
     napDanhSachCamera();
     capNhat();
@@ -77,7 +77,7 @@ MucCamera::MucCamera(BoDieuPhoi* dieuPhoi, CaiDat& caiDat, QWidget* parent)
 
 QString MucCamera::uocTinhDungLuong(const QString& doPhanGiai, int bitrateKbps) {
     if (doPhanGiai.isEmpty()) return QStringLiteral("Bật camera lên rồi mới ước tính được dung lượng.");
-    const int k = CameraEngine::bitrateTheoDoPhanGiai(bitrateKbps, doPhanGiai);
+    const int k = CongCameraManHinh::bitrateTheoDoPhanGiai(bitrateKbps, doPhanGiai);
     const double m = double(k) * 60.0 * 0.125 / 1024.0;
     return QStringLiteral("Webcam đang chạy %1 · thực dùng %2 kbps ≈ %3 MB mỗi phút quay.")
         .arg(doPhanGiai)

@@ -7,7 +7,7 @@
 
 class BoDieuPhoi;
 class CaiDat;
-class CameraEngine;
+class CongCameraManHinh;
 class NhanMau;
 class QComboBox;
 class QPushButton;
@@ -29,7 +29,7 @@ private:
     void napDanhSachCamera();
     void capNhat();
 
-    QPointer<CameraEngine> camera_;
+    QPointer<CongCameraManHinh> camera_;
     CaiDat& caiDat_;
     QComboBox* chonWebcam_ = nullptr;
     QComboBox* chonDoPhanGiai_ = nullptr;

@@ -5,8 +5,6 @@
 
 #include "admin/PhanTuThe.h"
 #include "core/CaiDat.h"
-#include "core/CumDieuPhoi.h"
-#include "core/TiengBao.h"
 
 MucTiengBao::MucTiengBao(BoDieuPhoi* dieuPhoi, CaiDat& caiDat, QWidget* parent)
     : TheMuc(QStringLiteral("Tiếng báo"), parent), dieuPhoi_(dieuPhoi), caiDat_(caiDat) {
@@ -22,9 +20,8 @@ MucTiengBao::MucTiengBao(BoDieuPhoi* dieuPhoi, CaiDat& caiDat, QWidget* parent)
 }
 
 void MucTiengBao::datBatTieng(bool bat) {
+    // The running player follows the setting at once, so the very next cue obeys the switch.
     caiDat_.setBatTieng(bat);
-    // The running player follows at once, so the very next cue obeys the switch.
-    if (TiengBao* tieng = CumDieuPhoi::tiengCua(dieuPhoi_)) tieng->setBat(bat);
 }
 
 void MucTiengBao::capNhat() {

@@ -66,17 +66,18 @@ BoDieuPhoi::BoDieuPhoi(KhoDuLieu& kho, CaiDat& caiDat, PhuThuoc phuThuoc, QObjec
       henGio_(phuThuoc.henGio ? *phuThuoc.henGio : HenGio::heThong()),
       chayNen_(std::move(phuThuoc.chayNen)),
       camera_(phuThuoc.camera),
+      cameraManHinh_(phuThuoc.cameraManHinh),
       tieng_(phuThuoc.tieng) {
     nen_.setThreadPriority(QThread::LowPriority);
     noiMaDocDuoc();
 }
 
 void BoDieuPhoi::noiMaDocDuoc() {
-    QPointer<BoDieuPhoi> p(this);
-    camera_->datKhiDocDuocMa([p](const QString& ma) {
+    connect(camera_, &CongCamera::daDocDuocMa, this, [this](const QString& ma) {
         // Each code is its own pass of the GUI thread, as if a task had been started for it.
+        QPointer<BoDieuPhoi> p(this);
         QMetaObject::invokeMethod(
-            p.data(),
+            this,
             [p, ma] {
                 if (p) p->xuLyMaDocDuoc(ma);
             },
@@ -87,7 +88,7 @@ void BoDieuPhoi::noiMaDocDuoc() {
 BoDieuPhoi::~BoDieuPhoi() {
     huyCanhGac();
     nen_.waitForDone();
-    camera_->datKhiDocDuocMa(nullptr);
+    disconnect(camera_, nullptr, this, nullptr);
 }
 
 // ---- published fields ----
@@ -599,7 +600,7 @@ std::optional<BanGhiVideo> BoDieuPhoi::luuBanGhi(const CongCamera::KetQuaGhi& kq
         datThongBao(vb);
         return std::nullopt;
     }
-    congBoDaLuu(kho_, bg, khiLuuXong);
+    congBoDaLuu(kho_, bg, {});
     if (kq.loai == LoaiVideo::dongGoi) {
         ++soDaQuayHomNay_;
         emit soDaQuayHomNayChanged();

@@ -22,6 +22,7 @@
 #include "store/TienIch.h"
 
 class CaiDat;
+class CongCameraManHinh;
 class CongTiengBao;
 class DongHo;
 class KhoDuLieu;
@@ -74,6 +75,8 @@ public:
         HenGio* henGio = nullptr;
         // Runs work off the GUI thread (free-space measurement, video check, fingerprint).
         std::function<void(std::function<void()>)> chayNen;
+        // The same camera as the screens see it; none when the screens have no camera to show.
+        CongCameraManHinh* cameraManHinh = nullptr;
     };
 
     using KhiXong = std::function<void()>;
@@ -104,12 +107,11 @@ public:
     KhoDuLieu& kho() const { return kho_; }
     CaiDat& caiDat() const { return caiDat_; }
     CongCamera& congCamera() const { return *camera_; }
+    // The camera the screens show and open, the one this coordinator records from.
+    CongCameraManHinh* cameraManHinh() const { return cameraManHinh_; }
     CongTiengBao& congTieng() const { return *tieng_; }
     std::optional<qint64> mbConTrong() const { return mbConTrong_; }
     bool dangXuLy() const { return dangXuLy_; }
-
-    // Called after each record has been appended and put into the store's map; must return at once.
-    std::function<void(const BanGhiVideo&)> khiLuuXong;
 
     // Scan routing.
     void xuLyMaDocDuoc(const QString& ma, KhiXong xong = {});
@@ -139,7 +141,7 @@ public:
     static QString thongBaoDaLuu(qint64 giay, qint64 bytes);
 
     // What follows a record that is on disk, for a recording stopped here or one taken in after a crash alike:
-    // it is published, handed to the after-save listener, then journalled as finished.
+    // it is published, handed to `khiLuuXong` (when given), then journalled as finished.
     static void congBoDaLuu(KhoDuLieu& kho, const BanGhiVideo& bg,
                             const std::function<void(const BanGhiVideo&)>& khiLuuXong);
 
@@ -154,7 +156,8 @@ signals:
     void maVuaQuetChanged();
     void canhBaoOCungChanged();
     void trangThaiChanged();
-    // Every saved record, whether the stop came from a button, a label, or the watchdog.
+    // Every saved record, whether the stop came from a button, a label, or the watchdog, once it is in the
+    // store's map and journalled as finished; listeners must return at once.
     void daLuuVideo(const BanGhiVideo& banGhi);
 
 private:
@@ -196,6 +199,7 @@ private:
     // Our own pool, so the destructor can wait for a measurement that still reads the store.
     QThreadPool nen_;
     CongCamera* camera_ = nullptr;
+    CongCameraManHinh* cameraManHinh_ = nullptr;
     CongTiengBao* tieng_ = nullptr;
 
     CheDo cheDo_ = CheDo::dongGoi;

@@ -9,6 +9,7 @@
 #include "core/BoGhiVideoFFmpeg.h"
 #include "core/DocMaVach.h"
 #include "core/NenTangCameraV4l2.h"
+#include "core/PhatKhungXemTruoc.h"
 #include "store/DinhDangNgay.h"
 #include "store/DongHo.h"
 
@@ -48,7 +49,7 @@ CameraEngine::CameraEngine(QObject* parent)
 
 CameraEngine::CameraEngine(std::shared_ptr<NenTangCamera> nenTang, BoGhiVideo::Tao taoBoGhi, const DongHo& dongHo,
                            QObject* parent)
-    : QObject(parent),
+    : CongCameraManHinh(parent),
       nenTang_(std::move(nenTang)),
       taoBoGhi_(std::move(taoBoGhi)),
       dongHo_(dongHo),
@@ -57,10 +58,8 @@ CameraEngine::CameraEngine(std::shared_ptr<NenTangCamera> nenTang, BoGhiVideo::T
       hangDoi_(std::make_unique<HangDoiTuanTu>("korvane.pack.camera")) {
     DocMaVach* doc = docMa_.get();
     nhanKhungDocMa_ = [doc](const QImage& k) { doc->nhanKhung(k); };
-    QPointer<CameraEngine> self(this);
-    docMa_->khiThayMa = [self](const QString& ma) {
-        if (self) self->chuyenMaDocDuoc(ma);
-    };
+    connect(doc, &DocMaVach::thayMa, this, &CameraEngine::daDocDuocMa);
+    connect(doc, &DocMaVach::thayNhieuMa, this, &CongCameraManHinh::daDocNhieuMa);
 }
 
 CameraEngine::~CameraEngine() {
@@ -111,8 +110,22 @@ void CameraEngine::datDanhSachThietBi(const QList<ThietBiCamera>& v) {
     emit danhSachThietBiDoi();
 }
 
-void CameraEngine::chuyenMaDocDuoc(const QString& ma) {
-    if (khiDocDuocMa) khiDocDuocMa(ma);
+void CameraEngine::batXemTruoc() {
+    if (xemTruoc_) return;
+    xemTruoc_ = new PhatKhungXemTruoc(this);
+    connect(xemTruoc_, &PhatKhungXemTruoc::khungMoi, this, &CongCameraManHinh::khungMoi);
+}
+
+void CameraEngine::datKichThuocXem(QSize o) {
+    if (xemTruoc_) xemTruoc_->datKichThuocXem(o);
+}
+
+double CameraEngine::giuaHaiLanDo() const {
+    return docMa_->giuaHaiLanDo();
+}
+
+void CameraEngine::datGiuaHaiLanDo(double giay) {
+    docMa_->setGiuaHaiLanDo(giay);
 }
 
 void CameraEngine::datNhanKhungXemTruoc(std::function<void(const QImage&)> nhan) {
@@ -303,22 +316,6 @@ void CameraEngine::xuLyKhung(QImage khung, const QImage& xam, std::chrono::stead
 }
 
 // ---- the writer ----
-
-int CameraEngine::bitrateTheoDoPhanGiai(int base, const QString& kichThuoc) {
-    // A damaged stored value must not reach x264 as 0 (another rate mode) or overflow the rate in bit/s.
-    base = std::clamp(base, 400, 6000);
-    QList<double> so;
-    for (const QString& manh : kichThuoc.split(QLatin1Char('x'), Qt::SkipEmptyParts)) {
-        // QString::toDouble forgives white space around a number; a size text with it is no size.
-        if (manh.front().isSpace() || manh.back().isSpace()) continue;
-        bool ok = false;
-        const double v = manh.toDouble(&ok);
-        if (ok && std::isfinite(v)) so.append(v);
-    }
-    if (so.size() != 2 || so[0] <= 0 || so[1] <= 0) return base;
-    const double heSo = std::max(so[0] * so[1] / 921600.0, 1.0);
-    return int(std::min(heSo * base, double(INT_MAX / 1000)));
-}
 
 void CameraEngine::datTenShop(const QString& ten) {
     tenShop_ = ten;

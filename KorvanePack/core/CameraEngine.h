@@ -3,6 +3,7 @@
 #include <QImage>
 #include <QList>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <atomic>
@@ -14,6 +15,7 @@
 #include <optional>
 
 #include "core/BoGhiVideo.h"
+#include "core/CongCameraManHinh.h"
 #include "core/KetQuaGhi.h"
 #include "core/LopPhuKhung.h"
 #include "core/NenTangCamera.h"
@@ -23,23 +25,15 @@
 
 class DocMaVach;
 class DongHo;
+class PhatKhungXemTruoc;
 
 // The capture session that feeds the barcode reader, the live preview and the recorder. Opening,
 // frame handling, the caption and the writer state all live on one serial queue,
 // "korvane.pack.camera"; the published fields are written on the GUI thread only, by queued hops
 // from that queue. The engine never starts or stops a recording by itself: the coordinator arms it
 // with chuanBiGhi and finishes it with dungGhi.
-class CameraEngine : public QObject {
+class CameraEngine : public CongCameraManHinh {
     Q_OBJECT
-    Q_PROPERTY(bool dangChay READ dangChay WRITE datDangChay NOTIFY dangChayDoi)
-    Q_PROPERTY(bool dangGhi READ dangGhi NOTIFY dangGhiDoi)
-    Q_PROPERTY(int giayDaGhi READ giayDaGhi NOTIFY giayDaGhiDoi)
-    Q_PROPERTY(QString tenCamera READ tenCamera WRITE datTenCamera NOTIFY tenCameraDoi)
-    Q_PROPERTY(QString doPhanGiai READ doPhanGiai NOTIFY doPhanGiaiDoi)
-    // A null text means no error.
-    Q_PROPERTY(QString loiCamera READ loiCamera WRITE datLoiCamera NOTIFY loiCameraDoi)
-    Q_PROPERTY(
-        QList<ThietBiCamera> danhSachThietBi READ danhSachThietBi WRITE datDanhSachThietBi NOTIFY danhSachThietBiDoi)
 
 public:
     enum class LoiCamera { khongThemDuocInput, khongThemDuocOutput, dangGhiRoi, chuaMoCamera, khongDungDuocWriter };
@@ -53,13 +47,13 @@ public:
                  QObject* parent = nullptr);
     ~CameraEngine() override;
 
-    bool dangChay() const { return dangChay_; }
-    bool dangGhi() const { return dangGhi_; }
-    int giayDaGhi() const { return giayDaGhi_; }
-    QString tenCamera() const { return tenCamera_; }
-    QString doPhanGiai() const { return doPhanGiai_; }
-    QString loiCamera() const { return loiCamera_; }
-    QList<ThietBiCamera> danhSachThietBi() const { return danhSachThietBi_; }
+    bool dangChay() const override { return dangChay_; }
+    bool dangGhi() const override { return dangGhi_; }
+    int giayDaGhi() const override { return giayDaGhi_; }
+    QString tenCamera() const override { return tenCamera_; }
+    QString doPhanGiai() const override { return doPhanGiai_; }
+    QString loiCamera() const override { return loiCamera_; }
+    QList<ThietBiCamera> danhSachThietBi() const override { return danhSachThietBi_; }
     void datDangChay(bool v);
     void datTenCamera(const QString& v);
     void datLoiCamera(const QString& v);
@@ -68,9 +62,15 @@ public:
     // A camera id of this form opens a libavfilter graph instead of a webcam; it is never listed.
     static constexpr const char* kTienToDoThi = "lavfi:";
 
-    void lamMoiThietBi();
+    void lamMoiThietBi() override;
     // Returns at once; the outcome shows only in the published fields.
-    void moCamera(const std::optional<QString>& cameraId, const QString& doPhanGiai);
+    void moCamera(const std::optional<QString>& cameraId, const QString& doPhanGiai) override;
+    // Hands the raw frames to the previews through a relay (PhatKhungXemTruoc) from now on; without it the
+    // engine copies no frame for a preview. Once is enough.
+    void batXemTruoc();
+    void datKichThuocXem(QSize o) override;
+    double giuaHaiLanDo() const override;
+    void datGiuaHaiLanDo(double giay) override;
     // Runs discovery now; call on the capture queue.
     QList<ThietBiCamera> danhSachCamera();
     static std::optional<DinhDangCamera> chonDinhDang(const ThietBiCamera& tb, int chieuCao);
@@ -93,18 +93,12 @@ public:
     // Any thread but the capture queue's own.
     bool themSerial(const QString& serial);
 
-    static int bitrateTheoDoPhanGiai(int base, const QString& kichThuoc);
-
     // Writers made without a file, whose encoder is set up ahead: when the camera opens, after each
     // recording and when the bit-rate setting changes, so that a label starts a recording as fast the first
     // time as later. Without it (the default of the seam constructor) each recording opens its encoder.
     void datTaoBoGhiSan(BoGhiVideo::TaoChuaCoFile tao);
     // The bit-rate setting the next recording will most likely use, kbit/s; any thread.
     void datBitrateChoSan(int kbps);
-
-    // Where every code that the reader reports as its largest goes, on the GUI thread.
-    std::function<void(const QString&)> khiDocDuocMa;
-    void chuyenMaDocDuoc(const QString& ma);
 
     // Each raw frame, before the caption, on the capture queue; the receiver must not block. Copying
     // the image is cheap (shared); keeping it past the call costs one frame copy when the caption is drawn.
@@ -114,13 +108,8 @@ public:
     void datNhanKhungDocMa(std::function<void(const QImage&)> nhan);
 
 signals:
-    void dangChayDoi(bool);
-    void dangGhiDoi(bool);
-    void giayDaGhiDoi(int);
-    void tenCameraDoi(const QString&);
-    void doPhanGiaiDoi(const QString&);
-    void loiCameraDoi(const QString&);
-    void danhSachThietBiDoi();
+    // Every code that the reader reports as its largest, on the GUI thread.
+    void daDocDuocMa(const QString& ma);
 
 private:
     void cauHinhPhien(const std::optional<QString>& cameraId, const QString& doPhanGiai);
@@ -204,6 +193,7 @@ private:
     std::unique_ptr<HangDoiTuanTu> hangDoiSan_;
 
     std::unique_ptr<DocMaVach> docMa_;
+    QPointer<PhatKhungXemTruoc> xemTruoc_;
     // Last: destroyed first, so the tasks still queued run while everything above exists.
     std::unique_ptr<HangDoiTuanTu> hangDoi_;
 };

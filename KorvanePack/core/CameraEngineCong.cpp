@@ -2,6 +2,10 @@
 
 #include "core/CameraEngine.h"
 
+CameraEngineCong::CameraEngineCong(CameraEngine& engine) : engine_(engine) {
+    connect(&engine_, &CameraEngine::daDocDuocMa, this, &CongCamera::daDocDuocMa);
+}
+
 bool CameraEngineCong::dangChay() const {
     return engine_.dangChay();
 }
@@ -51,8 +55,4 @@ bool CameraEngineCong::themSerial(const QString& serial) {
 
 QStringList CameraEngineCong::danhSachSerial() {
     return engine_.hangDoi().chayDongBo([&] { return engine_.docDanhSachSerial(); });
-}
-
-void CameraEngineCong::datKhiDocDuocMa(std::function<void(const QString&)> khi) {
-    engine_.khiDocDuocMa = std::move(khi);
 }

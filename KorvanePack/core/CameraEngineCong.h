@@ -8,8 +8,9 @@ class CameraEngine;
 // writer belong to the engine's capture queue, so they are set there, synchronously; the capture
 // queue never waits on the GUI thread, so this cannot deadlock.
 class CameraEngineCong final : public CongCamera {
+    Q_OBJECT
 public:
-    explicit CameraEngineCong(CameraEngine& engine) : engine_(engine) {}
+    explicit CameraEngineCong(CameraEngine& engine);
 
     bool dangChay() const override;
     bool dangGhi() const override;
@@ -24,7 +25,6 @@ public:
     void dungGhi(KhiDungXong xong) override;
     bool themSerial(const QString& serial) override;
     QStringList danhSachSerial() override;
-    void datKhiDocDuocMa(std::function<void(const QString&)> khi) override;
 
     CameraEngine& engine() const { return engine_; }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QObject>
 #include <QString>
 #include <QStringList>
 #include <chrono>
@@ -10,15 +11,17 @@
 #include "store/LoaiVideo.h"
 
 // What the recording coordinator needs of the camera engine, and nothing more: the engine's
-// published state, arming and stopping its writer, its serial list and the code callback.
+// published state, arming and stopping its writer, its serial list and the codes it reads.
 // The real engine is adapted to this; tests drive a scriptable camera whose stop completes only
 // when the test says so. Every call is made on the GUI thread.
-class CongCamera {
+class CongCamera : public QObject {
+    Q_OBJECT
 public:
     using KetQuaGhi = ::KetQuaGhi;
     using KhiDungXong = std::function<void(std::optional<KetQuaGhi>)>;
 
-    virtual ~CongCamera() = default;
+    explicit CongCamera(QObject* parent = nullptr) : QObject(parent) {}
+    ~CongCamera() override = default;
 
     virtual bool dangChay() const = 0;
     virtual bool dangGhi() const = 0;
@@ -39,6 +42,8 @@ public:
     virtual void dungGhi(KhiDungXong xong) = 0;
     virtual bool themSerial(const QString& serial) = 0;
     virtual QStringList danhSachSerial() = 0;
-    // Where the barcode reader's largest code goes, on the GUI thread.
-    virtual void datKhiDocDuocMa(std::function<void(const QString&)> khi) = 0;
+
+signals:
+    // The barcode reader's largest code of a frame, on the GUI thread.
+    void daDocDuocMa(const QString& ma);
 };

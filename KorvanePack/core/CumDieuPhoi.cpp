@@ -5,7 +5,6 @@
 #include "core/CameraEngine.h"
 #include "core/CameraEngineCong.h"
 #include "core/DauRaAmThanh.h"
-#include "core/PhatKhungXemTruoc.h"
 #include "core/TiengBao.h"
 #include "core/TiengBaoQuaCong.h"
 
@@ -32,35 +31,27 @@ std::shared_ptr<BoDieuPhoi> CumDieuPhoi::tao(KhoDuLieu& kho, CaiDat& caiDat, std
     auto cum = std::make_shared<Cum>();
     cum->camera = std::move(camera);
     cum->tieng = std::move(tieng);
-    // The volume is copied only here; the settings screen switches the sound on and off directly.
+    // The volume is copied only here; the on/off switch is followed below.
     cum->tieng->setBat(caiDat.batTieng());
     cum->tieng->setAmLuong(static_cast<float>(caiDat.amLuong()));
     cum->camera->datBitrateChoSan(caiDat.bitrateKbps());
-    new PhatKhungXemTruoc(cum->camera.get());
+    cum->camera->batXemTruoc();
     cum->congCamera = std::make_unique<CameraEngineCong>(*cum->camera);
     cum->congTieng = std::make_unique<TiengBaoQuaCong>(*cum->tieng);
     BoDieuPhoi::PhuThuoc pt;
     pt.camera = cum->congCamera.get();
+    pt.cameraManHinh = cum->camera.get();
     pt.tieng = cum->congTieng.get();
     pt.dongHo = dongHo;
     pt.henGio = henGio;
     cum->dieuPhoi = std::make_unique<BoDieuPhoi>(kho, caiDat, std::move(pt));
     BoDieuPhoi* dp = cum->dieuPhoi.get();
+    // The sound switch is followed at once, so the very next cue obeys it; the player outlives the coordinator.
+    QObject::connect(&caiDat, &CaiDat::batTiengChanged, dp,
+                     [t = cum->tieng.get(), &caiDat] { t->setBat(caiDat.batTieng()); });
     cum->congCamera->datNhan(caiDat.tenShop(), QString());
     CameraEngine* cam = cum->camera.get();
     QObject::connect(&caiDat, &CaiDat::bitrateKbpsChanged, dp,
                      [cam, &caiDat] { cam->datBitrateChoSan(caiDat.bitrateKbps()); });
     return std::shared_ptr<BoDieuPhoi>(std::move(cum), dp);
-}
-
-CameraEngine* CumDieuPhoi::cameraCua(const BoDieuPhoi* dieuPhoi) {
-    if (!dieuPhoi) return nullptr;
-    auto* cong = dynamic_cast<CameraEngineCong*>(&dieuPhoi->congCamera());
-    return cong ? &cong->engine() : nullptr;
-}
-
-TiengBao* CumDieuPhoi::tiengCua(const BoDieuPhoi* dieuPhoi) {
-    if (!dieuPhoi) return nullptr;
-    auto* cong = dynamic_cast<TiengBaoQuaCong*>(&dieuPhoi->congTieng());
-    return cong ? &cong->tieng() : nullptr;
 }

@@ -20,8 +20,4 @@ public:
     static std::shared_ptr<BoDieuPhoi> tao(KhoDuLieu& kho, CaiDat& caiDat, std::unique_ptr<CameraEngine> camera,
                                            std::unique_ptr<TiengBao> tieng, DongHo* dongHo = nullptr,
                                            HenGio* henGio = nullptr);
-    // The engine behind the coordinator's camera seam; none when the seam is not the real engine.
-    static CameraEngine* cameraCua(const BoDieuPhoi* dieuPhoi);
-    // The sound player behind the coordinator's cue seam; none when the seam is not the real player.
-    static TiengBao* tiengCua(const BoDieuPhoi* dieuPhoi);
 };

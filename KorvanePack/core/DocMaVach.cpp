@@ -149,10 +149,10 @@ void DocMaVach::giaoKetQua(QList<KetQuaDo> ketQua) {
         this,
         [yeu, ketQua = std::move(ketQua)] {
             if (!yeu) return;
-            if (auto goi = yeu->khiThayNhieuMa) goi(ketQua);
-            // The list callback may have closed the screen that owned the reader.
+            emit yeu->thayNhieuMa(ketQua);
+            // A listener of the list may have closed the screen that owned the reader.
             if (!yeu) return;
-            if (auto goi = yeu->khiThayMa) goi(ketQua.first().ma);
+            emit yeu->thayMa(ketQua.first().ma);
         },
         Qt::QueuedConnection);
 }

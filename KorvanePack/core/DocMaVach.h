@@ -61,9 +61,11 @@ public:
     // A read is in flight.
     bool dangBan() const;
 
-    // Both are called on the thread the reader lives on (the GUI thread), read at the moment of delivery.
-    std::function<void(const QString&)> khiThayMa;
-    std::function<void(const QList<KetQuaDo>&)> khiThayNhieuMa;
+signals:
+    // Both are emitted on the thread the reader lives on (the GUI thread), the list first: every code of one
+    // frame, largest box first, then that largest code alone.
+    void thayNhieuMa(const QList<DocMaVach::KetQuaDo>& ketQua);
+    void thayMa(const QString& ma);
 
 private:
     void giaoKetQua(QList<KetQuaDo> ketQua);

@@ -5,7 +5,7 @@
 
 #include "core/BoDieuPhoi.h"
 #include "core/CaiDat.h"
-#include "core/CameraEngine.h"
+#include "core/CongCameraManHinh.h"
 #include "core/CongDongBo.h"
 #include "core/CongSaoLuu.h"
 #include "core/CumDieuPhoi.h"
@@ -77,14 +77,16 @@ void KhoiDong::chayCacBuoc() {
 
     // 5. Backup, hooked in after every saved record; the hook never keeps the backup alive.
     in(QStringLiteral("dựng sao lưu"));
+    std::function<void(const BanGhiVideo&)> saoLuuXong;
     if (dv_.taoSaoLuu) {
         if (auto saoLuu = dv_.taoSaoLuu(*kho, caiDat_)) {
             trangThai_.datSaoLuu(saoLuu);
             if (dieuPhoi) {
                 std::weak_ptr<CongSaoLuu> yeu = saoLuu;
-                dieuPhoi->khiLuuXong = [yeu](const BanGhiVideo& banGhi) {
+                saoLuuXong = [yeu](const BanGhiVideo& banGhi) {
                     if (auto s = yeu.lock()) s->saoLuuMot(banGhi);
                 };
+                connect(dieuPhoi.get(), &BoDieuPhoi::daLuuVideo, dieuPhoi.get(), saoLuuXong);
             }
         }
     }
@@ -92,8 +94,7 @@ void KhoiDong::chayCacBuoc() {
     // Recordings the last run left without a record, judged before the camera can start a new one. The
     // disk check's message, when the folder cannot be written, is the more urgent and replaces this one.
     in(QStringLiteral("nhận video quay dở"));
-    const NhanVideoDoDang::KetQua doDang =
-        NhanVideoDoDang::chay(*kho, caiDat_.tenShop(), dieuPhoi ? dieuPhoi->khiLuuXong : nullptr);
+    const NhanVideoDoDang::KetQua doDang = NhanVideoDoDang::chay(*kho, caiDat_.tenShop(), saoLuuXong);
     if (doDang.soGiu > 0) trangThai_.datSoVideo(trangThai_.soVideo() + doDang.soGiu);
     if (const auto tb = NhanVideoDoDang::thongBao(doDang); tb && dieuPhoi) dieuPhoi->datThongBao(*tb);
 
@@ -109,8 +110,7 @@ void KhoiDong::chayCacBuoc() {
         QTimer::singleShot(kHenMoCameraMs, this, [toi, dp] {
             if (!toi) return;
             toi->in(QStringLiteral("mở camera"));
-            CameraEngine* cam = CumDieuPhoi::cameraCua(dp);
-            if (cam) {
+            if (CongCameraManHinh* cam = dp ? dp->cameraManHinh() : nullptr) {
                 const QString id = toi->caiDat_.cameraId();
                 cam->moCamera(id.isEmpty() ? std::nullopt : std::optional<QString>(id), toi->caiDat_.doPhanGiai());
             }

@@ -11,9 +11,8 @@
 #include "core/BieuTuong.h"
 #include "core/BoDieuPhoi.h"
 #include "core/CaiDat.h"
-#include "core/CameraEngine.h"
+#include "core/CongCameraManHinh.h"
 #include "core/CongDongBo.h"
-#include "core/CumDieuPhoi.h"
 #include "core/GiaoDien.h"
 #include "core/KhungBo.h"
 #include "core/NhanHieuKorvane.h"
@@ -241,12 +240,13 @@ void KhungChinh::lamMoiBieuTuong() {
     }
 }
 
-CameraEngine* KhungChinh::camera() const {
-    return CumDieuPhoi::cameraCua(trangThai_.dieuPhoi());
+CongCameraManHinh* KhungChinh::camera() const {
+    BoDieuPhoi* dp = trangThai_.dieuPhoi();
+    return dp ? dp->cameraManHinh() : nullptr;
 }
 
 bool KhungChinh::dangGhi() const {
-    const CameraEngine* cam = camera();
+    const CongCameraManHinh* cam = camera();
     return cam && cam->dangGhi();
 }
 
@@ -256,11 +256,11 @@ void KhungChinh::noiDichVu() {
         dieuPhoiDaNoi_ = dp;
         connect(dp, &BoDieuPhoi::canhBaoOCungChanged, this, [this] { lamMoiTrangThai(); });
     }
-    CameraEngine* cam = camera();
+    CongCameraManHinh* cam = camera();
     if (cam && cameraDaNoi_ != cam) {
         cameraDaNoi_ = cam;
         dangGhiTruoc_ = dangGhi();
-        connect(cam, &CameraEngine::dangGhiDoi, this, [this] { khiDangGhiDoi(); });
+        connect(cam, &CongCameraManHinh::dangGhiDoi, this, [this] { khiDangGhiDoi(); });
     }
     CongDongBo* db = trangThai_.dongBo();
     if (db && dongBoDaNoi_ != db) {

@@ -11,8 +11,8 @@ class QListWidget;
 class QStackedLayout;
 class QVBoxLayout;
 class CaiDat;
+class CongCameraManHinh;
 class CongDongBo;
-class CameraEngine;
 class KhungBo;
 class NhanMau;
 class TrangThaiApp;
@@ -89,7 +89,7 @@ private:
     void khiDangGhiDoi();
     void chonLaiDongHienTai();
     bool duocDong(QWidget* cuaSo);
-    CameraEngine* camera() const;
+    CongCameraManHinh* camera() const;
     bool dangGhi() const;
 
     CaiDat& caiDat_;

@@ -11,13 +11,11 @@
 #include "core/BangMau.h"
 #include "core/BoDieuPhoi.h"
 #include "core/CaiDat.h"
-#include "core/CameraEngine.h"
-#include "core/CumDieuPhoi.h"
+#include "core/CongCameraManHinh.h"
 #include "core/GiaoDien.h"
 #include "core/KhungBo.h"
 #include "core/NhanCatCuoi.h"
 #include "core/NhanMau.h"
-#include "core/PhatKhungXemTruoc.h"
 #include "core/PhongChu.h"
 #include "stations/HopCamera.h"
 #include "stations/KhungCamera.h"
@@ -79,7 +77,7 @@ ManHinhDongGoi::ManHinhDongGoi(BoDieuPhoi* dieuPhoi, QWidget* parent)
     : ManHinhDongGoi(dieuPhoi, DongHo::heThong(), parent) {}
 
 ManHinhDongGoi::ManHinhDongGoi(BoDieuPhoi* dieuPhoi, DongHo& dongHo, QWidget* parent)
-    : QWidget(parent), dieuPhoi_(dieuPhoi), camera_(CumDieuPhoi::cameraCua(dieuPhoi)), dongHo_(dongHo) {
+    : QWidget(parent), dieuPhoi_(dieuPhoi), camera_(dieuPhoi ? dieuPhoi->cameraManHinh() : nullptr), dongHo_(dongHo) {
     gio_ = thoiDiemQt(dongHo_.gioThuc());
     setAutoFillBackground(true);
     const TrangTram trangTram = dungTrangTram(this);
@@ -203,16 +201,16 @@ ManHinhDongGoi::ManHinhDongGoi(BoDieuPhoi* dieuPhoi, DongHo& dongHo, QWidget* pa
             connect(dieuPhoi_, tinHieu, this, [this] { lamMoi(); });
     }
     if (camera_) {
-        connect(camera_, &CameraEngine::dangChayDoi, this, [this] { lamMoi(); });
-        connect(camera_, &CameraEngine::dangGhiDoi, this, [this] { lamMoi(); });
+        connect(camera_, &CongCameraManHinh::dangChayDoi, this, [this] { lamMoi(); });
+        connect(camera_, &CongCameraManHinh::dangGhiDoi, this, [this] { lamMoi(); });
         // The recorded seconds change every second: only the badge depends on them.
-        connect(camera_, &CameraEngine::giayDaGhiDoi, this, [this] {
+        connect(camera_, &CongCameraManHinh::giayDaGhiDoi, this, [this] {
             chuHuyHieu_->setText(hienThiPhutGiay(camera_ ? camera_->giayDaGhi() : 0));
             hop_->xepLai();  // past 99 minutes the badge grows a digit
         });
-        connect(camera_, &CameraEngine::tenCameraDoi, this, [this] { lamMoi(); });
-        connect(camera_, &CameraEngine::doPhanGiaiDoi, this, [this] { lamMoi(); });
-        connect(camera_, &CameraEngine::loiCameraDoi, this, [this] { lamMoi(); });
+        connect(camera_, &CongCameraManHinh::tenCameraDoi, this, [this] { lamMoi(); });
+        connect(camera_, &CongCameraManHinh::doPhanGiaiDoi, this, [this] { lamMoi(); });
+        connect(camera_, &CongCameraManHinh::loiCameraDoi, this, [this] { lamMoi(); });
     }
     noiKhungHinh();
     lamMoi();
@@ -221,10 +219,8 @@ ManHinhDongGoi::ManHinhDongGoi(BoDieuPhoi* dieuPhoi, DongHo& dongHo, QWidget* pa
 // The engine's raw frames, before the caption, reach the GUI thread through its preview relay.
 void ManHinhDongGoi::noiKhungHinh() {
     if (!camera_) return;
-    if (auto* phat = camera_->findChild<PhatKhungXemTruoc*>()) {
-        connect(phat, &PhatKhungXemTruoc::khungMoi, xemTruoc_, &KhungCamera::hienKhung);
-        connect(xemTruoc_, &KhungCamera::kichThuocXemDoi, phat, &PhatKhungXemTruoc::datKichThuocXem);
-    }
+    connect(camera_, &CongCameraManHinh::khungMoi, xemTruoc_, &KhungCamera::hienKhung);
+    connect(xemTruoc_, &KhungCamera::kichThuocXemDoi, camera_, &CongCameraManHinh::datKichThuocXem);
 }
 
 QString ManHinhDongGoi::dongMaChuThich(const QString& maHienTai) {
@@ -272,7 +268,7 @@ void ManHinhDongGoi::giaoViec(std::function<void(BoDieuPhoi&)> viec) {
 }
 
 void ManHinhDongGoi::lamMoi() {
-    const CameraEngine* cam = camera_;
+    const CongCameraManHinh* cam = camera_;
     const bool dangGhi = cam && cam->dangGhi();
     const bool dangChay = cam && cam->dangChay();
     // The engine publishes "no error" as the null text.

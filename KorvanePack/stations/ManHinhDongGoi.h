@@ -13,7 +13,7 @@ class QPushButton;
 class QShortcut;
 class QStackedWidget;
 class BoDieuPhoi;
-class CameraEngine;
+class CongCameraManHinh;
 class DongHo;
 class HangTrangThai;
 class HopCamera;
@@ -29,7 +29,7 @@ class NutDo;
 class ManHinhDongGoi : public QWidget {
     Q_OBJECT
 public:
-    // The camera engine is taken from the coordinator, so both always observe the same one.
+    // The camera is taken from the coordinator, so both always observe the same one.
     ManHinhDongGoi(BoDieuPhoi* dieuPhoi, DongHo& dongHo, QWidget* parent = nullptr);
     explicit ManHinhDongGoi(BoDieuPhoi* dieuPhoi, QWidget* parent = nullptr);
 
@@ -70,7 +70,7 @@ private:
     void giaoViec(std::function<void(BoDieuPhoi&)> viec);
 
     QPointer<BoDieuPhoi> dieuPhoi_;
-    QPointer<CameraEngine> camera_;
+    QPointer<CongCameraManHinh> camera_;
     DongHo& dongHo_;
     QDateTime gio_;
     QTimer nhip_;

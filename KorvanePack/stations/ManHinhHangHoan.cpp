@@ -14,13 +14,11 @@
 #include "core/BangMau.h"
 #include "core/BieuTuong.h"
 #include "core/BoDieuPhoi.h"
-#include "core/CameraEngine.h"
-#include "core/CumDieuPhoi.h"
+#include "core/CongCameraManHinh.h"
 #include "core/GiaoDien.h"
 #include "core/KhungBo.h"
 #include "core/NhanMau.h"
 #include "core/NhanNhieuDong.h"
-#include "core/PhatKhungXemTruoc.h"
 #include "core/PhongChu.h"
 #include "stations/HopCamera.h"
 #include "stations/KhungCamera.h"
@@ -100,7 +98,7 @@ ManHinhHangHoan::ManHinhHangHoan(BoDieuPhoi* dieuPhoi, QWidget* parent)
 ManHinhHangHoan::ManHinhHangHoan(BoDieuPhoi* dieuPhoi, DongHo& dongHo, QWidget* parent)
     : QWidget(parent),
       dieuPhoi_(dieuPhoi),
-      camera_(CumDieuPhoi::cameraCua(dieuPhoi)),
+      camera_(dieuPhoi ? dieuPhoi->cameraManHinh() : nullptr),
       dongHo_(dongHo),
       lyDo_(kLyDoDau),
       xuLy_(kXuLyDau) {
@@ -155,9 +153,9 @@ ManHinhHangHoan::ManHinhHangHoan(BoDieuPhoi* dieuPhoi, DongHo& dongHo, QWidget* 
         });
     }
     if (camera_) {
-        connect(camera_, &CameraEngine::dangGhiDoi, this, [this] { lamMoi(); });
-        connect(camera_, &CameraEngine::giayDaGhiDoi, this, [this] { lamMoi(); });
-        connect(camera_, &CameraEngine::doPhanGiaiDoi, this, [this] { lamMoi(); });
+        connect(camera_, &CongCameraManHinh::dangGhiDoi, this, [this] { lamMoi(); });
+        connect(camera_, &CongCameraManHinh::giayDaGhiDoi, this, [this] { lamMoi(); });
+        connect(camera_, &CongCameraManHinh::doPhanGiaiDoi, this, [this] { lamMoi(); });
     }
     connect(&GiaoDien::ban(), &GiaoDien::daDoiNen, this, [this] { apMau(); });
     noiKhungHinh();
@@ -371,10 +369,8 @@ QWidget* ManHinhHangHoan::taoToKhai() {
 // The engine's raw frames, before the caption, reach the GUI thread through its preview relay.
 void ManHinhHangHoan::noiKhungHinh() {
     if (!camera_) return;
-    if (auto* phat = camera_->findChild<PhatKhungXemTruoc*>()) {
-        connect(phat, &PhatKhungXemTruoc::khungMoi, xemTruoc_, &KhungCamera::hienKhung);
-        connect(xemTruoc_, &KhungCamera::kichThuocXemDoi, phat, &PhatKhungXemTruoc::datKichThuocXem);
-    }
+    connect(camera_, &CongCameraManHinh::khungMoi, xemTruoc_, &KhungCamera::hienKhung);
+    connect(xemTruoc_, &KhungCamera::kichThuocXemDoi, camera_, &CongCameraManHinh::datKichThuocXem);
 }
 
 void ManHinhHangHoan::showEvent(QShowEvent* e) {
@@ -541,7 +537,7 @@ void ManHinhHangHoan::moForm(const BanGhiVideo& banGhi) {
 }
 
 void ManHinhHangHoan::lamMoi() {
-    const CameraEngine* cam = camera_;
+    const CongCameraManHinh* cam = camera_;
     const bool dangGhi = cam && cam->dangGhi();
     hop_->datTiLe(tiLeKhung(cam ? cam->doPhanGiai() : QString()));
     goiYSeal_->setVisible(!dangGhi);

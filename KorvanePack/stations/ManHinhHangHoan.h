@@ -22,7 +22,7 @@ class QLineEdit;
 class QPushButton;
 class QVBoxLayout;
 class BoDieuPhoi;
-class CameraEngine;
+class CongCameraManHinh;
 class DongHo;
 class HopCamera;
 class KhungCamera;
@@ -119,7 +119,7 @@ private:
     void giaoViec(std::function<void(BoDieuPhoi&)> viec);
 
     QPointer<BoDieuPhoi> dieuPhoi_;
-    QPointer<CameraEngine> camera_;
+    QPointer<CongCameraManHinh> camera_;
     DongHo& dongHo_;
 
     QString tuKhoa_;

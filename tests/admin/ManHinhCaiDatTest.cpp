@@ -96,9 +96,9 @@ TEST(ManHinhCaiDat, MoiDieuKhienGhiCaiDatVaLanMoSauDocLai) {
     EXPECT_EQ(c.tim<QLabel>("giaTriKhoDuLieu")->text(), c.thuMuc.filePath("goc"));
 
     // The running player is silenced at once, not at the next start.
-    EXPECT_FALSE(CumDieuPhoi::tiengCua(c.dieuPhoi.get())->bat());
+    EXPECT_FALSE(c.tieng->bat());
     c.tim<QCheckBox>("hopBatTieng")->setChecked(true);
-    EXPECT_TRUE(CumDieuPhoi::tiengCua(c.dieuPhoi.get())->bat());
+    EXPECT_TRUE(c.tieng->bat());
 
     // Cancelling the chooser changes nothing; "Mở" hands the stored folder to the file viewer.
     c.thuMucSeChon.reset();

@@ -5,6 +5,7 @@
 #include "CumManHinhThu.h"
 #include "admin/HopCameraThu.h"
 #include "admin/ManHinhThuMay.h"
+#include "common/CumGia.h"
 #include "common/GocHopCamera.h"
 #include "common/TemMau.h"
 #include "core/BangMau.h"
@@ -102,26 +103,35 @@ TEST(ManHinhThuMay, DongCamera) {
     EXPECT_EQ(ManHinhThuMay::chuCamera(true, QStringLiteral("Webcam"), QString()),
               QStringLiteral("Webcam · đang khởi động"));
 
-    Cum c;
-    ManHinhThuMay man(c.dieuPhoi.get(), c.camera, false);
+    cum_gia::Cum c;
+    ManHinhThuMay man(c.dieuPhoi.get(), &c.camera, false);
     man.resize(1100, 700);
     man.show();
     EXPECT_EQ(man.chuDongCamera(), QStringLiteral("Camera chưa mở"));
-    c.camera->datTenCamera(QStringLiteral("Webcam Một"));
-    c.camera->datDangChay(true);
+    c.camera.datTenCamera(QStringLiteral("Webcam Một"));
+    c.camera.datDangChay(true);
     EXPECT_EQ(man.chuDongCamera(), QStringLiteral("Webcam Một · đang khởi động"));
+    c.camera.datDoPhanGiai(QStringLiteral("640x480"));
+    EXPECT_EQ(man.chuDongCamera(), QStringLiteral("Webcam Một · 640x480"));
     EXPECT_FALSE(man.hopCamera()->hienLoi());
-    c.camera->datLoiCamera(QStringLiteral("Không mở được camera."));
+    c.camera.datLoiCamera(QStringLiteral("Không mở được camera."));
     EXPECT_TRUE(man.hopCamera()->hienLoi());
     EXPECT_EQ(man.hopCamera()->chuLoi(), QStringLiteral("Không mở được camera."));
-    c.camera->datLoiCamera(QString());
+    c.camera.datLoiCamera(QString());
     EXPECT_FALSE(man.hopCamera()->hienLoi());
+
+    // The preview shows the camera's frames and tells it the size of its box.
+    QImage khung(640, 480, QImage::Format_RGB32);
+    khung.fill(Qt::darkCyan);
+    c.camera.phatKhung(khung);
+    EXPECT_EQ(man.hopCamera()->xemTruoc()->khungHienTai().size(), QSize(640, 480));
+    EXPECT_FALSE(c.camera.kichThuocXem().isEmpty());
 }
 
 TEST(ManHinhThuMay, HaiDangGonVaDay) {
-    Cum c;
-    ManHinhThuMay day(c.dieuPhoi.get(), c.camera, false);
-    ManHinhThuMay gon(c.dieuPhoi.get(), c.camera, true);
+    cum_gia::Cum c;
+    ManHinhThuMay day(c.dieuPhoi.get(), &c.camera, false);
+    ManHinhThuMay gon(c.dieuPhoi.get(), &c.camera, true);
     ASSERT_NE(day.tieuDe(), nullptr);
     EXPECT_EQ(gon.tieuDe(), nullptr);
     EXPECT_EQ(day.theKetQua()->width(), 380);
@@ -142,18 +152,16 @@ TEST(ManHinhThuMay, DocThatQuaCamera) {
     man->show();
     EXPECT_EQ(c.dieuPhoi->cheDo(), BoDieuPhoi::CheDo::thuMay);
     EXPECT_DOUBLE_EQ(docMa->giuaHaiLanDo(), 0.05);
-    EXPECT_TRUE(bool(docMa->khiThayNhieuMa));
+    EXPECT_TRUE(man->dangGiuDauDoc());
     EXPECT_EQ(man->chuKetLuan(), ManHinhThuMay::kChuaDoc);
     EXPECT_TRUE(man->hienGoiY());
     EXPECT_EQ(man->mauKetLuan(), BangMau::mauChuPhu.mau());
     // Listen in on what the reader hands the screen, to check the row against the reads it really got.
     QList<qint64> cacMili;
-    const auto cuaMan = docMa->khiThayNhieuMa;
-    docMa->khiThayNhieuMa = [&](const QList<DocMaVach::KetQuaDo>& lo) {
+    QObject::connect(docMa, &DocMaVach::thayNhieuMa, man.get(), [&](const QList<DocMaVach::KetQuaDo>& lo) {
         for (const auto& d : lo)
             if (d.ma == noiDung(0)) cacMili << d.mili;
-        cuaMan(lo);
-    };
+    });
 
     // One frame is one read: counted, but not yet a pass.
     c.motKhung(khungCoNhan(0));
@@ -186,7 +194,7 @@ TEST(ManHinhThuMay, DocThatQuaCamera) {
 
     man->hide();
     EXPECT_DOUBLE_EQ(docMa->giuaHaiLanDo(), 0.12);
-    EXPECT_FALSE(bool(docMa->khiThayNhieuMa));
+    EXPECT_FALSE(man->dangGiuDauDoc());
     EXPECT_EQ(c.dieuPhoi->cheDo(), BoDieuPhoi::CheDo::dongGoi);
     c.motKhung(khungCoNhan(1));
     EXPECT_TRUE(man->daBat().isEmpty());
@@ -195,44 +203,60 @@ TEST(ManHinhThuMay, DocThatQuaCamera) {
 // Two test views at once (the wizard's compact one over the window's test screen): hiding one leaves the
 // other receiving reads, in test mode, at the short interval; only when both are gone does the reader go back.
 TEST(ManHinhThuMay, HaiManCungHien) {
-    Cum c;
-    ASSERT_TRUE(c.moCamera());
-    DocMaVach* docMa = c.camera->docMa();
-    ManHinhThuMay day(c.dieuPhoi.get(), c.camera, false);
+    cum_gia::Cum c;
+    auto doc1 = [&](int thuTu) {
+        c.camera.docDuoc({doc(noiDung(thuTu).toUtf8().constData(), 12)});
+        c.xuLySuKien();
+    };
+    ManHinhThuMay day(c.dieuPhoi.get(), &c.camera, false);
     day.resize(1100, 700);
     day.show();
-    auto gon = std::make_unique<ManHinhThuMay>(c.dieuPhoi.get(), c.camera, true);
+    auto gon = std::make_unique<ManHinhThuMay>(c.dieuPhoi.get(), &c.camera, true);
     gon->resize(800, 400);
     gon->show();
     EXPECT_TRUE(gon->dangGiuDauDoc());
     EXPECT_FALSE(day.dangGiuDauDoc());
+    EXPECT_DOUBLE_EQ(c.camera.giuaHaiLanDo(), 0.05);
 
-    c.motKhung(khungCoNhan(0));
+    doc1(0);
     EXPECT_EQ(gon->daBat().size(), 1);
     EXPECT_TRUE(day.daBat().isEmpty());
 
     gon->hide();
     EXPECT_TRUE(day.dangGiuDauDoc());
     EXPECT_EQ(c.dieuPhoi->cheDo(), BoDieuPhoi::CheDo::thuMay);
-    EXPECT_DOUBLE_EQ(docMa->giuaHaiLanDo(), 0.05);
-    c.chiaVao(khungCoNhan(1), 600ms);
+    EXPECT_DOUBLE_EQ(c.camera.giuaHaiLanDo(), 0.05);
+    for (int i = 0; i < 3; ++i) doc1(1);
     ASSERT_EQ(day.daBat().size(), 1);
     EXPECT_EQ(day.daBat()[0].ma, noiDung(1));
+    EXPECT_EQ(day.daBat()[0].soLan, 3);
+    EXPECT_EQ(day.chuKetLuan(), ManHinhThuMay::kDat);
     EXPECT_EQ(gon->daBat().size(), 1) << "the hidden view no longer receives reads";
     EXPECT_EQ(c.dieuPhoi->trangThai(), BoDieuPhoi::TrangThai::nghi) << "scans must not start recordings";
-    EXPECT_FALSE(c.camera->dangGhi());
+    EXPECT_TRUE(c.ghi.cacLanChuanBi.empty());
 
     // Shown again it takes the reads back; deleting it while shown hands them on as hiding does.
     gon->show();
     EXPECT_TRUE(gon->dangGiuDauDoc());
     gon.reset();
     EXPECT_TRUE(day.dangGiuDauDoc());
-    EXPECT_TRUE(bool(docMa->khiThayNhieuMa));
+    doc1(2);
+    EXPECT_EQ(day.daBat().size(), 2);
 
+    // A screen that set its own mode meanwhile keeps it; an interval set elsewhere is left alone.
     day.hide();
-    EXPECT_FALSE(bool(docMa->khiThayNhieuMa));
-    EXPECT_DOUBLE_EQ(docMa->giuaHaiLanDo(), 0.12);
+    EXPECT_FALSE(day.dangGiuDauDoc());
+    EXPECT_EQ(c.camera.nguoiThuMoiNhat(), nullptr);
+    EXPECT_DOUBLE_EQ(c.camera.giuaHaiLanDo(), 0.12);
     EXPECT_EQ(c.dieuPhoi->cheDo(), BoDieuPhoi::CheDo::dongGoi);
+    doc1(3);
+    EXPECT_EQ(day.daBat().size(), 2);
+    day.show();
+    c.dieuPhoi->datCheDo(BoDieuPhoi::CheDo::hangHoan);
+    c.camera.datGiuaHaiLanDo(0.3);
+    day.hide();
+    EXPECT_EQ(c.dieuPhoi->cheDo(), BoDieuPhoi::CheDo::hangHoan);
+    EXPECT_DOUBLE_EQ(c.camera.giuaHaiLanDo(), 0.3);
 }
 
 // Every code of one frame arrives in one batch: each counts once, all carry the frame's decode time, and the
@@ -250,12 +274,9 @@ TEST(ManHinhThuMay, NhieuMaMotKhung) {
                    QPointF(200 + 380 * double(i % 5), 280 + 520 * double(i / 5)));
     // Listen in on the batch on its way to the screen.
     QList<DocMaVach::KetQuaDo> lo;
-    const auto cuaMan = c.camera->docMa()->khiThayNhieuMa;
-    ASSERT_TRUE(bool(cuaMan));
-    c.camera->docMa()->khiThayNhieuMa = [&](const QList<DocMaVach::KetQuaDo>& l) {
-        lo = l;
-        cuaMan(l);
-    };
+    ASSERT_TRUE(man.dangGiuDauDoc());
+    QObject::connect(c.camera->docMa(), &DocMaVach::thayNhieuMa, &man,
+                     [&](const QList<DocMaVach::KetQuaDo>& l) { lo = l; });
     c.motKhung(khung);
     ASSERT_GT(lo.size(), ManHinhThuMay::kSoDongToiDa) << "the frame must show more codes than the list keeps";
     ASSERT_EQ(man.daBat().size(), ManHinhThuMay::kSoDongToiDa);

@@ -35,6 +35,8 @@ struct Cum {
     std::shared_ptr<KhoDuLieu> kho;
     std::shared_ptr<BoDieuPhoi> dieuPhoi;
     TrangThaiApp trangThai;
+    CameraEngine* engine = nullptr;  // the coordinator's, once taoDieuPhoi has run
+    TiengBao* tieng = nullptr;
 
     Cum() {
         caiDat =
@@ -53,11 +55,14 @@ struct Cum {
     }
 
     BoDieuPhoi& taoDieuPhoi() {
-        dieuPhoi = CumDieuPhoi::tao(*kho, *caiDat, std::make_unique<CameraEngine>(),
-                                    std::make_unique<TiengBao>(std::make_unique<DauRaAmThanhGia>()));
+        auto cam = std::make_unique<CameraEngine>();
+        auto tb = std::make_unique<TiengBao>(std::make_unique<DauRaAmThanhGia>());
+        engine = cam.get();
+        tieng = tb.get();
+        dieuPhoi = CumDieuPhoi::tao(*kho, *caiDat, std::move(cam), std::move(tb));
         return *dieuPhoi;
     }
-    CameraEngine& camera() const { return *CumDieuPhoi::cameraCua(dieuPhoi.get()); }
+    CameraEngine& camera() const { return *engine; }
 
     // Opens the test pattern and waits until frames flow.
     bool moCamera(const QString& doPhanGiai = QStringLiteral("640x360")) {

@@ -515,10 +515,10 @@ TEST(CameraEngineDocMa, ACodeSeenByTheReaderReachesTheCoordinatorsHandlerOnTheGu
     CameraEngine cam(nt, BoGhiVideoGia::taoVoi(dk), DongHo::heThong());
     QStringList ma;
     bool dungLuong = true;
-    cam.khiDocDuocMa = [&](const QString& m) {
+    QObject::connect(&cam, &CameraEngine::daDocDuocMa, [&](const QString& m) {
         ma.append(m);
         dungLuong &= QThread::currentThread() == QCoreApplication::instance()->thread();
-    };
+    });
     cam.moCamera(std::nullopt, QStringLiteral("1280x720"));
     ASSERT_TRUE(choDen([&] { return cam.dangChay(); }));
     QImage khung = TemMau::khungNen(1280, 720, 200);

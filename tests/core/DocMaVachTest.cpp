@@ -208,16 +208,16 @@ TEST(DocMaVach, GiaoKetQuaTheoDienTich) {
     std::vector<std::string> thuTuGoi;
     QList<DocMaVach::KetQuaDo> danhSach;
     QString maLon;
-    b.doc->khiThayNhieuMa = [&](const QList<DocMaVach::KetQuaDo>& ds) {
+    QObject::connect(b.doc.get(), &DocMaVach::thayNhieuMa, [&](const QList<DocMaVach::KetQuaDo>& ds) {
         EXPECT_EQ(QThread::currentThread(), QCoreApplication::instance()->thread());
         thuTuGoi.push_back("nhieu");
         danhSach = ds;
-    };
-    b.doc->khiThayMa = [&](const QString& ma) {
+    });
+    QObject::connect(b.doc.get(), &DocMaVach::thayMa, [&](const QString& ma) {
         EXPECT_EQ(QThread::currentThread(), QCoreApplication::instance()->thread());
         thuTuGoi.push_back("mot");
         maLon = ma;
-    };
+    });
     ASSERT_TRUE(b.moi());
     ASSERT_TRUE(choDen([&] { return thuTuGoi.size() == 2; }));
     EXPECT_EQ(thuTuGoi, (std::vector<std::string>{"nhieu", "mot"}));
@@ -260,8 +260,8 @@ TEST(DocMaVach, KhongCoMaThiKhongGoi) {
         SCOPED_TRACE(th.ten);
         BoDocGia b;
         int soLanGoi = 0;
-        b.doc->khiThayMa = [&](const QString&) { ++soLanGoi; };
-        b.doc->khiThayNhieuMa = [&](const QList<DocMaVach::KetQuaDo>&) { ++soLanGoi; };
+        QObject::connect(b.doc.get(), &DocMaVach::thayMa, [&](const QString&) { ++soLanGoi; });
+        QObject::connect(b.doc.get(), &DocMaVach::thayNhieuMa, [&](const QList<DocMaVach::KetQuaDo>&) { ++soLanGoi; });
         b.boNhanDien->datKetQua(th.ketQua);
         if (th.nem) b.boNhanDien->datKhiDoc([] { throw std::runtime_error("hong"); });
         ASSERT_TRUE(b.moi());
@@ -272,23 +272,24 @@ TEST(DocMaVach, KhongCoMaThiKhongGoi) {
     }
 }
 
-// Callbacks are looked up when the delivery runs: one removed before that (the test screen closing)
+// Listeners are looked up when the delivery runs: one disconnected before that (the test screen closing)
 // is not called; a reader destroyed while its read is in flight delivers nothing.
 TEST(DocMaVach, HuyTrongLucDocKhongGiao) {
     {
         BoDocGia b;
         b.boNhanDien->datKetQua({thay(QStringLiteral("A"), "QR", 0.2, 0.2)});
         int nhieu = 0, mot = 0;
-        b.doc->khiThayNhieuMa = [&](const QList<DocMaVach::KetQuaDo>&) { ++nhieu; };
-        b.doc->khiThayMa = [&](const QString&) { ++mot; };
+        QObject::connect(b.doc.get(), &DocMaVach::thayNhieuMa, [&](const QList<DocMaVach::KetQuaDo>&) { ++nhieu; });
+        QObject::connect(b.doc.get(), &DocMaVach::thayMa, [&](const QString&) { ++mot; });
         b.doc->nhanKhung(b.khung);
         // Waiting without running the GUI thread's events: the delivery is posted before the busy flag
-        // clears, and a preempted reader thread would otherwise let it run before the callback is removed.
+        // clears, and a preempted reader thread would otherwise let it run before the listener is removed.
         QElapsedTimer cho;
         cho.start();
         while (b.doc->dangBan() && cho.elapsed() < 60'000) QThread::msleep(1);
         ASSERT_FALSE(b.doc->dangBan());
-        b.doc->khiThayNhieuMa = nullptr;  // before the GUI thread has run the delivery
+        // Before the GUI thread has run the delivery.
+        QObject::disconnect(b.doc.get(), &DocMaVach::thayNhieuMa, nullptr, nullptr);
         QCoreApplication::processEvents();
         EXPECT_EQ(nhieu, 0);
         EXPECT_EQ(mot, 1);
@@ -297,7 +298,7 @@ TEST(DocMaVach, HuyTrongLucDocKhongGiao) {
         BoDocGia b;
         b.boNhanDien->datKetQua({thay(QStringLiteral("A"), "QR", 0.2, 0.2)});
         int soLanGoi = 0;
-        b.doc->khiThayMa = [&](const QString&) { ++soLanGoi; };
+        QObject::connect(b.doc.get(), &DocMaVach::thayMa, [&](const QString&) { ++soLanGoi; });
         b.boNhanDien->giu();
         b.doc->nhanKhung(b.khung);
         ASSERT_TRUE(b.boNhanDien->choDangDoc());
@@ -339,7 +340,7 @@ TEST(DocMaVach, TenLoaiMa) {
 }
 
 // The reader asks the detector for the ten symbologies in their fixed order, and every one of them,
-// drawn into a real frame, comes back through the single-code callback under its display name.
+// drawn into a real frame, comes back through the single-code signal under its display name.
 TEST(DocMaVach, DocMuoiLoaiQuaBoDocThat) {
     BoNhanDienMaGia gia;
     DongHoGia dongHo;
@@ -350,7 +351,7 @@ TEST(DocMaVach, DocMuoiLoaiQuaBoDocThat) {
     }
     DocMaVach doc;
     QList<DocMaVach::KetQuaDo> danhSach;
-    doc.khiThayNhieuMa = [&](const QList<DocMaVach::KetQuaDo>& ds) { danhSach = ds; };
+    QObject::connect(&doc, &DocMaVach::thayNhieuMa, [&](const QList<DocMaVach::KetQuaDo>& ds) { danhSach = ds; });
     for (const auto& mau : TemMau::muoiLoai()) {
         SCOPED_TRACE(mau.loai.toStdString());
         danhSach.clear();
@@ -381,8 +382,8 @@ TEST(DocMaVach, NhieuNhanLonNhatTruoc) {
         DocMaVach doc;
         QList<DocMaVach::KetQuaDo> danhSach;
         QString ma;
-        doc.khiThayNhieuMa = [&](const QList<DocMaVach::KetQuaDo>& ds) { danhSach = ds; };
-        doc.khiThayMa = [&](const QString& m) { ma = m; };
+        QObject::connect(&doc, &DocMaVach::thayNhieuMa, [&](const QList<DocMaVach::KetQuaDo>& ds) { danhSach = ds; });
+        QObject::connect(&doc, &DocMaVach::thayMa, [&](const QString& m) { ma = m; });
         QImage khung = TemMau::khungNen(1920, 1080);
         TemMau::ve(khung, TemMau::taoNhan(muoi[th.nho1], 2, 50), QPointF(330, 250), 1.0, 0);
         TemMau::ve(khung, TemMau::taoNhan(muoi[th.lon], 3, 90), QPointF(1150, 600), 2.5, 0);
@@ -398,7 +399,7 @@ TEST(DocMaVach, NhieuNhanLonNhatTruoc) {
 }
 
 // Through the camera engine's real frame path: a label held in front of the camera for a second of 30 fps
-// frames reaches the engine's code callback about once per interval (reads are dropped, never queued),
+// frames reaches the engine's code signal about once per interval (reads are dropped, never queued),
 // always as the label's own text; when a bigger label comes into view it is the one reported.
 TEST(DocMaVach, QuaCameraEngine) {
     auto nenTang = std::make_shared<NenTangCameraGia>();
@@ -410,7 +411,7 @@ TEST(DocMaVach, QuaCameraEngine) {
     nenTang->datThietBi({tb});
     CameraEngine cam(nenTang, BoGhiVideoGia::taoVoi(std::make_shared<BoGhiVideoGia::DieuKhien>()), DongHo::heThong());
     QStringList nhan;
-    cam.khiDocDuocMa = [&](const QString& ma) { nhan << ma; };
+    QObject::connect(&cam, &CameraEngine::daDocDuocMa, [&](const QString& ma) { nhan << ma; });
     cam.moCamera(std::nullopt, QStringLiteral("1280x720"));
     ASSERT_TRUE(choDen([&] { return cam.dangChay(); }));
 
@@ -471,11 +472,11 @@ TEST(DocMaVach, NhanKhungTuLuongKhac) {
         QStringList nhan;
         int soDanhSach = 0;
         std::atomic<int> soMa{0};
-        doc->khiThayMa = [&](const QString& ma) {
+        QObject::connect(doc.get(), &DocMaVach::thayMa, [&](const QString& ma) {
             nhan << ma;
             ++soMa;
-        };
-        doc->khiThayNhieuMa = [&](const QList<DocMaVach::KetQuaDo>&) { ++soDanhSach; };
+        });
+        QObject::connect(doc.get(), &DocMaVach::thayNhieuMa, [&](const QList<DocMaVach::KetQuaDo>&) { ++soDanhSach; });
         std::atomic<bool> xong{false};
         std::thread camera([&] {
             // A busy machine gets through fewer reads in the same frames: the camera goes on past its

@@ -263,10 +263,9 @@ TEST(KhoiDong, SaoLuuGanVaoSauKhiLuuVaKhongGiuSaoLuu) {
     };
     c.chayVoi(dv);
     ASSERT_EQ(c.trangThai.saoLuu(), saoLuuYeu.lock().get());
-    ASSERT_TRUE(c.trangThai.dieuPhoi()->khiLuuXong);
     BanGhiVideo v;
     v.id = "v1";
-    c.trangThai.dieuPhoi()->khiLuuXong(v);
+    emit c.trangThai.dieuPhoi()->daLuuVideo(v);
     EXPECT_EQ(saoLuuYeu.lock()->daNhan, QStringList{"v1"});
     EXPECT_EQ(saoLuuYeu.use_count(), 1);  // only the application state holds the backup
 }
@@ -298,7 +297,7 @@ TEST(KhoiDong, MoCameraDocCaiDatLucHetHen) {
     kd.chay();
     ASSERT_TRUE(choDen([&] { return dong.contains("[Korvane] mở camera"); }));
     EXPECT_EQ(dong.indexOf("[Korvane] khởi động xong") + 1, dong.indexOf("[Korvane] mở camera"));
-    CameraEngine* cam = CumDieuPhoi::cameraCua(cum.trangThai.dieuPhoi());
+    CongCameraManHinh* cam = cum.trangThai.dieuPhoi()->cameraManHinh();
     ASSERT_NE(cam, nullptr);
     ASSERT_TRUE(choDen([&] { return cam->dangChay() && !cam->doPhanGiai().isEmpty(); }))
         << cam->loiCamera().toStdString();

@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QTest>
 
+#include "common/CumGia.h"
 #include "common/CumThu.h"
 #include "stations/HopCamera.h"
 #include "stations/KhungCamera.h"
@@ -41,6 +42,22 @@ struct CanhDongGoi : cum_thu::Cum {
     }
 };
 
+// The same screen over the fake camera, for what it shows of the camera's state.
+struct CanhDongGoiGia : cum_gia::Cum {
+    std::unique_ptr<ManHinhDongGoi> man;
+    CanhDongGoiGia() {
+        man = std::make_unique<ManHinhDongGoi>(dieuPhoi.get());
+        man->resize(1240, 800);
+        man->show();
+        man->activateWindow();
+        QCoreApplication::processEvents();
+    }
+    void goVaEnter(const QString& chu) {
+        man->oNhapMa()->setText(chu);
+        QTest::keyClick(man->oNhapMa(), Qt::Key_Return);
+    }
+};
+
 TEST(ManHinhDongGoi, DongChuThich) {
     EXPECT_EQ(ManHinhDongGoi::dongMaChuThich(""), "CHƯA QUÉT MÃ");
     EXPECT_EQ(ManHinhDongGoi::dongMaChuThich("SPX1"), "SPX1");
@@ -48,7 +65,7 @@ TEST(ManHinhDongGoi, DongChuThich) {
 }
 
 TEST(ManHinhDongGoi, LucMoiHienVaCameraChuaMo) {
-    CanhDongGoi c;
+    CanhDongGoiGia c;
     EXPECT_EQ(c.dieuPhoi->cheDo(), BoDieuPhoi::CheDo::dongGoi);
     EXPECT_TRUE(c.man->oNhapMa()->text().isEmpty());
     EXPECT_TRUE(c.man->oNhapMa()->hasFocus());
@@ -68,25 +85,35 @@ TEST(ManHinhDongGoi, LucMoiHienVaCameraChuaMo) {
     QTest::keyClick(c.man->oNhapMa(), Qt::Key_Escape);
     c.goVaEnter("   ");
     EXPECT_TRUE(c.man->oNhapMa()->text().isEmpty());
-    cum_thu::chay(100);
+    c.xuLySuKien();
+    c.henGio.tien(std::chrono::milliseconds(100));
     EXPECT_EQ(c.dieuPhoi->trangThai(), BoDieuPhoi::TrangThai::nghi);
     EXPECT_FALSE(c.dieuPhoi->thongBao().has_value());
+    EXPECT_TRUE(c.ghi.cacLanChuanBi.empty());
 }
 
 TEST(ManHinhDongGoi, CameraMoVaLoiWebcam) {
-    CanhDongGoi c;
-    ASSERT_TRUE(c.moCamera("640x480"));
-    EXPECT_EQ(c.man->chuCamera(), "Camera: " + c.camera().tenCamera() + " · 640x480");
+    CanhDongGoiGia c;
+    c.camera.datTenCamera(QStringLiteral("Webcam Bàn"));
+    c.camera.datDangChay(true);
+    c.camera.datDoPhanGiai(QStringLiteral("640x480"));
+    EXPECT_EQ(c.man->chuCamera(), "Camera: Webcam Bàn · 640x480");
     EXPECT_DOUBLE_EQ(c.man->hopCamera()->tiLe(), 640.0 / 480.0);
-    EXPECT_TRUE(choDen([&] { return !c.man->khungCamera()->khungHienTai().isNull(); }));
+    QImage khung(640, 480, QImage::Format_RGB32);
+    khung.fill(Qt::darkYellow);
+    c.camera.phatKhung(khung);
     EXPECT_EQ(c.man->khungCamera()->khungHienTai().size(), QSize(640, 480));
+    EXPECT_FALSE(c.camera.kichThuocXem().isEmpty()) << "the preview tells the camera the size of its box";
     const QRect hop = c.man->hopCamera()->vungHop();
     EXPECT_NEAR(double(hop.width()) / hop.height(), 640.0 / 480.0, 0.01);
 
-    c.camera().moCamera(QString("lavfi:khong_co_bo_loc_nay"), "640x480");
-    ASSERT_TRUE(choDen([&] { return c.man->hienLoiWebcam(); }));
-    EXPECT_EQ(c.man->chuLoiWebcam(), c.camera().loiCamera());
-    EXPECT_FALSE(c.man->chuLoiWebcam().isEmpty());
+    c.camera.datLoiCamera(
+        QStringLiteral("Không mở được webcam: thiết bị đang bận, hãy đóng ứng dụng khác đang dùng "
+                       "webcam rồi chọn lại trong Cài đặt."));
+    c.camera.datDangChay(false);
+    c.xuLySuKien();
+    ASSERT_TRUE(c.man->hienLoiWebcam());
+    EXPECT_EQ(c.man->chuLoiWebcam(), c.camera.loiCamera());
     // The whole text fits in the box, however many lines it wraps to.
     const QLabel* chu = c.man->findChildren<QLabel*>().last();
     for (QLabel* l : c.man->findChildren<QLabel*>())

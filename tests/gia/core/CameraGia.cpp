@@ -3,7 +3,7 @@
 #include <QFile>
 #include <QPointer>
 
-CameraGia::CameraGia(QObject* parent) : QObject(parent) {}
+CameraGia::CameraGia(QObject* parent) : CongCamera(parent) {}
 
 void CameraGia::datNhan(const QString& tenShop, const QString& tienToNhan) {
     tenShop_ = tenShop;
@@ -64,7 +64,7 @@ void CameraGia::datTenVaDoPhanGiai(const QString& ten, const QString& doPhanGiai
 }
 
 void CameraGia::docDuocMa(const QString& ma) {
-    if (khiDocDuocMa_) khiDocDuocMa_(ma);
+    emit daDocDuocMa(ma);
 }
 
 void CameraGia::hoanTatVoiTep(const QString& tepMau, int giay) {

@@ -7,7 +7,7 @@
 
 // A scriptable camera for tests: arming and stopping are recorded, and a stop stays open until the
 // test completes it, with a file copied from a fixture, with no file, or with an error text.
-class CameraGia final : public QObject, public CongCamera {
+class CameraGia final : public CongCamera {
     Q_OBJECT
 public:
     struct LanChuanBi {
@@ -35,7 +35,6 @@ public:
     void dungGhi(KhiDungXong xong) override;
     bool themSerial(const QString& serial) override;
     QStringList danhSachSerial() override { return serial_; }
-    void datKhiDocDuocMa(std::function<void(const QString&)> khi) override { khiDocDuocMa_ = std::move(khi); }
 
     // Test controls.
     void datDangChay(bool v) { dangChay_ = v; }
@@ -71,7 +70,6 @@ private:
     QString tienToNhan_;
     QStringList serial_;
     KhiDungXong dungDangCho_;
-    std::function<void(const QString&)> khiDocDuocMa_;
     QString tepTuHoanTat_;
     int giayTuHoanTat_ = 0;
 };

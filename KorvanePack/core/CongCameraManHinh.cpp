@@ -1,0 +1,43 @@
+#include "core/CongCameraManHinh.h"
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+
+CongCameraManHinh::CongCameraManHinh(QObject* parent) : QObject(parent) {}
+
+CongCameraManHinh::~CongCameraManHinh() = default;
+
+void CongCameraManHinh::nhanThu(QObject* nguoi) {
+    nguoiThu_.removeAll(QPointer<QObject>(nguoi));
+    nguoiThu_.removeAll(QPointer<QObject>());
+    nguoiThu_.append(nguoi);
+}
+
+bool CongCameraManHinh::traThu(QObject* nguoi) {
+    nguoiThu_.removeAll(QPointer<QObject>(nguoi));
+    nguoiThu_.removeAll(QPointer<QObject>());
+    return nguoiThu_.isEmpty();
+}
+
+QObject* CongCameraManHinh::nguoiThuMoiNhat() const {
+    for (auto it = nguoiThu_.crbegin(); it != nguoiThu_.crend(); ++it)
+        if (*it) return it->data();
+    return nullptr;
+}
+
+int CongCameraManHinh::bitrateTheoDoPhanGiai(int base, const QString& kichThuoc) {
+    // A damaged stored value must not reach x264 as 0 (another rate mode) or overflow the rate in bit/s.
+    base = std::clamp(base, 400, 6000);
+    QList<double> so;
+    for (const QString& manh : kichThuoc.split(QLatin1Char('x'), Qt::SkipEmptyParts)) {
+        // QString::toDouble forgives white space around a number; a size text with it is no size.
+        if (manh.front().isSpace() || manh.back().isSpace()) continue;
+        bool ok = false;
+        const double v = manh.toDouble(&ok);
+        if (ok && std::isfinite(v)) so.append(v);
+    }
+    if (so.size() != 2 || so[0] <= 0 || so[1] <= 0) return base;
+    const double heSo = std::max(so[0] * so[1] / 921600.0, 1.0);
+    return int(std::min(heSo * base, double(INT_MAX / 1000)));
+}

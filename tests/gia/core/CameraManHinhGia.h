@@ -1,0 +1,61 @@
+#pragma once
+
+#include <vector>
+
+#include "core/CongCameraManHinh.h"
+
+// The camera as screen tests see it: the test sets the published state (each change is signalled, as the
+// engine does), hands in preview frames and reader batches, and reads back what the screen asked for.
+class CameraManHinhGia final : public CongCameraManHinh {
+    Q_OBJECT
+public:
+    struct LanMo {
+        std::optional<QString> cameraId;
+        QString doPhanGiai;
+        bool operator==(const LanMo&) const = default;
+    };
+
+    explicit CameraManHinhGia(QObject* parent = nullptr);
+
+    bool dangChay() const override { return dangChay_; }
+    bool dangGhi() const override { return dangGhi_; }
+    int giayDaGhi() const override { return giayDaGhi_; }
+    QString tenCamera() const override { return tenCamera_; }
+    QString doPhanGiai() const override { return doPhanGiai_; }
+    QString loiCamera() const override { return loiCamera_; }
+    QList<ThietBiCamera> danhSachThietBi() const override { return danhSachThietBi_; }
+    void lamMoiThietBi() override;
+    void moCamera(const std::optional<QString>& cameraId, const QString& doPhanGiai) override;
+    void datKichThuocXem(QSize o) override { kichThuocXem_ = o; }
+    double giuaHaiLanDo() const override { return giuaHaiLanDo_; }
+    void datGiuaHaiLanDo(double giay) override { giuaHaiLanDo_ = giay; }
+
+    // Test controls.
+    void datDangChay(bool v);
+    void datDangGhi(bool v);
+    void datGiayDaGhi(int v);
+    void datTenCamera(const QString& v);
+    void datDoPhanGiai(const QString& v);
+    void datLoiCamera(const QString& v);
+    // The devices the next refresh finds; lamMoiThietBi publishes them in a later pass, as the engine does.
+    void datThietBiSeThay(QList<ThietBiCamera> ds) { thietBiSeThay_ = std::move(ds); }
+    void datDanhSachThietBi(const QList<ThietBiCamera>& v);
+    void phatKhung(const QImage& khung) { emit khungMoi(khung); }
+    void docDuoc(const QList<DocMaVach::KetQuaDo>& lo) { emit daDocNhieuMa(lo); }
+
+    std::vector<LanMo> cacLanMo;
+    int soLanLamMoi = 0;
+    QSize kichThuocXem() const { return kichThuocXem_; }
+
+private:
+    bool dangChay_ = false;
+    bool dangGhi_ = false;
+    int giayDaGhi_ = 0;
+    QString tenCamera_;
+    QString doPhanGiai_;
+    QString loiCamera_;
+    QList<ThietBiCamera> danhSachThietBi_;
+    QList<ThietBiCamera> thietBiSeThay_;
+    QSize kichThuocXem_;
+    double giuaHaiLanDo_ = 0.12;
+};
