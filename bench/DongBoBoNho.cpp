@@ -15,6 +15,7 @@
 #include "core/KhoKhoaBoNho.h"
 #include "sources/BoDongBo.h"
 #include "sources/KenhHTTPCurl.h"
+#include "store/DongHoGia.h"
 #include "store/KhoDuLieu.h"
 
 namespace {

@@ -14,6 +14,7 @@
 #include "sources/BoDongBo.h"
 #include "sources/NguonDonKichBan.h"
 #include "sources/nentang/BangNenTang.h"
+#include "store/DongHoGia.h"
 #include "store/KhoDuLieu.h"
 
 namespace {

@@ -4,6 +4,7 @@
 #include <functional>
 #include <optional>
 
+#include "PhienBan.h"
 #include "admin/TheMuc.h"
 #include "store/KhoDuLieu.h"
 

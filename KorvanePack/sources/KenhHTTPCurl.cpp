@@ -6,6 +6,7 @@
 #include <memory>
 #include <mutex>
 
+#include "PhienBan.h"
 #include "sources/DiaChiLoopback.h"
 #include "sources/LoiKetNoi.h"
 #include "sources/LoiNguonDon.h"

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <chrono>
-#include <mutex>
 
 // The one way the system reads time. Durations and intervals use the steady clock, so a wall-clock
 // step (NTP, the user changing the date) never stops a watchdog or turns an elapsed time negative;
@@ -22,24 +21,4 @@ class DongHoHeThong final : public DongHo {
 public:
     std::chrono::system_clock::time_point gioThuc() const override { return std::chrono::system_clock::now(); }
     std::chrono::steady_clock::time_point gioDeu() const override { return std::chrono::steady_clock::now(); }
-};
-
-// A clock that moves only when told to; both readings advance together unless set apart.
-class DongHoGia final : public DongHo {
-public:
-    DongHoGia();
-    std::chrono::system_clock::time_point gioThuc() const override;
-    std::chrono::steady_clock::time_point gioDeu() const override;
-
-    void datGioThuc(std::chrono::system_clock::time_point t);
-    void datGiayThuc(double giay);
-    void tien(std::chrono::nanoseconds d);
-    void tienGiay(double giay);
-    // Steps only the wall clock, as a clock correction would.
-    void doiGioThuc(std::chrono::nanoseconds d);
-
-private:
-    mutable std::mutex khoa_;
-    std::chrono::system_clock::time_point thuc_;
-    std::chrono::steady_clock::time_point deu_;
 };

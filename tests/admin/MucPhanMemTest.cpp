@@ -5,6 +5,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 
+#include "PhienBan.h"
 #include "admin/MucPhanMem.h"
 #include "core/BangMau.h"
 #include "core/NhanMau.h"

@@ -12,7 +12,7 @@
 #include "core/CongTiengBao.h"
 #include "core/HenGioTay.h"
 #include "core/KhoKhoaBoNho.h"
-#include "store/DongHo.h"
+#include "store/DongHoGia.h"
 #include "store/KhoDuLieu.h"
 
 // A real coordinator and store on a temporary folder over fakes: a scriptable recorder, the screens' camera

@@ -24,7 +24,7 @@
 #include "core/TiengBao.h"
 #include "core/TiengBaoGhiLai.h"
 #include "store/DoDungLuongGia.h"
-#include "store/DongHo.h"
+#include "store/DongHoGia.h"
 #include "store/KhoDuLieu.h"
 
 using namespace std::chrono_literals;

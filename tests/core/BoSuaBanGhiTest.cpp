@@ -12,7 +12,7 @@
 #include "core/TiengBaoGhiLai.h"
 #include "store/BanGhiVideo.h"
 #include "store/DoDungLuongGia.h"
-#include "store/DongHo.h"
+#include "store/DongHoGia.h"
 #include "store/KhoDuLieu.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include "core/BoGhiVideoGia.h"
 #include "core/CameraEngine.h"
 #include "core/NenTangCameraGia.h"
-#include "store/DongHo.h"
+#include "store/DongHoGia.h"
 
 using namespace std::chrono_literals;
 using camera_test::choDen;

@@ -15,7 +15,7 @@
 #include "core/CameraEngine.h"
 #include "core/DocMaVach.h"
 #include "core/NenTangCameraGia.h"
-#include "store/DongHo.h"
+#include "store/DongHoGia.h"
 
 using namespace std::chrono_literals;
 

@@ -6,7 +6,7 @@
 
 #include "core/HenGioQt.h"
 #include "core/HenGioTay.h"
-#include "store/DongHo.h"
+#include "store/DongHoGia.h"
 
 using namespace std::chrono_literals;
 

@@ -3,7 +3,7 @@
 #include <QRegularExpression>
 
 #include "evidence/HoSoBangChung.h"
-#include "store/DongHo.h"
+#include "store/DongHoGia.h"
 
 namespace {
 

@@ -16,7 +16,7 @@
 #include "core/NhanMau.h"
 #include "evidence/ManHinhDoiSoat.h"
 #include "evidence/ThanhThongKe.h"
-#include "store/DongHo.h"
+#include "store/DongHoGia.h"
 #include "store/KhoDuLieu.h"
 
 namespace {

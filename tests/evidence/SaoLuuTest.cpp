@@ -20,7 +20,7 @@
 #include "core/KhoiDong.h"
 #include "core/TrangThaiApp.h"
 #include "evidence/SaoLuu.h"
-#include "store/DongHo.h"
+#include "store/DongHoGia.h"
 #include "store/KhoDuLieu.h"
 #include "store/TienIch.h"
 

@@ -11,6 +11,7 @@
 #include "sources/MoTaLoi.h"
 #include "sources/TaoNguonDon.h"
 #include "store/DinhDangISO.h"
+#include "store/DongHoGia.h"
 
 using nlohmann::json;
 

@@ -11,7 +11,7 @@
 #include "sources/KenhHTTPCurl.h"
 #include "sources/MoiTruongNguon.h"
 #include "sources/NguonDon.h"
-#include "store/DongHo.h"
+#include "store/DongHoGia.h"
 
 // Failures show the text, not its UTF-16 code units.
 inline void PrintTo(const QString& s, std::ostream* os) {

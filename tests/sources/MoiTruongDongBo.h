@@ -18,6 +18,7 @@
 #include "sources/KenhHTTPCurl.h"
 #include "sources/NguonDonKichBan.h"
 #include "sources/nentang/BangNenTang.h"
+#include "store/DongHoGia.h"
 #include "store/KhoDuLieu.h"
 
 // A sync engine over a temporary data folder and settings file, an in-memory keychain, a hand-stepped

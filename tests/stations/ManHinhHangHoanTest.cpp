@@ -16,7 +16,7 @@
 #include "stations/MauHangHoan.h"
 #include "stations/NutDo.h"
 #include "stations/NutVang.h"
-#include "store/DongHo.h"
+#include "store/DongHoGia.h"
 #include "store/MucChon.h"
 
 namespace {

@@ -12,7 +12,7 @@
 #include "core/BoSuaBanGhi.h"
 #include "store/BanGhiVideo.h"
 #include "store/DonHang.h"
-#include "store/DongHo.h"
+#include "store/DongHoGia.h"
 #include "store/KhoDuLieu.h"
 
 // What the returns station's model and view tests share: orders and records as the store holds them, and a real

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "store/DongHo.h"
+#include "store/DongHoGia.h"
 
 using namespace std::chrono;
 

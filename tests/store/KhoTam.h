@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "store/DoDungLuongGia.h"
-#include "store/DongHo.h"
+#include "store/DongHoGia.h"
 #include "store/KhoDuLieu.h"
 
 // A store over a fresh temporary data folder, with a clock and a free-space probe the test steers.

@@ -1,6 +1,6 @@
 #include "core/HenGioTay.h"
 
-#include "store/DongHo.h"
+#include "store/DongHoGia.h"
 
 HenGioTay::HenGioTay(DongHoGia* dongHo) : dongHo_(dongHo) {}
 
