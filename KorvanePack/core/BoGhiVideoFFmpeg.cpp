@@ -13,6 +13,7 @@ extern "C" {
 
 #include <QDir>
 #include <QFileInfo>
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstring>
@@ -194,6 +195,8 @@ bool BoGhiVideoFFmpeg::batDau() {
         hong(vanBanLoiFFmpeg(io_->error));
         return false;
     }
+    // The muxer may pick its own clock for the stream when it writes the header.
+    buocUs_ = std::max<int64_t>(1, av_rescale_q_rnd(1, st_->time_base, kMicro, AV_ROUND_UP));
     trangThai_ = TrangThai::dangGhi;
     luong_ = std::thread([this] { vongMaHoa(); });
     return true;
@@ -272,8 +275,11 @@ bool BoGhiVideoFFmpeg::maHoa(const QImage* anh, int64_t ptsUs) {
         const uint8_t* nguon[4] = {anh->constBits(), nullptr, nullptr, nullptr};
         int buoc[4] = {int(anh->bytesPerLine()), 0, 0, 0};
         sws_scale(sws_.get(), nguon, buoc, 0, cao_, yuv_->data, yuv_->linesize);
-        // Capture times can repeat when a driver stamps coarsely; the file needs them rising.
-        if (ptsUs <= ptsTruoc_) ptsUs = ptsTruoc_ + 1;
+        // Capture times can repeat or crowd together when a driver stamps coarsely or a loaded machine
+        // hands frames over late; the file needs them rising by at least one tick of the stream's clock,
+        // or two frames land on one time there and the muxer fails the whole recording.
+        const int64_t somNhat = ptsTruoc_ < 0 ? 0 : ptsTruoc_ + buocUs_;
+        if (ptsUs < somNhat) ptsUs = somNhat;
         ptsTruoc_ = ptsUs;
         yuv_->pts = ptsUs;
         const bool canKhoa = ptsKhoaCuoi_ < 0 || ptsUs - ptsKhoaCuoi_ >= 1000000 - int64_t(0.5e6 / tocDo_);

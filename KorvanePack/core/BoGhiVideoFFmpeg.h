@@ -57,6 +57,7 @@ private:
     GiuGoi goi_;
     GiuSws sws_;
     int64_t ptsTruoc_ = -1;
+    int64_t buocUs_ = 1;  // one tick of the stream's clock, in the encoder's microseconds
     int64_t ptsKhoaCuoi_ = -1;
 
     std::atomic<TrangThai> trangThai_{TrangThai::chuaBatDau};
