@@ -11,6 +11,7 @@
 #include <memory>
 #include <nlohmann/json.hpp>
 
+#include "KhoTrenDia.h"
 #include "LoiNhapXuatGia.h"
 #include "core/BoDieuPhoi.h"
 #include "core/BoSuaBanGhi.h"
@@ -122,31 +123,8 @@ protected:
         d.cancelledAt = huy;
         kho->capNhatDon(d);
     }
-    std::vector<BanGhiVideo> banGhiTrenDia() const {
-        std::vector<BanGhiVideo> ds;
-        QDirIterator it(kho->thuMucBanGhiVideo(), {"*.jsonl"});
-        QStringList tep;
-        while (it.hasNext()) tep << it.next();
-        tep.sort();
-        for (const auto& t : tep) {
-            QFile f(t);
-            if (!f.open(QIODevice::ReadOnly)) continue;
-            for (const auto& dong : f.readAll().split('\n'))
-                if (auto bg = BanGhiVideo::docDong(std::string_view(dong.constData(), dong.size()))) ds.push_back(*bg);
-        }
-        return ds;
-    }
-    std::vector<nlohmann::json> nhatKy(const std::string& suKien) const {
-        std::vector<nlohmann::json> ds;
-        QFile f(kho->duongDanNhatKy());
-        if (!f.open(QIODevice::ReadOnly)) return ds;
-        for (const auto& dong : f.readAll().split('\n')) {
-            if (dong.isEmpty()) continue;
-            auto j = nlohmann::json::parse(dong.toStdString());
-            if (j["event"] == suKien) ds.push_back(j);
-        }
-        return ds;
-    }
+    std::vector<BanGhiVideo> banGhiTrenDia() const { return kho_tren_dia::banGhi(*kho); }
+    std::vector<nlohmann::json> nhatKy(const std::string& suKien) const { return kho_tren_dia::suKien(*kho, suKien); }
     int soTieng(LoaiTieng loai) const {
         return static_cast<int>(std::count(tieng.cacTieng.begin(), tieng.cacTieng.end(), loai));
     }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <QDir>
 #include <QFile>
 #include <QSet>
@@ -14,6 +16,7 @@
 #include "store/DonHang.h"
 #include "store/DongHoGia.h"
 #include "store/KhoDuLieu.h"
+#include "store/MucChon.h"
 
 // What the returns station's model and view tests share: orders and records as the store holds them, and a real
 // coordinator with its record editor wired as at start-up.
@@ -107,6 +110,21 @@ struct CumHangHoan : cum_thu::Cum {
         if (!f.open(QIODevice::ReadOnly)) return {};
         const QList<QByteArray> dong = f.readAll().trimmed().split('\n');
         return json::parse(dong.last().toStdString(), nullptr, false);
+    }
+    // The stored line of a record declared with the third reason, a missing accessory, the serial
+    // "  sn ab12 \n", the second decision and a blank note, saved at the fixture's clock.
+    void kiemToKhaiMauDaLuu(const QString& id) const {
+        const json dong = dongCuoi(id);
+        EXPECT_EQ(dong["kind"], "return");
+        EXPECT_EQ(dong["keepForever"], true);
+        const json& ri = dong["returnInfo"];
+        EXPECT_EQ(ri["reason"], danhSachLyDo()[2].id.toStdString());
+        EXPECT_EQ(tapTu(ri["conditions"]), QSet<QString>{"thieu-phu-kien"});
+        EXPECT_EQ(ri["serial"], "sn ab12");
+        EXPECT_EQ(ri["note"], "");
+        EXPECT_EQ(ri["decision"], danhSachXuLy()[1].id.toStdString());
+        EXPECT_EQ(ri["savedAt"], "2025-03-01T02:04:05Z");
+        EXPECT_EQ(kho->videoTheoId().value(id).returnInfo->serial, "sn ab12");
     }
 };
 
