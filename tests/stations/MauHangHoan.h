@@ -4,12 +4,17 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QSet>
 #include <QStringList>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <chrono>
 #include <memory>
 #include <nlohmann/json.hpp>
 #include <optional>
 
+#include "common/CumGia.h"
 #include "common/CumThu.h"
 #include "core/BoSuaBanGhi.h"
 #include "store/BanGhiVideo.h"
@@ -19,10 +24,24 @@
 #include "store/MucChon.h"
 
 // What the returns station's model and view tests share: orders and records as the store holds them, and a real
-// coordinator with its record editor wired as at start-up.
+// coordinator with its record editor wired as at start-up, over the real camera engine or over the fakes.
 namespace mau_hang_hoan {
 
 using json = nlohmann::json;
+
+// A short video made once by the ffmpeg tool, an independent writer, for the fake recorder to hand back as
+// what it filmed: the coordinator checks and fingerprints it like a real recording.
+inline QString videoMau() {
+    static QTemporaryDir* thuMuc = new QTemporaryDir();
+    const QString tep = thuMuc->filePath(QStringLiteral("mau.mp4"));
+    if (!QFile::exists(tep)) {
+        QProcess p;
+        p.start("ffmpeg", {"-hide_banner", "-loglevel", "error", "-y", "-f", "lavfi", "-i",
+                           "testsrc=size=160x120:rate=15", "-t", "1", "-c:v", "libx264", tep});
+        p.waitForFinished(60000);
+    }
+    return tep;
+}
 
 inline DonHang taoDon(const QString& id, const QString& ten, const QString& dienThoai, const QString& ngay,
                       std::optional<QString> soDon = std::nullopt, QStringList vanDon = {}) {
@@ -65,12 +84,20 @@ inline QSet<QString> tapTu(const json& ds) {
     return kq;
 }
 
-struct CumHangHoan : cum_thu::Cum {
-    DongHoGia dongHo;
+// The coordinator over the real camera engine, not yet opened.
+struct CumThuCoDieuPhoi : cum_thu::Cum {
+    CumThuCoDieuPhoi() { taoDieuPhoi(); }
+};
+
+template <class Goc>
+struct CumHangHoanTren : Goc {
+    using Goc::dieuPhoi;
+    using Goc::kho;
+    // The form's own clock, which stamps declarations: stepping a recording's time does not move it.
+    DongHoGia dongHoToKhai;
     std::unique_ptr<BoSuaBanGhi> sua;
-    CumHangHoan() {
-        dongHo.datGiayThuc(1740794645.0);  // 2025-03-01T02:04:05Z
-        taoDieuPhoi();
+    CumHangHoanTren() {
+        dongHoToKhai.datGiayThuc(1740794645.0);  // 2025-03-01T02:04:05Z
         sua = std::make_unique<BoSuaBanGhi>(*kho, dieuPhoi->congTieng());
         dieuPhoi->hienThongBaoCua(*sua);
     }
@@ -126,6 +153,24 @@ struct CumHangHoan : cum_thu::Cum {
         EXPECT_EQ(ri["savedAt"], "2025-03-01T02:04:05Z");
         EXPECT_EQ(kho->videoTheoId().value(id).returnInfo->serial, "sn ab12");
     }
+};
+
+using CumHangHoan = CumHangHoanTren<CumThuCoDieuPhoi>;
+
+// Over the fakes: the recorder starts at once and its stops complete with the sample video; time moves
+// only when the test steps it.
+struct CumHangHoanGia : CumHangHoanTren<cum_gia::Cum> {
+    CumHangHoanGia() { ghi.tuHoanTatVoiTep(videoMau(), 5); }
+    // Steps the coordinator's time in slices, running what each tick hands back to the GUI thread.
+    void tien(std::chrono::milliseconds d) {
+        while (d > std::chrono::milliseconds(0)) {
+            const auto buoc = std::min(d, std::chrono::milliseconds(100));
+            henGio.tien(buoc);
+            xuLySuKien();
+            d -= buoc;
+        }
+    }
+    bool dangNghi() const { return dieuPhoi->trangThai() == BoDieuPhoi::TrangThai::nghi && !ghi.dangGhi(); }
 };
 
 }  // namespace mau_hang_hoan
