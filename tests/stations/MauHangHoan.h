@@ -160,7 +160,10 @@ using CumHangHoan = CumHangHoanTren<CumThuCoDieuPhoi>;
 // Over the fakes: the recorder starts at once and its stops complete with the sample video; time moves
 // only when the test steps it.
 struct CumHangHoanGia : CumHangHoanTren<cum_gia::Cum> {
-    CumHangHoanGia() { ghi.tuHoanTatVoiTep(videoMau(), 5); }
+    CumHangHoanGia() {
+        EXPECT_TRUE(QFile::exists(videoMau())) << "the ffmpeg tool makes the sample video";
+        ghi.tuHoanTatVoiTep(videoMau(), 5);
+    }
     // Steps the coordinator's time in slices, running what each tick hands back to the GUI thread.
     void tien(std::chrono::milliseconds d) {
         while (d > std::chrono::milliseconds(0)) {
