@@ -53,6 +53,29 @@ void batDau(QProcess& app, const QTemporaryDir& nha, const QTemporaryDir& thietB
     app.start(QStringLiteral(KORVANE_APP_PATH), {});
 }
 
+// Throwaway credentials in the session's real keyring, removed again when the test ends. A credential already
+// stored there may be a real shop's: a test never overwrites it.
+class KhoaTamThoi {
+public:
+    // Empty when every credential is stored; otherwise why the test cannot run.
+    std::string ghi(const QList<QPair<QString, QString>>& cacKhoa, const char* tenKhoa) {
+        for (const auto& [dichVu, giaTri] : cacKhoa)
+            if (kho_.doc(dichVu)) return std::string(tenKhoa) + " is already stored in this keyring";
+        for (const auto& [dichVu, giaTri] : cacKhoa) {
+            if (!kho_.ghi(dichVu, giaTri)) return "no Secret Service to store the credentials in";
+            daGhi_ << dichVu;
+        }
+        return {};
+    }
+    ~KhoaTamThoi() {
+        for (const QString& d : daGhi_) kho_.xoa(d);
+    }
+
+private:
+    KhoKhoaHeThong kho_{std::chrono::seconds(5)};
+    QStringList daGhi_;
+};
+
 }  // namespace
 
 // The shipped executable as the owner starts it: its token read from the real Secret Service, its requests
@@ -61,17 +84,11 @@ void batDau(QProcess& app, const QTemporaryDir& nha, const QTemporaryDir& thietB
 // process by the whole-path test beside this one, where the camera and the speaker can be doubles.
 TEST(UngDungThatDongBo, StartUpSyncOfTheShippedProgramFillsItsStore) {
     if (qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS")) GTEST_SKIP() << "no session bus";
-    const QString dichVu = QStringLiteral("com.korvane.pack.haravan.token");
-    KhoKhoaHeThong khoKhoa(std::chrono::seconds(5));
-    // A token already stored in this keyring may be a real shop's: a test never overwrites it.
-    if (khoKhoa.doc(dichVu)) GTEST_SKIP() << "a Haravan token is already stored in this keyring";
     const QString token = QStringLiteral("shpat_") + QUuid::createUuid().toString(QUuid::Id128);
-    if (!khoKhoa.ghi(dichVu, token)) GTEST_SKIP() << "no Secret Service to store the token in";
-    struct XoaKhiXong {
-        KhoKhoaHeThong& kho;
-        QString dichVu;
-        ~XoaKhiXong() { kho.xoa(dichVu); }
-    } xoaKhiXong{khoKhoa, dichVu};
+    KhoaTamThoi khoa;
+    if (const auto lyDo = khoa.ghi({{QStringLiteral("com.korvane.pack.haravan.token"), token}}, "a Haravan token");
+        !lyDo.empty())
+        GTEST_SKIP() << lyDo;
 
     MayChuGia may;
     may.get("/com/orders.json",
@@ -120,25 +137,14 @@ TEST(UngDungThatDongBo, StartUpSyncOfTheShippedProgramFillsItsStore) {
 // cancellation, into the month file that its next start (and a typed code) reads.
 TEST(UngDungThatDongBo, StartUpSyncOnNhanhWritesTheV3OrdersToTheMonthFile) {
     if (qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS")) GTEST_SKIP() << "no session bus";
-    KhoKhoaHeThong khoKhoa(std::chrono::seconds(5));
     const QString token = QStringLiteral("nhanh-") + QUuid::createUuid().toString(QUuid::Id128);
-    const QList<QPair<QString, QString>> cacKhoa = {{QStringLiteral("com.korvane.pack.nhanh.appId"), "7310"},
-                                                    {QStringLiteral("com.korvane.pack.nhanh.businessId"), "20266"},
-                                                    {QStringLiteral("com.korvane.pack.nhanh.accessToken"), token}};
-    for (const auto& [dichVu, giaTri] : cacKhoa) {
-        if (khoKhoa.doc(dichVu)) GTEST_SKIP() << "a Nhanh.vn credential is already stored in this keyring";
-    }
-    struct XoaKhiXong {
-        KhoKhoaHeThong& kho;
-        QStringList cacDichVu;
-        ~XoaKhiXong() {
-            for (const QString& d : cacDichVu) kho.xoa(d);
-        }
-    } xoaKhiXong{khoKhoa, {}};
-    for (const auto& [dichVu, giaTri] : cacKhoa) {
-        if (!khoKhoa.ghi(dichVu, giaTri)) GTEST_SKIP() << "no Secret Service to store the credentials in";
-        xoaKhiXong.cacDichVu << dichVu;
-    }
+    KhoaTamThoi khoa;
+    if (const auto lyDo = khoa.ghi({{QStringLiteral("com.korvane.pack.nhanh.appId"), "7310"},
+                                    {QStringLiteral("com.korvane.pack.nhanh.businessId"), "20266"},
+                                    {QStringLiteral("com.korvane.pack.nhanh.accessToken"), token}},
+                                   "a Nhanh.vn credential");
+        !lyDo.empty())
+        GTEST_SKIP() << lyDo;
 
     MayChuGia may;
     may.post("/nhanh/v3.0/order/list", [](const httplib::Request& req, httplib::Response& res) {
@@ -201,16 +207,11 @@ TEST(UngDungThatDongBo, StartUpSyncOnNhanhWritesTheV3OrdersToTheMonthFile) {
 // sync and stays up.
 TEST(UngDungThatDongBo, ADeeplyNestedOrderIsASyncErrorAndTheProgramKeepsRunning) {
     if (qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS")) GTEST_SKIP() << "no session bus";
-    const QString dichVu = QStringLiteral("com.korvane.pack.haravan.token");
-    KhoKhoaHeThong khoKhoa(std::chrono::seconds(5));
-    if (khoKhoa.doc(dichVu)) GTEST_SKIP() << "a Haravan token is already stored in this keyring";
     const QString token = QStringLiteral("shpat_") + QUuid::createUuid().toString(QUuid::Id128);
-    if (!khoKhoa.ghi(dichVu, token)) GTEST_SKIP() << "no Secret Service to store the token in";
-    struct XoaKhiXong {
-        KhoKhoaHeThong& kho;
-        QString dichVu;
-        ~XoaKhiXong() { kho.xoa(dichVu); }
-    } xoaKhiXong{khoKhoa, dichVu};
+    KhoaTamThoi khoa;
+    if (const auto lyDo = khoa.ghi({{QStringLiteral("com.korvane.pack.haravan.token"), token}}, "a Haravan token");
+        !lyDo.empty())
+        GTEST_SKIP() << lyDo;
 
     const std::string sau = std::string(100'000, '[') + std::string(100'000, ']');
     const std::string than = R"({"orders":[{"id":7001,"note":)" + sau + R"(,"updated_at":"2025-12-09T01:00:00Z"}]})";
