@@ -101,6 +101,35 @@ TEST(NapKho, DongCuoiThangVaDongHongBoQua) {
     EXPECT_TRUE(t.kho->videoTheoMa(QStringLiteral("O1")).isEmpty()) << "order ids compare exactly";
 }
 
+TEST(NapKho, DongThuDichKhongCanDongQuanhNo) {
+    // Lines nobody would write, as a damaged disk or a hand edit leaves them, between two good orders: each bad
+    // one is skipped alone and both neighbours load, whether it is nested deep, cut short or wrongly typed; a
+    // huge line that is a whole order loads like any other.
+    const std::string sau(100'000, '[');
+    const struct {
+        QByteArray dong;
+        int soDon;
+    } bang[] = {
+        {QByteArray::fromStdString(R"({"id":"n","trackings":)" + sau + std::string(100'000, ']') + "}"), 2},
+        {QByteArray::fromStdString(R"({"id":"n","trackings":[{"trackingNumber":)" + sau), 2},
+        {QByteArray(R"({"id":"t","trackings":[{"trackingNumber":"VD-T)"), 2},
+        {QByteArray(R"({"id":{"id":"o"},"trackings":[{"trackingNumber":["VD-S"]}],"items":"x"})"), 2},
+        {QByteArray(R"({"id":"z")") + '\0' + R"(,"trackings":[]})", 2},
+        {QByteArray(R"({"id":"h","customerName":")") + QByteArray(3'000'000, 'x') + R"("})", 3},
+    };
+    for (const auto& c : bang) {
+        SCOPED_TRACE(c.dong.left(60).toStdString());
+        KhoTam t;
+        t.vietTep(tepDon(QStringLiteral("2026-01")), dong(don(QStringLiteral("truoc"), {QStringLiteral("VD-1")})) +
+                                                         c.dong + '\n' +
+                                                         dong(don(QStringLiteral("sau"), {QStringLiteral("VD-2")})));
+        const auto sl = t.kho->napTatCa(8);
+        EXPECT_EQ(sl.soDon, c.soDon);
+        EXPECT_TRUE(t.kho->donTheoMa(QStringLiteral("VD-1")));
+        EXPECT_TRUE(t.kho->donTheoMa(QStringLiteral("VD-2")));
+    }
+}
+
 TEST(NapKho, DongKetThucCRLFNapNhuLF) {
     KhoTam t;
     QByteArray crlf =
