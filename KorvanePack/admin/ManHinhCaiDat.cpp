@@ -73,7 +73,7 @@ ManHinhCaiDat::ManHinhCaiDat(BoDieuPhoi* dieuPhoi, BoDongBo* dongBo, SaoLuu* sao
     mucCamera_ = new MucCamera(dieuPhoi, caiDat, cotWidget);
     cot->addWidget(mucCamera_);
     cot->addWidget(new MucSerial(caiDat, cotWidget));
-    cot->addWidget(new MucTiengBao(dieuPhoi, caiDat, cotWidget));
+    cot->addWidget(new MucTiengBao(caiDat, cotWidget));
     auto* luuTru = new MucLuuTru(caiDat, nenTang.chonThuMuc, nenTang.moThuMuc, cotWidget);
     cot->addWidget(luuTru);
     mucSaoLuu_ = new MucSaoLuu(dieuPhoi, saoLuu, caiDat, nenTang.chonThuMuc, cotWidget);

@@ -6,8 +6,8 @@
 #include "admin/PhanTuThe.h"
 #include "core/CaiDat.h"
 
-MucTiengBao::MucTiengBao(BoDieuPhoi* dieuPhoi, CaiDat& caiDat, QWidget* parent)
-    : TheMuc(QStringLiteral("Tiếng báo"), parent), dieuPhoi_(dieuPhoi), caiDat_(caiDat) {
+MucTiengBao::MucTiengBao(CaiDat& caiDat, QWidget* parent)
+    : TheMuc(QStringLiteral("Tiếng báo"), parent), caiDat_(caiDat) {
     hopTieng_ = new QCheckBox(QStringLiteral("Bật tiếng báo"), this);
     hopTieng_->setObjectName(QStringLiteral("hopBatTieng"));
     cot()->addWidget(hopTieng_);

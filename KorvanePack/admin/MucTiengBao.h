@@ -2,7 +2,6 @@
 
 #include "admin/TheMuc.h"
 
-class BoDieuPhoi;
 class CaiDat;
 class QCheckBox;
 
@@ -10,14 +9,13 @@ class QCheckBox;
 class MucTiengBao : public TheMuc {
     Q_OBJECT
 public:
-    MucTiengBao(BoDieuPhoi* dieuPhoi, CaiDat& caiDat, QWidget* parent = nullptr);
+    explicit MucTiengBao(CaiDat& caiDat, QWidget* parent = nullptr);
 
     void datBatTieng(bool bat);
 
 private:
     void capNhat();
 
-    BoDieuPhoi* dieuPhoi_;
     CaiDat& caiDat_;
     QCheckBox* hopTieng_ = nullptr;
 };
