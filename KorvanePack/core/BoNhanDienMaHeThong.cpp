@@ -26,9 +26,11 @@ struct ZBarLoai {
 // I2of5 and ITF14 share ZBar's one Interleaved 2 of 5 decoder; the name is settled per read.
 constexpr ZBarLoai kZBar[] = {
     {"Code128", ZBAR_CODE128}, {"Code39", ZBAR_CODE39}, {"Code93", ZBAR_CODE93}, {"EAN13", ZBAR_EAN13},
-    {"EAN8", ZBAR_EAN8},       {"I2of5", ZBAR_I25},     {"ITF14", ZBAR_I25},     {"QR", ZBAR_QRCODE},
+    {"EAN8", ZBAR_EAN8},       {"I2of5", ZBAR_I25},     {"ITF14", ZBAR_I25},
 };
 
+// Scan lines (two pixels apart) that must agree on a code without a check digit. Two were tried: reads of
+// turned, cut-off Interleaved 2 of 5 codes then came back shorter and wrong now and then.
 constexpr int kLanQuetToiThieu = 3;
 constexpr double kLe = 2.0;
 constexpr int kNhieuToiThieu = 3;
@@ -50,6 +52,36 @@ QRectF hopChuan(double x0, double y0, double x1, double y1, int rong, int cao) {
     return QRectF(x0 / rong, y0 / cao, (x1 - x0) / rong, (y1 - y0) / cao);
 }
 
+// Row kernels of the binarisation, over whole chunks of pixels so that the compiler makes vector code of them
+// (the arguments never overlap); the rest of a row goes pixel by pixel.
+constexpr int kKhuc = 32;
+
+// Adds one row into the running sum, least and greatest of each column.
+void gopDong(const uchar* __restrict d, uint16_t* __restrict tong, uchar* __restrict nho, uchar* __restrict lon,
+             int rong) {
+    int x = 0;
+    for (; x + kKhuc <= rong; x += kKhuc)
+        for (int k = 0; k < kKhuc; ++k) {
+            const uchar v = d[x + k];
+            tong[x + k] = uint16_t(tong[x + k] + v);
+            nho[x + k] = std::min(nho[x + k], v);
+            lon[x + k] = std::max(lon[x + k], v);
+        }
+    for (; x < rong; ++x) {
+        tong[x] = uint16_t(tong[x] + d[x]);
+        nho[x] = std::min(nho[x], d[x]);
+        lon[x] = std::max(lon[x], d[x]);
+    }
+}
+
+// Black (0) at or below each pixel's threshold, white (255) above it.
+void nguongDong(const uchar* __restrict d, const uchar* __restrict nguong, uchar* __restrict ra, int rong) {
+    int x = 0;
+    for (; x + kKhuc <= rong; x += kKhuc)
+        for (int k = 0; k < kKhuc; ++k) ra[x + k] = d[x + k] <= nguong[x + k] ? 0 : 255;
+    for (; x < rong; ++x) ra[x] = d[x] <= nguong[x] ? 0 : 255;
+}
+
 }  // namespace
 
 struct BoNhanDienMaHeThong::NoiBo {
@@ -57,6 +89,7 @@ struct BoNhanDienMaHeThong::NoiBo {
     QStringList loaiDaDat;
     bool coI2of5 = false;
     bool coItf14 = false;
+    bool coQr = false;
     bool coPdf417 = false;
     bool coDataMatrix = false;
     bool coZBar = false;
@@ -64,6 +97,8 @@ struct BoNhanDienMaHeThong::NoiBo {
     std::vector<uchar> nhiPhan;
     std::vector<uchar> min;
     std::vector<int> trungBinhKhoi;
+    std::vector<uint16_t> cotTong;
+    std::vector<uchar> cotNho, cotLon, nguongHang;
     // Which 8x8 blocks hold an edge (enough contrast to be part of a symbol).
     std::vector<uchar> coCanh;
     int soKhoiNgang = 0, soKhoiDoc = 0;
@@ -97,6 +132,7 @@ struct BoNhanDienMaHeThong::NoiBo {
         }
         coI2of5 = loaiMa.contains(QStringLiteral("I2of5"));
         coItf14 = loaiMa.contains(QStringLiteral("ITF14"));
+        coQr = loaiMa.contains(QStringLiteral("QR"));
         coPdf417 = loaiMa.contains(QStringLiteral("PDF417"));
         coDataMatrix = loaiMa.contains(QStringLiteral("DataMatrix"));
         loaiDaDat = loaiMa;
@@ -172,8 +208,10 @@ struct BoNhanDienMaHeThong::NoiBo {
             lamMin(rong, cao);
             vao = min.data();
         }
-        // A smoothed picture holds no detail finer than two pixels, so every other line is enough.
-        const int matDo = nhieu ? 2 : 1;
+        // Every other line in each direction: a linear code's bars run the whole height of the symbol, so the
+        // lines between only read it again, and the scan costs half. (ZBar's QR finder needs every line, which
+        // is why QR goes to zxing.)
+        const int matDo = 2;
         zbar_image_scanner_set_config(quet.get(), ZBAR_NONE, ZBAR_CFG_X_DENSITY, matDo);
         zbar_image_scanner_set_config(quet.get(), ZBAR_NONE, ZBAR_CFG_Y_DENSITY, matDo);
         zbar_image_set_data(anh, vao, xam.size(), nullptr);
@@ -196,9 +234,6 @@ struct BoNhanDienMaHeThong::NoiBo {
                         break;
                     case ZBAR_EAN8:
                         m.loai = QStringLiteral("EAN8");
-                        break;
-                    case ZBAR_QRCODE:
-                        m.loai = QStringLiteral("QR");
                         break;
                     case ZBAR_I25: {
                         const bool itf14 = m.ma && laItf14(*m.ma);
@@ -224,9 +259,8 @@ struct BoNhanDienMaHeThong::NoiBo {
                 }
                 // Interleaved 2 of 5 and Code 39 carry no check digit, so a scan line that crosses only part
                 // of such a code (turned, or cut off by the frame's edge) can decode as a shorter, wrong code.
-                // A read seen on a single scan line or running into the edge is not trusted; the packer's
-                // label is in view for many frames, and a wrong code would start a recording for another
-                // parcel.
+                // A read seen on too few scan lines or running into the edge is not trusted; the packer's label
+                // is in view for many frames, and a wrong code would start a recording for another parcel.
                 if ((m.loai == QLatin1String("I2of5") || m.loai == QLatin1String("Code39")) &&
                     (zbar_symbol_get_quality(s) < kLanQuetToiThieu || x0 < kLe || y0 < kLe || x1 > rong - 1 - kLe ||
                      y1 > cao - 1 - kLe))
@@ -249,19 +283,26 @@ struct BoNhanDienMaHeThong::NoiBo {
         coCanh.assign(size_t(bw) * size_t(bh), 0);
         soKhoiNgang = bw;
         soKhoiDoc = bh;
+        // Per column of one block row: the sum, least and greatest of its (up to) eight pixels.
+        cotTong.resize(size_t(rong));
+        cotNho.resize(size_t(rong));
+        cotLon.resize(size_t(rong));
         for (int by = 0; by < bh; ++by) {
+            const int y0 = by * K, y1 = std::min(cao, y0 + K);
+            {
+                const uchar* d = xam.data() + size_t(y0) * size_t(rong);
+                for (int x = 0; x < rong; ++x) cotTong[x] = cotNho[x] = cotLon[x] = d[x];
+            }
+            for (int y = y0 + 1; y < y1; ++y) {
+                gopDong(xam.data() + size_t(y) * size_t(rong), cotTong.data(), cotNho.data(), cotLon.data(), rong);
+            }
             for (int bx = 0; bx < bw; ++bx) {
-                const int x0 = bx * K, y0 = by * K;
-                const int x1 = std::min(rong, x0 + K), y1 = std::min(cao, y0 + K);
+                const int x0 = bx * K, x1 = std::min(rong, x0 + K);
                 int tong = 0, nho = 255, lon = 0;
-                for (int y = y0; y < y1; ++y) {
-                    const uchar* d = xam.data() + size_t(y) * size_t(rong);
-                    for (int x = x0; x < x1; ++x) {
-                        const int v = d[x];
-                        tong += v;
-                        nho = std::min(nho, v);
-                        lon = std::max(lon, v);
-                    }
+                for (int x = x0; x < x1; ++x) {
+                    tong += cotTong[x];
+                    nho = std::min<int>(nho, cotNho[x]);
+                    lon = std::max<int>(lon, cotLon[x]);
                 }
                 int tb = tong / ((x1 - x0) * (y1 - y0));
                 coCanh[size_t(by) * bw + bx] = lon - nho > kDaiToiThieu;
@@ -279,6 +320,8 @@ struct BoNhanDienMaHeThong::NoiBo {
             }
         }
         nhiPhan.resize(xam.size());
+        // The threshold of every pixel of one block row, spread out from its blocks'.
+        nguongHang.resize(size_t(rong));
         for (int by = 0; by < bh; ++by) {
             const int cy = std::clamp(by, 2, std::max(2, bh - 3));
             for (int bx = 0; bx < bw; ++bx) {
@@ -292,15 +335,15 @@ struct BoNhanDienMaHeThong::NoiBo {
                         ++dem;
                     }
                 }
-                const int nguong = tong / dem;
-                const int x0 = bx * K, y0 = by * K;
-                const int x1 = std::min(rong, x0 + K), y1 = std::min(cao, y0 + K);
-                for (int y = y0; y < y1; ++y) {
-                    const uchar* d = xam.data() + size_t(y) * size_t(rong);
-                    uchar* r = nhiPhan.data() + size_t(y) * size_t(rong);
-                    for (int x = x0; x < x1; ++x) r[x] = d[x] <= nguong ? 0 : 255;
-                }
+                // Means of pixels lie in 0..255, so the threshold does too.
+                const uchar nguong = uchar(tong / dem);
+                const int x0 = bx * K, x1 = std::min(rong, x0 + K);
+                std::fill(nguongHang.begin() + x0, nguongHang.begin() + x1, nguong);
             }
+            const int y0 = by * K, y1 = std::min(cao, y0 + K);
+            for (int y = y0; y < y1; ++y)
+                nguongDong(xam.data() + size_t(y) * size_t(rong), nguongHang.data(),
+                           nhiPhan.data() + size_t(y) * size_t(rong), rong);
         }
     }
 
@@ -308,7 +351,9 @@ struct BoNhanDienMaHeThong::NoiBo {
         for (const auto& r : kq) {
             if (!r.isValid()) continue;
             MaThay m;
-            if (r.format() == ZXing::BarcodeFormat::PDF417)
+            if (r.format() == ZXing::BarcodeFormat::QRCode)
+                m.loai = QStringLiteral("QR");
+            else if (r.format() == ZXing::BarcodeFormat::PDF417)
                 m.loai = QStringLiteral("PDF417");
             else if (r.format() == ZXing::BarcodeFormat::DataMatrix)
                 m.loai = QStringLiteral("DataMatrix");
@@ -331,17 +376,23 @@ struct BoNhanDienMaHeThong::NoiBo {
         }
     }
 
-    ZXing::DecodeHints goiYZXing(ZXing::BarcodeFormat dinhDang) const {
+    ZXing::DecodeHints goiYZXing(ZXing::BarcodeFormats dinhDang) const {
         ZXing::DecodeHints goiY;
         // The format is always named: an empty set means "every format" to zxing, linear readers included.
         goiY.setFormats(dinhDang).setBinarizer(ZXing::Binarizer::BoolCast).setTryHarder(true).setTryDownscale(false);
         return goiY;
     }
 
-    void docPdf417(int rong, int cao, std::vector<MaThay>& ra) {
+    // QR and PDF417 over the whole frame in one call, which turns the binarised frame into zxing's bit matrix
+    // once for both. (Only 2D formats are ever named: Debian's zxing aborts on linear codes.)
+    void docToanKhung(int rong, int cao, std::vector<MaThay>& ra) {
         const ZXing::ImageView anh(nhiPhan.data(), rong, cao, ZXing::ImageFormat::Lum);
-        auto goiY = goiYZXing(ZXing::BarcodeFormat::PDF417);
-        goiY.setTryRotate(true);
+        ZXing::BarcodeFormats dinhDang;
+        if (coQr) dinhDang |= ZXing::BarcodeFormat::QRCode;
+        if (coPdf417) dinhDang |= ZXing::BarcodeFormat::PDF417;
+        auto goiY = goiYZXing(dinhDang);
+        // A QR code is found at any angle without it; PDF417 needs the frame read turned.
+        goiY.setTryRotate(coPdf417);
         themKetQuaZXing(ZXing::ReadBarcodes(anh, goiY), 0, 0, rong, cao, ra);
     }
 
@@ -401,17 +452,17 @@ struct BoNhanDienMaHeThong::NoiBo {
         }
     }
 
-    // PDF417 and Data Matrix, each on its own thread, both from one binarised frame.
+    // QR and PDF417 on one thread, Data Matrix on another, all from one binarised frame.
     void docZXing(int rong, int cao, std::vector<MaThay>& ra) {
-        if (!coPdf417 && !coDataMatrix) return;
+        if (!coQr && !coPdf417 && !coDataMatrix) return;
         lamNhiPhan(rong, cao);
-        std::vector<MaThay> pdf;
+        std::vector<MaThay> toan;
         std::future<void> songSong;
-        if (coPdf417) {
+        if (coQr || coPdf417) {
             try {
-                songSong = std::async(std::launch::async, [&] { docPdf417(rong, cao, pdf); });
+                songSong = std::async(std::launch::async, [&] { docToanKhung(rong, cao, toan); });
             } catch (const std::system_error&) {
-                docPdf417(rong, cao, pdf);
+                docToanKhung(rong, cao, toan);
             }
         }
         std::vector<MaThay> dm;
@@ -425,11 +476,11 @@ struct BoNhanDienMaHeThong::NoiBo {
             try {
                 songSong.get();
             } catch (...) {
-                pdf.clear();
+                toan.clear();
             }
         }
         if (loi) dm.clear();
-        for (auto& m : pdf) ra.push_back(std::move(m));
+        for (auto& m : toan) ra.push_back(std::move(m));
         for (auto& m : dm) ra.push_back(std::move(m));
     }
 };

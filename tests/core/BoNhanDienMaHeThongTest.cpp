@@ -153,6 +153,43 @@ TEST(BoNhanDienMaHeThong, ChiDocLoaiDuocHoi) {
     }
 }
 
+// Small labels on a full-size frame, as a label held at arm's length shows: two pixels a module square to the
+// frame and three when turned off the square, linear bars only 16 pixels tall (tilted as far as a scan line still
+// crosses them whole), on a clean frame, with grain too faint to be smoothed away, and with a webcam's grain.
+// The linear codes are scanned on every other line and must not lose these; a small QR code needs every line of
+// such a scan, which is why it is read from the binarised frame (ZBar lost it in a webcam's grain).
+TEST(BoNhanDienMaHeThong, DocNhanNhoMoiGoc) {
+    struct TruongHop {
+        const char* dinhDanh;
+        int module;
+        double goc;
+        QPointF tam;
+    };
+    const TruongHop truongHop[] = {
+        {"QR", 2, 0, {400, 300}},        {"QR", 2, 90, {1500, 800}},      {"QR", 2, 270, {1650, 200}},
+        {"QR", 3, 45, {960, 540}},       {"QR", 3, 200, {300, 900}},      {"Code128", 2, 0, {700, 400}},
+        {"Code128", 2, 90, {1200, 600}}, {"Code39", 2, 180, {500, 700}},  {"Code93", 2, 270, {1400, 300}},
+        {"EAN13", 2, -2, {900, 850}},    {"EAN8", 2, 3, {300, 200}},      {"I2of5", 2, 90, {1000, 500}},
+        {"ITF14", 2, 0, {800, 250}},
+    };
+    BoNhanDienMaHeThong bo;
+    for (const int hat : {0, 2, 8}) {
+        for (const auto& th : truongHop) {
+            SCOPED_TRACE(std::string(th.dinhDanh) + " at " + std::to_string(int(th.goc)) + " grain +-" +
+                         std::to_string(hat));
+            QImage khung = TemMau::khungNen(1920, 1080);
+            const QRectF hopVe =
+                TemMau::ve(khung, TemMau::taoNhan(mau(th.dinhDanh), th.module, 16), th.tam, 1.0, th.goc);
+            if (hat) TemMau::themNhieu(khung, hat, 11);
+            const auto thay = bo.nhanDien(khung, kMuoiLoai);
+            ASSERT_EQ(thay.size(), 1u);
+            EXPECT_EQ(thay[0].ma.value_or("").toStdString(), mau(th.dinhDanh).noiDung);
+            EXPECT_EQ(thay[0].loai, th.dinhDanh);
+            EXPECT_TRUE(hopVe.adjusted(-0.01, -0.01, 0.01, 0.01).contains(thay[0].hop));
+        }
+    }
+}
+
 // Labels printed with Vietnamese text in a QR code keep their letters.
 TEST(BoNhanDienMaHeThong, QrTiengViet) {
     const std::string noiDung = "Đơn hàng #417 — Nguyễn Thị Hương";

@@ -93,6 +93,20 @@ TEST(KhungCamera, KhungXemTruocThuNhoVuaO) {
     ASSERT_EQ(ra.size(), QSize(2, 1));
     EXPECT_EQ(ra.pixel(0, 0), qRgb(65, 25, 254));  // (0+255+1+2)/4 = 64.5, (10+20+30+41)/4 = 25.25, 253.75
     EXPECT_EQ(ra.pixel(1, 0), qRgb(9, 9, 9));
+
+    // A row long enough for the whole chunks the loop works in and a remainder, every pixel its own.
+    QImage rong(2 * 37, 4, QImage::Format_RGB32);
+    for (int y = 0; y < rong.height(); ++y)
+        for (int x = 0; x < rong.width(); ++x) rong.setPixel(x, y, qRgb((x * 7 + y * 31) % 256, (x * 13) % 256, 255 - x));
+    const QImage nua = PhatKhungXemTruoc::thuNhoChoO(rong, {37, 2});
+    ASSERT_EQ(nua.size(), QSize(37, 2));
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 37; ++x) {
+            const QRgb a = rong.pixel(2 * x, 2 * y), b = rong.pixel(2 * x + 1, 2 * y), c = rong.pixel(2 * x, 2 * y + 1),
+                       d = rong.pixel(2 * x + 1, 2 * y + 1);
+            auto tb = [&](int (*kenh)(QRgb)) { return (kenh(a) + kenh(b) + kenh(c) + kenh(d) + 2) / 4; };
+            ASSERT_EQ(nua.pixel(x, y), qRgb(tb(qRed), tb(qGreen), tb(qBlue))) << x << "," << y;
+        }
 }
 
 // Shown, the box tells its size, and a frame of exactly that size is drawn as it is.
