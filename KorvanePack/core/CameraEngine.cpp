@@ -86,30 +86,6 @@ void CameraEngine::guiGui(F f) {
         Qt::QueuedConnection);
 }
 
-void CameraEngine::datDangChay(bool v) {
-    if (dangChay_ == v) return;
-    dangChay_ = v;
-    emit dangChayDoi(v);
-}
-
-void CameraEngine::datTenCamera(const QString& v) {
-    if (tenCamera_ == v) return;
-    tenCamera_ = v;
-    emit tenCameraDoi(v);
-}
-
-void CameraEngine::datLoiCamera(const QString& v) {
-    if (loiCamera_ == v && loiCamera_.isNull() == v.isNull()) return;
-    loiCamera_ = v;
-    emit loiCameraDoi(v);
-}
-
-void CameraEngine::datDanhSachThietBi(const QList<ThietBiCamera>& v) {
-    if (danhSachThietBi_ == v) return;
-    danhSachThietBi_ = v;
-    emit danhSachThietBiDoi();
-}
-
 void CameraEngine::batXemTruoc() {
     if (xemTruoc_) return;
     xemTruoc_ = new PhatKhungXemTruoc(this);
@@ -306,11 +282,7 @@ void CameraEngine::xuLyKhung(QImage khung, const QImage& xam, std::chrono::stead
     const QString kt = QStringLiteral("%1x%2").arg(rong).arg(cao);
     if (kt != doPhanGiaiDaGui_) {
         doPhanGiaiDaGui_ = kt;
-        guiGui([this, kt] {
-            if (doPhanGiai_ == kt) return;
-            doPhanGiai_ = kt;
-            emit doPhanGiaiDoi(kt);
-        });
+        guiGui([this, kt] { datDoPhanGiai(kt); });
     }
     if (ghi) ghiKhung(khung, luc, rong, cao);
 }
@@ -360,14 +332,8 @@ bool CameraEngine::themSerial(const QString& serial) {
 
 void CameraEngine::baoDaBatDauGhi() {
     dangGhiChoHangDoi_ = true;
-    if (!dangGhi_) {
-        dangGhi_ = true;
-        emit dangGhiDoi(true);
-    }
-    if (giayDaGhi_ != 0) {
-        giayDaGhi_ = 0;
-        emit giayDaGhiDoi(0);
-    }
+    datDangGhi(true);
+    datGiayDaGhi(0);
 }
 
 // The first failure to create or start a writer is kept for the stop and shown once; the next
@@ -524,9 +490,7 @@ void CameraEngine::ghiKhung(const QImage& khung, std::chrono::steady_clock::time
         if (giay != giayDaGui_) {
             giayDaGui_ = giay;
             guiGui([this, giay] {
-                if (!dangGhi_ || giayDaGhi_ == int(giay)) return;
-                giayDaGhi_ = int(giay);
-                emit giayDaGhiDoi(giayDaGhi_);
+                if (dangGhi()) datGiayDaGhi(int(giay));
             });
         }
     }
@@ -547,15 +511,14 @@ void CameraEngine::datLaiTrangThaiGhi() {
 }
 
 void CameraEngine::dungGhi(std::function<void(std::optional<KetQuaGhi>)> xong) {
-    if (!dangGhi_) {
+    if (!dangGhi()) {
         if (xong) xong(std::nullopt);
         return;
     }
     // From here no frame is appended: the capture queue tests this flag before each recording step,
     // and the snapshot below runs after any frame already being handled.
     dangGhiChoHangDoi_ = false;
-    dangGhi_ = false;
-    emit dangGhiDoi(false);
+    datDangGhi(false);
 
     QPointer<CameraEngine> self(this);
     const DongHo* dongHo = &dongHo_;

@@ -47,17 +47,10 @@ public:
                  QObject* parent = nullptr);
     ~CameraEngine() override;
 
-    bool dangChay() const override { return dangChay_; }
-    bool dangGhi() const override { return dangGhi_; }
-    int giayDaGhi() const override { return giayDaGhi_; }
-    QString tenCamera() const override { return tenCamera_; }
-    QString doPhanGiai() const override { return doPhanGiai_; }
-    QString loiCamera() const override { return loiCamera_; }
-    QList<ThietBiCamera> danhSachThietBi() const override { return danhSachThietBi_; }
-    void datDangChay(bool v);
-    void datTenCamera(const QString& v);
-    void datLoiCamera(const QString& v);
-    void datDanhSachThietBi(const QList<ThietBiCamera>& v);
+    using CongCameraManHinh::datDangChay;
+    using CongCameraManHinh::datDanhSachThietBi;
+    using CongCameraManHinh::datLoiCamera;
+    using CongCameraManHinh::datTenCamera;
 
     // A camera id of this form opens a libavfilter graph instead of a webcam; it is never listed.
     static constexpr const char* kTienToDoThi = "lavfi:";
@@ -137,15 +130,6 @@ private:
     std::shared_ptr<NenTangCamera> nenTang_;
     BoGhiVideo::Tao taoBoGhi_;
     const DongHo& dongHo_;
-
-    // Published, GUI thread.
-    bool dangChay_ = false;
-    bool dangGhi_ = false;
-    int giayDaGhi_ = 0;
-    QString tenCamera_;
-    QString doPhanGiai_;
-    QString loiCamera_;
-    QList<ThietBiCamera> danhSachThietBi_;
 
     // The capture queue's view of published fields: what the GUI thread last set, or what was last sent.
     std::atomic<bool> dangGhiChoHangDoi_{false};

@@ -8,6 +8,48 @@ CongCameraManHinh::CongCameraManHinh(QObject* parent) : QObject(parent) {}
 
 CongCameraManHinh::~CongCameraManHinh() = default;
 
+void CongCameraManHinh::datDangChay(bool v) {
+    if (dangChay_ == v) return;
+    dangChay_ = v;
+    emit dangChayDoi(v);
+}
+
+void CongCameraManHinh::datDangGhi(bool v) {
+    if (dangGhi_ == v) return;
+    dangGhi_ = v;
+    emit dangGhiDoi(v);
+}
+
+void CongCameraManHinh::datGiayDaGhi(int v) {
+    if (giayDaGhi_ == v) return;
+    giayDaGhi_ = v;
+    emit giayDaGhiDoi(v);
+}
+
+void CongCameraManHinh::datTenCamera(const QString& v) {
+    if (tenCamera_ == v) return;
+    tenCamera_ = v;
+    emit tenCameraDoi(v);
+}
+
+void CongCameraManHinh::datDoPhanGiai(const QString& v) {
+    if (doPhanGiai_ == v) return;
+    doPhanGiai_ = v;
+    emit doPhanGiaiDoi(v);
+}
+
+void CongCameraManHinh::datLoiCamera(const QString& v) {
+    if (loiCamera_ == v && loiCamera_.isNull() == v.isNull()) return;
+    loiCamera_ = v;
+    emit loiCameraDoi(v);
+}
+
+void CongCameraManHinh::datDanhSachThietBi(const QList<ThietBiCamera>& v) {
+    if (danhSachThietBi_ == v) return;
+    danhSachThietBi_ = v;
+    emit danhSachThietBiDoi();
+}
+
 void CongCameraManHinh::nhanThu(QObject* nguoi) {
     nguoiThu_.removeAll(QPointer<QObject>(nguoi));
     nguoiThu_.removeAll(QPointer<QObject>());

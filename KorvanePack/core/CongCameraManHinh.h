@@ -13,22 +13,23 @@
 
 // What the screens use of the camera, and nothing more: the published state and its changes, the preview
 // frames, the device list, opening a device, and the reader's results with its read interval. The real
-// engine implements it; screen tests drive a fake whose state they set by hand. Every call is made, and every
-// signal delivered, on the GUI thread.
+// engine implements it; screen tests drive a fake whose state they set by hand. The published state and its
+// change signals are kept here, so the engine and the fake publish it by the same rules. Every call is made,
+// and every signal delivered, on the GUI thread.
 class CongCameraManHinh : public QObject {
     Q_OBJECT
 public:
     explicit CongCameraManHinh(QObject* parent = nullptr);
     ~CongCameraManHinh() override;
 
-    virtual bool dangChay() const = 0;
-    virtual bool dangGhi() const = 0;
-    virtual int giayDaGhi() const = 0;
-    virtual QString tenCamera() const = 0;
-    virtual QString doPhanGiai() const = 0;
+    bool dangChay() const { return dangChay_; }
+    bool dangGhi() const { return dangGhi_; }
+    int giayDaGhi() const { return giayDaGhi_; }
+    QString tenCamera() const { return tenCamera_; }
+    QString doPhanGiai() const { return doPhanGiai_; }
     // A null text means no error.
-    virtual QString loiCamera() const = 0;
-    virtual QList<ThietBiCamera> danhSachThietBi() const = 0;
+    QString loiCamera() const { return loiCamera_; }
+    QList<ThietBiCamera> danhSachThietBi() const { return danhSachThietBi_; }
 
     // Lists the devices again; the answer comes through danhSachThietBiDoi.
     virtual void lamMoiThietBi() = 0;
@@ -64,6 +65,24 @@ signals:
     // Every code the reader found in one frame, largest box first.
     void daDocNhieuMa(const QList<DocMaVach::KetQuaDo>& lo);
 
+protected:
+    // Each changes one published field and signals the change; setting the value it already has does nothing.
+    void datDangChay(bool v);
+    void datDangGhi(bool v);
+    void datGiayDaGhi(int v);
+    void datTenCamera(const QString& v);
+    void datDoPhanGiai(const QString& v);
+    // An empty text is an error with no words, unlike the null text of no error: one replacing the other is a change.
+    void datLoiCamera(const QString& v);
+    void datDanhSachThietBi(const QList<ThietBiCamera>& v);
+
 private:
+    bool dangChay_ = false;
+    bool dangGhi_ = false;
+    int giayDaGhi_ = 0;
+    QString tenCamera_;
+    QString doPhanGiai_;
+    QString loiCamera_;
+    QList<ThietBiCamera> danhSachThietBi_;
     QList<QPointer<QObject>> nguoiThu_;
 };

@@ -17,13 +17,6 @@ public:
 
     explicit CameraManHinhGia(QObject* parent = nullptr);
 
-    bool dangChay() const override { return dangChay_; }
-    bool dangGhi() const override { return dangGhi_; }
-    int giayDaGhi() const override { return giayDaGhi_; }
-    QString tenCamera() const override { return tenCamera_; }
-    QString doPhanGiai() const override { return doPhanGiai_; }
-    QString loiCamera() const override { return loiCamera_; }
-    QList<ThietBiCamera> danhSachThietBi() const override { return danhSachThietBi_; }
     void lamMoiThietBi() override;
     void moCamera(const std::optional<QString>& cameraId, const QString& doPhanGiai) override;
     void datKichThuocXem(QSize o) override { kichThuocXem_ = o; }
@@ -31,15 +24,15 @@ public:
     void datGiuaHaiLanDo(double giay) override { giuaHaiLanDo_ = giay; }
 
     // Test controls.
-    void datDangChay(bool v);
-    void datDangGhi(bool v);
-    void datGiayDaGhi(int v);
-    void datTenCamera(const QString& v);
-    void datDoPhanGiai(const QString& v);
-    void datLoiCamera(const QString& v);
+    using CongCameraManHinh::datDangChay;
+    using CongCameraManHinh::datDangGhi;
+    using CongCameraManHinh::datDoPhanGiai;
+    using CongCameraManHinh::datGiayDaGhi;
+    using CongCameraManHinh::datLoiCamera;
+    using CongCameraManHinh::datTenCamera;
     // The devices the next refresh finds; lamMoiThietBi publishes them in a later pass, as the engine does.
     void datThietBiSeThay(QList<ThietBiCamera> ds) { thietBiSeThay_ = std::move(ds); }
-    void datDanhSachThietBi(const QList<ThietBiCamera>& v);
+    using CongCameraManHinh::datDanhSachThietBi;
     void phatKhung(const QImage& khung) { emit khungMoi(khung); }
     void docDuoc(const QList<DocMaVach::KetQuaDo>& lo) { emit daDocNhieuMa(lo); }
 
@@ -48,13 +41,6 @@ public:
     QSize kichThuocXem() const { return kichThuocXem_; }
 
 private:
-    bool dangChay_ = false;
-    bool dangGhi_ = false;
-    int giayDaGhi_ = 0;
-    QString tenCamera_;
-    QString doPhanGiai_;
-    QString loiCamera_;
-    QList<ThietBiCamera> danhSachThietBi_;
     QList<ThietBiCamera> thietBiSeThay_;
     QSize kichThuocXem_;
     double giuaHaiLanDo_ = 0.12;
