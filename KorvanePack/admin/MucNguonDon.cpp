@@ -188,11 +188,7 @@ void MucNguonDon::moXemTho() {
         sheet_->setWindowTitle(QStringLiteral("Dữ liệu thô của một đơn"));
         sheet_->setWindowModality(Qt::WindowModal);
         sheet_->setFixedSize(760, 560);
-        auto* nenSheet = new KhungBo(sheet_);
-        nenSheet->datNen(BangMau::mauNen);
-        auto* ngoai = new QVBoxLayout(sheet_);
-        ngoai->setContentsMargins(0, 0, 0, 0);
-        ngoai->addWidget(nenSheet);
+        auto* nenSheet = KhungBo::phuNenTrang(sheet_);
         auto* cot = new QVBoxLayout(nenSheet);
         cot->setContentsMargins(20, 20, 20, 20);
         cot->setSpacing(12);

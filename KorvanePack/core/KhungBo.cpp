@@ -2,9 +2,21 @@
 
 #include <QPainter>
 #include <QPainterPath>
+#include <QVBoxLayout>
+
+#include "core/BangMau.h"
 
 KhungBo::KhungBo(QWidget* parent) : QFrame(parent) {
     setFrameShape(QFrame::NoFrame);
+}
+
+KhungBo* KhungBo::phuNenTrang(QWidget* trang) {
+    auto* nen = new KhungBo(trang);
+    nen->datNen(BangMau::mauNen);
+    auto* ngoai = new QVBoxLayout(trang);
+    ngoai->setContentsMargins(0, 0, 0, 0);
+    ngoai->addWidget(nen);
+    return nen;
 }
 
 void KhungBo::datNen(const MauDong& mau, double doMo) {

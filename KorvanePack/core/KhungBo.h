@@ -12,6 +12,8 @@ class KhungBo : public QFrame {
     Q_OBJECT
 public:
     explicit KhungBo(QWidget* parent = nullptr);
+    // A box in the page colour filling `trang` edge to edge (a screen, a sheet); the page is laid out inside it.
+    static KhungBo* phuNenTrang(QWidget* trang);
 
     void datNen(const MauDong& mau, double doMo = 1.0);
     void datNenCoDinh(const QColor& mau);

@@ -76,11 +76,7 @@ ManHinhTraCuu::ManHinhTraCuu(KhoDuLieu& kho, QString tenShop, LayMaMay layMaMay,
 
 ManHinhTraCuu::ManHinhTraCuu(KhoDuLieu& kho, QString tenShop, LayMaMay layMaMay, MoTep& moTep, QWidget* parent)
     : QWidget(parent), kho_(kho), tenShop_(std::move(tenShop)), layMaMay_(std::move(layMaMay)), moTep_(moTep) {
-    auto* nen = new KhungBo(this);
-    nen->datNen(BangMau::mauNen);
-    auto* ngoai = new QVBoxLayout(this);
-    ngoai->setContentsMargins(0, 0, 0, 0);
-    ngoai->addWidget(nen);
+    auto* nen = KhungBo::phuNenTrang(this);
     auto* lNen = new QVBoxLayout(nen);
     lNen->setContentsMargins(0, 0, 0, 0);
     auto* tach = new QSplitter(Qt::Horizontal, nen);

@@ -4,16 +4,11 @@
 #include <QPointer>
 #include <QVBoxLayout>
 
-#include "core/BangMau.h"
 #include "core/BoDieuPhoi.h"
 #include "core/KhungBo.h"
 
 TrangTram dungTrangTram(QWidget* man) {
-    auto* nen = new KhungBo(man);
-    nen->datNen(BangMau::mauNen);
-    auto* ngoai = new QVBoxLayout(man);
-    ngoai->setContentsMargins(0, 0, 0, 0);
-    ngoai->addWidget(nen);
+    auto* nen = KhungBo::phuNenTrang(man);
     auto* hang = new QHBoxLayout(nen);
     hang->setContentsMargins(20, 20, 20, 20);
     hang->setSpacing(18);
