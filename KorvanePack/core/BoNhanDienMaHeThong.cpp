@@ -145,14 +145,9 @@ struct BoNhanDienMaHeThong::NoiBo {
         xam.resize(size_t(rong) * size_t(cao));
         if (khung.format() == QImage::Format_RGB32 || khung.format() == QImage::Format_ARGB32 ||
             khung.format() == QImage::Format_ARGB32_Premultiplied) {
-            for (int y = 0; y < cao; ++y) {
-                const auto* dong = reinterpret_cast<const uint32_t*>(khung.constScanLine(y));
-                uchar* ra = xam.data() + size_t(y) * size_t(rong);
-                for (int x = 0; x < rong; ++x) {
-                    const uint32_t p = dong[x];
-                    ra[x] = uchar((((p >> 16) & 0xff) * 77 + ((p >> 8) & 0xff) * 150 + (p & 0xff) * 29) >> 8);
-                }
-            }
+            for (int y = 0; y < cao; ++y)
+                xamMotDong(reinterpret_cast<const uint32_t*>(khung.constScanLine(y)),
+                           xam.data() + size_t(y) * size_t(rong), rong);
             return;
         }
         const QImage x = khung.convertToFormat(QImage::Format_Grayscale8);
@@ -520,6 +515,13 @@ std::vector<BoNhanDienMa::MaThay> BoNhanDienMaHeThong::nhanDien(const QImage& kh
     }
     for (auto& m : tuZXing) ra.push_back(std::move(m));
     return ra;
+}
+
+void BoNhanDienMaHeThong::xamMotDong(const uint32_t* dong, uchar* ra, int rong) {
+    for (int x = 0; x < rong; ++x) {
+        const uint32_t p = dong[x];
+        ra[x] = uchar((((p >> 16) & 0xff) * 77 + ((p >> 8) & 0xff) * 150 + (p & 0xff) * 29) >> 8);
+    }
 }
 
 bool BoNhanDienMaHeThong::laItf14(const QString& ma) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QtGlobal>
+#include <cstdint>
 #include <memory>
 
 #include "core/BoNhanDienMa.h"
@@ -19,6 +21,10 @@ public:
 
     // 14 digits whose last is the GS1 mod-10 check digit of the first 13.
     static bool laItf14(const QString& ma);
+
+    // The grey of one row of 32-bit (A)RGB pixels, 8 bits a pixel: the luma the decoders read when the camera
+    // has none of its own to give.
+    static void xamMotDong(const uint32_t* dong, uchar* ra, int rong);
 
 private:
     struct NoiBo;

@@ -101,14 +101,9 @@ std::optional<QImage> DocMaVach::chupXam(const QImage& nguon) {
         return std::nullopt;
     }
     if (xam.isNull() || !nguon.constBits()) return std::nullopt;
-    for (int y = 0; y < cao; ++y) {
-        const auto* dong = reinterpret_cast<const uint32_t*>(nguon.constScanLine(y));
-        uchar* ra = xam.scanLine(y);
-        for (int x = 0; x < rong; ++x) {
-            const uint32_t p = dong[x];
-            ra[x] = uchar((((p >> 16) & 0xff) * 77 + ((p >> 8) & 0xff) * 150 + (p & 0xff) * 29) >> 8);
-        }
-    }
+    for (int y = 0; y < cao; ++y)
+        BoNhanDienMaHeThong::xamMotDong(reinterpret_cast<const uint32_t*>(nguon.constScanLine(y)), xam.scanLine(y),
+                                        rong);
     return xam;
 }
 
