@@ -26,6 +26,7 @@ struct BoDongBo::KetQuaLuot {
     bool loiLay = false;
     QString moTaLoi;
     QString chiTietLoi;
+    std::optional<std::chrono::system_clock::time_point> chanDen;
 
     QList<DonHang> cacDon;
     std::optional<QString> loiGhi;
@@ -146,6 +147,12 @@ void BoDongBo::batDauLuot(const QString& nguon, const std::shared_ptr<NguonDon>&
         if (xong) xong();
         return;
     }
+    if (const std::optional<QString> lyDo = lyDoChan(nguon)) {
+        // Said once, not at every pass of the loop while the lock lasts.
+        if (nhatKy_.isEmpty() || !nhatKy_.last().endsWith(*lyDo)) ghiNhatKy(*lyDo);
+        if (xong) xong();
+        return;
+    }
     datDangChay(true);
     datLoi(QString());
     datTrangThai(QStringLiteral("Đang lấy đơn từ ") + tenNguon(nguon) + QStringLiteral("…"));
@@ -173,6 +180,7 @@ void BoDongBo::batDauLuot(const QString& nguon, const std::shared_ptr<NguonDon>&
             kq->loiLay = true;
             kq->moTaLoi = moTaLoiNguonDon(e, tenNguon(kq->nguon));
             kq->chiTietLoi = chiTietLoi(e);
+            kq->chanDen = chanDenCuaLoi(e);
         } catch (...) {
             // A worker thread must never die of an exception: it would take the application with it.
             kq->loiLay = true;
@@ -206,6 +214,7 @@ void BoDongBo::ketThucLuot(const std::shared_ptr<KetQuaLuot>& kq) {
         if (kq->xong) kq->xong();
     };
     if (kq->loiLay) {
+        datChan(kq->nguon, kq->chanDen);
         const QString text = an(kq->moTaLoi);
         datLoi(text);
         datTrangThai(QStringLiteral("Đồng bộ lỗi."));
@@ -280,6 +289,10 @@ void BoDongBo::thuKetNoi(std::function<void(const QString&)> xong) {
             if (xong) xong(QStringLiteral("Chưa điền đủ khoá kết nối ") + tenNguon(nguon) + QLatin1Char('.'));
             return;
         }
+        if (const std::optional<QString> lyDo = lyDoChan(nguon)) {
+            if (xong) xong(*lyDo);
+            return;
+        }
         thuKetNoiVoi(nguon, client, std::move(xong));
     });
 }
@@ -288,18 +301,21 @@ void BoDongBo::thuKetNoiVoi(const QString& nguon, const std::shared_ptr<NguonDon
                             std::function<void(const QString&)> xong) {
     hangThuKetNoi_->guiBatDongBo([this, client, nguon, xong = std::move(xong)] {
         QString text;
+        std::optional<std::chrono::system_clock::time_point> chanDen;
         try {
             text = client->thuKetNoi();
         } catch (const LoiDaHuy&) {
             return;
         } catch (const std::exception& e) {
             text = moTaLoiNguonDon(e, tenNguon(nguon));
+            chanDen = chanDenCuaLoi(e);
         } catch (...) {
             text = QStringLiteral("Lỗi không rõ khi kiểm tra kết nối ") + tenNguon(nguon) + QLatin1Char('.');
         }
         QMetaObject::invokeMethod(
             this,
-            [this, text, xong] {
+            [this, nguon, text, chanDen, xong] {
+                datChan(nguon, chanDen);
                 if (xong) xong(an(text));
             },
             Qt::QueuedConnection);
@@ -319,6 +335,18 @@ QMetaObject::Connection BoDongBo::theoDoiTrangThai(QObject* nhan, std::function<
 void BoDongBo::chayVong() {
     henTiep_ = 0;
     dongBo(false, [this] { henTiep_ = ch_.henGio->hen(ch_.khoangLap, [this] { chayVong(); }); });
+}
+
+std::optional<QString> BoDongBo::lyDoChan(const QString& nguon) const {
+    if (nguon != nguonBiChan_ || ch_.dongHo->gioThuc() >= chanDen_) return std::nullopt;
+    return moTaDangChan(tenNguon(nguon), chanDen_);
+}
+
+void BoDongBo::datChan(const QString& nguon, const std::optional<std::chrono::system_clock::time_point>& den) {
+    // A connection test and a run may both meet the lock; the later end holds.
+    if (!den || (nguon == nguonBiChan_ && *den < chanDen_)) return;
+    nguonBiChan_ = nguon;
+    chanDen_ = *den;
 }
 
 void BoDongBo::ghiNhatKy(const QString& text) {

@@ -109,6 +109,9 @@ private:
     void hoanTatLuot(const std::shared_ptr<KetQuaLuot>& kq);
     void ghiNhatKy(const QString& text);
     void chayVong();
+    // Why the source may not be called now (its lock has not ended), or nothing when it may.
+    std::optional<QString> lyDoChan(const QString& nguon) const;
+    void datChan(const QString& nguon, const std::optional<std::chrono::system_clock::time_point>& den);
 
     void datDangChay(bool v);
     void datTrangThai(const QString& v);
@@ -138,6 +141,9 @@ private:
     bool vongLap_ = false;
     HenGio::MaHen henTiep_ = 0;
     std::function<void()> xongLuot_;
+    // The last lock a platform named: neither a run nor a connection test calls that source before it ends.
+    QString nguonBiChan_;
+    std::chrono::system_clock::time_point chanDen_{};
 
     // Last, so they are gone (their threads joined) before anything their tasks use.
     std::unique_ptr<HangDoiTuanTu> hangDongBo_;

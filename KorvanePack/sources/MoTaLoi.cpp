@@ -3,6 +3,7 @@
 #include "sources/LoiHaravan.h"
 #include "sources/LoiKetNoi.h"
 #include "sources/LoiNguonDon.h"
+#include "store/DinhDangNgay.h"
 
 namespace {
 const QString kKhongCoMang =
@@ -44,7 +45,11 @@ QString moTaLoiNguonDon(const std::exception& loi, const QString& ten) {
         if (s == 401 || s == 403)
             return ten + QStringLiteral(" từ chối khoá. Kiểm tra lại khoá và quyền đọc đơn hàng.");
         if (s == 404) return QStringLiteral("Không tìm thấy dữ liệu (404). Kiểm tra lại tên cửa hàng.");
-        if (s == 429) return QStringLiteral("Gọi quá nhanh, ") + ten + QStringLiteral(" tạm chặn. App sẽ tự thử lại.");
+        if (s == 429) {
+            QString text = QStringLiteral("Gọi quá nhanh, ") + ten + QStringLiteral(" tạm chặn. App sẽ tự thử lại.");
+            if (e->chanDen) text += QStringLiteral(" Hết chặn lúc ") + dinhDangNgayGio().dinhDang(*e->chanDen) + u'.';
+            return text;
+        }
         if (s >= 500 && s <= 599)
             return QStringLiteral("Máy chủ ") + ten + QStringLiteral(" đang lỗi. Thử lại sau ít phút.");
         return e->thongDiep;
@@ -57,4 +62,14 @@ QString moTaLoiNguonDon(const std::exception& loi, const QString& ten) {
 QString chiTietLoi(const std::exception& loi) {
     if (const auto* e = dynamic_cast<const LoiNenTang*>(&loi)) return e->chiTiet();
     return QString();
+}
+
+std::optional<std::chrono::system_clock::time_point> chanDenCuaLoi(const std::exception& loi) {
+    if (const auto* e = dynamic_cast<const LoiNenTang*>(&loi)) return e->chanDen;
+    return std::nullopt;
+}
+
+QString moTaDangChan(const QString& ten, std::chrono::system_clock::time_point den) {
+    return ten + QStringLiteral(" đang tạm chặn đến ") + dinhDangNgayGio().dinhDang(den) +
+           QStringLiteral(" — chưa gọi lại, vì mỗi lần gọi trong lúc bị chặn làm thời gian chặn dài thêm.");
 }

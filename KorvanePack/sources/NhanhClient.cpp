@@ -26,8 +26,11 @@ constexpr qint64 kCuaSoToiDa = 31LL * 86'400;
 constexpr qint64 kQuaHienTai = 3'600;
 // A continuation goes back exactly as it came; one bigger than this is no paginator value.
 constexpr size_t kTiepToiDa = 4096;
-// Waits out a rate-limit reply at most this many times per request, like the sender's 429 budget.
+// Waits out a rate-limit reply at most this many times per request, like the sender's 429 budget, and
+// each wait at most as long as the sender waits for a 429; a longer lock ends the fetch.
 constexpr int kLanChoGioiHan = 4;
+constexpr double kChoGioiHanToiDa = 60;
+constexpr qint64 kChanToiDa = 86'400;
 // The documented cancelled statuses: the carrier, the customer or the system cancelled the order.
 constexpr qint64 kHuyBoiHang = 58, kKhachHuy = 63, kHeThongHuy = 64;
 
@@ -79,29 +82,63 @@ void themLyDo(const json& e, QStringList& cac) {
     }
 }
 
-bool laGioiHanGoi(const json& tl) {
-    return soNguyenJSON(layKhoa(&tl, "code")) == 429 ||
-           chuoiJSON(layKhoa(&tl, "errorCode")) == QLatin1String("ERR_429");
+// The documented refusals of a key: a wrong app or business id, a token that is wrong, made for another
+// API version, or not granted the order list. The owner has to renew the key, as after an HTTP 401.
+int statusTheoMaLoi(const std::optional<QString>& maLoi) {
+    if (!maLoi) return 400;
+    if (*maLoi == QLatin1String("ERR_403")) return 403;
+    static const QStringList kSaiKhoa = {
+        QStringLiteral("ERR_INVALID_APP_ID"), QStringLiteral("ERR_INVALID_BUSINESS_ID"),
+        QStringLiteral("ERR_INVALID_ACCESS_TOKEN"), QStringLiteral("ERR_INVALID_VERSION")};
+    return kSaiKhoa.contains(*maLoi) ? 401 : 400;
 }
 
-// The lock time a rate-limit reply names, in seconds, capped like a Retry-After; 2^lan without one.
-double choSauKhoa(const json& tl, int lan, qint64 bayGio) {
-    for (const json* noi : {&tl, layKhoa(&tl, "data")}) {
-        const json* giay = layKhoa(noi, "lockedSeconds");
-        std::optional<double> d;
-        if (giay && giay->is_number()) {
-            d = giay->is_number_float() ? giay->get<double>() : double(soNguyenJSON(giay));
-        } else if (giay && giay->is_string()) {
-            if (auto so = docSoNguyenChat(QString::fromStdString(giay->get_ref<const std::string&>()))) d = double(*so);
+bool laGioiHanGoi(const json& tl) {
+    if (soNguyenJSON(layKhoa(&tl, "code")) == 429) return true;
+    const json* maLoi = layKhoa(&tl, "errorCode");
+    if (maLoi && maLoi->is_number()) return soNguyenJSON(maLoi) == 429;
+    const std::optional<QString> ma = chuoiJSON(maLoi);
+    return ma == QLatin1String("ERR_429") || ma == QLatin1String("ERR_EXCEEDED_RATE_LIMIT") ||
+           ma == QLatin1String("429");
+}
+
+// A count of seconds as the platform writes it: a JSON number or whole digits in a text; none for anything
+// negative, not finite or of another type.
+std::optional<double> docGiay(const json* v) {
+    if (!v) return std::nullopt;
+    std::optional<double> d;
+    if (v->is_number_float()) {
+        d = v->get<double>();
+    } else if (v->is_number()) {
+        d = double(soNguyenJSON(v));
+    } else if (v->is_string()) {
+        if (auto so = docSoNguyenChat(QString::fromStdString(v->get_ref<const std::string&>()))) d = double(*so);
+    }
+    if (!d || !std::isfinite(*d) || *d < 0) return std::nullopt;
+    return d;
+}
+
+// When the lock a rate-limit reply names ends: the later of "unlockedAt" (Unix seconds) and now plus
+// "lockedSeconds", read in "data" and at the top. The later one, so that neither a clock running ahead of
+// the platform's nor a value left out cuts the lock short. None when the reply names neither.
+std::optional<std::chrono::system_clock::time_point> hetChan(const json& tl,
+                                                             std::chrono::system_clock::time_point bayGio) {
+    using namespace std::chrono;
+    std::optional<system_clock::time_point> den;
+    const auto lay = [&den](system_clock::time_point t) {
+        if (!den || t > *den) den = t;
+    };
+    for (const json* noi : {layKhoa(&tl, "data"), &tl}) {
+        // Beyond a day the value is no lock the platform documents; a day still keeps the program off it.
+        if (auto giay = docGiay(layKhoa(noi, "lockedSeconds"))) {
+            lay(bayGio + duration_cast<system_clock::duration>(duration<double>(std::min(*giay, double(kChanToiDa)))));
         }
-        if (d && std::isfinite(*d) && *d >= 0) return std::min(*d, 60.0);
-        const json* mo = layKhoa(noi, "unlockedAt");
-        if (mo && (mo->is_number() || mo->is_string())) {
-            const qint64 luc = soNguyenJSON(mo);
-            if (luc > 0) return double(std::clamp<qint64>(luc - bayGio, 0, 60));
+        if (auto luc = docGiay(layKhoa(noi, "unlockedAt")); luc && *luc > 0) {
+            lay(system_clock::time_point(duration_cast<system_clock::duration>(
+                duration<double>(std::min(*luc, double(giayUnix(bayGio) + kChanToiDa))))));
         }
     }
-    return choSauGioiHan(std::nullopt, lan);
+    return den;
 }
 
 // The continuation to send back: none when the reply gives none, null or an empty value.
@@ -148,19 +185,25 @@ YeuCauHTTP NhanhClient::taoYeuCau(const QString& duongDan, const ordered_json& t
 void NhanhClient::kiemTraPhanHoi(const json& phanHoi) const {
     const qint64 ma = soNguyenJSON(layKhoa(&phanHoi, "code"));
     if (ma == 1) return;
+    const std::optional<QString> maLoi = chuoiJSON(layKhoa(&phanHoi, "errorCode"));
     QString lyDo;
-    // A list of texts, or an object of field → text (or → list of texts) for refused parameters.
+    // A list of texts, or an object of field → text (or → list of texts) for refused parameters; a plain
+    // text otherwise, and the error code when the platform gives no words at all.
     if (const json* ds = layKhoa(&phanHoi, "messages"); ds && (ds->is_array() || ds->is_object())) {
         QStringList cac;
         for (const json& e : *ds) themLyDo(e, cac);
         lyDo = cac.join(QStringLiteral("; "));
     } else {
-        lyDo = chuoiJSON(layKhoa(&phanHoi, "message")).value_or(QStringLiteral("không rõ lý do"));
+        std::optional<QString> text = chuoiJSON(layKhoa(&phanHoi, "message"));
+        if (!text) text = chuoiJSON(ds);
+        if (!text) text = maLoi;
+        lyDo = text.value_or(QStringLiteral("không rõ lý do"));
     }
     // The reason is the platform's own text and may quote the request back, token included; it is
     // cleaned whole before it is cut to the excerpt's length.
     lyDo = catTheoByte(anKhoa_.an(anNguyenVan(lyDo)), kByteNguyenVan);
-    throw LoiNguonDon(ma == 429 ? 429 : 400, lyDo, QString(), tenNhanh() + QStringLiteral(" từ chối: ") + lyDo);
+    const int status = ma == 429 ? 429 : statusTheoMaLoi(maLoi);
+    throw LoiNguonDon(status, lyDo, QString(), tenNhanh() + QStringLiteral(" từ chối: ") + lyDo);
 }
 
 json NhanhClient::gui(const ordered_json& than) {
@@ -168,14 +211,21 @@ json NhanhClient::gui(const ordered_json& than) {
         const KetQuaGui kq = guiYeuCau(taoYeuCau(kDuongDan, than), tenNhanh(), 4, 0, *mt_.kenh, *mt_.ngu, anKhoa_);
         std::optional<json> tl = docDoiTuong(kq.than);
         if (!tl) nemDuLieuKhongDoc(tenNhanh());
-        // The platform says "too many requests" in a 200 reply with a lock time: waited out like an HTTP 429,
-        // not shown to the owner as a refusal.
+        // The platform says "too many requests" in a 200 reply that names when its lock ends, and every call
+        // made before then lengthens the lock. A short lock is waited out here; a longer one, or one that
+        // keeps coming back, ends the fetch with the end attached, so that nothing is sent before it.
         if (laGioiHanGoi(*tl)) {
-            if (lan >= kLanChoGioiHan) {
-                throw LoiNguonDon(429, QString(), QString(),
-                                  QStringLiteral("Vượt giới hạn gọi API của ") + tenNhanh() + QLatin1Char('.'));
+            const auto bayGio = mt_.dongHo->gioThuc();
+            const auto den = hetChan(*tl, bayGio);
+            const double cho =
+                den ? std::max(0.0, std::chrono::duration<double>(*den - bayGio).count()) : choSauGioiHan({}, lan);
+            if (lan >= kLanChoGioiHan || cho > kChoGioiHanToiDa) {
+                LoiNguonDon loi(429, QString(), QString(),
+                                QStringLiteral("Vượt giới hạn gọi API của ") + tenNhanh() + QLatin1Char('.'));
+                loi.chanDen = den;
+                throw loi;
             }
-            choHoacDung(*mt_.ngu, choSauKhoa(*tl, lan, giayUnix(mt_.dongHo->gioThuc())));
+            choHoacDung(*mt_.ngu, cho);
             continue;
         }
         kiemTraPhanHoi(*tl);
@@ -240,8 +290,16 @@ QList<DonHang> NhanhClient::layDon(const QString& tuLuc, const NhanTienDo& tienD
 
 bool NhanhClient::laMaHuy(const json& noi) {
     const json* ma = layKhoa(&noi, "status");
-    if (!ma || !ma->is_number()) return false;
-    const qint64 so = soNguyenJSON(ma);
+    if (!ma) return false;
+    // Sent as a number or as its digits ("63"); a status name is read elsewhere.
+    qint64 so = 0;
+    if (ma->is_number()) {
+        so = soNguyenJSON(ma);
+    } else if (ma->is_string()) {
+        so = docSoNguyenChat(QString::fromStdString(ma->get_ref<const std::string&>()).trimmed()).value_or(0);
+    } else {
+        return false;
+    }
     return so == kHuyBoiHang || so == kKhachHuy || so == kHeThongHuy;
 }
 

@@ -19,7 +19,7 @@ public:
                 const MoiTruongNguon& moiTruong);
 
     YeuCauHTTP taoYeuCau(const QString& duongDan, const nlohmann::ordered_json& than) const;
-    // Throws the platform's refusal unless its code is 1.
+    // Throws the platform's refusal unless its code is 1; a refused key throws as an HTTP 401 or 403 would.
     void kiemTraPhanHoi(const nlohmann::json& phanHoi) const;
     QString thuKetNoi() override;
     QList<DonHang> layDon(const QString& tuLuc, const NhanTienDo& tienDo) override;
@@ -31,7 +31,7 @@ public:
     static MatHang chuyenSanPham(const nlohmann::json& sanPham);
     // Whether a status text means the order was cancelled.
     static bool laTrangThaiHuy(const QString& trangThai);
-    // Whether the object's numeric "status" is one of the cancelled statuses.
+    // Whether the object's "status" code, a number or its digits, is one of the cancelled statuses.
     static bool laMaHuy(const nlohmann::json& noi);
 
     static constexpr int kCoTrang = 100;

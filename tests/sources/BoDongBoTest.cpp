@@ -7,6 +7,7 @@
 #include <csignal>
 #include <mutex>
 
+#include "MayChuGia.h"
 #include "MoiTruongDongBo.h"
 #include "sources/LoiNguonDon.h"
 #include "store/DinhDangISO.h"
@@ -17,6 +18,15 @@ QStringList boGio(const QStringList& nhatKy) {
     QStringList ra;
     for (const QString& d : nhatKy) ra << d.section(QStringLiteral(" · "), 1);
     return ra;
+}
+
+const std::string kDuongNhanh = "/nhanh/v3.0/order/list";
+
+void luuKhoaNhanh(MoiTruongDongBo& m) {
+    m.caiDat->setNguonDon(QStringLiteral("nhanh"));
+    m.khoKhoa->muc.insert(QStringLiteral("com.korvane.pack.nhanh.appId"), QStringLiteral("app1"));
+    m.khoKhoa->muc.insert(QStringLiteral("com.korvane.pack.nhanh.businessId"), QStringLiteral("biz1"));
+    m.khoKhoa->muc.insert(QStringLiteral("com.korvane.pack.nhanh.accessToken"), QStringLiteral("tok-nhanh"));
 }
 
 }  // namespace
@@ -425,4 +435,171 @@ TEST(BoDongBo, LargeFetchIsIndexedWholeBeforeTheRunEnds) {
     EXPECT_EQ(soLanDoi, 2);
     EXPECT_EQ(db.trangThai(), QStringLiteral("Đã cập nhật %1 đơn.").arg(soDon));
     EXPECT_TRUE(m.kho->donTheoMa(QStringLiteral("VD%1").arg(soDon - 1)));
+}
+
+// A source that named the end of its lock is not called again before it, neither by a run asked for by hand nor
+// by a connection test; the activity list says why, once. Another platform is not held back, and a rate limit
+// that names no end holds nothing.
+TEST(BoDongBo, LockedSourceIsNotCalledBeforeItsLockEnds) {
+    MoiTruongDongBo m;
+    m.khoKhoa->muc.insert(QStringLiteral("com.korvane.pack.sapo.store"), QStringLiteral("shop1"));
+    m.khoKhoa->muc.insert(QStringLiteral("com.korvane.pack.sapo.apiKey"), QStringLiteral("k"));
+    m.khoKhoa->muc.insert(QStringLiteral("com.korvane.pack.sapo.apiSecret"), QStringLiteral("s"));
+    enum class TraLoi { khoa, gioiHanKhongHan, duoc };
+    std::atomic<TraLoi> traLoi = TraLoi::khoa;
+    std::atomic<int> soLan = 0;
+    m.kichBan = [&](NguonDonKichBan& n) {
+        n.khiLayDon = [&](const QString&, const NhanTienDo&) -> QList<DonHang> {
+            ++soLan;
+            if (traLoi == TraLoi::duoc) return {};
+            LoiNguonDon e(429, QString(), QString(), QStringLiteral("x"));
+            if (traLoi == TraLoi::khoa) e.chanDen = m.dongHo.gioThuc() + std::chrono::seconds(300);
+            throw e;
+        };
+        n.khiThuKetNoi = [&] {
+            ++soLan;
+            return QStringLiteral("Kết nối được.");
+        };
+    };
+    auto& db = m.taoDongBo();
+    m.chayDongBo();
+    EXPECT_EQ(soLan, 1);
+    EXPECT_EQ(db.trangThai(), QStringLiteral("Đồng bộ lỗi."));
+    EXPECT_EQ(db.loi(),
+              QStringLiteral("Gọi quá nhanh, Haravan tạm chặn. App sẽ tự thử lại. Hết chặn lúc 10/12/2025 16:05:00."));
+    const size_t soSuKien = m.suKienDongBo().size();
+
+    traLoi = TraLoi::duoc;
+    m.dongHo.tienGiay(120);
+    const QString lyDo = QStringLiteral(
+        "Haravan đang tạm chặn đến 10/12/2025 16:05:00 — chưa gọi lại, vì mỗi lần gọi trong lúc bị chặn làm thời "
+        "gian chặn dài thêm.");
+    m.chayDongBo();
+    m.chayDongBo(true);
+    EXPECT_EQ(m.thuKetNoi(), lyDo);
+    EXPECT_EQ(soLan, 1);
+    EXPECT_EQ(boGio(db.nhatKy()).count(lyDo), 1);
+    EXPECT_EQ(boGio(db.nhatKy()).last(), lyDo);
+    EXPECT_EQ(m.suKienDongBo().size(), soSuKien);
+    EXPECT_FALSE(db.dangChay());
+    EXPECT_EQ(db.loi(),
+              QStringLiteral("Gọi quá nhanh, Haravan tạm chặn. App sẽ tự thử lại. Hết chặn lúc 10/12/2025 16:05:00."));
+
+    // The lock is the platform's: another one is called meanwhile, and coming back finds the lock still there.
+    m.caiDat->setNguonDon(QStringLiteral("sapo"));
+    m.chayDongBo();
+    EXPECT_EQ(soLan, 2);
+    EXPECT_EQ(db.trangThai(), QStringLiteral("Không có đơn nào mới."));
+    m.caiDat->setNguonDon(QStringLiteral("haravan"));
+    m.chayDongBo();
+    EXPECT_EQ(soLan, 2);
+
+    // At the moment the lock ends the source is called again.
+    m.dongHo.tienGiay(180);
+    m.chayDongBo();
+    EXPECT_EQ(soLan, 3);
+    EXPECT_EQ(db.trangThai(), QStringLiteral("Không có đơn nào mới."));
+    EXPECT_EQ(m.thuKetNoi(), QStringLiteral("Kết nối được."));
+    EXPECT_EQ(soLan, 4);
+
+    traLoi = TraLoi::gioiHanKhongHan;
+    m.chayDongBo();
+    EXPECT_EQ(db.loi(), QStringLiteral("Gọi quá nhanh, Haravan tạm chặn. App sẽ tự thử lại."));
+    m.chayDongBo();
+    EXPECT_EQ(soLan, 6);
+}
+
+// A fake Nhanh.vn that locks the app out for 15 minutes at its first call and lengthens the lock at every call
+// made during it, as the platform documents. Over the lock's length, with the loop running every minute, a
+// sync and a refetch asked for by hand and a connection test in between, it receives no call; the first pass of
+// the loop after the lock ends fetches the orders.
+TEST(BoDongBoKhoaNhanh, NoCallReachesNhanhWhileItsLockLasts) {
+    MoiTruongDongBo m;
+    MayChuGia may;
+    std::atomic<qint64> khoaDen = 0;
+    std::atomic<int> soLan = 0, trongKhoa = 0;
+    may.post(kDuongNhanh, [&](const httplib::Request&, httplib::Response& res) {
+        const qint64 bayGio = std::llround(m.dongHo.giayThuc());
+        if (soLan++ == 0) {
+            khoaDen = bayGio + 900;
+        } else if (bayGio < khoaDen) {
+            ++trongKhoa;
+            khoaDen += 900;
+        }
+        if (bayGio < khoaDen) {
+            res.set_content(
+                nlohmann::json{{"code", 0},
+                               {"errorCode", "ERR_429"},
+                               {"message", "Your app exceeded the API Rate Limit"},
+                               {"data", {{"lockedSeconds", khoaDen - bayGio}, {"unlockedAt", qint64(khoaDen)}}}}
+                    .dump(),
+                "application/json");
+            return;
+        }
+        res.set_content(R"({"code":1,"data":[{"info":{"id":7},"carrier":{"code":"VD-N7"}}]})", "application/json");
+    });
+    may.chay();
+    luuKhoaNhanh(m);
+    auto& db = m.taoDongBo(m.cauHinhThat(may.goc()));
+
+    db.batDau();
+    ASSERT_TRUE(choDen([&] { return m.henGio.soDangCho() == 1; }));
+    EXPECT_EQ(soLan, 1);
+    EXPECT_EQ(db.trangThai(), QStringLiteral("Đồng bộ lỗi."));
+    EXPECT_EQ(db.loi(),
+              QStringLiteral("Gọi quá nhanh, Nhanh.vn tạm chặn. App sẽ tự thử lại. Hết chặn lúc 10/12/2025 16:15:00."));
+    const QString lyDo = QStringLiteral(
+        "Nhanh.vn đang tạm chặn đến 10/12/2025 16:15:00 — chưa gọi lại, vì mỗi lần gọi trong lúc bị chặn làm thời "
+        "gian chặn dài thêm.");
+    for (int phut = 1; phut < 15; ++phut) {
+        m.henGio.tien(std::chrono::seconds(60));
+        ASSERT_TRUE(choDen([&] { return m.henGio.soDangCho() == 1; })) << phut;
+        if (phut == 7) {
+            m.chayDongBo();
+            m.chayDongBo(true);
+            EXPECT_EQ(m.thuKetNoi(), lyDo);
+        }
+    }
+    EXPECT_EQ(soLan, 1);
+    EXPECT_EQ(trongKhoa, 0);
+    EXPECT_EQ(boGio(db.nhatKy()).count(lyDo), 1);
+    EXPECT_FALSE(m.kho->donTheoMa(QStringLiteral("VD-N7")));
+
+    m.henGio.tien(std::chrono::seconds(60));  // 16:15:00, the lock's end
+    ASSERT_TRUE(choDen([&] { return m.henGio.soDangCho() == 1; }));
+    EXPECT_EQ(soLan, 2);
+    EXPECT_EQ(trongKhoa, 0);
+    EXPECT_EQ(db.trangThai(), QStringLiteral("Đã cập nhật 1 đơn."));
+    EXPECT_TRUE(db.loi().isNull());
+    EXPECT_TRUE(m.kho->donTheoMa(QStringLiteral("VD-N7")));
+    m.dongBo.reset();
+}
+
+// The documented refusals of a key read as the wrong-key text in a sync and in the connection test, so the
+// owner knows to renew the token; the platform's own words stay in the activity list's detail line.
+TEST(BoDongBoKhoaNhanh, RefusedKeyGivesTheWrongKeyTextInTheSyncAndTheTest) {
+    const QString kSaiKhoa = QStringLiteral("Nhanh.vn từ chối khoá. Kiểm tra lại khoá và quyền đọc đơn hàng.");
+    const struct {
+        const char* maLoi;
+        const char* chiTiet;
+    } cacCa[] = {{"ERR_INVALID_ACCESS_TOKEN", "HTTP 401 | Invalid access token"},
+                 {"ERR_403", "HTTP 403 | Invalid access token"}};
+    for (const auto& ca : cacCa) {
+        MoiTruongDongBo m;
+        MayChuGia may;
+        may.post(kDuongNhanh, [&](const httplib::Request&, httplib::Response& res) {
+            res.set_content(
+                nlohmann::json{{"code", 0}, {"errorCode", ca.maLoi}, {"messages", "Invalid access token"}}.dump(),
+                "application/json");
+        });
+        may.chay();
+        luuKhoaNhanh(m);
+        auto& db = m.taoDongBo(m.cauHinhThat(may.goc()));
+        m.chayDongBo();
+        EXPECT_EQ(db.loi(), kSaiKhoa) << ca.maLoi;
+        EXPECT_EQ(boGio(db.nhatKy()), (QStringList{kSaiKhoa, QString::fromLatin1(ca.chiTiet)}));
+        EXPECT_EQ(m.thuKetNoi(), kSaiKhoa);
+        EXPECT_EQ(may.daNhan().size(), 2u);
+        m.dongBo.reset();
+    }
 }

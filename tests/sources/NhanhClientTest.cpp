@@ -269,18 +269,36 @@ TEST_F(NhanhGia, RateLimitReplyIsWaitedOutWithItsLockTime) {
                            {"errorCode", "ERR_429"},
                            {"messages", {"API bị khoá tạm thời do gọi quá nhiều"}},
                            {"lockedSeconds", 7}};
-    // The lock time as given, as an unlock moment, capped, or absent (then 1, 2, 4, 8 s like a 429).
+    constexpr qint64 kBayGio = 1'765'357'200;
+    // The lock time as given, as an unlock moment, the later of both, up to the 60 s wait itself, or absent
+    // or unreadable (then 1, 2, 4, 8 s like a 429).
     const struct {
         json tl;
         double cho;
     } cacCa[] = {
         {kGioiHan, 7},
+        {{{"code", 0},
+          {"errorCode", "ERR_429"},
+          {"message", "Your app exceeded the API Rate Limit"},
+          {"data", {{"lockedSeconds", 10}, {"unlockedAt", kBayGio + 10}}}},
+         10},
+        {{{"code", 0}, {"errorCode", "ERR_EXCEEDED_RATE_LIMIT"}, {"data", {{"lockedSeconds", 5}}}}, 5},
+        {{{"code", 0}, {"errorCode", 429}, {"lockedSeconds", 3}}, 3},
         {{{"code", 0}, {"errorCode", "ERR_429"}, {"data", {{"lockedSeconds", 2.5}}}}, 2.5},
         {{{"code", 0}, {"errorCode", "ERR_429"}, {"unlockedAt", 1765357212}}, 12},
-        {{{"code", 0}, {"errorCode", "ERR_429"}, {"lockedSeconds", 900}}, 60},
+        {{{"code", 0}, {"errorCode", "ERR_429"}, {"data", {{"lockedSeconds", 5}, {"unlockedAt", kBayGio + 9}}}}, 9},
+        // The platform's clock behind this one: its unlock moment would cut the lock short.
+        {{{"code", 0}, {"errorCode", "ERR_429"}, {"data", {{"lockedSeconds", 9}, {"unlockedAt", kBayGio + 4}}}}, 9},
+        {{{"code", 0}, {"errorCode", "ERR_429"}, {"data", {{"unlockedAt", std::to_string(kBayGio + 20)}}}}, 20},
+        {{{"code", 0}, {"errorCode", "ERR_429"}, {"lockedSeconds", 60}}, 60},
+        {{{"code", 0}, {"errorCode", "ERR_429"}, {"data", {{"unlockedAt", kBayGio - 30}}}}, 0},
         {{{"code", 0}, {"errorCode", "ERR_429"}, {"lockedSeconds", -3}}, 1},
         {{{"code", 0}, {"errorCode", "ERR_429"}, {"lockedSeconds", "8"}}, 8},
         {{{"code", 0}, {"errorCode", "ERR_429"}, {"lockedSeconds", "sắp mở"}}, 1},
+        {{{"code", 0}, {"errorCode", "ERR_429"}, {"data", {{"lockedSeconds", json::object()}, {"unlockedAt", true}}}},
+         1},
+        {{{"code", 0}, {"errorCode", "ERR_429"}, {"lockedSeconds", "99999999999999999999"}}, 1},
+        {{{"code", 0}, {"errorCode", "ERR_429"}, {"data", "khoá"}}, 1},
         {{{"code", 429}, {"message", "Quá nhiều yêu cầu"}}, 1},
     };
     // The sleeper keeps every wait of the test; each case looks at its own.
@@ -304,7 +322,8 @@ TEST_F(NhanhGia, RateLimitReplyIsWaitedOutWithItsLockTime) {
         EXPECT_TRUE(dong.isEmpty());
     }
 
-    // A lock that outlasts the budget: five sends, then the rate-limit text, not a refusal.
+    // A lock that keeps coming back after each wait: five sends, then the rate-limit text with the moment the
+    // last lock ends, so that nothing is sent before it.
     mayMoi();
     const size_t truoc = ngu.cacLanNgu().size();
     may->post(kDuong, [&](const httplib::Request&, httplib::Response& res) {
@@ -318,11 +337,205 @@ TEST_F(NhanhGia, RateLimitReplyIsWaitedOutWithItsLockTime) {
     } catch (const LoiNguonDon& e) {
         EXPECT_EQ(e.status, 429);
         EXPECT_EQ(e.thongDiep, QStringLiteral("Vượt giới hạn gọi API của Nhanh.vn."));
-        EXPECT_EQ(moTaLoiNguonDon(e, QStringLiteral("Nhanh.vn")),
-                  QStringLiteral("Gọi quá nhanh, Nhanh.vn tạm chặn. App sẽ tự thử lại."));
+        EXPECT_EQ(e.chanDen, dongHo.gioThuc() + std::chrono::seconds(7));
+        EXPECT_EQ(
+            moTaLoiNguonDon(e, QStringLiteral("Nhanh.vn")),
+            QStringLiteral("Gọi quá nhanh, Nhanh.vn tạm chặn. App sẽ tự thử lại. Hết chặn lúc 10/12/2025 16:00:07."));
     }
     EXPECT_EQ(soLanGui(), 5u);
     EXPECT_EQ(choTu(truoc), (std::vector<double>{7, 7, 7, 7}));
+}
+
+// Waiting out a lock longer than the sender's 60 s and calling again would only lengthen it: the fetch and the
+// connection test end at the first refusal, naming when the lock lifts. Absurd lengths are held to a day.
+TEST_F(NhanhGia, LockLongerThanTheWaitEndsTheCallAtOnceWithItsEnd) {
+    constexpr qint64 kBayGio = 1'765'357'200;
+    const struct {
+        json tl;
+        qint64 giay;
+        QString luc;
+    } cacCa[] = {
+        {{{"code", 0}, {"errorCode", "ERR_429"}, {"lockedSeconds", 61}}, 61, QStringLiteral("10/12/2025 16:01:01")},
+        {{{"code", 0},
+          {"errorCode", "ERR_429"},
+          {"message", "Your app exceeded the API Rate Limit"},
+          {"data", {{"lockedSeconds", 900}, {"unlockedAt", kBayGio + 900}}}},
+         900,
+         QStringLiteral("10/12/2025 16:15:00")},
+        {{{"code", 0}, {"errorCode", "ERR_EXCEEDED_RATE_LIMIT"}, {"data", {{"unlockedAt", "1765360800"}}}},
+         3600,
+         QStringLiteral("10/12/2025 17:00:00")},
+        {{{"code", 0}, {"errorCode", "ERR_429"}, {"data", {{"lockedSeconds", 30}, {"unlockedAt", kBayGio + 120}}}},
+         120,
+         QStringLiteral("10/12/2025 16:02:00")},
+        {{{"code", 0}, {"errorCode", "ERR_429"}, {"lockedSeconds", 1e300}},
+         86'400,
+         QStringLiteral("11/12/2025 16:00:00")},
+        {{{"code", 0}, {"errorCode", "ERR_429"}, {"data", {{"unlockedAt", 1e18}}}},
+         86'400,
+         QStringLiteral("11/12/2025 16:00:00")},
+        {{{"code", 429}, {"data", {{"lockedSeconds", "3600"}}}}, 3600, QStringLiteral("10/12/2025 17:00:00")},
+    };
+    for (const auto& ca : cacCa) {
+        mayMoi();
+        may->post(kDuong, [&](const httplib::Request&, httplib::Response& res) {
+            res.set_content(ca.tl.dump(), "application/json");
+        });
+        chay();
+        auto c = client();
+        const size_t truoc = ngu.cacLanNgu().size();
+        for (int lan = 0; lan < 2; ++lan) {
+            try {
+                lan ? c.thuKetNoi() : (c.layDon(kMocNhanh, ghiDong()), QString());
+                ADD_FAILURE() << ca.tl.dump();
+            } catch (const LoiNguonDon& e) {
+                EXPECT_EQ(e.status, 429);
+                EXPECT_EQ(e.chanDen, dongHo.gioThuc() + std::chrono::seconds(ca.giay)) << ca.tl.dump();
+                EXPECT_EQ(moTaLoiNguonDon(e, QStringLiteral("Nhanh.vn")),
+                          QStringLiteral("Gọi quá nhanh, Nhanh.vn tạm chặn. App sẽ tự thử lại. Hết chặn lúc ") +
+                              ca.luc + u'.');
+            }
+            EXPECT_EQ(soLanGui(), size_t(lan + 1)) << ca.tl.dump();
+        }
+        EXPECT_EQ(ngu.cacLanNgu().size(), truoc) << "nothing is waited for";
+        EXPECT_FALSE(c.daCatBot());
+    }
+}
+
+// Failed replies as the platform sends them, through the fetch and the connection test alike: the reason in
+// whatever shape it comes, and the documented key errors as the wrong-key text the owner acts on.
+TEST_F(NhanhGia, FailureRepliesGiveTheirTexts) {
+    const QString kSaiKhoa = QStringLiteral("Nhanh.vn từ chối khoá. Kiểm tra lại khoá và quyền đọc đơn hàng.");
+    const struct {
+        json tl;
+        int status;
+        QString thongDiep;
+        QString moTa;
+    } cacCa[] = {
+        {{{"code", 0}, {"messages", "Token hết hạn"}},
+         400,
+         QStringLiteral("Nhanh.vn từ chối: Token hết hạn"),
+         QStringLiteral("Nhanh.vn từ chối yêu cầu (400). Nguyên văn: Token hết hạn")},
+        {{{"code", "0"}, {"messages", 42}},
+         400,
+         QStringLiteral("Nhanh.vn từ chối: 42"),
+         QStringLiteral("Nhanh.vn từ chối yêu cầu (400). Nguyên văn: 42")},
+        {{{"code", 0}, {"errorCode", "ERR_BUSINESS_NOT_ENABLE_API"}},
+         400,
+         QStringLiteral("Nhanh.vn từ chối: ERR_BUSINESS_NOT_ENABLE_API"),
+         QStringLiteral("Nhanh.vn từ chối yêu cầu (400). Nguyên văn: ERR_BUSINESS_NOT_ENABLE_API")},
+        {{{"code", 0}, {"errorCode", "ERR_BUSINESS_NOT_ENABLE_API"}, {"messages", nullptr}},
+         400,
+         QStringLiteral("Nhanh.vn từ chối: ERR_BUSINESS_NOT_ENABLE_API"),
+         {}},
+        {{{"code", 0}, {"errorCode", "ERR_INVALID_ACCESS_TOKEN"}, {"messages", "Invalid access token"}},
+         401,
+         QStringLiteral("Nhanh.vn từ chối: Invalid access token"),
+         kSaiKhoa},
+        {{{"code", 0}, {"errorCode", "ERR_INVALID_APP_ID"}},
+         401,
+         QStringLiteral("Nhanh.vn từ chối: ERR_INVALID_APP_ID"),
+         kSaiKhoa},
+        {{{"code", 0}, {"errorCode", "ERR_INVALID_BUSINESS_ID"}, {"messages", {"Invalid businessId"}}},
+         401,
+         QStringLiteral("Nhanh.vn từ chối: Invalid businessId"),
+         kSaiKhoa},
+        {{{"code", 0}, {"errorCode", "ERR_INVALID_VERSION"}, {"message", "Invalid version"}},
+         401,
+         QStringLiteral("Nhanh.vn từ chối: Invalid version"),
+         kSaiKhoa},
+        {{{"code", 0}, {"errorCode", "ERR_403"}, {"messages", "Access token không có quyền"}},
+         403,
+         QStringLiteral("Nhanh.vn từ chối: Access token không có quyền"),
+         kSaiKhoa},
+        // Only the exact codes: another code or a code of another type is a plain refusal.
+        {{{"code", 0}, {"errorCode", "ERR_INVALID_APPID"}},
+         400,
+         QStringLiteral("Nhanh.vn từ chối: ERR_INVALID_APPID"),
+         {}},
+        {{{"code", 0}, {"errorCode", "err_403"}}, 400, QStringLiteral("Nhanh.vn từ chối: err_403"), {}},
+        {{{"code", 0}, {"errorCode", {{"ERR_403", 1}}}, {"messages", "x"}},
+         400,
+         QStringLiteral("Nhanh.vn từ chối: x"),
+         {}},
+    };
+    for (const auto& ca : cacCa) {
+        mayMoi();
+        may->post(kDuong, [&](const httplib::Request&, httplib::Response& res) {
+            res.set_content(ca.tl.dump(), "application/json");
+        });
+        chay();
+        auto c = client();
+        for (int lan = 0; lan < 2; ++lan) {
+            try {
+                lan ? c.thuKetNoi() : (c.layDon(kMocNhanh, ghiDong()), QString());
+                ADD_FAILURE() << ca.tl.dump();
+            } catch (const LoiNguonDon& e) {
+                EXPECT_EQ(e.status, ca.status) << ca.tl.dump();
+                EXPECT_EQ(e.thongDiep, ca.thongDiep);
+                EXPECT_FALSE(e.chanDen);
+                if (!ca.moTa.isEmpty()) {
+                    EXPECT_EQ(moTaLoiNguonDon(e, QStringLiteral("Nhanh.vn")), ca.moTa);
+                }
+            }
+        }
+        EXPECT_EQ(soLanGui(), 2u) << ca.tl.dump();
+    }
+}
+
+// Refusals that are truncated, nested past the reader's depth, or hold megabytes of reasons: each ends with one
+// send and a bounded text, never a crash, a wait or a second call.
+TEST_F(NhanhGia, HostileRefusalsAreReadWithBounds) {
+    std::string sauQua = "{\"code\":0,\"messages\":";
+    for (int i = 0; i < 300; ++i) sauQua += '[';
+    sauQua += std::string(300, ']') + '}';
+    json long200 = "đáy";
+    for (int i = 0; i < 200; ++i) long200 = json::array({long200});
+    json nhieu = json::array();
+    for (int i = 0; i < 200'000; ++i) nhieu.push_back("lỗi " + std::to_string(i));
+    std::string dai;
+    for (int i = 0; i < 1'000'000; ++i) dai += "ệ";  // 3 MB of three-byte characters
+
+    const struct {
+        std::string than;
+        bool docDuoc;
+    } cacCa[] = {
+        {R"({"code":0,"errorCode":"ERR_429","data":{"lockedSeconds":)", false},
+        {R"({"code":0,"errorCode":"ERR_INVALID_ACCESS_TOKEN","messages":"Invalid acc)", false},
+        {sauQua, false},
+        {json{{"code", 0}, {"messages", json::array({long200})}}.dump(), true},
+        {json{{"code", 0}, {"messages", nhieu}}.dump(), true},
+        {json{{"code", 0}, {"messages", dai}}.dump(), true},
+        {json{{"code", 0}, {"messages", {{"f", dai}}}, {"errorCode", dai}}.dump(), true},
+    };
+    for (const auto& ca : cacCa) {
+        mayMoi();
+        may->post(kDuong, [&](const httplib::Request&, httplib::Response& res) {
+            res.set_content(ca.than, "application/json");
+        });
+        chay();
+        auto c = client();
+        const size_t truoc = ngu.cacLanNgu().size();
+        try {
+            c.layDon(kMocNhanh, ghiDong());
+            ADD_FAILURE() << ca.than.substr(0, 80);
+        } catch (const LoiNguonDon& e) {
+            if (!ca.docDuoc) {
+                EXPECT_EQ(e.thongDiep, QStringLiteral("Nhanh.vn trả về dữ liệu không đọc được."))
+                    << ca.than.substr(0, 80);
+            } else {
+                EXPECT_EQ(e.status, 400);
+                const QByteArray u = e.nguyenVan.toUtf8();
+                EXPECT_FALSE(u.isEmpty());
+                EXPECT_LE(u.size(), 500);
+                EXPECT_EQ(QString::fromUtf8(u), e.nguyenVan);  // cut at a character boundary
+                EXPECT_FALSE(e.nguyenVan.contains(QChar::ReplacementCharacter));
+                EXPECT_EQ(e.thongDiep, QStringLiteral("Nhanh.vn từ chối: ") + e.nguyenVan);
+            }
+        }
+        EXPECT_EQ(soLanGui(), 1u);
+        EXPECT_EQ(ngu.cacLanNgu().size(), truoc);
+    }
 }
 
 TEST_F(NhanhGia, TransportAndHttpFailuresKeepTheSendersTexts) {
@@ -540,7 +753,12 @@ TEST_F(NhanhGia, TheDocumentedCancelledStatusesMarkTheOrder) {
         {{{"info", {{"id", 1}, {"status", 60}}}}, false},
         {{{"info", {{"id", 1}, {"status", 61}}}}, false},
         {{{"info", {{"id", 1}, {"status", 68}}}}, false},
-        {{{"info", {{"id", 1}, {"status", "63"}}}}, false},
+        // Digits in a text read as the number.
+        {{{"info", {{"id", 1}, {"status", "63"}}}}, true},
+        {{{"id", 1}, {"status", " 58 "}}, true},
+        {{{"info", {{"id", 1}, {"status", "630"}}}}, false},
+        {{{"info", {{"id", 1}, {"status", "6 3"}}}}, false},
+        {{{"info", {{"id", 1}, {"status", "54"}}}}, false},
         {{{"info", {{"id", 1}, {"status", 54}, {"statusName", "Khách hủy"}}}}, true},
         {{{"info", {{"id", 1}}}, {"statusName", "Đã huỷ"}}, true},
         {{{"info", {{"id", 1}}}, {"status", "Canceled"}}, true},
