@@ -267,6 +267,7 @@ TEST(ManHinhCaiDatLanDau, DoiNenTang) {
     w.chonNguon()->setCurrentIndex(hang);
     w.chonNguon()->activated(hang);
     ASSERT_TRUE(choDen([&] { return w.cacOKhoa().size() == 3; }));
+    ASSERT_TRUE(choDen([&] { return w.bieuMau().daNap(); })) << "read back on the keyring's worker";
     EXPECT_EQ(c.caiDat->nguonDon(), QStringLiteral("kiotviet")) << "the id is stored, not the label";
     EXPECT_FALSE(w.ketQuaToken().has_value());
     EXPECT_TRUE(w.chuKetQua().isEmpty());

@@ -293,6 +293,8 @@ TEST(ManHinhCaiDat, DoiNenTangNapLaiOKhoaVaXoaKetQua) {
     emit clientId->textEdited(clientId->text());
     EXPECT_FALSE(kiemTra->isEnabled());
     c.nut("nutLuuKhoa")->click();
+    // Written on the keyring's worker.
+    ASSERT_TRUE(choDen([&] { return !nguon.bieuMau().dangLuu(); }));
     EXPECT_EQ(c.khoKhoa->muc.value("com.korvane.pack.kiotviet.clientId"), "id-1");
     EXPECT_EQ(clientId->text(), "  id-1 \t");
     EXPECT_TRUE(kiemTra->isEnabled());
@@ -302,6 +304,7 @@ TEST(ManHinhCaiDat, DoiNenTangNapLaiOKhoaVaXoaKetQua) {
     biMat->selectAll();
     QTest::keyClick(biMat, Qt::Key_Delete);
     c.nut("nutLuuKhoa")->click();
+    ASSERT_TRUE(choDen([&] { return !nguon.bieuMau().dangLuu(); }));
     EXPECT_FALSE(c.khoKhoa->muc.contains("com.korvane.pack.kiotviet.clientSecret"));
     EXPECT_FALSE(kiemTra->isEnabled());
 }
@@ -336,6 +339,7 @@ TEST(ManHinhCaiDat, KiemTraKetNoiVoiNenTangGiaChiXanhKhiKetNoiDuoc) {
         emit o->textEdited(x.token);
         // Pressing saves first, so the test uses what is typed.
         c.nut("nutLuuKhoa")->click();
+        ASSERT_TRUE(choDen([&] { return !nguon.bieuMau().dangLuu(); })) << x.token;
         ASSERT_TRUE(nut->isEnabled()) << x.token;
         nut->click();
         EXPECT_TRUE(nguon.dangThu());
