@@ -262,19 +262,6 @@ void ManHinhCaiDatLanDau::buocSau() {
 void ManHinhCaiDatLanDau::datBuoc(int b) {
     if (b < 0 || b > 3 || b == buoc_) return;
     buoc_ = b;
-    // Another platform's fields replace the step's rows; the picker that chose it may still be in its own
-    // signal, so the step is rebuilt afterwards.
-    connect(&bieuMau_, &BieuMauKhoa::cacTruongDoi, this, [this] {
-        QMetaObject::invokeMethod(
-            this,
-            [this] {
-                if (buoc_ == 3) lamMoiBuoc();
-            },
-            Qt::QueuedConnection);
-    });
-    connect(&bieuMau_, &BieuMauKhoa::giaTriDoi, this, [this](const QString& khoa) { lamMoiONhap(khoa); });
-    connect(&bieuMau_, &BieuMauKhoa::trangThaiDoi, this, [this] { lamMoiNutLuu(); });
-
     lamMoiChiBao();
     lamMoiBuoc();
     lamMoiDieuHuong();
