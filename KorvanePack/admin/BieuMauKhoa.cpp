@@ -1,5 +1,7 @@
 #include "admin/BieuMauKhoa.h"
 
+#include <algorithm>
+
 #include "core/CaiDat.h"
 #include "sources/BoDongBo.h"
 #include "sources/nentang/BangNenTang.h"
