@@ -33,8 +33,6 @@
 
 namespace {
 
-const QString kTienToThanhCong = QStringLiteral("Kết nối được");
-
 // Spaces and tabs only: a line break typed into a field still counts as something typed.
 QString boKhoangTrangDau(const QString& s) {
     qsizetype dau = 0, cuoi = s.size();
@@ -64,7 +62,8 @@ ManHinhCaiDatLanDau::ManHinhCaiDatLanDau(BoDieuPhoi* dieuPhoi, CaiDat& caiDat, B
       caiDat_(caiDat),
       dongBo_(dongBo),
       camera_(camera),
-      xongRoi_(std::move(xongRoi)) {
+      xongRoi_(std::move(xongRoi)),
+      bieuMau_(caiDat, dongBo) {
     auto* cot = new QVBoxLayout(this);
     cot->setContentsMargins(0, 0, 0, 0);
     cot->setSpacing(0);
@@ -130,6 +129,19 @@ ManHinhCaiDatLanDau::ManHinhCaiDatLanDau(BoDieuPhoi* dieuPhoi, CaiDat& caiDat, B
             if (giuCheDo_ && dieuPhoi_->cheDo() != BoDieuPhoi::CheDo::thuMay) giuCheDoThu();
         });
 
+    // Another platform's fields replace the step's rows; the picker that chose it may still be in its own
+    // signal, so the step is rebuilt afterwards.
+    connect(&bieuMau_, &BieuMauKhoa::cacTruongDoi, this, [this] {
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                if (buoc_ == 3) lamMoiBuoc();
+            },
+            Qt::QueuedConnection);
+    });
+    connect(&bieuMau_, &BieuMauKhoa::giaTriDoi, this, [this](const QString& khoa) { lamMoiONhap(khoa); });
+    connect(&bieuMau_, &BieuMauKhoa::trangThaiDoi, this, [this] { lamMoiNutLuu(); });
+
     lamMoiChiBao();
     lamMoiBuoc();
     lamMoiDieuHuong();
@@ -183,13 +195,7 @@ void ManHinhCaiDatLanDau::khiHienRa() {
 }
 
 void ManHinhCaiDatLanDau::napONhap() {
-    const QString nguon = caiDat_.nguonDon();
-    QMap<QString, QString> moi;
-    for (const TruongKhaiBao& t : cacTruongKhaiBao(nguon))
-        moi.insert(t.khoa, caiDat_.docKeychain(dichVuKhoaNguon(nguon, t.khoa)).value_or(QString()));
-    oNhap_ = moi;
-    ketQuaToken_.reset();
-    if (buoc_ == 3) lamMoiBuoc();
+    bieuMau_.napLai();
 }
 
 void ManHinhCaiDatLanDau::chonThuMuc() {
@@ -224,57 +230,24 @@ void ManHinhCaiDatLanDau::doiCamera(const QString& cameraId) {
 }
 
 QString ManHinhCaiDatLanDau::docONhap(const QString& khoa) const {
-    return oNhap_.value(khoa);
+    return bieuMau_.giaTri(khoa);
 }
 
 void ManHinhCaiDatLanDau::ghiONhap(const QString& khoa, const QString& giaTri) {
-    oNhap_.insert(khoa, giaTri);
-    lamMoiNutLuu();
+    bieuMau_.sua(khoa, giaTri);
 }
 
 bool ManHinhCaiDatLanDau::duNhap() const {
-    for (const TruongKhaiBao& t : cacTruongKhaiBao(caiDat_.nguonDon()))
-        if (boKhoangTrangDau(docONhap(t.khoa)).isEmpty()) return false;
-    return true;
+    return bieuMau_.duNhap();
 }
 
 void ManHinhCaiDatLanDau::luuVaKiemTra() {
     if (!duNhap()) return;
-    const QString nguon = caiDat_.nguonDon();
-    for (const TruongKhaiBao& t : cacTruongKhaiBao(nguon)) {
-        const QString giaTri = docONhap(t.khoa).trimmed();
-        caiDat_.ghiKeychain(dichVuKhoaNguon(nguon, t.khoa),
-                            giaTri.isEmpty() ? std::nullopt : std::optional<QString>(giaTri));
-        caiDat_.baoThayDoi();
-    }
-    dangThu_ = true;
-    lamMoiNutLuu();
-    QPointer<ManHinhCaiDatLanDau> toi = this;
-    QMetaObject::invokeMethod(
-        this,
-        [toi] {
-            if (toi) toi->thuVaDongBo();
-        },
-        Qt::QueuedConnection);
-}
-
-void ManHinhCaiDatLanDau::thuVaDongBo() {
-    QPointer<ManHinhCaiDatLanDau> toi = this;
     QPointer<BoDongBo> dongBo = dongBo_;
-    if (!dongBo) {
-        dangThu_ = false;
-        lamMoiNutLuu();
-        return;
-    }
-    dongBo->thuKetNoi([toi, dongBo](const QString& ketQua) {
-        if (toi) {
-            toi->ketQuaToken_ = ketQua;
-            toi->dangThu_ = false;
-            toi->lamMoiNutLuu();
-        }
+    bieuMau_.kiemTra([dongBo](const QString& ketQua) {
         // The first fetch goes on even if the wizard has been closed meanwhile: its outcome is the sync
         // engine's to report.
-        if (ketQua.startsWith(kTienToThanhCong) && dongBo) dongBo->dongBo(true);
+        if (ketQua.startsWith(BieuMauKhoa::kTienToThanhCong) && dongBo) dongBo->dongBo(true);
     });
 }
 
@@ -366,6 +339,7 @@ void ManHinhCaiDatLanDau::lamMoiBuoc() {
     nutLuu_ = nullptr;
     quay_ = nullptr;
     ketQua_ = nullptr;
+    loiKhoa_ = nullptr;
     switch (buoc_) {
         case 0:
             buocHienTai_ = buocChaoMung();
@@ -486,7 +460,7 @@ void ManHinhCaiDatLanDau::lamMoiWebcam() {
 }
 
 QWidget* ManHinhCaiDatLanDau::buocNguonDon() {
-    const QString nguon = caiDat_.nguonDon();
+    const QString nguon = bieuMau_.nguon();
     auto* w = new QWidget;
     auto* cot = new QVBoxLayout(w);
     cot->setContentsMargins(0, 0, 0, 0);
@@ -506,11 +480,7 @@ QWidget* ManHinhCaiDatLanDau::buocNguonDon() {
     chonTheoId(chonNguon_, nguon);
     connect(chonNguon_, &QComboBox::activated, this, [this](int i) {
         const QString id = chonNguon_->itemData(i).toString();
-        if (id == caiDat_.nguonDon()) return;
-        caiDat_.setNguonDon(id);
-        // Rebuilds this step, so it runs after the picker's own signal has finished.
-        QMetaObject::invokeMethod(
-            this, [this] { napONhap(); }, Qt::QueuedConnection);
+        if (id != caiDat_.nguonDon()) caiDat_.setNguonDon(id);
     });
     hangNguon->addWidget(chonNguon_);
     hangNguon->addStretch(1);
@@ -534,6 +504,9 @@ QWidget* ManHinhCaiDatLanDau::buocNguonDon() {
         cot->addLayout(hang);
         cacOKhoa_ << o;
     }
+    loiKhoa_ = nhanBoc({}, BangMau::mauDo, 12.5, w, 560);
+    loiKhoa_->setObjectName(QStringLiteral("loiKhoa"));
+    cot->addWidget(loiKhoa_);
     cot->addWidget(nhanBoc(huongDanKetNoi(nguon), BangMau::mauChuPhu, 12.5, w, 560));
 
     auto* hangNut = new QHBoxLayout;
@@ -556,14 +529,26 @@ QWidget* ManHinhCaiDatLanDau::buocNguonDon() {
 }
 
 void ManHinhCaiDatLanDau::lamMoiNutLuu() {
-    if (nutLuu_) nutLuu_->setEnabled(!dangThu_ && duNhap());
-    if (quay_) quay_->setVisible(dangThu_);
+    const bool dangThu = bieuMau_.dangThu();
+    const std::optional<QString>& ketQuaToken = bieuMau_.ketQuaToken();
+    if (nutLuu_) nutLuu_->setEnabled(!dangThu && duNhap());
+    if (quay_) quay_->setVisible(dangThu);
     if (ketQua_) {
-        ketQua_->setVisible(ketQuaToken_.has_value());
-        ketQua_->setText(ketQuaToken_.value_or(QString()));
-        ketQua_->datMau(ketQuaToken_ && ketQuaToken_->startsWith(kTienToThanhCong) ? BangMau::mauXanhLa
-                                                                                   : BangMau::mauDo);
+        ketQua_->setVisible(ketQuaToken.has_value());
+        ketQua_->setText(ketQuaToken.value_or(QString()));
+        ketQua_->datMau(bieuMau_.ketNoiDuoc() ? BangMau::mauXanhLa : BangMau::mauDo);
     }
+    if (loiKhoa_) {
+        loiKhoa_->setVisible(bieuMau_.loiKhoa().has_value());
+        loiKhoa_->setText(bieuMau_.loiKhoa().value_or(QString()));
+    }
+}
+
+// The keyring's answer goes into its input in place: rebuilding the step would take the focus from a field
+// being typed into.
+void ManHinhCaiDatLanDau::lamMoiONhap(const QString& khoa) {
+    for (QLineEdit* o : std::as_const(cacOKhoa_))
+        if (o->objectName() == khoa && o->text() != bieuMau_.giaTri(khoa)) o->setText(bieuMau_.giaTri(khoa));
 }
 
 QString ManHinhCaiDatLanDau::chuKetQua() const {

@@ -11,6 +11,7 @@
 #include <functional>
 #include <optional>
 
+#include "admin/BieuMauKhoa.h"
 #include "admin/ManHinhThuMay.h"
 #include "admin/NhanCatGiua.h"
 #include "core/BoDieuPhoi.h"
@@ -46,9 +47,11 @@ public:
                                   std::function<void(std::optional<QString>)> xong);
 
     int buoc() const { return buoc_; }
-    const QMap<QString, QString>& oNhap() const { return oNhap_; }
-    const std::optional<QString>& ketQuaToken() const { return ketQuaToken_; }
-    bool dangThu() const { return dangThu_; }
+    // The credential form of the platform step, the same the settings card draws.
+    const BieuMauKhoa& bieuMau() const { return bieuMau_; }
+    const QMap<QString, QString>& oNhap() const { return bieuMau_.oNhap(); }
+    const std::optional<QString>& ketQuaToken() const { return bieuMau_.ketQuaToken(); }
+    bool dangThu() const { return bieuMau_.dangThu(); }
 
     void khiHienRa();
     void napONhap();
@@ -82,7 +85,6 @@ protected:
     void paintEvent(QPaintEvent* e) override;
 
 private:
-    void thuVaDongBo();
     void giuCheDoThu();
     void thaCheDoThu();
     void datBuoc(int b);
@@ -90,6 +92,7 @@ private:
     void lamMoiBuoc();
     void lamMoiDieuHuong();
     void lamMoiNutLuu();
+    void lamMoiONhap(const QString& khoa);
     void lamMoiWebcam();
     QWidget* taoTieuDe(const QString& tieuDe, const QString& phu, QWidget* cha);
     QWidget* buocChaoMung();
@@ -105,9 +108,7 @@ private:
     ChonThuMuc chonThuMuc_ = chonThuMucHeThong;
 
     int buoc_ = 0;
-    QMap<QString, QString> oNhap_;
-    std::optional<QString> ketQuaToken_;
-    bool dangThu_ = false;
+    BieuMauKhoa bieuMau_;
     // Whether this wizard put the coordinator into test mode, and the mode it found.
     bool giuCheDo_ = false;
     BoDieuPhoi::CheDo cheDoTruoc_ = BoDieuPhoi::CheDo::dongGoi;
@@ -129,4 +130,5 @@ private:
     QPointer<QPushButton> nutLuu_;
     QPointer<QProgressBar> quay_;
     QPointer<NhanMau> ketQua_;
+    QPointer<NhanMau> loiKhoa_;
 };

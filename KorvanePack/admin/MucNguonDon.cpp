@@ -22,7 +22,7 @@
 #include "sources/nentang/BangNenTang.h"
 
 MucNguonDon::MucNguonDon(BoDongBo* dongBo, CaiDat& caiDat, QWidget* parent)
-    : TheMuc(QStringLiteral("Nguồn đơn hàng"), parent), dongBo_(dongBo), caiDat_(caiDat) {
+    : TheMuc(QStringLiteral("Nguồn đơn hàng"), parent), dongBo_(dongBo), caiDat_(caiDat), bieuMau_(caiDat, dongBo) {
     chonNguon_ = new QComboBox(this);
     chonNguon_->setObjectName(QStringLiteral("chonNguon"));
     for (const MucNguon& m : bangNenTang()) dongLuaChon(chonNguon_, m);
@@ -30,7 +30,7 @@ MucNguonDon::MucNguonDon(BoDongBo* dongBo, CaiDat& caiDat, QWidget* parent)
     auto* hangNguon = hangCoNhan(QStringLiteral("Lấy đơn từ"), chonNguon_, this);
     hangNguon->setMaximumWidth(340);
     cot()->addWidget(hangNguon);
-    // The setting's own change signal reloads the fields, whoever changed it.
+    // The form follows the setting, whoever changed it.
     connect(chonNguon_, &QComboBox::activated, this, [this](int) {
         const QString id = idDangChon(chonNguon_);
         if (!id.isEmpty()) caiDat_.setNguonDon(id);
@@ -49,6 +49,12 @@ MucNguonDon::MucNguonDon(BoDongBo* dongBo, CaiDat& caiDat, QWidget* parent)
     cotTruong_->setContentsMargins(0, 0, 0, 0);
     cotTruong_->setSpacing(10);
     cot()->addWidget(khungTruong);
+
+    loiKhoa_ = new NhanMau({}, BangMau::mauDo, phongChu(12), this);
+    loiKhoa_->setObjectName(QStringLiteral("loiKhoa"));
+    loiKhoa_->setWordWrap(true);
+    loiKhoa_->hide();
+    cot()->addWidget(loiKhoa_);
 
     huongDan_ = ghiChu({}, this);
     huongDan_->setObjectName(QStringLiteral("huongDanKetNoi"));
@@ -79,13 +85,16 @@ MucNguonDon::MucNguonDon(BoDongBo* dongBo, CaiDat& caiDat, QWidget* parent)
     chuKetQuaToken_->hide();
     cot()->addWidget(chuKetQuaToken_);
 
-    // Any change of the settings may be a credential written elsewhere, which the test button depends on.
+    // The picker and the help follow the setting wherever it is changed.
     connect(&caiDat_, &CaiDat::thayDoi, this, [this] { capNhat(); });
-    connect(&caiDat_, &CaiDat::nguonDonChanged, this, [this] {
-        chonTheoId(chonNguon_, caiDat_.nguonDon());
+    connect(&bieuMau_, &BieuMauKhoa::cacTruongDoi, this, [this] {
         dungDongTruong();
-        napONhap();
+        capNhat();
     });
+    connect(&bieuMau_, &BieuMauKhoa::giaTriDoi, this, [this](const QString& khoa) {
+        if (QLineEdit* o = oTruong_.value(khoa)) o->setText(bieuMau_.giaTri(khoa));
+    });
+    connect(&bieuMau_, &BieuMauKhoa::trangThaiDoi, this, [this] { capNhat(); });
     if (dongBo_) connect(dongBo_, &BoDongBo::mauThoChanged, this, [this] { capNhat(); });
     dungDongTruong();
     capNhat();
@@ -99,7 +108,7 @@ void MucNguonDon::dungDongTruong() {
     }
     oTruong_.clear();
     QWidget* cha = cotTruong_->parentWidget();
-    for (const TruongKhaiBao& t : cacTruongKhaiBao(caiDat_.nguonDon())) {
+    for (const TruongKhaiBao& t : cacTruongKhaiBao(bieuMau_.nguon())) {
         auto* dong = new QWidget(cha);
         dong->setObjectName(QStringLiteral("dongTruong:") + t.khoa);
         dong->setMaximumWidth(520);
@@ -113,72 +122,25 @@ void MucNguonDon::dungDongTruong() {
         o->setObjectName(QStringLiteral("oTruong:") + t.khoa);
         o->setPlaceholderText(t.goiY);
         if (t.biMat) o->setEchoMode(QLineEdit::Password);
-        o->setText(oNhap_.value(t.khoa));
+        o->setText(bieuMau_.giaTri(t.khoa));
         const QString khoa = t.khoa;
-        connect(o, &QLineEdit::textEdited, this, [this, khoa](const QString& chu) {
-            oNhap_[khoa] = chu;
-            daSuaKhoa_.insert(khoa);
-        });
+        connect(o, &QLineEdit::textEdited, this, [this, khoa](const QString& chu) { bieuMau_.sua(khoa, chu); });
         hang->addWidget(o, 1, Qt::AlignVCenter);
         oTruong_.insert(t.khoa, o);
         cotTruong_->addWidget(dong);
     }
 }
 
-bool MucNguonDon::daNapKhoa() const {
-    return nguonDaNapKhoa_ == caiDat_.nguonDon();
-}
-
 void MucNguonDon::napONhap() {
-    const QString p = caiDat_.nguonDon();
-    QStringList cacDichVu;
-    for (const TruongKhaiBao& t : cacTruongKhaiBao(p)) cacDichVu << dichVuKhoaNguon(p, t.khoa);
-    ketQuaToken_.reset();
-    oNhap_.clear();
-    daSuaKhoa_.clear();
-    nguonDaNapKhoa_.clear();
-    for (auto it = oTruong_.cbegin(); it != oTruong_.cend(); ++it) it.value()->clear();
-    const quint64 lan = ++lanNapKhoa_;
-    // Read on a worker: a slow or locked keyring must not freeze the window while the screen opens. A field
-    // the owner typed into meanwhile keeps what was typed.
-    caiDat_.docKeychainNen(cacDichVu, this, [this, p, lan](const CaiDat::KhoaDaDoc& daDoc) {
-        if (lan != lanNapKhoa_ || caiDat_.nguonDon() != p) return;
-        for (const TruongKhaiBao& t : cacTruongKhaiBao(p)) {
-            if (daSuaKhoa_.contains(t.khoa)) continue;
-            oNhap_.insert(t.khoa, daDoc.value(dichVuKhoaNguon(p, t.khoa), std::nullopt).value_or(QString()));
-            if (QLineEdit* o = oTruong_.value(t.khoa)) o->setText(oNhap_.value(t.khoa));
-        }
-        nguonDaNapKhoa_ = p;
-        capNhat();
-    });
-    capNhat();
+    bieuMau_.napLai();
 }
 
 void MucNguonDon::luuKhoa() {
-    const QString p = caiDat_.nguonDon();
-    for (const TruongKhaiBao& t : cacTruongKhaiBao(p)) {
-        // Until the stored values are back, a field the owner did not touch is not known: it is left as stored.
-        if (nguonDaNapKhoa_ != p && !daSuaKhoa_.contains(t.khoa)) continue;
-        const QString giaTri = oNhap_.value(t.khoa).trimmed();
-        caiDat_.ghiKeychain(dichVuKhoaNguon(p, t.khoa),
-                            giaTri.isEmpty() ? std::nullopt : std::optional<QString>(giaTri));
-    }
-    caiDat_.baoThayDoi();
+    bieuMau_.luu();
 }
 
 void MucNguonDon::kiemTraKetNoi() {
-    if (dangThu_) return;
-    luuKhoa();
-    if (!dongBo_) return;
-    dangThu_ = true;
-    capNhat();
-    QPointer<MucNguonDon> toi = this;
-    dongBo_->thuKetNoi([toi](const QString& chu) {
-        if (!toi) return;
-        toi->ketQuaToken_ = chu;
-        toi->dangThu_ = false;
-        toi->capNhat();
-    });
+    bieuMau_.kiemTra();
 }
 
 void MucNguonDon::moXemTho() {
@@ -257,16 +219,19 @@ void MucNguonDon::capNhat() {
     if (idDangChon(chonNguon_) != nguon) chonTheoId(chonNguon_, nguon);
     canhBaoChuaKiem_->setVisible(!nguonDaKiemChung(nguon));
     huongDan_->setText(huongDanKetNoi(nguon));
-    // Until the card's own read is back, the keyring is not asked here either.
-    nutKiemTra_->setEnabled(!dangThu_ && nguonDaNapKhoa_ == nguon && caiDat_.daDienDuKhoa(nguon));
-    quayThu_->setVisible(dangThu_);
+    // Answered from what the form read and wrote: a repaint never waits on the keyring.
+    nutKiemTra_->setEnabled(!bieuMau_.dangThu() && bieuMau_.nguon() == nguon && bieuMau_.daNap() &&
+                            bieuMau_.duKhoaDaLuu());
+    loiKhoa_->setVisible(bieuMau_.loiKhoa().has_value());
+    loiKhoa_->setText(bieuMau_.loiKhoa().value_or(QString()));
+    quayThu_->setVisible(bieuMau_.dangThu());
     const bool coMauTho = dongBo_ && !dongBo_->mauTho().isNull();
     nutXemTho_->setEnabled(coMauTho);
-    chuKetQuaToken_->setVisible(ketQuaToken_.has_value());
-    if (ketQuaToken_) {
-        chuKetQuaToken_->setText(*ketQuaToken_);
-        chuKetQuaToken_->datMau(ketQuaToken_->startsWith(QStringLiteral("Kết nối được")) ? BangMau::mauXanhLa
-                                                                                         : BangMau::mauDo);
+    const std::optional<QString>& ketQua = bieuMau_.ketQuaToken();
+    chuKetQuaToken_->setVisible(ketQua.has_value());
+    if (ketQua) {
+        chuKetQuaToken_->setText(*ketQua);
+        chuKetQuaToken_->datMau(bieuMau_.ketNoiDuoc() ? BangMau::mauXanhLa : BangMau::mauDo);
     }
     capNhatBangTho();
 }

@@ -3,10 +3,10 @@
 #include <QDialog>
 #include <QMap>
 #include <QPointer>
-#include <QSet>
 #include <QString>
 #include <optional>
 
+#include "admin/BieuMauKhoa.h"
 #include "admin/TheMuc.h"
 
 class BoDongBo;
@@ -19,9 +19,9 @@ class QProgressBar;
 class QPushButton;
 class QVBoxLayout;
 
-// The "Nguồn đơn hàng" card: which platform the orders come from, its credential fields (read back from the
-// keyring on a worker, written only by "Lưu khoá"), the connection test and the sheet with the platform's raw
-// reply. The result of a test lives as long as the card.
+// The "Nguồn đơn hàng" card: which platform the orders come from, its credential form (BieuMauKhoa, the same
+// the first-run wizard draws; written only by "Lưu khoá"), the connection test and the sheet with the platform's
+// raw reply. The result of a test lives as long as the card.
 class MucNguonDon : public TheMuc {
     Q_OBJECT
 public:
@@ -29,12 +29,13 @@ public:
 
     static inline const QString kChuaCoMauTho = QStringLiteral("Chưa có. Bấm Đồng bộ ngay rồi mở lại.");
 
-    const QMap<QString, QString>& oNhap() const { return oNhap_; }
+    const BieuMauKhoa& bieuMau() const { return bieuMau_; }
+    const QMap<QString, QString>& oNhap() const { return bieuMau_.oNhap(); }
     // The stored credentials of the chosen platform are back from the keyring.
-    bool daNapKhoa() const;
+    bool daNapKhoa() const { return bieuMau_.daNap(); }
     bool xemTho() const { return xemTho_; }
-    const std::optional<QString>& ketQuaToken() const { return ketQuaToken_; }
-    bool dangThu() const { return dangThu_; }
+    const std::optional<QString>& ketQuaToken() const { return bieuMau_.ketQuaToken(); }
+    bool dangThu() const { return bieuMau_.dangThu(); }
 
     void napONhap();
     void luuKhoa();
@@ -52,18 +53,14 @@ private:
     QPointer<BoDongBo> dongBo_;
     CaiDat& caiDat_;
 
-    QMap<QString, QString> oNhap_;
-    QString nguonDaNapKhoa_;   // the platform whose credentials the fields show, once read
-    QSet<QString> daSuaKhoa_;  // fields typed into since the last read was asked
-    quint64 lanNapKhoa_ = 0;   // the read whose answer the fields wait for
+    BieuMauKhoa bieuMau_;
     bool xemTho_ = false;
-    std::optional<QString> ketQuaToken_;
-    bool dangThu_ = false;
 
     QComboBox* chonNguon_ = nullptr;
     NhanMau* canhBaoChuaKiem_ = nullptr;
     QVBoxLayout* cotTruong_ = nullptr;
     QMap<QString, QLineEdit*> oTruong_;
+    NhanMau* loiKhoa_ = nullptr;
     NhanMau* huongDan_ = nullptr;
     QPushButton* nutKiemTra_ = nullptr;
     QProgressBar* quayThu_ = nullptr;

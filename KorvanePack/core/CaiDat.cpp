@@ -295,20 +295,58 @@ void CaiDat::chuyenTokenCuNen() {
 }
 
 void CaiDat::docKeychainNen(const QStringList& cacKhoa, QObject* nguCanh, std::function<void(const KhoaDaDoc&)> xong) {
+    docKhoaNen(cacKhoa, nguCanh, [xong = std::move(xong)](const KetQuaDocKhoa& daDoc) {
+        KhoaDaDoc giaTri;
+        for (auto it = daDoc.cbegin(); it != daDoc.cend(); ++it) giaTri.insert(it.key(), it->giaTriNeuCo());
+        if (xong) xong(giaTri);
+    });
+}
+
+void CaiDat::docKhoaNen(const QStringList& cacKhoa, QObject* nguCanh, std::function<void(const KetQuaDocKhoa&)> xong) {
     QHash<QString, quint64> lanGhiTruoc;
     for (const QString& k : cacKhoa) lanGhiTruoc.insert(k, lanGhiKhoa_.value(k));
     hangKhoa().guiBatDongBo(
         [this, kho = khoKhoa_, cacKhoa, lanGhiTruoc, nguCanh = QPointer<QObject>(nguCanh), xong = std::move(xong)] {
-            KhoaDaDoc daDoc;
-            for (const QString& k : cacKhoa) daDoc.insert(k, kho->doc(k));
+            KetQuaDocKhoa daDoc;
+            for (const QString& k : cacKhoa) daDoc.insert(k, kho->docKetQua(k));
             QMetaObject::invokeMethod(
                 this,
                 [this, daDoc, lanGhiTruoc, nguCanh, xong] {
                     for (auto it = daDoc.cbegin(); it != daDoc.cend(); ++it) {
                         if (lanGhiKhoa_.value(it.key()) == lanGhiTruoc.value(it.key()))
-                            boNhoKhoa_.insert(it.key(), *it);
+                            boNhoKhoa_.insert(it.key(), it->giaTriNeuCo());
                     }
                     if (nguCanh && xong) xong(daDoc);
+                },
+                Qt::QueuedConnection);
+        });
+}
+
+void CaiDat::ghiKhoaNen(const KhoaCanGhi& cacMuc, QObject* nguCanh, std::function<void(const QStringList&)> xong) {
+    // Counted now: a read already queued answers with what was there before these writes, and must not put
+    // that into the cache over them.
+    for (const auto& muc : cacMuc) ++lanGhiKhoa_[muc.first];
+    hangKhoa().guiBatDongBo(
+        [this, kho = khoKhoa_, cacMuc, nguCanh = QPointer<QObject>(nguCanh), xong = std::move(xong)] {
+            QList<bool> thanhCong;
+            for (const auto& [khoa, giaTri] : cacMuc) {
+                const bool coGiaTri = giaTri && !giaTri->isEmpty();
+                thanhCong << (coGiaTri ? kho->ghi(khoa, *giaTri) : kho->xoa(khoa));
+            }
+            QMetaObject::invokeMethod(
+                this,
+                [this, cacMuc, thanhCong, nguCanh, xong] {
+                    QStringList hong;
+                    for (qsizetype i = 0; i < cacMuc.size(); ++i) {
+                        const auto& [khoa, giaTri] = cacMuc[i];
+                        if (thanhCong[i]) {
+                            boNhoKhoa_.insert(khoa, giaTri && !giaTri->isEmpty() ? giaTri : std::nullopt);
+                        } else {
+                            hong << khoa;
+                        }
+                    }
+                    emit thayDoi();
+                    if (nguCanh && xong) xong(hong);
                 },
                 Qt::QueuedConnection);
         });

@@ -10,8 +10,9 @@
 #include <memory>
 #include <optional>
 
+#include "core/KhoKhoa.h"
+
 class HangDoiTuanTu;
-class KhoKhoa;
 
 // The one settings object of the application, on the GUI thread. Sixteen settings, each read once at creation
 // from the INI store under "korvane." + its name and written back at once on every change; platform credentials
@@ -99,8 +100,17 @@ public:
     // must never wait for it. xong runs on this object's thread with every item read, unless nguCanh is gone by
     // then; the values also fill the cache daDienDuKhoa answers from, except for an item written meanwhile.
     void docKeychainNen(const QStringList& cacKhoa, QObject* nguCanh, std::function<void(const KhoaDaDoc&)> xong);
+    // The same reads, telling an item that is not there from one the keyring could not give (no answer in time,
+    // locked, not text). The cache takes an unreadable item as empty, as docKeychainNen does.
+    using KetQuaDocKhoa = QHash<QString, KhoKhoa::KetQuaDoc>;
+    void docKhoaNen(const QStringList& cacKhoa, QObject* nguCanh, std::function<void(const KetQuaDocKhoa&)> xong);
     // A non-empty value overwrites the item in place; none or empty deletes it.
     void ghiKeychain(const QString& khoa, const std::optional<QString>& giaTri);
+    // The same writes, in order, on the worker that serves the reads, so a read asked for afterwards sees them.
+    // xong runs on this object's thread with the items that could not be written (their previous value stands,
+    // and so does the cache's), unless nguCanh is gone by then; the change signal is sent once before it.
+    using KhoaCanGhi = QList<QPair<QString, std::optional<QString>>>;
+    void ghiKhoaNen(const KhoaCanGhi& cacMuc, QObject* nguCanh, std::function<void(const QStringList& hong)> xong);
     void ganKhoa(const QString& nguon, const QString& truong, const QString& giaTri);
     void chuyenTokenCu();
     // The same migration done on the worker that serves docKeychainNen, so reads queued after it see its result.

@@ -83,6 +83,10 @@ KetQuaViec chay(TaoViec taoViec, std::chrono::milliseconds thoiHan) {
 KhoKhoaHeThong::KhoKhoaHeThong(std::chrono::milliseconds thoiHan) : thoiHan_(thoiHan) {}
 
 std::optional<QString> KhoKhoaHeThong::doc(const QString& dichVu) {
+    return docKetQua(dichVu).giaTriNeuCo();
+}
+
+KhoKhoa::KetQuaDoc KhoKhoaHeThong::docKetQua(const QString& dichVu) {
     const KetQuaViec kq = chay(
         [dichVu]() -> QKeychain::Job* {
             auto* j = new QKeychain::ReadPasswordJob(dichVu);
@@ -90,11 +94,13 @@ std::optional<QString> KhoKhoaHeThong::doc(const QString& dichVu) {
             return j;
         },
         thoiHan_);
-    if (kq.loi != QKeychain::NoError) return std::nullopt;
+    if (kq.loi == QKeychain::EntryNotFound) return {KetQuaDoc::TrangThai::khongCo, {}};
+    if (kq.loi != QKeychain::NoError) return {KetQuaDoc::TrangThai::hong, {}};
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     QString text = utf8(kq.duLieu);
-    if (utf8.hasError()) return std::nullopt;
-    return text;
+    // Bytes that are not text cannot be shown or written back unchanged: the item is there but unreadable.
+    if (utf8.hasError()) return {KetQuaDoc::TrangThai::hong, {}};
+    return {KetQuaDoc::TrangThai::co, text};
 }
 
 bool KhoKhoaHeThong::ghi(const QString& dichVu, const QString& giaTri) {

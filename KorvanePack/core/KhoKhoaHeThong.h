@@ -13,6 +13,7 @@ public:
     explicit KhoKhoaHeThong(std::chrono::milliseconds thoiHan = std::chrono::seconds(10));
 
     std::optional<QString> doc(const QString& dichVu) override;
+    KetQuaDoc docKetQua(const QString& dichVu) override;
     bool ghi(const QString& dichVu, const QString& giaTri) override;
     bool xoa(const QString& dichVu) override;
 

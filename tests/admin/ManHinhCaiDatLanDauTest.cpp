@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QThread>
 
 #include "CumManHinhThu.h"
 #include "admin/ManHinhCaiDatLanDau.h"
@@ -267,6 +268,7 @@ TEST(ManHinhCaiDatLanDau, DoiNenTang) {
     w.chonNguon()->setCurrentIndex(hang);
     w.chonNguon()->activated(hang);
     ASSERT_TRUE(choDen([&] { return w.cacOKhoa().size() == 3; }));
+    ASSERT_TRUE(choDen([&] { return w.bieuMau().daNap(); })) << "read back on the keyring's worker";
     EXPECT_EQ(c.caiDat->nguonDon(), QStringLiteral("kiotviet")) << "the id is stored, not the label";
     EXPECT_FALSE(w.ketQuaToken().has_value());
     EXPECT_TRUE(w.chuKetQua().isEmpty());
@@ -389,4 +391,57 @@ TEST(ManHinhCaiDatLanDau, ChuBocKhongBiEpTrongSheet) {
             ASSERT_TRUE(w.thuMay()->hienGoiY());
         }
     }
+}
+
+// The wizard draws the same credential form as the settings card: with a keyring that answers only when the
+// test lets it (the real one may take ten seconds a field), the sheet opens and its steps go on while every read
+// is pending, a field typed into keeps its text, its input and its focus when the answers land, and the other
+// inputs fill in place. Every read ran on a worker. A field the keyring cannot give is named in red.
+TEST(ManHinhCaiDatLanDau, KhoaChamKhongGiuSheet) {
+    CumWizard c;
+    c.khoKhoa->muc.insert(QStringLiteral("com.korvane.pack.kiotviet.retailer"), QStringLiteral("cuahang"));
+    c.khoKhoa->muc.insert(QStringLiteral("com.korvane.pack.kiotviet.clientId"), QStringLiteral("id-cu"));
+    c.khoKhoa->muc.insert(QStringLiteral("com.korvane.pack.kiotviet.clientSecret"), QStringLiteral("bimat"));
+    c.caiDat->setNguonDon(QStringLiteral("kiotviet"));
+    c.khoKhoa->dongCua();
+    auto& w = c.mo();
+    ASSERT_TRUE(choDen([&] { return c.khoKhoa->soDangCho() == 1; }));
+    c.denBuoc(3);
+    ASSERT_EQ(w.cacOKhoa().size(), 3);
+    EXPECT_FALSE(w.bieuMau().daNap());
+    QLineEdit* retailer = w.cacOKhoa()[0];
+    retailer->setFocus();
+    QTest::keyClicks(retailer, QStringLiteral("cua-hang-moi"));
+    EXPECT_EQ(c.khoKhoa->soDangCho(), 1) << "typing went on while the read was pending";
+    c.khoKhoa->moCua();
+    ASSERT_TRUE(choDen([&] { return w.bieuMau().daNap(); }));
+    chay(50);
+    ASSERT_EQ(w.cacOKhoa().size(), 3);
+    EXPECT_EQ(w.cacOKhoa()[0], retailer) << "the step was not rebuilt under the typing";
+    EXPECT_TRUE(retailer->hasFocus());
+    EXPECT_EQ(retailer->text(), QStringLiteral("cua-hang-moi"));
+    EXPECT_EQ(w.cacOKhoa()[1]->text(), QStringLiteral("id-cu"));
+    EXPECT_EQ(w.cacOKhoa()[2]->text(), QStringLiteral("bimat"));
+    EXPECT_TRUE(w.nutLuuVaKiemTra()->isEnabled());
+    for (QThread* l : c.khoKhoa->cacLuongDoc()) EXPECT_NE(l, QCoreApplication::instance()->thread());
+
+    c.khoKhoa->hongDoc = {QStringLiteral("com.korvane.pack.kiotviet.clientSecret")};
+    w.napONhap();
+    ASSERT_TRUE(choDen([&] { return w.bieuMau().daNap(); }));
+    auto* loi = w.findChild<NhanMau*>(QStringLiteral("loiKhoa"));
+    ASSERT_NE(loi, nullptr);
+    EXPECT_TRUE(loi->isVisibleTo(&w));
+    EXPECT_EQ(loi->text(), *w.bieuMau().loiKhoa());
+    EXPECT_TRUE(loi->text().startsWith(QStringLiteral("Không đọc được Client Secret đã lưu")));
+    EXPECT_EQ(loi->mauChu(), BangMau::mauDo.mau());
+    EXPECT_EQ(w.cacOKhoa()[2]->text(), QString());
+    // The wizard asks for every field, so the unreadable one is typed again before saving; that is what is stored.
+    w.ghiONhap(QStringLiteral("retailer"), QStringLiteral("cuahang-2"));
+    EXPECT_FALSE(w.duNhap());
+    w.cacOKhoa()[2]->setFocus();
+    QTest::keyClicks(w.cacOKhoa()[2], QStringLiteral("bimat-2"));
+    c.bamLuu();
+    EXPECT_EQ(c.khoKhoa->muc.value(QStringLiteral("com.korvane.pack.kiotviet.retailer")), QStringLiteral("cuahang-2"));
+    EXPECT_EQ(c.khoKhoa->muc.value(QStringLiteral("com.korvane.pack.kiotviet.clientSecret")),
+              QStringLiteral("bimat-2"));
 }

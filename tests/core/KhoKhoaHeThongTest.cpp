@@ -41,10 +41,16 @@ TEST(KhoKhoaHeThongTest, GhiDocGhiDeVaXoaTrenKhoaThat) {
     // A second object sees what the first wrote: it is in the keyring, not in a cache.
     KhoKhoaHeThong khac;
     EXPECT_EQ(khac.doc(k), QStringLiteral("bí mật-2"));
+    using TrangThai = KhoKhoa::KetQuaDoc::TrangThai;
+    const KhoKhoa::KetQuaDoc co = khac.docKetQua(k);
+    EXPECT_EQ(co.trangThai, TrangThai::co);
+    EXPECT_EQ(co.giaTri, QStringLiteral("bí mật-2"));
 
     cd.ghiKeychain(k, QString());
     EXPECT_EQ(cd.docKeychain(k), std::nullopt);
     EXPECT_EQ(khac.doc(k), std::nullopt);
+    // Gone from a keyring that answers: nothing stored, not an unreadable item.
+    EXPECT_EQ(khac.docKetQua(k).trangThai, TrangThai::khongCo);
     EXPECT_TRUE(khac.xoa(k));
 }
 
@@ -106,6 +112,8 @@ TEST(KhoKhoaKhongDichVuCon, DISABLED_KhongCoKhoaThiKhongDocKhongGhi) {
     EXPECT_FALSE(kho.ghi(k, QStringLiteral("bi-mat-khong-duoc-luu-ro")));
     EXPECT_FALSE(kho.xoa(k));
     EXPECT_EQ(kho.doc(k), std::nullopt);
+    // No service is no answer, which a screen must not show as an empty credential that a save writes back.
+    EXPECT_EQ(kho.docKetQua(k).trangThai, KhoKhoa::KetQuaDoc::TrangThai::hong);
     EXPECT_TRUE(QFile::exists(tep));
     std::cout << "khoa khong dich vu: xong" << std::endl;
 }
