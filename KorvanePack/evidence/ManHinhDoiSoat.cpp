@@ -256,10 +256,20 @@ void ManHinhDoiSoat::veChuaQuay() {
         auto* ma = new NhanMau(maHienThi(don), BangMau::mauChuChinh, phongChu(13.5, QFont::DemiBold, true));
         ma->setTextInteractionFlags(Qt::TextSelectableByMouse);
         trai->addWidget(ma);
-        trai->addWidget(new NhanMau(hoacGach(don.customerName) + QStringLiteral(" · ") + hoacGach(don.customerPhone),
-                                    BangMau::mauChuPhu, phongChu(12)));
-        hang->addLayout(trai);
-        hang->addStretch(1);
+        // The phone is what the packer calls or searches by: a long name is the one cut short with "…" (whole in
+        // its tip), and the phone after it is always shown whole.
+        auto* hangKhach = new QHBoxLayout;
+        hangKhach->setSpacing(0);
+        auto* ten = new NhanCatCuoi(hoacGach(don.customerName), BangMau::mauChuPhu, phongChu(12));
+        ten->setObjectName(QStringLiteral("tenKhach"));
+        ten->setToolTip(ten->text());
+        auto* sdt = new NhanMau(QStringLiteral(" · ") + hoacGach(don.customerPhone), BangMau::mauChuPhu, phongChu(12));
+        sdt->setObjectName(QStringLiteral("sdtKhach"));
+        hangKhach->addWidget(ten);
+        hangKhach->addWidget(sdt);
+        hangKhach->addStretch(1);
+        trai->addLayout(hangKhach);
+        hang->addLayout(trai, 1);
         hang->addWidget(new NhanMau(QString::number(soMon(don)) + QStringLiteral(" món"), BangMau::mauChuChinh,
                                     phongChu(12, QFont::Normal, true)),
                         0, Qt::AlignTop);
