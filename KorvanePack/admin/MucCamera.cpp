@@ -121,10 +121,8 @@ void MucCamera::apDungCamera() {
 }
 
 void MucCamera::capNhat() {
-    if (idDangChon(chonWebcam_) != caiDat_.cameraId()) {
-        themMucDaLuu();
-        chonTheoId(chonWebcam_, caiDat_.cameraId());
-    }
+    // Listed afresh, so an entry kept for an earlier stored id does not linger.
+    if (idDangChon(chonWebcam_) != caiDat_.cameraId()) napDanhSachCamera();
     if (idDangChon(chonDoPhanGiai_) != caiDat_.doPhanGiai()) chonTheoId(chonDoPhanGiai_, caiDat_.doPhanGiai());
     {
         const QSignalBlocker chan(oBitrate_);

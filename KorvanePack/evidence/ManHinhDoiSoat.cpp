@@ -15,6 +15,7 @@
 #include "core/NhanMau.h"
 #include "core/NhanNhieuDong.h"
 #include "core/PhongChu.h"
+#include "evidence/NhanGiuCuoi.h"
 #include "evidence/NutThuong.h"
 #include "evidence/ThanhThongKe.h"
 #include "store/DinhDangNgay.h"
@@ -257,18 +258,11 @@ void ManHinhDoiSoat::veChuaQuay() {
         ma->setTextInteractionFlags(Qt::TextSelectableByMouse);
         trai->addWidget(ma);
         // The phone is what the packer calls or searches by: a long name is the one cut short with "…" (whole in
-        // its tip), and the phone after it is always shown whole.
-        auto* hangKhach = new QHBoxLayout;
-        hangKhach->setSpacing(0);
-        auto* ten = new NhanCatCuoi(hoacGach(don.customerName), BangMau::mauChuPhu, phongChu(12));
-        ten->setObjectName(QStringLiteral("tenKhach"));
-        ten->setToolTip(ten->text());
-        auto* sdt = new NhanMau(QStringLiteral(" · ") + hoacGach(don.customerPhone), BangMau::mauChuPhu, phongChu(12));
-        sdt->setObjectName(QStringLiteral("sdtKhach"));
-        hangKhach->addWidget(ten);
-        hangKhach->addWidget(sdt);
-        hangKhach->addStretch(1);
-        trai->addLayout(hangKhach);
+        // the tip), and the phone after it always shows whole.
+        auto* khach = new NhanGiuCuoi(hoacGach(don.customerName), QStringLiteral(" · ") + hoacGach(don.customerPhone),
+                                      BangMau::mauChuPhu, phongChu(12));
+        khach->setObjectName(QStringLiteral("khachDon"));
+        trai->addWidget(khach);
         hang->addLayout(trai, 1);
         hang->addWidget(new NhanMau(QString::number(soMon(don)) + QStringLiteral(" món"), BangMau::mauChuChinh,
                                     phongChu(12, QFont::Normal, true)),
