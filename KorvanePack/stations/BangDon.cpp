@@ -80,7 +80,7 @@ public:
         return {QScrollArea::sizeHint().width(), caoNoiDung()};
     }
     QSize minimumSizeHint() const override {
-        // At least the first row, or two when that is what the whole list needs.
+        // The first row whole and half the next, so that a list cut short shows that it goes on.
         const QList<QWidget*> dong = widget()->findChildren<QWidget*>(QStringLiteral("dongMatHang"));
         int thap = dong.isEmpty() ? 0 : dong.first()->sizeHint().height();
         if (dong.size() > 1) thap += 8 + dong.at(1)->sizeHint().height() / 2;

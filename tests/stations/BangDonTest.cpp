@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QImage>
 #include <QPainter>
+#include <QScrollBar>
 
 #include "core/BangMau.h"
 #include "core/GiaoDien.h"
@@ -198,5 +199,35 @@ TEST(BangDon, ChuVienTrangThaiMotKhoangTrong) {
         EXPECT_GT(kheMau, 0) << nhan->text().toStdString();
         EXPECT_LE(khePill, kheMau + 2) << nhan->text().toStdString() << ": " << khePill << " > " << kheMau;
     }
+}
+
+// A big order's list scrolls inside the panel. The panel is rebuilt at each change of the coordinator (a serial
+// scanned): the same order's list stays where the packer scrolled it, another order's starts at its top.
+TEST(BangDon, DanhSachDaiCuonVaGiuChoKhiVeLai) {
+    BangDon b;
+    b.resize(364, 560);
+    b.show();
+    DonHang don;
+    don.id = "88003";
+    for (int i = 0; i < 20; ++i) don.items.append(matHang(QStringLiteral("Món %1").arg(i), QString("Biến thể"), {}, 1));
+    BangDon::DuLieu d;
+    d.donHienTai = don;
+    d.maHienTai = "X";
+    b.capNhat(d);
+    QCoreApplication::processEvents();
+    ASSERT_NE(b.cuonMatHang(), nullptr);
+    QScrollBar* thanh = b.cuonMatHang()->verticalScrollBar();
+    ASSERT_GT(thanh->maximum(), 300);
+    thanh->setValue(300);
+    d.serials = {"SN-1"};
+    b.capNhat(d);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(b.cuonMatHang()->verticalScrollBar()->value(), 300);
+    EXPECT_EQ(b.cacDongSerial(), QStringList{"SN-1"});
+    don.id = "88004";
+    d.donHienTai = don;
+    b.capNhat(d);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(b.cuonMatHang()->verticalScrollBar()->value(), 0);
 }
 }  // namespace
