@@ -9,6 +9,7 @@
 #include "admin/PhanTuThe.h"
 #include "core/BoDieuPhoi.h"
 #include "core/CaiDat.h"
+#include "core/CameraEngine.h"
 #include "core/CongCameraManHinh.h"
 #include "core/NhanMau.h"
 #include "store/MucChon.h"
@@ -97,7 +98,20 @@ void MucCamera::napDanhSachCamera() {
     if (camera_) {
         for (const ThietBiCamera& tb : camera_->danhSachThietBi()) chonWebcam_->addItem(tb.ten, tb.id);
     }
+    themMucDaLuu();
     chonTheoId(chonWebcam_, caiDat_.cameraId());
+}
+
+void MucCamera::themMucDaLuu() {
+    // A stored camera that is unplugged (or was never listed) would leave the picker blank, as if none was chosen.
+    // It gets an entry of its own that says so; the stored id is kept, so plugging it back in brings it back.
+    const QString id = caiDat_.cameraId();
+    if (id.isEmpty() || hangCuaId(chonWebcam_, id) >= 0) return;
+    // A test pattern is never listed but opens all the same: it is named as the camera names it.
+    const QString doThi = QString::fromLatin1(CameraEngine::kTienToDoThi);
+    const QString ten = id.startsWith(doThi) ? QStringLiteral("Nguồn thử: ") + id.mid(doThi.size()) : kKhongThayWebcam;
+    chonWebcam_->addItem(ten, id);
+    chonWebcam_->setItemData(chonWebcam_->count() - 1, id, Qt::ToolTipRole);
 }
 
 void MucCamera::apDungCamera() {
@@ -107,7 +121,8 @@ void MucCamera::apDungCamera() {
 }
 
 void MucCamera::capNhat() {
-    if (idDangChon(chonWebcam_) != caiDat_.cameraId()) chonTheoId(chonWebcam_, caiDat_.cameraId());
+    // Listed afresh, so an entry kept for an earlier stored id does not linger.
+    if (idDangChon(chonWebcam_) != caiDat_.cameraId()) napDanhSachCamera();
     if (idDangChon(chonDoPhanGiai_) != caiDat_.doPhanGiai()) chonTheoId(chonDoPhanGiai_, caiDat_.doPhanGiai());
     {
         const QSignalBlocker chan(oBitrate_);

@@ -20,6 +20,9 @@ class MucCamera : public TheMuc {
 public:
     MucCamera(BoDieuPhoi* dieuPhoi, CaiDat& caiDat, QWidget* parent = nullptr);
 
+    // The entry of a stored webcam that discovery does not list.
+    static inline const QString kKhongThayWebcam = QStringLiteral("Không thấy webcam đã chọn");
+
     static QString uocTinhDungLuong(const QString& doPhanGiai, int bitrateKbps);
 
     void khiHienRa();
@@ -27,6 +30,7 @@ public:
 
 private:
     void napDanhSachCamera();
+    void themMucDaLuu();
     void capNhat();
 
     QPointer<CongCameraManHinh> camera_;

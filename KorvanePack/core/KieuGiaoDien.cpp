@@ -38,9 +38,14 @@ void KieuGiaoDien::drawPrimitive(PrimitiveElement pe, const QStyleOption* opt, Q
 void KieuGiaoDien::drawComplexControl(ComplexControl cc, const QStyleOptionComplex* opt, QPainter* p,
                                       const QWidget* w) const {
     QProxyStyle::drawComplexControl(cc, opt, p, w);
-    if (cc != CC_SpinBox || !opt || !p) return;
-    const auto* o = qstyleoption_cast<const QStyleOptionSpinBox*>(opt);
-    if (o && o->frame) veVienO(*opt, p);
+    if (!opt || !p) return;
+    if (cc == CC_SpinBox) {
+        const auto* o = qstyleoption_cast<const QStyleOptionSpinBox*>(opt);
+        if (o && o->frame) veVienO(*opt, p);
+    } else if (cc == CC_ComboBox) {
+        const auto* o = qstyleoption_cast<const QStyleOptionComboBox*>(opt);
+        if (o && o->frame) veVienO(*opt, p);
+    }
 }
 
 QSize KieuGiaoDien::sizeFromContents(ContentsType ct, const QStyleOption* opt, const QSize& noiDung,

@@ -15,6 +15,7 @@
 #include "core/NhanMau.h"
 #include "core/NhanNhieuDong.h"
 #include "core/PhongChu.h"
+#include "evidence/NhanGiuCuoi.h"
 #include "evidence/NutThuong.h"
 #include "evidence/ThanhThongKe.h"
 #include "store/DinhDangNgay.h"
@@ -256,10 +257,13 @@ void ManHinhDoiSoat::veChuaQuay() {
         auto* ma = new NhanMau(maHienThi(don), BangMau::mauChuChinh, phongChu(13.5, QFont::DemiBold, true));
         ma->setTextInteractionFlags(Qt::TextSelectableByMouse);
         trai->addWidget(ma);
-        trai->addWidget(new NhanMau(hoacGach(don.customerName) + QStringLiteral(" · ") + hoacGach(don.customerPhone),
-                                    BangMau::mauChuPhu, phongChu(12)));
-        hang->addLayout(trai);
-        hang->addStretch(1);
+        // The phone is what the packer calls or searches by: a long name is the one cut short with "…" (whole in
+        // the tip), and the phone after it always shows whole.
+        auto* khach = new NhanGiuCuoi(hoacGach(don.customerName), QStringLiteral(" · ") + hoacGach(don.customerPhone),
+                                      BangMau::mauChuPhu, phongChu(12));
+        khach->setObjectName(QStringLiteral("khachDon"));
+        trai->addWidget(khach);
+        hang->addLayout(trai, 1);
         hang->addWidget(new NhanMau(QString::number(soMon(don)) + QStringLiteral(" món"), BangMau::mauChuChinh,
                                     phongChu(12, QFont::Normal, true)),
                         0, Qt::AlignTop);

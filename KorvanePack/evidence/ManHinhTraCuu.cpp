@@ -1,5 +1,6 @@
 #include "evidence/ManHinhTraCuu.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLineEdit>
@@ -163,7 +164,10 @@ ManHinhTraCuu::~ManHinhTraCuu() = default;
 void ManHinhTraCuu::showEvent(QShowEvent* e) {
     QWidget::showEvent(e);
     // A window restored from the taskbar is not the screen being opened again: its results stay.
-    if (!e->spontaneous()) tim();
+    if (e->spontaneous()) return;
+    tim();
+    // A scanner types into whatever holds the keyboard: opening the screen is the start of a search.
+    oTim_->setFocus(Qt::OtherFocusReason);
 }
 
 void ManHinhTraCuu::datTuKhoa(const QString& tuKhoa) {
@@ -278,7 +282,18 @@ void ManHinhTraCuu::xuatHoSo() {
 }
 
 void ManHinhTraCuu::moVideo() {
-    if (dangChon_) moTep_.moTep(dangChon_->filePath);
+    if (!dangChon_) return;
+    loiMoVideo_.reset();
+    lamMoiKetQua();
+    QPointer<ManHinhTraCuu> toi = this;
+    const QString id = dangChon_->id;
+    const QString duongDan = dangChon_->filePath;
+    moTep_.moTep(duongDan, [toi, id, duongDan](bool moDuoc) {
+        // The answer may come after another record was chosen: it belongs to the one it was asked for.
+        if (moDuoc || !toi || !toi->dangChon_ || toi->dangChon_->id != id) return;
+        toi->loiMoVideo_ = kKhongMoDuocVideo.arg(QDir::toNativeSeparators(duongDan));
+        toi->lamMoiKetQua();
+    });
 }
 
 void ManHinhTraCuu::moThuMuc() {
@@ -422,6 +437,13 @@ QWidget* ManHinhTraCuu::taoChiTiet(const BanGhiVideo& bg) {
     hangNut->addStretch(1);
     hanhDong->addLayout(hangNut);
 
+    chuMoVideo_ = new NhanMau({}, BangMau::mauDo, phongChu(12.5));
+    chuMoVideo_->setObjectName(QStringLiteral("loiMoVideo"));
+    chuMoVideo_->setWordWrap(true);
+    // The path is there to be copied into a player or a file manager by hand.
+    chuMoVideo_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    hanhDong->addWidget(chuMoVideo_);
+
     chuXuat_ = new NhanMau({}, BangMau::mauXanhLa, phongChu(12.5));
     chuXuat_->setObjectName(QStringLiteral("ketQuaXuat"));
     chuXuat_->setWordWrap(true);
@@ -459,6 +481,7 @@ void ManHinhTraCuu::lamMoiChiTiet() {
         cu->hide();
         cu->deleteLater();
     }
+    loiMoVideo_.reset();
     chiTiet_ = taoChiTiet(*dangChon_);
     cuon_->setWidget(chiTiet_);
     // setWidget turns the fill on; the page colour underneath must show, not the palette's window colour.
@@ -471,6 +494,10 @@ void ManHinhTraCuu::lamMoiKetQua() {
     if (!chiTiet_) return;
     if (nutXuat_) nutXuat_->setEnabled(!dangXuat_);
     if (dangChay_) dangChay_->setVisible(dangXuat_);
+    if (chuMoVideo_) {
+        chuMoVideo_->setVisible(loiMoVideo_.has_value());
+        chuMoVideo_->setText(loiMoVideo_.value_or(QString()));
+    }
     if (chuXuat_) {
         chuXuat_->setVisible(ketQuaXuat_.has_value());
         if (ketQuaXuat_) {

@@ -40,6 +40,9 @@ public:
     static inline const QString kKhongDocDuoc = QStringLiteral("Không đọc được file.");
     static inline const QString kNguyenVen = QStringLiteral("Nguyên vẹn — dấu vân tay khớp với lúc quay.");
     static inline const QString kKhongKhop = QStringLiteral("KHÔNG khớp: file đã bị thay đổi sau khi quay.");
+    // %1: where the file is.
+    static inline const QString kKhongMoDuocVideo =
+        QStringLiteral("Máy chưa có chương trình mở file .mp4. File nằm ở: %1");
 
     // `moTep` is not owned and must outlive the screen.
     ManHinhTraCuu(KhoDuLieu& kho, QString tenShop, LayMaMay layMaMay, MoTep& moTep, QWidget* parent = nullptr);
@@ -64,6 +67,8 @@ public:
     void xuatHoSo();
     bool dangXuat() const { return dangXuat_; }
     const std::optional<QString>& ketQuaXuat() const { return ketQuaXuat_; }
+    // What "Mở video" said when the desktop could not open the file.
+    const std::optional<QString>& loiMoVideo() const { return loiMoVideo_; }
 
     void moVideo();
     void moThuMuc();
@@ -104,6 +109,7 @@ private:
     std::optional<KetQuaKiemTra> ketQuaKiemTra_;
     bool dangXuat_ = false;
     std::optional<QString> ketQuaXuat_;
+    std::optional<QString> loiMoVideo_;
 
     QLineEdit* oTim_ = nullptr;
     QStackedWidget* trai_ = nullptr;
@@ -116,6 +122,7 @@ private:
     QPointer<QPushButton> nutMoVideo_;
     QPointer<QProgressBar> dangChay_;
     QPointer<NhanMau> chuXuat_;
+    QPointer<NhanMau> chuMoVideo_;
     QPointer<NhanMau> chuKiemTra_;
     QPointer<KhungBo> hopKiemTra_;
     bool dangDienDanhSach_ = false;

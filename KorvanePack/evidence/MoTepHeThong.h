@@ -12,12 +12,20 @@
 class MoTepHeThong : public MoTep {
 public:
     using MoDiaChi = std::function<bool(const QString& duongDan)>;
+    using MoBangChuongTrinh = std::function<void(const QString& duongDan, KetQuaMo xong)>;
 
     MoTepHeThong();
-    // `moDiaChi` replaces the desktop services' opener, `bus` the session bus.
-    explicit MoTepHeThong(MoDiaChi moDiaChi, QDBusConnection bus = QDBusConnection::sessionBus());
+    // `moDiaChi` replaces the desktop services' opener, `bus` the session bus; `moTep` the opener of files, which
+    // without it is `moDiaChi` answering at once.
+    explicit MoTepHeThong(MoDiaChi moDiaChi, QDBusConnection bus = QDBusConnection::sessionBus(),
+                          MoBangChuongTrinh moTep = {});
 
-    void moTep(const QString& duongDan) override;
+    // Opens a file by running `chuongTrinh` (the desktop's "xdg-open") on its path, without waiting for it. It
+    // answers false when the program cannot start or soon ends in failure, as it does when no installed
+    // program takes the file's type.
+    static MoBangChuongTrinh quaLenh(const QString& chuongTrinh);
+
+    void moTep(const QString& duongDan, KetQuaMo xong) override;
     void hienTrongThuMuc(const QString& duongDan) override;
 
     // The folder opened when the file manager cannot select the item: the file's own folder, or the path
@@ -27,4 +35,5 @@ public:
 private:
     MoDiaChi moDiaChi_;
     QDBusConnection bus_;
+    MoBangChuongTrinh moTep_;
 };

@@ -2,6 +2,9 @@
 
 #include <QHBoxLayout>
 #include <QPainter>
+#include <QResizeEvent>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QVBoxLayout>
 
 #include "core/BangMau.h"
@@ -11,6 +14,15 @@
 #include "core/PhongChu.h"
 
 namespace {
+// The state pill's fixed-width type gives a space a whole letter's cell, which reads as a double gap ("Chưa  có"):
+// its spaces are drawn as wide as the proportional type's.
+QFont chuVienTrangThai() {
+    QFont f = phongChu(11, QFont::Normal, true);
+    const qreal thua = QFontMetricsF(f).horizontalAdvance(u' ') - QFontMetricsF(phongChu(11)).horizontalAdvance(u' ');
+    f.setWordSpacing(-thua);
+    return f;
+}
+
 QFont chuDauMuc() {
     QFont f = phongChu(11, QFont::DemiBold);
     f.setLetterSpacing(QFont::AbsoluteSpacing, 1.4);
@@ -33,6 +45,64 @@ private:
     bool keDuoi_;
     double doMo_;
 };
+
+// The item list. A big order (twenty lines, or eight beside a cancellation warning) is taller than the panel
+// at a laptop's window size; squeezed into what is left, its rows were drawn over each other and read wrong
+// ("×1" cut down to look like "×7"). The list asks for its whole height and, when the panel cannot give it,
+// scrolls inside what is left, so every row is drawn whole while the codes, the customer and the warning above
+// and below it stay in view.
+class CuonMatHang : public QScrollArea {
+public:
+    explicit CuonMatHang(QWidget* ds) {
+        setObjectName(QStringLiteral("cuonMatHang"));
+        setFrameShape(QFrame::NoFrame);
+        setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+        setWidgetResizable(true);
+        setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Preferred);
+        ds->setAutoFillBackground(false);
+        setWidget(ds);
+        viewport()->setAutoFillBackground(false);
+        connect(verticalScrollBar(), &QScrollBar::rangeChanged, this, [this](int, int toiDa) {
+            // A row's width changes when the scroll bar comes or goes; its wrapped lines, and so the list's
+            // height, follow.
+            updateGeometry();
+            if (choViTri_ < 0) return;
+            verticalScrollBar()->setValue(qMin(choViTri_, toiDa));
+            if (toiDa >= choViTri_) choViTri_ = -1;
+        });
+    }
+    // The panel is rebuilt at every change of the coordinator's fields (a serial scanned, the count of the day):
+    // the list of the same order stays where the packer scrolled it, once its rows are laid out again.
+    void giuViTri(int viTri) { choViTri_ = viTri > 0 ? viTri : -1; }
+    QSize sizeHint() const override {
+        // QScrollArea caps its hint at 24 lines of its font; the panel is the one to decide how tall the list is.
+        return {QScrollArea::sizeHint().width(), caoNoiDung()};
+    }
+    QSize minimumSizeHint() const override {
+        // The first row whole and half the next, so that a list cut short shows that it goes on.
+        const QList<QWidget*> dong = widget()->findChildren<QWidget*>(QStringLiteral("dongMatHang"));
+        int thap = dong.isEmpty() ? 0 : dong.first()->sizeHint().height();
+        if (dong.size() > 1) thap += 8 + dong.at(1)->sizeHint().height() / 2;
+        return {0, qMin(caoNoiDung(), thap)};
+    }
+
+protected:
+    void resizeEvent(QResizeEvent* e) override {
+        QScrollArea::resizeEvent(e);
+        // The rows wrap to the new width, and the list's height with them.
+        if (e->oldSize().width() != e->size().width()) updateGeometry();
+    }
+
+private:
+    int choViTri_ = -1;
+    int caoNoiDung() const {
+        QWidget* ds = widget();
+        int rong = viewport()->width();
+        if (rong <= 0) rong = ds->sizeHint().width();
+        return ds->hasHeightForWidth() ? ds->heightForWidth(rong) : ds->sizeHint().height();
+    }
+};
 }  // namespace
 
 BangDon::BangDon(QWidget* parent) : QWidget(parent) {
@@ -52,6 +122,8 @@ void BangDon::xoaHet() {
 }
 
 void BangDon::capNhat(const DuLieu& d) {
+    viTriCuon_ = cuonMatHang_ ? cuonMatHang_->verticalScrollBar()->value() : 0;
+    if (!cuonMatHang_) idDonCuon_.clear();
     xoaHet();
     auto* dau = tieuDeBang(d);
     dau->setContentsMargins(0, 0, 0, 14);
@@ -87,11 +159,11 @@ QWidget* BangDon::tieuDeBang(const DuLieu& d) {
     NhanMau* chu = nullptr;
     if (d.dangGhi) {
         vien->datNen(BangMau::mauDo, 0.18);
-        chu = new NhanMau(QStringLiteral("Đang quay"), BangMau::mauDo, phongChu(11, QFont::Normal, true));
+        chu = new NhanMau(QStringLiteral("Đang quay"), BangMau::mauDo, chuVienTrangThai());
     } else {
         vien->datNen(BangMau::mauThe);
         chu = new NhanMau(d.donHienTai ? QStringLiteral("Xong") : QStringLiteral("Chưa có"), BangMau::mauChuPhu,
-                          phongChu(11, QFont::Normal, true));
+                          chuVienTrangThai());
     }
     chu->setObjectName(QStringLiteral("chuTrangThai"));
     lv->addWidget(chu);
@@ -120,7 +192,12 @@ QWidget* BangDon::thongTinDon(const DuLieu& d, const DonHang& don) {
     lds->setContentsMargins(0, 0, 0, 0);
     lds->setSpacing(8);
     for (const MatHang& mh : don.items) lds->addWidget(dongMatHang(mh));
-    l->addWidget(ds);
+    lds->addStretch(1);
+    auto* cuon = new CuonMatHang(ds);
+    if (don.id == idDonCuon_) cuon->giuViTri(viTriCuon_);
+    cuonMatHang_ = cuon;
+    idDonCuon_ = don.id;
+    l->addWidget(cuon, 1);
     return khoi;
 }
 

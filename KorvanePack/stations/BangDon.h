@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QPointer>
+#include <QScrollArea>
 #include <QStringList>
 #include <QWidget>
 #include <optional>
@@ -35,6 +37,8 @@ public:
     QString chuSoHomNay() const;
     bool coGoiYBatDau() const;
     bool coChuChuaGanDon() const;
+    // The item list's scroll area, while an order is shown.
+    QScrollArea* cuonMatHang() const { return cuonMatHang_; }
 
 private:
     void xoaHet();
@@ -46,6 +50,11 @@ private:
     QWidget* hopSerial(const QStringList& serials);
     QWidget* hopCanhBao(const QString& chu);
     QWidget* demHomNay(qint64 so);
+
+    // The item list now shown, the order it belongs to and where it was scrolled before this redraw.
+    QPointer<QScrollArea> cuonMatHang_;
+    QString idDonCuon_;
+    int viTriCuon_ = 0;
 
     QVBoxLayout* cot_;
 };

@@ -155,6 +155,12 @@ ManHinhDongGoi::ManHinhDongGoi(BoDieuPhoi* dieuPhoi, DongHo& dongHo, QWidget* pa
     // a scanner that types into whatever holds the focus.
     nutKhongMa_->setFocusPolicy(Qt::NoFocus);
     nutDung_->setFocusPolicy(Qt::NoFocus);
+    // One size for both: the field beside them keeps its width, so its hint wraps onto the same lines idle and
+    // recording, and the camera box above does not jump at every start and stop.
+    const int rongNut = qMax(nutKhongMa_->sizeHint().width(), nutDung_->sizeHint().width());
+    const int caoNut = qMax(nutKhongMa_->sizeHint().height(), nutDung_->sizeHint().height());
+    nutKhongMa_->setFixedSize(rongNut, caoNut);
+    nutDung_->setFixedSize(rongNut, caoNut);
     hangNhap->addWidget(nutKhongMa_);
     hangNhap->addWidget(nutDung_);
     cotTrai->addLayout(hangNhap);

@@ -252,6 +252,46 @@ TEST(ManHinhCaiDat, WebcamMacDinhRoiTungThietBiVaChiLuuId) {
     EXPECT_EQ(c.docLai()->cameraId(), "");
 }
 
+// A webcam stored earlier that is not plugged in now keeps its place in the picker, named as not found, rather
+// than leaving the picker blank as if none was chosen; the stored id is left alone, and once the webcam is back
+// its own name shows. A test pattern, never listed, is named as the camera names it.
+TEST(ManHinhCaiDat, WebcamDaLuuKhongCamVanHienTrongHop) {
+    CanhCaiDat c;
+    const QString id = "/dev/v4l/by-id/usb-046d_HD_Pro_Webcam_C920_A1B2C3-video-index0";
+    c.caiDat->setCameraId(id);
+    c.taoManHinh();
+    auto* hop = c.tim<QComboBox>("chonWebcam");
+    ThietBiCamera khac;
+    khac.id = "usb-0000:00:14.0-2";
+    khac.ten = "Logitech C270";
+    khac.duongDan = "/dev/video0";
+    c.camera().datDanhSachThietBi({khac});
+    ASSERT_EQ(hop->count(), 3);
+    EXPECT_EQ(hop->currentText(), "Không thấy webcam đã chọn");
+    EXPECT_EQ(hop->currentData().toString(), id);
+    EXPECT_EQ(hop->itemData(hop->currentIndex(), Qt::ToolTipRole).toString(), id);
+    EXPECT_EQ(c.docLai()->cameraId(), id);
+    // Chosen again as it is, it stays the stored id.
+    chonHang(hop, id);
+    EXPECT_EQ(c.docLai()->cameraId(), id);
+
+    ThietBiCamera tb;
+    tb.id = id;
+    tb.ten = "HD Pro Webcam C920";
+    tb.duongDan = "/dev/video2";
+    c.camera().datDanhSachThietBi({khac, tb});
+    EXPECT_EQ(hop->count(), 3);
+    EXPECT_EQ(hop->currentText(), "HD Pro Webcam C920");
+    EXPECT_EQ(hop->findText("Không thấy webcam đã chọn"), -1);
+
+    c.caiDat->setCameraId("lavfi:testsrc=size=640x480:rate=15");
+    EXPECT_EQ(hop->currentText(), "Nguồn thử: testsrc=size=640x480:rate=15");
+    EXPECT_EQ(hop->count(), 4);
+    c.caiDat->setCameraId("");
+    EXPECT_EQ(hop->currentText(), "Webcam mặc định");
+    EXPECT_EQ(hop->count(), 3);
+}
+
 TEST(ManHinhCaiDat, DoiNenTangNapLaiOKhoaVaXoaKetQua) {
     MayChuGia may;
     may.get("/com/orders/count.json", [](const httplib::Request&, httplib::Response& res) { res.status = 401; });

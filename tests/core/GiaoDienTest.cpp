@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDBusConnection>
 #include <QLineEdit>
 #include <QProcess>
@@ -169,6 +170,43 @@ TEST(GiaoDien, ONhapVanThayTrenTheVaNen) {
                 const QString ten = QString::fromLatin1(w->metaObject()->className()) + (coBanPhim ? "+focus " : " ");
                 EXPECT_GE(tuongPhanVien(anh, BangMau::mauThe.mau(nen)), 3.0) << ten.toStdString() << gd;
                 EXPECT_GE(tuongPhanVien(anh, BangMau::mauNen.mau(nen)), 3.0) << ten.toStdString() << gd;
+            }
+        }
+    }
+}
+
+// A drop-down picker ("Lấy đơn từ", "Webcam", "Độ phân giải"…) stands on a card or the window the same way a
+// text field does, its fill as close to both: its outline stands 3:1 from both, idle and with the keyboard, plain
+// and editable.
+TEST(GiaoDien, HopChonVanThayTrenTheVaNen) {
+    KhoiPhuc kp;
+    for (const char* gd : {"toi", "sang"}) {
+        GiaoDien::ban().apDungGiaoDien(QString::fromLatin1(gd));
+        const CheDoNen nen = GiaoDien::ban().nenHienTai();
+        QWidget cuaSo;
+        auto* cot = new QVBoxLayout(&cuaSo);
+        auto* chon = new QComboBox(&cuaSo);
+        chon->addItems({QStringLiteral("Haravan"), QStringLiteral("KiotViet")});
+        auto* sua = new QComboBox(&cuaSo);
+        sua->setEditable(true);
+        sua->addItem(QStringLiteral("1280 × 720 — khuyên dùng"));
+        auto* ben = new QPushButton(QStringLiteral("Chọn…"), &cuaSo);
+        cot->addWidget(chon);
+        cot->addWidget(sua);
+        cot->addWidget(ben);
+        cuaSo.resize(320, 140);
+        cuaSo.show();
+        cuaSo.activateWindow();
+        QCoreApplication::processEvents();
+        for (QComboBox* w : {chon, sua}) {
+            for (const bool coBanPhim : {false, true}) {
+                (coBanPhim ? static_cast<QWidget*>(w) : ben)->setFocus();
+                QCoreApplication::processEvents();
+                const QImage anh = w->grab().toImage();
+                const std::string ten =
+                    std::string(w->isEditable() ? "sua" : "chon") + (coBanPhim ? "+focus " : " ") + gd;
+                EXPECT_GE(tuongPhanVien(anh, BangMau::mauThe.mau(nen)), 3.0) << ten;
+                EXPECT_GE(tuongPhanVien(anh, BangMau::mauNen.mau(nen)), 3.0) << ten;
             }
         }
     }

@@ -21,6 +21,7 @@
 #include "evidence/ManHinhDoiSoat.h"
 #include "evidence/ManHinhTraCuu.h"
 #include "evidence/NguonKhungHinhVideo.h"
+#include "evidence/NhanGiuCuoi.h"
 #include "evidence/TrinhPhatVideo.h"
 #include "evidence/VideoThu.h"
 #include "store/DinhDangISO.h"
@@ -231,6 +232,86 @@ TEST(AnhChup, ChiTietTraCuuVuaCuaSoHep) {
         EXPECT_FALSE(ds->horizontalScrollBar()->isVisible()) << rong;
         for (int i = 0; i < ds->count(); ++i)
             EXPECT_LE(ds->visualItemRect(ds->item(i)).right(), ds->viewport()->width() - 1) << rong << " " << i;
+    }
+}
+
+// In "ĐƠN CHƯA CÓ VIDEO" each order's second line is the customer, then the phone the packer calls or searches
+// by. At the smallest window and two common screens, with names from a short one to a company's full name, the
+// phone is drawn whole and in view on every row (a long name is the one cut short), and so is the item count.
+TEST(AnhChup, DoiSoatSoDienThoaiHienDu) {
+    const QString thuMuc = QStringLiteral(KORVANE_TEST_BINARY_DIR) + "/anh-chup";
+    QDir().mkpath(thuMuc);
+    GiaoDien::ban().apDungGiaoDien("toi");
+    cum_thu::Cum cum;
+    const QStringList tenKhach = {
+        "Lê Na", "Nguyễn Thị Thanh Hương", "Công ty TNHH Thương mại Dịch vụ Xuất nhập khẩu Hoàng Gia Phát Đạt",
+        "Công ty TNHH Thương mại Dịch vụ Xuất nhập khẩu Hoàng Gia Phát Đạt chi nhánh Thủ Đức, kho Linh Trung",
+        "Hộ kinh doanh Nguyễn Văn Bình — cửa hàng điện thoại, phụ kiện và sửa chữa Bình Minh, 245 Lê Văn Việt, "
+        "phường Hiệp Phú, thành phố Thủ Đức"};
+    for (int i = 0; i < tenKhach.size(); ++i) {
+        DonHang d;
+        d.id = "D52" + QString::number(90 + i);
+        d.orderNumber = d.id.mid(1);
+        d.createdAt = homNayLuc(9, i);
+        d.customerName = tenKhach[i];
+        d.customerPhone = "09000052" + QString::number(90 + i);
+        d.trackings = {MaVanDon{"SPXVN0668" + QString::number(8100 + i), QString("SPX")}};
+        d.itemCount = 1 + i;
+        cum.kho->capNhatDon(d);
+    }
+    cum.taoDieuPhoi();
+    cum.trangThai.datKho(cum.kho);
+    QWidget cuaSo;
+    auto* khung = khungTrongCuaSo(cuaSo, *cum.caiDat, cum.trangThai);
+    DangKyManHinh::dangKy(*khung);
+    cum.trangThai.datDieuPhoi(cum.dieuPhoi);
+    // As the program's window, which has a minimum of its own rather than its screens' widest.
+    cuaSo.setMinimumSize(1100, 700);
+    cuaSo.resize(1280, 720);
+    cuaSo.show();
+    khung->chonManHinh(KhungChinh::ManHinh::doiSoat);
+    cum_thu::chay(100);
+    auto* doiSoat = khung->noiDungChiTiet()->findChild<ManHinhDoiSoat*>();
+    if (!doiSoat) doiSoat = qobject_cast<ManHinhDoiSoat*>(khung->noiDungChiTiet());
+    ASSERT_NE(doiSoat, nullptr);
+    for (const QSize co : {QSize(1100, 700), QSize(1280, 720), QSize(1920, 1080)}) {
+        cuaSo.resize(co);
+        cum_thu::chay(250);
+        ASSERT_EQ(cuaSo.size(), co);
+        cuaSo.grab().save(thuMuc + QStringLiteral("/doiSoat-sdt-%1x%2.png").arg(co.width()).arg(co.height()));
+        QList<QWidget*> dong = doiSoat->findChildren<QWidget*>(QStringLiteral("dongDon"));
+        ASSERT_EQ(dong.size(), tenKhach.size()) << co.width();
+        QScrollArea* cuon = nullptr;
+        for (QWidget* cha = dong.first()->parentWidget(); cha && !cuon; cha = cha->parentWidget())
+            cuon = qobject_cast<QScrollArea*>(cha);
+        ASSERT_NE(cuon, nullptr);
+        for (QWidget* d : dong) {
+            cuon->ensureWidgetVisible(d, 0, 0);
+            cum_thu::chay(30);
+            QString sdt;
+            QList<QLabel*> coSdt, soMon;
+            for (QLabel* n : d->findChildren<QLabel*>()) {
+                const qsizetype i = n->text().indexOf(QStringLiteral("09000052"));
+                if (i >= 0) {
+                    sdt = n->text().mid(i, 10);
+                    coSdt << n;
+                }
+                if (n->text().endsWith(QStringLiteral(" món"))) soMon << n;
+            }
+            ASSERT_EQ(coSdt.size(), 1) << co.width();
+            ASSERT_EQ(soMon.size(), 1) << co.width();
+            QLabel* n = coSdt.first();
+            const std::string ten = QString::number(co.width()).toStdString() + " " + sdt.toStdString();
+            // Whole: what is drawn holds the phone, the label is as wide as what it draws, and the page's edge cuts
+            // none of it.
+            auto* giuCuoi = qobject_cast<NhanGiuCuoi*>(n);
+            const QString dangVe = giuCuoi ? giuCuoi->chuDangVe() : n->text();
+            EXPECT_TRUE(dangVe.endsWith(sdt)) << ten << ": " << dangVe.toStdString();
+            EXPECT_GE(n->contentsRect().width(), n->fontMetrics().horizontalAdvance(dangVe)) << ten;
+            EXPECT_EQ(n->visibleRegion().boundingRect(), n->rect()) << ten;
+            EXPECT_EQ(soMon.first()->visibleRegion().boundingRect(), soMon.first()->rect()) << ten;
+            EXPECT_FALSE(cuon->horizontalScrollBar()->isVisible()) << ten;
+        }
     }
 }
 

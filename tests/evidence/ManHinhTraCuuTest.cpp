@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -17,10 +18,13 @@
 #include <set>
 
 #include "common/CumThu.h"
+#include "common/KhungTrongCuaSo.h"
 #include "core/BangMau.h"
 #include "core/GiaoDien.h"
 #include "core/KhungBo.h"
+#include "core/KhungChinh.h"
 #include "core/NhanMau.h"
+#include "evidence/DangKyManHinh.h"
 #include "evidence/ManHinhTraCuu.h"
 #include "evidence/MoTepGhiLai.h"
 #include "evidence/TrinhPhatVideo.h"
@@ -434,6 +438,92 @@ TEST(TraCuu, MoVideoVaThuMuc) {
     EXPECT_FALSE(man->nutMoVideo()->isEnabled());
     man->moThuMuc();
     EXPECT_EQ(k.moTep.daHien, QStringList{mat.filePath});
+}
+
+// Opening "Tra cứu" from the sidebar puts the keyboard in the search field, so what a scanner or the keyboard
+// types next is the search, every time the screen is opened, whatever held the keyboard before.
+TEST(TraCuu, MoManHinhThiOTimCoBanPhim) {
+    cum_thu::Cum cum;
+    BanGhiVideo v;
+    v.id = "V1";
+    v.code = "SPXVN06688123";
+    v.startedAt = "2024-05-01T02:00:00Z";
+    cum.kho->datVideo(v);
+    cum.taoDieuPhoi();
+    cum.trangThai.datKho(cum.kho);
+    QWidget cuaSo;
+    auto* khung = khungTrongCuaSo(cuaSo, *cum.caiDat, cum.trangThai);
+    DangKyManHinh::dangKy(*khung);
+    cum.trangThai.datDieuPhoi(cum.dieuPhoi);
+    cuaSo.resize(1280, 720);
+    cuaSo.show();
+    cuaSo.activateWindow();
+    choDen([&] { return cuaSo.isActiveWindow(); }, 3000);
+    const auto bam = [&](KhungChinh::ManHinh m) {
+        QListWidget* ds = khung->danhSach();
+        const QPoint o = ds->visualItemRect(ds->item(int(KhungChinh::tatCa().indexOf(m)))).center();
+        QTest::mouseClick(ds->viewport(), Qt::LeftButton, {}, o);
+        cum_thu::chay(100);
+    };
+    for (const char* go : {"SPXVN066", "0912"}) {
+        bam(KhungChinh::ManHinh::doiSoat);
+        bam(KhungChinh::ManHinh::traCuu);
+        ASSERT_EQ(khung->manHinh(), KhungChinh::ManHinh::traCuu);
+        ManHinhTraCuu* man = nullptr;
+        for (auto* m : khung->findChildren<ManHinhTraCuu*>())
+            if (m->isVisible()) man = m;
+        ASSERT_NE(man, nullptr);
+        QWidget* coBanPhim = QApplication::focusWidget();
+        ASSERT_EQ(coBanPhim, man->oTim()) << go;
+        QTest::keyClicks(coBanPhim, QString::fromLatin1(go));
+        QTest::keyClick(coBanPhim, Qt::Key_Return);
+        EXPECT_EQ(man->tuKhoa(), QString::fromLatin1(go));
+        EXPECT_EQ(man->ketQua().size(), QString::fromLatin1(go).startsWith("SPX") ? 1 : 0) << go;
+        man->oTim()->clear();
+    }
+}
+
+// A desktop with no program for .mp4 answers that it could not open the file: the screen says so, in red,
+// with where the file is, until the next try or another record. An answer that comes after another record was
+// chosen is not shown against that one, and an opened file leaves no message.
+TEST(TraCuu, MoVideoKhongDuocThiNoiVaChiChoFile) {
+    KhoThu k;
+    const BanGhiVideo a = k.voiFile("a", "abc");
+    k.voiFile("b", "def");
+    auto man = k.manHinh();
+    man->show();
+    man->chonTheoId(QString("a"));
+    const auto loi = [&]() -> std::optional<QString> {
+        auto* n = man->chiTiet()->findChild<NhanMau*>("loiMoVideo");
+        if (!n || !n->isVisibleTo(man->chiTiet())) return std::nullopt;
+        return n->text();
+    };
+    man->nutMoVideo()->click();
+    ASSERT_EQ(k.moTep.choTraLoi.size(), 1);
+    EXPECT_EQ(loi(), std::nullopt);
+    k.moTep.choTraLoi.takeFirst()(false);
+    const QString mongDoi =
+        "Máy chưa có chương trình mở file .mp4. File nằm ở: " + QDir::toNativeSeparators(a.filePath);
+    EXPECT_EQ(man->loiMoVideo(), mongDoi);
+    EXPECT_EQ(loi(), mongDoi);
+    EXPECT_EQ(man->chiTiet()->findChild<NhanMau*>("loiMoVideo")->mauChu(), BangMau::mauDo.mau());
+
+    // Trying again clears it while the desktop answers; a success leaves nothing.
+    man->nutMoVideo()->click();
+    EXPECT_EQ(loi(), std::nullopt);
+    k.moTep.choTraLoi.takeFirst()(true);
+    EXPECT_EQ(loi(), std::nullopt);
+
+    man->nutMoVideo()->click();
+    man->chonTheoId(QString("b"));
+    k.moTep.choTraLoi.takeFirst()(false);
+    EXPECT_EQ(man->loiMoVideo(), std::nullopt);
+    EXPECT_EQ(loi(), std::nullopt);
+
+    // An answer for a screen that is gone reaches nothing.
+    man->nutMoVideo()->click();
+    man.reset();
+    k.moTep.choTraLoi.takeFirst()(false);
 }
 
 // One of our own recordings loads paused at its start with its real length; the same path keeps the player's

@@ -108,4 +108,52 @@ TEST(MoTepHeThong, KhongCoTrinhQuanLyThiMoThuMuc) {
     }
 }
 
+// The desktop's opener run as a program on the file: it answers whether the file opened from how the program
+// ended. xdg-open ends with 3 when nothing installed takes the file's type; a program that cannot start at all,
+// or fails at once, is a failure too.
+TEST(MoTepHeThong, MoQuaLenhTheoMaKetThuc) {
+    QTemporaryDir tmp;
+    const QString tep = tmp.filePath("Hồ sơ #1.mp4");
+    QFile(tep).open(QIODevice::WriteOnly);
+    const auto lenh = [&](const QString& ten, const QByteArray& than) {
+        const QString duong = tmp.filePath(ten);
+        QFile f(duong);
+        f.open(QIODevice::WriteOnly);
+        f.write("#!/bin/sh\n" + than + "\n");
+        f.close();
+        f.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        return duong;
+    };
+    const QString ghiLai = tmp.filePath("da-nhan");
+    struct Ca {
+        const char* ten;
+        QString chuongTrinh;
+        bool moDuoc;
+    };
+    const Ca cacCa[] = {
+        {"mo-duoc", lenh("mo-duoc", "printf '%s' \"$1\" > '" + ghiLai.toUtf8() + "'"), true},
+        {"khong-co-cach", lenh("khong-co-cach", "exit 3"), false},
+        {"hong-ngay", lenh("hong-ngay", "exit 4"), false},
+        {"khong-chay-duoc", tmp.filePath("khong-co-tep-nay"), false},
+    };
+    for (const Ca& ca : cacCa) {
+        std::optional<bool> traLoi;
+        int soLan = 0;
+        MoTepHeThong mo([](const QString&) { return true; }, QDBusConnection(QStringLiteral("khong-co")),
+                        MoTepHeThong::quaLenh(ca.chuongTrinh));
+        mo.moTep(tep, [&](bool moDuoc) {
+            traLoi = moDuoc;
+            ++soLan;
+        });
+        ASSERT_TRUE(choDen([&] { return traLoi.has_value(); }, 8000)) << ca.ten;
+        EXPECT_EQ(*traLoi, ca.moDuoc) << ca.ten;
+        cum_thu::chay(100);
+        EXPECT_EQ(soLan, 1) << ca.ten;
+    }
+    // The path reaches the program as one argument, spaces and all.
+    QFile f(ghiLai);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(QString::fromUtf8(f.readAll()), tep);
+}
+
 #include "MoTepHeThongTest.moc"

@@ -2,8 +2,11 @@
 
 #include <QDir>
 #include <QLineEdit>
+#include <QPushButton>
+#include <QScrollArea>
 #include <QTest>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "common/CumThu.h"
 #include "common/KhungTrongCuaSo.h"
@@ -12,8 +15,10 @@
 #include "core/GiaoDien.h"
 #include "core/KhungChinh.h"
 #include "stations/BangDon.h"
+#include "stations/HopCamera.h"
 #include "stations/KhungCamera.h"
 #include "stations/ManHinhDongGoi.h"
+#include "stations/NutDo.h"
 
 namespace {
 using cum_thu::choDen;
@@ -178,6 +183,202 @@ TEST(AnhChup, GoiYOMaHienDuMoiCoCuaSo) {
             EXPECT_LE(fm.horizontalAdvance(tu), vung.width()) << co.width() << tu.toStdString();
         EXPECT_TRUE(QRect(QPoint(0, 0), o->parentWidget()->size()).contains(o->geometry())) << co.width();
         cuaSo.grab().save(thuMuc + QStringLiteral("/dongGoi-goiY-%1x%2.png").arg(co.width()).arg(co.height()));
+    }
+}
+}  // namespace
+
+namespace {
+// An ordinary big order: the titles, variants and SKUs of a shop's usual lines, quantities 1 to 4.
+DonHang donNhieuMon(const QString& id, int soMon, bool daHuy) {
+    static const char* const ten[] = {"Áo khoác gió nữ chống nắng có mũ",        "Tất cổ ngắn",
+                                      "Quần jean nam ống suông wash bạc",        "Bình giữ nhiệt inox 500ml",
+                                      "Ốp lưng điện thoại trong suốt chống sốc", "Dép quai ngang",
+                                      "Bộ nồi inox ba đáy năm món kèm xửng hấp", "Kem chống nắng dưỡng ẩm SPF50"};
+    DonHang don;
+    don.id = id;
+    don.name = "#HN-" + id;
+    don.customerName = "Nguyễn Thị Hoa";
+    don.customerPhone = "0900005292";
+    don.trackings = {MaVanDon{"SPXVN" + id, QString("SPX")}};
+    if (daHuy) don.cancelledAt = "2026-03-14T02:00:00Z";
+    for (int i = 0; i < soMon; ++i) {
+        MatHang mh;
+        mh.title = QString::fromUtf8(ten[i % 8]) + (i >= 8 ? QStringLiteral(" (lô %1)").arg(i) : QString());
+        if (i % 3 != 1) mh.variantTitle = QStringLiteral("Màu %1 / cỡ %2").arg(i + 1).arg(36 + i);
+        if (i % 2 == 0) mh.sku = QStringLiteral("SKU-%1").arg(i, 3, 10, QChar('0'));
+        mh.quantity = 1 + (i * 7) % 4;
+        don.items.append(mh);
+    }
+    return don;
+}
+
+// Drawn whole where it stands: shown, and no ancestor (a scroll area's viewport, the panel) cuts any of it off.
+bool hienTronVen(const QWidget* w) {
+    return w->isVisible() && w->visibleRegion().boundingRect() == w->rect();
+}
+
+// What is wrong with one item row as drawn: a wrapped line given less height than it needs, a second line laid
+// over the title, or a quantity cut short.
+QStringList loiDongMatHang(const QWidget* dong) {
+    QStringList loi;
+    const QString ten = dong->findChild<QLabel*>(QStringLiteral("ten"))->text();
+    for (const QLabel* n : dong->findChildren<QLabel*>())
+        if (n->wordWrap() && n->height() < n->heightForWidth(n->width()))
+            loi << ten + ": " + n->text() + " cao " + QString::number(n->height());
+    const QLabel* tieuDe = dong->findChild<QLabel*>(QStringLiteral("ten"));
+    if (const QLabel* phu = dong->findChild<QLabel*>(QStringLiteral("phu"));
+        phu && phu->y() < tieuDe->geometry().bottom())
+        loi << ten + ": dòng phụ đè lên tên";
+    const QLabel* so = dong->findChild<QLabel*>(QStringLiteral("soLuong"));
+    if (so->height() < so->sizeHint().height() || so->width() < so->sizeHint().width())
+        loi << ten + ": " + so->text() + " bị cắt";
+    const QRect trong = dong->contentsRect();
+    for (const QLabel* n : dong->findChildren<QLabel*>())
+        if (!trong.contains(n->geometry())) loi << ten + ": " + n->text() + " tràn khỏi dòng";
+    return loi;
+}
+
+// An order of 8 or 20 items, cancelled (whose warning takes more height) or not, at the smallest window the
+// program allows and at two common screens: every item row is drawn whole and apart from the next, each can
+// be brought into view, and the scanned code, the customer and the warning stay in view while it is.
+TEST(AnhChup, DonNhieuMonMoiDongHienTronVen) {
+    const QString thuMuc = QStringLiteral(KORVANE_TEST_BINARY_DIR) + "/anh-chup";
+    QDir().mkpath(thuMuc);
+    GiaoDien::ban().apDungGiaoDien("toi");
+    cum_thu::Cum cum;
+    struct Ca {
+        QString id;
+        int soMon;
+        bool daHuy;
+    };
+    const QList<Ca> cacCa = {
+        {"66008001", 8, false}, {"66008002", 8, true}, {"66020001", 20, false}, {"66020002", 20, true}};
+    for (const Ca& ca : cacCa) cum.kho->capNhatDon(donNhieuMon(ca.id, ca.soMon, ca.daHuy));
+    cum.taoDieuPhoi();
+    cum.trangThai.datQuyenCamera(3);
+    QWidget cuaSo;
+    auto* khung = khungTrongCuaSo(cuaSo, *cum.caiDat, cum.trangThai);
+    khung->dangKyManHinh(KhungChinh::ManHinh::dongGoi,
+                         [](TrangThaiApp& tt, CaiDat&) { return new ManHinhDongGoi(tt.dieuPhoi()); });
+    cum.trangThai.datDieuPhoi(cum.dieuPhoi);
+    // As the program's window: a minimum of its own, so a screen that asks for more than the window has is
+    // squeezed into it rather than growing the window past the screen.
+    cuaSo.setMinimumSize(1100, 700);
+    cuaSo.resize(1280, 720);
+    cuaSo.show();
+    ASSERT_TRUE(cum.moCamera("1280x720"));
+    auto* man = khung->findChild<ManHinhDongGoi*>();
+    ASSERT_NE(man, nullptr);
+    BangDon* bang = man->bangDon();
+    for (const Ca& ca : cacCa) {
+        man->oNhapMa()->setText("SPXVN" + ca.id);
+        QTest::keyClick(man->oNhapMa(), Qt::Key_Return);
+        ASSERT_TRUE(cum.choDangGhi(true));
+        ASSERT_TRUE(choDen([&] { return bang->cacDongMatHang().size() == ca.soMon; })) << ca.id.toStdString();
+        ASSERT_EQ(bang->chuCanhBao().has_value(), ca.daHuy);
+        for (const QSize co : {QSize(1100, 700), QSize(1280, 720), QSize(1920, 1080)}) {
+            cuaSo.resize(co);
+            cum_thu::chay(250);
+            ASSERT_EQ(cuaSo.size(), co);
+            const std::string ten = QStringLiteral("%1 món%2 %3x%4")
+                                        .arg(ca.soMon)
+                                        .arg(ca.daHuy ? " huỷ" : "")
+                                        .arg(co.width())
+                                        .arg(co.height())
+                                        .toStdString();
+            cuaSo.grab().save(thuMuc + QStringLiteral("/dongGoi-%1mon%2-%3x%4.png")
+                                           .arg(ca.soMon)
+                                           .arg(ca.daHuy ? "-huy" : "")
+                                           .arg(co.width())
+                                           .arg(co.height()));
+            QList<QWidget*> dong = bang->findChildren<QWidget*>(QStringLiteral("dongMatHang"));
+            ASSERT_EQ(dong.size(), ca.soMon) << ten;
+            std::sort(dong.begin(), dong.end(), [](QWidget* a, QWidget* b) { return a->y() < b->y(); });
+            for (int i = 0; i < dong.size(); ++i) {
+                const QStringList loi = loiDongMatHang(dong[i]);
+                EXPECT_TRUE(loi.isEmpty()) << ten << ": " << loi.join("; ").toStdString();
+                if (i > 0) EXPECT_GT(dong[i]->y(), dong[i - 1]->geometry().bottom()) << ten << " dòng " << i;
+            }
+            // The facts the packer checks the parcel against, and the warning, are in view whatever is scrolled.
+            QList<QWidget*> canThay;
+            for (QWidget* h : bang->findChildren<QWidget*>(QStringLiteral("dongNhanGiaTri"))) {
+                const QString nhan = h->findChild<QLabel*>(QStringLiteral("nhan"))->text();
+                if (nhan == "Mã quét" || nhan == "Khách") canThay << h;
+            }
+            ASSERT_EQ(canThay.size(), 2) << ten;
+            if (ca.daHuy) canThay << bang->findChild<QWidget*>(QStringLiteral("hopCanhBao"));
+            for (QWidget* w : {dong.first(), dong.last()}) {
+                // Brought into view the way the packer would, by scrolling the list that holds it, if any.
+                for (QWidget* cha = w->parentWidget(); cha; cha = cha->parentWidget())
+                    if (auto* cuon = qobject_cast<QScrollArea*>(cha)) {
+                        cuon->ensureWidgetVisible(w, 0, 0);
+                        break;
+                    }
+                cum_thu::chay(50);
+                EXPECT_TRUE(hienTronVen(w)) << ten << ": " << w->findChild<QLabel*>("ten")->text().toStdString();
+                for (QWidget* c : canThay)
+                    EXPECT_TRUE(hienTronVen(c)) << ten << ": " << c->objectName().toStdString() << " khuất";
+            }
+        }
+        cum.dieuPhoi->ketThucQuay();
+        ASSERT_TRUE(cum.choNghi());
+    }
+}
+
+// Starting and stopping a recording swaps "Quay không mã" for "Dừng quay" beside the code field: the field, its
+// hint's lines and the camera box above stay exactly where they were, at every window size.
+TEST(AnhChup, BoCucDungYenKhiBatDauVaDungQuay) {
+    const QString thuMuc = QStringLiteral(KORVANE_TEST_BINARY_DIR) + "/anh-chup";
+    QDir().mkpath(thuMuc);
+    GiaoDien::ban().apDungGiaoDien("toi");
+    cum_thu::Cum cum;
+    cum.taoDieuPhoi();
+    cum.trangThai.datQuyenCamera(3);
+    QWidget cuaSo;
+    auto* khung = khungTrongCuaSo(cuaSo, *cum.caiDat, cum.trangThai);
+    khung->dangKyManHinh(KhungChinh::ManHinh::dongGoi,
+                         [](TrangThaiApp& tt, CaiDat&) { return new ManHinhDongGoi(tt.dieuPhoi()); });
+    cum.trangThai.datDieuPhoi(cum.dieuPhoi);
+    // As the program's window: a minimum of its own, so a screen that asks for more than the window has is
+    // squeezed into it rather than growing the window past the screen.
+    cuaSo.setMinimumSize(1100, 700);
+    cuaSo.resize(1280, 720);
+    cuaSo.show();
+    ASSERT_TRUE(cum.moCamera("1280x720"));
+    auto* man = khung->findChild<ManHinhDongGoi*>();
+    ASSERT_NE(man, nullptr);
+    struct BoCuc {
+        QRect hop, o, goiY;
+    };
+    const auto doBoCuc = [&] {
+        cum_thu::chay(150);
+        const QRect hop = man->hopCamera()->vungHop().translated(man->hopCamera()->mapTo(&cuaSo, QPoint(0, 0)));
+        const QRect o(man->oNhapMa()->mapTo(&cuaSo, QPoint(0, 0)), man->oNhapMa()->size());
+        return BoCuc{hop, o, man->oNhapMa()->vungGoiY()};
+    };
+    const auto chu = [](const BoCuc& b) {
+        const auto r = [](const QRect& q) {
+            return QStringLiteral("%1,%2 %3x%4").arg(q.x()).arg(q.y()).arg(q.width()).arg(q.height());
+        };
+        return (r(b.hop) + " | " + r(b.o) + " | " + r(b.goiY)).toStdString();
+    };
+    for (const QSize co : {QSize(1100, 700), QSize(1280, 720), QSize(1920, 1080)}) {
+        cuaSo.resize(co);
+        const BoCuc nghi = doBoCuc();
+        ASSERT_EQ(cuaSo.size(), co);
+        const QString tenAnh = QStringLiteral("/dongGoi-boCuc-%1x%2-").arg(co.width()).arg(co.height());
+        cuaSo.grab().save(thuMuc + tenAnh + "nghi.png");
+        QTest::mouseClick(man->nutQuayKhongMa(), Qt::LeftButton);
+        ASSERT_TRUE(cum.choDangGhi(true));
+        ASSERT_TRUE(choDen([&] { return !man->nutDungQuay()->isHidden(); }));
+        const BoCuc quay = doBoCuc();
+        cuaSo.grab().save(thuMuc + tenAnh + "quay.png");
+        EXPECT_EQ(chu(quay), chu(nghi)) << co.width();
+        QTest::mouseClick(man->nutDungQuay(), Qt::LeftButton);
+        ASSERT_TRUE(cum.choNghi());
+        ASSERT_TRUE(choDen([&] { return !man->nutQuayKhongMa()->isHidden(); }));
+        const BoCuc sau = doBoCuc();
+        EXPECT_EQ(chu(sau), chu(nghi)) << co.width();
     }
 }
 }  // namespace

@@ -1,8 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <QCoreApplication>
+#include <QImage>
+#include <QPainter>
+#include <QScrollBar>
+
 #include "core/BangMau.h"
 #include "core/GiaoDien.h"
 #include "core/NhanMau.h"
+#include "core/PhongChu.h"
 #include "stations/BangDon.h"
 
 namespace {
@@ -133,5 +139,95 @@ TEST(BangDon, DoiGiaoDienDoiMauNgay) {
     GiaoDien::ban().apDungGiaoDien("sang");
     EXPECT_EQ(nhan->palette().color(QPalette::WindowText), BangMau::mauChuPhu.mau(CheDoNen::Sang));
     GiaoDien::ban().apDungGiaoDien("toi");
+}
+
+// The widest run of blank columns between the first and the last inked column of a picture: the gap a space
+// leaves between two words, which is wider than any gap between two letters.
+int khoangTrongRongNhat(const QImage& anh) {
+    const QColor nen = anh.pixelColor(0, 0);
+    QList<bool> coMuc;
+    for (int x = 0; x < anh.width(); ++x) {
+        bool co = false;
+        for (int y = 0; y < anh.height() && !co; ++y) {
+            const QColor c = anh.pixelColor(x, y);
+            co = std::abs(c.red() - nen.red()) + std::abs(c.green() - nen.green()) + std::abs(c.blue() - nen.blue()) >
+                 60;
+        }
+        coMuc.append(co);
+    }
+    const int dau = int(coMuc.indexOf(true)), cuoi = int(coMuc.lastIndexOf(true));
+    int rongNhat = 0, dang = 0;
+    for (int x = dau; dau >= 0 && x <= cuoi; ++x) {
+        dang = coMuc[x] ? 0 : dang + 1;
+        rongNhat = std::max(rongNhat, dang);
+    }
+    return rongNhat;
+}
+
+// The state pill's fixed-width type would leave a letter's whole cell for a space, which reads as a double gap
+// ("Chưa  có"). As drawn, the gap between its words is no wider than the same words leave in the proportional
+// type, give or take the letters' own side room.
+TEST(BangDon, ChuVienTrangThaiMotKhoangTrong) {
+    GiaoDien::ban().apDungGiaoDien("toi");
+    BangDon b;
+    b.resize(364, 500);
+    b.show();
+    for (const bool dangGhi : {false, true}) {
+        BangDon::DuLieu d;
+        d.dangGhi = dangGhi;
+        b.capNhat(d);
+        QCoreApplication::processEvents();
+        auto* nhan = b.findChild<NhanMau*>("chuTrangThai");
+        ASSERT_NE(nhan, nullptr);
+        // On black, as the reference below, so both are read through the same blending of their letters' edges.
+        QImage ve(nhan->size(), QImage::Format_RGB32);
+        ve.fill(Qt::black);
+        {
+            QPainter p(&ve);
+            p.drawPixmap(0, 0, nhan->grab());
+        }
+        const QFont tiLe = phongChu(11);
+        QImage mau(QFontMetrics(tiLe).horizontalAdvance(nhan->text()) + 8, ve.height(), QImage::Format_RGB32);
+        mau.fill(Qt::black);
+        {
+            QPainter p(&mau);
+            p.setFont(tiLe);
+            p.setPen(nhan->palette().color(QPalette::WindowText));
+            p.drawText(mau.rect().adjusted(4, 0, 0, 0), Qt::AlignLeft | Qt::AlignVCenter, nhan->text());
+        }
+        const int khePill = khoangTrongRongNhat(ve), kheMau = khoangTrongRongNhat(mau);
+        EXPECT_GT(kheMau, 0) << nhan->text().toStdString();
+        EXPECT_LE(khePill, kheMau + 2) << nhan->text().toStdString() << ": " << khePill << " > " << kheMau;
+    }
+}
+
+// A big order's list scrolls inside the panel. The panel is rebuilt at each change of the coordinator (a serial
+// scanned): the same order's list stays where the packer scrolled it, another order's starts at its top.
+TEST(BangDon, DanhSachDaiCuonVaGiuChoKhiVeLai) {
+    BangDon b;
+    b.resize(364, 560);
+    b.show();
+    DonHang don;
+    don.id = "88003";
+    for (int i = 0; i < 20; ++i) don.items.append(matHang(QStringLiteral("Món %1").arg(i), QString("Biến thể"), {}, 1));
+    BangDon::DuLieu d;
+    d.donHienTai = don;
+    d.maHienTai = "X";
+    b.capNhat(d);
+    QCoreApplication::processEvents();
+    ASSERT_NE(b.cuonMatHang(), nullptr);
+    QScrollBar* thanh = b.cuonMatHang()->verticalScrollBar();
+    ASSERT_GT(thanh->maximum(), 300);
+    thanh->setValue(300);
+    d.serials = {"SN-1"};
+    b.capNhat(d);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(b.cuonMatHang()->verticalScrollBar()->value(), 300);
+    EXPECT_EQ(b.cacDongSerial(), QStringList{"SN-1"});
+    don.id = "88004";
+    d.donHienTai = don;
+    b.capNhat(d);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(b.cuonMatHang()->verticalScrollBar()->value(), 0);
 }
 }  // namespace

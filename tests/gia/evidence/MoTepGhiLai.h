@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QStringList>
 
 #include "evidence/MoTep.h"
@@ -7,9 +8,14 @@
 // Remembers what would have been handed to the desktop, for tests.
 class MoTepGhiLai : public MoTep {
 public:
-    void moTep(const QString& duongDan) override { daMo.append(duongDan); }
+    void moTep(const QString& duongDan, KetQuaMo xong) override {
+        daMo.append(duongDan);
+        if (xong) choTraLoi.append(std::move(xong));
+    }
     void hienTrongThuMuc(const QString& duongDan) override { daHien.append(duongDan); }
 
     QStringList daMo;
+    // The answers not yet given, in the order the files were handed over; a test answers them as the desktop would.
+    QList<KetQuaMo> choTraLoi;
     QStringList daHien;
 };
