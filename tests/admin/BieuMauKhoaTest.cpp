@@ -192,7 +192,9 @@ TEST(BieuMauKhoa, LuuChiGhiTruongDaBiet) {
         auto& f = *c.bieuMau;
         if (ca.luuTruocKhiNap) c.khoKhoa->dongCua();
         f.napLai();
-        if (!ca.luuTruocKhiNap) ASSERT_TRUE(c.choNap());
+        if (!ca.luuTruocKhiNap) {
+            ASSERT_TRUE(c.choNap());
+        }
         for (const auto& [khoa, giaTri] : ca.go) f.sua(khoa, giaTri);
         f.luu();
         EXPECT_TRUE(f.dangLuu());

@@ -297,7 +297,9 @@ TEST(AnhChup, DonNhieuMonMoiDongHienTronVen) {
             for (int i = 0; i < dong.size(); ++i) {
                 const QStringList loi = loiDongMatHang(dong[i]);
                 EXPECT_TRUE(loi.isEmpty()) << ten << ": " << loi.join("; ").toStdString();
-                if (i > 0) EXPECT_GT(dong[i]->y(), dong[i - 1]->geometry().bottom()) << ten << " dòng " << i;
+                if (i > 0) {
+                    EXPECT_GT(dong[i]->y(), dong[i - 1]->geometry().bottom()) << ten << " dòng " << i;
+                }
             }
             // The facts the packer checks the parcel against, and the warning, are in view whatever is scrolled.
             QList<QWidget*> canThay;
