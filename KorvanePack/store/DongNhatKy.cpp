@@ -1,5 +1,6 @@
 #include "store/DongNhatKy.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdint>
 #include <vector>
@@ -154,15 +155,14 @@ private:
     json* khoa_ = nullptr;
 };
 
-// nlohmann's compact dump, key order and escapes included, with a long integer written as its digits; boQua names
-// a key of this object left out. The depth was bounded before the value was built.
-void viet(const json& v, std::string& ra, const char* boQua = nullptr) {
+// nlohmann's compact dump, key order and escapes included, with a long integer written as its digits. The depth
+// was bounded before the value was built.
+void viet(const json& v, std::string& ra) {
     switch (v.type()) {
         case json::value_t::object: {
             ra += '{';
             bool dau = true;
             for (auto it = v.begin(); it != v.end(); ++it) {
-                if (boQua && it.key() == boQua) continue;
                 if (!dau) ra += ',';
                 dau = false;
                 ra += json(it.key()).dump();
@@ -201,16 +201,20 @@ std::optional<DongNhatKy> DongNhatKy::doc(QByteArrayView dong) {
     const char* dau = dong.data();
     const char* cuoi = dong.data() + dong.size();
     if (!DocJson::trongDoSau(dau, cuoi, DocJson::kDoSauToiDa)) return std::nullopt;
-    const SoLon s = tachSoLon(std::string_view(dau, size_t(dong.size())));
+    const std::string_view chu(dau, size_t(dong.size()));
+    // Fewer than 19 digits in a row anywhere, and no integer can be past 64 bits: the line is parsed as it stands.
+    const bool coTheDai =
+        std::search_n(chu.begin(), chu.end(), 19, 0, [](char c, int) { return laSo(c); }) != chu.end();
+    const SoLon s = coTheDai ? tachSoLon(chu) : SoLon{};
     DungCay cay(s.soNguyen);
     bool ok = false;
     try {
-        ok = json::sax_parse(s.chu, &cay);
+        ok = s.coSoLon ? json::sax_parse(s.chu, &cay) : json::sax_parse(chu.begin(), chu.end(), &cay);
     } catch (const json::exception&) {
         ok = false;
     }
     if (!ok || !cay.goc.is_object()) return std::nullopt;
-    return DongNhatKy(std::move(cay.goc));
+    return DongNhatKy(std::move(cay.goc), s.coSoLon);
 }
 
 const std::string* DongNhatKy::chu(const char* khoa) const {
@@ -219,10 +223,15 @@ const std::string* DongNhatKy::chu(const char* khoa) const {
     return &it->get_ref<const std::string&>();
 }
 
-std::optional<std::string> DongNhatKy::tuanTuKhongBam() const {
+std::optional<std::string> DongNhatKy::tuanTuKhongBam() {
     std::string ra;
     try {
-        viet(j_, ra, "hash");
+        j_.erase("hash");
+        // nlohmann's own dump is what the walk reproduces; it is kept for the lines every journal is made of.
+        if (coSoLon_)
+            viet(j_, ra);
+        else
+            ra = j_.dump();
     } catch (const json::exception&) {
         return std::nullopt;
     }

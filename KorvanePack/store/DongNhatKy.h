@@ -39,10 +39,11 @@ public:
     // The text under khoa, or none when it is missing or not text.
     const std::string* chu(const char* khoa) const;
     // The object without "hash", serialised as the journal hashes it (sorted keys, compact, "/" escaped); none
-    // when it cannot be serialised.
-    std::optional<std::string> tuanTuKhongBam() const;
+    // when it cannot be serialised. Takes "hash" out of the line, so what chu gave for it is gone afterwards.
+    std::optional<std::string> tuanTuKhongBam();
 
 private:
-    explicit DongNhatKy(nlohmann::json j) : j_(std::move(j)) {}
+    DongNhatKy(nlohmann::json j, bool coSoLon) : j_(std::move(j)), coSoLon_(coSoLon) {}
     nlohmann::json j_;
+    bool coSoLon_ = false;
 };

@@ -100,14 +100,15 @@ NhatKy::KetQuaKiemTra NhatKy::kiemTra() const {
     DongNhatKy::tachDong(*noiDung, [&](qint64 so, QByteArrayView dong) {
         kq.soDong = so;
         const bool dung = [&] {
-            const auto d = DongNhatKy::doc(dong);
+            auto d = DongNhatKy::doc(dong);
             if (!d) return false;
             const std::string* bam = d->chu("hash");
             const std::string* prev = d->chu("prev");
             if (!bam || !prev || *prev != truoc) return false;
+            std::string bamDong = *bam;
             const auto lai = d->tuanTuKhongBam();
-            if (!lai || bamHex(*lai).toStdString() != *bam) return false;
-            truoc = *bam;
+            if (!lai || bamHex(*lai).toStdString() != bamDong) return false;
+            truoc = std::move(bamDong);
             return true;
         }();
         if (!dung) {
