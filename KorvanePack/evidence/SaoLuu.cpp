@@ -248,47 +248,51 @@ struct ThuMucMo {
 };
 
 // Opens the folder reached from the backup folder by the components in cacTang, one at a time, following links
-// as the kernel would, and refuses as soon as an opened level is forbidden: nothing is made inside a folder before
-// it is known to lie outside the data folder. With tao, a missing level is made (never the backup folder itself).
+// as the kernel would. A level is checked against the data folder before anything is made inside it, and the last
+// one always: nothing is ever made inside the data folder, and a run over folders that all exist already costs one
+// walk up per file. With tao, a missing level is made (never the backup folder itself).
 ThuMucMo moTungTang(const QString& thuMucSaoLuu, const QStringList& cacTang, const std::vector<DinhDanh>& cam,
                     bool tao) {
+    using L = SaoLuu::LoiChep;
     ThuMucMo kq;
-    const auto ketQua = [&](Fd fd) -> SaoLuu::LoiChep {
-        const auto trong = namTrongCam(fd.get(), cam);
-        if (!trong) return SaoLuu::LoiChep::khac;
-        if (*trong) return SaoLuu::LoiChep::vaoThuMucDuLieu;
-        kq.fd = std::move(fd);
-        return SaoLuu::LoiChep::khong;
+    bool daKiem = false;
+    const auto kiem = [&]() -> L {
+        if (daKiem) return L::khong;
+        daKiem = true;
+        const auto trong = namTrongCam(kq.fd.get(), cam);
+        if (!trong) return L::khac;
+        return *trong ? L::vaoThuMucDuLieu : L::khong;
     };
-    Fd goc(::open(QFile::encodeName(thuMucSaoLuu).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (!goc.mo()) {
-        kq.loi = SaoLuu::LoiChep::khac;
+    kq.fd = Fd(::open(QFile::encodeName(thuMucSaoLuu).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (!kq.fd.mo()) {
+        kq.loi = L::khac;
         return kq;
     }
-    if ((kq.loi = ketQua(std::move(goc))) != SaoLuu::LoiChep::khong) return kq;
     for (const QString& tang : cacTang) {
         const QByteArray ten = QFile::encodeName(tang);
         if (ten.isEmpty() || ten == "." || ten == ".." || ten.contains('/')) {
-            kq.loi = SaoLuu::LoiChep::biChan;
+            kq.loi = L::biChan;
             return kq;
         }
         const int cha = kq.fd.get();
         Fd con(::openat(cha, ten.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
         if (!con.mo() && errno == ENOENT && tao) {
+            if ((kq.loi = kiem()) != L::khong) return kq;
             // mkdirat never follows a link: one to nowhere stays and is reported as in the way.
             if (::mkdirat(cha, ten.constData(), 0777) != 0 && errno != EEXIST) {
-                kq.loi = SaoLuu::LoiChep::khac;
+                kq.loi = L::khac;
                 return kq;
             }
             con = Fd(::openat(cha, ten.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
         }
         if (!con.mo()) {
-            kq.loi =
-                errno == ENOTDIR || errno == ENOENT || errno == ELOOP ? SaoLuu::LoiChep::biChan : SaoLuu::LoiChep::khac;
+            kq.loi = errno == ENOTDIR || errno == ENOENT || errno == ELOOP ? L::biChan : L::khac;
             return kq;
         }
-        if ((kq.loi = ketQua(std::move(con))) != SaoLuu::LoiChep::khong) return kq;
+        kq.fd = std::move(con);
+        daKiem = false;
     }
+    kq.loi = kiem();
     return kq;
 }
 

@@ -90,10 +90,11 @@ public:
     };
     // A backup folder that has vanished is never made again, nor one without the marker: either is the mount
     // point of an unplugged drive, and copying there would quietly fill the internal disk instead.
-    // The destination's folders are opened and made one at a time below the backup folder, each checked, once
-    // open, against the data folder by walking up to the root; the copy is written and renamed into place through
-    // the last folder held open, and counts only when that folder is still outside the data folder and still the
-    // one its path leads to. Nothing is ever made or written inside the data folder.
+    // The destination's folders are opened and made one at a time below the backup folder; a folder is checked
+    // against the data folder, by walking up from it to the root, before anything is made inside it, and the last
+    // one always. The copy is written and renamed into place through the last folder held open, and counts only
+    // when that folder is still outside the data folder and still the one its path leads to. Nothing is ever made
+    // or written inside the data folder.
     static KetQuaChep chepVaoThuMuc(const QString& thuMucGoc, const QString& thuMucSaoLuu, const QString& nguon,
                                     const QString& dich, const QString& sha256, const KhiChep& khiChep = {});
 
