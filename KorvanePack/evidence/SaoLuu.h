@@ -78,14 +78,25 @@ public:
     // object's thread; no answer when the backup is gone by then.
     void kiemTraThuMuc(std::function<void(TinhTrang)> traLoi);
 
+    // Why a copy was not made, where it is not the drive: a folder on the way to the destination (through a link,
+    // or moved there) is the data folder or lies in it; the destination is the source file itself; or something
+    // that is no folder (a file, a link to nowhere) stands where a folder of the mirror belongs, or no file where
+    // the copy belongs. khac is everything else: a drive gone or full, a source that cannot be read.
+    enum class LoiChep { khong, vaoThuMucDuLieu, chinhTepGoc, biChan, khac };
     struct KetQuaChep {
         bool daChep = false;
         ViTri viTri = ViTri::rieng;  // anything but rieng: nothing was tried
+        LoiChep loi = LoiChep::khong;
     };
     // A backup folder that has vanished is never made again, nor one without the marker: either is the mount
     // point of an unplugged drive, and copying there would quietly fill the internal disk instead.
+    // The destination's folders are opened and made one at a time below the backup folder; a folder is checked
+    // against the data folder, by walking up from it to the root, before anything is made inside it, and the last
+    // one always. The copy is written and renamed into place through the last folder held open, and counts only
+    // when that folder is still outside the data folder and still the one its path leads to. Nothing is ever made
+    // or written inside the data folder.
     static KetQuaChep chepVaoThuMuc(const QString& thuMucGoc, const QString& thuMucSaoLuu, const QString& nguon,
-                                    const QString& dich, const QString& sha256);
+                                    const QString& dich, const QString& sha256, const KhiChep& khiChep = {});
 
     // Blocks until every queued copy has finished. For shutdown and tests only, never on a live screen.
     void choHetViec();
@@ -105,8 +116,16 @@ private:
     };
     void datTrangThai(const QString& s);
     void datDangChay(bool b);
-    void chayTiep(std::shared_ptr<std::vector<Viec>> ds, size_t i, int xong, int loi);
-    void ketThuc(int tong, int loi, ViTri viTri = ViTri::rieng);
+    // What a catch-up run has counted so far; the failures by reason add up to loi.
+    struct Dem {
+        int xong = 0;
+        int loi = 0;
+        int vaoThuMucDuLieu = 0;
+        int chinhTepGoc = 0;
+        int biChan = 0;
+    };
+    void chayTiep(std::shared_ptr<std::vector<Viec>> ds, size_t i, Dem dem);
+    void ketThuc(int tong, const Dem& dem, ViTri viTri = ViTri::rieng);
 
     KhoDuLieu& kho_;
     CaiDat& caiDat_;

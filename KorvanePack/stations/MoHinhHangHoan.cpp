@@ -28,16 +28,27 @@ MoHinhHangHoan::MoHinhHangHoan(BoDieuPhoi* dieuPhoi, BoSuaBanGhi* suaBanGhi, Don
     });
 }
 
+namespace {
+// Platforms send a tracking entry before the carrier has given it a number; such an entry names nothing.
+std::optional<QString> vanDonDau(const DonHang& don) {
+    for (const MaVanDon& v : don.trackings)
+        if (!v.trackingNumber.isEmpty()) return v.trackingNumber;
+    return std::nullopt;
+}
+}  // namespace
+
 QString MoHinhHangHoan::maDeQuay(const std::optional<DonHang>& donChon, const QString& tuKhoa) {
-    if (donChon && !donChon->trackings.isEmpty()) return donChon->trackings.first().trackingNumber;
-    if (donChon && donChon->orderNumber) return *donChon->orderNumber;
+    if (donChon) {
+        if (const auto v = vanDonDau(*donChon)) return *v;
+        if (donChon->orderNumber && !donChon->orderNumber->isEmpty()) return *donChon->orderNumber;
+    }
     if (!tuKhoa.isEmpty()) return tuKhoa;
     return QStringLiteral("KHONG-DON");
 }
 
 QString MoHinhHangHoan::maHienThiDon(const DonHang& don) {
-    if (!don.trackings.isEmpty()) return don.trackings.first().trackingNumber;
-    if (don.orderNumber) return *don.orderNumber;
+    if (const auto v = vanDonDau(don)) return *v;
+    if (don.orderNumber && !don.orderNumber->isEmpty()) return *don.orderNumber;
     return don.id;
 }
 

@@ -25,10 +25,10 @@ public:
 
     MoHinhHangHoan(BoDieuPhoi* dieuPhoi, BoSuaBanGhi* suaBanGhi, DongHo& dongHo, QObject* parent = nullptr);
 
-    // The code a returns recording is filmed under, first that applies: the chosen order's first tracking
-    // number, its order number, the keyword as typed, or "KHONG-DON".
+    // The code a returns recording is filmed under, first that applies: the chosen order's first non-empty
+    // tracking number, its non-empty order number, the keyword as typed, or "KHONG-DON".
     static QString maDeQuay(const std::optional<DonHang>& donChon, const QString& tuKhoa);
-    // The code shown for a chosen order: first tracking number, else order number, else id.
+    // The code shown for a chosen order: first non-empty tracking number, else order number, else id.
     static QString maHienThiDon(const DonHang& don);
 
     // ---- search ----

@@ -9,6 +9,7 @@
 #include "store/DinhDangISO.h"
 #include "store/DocJson.h"
 #include "store/DongHo.h"
+#include "store/DongNhatKy.h"
 #include "store/LoiTep.h"
 #include "store/TepDongJson.h"
 #include "store/TienIch.h"
@@ -19,24 +20,6 @@ QString bamHex(const std::string& s) {
     unsigned char md[SHA256_DIGEST_LENGTH];
     SHA256(reinterpret_cast<const unsigned char*>(s.data()), s.size(), md);
     return chuoiHex(QByteArrayView(reinterpret_cast<const char*>(md), SHA256_DIGEST_LENGTH));
-}
-
-// Calls moiDong for every non-empty piece between line feeds, numbered from 1. A piece of white space
-// is a line like any other and fails the check: skipping it would call a journal intact that any other
-// reader of the same rule calls broken there, and shift every line number after it.
-template <class F>
-void tachDong(const QByteArray& noiDung, F&& moiDong) {
-    qsizetype i = 0;
-    qint64 so = 0;
-    while (i < noiDung.size()) {
-        qsizetype ket = noiDung.indexOf('\n', i);
-        if (ket < 0) ket = noiDung.size();
-        const QByteArrayView dong(noiDung.constData() + i, ket - i);
-        if (!dong.isEmpty()) {
-            if (!moiDong(++so, dong)) return;
-        }
-        i = ket + 1;
-    }
 }
 
 }  // namespace
@@ -93,15 +76,16 @@ void NhatKy::ghi(const QString& suKien, const QMap<QString, QString>& chiTiet) {
 
 void NhatKy::napVanTayCuoi() {
     // A torn last line is cut before anything chains to it, so the journal keeps verifying.
-    if (!damBaoKhoa_()) TepDongJson::suaDuoi(duongDan_);
+    if (!damBaoKhoa_())
+        TepDongJson::suaDuoi(duongDan_, [](QByteArrayView dong) { return DongNhatKy::doc(dong).has_value(); });
     // Only the last line that carries a hash is wanted, so the journal is read from its end: the
     // start-up scan for unfinished recordings is what reads it whole.
     TepDongJson::DemDoc dem;
     TepDongJson::docNguocTungDong(duongDan_, dem, [this](QByteArrayView dong) {
-        const auto o = DocJson::docDoiTuong(std::string_view(dong.data(), size_t(dong.size())));
-        const QString bam = o ? DocJson::chu(*o, "hash") : QString();
-        if (bam.isEmpty()) return true;
-        vanTayDongTruoc_ = bam;
+        const auto d = DongNhatKy::doc(dong);
+        const std::string* bam = d ? d->chu("hash") : nullptr;
+        if (!bam || bam->empty()) return true;
+        vanTayDongTruoc_ = QString::fromStdString(*bam);
         return false;
     });
 }
@@ -113,24 +97,17 @@ NhatKy::KetQuaKiemTra NhatKy::kiemTra() const {
         return {false, 0, std::nullopt};
     KetQuaKiemTra kq{true, 0, std::nullopt};
     std::string truoc = "GENESIS";
-    tachDong(*noiDung, [&](qint64 so, QByteArrayView dong) {
+    DongNhatKy::tachDong(*noiDung, [&](qint64 so, QByteArrayView dong) {
         kq.soDong = so;
-        auto j = DocJson::docCoGioiHan(dong.begin(), dong.end());
         const bool dung = [&] {
-            if (j.is_discarded() || !j.is_object()) return false;
-            const auto bam = j.find("hash");
-            const auto prev = j.find("prev");
-            if (bam == j.end() || prev == j.end() || !bam->is_string() || !prev->is_string()) return false;
-            if (prev->get_ref<const std::string&>() != truoc) return false;
-            std::string bamDong = bam->get<std::string>();
-            j.erase("hash");
-            std::string lai;
-            try {
-                lai = tuanTuHoa(j.dump());
-            } catch (const nlohmann::json::exception&) {
-                return false;
-            }
-            if (bamHex(lai).toStdString() != bamDong) return false;
+            auto d = DongNhatKy::doc(dong);
+            if (!d) return false;
+            const std::string* bam = d->chu("hash");
+            const std::string* prev = d->chu("prev");
+            if (!bam || !prev || *prev != truoc) return false;
+            std::string bamDong = *bam;
+            const auto lai = d->tuanTuKhongBam();
+            if (!lai || bamHex(*lai).toStdString() != bamDong) return false;
             truoc = std::move(bamDong);
             return true;
         }();

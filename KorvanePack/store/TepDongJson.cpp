@@ -107,7 +107,7 @@ bool coBom(QByteArrayView b) {
 }
 
 // Repairs the tail of an open file; returns the length the file has afterwards, or -1.
-off_t suaDuoiFd(int fd, const QString& duongDan) {
+off_t suaDuoiFd(int fd, const QString& duongDan, const std::function<bool(QByteArrayView)>& laDongTron = {}) {
     struct stat st;
     if (::fstat(fd, &st) != 0) return -1;
     const off_t co = st.st_size;
@@ -134,7 +134,9 @@ off_t suaDuoiFd(int fd, const QString& duongDan) {
     if (::pread(fd, manh.data(), static_cast<size_t>(manh.size()), dau) != manh.size()) return -1;
     // A text editor may have put a byte-order mark before the first line; the loader skips it.
     const qsizetype bom = dau == 0 && coBom(manh) ? 3 : 0;
-    if (DocJson::docDoiTuong(std::string_view(manh.constData() + bom, static_cast<size_t>(manh.size() - bom)))) {
+    const QByteArrayView dong(manh.constData() + bom, manh.size() - bom);
+    if (laDongTron ? laDongTron(dong)
+                   : DocJson::docDoiTuong(std::string_view(dong.data(), size_t(dong.size()))).has_value()) {
         if (::pwrite(fd, "\n", 1, co) != 1 || ::fsync(fd) != 0) {
             if (::ftruncate(fd, co) != 0) return -1;
             return -1;
@@ -267,10 +269,10 @@ void TepDongJson::noiDong(const QString& duongDan, QByteArrayView dong) {
     throw LoiTep(QStringLiteral("Không ghi được tệp ") + duongDan);
 }
 
-bool TepDongJson::suaDuoi(const QString& duongDan) {
+bool TepDongJson::suaDuoi(const QString& duongDan, const std::function<bool(QByteArrayView)>& laDongTron) {
     const int fd = moTepThuong(duongDan, O_RDWR);
     if (fd < 0) return false;
-    const bool ok = suaDuoiFd(fd, duongDan) >= 0;
+    const bool ok = suaDuoiFd(fd, duongDan, laDongTron) >= 0;
     ::close(fd);
     return ok;
 }

@@ -24,8 +24,9 @@ public:
     // anything else is the torn tail of a write that never completed and is cut off, after it has been
     // kept whole and synced in the side file "<name>.doan-cat-<UTC yyyyMMddTHHmmssZ>". Nothing that
     // ends in a line feed is ever touched. Returns false when the file could not be repaired (then it
-    // is left as it was).
-    static bool suaDuoi(const QString& duongDan);
+    // is left as it was). laDongTron, when given, says what a whole line is for this file (the byte-order
+    // mark at the file's start already taken off); by default, any JSON object.
+    static bool suaDuoi(const QString& duongDan, const std::function<bool(QByteArrayView)>& laDongTron = {});
 
     // A regular file opened for reading, or -1; never waits on a named pipe or a device.
     static int moDeDoc(const QString& duongDan);

@@ -511,3 +511,201 @@ TEST(SaoLuu, ThuMucDatTuTruocKhiCoDanhDau) {
     EXPECT_FALSE(SaoLuu::nhanThuMucCu(m.goc, m.sao, {m.tmp.path()}));
     EXPECT_TRUE(SaoLuu::nhanThuMucCu(m.goc, m.sao, {m.tmp.filePath("Kho2")}));
 }
+
+namespace {
+
+// Every entry below a folder (files, folders, links, not followed), by path relative to it, one a line.
+std::string moiMuc(const QString& thuMuc) {
+    QStringList ds;
+    QDirIterator it(thuMuc, QDir::AllEntries | QDir::System | QDir::Hidden | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) ds << QDir(thuMuc).relativeFilePath(it.next());
+    ds.sort();
+    return ds.join(u'\n').toStdString();
+}
+
+// A symbolic link at tai naming dich exactly as written (a relative target stays relative).
+void lienKet(const QString& dich, const QString& tai) {
+    QDir().mkpath(QFileInfo(tai).absolutePath());
+    ASSERT_EQ(::symlink(QFile::encodeName(dich).constData(), QFile::encodeName(tai).constData()), 0)
+        << tai.toStdString();
+}
+
+const QString kVaoDuLieu =
+    "Xong 0/1. 1 file không chép được: 1 file vì một liên kết trong thư mục sao lưu dẫn vào "
+    "thư mục dữ liệu.";
+const QString kChinhTepGoc = "Xong 0/1. 1 file không chép được: 1 file vì chỗ của bản sao dẫn về chính tệp gốc.";
+const QString kBiChan =
+    "Xong 0/1. 1 file không chép được: 1 file vì một tệp hoặc một liên kết hỏng chắn đường "
+    "trong thư mục sao lưu.";
+const QString kXong = "Xong — 1 video đã có bản sao.";
+
+}  // namespace
+
+// Links placed at every level of a backup tree, leading into the data folder, back to the source, to a folder
+// beside both, or to nowhere. Whatever they do, nothing appears in the data folder (not even an empty folder), a
+// copy counts only where it really lies outside it, and the status and the journal say why a copy was refused.
+TEST(SaoLuu, LienKetTrongThuMucSaoLuuKhongDanVaoThuMucDuLieu) {
+    struct Ca {
+        const char* ten;
+        const char* tai;  // the link, relative to the backup folder
+        QString dich;     // its target: "@" stands for the data folder, "~" for the folder holding both
+        QString trangThai;
+        QJsonObject chiTiet;
+        const char* banSao;  // where the copy must be readable afterwards, relative to "~"; nullptr for none
+    };
+    const QJsonObject vaoDuLieu{{"tong", "1"}, {"loi", "1"}, {"loiVaoThuMucDuLieu", "1"}};
+    const QJsonObject tepGoc{{"tong", "1"}, {"loi", "1"}, {"loiChinhTepGoc", "1"}};
+    const QJsonObject chan{{"tong", "1"}, {"loi", "1"}, {"loiBiChan", "1"}};
+    const QJsonObject xong{{"tong", "1"}, {"loi", "0"}};
+    const Ca cac[] = {
+        // Into the data folder, somewhere other than the source.
+        {"videos to the data folder", "videos", "@", kVaoDuLieu, vaoDuLieu, nullptr},
+        {"year to the month files' folder", "videos/2024", "@/data", kVaoDuLieu, vaoDuLieu, nullptr},
+        {"month to a year, whose day folder is missing", "videos/2024/05", "@/videos/2024", kVaoDuLieu, vaoDuLieu,
+         nullptr},
+        {"day to another day's folder", "videos/2024/05/01", "@/videos/2024/05/02", kVaoDuLieu, vaoDuLieu, nullptr},
+        {"relative, to another day's folder", "videos/2024/05/01", "../../../../Kho/videos/2024/05/02", kVaoDuLieu,
+         vaoDuLieu, nullptr},
+        // Back to the source file itself.
+        {"videos to the source's videos", "videos", "@/videos", kChinhTepGoc, tepGoc, nullptr},
+        {"year to the source's year", "videos/2024", "@/videos/2024", kChinhTepGoc, tepGoc, nullptr},
+        {"month to the source's month", "videos/2024/05", "@/videos/2024/05", kChinhTepGoc, tepGoc, nullptr},
+        {"day to the source's day", "videos/2024/05/01", "@/videos/2024/05/01", kChinhTepGoc, tepGoc, nullptr},
+        {"relative, videos to the source's videos", "videos", "../Kho/videos", kChinhTepGoc, tepGoc, nullptr},
+        {"the file to the source", "videos/2024/05/01/a.mp4", "@/videos/2024/05/01/a.mp4", kChinhTepGoc, tepGoc,
+         nullptr},
+        // The file to another recording of the same size: no copy of a, and b is left alone.
+        {"the file to another recording", "videos/2024/05/01/a.mp4", "@/videos/2024/05/02/b.mp4", kXong, xong,
+         "SaoLuu/videos/2024/05/01/a.mp4"},
+        // To a folder beside both: the copy lands there, outside the data folder, and counts.
+        {"videos to a sibling", "videos", "~/Khac/videos", kXong, xong, "Khac/videos/2024/05/01/a.mp4"},
+        {"month to a sibling", "videos/2024/05", "~/Khac/thang", kXong, xong, "Khac/thang/01/a.mp4"},
+        {"day to a sibling", "videos/2024/05/01", "~/Khac/ngay", kXong, xong, "Khac/ngay/a.mp4"},
+        {"the file to a sibling file of the same size", "videos/2024/05/01/a.mp4", "~/Khac/x.mp4", kXong, xong,
+         "SaoLuu/videos/2024/05/01/a.mp4"},
+        // To nowhere.
+        {"videos to nowhere", "videos", "~/khong-co", kBiChan, chan, nullptr},
+        {"day to nowhere", "videos/2024/05/01", "~/khong-co/ngay", kBiChan, chan, nullptr},
+        {"year to itself", "videos/2024", "2024", kBiChan, chan, nullptr},
+        {"the file to nowhere", "videos/2024/05/01/a.mp4", "~/khong-co.mp4", kXong, xong,
+         "SaoLuu/videos/2024/05/01/a.mp4"},
+    };
+    for (const Ca& ca : cac) {
+        SCOPED_TRACE(ca.ten);
+        Moi m;
+        const QString tmp = m.tmp.path();
+        const BanGhiVideo a = m.video("videos/2024/05/01/a.mp4", "aaaa");
+        // Another recording's file, which has no record here so that the run has one file to copy.
+        ghi(m.goc + "/videos/2024/05/02/b.mp4", "bbbb");
+        m.kho.ghiNhatKy("app_start");
+        ghi(tmp + "/Khac/x.mp4", "xxxx");
+        QDir().mkpath(tmp + "/Khac/videos");
+        QDir().mkpath(tmp + "/Khac/thang");
+        QDir().mkpath(tmp + "/Khac/ngay");
+        QString dich = ca.dich;
+        if (dich.startsWith('@')) dich = m.goc + dich.mid(1);
+        if (dich.startsWith('~')) dich = tmp + dich.mid(1);
+        lienKet(dich, m.sao + "/" + ca.tai);
+        // The catch-up's own journal line aside, the data folder is compared entry by entry.
+        const std::string truoc = moiMuc(m.goc);
+        const QByteArray nhatKy = doc(m.kho.duongDanNhatKy());
+
+        m.chayBu();
+        EXPECT_EQ(m.saoLuu.trangThai().toStdString(), ca.trangThai.toStdString());
+        const QJsonObject sk = m.suKienCuoi();
+        EXPECT_EQ(sk["event"].toString(), "backup");
+        EXPECT_EQ(sk["detail"].toObject(), ca.chiTiet) << QJsonDocument(sk).toJson().toStdString();
+        if (ca.banSao) {
+            EXPECT_EQ(doc(tmp + "/" + ca.banSao), "aaaa");
+            EXPECT_FALSE(QFileInfo(tmp + "/" + ca.banSao).isSymLink());
+        }
+        // A per-video copy goes the same way, and a second run finds the same.
+        m.saoLuu.saoLuuMot(a);
+        m.saoLuu.choHetViec();
+        m.chayBu();
+        EXPECT_EQ(m.saoLuu.trangThai().toStdString(), ca.trangThai.toStdString()) << "second run";
+
+        EXPECT_EQ(moiMuc(m.goc), truoc);
+        EXPECT_EQ(doc(a.filePath), "aaaa");
+        EXPECT_EQ(doc(m.goc + "/videos/2024/05/02/b.mp4"), "bbbb");
+        EXPECT_EQ(doc(tmp + "/Khac/x.mp4"), "xxxx");
+        EXPECT_TRUE(doc(m.kho.duongDanNhatKy()).startsWith(nhatKy)) << "the journal only grows";
+        EXPECT_TRUE(m.kho.kiemTraNhatKy().ok);
+    }
+}
+
+// Several reasons in one run are named side by side, with the drive's hint kept for what is left.
+TEST(SaoLuu, NhieuLyDoTrongMotLanChay) {
+    Moi m;
+    m.video("videos/2024/05/01/a.mp4", "aaaa");
+    m.video("videos/2024/05/01/thieu.mp4", "x", false);
+    m.video("videos/2024/05/02/c.mp4", "cc");
+    m.video("videos/2024/05/03/d.mp4", "ddd");
+    lienKet(m.goc + "/videos/2024/05/01/a.mp4", m.sao + "/videos/2024/05/01/a.mp4");
+    lienKet(m.goc + "/data", m.sao + "/videos/2024/05/03");
+    m.kho.ghiNhatKy("app_start");
+    const std::string truoc = moiMuc(m.goc);
+    m.chayBu();
+    EXPECT_EQ(m.saoLuu.trangThai().toStdString(),
+              "Xong 1/4. 3 file không chép được: 1 file vì một liên kết trong thư mục sao lưu dẫn vào thư mục dữ "
+              "liệu; 1 file vì chỗ của bản sao dẫn về chính tệp gốc; 1 file (ổ đã rút ra, hoặc hết chỗ).");
+    EXPECT_EQ(m.suKienCuoi()["detail"].toObject(),
+              QJsonObject({{"tong", "4"}, {"loi", "3"}, {"loiVaoThuMucDuLieu", "1"}, {"loiChinhTepGoc", "1"}}));
+    EXPECT_EQ(doc(m.sao + "/videos/2024/05/02/c.mp4"), "cc");
+    EXPECT_EQ(moiMuc(m.goc), truoc);
+}
+
+// A link swapped, or a folder moved, while a copy is under way: the copy is written through the folder held open,
+// and counts only if that folder is still outside the data folder and still where its path leads.
+TEST(SaoLuu, LienKetDoiGiuaChungKhongDuaBanSaoVaoThuMucDuLieu) {
+    using L = SaoLuu::LoiChep;
+    const QByteArray noiDung(3 << 20, 'v');
+    struct Ca {
+        const char* ten;
+        std::function<void(const QString& goc, const QString& sao)> doi;
+        L loi;
+    };
+    const Ca cac[] = {
+        {"videos swapped for a link to the source's videos",
+         [](const QString& goc, const QString& sao) {
+             QDir().rename(sao + "/videos", sao + "/videos-cu");
+             lienKet(goc + "/videos", sao + "/videos");
+         },
+         L::vaoThuMucDuLieu},
+        {"the day folder moved into the data folder",
+         [](const QString& goc, const QString& sao) {
+             QDir().rename(sao + "/videos/2024/05/01", goc + "/videos/2024/05/09");
+         },
+         L::vaoThuMucDuLieu},
+        {"the day folder moved aside",
+         [](const QString&, const QString& sao) { QDir().rename(sao + "/videos/2024/05/01", sao + "/cu"); }, L::khac},
+        {"nothing changes", [](const QString&, const QString&) {}, L::khong},
+    };
+    for (const Ca& ca : cac) {
+        SCOPED_TRACE(ca.ten);
+        Moi m;
+        const BanGhiVideo a = m.video("videos/2024/05/01/a.mp4", noiDung);
+        const QString dich = *m.saoLuu.duongDanBanSao(a.filePath);
+        const std::string truoc = moiMuc(m.goc);
+        int soKhoi = 0;
+        const SaoLuu::KetQuaChep kq = SaoLuu::chepVaoThuMuc(m.goc, m.sao, a.filePath, dich, a.sha256, [&] {
+            if (++soKhoi == 1) ca.doi(m.goc, m.sao);
+        });
+        EXPECT_EQ(kq.loi, ca.loi);
+        EXPECT_EQ(kq.daChep, ca.loi == L::khong);
+        EXPECT_GE(soKhoi, 3);
+        if (ca.loi == L::khong) {
+            EXPECT_EQ(doc(dich), noiDung);
+            continue;
+        }
+        // The moved folder is the only thing the data folder gained, and it came empty.
+        std::string sau = moiMuc(m.goc);
+        EXPECT_EQ(sau, truoc + (QString(ca.ten).contains("into") ? "\nvideos/2024/05/09" : ""));
+        EXPECT_FALSE(QFileInfo::exists(dich) && !QFileInfo(dich).isSymLink() && doc(dich) == noiDung &&
+                     !QFileInfo(dich).canonicalFilePath().startsWith(m.goc + "/videos/2024/05/01"))
+            << "no copy at the path it was counted for";
+        EXPECT_EQ(moiTep(m.sao), ".korvane-saoluu") << "no temporary file left anywhere in the backup";
+        EXPECT_EQ(doc(a.filePath), noiDung);
+    }
+}

@@ -49,6 +49,38 @@ TEST(MoHinhHangHoan, MaDeQuay) {
     EXPECT_EQ(MoHinhHangHoan::maHienThiDon(khongMa), "3");
 }
 
+// A tracking entry may come before the carrier has numbered it: an empty code is never what a parcel is
+// filmed or shown under while the order has anything else to go by.
+TEST(MoHinhHangHoan, MaBoQuaVanDonRong) {
+    const struct {
+        const char* ten;
+        DonHang don;
+        QString tuKhoa, maQuay, maHienThi;
+    } cac[] = {
+        {"empty first, numbered second", taoDon("1", "A", "0", "", "1001", {"", "GHN2"}), "0909", "GHN2", "GHN2"},
+        {"only empty entries", taoDon("2", "B", "0", "", "1002", {"", ""}), "0909", "1002", "1002"},
+        {"empty entries, empty order number", taoDon("3", "C", "0", "", QString(""), {""}), "0909", "0909", "3"},
+        {"empty entries, nothing typed", taoDon("4", "D", "0", "", std::nullopt, {""}), "", "KHONG-DON", "4"},
+    };
+    for (const auto& k : cac) {
+        EXPECT_EQ(MoHinhHangHoan::maDeQuay(k.don, k.tuKhoa), k.maQuay) << k.ten;
+        EXPECT_EQ(MoHinhHangHoan::maHienThiDon(k.don), k.maHienThi) << k.ten;
+    }
+
+    // Filmed from the model: the record and its file carry the numbered tracking code.
+    CanhMoHinh c;
+    c.themDon(taoDon("A1", "An", "0901111222", "2025-02-01T01:00:00Z", "1001", {"", "SPXVN42"}));
+    c.m->datTuKhoa("0901111222");
+    c.m->timDon();
+    ASSERT_TRUE(c.m->donChon().has_value());
+    ASSERT_TRUE(c.batDau());
+    ASSERT_TRUE(c.dungSau(2));
+    EXPECT_EQ(c.m->banGhiVuaQuay()->code, "SPXVN42");
+    EXPECT_EQ(c.m->banGhiVuaQuay()->orderId, QString("A1"));
+    EXPECT_TRUE(c.m->banGhiVuaQuay()->fileName.contains("SPXVN42")) << c.m->banGhiVuaQuay()->fileName.toStdString();
+    EXPECT_FALSE(c.m->banGhiVuaQuay()->fileName.contains("KHONG-MA"));
+}
+
 TEST(MoHinhHangHoan, TimMotKetQuaThiChonNhieuKetQuaThiGiuLuaChon) {
     CanhMoHinh c;
     c.themDon(taoDon("A1", "Trần Văn An", "0901111222", "2025-02-01T01:00:00Z", "1001", {"GHN-A1"}));

@@ -10,6 +10,8 @@
 
 #include "KhoTam.h"
 #include "KiemNhatKyDocLap.h"
+#include "store/DocJson.h"
+#include "store/DongNhatKy.h"
 
 namespace {
 
@@ -27,6 +29,43 @@ void ghiBa(KhoDuLieu& k) {
     k.ghiNhatKy(QStringLiteral("app_start"), {{QStringLiteral("don"), QStringLiteral("0")}});
     k.ghiNhatKy(QStringLiteral("rec_start"), {{QStringLiteral("code"), QStringLiteral("GHN1")}});
     k.ghiNhatKy(QStringLiteral("rec_finish"), {{QStringLiteral("code"), QStringLiteral("GHN1")}});
+}
+
+const QByteArray kBom = "\xEF\xBB\xBF";
+
+// After the store is opened again as at start-up and writes one line, the check and the independent reader still
+// agree, and a journal the check called intact is still intact, one line longer: the program's own write never
+// breaks a chain it has just vouched for.
+void kiemSauMotLanGhi(KhoTam& t, const NhatKy::KetQuaKiemTra& truoc, const std::string& ten) {
+    t.moLai(true);
+    t.kho->ghiNhatKy(QStringLiteral("sync"));
+    ASSERT_FALSE(t.kho->loiGhiNhatKy()) << ten;
+    const auto sau = t.kho->kiemTraNhatKy();
+    EXPECT_EQ(kiemNhatKyDocLap(t.docTep(QStringLiteral("data/app.log.jsonl"))),
+              (KetQuaDocLap{sau.ok, sau.soDong, sau.dongGay}))
+        << ten << ": after one append";
+    if (truoc.ok) {
+        EXPECT_TRUE(sau.ok) << ten << ": an intact journal broken by the program's own append";
+        EXPECT_EQ(sau.soDong, truoc.soDong + 1) << ten;
+    }
+}
+
+// A line as a serialiser that keeps every digit would write it around chiTiet (already sorted and compact), with
+// its correct hash: the bytes hashed are written out here by hand, not produced by any JSON library.
+QByteArray dongTay(const QByteArray& truoc, const QByteArray& chiTiet) {
+    const QByteArray dau = R"({"detail":)" + chiTiet + R"(,"event":"x",)";
+    const QByteArray cuoi = R"("prev":")" + truoc + R"(","ts":"2025-12-10T09:00:00Z"})";
+    return dau + R"("hash":")" + sha256Hex(dau + cuoi) + R"(",)" + cuoi;
+}
+
+// The "hash" of a line, read as plain text.
+QByteArray bamCua(const QByteArray& dong) {
+    const qsizetype i = dong.indexOf(R"("hash":")");
+    return i < 0 ? QByteArray() : dong.mid(i + 8, 64);
+}
+
+QByteArray soDaiChu() {
+    return "-123456789012345678901234567890";
 }
 
 }  // namespace
@@ -124,6 +163,7 @@ TEST(NhatKy, KiemTraPhatHienSuaXoaChen) {
         EXPECT_EQ(kiemNhatKyDocLap(t.docTep(QStringLiteral("data/app.log.jsonl"))),
                   (KetQuaDocLap{c.ok, c.soDong, c.dongGay}))
             << c.ten;
+        kiemSauMotLanGhi(t, kq, c.ten);
     }
     KhoTam thieu;
     const auto kq = thieu.kho->kiemTraNhatKy();
@@ -277,4 +317,217 @@ TEST(NhatKy, DongLongQuaSauLaDongGay) {
         EXPECT_EQ(kq.soDong, 4) << c.ten;
         EXPECT_EQ(kq.dongGay, c.ok ? std::nullopt : std::optional<qint64>(4)) << c.ten;
     }
+}
+
+// Byte-order marks and long integers: the check, the load of the last hash behind the next append, and the
+// independent reader all take each journal the same way, before one append and after it.
+TEST(NhatKy, DauBomVaSoNguyenDaiDocNhuNhau) {
+    using Dong = QList<QByteArray>;
+    const QByteArray soDai = "123456789012345678901234567890";
+    struct {
+        const char* ten;
+        std::function<QByteArray(const Dong&)> lam;
+        KetQuaDocLap truoc, sau;
+    } const bang[] = {
+        {"BOM at the start", [&](const Dong& d) { return kBom + d.join('\n') + '\n'; }, {true, 3, {}}, {true, 4, {}}},
+        {"BOM alone on the first piece",
+         [&](const Dong& d) { return kBom + '\n' + d.join('\n') + '\n'; },
+         {true, 3, {}},
+         {true, 4, {}}},
+        {"BOM at the start of a one-line journal without its line feed",
+         [&](const Dong& d) { return kBom + d[0]; },
+         {true, 1, {}},
+         {true, 2, {}}},
+        {"two BOMs at the start",
+         [&](const Dong& d) { return kBom + kBom + d.join('\n') + '\n'; },
+         {false, 1, 1},
+         {false, 1, 1}},
+        {"BOM after a blank first piece",
+         [&](const Dong& d) { return '\n' + kBom + d.join('\n') + '\n'; },
+         {false, 1, 1},
+         {false, 1, 1}},
+        {"BOM before line 2",
+         [&](const Dong& d) { return d[0] + '\n' + kBom + d[1] + '\n' + d[2] + '\n'; },
+         {false, 2, 2},
+         {false, 2, 2}},
+        // The load passes over it as the check does: the next line chains to line 2, and the break stays at 3.
+        {"BOM before the last line",
+         [&](const Dong& d) { return d[0] + '\n' + d[1] + '\n' + kBom + d[2] + '\n'; },
+         {false, 3, 3},
+         {false, 3, 3}},
+        // Not a whole line: cut aside at start-up like any torn tail, and the chain goes on from line 2.
+        {"BOM before the last line, without its line feed",
+         [&](const Dong& d) { return d[0] + '\n' + d[1] + '\n' + kBom + d[2]; },
+         {false, 3, 3},
+         {true, 3, {}}},
+        {"a long integer",
+         [&](const Dong& d) { return d.join('\n') + '\n' + dongTay(bamCua(d[2]), R"({"n":)" + soDai + "}") + '\n'; },
+         {true, 4, {}},
+         {true, 5, {}}},
+        {"long integers of both signs among others",
+         [&](const Dong& d) {
+             return d.join('\n') + '\n' +
+                    dongTay(bamCua(d[2]), R"({"a":[-92233720368547758090,1,18446744073709551616,2.5,-7],"b":{"c":)" +
+                                              soDai + R"(,"d":"\/x"}})") +
+                    '\n';
+         },
+         {true, 4, {}},
+         {true, 5, {}}},
+        {"the 64-bit limits",
+         [&](const Dong& d) {
+             return d.join('\n') + '\n' +
+                    dongTay(bamCua(d[2]), R"({"a":18446744073709551615,"b":-9223372036854775808})") + '\n';
+         },
+         {true, 4, {}},
+         {true, 5, {}}},
+        {"just past the 64-bit limits",
+         [&](const Dong& d) {
+             return d.join('\n') + '\n' +
+                    dongTay(bamCua(d[2]), R"({"a":18446744073709551616,"b":-9223372036854775809})") + '\n';
+         },
+         {true, 4, {}},
+         {true, 5, {}}},
+        {"a 300-digit integer",
+         [&](const Dong& d) {
+             return d.join('\n') + '\n' + dongTay(bamCua(d[2]), R"({"n":)" + QByteArray(300, '7') + "}") + '\n';
+         },
+         {true, 4, {}},
+         {true, 5, {}}},
+        // The last line, whole but for its line feed, is kept and chained to.
+        {"a long integer in the last line, without its line feed",
+         [&](const Dong& d) { return d.join('\n') + '\n' + dongTay(bamCua(d[2]), R"({"n":)" + soDai + "}"); },
+         {true, 4, {}},
+         {true, 5, {}}},
+        // Hashed over the integer turned into a double: not what the line says.
+        {"a long integer hashed as a double",
+         [&](const Dong& d) {
+             QByteArray dong = dongTay(bamCua(d[2]), R"({"n":1.2345678901234568e+29})");
+             dong.replace("1.2345678901234568e+29", soDai);
+             return d.join('\n') + '\n' + dong + '\n';
+         },
+         {false, 4, 4},
+         {false, 4, 4}},
+        {"a long integer changed by one digit",
+         [&](const Dong& d) {
+             QByteArray dong = dongTay(bamCua(d[2]), R"({"n":)" + soDai + "}");
+             dong.replace(soDai, soDai.left(soDai.size() - 1) + '1');
+             return d.join('\n') + '\n' + dong + '\n';
+         },
+         {false, 4, 4},
+         {false, 4, 4}},
+    };
+    for (const auto& c : bang) {
+        KhoTam t;
+        ghiBa(*t.kho);
+        const auto dong = cacDong(t.docTep(QStringLiteral("data/app.log.jsonl")));
+        t.vietTep(QStringLiteral("data/app.log.jsonl"), c.lam(dong));
+        const auto kq = t.kho->kiemTraNhatKy();
+        EXPECT_EQ((KetQuaDocLap{kq.ok, kq.soDong, kq.dongGay}), c.truoc) << c.ten;
+        EXPECT_EQ(kiemNhatKyDocLap(t.docTep(QStringLiteral("data/app.log.jsonl"))), c.truoc) << c.ten;
+        kiemSauMotLanGhi(t, kq, c.ten);
+        const auto sau = t.kho->kiemTraNhatKy();
+        EXPECT_EQ((KetQuaDocLap{sau.ok, sau.soDong, sau.dongGay}), c.sau) << c.ten << ": after one append";
+    }
+}
+
+// An integer past even a double's range is kept by its digits too; the independent reader, which sees numbers
+// through nlohmann's lexer, cannot follow there, so the line is checked against its hand-written bytes alone.
+TEST(NhatKy, SoNguyenQuaTamSoThuc) {
+    KhoTam t;
+    ghiBa(*t.kho);
+    const QByteArray cu = t.docTep(QStringLiteral("data/app.log.jsonl"));
+    const QByteArray dong = dongTay(bamCua(cacDong(cu).back()), R"({"n":[-)" + QByteArray(5000, '9') + "]}");
+    t.vietTep(QStringLiteral("data/app.log.jsonl"), cu + dong + '\n');
+    const auto kq = t.kho->kiemTraNhatKy();
+    EXPECT_TRUE(kq.ok);
+    EXPECT_EQ(kq.soDong, 4);
+    t.moLai(true);
+    EXPECT_EQ(t.kho->vanTayDongTruoc().toLatin1(), bamCua(dong));
+}
+
+// The line reader on hostile lines: never a crash, an object only for an object as written, and the serialisation
+// it hashes is, for a line already in the journal's form, exactly the bytes before the hash was put in.
+TEST(NhatKy, DocDongHongLonSauVaCut) {
+    const struct {
+        QByteArray dong;
+        bool doiTuong;
+    } bang[] = {
+        {"{}", true},
+        {"  {}\r", true},
+        {kBom + "{}", false},
+        {" " + kBom + "{}", false},
+        {"{", false},
+        {"}", false},
+        {"[]", false},
+        {R"("x")", false},
+        {"1", false},
+        {"null", false},
+        {"", false},
+        {R"({"a":})", false},
+        {R"({"a":1,})", false},
+        {R"({"a" 1})", false},
+        {R"({"a":1}{"b":2})", false},
+        {R"({"a":1} x)", false},
+        {R"({"a":01})", false},
+        {R"({"a":-})", false},
+        {R"({"a":1.})", false},
+        {R"({"a":-01234567890123456789012345})", false},
+        {R"({"a":123456789012345678901234567890x})", false},
+        {R"({"a":123456789012345678901234567890-1})", false},
+        {R"({"a":1e400})", false},
+        {R"({"a":"\ud800"})", false},
+        {"{\"a\":\"t\tb\"}", false},
+        {R"({"a":"12345678901234567890123456789"})", true},
+        {R"({"a":"\"123456789012345678901234567890"})", true},
+        {R"({"a":123456789012345678901234567890e2})", true},
+        {R"({"a":-0})", true},
+    };
+    for (const auto& c : bang) EXPECT_EQ(DongNhatKy::doc(c.dong).has_value(), c.doiTuong) << c.dong.toStdString();
+
+    // Numbers of every kind, in order, with strings that look like numbers between them: put back where they were.
+    const QByteArray chiTiet =
+        R"({"a":[1,-2,123456789012345678901234567890,2.5,"-98765432109876543210987",-123456789012345678901234567890,)"
+        R"({"b":18446744073709551616,"c":[true,false,null,"x\"1234567890123456789012345"]},1e+30,0],)"
+        R"("d":"\/duong\/dan","e":{}})";
+    const QByteArray dong = dongTay("GENESIS", chiTiet);
+    auto d = DongNhatKy::doc(dong);
+    ASSERT_TRUE(d.has_value());
+    const auto tuanTu = d->tuanTuKhongBam();
+    ASSERT_TRUE(tuanTu.has_value());
+    EXPECT_EQ(QByteArray::fromStdString(*tuanTu),
+              dong.left(dong.indexOf(R"("hash":")")) + dong.mid(dong.indexOf(R"("prev":)")));
+    EXPECT_EQ(sha256Hex(QByteArray::fromStdString(*tuanTu)), bamCua(dong));
+
+    // Cut anywhere, the line is no object, and as the journal's last line it is the broken one.
+    KhoTam t;
+    ghiBa(*t.kho);
+    const QByteArray cu = t.docTep(QStringLiteral("data/app.log.jsonl"));
+    for (qsizetype n = 1; n < dong.size(); ++n) {
+        EXPECT_FALSE(DongNhatKy::doc(dong.left(n)).has_value()) << n;
+        t.vietTep(QStringLiteral("data/app.log.jsonl"), cu + dong.left(n) + '\n');
+        const auto kq = t.kho->kiemTraNhatKy();
+        EXPECT_EQ((KetQuaDocLap{kq.ok, kq.soDong, kq.dongGay}), (KetQuaDocLap{false, 4, 4})) << n;
+    }
+
+    // Huge: a 16 MiB text and 100,000 long integers in one line, both correctly hashed.
+    const QByteArray truoc = bamCua(cacDong(cu).back());
+    QByteArray nhieu = R"({"n":[)";
+    for (int i = 0; i < 100000; ++i) nhieu += (i ? "," : "") + QByteArray::number(i + 1) + "123456789012345678901";
+    nhieu += "]}";
+    const QByteArray lon = dongTay(truoc, R"({"t":")" + QByteArray(16 << 20, 'x') + R"("})");
+    const QByteArray dongNhieu = dongTay(bamCua(lon), nhieu);
+    t.vietTep(QStringLiteral("data/app.log.jsonl"), cu + lon + '\n' + dongNhieu + '\n');
+    const auto kq = t.kho->kiemTraNhatKy();
+    EXPECT_TRUE(kq.ok);
+    EXPECT_EQ(kq.soDong, 5);
+
+    // Deep: nested to the limit, long integers at the bottom, is read; one level more is not, and far deeper
+    // neither, without recursing into it.
+    const auto longNhau = [](int sau, const QByteArray& giua) {
+        return QByteArray(sau, '[') + giua + QByteArray(sau, ']');
+    };
+    const int gioiHan = DocJson::kDoSauToiDa - 2;  // the line's object and its detail take two levels
+    EXPECT_TRUE(DongNhatKy::doc(dongTay("GENESIS", R"({"d":)" + longNhau(gioiHan, soDaiChu()) + "}")));
+    EXPECT_FALSE(DongNhatKy::doc(dongTay("GENESIS", R"({"d":)" + longNhau(gioiHan + 1, soDaiChu()) + "}")));
+    EXPECT_FALSE(DongNhatKy::doc(dongTay("GENESIS", R"({"d":)" + longNhau(300000, soDaiChu()) + "}")));
 }
