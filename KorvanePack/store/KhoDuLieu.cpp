@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <atomic>
 #include <exception>
+#include <future>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -299,28 +300,34 @@ void KhoDuLieu::napTep(QStringList tepDon, const QStringList& tepVideo) {
             video[size_t(i - soDon)] = giaiTepVideo(tepVideo[i - soDon], cacBo);
     });
 
-    // Then each piece of the orders' table is merged across the files on a core of its own, and the
-    // recordings are put in their table beside them, oldest file first so that the last line wins.
+    // The recordings go into their one table on a thread of their own, oldest file first so that the last
+    // line wins, while each piece of the orders' table is merged across the files on a core of its own.
+    std::future<void> xongVideo = std::async(std::launch::async, [this, &video] {
+        // The kind, camera, resolution and shop repeat in nearly every record: one copy of each text.
+        QSet<QString> chung;
+        qsizetype tong = 0;
+        for (const std::vector<BanGhiVideo>& ds : video) tong += qsizetype(ds.size());
+        videoTheoId_.reserve(videoTheoId_.size() + tong);
+        for (std::vector<BanGhiVideo>& ds : video) {
+            for (BanGhiVideo& v : ds) {
+                for (std::optional<QString>* truong : {&v.kind, &v.resolution, &v.cameraLabel, &v.shopName})
+                    if (*truong) **truong = dungChung(chung, **truong);
+                QString id = v.id;
+                videoTheoId_.emplace(std::move(id), std::move(v));
+            }
+            std::vector<BanGhiVideo>().swap(ds);
+        }
+    });
+    // Waited for on every way out, an exception included: the thread writes into this store.
+    struct ChoVideo {
+        std::future<void>& f;
+        ~ChoVideo() {
+            if (f.valid()) f.wait();
+        }
+    } choVideo{xongVideo};
     CacManh<QByteArray> donMoi;
     CacManh<int> tepCuaDon;  // the newest file that has the order, its index in don
-    chayTrenMoiLoi(kSoManh + 1, [&](qsizetype so) {
-        if (so == kSoManh) {
-            // The kind, camera, resolution and shop repeat in nearly every record: one copy of each text.
-            QSet<QString> chung;
-            qsizetype tong = 0;
-            for (const std::vector<BanGhiVideo>& ds : video) tong += qsizetype(ds.size());
-            videoTheoId_.reserve(videoTheoId_.size() + tong);
-            for (std::vector<BanGhiVideo>& ds : video) {
-                for (BanGhiVideo& v : ds) {
-                    for (std::optional<QString>* truong : {&v.kind, &v.resolution, &v.cameraLabel, &v.shopName})
-                        if (*truong) **truong = dungChung(chung, **truong);
-                    QString id = v.id;
-                    videoTheoId_.emplace(std::move(id), std::move(v));
-                }
-                std::vector<BanGhiVideo>().swap(ds);
-            }
-            return;
-        }
+    chayTrenMoiLoi(kSoManh, [&](qsizetype so) {
         Manh<QByteArray>& dich = donMoi[size_t(so)];
         Manh<int>& tepCua = tepCuaDon[size_t(so)];
         qsizetype tong = 0;
@@ -363,6 +370,7 @@ void KhoDuLieu::napTep(QStringList tepDon, const QStringList& tepVideo) {
         if (khoTrong) dich.removeIf([](const Manh<QString>::iterator& it) { return it.value().isNull(); });
     });
 
+    xongVideo.get();
     if (khoTrong) {
         maToiId_ = BangManh<QString>(std::move(maMoi));
         donTheoId_ = BangDonDaNap(BangManh<QByteArray>(std::move(donMoi)));
