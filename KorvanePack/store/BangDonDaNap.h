@@ -5,6 +5,7 @@
 #include <QString>
 #include <iterator>
 
+#include "store/BangManh.h"
 #include "store/DonHang.h"
 
 // The loaded orders by id, each kept as its compact record line (UTF-8) and decoded when asked for:
@@ -38,13 +39,13 @@ public:
 
     private:
         friend class BangDonDaNap;
-        explicit const_iterator(QHash<QString, QByteArray>::const_iterator it) : it_(it) {}
-        QHash<QString, QByteArray>::const_iterator it_;
+        explicit const_iterator(BangManh<QByteArray>::const_iterator it) : it_(it) {}
+        BangManh<QByteArray>::const_iterator it_;
     };
     using iterator = const_iterator;
 
     BangDonDaNap() = default;
-    explicit BangDonDaNap(QHash<QString, QByteArray> dong) : dong_(std::move(dong)) {}
+    explicit BangDonDaNap(BangManh<QByteArray> dong) : dong_(std::move(dong)) {}
 
     qsizetype size() const { return dong_.size(); }
     bool isEmpty() const { return dong_.isEmpty(); }
@@ -62,7 +63,7 @@ public:
     const_iterator constFind(const QString& id) const { return find(id); }
 
     // The store's side: the record lines themselves. A line put here is one that parses as an object.
-    const QHash<QString, QByteArray>& cacDong() const { return dong_; }
+    const BangManh<QByteArray>& cacDong() const { return dong_; }
     const QByteArray* dong(const QString& id) const;
     void dat(const QString& id, QByteArray dong) { dong_.insert(id, std::move(dong)); }
 
@@ -70,5 +71,5 @@ public:
     static DonHang giai(const QByteArray& dong);
 
 private:
-    QHash<QString, QByteArray> dong_;
+    BangManh<QByteArray> dong_;
 };

@@ -11,7 +11,8 @@
 #include <QFileInfo>
 #include <QSet>
 #include <algorithm>
-#include <deque>
+#include <atomic>
+#include <exception>
 #include <future>
 #include <mutex>
 #include <thread>
@@ -94,8 +95,8 @@ KhoDuLieu::SoLuong KhoDuLieu::napTatCa(int soThang, int soNgayGiu) {
         const QDate moc = bayGio.addSecs(-qint64(soNgayGiu) * 86400).date();
         soThangVideo = std::max(soThangVideo, soThangGiua(moc, bayGio.date()) + 1);
     }
-    napDon(thuMucDon(), tienToDon(), soThang);
-    napVideo(thuMucBanGhiVideo(), tienToVideo(), soThangVideo);
+    // Both kinds at once: the files of one kind are fewer than the cores.
+    napTep(tepDeNap(thuMucDon(), tienToDon(), soThang), tepDeNap(thuMucBanGhiVideo(), tienToVideo(), soThangVideo));
 #ifdef __GLIBC__
     // What the store keeps was decoded on worker threads, scattered between the per-file results and
     // parser memory they freed, which the allocator would otherwise hold on to for the life of the process.
@@ -163,36 +164,48 @@ bool docTungDongNguoc(const QString& duongDan, BoDoc& bo, F&& moiDong) {
     });
 }
 
-// Decodes the month files on worker threads and hands each file's result to apply on the calling
-// thread in the order given. A worker holds a block of its file and the lines it keeps, not the file.
-template <class KetQua, class GiaiTep, class ApDung>
-void napSongSong(const QStringList& tep, GiaiTep giaiTep, ApDung apDung) {
-    const int soLuong = std::clamp(int(std::thread::hardware_concurrency()), 1, 4);
-    std::deque<std::future<KetQua>> dangChay;
-    qsizetype tiep = 0;
-    auto khoiDong = [&] {
-        while (tiep < tep.size() && int(dangChay.size()) < soLuong) {
-            dangChay.push_back(std::async(std::launch::async, giaiTep, tep[tiep]));
-            ++tiep;
+// Runs viec(0) to viec(soViec - 1) on as many threads as the machine has cores, the calling thread
+// among them, and returns when all are done. The first exception a piece of work threw is thrown here.
+template <class F>
+void chayTrenMoiLoi(qsizetype soViec, F viec) {
+    if (soViec <= 0) return;
+    const qsizetype soLuong = std::clamp<qsizetype>(qsizetype(std::thread::hardware_concurrency()), 1, soViec);
+    std::atomic<qsizetype> tiep{0};
+    std::mutex khoaLoi;
+    std::exception_ptr loi;
+    const auto chay = [&] {
+        for (qsizetype i; (i = tiep.fetch_add(1)) < soViec;) {
+            try {
+                viec(i);
+            } catch (...) {
+                std::lock_guard<std::mutex> k(khoaLoi);
+                if (!loi) loi = std::current_exception();
+            }
         }
     };
-    khoiDong();
-    while (!dangChay.empty()) {
-        KetQua ketQua = dangChay.front().get();
-        dangChay.pop_front();
-        khoiDong();
-        apDung(std::move(ketQua));
-    }
+    std::vector<std::thread> luong;
+    for (qsizetype k = 1; k < soLuong; ++k) luong.emplace_back(chay);
+    chay();
+    for (std::thread& t : luong) t.join();
+    if (loi) std::rethrow_exception(loi);
 }
+
+constexpr int kSoManh = BangManh<QString>::kSoManh;
+template <class V>
+using CacManh = typename BangManh<V>::CacManh;
+template <class V>
+using Manh = typename BangManh<V>::Manh;
+using Khoa = KhoaManh;
 
 // One orders file, cut down to what can matter to the whole load: only the file's last line of each id
 // can be that id's last line, and only the file's last mention of each code can decide where it points.
+// Kept in the pieces of the store's tables, so that each piece is merged across files on its own.
 struct TepDon {
     // The file's last line of each id.
-    QHash<QString, QByteArray> don;
+    CacManh<QByteArray> don;
     // The file's last mention of each code: the order that mentioned it when that line is the order's
     // last line in the file, and a null text otherwise.
-    QHash<QString, QString> ma;
+    CacManh<QString> ma;
 };
 
 TepDon giaiTepDon(const QString& duongDan, CacBoDoc& cacBo) {
@@ -203,18 +216,37 @@ TepDon giaiTepDon(const QString& duongDan, CacBoDoc& cacBo) {
     const bool docHet = docTungDongNguoc(duongDan, *bo, [&](const simdjson::dom::object& o, QByteArrayView json) {
         const QString id = DocJson::chu(o, "id");
         if (id.isEmpty()) return;
-        const qsizetype soDon = ra.don.size();
-        QByteArray& dong = ra.don[id];
-        const bool dongCuoi = ra.don.size() != soDon;
+        Manh<QByteArray>& don = ra.don[size_t(BangManh<QByteArray>::manhCua(id))];
+        const qsizetype soDon = don.size();
+        QByteArray& dong = don[Khoa{id}];
+        const bool dongCuoi = don.size() != soDon;
         if (dongCuoi) dong = json.toByteArray();
         DonHang::choTungMa(o, bo->ma, [&](const QString& m) {
-            if (ra.ma.contains(m)) return;
+            Manh<QString>& ma = ra.ma[size_t(BangManh<QString>::manhCua(m))];
+            if (ma.contains(Khoa{m})) return;
             // A code that is the id itself shares the id's text; any other gets a copy of its own size.
-            ra.ma.insert(m == id ? id : QString(m.constData(), m.size()), dongCuoi ? id : QString());
+            ma.insert(Khoa{m == id ? id : QString(m.constData(), m.size())}, dongCuoi ? id : QString());
         });
     });
     cacBo.tra(std::move(bo));
     if (!docHet) return {};
+    return ra;
+}
+
+// One recordings file: the file's last line of each id, the only one of it that can survive.
+std::vector<BanGhiVideo> giaiTepVideo(const QString& duongDan, CacBoDoc& cacBo) {
+    std::vector<BanGhiVideo> ra;
+    QSet<QString> daCo;
+    std::unique_ptr<BoDoc> bo = cacBo.lay();
+    const bool docHet = docTungDongNguoc(duongDan, *bo, [&](const simdjson::dom::object& o, QByteArrayView) {
+        const QString id = DocJson::chu(o, "id");
+        if (id.isEmpty()) return;
+        const qsizetype soId = daCo.size();
+        daCo.insert(id);
+        if (daCo.size() != soId) ra.push_back(BanGhiVideo::tuJson(o));
+    });
+    cacBo.tra(std::move(bo));
+    if (!docHet) ra.clear();
     return ra;
 }
 
@@ -233,88 +265,130 @@ QStringList maCuaDong(const QByteArray& dong) {
 
 }  // namespace
 
-void KhoDuLieu::napDon(const QString& thuMuc, const QString& tienTo, int soTep) {
-    QStringList tep = cacTepThang(thuMuc, tienTo, soTep);
+QStringList KhoDuLieu::tepDeNap(const QString& thuMuc, const QString& tienTo, int soTep) {
+    const QStringList tep = cacTepThang(thuMuc, tienTo, soTep);
     if (!damBaoKhoa())
         for (const QString& t : tep) TepDongJson::suaDuoi(t);
+    return tep;
+}
+
+void KhoDuLieu::napDon(const QString& thuMuc, const QString& tienTo, int soTep) {
+    napTep(tepDeNap(thuMuc, tienTo, soTep), {});
+}
+
+void KhoDuLieu::napVideo(const QString& thuMuc, const QString& tienTo, int soTep) {
+    napTep({}, tepDeNap(thuMuc, tienTo, soTep));
+}
+
+void KhoDuLieu::napTep(QStringList tepDon, const QStringList& tepVideo) {
     // The indexes come out exactly as if every line were indexed in turn, oldest file first. Taken
     // newest first, the first line met of an id is its last line, which alone survives in the map of
     // orders; and the first line met that mentions a code is the last line to set it: the code points
     // to that line's order when the line is the order's last one, and to nothing otherwise, because
     // re-indexing the order later dropped it.
-    std::reverse(tep.begin(), tep.end());
-    QHash<QString, QByteArray> donMoi;
-    QHash<QString, QString> maMoi;  // a null id: the code points to nothing
-    CacBoDoc cacBo;
-    const auto giai = [&cacBo](const QString& duongDan) { return giaiTepDon(duongDan, cacBo); };
-    napSongSong<TepDon>(tep, giai, [&](TepDon&& t) {
-        if (donMoi.isEmpty() && maMoi.isEmpty()) {
-            donMoi = std::move(t.don);
-            maMoi = std::move(t.ma);
-            return;
-        }
-        // Codes first: an order's last line lies in this file only if no newer file had the order.
-        for (auto it = t.ma.cbegin(); it != t.ma.cend(); ++it) {
-            const qsizetype soMa = maMoi.size();
-            QString& id = maMoi[it.key()];
-            if (maMoi.size() != soMa && !it->isNull() && !donMoi.contains(*it)) id = *it;
-        }
-        for (auto it = t.don.begin(); it != t.don.end(); ++it) {
-            const qsizetype soDon = donMoi.size();
-            QByteArray& dong = donMoi[it.key()];
-            if (donMoi.size() != soDon) dong = std::move(*it);
-        }
-    });
-    if (donTheoId_.isEmpty() && maToiId_.isEmpty()) {
-        maMoi.removeIf([](const QHash<QString, QString>::iterator& it) { return it.value().isNull(); });
-        maToiId_ = std::move(maMoi);
-        donTheoId_ = BangDonDaNap(std::move(donMoi));
-        return;
-    }
-    // Orders indexed before this load: a re-indexed order first lets go of the codes it held.
-    for (auto it = donMoi.cbegin(); it != donMoi.cend(); ++it) boMaCu(it.key(), {});
-    for (auto it = maMoi.cbegin(); it != maMoi.cend(); ++it) {
-        if (it.value().isNull())
-            maToiId_.remove(it.key());
-        else
-            maToiId_.insert(it.key(), it.value());
-    }
-    for (auto it = donMoi.begin(); it != donMoi.end(); ++it) donTheoId_.dat(it.key(), std::move(it.value()));
-}
+    std::reverse(tepDon.begin(), tepDon.end());
+    const qsizetype soDon = tepDon.size(), soVideo = tepVideo.size();
 
-void KhoDuLieu::napVideo(const QString& thuMuc, const QString& tienTo, int soTep) {
-    const QStringList tep = cacTepThang(thuMuc, tienTo, soTep);
-    if (!damBaoKhoa())
-        for (const QString& t : tep) TepDongJson::suaDuoi(t);
-    // The kind, camera, resolution and shop repeat in nearly every record: one copy of each text.
-    QSet<QString> chung;
+    // Every file is decoded on a core of its own, orders and recordings alike.
+    std::vector<TepDon> don(static_cast<size_t>(soDon));
+    std::vector<std::vector<BanGhiVideo>> video(static_cast<size_t>(soVideo));
     CacBoDoc cacBo;
-    napSongSong<std::vector<BanGhiVideo>>(
-        tep,
-        [&cacBo](const QString& duongDan) {
-            // The file's last line of each id, the only one of it that can survive.
-            std::vector<BanGhiVideo> ra;
-            QSet<QString> daCo;
-            std::unique_ptr<BoDoc> bo = cacBo.lay();
-            const bool docHet = docTungDongNguoc(duongDan, *bo, [&](const simdjson::dom::object& o, QByteArrayView) {
-                const QString id = DocJson::chu(o, "id");
-                if (id.isEmpty()) return;
-                const qsizetype soId = daCo.size();
-                daCo.insert(id);
-                if (daCo.size() != soId) ra.push_back(BanGhiVideo::tuJson(o));
-            });
-            cacBo.tra(std::move(bo));
-            if (!docHet) ra.clear();
-            return ra;
-        },
-        [this, &chung](std::vector<BanGhiVideo>&& ds) {
+    chayTrenMoiLoi(soDon + soVideo, [&](qsizetype i) {
+        if (i < soDon)
+            don[size_t(i)] = giaiTepDon(tepDon[i], cacBo);
+        else
+            video[size_t(i - soDon)] = giaiTepVideo(tepVideo[i - soDon], cacBo);
+    });
+
+    // The recordings go into their one table on a thread of their own, oldest file first so that the last
+    // line wins, while each piece of the orders' table is merged across the files on a core of its own.
+    std::future<void> xongVideo = std::async(std::launch::async, [this, &video] {
+        // The kind, camera, resolution and shop repeat in nearly every record: one copy of each text.
+        QSet<QString> chung;
+        qsizetype tong = 0;
+        for (const std::vector<BanGhiVideo>& ds : video) tong += qsizetype(ds.size());
+        videoTheoId_.reserve(videoTheoId_.size() + tong);
+        for (std::vector<BanGhiVideo>& ds : video) {
             for (BanGhiVideo& v : ds) {
                 for (std::optional<QString>* truong : {&v.kind, &v.resolution, &v.cameraLabel, &v.shopName})
                     if (*truong) **truong = dungChung(chung, **truong);
                 QString id = v.id;
                 videoTheoId_.emplace(std::move(id), std::move(v));
             }
-        });
+            std::vector<BanGhiVideo>().swap(ds);
+        }
+    });
+    // Waited for on every way out, an exception included: the thread writes into this store.
+    struct ChoVideo {
+        std::future<void>& f;
+        ~ChoVideo() {
+            if (f.valid()) f.wait();
+        }
+    } choVideo{xongVideo};
+    CacManh<QByteArray> donMoi;
+    CacManh<int> tepCuaDon;  // the newest file that has the order, its index in don
+    chayTrenMoiLoi(kSoManh, [&](qsizetype so) {
+        Manh<QByteArray>& dich = donMoi[size_t(so)];
+        Manh<int>& tepCua = tepCuaDon[size_t(so)];
+        qsizetype tong = 0;
+        for (const TepDon& t : don) tong += t.don[size_t(so)].size();
+        dich.reserve(tong);
+        tepCua.reserve(tong);
+        for (qsizetype t = 0; t < soDon; ++t) {
+            Manh<QByteArray>& nguon = don[size_t(t)].don[size_t(so)];
+            for (auto it = nguon.begin(); it != nguon.end(); ++it) {
+                const qsizetype truoc = tepCua.size();
+                int& tep = tepCua[it.key()];
+                if (tepCua.size() == truoc) continue;
+                tep = int(t);
+                dich.insert(it.key(), std::move(*it));
+            }
+            nguon = {};
+        }
+    });
+
+    // Codes next, each piece on its own; where an order's last line lies is now known for every order.
+    const bool khoTrong = donTheoId_.isEmpty() && maToiId_.isEmpty();
+    CacManh<QString> maMoi;  // a null id: the code points to nothing
+    chayTrenMoiLoi(kSoManh, [&](qsizetype so) {
+        Manh<QString>& dich = maMoi[size_t(so)];
+        qsizetype tong = 0;
+        for (const TepDon& t : don) tong += t.ma[size_t(so)].size();
+        dich.reserve(tong);
+        for (qsizetype t = 0; t < soDon; ++t) {
+            Manh<QString>& nguon = don[size_t(t)].ma[size_t(so)];
+            for (auto it = nguon.cbegin(); it != nguon.cend(); ++it) {
+                const qsizetype truoc = dich.size();
+                QString& id = dich[it.key()];
+                if (dich.size() == truoc || it->isNull()) continue;
+                const Manh<int>& tepCua = tepCuaDon[size_t(BangManh<int>::manhCua(*it))];
+                if (tepCua.value(Khoa{*it}, -1) == t) id = *it;
+            }
+            nguon = {};
+        }
+        // Into an empty store a code that points to nothing is simply not put.
+        if (khoTrong) dich.removeIf([](const Manh<QString>::iterator& it) { return it.value().isNull(); });
+    });
+
+    xongVideo.get();
+    if (khoTrong) {
+        maToiId_ = BangManh<QString>(std::move(maMoi));
+        donTheoId_ = BangDonDaNap(BangManh<QByteArray>(std::move(donMoi)));
+        return;
+    }
+    // Orders indexed before this load: a re-indexed order first lets go of the codes it held.
+    for (const Manh<QByteArray>& manh : donMoi)
+        for (auto it = manh.cbegin(); it != manh.cend(); ++it) boMaCu(it.key().s, {});
+    for (const Manh<QString>& manh : maMoi) {
+        for (auto it = manh.cbegin(); it != manh.cend(); ++it) {
+            if (it.value().isNull())
+                maToiId_.remove(it.key().s);
+            else
+                maToiId_.insert(it.key().s, it.value());
+        }
+    }
+    for (Manh<QByteArray>& manh : donMoi)
+        for (auto it = manh.begin(); it != manh.end(); ++it) donTheoId_.dat(it.key().s, std::move(it.value()));
 }
 
 void KhoDuLieu::capNhatDon(const DonHang& don) {

@@ -11,6 +11,7 @@
 
 #include "store/BanGhiVideo.h"
 #include "store/BangDonDaNap.h"
+#include "store/BangManh.h"
 #include "store/DonHang.h"
 #include "store/KhoaThuMuc.h"
 #include "store/NhatKy.h"
@@ -68,7 +69,7 @@ public:
     QList<BanGhiVideo> videoTheoMa(const QString& ma) const;
 
     const BangDonDaNap& donTheoId() const { return donTheoId_; }
-    const QHash<QString, QString>& maToiId() const { return maToiId_; }
+    const BangManh<QString>& maToiId() const { return maToiId_; }
     const QHash<QString, BanGhiVideo>& videoTheoId() const { return videoTheoId_; }
 
     // Appends one line to the month file of its kind for the current local month. Throws LoiTep and
@@ -111,6 +112,10 @@ private:
     std::optional<QString> damBaoKhoa();
     QString thangHienTai() const;
     QStringList cacTepThang(const QString& thuMuc, const QString& tienTo, int soTep) const;
+    // The month files to load, their torn last lines repaired first when the folder is ours.
+    QStringList tepDeNap(const QString& thuMuc, const QString& tienTo, int soTep);
+    // Orders files and recordings files, each list oldest first, decoded and merged on every core.
+    void napTep(QStringList tepDon, const QStringList& tepVideo);
     QString tepThangHienTai(const QString& thuMuc, const QString& tienTo) const;
     void ghiDong(const QByteArray& dong, const QString& thuMuc, const QString& tienTo);
     void boMaCu(const QString& id, const QStringList& giuLai);
@@ -119,7 +124,7 @@ private:
     DongHo* dongHo_;
     std::shared_ptr<const DoDungLuong> doDungLuong_;
     BangDonDaNap donTheoId_;
-    QHash<QString, QString> maToiId_;
+    BangManh<QString> maToiId_;
     QHash<QString, BanGhiVideo> videoTheoId_;
     std::optional<QString> loiKhoa_;
     KhoaThuMuc khoa_;
