@@ -31,6 +31,12 @@ bool KiotVietClient::daCatBot() {
     return daCatBot_;
 }
 
+// Every page is asked oldest change first (orderBy modifiedDate, orderDirection Asc), the date-only
+// fallback included.
+bool KiotVietClient::daTangDanCapNhat() {
+    return true;
+}
+
 void KiotVietClient::kiemTraKhoa() const {
     if (!laNhanTenMien(cuaHang_)) nemTenCuaHangSai(kTen, tenMienCuaHang(QStringLiteral("kiotviet")));
 }
@@ -143,12 +149,14 @@ QString KiotVietClient::dinhDangMoc(const QDateTime& t, bool chiNgay) {
     return gioDiaPhuong(t, chiNgay ? QStringLiteral("yyyy-MM-dd") : QStringLiteral("yyyy-MM-dd HH:mm:ss"));
 }
 
-QList<DonHang> KiotVietClient::layDon(const QString& tuLuc, const NhanTienDo& tienDo) {
+// The pages come in order of last change, so the engine never needs to narrow the window: denLuc is not sent.
+QList<DonHang> KiotVietClient::layDon(const QString& tuLuc, const QString&, const NhanTienDo& tienDo) {
     const auto bao = [&](const QString& dong) {
         if (tienDo) tienDo(dong);
     };
     const QDateTime batDau = mocBatDau(tuLuc, *mt_.dongHo);
     bool chiNgay = false;
+    HanMucDon hanMuc(qsizetype(kCoTrang) * kTranYeuCau);
     QList<DonHang> ra;
     const auto docTrang = [&](int trang) {
         KetQuaGui kq;
@@ -158,7 +166,8 @@ QList<DonHang> KiotVietClient::layDon(const QString& tuLuc, const NhanTienDo& ti
                                    {QStringLiteral("currentItem"), QString::number(trang * kCoTrang)},
                                    {QStringLiteral("includeInvoiceDelivery"), QStringLiteral("true")},
                                    {QStringLiteral("includePayment"), QStringLiteral("false")},
-                                   {QStringLiteral("orderBy"), QStringLiteral("modifiedDate")}};
+                                   {QStringLiteral("orderBy"), QStringLiteral("modifiedDate")},
+                                   {QStringLiteral("orderDirection"), QStringLiteral("Asc")}};
             bool loiOVe = false;
             try {
                 kq = guiApi(QStringLiteral("/invoices"), thamSo, chiNgay ? 4 : 1, &loiOVe);
@@ -177,9 +186,11 @@ QList<DonHang> KiotVietClient::layDon(const QString& tuLuc, const NhanTienDo& ti
             std::lock_guard lk(khoa_);
             if (!thoGanNhat_) thoGanNhat_ = mauTho(*ds.front());
         }
-        for (const json* hd : ds) {
-            if (auto d = chuyenHoaDon(*hd)) ra.append(std::move(*d));
+        const qsizetype lay = hanMuc.nhan(qsizetype(ds.size()));
+        for (qsizetype i = 0; i < lay; ++i) {
+            if (auto d = chuyenHoaDon(*ds[size_t(i)])) ra.append(std::move(*d));
         }
+        if (hanMuc.daCham()) return LapTrang::SauTrang::dungLai;
         return static_cast<int>(ds.size()) < kCoTrang ? LapTrang::SauTrang::het : LapTrang::SauTrang::conNua;
     };
     // The bound counts requests, so the one that found the time refused takes a page's place.

@@ -53,6 +53,11 @@ bool PancakeClient::daCatBot() {
     return daCatBot_;
 }
 
+bool PancakeClient::daTangDanCapNhat() {
+    std::lock_guard lk(khoa_);
+    return tangDan_;
+}
+
 YeuCauHTTP PancakeClient::taoYeuCau(const CapThamSo& thamSo) const {
     // The id is one path segment; a slash or a "?" in it would point the key at another resource.
     if (!laMaDinhDanh(shopId_)) {
@@ -79,17 +84,19 @@ QString PancakeClient::thuKetNoi() {
     return QStringLiteral("Kết nối được Pancake, nhưng chưa thấy đơn nào.");
 }
 
-QList<DonHang> PancakeClient::layDon(const QString& tuLuc, const NhanTienDo& tienDo) {
+QList<DonHang> PancakeClient::layDon(const QString& tuLuc, const QString& denLuc, const NhanTienDo& tienDo) {
     const auto bao = [&](const QString& dong) {
         if (tienDo) tienDo(dong);
     };
     // The filter takes Unix times, and looks at the last update only when told so: an order that later gets
     // its carrier code or is cancelled is then fetched again.
     const QString tuLucGui = QString::number(mocBatDau(tuLuc, *mt_.dongHo).toSecsSinceEpoch());
-    // The window ends an hour past now: the engine moves its cursor to the moment the fetch ended, so a
-    // window closed at its start would drop the orders changed while the pages were read.
-    const QString denLucGui = QString::number(giayUnix(mt_.dongHo->gioThuc()) + 3'600);
+    // Without an end of its own the window ends an hour past now: the engine moves its cursor to the moment
+    // the fetch started, so a window closed then would only lose the orders changed while the pages were read.
+    const std::optional<QDateTime> den = denLuc.isEmpty() ? std::nullopt : docThoiGianISO(denLuc);
+    const QString denLucGui = QString::number(den ? den->toSecsSinceEpoch() : giayUnix(mt_.dongHo->gioThuc()) + 3'600);
     bool locNgay = true;
+    HanMucDon hanMuc(qsizetype(kCoTrang) * kTranTrangLoc);
     QList<DonHang> ra;
     const auto docTrang = [&](int soTrang) {
         const int trang = soTrang + 1;
@@ -98,6 +105,9 @@ QList<DonHang> PancakeClient::layDon(const QString& tuLuc, const NhanTienDo& tie
             CapThamSo thamSo{{QStringLiteral("page_number"), QString::number(trang)},
                              {QStringLiteral("page_size"), QString::number(kCoTrang)}};
             if (locNgay) {
+                // Oldest update first: the list is otherwise newest created first, and a capped fetch would
+                // leave the older orders changed in the window behind the cursor.
+                thamSo.append({QStringLiteral("option_sort"), QStringLiteral("last_updated_order_asc")});
                 thamSo.append({QStringLiteral("updateStatus"), QStringLiteral("updated_at")});
                 thamSo.append({QStringLiteral("startDateTime"), tuLucGui});
                 thamSo.append({QStringLiteral("endDateTime"), denLucGui});
@@ -119,9 +129,11 @@ QList<DonHang> PancakeClient::layDon(const QString& tuLuc, const NhanTienDo& tie
             std::lock_guard lk(khoa_);
             if (!thoGanNhat_) thoGanNhat_ = mauTho(*ds.front());
         }
-        for (const json* o : ds) {
-            if (auto d = chuyenDon(*o)) ra.append(std::move(*d));
+        const qsizetype lay = hanMuc.nhan(qsizetype(ds.size()));
+        for (qsizetype i = 0; i < lay; ++i) {
+            if (auto d = chuyenDon(*ds[size_t(i)])) ra.append(std::move(*d));
         }
+        if (hanMuc.daCham()) return LapTrang::SauTrang::dungLai;
         return static_cast<int>(ds.size()) < kCoTrang ? LapTrang::SauTrang::het : LapTrang::SauTrang::conNua;
     };
     // Without the filter only the newest pages are of use, so that mode has a bound of its own.
@@ -131,6 +143,7 @@ QList<DonHang> PancakeClient::layDon(const QString& tuLuc, const NhanTienDo& tie
     {
         std::lock_guard lk(khoa_);
         daCatBot_ = catBot;
+        tangDan_ = locNgay;
     }
     if (catBot)
         bao(locNgay ? QStringLiteral("Pancake còn đơn chưa lấy hết — giữ mốc lại, lượt sau lấy tiếp.") : kDongKhongLoc);
