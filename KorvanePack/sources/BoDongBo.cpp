@@ -299,7 +299,18 @@ QDateTime BoDongBo::mocMoiSauLuot(const KetQuaLuot& kq) {
         return den;
     }
     if (kq.tangDan && kq.moiNhat.isValid()) {
-        const QDateTime moc = std::min(kq.moiNhat, den);
+        QDateTime moc = std::min(kq.moiNhat, den);
+        // A fetch's worth of changes inside the overlap would bring the same pages again and again: the next
+        // run starts at the newest update received instead, and past it once even that second is full.
+        if (moc.addSecs(-kGiayChongLap) <= kq.tuLuc) {
+            moc = moc.addSecs(kGiayChongLap);
+            if (moc.addSecs(-kGiayChongLap) <= kq.tuLuc) {
+                moc = moc.addSecs(1);
+                ghiNhatKy(QStringLiteral("Quá nhiều đơn đổi cùng lúc ") +
+                          hienThiNgay(dinhDangISO().dinhDang(kq.moiNhat)) +
+                          QStringLiteral(" — có thể sót đơn của đúng lúc đó."));
+            }
+        }
         ghiNhatKy(QStringLiteral("Chưa lấy hết — mốc dừng ở ") + hienThiNgay(dinhDangISO().dinhDang(moc)) +
                   QStringLiteral(", lượt sau lấy tiếp."));
         return moc;
