@@ -2,12 +2,15 @@
 // every page with the same reply: an ordinary page of the platform's page size, ordinary orders up to the
 // reply cap, many tiny orders up to the cap, and one order holding empty objects up to the cap (the shape
 // that costs a parser most per byte). Printed beside the reference measured in the same run: the peak
-// growth of parsing that one reply once, the least any reader of the page holds. Target: under 1 GB.
+// growth of parsing that one reply once, the least any reader of the page holds. Target: under 1 GB. The fake
+// platform runs in a child process (this program started again with --may-chu), so its copies of the reply
+// and its threads' heaps are not counted as the sync's.
 
 #include <httplib.h>
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <cstdio>
 #include <functional>
@@ -112,23 +115,41 @@ struct KetQua {
     int soYeuCau;
 };
 
-KetQua dongBoMotLan(const NenTang& nt, const std::string& than) {
+// The child: serves the reply to every order-list request and prints its port, then the number of such
+// requests each time it answers one.
+int phucVu(const std::string& than) {
     httplib::Server sv;
     sv.set_keep_alive_max_count(1);
-    std::atomic<int> soYeuCau{0};
+    int soYeuCau = 0;
     const auto xuLy = [&](const httplib::Request& req, httplib::Response& res) {
         if (req.path == "/kiotviet/connect/token") {
             res.set_content(R"({"access_token":"AT1","expires_in":86400})", "application/json");
             return;
         }
-        ++soYeuCau;
+        std::printf("yeu cau %d\n", ++soYeuCau);
+        std::fflush(stdout);
         res.set_content(than, "application/json");
     };
     sv.Get(".*", xuLy);
     sv.Post(".*", xuLy);
+    sv.new_task_queue = [] { return new httplib::ThreadPool(1); };
     const int cong = sv.bind_to_any_port("127.0.0.1");
-    std::thread luong([&] { sv.listen_after_bind(); });
-    while (!sv.is_running()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    std::printf("cong %d\n", cong);
+    std::fflush(stdout);
+    sv.listen_after_bind();
+    return 0;
+}
+
+KetQua dongBoMotLan(const NenTang& nt, const QStringList& thamSoMayChu) {
+    QProcess mayChu;
+    mayChu.start(QCoreApplication::applicationFilePath(), thamSoMayChu);
+    int cong = 0;
+    while (cong == 0 && mayChu.waitForReadyRead(120000)) {
+        while (mayChu.canReadLine()) {
+            const QByteArray dong = mayChu.readLine().trimmed();
+            if (dong.startsWith("cong ")) cong = dong.mid(5).toInt();
+        }
+    }
 
     KetQua kq;
     {
@@ -160,9 +181,13 @@ KetQua dongBoMotLan(const NenTang& nt, const std::string& than) {
         kq.dinhKb = kbTrongStatus("VmHWM:");
         kq.trangThai = db.loi().isEmpty() ? db.trangThai() : db.loi();
     }
-    sv.stop();
-    luong.join();
-    kq.soYeuCau = soYeuCau;
+    kq.soYeuCau = 0;
+    mayChu.waitForReadyRead(500);
+    for (const QByteArray& dong : mayChu.readAll().split('\n')) {
+        if (dong.startsWith("yeu cau ")) kq.soYeuCau = dong.mid(8).trimmed().toInt();
+    }
+    mayChu.kill();
+    mayChu.waitForFinished(10000);
     return kq;
 }
 
@@ -177,37 +202,51 @@ double thamChieuMB(const std::string& than) {
     return double(kbTrongStatus("VmHWM:") - truoc) / 1024.0;
 }
 
+// The reply of shape `hinh` (0 to 4) for platform `nenTang`.
+std::string taoTraLoi(int nenTang, int hinh) {
+    const size_t tran = static_cast<size_t>(KenhHTTPCurl::kThanToiDa) - 1024;
+    const NenTang& nt = kCacNenTang[nenTang];
+    switch (hinh) {
+        case 0:
+            return danhSach(tran, nt, nt.coTrang, motDon);
+        case 1:
+            return danhSach(tran, nt, -1, motDon);
+        case 2:
+            return danhSach(tran, nt, -1, [](int i) { return "{\"id\":" + std::to_string(i) + "}"; });
+        case 3:
+            return doiTuongRong(tran, nt, 1);
+        default:
+            return doiTuongRong(tran, nt, nt.coTrang);
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 4 && std::string(argv[1]) == "--may-chu")
+        return phucVu(taoTraLoi(std::atoi(argv[2]), std::atoi(argv[3])));
     QCoreApplication app(argc, argv);
-    const size_t tran = static_cast<size_t>(KenhHTTPCurl::kThanToiDa) - 1024;
+    const char* const kTenHinh[] = {"trang thuong", "don thuong den tran", "nhieu don nho den tran",
+                                    "doi tuong rong den tran", "trang day doi tuong rong"};
     std::printf("tran mot tra loi: %lld MiB; muc tieu: dinh mot lan dong bo duoi 1024 MB\n",
                 static_cast<long long>(KenhHTTPCurl::kThanToiDa / (1024 * 1024)));
     std::printf("%-9s %-24s %8s %7s %16s %13s %18s  %s\n", "nen tang", "tra loi", "MB", "so lan", "dinh tien trinh",
                 "tang dong bo", "tham chieu 1 lan doc", "ket qua");
-    for (const NenTang& nt : kCacNenTang) {
-        struct {
-            const char* ten;
-            std::function<std::string()> tao;
-        } ca[] = {
-            {"trang thuong", [&] { return danhSach(tran, nt, nt.coTrang, motDon); }},
-            {"don thuong den tran", [&] { return danhSach(tran, nt, -1, motDon); }},
-            {"nhieu don nho den tran",
-             [&] { return danhSach(tran, nt, -1, [](int i) { return "{\"id\":" + std::to_string(i) + "}"; }); }},
-            {"doi tuong rong den tran", [&] { return doiTuongRong(tran, nt, 1); }},
-            {"trang day doi tuong rong", [&] { return doiTuongRong(tran, nt, nt.coTrang); }},
-        };
-        for (auto& c : ca) {
+    for (int n = 0; n < int(std::size(kCacNenTang)); ++n) {
+        const NenTang& nt = kCacNenTang[n];
+        for (int h = 0; h < int(std::size(kTenHinh)); ++h) {
             // An argument picks the shapes whose name holds it.
-            if (argc > 1 && std::string(c.ten).find(argv[1]) == std::string::npos) continue;
-            std::string than = c.tao();
-            const double mb = double(than.size()) / (1024.0 * 1024.0);
-            const double thamChieu = thamChieuMB(than);
-            const KetQua kq = dongBoMotLan(nt, than);
-            // The reply is held by the fake server too; its copy is part of the baseline, not of the sync.
+            if (argc > 1 && std::string(kTenHinh[h]).find(argv[1]) == std::string::npos) continue;
+            double mb = 0;
+            double thamChieu = 0;
+            {
+                const std::string than = taoTraLoi(n, h);
+                mb = double(than.size()) / (1024.0 * 1024.0);
+                thamChieu = thamChieuMB(than);
+            }
+            const KetQua kq = dongBoMotLan(nt, {QStringLiteral("--may-chu"), QString::number(n), QString::number(h)});
             const double tang = double(kq.dinhKb - kq.truocKb) / 1024.0;
-            std::printf("%-9s %-24s %8.2f %7d %13.1f MB %10.1f MB %15.1f MB  %s\n", nt.id, c.ten, mb, kq.soYeuCau,
+            std::printf("%-9s %-24s %8.2f %7d %13.1f MB %10.1f MB %15.1f MB  %s\n", nt.id, kTenHinh[h], mb, kq.soYeuCau,
                         double(kq.dinhKb) / 1024.0, tang, thamChieu, kq.trangThai.toUtf8().constData());
             std::fflush(stdout);
         }

@@ -270,6 +270,7 @@ QList<DonHang> HaravanClient::layTheoTrang(const QString& tuLucVao, const QStrin
         const KieuThamSo& kieu = cacKieu[k];
         QList<DonHang> daLay;
         std::optional<QString> mau;
+        bool daThuMau = false;  // the first raw order is tried once, even when it cannot be printed
         HanMucDon hanMuc(qsizetype(std::max(coTrang, 1)) * tran);
         try {
             const auto docTrang = [&](int trang) {
@@ -292,10 +293,10 @@ QList<DonHang> HaravanClient::layTheoTrang(const QString& tuLucVao, const QStrin
                         QStringLiteral("Haravan trả về dữ liệu không đúng dạng (thiếu danh sách orders)."));
                 }
                 const int soTrenTrang = static_cast<int>(ds->size());
-                if (!mau && !ds->empty()) {
-                    std::lock_guard lk(khoa_);
+                if (!daThuMau && !ds->empty() && !thoGanNhat()) {
+                    daThuMau = true;
                     // nlohmann's object keeps its keys sorted and leaves "/" unescaped.
-                    if (!thoGanNhat_) mau = mauTho(ds->front(), json::error_handler_t::replace);
+                    mau = mauTho(ds->front(), json::error_handler_t::replace);
                 }
                 const qsizetype lay = hanMuc.nhan(qsizetype(soTrenTrang));
                 for (qsizetype i = 0; i < lay; ++i) {
