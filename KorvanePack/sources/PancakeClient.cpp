@@ -3,6 +3,7 @@
 #include <QRegularExpression>
 #include <QTimeZone>
 #include <chrono>
+#include <limits>
 
 #include "sources/DocJSON.h"
 #include "sources/GuiYeuCau.h"
@@ -90,7 +91,22 @@ QList<DonHang> PancakeClient::layDon(const QString& tuLuc, const QString& denLuc
     };
     // The filter takes Unix times, and looks at the last update only when told so: an order that later gets
     // its carrier code or is cancelled is then fetched again.
-    const QString tuLucGui = QString::number(mocBatDau(tuLuc, *mt_.dongHo).toSecsSinceEpoch());
+    // Each filtered page starts at the last update the page before it ended on (one second back, in case
+    // the filter's bound is exclusive) rather than at the next page number: an order changed while the pages
+    // are read leaves its place, and with page numbers the one after it would slide onto a page already
+    // read and never be fetched. Only a page whose updates all fall within that second goes on by number.
+    qint64 tuGiay = mocBatDau(tuLuc, *mt_.dongHo).toSecsSinceEpoch();
+    int trangTuMoc = 1;
+    // A platform that ignores the sort shows it in the times it sends; the fetch then counts as unsorted, so
+    // the engine does not move its cursor to the newest update received.
+    bool dungThuTu = true;
+    qint64 truoc = std::numeric_limits<qint64>::min();
+    const auto giayCapNhat = [](const json& o) -> std::optional<qint64> {
+        const std::optional<QString> s = gioUTC(chuoiDauTien(o, {"updated_at", "inserted_at"}));
+        const std::optional<QDateTime> t = s ? docThoiGianISO(*s) : std::nullopt;
+        if (!t) return std::nullopt;
+        return t->toSecsSinceEpoch();
+    };
     // Without an end of its own the window ends an hour past now: the engine moves its cursor to the moment
     // the fetch started, so a window closed then would only lose the orders changed while the pages were read.
     const std::optional<QDateTime> den = denLuc.isEmpty() ? std::nullopt : docThoiGianISO(denLuc);
@@ -102,14 +118,14 @@ QList<DonHang> PancakeClient::layDon(const QString& tuLuc, const QString& denLuc
         const int trang = soTrang + 1;
         KetQuaGui kq;
         for (;;) {
-            CapThamSo thamSo{{QStringLiteral("page_number"), QString::number(trang)},
+            CapThamSo thamSo{{QStringLiteral("page_number"), QString::number(locNgay ? trangTuMoc : trang)},
                              {QStringLiteral("page_size"), QString::number(kCoTrang)}};
             if (locNgay) {
                 // Oldest update first: the list is otherwise newest created first, and a capped fetch would
                 // leave the older orders changed in the window behind the cursor.
                 thamSo.append({QStringLiteral("option_sort"), QStringLiteral("last_updated_order_asc")});
                 thamSo.append({QStringLiteral("updateStatus"), QStringLiteral("updated_at")});
-                thamSo.append({QStringLiteral("startDateTime"), tuLucGui});
+                thamSo.append({QStringLiteral("startDateTime"), QString::number(tuGiay)});
                 thamSo.append({QStringLiteral("endDateTime"), denLucGui});
             }
             try {
@@ -130,11 +146,30 @@ QList<DonHang> PancakeClient::layDon(const QString& tuLuc, const QString& denLuc
             if (!thoGanNhat_) thoGanNhat_ = mauTho(*ds.front());
         }
         const qsizetype lay = hanMuc.nhan(qsizetype(ds.size()));
+        std::optional<qint64> cuoi;
         for (qsizetype i = 0; i < lay; ++i) {
-            if (auto d = chuyenDon(*ds[size_t(i)])) ra.append(std::move(*d));
+            const json& o = *ds[size_t(i)];
+            if (locNgay) {
+                cuoi = giayCapNhat(o);
+                if (!cuoi || *cuoi < truoc) dungThuTu = false;
+                if (cuoi) truoc = *cuoi;
+            }
+            if (auto d = chuyenDon(o)) ra.append(std::move(*d));
         }
         if (hanMuc.daCham()) return LapTrang::SauTrang::dungLai;
-        return static_cast<int>(ds.size()) < kCoTrang ? LapTrang::SauTrang::het : LapTrang::SauTrang::conNua;
+        if (static_cast<int>(ds.size()) < kCoTrang) return LapTrang::SauTrang::het;
+        if (locNgay) {
+            if (dungThuTu && cuoi && *cuoi - 1 > tuGiay) {
+                tuGiay = *cuoi - 1;
+                trangTuMoc = 1;
+                // The next page starts a second before this one ended, so it repeats what it read of that
+                // second; the order check starts again from there.
+                truoc = tuGiay;
+            } else {
+                ++trangTuMoc;
+            }
+        }
+        return LapTrang::SauTrang::conNua;
     };
     // Without the filter only the newest pages are of use, so that mode has a bound of its own.
     const LapTrang::KetThuc ketThuc =
@@ -143,7 +178,7 @@ QList<DonHang> PancakeClient::layDon(const QString& tuLuc, const QString& denLuc
     {
         std::lock_guard lk(khoa_);
         daCatBot_ = catBot;
-        tangDan_ = locNgay;
+        tangDan_ = locNgay && dungThuTu;
     }
     if (catBot)
         bao(locNgay ? QStringLiteral("Pancake còn đơn chưa lấy hết — giữ mốc lại, lượt sau lấy tiếp.") : kDongKhongLoc);

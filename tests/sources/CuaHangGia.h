@@ -3,6 +3,8 @@
 #include <QDateTime>
 #include <QTimeZone>
 #include <algorithm>
+#include <atomic>
+#include <functional>
 #include <mutex>
 #include <nlohmann/json.hpp>
 #include <string>
@@ -34,6 +36,11 @@ public:
             if (d.id == id) d.doi = luc;
         }
     }
+    // Called on the server's thread after each order-list page has been answered, with the count so far.
+    std::function<void(int)> sauTrang;
+    // Serves the default order whatever the request asks, as a platform that ignores its sort parameter.
+    std::atomic<bool> boQuaSapXep = false;
+
     std::vector<Don> tatCa() const {
         std::lock_guard lk(khoa_);
         return don_;
@@ -88,12 +95,13 @@ public:
                 const qint64 tu = so(q, "startDateTime", -1);
                 const qint64 den = so(q, "endDateTime", -1);
                 if (tu < 0 || den < 0) return tuChoi(r);
-                const bool tangDan = q.get_param_value("option_sort") == "last_updated_order_asc";
+                const bool tangDan = q.get_param_value("option_sort") == "last_updated_order_asc" && !boQuaSapXep;
                 json ds = json::array();
                 for (const Don& d : trang(tu, den, tangDan, so(q, "page_number", 1) - 1, so(q, "page_size", 30)))
                     ds.push_back(
                         {{"id", d.id}, {"inserted_at", utcKhongVung(d.tao)}, {"updated_at", utcKhongVung(d.doi)}});
                 r.set_content(json{{"data", ds}}.dump(), "application/json");
+                if (sauTrang) sauTrang(++soTrang_);
             });
         } else if (nguon == "nhanh") {
             may.post("/nhanh/v3.0/order/list", [this](const httplib::Request& q, httplib::Response& r) {
@@ -166,4 +174,5 @@ private:
 
     mutable std::mutex khoa_;
     std::vector<Don> don_;
+    int soTrang_ = 0;  // only the server's thread touches it
 };
