@@ -8,6 +8,7 @@
 #include "sources/TienIchKhach.h"
 #include "sources/nentang/BangNenTang.h"
 #include "store/DinhDangISO.h"
+#include "store/DocGio.h"
 
 using nlohmann::json;
 
@@ -32,9 +33,10 @@ bool KiotVietClient::daCatBot() {
 }
 
 // Every page is asked oldest change first (orderBy modifiedDate, orderDirection Asc), the date-only
-// fallback included.
+// fallback included; false after a fetch whose times came out of that order.
 bool KiotVietClient::daTangDanCapNhat() {
-    return true;
+    std::lock_guard lk(khoa_);
+    return tangDan_;
 }
 
 void KiotVietClient::kiemTraKhoa() const {
@@ -154,7 +156,16 @@ QList<DonHang> KiotVietClient::layDon(const QString& tuLuc, const QString&, cons
     const auto bao = [&](const QString& dong) {
         if (tienDo) tienDo(dong);
     };
-    const QDateTime batDau = mocBatDau(tuLuc, *mt_.dongHo);
+    QDateTime batDau = mocBatDau(tuLuc, *mt_.dongHo);
+    // With the time filter each page starts a second before the last change the page before it ended on, at
+    // offset 0, rather than at the next offset: an invoice changed while the pages are read leaves its
+    // place, and with offsets the one after it would slide onto a page already read. A page whose changes
+    // span no more than a second (starting again there would bring it back), or the date-only filter, goes
+    // on by offset.
+    qint64 viTri = 0;
+    // A platform that ignores the order shows it in the times it sends; the fetch then counts as unsorted.
+    bool dungThuTu = true;
+    QDateTime truoc;
     bool chiNgay = false;
     HanMucDon hanMuc(qsizetype(kCoTrang) * kTranYeuCau);
     QList<DonHang> ra;
@@ -163,7 +174,7 @@ QList<DonHang> KiotVietClient::layDon(const QString& tuLuc, const QString&, cons
         for (;;) {
             const CapThamSo thamSo{{QStringLiteral("lastModifiedFrom"), dinhDangMoc(batDau, chiNgay)},
                                    {QStringLiteral("pageSize"), QString::number(kCoTrang)},
-                                   {QStringLiteral("currentItem"), QString::number(trang * kCoTrang)},
+                                   {QStringLiteral("currentItem"), QString::number(viTri)},
                                    {QStringLiteral("includeInvoiceDelivery"), QStringLiteral("true")},
                                    {QStringLiteral("includePayment"), QStringLiteral("false")},
                                    {QStringLiteral("orderBy"), QStringLiteral("modifiedDate")},
@@ -187,11 +198,26 @@ QList<DonHang> KiotVietClient::layDon(const QString& tuLuc, const QString&, cons
             if (!thoGanNhat_) thoGanNhat_ = mauTho(*ds.front());
         }
         const qsizetype lay = hanMuc.nhan(qsizetype(ds.size()));
+        std::optional<QDateTime> dau, cuoi;
         for (qsizetype i = 0; i < lay; ++i) {
-            if (auto d = chuyenHoaDon(*ds[size_t(i)])) ra.append(std::move(*d));
+            const json& hd = *ds[size_t(i)];
+            const std::optional<QString> doi = chuoiJSON(layKhoa(&hd, "modifiedDate"));
+            cuoi = doi ? DocGio::docGioDon(*doi) : std::nullopt;
+            if (i == 0) dau = cuoi;
+            if (!cuoi || (truoc.isValid() && *cuoi < truoc)) dungThuTu = false;
+            if (cuoi) truoc = *cuoi;
+            if (auto d = chuyenHoaDon(hd)) ra.append(std::move(*d));
         }
         if (hanMuc.daCham()) return LapTrang::SauTrang::dungLai;
-        return static_cast<int>(ds.size()) < kCoTrang ? LapTrang::SauTrang::het : LapTrang::SauTrang::conNua;
+        if (static_cast<int>(ds.size()) < kCoTrang) return LapTrang::SauTrang::het;
+        if (!chiNgay && dungThuTu && dau && cuoi && cuoi->addSecs(-1) > *dau) {
+            batDau = cuoi->addSecs(-1);
+            viTri = 0;
+            truoc = batDau;
+        } else {
+            viTri += kCoTrang;
+        }
+        return LapTrang::SauTrang::conNua;
     };
     // The bound counts requests, so the one that found the time refused takes a page's place.
     const LapTrang::KetThuc ketThuc = LapTrang::chay(docTrang, [&] { return chiNgay ? kTranYeuCau - 1 : kTranYeuCau; });
@@ -199,6 +225,7 @@ QList<DonHang> KiotVietClient::layDon(const QString& tuLuc, const QString&, cons
     {
         std::lock_guard lk(khoa_);
         daCatBot_ = catBot;
+        tangDan_ = dungThuTu;
     }
     if (catBot) bao(kDongCatBot);
     return ra;

@@ -59,4 +59,5 @@ private:
     std::chrono::steady_clock::time_point tokenHetHan_ = std::chrono::steady_clock::time_point::min();
     std::optional<QString> thoGanNhat_;
     bool daCatBot_ = false;
+    bool tangDan_ = true;
 };

@@ -94,7 +94,8 @@ QList<DonHang> PancakeClient::layDon(const QString& tuLuc, const QString& denLuc
     // Each filtered page starts at the last update the page before it ended on (one second back, in case
     // the filter's bound is exclusive) rather than at the next page number: an order changed while the pages
     // are read leaves its place, and with page numbers the one after it would slide onto a page already
-    // read and never be fetched. Only a page whose updates all fall within that second goes on by number.
+    // read and never be fetched. A page whose updates span no more than a second (starting again there would
+    // bring it back) goes on by number.
     qint64 tuGiay = mocBatDau(tuLuc, *mt_.dongHo).toSecsSinceEpoch();
     int trangTuMoc = 1;
     // A platform that ignores the sort shows it in the times it sends; the fetch then counts as unsorted, so
@@ -146,11 +147,12 @@ QList<DonHang> PancakeClient::layDon(const QString& tuLuc, const QString& denLuc
             if (!thoGanNhat_) thoGanNhat_ = mauTho(*ds.front());
         }
         const qsizetype lay = hanMuc.nhan(qsizetype(ds.size()));
-        std::optional<qint64> cuoi;
+        std::optional<qint64> dau, cuoi;
         for (qsizetype i = 0; i < lay; ++i) {
             const json& o = *ds[size_t(i)];
             if (locNgay) {
                 cuoi = giayCapNhat(o);
+                if (i == 0) dau = cuoi;
                 if (!cuoi || *cuoi < truoc) dungThuTu = false;
                 if (cuoi) truoc = *cuoi;
             }
@@ -159,7 +161,7 @@ QList<DonHang> PancakeClient::layDon(const QString& tuLuc, const QString& denLuc
         if (hanMuc.daCham()) return LapTrang::SauTrang::dungLai;
         if (static_cast<int>(ds.size()) < kCoTrang) return LapTrang::SauTrang::het;
         if (locNgay) {
-            if (dungThuTu && cuoi && *cuoi - 1 > tuGiay) {
+            if (dungThuTu && dau && cuoi && *cuoi - 1 > *dau) {
                 tuGiay = *cuoi - 1;
                 trangTuMoc = 1;
                 // The next page starts a second before this one ended, so it repeats what it read of that

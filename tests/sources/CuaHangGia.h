@@ -68,8 +68,8 @@ public:
                     QDateTime::fromString(QString::fromStdString(q.get_param_value("lastModifiedFrom")),
                                           QStringLiteral("yyyy-MM-dd HH:mm:ss"));
                 if (!tu.isValid()) return tuChoi(r);
-                const bool tangDan =
-                    q.get_param_value("orderBy") == "modifiedDate" && q.get_param_value("orderDirection") == "Asc";
+                const bool tangDan = q.get_param_value("orderBy") == "modifiedDate" &&
+                                     q.get_param_value("orderDirection") == "Asc" && !boQuaSapXep;
                 const int coTrang = so(q, "pageSize", 20);
                 json ds = json::array();
                 for (const Don& d : lat(tu.toSecsSinceEpoch(), kVoCung, tangDan, so(q, "currentItem", 0), coTrang))
@@ -78,6 +78,7 @@ public:
                                   {"purchaseDate", diaPhuong(d.tao)},
                                   {"modifiedDate", diaPhuong(d.doi)}});
                 r.set_content(json{{"total", tatCa().size()}, {"data", ds}}.dump(), "application/json");
+                if (sauTrang) sauTrang(++soTrang_);
             });
         } else if (nguon == "sapo") {
             may.get("/sapo/shop1/admin/orders.json", [this](const httplib::Request& q, httplib::Response& r) {

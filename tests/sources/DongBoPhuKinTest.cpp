@@ -136,40 +136,44 @@ TEST(DongBoPhuKin, EveryChangedOrderArrivesOverSuccessiveRunsOnEveryPlatform) {
     }
 }
 
-// Orders changed on Pancake POS while the pages are read leave their places in the list; the ones after them
-// must not slide onto a page already read. And a platform that ignores the asked order shows it in the times
-// it sends: its capped fetch does not move the cursor past what it skipped.
-TEST(DongBoPhuKin, PancakeLosesNoOrderToChangesWhilePagingOrToAnIgnoredSort) {
-    for (const bool boQua : {false, true}) {
-        SCOPED_TRACE(boQua ? "sort ignored" : "changes while paging");
-        MoiTruongDongBo m;
-        const qint64 bayGio = 1'765'357'200;
-        CuaHangGia ch;
-        lapCuaHang(ch, boQua ? PancakeClient::kCoTrang * PancakeClient::kTranTrangLoc + 300 : 350, bayGio);
-        ch.boQuaSapXep = boQua;
-        ch.sauTrang = [&](int soTrang) {
-            // The oldest changes, all on the first page, change again while the second one is read.
-            if (!boQua && soTrang == 2) {
-                for (int id = 1000; id < 1005; ++id) ch.doi(id, bayGio);
+// Orders changed while the pages are read leave their places in the list; on the two platforms read oldest
+// update first, the ones after them must not slide onto a page already read. And a platform that ignores the
+// asked order shows it in the times it sends: its capped fetch does not move the cursor past what it skipped
+// (on Pancake POS, whose window the engine can then narrow; KiotViet documents no end for its invoice filter).
+TEST(DongBoPhuKin, NoOrderIsLostToChangesWhilePagingOrToAnIgnoredSort) {
+    for (const NenTang* nt : {&kCacNenTang[1], &kCacNenTang[3]}) {
+        for (const bool boQua : {false, true}) {
+            if (boQua && nt->id == std::string("kiotviet")) continue;
+            SCOPED_TRACE(std::string(nt->id) + (boQua ? " sort ignored" : " changes while paging"));
+            MoiTruongDongBo m;
+            const qint64 bayGio = 1'765'357'200;
+            CuaHangGia ch;
+            lapCuaHang(ch, boQua ? nt->tran + 300 : 350, bayGio);
+            ch.boQuaSapXep = boQua;
+            ch.sauTrang = [&](int soTrang) {
+                // The oldest changes, all on the first page, change again while the second one is read.
+                if (!boQua && soTrang == 2) {
+                    for (int id = 1000; id < 1005; ++id) ch.doi(id, bayGio);
+                }
+            };
+            MayChuGia may;
+            ch.phucVu(may, nt->id);
+            may.chay();
+            luuKhoa(*m.khoKhoa, *nt);
+            m.caiDat->setNguonDon(QString::fromLatin1(nt->id));
+            auto& db = m.taoDongBo(m.cauHinhThat(may.goc()));
+            for (int luot = 0; luot < 8 && !chuaNhan(ch, *m.kho).empty(); ++luot) {
+                m.chayDongBo();
+                ASSERT_TRUE(db.loi().isEmpty()) << db.loi().toStdString();
+                for (const auto& d : chuaNhan(ch, *m.kho)) {
+                    ASSERT_GE(d.doi, db.lanCuoi().toSecsSinceEpoch() - BoDongBo::kGiayChongLap)
+                        << "run " << luot << ": the cursor passed order " << d.id;
+                }
+                m.dongHo.tienGiay(60);
             }
-        };
-        MayChuGia may;
-        ch.phucVu(may, "pancake");
-        may.chay();
-        luuKhoa(*m.khoKhoa, kCacNenTang[3]);
-        m.caiDat->setNguonDon(QStringLiteral("pancake"));
-        auto& db = m.taoDongBo(m.cauHinhThat(may.goc()));
-        for (int luot = 0; luot < 8 && !chuaNhan(ch, *m.kho).empty(); ++luot) {
-            m.chayDongBo();
-            ASSERT_TRUE(db.loi().isEmpty()) << db.loi().toStdString();
-            for (const auto& d : chuaNhan(ch, *m.kho)) {
-                ASSERT_GE(d.doi, db.lanCuoi().toSecsSinceEpoch() - BoDongBo::kGiayChongLap)
-                    << "run " << luot << ": the cursor passed order " << d.id;
-            }
-            m.dongHo.tienGiay(60);
+            EXPECT_TRUE(chuaNhan(ch, *m.kho).empty());
+            EXPECT_EQ(db.nhatKy().filter(QStringLiteral("mốc giữ ở")).isEmpty(), !boQua);
         }
-        EXPECT_TRUE(chuaNhan(ch, *m.kho).empty());
-        EXPECT_EQ(db.nhatKy().filter(QStringLiteral("mốc giữ ở")).isEmpty(), !boQua);
     }
 }
 
