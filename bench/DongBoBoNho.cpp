@@ -1,13 +1,19 @@
-// Peak memory of one sync run, real client and transport against a loopback Haravan: for an ordinary page of
-// 50 orders, for a reply of ordinary orders at the reply cap, and for a reply at the cap made of the smallest
-// values JSON has (empty objects), the shape that costs a parser most per byte. Printed beside the reply's size.
+// Peak memory of one sync run on each platform, real client and libcurl against a loopback fake that answers
+// every page with the same reply: an ordinary page of the platform's page size, ordinary orders up to the
+// reply cap, many tiny orders up to the cap, and one order holding empty objects up to the cap (the shape
+// that costs a parser most per byte). Printed beside the reference measured in the same run: the peak
+// growth of parsing that one reply once, the least any reader of the page holds. Target: under 1 GB. The fake
+// platform runs in a child process (this program started again with --may-chu), so its copies of the reply
+// and its threads' heaps are not counted as the sync's.
 
 #include <httplib.h>
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <cstdio>
+#include <functional>
 #include <thread>
 
 #include "core/CaiDat.h"
@@ -15,6 +21,7 @@
 #include "core/KhoKhoaBoNho.h"
 #include "sources/BoDongBo.h"
 #include "sources/KenhHTTPCurl.h"
+#include "store/DocJson.h"
 #include "store/DongHoGia.h"
 #include "store/KhoDuLieu.h"
 
@@ -50,94 +57,199 @@ std::string motDon(int i) {
     return s + R"(],"note":"Giao giờ hành chính","tags":"web, khuyến mãi"})";
 }
 
-std::string trangDon(size_t toiDa, int soDon) {
-    std::string s = R"({"orders":[)";
-    for (int i = 0; soDon < 0 ? true : i < soDon; ++i) {
-        const std::string d = motDon(i);
-        if (s.size() + d.size() + 3 > toiDa) break;
-        s += (i ? "," : "") + d;
+// One platform: its id, credentials, page size and the envelope its order list comes in.
+struct NenTang {
+    const char* id;
+    std::vector<std::pair<const char*, const char*>> khoa;
+    int coTrang;
+    std::string dau;
+    std::string cuoi;
+};
+
+const NenTang kCacNenTang[] = {
+    {"haravan", {{"token", "tok-1"}}, 50, R"({"orders":)", "}"},
+    {"kiotviet", {{"retailer", "shop1"}, {"clientId", "cid"}, {"clientSecret", "sec"}}, 100, R"({"data":)", "}"},
+    {"sapo", {{"store", "shop1"}, {"apiKey", "key"}, {"apiSecret", "sec"}}, 250, R"({"orders":)", "}"},
+    {"pancake", {{"shopId", "123"}, {"apiKey", "key"}}, 100, R"({"data":)", "}"},
+    {"nhanh",
+     {{"appId", "app"}, {"businessId", "biz"}, {"accessToken", "tok"}},
+     100,
+     R"({"code":1,"paginator":{"next":[1]},"data":)",
+     "}"},
+};
+
+// A list of entries made by `muc` until the reply would pass toiDa bytes or soMuc entries are in.
+std::string danhSach(size_t toiDa, const NenTang& nt, long soMuc, const std::function<std::string(int)>& muc) {
+    std::string s = nt.dau + "[";
+    s.reserve(std::min<size_t>(toiDa, 64 << 20));
+    for (int i = 0; soMuc < 0 || i < soMuc; ++i) {
+        const std::string m = muc(i);
+        if (s.size() + m.size() + 2 + nt.cuoi.size() > toiDa) break;
+        if (i) s += ',';
+        s += m;
     }
-    return s + "]}";
+    return s + "]" + nt.cuoi;
 }
 
-std::string doiTuongRong(size_t toiDa) {
-    std::string s = R"({"orders":[{"id":1,"note":[)";
+// soDon orders whose notes of empty objects fill the reply to the cap; a page of the full page size makes the
+// client ask for the next, so every page of the fetch is as heavy as a reply may be.
+std::string doiTuongRong(size_t toiDa, const NenTang& nt, int soDon) {
+    const size_t duoi = 4 + nt.cuoi.size() + size_t(soDon) * 24;
+    const size_t moiDon = (toiDa - nt.dau.size() - duoi) / size_t(soDon);
+    std::string s = nt.dau + "[";
     s.reserve(toiDa);
-    while (s.size() + 3 + 4 < toiDa) s += s.back() == '[' ? "{}" : ",{}";
-    return s + "]}]}";
+    for (int i = 0; i < soDon; ++i) {
+        if (i) s += ',';
+        const size_t dau = s.size();
+        s += "{\"id\":" + std::to_string(i + 1) + ",\"note\":[";
+        while (s.size() - dau + 3 + 2 < moiDon) s += s.back() == '[' ? "{}" : ",{}";
+        s += "]}";
+    }
+    return s + "]" + nt.cuoi;
 }
 
 struct KetQua {
     long dinhKb;
     long truocKb;
     QString trangThai;
+    int soYeuCau;
 };
 
-KetQua dongBoMotLan(const std::string& than) {
+// The child: serves the reply to every order-list request and prints its port, then the number of such
+// requests each time it answers one.
+int phucVu(const std::string& than) {
     httplib::Server sv;
     sv.set_keep_alive_max_count(1);
-    sv.Get("/com/orders.json", [&](const httplib::Request& req, httplib::Response& res) {
-        // Only the first page is large; the pages after it are empty, so one reply of this size is measured.
-        res.set_content(req.get_param_value("page") == "1" ? than : std::string(R"({"orders":[]})"),
-                        "application/json");
-    });
+    int soYeuCau = 0;
+    const auto xuLy = [&](const httplib::Request& req, httplib::Response& res) {
+        if (req.path == "/kiotviet/connect/token") {
+            res.set_content(R"({"access_token":"AT1","expires_in":86400})", "application/json");
+            return;
+        }
+        std::printf("yeu cau %d\n", ++soYeuCau);
+        std::fflush(stdout);
+        res.set_content(than, "application/json");
+    };
+    sv.Get(".*", xuLy);
+    sv.Post(".*", xuLy);
+    sv.new_task_queue = [] { return new httplib::ThreadPool(1); };
     const int cong = sv.bind_to_any_port("127.0.0.1");
-    std::thread luong([&] { sv.listen_after_bind(); });
-    while (!sv.is_running()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    std::printf("cong %d\n", cong);
+    std::fflush(stdout);
+    sv.listen_after_bind();
+    return 0;
+}
 
-    QTemporaryDir tam;
-    DongHoGia dongHo;
-    dongHo.datGiayThuc(1'765'357'200);
-    HenGioTay henGio(&dongHo);
-    auto khoKhoa = std::make_shared<KhoKhoaBoNho>();
-    khoKhoa->muc.insert(QStringLiteral("com.korvane.pack.haravan.token"), QStringLiteral("tok-1"));
-    KhoDuLieu kho(tam.path() + QStringLiteral("/goc"), &dongHo);
-    kho.napTatCa(8);
-    CaiDat caiDat(tam.path() + QStringLiteral("/korvane.ini"), khoKhoa);
-    BoDongBo::CauHinh ch;
-    ch.dongHo = &dongHo;
-    ch.henGio = &henGio;
-    ch.kenh = std::make_shared<KenhHTTPCurl>();
-    ch.mayChu = BangMayChu::tatCaVe(QStringLiteral("http://127.0.0.1:%1").arg(cong));
-    BoDongBo db(kho, caiDat, std::move(ch));
+KetQua dongBoMotLan(const NenTang& nt, const QStringList& thamSoMayChu) {
+    QProcess mayChu;
+    mayChu.start(QCoreApplication::applicationFilePath(), thamSoMayChu);
+    int cong = 0;
+    while (cong == 0 && mayChu.waitForReadyRead(120000)) {
+        while (mayChu.canReadLine()) {
+            const QByteArray dong = mayChu.readLine().trimmed();
+            if (dong.startsWith("cong ")) cong = dong.mid(5).toInt();
+        }
+    }
 
     KetQua kq;
-    kq.truocKb = kbTrongStatus("VmRSS:");
-    datLaiDinh();
-    bool xong = false;
-    db.dongBo(false, [&] { xong = true; });
-    while (!xong) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    kq.dinhKb = kbTrongStatus("VmHWM:");
-    kq.trangThai = db.trangThai();
-    sv.stop();
-    luong.join();
+    {
+        QTemporaryDir tam;
+        DongHoGia dongHo;
+        dongHo.datGiayThuc(1'765'357'200);
+        HenGioTay henGio(&dongHo);
+        auto khoKhoa = std::make_shared<KhoKhoaBoNho>();
+        for (const auto& [k, v] : nt.khoa) {
+            khoKhoa->muc.insert(QStringLiteral("com.korvane.pack.%1.%2").arg(QLatin1String(nt.id), QLatin1String(k)),
+                                QString::fromLatin1(v));
+        }
+        KhoDuLieu kho(tam.path() + QStringLiteral("/goc"), &dongHo);
+        kho.napTatCa(8);
+        CaiDat caiDat(tam.path() + QStringLiteral("/korvane.ini"), khoKhoa);
+        caiDat.setNguonDon(QString::fromLatin1(nt.id));
+        BoDongBo::CauHinh ch;
+        ch.dongHo = &dongHo;
+        ch.henGio = &henGio;
+        ch.kenh = std::make_shared<KenhHTTPCurl>();
+        ch.mayChu = BangMayChu::tatCaVe(QStringLiteral("http://127.0.0.1:%1").arg(cong));
+        BoDongBo db(kho, caiDat, std::move(ch));
+
+        kq.truocKb = kbTrongStatus("VmRSS:");
+        datLaiDinh();
+        bool xong = false;
+        db.dongBo(false, [&] { xong = true; });
+        while (!xong) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        kq.dinhKb = kbTrongStatus("VmHWM:");
+        kq.trangThai = db.loi().isEmpty() ? db.trangThai() : db.loi();
+    }
+    kq.soYeuCau = 0;
+    mayChu.waitForReadyRead(500);
+    for (const QByteArray& dong : mayChu.readAll().split('\n')) {
+        if (dong.startsWith("yeu cau ")) kq.soYeuCau = dong.mid(8).trimmed().toInt();
+    }
+    mayChu.kill();
+    mayChu.waitForFinished(10000);
     return kq;
+}
+
+// The reference: the peak growth of one parse of the same reply, as the clients parse it.
+double thamChieuMB(const std::string& than) {
+    const long truoc = kbTrongStatus("VmRSS:");
+    datLaiDinh();
+    {
+        const nlohmann::json v = DocJson::docCoGioiHan(than.data(), than.data() + than.size());
+        (void)v;
+    }
+    return double(kbTrongStatus("VmHWM:") - truoc) / 1024.0;
+}
+
+// The reply of shape `hinh` (0 to 4) for platform `nenTang`.
+std::string taoTraLoi(int nenTang, int hinh) {
+    const size_t tran = static_cast<size_t>(KenhHTTPCurl::kThanToiDa) - 1024;
+    const NenTang& nt = kCacNenTang[nenTang];
+    switch (hinh) {
+        case 0:
+            return danhSach(tran, nt, nt.coTrang, motDon);
+        case 1:
+            return danhSach(tran, nt, -1, motDon);
+        case 2:
+            return danhSach(tran, nt, -1, [](int i) { return "{\"id\":" + std::to_string(i) + "}"; });
+        case 3:
+            return doiTuongRong(tran, nt, 1);
+        default:
+            return doiTuongRong(tran, nt, nt.coTrang);
+    }
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 4 && std::string(argv[1]) == "--may-chu")
+        return phucVu(taoTraLoi(std::atoi(argv[2]), std::atoi(argv[3])));
     QCoreApplication app(argc, argv);
-    const size_t tran = static_cast<size_t>(KenhHTTPCurl::kThanToiDa) - 1024;
-    struct {
-        const char* ten;
-        std::string than;
-    } ca[] = {
-        {"trang thuong 50 don", trangDon(tran, 50)},
-        {"don thuong den tran", trangDon(tran, -1)},
-        {"doi tuong rong den tran", doiTuongRong(tran)},
-    };
-    std::printf("tran mot tra loi: %lld MiB\n", static_cast<long long>(KenhHTTPCurl::kThanToiDa / (1024 * 1024)));
-    for (auto& c : ca) {
-        const double mb = double(c.than.size()) / (1024.0 * 1024.0);
-        const KetQua kq = dongBoMotLan(c.than);
-        // The reply is held by the fake server too; its copy is part of the baseline, not of the sync.
-        const double dinh = double(kq.dinhKb) / 1024.0;
-        const double tang = double(kq.dinhKb - kq.truocKb) / 1024.0;
-        std::printf("%-26s tra loi %8.2f MB  dinh tien trinh %8.1f MB  tang khi dong bo %8.1f MB  (%.1fx)  %s\n", c.ten,
-                    mb, dinh, tang, tang / mb, c.than.size() ? kq.trangThai.toUtf8().constData() : "");
-        c.than.clear();
-        c.than.shrink_to_fit();
+    const char* const kTenHinh[] = {"trang thuong", "don thuong den tran", "nhieu don nho den tran",
+                                    "doi tuong rong den tran", "trang day doi tuong rong"};
+    std::printf("tran mot tra loi: %lld MiB; muc tieu: dinh mot lan dong bo duoi 1024 MB\n",
+                static_cast<long long>(KenhHTTPCurl::kThanToiDa / (1024 * 1024)));
+    std::printf("%-9s %-24s %8s %7s %16s %13s %18s  %s\n", "nen tang", "tra loi", "MB", "so lan", "dinh tien trinh",
+                "tang dong bo", "tham chieu 1 lan doc", "ket qua");
+    for (int n = 0; n < int(std::size(kCacNenTang)); ++n) {
+        const NenTang& nt = kCacNenTang[n];
+        for (int h = 0; h < int(std::size(kTenHinh)); ++h) {
+            // An argument picks the shapes whose name holds it.
+            if (argc > 1 && std::string(kTenHinh[h]).find(argv[1]) == std::string::npos) continue;
+            double mb = 0;
+            double thamChieu = 0;
+            {
+                const std::string than = taoTraLoi(n, h);
+                mb = double(than.size()) / (1024.0 * 1024.0);
+                thamChieu = thamChieuMB(than);
+            }
+            const KetQua kq = dongBoMotLan(nt, {QStringLiteral("--may-chu"), QString::number(n), QString::number(h)});
+            const double tang = double(kq.dinhKb - kq.truocKb) / 1024.0;
+            std::printf("%-9s %-24s %8.2f %7d %13.1f MB %10.1f MB %15.1f MB  %s\n", nt.id, kTenHinh[h], mb, kq.soYeuCau,
+                        double(kq.dinhKb) / 1024.0, tang, thamChieu, kq.trangThai.toUtf8().constData());
+            std::fflush(stdout);
+        }
     }
     return 0;
 }

@@ -8,9 +8,9 @@
 #include "sources/LoiKetNoi.h"
 #include "sources/MoTaLoi.h"
 #include "sources/nentang/BangNenTang.h"
-#include "store/DocGio.h"
 #include "store/DinhDangISO.h"
 #include "store/DinhDangNgay.h"
+#include "store/DocGio.h"
 #include "store/HangDoiTuanTu.h"
 #include "store/KhoDuLieu.h"
 #include "store/LoiTep.h"
@@ -20,6 +20,8 @@
 struct BoDongBo::KetQuaLuot {
     QString nguon;
     QDateTime mocTruocKhiLay;
+    QDateTime tuLuc;
+    QDateTime denLuc;  // invalid for a window open to now
     std::function<void()> xong;
 
     bool daHuy = false;
@@ -32,6 +34,7 @@ struct BoDongBo::KetQuaLuot {
     std::optional<QString> loiGhi;
     std::optional<QString> tho;
     bool catBot = false;
+    bool tangDan = false;
     QDateTime moiNhat;  // of a capped fetch, worked out on the worker
 };
 
@@ -54,6 +57,7 @@ BoDongBo::BoDongBo(KhoDuLieu& kho, CaiDat& caiDat, CauHinh cauHinh, QObject* par
     if (!moc.isEmpty()) {
         if (const auto t = docThoiGianISO(moc)) lanCuoi_ = *t;
     }
+    nguonMoc_ = caiDat_.ud().value(khoaNguonMoc).toString();
 }
 
 BoDongBo::~BoDongBo() {
@@ -111,8 +115,14 @@ std::shared_ptr<NguonDon> BoDongBo::taoClient(const QString& nguon,
 }
 
 QDateTime BoDongBo::mocBatDau(bool lay30Ngay) const {
+    return mocBatDau(lay30Ngay, caiDat_.nguonDon());
+}
+
+QDateTime BoDongBo::mocBatDau(bool lay30Ngay, const QString& nguon) const {
     const QDateTime bayGio = thoiDiemQt(ch_.dongHo->gioThuc()).toUTC();
-    if (lay30Ngay || !lanCuoi_.isValid()) return bayGio.addSecs(-kGiay30Ngay);
+    // The old platform's cursor says nothing about the new one's orders: a switch starts like a first run.
+    const bool mocCuaNguon = lanCuoi_.isValid() && (nguonMoc_.isEmpty() || nguonMoc_ == nguon);
+    if (lay30Ngay || !mocCuaNguon) return bayGio.addSecs(-kGiay30Ngay);
     return lanCuoi_.addSecs(-kGiayChongLap);
 }
 
@@ -163,7 +173,16 @@ void BoDongBo::batDauLuot(const QString& nguon, const std::shared_ptr<NguonDon>&
     // The new cursor is the moment before the first request: an order changed while a long fetch was
     // paging is then fetched again next time instead of being skipped.
     kq->mocTruocKhiLay = thoiDiemQt(ch_.dongHo->gioThuc()).toUTC();
-    const QString tuLuc = dinhDangISO().dinhDang(mocBatDau(lay30Ngay));
+    if (lanCuoi_.isValid() && !nguonMoc_.isEmpty() && nguonMoc_ != nguon && !lay30Ngay) {
+        ghiNhatKy(QStringLiteral("Đã đổi sang ") + tenNguon(nguon) + QStringLiteral(": lấy đơn 30 ngày gần nhất."));
+    }
+    kq->tuLuc = mocBatDau(lay30Ngay, nguon);
+    if (nguonHep_ != nguon) khoangHep_ = 0;
+    if (khoangHep_ > 0 && kq->tuLuc.addSecs(khoangHep_) < kq->mocTruocKhiLay) {
+        kq->denLuc = kq->tuLuc.addSecs(khoangHep_);
+    }
+    const QString tuLuc = dinhDangISO().dinhDang(kq->tuLuc);
+    const QString denLuc = kq->denLuc.isValid() ? dinhDangISO().dinhDang(kq->denLuc) : QString();
     // The folder lock is the store's, held on the GUI thread; without it nothing may be written.
     const std::optional<QString> loiKhoa = kho_.moKho();
 
@@ -171,9 +190,9 @@ void BoDongBo::batDauLuot(const QString& nguon, const std::shared_ptr<NguonDon>&
         QMetaObject::invokeMethod(
             this, [this, dong] { ghiNhatKy(an(dong)); }, Qt::QueuedConnection);
     };
-    hangDongBo_->guiBatDongBo([this, kq, client, tuLuc, loiKhoa, tienDo] {
+    hangDongBo_->guiBatDongBo([this, kq, client, tuLuc, denLuc, loiKhoa, tienDo] {
         try {
-            kq->cacDon = client->layDon(tuLuc, tienDo);
+            kq->cacDon = client->layDon(tuLuc, denLuc, tienDo);
         } catch (const LoiDaHuy&) {
             kq->daHuy = true;
         } catch (const std::exception& e) {
@@ -200,6 +219,7 @@ void BoDongBo::batDauLuot(const QString& nguon, const std::shared_ptr<NguonDon>&
             }
             kq->tho = client->thoGanNhat();
             kq->catBot = client->daCatBot();
+            kq->tangDan = client->daTangDanCapNhat();
             if (kq->catBot) kq->moiNhat = mocMoiNhat(kq->cacDon);
         }
         if (kq->daHuy) return;
@@ -261,17 +281,11 @@ void BoDongBo::hoanTatLuot(const std::shared_ptr<KetQuaLuot>& kq) {
         soDonLanCuoi_ = n;
         emit soDonLanCuoiChanged();
     }
-    QDateTime mocMoi = kq->mocTruocKhiLay;
-    if (kq->catBot) {
-        const QDateTime moiNhat = kq->moiNhat;
-        if (moiNhat.isValid()) {
-            mocMoi = moiNhat;
-            ghiNhatKy(QStringLiteral("Chưa lấy hết — mốc dừng ở ") + hienThiNgay(dinhDangISO().dinhDang(moiNhat)) +
-                      QStringLiteral(", lượt sau lấy tiếp."));
-        }
-    }
+    const QDateTime mocMoi = mocMoiSauLuot(*kq);
     datLanCuoi(mocMoi);
+    nguonMoc_ = kq->nguon;
     caiDat_.ud().setValue(khoaMoc, dinhDangISO().dinhDang(mocMoi));
+    caiDat_.ud().setValue(khoaNguonMoc, nguonMoc_);
     caiDat_.ud().sync();
     datTrangThai(n > 0 ? QStringLiteral("Đã cập nhật %1 đơn.").arg(n) : QStringLiteral("Không có đơn nào mới."));
     kho_.ghiNhatKy(QStringLiteral("sync"),
@@ -280,6 +294,49 @@ void BoDongBo::hoanTatLuot(const std::shared_ptr<KetQuaLuot>& kq) {
     if (n > 0) ghiNhatKy(QStringLiteral("Cập nhật %1 đơn.").arg(n));
     datDangChay(false);
     if (kq->xong) kq->xong();
+}
+
+// The cursor never passes an order the platform has not handed over yet. A whole window moves it to the
+// window's end; a capped fetch in order of last update to the newest update it brought; a capped fetch in
+// any other order proves nothing past its start, so the cursor stays and the window is asked for in
+// halves until a part comes whole, then in growing parts again.
+QDateTime BoDongBo::mocMoiSauLuot(const KetQuaLuot& kq) {
+    const QDateTime den = kq.denLuc.isValid() ? kq.denLuc : kq.mocTruocKhiLay;
+    nguonHep_ = kq.nguon;
+    if (!kq.catBot) {
+        khoangHep_ = kq.denLuc.isValid() ? std::min(khoangHep_ * 2, kGiay30Ngay) : 0;
+        return den;
+    }
+    if (kq.tangDan && kq.moiNhat.isValid()) {
+        QDateTime moc = std::min(kq.moiNhat, den);
+        // A fetch's worth of changes inside the overlap would bring the same pages again and again: the next
+        // run starts at the newest update received instead, and past it once even that second is full.
+        if (moc.addSecs(-kGiayChongLap) <= kq.tuLuc) {
+            moc = moc.addSecs(kGiayChongLap);
+            if (moc.addSecs(-kGiayChongLap) <= kq.tuLuc) {
+                moc = moc.addSecs(1);
+                ghiNhatKy(QStringLiteral("Quá nhiều đơn đổi cùng lúc ") +
+                          hienThiNgay(dinhDangISO().dinhDang(kq.moiNhat)) +
+                          QStringLiteral(" — có thể sót đơn của đúng lúc đó."));
+            }
+        }
+        ghiNhatKy(QStringLiteral("Chưa lấy hết — mốc dừng ở ") + hienThiNgay(dinhDangISO().dinhDang(moc)) +
+                  QStringLiteral(", lượt sau lấy tiếp."));
+        return moc;
+    }
+    const qint64 dai = kq.tuLuc.secsTo(den);
+    if (dai > kKhoangHepToiThieu) {
+        khoangHep_ = std::max(dai / 2, kKhoangHepToiThieu);
+        const QDateTime giu = kq.tuLuc.addSecs(kGiayChongLap);
+        ghiNhatKy(QStringLiteral("Chưa lấy hết — mốc giữ ở ") + hienThiNgay(dinhDangISO().dinhDang(giu)) +
+                  QStringLiteral(", lượt sau lấy tiếp từng khoảng ngắn hơn."));
+        return giu;
+    }
+    // More changes within a few minutes than one fetch brings, in an order the platform will not sort:
+    // holding the cursor would stop the sync for good, so it moves on and says so.
+    ghiNhatKy(QStringLiteral("Quá nhiều đơn đổi trong vài phút đến ") + hienThiNgay(dinhDangISO().dinhDang(den)) +
+              QStringLiteral(" mà nền tảng không xếp theo giờ cập nhật — có thể sót đơn của lúc đó."));
+    return den;
 }
 
 void BoDongBo::thuKetNoi(std::function<void(const QString&)> xong) {

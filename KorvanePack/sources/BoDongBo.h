@@ -50,9 +50,13 @@ public:
     };
 
     static inline const QString khoaMoc = QStringLiteral("korvane.mocDongBo");
+    // The platform the stored cursor belongs to; a cursor of another platform counts as none.
+    static inline const QString khoaNguonMoc = QStringLiteral("korvane.mocDongBoNguon");
     static constexpr int kSoDongNhatKy = 60;
     static constexpr qint64 kGiayChongLap = 120;
     static constexpr qint64 kGiay30Ngay = 2'592'000;
+    // The shortest window a narrowed fetch asks for; it must outlast the overlap for the cursor to move on.
+    static constexpr qint64 kKhoangHepToiThieu = 300;
     // Orders indexed per turn of the GUI thread's event loop.
     static constexpr qsizetype kLoChiMuc = 500;
 
@@ -80,7 +84,8 @@ public:
     // The connection test; the text begins with "Kết nối được" on success.
     void thuKetNoi(std::function<void(const QString&)> xong);
 
-    // The from-time of a run: cursor minus two minutes, or 30 days back without a cursor.
+    // The from-time of a run: cursor minus two minutes, or 30 days back without a cursor of the chosen
+    // platform.
     QDateTime mocBatDau(bool lay30Ngay) const;
     // The newest parsable updatedAt among the orders; invalid when none parses.
     static QDateTime mocMoiNhat(const QList<DonHang>& cacDon);
@@ -118,6 +123,8 @@ private:
     void datLoi(const QString& v);
     void datMauTho(const QString& v);
     void datLanCuoi(const QDateTime& v);
+    QDateTime mocBatDau(bool lay30Ngay, const QString& nguon) const;
+    QDateTime mocMoiSauLuot(const KetQuaLuot& kq);
     QString an(const QString& text) const;
 
     KhoDuLieu& kho_;
@@ -130,6 +137,11 @@ private:
     bool dangDocKhoa_ = false;  // a run is waiting for its credentials; another run must not start
     QString trangThai_ = QStringLiteral("Chưa đồng bộ lần nào.");
     QDateTime lanCuoi_;
+    QString nguonMoc_;  // empty for a cursor stored before the platform was kept with it
+    // A window that a capped fetch out of update order could not cover is asked for in parts this long;
+    // 0 while windows reach to now.
+    qint64 khoangHep_ = 0;
+    QString nguonHep_;
     qint64 soDonLanCuoi_ = 0;
     QString loi_;
     QStringList nhatKy_;

@@ -39,7 +39,13 @@ QString trichNguyenVan(const QByteArray& than) {
 QString trichNguyenVanSach(const QByteArray& than, const BoAnKhoa& anKhoa) {
     const QByteArray sach = anKhoa.anByte(than);
     if (coDauHieuKhoa(sach)) return kNguyenVanDaAn;
-    return trichNguyenVan(sach);
+    // Masks are longer than what they hide, so one may straddle the cut: the cut backs off to the start of
+    // the character it would split instead of throwing the whole excerpt away.
+    qsizetype n = std::min(sach.size(), kByteNguyenVan);
+    if (n < sach.size()) {
+        while (n > 0 && (static_cast<unsigned char>(sach[n]) & 0xC0) == 0x80) --n;
+    }
+    return trichNguyenVan(sach.left(n));
 }
 
 void choHoacDung(BoNgu& ngu, double giay) {
@@ -57,6 +63,10 @@ KetQuaGui guiYeuCau(const YeuCauHTTP& yeuCau, const QString& tenHienThi, int nga
             ph = kenh.gui(yeuCau, nenDung);
             khongPhaiHTTP = ph.status < 100;
         } catch (const LoiKetNoi& e) {
+            // Shown as the transport said it, with the URL in the detail line, and never fetched again.
+            if (e.loai() == LoiKetNoi::Loai::quaLon) {
+                throw LoiNguonDon(0, QString(), anKhoa.an(anKhoaTrongURL(yeuCau.url)), QString::fromUtf8(e.what()));
+            }
             if (e.loai() != LoiKetNoi::Loai::khongPhaiHTTP) {
                 if (n >= nganSach) throw;
                 choHoacDung(ngu, choSauLoi(n));

@@ -125,6 +125,12 @@ bool HaravanClient::daCatBot() {
     return daCatBot_;
 }
 
+// Haravan documents no order by last update for its order list, so a capped fetch proves nothing past its
+// start and the engine narrows the window with updated_at_max instead.
+bool HaravanClient::daTangDanCapNhat() {
+    return false;
+}
+
 std::optional<QString> HaravanClient::hanMucLanCuoi() {
     std::lock_guard lk(khoa_);
     return hanMucLanCuoi_;
@@ -181,6 +187,9 @@ json HaravanClient::goi(const QString& duongDan, const QMap<QString, QString>& t
             ph = mt_.kenh->gui(yc, nenDung);
             khongPhaiHTTP = ph.status < 100;
         } catch (const LoiKetNoi& e) {
+            if (e.loai() == LoiKetNoi::Loai::quaLon) {
+                throw LoiHaravan(0, QString(), anKhoa_.an(anKhoaTrongURL(url)), QString::fromUtf8(e.what()));
+            }
             if (e.loai() != LoiKetNoi::Loai::khongPhaiHTTP) {
                 if (n >= soLanThuLai_) throw;
                 choHoacDung(ngu, choSauLoi(n));
@@ -235,11 +244,13 @@ QString HaravanClient::thuKetNoi() {
     return QStringLiteral("Kết nối được Haravan. Cửa hàng đang có ") + so + QStringLiteral(" đơn.");
 }
 
-std::vector<json> HaravanClient::layTheoTrang(const QString& tuLucVao, const NhanTienDo& tienDo, int coTrang,
-                                              int tranTrang) {
+QList<DonHang> HaravanClient::layTheoTrang(const QString& tuLucVao, const QString& denLucVao, const NhanTienDo& tienDo,
+                                           int coTrang, int tranTrang) {
     static const QRegularExpression kPhanNghin(QStringLiteral("\\.\\d{3}Z$"));
     QString tuLuc = tuLucVao;
     tuLuc.replace(kPhanNghin, QStringLiteral("Z"));
+    QString denLuc = denLucVao;
+    denLuc.replace(kPhanNghin, QStringLiteral("Z"));
     const auto bao = [&](const QString& dong) {
         if (tienDo) tienDo(dong);
     };
@@ -257,10 +268,20 @@ std::vector<json> HaravanClient::layTheoTrang(const QString& tuLucVao, const Nha
     const int tran = std::max(tranTrang, 1);
     for (qsizetype k = 0; k < cacKieu.size(); ++k) {
         const KieuThamSo& kieu = cacKieu[k];
-        std::vector<json> daLay;
+        QList<DonHang> daLay;
+        std::optional<QString> mau;
+        bool daThuMau = false;  // the first raw order is tried once, even when it cannot be printed
+        HanMucDon hanMuc(qsizetype(std::max(coTrang, 1)) * tran);
         try {
             const auto docTrang = [&](int trang) {
-                json kq = goi(QStringLiteral("/orders.json"), kieu.dung(tuLuc, coTrang, trang + 1), 0);
+                QMap<QString, QString> thamSo = kieu.dung(tuLuc, coTrang, trang + 1);
+                if (!denLuc.isEmpty() && thamSo.contains(QStringLiteral("updated_at_min"))) {
+                    thamSo.insert(QStringLiteral("updated_at_max"), denLuc);
+                }
+                if (!denLuc.isEmpty() && thamSo.contains(QStringLiteral("created_at_min"))) {
+                    thamSo.insert(QStringLiteral("created_at_max"), denLuc);
+                }
+                json kq = goi(QStringLiteral("/orders.json"), thamSo, 0);
                 json* ds = kq.is_object() && kq.contains("orders") ? &kq["orders"] : nullptr;
                 bool dungDang = ds && ds->is_array();
                 if (dungDang) {
@@ -272,8 +293,16 @@ std::vector<json> HaravanClient::layTheoTrang(const QString& tuLucVao, const Nha
                         QStringLiteral("Haravan trả về dữ liệu không đúng dạng (thiếu danh sách orders)."));
                 }
                 const int soTrenTrang = static_cast<int>(ds->size());
-                // Moved, not copied: a page at the size cap must not be held twice.
-                for (json& e : *ds) daLay.push_back(std::move(e));
+                if (!daThuMau && !ds->empty() && !thoGanNhat()) {
+                    daThuMau = true;
+                    // nlohmann's object keeps its keys sorted and leaves "/" unescaped.
+                    mau = mauTho(ds->front(), json::error_handler_t::replace);
+                }
+                const qsizetype lay = hanMuc.nhan(qsizetype(soTrenTrang));
+                for (qsizetype i = 0; i < lay; ++i) {
+                    if (auto don = chuyenDon((*ds)[size_t(i)])) daLay.append(std::move(*don));
+                }
+                if (hanMuc.daCham()) return LapTrang::SauTrang::dungLai;
                 return soTrenTrang >= coTrang ? LapTrang::SauTrang::conNua : LapTrang::SauTrang::het;
             };
             const bool trangDay = LapTrang::chay(docTrang, tran) == LapTrang::KetThuc::conTrang;
@@ -282,6 +311,7 @@ std::vector<json> HaravanClient::layTheoTrang(const QString& tuLucVao, const Nha
                 std::lock_guard lk(khoa_);
                 kieuChayDuoc_ = kieu.ten;
                 daCatBot_ = trangDay;
+                if (!thoGanNhat_ && mau) thoGanNhat_ = std::move(mau);
             }
             if (trangDay) {
                 bao(QStringLiteral("Haravan còn đơn chưa lấy hết (chạm trần %1 trang) — giữ mốc lại, lượt sau lấy "
@@ -301,21 +331,8 @@ std::vector<json> HaravanClient::layTheoTrang(const QString& tuLucVao, const Nha
     return {};
 }
 
-QList<DonHang> HaravanClient::layDon(const QString& tuLuc, const NhanTienDo& tienDo) {
-    const std::vector<json> tho = layTheoTrang(tuLuc, tienDo, kCoTrang, kTranTrang);
-    if (!tho.empty()) {
-        std::lock_guard lk(khoa_);
-        if (!thoGanNhat_) {
-            // nlohmann's object keeps its keys sorted and leaves "/" unescaped.
-            thoGanNhat_ = mauTho(tho.front(), json::error_handler_t::replace);
-        }
-    }
-    QList<DonHang> ra;
-    ra.reserve(static_cast<qsizetype>(tho.size()));
-    for (const json& d : tho) {
-        if (auto don = chuyenDon(d)) ra.append(std::move(*don));
-    }
-    return ra;
+QList<DonHang> HaravanClient::layDon(const QString& tuLuc, const QString& denLuc, const NhanTienDo& tienDo) {
+    return layTheoTrang(tuLuc, denLuc, tienDo, kCoTrang, kTranTrang);
 }
 
 std::optional<DonHang> HaravanClient::chuyenDon(const json& o) const {

@@ -19,18 +19,21 @@ public:
     HaravanClient(const QString& token, const MoiTruongNguon& moiTruong, int soLanThuLai = 4, double nguongPhanh = 0.7);
 
     QString thuKetNoi() override;
-    QList<DonHang> layDon(const QString& tuLuc, const NhanTienDo& tienDo) override;
+    using NguonDon::layDon;
+    QList<DonHang> layDon(const QString& tuLuc, const QString& denLuc, const NhanTienDo& tienDo) override;
     std::optional<QString> thoGanNhat() override;
     bool daCatBot() override;
+    bool daTangDanCapNhat() override;
 
     std::optional<QString> hanMucLanCuoi();
     std::optional<QString> kieuChayDuoc();
 
     // One API request: the reply's JSON object, or a throw.
     nlohmann::json goi(const QString& duongDan, const QMap<QString, QString>& thamSo, int lan);
-    // The raw orders of a paged fetch over the styles.
-    std::vector<nlohmann::json> layTheoTrang(const QString& tuLuc, const NhanTienDo& tienDo, int coTrang,
-                                             int tranTrang);
+    // The orders of a paged fetch over the styles, each page mapped as it arrives so that no raw page
+    // outlives its reading; denLuc (may be empty) closes the window of the styles that filter by time.
+    QList<DonHang> layTheoTrang(const QString& tuLuc, const QString& denLuc, const NhanTienDo& tienDo, int coTrang,
+                                int tranTrang);
     // Absent for an order without an id.
     std::optional<DonHang> chuyenDon(const nlohmann::json& don) const;
     static MatHang chuyenMatHang(const nlohmann::json& matHang);

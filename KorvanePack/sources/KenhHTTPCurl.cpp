@@ -164,7 +164,7 @@ MotLanGui guiMotLan(const QByteArray& phuongThuc, const QUrl& url, const QList<Q
     if (ma != CURLE_OK) {
         const QString moTa = QString::fromUtf8(loiChiTiet[0] ? loiChiTiet : curl_easy_strerror(ma));
         if (ma == CURLE_WRITE_ERROR && nhan.quaLon) {
-            throw LoiKetNoi(LoiKetNoi::Loai::khongPhaiHTTP, QStringLiteral("Máy chủ trả về dữ liệu quá lớn."));
+            throw LoiKetNoi(LoiKetNoi::Loai::quaLon, QStringLiteral("Máy chủ trả về dữ liệu quá lớn."));
         }
         if (ma == CURLE_OPERATION_TIMEDOUT) throw LoiKetNoi(LoiKetNoi::Loai::hetGio, moTa);
         if (ma == CURLE_WEIRD_SERVER_REPLY || ma == CURLE_UNSUPPORTED_PROTOCOL) {

@@ -8,6 +8,7 @@
 #include "sources/TienIchKhach.h"
 #include "sources/nentang/BangNenTang.h"
 #include "store/DinhDangISO.h"
+#include "store/DocGio.h"
 
 using nlohmann::json;
 
@@ -29,6 +30,13 @@ std::optional<QString> KiotVietClient::thoGanNhat() {
 bool KiotVietClient::daCatBot() {
     std::lock_guard lk(khoa_);
     return daCatBot_;
+}
+
+// Every page is asked oldest change first (orderBy modifiedDate, orderDirection Asc), the date-only
+// fallback included; false after a fetch whose times came out of that order.
+bool KiotVietClient::daTangDanCapNhat() {
+    std::lock_guard lk(khoa_);
+    return tangDan_;
 }
 
 void KiotVietClient::kiemTraKhoa() const {
@@ -143,22 +151,34 @@ QString KiotVietClient::dinhDangMoc(const QDateTime& t, bool chiNgay) {
     return gioDiaPhuong(t, chiNgay ? QStringLiteral("yyyy-MM-dd") : QStringLiteral("yyyy-MM-dd HH:mm:ss"));
 }
 
-QList<DonHang> KiotVietClient::layDon(const QString& tuLuc, const NhanTienDo& tienDo) {
+// The pages come in order of last change, so the engine never needs to narrow the window: denLuc is not sent.
+QList<DonHang> KiotVietClient::layDon(const QString& tuLuc, const QString&, const NhanTienDo& tienDo) {
     const auto bao = [&](const QString& dong) {
         if (tienDo) tienDo(dong);
     };
-    const QDateTime batDau = mocBatDau(tuLuc, *mt_.dongHo);
+    QDateTime batDau = mocBatDau(tuLuc, *mt_.dongHo);
+    // With the time filter each page starts a second before the last change the page before it ended on, at
+    // offset 0, rather than at the next offset: an invoice changed while the pages are read leaves its
+    // place, and with offsets the one after it would slide onto a page already read. A page whose changes
+    // span no more than a second (starting again there would bring it back), or the date-only filter, goes
+    // on by offset.
+    qint64 viTri = 0;
+    // A platform that ignores the order shows it in the times it sends; the fetch then counts as unsorted.
+    bool dungThuTu = true;
+    QDateTime truoc;
     bool chiNgay = false;
+    HanMucDon hanMuc(qsizetype(kCoTrang) * kTranYeuCau);
     QList<DonHang> ra;
     const auto docTrang = [&](int trang) {
         KetQuaGui kq;
         for (;;) {
             const CapThamSo thamSo{{QStringLiteral("lastModifiedFrom"), dinhDangMoc(batDau, chiNgay)},
                                    {QStringLiteral("pageSize"), QString::number(kCoTrang)},
-                                   {QStringLiteral("currentItem"), QString::number(trang * kCoTrang)},
+                                   {QStringLiteral("currentItem"), QString::number(viTri)},
                                    {QStringLiteral("includeInvoiceDelivery"), QStringLiteral("true")},
                                    {QStringLiteral("includePayment"), QStringLiteral("false")},
-                                   {QStringLiteral("orderBy"), QStringLiteral("modifiedDate")}};
+                                   {QStringLiteral("orderBy"), QStringLiteral("modifiedDate")},
+                                   {QStringLiteral("orderDirection"), QStringLiteral("Asc")}};
             bool loiOVe = false;
             try {
                 kq = guiApi(QStringLiteral("/invoices"), thamSo, chiNgay ? 4 : 1, &loiOVe);
@@ -177,10 +197,27 @@ QList<DonHang> KiotVietClient::layDon(const QString& tuLuc, const NhanTienDo& ti
             std::lock_guard lk(khoa_);
             if (!thoGanNhat_) thoGanNhat_ = mauTho(*ds.front());
         }
-        for (const json* hd : ds) {
-            if (auto d = chuyenHoaDon(*hd)) ra.append(std::move(*d));
+        const qsizetype lay = hanMuc.nhan(qsizetype(ds.size()));
+        std::optional<QDateTime> dau, cuoi;
+        for (qsizetype i = 0; i < lay; ++i) {
+            const json& hd = *ds[size_t(i)];
+            const std::optional<QString> doi = chuoiJSON(layKhoa(&hd, "modifiedDate"));
+            cuoi = doi ? DocGio::docGioDon(*doi) : std::nullopt;
+            if (i == 0) dau = cuoi;
+            if (!cuoi || (truoc.isValid() && *cuoi < truoc)) dungThuTu = false;
+            if (cuoi) truoc = *cuoi;
+            if (auto d = chuyenHoaDon(hd)) ra.append(std::move(*d));
         }
-        return static_cast<int>(ds.size()) < kCoTrang ? LapTrang::SauTrang::het : LapTrang::SauTrang::conNua;
+        if (hanMuc.daCham()) return LapTrang::SauTrang::dungLai;
+        if (static_cast<int>(ds.size()) < kCoTrang) return LapTrang::SauTrang::het;
+        if (!chiNgay && dungThuTu && dau && cuoi && cuoi->addSecs(-1) > *dau) {
+            batDau = cuoi->addSecs(-1);
+            viTri = 0;
+            truoc = batDau;
+        } else {
+            viTri += kCoTrang;
+        }
+        return LapTrang::SauTrang::conNua;
     };
     // The bound counts requests, so the one that found the time refused takes a page's place.
     const LapTrang::KetThuc ketThuc = LapTrang::chay(docTrang, [&] { return chiNgay ? kTranYeuCau - 1 : kTranYeuCau; });
@@ -188,6 +225,7 @@ QList<DonHang> KiotVietClient::layDon(const QString& tuLuc, const NhanTienDo& ti
     {
         std::lock_guard lk(khoa_);
         daCatBot_ = catBot;
+        tangDan_ = dungThuTu;
     }
     if (catBot) bao(kDongCatBot);
     return ra;

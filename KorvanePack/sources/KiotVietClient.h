@@ -25,9 +25,11 @@ public:
     // A GET of the API with the token and the shop's name; tuBoNho says whether the token was a cached one.
     YeuCauHTTP taoYeuCau(const QString& duongDan, const CapThamSo& thamSo, bool* tuBoNho = nullptr);
     QString thuKetNoi() override;
-    QList<DonHang> layDon(const QString& tuLuc, const NhanTienDo& tienDo) override;
+    using NguonDon::layDon;
+    QList<DonHang> layDon(const QString& tuLuc, const QString& denLuc, const NhanTienDo& tienDo) override;
     std::optional<QString> thoGanNhat() override;
     bool daCatBot() override;
+    bool daTangDanCapNhat() override;
 
     QString cuaHang() const { return cuaHang_; }
     // Absent for an invoice without an id.
@@ -57,4 +59,5 @@ private:
     std::chrono::steady_clock::time_point tokenHetHan_ = std::chrono::steady_clock::time_point::min();
     std::optional<QString> thoGanNhat_;
     bool daCatBot_ = false;
+    bool tangDan_ = true;
 };

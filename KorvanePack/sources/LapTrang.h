@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QtGlobal>
+#include <algorithm>
 #include <functional>
 
 // The loop over the pages of one fetch, shared by every paged client. The client says how to ask for a
@@ -27,4 +29,25 @@ public:
 
     static KetThuc chay(const DocTrang& docTrang, const Tran& tran);
     static KetThuc chay(const DocTrang& docTrang, int tran);
+};
+
+// The orders one fetch may hold: the client's pages times its page size. A page holding more entries than
+// were asked for counts as that many, so a platform that ignores the page size cannot widen the bound, and
+// the entries past it are not mapped at all.
+class HanMucDon {
+public:
+    explicit HanMucDon(qsizetype toiDa) : conLai_(toiDa) {}
+    // How many of a page's soMuc entries may still be taken.
+    qsizetype nhan(qsizetype soMuc) {
+        const qsizetype n = std::clamp<qsizetype>(soMuc, 0, conLai_);
+        conLai_ -= n;
+        tranRoi_ = tranRoi_ || n < soMuc || conLai_ == 0;
+        return n;
+    }
+    // The bound was met: the fetch ends here with what it holds, as a capped fetch.
+    bool daCham() const { return tranRoi_; }
+
+private:
+    qsizetype conLai_;
+    bool tranRoi_ = false;
 };

@@ -7,7 +7,8 @@
 // The sync engine shows every one of these as "no Internet" while the desk keeps recording.
 class LoiKetNoi : public std::runtime_error {
 public:
-    enum class Loai { ketNoi, hetGio, khongPhaiHTTP };
+    // quaLon: the reply passed the transport's size cap; asking again would only bring the same body.
+    enum class Loai { ketNoi, hetGio, khongPhaiHTTP, quaLon };
     LoiKetNoi(Loai loai, const QString& moTa) : std::runtime_error(moTa.toStdString()), loai_(loai) {}
     Loai loai() const { return loai_; }
 

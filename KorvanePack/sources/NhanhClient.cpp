@@ -168,6 +168,11 @@ bool NhanhClient::daCatBot() {
     return daCatBot_;
 }
 
+// The order list documents no order by last update, so the engine narrows the window with updatedAtTo.
+bool NhanhClient::daTangDanCapNhat() {
+    return false;
+}
+
 YeuCauHTTP NhanhClient::taoYeuCau(const QString& duongDan, const ordered_json& than) const {
     kiemTraTieuDe(accessToken_, QStringLiteral("Access Token"), tenNhanh());
     YeuCauHTTP yc;
@@ -238,8 +243,9 @@ QString NhanhClient::thuKetNoi() {
     return QStringLiteral("Kết nối được ") + tenNhanh() + QLatin1Char('.');
 }
 
-QList<DonHang> NhanhClient::layDon(const QString& tuLuc, const NhanTienDo& tienDo) {
-    const qint64 den = giayUnix(mt_.dongHo->gioThuc()) + kQuaHienTai;
+QList<DonHang> NhanhClient::layDon(const QString& tuLuc, const QString& denLuc, const NhanTienDo& tienDo) {
+    const std::optional<QDateTime> denHep = denLuc.isEmpty() ? std::nullopt : docThoiGianISO(denLuc);
+    const qint64 den = denHep ? denHep->toSecsSinceEpoch() : giayUnix(mt_.dongHo->gioThuc()) + kQuaHienTai;
     qint64 tu = mocBatDau(tuLuc, *mt_.dongHo).toSecsSinceEpoch();
     if (den - tu > kCuaSoToiDa) {
         // A wider window is refused outright, which would stop every later run at the same cursor.
@@ -252,6 +258,7 @@ QList<DonHang> NhanhClient::layDon(const QString& tuLuc, const NhanTienDo& tienD
     }
     const ordered_json locNgay{{"updatedAtFrom", tu}, {"updatedAtTo", den}};
     std::optional<json> tiep;
+    HanMucDon hanMuc(qsizetype(kCoTrang) * kTranTrang);
     QList<DonHang> ra;
     const auto docTrang = [&](int) {
         ordered_json phanTrang{{"size", kCoTrang}};
@@ -267,15 +274,18 @@ QList<DonHang> NhanhClient::layDon(const QString& tuLuc, const NhanTienDo& tienD
             std::lock_guard lk(khoa_);
             if (!thoGanNhat_) thoGanNhat_ = mauTho(*trang.front());
         }
-        for (const json* o : trang) {
-            if (auto d = chuyenDon(*o)) ra.append(std::move(*d));
+        const qsizetype lay = hanMuc.nhan(qsizetype(trang.size()));
+        for (qsizetype i = 0; i < lay; ++i) {
+            if (auto d = chuyenDon(*trang[size_t(i)])) ra.append(std::move(*d));
         }
         // Only a missing or null "next" ends the list: a short page with one (orders deleted or filtered out
         // meanwhile) still has more behind it.
         const json* t = layTheoDuong(tl, {"paginator", "next"});
         if (!t) t = layTheoDuong(duLieu, {"paginator", "next"});
         tiep = giaTriTiep(t);
-        return tiep ? LapTrang::SauTrang::conNua : LapTrang::SauTrang::het;
+        if (lay < qsizetype(trang.size())) return LapTrang::SauTrang::dungLai;
+        if (!tiep) return LapTrang::SauTrang::het;
+        return hanMuc.daCham() ? LapTrang::SauTrang::dungLai : LapTrang::SauTrang::conNua;
     };
     const LapTrang::KetThuc ketThuc = LapTrang::chay(docTrang, kTranTrang);
     const bool catBot = ketThuc == LapTrang::KetThuc::conTrang;

@@ -22,9 +22,11 @@ public:
     // Throws the platform's refusal unless its code is 1; a refused key throws as an HTTP 401 or 403 would.
     void kiemTraPhanHoi(const nlohmann::json& phanHoi) const;
     QString thuKetNoi() override;
-    QList<DonHang> layDon(const QString& tuLuc, const NhanTienDo& tienDo) override;
+    using NguonDon::layDon;
+    QList<DonHang> layDon(const QString& tuLuc, const QString& denLuc, const NhanTienDo& tienDo) override;
     std::optional<QString> thoGanNhat() override;
     bool daCatBot() override;
+    bool daTangDanCapNhat() override;
 
     // Absent for an order without an id or code.
     std::optional<DonHang> chuyenDon(const nlohmann::json& don) const;

@@ -3,6 +3,7 @@
 #include <QRegularExpression>
 #include <QTimeZone>
 #include <chrono>
+#include <limits>
 
 #include "sources/DocJSON.h"
 #include "sources/GuiYeuCau.h"
@@ -53,6 +54,11 @@ bool PancakeClient::daCatBot() {
     return daCatBot_;
 }
 
+bool PancakeClient::daTangDanCapNhat() {
+    std::lock_guard lk(khoa_);
+    return tangDan_;
+}
+
 YeuCauHTTP PancakeClient::taoYeuCau(const CapThamSo& thamSo) const {
     // The id is one path segment; a slash or a "?" in it would point the key at another resource.
     if (!laMaDinhDanh(shopId_)) {
@@ -79,27 +85,48 @@ QString PancakeClient::thuKetNoi() {
     return QStringLiteral("Kết nối được Pancake, nhưng chưa thấy đơn nào.");
 }
 
-QList<DonHang> PancakeClient::layDon(const QString& tuLuc, const NhanTienDo& tienDo) {
+QList<DonHang> PancakeClient::layDon(const QString& tuLuc, const QString& denLuc, const NhanTienDo& tienDo) {
     const auto bao = [&](const QString& dong) {
         if (tienDo) tienDo(dong);
     };
     // The filter takes Unix times, and looks at the last update only when told so: an order that later gets
     // its carrier code or is cancelled is then fetched again.
-    const QString tuLucGui = QString::number(mocBatDau(tuLuc, *mt_.dongHo).toSecsSinceEpoch());
-    // The window ends an hour past now: the engine moves its cursor to the moment the fetch ended, so a
-    // window closed at its start would drop the orders changed while the pages were read.
-    const QString denLucGui = QString::number(giayUnix(mt_.dongHo->gioThuc()) + 3'600);
+    // Each filtered page starts at the last update the page before it ended on (one second back, in case
+    // the filter's bound is exclusive) rather than at the next page number: an order changed while the pages
+    // are read leaves its place, and with page numbers the one after it would slide onto a page already
+    // read and never be fetched. A page whose updates span no more than a second (starting again there would
+    // bring it back) goes on by number.
+    qint64 tuGiay = mocBatDau(tuLuc, *mt_.dongHo).toSecsSinceEpoch();
+    int trangTuMoc = 1;
+    // A platform that ignores the sort shows it in the times it sends; the fetch then counts as unsorted, so
+    // the engine does not move its cursor to the newest update received.
+    bool dungThuTu = true;
+    qint64 truoc = std::numeric_limits<qint64>::min();
+    const auto giayCapNhat = [](const json& o) -> std::optional<qint64> {
+        const std::optional<QString> s = gioUTC(chuoiDauTien(o, {"updated_at", "inserted_at"}));
+        const std::optional<QDateTime> t = s ? docThoiGianISO(*s) : std::nullopt;
+        if (!t) return std::nullopt;
+        return t->toSecsSinceEpoch();
+    };
+    // Without an end of its own the window ends an hour past now: the engine moves its cursor to the moment
+    // the fetch started, so a window closed then would only lose the orders changed while the pages were read.
+    const std::optional<QDateTime> den = denLuc.isEmpty() ? std::nullopt : docThoiGianISO(denLuc);
+    const QString denLucGui = QString::number(den ? den->toSecsSinceEpoch() : giayUnix(mt_.dongHo->gioThuc()) + 3'600);
     bool locNgay = true;
+    HanMucDon hanMuc(qsizetype(kCoTrang) * kTranTrangLoc);
     QList<DonHang> ra;
     const auto docTrang = [&](int soTrang) {
         const int trang = soTrang + 1;
         KetQuaGui kq;
         for (;;) {
-            CapThamSo thamSo{{QStringLiteral("page_number"), QString::number(trang)},
+            CapThamSo thamSo{{QStringLiteral("page_number"), QString::number(locNgay ? trangTuMoc : trang)},
                              {QStringLiteral("page_size"), QString::number(kCoTrang)}};
             if (locNgay) {
+                // Oldest update first: the list is otherwise newest created first, and a capped fetch would
+                // leave the older orders changed in the window behind the cursor.
+                thamSo.append({QStringLiteral("option_sort"), QStringLiteral("last_updated_order_asc")});
                 thamSo.append({QStringLiteral("updateStatus"), QStringLiteral("updated_at")});
-                thamSo.append({QStringLiteral("startDateTime"), tuLucGui});
+                thamSo.append({QStringLiteral("startDateTime"), QString::number(tuGiay)});
                 thamSo.append({QStringLiteral("endDateTime"), denLucGui});
             }
             try {
@@ -119,10 +146,32 @@ QList<DonHang> PancakeClient::layDon(const QString& tuLuc, const NhanTienDo& tie
             std::lock_guard lk(khoa_);
             if (!thoGanNhat_) thoGanNhat_ = mauTho(*ds.front());
         }
-        for (const json* o : ds) {
-            if (auto d = chuyenDon(*o)) ra.append(std::move(*d));
+        const qsizetype lay = hanMuc.nhan(qsizetype(ds.size()));
+        std::optional<qint64> dau, cuoi;
+        for (qsizetype i = 0; i < lay; ++i) {
+            const json& o = *ds[size_t(i)];
+            if (locNgay) {
+                cuoi = giayCapNhat(o);
+                if (i == 0) dau = cuoi;
+                if (!cuoi || *cuoi < truoc) dungThuTu = false;
+                if (cuoi) truoc = *cuoi;
+            }
+            if (auto d = chuyenDon(o)) ra.append(std::move(*d));
         }
-        return static_cast<int>(ds.size()) < kCoTrang ? LapTrang::SauTrang::het : LapTrang::SauTrang::conNua;
+        if (hanMuc.daCham()) return LapTrang::SauTrang::dungLai;
+        if (static_cast<int>(ds.size()) < kCoTrang) return LapTrang::SauTrang::het;
+        if (locNgay) {
+            if (dungThuTu && dau && cuoi && *cuoi - 1 > *dau) {
+                tuGiay = *cuoi - 1;
+                trangTuMoc = 1;
+                // The next page starts a second before this one ended, so it repeats what it read of that
+                // second; the order check starts again from there.
+                truoc = tuGiay;
+            } else {
+                ++trangTuMoc;
+            }
+        }
+        return LapTrang::SauTrang::conNua;
     };
     // Without the filter only the newest pages are of use, so that mode has a bound of its own.
     const LapTrang::KetThuc ketThuc =
@@ -131,6 +180,7 @@ QList<DonHang> PancakeClient::layDon(const QString& tuLuc, const NhanTienDo& tie
     {
         std::lock_guard lk(khoa_);
         daCatBot_ = catBot;
+        tangDan_ = locNgay && dungThuTu;
     }
     if (catBot)
         bao(locNgay ? QStringLiteral("Pancake còn đơn chưa lấy hết — giữ mốc lại, lượt sau lấy tiếp.") : kDongKhongLoc);

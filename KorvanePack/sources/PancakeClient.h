@@ -19,9 +19,11 @@ public:
 
     YeuCauHTTP taoYeuCau(const CapThamSo& thamSo) const;
     QString thuKetNoi() override;
-    QList<DonHang> layDon(const QString& tuLuc, const NhanTienDo& tienDo) override;
+    using NguonDon::layDon;
+    QList<DonHang> layDon(const QString& tuLuc, const QString& denLuc, const NhanTienDo& tienDo) override;
     std::optional<QString> thoGanNhat() override;
     bool daCatBot() override;
+    bool daTangDanCapNhat() override;
 
     QString shopId() const { return shopId_; }
     // Absent for an order without an id.
@@ -41,4 +43,5 @@ private:
     mutable std::mutex khoa_;  // guards the fields below; never held across a request or a wait
     std::optional<QString> thoGanNhat_;
     bool daCatBot_ = false;
+    bool tangDan_ = false;
 };

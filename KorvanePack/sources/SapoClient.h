@@ -19,9 +19,11 @@ public:
 
     YeuCauHTTP taoYeuCau(const QString& duongDan, const CapThamSo& thamSo) const;
     QString thuKetNoi() override;
-    QList<DonHang> layDon(const QString& tuLuc, const NhanTienDo& tienDo) override;
+    using NguonDon::layDon;
+    QList<DonHang> layDon(const QString& tuLuc, const QString& denLuc, const NhanTienDo& tienDo) override;
     std::optional<QString> thoGanNhat() override;
     bool daCatBot() override;
+    bool daTangDanCapNhat() override;
 
     QString cuaHang() const { return cuaHang_; }
     // Absent for an order without an id.

@@ -116,7 +116,9 @@ TEST(GuiYeuCau, RefusalsAreNotRetriedAndCarryRedactedTexts) {
         {422, "", QString(), QStringLiteral("Sapo từ chối yêu cầu (422). Nguyên văn: không có")},
         {400, dai600, QString(500, QLatin1Char('a')),
          QStringLiteral("Sapo từ chối yêu cầu (400). Nguyên văn: ") + QString(500, QLatin1Char('a'))},
-        {400, catGiua, QString(), QStringLiteral("Sapo từ chối yêu cầu (400). Nguyên văn: không có")},
+        // The cut backs off to the character's start rather than emptying the excerpt.
+        {400, catGiua, QString(499, QLatin1Char('a')),
+         QStringLiteral("Sapo từ chối yêu cầu (400). Nguyên văn: ") + QString(499, QLatin1Char('a'))},
         {418, "teapot", QStringLiteral("teapot"), QStringLiteral("Sapo trả lỗi 418")},
     };
     for (const auto& ca : cacCa) {
@@ -195,4 +197,49 @@ TEST(GuiYeuCau, LiteralCredentialsNeverReachTheErrorTexts) {
         EXPECT_FALSE(e.url.contains(QStringLiteral("Zq9"))) << e.url.toStdString();
         EXPECT_FALSE(moTaLoiNguonDon(e, kTen).contains(QStringLiteral("Zq9")));
     }
+}
+
+// A credential the server echoes across byte 500 is masked first; the longer mask then straddles the cut,
+// which backs off to the mask's start instead of emptying the excerpt.
+TEST(GuiYeuCau, AMaskAcrossTheCutLeavesTheTextBeforeIt) {
+    const QString khoa = QStringLiteral("K1-secret");
+    struct Ca {
+        qsizetype truoc;
+        QString nguyenVan;
+    };
+    const Ca cacCa[] = {
+        {495, QString(495, QLatin1Char('a')) + kMatNa.left(1)},
+        {497, QString(497, QLatin1Char('a')) + kMatNa.left(1)},
+        {491, QString(491, QLatin1Char('a')) + kMatNa},
+    };
+    for (const Ca& ca : cacCa) {
+        const QByteArray than = QByteArray(ca.truoc, 'a') + khoa.toUtf8() + QByteArray(100, 'b');
+        KenhHTTPKichBan kenh([&](const YeuCauHTTP&, int) { return traLoi(400, than); });
+        BoNguGhiLai ngu;
+        try {
+            guiYeuCau(yeuCau(), kTen, 4, 0, kenh, ngu, BoAnKhoa({khoa}));
+            ADD_FAILURE();
+        } catch (const LoiNguonDon& e) {
+            EXPECT_EQ(e.nguyenVan, ca.nguyenVan) << ca.truoc;
+            EXPECT_FALSE(e.nguyenVan.contains(khoa));
+        }
+    }
+}
+
+// A reply past the transport's size cap keeps the transport's words and is not asked for again.
+TEST(GuiYeuCau, AReplyTooLargeIsThrownAtOnceWithTheTransportsText) {
+    KenhHTTPKichBan kenh([](const YeuCauHTTP&, int) -> PhanHoiHTTP {
+        throw LoiKetNoi(LoiKetNoi::Loai::quaLon, QStringLiteral("Máy chủ trả về dữ liệu quá lớn."));
+    });
+    BoNguGhiLai ngu;
+    try {
+        guiYeuCau(yeuCau(QStringLiteral("https://h/o?api_key=K1&page=2")), kTen, 4, 0, kenh, ngu);
+        ADD_FAILURE();
+    } catch (const LoiNguonDon& e) {
+        EXPECT_EQ(e.status, 0);
+        EXPECT_EQ(e.url, QStringLiteral("https://h/o?api_key=\u2022\u2022\u2022&page=2"));
+        EXPECT_EQ(moTaLoiNguonDon(e, kTen), QStringLiteral("Máy chủ trả về dữ liệu quá lớn."));
+    }
+    EXPECT_EQ(kenh.cacYeuCau().size(), 1u);
+    EXPECT_TRUE(ngu.cacLanNgu().empty());
 }

@@ -70,7 +70,7 @@ TEST_F(KiotVietGia, TokenExchangeAndInvoiceRequestsAreExact) {
     // The checkpoint is 09:00 UTC, 16:00 on the desk's clock.
     EXPECT_EQ(nhan[1].target,
               "/kiotviet/invoices?lastModifiedFrom=2026-11-10%2016%3A00%3A00&pageSize=100&currentItem=0"
-              "&includeInvoiceDelivery=true&includePayment=false&orderBy=modifiedDate");
+              "&includeInvoiceDelivery=true&includePayment=false&orderBy=modifiedDate&orderDirection=Asc");
     EXPECT_EQ(nhan[1].tieuDeDau("Authorization"), "Bearer T1");
     EXPECT_EQ(nhan[1].tieuDeDau("Retailer"), "shop1");
     EXPECT_TRUE(nhan[1].than.empty());

@@ -67,7 +67,8 @@ TEST_F(PancakeGia, KeyTravelsFirstInTheQueryOfEveryRequest) {
     EXPECT_FALSE(nhan[0].coTieuDe("Authorization"));
     // The window in Unix seconds, from the checkpoint to now, on the orders' last update.
     EXPECT_EQ(nhan[2].target, kDuong +
-                                  "?api_key=K%2By%261%3D&page_number=1&page_size=100&updateStatus=updated_at"
+                                  "?api_key=K%2By%261%3D&page_number=1&page_size=100&option_sort=last_updated_order_"
+                                  "asc&updateStatus=updated_at"
                                   "&startDateTime=1764579600&endDateTime=1765360800");
     EXPECT_FALSE(c.daCatBot());
     EXPECT_TRUE(dong.isEmpty());
@@ -137,10 +138,11 @@ TEST_F(PancakeGia, RefusedFilterFallsBackToTheNewestPages) {
     EXPECT_TRUE(c.daCatBot());
     EXPECT_EQ(dong, (QStringList{kChuyen, kKhongLoc}));
     const std::string khongLoc = kDuong + "?api_key=K%2By%261%3D&page_number=";
-    EXPECT_EQ(cacTarget(), (std::vector<std::string>{khongLoc + "1&page_size=100&updateStatus=updated_at"
-                                                                "&startDateTime=1764579600&endDateTime=1765360800",
-                                                     khongLoc + "1&page_size=100", khongLoc + "2&page_size=100",
-                                                     khongLoc + "3&page_size=100"}));
+    EXPECT_EQ(cacTarget(),
+              (std::vector<std::string>{
+                  khongLoc + "1&page_size=100&option_sort=last_updated_order_asc&updateStatus=updated_at"
+                             "&startDateTime=1764579600&endDateTime=1765360800",
+                  khongLoc + "1&page_size=100", khongLoc + "2&page_size=100", khongLoc + "3&page_size=100"}));
 
     // Every fetch meets the refusal again; a short page 2 ends it without the cap.
     dong.clear();

@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 #include <QUuid>
 
+#include "CuaHangGia.h"
 #include "MayChuGia.h"
 #include "common/ChoDen.h"
 #include "core/KhoKhoaHeThong.h"
@@ -240,4 +241,63 @@ TEST(UngDungThatDongBo, ADeeplyNestedOrderIsASyncErrorAndTheProgramKeepsRunning)
     EXPECT_FALSE(ghi.contains(R"("event":"sync")"));
     // An unreadable page is tried once under each of the client's five parameter styles, then given up.
     EXPECT_EQ(may.daNhan().size(), 5u);
+}
+
+// The shipped executable set to Pancake POS against a shop with more changed orders than one fetch brings,
+// the list newest created first unless asked otherwise: its start-up sync asks for oldest update first and
+// stops at its cap, and the loop's next run, a minute later, brings the rest. Every order is then in the
+// month file that the next start reads.
+TEST(UngDungThatDongBo, OnPancakeEveryChangedOrderArrivesWithinTheLoopsRuns) {
+    if (qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS")) GTEST_SKIP() << "no session bus";
+    const QString khoaApi = QStringLiteral("pc-") + QUuid::createUuid().toString(QUuid::Id128);
+    KhoaTamThoi khoa;
+    if (const auto lyDo = khoa.ghi({{QStringLiteral("com.korvane.pack.pancake.shopId"), QStringLiteral("123")},
+                                    {QStringLiteral("com.korvane.pack.pancake.apiKey"), khoaApi}},
+                                   "a Pancake POS credential");
+        !lyDo.empty())
+        GTEST_SKIP() << lyDo;
+
+    CuaHangGia ch;
+    const int soDon = 3'000 + 250;
+    const qint64 bayGio = QDateTime::currentSecsSinceEpoch();
+    for (int i = 0; i < soDon; ++i) {
+        const qint64 doi = bayGio - 29 * 86'400 + qint64(i) * 600;
+        ch.them({1000 + i, doi - ((i * 7919) % 240) * 3'600, doi});
+    }
+    MayChuGia may;
+    ch.phucVu(may, "pancake");
+    may.chay();
+
+    QTemporaryDir nha, thietBi;
+    {
+        QSettings ud(nha.filePath(QStringLiteral(".config/KorvaneZize/korvane.ini")), QSettings::IniFormat);
+        ud.setValue(QStringLiteral("korvane.nguonDon"), QStringLiteral("pancake"));
+    }
+    QProcess app;
+    batDau(app, nha, thietBi, may.goc());
+    ASSERT_TRUE(app.waitForStarted(10000));
+
+    const QString goc = nha.filePath(QStringLiteral("Korvane Zize"));
+    const QString nhatKy = goc + QStringLiteral("/data/app.log.jsonl");
+    const auto soLuot = [&] { return docTep(nhatKy).count(R"("event":"sync")"); };
+    const bool haiLuot = choDen([&] { return soLuot() >= 2; }, 150000);
+    app.kill();
+    app.waitForFinished(10000);
+    ASSERT_TRUE(haiLuot) << app.readAll().toStdString() << docTep(nhatKy).toStdString();
+    const QByteArray ghi = docTep(nhatKy);
+    EXPECT_TRUE(ghi.contains(R"("detail":{"catBot":"1","orders":"3000"},"event":"sync")")) << ghi.toStdString();
+    EXPECT_FALSE(ghi.contains(R"("event":"sync_error")")) << ghi.toStdString();
+    for (const auto& y : may.daNhan()) {
+        EXPECT_NE(y.target.find("option_sort=last_updated_order_asc"), std::string::npos) << y.target;
+    }
+
+    KhoDuLieu kho(goc);
+    kho.napTatCa(8);
+    EXPECT_EQ(kho.donTheoId().size(), soDon);
+    for (const auto& d : ch.tatCa()) {
+        const auto it = kho.donTheoId().find(QString::number(d.id));
+        ASSERT_NE(it, kho.donTheoId().end()) << d.id;
+        EXPECT_EQ(docThoiGianISO(it.value().updatedAt)->toSecsSinceEpoch(), d.doi) << d.id;
+    }
+    EXPECT_FALSE(ghi.contains(khoaApi.toUtf8()));
 }

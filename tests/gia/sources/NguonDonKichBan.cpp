@@ -4,10 +4,11 @@ QString NguonDonKichBan::thuKetNoi() {
     return khiThuKetNoi ? khiThuKetNoi() : QStringLiteral("Kết nối được.");
 }
 
-QList<DonHang> NguonDonKichBan::layDon(const QString& tuLuc, const NhanTienDo& tienDo) {
+QList<DonHang> NguonDonKichBan::layDon(const QString& tuLuc, const QString& denLuc, const NhanTienDo& tienDo) {
     {
         std::lock_guard lk(khoa_);
         tuLuc_ << tuLuc;
+        denLuc_ << denLuc;
     }
     return khiLayDon ? khiLayDon(tuLuc, tienDo) : QList<DonHang>{};
 }
@@ -20,6 +21,16 @@ std::optional<QString> NguonDonKichBan::thoGanNhat() {
 bool NguonDonKichBan::daCatBot() {
     std::lock_guard lk(khoa_);
     return catBot;
+}
+
+bool NguonDonKichBan::daTangDanCapNhat() {
+    std::lock_guard lk(khoa_);
+    return tangDan;
+}
+
+QStringList NguonDonKichBan::cacDenLuc() const {
+    std::lock_guard lk(khoa_);
+    return denLuc_;
 }
 
 QStringList NguonDonKichBan::cacTuLuc() const {

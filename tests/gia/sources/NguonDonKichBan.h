@@ -13,15 +13,21 @@ public:
     std::function<QString()> khiThuKetNoi;
     std::optional<QString> tho;
     bool catBot = false;
+    bool tangDan = true;
 
     QString thuKetNoi() override;
-    QList<DonHang> layDon(const QString& tuLuc, const NhanTienDo& tienDo) override;
+    using NguonDon::layDon;
+    QList<DonHang> layDon(const QString& tuLuc, const QString& denLuc, const NhanTienDo& tienDo) override;
     std::optional<QString> thoGanNhat() override;
     bool daCatBot() override;
+    bool daTangDanCapNhat() override;
 
     QStringList cacTuLuc() const;
+    // The window end of each fetch, "" for one open to now.
+    QStringList cacDenLuc() const;
 
 private:
     mutable std::mutex khoa_;
     QStringList tuLuc_;
+    QStringList denLuc_;
 };
