@@ -574,8 +574,12 @@ TEST(NapKho, MoiTepTrenMotLoiGiongDocTungDongKeCaDongHong) {
     ASSERT_EQ(t.kho->donTheoId().size(), tungDong.donTheoId().size());
     for (const DonHang& d : tungDong.donTheoId()) {
         EXPECT_EQ(t.kho->donTheoId().value(d.id).thanhDong(), d.thanhDong()) << d.id.toStdString();
-        for (const QString& m : d.tatCaMa())
-            if (tungDong.maToiId().value(m) == d.id) EXPECT_EQ(t.kho->donTheoMa(m)->id, d.id) << m.toStdString();
+        for (const QString& m : d.tatCaMa()) {
+            if (tungDong.maToiId().value(m) != d.id) continue;
+            const std::optional<DonHang> theoMa = t.kho->donTheoMa(m);
+            ASSERT_TRUE(theoMa.has_value()) << m.toStdString();
+            EXPECT_EQ(theoMa->id, d.id) << m.toStdString();
+        }
     }
     ASSERT_EQ(t.kho->videoTheoId().size(), videoMongDoi.size());
     for (auto it = videoMongDoi.cbegin(); it != videoMongDoi.cend(); ++it)
