@@ -1,5 +1,6 @@
 #pragma once
 
+#include <chrono>
 #include <string>
 
 // Disk faults played on the C library's close(), fsync() and fdatasync(): they stand in for the real
@@ -19,6 +20,15 @@ public:
     // fdatasync() of a matching file reports EIO without syncing, as a disk that loses writes does.
     // Environment: KORVANE_LOI_DONG_BO_DU_LIEU.
     static void loiKhiDongBoDuLieu(const std::string& doanDuongDan);
+    // fdatasync() of a matching file first waits that long, as on a busy USB drive or an SD card, then does
+    // what it would have done (fails when armed to fail). thaDongBoDuLieu and tatHet end the waits at once.
+    // Environment: KORVANE_CHAM_DONG_BO_DU_LIEU, seconds and the text joined by a colon ("0.5:/videos/").
+    static void chamKhiDongBoDuLieu(const std::string& doanDuongDan, std::chrono::milliseconds cham);
+    // Disarms the delay and lets every sync that waits for it go on.
+    static void thaDongBoDuLieu();
+    // Syncs that met the delay since the last tatHet, and those waiting in it now.
+    static int soLanDongBoCham();
+    static int soDongBoDangCho();
     static void tatHet();
     // How many calls were failed since the last tatHet.
     static int soLanDaLoi();
