@@ -14,7 +14,7 @@
 
 namespace {
 
-enum Loai { dongTep, dongBoThuMuc, dongBoDuLieu, chamDongBoDuLieu, soLoai };
+enum Loai { dongTep, dongBoThuMuc, dongBoDuLieu, chamDongBo, soLoai };
 
 // One flag per kind, so that a call of a kind not armed passes straight through: no stat, no lock.
 std::atomic<bool> coBat[soLoai] = {};
@@ -51,15 +51,15 @@ std::string duongDanCua(int fd) {
     return n > 0 ? std::string(dich, size_t(n)) : std::string();
 }
 
-// Whether a call on fd is to fail: the armed text for its kind of fault is part of its path, and the fd is
-// a folder for a folder's sync and a file otherwise.
+// Whether a call on fd meets a fault: the armed text for its kind of fault is part of its path, and the fd is
+// a folder for a folder's sync and a file otherwise (a delay meets both).
 bool trung(int fd, Loai loai) {
     if (!coBat[loai].load(std::memory_order_relaxed)) return false;
     struct stat st;
     const int e = errno;
     const bool laThuMuc = ::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode);
     errno = e;
-    if (laThuMuc != (loai == dongBoThuMuc)) return false;
+    if (loai != chamDongBo && laThuMuc != (loai == dongBoThuMuc)) return false;
     const std::string p = duongDanCua(fd);
     CacDoan& c = cacDoan();
     std::lock_guard g(c.khoa);
@@ -85,7 +85,7 @@ void choCham() {
     const int e = errno;
     {
         std::unique_lock g(c.khoa);
-        if (c.doan[chamDongBoDuLieu].empty()) return;  // released since the check
+        if (c.doan[chamDongBo].empty()) return;  // released since the check
         ++soCham;
         ++soDangCho;
         const uint64_t lan = c.lanTha;
@@ -104,11 +104,11 @@ __attribute__((constructor)) void batTheoMoiTruong() {
         const char* v = std::getenv(ten);
         if (v && *v) bat(loai, v);
     }
-    if (const char* v = std::getenv("KORVANE_CHAM_DONG_BO_DU_LIEU")) {
+    if (const char* v = std::getenv("KORVANE_CHAM_DONG_BO")) {
         char* het = nullptr;
         const double giay = std::strtod(v, &het);
         if (het != v && *het == ':' && het[1] && giay > 0 && giay < 3600)
-            LoiNhapXuatGia::chamKhiDongBoDuLieu(het + 1, std::chrono::milliseconds(int64_t(giay * 1000)));
+            LoiNhapXuatGia::chamKhiDongBo(het + 1, std::chrono::milliseconds(int64_t(giay * 1000)));
     }
 }
 
@@ -126,19 +126,19 @@ void LoiNhapXuatGia::loiKhiDongBoDuLieu(const std::string& doanDuongDan) {
     bat(dongBoDuLieu, doanDuongDan);
 }
 
-void LoiNhapXuatGia::chamKhiDongBoDuLieu(const std::string& doanDuongDan, std::chrono::milliseconds cham) {
+void LoiNhapXuatGia::chamKhiDongBo(const std::string& doanDuongDan, std::chrono::milliseconds cham) {
     CacDoan& c = cacDoan();
     std::lock_guard g(c.khoa);
     c.cham = cham;
-    c.doan[chamDongBoDuLieu] = doanDuongDan;
-    coBat[chamDongBoDuLieu] = !doanDuongDan.empty();
+    c.doan[chamDongBo] = doanDuongDan;
+    coBat[chamDongBo] = !doanDuongDan.empty();
 }
 
-void LoiNhapXuatGia::thaDongBoDuLieu() {
+void LoiNhapXuatGia::thaDongBo() {
     CacDoan& c = cacDoan();
     std::lock_guard g(c.khoa);
-    coBat[chamDongBoDuLieu] = false;
-    c.doan[chamDongBoDuLieu].clear();
+    coBat[chamDongBo] = false;
+    c.doan[chamDongBo].clear();
     thaCacLanCho(c);
 }
 
@@ -178,6 +178,7 @@ extern "C" int close(int fd) {
 
 extern "C" int fsync(int fd) {
     static const auto that = hamThat<int (*)(int)>("fsync");
+    if (trung(fd, chamDongBo)) choCham();
     if (trung(fd, dongBoThuMuc)) {
         ++soLoi;
         errno = EIO;
@@ -188,7 +189,7 @@ extern "C" int fsync(int fd) {
 
 extern "C" int fdatasync(int fd) {
     static const auto that = hamThat<int (*)(int)>("fdatasync");
-    if (trung(fd, chamDongBoDuLieu)) choCham();
+    if (trung(fd, chamDongBo)) choCham();
     if (trung(fd, dongBoDuLieu)) {
         ++soLoi;
         errno = EIO;

@@ -368,7 +368,7 @@ protected:
 
     void SetUp() override {
         ASSERT_TRUE(thuMuc.isValid());
-        LoiNhapXuatGia::chamKhiDongBoDuLieu(QFileInfo(thuMuc.path()).canonicalFilePath().toStdString(), 1h);
+        LoiNhapXuatGia::chamKhiDongBo(QFileInfo(thuMuc.path()).canonicalFilePath().toStdString(), 1h);
         w = BoGhiVideoFFmpeg::tao(tep("dong-bo-cham.mp4"));
         ASSERT_TRUE(w);
         ASSERT_TRUE(w->themDauVao(320, 240, 400000, 30));
@@ -399,7 +399,7 @@ TEST_F(DongBoCham, AHangingSyncHoldsUpNoFrameAndLaterOnesFoldIntoOne) {
     ASSERT_TRUE(choDen([] { return LoiNhapXuatGia::soDongBoDangCho() == 1; }));
     EXPECT_EQ(LoiNhapXuatGia::soLanDongBoCham(), 1) << "a sync was started while another was in flight";
     EXPECT_EQ(w->trangThai(), BoGhiVideo::TrangThai::dangGhi);
-    LoiNhapXuatGia::thaDongBoDuLieu();
+    LoiNhapXuatGia::thaDongBo();
     ASSERT_TRUE(guiKhung(120, 150));
     ketThuc();
     EXPECT_EQ(w->trangThai(), BoGhiVideo::TrangThai::hoanTat) << w->loi().toStdString();
@@ -415,7 +415,7 @@ TEST_F(DongBoCham, ASyncThatFailsAfterHangingStillFailsTheRecording) {
     ASSERT_TRUE(guiKhung(0, 60));
     ASSERT_TRUE(choDen([] { return LoiNhapXuatGia::soDongBoDangCho() == 1; }));
     EXPECT_EQ(w->trangThai(), BoGhiVideo::TrangThai::dangGhi) << "nothing has failed yet";
-    LoiNhapXuatGia::thaDongBoDuLieu();
+    LoiNhapXuatGia::thaDongBo();
     ASSERT_TRUE(choDen([&] { return w->trangThai() == BoGhiVideo::TrangThai::thatBai; }));
     EXPECT_EQ(w->loi(), QStringLiteral("Input/output error"));
     EXPECT_NE(w->themKhung(khungSo(60, 320, 240), 60 * 33333us), BoGhiVideo::KetQuaThem::daNhan);
