@@ -354,13 +354,17 @@ void BoGhiVideoFFmpeg::dungDongBo() {
 }
 
 void BoGhiVideoFFmpeg::hoanTat() {
+    bool daGhiHet = false;
     if (trangThai_ == TrangThai::dangGhi && maHoa(nullptr, 0)) {
         int r = av_write_trailer(fmt_.get());
         avio_flush(io_.get());
-        if (r < 0 || io_->error < 0) hong(vanBanLoiFFmpeg(r < 0 ? r : io_->error));
+        if (r < 0 || io_->error < 0)
+            hong(vanBanLoiFFmpeg(r < 0 ? r : io_->error));
+        else
+            daGhiHet = true;
     }
     dungDongBo();
-    if (trangThai_ == TrangThai::dangGhi) {
+    if (daGhiHet && trangThai_ == TrangThai::dangGhi) {
         if (::fsync(fd_) != 0)
             hong(QString::fromLocal8Bit(std::strerror(errno)));
         else
