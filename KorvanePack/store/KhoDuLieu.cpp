@@ -1,8 +1,7 @@
 #include "store/KhoDuLieu.h"
 
-#include <simdjson.h>
-
 #include <fcntl.h>
+#include <simdjson.h>
 #include <unistd.h>
 
 #ifdef __GLIBC__
