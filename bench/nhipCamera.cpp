@@ -1,7 +1,11 @@
 // The camera at the desk, on a 1080p30 lavfi graph opened the way the program opens a camera:
 // - the frame intervals of a 15 s recording as ffprobe reads them from the file, beside the source's own
 //   intervals (ffprobe on the same graph) and the stream's frame rate;
-// - label shown -> first recorded frame, for the first recording after the camera opens and for later ones;
+// - the same recording while every sync of the video takes 0.2, 0.5 and 1.0 s (a busy USB drive, an SD card),
+//   beside the recording without delay;
+// - label shown -> first recorded frame, as the packer sees it: from the first frame that shows a label to the
+//   first frame of its recording, through the reader and the coordinator, for the first recording after the
+//   camera opens and for later ones, split by stage;
 // - the processor time of an idle packing screen (preview and reader) split by stage, beside the source's own
 //   cost (the same graph demuxed and decoded with nothing done to the frames).
 #include <sys/resource.h>
@@ -26,14 +30,19 @@ extern "C" {
 #include <thread>
 #include <vector>
 
+#include "LoiNhapXuatGia.h"
+#include "common/CumThu.h"
+#include "common/TemMau.h"
 #include "core/BoGhiVideoFFmpeg.h"
 #include "core/CameraEngine.h"
+#include "core/CumDieuPhoi.h"
 #include "core/DocMaVach.h"
 #include "core/GiuThuVienC.h"
 #include "core/NenTangCameraV4l2.h"
 #include "core/NguonKhungFFmpeg.h"
 #include "core/PhatKhungXemTruoc.h"
 #include "stations/KhungCamera.h"
+#include "stations/ManHinhDongGoi.h"
 #include "store/DongHo.h"
 
 using namespace std::chrono;
@@ -198,8 +207,13 @@ struct CameraDo {
     }
 };
 
-void khoangKhung(const QTemporaryDir& thuMuc) {
-    std::printf("frame intervals of a 15 s recording at 1920x1080 30 fps, reader on:\n");
+struct GhiMuoiLamGiay {
+    ThongKeKhoang tk;
+    int denEngine = 0, daGhi = 0, chuaSan = 0;
+};
+
+// A 15 s recording with the reader on, judged by ffprobe.
+GhiMuoiLamGiay ghiMuoiLamGiay(const QString& tep) {
     CameraDo c;
     std::atomic<int> denEngine{0};
     DocMaVach* doc = c.cam->docMa();
@@ -208,41 +222,257 @@ void khoangKhung(const QTemporaryDir& thuMuc) {
         doc->nhanKhung(k);
     });
     cho(1.0);
-    const QString tep = thuMuc.filePath(QStringLiteral("15s.mp4"));
     c.batDau(tep);
     BoGhiDo::soChuaSan = 0;
     const int truoc = denEngine.load();
     cho(15.0);
     const int sau = denEngine.load();
     const auto kq = c.dung();
-    inKhoang("recorded file (ours):", thongKe({tep}, 1000.0 / 30));
+    return {thongKe({tep}, 1000.0 / 30), sau - truoc, kq ? kq->khung : -1, BoGhiDo::soChuaSan.load()};
+}
+
+void inGhi(const char* ten, const GhiMuoiLamGiay& g) {
+    inKhoang(ten, g.tk);
     std::printf(
-        "  frames reaching the engine while recording %d (of %.0f s at 30 fps), written %d, dropped by a busy "
+        "  %-38s frames reaching the engine while recording %d (of 15 s at 30 fps), written %d, dropped by a busy "
         "writer %d\n",
-        sau - truoc, 15.0, kq ? kq->khung : -1, BoGhiDo::soChuaSan.load());
+        "", g.denEngine, g.daGhi, g.chuaSan);
+}
+
+void khoangKhung(const QTemporaryDir& thuMuc) {
+    std::printf("frame intervals of a 15 s recording at 1920x1080 30 fps, reader on:\n");
+    inGhi("recorded file (ours):", ghiMuoiLamGiay(thuMuc.filePath(QStringLiteral("15s.mp4"))));
     inKhoang("reference, the source's own (ffprobe):",
              thongKe({QStringLiteral("-f"), QStringLiteral("lavfi"), QStringLiteral("-i"), kDoThi,
                       QStringLiteral("-read_intervals"), QStringLiteral("%+15")},
                      1000.0 / 30));
 }
 
-void batDauGhi(const QTemporaryDir& thuMuc) {
-    std::printf("label shown -> first recorded frame, 1920x1080 (arming to the first frame the writer accepts):\n");
-    for (int lan = 0; lan < 3; ++lan) {
-        CameraDo c;
-        cho(1.0);  // the camera has been open a moment, as at the desk
-        std::vector<double> s;
-        for (int i = 0; i < 4; ++i) {
-            s.push_back(c.batDau(thuMuc.filePath(QStringLiteral("lan%1.mp4").arg(i))));
-            cho(1.5);
-            c.dung();
-            cho(1.0);
-        }
-        std::printf(
-            "  camera opening %d: first recording %.3f s; later recordings %.3f, %.3f, %.3f s"
-            "   (a frame interval is 0.033 s)\n",
-            lan + 1, s[0], s[1], s[2], s[3]);
+// The fault library holds every fdatasync of a file in the folder for the delay, then lets it do its work.
+void dongBoCham(const QTemporaryDir& thuMuc) {
+    std::printf("a 15 s recording at 1920x1080 30 fps, reader on, while every sync of the video is slow:\n");
+    const std::string doan = QFileInfo(thuMuc.path()).canonicalFilePath().toStdString() + "/cham";
+    inGhi("reference, no delay:", ghiMuoiLamGiay(thuMuc.filePath(QStringLiteral("cham-0.mp4"))));
+    for (const double giay : {0.2, 0.5, 1.0}) {
+        LoiNhapXuatGia::tatHet();
+        LoiNhapXuatGia::chamKhiDongBo(doan, milliseconds(int64_t(giay * 1000)));
+        const auto g = ghiMuoiLamGiay(thuMuc.filePath(QStringLiteral("cham-%1.mp4").arg(giay)));
+        const int soCham = LoiNhapXuatGia::soLanDongBoCham();
+        LoiNhapXuatGia::thaDongBo();
+        char ten[64];
+        std::snprintf(ten, sizeof ten, "syncs of %.1f s (%d delayed):", giay, soCham);
+        inGhi(ten, g);
     }
+    LoiNhapXuatGia::tatHet();
+}
+
+// The label's place in the frame and the moments of its way to the file, stamped where each happens.
+struct DuongNhan {
+    static constexpr int kX = 660, kY = 380;  // top-left corner of the label in the 1920x1080 frame
+    int rong = 0, cao = 0;                    // the label's size
+
+    std::atomic<int64_t> soKhung{0};     // frames handed to the reader so far
+    std::atomic<int64_t> khungThay{-1};  // the first frame showing the label
+    std::atomic<int64_t> khungNhan{-1};  // the frame the reader took
+    std::atomic<int64_t> khungGhi{-1};   // the first frame recorded
+    std::atomic<int64_t> thay{0}, nhan{0}, doXong{0}, dieuPhoi{0}, daArm{0}, ghi{0};  // steady_clock ticks
+    std::atomic<int64_t> miliDoc{0};  // the read time the reader reports
+
+    static int64_t bayGio() { return steady_clock::now().time_since_epoch().count(); }
+    void datLai() {
+        khungThay = khungNhan = khungGhi = -1;
+        thay = nhan = doXong = dieuPhoi = daArm = ghi = 0;
+        miliDoc = 0;
+    }
+    // The label's quiet zone is white on both sides; the test pattern under it is not.
+    bool coNhan(const QImage& k) const {
+        const auto trang = [&](int x, int y) {
+            if (k.format() == QImage::Format_Grayscale8) return k.constScanLine(y)[x] > 230;
+            const QRgb p = k.pixel(x, y);
+            return qRed(p) > 240 && qGreen(p) > 240 && qBlue(p) > 240;
+        };
+        const int y = kY + cao / 2;
+        return k.width() >= kX + rong && trang(kX + 8, y) && trang(kX + rong - 8, y) && trang(kX + rong / 2, kY + 3);
+    }
+    static double giay(int64_t tu, int64_t den) { return duration<double>(steady_clock::duration(den - tu)).count(); }
+};
+
+// A writer that stamps the first frame it accepts.
+class BoGhiDau final : public BoGhiVideo {
+public:
+    BoGhiDau(std::unique_ptr<BoGhiVideo> that, DuongNhan* d) : that_(std::move(that)), d_(d) {}
+    bool themDauVao(int rong, int cao, int64_t bitrate, double tocDo) override {
+        return that_->themDauVao(rong, cao, bitrate, tocDo);
+    }
+    bool moFile(const QString& duongDan) override { return that_->moFile(duongDan); }
+    bool batDau() override { return that_->batDau(); }
+    TrangThai trangThai() const override { return that_->trangThai(); }
+    QString loi() const override { return that_->loi(); }
+    KetQuaThem themKhung(const QImage& anh, microseconds pts) override {
+        const auto kq = that_->themKhung(anh, pts);
+        int64_t khong = 0;
+        if (kq == KetQuaThem::daNhan && d_->ghi.compare_exchange_strong(khong, DuongNhan::bayGio()))
+            d_->khungGhi = d_->soKhung.load() - 1;
+        return kq;
+    }
+    void ketThuc(std::function<void()> xong) override { that_->ketThuc(std::move(xong)); }
+
+private:
+    std::unique_ptr<BoGhiVideo> that_;
+    DuongNhan* d_;
+};
+
+// The program's own path from a label to its recording: the coordinator and its store, the engine with the
+// writer made ahead and the reader, on a 1080p30 graph in which a label of its own appears at 1 s, 6 s, 11 s and
+// 16 s, each for two seconds. Each is its own order's label, so each starts a recording; the bench stops it once
+// the label is gone.
+void batDauGhi(const QTemporaryDir& thuMuc) {
+    std::printf(
+        "label shown -> first recorded frame at 1920x1080 30 fps, through the reader and the coordinator\n"
+        "  (from the first frame that shows the label; the reader takes a frame at most every %.2f s):\n",
+        0.12);
+    constexpr int kSoNhan = 4;
+    DuongNhan d;
+    QStringList tep;
+    for (int i = 0; i < kSoNhan; ++i) {
+        const QImage nhan = TemMau::taoNhan(ZXing::BarcodeFormat::Code128, "SPXVN0" + std::to_string(4711 + i), 3, 120);
+        d.rong = nhan.width();
+        d.cao = nhan.height();
+        tep << thuMuc.filePath(QStringLiteral("nhan%1.png").arg(i));
+        nhan.save(tep.last());
+    }
+    QString doThi = kDoThi + QStringLiteral("[n0]");
+    for (int i = 0; i < kSoNhan; ++i) doThi += QStringLiteral(";movie=%1[l%2]").arg(tep[i]).arg(i);
+    for (int i = 0; i < kSoNhan; ++i)
+        doThi += QStringLiteral(";[n%1][l%1]overlay=x=%2:y=%3:enable='between(t,%4,%5)'%6")
+                     .arg(i)
+                     .arg(DuongNhan::kX)
+                     .arg(DuongNhan::kY)
+                     .arg(1 + 5 * i)
+                     .arg(2.999 + 5 * i)
+                     .arg(i + 1 < kSoNhan ? QStringLiteral("[n%1]").arg(i + 1) : QStringLiteral("[out0]"));
+
+    struct Lan {
+        double tong, choDoc, doc, chuyen, batDau, ghi;
+        int64_t khung;
+        int64_t mili;
+    };
+    // The last opening runs on a disk whose every sync takes 0.2 s (the store's and the video's alike).
+    constexpr int kSoLanMo = 4;
+    std::vector<Lan> tatCa[2];  // on the plain disk, on the slow one
+    for (int lan = 0; lan < kSoLanMo; ++lan) {
+        const bool cham = lan == kSoLanMo - 1;
+        cum_thu::Cum c;
+        if (cham) LoiNhapXuatGia::chamKhiDongBo(QFileInfo(c.thuMuc.path()).canonicalFilePath().toStdString(), 200ms);
+        auto cam = std::make_unique<CameraEngine>(
+            std::make_shared<NenTangCameraV4l2>(),
+            [&d](const QString& p) -> std::unique_ptr<BoGhiVideo> {
+                auto w = BoGhiVideoFFmpeg::tao(p);
+                if (!w) return nullptr;
+                return std::make_unique<BoGhiDau>(std::move(w), &d);
+            },
+            DongHo::heThong());
+        cam->datTaoBoGhiSan([&d]() -> std::unique_ptr<BoGhiVideo> {
+            return std::make_unique<BoGhiDau>(BoGhiVideoFFmpeg::taoChuaCoFile(), &d);
+        });
+        CameraEngine* e = cam.get();
+        c.engine = e;
+        c.dieuPhoi = CumDieuPhoi::tao(*c.kho, *c.caiDat, std::move(cam),
+                                      std::make_unique<TiengBao>(std::make_unique<DauRaAmThanhGia>()));
+        DocMaVach* doc = e->docMa();
+        e->datNhanKhungDocMa([&d, doc](const QImage& k) {
+            const int64_t so = d.soKhung++;
+            const bool doi = d.khungNhan.load() < 0 && d.coNhan(k);  // the label shows and has not been taken yet
+            if (doi && d.thay.load() == 0) {
+                d.thay = DuongNhan::bayGio();
+                d.khungThay = so;
+            }
+            const bool truoc = doc->dangBan();
+            doc->nhanKhung(k);
+            if (doi && !truoc && doc->dangBan()) {
+                d.nhan = DuongNhan::bayGio();
+                d.khungNhan = so;
+            }
+        });
+        QObject::connect(e, &CongCameraManHinh::daDocNhieuMa, e, [&d](const QList<DocMaVach::KetQuaDo>& ds) {
+            int64_t khong = 0;
+            if (d.nhan.load() && d.doXong.compare_exchange_strong(khong, DuongNhan::bayGio()))
+                d.miliDoc = ds.first().mili;
+        });
+        QObject::connect(e, &CongCameraManHinh::dangGhiDoi, e, [&d](bool v) {
+            if (v) d.daArm = DuongNhan::bayGio();
+        });
+        // The coordinator's first change of a published field: the code has reached it and the start begins.
+        QObject::connect(c.dieuPhoi.get(), &BoDieuPhoi::maHienTaiChanged, e, [&d] {
+            int64_t khong = 0;
+            if (d.doXong.load()) d.dieuPhoi.compare_exchange_strong(khong, DuongNhan::bayGio());
+        });
+        // The packing screen, as at the desk: it follows the coordinator's fields and shows the preview.
+        ManHinhDongGoi manHinh(c.dieuPhoi.get());
+        manHinh.resize(1280, 800);
+        manHinh.show();
+        d.datLai();
+        e->moCamera(QString(CameraEngine::kTienToDoThi) + doThi, QStringLiteral("1920x1080"));
+        if (!choDen([&] { return e->dangChay() && !e->doPhanGiai().isEmpty(); }, 60000)) {
+            std::printf("  the label graph does not open: %s\n", qPrintable(e->loiCamera()));
+            return;
+        }
+        std::vector<Lan> ds;
+        for (int i = 0; i < kSoNhan; ++i) {
+            d.datLai();
+            if (!choDen([&] { return d.ghi.load() != 0; }, 8000)) {
+                std::printf("  camera opening %d, label %d: no recording started (%s)\n", lan + 1, i + 1,
+                            qPrintable(c.dieuPhoi->thongBao().value_or(e->loiCamera())));
+                break;
+            }
+            Lan l{};
+            l.tong = DuongNhan::giay(d.thay, d.ghi);
+            l.choDoc = DuongNhan::giay(d.thay, d.nhan);
+            l.doc = DuongNhan::giay(d.nhan, d.doXong);
+            l.chuyen = DuongNhan::giay(d.doXong, d.dieuPhoi);
+            l.batDau = DuongNhan::giay(d.dieuPhoi, d.daArm);
+            l.ghi = DuongNhan::giay(d.daArm, d.ghi);
+            l.mili = d.miliDoc;
+            l.khung = d.khungGhi - d.khungThay;
+            ds.push_back(l);
+            // let the label go out of sight, then stop and save as the packer's next step would
+            choDen([&] { return false; }, 2600);
+            bool xong = false;
+            c.dieuPhoi->ketThucQuay([&](std::optional<BanGhiVideo>) { xong = true; });
+            choDen([&] { return xong; }, 30000);
+        }
+        tatCa[cham].insert(tatCa[cham].end(), ds.begin(), ds.end());
+        std::printf("  camera opening %d%s:\n", lan + 1, cham ? ", every sync of the data folder taking 0.2 s" : "");
+        LoiNhapXuatGia::tatHet();
+        for (size_t i = 0; i < ds.size(); ++i) {
+            const Lan& l = ds[i];
+            std::printf(
+                "    %s %.3f s (%+lld frames after the label's first frame): waiting for the reader %.3f, reading "
+                "%.3f (decode %lld ms), to the coordinator %.3f, its start to armed %.3f, armed to first frame "
+                "%.3f\n",
+                i == 0 ? "first recording" : "later recording", l.tong, (long long)(l.khung), l.choDoc, l.doc,
+                (long long)l.mili, l.chuyen, l.batDau, l.ghi);
+        }
+    }
+    for (int cham = 0; cham < 2; ++cham) {
+        const auto& ds = tatCa[cham];
+        if (ds.empty()) continue;
+        double tong = 0, lon = 0, cho = 0, conLai = 0;
+        for (const Lan& l : ds) {
+            tong += l.tong;
+            lon = std::max(lon, l.tong);
+            cho += l.choDoc;
+            conLai += l.tong - l.choDoc;
+        }
+        const double n = double(ds.size());
+        std::printf(
+            "  %s, %zu recordings: label to first recorded frame mean %.3f s, worst %.3f s; of it waiting for the "
+            "reader's next read %.3f s, the rest (read, coordinator, next frame) %.3f s\n",
+            cham ? "slow disk" : "plain disk", ds.size(), tong / n, lon, cho / n, conLai / n);
+    }
+    std::printf(
+        "  reference: the reader's own interval 0.120 s (at 30 fps every 4th frame: waits of 0 to 0.133 s, "
+        "0.067 s on average); a frame interval 0.033 s\n");
 }
 
 // The graph demuxed and decoded at its own pace, nothing done with the frames: what producing them costs.
@@ -322,6 +552,11 @@ void chiPhiRanh() {
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The offscreen platform says this at every layout of the packing screen; it would bury the figures.
+    static QtMessageHandler truoc = nullptr;
+    truoc = qInstallMessageHandler([](QtMsgType t, const QMessageLogContext& k, const QString& m) {
+        if (!m.contains(QLatin1String("propagateSizeHints")) && truoc) truoc(t, k, m);
+    });
     QApplication app(argc, argv);
     QTemporaryDir thuMuc;
     QProcess up;
@@ -331,6 +566,7 @@ int main(int argc, char** argv) {
     std::printf("camera: lavfi %s\n", qPrintable(kDoThi));
     const QString phan = argc > 1 ? taiTai(argv[1]) : QStringLiteral("all");
     if (phan == QLatin1String("all") || phan == QLatin1String("khoang")) khoangKhung(thuMuc);
+    if (phan == QLatin1String("all") || phan == QLatin1String("dongbo")) dongBoCham(thuMuc);
     if (phan == QLatin1String("all") || phan == QLatin1String("batdau")) batDauGhi(thuMuc);
     if (phan == QLatin1String("all") || phan == QLatin1String("cpu")) chiPhiRanh();
     return 0;

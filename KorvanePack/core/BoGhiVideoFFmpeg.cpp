@@ -64,6 +64,7 @@ BoGhiVideoFFmpeg::~BoGhiVideoFFmpeg() {
         else
             luong_.join();
     }
+    dungDongBo();  // already done by the finish; kept so that no path leaves the sync thread behind the fd
     // The muxer is freed before the I/O context it writes through, and both before the file is closed.
     sws_.reset();
     goi_.reset();
@@ -198,6 +199,7 @@ bool BoGhiVideoFFmpeg::batDau() {
     // The muxer may pick its own clock for the stream when it writes the header.
     buocUs_ = std::max<int64_t>(1, av_rescale_q_rnd(1, st_->time_base, kMicro, AV_ROUND_UP));
     trangThai_ = TrangThai::dangGhi;
+    luongDongBo_ = std::thread([this] { vongDongBo(); });
     luong_ = std::thread([this] { vongMaHoa(); });
     return true;
 }
@@ -253,14 +255,8 @@ bool BoGhiVideoFFmpeg::ghiGoi() {
             hong(vanBanLoiFFmpeg(r));
             return false;
         }
-        // A keyframe closes the previous fragment; syncing it now bounds what a power cut can take. Linux
-        // reports a write-back error to one sync only, so a failure ignored here would let the final sync
-        // succeed and the recording pass as good with its fingerprint taken from the page cache.
-        if (khoa && ::fdatasync(fd_) != 0) {
-            loiGhi_ = QString::fromLocal8Bit(std::strerror(errno));
-            hong(loiGhi_);
-            return false;
-        }
+        // A keyframe closes the previous fragment; syncing it soon bounds what a power cut can take.
+        if (khoa) xinDongBo();
     }
 }
 
@@ -315,17 +311,64 @@ void BoGhiVideoFFmpeg::vongMaHoa() {
     if (xong) xong();
 }
 
+void BoGhiVideoFFmpeg::xinDongBo() {
+    {
+        std::lock_guard lk(khoaDongBo_);
+        canDongBo_ = true;
+    }
+    coDongBo_.notify_one();
+}
+
+void BoGhiVideoFFmpeg::vongDongBo() {
+    for (;;) {
+        {
+            std::unique_lock lk(khoaDongBo_);
+            coDongBo_.wait(lk, [this] { return canDongBo_ || dungDongBo_; });
+            if (dungDongBo_) return;
+            canDongBo_ = false;
+        }
+        // Linux reports a write-back error to one sync only, so a failure ignored here would let the final
+        // sync succeed and the recording pass as good with its fingerprint taken from the page cache.
+        if (::fdatasync(fd_) != 0) {
+            const QString loi = QString::fromLocal8Bit(std::strerror(errno));
+            {
+                std::lock_guard lk(khoaLoi_);
+                if (loi_.isEmpty()) loi_ = loi;
+            }
+            trangThai_ = TrangThai::thatBai;
+            return;
+        }
+    }
+}
+
+// Waits for the sync in flight, whose outcome is the recording's; one only asked for is left to the final
+// sync, which covers it.
+void BoGhiVideoFFmpeg::dungDongBo() {
+    if (!luongDongBo_.joinable()) return;
+    {
+        std::lock_guard lk(khoaDongBo_);
+        dungDongBo_ = true;
+    }
+    coDongBo_.notify_one();
+    luongDongBo_.join();
+}
+
 void BoGhiVideoFFmpeg::hoanTat() {
+    bool daGhiHet = false;
     if (trangThai_ == TrangThai::dangGhi && maHoa(nullptr, 0)) {
         int r = av_write_trailer(fmt_.get());
         avio_flush(io_.get());
-        if (r < 0 || io_->error < 0) {
+        if (r < 0 || io_->error < 0)
             hong(vanBanLoiFFmpeg(r < 0 ? r : io_->error));
-        } else if (::fsync(fd_) != 0) {
+        else
+            daGhiHet = true;
+    }
+    dungDongBo();
+    if (daGhiHet && trangThai_ == TrangThai::dangGhi) {
+        if (::fsync(fd_) != 0)
             hong(QString::fromLocal8Bit(std::strerror(errno)));
-        } else {
+        else
             trangThai_ = TrangThai::hoanTat;
-        }
     }
     if (::close(fd_) != 0 && trangThai_ == TrangThai::hoanTat) hong(QString::fromLocal8Bit(std::strerror(errno)));
     fd_ = -1;

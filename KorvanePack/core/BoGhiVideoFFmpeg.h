@@ -16,7 +16,8 @@ struct AVStream;
 // libx264 Main profile at an average bit rate into a fragmented MP4. A keyframe every second and
 // one-second fragments written and synced as they close mean that a crash or power cut loses at most
 // about the last second: the file stays playable up to there. Encoding runs on the writer's own
-// thread behind a short queue, so the capture thread hands a frame over and moves on.
+// thread behind a short queue, so the capture thread hands a frame over and moves on. The syncs run on
+// a thread of their own: one that takes a second on a busy USB drive or an SD card holds up neither.
 class BoGhiVideoFFmpeg final : public BoGhiVideo {
 public:
     static std::unique_ptr<BoGhiVideo> tao(const QString& duongDan);
@@ -42,6 +43,9 @@ private:
     bool ghiGoi();
     void hong(const QString& loi);
     void hoanTat();
+    void xinDongBo();
+    void vongDongBo();
+    void dungDongBo();
     static int ghiRa(void* p, uint8_t* buf, int n);
     static int64_t tua(void* p, int64_t off, int whence);
 
@@ -71,4 +75,12 @@ private:
     bool ketThuc_ = false;
     std::function<void()> xong_;
     std::thread luong_;
+
+    // One sync in flight at most; keyframes that close a fragment meanwhile fold into one more sync, which
+    // covers everything written by the time it starts. No backlog, however slow the disk.
+    std::mutex khoaDongBo_;
+    std::condition_variable coDongBo_;
+    bool canDongBo_ = false;
+    bool dungDongBo_ = false;
+    std::thread luongDongBo_;
 };

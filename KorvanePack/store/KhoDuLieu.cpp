@@ -1,6 +1,8 @@
 #include "store/KhoDuLieu.h"
 
+#include <fcntl.h>
 #include <simdjson.h>
+#include <unistd.h>
 
 #ifdef __GLIBC__
 #include <malloc.h>
@@ -12,6 +14,8 @@
 #include <QSet>
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
+#include <deque>
 #include <exception>
 #include <future>
 #include <mutex>
@@ -509,13 +513,28 @@ std::optional<qint64> KhoDuLieu::dungLuongTrongMB() const {
 
 std::optional<QString> KhoDuLieu::thuGhi() {
     const QString data = thuMucGoc_ + QStringLiteral("/data");
+    const QString dich = data + QStringLiteral("/.thu-ghi");
     try {
         TepDongJson::taoThuMuc(data);
-        TepDongJson::ghiNguyenTu(data + QStringLiteral("/.thu-ghi"), QByteArrayView("ok", 2));
     } catch (const LoiTep& e) {
         return e.moTa();
     }
-    QFile tep(data + QStringLiteral("/.thu-ghi"));
+    // Written whole under another name and renamed, but never synced: the probe asks whether the folder takes a
+    // file now, and a file removed at once needs no durability. Its two syncs held the start of every recording
+    // (and the GUI thread) for as long as the disk took, 0.4 s and more on a busy USB drive.
+    const QByteArray tenTam = QFile::encodeName(dich + QStringLiteral(".tam"));
+    const int fd = ::open(tenTam.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) return moTaLoiHeThong(QStringLiteral("Không tạo được tệp ") + dich, errno);
+    const ssize_t n = ::write(fd, "ok", 2);
+    int loi = n == 2 ? 0 : (n < 0 ? errno : ENOSPC);
+    // What close() may still report (NFS writing back) is a sync's business: the recording's own syncs catch it.
+    ::close(fd);
+    if (loi == 0 && ::rename(tenTam.constData(), QFile::encodeName(dich).constData()) != 0) loi = errno;
+    if (loi != 0) {
+        ::unlink(tenTam.constData());
+        return moTaLoiHeThong(QStringLiteral("Không ghi được tệp ") + dich, loi);
+    }
+    QFile tep(dich);
     if (!tep.remove()) return QStringLiteral("Không xoá được tệp thử ghi: ") + tep.errorString();
     return std::nullopt;
 }

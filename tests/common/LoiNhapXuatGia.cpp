@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <mutex>
@@ -13,17 +14,22 @@
 
 namespace {
 
-enum Loai { dongTep, dongBoThuMuc, dongBoDuLieu, soLoai };
+enum Loai { dongTep, dongBoThuMuc, dongBoDuLieu, chamDongBo, soLoai };
 
 // One flag per kind, so that a call of a kind not armed passes straight through: no stat, no lock.
 std::atomic<bool> coBat[soLoai] = {};
 std::atomic<int> soLoi{0};
+std::atomic<int> soCham{0};
+std::atomic<int> soDangCho{0};
 
 // Built on first use and never destroyed: arming from the environment at load time must not meet them
 // unconstructed, and a close() in the program's last exit handlers must not meet them destroyed.
 struct CacDoan {
     std::mutex khoa;
     std::string doan[soLoai];
+    std::chrono::milliseconds cham{0};
+    std::condition_variable tha;
+    uint64_t lanTha = 0;  // each release ends the waits begun before it
 };
 CacDoan& cacDoan() {
     static CacDoan* const c = new CacDoan;
@@ -45,15 +51,15 @@ std::string duongDanCua(int fd) {
     return n > 0 ? std::string(dich, size_t(n)) : std::string();
 }
 
-// Whether a call on fd is to fail: the armed text for its kind of fault is part of its path, and the fd is
-// a folder for a folder's sync and a file otherwise.
+// Whether a call on fd meets a fault: the armed text for its kind of fault is part of its path, and the fd is
+// a folder for a folder's sync and a file otherwise (a delay meets both).
 bool trung(int fd, Loai loai) {
     if (!coBat[loai].load(std::memory_order_relaxed)) return false;
     struct stat st;
     const int e = errno;
     const bool laThuMuc = ::fstat(fd, &st) == 0 && S_ISDIR(st.st_mode);
     errno = e;
-    if (laThuMuc != (loai == dongBoThuMuc)) return false;
+    if (loai != chamDongBo && laThuMuc != (loai == dongBoThuMuc)) return false;
     const std::string p = duongDanCua(fd);
     CacDoan& c = cacDoan();
     std::lock_guard g(c.khoa);
@@ -68,6 +74,27 @@ void bat(Loai loai, const std::string& duongDan) {
     coBat[loai] = !duongDan.empty();
 }
 
+void thaCacLanCho(CacDoan& c) {
+    ++c.lanTha;
+    c.tha.notify_all();
+}
+
+// The delay of a slow disk: the caller's thread waits, as it would in the kernel.
+void choCham() {
+    CacDoan& c = cacDoan();
+    const int e = errno;
+    {
+        std::unique_lock g(c.khoa);
+        if (c.doan[chamDongBo].empty()) return;  // released since the check
+        ++soCham;
+        ++soDangCho;
+        const uint64_t lan = c.lanTha;
+        c.tha.wait_for(g, c.cham, [&] { return c.lanTha != lan; });
+        --soDangCho;
+    }
+    errno = e;
+}
+
 // Arms what the environment names, for a program that has the faults preloaded rather than linked.
 __attribute__((constructor)) void batTheoMoiTruong() {
     const std::pair<const char*, Loai> cac[] = {{"KORVANE_LOI_DONG_TEP", dongTep},
@@ -76,6 +103,12 @@ __attribute__((constructor)) void batTheoMoiTruong() {
     for (const auto& [ten, loai] : cac) {
         const char* v = std::getenv(ten);
         if (v && *v) bat(loai, v);
+    }
+    if (const char* v = std::getenv("KORVANE_CHAM_DONG_BO")) {
+        char* het = nullptr;
+        const double giay = std::strtod(v, &het);
+        if (het != v && *het == ':' && het[1] && giay > 0 && giay < 3600)
+            LoiNhapXuatGia::chamKhiDongBo(het + 1, std::chrono::milliseconds(int64_t(giay * 1000)));
     }
 }
 
@@ -93,6 +126,30 @@ void LoiNhapXuatGia::loiKhiDongBoDuLieu(const std::string& doanDuongDan) {
     bat(dongBoDuLieu, doanDuongDan);
 }
 
+void LoiNhapXuatGia::chamKhiDongBo(const std::string& doanDuongDan, std::chrono::milliseconds cham) {
+    CacDoan& c = cacDoan();
+    std::lock_guard g(c.khoa);
+    c.cham = cham;
+    c.doan[chamDongBo] = doanDuongDan;
+    coBat[chamDongBo] = !doanDuongDan.empty();
+}
+
+void LoiNhapXuatGia::thaDongBo() {
+    CacDoan& c = cacDoan();
+    std::lock_guard g(c.khoa);
+    coBat[chamDongBo] = false;
+    c.doan[chamDongBo].clear();
+    thaCacLanCho(c);
+}
+
+int LoiNhapXuatGia::soLanDongBoCham() {
+    return soCham;
+}
+
+int LoiNhapXuatGia::soDongBoDangCho() {
+    return soDangCho;
+}
+
 void LoiNhapXuatGia::tatHet() {
     CacDoan& c = cacDoan();
     std::lock_guard g(c.khoa);
@@ -100,7 +157,9 @@ void LoiNhapXuatGia::tatHet() {
         coBat[i] = false;
         c.doan[i].clear();
     }
+    thaCacLanCho(c);
     soLoi = 0;
+    soCham = 0;
 }
 
 int LoiNhapXuatGia::soLanDaLoi() {
@@ -119,6 +178,7 @@ extern "C" int close(int fd) {
 
 extern "C" int fsync(int fd) {
     static const auto that = hamThat<int (*)(int)>("fsync");
+    if (trung(fd, chamDongBo)) choCham();
     if (trung(fd, dongBoThuMuc)) {
         ++soLoi;
         errno = EIO;
@@ -129,6 +189,7 @@ extern "C" int fsync(int fd) {
 
 extern "C" int fdatasync(int fd) {
     static const auto that = hamThat<int (*)(int)>("fdatasync");
+    if (trung(fd, chamDongBo)) choCham();
     if (trung(fd, dongBoDuLieu)) {
         ++soLoi;
         errno = EIO;

@@ -14,6 +14,7 @@
 #include <random>
 
 #include "CameraTienIch.h"
+#include "LoiNhapXuatGia.h"
 #include "core/BoGhiVideoFFmpeg.h"
 #include "core/CameraEngine.h"
 #include "core/DocVideo.h"
@@ -354,6 +355,75 @@ TEST_F(GhiThat, ADiskThatFillsMidRecordingFailsTheRecording) {
         EXPECT_FALSE(ph.dung());
     }
     EXPECT_EQ(ph.cam->loiCamera(), QStringLiteral("Không ghi được video: File too large. Đơn này CHƯA có bằng chứng."));
+}
+
+// A disk whose syncs hang, made with the fault library: the first video sync is held until the test lets it go.
+// While it hangs, every frame must still go into the encoder (its queue holds a fifth of a second, so an encoder
+// that waits for the sync stops taking frames at once), and the keyframes that close fragments meanwhile must
+// fold into one more sync, not pile up. Then what the sync reports decides the recording.
+class DongBoCham : public GhiThat {
+protected:
+    std::unique_ptr<BoGhiVideo> w;  // declared first: destroyed after the faults are disarmed and the sync let go
+    LoiNhapXuatGia::TrongPhamVi tat;
+
+    void SetUp() override {
+        ASSERT_TRUE(thuMuc.isValid());
+        LoiNhapXuatGia::chamKhiDongBo(QFileInfo(thuMuc.path()).canonicalFilePath().toStdString(), 1h);
+        w = BoGhiVideoFFmpeg::tao(tep("dong-bo-cham.mp4"));
+        ASSERT_TRUE(w);
+        ASSERT_TRUE(w->themDauVao(320, 240, 400000, 30));
+        ASSERT_TRUE(w->batDau());
+    }
+    // Hands over frames tu..den-1 at 30 fps times, each as soon as the encoder has room for it; false when one
+    // found no room for half a minute, i.e. the encoder is stuck.
+    bool guiKhung(int tu, int den) {
+        for (int i = tu; i < den; ++i) {
+            const QImage a = khungSo(i, 320, 240);
+            if (!choDen([&] { return w->themKhung(a, i * 33333us) == BoGhiVideo::KetQuaThem::daNhan; }, 30000)) {
+                ADD_FAILURE() << "frame " << i << " found no room while the sync hung";
+                return false;
+            }
+        }
+        return true;
+    }
+    void ketThuc() {
+        std::atomic<bool> xong{false};
+        w->ketThuc([&] { xong = true; });
+        ASSERT_TRUE(choDen([&] { return xong.load(); }, 60000));
+    }
+};
+
+TEST_F(DongBoCham, AHangingSyncHoldsUpNoFrameAndLaterOnesFoldIntoOne) {
+    // Four seconds: keyframes at 0, 1, 2 and 3 s, the first one's sync held throughout.
+    ASSERT_TRUE(guiKhung(0, 120));
+    ASSERT_TRUE(choDen([] { return LoiNhapXuatGia::soDongBoDangCho() == 1; }));
+    EXPECT_EQ(LoiNhapXuatGia::soLanDongBoCham(), 1) << "a sync was started while another was in flight";
+    EXPECT_EQ(w->trangThai(), BoGhiVideo::TrangThai::dangGhi);
+    LoiNhapXuatGia::thaDongBo();
+    ASSERT_TRUE(guiKhung(120, 150));
+    ketThuc();
+    EXPECT_EQ(w->trangThai(), BoGhiVideo::TrangThai::hoanTat) << w->loi().toStdString();
+    EXPECT_EQ(LoiNhapXuatGia::soLanDongBoCham(), 1);
+
+    const GoiProbe g = goiCuaTep(tep("dong-bo-cham.mp4"));
+    ASSERT_EQ(g.pts.size(), 150);
+    for (int i = 1; i < g.pts.size(); ++i) ASSERT_NEAR(g.pts[i] - g.pts[i - 1], 1 / 30.0, 2e-3) << "packet " << i;
+}
+
+TEST_F(DongBoCham, ASyncThatFailsAfterHangingStillFailsTheRecording) {
+    LoiNhapXuatGia::loiKhiDongBoDuLieu(QFileInfo(thuMuc.path()).canonicalFilePath().toStdString());
+    ASSERT_TRUE(guiKhung(0, 60));
+    ASSERT_TRUE(choDen([] { return LoiNhapXuatGia::soDongBoDangCho() == 1; }));
+    EXPECT_EQ(w->trangThai(), BoGhiVideo::TrangThai::dangGhi) << "nothing has failed yet";
+    LoiNhapXuatGia::thaDongBo();
+    ASSERT_TRUE(choDen([&] { return w->trangThai() == BoGhiVideo::TrangThai::thatBai; }));
+    EXPECT_EQ(w->loi(), QStringLiteral("Input/output error"));
+    EXPECT_NE(w->themKhung(khungSo(60, 320, 240), 60 * 33333us), BoGhiVideo::KetQuaThem::daNhan);
+    ketThuc();
+    // the final sync would succeed: the failure reported to the first one must not be forgotten
+    EXPECT_EQ(w->trangThai(), BoGhiVideo::TrangThai::thatBai);
+    EXPECT_EQ(w->loi(), QStringLiteral("Input/output error"));
+    EXPECT_GE(LoiNhapXuatGia::soLanDaLoi(), 1);
 }
 
 // Runs a source until it has delivered `soKhung` frames and returns the first; a null image when they never came.
