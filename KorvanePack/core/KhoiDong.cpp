@@ -121,7 +121,6 @@ void KhoiDong::chayCacBuoc() {
                 const QString id = toi->caiDat_.cameraId();
                 cam->moCamera(id.isEmpty() ? std::nullopt : std::optional<QString>(id), toi->caiDat_.doPhanGiai());
             }
-            emit toi->daMoCamera();
         });
     }
 

@@ -53,7 +53,6 @@ signals:
     // The data folder is held by another running instance: nothing has been written and the sequence stopped.
     void khongMoDuocKho(const QString& loi);
     void daXong();
-    void daMoCamera();
 
 private:
     void chayCacBuoc();

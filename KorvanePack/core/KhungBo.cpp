@@ -32,12 +32,6 @@ void KhungBo::datNenCoDinh(const QColor& mau) {
     update();
 }
 
-void KhungBo::boNen() {
-    nen_.reset();
-    nenCoDinh_.reset();
-    update();
-}
-
 void KhungBo::datVien(const MauDong& mau, double doMo) {
     vien_ = mau;
     doMoVien_ = doMo;

@@ -17,7 +17,6 @@ public:
 
     void datNen(const MauDong& mau, double doMo = 1.0);
     void datNenCoDinh(const QColor& mau);
-    void boNen();
     void datVien(const MauDong& mau, double doMo = 1.0);
     void datBanKinh(double banKinh);
 

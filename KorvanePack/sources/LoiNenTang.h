@@ -25,9 +25,6 @@ public:
     QString chiTiet() const;
     const char* what() const noexcept override { return moTa_.c_str(); }
 
-    // Rebuilds the description after a field was changed (redaction happens after construction).
-    void capNhatMoTa() { moTa_ = thongDiep.toStdString(); }
-
 private:
     std::string moTa_;
 };
