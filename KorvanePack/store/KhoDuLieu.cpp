@@ -15,7 +15,6 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
-#include <deque>
 #include <exception>
 #include <future>
 #include <mutex>
