@@ -23,6 +23,23 @@
 namespace {
 using cum_thu::choDen;
 
+// The main window in cuaSo, showing the packing screen over the test coordinator.
+KhungChinh* khungDongGoi(QWidget& cuaSo, cum_thu::Cum& cum) {
+    auto* khung = khungTrongCuaSo(cuaSo, *cum.caiDat, cum.trangThai);
+    khung->dangKyManHinh(KhungChinh::ManHinh::dongGoi,
+                         [](TrangThaiApp& tt, CaiDat&) { return new ManHinhDongGoi(tt.dieuPhoi()); });
+    cum.trangThai.datDieuPhoi(cum.dieuPhoi);
+    return khung;
+}
+
+// As the program's window: a minimum of its own, so a screen that asks for more than the window has is
+// squeezed into it rather than growing the window past the screen.
+void moNhuChuongTrinh(QWidget& cuaSo) {
+    cuaSo.setMinimumSize(1100, 700);
+    cuaSo.resize(1280, 720);
+    cuaSo.show();
+}
+
 // The whole window, idle and recording, in both appearances, drawn from a live test-pattern camera. Each
 // picture is kept under the build folder for a person to look at; the test checks that the palette of the
 // appearance is what got painted.
@@ -54,10 +71,7 @@ TEST(AnhChup, ManHinhDongGoiToiVaSangNghiVaDangQuay) {
         cum.trangThai.datSoDon(1284);
         cum.trangThai.datSoVideo(356);
         QWidget cuaSo;
-        auto* khung = khungTrongCuaSo(cuaSo, *cum.caiDat, cum.trangThai);
-        khung->dangKyManHinh(KhungChinh::ManHinh::dongGoi,
-                             [](TrangThaiApp& tt, CaiDat&) { return new ManHinhDongGoi(tt.dieuPhoi()); });
-        cum.trangThai.datDieuPhoi(cum.dieuPhoi);
+        auto* khung = khungDongGoi(cuaSo, cum);
         cuaSo.resize(1360, 860);
         cuaSo.show();
         ASSERT_TRUE(cum.moCamera("1280x720"));
@@ -120,10 +134,7 @@ TEST(AnhChup, TenKhachDaiHienDuCacDong) {
     cum.taoDieuPhoi();
     cum.trangThai.datQuyenCamera(3);
     QWidget cuaSo;
-    auto* khung = khungTrongCuaSo(cuaSo, *cum.caiDat, cum.trangThai);
-    khung->dangKyManHinh(KhungChinh::ManHinh::dongGoi,
-                         [](TrangThaiApp& tt, CaiDat&) { return new ManHinhDongGoi(tt.dieuPhoi()); });
-    cum.trangThai.datDieuPhoi(cum.dieuPhoi);
+    auto* khung = khungDongGoi(cuaSo, cum);
     cuaSo.resize(1280, 720);
     cuaSo.show();
     ASSERT_TRUE(cum.moCamera("1280x720"));
@@ -163,10 +174,7 @@ TEST(AnhChup, GoiYOMaHienDuMoiCoCuaSo) {
     cum.taoDieuPhoi();
     cum.trangThai.datQuyenCamera(3);
     QWidget cuaSo;
-    auto* khung = khungTrongCuaSo(cuaSo, *cum.caiDat, cum.trangThai);
-    khung->dangKyManHinh(KhungChinh::ManHinh::dongGoi,
-                         [](TrangThaiApp& tt, CaiDat&) { return new ManHinhDongGoi(tt.dieuPhoi()); });
-    cum.trangThai.datDieuPhoi(cum.dieuPhoi);
+    auto* khung = khungDongGoi(cuaSo, cum);
     cuaSo.show();
     auto* man = khung->findChild<ManHinhDongGoi*>();
     ASSERT_NE(man, nullptr);
@@ -257,15 +265,8 @@ TEST(AnhChup, DonNhieuMonMoiDongHienTronVen) {
     cum.taoDieuPhoi();
     cum.trangThai.datQuyenCamera(3);
     QWidget cuaSo;
-    auto* khung = khungTrongCuaSo(cuaSo, *cum.caiDat, cum.trangThai);
-    khung->dangKyManHinh(KhungChinh::ManHinh::dongGoi,
-                         [](TrangThaiApp& tt, CaiDat&) { return new ManHinhDongGoi(tt.dieuPhoi()); });
-    cum.trangThai.datDieuPhoi(cum.dieuPhoi);
-    // As the program's window: a minimum of its own, so a screen that asks for more than the window has is
-    // squeezed into it rather than growing the window past the screen.
-    cuaSo.setMinimumSize(1100, 700);
-    cuaSo.resize(1280, 720);
-    cuaSo.show();
+    auto* khung = khungDongGoi(cuaSo, cum);
+    moNhuChuongTrinh(cuaSo);
     ASSERT_TRUE(cum.moCamera("1280x720"));
     auto* man = khung->findChild<ManHinhDongGoi*>();
     ASSERT_NE(man, nullptr);
@@ -337,15 +338,8 @@ TEST(AnhChup, BoCucDungYenKhiBatDauVaDungQuay) {
     cum.taoDieuPhoi();
     cum.trangThai.datQuyenCamera(3);
     QWidget cuaSo;
-    auto* khung = khungTrongCuaSo(cuaSo, *cum.caiDat, cum.trangThai);
-    khung->dangKyManHinh(KhungChinh::ManHinh::dongGoi,
-                         [](TrangThaiApp& tt, CaiDat&) { return new ManHinhDongGoi(tt.dieuPhoi()); });
-    cum.trangThai.datDieuPhoi(cum.dieuPhoi);
-    // As the program's window: a minimum of its own, so a screen that asks for more than the window has is
-    // squeezed into it rather than growing the window past the screen.
-    cuaSo.setMinimumSize(1100, 700);
-    cuaSo.resize(1280, 720);
-    cuaSo.show();
+    auto* khung = khungDongGoi(cuaSo, cum);
+    moNhuChuongTrinh(cuaSo);
     ASSERT_TRUE(cum.moCamera("1280x720"));
     auto* man = khung->findChild<ManHinhDongGoi*>();
     ASSERT_NE(man, nullptr);
