@@ -53,8 +53,9 @@ public:
     static constexpr int kSoDongNhatKy = 60;
     static constexpr qint64 kGiayChongLap = 120;
     static constexpr qint64 kGiay30Ngay = 2'592'000;
-    // Orders indexed per turn of the GUI thread's event loop.
+    // Orders indexed per turn of the GUI thread's event loop, and about the longest such a turn takes.
     static constexpr qsizetype kLoChiMuc = 500;
+    static constexpr std::chrono::milliseconds kNganChiMuc{4};
 
     BoDongBo(KhoDuLieu& kho, CaiDat& caiDat, QObject* parent = nullptr);
     BoDongBo(KhoDuLieu& kho, CaiDat& caiDat, CauHinh cauHinh, QObject* parent = nullptr);
@@ -105,8 +106,9 @@ private:
     void thuKetNoiVoi(const QString& nguon, const std::shared_ptr<NguonDon>& client,
                       std::function<void(const QString&)> xong);
     void ketThucLuot(const std::shared_ptr<KetQuaLuot>& kq);
-    void lapChiMuc(const std::shared_ptr<KetQuaLuot>& kq, qsizetype tu);
+    void lapChiMuc(const std::shared_ptr<KetQuaLuot>& kq);
     void hoanTatLuot(const std::shared_ptr<KetQuaLuot>& kq);
+    void boLoTrenLuong(const std::shared_ptr<KetQuaLuot>& kq);
     void ghiNhatKy(const QString& text);
     void chayVong();
 

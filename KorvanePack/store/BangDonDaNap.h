@@ -65,6 +65,8 @@ public:
     const QHash<QString, QByteArray>& cacDong() const { return dong_; }
     const QByteArray* dong(const QString& id) const;
     void dat(const QString& id, QByteArray dong) { dong_.insert(id, std::move(dong)); }
+    // Puts in a map of the same lines, grown elsewhere; the one it held is swapped into khac.
+    void doiBang(QHash<QString, QByteArray>& khac) { dong_.swap(khac); }
 
     // The order a kept line holds, read by the same tolerant rules as at loading.
     static DonHang giai(const QByteArray& dong);
