@@ -31,6 +31,8 @@ struct BoDongBo::KetQuaLuot {
     std::optional<std::chrono::system_clock::time_point> chanDen;
 
     QList<DonHang> cacDon;
+    LoDon::AnhKho anh;  // what the store held as the fetch began
+    LoDon lo;           // the orders written, to index
     std::optional<QString> loiGhi;
     std::optional<QString> tho;
     bool catBot = false;
@@ -186,6 +188,8 @@ void BoDongBo::batDauLuot(const QString& nguon, const std::shared_ptr<NguonDon>&
     // The folder lock is the store's, held on the GUI thread; without it nothing may be written.
     const std::optional<QString> loiKhoa = kho_.moKho();
 
+    kq->anh = kho_.chupDon();
+
     const NhanTienDo tienDo = [this](const QString& dong) {
         QMetaObject::invokeMethod(
             this, [this, dong] { ghiNhatKy(an(dong)); }, Qt::QueuedConnection);
@@ -210,7 +214,7 @@ void BoDongBo::batDauLuot(const QString& nguon, const std::shared_ptr<NguonDon>&
                 kq->loiGhi = *loiKhoa;
             } else {
                 try {
-                    kho_.ghiLoDon(kq->cacDon);
+                    kq->lo = kho_.ghiDonDaDoi(std::move(kq->anh), kq->cacDon);
                 } catch (const LoiTep& e) {
                     kq->loiGhi = e.moTa();
                 } catch (const std::exception& e) {
@@ -222,6 +226,7 @@ void BoDongBo::batDauLuot(const QString& nguon, const std::shared_ptr<NguonDon>&
             kq->tangDan = client->daTangDanCapNhat();
             if (kq->catBot) kq->moiNhat = mocMoiNhat(kq->cacDon);
         }
+        kq->anh = {};
         if (kq->daHuy) return;
         QMetaObject::invokeMethod(
             this, [this, kq] { ketThucLuot(kq); }, Qt::QueuedConnection);
@@ -230,6 +235,7 @@ void BoDongBo::batDauLuot(const QString& nguon, const std::shared_ptr<NguonDon>&
 
 void BoDongBo::ketThucLuot(const std::shared_ptr<KetQuaLuot>& kq) {
     const auto ketThuc = [&] {
+        boLoTrenLuong(kq);
         datDangChay(false);
         if (kq->xong) kq->xong();
     };
@@ -259,20 +265,24 @@ void BoDongBo::ketThucLuot(const std::shared_ptr<KetQuaLuot>& kq) {
         return;
     }
 
-    lapChiMuc(kq, 0);
+    lapChiMuc(kq);
 }
 
 // A fetch can bring thousands of orders; they are indexed a slice per turn of the event loop so a scan at
 // the desk is never kept waiting behind them. The run stays in progress until the last slice is in.
-void BoDongBo::lapChiMuc(const std::shared_ptr<KetQuaLuot>& kq, qsizetype tu) {
-    const qsizetype den = std::min(tu + kLoChiMuc, kq->cacDon.size());
-    for (qsizetype i = tu; i < den; ++i) kho_.capNhatDon(kq->cacDon[i]);
-    if (den < kq->cacDon.size()) {
+void BoDongBo::lapChiMuc(const std::shared_ptr<KetQuaLuot>& kq) {
+    if (!kho_.chiMucLo(kq->lo, kNganChiMuc, kLoChiMuc)) {
         QMetaObject::invokeMethod(
-            this, [this, kq, den] { lapChiMuc(kq, den); }, Qt::QueuedConnection);
+            this, [this, kq] { lapChiMuc(kq); }, Qt::QueuedConnection);
         return;
     }
     hoanTatLuot(kq);
+}
+
+// Freeing a big batch takes a while too; the worker that made it frees it.
+void BoDongBo::boLoTrenLuong(const std::shared_ptr<KetQuaLuot>& kq) {
+    auto rac = std::make_shared<std::pair<QList<DonHang>, LoDon>>(std::move(kq->cacDon), std::move(kq->lo));
+    hangDongBo_->guiBatDongBo([rac = std::move(rac)] {});
 }
 
 void BoDongBo::hoanTatLuot(const std::shared_ptr<KetQuaLuot>& kq) {
@@ -292,6 +302,7 @@ void BoDongBo::hoanTatLuot(const std::shared_ptr<KetQuaLuot>& kq) {
                    {{QStringLiteral("orders"), QString::number(n)},
                     {QStringLiteral("catBot"), kq->catBot ? QStringLiteral("1") : QStringLiteral("0")}});
     if (n > 0) ghiNhatKy(QStringLiteral("Cập nhật %1 đơn.").arg(n));
+    boLoTrenLuong(kq);
     datDangChay(false);
     if (kq->xong) kq->xong();
 }

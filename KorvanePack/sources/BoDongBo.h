@@ -57,8 +57,9 @@ public:
     static constexpr qint64 kGiay30Ngay = 2'592'000;
     // The shortest window a narrowed fetch asks for; it must outlast the overlap for the cursor to move on.
     static constexpr qint64 kKhoangHepToiThieu = 300;
-    // Orders indexed per turn of the GUI thread's event loop.
+    // Orders indexed per turn of the GUI thread's event loop, and about the longest such a turn takes.
     static constexpr qsizetype kLoChiMuc = 500;
+    static constexpr std::chrono::milliseconds kNganChiMuc{4};
 
     BoDongBo(KhoDuLieu& kho, CaiDat& caiDat, QObject* parent = nullptr);
     BoDongBo(KhoDuLieu& kho, CaiDat& caiDat, CauHinh cauHinh, QObject* parent = nullptr);
@@ -110,8 +111,9 @@ private:
     void thuKetNoiVoi(const QString& nguon, const std::shared_ptr<NguonDon>& client,
                       std::function<void(const QString&)> xong);
     void ketThucLuot(const std::shared_ptr<KetQuaLuot>& kq);
-    void lapChiMuc(const std::shared_ptr<KetQuaLuot>& kq, qsizetype tu);
+    void lapChiMuc(const std::shared_ptr<KetQuaLuot>& kq);
     void hoanTatLuot(const std::shared_ptr<KetQuaLuot>& kq);
+    void boLoTrenLuong(const std::shared_ptr<KetQuaLuot>& kq);
     void ghiNhatKy(const QString& text);
     void chayVong();
     // Why the source may not be called now (its lock has not ended), or nothing when it may.

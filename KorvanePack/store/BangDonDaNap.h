@@ -66,6 +66,8 @@ public:
     const BangManh<QByteArray>& cacDong() const { return dong_; }
     const QByteArray* dong(const QString& id) const;
     void dat(const QString& id, QByteArray dong) { dong_.insert(id, std::move(dong)); }
+    // Puts in a map of the same lines, grown elsewhere; the one it held is swapped into khac.
+    void doiBang(BangManh<QByteArray>& khac) { dong_.swap(khac); }
 
     // The order a kept line holds, read by the same tolerant rules as at loading.
     static DonHang giai(const QByteArray& dong);

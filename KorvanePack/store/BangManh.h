@@ -97,6 +97,21 @@ public:
         return n;
     }
     bool isEmpty() const { return size() == 0; }
+
+    // Counts per piece, for growing the pieces ahead of a batch of new keys (piece by manhCua).
+    using DemManh = std::array<qsizetype, kSoManh>;
+    // Whether every piece takes its count of new keys without growing.
+    bool duCho(const DemManh& them) const {
+        for (int i = 0; i < kSoManh; ++i)
+            if (manh_[i].size() + them[i] > manh_[i].capacity()) return false;
+        return true;
+    }
+    void datTruoc(const DemManh& them) {
+        for (int i = 0; i < kSoManh; ++i) manh_[i].reserve(manh_[i].size() + them[i]);
+    }
+    void swap(BangManh& khac) noexcept { manh_.swap(khac.manh_); }
+    // How many more keys a piece takes before it grows.
+    qsizetype choConLai(int manh) const { return manh_[manh].capacity() - manh_[manh].size(); }
     bool contains(const QString& khoa) const { return manh_[manhCua(khoa)].contains(Khoa{khoa}); }
     V value(const QString& khoa) const { return manh_[manhCua(khoa)].value(Khoa{khoa}); }
     void insert(const QString& khoa, V giaTri) { manh_[manhCua(khoa)].insert(Khoa{khoa}, std::move(giaTri)); }

@@ -284,6 +284,7 @@ void KhoDuLieu::napVideo(const QString& thuMuc, const QString& tienTo, int soTep
 }
 
 void KhoDuLieu::napTep(QStringList tepDon, const QStringList& tepVideo) {
+    ++phienBanDon_;
     // The indexes come out exactly as if every line were indexed in turn, oldest file first. Taken
     // newest first, the first line met of an id is its last line, which alone survives in the map of
     // orders; and the first line met that mentions a code is the last line to set it: the code points
@@ -396,6 +397,7 @@ void KhoDuLieu::napTep(QStringList tepDon, const QStringList& tepVideo) {
 
 void KhoDuLieu::capNhatDon(const DonHang& don) {
     if (don.id.isEmpty()) return;
+    ++phienBanDon_;
     const QStringList ma = don.tatCaMa();
     boMaCu(don.id, ma);
     for (const QString& m : ma) maToiId_.insert(m, don.id);
@@ -483,6 +485,79 @@ void KhoDuLieu::ghiLoDon(const QList<DonHang>& cacDon) const {
     }
     TepDongJson::taoThuMuc(thuMucDon());
     TepDongJson::noiDong(tep, lo);
+}
+
+LoDon::AnhKho KhoDuLieu::chupDon() const {
+    return {donTheoId_.cacDong(), maToiId_, phienBanDon_};
+}
+
+LoDon KhoDuLieu::ghiDonDaDoi(LoDon::AnhKho anh, const QList<DonHang>& cacDon) const {
+    // The month is read before the batch is encoded, when the fetch is over; the same month decides which
+    // stored lines count as written already.
+    const QString thang = thangHienTai();
+    const QString tep = thuMucDon() + u'/' + tienToDon() + thang + QStringLiteral(".jsonl");
+    LoDon lo(std::move(anh), cacDon, thang);
+    if (lo.cacDong().isEmpty()) return lo;
+    TepDongJson::taoThuMuc(thuMucDon());
+    TepDongJson::noiDong(tep, lo.cacDong());
+    return lo;
+}
+
+bool KhoDuLieu::chiMucLo(LoDon& lo, std::chrono::nanoseconds ngan, qsizetype toiDaDon) {
+    const auto het = std::chrono::steady_clock::now() + ngan;
+    // The codes of the replaced lines were worked out from the snapshot; they hold while nothing else
+    // has changed the maps since.
+    if (lo.phienBan_ != phienBanDon_) lo.theoAnh_ = false;
+    const bool theoAnh = lo.theoAnh_;
+    if (!lo.daDoiBang_) {
+        lo.daDoiBang_ = true;
+        if (theoAnh && lo.dongLon_) donTheoId_.doiBang(*lo.dongLon_);
+        if (theoAnh && lo.maLon_) maToiId_.swap(*lo.maLon_);
+        // Either the maps replaced or grown copies that no longer fit: both go with the batch.
+        if (lo.dongLon_) lo.dongCu_.swap(*lo.dongLon_);
+        if (lo.maLon_) lo.maCu_.swap(*lo.maLon_);
+        lo.dongLon_.reset();
+        lo.maLon_.reset();
+    }
+    qsizetype soDon = 0;
+    int buoc = 0;
+    bool xong = true;
+    while (lo.tiep_ < lo.muc_.size()) {
+        const LoDon::Muc& m = lo.muc_[lo.tiep_];
+        if (lo.buocTrongDon_ == 0) {
+            if (soDon >= toiDaDon || (soDon > 0 && std::chrono::steady_clock::now() >= het)) {
+                xong = false;
+                break;
+            }
+            if (!theoAnh) boMaCu(m.id, lo.ma_.mid(m.maDau, m.maCuoi - m.maDau));
+            donTheoId_.dat(m.id, lo.dong_.mid(m.dongDau, m.dongDai));
+            lo.buocTrongDon_ = theoAnh ? 1 : 1 + (m.boCuoi - m.boDau);
+        }
+        // Then the codes it dropped, then its codes; an order with a great many is taken over several turns.
+        const qsizetype soBo = m.boCuoi - m.boDau;
+        const qsizetype tong = 1 + soBo + (m.maCuoi - m.maDau);
+        while (lo.buocTrongDon_ < tong) {
+            if (++buoc % 256 == 0 && std::chrono::steady_clock::now() >= het) break;
+            const qsizetype k = lo.buocTrongDon_ - 1;
+            if (k < soBo) {
+                const auto it = maToiId_.find(lo.boMa_[m.boDau + k]);
+                if (it != maToiId_.end() && *it == m.id) maToiId_.erase(it);
+            } else {
+                maToiId_.insert(lo.ma_[m.maDau + k - soBo], m.id);
+            }
+            ++lo.buocTrongDon_;
+        }
+        if (lo.buocTrongDon_ < tong) {
+            xong = false;
+            break;
+        }
+        lo.buocTrongDon_ = 0;
+        ++lo.tiep_;
+        ++soDon;
+    }
+    ++phienBanDon_;
+    lo.phienBan_ = phienBanDon_;
+    return xong;
 }
 
 QString KhoDuLieu::duongDanVideoMoi(const QString& ma, const QDateTime& batDau, bool laHoan) {

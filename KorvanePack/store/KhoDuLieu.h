@@ -14,6 +14,7 @@
 #include "store/BangManh.h"
 #include "store/DonHang.h"
 #include "store/KhoaThuMuc.h"
+#include "store/LoDon.h"
 #include "store/NhatKy.h"
 
 class DongHo;
@@ -83,6 +84,16 @@ public:
     // lines are written. It does not take the folder lock (that is the GUI thread's): the caller takes
     // it with moKho() before handing the batch over, and writes nothing when that fails. Throws LoiTep.
     void ghiLoDon(const QList<DonHang>& cacDon) const;
+    // The sync engine's way in for one fetch, in three steps. chupDon, on the GUI thread as the fetch
+    // begins: what the store holds of orders, at no cost. ghiDonDaDoi, on the worker once the fetch is in:
+    // appends, as ghiLoDon does, only the orders whose record differs from what the store holds (LoDon),
+    // and hands back the batch to index; nothing is written when every order is unchanged. chiMucLo, on
+    // the GUI thread: indexes the written orders as capNhatDon would, one after the other, for about
+    // ngan at a time (and at most toiDaDon orders), so that a scan is never kept waiting; true when the
+    // batch is all in. Another change to the orders between the steps only costs the preparation.
+    LoDon::AnhKho chupDon() const;
+    LoDon ghiDonDaDoi(LoDon::AnhKho anh, const QList<DonHang>& cacDon) const;
+    bool chiMucLo(LoDon& lo, std::chrono::nanoseconds ngan, qsizetype toiDaDon);
     // The month files the next line of each kind lands in, for looking at what was written.
     QString tepDonThangNay() const;
     QString tepBanGhiThangNay() const;
@@ -126,6 +137,8 @@ private:
     BangDonDaNap donTheoId_;
     BangManh<QString> maToiId_;
     QHash<QString, BanGhiVideo> videoTheoId_;
+    // Counts the changes of the order maps, so that a batch prepared from a snapshot knows it still fits.
+    quint64 phienBanDon_ = 0;
     std::optional<QString> loiKhoa_;
     KhoaThuMuc khoa_;
     NhatKy nhatKy_;

@@ -1,0 +1,105 @@
+#include "store/LoDon.h"
+
+#include <QSet>
+
+#include "store/DinhDangISO.h"
+#include "store/DinhDangNgay.h"
+#include "store/DocJson.h"
+#include "store/LoiTep.h"
+
+namespace {
+
+QByteArray maHoa(const DonHang& d) {
+    try {
+        return d.thanhDong();
+    } catch (const std::exception& e) {
+        throw LoiTep(QStringLiteral("Không mã hoá được đơn hàng ") + d.id + QStringLiteral(": ") +
+                     QString::fromUtf8(e.what()));
+    }
+}
+
+}  // namespace
+
+bool LoDon::giongDaLuu(const QByteArray& daLuu, const QByteArray& moi, const DonHang& don, const QString& thang) {
+    const auto o = DocJson::docDoiTuong(std::string_view(daLuu.constData(), size_t(daLuu.size())));
+    if (!o) return false;
+    // Without the time of the sync that wrote it, nothing says which month file the line lies in.
+    const std::optional<QString> luc = DocJson::chuTuyChon(*o, "syncedAt");
+    if (!luc) return false;
+    const std::optional<QDateTime> t = docThoiGianISO(*luc);
+    if (!t || dinhDangNgay().dinhDang(*t).left(7) != thang) return false;
+    if (don.syncedAt == luc) return daLuu == moi;
+    DonHang cungLuc = don;
+    cungLuc.syncedAt = luc;
+    return daLuu == maHoa(cungLuc);
+}
+
+LoDon::LoDon(AnhKho anh, const QList<DonHang>& cacDon, const QString& thang) : phienBan_(anh.phienBan) {
+    // The id's latest line in this batch, which stands in front of the stored one.
+    QHash<QString, size_t> trongLo;
+    BangManh<QByteArray>::DemManh soIdMoi{};
+    BangManh<QString>::DemManh soMaMoi{};
+    for (const DonHang& d : cacDon) {
+        const QByteArray moi = maHoa(d);
+        if (d.id.isEmpty()) {
+            // Written as received, though no index can hold it.
+            dong_.append(moi);
+            dong_.append('\n');
+            continue;
+        }
+        const auto trong = trongLo.constFind(d.id);
+        const QByteArray* daLuu = nullptr;
+        QByteArray truocTrongLo;
+        if (trong != trongLo.cend()) {
+            const Muc& m = muc_[*trong];
+            truocTrongLo = QByteArray::fromRawData(dong_.constData() + m.dongDau, m.dongDai);
+            daLuu = &truocTrongLo;
+        } else {
+            const auto it = anh.dong.constFind(d.id);
+            if (it != anh.dong.cend())
+                daLuu = &*it;
+            else
+                ++soIdMoi[BangManh<QByteArray>::manhCua(d.id)];
+        }
+        if (daLuu && giongDaLuu(*daLuu, moi, d, thang)) continue;
+
+        Muc m;
+        m.id = d.id;
+        m.maDau = ma_.size();
+        const QStringList ma = d.tatCaMa();
+        for (const QString& c : ma) {
+            if (!anh.ma.contains(c)) ++soMaMoi[BangManh<QString>::manhCua(c)];
+        }
+        ma_.append(ma);
+        m.maCuoi = ma_.size();
+        m.boDau = boMa_.size();
+        if (daLuu) {
+            // The codes of the line this one replaces that it no longer carries.
+            if (const auto o = DocJson::docDoiTuong(std::string_view(daLuu->constData(), size_t(daLuu->size())))) {
+                const QSet<QString> giu(ma.cbegin(), ma.cend());
+                for (const QString& c : DonHang::maTuJson(*o).tatCaMa())
+                    if (!giu.contains(c)) boMa_.append(c);
+            }
+        }
+        m.boCuoi = boMa_.size();
+        m.dongDau = dong_.size();
+        m.dongDai = moi.size();
+        // Appending may move dong_, which the raw view of an earlier line points into: it is done with.
+        truocTrongLo = QByteArray();
+        dong_.append(moi);
+        dong_.append('\n');
+        trongLo.insert(m.id, muc_.size());
+        muc_.push_back(std::move(m));
+    }
+    if (!anh.dong.duCho(soIdMoi)) {
+        dongLon_ = anh.dong;
+        dongLon_->datTruoc(soIdMoi);
+    }
+    if (!anh.ma.duCho(soMaMoi)) {
+        maLon_ = anh.ma;
+        maLon_->datTruoc(soMaMoi);
+    }
+    // Let go of here, on the worker: the GUI thread's maps are then its own again.
+    anh.dong = {};
+    anh.ma = {};
+}
