@@ -106,8 +106,13 @@ public:
             if (manh_[i].size() + them[i] > manh_[i].capacity()) return false;
         return true;
     }
+    // Made ahead, off the GUI thread, to be swapped in whole: every piece is made a copy of its own, so
+    // that the first change after the swap copies nothing on the thread that swapped it in.
     void datTruoc(const DemManh& them) {
-        for (int i = 0; i < kSoManh; ++i) manh_[i].reserve(manh_[i].size() + them[i]);
+        for (int i = 0; i < kSoManh; ++i) {
+            manh_[i].detach();
+            manh_[i].reserve(manh_[i].size() + them[i]);
+        }
     }
     void swap(BangManh& khac) noexcept { manh_.swap(khac.manh_); }
     // How many more keys a piece takes before it grows.

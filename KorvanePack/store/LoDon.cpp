@@ -37,6 +37,9 @@ bool LoDon::giongDaLuu(const QByteArray& daLuu, const QByteArray& moi, const Don
 LoDon::LoDon(AnhKho anh, const QList<DonHang>& cacDon, const QString& thang) : phienBan_(anh.phienBan) {
     // The id's latest line in this batch, which stands in front of the stored one.
     QHash<QString, size_t> trongLo;
+    // Sized once: a big batch regrown step by step would move hundreds of megabytes around.
+    trongLo.reserve(cacDon.size());
+    muc_.reserve(size_t(cacDon.size()));
     BangManh<QByteArray>::DemManh soIdMoi{};
     BangManh<QString>::DemManh soMaMoi{};
     for (const DonHang& d : cacDon) {
