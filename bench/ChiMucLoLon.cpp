@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <type_traits>
 
+#include "DonThuong.h"
 #include "core/CaiDat.h"
 #include "core/KhoKhoaBoNho.h"
 #include "sources/BoDongBo.h"
@@ -36,21 +37,7 @@ constexpr int kLoLonNhat =
 constexpr int kDonTrongKho = 100'000;
 
 DonHang donThuong(const QString& id, int i) {
-    DonHang d;
-    d.id = id;
-    d.orderNumber = QStringLiteral("#%1").arg(100000 + i);
-    d.name = d.orderNumber;
-    d.createdAt = QStringLiteral("2026-12-01T08:00:00Z");
-    d.updatedAt = QStringLiteral("2026-12-02T08:00:00Z");
-    d.customerName = QStringLiteral("Nguyễn Văn An");
-    d.customerPhone = QStringLiteral("09%1").arg(10000000 + i);
-    d.shippingAddress = QStringLiteral("12 Lê Lợi, Phường Bến Nghé, Quận 1, Hồ Chí Minh");
-    d.items = {MatHang{QStringLiteral("Áo thun"), QStringLiteral("L / Trắng"), QStringLiteral("AT-L-W"), 2},
-               MatHang{QStringLiteral("Quần jean"), std::nullopt, QStringLiteral("QJ-32"), 1}};
-    d.trackings = {MaVanDon{QStringLiteral("GHN") + id, QStringLiteral("GHN")}};
-    d.itemCount = 3;
-    d.syncedAt = QStringLiteral("2026-12-10T09:00:00Z");
-    return d;
+    return ::donThuong(id, i, QStringLiteral("GHN") + id);
 }
 
 // What a reply of bare ids maps to: nothing but the id and the mapping's times.

@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cstdio>
 
+#include "DonThuong.h"
 #include "core/CaiDat.h"
 #include "core/KhoKhoaBoNho.h"
 #include "sources/BoDongBo.h"
@@ -24,21 +25,7 @@ constexpr int kSoDon = 5000;
 QList<DonHang> taoDon(int lo) {
     QList<DonHang> ds;
     for (int i = 0; i < kSoDon; ++i) {
-        DonHang d;
-        d.id = QStringLiteral("%1-%2").arg(lo).arg(i);
-        d.orderNumber = QStringLiteral("#%1").arg(100000 + i);
-        d.name = d.orderNumber;
-        d.createdAt = QStringLiteral("2026-12-01T08:00:00Z");
-        d.updatedAt = QStringLiteral("2026-12-02T08:00:00Z");
-        d.customerName = QStringLiteral("Nguyễn Văn An");
-        d.customerPhone = QStringLiteral("09%1").arg(10000000 + i);
-        d.shippingAddress = QStringLiteral("12 Lê Lợi, Phường Bến Nghé, Quận 1, Hồ Chí Minh");
-        d.items = {MatHang{QStringLiteral("Áo thun"), QStringLiteral("L / Trắng"), QStringLiteral("AT-L-W"), 2},
-                   MatHang{QStringLiteral("Quần jean"), std::nullopt, QStringLiteral("QJ-32"), 1}};
-        d.trackings = {MaVanDon{QStringLiteral("GHN%1%2").arg(lo).arg(i), QStringLiteral("GHN")}};
-        d.itemCount = 3;
-        d.syncedAt = QStringLiteral("2026-12-10T09:00:00Z");
-        ds << d;
+        ds << donThuong(QStringLiteral("%1-%2").arg(lo).arg(i), i, QStringLiteral("GHN%1%2").arg(lo).arg(i));
     }
     return ds;
 }
