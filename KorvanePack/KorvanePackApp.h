@@ -6,7 +6,7 @@
 #include <functional>
 #include <memory>
 
-#include "core/KhungChinh.h"
+#include "shell/KhungChinh.h"
 #include "core/TrangThaiApp.h"
 
 class BoDongBo;

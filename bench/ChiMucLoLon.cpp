@@ -15,16 +15,16 @@
 
 #include "DonThuong.h"
 #include "core/CaiDat.h"
-#include "core/KhoKhoaBoNho.h"
+#include "gia/core/KhoKhoaBoNho.h"
 #include "sources/BoDongBo.h"
 #include "sources/HaravanClient.h"
 #include "sources/KiotVietClient.h"
-#include "sources/NguonDonKichBan.h"
+#include "gia/sources/NguonDonKichBan.h"
 #include "sources/NhanhClient.h"
 #include "sources/PancakeClient.h"
 #include "sources/SapoClient.h"
 #include "sources/nentang/BangNenTang.h"
-#include "store/DongHoGia.h"
+#include "gia/store/DongHoGia.h"
 #include "store/KhoDuLieu.h"
 
 namespace {

@@ -17,12 +17,12 @@
 #include <thread>
 
 #include "core/CaiDat.h"
-#include "core/HenGioTay.h"
-#include "core/KhoKhoaBoNho.h"
+#include "gia/core/HenGioTay.h"
+#include "gia/core/KhoKhoaBoNho.h"
 #include "sources/BoDongBo.h"
 #include "sources/KenhHTTPCurl.h"
 #include "store/DocJson.h"
-#include "store/DongHoGia.h"
+#include "gia/store/DongHoGia.h"
 #include "store/KhoDuLieu.h"
 
 namespace {

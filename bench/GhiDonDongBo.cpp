@@ -11,11 +11,11 @@
 
 #include "DonThuong.h"
 #include "core/CaiDat.h"
-#include "core/KhoKhoaBoNho.h"
+#include "gia/core/KhoKhoaBoNho.h"
 #include "sources/BoDongBo.h"
-#include "sources/NguonDonKichBan.h"
+#include "gia/sources/NguonDonKichBan.h"
 #include "sources/nentang/BangNenTang.h"
-#include "store/DongHoGia.h"
+#include "gia/store/DongHoGia.h"
 #include "store/KhoDuLieu.h"
 
 namespace {

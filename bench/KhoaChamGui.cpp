@@ -16,12 +16,12 @@
 #include "admin/MucNguonDon.h"
 #include "admin/TuKhoiDongXdg.h"
 #include "core/CaiDat.h"
-#include "core/HenGioTay.h"
-#include "core/KhoKhoaBoNho.h"
+#include "gia/core/HenGioTay.h"
+#include "gia/core/KhoKhoaBoNho.h"
 #include "sources/BoDongBo.h"
-#include "sources/NguonDonKichBan.h"
+#include "gia/sources/NguonDonKichBan.h"
 #include "sources/nentang/BangNenTang.h"
-#include "store/DongHoGia.h"
+#include "gia/store/DongHoGia.h"
 #include "store/KhoDuLieu.h"
 
 namespace {

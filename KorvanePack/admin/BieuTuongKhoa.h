@@ -2,7 +2,7 @@
 
 #include <QWidget>
 
-#include "core/MauDong.h"
+#include "shell/MauDong.h"
 
 // A closed padlock drawn in one themed colour, re-resolved on every paint so it follows the appearance.
 class BieuTuongKhoa : public QWidget {

@@ -2,10 +2,10 @@
 
 #include <QVBoxLayout>
 
-#include "core/BangMau.h"
-#include "core/KhungBo.h"
-#include "core/NhanMau.h"
-#include "core/PhongChu.h"
+#include "shell/BangMau.h"
+#include "shell/KhungBo.h"
+#include "shell/NhanMau.h"
+#include "shell/PhongChu.h"
 #include "stations/KhungCamera.h"
 
 namespace {

@@ -20,12 +20,12 @@
 #include "admin/MucSerial.h"
 #include "admin/MucTiengBao.h"
 #include "admin/TuKhoiDongXdg.h"
-#include "core/BangMau.h"
+#include "shell/BangMau.h"
 #include "core/BoDieuPhoi.h"
 #include "core/CaiDat.h"
-#include "core/KhungBo.h"
-#include "core/NhanMau.h"
-#include "core/PhongChu.h"
+#include "shell/KhungBo.h"
+#include "shell/NhanMau.h"
+#include "shell/PhongChu.h"
 #include "store/KhoDuLieu.h"
 
 ManHinhCaiDat::ManHinhCaiDat(BoDieuPhoi* dieuPhoi, BoDongBo* dongBo, SaoLuu* saoLuu, CaiDat& caiDat, NenTang nenTang,

@@ -15,7 +15,7 @@
 #include "admin/ManHinhThuMay.h"
 #include "admin/NhanCatGiua.h"
 #include "core/BoDieuPhoi.h"
-#include "core/NhanMau.h"
+#include "shell/NhanMau.h"
 
 class QVBoxLayout;
 class BoDieuPhoi;

@@ -7,10 +7,10 @@
 
 #include "admin/BieuTuongKhoa.h"
 #include "admin/NutChinh.h"
-#include "core/BangMau.h"
+#include "shell/BangMau.h"
 #include "core/CaiDat.h"
-#include "core/NhanMau.h"
-#include "core/PhongChu.h"
+#include "shell/NhanMau.h"
+#include "shell/PhongChu.h"
 
 ManHinhNhapPin::ManHinhNhapPin(CaiDat& caiDat, std::function<void()> khiDung, QWidget* parent)
     : QWidget(parent), caiDat_(caiDat), khiDung_(std::move(khiDung)) {

@@ -11,7 +11,7 @@
 #include "core/CaiDat.h"
 #include "core/CameraEngine.h"
 #include "core/CongCameraManHinh.h"
-#include "core/NhanMau.h"
+#include "shell/NhanMau.h"
 #include "store/MucChon.h"
 
 namespace {

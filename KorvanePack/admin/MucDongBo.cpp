@@ -6,9 +6,9 @@
 #include <QVBoxLayout>
 
 #include "admin/PhanTuThe.h"
-#include "core/BangMau.h"
-#include "core/NhanMau.h"
-#include "core/PhongChu.h"
+#include "shell/BangMau.h"
+#include "shell/NhanMau.h"
+#include "shell/PhongChu.h"
 #include "sources/BoDongBo.h"
 
 MucDongBo::MucDongBo(BoDongBo* dongBo, QWidget* parent)

@@ -6,10 +6,10 @@
 #include <QVBoxLayout>
 
 #include "admin/PhanTuThe.h"
-#include "core/BangMau.h"
+#include "shell/BangMau.h"
 #include "core/CaiDat.h"
-#include "core/GiaoDien.h"
-#include "core/NhanMau.h"
+#include "shell/GiaoDien.h"
+#include "shell/NhanMau.h"
 #include "store/MucChon.h"
 
 namespace {

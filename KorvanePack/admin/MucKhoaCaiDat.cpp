@@ -6,10 +6,10 @@
 #include <QVBoxLayout>
 
 #include "admin/PhanTuThe.h"
-#include "core/BangMau.h"
+#include "shell/BangMau.h"
 #include "core/CaiDat.h"
-#include "core/NhanMau.h"
-#include "core/PhongChu.h"
+#include "shell/NhanMau.h"
+#include "shell/PhongChu.h"
 
 MucKhoaCaiDat::MucKhoaCaiDat(CaiDat& caiDat, QWidget* parent)
     : TheMuc(QStringLiteral("Khoá màn hình Cài đặt"), parent), caiDat_(caiDat) {

@@ -5,9 +5,9 @@
 
 #include "admin/PhanTuThe.h"
 #include "admin/TuKhoiDongXdg.h"
-#include "core/BangMau.h"
-#include "core/NhanMau.h"
-#include "core/PhongChu.h"
+#include "shell/BangMau.h"
+#include "shell/NhanMau.h"
+#include "shell/PhongChu.h"
 
 MucKhoiDong::MucKhoiDong(std::shared_ptr<TuKhoiDongXdg> tuKhoiDong, QWidget* parent)
     : TheMuc(QStringLiteral("Khởi động"), parent), dangKy_(std::move(tuKhoiDong)) {

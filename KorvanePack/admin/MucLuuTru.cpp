@@ -8,10 +8,10 @@
 
 #include "admin/NhanRutGon.h"
 #include "admin/PhanTuThe.h"
-#include "core/BangMau.h"
+#include "shell/BangMau.h"
 #include "core/CaiDat.h"
-#include "core/NhanMau.h"
-#include "core/PhongChu.h"
+#include "shell/NhanMau.h"
+#include "shell/PhongChu.h"
 
 MucLuuTru::MucLuuTru(CaiDat& caiDat, ChonThuMuc chonThuMuc, MoThuMuc moThuMuc, QWidget* parent)
     : TheMuc(QStringLiteral("Lưu trữ"), parent),

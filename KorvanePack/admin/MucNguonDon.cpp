@@ -13,11 +13,11 @@
 
 #include "admin/DongLuaChon.h"
 #include "admin/PhanTuThe.h"
-#include "core/BangMau.h"
+#include "shell/BangMau.h"
 #include "core/CaiDat.h"
-#include "core/KhungBo.h"
-#include "core/NhanMau.h"
-#include "core/PhongChu.h"
+#include "shell/KhungBo.h"
+#include "shell/NhanMau.h"
+#include "shell/PhongChu.h"
 #include "sources/BoDongBo.h"
 #include "sources/nentang/BangNenTang.h"
 

@@ -6,9 +6,9 @@
 #include <QUrl>
 #include <QVBoxLayout>
 
-#include "core/BangMau.h"
-#include "core/NhanMau.h"
-#include "core/PhongChu.h"
+#include "shell/BangMau.h"
+#include "shell/NhanMau.h"
+#include "shell/PhongChu.h"
 
 MucPhanMem::MucPhanMem(const KhoDuLieu* kho, const QString& thuMucGoc, MoThuMuc moThuMuc, QWidget* parent)
     : TheMuc(QStringLiteral("Phần mềm"), parent), kho_(kho), thuMucGoc_(thuMucGoc), moThuMuc_(std::move(moThuMuc)) {

@@ -7,11 +7,11 @@
 
 #include "admin/NhanRutGon.h"
 #include "admin/PhanTuThe.h"
-#include "core/BangMau.h"
+#include "shell/BangMau.h"
 #include "core/BoDieuPhoi.h"
 #include "core/CaiDat.h"
-#include "core/NhanMau.h"
-#include "core/PhongChu.h"
+#include "shell/NhanMau.h"
+#include "shell/PhongChu.h"
 #include "evidence/SaoLuu.h"
 #include "store/KhoDuLieu.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/NhanMau.h"
+#include "shell/NhanMau.h"
 
 // A wrapping themed label that may be given a maximum width. Layouts ask a label's height for the width
 // they could give it, not the width it will take, so a plain wrapping label with a maximum width is

@@ -2,7 +2,7 @@
 
 #include <QWidget>
 
-#include "core/MauDong.h"
+#include "shell/MauDong.h"
 
 // One line of text in a themed colour that, when it does not fit, drops characters from its middle: for
 // paths, whose start (the drive) and end (the folder) matter most.

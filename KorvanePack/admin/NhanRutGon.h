@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/NhanMau.h"
+#include "shell/NhanMau.h"
 
 // A one-line label that cuts a long text in the middle, so both the start and the end of a path stay visible.
 class NhanRutGon : public NhanMau {

@@ -2,8 +2,8 @@
 
 #include <QPainter>
 
-#include "core/BangMau.h"
-#include "core/PhongChu.h"
+#include "shell/BangMau.h"
+#include "shell/PhongChu.h"
 
 NutChinh::NutChinh(const QString& chu, QWidget* parent) : QPushButton(chu, parent) {
     setFont(phongChu(13, QFont::DemiBold));

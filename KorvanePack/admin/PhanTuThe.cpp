@@ -4,9 +4,9 @@
 #include <QProgressBar>
 #include <QWidget>
 
-#include "core/BangMau.h"
-#include "core/NhanMau.h"
-#include "core/PhongChu.h"
+#include "shell/BangMau.h"
+#include "shell/NhanMau.h"
+#include "shell/PhongChu.h"
 
 NhanMau* ghiChu(const QString& chu, QWidget* cha, double co) {
     auto* n = new NhanMau(chu, BangMau::mauChuPhu, phongChu(co), cha);

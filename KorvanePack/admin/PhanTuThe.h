@@ -2,7 +2,7 @@
 
 #include <QString>
 
-#include "core/NhanMau.h"
+#include "shell/NhanMau.h"
 
 class QProgressBar;
 class QWidget;

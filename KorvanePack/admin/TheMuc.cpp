@@ -2,9 +2,9 @@
 
 #include <QVBoxLayout>
 
-#include "core/BangMau.h"
-#include "core/NhanMau.h"
-#include "core/PhongChu.h"
+#include "shell/BangMau.h"
+#include "shell/NhanMau.h"
+#include "shell/PhongChu.h"
 
 TheMuc::TheMuc(const QString& tieuDe, QWidget* parent) : KhungBo(parent), tieuDe_(tieuDe) {
     setObjectName(QStringLiteral("the:") + tieuDe);

@@ -2,7 +2,7 @@
 
 #include <QString>
 
-#include "core/KhungBo.h"
+#include "shell/KhungBo.h"
 
 class QVBoxLayout;
 

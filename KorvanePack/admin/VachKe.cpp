@@ -2,7 +2,7 @@
 
 #include <QPainter>
 
-#include "core/MauDong.h"
+#include "shell/MauDong.h"
 
 VachKe::VachKe(const MauDong& mau, int rong, int cao, QWidget* parent) : QWidget(parent), mau_(mau) {
     // A width of zero means as wide as the layout makes it.

@@ -1,7 +1,7 @@
 #include "evidence/DangKyManHinh.h"
 
 #include "core/CaiDat.h"
-#include "core/KhungChinh.h"
+#include "shell/KhungChinh.h"
 #include "core/TrangThaiApp.h"
 #include "evidence/MaMay.h"
 #include "evidence/ManHinhDoiSoat.h"

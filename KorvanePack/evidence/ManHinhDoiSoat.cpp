@@ -8,13 +8,13 @@
 #include <QScrollArea>
 #include <QVBoxLayout>
 
-#include "core/BangMau.h"
+#include "shell/BangMau.h"
 #include "core/BoDieuPhoi.h"
-#include "core/KhungBo.h"
-#include "core/NhanCatCuoi.h"
-#include "core/NhanMau.h"
-#include "core/NhanNhieuDong.h"
-#include "core/PhongChu.h"
+#include "shell/KhungBo.h"
+#include "shell/NhanCatCuoi.h"
+#include "shell/NhanMau.h"
+#include "shell/NhanNhieuDong.h"
+#include "shell/PhongChu.h"
 #include "evidence/NhanGiuCuoi.h"
 #include "evidence/NutThuong.h"
 #include "evidence/ThanhThongKe.h"

@@ -16,11 +16,11 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
-#include "core/BangMau.h"
-#include "core/GiaoDien.h"
-#include "core/KhungBo.h"
-#include "core/NhanMau.h"
-#include "core/PhongChu.h"
+#include "shell/BangMau.h"
+#include "shell/GiaoDien.h"
+#include "shell/KhungBo.h"
+#include "shell/NhanMau.h"
+#include "shell/PhongChu.h"
 #include "evidence/HoSoBangChung.h"
 #include "evidence/MoTepHeThong.h"
 #include "evidence/NutThuong.h"

@@ -10,8 +10,8 @@
 #include <memory>
 #include <optional>
 
-#include "core/KhungBo.h"
-#include "core/NhanMau.h"
+#include "shell/KhungBo.h"
+#include "shell/NhanMau.h"
 #include "evidence/TrinhPhatVideo.h"
 #include "store/BanGhiVideo.h"
 

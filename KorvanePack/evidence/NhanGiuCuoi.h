@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/NhanMau.h"
+#include "shell/NhanMau.h"
 
 // A one-line label in two parts: the head (a customer's name) is cut short with "…" where the place is too
 // narrow, the tail (" · " and the phone) always shows whole. The label's text is both, as read out and copied.

@@ -2,7 +2,7 @@
 
 #include <QPushButton>
 
-#include "core/PhongChu.h"
+#include "shell/PhongChu.h"
 
 // The plain push button of these screens: the screens' own type size, tall enough for Vietnamese marks
 // above and below the line, never taking Return from the search fields.

@@ -4,7 +4,7 @@
 #include <QPainterPath>
 #include <algorithm>
 
-#include "core/BangMau.h"
+#include "shell/BangMau.h"
 
 ThanhThongKe::ThanhThongKe(int so, int thang, QWidget* parent) : QWidget(parent), so_(so), thang_(thang) {
     setFixedHeight(12);

@@ -10,10 +10,10 @@
 #include <QVBoxLayout>
 #include <QVideoWidget>
 
-#include "core/BangMau.h"
-#include "core/NhanMau.h"
-#include "core/PhongChu.h"
-#include "core/VungBoTron.h"
+#include "shell/BangMau.h"
+#include "shell/NhanMau.h"
+#include "shell/PhongChu.h"
+#include "shell/VungBoTron.h"
 #include "store/TienIch.h"
 
 namespace {

@@ -4,8 +4,8 @@
 #include <QPainter>
 #include <QPainterPath>
 
-#include "core/BangMau.h"
-#include "core/PhongChu.h"
+#include "shell/BangMau.h"
+#include "shell/PhongChu.h"
 #include "store/BanGhiVideo.h"
 #include "store/TienIch.h"
 

@@ -7,11 +7,11 @@
 #include <QScrollBar>
 #include <QVBoxLayout>
 
-#include "core/BangMau.h"
-#include "core/KhungBo.h"
-#include "core/NhanMau.h"
-#include "core/NhanNhieuDong.h"
-#include "core/PhongChu.h"
+#include "shell/BangMau.h"
+#include "shell/KhungBo.h"
+#include "shell/NhanMau.h"
+#include "shell/NhanNhieuDong.h"
+#include "shell/PhongChu.h"
 
 namespace {
 // The state pill's fixed-width type gives a space a whole letter's cell, which reads as a double gap ("Chưa  có"):

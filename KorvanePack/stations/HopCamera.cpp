@@ -1,7 +1,7 @@
 #include "stations/HopCamera.h"
 
-#include "core/BangMau.h"
-#include "core/KhungBo.h"
+#include "shell/BangMau.h"
+#include "shell/KhungBo.h"
 #include "stations/KhungCamera.h"
 
 namespace {

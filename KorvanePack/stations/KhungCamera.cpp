@@ -2,7 +2,7 @@
 
 #include <QPainter>
 
-#include "core/VungBoTron.h"
+#include "shell/VungBoTron.h"
 
 KhungCamera::KhungCamera(QWidget* parent) : QWidget(parent) {
     setAttribute(Qt::WA_OpaquePaintEvent);

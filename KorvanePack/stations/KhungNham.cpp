@@ -5,10 +5,10 @@
 #include <QPainter>
 #include <QPainterPath>
 
-#include "core/BangMau.h"
-#include "core/GiaoDien.h"
-#include "core/KhungBo.h"
-#include "core/PhongChu.h"
+#include "shell/BangMau.h"
+#include "shell/GiaoDien.h"
+#include "shell/KhungBo.h"
+#include "shell/PhongChu.h"
 
 namespace {
 constexpr double kRong = 0.72;

@@ -8,15 +8,15 @@
 #include <QShortcut>
 #include <QVBoxLayout>
 
-#include "core/BangMau.h"
+#include "shell/BangMau.h"
 #include "core/BoDieuPhoi.h"
 #include "core/CaiDat.h"
 #include "core/CongCameraManHinh.h"
-#include "core/GiaoDien.h"
-#include "core/KhungBo.h"
-#include "core/NhanCatCuoi.h"
-#include "core/NhanMau.h"
-#include "core/PhongChu.h"
+#include "shell/GiaoDien.h"
+#include "shell/KhungBo.h"
+#include "shell/NhanCatCuoi.h"
+#include "shell/NhanMau.h"
+#include "shell/PhongChu.h"
 #include "stations/HopCamera.h"
 #include "stations/KhungCamera.h"
 #include "stations/KhungNham.h"

@@ -11,15 +11,15 @@
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
-#include "core/BangMau.h"
-#include "core/BieuTuong.h"
+#include "shell/BangMau.h"
+#include "shell/BieuTuong.h"
 #include "core/BoDieuPhoi.h"
 #include "core/CongCameraManHinh.h"
-#include "core/GiaoDien.h"
-#include "core/KhungBo.h"
-#include "core/NhanMau.h"
-#include "core/NhanNhieuDong.h"
-#include "core/PhongChu.h"
+#include "shell/GiaoDien.h"
+#include "shell/KhungBo.h"
+#include "shell/NhanMau.h"
+#include "shell/NhanNhieuDong.h"
+#include "shell/PhongChu.h"
 #include "stations/HopCamera.h"
 #include "stations/KhungCamera.h"
 #include "stations/ManHinhDongGoi.h"

@@ -9,7 +9,7 @@
 #include <utility>
 
 #include "core/BoDieuPhoi.h"
-#include "core/KhungBo.h"
+#include "shell/KhungBo.h"
 #include "stations/MoHinhHangHoan.h"
 #include "store/BanGhiVideo.h"
 #include "store/DonHang.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/NhanMau.h"
+#include "shell/NhanMau.h"
 
 // A hint laid over the camera picture: one line wherever the box is wide enough, wrapped onto more lines
 // where it is not. The box places its overlay at the overlay's preferred size, so the preferred width is

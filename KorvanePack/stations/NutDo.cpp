@@ -1,5 +1,5 @@
 #include "stations/NutDo.h"
 
-#include "core/BangMau.h"
+#include "shell/BangMau.h"
 
 NutDo::NutDo(const QString& chu, QWidget* parent) : NutTo(chu, BangMau::mauDo, QColor(Qt::white), parent) {}

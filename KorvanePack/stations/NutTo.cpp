@@ -3,7 +3,7 @@
 #include <QPainter>
 #include <QPainterPath>
 
-#include "core/PhongChu.h"
+#include "shell/PhongChu.h"
 
 NutTo::NutTo(const QString& chu, const MauDong& nen, const QColor& mauChu, QWidget* parent)
     : QPushButton(chu, parent), nen_(nen), mauChu_(mauChu) {

@@ -2,7 +2,7 @@
 
 #include <QPushButton>
 
-#include "core/MauDong.h"
+#include "shell/MauDong.h"
 
 // The filled button shape shared by the stations' two styles: semibold 15 px label, 22/14 padding,
 // radius 10, the fill dimmed to 80 % while held. The enabled state does not change the look.

@@ -5,7 +5,7 @@
 #include <QVBoxLayout>
 
 #include "core/BoDieuPhoi.h"
-#include "core/KhungBo.h"
+#include "shell/KhungBo.h"
 
 TrangTram dungTrangTram(QWidget* man) {
     auto* nen = KhungBo::phuNenTrang(man);

@@ -11,9 +11,9 @@
 #include "admin/BieuMauKhoa.h"
 #include "common/ChoDen.h"
 #include "core/CaiDat.h"
-#include "core/KhoKhoaBoNho.h"
+#include "gia/core/KhoKhoaBoNho.h"
 #include "sources/BoDongBo.h"
-#include "sources/NguonDonKichBan.h"
+#include "gia/sources/NguonDonKichBan.h"
 #include "sources/nentang/BangNenTang.h"
 #include "store/KhoDuLieu.h"
 

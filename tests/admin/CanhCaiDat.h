@@ -12,12 +12,12 @@
 #include "admin/ManHinhCaiDat.h"
 #include "admin/TuKhoiDongXdg.h"
 #include "common/CumThu.h"
-#include "core/KhoKhoaBoNho.h"
-#include "core/NhanMau.h"
+#include "gia/core/KhoKhoaBoNho.h"
+#include "shell/NhanMau.h"
 #include "evidence/SaoLuu.h"
 #include "sources/BoDongBo.h"
 #include "sources/MayChuGia.h"
-#include "sources/NguonDonKichBan.h"
+#include "gia/sources/NguonDonKichBan.h"
 #include "sources/nentang/BangNenTang.h"
 
 // The settings screen over a real coordinator, sync engine and backup on temporary folders, with an in-memory

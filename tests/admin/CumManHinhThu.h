@@ -10,14 +10,14 @@
 #include <thread>
 
 #include "core/BoDieuPhoi.h"
-#include "core/BoGhiVideoGia.h"
+#include "gia/core/BoGhiVideoGia.h"
 #include "core/CaiDat.h"
 #include "core/CameraEngine.h"
 #include "core/CumDieuPhoi.h"
-#include "core/DauRaAmThanhGia.h"
+#include "gia/core/DauRaAmThanhGia.h"
 #include "core/DocMaVach.h"
-#include "core/KhoKhoaBoNho.h"
-#include "core/NenTangCameraGia.h"
+#include "gia/core/KhoKhoaBoNho.h"
+#include "gia/core/NenTangCameraGia.h"
 #include "core/TiengBao.h"
 #include "store/DongHo.h"
 #include "store/KhoDuLieu.h"

@@ -21,7 +21,7 @@
 
 #include "admin/HopChonThuMuc.h"
 #include "common/CumThu.h"
-#include "core/BanDichQt.h"
+#include "shell/BanDichQt.h"
 
 namespace {
 

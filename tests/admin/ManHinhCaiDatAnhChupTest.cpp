@@ -5,9 +5,9 @@
 
 #include "admin/CanhCaiDat.h"
 #include "admin/MucNguonDon.h"
-#include "core/BangMau.h"
-#include "core/GiaoDien.h"
-#include "core/KhungChinh.h"
+#include "shell/BangMau.h"
+#include "shell/GiaoDien.h"
+#include "shell/KhungChinh.h"
 
 namespace {
 using cum_thu::choDen;

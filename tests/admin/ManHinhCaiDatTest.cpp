@@ -19,9 +19,9 @@
 #include "admin/MucSaoLuu.h"
 #include "admin/NhanRutGon.h"
 #include "admin/TheMuc.h"
-#include "core/BangMau.h"
-#include "core/KhungChinh.h"
-#include "core/NhanMau.h"
+#include "shell/BangMau.h"
+#include "shell/KhungChinh.h"
+#include "shell/NhanMau.h"
 #include "core/TiengBao.h"
 #include "sources/MayChuGia.h"
 

@@ -10,7 +10,7 @@
 #include "admin/ManHinhNhapPin.h"
 #include "common/ChoDen.h"
 #include "core/CaiDat.h"
-#include "core/KhoKhoaBoNho.h"
+#include "gia/core/KhoKhoaBoNho.h"
 
 namespace {
 

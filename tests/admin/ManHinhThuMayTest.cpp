@@ -8,8 +8,8 @@
 #include "common/CumGia.h"
 #include "common/GocHopCamera.h"
 #include "common/TemMau.h"
-#include "core/BangMau.h"
-#include "core/KhungBo.h"
+#include "shell/BangMau.h"
+#include "shell/KhungBo.h"
 #include "stations/KhungCamera.h"
 
 using namespace std::chrono_literals;

@@ -7,8 +7,8 @@
 
 #include "PhienBan.h"
 #include "admin/MucPhanMem.h"
-#include "core/BangMau.h"
-#include "core/NhanMau.h"
+#include "shell/BangMau.h"
+#include "shell/NhanMau.h"
 #include "store/KhoDuLieu.h"
 
 namespace {

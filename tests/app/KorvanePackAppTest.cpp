@@ -16,11 +16,11 @@
 #include "core/BoDieuPhoi.h"
 #include "core/CaiDat.h"
 #include "core/CameraEngine.h"
-#include "core/DauRaAmThanhGia.h"
-#include "core/KhoKhoaBoNho.h"
+#include "gia/core/DauRaAmThanhGia.h"
+#include "gia/core/KhoKhoaBoNho.h"
 #include "core/TrangThaiApp.h"
 #include "evidence/SaoLuu.h"
-#include "sources/KenhHTTPKichBan.h"
+#include "gia/sources/KenhHTTPKichBan.h"
 #include "store/BanGhiVideo.h"
 
 namespace {

@@ -7,12 +7,12 @@
 
 #include "core/BoDieuPhoi.h"
 #include "core/CaiDat.h"
-#include "core/CameraGia.h"
-#include "core/CameraManHinhGia.h"
+#include "gia/core/CameraGia.h"
+#include "gia/core/CameraManHinhGia.h"
 #include "core/CongTiengBao.h"
-#include "core/HenGioTay.h"
-#include "core/KhoKhoaBoNho.h"
-#include "store/DongHoGia.h"
+#include "gia/core/HenGioTay.h"
+#include "gia/core/KhoKhoaBoNho.h"
+#include "gia/store/DongHoGia.h"
 #include "store/KhoDuLieu.h"
 
 // A real coordinator and store on a temporary folder over fakes: a scriptable recorder, the screens' camera

@@ -3,7 +3,7 @@
 #include <QVBoxLayout>
 #include <QWidget>
 
-#include "core/KhungChinh.h"
+#include "shell/KhungChinh.h"
 
 // The main window's frame alone in a bare window, edge to edge as the application lays it out.
 inline KhungChinh* khungTrongCuaSo(QWidget& cuaSo, CaiDat& caiDat, TrangThaiApp& trangThai) {

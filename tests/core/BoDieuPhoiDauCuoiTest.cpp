@@ -16,9 +16,9 @@
 #include "core/CameraEngine.h"
 #include "core/CameraEngineCong.h"
 #include "core/HenGioQt.h"
-#include "core/KhoKhoaBoNho.h"
-#include "core/NenTangCameraGia.h"
-#include "core/TiengBaoGhiLai.h"
+#include "gia/core/KhoKhoaBoNho.h"
+#include "gia/core/NenTangCameraGia.h"
+#include "gia/core/TiengBaoGhiLai.h"
 #include "store/DongHo.h"
 #include "store/KhoDuLieu.h"
 

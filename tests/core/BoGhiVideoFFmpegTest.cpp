@@ -18,7 +18,7 @@
 #include "core/BoGhiVideoFFmpeg.h"
 #include "core/CameraEngine.h"
 #include "core/DocVideo.h"
-#include "core/NenTangCameraGia.h"
+#include "gia/core/NenTangCameraGia.h"
 #include "core/NguonKhungFFmpeg.h"
 #include "store/DongHo.h"
 

@@ -10,10 +10,10 @@
 
 #include "KhoTrenDia.h"
 #include "core/BoSuaBanGhi.h"
-#include "core/TiengBaoGhiLai.h"
+#include "gia/core/TiengBaoGhiLai.h"
 #include "store/BanGhiVideo.h"
-#include "store/DoDungLuongGia.h"
-#include "store/DongHoGia.h"
+#include "gia/store/DoDungLuongGia.h"
+#include "gia/store/DongHoGia.h"
 #include "store/KhoDuLieu.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <QTemporaryDir>
 
 #include "core/CaiDat.h"
-#include "core/KhoKhoaBoNho.h"
+#include "gia/core/KhoKhoaBoNho.h"
 #include "sources/nentang/BangNenTang.h"
 
 namespace {

@@ -6,10 +6,10 @@
 
 #include "CameraTienIch.h"
 #include "common/TemMau.h"
-#include "core/BoGhiVideoGia.h"
+#include "gia/core/BoGhiVideoGia.h"
 #include "core/CameraEngine.h"
-#include "core/NenTangCameraGia.h"
-#include "store/DongHoGia.h"
+#include "gia/core/NenTangCameraGia.h"
+#include "gia/store/DongHoGia.h"
 
 using namespace std::chrono_literals;
 using camera_test::choDen;

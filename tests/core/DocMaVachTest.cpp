@@ -9,13 +9,13 @@
 
 #include "common/ChoDen.h"
 #include "common/TemMau.h"
-#include "core/BoGhiVideoGia.h"
-#include "core/BoNhanDienMaGia.h"
+#include "gia/core/BoGhiVideoGia.h"
+#include "gia/core/BoNhanDienMaGia.h"
 #include "core/BoNhanDienMaHeThong.h"
 #include "core/CameraEngine.h"
 #include "core/DocMaVach.h"
-#include "core/NenTangCameraGia.h"
-#include "store/DongHoGia.h"
+#include "gia/core/NenTangCameraGia.h"
+#include "gia/store/DongHoGia.h"
 
 using namespace std::chrono_literals;
 

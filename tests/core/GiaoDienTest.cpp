@@ -17,12 +17,12 @@
 #include <cmath>
 
 #include "common/CumThu.h"
-#include "core/BangMau.h"
+#include "shell/BangMau.h"
 #include "core/CaiDat.h"
-#include "core/GiaoDien.h"
-#include "core/KhoKhoaBoNho.h"
-#include "core/NenCongThongTin.h"
-#include "core/NhanMau.h"
+#include "shell/GiaoDien.h"
+#include "gia/core/KhoKhoaBoNho.h"
+#include "shell/NenCongThongTin.h"
+#include "shell/NhanMau.h"
 
 namespace {
 class NenGia final : public NguonNenHeThong {

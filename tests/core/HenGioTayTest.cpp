@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "core/HenGioQt.h"
-#include "core/HenGioTay.h"
-#include "store/DongHoGia.h"
+#include "gia/core/HenGioTay.h"
+#include "gia/store/DongHoGia.h"
 
 using namespace std::chrono_literals;
 

@@ -8,13 +8,13 @@
 #include <QTest>
 
 #include "common/CumThu.h"
-#include "core/BangMau.h"
+#include "shell/BangMau.h"
 #include "core/CongDongBo.h"
 #include "core/CongSaoLuu.h"
-#include "core/KhungBo.h"
-#include "core/KhungChinh.h"
-#include "core/NhanHieuKorvane.h"
-#include "core/NhanMau.h"
+#include "shell/KhungBo.h"
+#include "shell/KhungChinh.h"
+#include "shell/NhanHieuKorvane.h"
+#include "shell/NhanMau.h"
 
 namespace {
 using MH = KhungChinh::ManHinh;

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "core/DauRaAmThanhGia.h"
+#include "gia/core/DauRaAmThanhGia.h"
 #include "core/TiengBao.h"
 
 namespace {

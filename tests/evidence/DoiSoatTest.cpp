@@ -4,7 +4,7 @@
 
 #include "evidence/DoiSoat.h"
 #include "store/DinhDangISO.h"
-#include "store/DongHoGia.h"
+#include "gia/store/DongHoGia.h"
 #include "store/KhoDuLieu.h"
 
 namespace {

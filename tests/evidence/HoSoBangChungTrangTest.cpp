@@ -3,7 +3,7 @@
 #include <QRegularExpression>
 
 #include "evidence/HoSoBangChung.h"
-#include "store/DongHoGia.h"
+#include "gia/store/DongHoGia.h"
 
 namespace {
 

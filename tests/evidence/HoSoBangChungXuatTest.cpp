@@ -11,7 +11,7 @@
 
 #include "evidence/HoSoBangChung.h"
 #include "evidence/NguonKhungHinh.h"
-#include "store/DongHoGia.h"
+#include "gia/store/DongHoGia.h"
 #include "store/TienIch.h"
 
 namespace {

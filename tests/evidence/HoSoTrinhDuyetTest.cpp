@@ -14,7 +14,7 @@
 
 #include "evidence/HoSoBangChung.h"
 #include "evidence/NguonKhungHinhVideo.h"
-#include "store/DongHoGia.h"
+#include "gia/store/DongHoGia.h"
 #include "store/TienIch.h"
 
 namespace {

@@ -11,12 +11,12 @@
 #include <QToolButton>
 
 #include "common/CumThu.h"
-#include "core/BangMau.h"
-#include "core/NhanCatCuoi.h"
-#include "core/NhanMau.h"
+#include "shell/BangMau.h"
+#include "shell/NhanCatCuoi.h"
+#include "shell/NhanMau.h"
 #include "evidence/ManHinhDoiSoat.h"
 #include "evidence/ThanhThongKe.h"
-#include "store/DongHoGia.h"
+#include "gia/store/DongHoGia.h"
 #include "store/KhoDuLieu.h"
 
 namespace {

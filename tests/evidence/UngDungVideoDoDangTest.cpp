@@ -11,7 +11,7 @@
 #include "common/ChoDen.h"
 #include "common/TemMau.h"
 #include "core/CaiDat.h"
-#include "core/KhoKhoaBoNho.h"
+#include "gia/core/KhoKhoaBoNho.h"
 #include "evidence/ManHinhTraCuu.h"
 #include "store/BanGhiVideo.h"
 #include "store/DonHang.h"

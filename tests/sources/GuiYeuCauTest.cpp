@@ -2,9 +2,9 @@
 
 #include <QUrl>
 
-#include "sources/BoNguGhiLai.h"
+#include "gia/sources/BoNguGhiLai.h"
 #include "sources/GuiYeuCau.h"
-#include "sources/KenhHTTPKichBan.h"
+#include "gia/sources/KenhHTTPKichBan.h"
 #include "sources/LoiKetNoi.h"
 #include "sources/LoiNguonDon.h"
 #include "sources/MoTaLoi.h"

@@ -3,7 +3,7 @@
 #include <atomic>
 
 #include "MayChuGia.h"
-#include "sources/BoNguGhiLai.h"
+#include "gia/sources/BoNguGhiLai.h"
 #include "sources/HaravanClient.h"
 #include "sources/KenhHTTPCurl.h"
 #include "sources/LoiHaravan.h"
@@ -11,7 +11,7 @@
 #include "sources/MoTaLoi.h"
 #include "sources/TaoNguonDon.h"
 #include "store/DinhDangISO.h"
-#include "store/DongHoGia.h"
+#include "gia/store/DongHoGia.h"
 
 using nlohmann::json;
 

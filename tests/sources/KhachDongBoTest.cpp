@@ -6,7 +6,7 @@
 
 #include "MayChuGia.h"
 #include "MoiTruongDongBo.h"
-#include "sources/BoNguGhiLai.h"
+#include "gia/sources/BoNguGhiLai.h"
 #include "sources/KenhHTTPCurl.h"
 #include "sources/KiotVietClient.h"
 #include "sources/LoiKetNoi.h"

@@ -7,11 +7,11 @@
 #include <ostream>
 
 #include "MayChuGia.h"
-#include "sources/BoNguGhiLai.h"
+#include "gia/sources/BoNguGhiLai.h"
 #include "sources/KenhHTTPCurl.h"
 #include "sources/MoiTruongNguon.h"
 #include "sources/NguonDon.h"
-#include "store/DongHoGia.h"
+#include "gia/store/DongHoGia.h"
 
 // Failures show the text, not its UTF-16 code units.
 inline void PrintTo(const QString& s, std::ostream* os) {

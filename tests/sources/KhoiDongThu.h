@@ -5,10 +5,10 @@
 #include <memory>
 
 #include "core/BoDieuPhoi.h"
-#include "core/CameraGia.h"
-#include "core/HenGioTay.h"
+#include "gia/core/CameraGia.h"
+#include "gia/core/HenGioTay.h"
 #include "core/KhoiDong.h"
-#include "core/TiengBaoGhiLai.h"
+#include "gia/core/TiengBaoGhiLai.h"
 #include "core/TrangThaiApp.h"
 #include "sources/BangMayChu.h"
 #include "sources/BoDongBo.h"

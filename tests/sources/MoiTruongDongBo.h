@@ -11,14 +11,14 @@
 
 #include "common/ChoDen.h"
 #include "core/CaiDat.h"
-#include "core/HenGioTay.h"
-#include "core/KhoKhoaBoNho.h"
+#include "gia/core/HenGioTay.h"
+#include "gia/core/KhoKhoaBoNho.h"
 #include "sources/BangMayChu.h"
 #include "sources/BoDongBo.h"
 #include "sources/KenhHTTPCurl.h"
-#include "sources/NguonDonKichBan.h"
+#include "gia/sources/NguonDonKichBan.h"
 #include "sources/nentang/BangNenTang.h"
-#include "store/DongHoGia.h"
+#include "gia/store/DongHoGia.h"
 #include "store/KhoDuLieu.h"
 
 // A sync engine over a temporary data folder and settings file, an in-memory keychain, a hand-stepped

@@ -5,10 +5,10 @@
 #include <QPainter>
 #include <QScrollBar>
 
-#include "core/BangMau.h"
-#include "core/GiaoDien.h"
-#include "core/NhanMau.h"
-#include "core/PhongChu.h"
+#include "shell/BangMau.h"
+#include "shell/GiaoDien.h"
+#include "shell/NhanMau.h"
+#include "shell/PhongChu.h"
 #include "stations/BangDon.h"
 
 namespace {

@@ -8,15 +8,15 @@
 
 #include "common/CumThu.h"
 #include "common/NhanDayDu.h"
-#include "core/BangMau.h"
-#include "core/KhungChinh.h"
-#include "core/NhanMau.h"
+#include "shell/BangMau.h"
+#include "shell/KhungChinh.h"
+#include "shell/NhanMau.h"
 #include "stations/KhungCamera.h"
 #include "stations/ManHinhHangHoan.h"
 #include "stations/MauHangHoan.h"
 #include "stations/NutDo.h"
 #include "stations/NutVang.h"
-#include "store/DongHoGia.h"
+#include "gia/store/DongHoGia.h"
 #include "store/MucChon.h"
 
 namespace {

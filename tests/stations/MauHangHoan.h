@@ -19,7 +19,7 @@
 #include "core/BoSuaBanGhi.h"
 #include "store/BanGhiVideo.h"
 #include "store/DonHang.h"
-#include "store/DongHoGia.h"
+#include "gia/store/DongHoGia.h"
 #include "store/KhoDuLieu.h"
 #include "store/MucChon.h"
 

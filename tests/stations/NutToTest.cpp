@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "core/BangMau.h"
-#include "core/GiaoDien.h"
+#include "shell/BangMau.h"
+#include "shell/GiaoDien.h"
 #include "stations/NutDo.h"
 #include "stations/NutVang.h"
 

@@ -10,7 +10,7 @@
 
 #include "common/CumThu.h"
 #include "common/KhungTrongCuaSo.h"
-#include "core/KhungChinh.h"
+#include "shell/KhungChinh.h"
 #include "stations/ManHinhDongGoi.h"
 
 namespace {

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "store/DongHoGia.h"
+#include "gia/store/DongHoGia.h"
 
 using namespace std::chrono;
 

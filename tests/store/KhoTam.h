@@ -6,8 +6,8 @@
 #include <QTemporaryDir>
 #include <memory>
 
-#include "store/DoDungLuongGia.h"
-#include "store/DongHoGia.h"
+#include "gia/store/DoDungLuongGia.h"
+#include "gia/store/DongHoGia.h"
 #include "store/KhoDuLieu.h"
 
 // A store over a fresh temporary data folder, with a clock and a free-space probe the test steers.

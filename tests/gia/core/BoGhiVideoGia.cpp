@@ -1,4 +1,4 @@
-#include "core/BoGhiVideoGia.h"
+#include "gia/core/BoGhiVideoGia.h"
 
 #include <thread>
 

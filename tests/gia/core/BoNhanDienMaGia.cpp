@@ -1,4 +1,4 @@
-#include "core/BoNhanDienMaGia.h"
+#include "gia/core/BoNhanDienMaGia.h"
 
 #include <chrono>
 

@@ -1,4 +1,4 @@
-#include "core/CameraGia.h"
+#include "gia/core/CameraGia.h"
 
 #include <QFile>
 #include <QPointer>

@@ -1,4 +1,4 @@
-#include "core/CameraManHinhGia.h"
+#include "gia/core/CameraManHinhGia.h"
 
 #include <QPointer>
 

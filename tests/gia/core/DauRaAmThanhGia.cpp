@@ -1,4 +1,4 @@
-#include "core/DauRaAmThanhGia.h"
+#include "gia/core/DauRaAmThanhGia.h"
 
 bool DauRaAmThanhGia::damBaoChay(BoTronAm& nguon) {
     ++soLanHoi;

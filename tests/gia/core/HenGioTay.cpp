@@ -1,6 +1,6 @@
-#include "core/HenGioTay.h"
+#include "gia/core/HenGioTay.h"
 
-#include "store/DongHoGia.h"
+#include "gia/store/DongHoGia.h"
 
 HenGioTay::HenGioTay(DongHoGia* dongHo) : dongHo_(dongHo) {}
 

@@ -1,4 +1,4 @@
-#include "core/KhoKhoaBoNho.h"
+#include "gia/core/KhoKhoaBoNho.h"
 
 #include <QThread>
 #include <thread>

@@ -1,4 +1,4 @@
-#include "core/NenTangCameraGia.h"
+#include "gia/core/NenTangCameraGia.h"
 
 #include "core/NenTangCameraV4l2.h"
 

@@ -4,7 +4,7 @@
 #include <optional>
 
 #include "core/NenTangCamera.h"
-#include "core/NguonKhungGia.h"
+#include "gia/core/NguonKhungGia.h"
 
 // Cameras for tests: a device list set by the test, openings recorded, frames handed in by hand.
 // Filter graphs open for real through libavdevice, so a test can mix both.

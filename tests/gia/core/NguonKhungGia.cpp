@@ -1,4 +1,4 @@
-#include "core/NguonKhungGia.h"
+#include "gia/core/NguonKhungGia.h"
 
 NguonKhungGia::NguonKhungGia(QString ten, double tocDo) : ten_(std::move(ten)), tocDo_(tocDo) {}
 

@@ -1,4 +1,4 @@
-#include "sources/BoNguGhiLai.h"
+#include "gia/sources/BoNguGhiLai.h"
 
 bool BoNguGhiLai::ngu(std::chrono::duration<double> thoiGian) {
     std::function<void(double)> f;

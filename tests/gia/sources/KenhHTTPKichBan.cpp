@@ -1,4 +1,4 @@
-#include "sources/KenhHTTPKichBan.h"
+#include "gia/sources/KenhHTTPKichBan.h"
 
 PhanHoiHTTP KenhHTTPKichBan::gui(const YeuCauHTTP& yeuCau, const std::function<bool()>&) {
     int soThuTu = 0;

@@ -1,4 +1,4 @@
-#include "sources/NguonDonKichBan.h"
+#include "gia/sources/NguonDonKichBan.h"
 
 QString NguonDonKichBan::thuKetNoi() {
     return khiThuKetNoi ? khiThuKetNoi() : QStringLiteral("Kết nối được.");

@@ -1,4 +1,4 @@
-#include "store/DoDungLuongGia.h"
+#include "gia/store/DoDungLuongGia.h"
 
 std::optional<qint64> DoDungLuongGia::soByteTrong(const QString& duongDan) const {
     std::lock_guard lk(khoa_);

@@ -1,4 +1,4 @@
-#include "store/DongHoGia.h"
+#include "gia/store/DongHoGia.h"
 
 using namespace std::chrono;
 

@@ -1,7 +1,7 @@
-#include "core/NhanMau.h"
+#include "shell/NhanMau.h"
 
-#include "core/BangMau.h"
-#include "core/GiaoDien.h"
+#include "shell/BangMau.h"
+#include "shell/GiaoDien.h"
 
 NhanMau::NhanMau(const QString& chu, QWidget* parent) : NhanMau(chu, BangMau::mauChuChinh, font(), parent) {}
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/NhanMau.h"
+#include "shell/NhanMau.h"
 
 // A word-wrapped themed label that always has room for all its lines. Box layouts size a wrapped label by its
 // unwrapped hint when it is placed with an alignment or sits in a widget that takes its height from its

@@ -3,7 +3,7 @@
 #include <QFrame>
 #include <optional>
 
-#include "core/MauDong.h"
+#include "shell/MauDong.h"
 
 // A container drawn as a rounded rectangle: a themed fill and an optional themed border, each with its own
 // opacity. The colours are resolved while painting, so it follows the appearance without being rebuilt.

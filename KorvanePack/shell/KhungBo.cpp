@@ -1,10 +1,10 @@
-#include "core/KhungBo.h"
+#include "shell/KhungBo.h"
 
 #include <QPainter>
 #include <QPainterPath>
 #include <QVBoxLayout>
 
-#include "core/BangMau.h"
+#include "shell/BangMau.h"
 
 KhungBo::KhungBo(QWidget* parent) : QFrame(parent) {
     setFrameShape(QFrame::NoFrame);

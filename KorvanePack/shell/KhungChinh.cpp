@@ -1,4 +1,4 @@
-#include "core/KhungChinh.h"
+#include "shell/KhungChinh.h"
 
 #include <QCloseEvent>
 #include <QDialog>
@@ -7,17 +7,17 @@
 #include <QProgressBar>
 #include <QVBoxLayout>
 
-#include "core/BangMau.h"
-#include "core/BieuTuong.h"
+#include "shell/BangMau.h"
+#include "shell/BieuTuong.h"
 #include "core/BoDieuPhoi.h"
 #include "core/CaiDat.h"
 #include "core/CongCameraManHinh.h"
 #include "core/CongDongBo.h"
-#include "core/GiaoDien.h"
-#include "core/KhungBo.h"
-#include "core/NhanHieuKorvane.h"
-#include "core/NhanMau.h"
-#include "core/PhongChu.h"
+#include "shell/GiaoDien.h"
+#include "shell/KhungBo.h"
+#include "shell/NhanHieuKorvane.h"
+#include "shell/NhanMau.h"
+#include "shell/PhongChu.h"
 #include "core/TrangThaiApp.h"
 #include "store/BanGhiVideo.h"
 

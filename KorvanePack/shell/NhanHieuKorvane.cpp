@@ -1,14 +1,14 @@
-#include "core/NhanHieuKorvane.h"
+#include "shell/NhanHieuKorvane.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
 #include <QSvgRenderer>
 
-#include "core/BangMau.h"
-#include "core/BieuTuong.h"
-#include "core/NhanMau.h"
-#include "core/PhongChu.h"
+#include "shell/BangMau.h"
+#include "shell/BieuTuong.h"
+#include "shell/NhanMau.h"
+#include "shell/PhongChu.h"
 
 NhanHieuKorvane::NhanHieuKorvane(double cao, const QString& tenSanPham, QWidget* parent) : QWidget(parent) {
     auto* hang = new QHBoxLayout(this);

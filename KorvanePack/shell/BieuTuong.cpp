@@ -1,4 +1,4 @@
-#include "core/BieuTuong.h"
+#include "shell/BieuTuong.h"
 
 #include <QFile>
 #include <QPainter>

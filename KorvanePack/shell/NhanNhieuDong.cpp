@@ -1,4 +1,4 @@
-#include "core/NhanNhieuDong.h"
+#include "shell/NhanNhieuDong.h"
 
 #include <QEvent>
 

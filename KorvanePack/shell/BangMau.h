@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/MauDong.h"
+#include "shell/MauDong.h"
 
 // The one palette every screen draws from (dark triple, light triple). It lives beside the window
 // because the sidebar and the stations share it, and the window cannot reach the stations' library.

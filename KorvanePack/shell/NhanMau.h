@@ -2,7 +2,7 @@
 
 #include <QLabel>
 
-#include "core/MauDong.h"
+#include "shell/MauDong.h"
 
 // A label whose text colour is a themed colour, re-resolved whenever the appearance changes.
 class NhanMau : public QLabel {

@@ -6,8 +6,8 @@
 
 class CaiDat;
 
-#include "core/MauDong.h"
-#include "core/NguonNenHeThong.h"
+#include "shell/MauDong.h"
+#include "shell/NguonNenHeThong.h"
 
 // The application-wide appearance. "sang" is light, "tuHe" follows the desktop (light when the
 // desktop states nothing), anything else is dark. Changing it re-resolves every themed colour at once:

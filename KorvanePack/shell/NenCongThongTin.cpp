@@ -1,4 +1,4 @@
-#include "core/NenCongThongTin.h"
+#include "shell/NenCongThongTin.h"
 
 #include <QDBusArgument>
 #include <QDBusConnection>

@@ -1,4 +1,4 @@
-#include "core/VungBoTron.h"
+#include "shell/VungBoTron.h"
 
 #include <QRect>
 #include <algorithm>

@@ -4,7 +4,7 @@
 #include <QDBusMessage>
 #include <QDBusVariant>
 
-#include "core/NguonNenHeThong.h"
+#include "shell/NguonNenHeThong.h"
 
 // The desktop's colour scheme read from org.freedesktop.appearance color-scheme through the settings
 // portal (1 prefers dark, 2 prefers light, 0 no preference). The first reading is asynchronous so the

@@ -1,4 +1,4 @@
-#include "core/PhongChu.h"
+#include "shell/PhongChu.h"
 
 QFont phongChu(double coPx, QFont::Weight dam, bool donCach) {
     QFont f(donCach ? QStringLiteral("DejaVu Sans Mono") : QStringLiteral("DejaVu Sans"));

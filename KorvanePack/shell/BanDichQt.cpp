@@ -1,4 +1,4 @@
-#include "core/BanDichQt.h"
+#include "shell/BanDichQt.h"
 
 #include <QCoreApplication>
 #include <QPointer>

@@ -1,4 +1,4 @@
-#include "core/BangMau.h"
+#include "shell/BangMau.h"
 
 const MauDong BangMau::mauNen{{0.055, 0.075, 0.090}, {0.957, 0.961, 0.968}};
 const MauDong BangMau::mauThe{{0.086, 0.114, 0.133}, {1.0, 1.0, 1.0}};

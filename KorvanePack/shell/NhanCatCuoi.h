@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/NhanMau.h"
+#include "shell/NhanMau.h"
 
 // A one-line themed label that ends in "…" when its place is too narrow, instead of being cut off or pushing
 // its row wider than the screen.

@@ -1,4 +1,4 @@
-#include "core/NhanCatCuoi.h"
+#include "shell/NhanCatCuoi.h"
 
 #include <QPainter>
 

@@ -1,6 +1,6 @@
-#include "core/MauDong.h"
+#include "shell/MauDong.h"
 
-#include "core/GiaoDien.h"
+#include "shell/GiaoDien.h"
 
 QColor chonMauTheoNen(CheDoNen nen, double toiR, double toiG, double toiB, double sangR, double sangG, double sangB) {
     if (nen == CheDoNen::Toi) return QColor::fromRgbF(float(toiR), float(toiG), float(toiB), 1.0f);

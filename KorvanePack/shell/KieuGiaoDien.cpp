@@ -1,4 +1,4 @@
-#include "core/KieuGiaoDien.h"
+#include "shell/KieuGiaoDien.h"
 
 #include <QPainter>
 #include <QStyleFactory>

@@ -1,13 +1,13 @@
-#include "core/GiaoDien.h"
+#include "shell/GiaoDien.h"
 
 #include <QApplication>
 #include <QPalette>
 #include <QStyle>
 #include <QWidget>
 
-#include "core/BangMau.h"
+#include "shell/BangMau.h"
 #include "core/CaiDat.h"
-#include "core/KieuGiaoDien.h"
+#include "shell/KieuGiaoDien.h"
 
 GiaoDien& GiaoDien::ban() {
     static GiaoDien* g = new GiaoDien;

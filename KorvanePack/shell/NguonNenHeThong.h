@@ -3,7 +3,7 @@
 #include <QObject>
 #include <optional>
 
-#include "core/MauDong.h"
+#include "shell/MauDong.h"
 
 // Where the desktop's own light/dark preference comes from. The real one asks the freedesktop
 // settings portal; tests hand in a fixed answer and change it by hand.
