@@ -93,14 +93,10 @@ KorvanePackApp::KorvanePackApp(CanhNen canhNen) : canhNen_(std::move(canhNen)) {
         if (canhNen_.dongHo) cauHinh.dongHo = canhNen_.dongHo;
         cauHinh.henGio = canhNen_.henGio;
         cauHinh.kenh = canhNen_.kenhHTTP;
-        auto dongBo = std::make_shared<BoDongBo>(kho, caiDat, std::move(cauHinh));
-        dongBo_ = dongBo.get();
-        return dongBo;
+        return std::make_shared<BoDongBo>(kho, caiDat, std::move(cauHinh));
     };
-    dv.taoSaoLuu = [this](KhoDuLieu& kho, CaiDat& caiDat) -> std::shared_ptr<CongSaoLuu> {
-        auto saoLuu = std::make_shared<SaoLuu>(kho, caiDat);
-        saoLuu_ = saoLuu.get();
-        return saoLuu;
+    dv.taoSaoLuu = [](KhoDuLieu& kho, CaiDat& caiDat) -> std::shared_ptr<CongSaoLuu> {
+        return std::make_shared<SaoLuu>(kho, caiDat);
     };
     khoiDong_ = std::make_unique<KhoiDong>(*trangThai_, *caiDat_, std::move(dv));
     QObject::connect(khoiDong_.get(), &KhoiDong::khongMoDuocKho, cuaSo_.get(), [this](const QString& loi) {
@@ -141,11 +137,11 @@ void KorvanePackApp::dangKyManHinh() {
     });
     khung_->dangKyCaiDatLanDau([this](TrangThaiApp& tt, CaiDat& cd, std::function<void()> xong) -> QWidget* {
         BoDieuPhoi* dp = tt.dieuPhoi();
-        if (!dp || !dongBo_) return nullptr;
-        return new ManHinhCaiDatLanDau(dp, cd, dongBo_, camera_, std::move(xong));
+        if (!dp || !tt.dongBo()) return nullptr;
+        return new ManHinhCaiDatLanDau(dp, cd, tt.dongBo(), camera_, std::move(xong));
     });
-    khung_->dangKyManHinh(KhungChinh::ManHinh::caiDat, [this](TrangThaiApp& tt, CaiDat& cd) -> QWidget* {
-        return new ManHinhCaiDat(tt.dieuPhoi(), dongBo_, saoLuu_, cd);
+    khung_->dangKyManHinh(KhungChinh::ManHinh::caiDat, [](TrangThaiApp& tt, CaiDat& cd) -> QWidget* {
+        return new ManHinhCaiDat(tt.dieuPhoi(), tt.dongBo(), tt.saoLuu(), cd);
     });
 }
 

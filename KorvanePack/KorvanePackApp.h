@@ -9,7 +9,6 @@
 #include "shell/KhungChinh.h"
 #include "core/TrangThaiApp.h"
 
-class BoDongBo;
 class CaiDat;
 class CameraEngine;
 class DauRaAmThanh;
@@ -18,7 +17,6 @@ class HenGio;
 class KenhHTTP;
 class KhoKhoa;
 class KhoiDong;
-class SaoLuu;
 class TinHieuDong;
 
 // The application and the one place where its objects are built and connected: it owns the settings object
@@ -74,10 +72,8 @@ private:
     QPointer<KhungChinh> khung_;
     std::unique_ptr<KhoiDong> khoiDong_;
     std::unique_ptr<TinHieuDong> tinHieu_;
-    // What start-up built, as the screens that need more than the state's interfaces see it; owned by the
-    // state, and null until start-up has built it.
+    // The camera start-up built, as the screens that need more than the state's interfaces see it; owned by
+    // the state, and null until start-up has built it.
     QPointer<CameraEngine> camera_;
-    QPointer<BoDongBo> dongBo_;
-    QPointer<SaoLuu> saoLuu_;
     bool choDongTheoTinHieu_ = false;
 };

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "core/CaiDat.h"
-#include "sources/BoDongBo.h"
+#include "core/CongDongBo.h"
 #include "sources/nentang/BangNenTang.h"
 
 namespace {
@@ -19,7 +19,7 @@ QString boKhoangTrangDau(const QString& s) {
 
 }  // namespace
 
-BieuMauKhoa::BieuMauKhoa(CaiDat& caiDat, BoDongBo* dongBo, QObject* parent)
+BieuMauKhoa::BieuMauKhoa(CaiDat& caiDat, CongDongBo* dongBo, QObject* parent)
     : QObject(parent), caiDat_(caiDat), dongBo_(dongBo), nguon_(caiDat.nguonDon()) {
     // Whoever chose another platform, the fields follow it; choosing the one already shown keeps what is typed.
     connect(&caiDat_, &CaiDat::nguonDonChanged, this, [this] { theoNguon(); });

@@ -9,7 +9,7 @@
 #include <functional>
 #include <optional>
 
-class BoDongBo;
+class CongDongBo;
 class CaiDat;
 
 // The credential form of the chosen sales platform, with no widget of its own: the settings card and the
@@ -22,7 +22,7 @@ class BieuMauKhoa final : public QObject {
 public:
     static inline const QString kTienToThanhCong = QStringLiteral("Kết nối được");
 
-    BieuMauKhoa(CaiDat& caiDat, BoDongBo* dongBo, QObject* parent = nullptr);
+    BieuMauKhoa(CaiDat& caiDat, CongDongBo* dongBo, QObject* parent = nullptr);
 
     // The platform whose fields the form holds: the chosen one, followed on every change of it.
     const QString& nguon() const { return nguon_; }
@@ -71,7 +71,7 @@ private:
     void capNhatLoi();
 
     CaiDat& caiDat_;
-    QPointer<BoDongBo> dongBo_;
+    QPointer<CongDongBo> dongBo_;
 
     QString nguon_;
     QMap<QString, QString> oNhap_;

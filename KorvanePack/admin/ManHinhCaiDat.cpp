@@ -28,8 +28,8 @@
 #include "shell/PhongChu.h"
 #include "store/KhoDuLieu.h"
 
-ManHinhCaiDat::ManHinhCaiDat(BoDieuPhoi* dieuPhoi, BoDongBo* dongBo, SaoLuu* saoLuu, CaiDat& caiDat, NenTang nenTang,
-                             QWidget* parent)
+ManHinhCaiDat::ManHinhCaiDat(BoDieuPhoi* dieuPhoi, CongDongBo* dongBo, CongSaoLuu* saoLuu, CaiDat& caiDat,
+                             NenTang nenTang, QWidget* parent)
     : QScrollArea(parent) {
     if (!nenTang.chonThuMuc) {
         nenTang.chonThuMuc = [](QWidget* cha, const QString& hienTai) -> std::optional<QString> {

@@ -7,13 +7,13 @@
 #include <optional>
 
 class BoDieuPhoi;
-class BoDongBo;
+class CongDongBo;
 class CaiDat;
 class MucCamera;
 class MucKhoiDong;
 class MucNguonDon;
 class MucSaoLuu;
-class SaoLuu;
+class CongSaoLuu;
 class TuKhoiDongXdg;
 
 // The owner's settings: one scrolling column of section cards, each drawing itself from what it shows. Each
@@ -31,7 +31,7 @@ public:
         std::shared_ptr<TuKhoiDongXdg> tuKhoiDong;
     };
 
-    ManHinhCaiDat(BoDieuPhoi* dieuPhoi, BoDongBo* dongBo, SaoLuu* saoLuu, CaiDat& caiDat, NenTang nenTang = {},
+    ManHinhCaiDat(BoDieuPhoi* dieuPhoi, CongDongBo* dongBo, CongSaoLuu* saoLuu, CaiDat& caiDat, NenTang nenTang = {},
                   QWidget* parent = nullptr);
     ~ManHinhCaiDat() override;
 

@@ -20,15 +20,15 @@
 #include "admin/NhanCatGiua.h"
 #include "admin/NutChinh.h"
 #include "admin/VachKe.h"
-#include "shell/BangMau.h"
 #include "core/BoDieuPhoi.h"
 #include "core/CaiDat.h"
 #include "core/CongCameraManHinh.h"
+#include "core/CongDongBo.h"
+#include "shell/BangMau.h"
 #include "shell/KhungBo.h"
 #include "shell/NhanHieuKorvane.h"
 #include "shell/NhanMau.h"
 #include "shell/PhongChu.h"
-#include "sources/BoDongBo.h"
 #include "sources/nentang/BangNenTang.h"
 
 namespace {
@@ -55,7 +55,7 @@ QWidget* vach(QWidget* cha) {
 const QStringList ManHinhCaiDatLanDau::tenCacBuoc{QStringLiteral("Tên shop"), QStringLiteral("Nơi lưu video"),
                                                   QStringLiteral("Thử máy"), QStringLiteral("Nối Haravan")};
 
-ManHinhCaiDatLanDau::ManHinhCaiDatLanDau(BoDieuPhoi* dieuPhoi, CaiDat& caiDat, BoDongBo* dongBo,
+ManHinhCaiDatLanDau::ManHinhCaiDatLanDau(BoDieuPhoi* dieuPhoi, CaiDat& caiDat, CongDongBo* dongBo,
                                          CongCameraManHinh* camera, std::function<void()> xongRoi, QWidget* parent)
     : QWidget(parent),
       dieuPhoi_(dieuPhoi),
@@ -243,7 +243,7 @@ bool ManHinhCaiDatLanDau::duNhap() const {
 
 void ManHinhCaiDatLanDau::luuVaKiemTra() {
     if (!duNhap()) return;
-    QPointer<BoDongBo> dongBo = dongBo_;
+    QPointer<CongDongBo> dongBo = dongBo_;
     bieuMau_.kiemTra([dongBo](const QString& ketQua) {
         // The first fetch goes on even if the wizard has been closed meanwhile: its outcome is the sync
         // engine's to report.

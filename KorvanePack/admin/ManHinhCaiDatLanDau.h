@@ -19,7 +19,7 @@
 
 class QVBoxLayout;
 class BoDieuPhoi;
-class BoDongBo;
+class CongDongBo;
 class CaiDat;
 class CongCameraManHinh;
 
@@ -37,7 +37,7 @@ public:
     using ChonThuMuc =
         std::function<void(QWidget* cha, const QString& hienTai, std::function<void(std::optional<QString>)> xong)>;
 
-    ManHinhCaiDatLanDau(BoDieuPhoi* dieuPhoi, CaiDat& caiDat, BoDongBo* dongBo, CongCameraManHinh* camera,
+    ManHinhCaiDatLanDau(BoDieuPhoi* dieuPhoi, CaiDat& caiDat, CongDongBo* dongBo, CongCameraManHinh* camera,
                         std::function<void()> xongRoi, QWidget* parent = nullptr);
     ~ManHinhCaiDatLanDau() override;
 
@@ -102,7 +102,7 @@ private:
 
     QPointer<BoDieuPhoi> dieuPhoi_;
     CaiDat& caiDat_;
-    QPointer<BoDongBo> dongBo_;
+    QPointer<CongDongBo> dongBo_;
     QPointer<CongCameraManHinh> camera_;
     std::function<void()> xongRoi_;
     ChonThuMuc chonThuMuc_ = chonThuMucHeThong;

@@ -6,12 +6,12 @@
 #include <QVBoxLayout>
 
 #include "admin/PhanTuThe.h"
+#include "core/CongDongBo.h"
 #include "shell/BangMau.h"
 #include "shell/NhanMau.h"
 #include "shell/PhongChu.h"
-#include "sources/BoDongBo.h"
 
-MucDongBo::MucDongBo(BoDongBo* dongBo, QWidget* parent)
+MucDongBo::MucDongBo(CongDongBo* dongBo, QWidget* parent)
     : TheMuc(QStringLiteral("Đồng bộ đơn hàng"), parent), dongBo_(dongBo) {
     cot()->addWidget(ghiChu(QStringLiteral("App tự hỏi Haravan mỗi 60 giây. Haravan không gọi ngược về máy ở "
                                            "kho được vì máy này không có địa chỉ web công khai."),
@@ -52,10 +52,10 @@ MucDongBo::MucDongBo(BoDongBo* dongBo, QWidget* parent)
     cot()->addWidget(khungNhatKy_);
 
     if (dongBo_) {
-        connect(dongBo_, &BoDongBo::dangChayChanged, this, [this] { capNhat(); });
-        connect(dongBo_, &BoDongBo::trangThaiChanged, this, [this] { capNhat(); });
-        connect(dongBo_, &BoDongBo::loiChanged, this, [this] { capNhat(); });
-        connect(dongBo_, &BoDongBo::nhatKyChanged, this, [this] { capNhat(); });
+        connect(dongBo_, &CongDongBo::dangChayChanged, this, [this] { capNhat(); });
+        connect(dongBo_, &CongDongBo::trangThaiChanged, this, [this] { capNhat(); });
+        connect(dongBo_, &CongDongBo::loiChanged, this, [this] { capNhat(); });
+        connect(dongBo_, &CongDongBo::nhatKyChanged, this, [this] { capNhat(); });
     }
     capNhat();
 }

@@ -5,7 +5,7 @@
 
 #include "admin/TheMuc.h"
 
-class BoDongBo;
+class CongDongBo;
 class NhanMau;
 class QProgressBar;
 class QPushButton;
@@ -16,13 +16,13 @@ class QVBoxLayout;
 class MucDongBo : public TheMuc {
     Q_OBJECT
 public:
-    explicit MucDongBo(BoDongBo* dongBo, QWidget* parent = nullptr);
+    explicit MucDongBo(CongDongBo* dongBo, QWidget* parent = nullptr);
 
 private:
     void capNhat();
     void capNhatNhatKy();
 
-    QPointer<BoDongBo> dongBo_;
+    QPointer<CongDongBo> dongBo_;
     QPushButton* nutDongBoNgay_ = nullptr;
     QPushButton* nutLay30Ngay_ = nullptr;
     QProgressBar* quayDongBo_ = nullptr;

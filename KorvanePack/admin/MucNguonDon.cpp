@@ -13,15 +13,15 @@
 
 #include "admin/DongLuaChon.h"
 #include "admin/PhanTuThe.h"
-#include "shell/BangMau.h"
 #include "core/CaiDat.h"
+#include "core/CongDongBo.h"
+#include "shell/BangMau.h"
 #include "shell/KhungBo.h"
 #include "shell/NhanMau.h"
 #include "shell/PhongChu.h"
-#include "sources/BoDongBo.h"
 #include "sources/nentang/BangNenTang.h"
 
-MucNguonDon::MucNguonDon(BoDongBo* dongBo, CaiDat& caiDat, QWidget* parent)
+MucNguonDon::MucNguonDon(CongDongBo* dongBo, CaiDat& caiDat, QWidget* parent)
     : TheMuc(QStringLiteral("Nguồn đơn hàng"), parent), dongBo_(dongBo), caiDat_(caiDat), bieuMau_(caiDat, dongBo) {
     chonNguon_ = new QComboBox(this);
     chonNguon_->setObjectName(QStringLiteral("chonNguon"));
@@ -95,7 +95,7 @@ MucNguonDon::MucNguonDon(BoDongBo* dongBo, CaiDat& caiDat, QWidget* parent)
         if (QLineEdit* o = oTruong_.value(khoa)) o->setText(bieuMau_.giaTri(khoa));
     });
     connect(&bieuMau_, &BieuMauKhoa::trangThaiDoi, this, [this] { capNhat(); });
-    if (dongBo_) connect(dongBo_, &BoDongBo::mauThoChanged, this, [this] { capNhat(); });
+    if (dongBo_) connect(dongBo_, &CongDongBo::mauThoChanged, this, [this] { capNhat(); });
     dungDongTruong();
     capNhat();
 }

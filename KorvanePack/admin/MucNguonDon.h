@@ -9,7 +9,7 @@
 #include "admin/BieuMauKhoa.h"
 #include "admin/TheMuc.h"
 
-class BoDongBo;
+class CongDongBo;
 class CaiDat;
 class NhanMau;
 class QComboBox;
@@ -25,7 +25,7 @@ class QVBoxLayout;
 class MucNguonDon : public TheMuc {
     Q_OBJECT
 public:
-    MucNguonDon(BoDongBo* dongBo, CaiDat& caiDat, QWidget* parent = nullptr);
+    MucNguonDon(CongDongBo* dongBo, CaiDat& caiDat, QWidget* parent = nullptr);
 
     static inline const QString kChuaCoMauTho = QStringLiteral("Chưa có. Bấm Đồng bộ ngay rồi mở lại.");
 
@@ -50,7 +50,7 @@ private:
     void capNhat();
     void capNhatBangTho();
 
-    QPointer<BoDongBo> dongBo_;
+    QPointer<CongDongBo> dongBo_;
     CaiDat& caiDat_;
 
     BieuMauKhoa bieuMau_;

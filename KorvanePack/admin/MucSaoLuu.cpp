@@ -15,7 +15,7 @@
 #include "evidence/SaoLuu.h"
 #include "store/KhoDuLieu.h"
 
-MucSaoLuu::MucSaoLuu(BoDieuPhoi* dieuPhoi, SaoLuu* saoLuu, CaiDat& caiDat, ChonThuMuc hopChon, QWidget* parent)
+MucSaoLuu::MucSaoLuu(BoDieuPhoi* dieuPhoi, CongSaoLuu* saoLuu, CaiDat& caiDat, ChonThuMuc hopChon, QWidget* parent)
     : TheMuc(QStringLiteral("Sao lưu"), parent),
       dieuPhoi_(dieuPhoi),
       saoLuu_(saoLuu),
@@ -59,8 +59,8 @@ MucSaoLuu::MucSaoLuu(BoDieuPhoi* dieuPhoi, SaoLuu* saoLuu, CaiDat& caiDat, ChonT
 
     connect(&caiDat_, &CaiDat::thuMucSaoLuuChanged, this, [this] { capNhat(); });
     if (saoLuu_) {
-        connect(saoLuu_, &SaoLuu::dangChayChanged, this, [this] { capNhat(); });
-        connect(saoLuu_, &SaoLuu::trangThaiChanged, this, [this] { capNhat(); });
+        connect(saoLuu_, &CongSaoLuu::dangChayChanged, this, [this] { capNhat(); });
+        connect(saoLuu_, &CongSaoLuu::trangThaiChanged, this, [this] { capNhat(); });
     }
     capNhat();
 }

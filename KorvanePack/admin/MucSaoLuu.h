@@ -13,7 +13,7 @@ class NhanMau;
 class NhanRutGon;
 class QProgressBar;
 class QPushButton;
-class SaoLuu;
+class CongSaoLuu;
 
 // The "Sao lưu" card: the second folder every new video is copied to, the reason a folder is refused or copies
 // nothing, and the catch-up copy of everything. A refusal lives as long as the card.
@@ -23,7 +23,7 @@ public:
     // The folder the owner picked, none when they cancelled; it opens at the folder set now.
     using ChonThuMuc = std::function<std::optional<QString>(QWidget* cha, const QString& hienTai)>;
 
-    MucSaoLuu(BoDieuPhoi* dieuPhoi, SaoLuu* saoLuu, CaiDat& caiDat, ChonThuMuc hopChon, QWidget* parent = nullptr);
+    MucSaoLuu(BoDieuPhoi* dieuPhoi, CongSaoLuu* saoLuu, CaiDat& caiDat, ChonThuMuc hopChon, QWidget* parent = nullptr);
 
     static inline const QString kKhongThayOSaoLuu = QStringLiteral(
         "Không thấy ổ sao lưu ở thư mục này (thiếu tệp đánh dấu .korvane-saoluu), nên video mới chưa "
@@ -45,7 +45,7 @@ private:
     void capNhat();
 
     BoDieuPhoi* dieuPhoi_;
-    QPointer<SaoLuu> saoLuu_;
+    QPointer<CongSaoLuu> saoLuu_;
     CaiDat& caiDat_;
     ChonThuMuc chonThuMuc_;
     std::optional<QString> loiSaoLuu_;

@@ -23,7 +23,7 @@
 #include "store/KhoDuLieu.h"
 #include "store/TepDongJson.h"
 
-SaoLuu::SaoLuu(KhoDuLieu& kho, CaiDat& caiDat, QObject* parent) : QObject(parent), kho_(kho), caiDat_(caiDat) {
+SaoLuu::SaoLuu(KhoDuLieu& kho, CaiDat& caiDat, QObject* parent) : CongSaoLuu(parent), kho_(kho), caiDat_(caiDat) {
     tho_.setMaxThreadCount(1);
     tho_.setThreadPriority(QThread::LowPriority);
 }

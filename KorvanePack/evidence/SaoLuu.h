@@ -15,7 +15,7 @@ class KhoDuLieu;
 // Keeps a second copy of every video file under the owner's backup folder, mirroring its path below the data
 // folder. Copies run one at a time on a low-priority worker, so a per-save copy and a catch-up copy of the same
 // file never overlap and recording keeps the disk first.
-class SaoLuu : public QObject, public CongSaoLuu {
+class SaoLuu : public CongSaoLuu {
     Q_OBJECT
     Q_PROPERTY(QString trangThai READ trangThai NOTIFY trangThaiChanged)
     Q_PROPERTY(bool dangChay READ dangChay NOTIFY dangChayChanged)
@@ -24,8 +24,8 @@ public:
     SaoLuu(KhoDuLieu& kho, CaiDat& caiDat, QObject* parent = nullptr);
     ~SaoLuu() override;
 
-    QString trangThai() const { return trangThai_; }
-    bool dangChay() const { return dangChay_; }
+    QString trangThai() const override { return trangThai_; }
+    bool dangChay() const override { return dangChay_; }
 
     bool coThuMuc() const;
     std::optional<QString> duongDanBanSao(const QString& filePath) const;
@@ -39,7 +39,7 @@ public:
     void saoLuuMot(const BanGhiVideo& banGhi) override;
 
     // Returns at once; progress shows in trangThai and xongBuToanBo is emitted at the end.
-    void saoLuuBuToanBo();
+    void saoLuuBuToanBo() override;
 
     // Called after each chunk has been written to the temporary file; tests use it to act mid-copy.
     using KhiChep = std::function<void()>;
@@ -50,8 +50,7 @@ public:
     static bool chepNeuCan(const QString& nguon, const QString& dich, const QString& sha256,
                            const KhiChep& khiChep = {});
 
-    // Where a backup folder stands against the data folder, both resolved through symbolic links and "..".
-    enum class ViTri { rieng, trung, namTrong, chuaGoc };
+    // Where a backup folder stands against the data folder.
     static ViTri soVoiThuMucGoc(const QString& thuMucGoc, const QString& thuMucSaoLuu);
     // Why a folder in that position is no backup, in the owner's words; empty for a folder of its own.
     static QString lyDo(ViTri viTri);
@@ -70,13 +69,9 @@ public:
     // marker existed (nhanThuMucCu), which gets the marker now.
     static bool sanSang(const QString& thuMucGoc, const QString& thuMucSaoLuu);
 
-    struct TinhTrang {
-        ViTri viTri = ViTri::rieng;
-        bool sanSang = false;
-    };
     // Looks at the backup folder set now on the worker, away from a drive that may hang, and answers on this
     // object's thread; no answer when the backup is gone by then.
-    void kiemTraThuMuc(std::function<void(TinhTrang)> traLoi);
+    void kiemTraThuMuc(std::function<void(TinhTrang)> traLoi) override;
 
     // Why a copy was not made, where it is not the drive: a folder on the way to the destination (through a link,
     // or moved there) is the data folder or lies in it; the destination is the source file itself; or something
@@ -102,8 +97,6 @@ public:
     void choHetViec();
 
 signals:
-    void trangThaiChanged();
-    void dangChayChanged();
     void xongBuToanBo();
 
 private:

@@ -265,7 +265,7 @@ void KhungChinh::noiDichVu() {
     CongDongBo* db = trangThai_.dongBo();
     if (db && dongBoDaNoi_ != db) {
         dongBoDaNoi_ = db;
-        db->theoDoiTrangThai(this, [this] { lamMoiTrangThai(); });
+        connect(db, &CongDongBo::trangThaiChanged, this, [this] { lamMoiTrangThai(); });
     }
 }
 

@@ -43,7 +43,7 @@ struct BoDongBo::KetQuaLuot {
 BoDongBo::BoDongBo(KhoDuLieu& kho, CaiDat& caiDat, QObject* parent) : BoDongBo(kho, caiDat, CauHinh{}, parent) {}
 
 BoDongBo::BoDongBo(KhoDuLieu& kho, CaiDat& caiDat, CauHinh cauHinh, QObject* parent)
-    : QObject(parent), kho_(kho), caiDat_(caiDat), ch_(std::move(cauHinh)) {
+    : CongDongBo(parent), kho_(kho), caiDat_(caiDat), ch_(std::move(cauHinh)) {
     if (!ch_.henGio) ch_.henGio = &HenGio::heThong();
     if (!ch_.kenh) ch_.kenh = std::make_shared<KenhHTTPCurl>();
     mt_.kenh = ch_.kenh.get();
@@ -394,10 +394,6 @@ void BoDongBo::batDau() {
     if (vongLap_) return;
     vongLap_ = true;
     chayVong();
-}
-
-QMetaObject::Connection BoDongBo::theoDoiTrangThai(QObject* nhan, std::function<void()> khiDoi) {
-    return connect(this, &BoDongBo::trangThaiChanged, nhan, std::move(khiDoi));
 }
 
 void BoDongBo::chayVong() {

@@ -25,7 +25,7 @@ class KhoDuLieu;
 // lives on the GUI thread and owns every field it publishes; the client's network work and the append
 // of a fetch to disk run on a worker thread, and their results come back queued. Closing the
 // application cancels every wait and request in flight, so quitting never waits on the network.
-class BoDongBo final : public QObject, public CongDongBo {
+class BoDongBo final : public CongDongBo {
     Q_OBJECT
     Q_PROPERTY(bool dangChay READ dangChay NOTIFY dangChayChanged)
     Q_PROPERTY(QString trangThai READ trangThai NOTIFY trangThaiChanged)
@@ -65,25 +65,19 @@ public:
     BoDongBo(KhoDuLieu& kho, CaiDat& caiDat, CauHinh cauHinh, QObject* parent = nullptr);
     ~BoDongBo() override;
 
-    bool dangChay() const { return dangChay_; }
+    bool dangChay() const override { return dangChay_; }
     QString trangThai() const override { return trangThai_; }
     // Invalid while there is no cursor.
     QDateTime lanCuoi() const { return lanCuoi_; }
     qint64 soDonLanCuoi() const { return soDonLanCuoi_; }
-    // Null while there is no error.
-    QString loi() const { return loi_; }
-    QStringList nhatKy() const { return nhatKy_; }
-    // Null while no fetch of the current client has received an order.
-    QString mauTho() const { return mauTho_; }
+    QString loi() const override { return loi_; }
+    QStringList nhatKy() const override { return nhatKy_; }
+    QString mauTho() const override { return mauTho_; }
 
     // Starts the loop unless it runs already: a run now, then one each interval after the previous ended.
     void batDau() override;
-    QMetaObject::Connection theoDoiTrangThai(QObject* nhan, std::function<void()> khiDoi) override;
-    // One run; lay30Ngay refetches the last 30 days. xong is called on the GUI thread when it is over
-    // (at once when another run is in progress or there is no client).
-    void dongBo(bool lay30Ngay, std::function<void()> xong = {});
-    // The connection test; the text begins with "Kết nối được" on success.
-    void thuKetNoi(std::function<void(const QString&)> xong);
+    void dongBo(bool lay30Ngay, std::function<void()> xong = {}) override;
+    void thuKetNoi(std::function<void(const QString&)> xong) override;
 
     // The from-time of a run: cursor minus two minutes, or 30 days back without a cursor of the chosen
     // platform.
@@ -92,13 +86,8 @@ public:
     static QDateTime mocMoiNhat(const QList<DonHang>& cacDon);
 
 signals:
-    void dangChayChanged();
-    void trangThaiChanged();
     void lanCuoiChanged();
     void soDonLanCuoiChanged();
-    void loiChanged();
-    void nhatKyChanged();
-    void mauThoChanged();
 
 private:
     struct KetQuaLuot;

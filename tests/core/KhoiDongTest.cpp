@@ -9,8 +9,8 @@
 #include <QTemporaryDir>
 
 #include "common/CumThu.h"
-#include "core/CongSaoLuu.h"
 #include "core/KhoiDong.h"
+#include "gia/core/SaoLuuGia.h"
 #include "store/BanGhiVideo.h"
 #include "store/DonHang.h"
 #include "store/KhoDuLieu.h"
@@ -249,15 +249,11 @@ TEST(KhoiDong, DonDepDemLaiVideoChiKhiCoTepBiXoa) {
 }
 
 TEST(KhoiDong, SaoLuuGanVaoSauKhiLuuVaKhongGiuSaoLuu) {
-    struct SaoLuuDem final : CongSaoLuu {
-        QStringList daNhan;
-        void saoLuuMot(const BanGhiVideo& v) override { daNhan << v.id; }
-    };
     KhoiDongTrongTienTrinh c;
-    std::weak_ptr<SaoLuuDem> saoLuuYeu;
+    std::weak_ptr<SaoLuuGia> saoLuuYeu;
     KhoiDong::DichVu dv;
     dv.taoSaoLuu = [&](KhoDuLieu&, CaiDat&) {
-        auto s = std::make_shared<SaoLuuDem>();
+        auto s = std::make_shared<SaoLuuGia>();
         saoLuuYeu = s;
         return s;
     };
