@@ -121,11 +121,12 @@ KorvanePackApp::~KorvanePackApp() {
 
 void KorvanePackApp::dangKyManHinh() {
     DongHo* dongHo = canhNen_.dongHo ? canhNen_.dongHo : &DongHo::heThong();
-    khung_->dangKyManHinh(KhungChinh::ManHinh::dongGoi, [dongHo](TrangThaiApp& tt, CaiDat&) -> QWidget* {
-        return new ManHinhDongGoi(tt.dieuPhoi(), *dongHo);
+    khung_->dangKyManHinh(KhungChinh::ManHinh::dongGoi, [dongHo](TrangThaiApp& tt, CaiDat& cd) -> QWidget* {
+        return new ManHinhDongGoi(tt.dieuPhoi(), cd, *dongHo);
     });
     khung_->dangKyManHinh(KhungChinh::ManHinh::hangHoan, [dongHo](TrangThaiApp& tt, CaiDat&) -> QWidget* {
-        return new ManHinhHangHoan(tt.dieuPhoi(), tt.suaBanGhi(), *dongHo);
+        if (!tt.kho()) return nullptr;
+        return new ManHinhHangHoan(tt.dieuPhoi(), *tt.kho(), tt.suaBanGhi(), *dongHo);
     });
     DangKyManHinh::dangKy(*khung_, *dongHo);
     khung_->dangKyManHinh(KhungChinh::ManHinh::thuMay, [this, dongHo](TrangThaiApp& tt, CaiDat&) -> QWidget* {
@@ -141,7 +142,8 @@ void KorvanePackApp::dangKyManHinh() {
         return new ManHinhCaiDatLanDau(dp, cd, tt.dongBo(), camera_, std::move(xong));
     });
     khung_->dangKyManHinh(KhungChinh::ManHinh::caiDat, [](TrangThaiApp& tt, CaiDat& cd) -> QWidget* {
-        return new ManHinhCaiDat(tt.dieuPhoi(), tt.dongBo(), tt.saoLuu(), cd);
+        if (!tt.kho()) return nullptr;
+        return new ManHinhCaiDat(tt.dieuPhoi(), *tt.kho(), tt.dongBo(), tt.saoLuu(), cd);
     });
 }
 

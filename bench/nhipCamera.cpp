@@ -408,7 +408,7 @@ void batDauGhi(const QTemporaryDir& thuMuc) {
             if (d.doXong.load()) d.dieuPhoi.compare_exchange_strong(khong, DuongNhan::bayGio());
         });
         // The packing screen, as at the desk: it follows the coordinator's fields and shows the preview.
-        ManHinhDongGoi manHinh(c.dieuPhoi.get());
+        ManHinhDongGoi manHinh(c.dieuPhoi.get(), *c.caiDat);
         manHinh.resize(1280, 800);
         manHinh.show();
         d.datLai();

@@ -21,15 +21,14 @@
 #include "admin/MucTiengBao.h"
 #include "admin/TuKhoiDongXdg.h"
 #include "shell/BangMau.h"
-#include "core/BoDieuPhoi.h"
 #include "core/CaiDat.h"
 #include "shell/KhungBo.h"
 #include "shell/NhanMau.h"
 #include "shell/PhongChu.h"
 #include "store/KhoDuLieu.h"
 
-ManHinhCaiDat::ManHinhCaiDat(BoDieuPhoi* dieuPhoi, CongDongBo* dongBo, CongSaoLuu* saoLuu, CaiDat& caiDat,
-                             NenTang nenTang, QWidget* parent)
+ManHinhCaiDat::ManHinhCaiDat(BoDieuPhoi* dieuPhoi, const KhoDuLieu& kho, CongDongBo* dongBo, CongSaoLuu* saoLuu,
+                             CaiDat& caiDat, NenTang nenTang, QWidget* parent)
     : QScrollArea(parent) {
     if (!nenTang.chonThuMuc) {
         nenTang.chonThuMuc = [](QWidget* cha, const QString& hienTai) -> std::optional<QString> {
@@ -76,7 +75,7 @@ ManHinhCaiDat::ManHinhCaiDat(BoDieuPhoi* dieuPhoi, CongDongBo* dongBo, CongSaoLu
     cot->addWidget(new MucTiengBao(caiDat, cotWidget));
     auto* luuTru = new MucLuuTru(caiDat, nenTang.chonThuMuc, nenTang.moThuMuc, cotWidget);
     cot->addWidget(luuTru);
-    mucSaoLuu_ = new MucSaoLuu(dieuPhoi, saoLuu, caiDat, nenTang.chonThuMuc, cotWidget);
+    mucSaoLuu_ = new MucSaoLuu(kho, saoLuu, caiDat, nenTang.chonThuMuc, cotWidget);
     cot->addWidget(mucSaoLuu_);
     // The backup card says at once when the new data folder and the backup folder overlap.
     connect(luuTru, &MucLuuTru::daChonThuMucGoc, mucSaoLuu_, &MucSaoLuu::khiChonThuMucGoc);
@@ -84,8 +83,7 @@ ManHinhCaiDat::ManHinhCaiDat(BoDieuPhoi* dieuPhoi, CongDongBo* dongBo, CongSaoLu
     mucKhoiDong_ = new MucKhoiDong(nenTang.tuKhoiDong, cotWidget);
     cot->addWidget(mucKhoiDong_);
     // The folder shown is the one the store was opened on: a new data folder applies only after a restart.
-    const KhoDuLieu* kho = dieuPhoi ? &dieuPhoi->kho() : nullptr;
-    cot->addWidget(new MucPhanMem(kho, kho ? kho->thuMucGoc() : caiDat.thuMucGoc(), nenTang.moThuMuc, cotWidget));
+    cot->addWidget(new MucPhanMem(&kho, kho.thuMucGoc(), nenTang.moThuMuc, cotWidget));
     setWidget(nen);
 }
 

@@ -14,6 +14,7 @@ class MucKhoiDong;
 class MucNguonDon;
 class MucSaoLuu;
 class CongSaoLuu;
+class KhoDuLieu;
 class TuKhoiDongXdg;
 
 // The owner's settings: one scrolling column of section cards, each drawing itself from what it shows. Each
@@ -31,8 +32,8 @@ public:
         std::shared_ptr<TuKhoiDongXdg> tuKhoiDong;
     };
 
-    ManHinhCaiDat(BoDieuPhoi* dieuPhoi, CongDongBo* dongBo, CongSaoLuu* saoLuu, CaiDat& caiDat, NenTang nenTang = {},
-                  QWidget* parent = nullptr);
+    ManHinhCaiDat(BoDieuPhoi* dieuPhoi, const KhoDuLieu& kho, CongDongBo* dongBo, CongSaoLuu* saoLuu, CaiDat& caiDat,
+                  NenTang nenTang = {}, QWidget* parent = nullptr);
     ~ManHinhCaiDat() override;
 
     // What may have changed while the screen was away is looked at again each time it is shown.

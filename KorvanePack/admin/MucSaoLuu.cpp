@@ -8,16 +8,15 @@
 #include "admin/NhanRutGon.h"
 #include "admin/PhanTuThe.h"
 #include "shell/BangMau.h"
-#include "core/BoDieuPhoi.h"
 #include "core/CaiDat.h"
 #include "shell/NhanMau.h"
 #include "shell/PhongChu.h"
 #include "evidence/SaoLuu.h"
 #include "store/KhoDuLieu.h"
 
-MucSaoLuu::MucSaoLuu(BoDieuPhoi* dieuPhoi, CongSaoLuu* saoLuu, CaiDat& caiDat, ChonThuMuc hopChon, QWidget* parent)
+MucSaoLuu::MucSaoLuu(const KhoDuLieu& kho, CongSaoLuu* saoLuu, CaiDat& caiDat, ChonThuMuc hopChon, QWidget* parent)
     : TheMuc(QStringLiteral("Sao lưu"), parent),
-      dieuPhoi_(dieuPhoi),
+      kho_(kho),
       saoLuu_(saoLuu),
       caiDat_(caiDat),
       chonThuMuc_(std::move(hopChon)) {
@@ -85,8 +84,7 @@ void MucSaoLuu::khiChonThuMucGoc(const QString& thuMucGoc) {
 
 void MucSaoLuu::chonThuMucSaoLuu(const QString& duong) {
     // Both the folder the store runs on and the one it opens on after a restart.
-    SaoLuu::ViTri viTri = SaoLuu::ViTri::rieng;
-    if (dieuPhoi_) viTri = SaoLuu::soVoiThuMucGoc(dieuPhoi_->kho().thuMucGoc(), duong);
+    SaoLuu::ViTri viTri = SaoLuu::soVoiThuMucGoc(kho_.thuMucGoc(), duong);
     if (viTri == SaoLuu::ViTri::rieng) viTri = SaoLuu::soVoiThuMucGoc(caiDat_.thuMucGoc(), duong);
     if (viTri != SaoLuu::ViTri::rieng) {
         loiSaoLuu_ = QStringLiteral("Không dùng được thư mục vừa chọn. ") + SaoLuu::lyDo(viTri);

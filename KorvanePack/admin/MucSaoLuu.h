@@ -7,13 +7,13 @@
 
 #include "admin/TheMuc.h"
 
-class BoDieuPhoi;
 class CaiDat;
+class CongSaoLuu;
+class KhoDuLieu;
 class NhanMau;
 class NhanRutGon;
 class QProgressBar;
 class QPushButton;
-class CongSaoLuu;
 
 // The "Sao lưu" card: the second folder every new video is copied to, the reason a folder is refused or copies
 // nothing, and the catch-up copy of everything. A refusal lives as long as the card.
@@ -23,7 +23,7 @@ public:
     // The folder the owner picked, none when they cancelled; it opens at the folder set now.
     using ChonThuMuc = std::function<std::optional<QString>(QWidget* cha, const QString& hienTai)>;
 
-    MucSaoLuu(BoDieuPhoi* dieuPhoi, CongSaoLuu* saoLuu, CaiDat& caiDat, ChonThuMuc hopChon, QWidget* parent = nullptr);
+    MucSaoLuu(const KhoDuLieu& kho, CongSaoLuu* saoLuu, CaiDat& caiDat, ChonThuMuc hopChon, QWidget* parent = nullptr);
 
     static inline const QString kKhongThayOSaoLuu = QStringLiteral(
         "Không thấy ổ sao lưu ở thư mục này (thiếu tệp đánh dấu .korvane-saoluu), nên video mới chưa "
@@ -44,7 +44,7 @@ private:
     void kiemTraThuMucSaoLuu();
     void capNhat();
 
-    BoDieuPhoi* dieuPhoi_;
+    const KhoDuLieu& kho_;
     QPointer<CongSaoLuu> saoLuu_;
     CaiDat& caiDat_;
     ChonThuMuc chonThuMuc_;

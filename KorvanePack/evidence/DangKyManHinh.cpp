@@ -15,7 +15,7 @@ void DangKyManHinh::dangKy(KhungChinh& khung, const DongHo& dongHo) {
         return new ManHinhTraCuu(*tt.kho(), cd.tenShop(), [caiDat] { return MaMay::maMayNay(caiDat->ud()); });
     });
     khung.dangKyManHinh(KhungChinh::ManHinh::doiSoat, [dh = &dongHo](TrangThaiApp& tt, CaiDat&) -> QWidget* {
-        if (!tt.dieuPhoi()) return nullptr;
-        return new ManHinhDoiSoat(tt.dieuPhoi(), tt.suaBanGhi(), *dh);
+        if (!tt.kho()) return nullptr;
+        return new ManHinhDoiSoat(*tt.kho(), tt.suaBanGhi(), *dh);
     });
 }

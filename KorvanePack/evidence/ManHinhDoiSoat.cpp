@@ -9,7 +9,6 @@
 #include <QVBoxLayout>
 
 #include "shell/BangMau.h"
-#include "core/BoDieuPhoi.h"
 #include "shell/KhungBo.h"
 #include "shell/NhanCatCuoi.h"
 #include "shell/NhanMau.h"
@@ -51,11 +50,11 @@ QString hoacGach(const std::optional<QString>& s) {
 
 }  // namespace
 
-ManHinhDoiSoat::ManHinhDoiSoat(BoDieuPhoi* dieuPhoi, BoSuaBanGhi* suaBanGhi, QWidget* parent)
-    : ManHinhDoiSoat(dieuPhoi, suaBanGhi, DongHo::heThong(), parent) {}
+ManHinhDoiSoat::ManHinhDoiSoat(const KhoDuLieu& kho, BoSuaBanGhi* suaBanGhi, QWidget* parent)
+    : ManHinhDoiSoat(kho, suaBanGhi, DongHo::heThong(), parent) {}
 
-ManHinhDoiSoat::ManHinhDoiSoat(BoDieuPhoi* dieuPhoi, BoSuaBanGhi* suaBanGhi, const DongHo& dongHo, QWidget* parent)
-    : QWidget(parent), dieuPhoi_(dieuPhoi), suaBanGhi_(suaBanGhi), dongHo_(dongHo), doiSoat_(dongHo) {
+ManHinhDoiSoat::ManHinhDoiSoat(const KhoDuLieu& kho, BoSuaBanGhi* suaBanGhi, const DongHo& dongHo, QWidget* parent)
+    : QWidget(parent), kho_(kho), suaBanGhi_(suaBanGhi), dongHo_(dongHo), doiSoat_(dongHo) {
     auto* ngoai = new QVBoxLayout(this);
     ngoai->setContentsMargins(0, 0, 0, 0);
     auto* nen = new KhungBo(this);
@@ -195,7 +194,7 @@ void ManHinhDoiSoat::homNay() {
 }
 
 void ManHinhDoiSoat::tinhLai() {
-    if (dieuPhoi_) doiSoat_.tinhLai(dieuPhoi_->kho());
+    doiSoat_.tinhLai(kho_);
     veLai();
 }
 
@@ -398,12 +397,12 @@ void ManHinhDoiSoat::batDauGan(const BanGhiVideo& video) {
     }
     dangGan_ = video;
     tuKhoaGan_ = video.code;
-    ketQuaGan_ = dieuPhoi_ ? dieuPhoi_->kho().timDon(tuKhoaGan_, 20) : QList<DonHang>{};
+    ketQuaGan_ = kho_.timDon(tuKhoaGan_, 20);
     veMoCoi();
 }
 
 void ManHinhDoiSoat::timDonGan() {
-    ketQuaGan_ = dieuPhoi_ ? dieuPhoi_->kho().timDon(tuKhoaGan_, 20) : QList<DonHang>{};
+    ketQuaGan_ = kho_.timDon(tuKhoaGan_, 20);
     veKetQuaGan();
 }
 

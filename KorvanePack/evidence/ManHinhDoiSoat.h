@@ -7,13 +7,13 @@
 #include <QWidget>
 #include <optional>
 
-#include "core/BoDieuPhoi.h"
 #include "core/BoSuaBanGhi.h"
 #include "evidence/DoiSoat.h"
 #include "store/BanGhiVideo.h"
 #include "store/DonHang.h"
 
 class DongHo;
+class KhoDuLieu;
 class NhanMau;
 class QDateEdit;
 class QVBoxLayout;
@@ -24,8 +24,8 @@ class QVBoxLayout;
 class ManHinhDoiSoat : public QWidget {
     Q_OBJECT
 public:
-    ManHinhDoiSoat(BoDieuPhoi* dieuPhoi, BoSuaBanGhi* suaBanGhi, QWidget* parent = nullptr);
-    ManHinhDoiSoat(BoDieuPhoi* dieuPhoi, BoSuaBanGhi* suaBanGhi, const DongHo& dongHo, QWidget* parent = nullptr);
+    ManHinhDoiSoat(const KhoDuLieu& kho, BoSuaBanGhi* suaBanGhi, QWidget* parent = nullptr);
+    ManHinhDoiSoat(const KhoDuLieu& kho, BoSuaBanGhi* suaBanGhi, const DongHo& dongHo, QWidget* parent = nullptr);
 
     const QDateTime& ngay() const { return doiSoat_.ngay; }
     void datNgay(const QDateTime& ngay);
@@ -63,7 +63,7 @@ private:
     void veKetQuaGan();
     void datTieuDe(NhanMau* nhan, const QString& chu);
 
-    QPointer<BoDieuPhoi> dieuPhoi_;
+    const KhoDuLieu& kho_;
     QPointer<BoSuaBanGhi> suaBanGhi_;
     const DongHo& dongHo_;
     DoiSoat doiSoat_;

@@ -73,11 +73,15 @@ KhungBo* taoKhungChu(const MauDong* nen, double doMo, const QColor* nenCoDinh, i
 }
 }  // namespace
 
-ManHinhDongGoi::ManHinhDongGoi(BoDieuPhoi* dieuPhoi, QWidget* parent)
-    : ManHinhDongGoi(dieuPhoi, DongHo::heThong(), parent) {}
+ManHinhDongGoi::ManHinhDongGoi(BoDieuPhoi* dieuPhoi, const CaiDat& caiDat, QWidget* parent)
+    : ManHinhDongGoi(dieuPhoi, caiDat, DongHo::heThong(), parent) {}
 
-ManHinhDongGoi::ManHinhDongGoi(BoDieuPhoi* dieuPhoi, DongHo& dongHo, QWidget* parent)
-    : QWidget(parent), dieuPhoi_(dieuPhoi), camera_(dieuPhoi ? dieuPhoi->cameraManHinh() : nullptr), dongHo_(dongHo) {
+ManHinhDongGoi::ManHinhDongGoi(BoDieuPhoi* dieuPhoi, const CaiDat& caiDat, DongHo& dongHo, QWidget* parent)
+    : QWidget(parent),
+      dieuPhoi_(dieuPhoi),
+      camera_(dieuPhoi ? dieuPhoi->cameraManHinh() : nullptr),
+      dongHo_(dongHo),
+      caiDat_(caiDat) {
     gio_ = thoiDiemQt(dongHo_.gioThuc());
     setAutoFillBackground(true);
     const TrangTram trangTram = dungTrangTram(this);
@@ -320,8 +324,7 @@ void ManHinhDongGoi::lamMoi() {
 void ManHinhDongGoi::lamMoiChuThich() {
     const QString ma = dieuPhoi_ ? dieuPhoi_->maHienTai() : QString();
     dongMa_->setText(dongMaChuThich(ma));
-    const QString tenShop = dieuPhoi_ ? dieuPhoi_->caiDat().tenShop() : QString();
-    dongShop_->setText(tenShop + QStringLiteral(" · ") + dinhDangNgayGio().dinhDang(gio_));
+    dongShop_->setText(caiDat_.tenShop() + QStringLiteral(" · ") + dinhDangNgayGio().dinhDang(gio_));
     const QStringList serials = dieuPhoi_ ? dieuPhoi_->serials() : QStringList();
     dongSerial_->setVisible(!serials.isEmpty());
     dongSerial_->setText(dongSerialChuThich(serials));

@@ -13,6 +13,7 @@ class QPushButton;
 class QShortcut;
 class QStackedWidget;
 class BoDieuPhoi;
+class CaiDat;
 class CongCameraManHinh;
 class DongHo;
 class HangTrangThai;
@@ -30,8 +31,8 @@ class ManHinhDongGoi : public QWidget {
     Q_OBJECT
 public:
     // The camera is taken from the coordinator, so both always observe the same one.
-    ManHinhDongGoi(BoDieuPhoi* dieuPhoi, DongHo& dongHo, QWidget* parent = nullptr);
-    explicit ManHinhDongGoi(BoDieuPhoi* dieuPhoi, QWidget* parent = nullptr);
+    ManHinhDongGoi(BoDieuPhoi* dieuPhoi, const CaiDat& caiDat, DongHo& dongHo, QWidget* parent = nullptr);
+    ManHinhDongGoi(BoDieuPhoi* dieuPhoi, const CaiDat& caiDat, QWidget* parent = nullptr);
 
     // The caption's code line and serial line.
     static QString dongMaChuThich(const QString& maHienTai);
@@ -72,6 +73,7 @@ private:
     QPointer<BoDieuPhoi> dieuPhoi_;
     QPointer<CongCameraManHinh> camera_;
     DongHo& dongHo_;
+    const CaiDat& caiDat_;
     QDateTime gio_;
     QTimer nhip_;
 

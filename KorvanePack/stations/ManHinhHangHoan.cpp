@@ -84,14 +84,15 @@ void datChuNeuKhac(QLineEdit* o, const QString& chu) {
 }
 }  // namespace
 
-ManHinhHangHoan::ManHinhHangHoan(BoDieuPhoi* dieuPhoi, BoSuaBanGhi* suaBanGhi, QWidget* parent)
-    : ManHinhHangHoan(dieuPhoi, suaBanGhi, DongHo::heThong(), parent) {}
+ManHinhHangHoan::ManHinhHangHoan(BoDieuPhoi* dieuPhoi, const KhoDuLieu& kho, BoSuaBanGhi* suaBanGhi, QWidget* parent)
+    : ManHinhHangHoan(dieuPhoi, kho, suaBanGhi, DongHo::heThong(), parent) {}
 
-ManHinhHangHoan::ManHinhHangHoan(BoDieuPhoi* dieuPhoi, BoSuaBanGhi* suaBanGhi, DongHo& dongHo, QWidget* parent)
+ManHinhHangHoan::ManHinhHangHoan(BoDieuPhoi* dieuPhoi, const KhoDuLieu& kho, BoSuaBanGhi* suaBanGhi, DongHo& dongHo,
+                                 QWidget* parent)
     : QWidget(parent),
       dieuPhoi_(dieuPhoi),
       camera_(dieuPhoi ? dieuPhoi->cameraManHinh() : nullptr),
-      moHinh_(new MoHinhHangHoan(dieuPhoi, suaBanGhi, dongHo, this)) {
+      moHinh_(new MoHinhHangHoan(dieuPhoi, kho, suaBanGhi, dongHo, this)) {
     napHinhUngDung();
     const TrangTram trangTram = dungTrangTram(this);
     QHBoxLayout* hang = trangTram.hang;

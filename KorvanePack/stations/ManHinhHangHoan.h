@@ -25,6 +25,7 @@ class BoSuaBanGhi;
 class CongCameraManHinh;
 class DongHo;
 class HopCamera;
+class KhoDuLieu;
 class KhungCamera;
 class NhanMau;
 class NutDo;
@@ -36,8 +37,9 @@ class NutVang;
 class ManHinhHangHoan : public QWidget {
     Q_OBJECT
 public:
-    ManHinhHangHoan(BoDieuPhoi* dieuPhoi, BoSuaBanGhi* suaBanGhi, DongHo& dongHo, QWidget* parent = nullptr);
-    ManHinhHangHoan(BoDieuPhoi* dieuPhoi, BoSuaBanGhi* suaBanGhi, QWidget* parent = nullptr);
+    ManHinhHangHoan(BoDieuPhoi* dieuPhoi, const KhoDuLieu& kho, BoSuaBanGhi* suaBanGhi, DongHo& dongHo,
+                    QWidget* parent = nullptr);
+    ManHinhHangHoan(BoDieuPhoi* dieuPhoi, const KhoDuLieu& kho, BoSuaBanGhi* suaBanGhi, QWidget* parent = nullptr);
 
     MoHinhHangHoan& moHinh() const { return *moHinh_; }
 

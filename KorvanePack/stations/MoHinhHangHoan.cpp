@@ -15,8 +15,15 @@ const QString kSaiSerial = QStringLiteral("sai-serial");
 constexpr int kGioiHanTim = 20;
 }  // namespace
 
-MoHinhHangHoan::MoHinhHangHoan(BoDieuPhoi* dieuPhoi, BoSuaBanGhi* suaBanGhi, DongHo& dongHo, QObject* parent)
-    : QObject(parent), dieuPhoi_(dieuPhoi), suaBanGhi_(suaBanGhi), dongHo_(dongHo), lyDo_(kLyDoDau), xuLy_(kXuLyDau) {
+MoHinhHangHoan::MoHinhHangHoan(BoDieuPhoi* dieuPhoi, const KhoDuLieu& kho, BoSuaBanGhi* suaBanGhi, DongHo& dongHo,
+                               QObject* parent)
+    : QObject(parent),
+      dieuPhoi_(dieuPhoi),
+      kho_(kho),
+      suaBanGhi_(suaBanGhi),
+      dongHo_(dongHo),
+      lyDo_(kLyDoDau),
+      xuLy_(kXuLyDau) {
     if (!dieuPhoi_) return;
     connect(dieuPhoi_, &BoDieuPhoi::maVuaQuetChanged, this, [this] {
         if (dieuPhoi_) khiQuetMa(dieuPhoi_->maVuaQuet());
@@ -66,7 +73,7 @@ void MoHinhHangHoan::khiQuetMa(const std::optional<QString>& ma) {
 }
 
 void MoHinhHangHoan::timDon() {
-    ketQuaTim_ = dieuPhoi_ ? dieuPhoi_->kho().timDon(tuKhoa_, kGioiHanTim) : QList<DonHang>();
+    ketQuaTim_ = kho_.timDon(tuKhoa_, kGioiHanTim);
     if (ketQuaTim_.size() == 1) donChon_ = ketQuaTim_.first();
     emit ketQuaTimDoi();
     emit timDoi();

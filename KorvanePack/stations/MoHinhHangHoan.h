@@ -13,6 +13,7 @@
 
 class BoDieuPhoi;
 class DongHo;
+class KhoDuLieu;
 
 // What the returns station holds while a parcel is handled, without its widgets: the search for the order it was
 // sent under, the order chosen, the record just filmed and the declaration being filled in for it, with the serial
@@ -23,7 +24,8 @@ class MoHinhHangHoan : public QObject {
 public:
     using KetQuaDoiChieu = BoSuaBanGhi::DoiChieuSerial;
 
-    MoHinhHangHoan(BoDieuPhoi* dieuPhoi, BoSuaBanGhi* suaBanGhi, DongHo& dongHo, QObject* parent = nullptr);
+    MoHinhHangHoan(BoDieuPhoi* dieuPhoi, const KhoDuLieu& kho, BoSuaBanGhi* suaBanGhi, DongHo& dongHo,
+                   QObject* parent = nullptr);
 
     // The code a returns recording is filmed under, first that applies: the chosen order's first non-empty
     // tracking number, its non-empty order number, the keyword as typed, or "KHONG-DON".
@@ -85,6 +87,7 @@ private:
     void danhDauSaiSerial(bool khop);
 
     QPointer<BoDieuPhoi> dieuPhoi_;
+    const KhoDuLieu& kho_;
     QPointer<BoSuaBanGhi> suaBanGhi_;
     DongHo& dongHo_;
 

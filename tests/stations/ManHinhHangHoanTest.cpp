@@ -30,7 +30,7 @@ using mau_hang_hoan::tapTu;
 struct CanhHangHoan : mau_hang_hoan::CumHangHoan {
     std::unique_ptr<ManHinhHangHoan> man;
     CanhHangHoan() {
-        man = std::make_unique<ManHinhHangHoan>(dieuPhoi.get(), sua.get(), dongHoToKhai);
+        man = std::make_unique<ManHinhHangHoan>(dieuPhoi.get(), *kho, sua.get(), dongHoToKhai);
         man->resize(1240, 820);
         man->show();
         QCoreApplication::processEvents();
@@ -57,7 +57,7 @@ struct CanhHangHoanGia : mau_hang_hoan::CumHangHoanGia {
         camera.datTenCamera(QStringLiteral("Webcam thử"));
         camera.datDangChay(true);
         camera.datDoPhanGiai(QStringLiteral("640x360"));
-        man = std::make_unique<ManHinhHangHoan>(dieuPhoi.get(), sua.get(), dongHoToKhai);
+        man = std::make_unique<ManHinhHangHoan>(dieuPhoi.get(), *kho, sua.get(), dongHoToKhai);
         man->resize(1240, 820);
         man->show();
         QCoreApplication::processEvents();
@@ -369,8 +369,9 @@ TEST(ManHinhHangHoan, MucHangHoanCuaCuaSo) {
     BoSuaBanGhi sua(*cum.kho, cum.dieuPhoi->congTieng());
     cum.trangThai.datQuyenCamera(3);
     KhungChinh khung(*cum.caiDat, cum.trangThai);
-    khung.dangKyManHinh(KhungChinh::ManHinh::hangHoan,
-                        [&sua](TrangThaiApp& tt, CaiDat&) { return new ManHinhHangHoan(tt.dieuPhoi(), &sua); });
+    khung.dangKyManHinh(KhungChinh::ManHinh::hangHoan, [&cum, &sua](TrangThaiApp& tt, CaiDat&) {
+        return new ManHinhHangHoan(tt.dieuPhoi(), *cum.kho, &sua);
+    });
     cum.trangThai.datDieuPhoi(cum.dieuPhoi);
     khung.resize(1360, 860);
     khung.show();
