@@ -13,7 +13,6 @@
 #include <QShowEvent>
 #include <QVBoxLayout>
 
-#include "admin/DongLuaChon.h"
 #include "admin/HopChonThuMuc.h"
 #include "admin/ManHinhThuMay.h"
 #include "admin/NhanBoc.h"
@@ -24,6 +23,7 @@
 #include "core/BoDieuPhoi.h"
 #include "core/CaiDat.h"
 #include "core/CongCameraManHinh.h"
+#include "shell/DongLuaChon.h"
 #include "shell/KhungBo.h"
 #include "shell/NhanHieuKorvane.h"
 #include "shell/NhanMau.h"

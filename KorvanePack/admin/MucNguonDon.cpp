@@ -11,10 +11,10 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "admin/DongLuaChon.h"
 #include "admin/PhanTuThe.h"
 #include "shell/BangMau.h"
 #include "core/CaiDat.h"
+#include "shell/DongLuaChon.h"
 #include "shell/KhungBo.h"
 #include "shell/NhanMau.h"
 #include "shell/PhongChu.h"
