@@ -13,7 +13,6 @@
 #include <QShowEvent>
 #include <QVBoxLayout>
 
-#include "admin/DongLuaChon.h"
 #include "admin/HopChonThuMuc.h"
 #include "admin/ManHinhThuMay.h"
 #include "admin/NhanBoc.h"
@@ -25,6 +24,7 @@
 #include "core/CongCameraManHinh.h"
 #include "core/CongDongBo.h"
 #include "shell/BangMau.h"
+#include "shell/DongLuaChon.h"
 #include "shell/KhungBo.h"
 #include "shell/NhanHieuKorvane.h"
 #include "shell/NhanMau.h"

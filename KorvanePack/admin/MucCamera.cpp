@@ -5,12 +5,12 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
-#include "admin/DongLuaChon.h"
 #include "admin/PhanTuThe.h"
 #include "core/BoDieuPhoi.h"
 #include "core/CaiDat.h"
 #include "core/CameraEngine.h"
 #include "core/CongCameraManHinh.h"
+#include "shell/DongLuaChon.h"
 #include "shell/NhanMau.h"
 #include "store/MucChon.h"
 

@@ -11,11 +11,11 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "admin/DongLuaChon.h"
 #include "admin/PhanTuThe.h"
 #include "core/CaiDat.h"
 #include "core/CongDongBo.h"
 #include "shell/BangMau.h"
+#include "shell/DongLuaChon.h"
 #include "shell/KhungBo.h"
 #include "shell/NhanMau.h"
 #include "shell/PhongChu.h"

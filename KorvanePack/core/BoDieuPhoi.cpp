@@ -95,12 +95,14 @@ BoDieuPhoi::~BoDieuPhoi() {
 // ---- published fields ----
 
 void BoDieuPhoi::datCheDo(CheDo v) {
+    luong_.kiem("BoDieuPhoi::datCheDo");
     if (cheDo_ == v) return;
     cheDo_ = v;
     emit cheDoChanged();
 }
 
 void BoDieuPhoi::datDonHienTai(std::optional<DonHang> v) {
+    luong_.kiem("BoDieuPhoi::datDonHienTai");
     donHienTai_ = std::move(v);
     emit donHienTaiChanged();
 }
@@ -111,11 +113,13 @@ void BoDieuPhoi::datMaHienTai(const QString& v) {
 }
 
 void BoDieuPhoi::datCanhBao(std::optional<QString> v) {
+    luong_.kiem("BoDieuPhoi::datCanhBao");
     canhBao_ = std::move(v);
     emit canhBaoChanged();
 }
 
 void BoDieuPhoi::datThongBao(std::optional<QString> v) {
+    luong_.kiem("BoDieuPhoi::datThongBao");
     thongBao_ = std::move(v);
     emit thongBaoChanged();
 }
@@ -126,6 +130,7 @@ void BoDieuPhoi::datSerials(const QStringList& v) {
 }
 
 void BoDieuPhoi::datMaVuaQuet(std::optional<QString> v) {
+    luong_.kiem("BoDieuPhoi::datMaVuaQuet");
     maVuaQuet_ = std::move(v);
     emit maVuaQuetChanged();
 }
@@ -161,6 +166,7 @@ int BoDieuPhoi::giayDaQuay() const {
 // ---- scan routing ----
 
 void BoDieuPhoi::xuLyMaDocDuoc(const QString& ma, KhiXong xong) {
+    luong_.kiem("BoDieuPhoi::xuLyMaDocDuoc");
     const auto bayGio = dongHo_.gioDeu();
     if (!maDangHienDien_.isEmpty() && lanCuoiThayMa_ && bayGio - *lanCuoiThayMa_ > kGiuHienDien)
         maDangHienDien_.clear();
@@ -185,6 +191,7 @@ void BoDieuPhoi::xuLyMaDocDuoc(const QString& ma, KhiXong xong) {
 }
 
 void BoDieuPhoi::xuLyMaDongGoi(const QString& maVao, KhiXong xong) {
+    luong_.kiem("BoDieuPhoi::xuLyMaDongGoi");
     const QString ma = maVao.trimmed();
     if (ma.isEmpty() || dangXuLy_) {
         if (xong) xong();
@@ -244,6 +251,7 @@ void BoDieuPhoi::xuLyMaDongGoi(const QString& maVao, KhiXong xong) {
 }
 
 void BoDieuPhoi::xuLyMaHangHoan(const QString& ma) {
+    luong_.kiem("BoDieuPhoi::xuLyMaHangHoan");
     if (trangThai_ == TrangThai::dangQuay && !kho_.donTheoMa(ma)) {
         if (!camera_->themSerial(ma)) return;
         const QStringList ds = camera_->danhSachSerial();
@@ -258,6 +266,7 @@ void BoDieuPhoi::xuLyMaHangHoan(const QString& ma) {
 }
 
 void BoDieuPhoi::nhapMaTay(const QString& vanBan, KhiXong xong) {
+    luong_.kiem("BoDieuPhoi::nhapMaTay");
     const QString ma = vanBan.trimmed();
     if (ma.isEmpty()) {
         if (xong) xong();
@@ -278,6 +287,7 @@ void BoDieuPhoi::nhapMaTay(const QString& vanBan, KhiXong xong) {
 }
 
 void BoDieuPhoi::quayKhongMa() {
+    luong_.kiem("BoDieuPhoi::quayKhongMa");
     if (cheDo_ != CheDo::dongGoi || trangThai_ != TrangThai::nghi) return;
     maDangHienDien_.clear();
     maVuaKetThuc_.clear();
@@ -287,6 +297,7 @@ void BoDieuPhoi::quayKhongMa() {
 // ---- start ----
 
 bool BoDieuPhoi::batDauQuay(const QString& ma, LoaiVideo loai, const QString& nhan) {
+    luong_.kiem("BoDieuPhoi::batDauQuay");
     if (trangThai_ == TrangThai::dangDung) return false;
     if (trangThai_ != TrangThai::nghi) {
         phat(LoaiTieng::coLoi);
@@ -347,6 +358,7 @@ bool BoDieuPhoi::batDauQuay(const QString& ma, LoaiVideo loai, const QString& nh
 }
 
 bool BoDieuPhoi::kiemTraTruocKhiQuay() {
+    luong_.kiem("BoDieuPhoi::kiemTraTruocKhiQuay");
     doDungLuongTrong();
     if (const auto loi = kho_.thuGhi()) {
         phat(LoaiTieng::coLoi);
@@ -383,6 +395,7 @@ void BoDieuPhoi::doDungLuongTrong() {
 }
 
 void BoDieuPhoi::capNhatCanhBaoOCung(std::optional<qint64> mb) {
+    luong_.kiem("BoDieuPhoi::capNhatCanhBaoOCung");
     mbConTrong_ = mb;
     if (!mb || *mb >= kMbSapHet) {
         datCanhBaoOCung(std::nullopt);
@@ -424,6 +437,7 @@ void BoDieuPhoi::nhipCanhGac(quint64 theHe) {
 }
 
 void BoDieuPhoi::kiemTraGioiHan(KhiXong xong) {
+    luong_.kiem("BoDieuPhoi::kiemTraGioiHan");
     auto xongKhiLuu = [xong](std::optional<BanGhiVideo>) {
         if (xong) xong();
     };
@@ -459,6 +473,7 @@ void BoDieuPhoi::kiemTraGioiHan(KhiXong xong) {
 // ---- stop ----
 
 void BoDieuPhoi::ketThucQuay(KhiLuu xong) {
+    luong_.kiem("BoDieuPhoi::ketThucQuay");
     if (trangThai_ == TrangThai::dangDung) {
         // A second stop of the same recording (the watchdog and the button together, or two
         // presses) waits for the first and gets the same outcome; the writer is finished once.
@@ -482,6 +497,7 @@ void BoDieuPhoi::ketThucQuay(KhiLuu xong) {
     QPointer<BoDieuPhoi> p(this);
     camera_->dungGhi([p](std::optional<CongCamera::KetQuaGhi> kq) {
         if (!p) return;
+        p->luong_.kiem("BoDieuPhoi::ketThucQuay, on the writer's reply");
         p->maDangHienDien_ = p->phien_->ma;
         p->lanCuoiThayMa_ = p->dongHo_.gioDeu();
         if (!kq) {
@@ -523,6 +539,7 @@ void BoDieuPhoi::layVanTay(const CongCamera::KetQuaGhi& kq) {
 
 void BoDieuPhoi::xongDung(const CongCamera::KetQuaGhi& kq, std::optional<QString> loiKiemTra,
                           std::optional<VanTayTep> vanTay) {
+    luong_.kiem("BoDieuPhoi::xongDung");
     if (loiKiemTra) {
         phat(LoaiTieng::coLoi);
         const QString vb = QStringLiteral("Video vừa quay KHÔNG mở được (") + *loiKiemTra +
@@ -539,6 +556,7 @@ void BoDieuPhoi::xongDung(const CongCamera::KetQuaGhi& kq, std::optional<QString
 }
 
 void BoDieuPhoi::ketThucDung(std::optional<BanGhiVideo> banGhi) {
+    luong_.kiem("BoDieuPhoi::ketThucDung");
     phien_.reset();
     datTrangThai(TrangThai::nghi);
     auto cho = std::move(choDung_);

@@ -18,6 +18,7 @@
 #include "store/BanGhiVideo.h"
 #include "store/DonHang.h"
 #include "store/LoaiVideo.h"
+#include "store/LuongChay.h"
 #include "store/TienIch.h"
 
 class BoSuaBanGhi;
@@ -29,8 +30,9 @@ class KhoDuLieu;
 
 // The recording coordinator: turns codes, read by the camera or typed, into recordings, watches the
 // running recording and saves each finished video as a fingerprinted record. It lives on the GUI
-// thread; every wait (the writer finishing, the video check, the fingerprint, the pause between two
-// parcels) is a continuation, never a nested event loop.
+// thread, the one that builds it, and a call that changes it from any other stops the program; every
+// wait (the writer finishing, the video check, the fingerprint, the pause between two parcels) is a
+// continuation back on that thread, never a nested event loop.
 //
 // A recording has an explicit life (idle, starting, recording, stopping) and everything the save
 // needs is captured when it starts, so a code that arrives while a stop is under way can neither
@@ -176,6 +178,7 @@ private:
     void chayNen(std::function<void()> viec);
     QString tenNguonDon() const;
 
+    LuongChay luong_;
     KhoDuLieu& kho_;
     CaiDat& caiDat_;
     DongHo& dongHo_;

@@ -141,13 +141,11 @@ bool BoGhiVideoFFmpeg::themDauVao(int rong, int cao, int64_t bitrate, double toc
     // the process dies is lost, so the delay is kept to a fraction of a second.
     enc_->thread_count = 4;
     if (fmt_->oformat->flags & AVFMT_GLOBALHEADER) enc_->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-    AVDictionary* tc = nullptr;
-    av_dict_set(&tc, "preset", "veryfast", 0);
-    av_dict_set(&tc, "profile", "main", 0);
-    av_dict_set(&tc, "x264-params", "rc-lookahead=5", 0);
-    int r = avcodec_open2(enc_.get(), codec, &tc);
-    av_dict_free(&tc);
-    if (r < 0) {
+    GiuTuDien tc;
+    av_dict_set(QuaDiaChi(tc), "preset", "veryfast", 0);
+    av_dict_set(QuaDiaChi(tc), "profile", "main", 0);
+    av_dict_set(QuaDiaChi(tc), "x264-params", "rc-lookahead=5", 0);
+    if (avcodec_open2(enc_.get(), codec, QuaDiaChi(tc)) < 0) {
         enc_.reset();
         return false;
     }
@@ -161,13 +159,13 @@ bool BoGhiVideoFFmpeg::themDauVao(int rong, int cao, int64_t bitrate, double toc
     st_->time_base = AVRational{1, 90000};
     avcodec_parameters_from_context(st_->codecpar, enc_.get());
     constexpr int kBoDem = 1 << 16;
-    auto* buf = static_cast<unsigned char*>(av_malloc(kBoDem));
-    if (!buf) return thatBai();
-    io_.reset(avio_alloc_context(buf, kBoDem, 1, this, nullptr, &BoGhiVideoFFmpeg::ghiRa, &BoGhiVideoFFmpeg::tua));
-    if (!io_) {
-        av_free(buf);
-        return thatBai();
-    }
+    GiuBoNho boDem(static_cast<unsigned char*>(av_malloc(kBoDem)));
+    if (!boDem) return thatBai();
+    io_.reset(
+        avio_alloc_context(boDem.get(), kBoDem, 1, this, nullptr, &BoGhiVideoFFmpeg::ghiRa, &BoGhiVideoFFmpeg::tua));
+    if (!io_) return thatBai();
+    // The context owns the buffer from here, and may swap it for another: its owner frees whichever it holds.
+    boDem.release();
     fmt_->pb = io_.get();
     fmt_->flags |= AVFMT_FLAG_CUSTOM_IO | AVFMT_FLAG_FLUSH_PACKETS;
     yuv_.reset(av_frame_alloc());
@@ -182,11 +180,10 @@ bool BoGhiVideoFFmpeg::themDauVao(int rong, int cao, int64_t bitrate, double toc
 
 bool BoGhiVideoFFmpeg::batDau() {
     if (trangThai_ != TrangThai::chuaBatDau || !enc_ || fd_ < 0) return false;
-    AVDictionary* tc = nullptr;
-    av_dict_set(&tc, "movflags", "frag_keyframe+empty_moov+default_base_moof", 0);
-    av_dict_set(&tc, "frag_duration", "1000000", 0);
-    int r = avformat_write_header(fmt_.get(), &tc);
-    av_dict_free(&tc);
+    GiuTuDien tc;
+    av_dict_set(QuaDiaChi(tc), "movflags", "frag_keyframe+empty_moov+default_base_moof", 0);
+    av_dict_set(QuaDiaChi(tc), "frag_duration", "1000000", 0);
+    const int r = avformat_write_header(fmt_.get(), QuaDiaChi(tc));
     if (r < 0) {
         hong(vanBanLoiFFmpeg(r));
         return false;

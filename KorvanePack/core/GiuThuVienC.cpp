@@ -3,6 +3,7 @@
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
+#include <libavutil/dict.h>
 #include <libavutil/error.h>
 #include <libavutil/mem.h>
 #include <libswscale/swscale.h>
@@ -34,6 +35,14 @@ void XoaGoi::operator()(AVPacket* p) const {
 void XoaVaoRa::operator()(AVIOContext* p) const {
     av_freep(&p->buffer);
     avio_context_free(&p);
+}
+
+void XoaBoNho::operator()(unsigned char* p) const {
+    av_free(p);
+}
+
+void XoaTuDien::operator()(AVDictionary* p) const {
+    av_dict_free(&p);
 }
 
 void XoaSws::operator()(SwsContext* p) const {

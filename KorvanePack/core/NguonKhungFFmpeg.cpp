@@ -119,15 +119,11 @@ std::unique_ptr<NguonKhungFFmpeg> NguonKhungFFmpeg::mo(const QString& dinhDangVa
     n->fmt_->interrupt_callback = {ngatKhiDung, &n->dung_};
     // A webcam that stops delivering must not block the reader thread forever, or closing it would hang.
     n->fmt_->flags |= AVFMT_FLAG_NONBLOCK;
-    AVDictionary* opts = nullptr;
+    GiuTuDien opts;
     for (auto it = tuyChon.begin(); it != tuyChon.end(); ++it)
-        av_dict_set(&opts, it.key().toUtf8().constData(), it.value().toUtf8().constData(), 0);
+        av_dict_set(QuaDiaChi(opts), it.key().toUtf8().constData(), it.value().toUtf8().constData(), 0);
     const QByteArray diaChi = url.toUtf8();
-    // avformat_open_input frees the context on failure and leaves the pointer null.
-    AVFormatContext* ctx = n->fmt_.release();
-    int r = avformat_open_input(&ctx, diaChi.constData(), vao, &opts);
-    n->fmt_.reset(ctx);
-    av_dict_free(&opts);
+    const int r = avformat_open_input(QuaDiaChi(n->fmt_), diaChi.constData(), vao, QuaDiaChi(opts));
     if (r < 0) {
         loi = vanBanLoiFFmpeg(r);
         return nullptr;

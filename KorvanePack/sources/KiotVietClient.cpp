@@ -167,8 +167,7 @@ QList<DonHang> KiotVietClient::layDon(const QString& tuLuc, const QString&, cons
     bool dungThuTu = true;
     QDateTime truoc;
     bool chiNgay = false;
-    HanMucDon hanMuc(qsizetype(kCoTrang) * kTranYeuCau);
-    QList<DonHang> ra;
+    GomDon gom(kTen, kCoTrang, kTranYeuCau, khoa_, thoGanNhat_);
     const auto docTrang = [&](int trang) {
         KetQuaGui kq;
         for (;;) {
@@ -190,26 +189,17 @@ QList<DonHang> KiotVietClient::layDon(const QString& tuLuc, const QString&, cons
                 chiNgay = true;
             }
         }
-        const std::optional<json> tl = docDoiTuong(kq.than);
-        if (!tl) nemDuLieuKhongDoc(kTen);
-        const std::vector<const json*> ds = danhSachDoiTuong(layKhoa(&*tl, "data"));
-        if (!ds.empty()) {
-            std::lock_guard lk(khoa_);
-            if (!thoGanNhat_) thoGanNhat_ = mauTho(*ds.front());
-        }
-        const qsizetype lay = hanMuc.nhan(qsizetype(ds.size()));
         std::optional<QDateTime> dau, cuoi;
-        for (qsizetype i = 0; i < lay; ++i) {
-            const json& hd = *ds[size_t(i)];
-            const std::optional<QString> doi = chuoiJSON(layKhoa(&hd, "modifiedDate"));
-            cuoi = doi ? DocGio::docGioDon(*doi) : std::nullopt;
-            if (i == 0) dau = cuoi;
-            if (!cuoi || (truoc.isValid() && *cuoi < truoc)) dungThuTu = false;
-            if (cuoi) truoc = *cuoi;
-            if (auto d = chuyenHoaDon(hd)) ra.append(std::move(*d));
-        }
-        if (hanMuc.daCham()) return LapTrang::SauTrang::dungLai;
-        if (static_cast<int>(ds.size()) < kCoTrang) return LapTrang::SauTrang::het;
+        const LapTrang::SauTrang sau = gom.doc(
+            kq.than, "data", [this](const json& hd) { return chuyenHoaDon(hd); },
+            [&](const json& hd, qsizetype i) {
+                const std::optional<QString> doi = chuoiJSON(layKhoa(&hd, "modifiedDate"));
+                cuoi = doi ? DocGio::docGioDon(*doi) : std::nullopt;
+                if (i == 0) dau = cuoi;
+                if (!cuoi || (truoc.isValid() && *cuoi < truoc)) dungThuTu = false;
+                if (cuoi) truoc = *cuoi;
+            });
+        if (sau != LapTrang::SauTrang::conNua) return sau;
         if (!chiNgay && dungThuTu && dau && cuoi && cuoi->addSecs(-1) > *dau) {
             batDau = cuoi->addSecs(-1);
             viTri = 0;
@@ -228,7 +218,7 @@ QList<DonHang> KiotVietClient::layDon(const QString& tuLuc, const QString&, cons
         tangDan_ = dungThuTu;
     }
     if (catBot) bao(kDongCatBot);
-    return ra;
+    return gom.layRa();
 }
 
 std::optional<DonHang> KiotVietClient::chuyenHoaDon(const json& o) const {

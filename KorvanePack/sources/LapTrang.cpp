@@ -1,5 +1,8 @@
 #include "sources/LapTrang.h"
 
+#include "sources/DocJSON.h"
+#include "sources/TienIchKhach.h"
+
 LapTrang::KetThuc LapTrang::chay(const DocTrang& docTrang, const Tran& tran) {
     for (int trang = 0;;) {
         switch (docTrang(trang)) {
@@ -16,4 +19,25 @@ LapTrang::KetThuc LapTrang::chay(const DocTrang& docTrang, const Tran& tran) {
 
 LapTrang::KetThuc LapTrang::chay(const DocTrang& docTrang, int tran) {
     return chay(docTrang, [tran] { return tran; });
+}
+
+GomDon::GomDon(QString tenNguon, int coTrang, int tran, std::mutex& khoa, std::optional<QString>& mau)
+    : tenNguon_(std::move(tenNguon)), coTrang_(coTrang), hanMuc_(qsizetype(coTrang) * tran), khoa_(khoa), mau_(mau) {}
+
+LapTrang::SauTrang GomDon::doc(const QByteArray& than, const char* khoaDanhSach, const Chuyen& chuyen, const Xem& xem) {
+    const std::optional<nlohmann::json> tl = docDoiTuong(than);
+    if (!tl) nemDuLieuKhongDoc(tenNguon_);
+    const std::vector<const nlohmann::json*> ds = danhSachDoiTuong(layKhoa(&*tl, khoaDanhSach));
+    if (!ds.empty()) {
+        std::lock_guard lk(khoa_);
+        if (!mau_) mau_ = mauTho(*ds.front());
+    }
+    const qsizetype lay = hanMuc_.nhan(qsizetype(ds.size()));
+    for (qsizetype i = 0; i < lay; ++i) {
+        const nlohmann::json& muc = *ds[size_t(i)];
+        if (xem) xem(muc, i);
+        if (auto d = chuyen(muc)) ra_.append(std::move(*d));
+    }
+    if (hanMuc_.daCham()) return LapTrang::SauTrang::dungLai;
+    return static_cast<int>(ds.size()) < coTrang_ ? LapTrang::SauTrang::het : LapTrang::SauTrang::conNua;
 }

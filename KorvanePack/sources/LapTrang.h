@@ -1,8 +1,16 @@
 #pragma once
 
+#include <QByteArray>
+#include <QList>
+#include <QString>
 #include <QtGlobal>
 #include <algorithm>
 #include <functional>
+#include <mutex>
+#include <nlohmann/json.hpp>
+#include <optional>
+
+#include "store/DonHang.h"
 
 // The loop over the pages of one fetch, shared by every paged client. The client says how to ask for a
 // page and read it; the loop goes on while the platform says more follow and stops at a bound, so a
@@ -50,4 +58,35 @@ public:
 private:
     qsizetype conLai_;
     bool tranRoi_ = false;
+};
+
+// One fetch's pages of a platform that answers with a list of order objects (KiotViet, Pancake, Sapo), read
+// the same way on every page: the reply parsed, the list taken out of it, its first entry kept as the raw
+// sample while none is kept yet, the entries the bound still allows mapped, and what the page's size says of
+// the pages after it. How a page is asked for, how an entry maps and where the next page starts stay with the
+// client.
+class GomDon {
+public:
+    using Chuyen = std::function<std::optional<DonHang>(const nlohmann::json& muc)>;
+    // Shown each entry that is taken, with its place on the page, before it is mapped.
+    using Xem = std::function<void(const nlohmann::json& muc, qsizetype viTri)>;
+
+    // At most coTrang * tran orders. The sample goes into mau under khoa, the client's lock over it, so that
+    // it is there even when a later page fails.
+    GomDon(QString tenNguon, int coTrang, int tran, std::mutex& khoa, std::optional<QString>& mau);
+
+    // Reads the reply body of one page, whose list sits under khoaDanhSach; a body that is no JSON object
+    // throws the source's "not readable" error. dungLai once the bound is met, het after a page shorter
+    // than coTrang; conNua otherwise, and the client then moves on to the next page.
+    LapTrang::SauTrang doc(const QByteArray& than, const char* khoaDanhSach, const Chuyen& chuyen, const Xem& xem = {});
+    // The orders mapped so far, handed over.
+    QList<DonHang> layRa() { return std::move(ra_); }
+
+private:
+    QString tenNguon_;
+    int coTrang_;
+    HanMucDon hanMuc_;
+    std::mutex& khoa_;
+    std::optional<QString>& mau_;
+    QList<DonHang> ra_;
 };

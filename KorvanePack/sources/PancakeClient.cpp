@@ -113,8 +113,7 @@ QList<DonHang> PancakeClient::layDon(const QString& tuLuc, const QString& denLuc
     const std::optional<QDateTime> den = denLuc.isEmpty() ? std::nullopt : docThoiGianISO(denLuc);
     const QString denLucGui = QString::number(den ? den->toSecsSinceEpoch() : giayUnix(mt_.dongHo->gioThuc()) + 3'600);
     bool locNgay = true;
-    HanMucDon hanMuc(qsizetype(kCoTrang) * kTranTrangLoc);
-    QList<DonHang> ra;
+    GomDon gom(kTen, kCoTrang, kTranTrangLoc, khoa_, thoGanNhat_);
     const auto docTrang = [&](int soTrang) {
         const int trang = soTrang + 1;
         KetQuaGui kq;
@@ -139,27 +138,17 @@ QList<DonHang> PancakeClient::layDon(const QString& tuLuc, const QString& denLuc
                 if (trang >= kTranTrangLoc) return LapTrang::SauTrang::dungLai;
             }
         }
-        const std::optional<json> tl = docDoiTuong(kq.than);
-        if (!tl) nemDuLieuKhongDoc(kTen);
-        const std::vector<const json*> ds = danhSachDoiTuong(layKhoa(&*tl, "data"));
-        if (!ds.empty()) {
-            std::lock_guard lk(khoa_);
-            if (!thoGanNhat_) thoGanNhat_ = mauTho(*ds.front());
-        }
-        const qsizetype lay = hanMuc.nhan(qsizetype(ds.size()));
         std::optional<qint64> dau, cuoi;
-        for (qsizetype i = 0; i < lay; ++i) {
-            const json& o = *ds[size_t(i)];
-            if (locNgay) {
+        const LapTrang::SauTrang sau = gom.doc(
+            kq.than, "data", [this](const json& o) { return chuyenDon(o); },
+            [&](const json& o, qsizetype i) {
+                if (!locNgay) return;
                 cuoi = giayCapNhat(o);
                 if (i == 0) dau = cuoi;
                 if (!cuoi || *cuoi < truoc) dungThuTu = false;
                 if (cuoi) truoc = *cuoi;
-            }
-            if (auto d = chuyenDon(o)) ra.append(std::move(*d));
-        }
-        if (hanMuc.daCham()) return LapTrang::SauTrang::dungLai;
-        if (static_cast<int>(ds.size()) < kCoTrang) return LapTrang::SauTrang::het;
+            });
+        if (sau != LapTrang::SauTrang::conNua) return sau;
         if (locNgay) {
             if (dungThuTu && dau && cuoi && *cuoi - 1 > *dau) {
                 tuGiay = *cuoi - 1;
@@ -184,7 +173,7 @@ QList<DonHang> PancakeClient::layDon(const QString& tuLuc, const QString& denLuc
     }
     if (catBot)
         bao(locNgay ? QStringLiteral("Pancake còn đơn chưa lấy hết — giữ mốc lại, lượt sau lấy tiếp.") : kDongKhongLoc);
-    return ra;
+    return gom.layRa();
 }
 
 std::optional<DonHang> PancakeClient::chuyenDon(const json& o) const {

@@ -75,8 +75,7 @@ QList<DonHang> SapoClient::layDon(const QString& tuLucVao, const QString& denLuc
     tuLuc.replace(kPhanNghin, QStringLiteral("Z"));
     QString denLuc = denLucVao;
     denLuc.replace(kPhanNghin, QStringLiteral("Z"));
-    HanMucDon hanMuc(qsizetype(kCoTrang) * kTranTrang);
-    QList<DonHang> ra;
+    GomDon gom(kTen, kCoTrang, kTranTrang, khoa_, thoGanNhat_);
     const auto docTrang = [&](int trang) {
         CapThamSo thamSo{{QStringLiteral("modified_on_min"), tuLuc}};
         if (!denLuc.isEmpty()) thamSo.append({QStringLiteral("modified_on_max"), denLuc});
@@ -85,19 +84,7 @@ QList<DonHang> SapoClient::layDon(const QString& tuLucVao, const QString& denLuc
                        {QStringLiteral("page"), QString::number(trang + 1)}});
         const KetQuaGui kq =
             guiYeuCau(taoYeuCau(QStringLiteral("/orders.json"), thamSo), kTen, 4, 0, *mt_.kenh, *mt_.ngu, anKhoa_);
-        const std::optional<json> tl = docDoiTuong(kq.than);
-        if (!tl) nemDuLieuKhongDoc(kTen);
-        const std::vector<const json*> ds = danhSachDoiTuong(layKhoa(&*tl, "orders"));
-        if (!ds.empty()) {
-            std::lock_guard lk(khoa_);
-            if (!thoGanNhat_) thoGanNhat_ = mauTho(*ds.front());
-        }
-        const qsizetype lay = hanMuc.nhan(qsizetype(ds.size()));
-        for (qsizetype i = 0; i < lay; ++i) {
-            if (auto d = chuyenDon(*ds[size_t(i)])) ra.append(std::move(*d));
-        }
-        if (hanMuc.daCham()) return LapTrang::SauTrang::dungLai;
-        return static_cast<int>(ds.size()) >= kCoTrang ? LapTrang::SauTrang::conNua : LapTrang::SauTrang::het;
+        return gom.doc(kq.than, "orders", [this](const json& o) { return chuyenDon(o); });
     };
     const LapTrang::KetThuc ketThuc = LapTrang::chay(docTrang, kTranTrang);
     const bool catBot = ketThuc == LapTrang::KetThuc::conTrang;
@@ -106,7 +93,7 @@ QList<DonHang> SapoClient::layDon(const QString& tuLucVao, const QString& denLuc
         daCatBot_ = catBot;
     }
     if (catBot && tienDo) tienDo(QStringLiteral("Sapo còn đơn chưa lấy hết — giữ mốc lại, lượt sau lấy tiếp."));
-    return ra;
+    return gom.layRa();
 }
 
 std::optional<DonHang> SapoClient::chuyenDon(const json& o) const {

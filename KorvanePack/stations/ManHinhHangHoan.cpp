@@ -15,6 +15,7 @@
 #include "shell/BieuTuong.h"
 #include "core/BoDieuPhoi.h"
 #include "core/CongCameraManHinh.h"
+#include "shell/DongLuaChon.h"
 #include "shell/GiaoDien.h"
 #include "shell/KhungBo.h"
 #include "shell/NhanMau.h"
@@ -69,12 +70,7 @@ QVBoxLayout* themMuc(QVBoxLayout* cha, const QString& nhan) {
 }
 
 void napLuaChon(QComboBox* hop, const QList<MucChon>& ds) {
-    for (const MucChon& m : ds) hop->addItem(m.ten, m.id);
-}
-
-void chonTheoId(QComboBox* hop, const QString& id) {
-    const QSignalBlocker chan(hop);
-    hop->setCurrentIndex(qMax(0, hop->findData(id)));
+    for (const MucChon& m : ds) dongLuaChon(hop, m);
 }
 
 void datChuNeuKhac(QLineEdit* o, const QString& chu) {

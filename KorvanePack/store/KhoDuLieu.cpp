@@ -58,6 +58,7 @@ QString KhoDuLieu::duongDanNhatKy() const {
 }
 
 std::optional<QString> KhoDuLieu::moKho() {
+    luong_.kiem("KhoDuLieu::moKho");
     if (khoa_.dangGiu()) return std::nullopt;
     loiKhoa_ = khoa_.giu(thuMucGoc_ + QStringLiteral("/data"));
     return loiKhoa_;
@@ -84,6 +85,7 @@ QString KhoDuLieu::tepBanGhiThangNay() const {
 }
 
 KhoDuLieu::SoLuong KhoDuLieu::napTatCa(int soThang, int soNgayGiu) {
+    luong_.kiem("KhoDuLieu::napTatCa");
     // A folder held by another process is still read, but nothing in it is created or repaired.
     if (!moKho()) {
         QDir().mkpath(thuMucDon());
@@ -276,10 +278,12 @@ QStringList KhoDuLieu::tepDeNap(const QString& thuMuc, const QString& tienTo, in
 }
 
 void KhoDuLieu::napDon(const QString& thuMuc, const QString& tienTo, int soTep) {
+    luong_.kiem("KhoDuLieu::napDon");
     napTep(tepDeNap(thuMuc, tienTo, soTep), {});
 }
 
 void KhoDuLieu::napVideo(const QString& thuMuc, const QString& tienTo, int soTep) {
+    luong_.kiem("KhoDuLieu::napVideo");
     napTep({}, tepDeNap(thuMuc, tienTo, soTep));
 }
 
@@ -396,6 +400,7 @@ void KhoDuLieu::napTep(QStringList tepDon, const QStringList& tepVideo) {
 }
 
 void KhoDuLieu::capNhatDon(const DonHang& don) {
+    luong_.kiem("KhoDuLieu::capNhatDon");
     if (don.id.isEmpty()) return;
     ++phienBanDon_;
     const QStringList ma = don.tatCaMa();
@@ -419,6 +424,7 @@ void KhoDuLieu::boMaCu(const QString& id, const QStringList& giuLai) {
 }
 
 void KhoDuLieu::datVideo(const BanGhiVideo& video) {
+    luong_.kiem("KhoDuLieu::datVideo");
     if (video.id.isEmpty()) return;
     videoTheoId_.insert(video.id, video);
 }
@@ -447,6 +453,7 @@ void KhoDuLieu::ghiDong(const QByteArray& dong, const QString& thuMuc, const QSt
 }
 
 void KhoDuLieu::ghiBanGhiVideo(const BanGhiVideo& video) {
+    luong_.kiem("KhoDuLieu::ghiBanGhiVideo");
     QByteArray dong;
     try {
         dong = video.thanhDong();
@@ -458,6 +465,7 @@ void KhoDuLieu::ghiBanGhiVideo(const BanGhiVideo& video) {
 }
 
 void KhoDuLieu::ghiDon(const DonHang& don) {
+    luong_.kiem("KhoDuLieu::ghiDon");
     QByteArray dong;
     try {
         dong = don.thanhDong();
@@ -488,6 +496,7 @@ void KhoDuLieu::ghiLoDon(const QList<DonHang>& cacDon) const {
 }
 
 LoDon::AnhKho KhoDuLieu::chupDon() const {
+    luong_.kiem("KhoDuLieu::chupDon");
     return {donTheoId_.cacDong(), maToiId_, phienBanDon_};
 }
 
@@ -504,6 +513,7 @@ LoDon KhoDuLieu::ghiDonDaDoi(LoDon::AnhKho anh, const QList<DonHang>& cacDon) co
 }
 
 bool KhoDuLieu::chiMucLo(LoDon& lo, std::chrono::nanoseconds ngan, qsizetype toiDaDon) {
+    luong_.kiem("KhoDuLieu::chiMucLo");
     const auto het = std::chrono::steady_clock::now() + ngan;
     // The codes of the replaced lines were worked out from the snapshot; they hold while nothing else
     // has changed the maps since.
@@ -650,6 +660,7 @@ bool KhoDuLieu::khopTuKhoa(const DonHang& don, const QString& maChuan, const QSt
 }
 
 KhoDuLieu::KetQuaDonDep KhoDuLieu::donDepVideoCu(int soNgayGiu) {
+    luong_.kiem("KhoDuLieu::donDepVideoCu");
     KetQuaDonDep kq;
     // A retention of 0 or less from a damaged setting would delete every video not kept forever.
     if (soNgayGiu < soNgayGiuToiThieu) return kq;

@@ -15,6 +15,7 @@
 #include "store/DonHang.h"
 #include "store/KhoaThuMuc.h"
 #include "store/LoDon.h"
+#include "store/LuongChay.h"
 #include "store/NhatKy.h"
 
 class DongHo;
@@ -22,9 +23,11 @@ class DoDungLuong;
 
 // The one data store: the data folder on disk, every order and video record of the recent months in
 // memory, and the hash-chained journal. Where each kind of line goes is its own affair: callers hand it
-// orders, records and events, never a folder or a file name. Used on the GUI thread only (ghiLoDon
-// aside); it has no lock of its own, but it holds the data folder's lock file so that no second process
-// writes into the same folder.
+// orders, records and events, never a folder or a file name. It lives on the GUI thread, the one that
+// builds it; it has no lock of its own, so a call that changes its maps, its folder lock or its journal
+// from any other thread stops the program (ghiLoDon, ghiDonDaDoi and the free-space measure are the
+// workers' way in). It holds the data folder's lock file so that no second process writes into the same
+// folder.
 class KhoDuLieu {
 public:
     struct SoLuong {
@@ -42,6 +45,8 @@ public:
                        std::shared_ptr<const DoDungLuong> doDungLuong = {});
     KhoDuLieu(const KhoDuLieu&) = delete;
     KhoDuLieu& operator=(const KhoDuLieu&) = delete;
+    // For a store built and loaded on one thread and then handed to the thread it lives on.
+    void ganVaoLuongNay() { luong_.ganVaoLuongNay(); }
 
     const QString& thuMucGoc() const { return thuMucGoc_; }
     QString thuMucDon() const;          // "data/orders"
@@ -113,8 +118,14 @@ public:
     static constexpr int soNgayGiuToiThieu = 7;
 
     // The journal, written under the store's folder lock.
-    void ghiNhatKy(const QString& suKien, const QMap<QString, QString>& chiTiet = {}) { nhatKy_.ghi(suKien, chiTiet); }
-    void napVanTayCuoi() { nhatKy_.napVanTayCuoi(); }
+    void ghiNhatKy(const QString& suKien, const QMap<QString, QString>& chiTiet = {}) {
+        luong_.kiem("KhoDuLieu::ghiNhatKy");
+        nhatKy_.ghi(suKien, chiTiet);
+    }
+    void napVanTayCuoi() {
+        luong_.kiem("KhoDuLieu::napVanTayCuoi");
+        nhatKy_.napVanTayCuoi();
+    }
     KetQuaKiemTra kiemTraNhatKy() const { return nhatKy_.kiemTra(); }
     const QString& vanTayDongTruoc() const { return nhatKy_.vanTayDongTruoc(); }
     const std::optional<QString>& loiGhiNhatKy() const { return nhatKy_.loiGhi(); }
@@ -131,6 +142,7 @@ private:
     void ghiDong(const QByteArray& dong, const QString& thuMuc, const QString& tienTo);
     void boMaCu(const QString& id, const QStringList& giuLai);
 
+    LuongChay luong_;
     QString thuMucGoc_;
     DongHo* dongHo_;
     std::shared_ptr<const DoDungLuong> doDungLuong_;

@@ -3,7 +3,7 @@
 #include <QComboBox>
 #include <QSignalSpy>
 
-#include "admin/DongLuaChon.h"
+#include "shell/DongLuaChon.h"
 #include "sources/nentang/BangNenTang.h"
 #include "store/MucChon.h"
 

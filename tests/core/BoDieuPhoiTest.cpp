@@ -8,8 +8,10 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <nlohmann/json.hpp>
+#include <thread>
 
 #include "KhoTrenDia.h"
 #include "LoiNhapXuatGia.h"
@@ -210,6 +212,31 @@ TEST_F(BoDieuPhoiTest, NhanGiuTrongKhungMuoiGiayBatDauMotLanRoiDungVaLuu) {
                                                  {"bytes", std::to_string(bg.bytes)},
                                                  {"kind", "pack"}}));
     EXPECT_TRUE(kho->kiemTraNhatKy().ok);
+}
+
+// Codes, stops and the published fields are the GUI thread's: the same calls from a worker stop the program,
+// naming the call, instead of racing the recording's state.
+TEST_F(BoDieuPhoiTest, GoiTuLuongKhacDungChuongTrinh) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    const struct {
+        const char* noi;
+        std::function<void(BoDieuPhoi&)> goi;
+    } bang[] = {
+        {"BoDieuPhoi::xuLyMaDocDuoc", [](BoDieuPhoi& d) { d.xuLyMaDocDuoc(QStringLiteral("VD1")); }},
+        {"BoDieuPhoi::nhapMaTay", [](BoDieuPhoi& d) { d.nhapMaTay(QStringLiteral("VD1")); }},
+        {"BoDieuPhoi::quayKhongMa", [](BoDieuPhoi& d) { d.quayKhongMa(); }},
+        {"BoDieuPhoi::batDauQuay",
+         [](BoDieuPhoi& d) { d.batDauQuay(QStringLiteral("VD1"), LoaiVideo::dongGoi, QString()); }},
+        {"BoDieuPhoi::ketThucQuay", [](BoDieuPhoi& d) { d.ketThucQuay(); }},
+        {"BoDieuPhoi::kiemTraGioiHan", [](BoDieuPhoi& d) { d.kiemTraGioiHan(); }},
+        {"BoDieuPhoi::datCheDo", [](BoDieuPhoi& d) { d.datCheDo(BoDieuPhoi::CheDo::hangHoan); }},
+        {"BoDieuPhoi::datThongBao", [](BoDieuPhoi& d) { d.datThongBao(QStringLiteral("x")); }},
+    };
+    for (const auto& c : bang) {
+        EXPECT_DEATH(std::thread([&] { c.goi(*dp); }).join(),
+                     std::string(c.noi) + " was called from a thread it does not belong to")
+            << c.noi;
+    }
 }
 
 TEST_F(BoDieuPhoiTest, ThongBaoDaLuuTheoMauPhutGiayVaMB) {

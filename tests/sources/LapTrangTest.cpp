@@ -1,9 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <mutex>
+#include <optional>
 #include <stdexcept>
+#include <string>
 #include <vector>
 
 #include "sources/LapTrang.h"
+#include "sources/LoiNguonDon.h"
 
 namespace {
 
@@ -66,6 +70,52 @@ TEST(LapTrang, TheBoundMayChangeAndAThrowEndsTheLoop) {
                      40),
                  std::runtime_error);
     EXPECT_EQ(soTrang, 3);
+}
+
+// A page of an order list, as the clients that share it read it: three orders to a page and a bound of two
+// pages, so that the last page passes the bound; an entry that maps to nothing still counts. Only the entries under the bound are seen and
+// mapped, in their order on the page; the sample is the first entry of the first page that had one, kept even
+// when that entry maps to nothing; what follows a page is its size against the page size, or the bound.
+TEST(GomDon, MapsWhatTheBoundAllowsAndKeepsTheFirstSample) {
+    std::mutex khoa;
+    std::optional<QString> mau;
+    GomDon gom(QStringLiteral("Thu"), 3, 2, khoa, mau);
+    std::vector<std::string> daXem;
+    const auto chuyen = [](const nlohmann::json& o) -> std::optional<DonHang> {
+        if (!o.contains("id")) return std::nullopt;
+        DonHang d;
+        d.id = QString::fromStdString(o["id"].get<std::string>());
+        return d;
+    };
+    const auto xem = [&](const nlohmann::json& o, qsizetype viTri) {
+        daXem.push_back(std::to_string(viTri) + ":" + o.value("id", std::string("-")));
+    };
+    struct Ca {
+        const char* than;
+        S sau;
+        std::vector<std::string> xem;
+    };
+    const Ca cacCa[] = {
+        {R"({"orders":[]})", S::het, {}},
+        {R"({"orders":[{"khac":1},{"id":"a"},{"id":"b"}]})", S::conNua, {"0:-", "1:a", "2:b"}},
+        {R"({"orders":[{"id":"c"}]})", S::het, {"0:c"}},
+        {R"({"orders":[{"id":"d"},{"id":"e"},{"id":"f"}]})", S::dungLai, {"0:d", "1:e"}},
+    };
+    for (const Ca& ca : cacCa) {
+        daXem.clear();
+        EXPECT_EQ(gom.doc(ca.than, "orders", chuyen, xem), ca.sau) << ca.than;
+        EXPECT_EQ(daXem, ca.xem) << ca.than;
+    }
+    QStringList ids;
+    for (const DonHang& d : gom.layRa()) ids << d.id;
+    EXPECT_EQ(ids, QStringList({"a", "b", "c", "d", "e"}));
+    ASSERT_TRUE(mau);
+    EXPECT_TRUE(mau->contains(QStringLiteral("khac"))) << mau->toStdString();
+
+    // A body that is not an object is the source's error, and takes nothing.
+    GomDon hong(QStringLiteral("Thu"), 3, 2, khoa, mau);
+    for (const char* than : {"[]", "{", ""}) EXPECT_THROW(hong.doc(than, "orders", chuyen), LoiNguonDon) << than;
+    EXPECT_TRUE(hong.layRa().isEmpty());
 }
 
 }  // namespace

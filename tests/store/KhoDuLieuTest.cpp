@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
+#include <functional>
 #include <thread>
 
 #include "KhoTam.h"
@@ -659,4 +660,48 @@ TEST(GhiLoDon, TuLuongKhacSuaDuoiRachRoiNoiCaLo) {
     KhoTam t;
     t.kho->ghiLoDon({});
     EXPECT_FALSE(QFileInfo::exists(t.duongDan(QStringLiteral("data/orders"))));
+}
+
+// The store has no lock of its own: whatever changes its maps, its folder lock or its journal from a thread
+// other than the one that built it stops the program, naming the call; the workers' ways in (the batch
+// append, the free-space measure) run from any thread.
+TEST(LuongKho, DoiKhoTuLuongKhacDungChuongTrinh) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    KhoTam t;
+    ASSERT_FALSE(t.kho->moKho());
+    const auto tuLuongKhac = [&](const std::function<void(KhoDuLieu&)>& goi) {
+        std::thread([&] { goi(*t.kho); }).join();
+    };
+    const struct {
+        const char* noi;
+        std::function<void(KhoDuLieu&)> goi;
+    } bang[] = {
+        {"KhoDuLieu::moKho", [](KhoDuLieu& k) { k.moKho(); }},
+        {"KhoDuLieu::napTatCa", [](KhoDuLieu& k) { k.napTatCa(8); }},
+        {"KhoDuLieu::capNhatDon", [](KhoDuLieu& k) { k.capNhatDon(don(QStringLiteral("1"))); }},
+        {"KhoDuLieu::datVideo", [](KhoDuLieu& k) { k.datVideo(video(QStringLiteral("v"), {}, {})); }},
+        {"KhoDuLieu::ghiDon", [](KhoDuLieu& k) { k.ghiDon(don(QStringLiteral("1"))); }},
+        {"KhoDuLieu::ghiBanGhiVideo", [](KhoDuLieu& k) { k.ghiBanGhiVideo(video(QStringLiteral("v"), {}, {})); }},
+        {"KhoDuLieu::ghiNhatKy", [](KhoDuLieu& k) { k.ghiNhatKy(QStringLiteral("app_start")); }},
+        {"KhoDuLieu::chupDon", [](KhoDuLieu& k) { k.chupDon(); }},
+        {"KhoDuLieu::chiMucLo",
+         [](KhoDuLieu& k) {
+             LoDon lo;
+             k.chiMucLo(lo, std::chrono::nanoseconds(0), 1);
+         }},
+        {"KhoDuLieu::donDepVideoCu", [](KhoDuLieu& k) { k.donDepVideoCu(30); }},
+    };
+    for (const auto& c : bang) {
+        EXPECT_DEATH(tuLuongKhac(c.goi), std::string(c.noi) + " was called from a thread it does not belong to")
+            << c.noi;
+    }
+
+    std::optional<qint64> mb;
+    tuLuongKhac([&](KhoDuLieu& k) {
+        mb = k.dungLuongTrongMB();
+        k.ghiLoDon({don(QStringLiteral("2"))});
+    });
+    EXPECT_TRUE(mb);
+    t.moLai(true);
+    EXPECT_TRUE(t.kho->donTheoId().contains(QStringLiteral("2")));
 }

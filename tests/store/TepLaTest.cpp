@@ -188,6 +188,8 @@ TEST(TepLa, OngDanTenTepThangKhongChanKhoiDong) {
         FAIL() << "start-up waited on a named pipe";
     }
     EXPECT_TRUE(khoiDong.get()) << "the other month files still load";
+    // Built and loaded on the thread above, the store is this thread's from here on.
+    t.kho->ganVaoLuongNay();
     EXPECT_EQ(t.kho->vanTayDongTruoc(), QStringLiteral("GENESIS"));
 
     DonHang d;

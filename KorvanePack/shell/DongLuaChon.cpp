@@ -1,4 +1,4 @@
-#include "admin/DongLuaChon.h"
+#include "shell/DongLuaChon.h"
 
 #include <QSignalBlocker>
 
