@@ -19,7 +19,7 @@
 #include "store/DinhDangNgay.h"
 #include "store/DongHo.h"
 #include "store/KhoDuLieu.h"
-#include "store/LoiTep.h"
+#include "store/TienIch.h"
 
 using namespace std::chrono;
 using namespace std::chrono_literals;
@@ -38,11 +38,6 @@ constexpr qint64 kMbTuDung = 299;
 const QString kChuaCoDon =
     QStringLiteral("Mã này chưa có trong dữ liệu đã đồng bộ. Vẫn quay bình thường, gắn đơn sau.");
 const QString kVideoRong = QStringLiteral("Video lưu ra rỗng! Kiểm tra ổ đĩa — đơn này CHƯA có bằng chứng.");
-
-QString moTaLoi(const std::exception& e) {
-    if (const auto* loi = dynamic_cast<const LoiTep*>(&e)) return loi->moTa();
-    return QString::fromUtf8(e.what());
-}
 
 bool bangKhongPhanBietHoa(const QString& a, const QString& b) {
     return a.compare(b, Qt::CaseInsensitive) == 0;

@@ -5,15 +5,9 @@
 #include "core/CongTiengBao.h"
 #include "store/BanGhiVideo.h"
 #include "store/KhoDuLieu.h"
-#include "store/LoiTep.h"
 #include "store/TienIch.h"
 
 namespace {
-QString moTaLoi(const std::exception& e) {
-    if (const auto* loi = dynamic_cast<const LoiTep*>(&e)) return loi->moTa();
-    return QString::fromUtf8(e.what());
-}
-
 std::optional<QString> maVanDonDau(const DonHang& don) {
     if (don.trackings.empty()) return std::nullopt;
     return don.trackings.front().trackingNumber;

@@ -19,7 +19,6 @@
 #include "store/DocJson.h"
 #include "store/DonHang.h"
 #include "store/KhoDuLieu.h"
-#include "store/LoiTep.h"
 #include "store/TepDongJson.h"
 #include "store/TienIch.h"
 
@@ -144,11 +143,6 @@ std::optional<QString> timTep(const KhoDuLieu& kho, const NhanVideoDoDang::DoDan
         }
     }
     return tot;
-}
-
-QString moTaLoi(const std::exception& e) {
-    if (const auto* loi = dynamic_cast<const LoiTep*>(&e)) return loi->moTa();
-    return QString::fromUtf8(e.what());
 }
 
 }  // namespace
