@@ -322,9 +322,9 @@ bool BoDieuPhoi::batDauQuay(const QString& ma, LoaiVideo loai, const QString& nh
     phien_ = std::move(phien);
     datTrangThai(TrangThai::dangQuay);
 
-    kho_.ghiNhatKy(QStringLiteral("rec_start"), {{QStringLiteral("code"), ma},
-                                                 {QStringLiteral("orderId"), don ? don->id : QString()},
-                                                 {QStringLiteral("kind"), giaTriLoaiVideo(loai)}});
+    kho_.nhatKy().ghi(QStringLiteral("rec_start"), {{QStringLiteral("code"), ma},
+                                                    {QStringLiteral("orderId"), don ? don->id : QString()},
+                                                    {QStringLiteral("kind"), giaTriLoaiVideo(loai)}});
     batDauCanhGac();
 
     if (loai == LoaiVideo::hangHoan) {
@@ -524,9 +524,9 @@ void BoDieuPhoi::xongDung(const CongCamera::KetQuaGhi& kq, std::optional<QString
                            QStringLiteral("). Đơn này chưa có bằng chứng — quay lại ngay.");
         datCanhBao(vb);
         datThongBao(vb);
-        kho_.ghiNhatKy(QStringLiteral("rec_hong"), {{QStringLiteral("code"), phien_->ma},
-                                                    {QStringLiteral("vi"), *loiKiemTra},
-                                                    {QStringLiteral("file"), kq.url}});
+        kho_.nhatKy().ghi(QStringLiteral("rec_hong"), {{QStringLiteral("code"), phien_->ma},
+                                                       {QStringLiteral("vi"), *loiKiemTra},
+                                                       {QStringLiteral("file"), kq.url}});
         ketThucDung(std::nullopt);
         return;
     }
@@ -611,11 +611,11 @@ void BoDieuPhoi::congBoDaLuu(KhoDuLieu& kho, const BanGhiVideo& bg,
                              const std::function<void(const BanGhiVideo&)>& khiLuuXong) {
     kho.datVideo(bg);
     if (khiLuuXong) khiLuuXong(bg);
-    kho.ghiNhatKy(QStringLiteral("rec_finish"),
-                  {{QStringLiteral("code"), bg.code},
-                   {QStringLiteral("sha256"), bg.sha256},
-                   {QStringLiteral("bytes"), QString::number(bg.bytes)},
-                   {QStringLiteral("kind"), bg.kind ? *bg.kind : QStringLiteral("pack")}});
+    kho.nhatKy().ghi(QStringLiteral("rec_finish"),
+                     {{QStringLiteral("code"), bg.code},
+                      {QStringLiteral("sha256"), bg.sha256},
+                      {QStringLiteral("bytes"), QString::number(bg.bytes)},
+                      {QStringLiteral("kind"), bg.kind ? *bg.kind : QStringLiteral("pack")}});
 }
 
 QString BoDieuPhoi::thongBaoDaLuu(qint64 giay, qint64 bytes) {

@@ -154,7 +154,7 @@ QList<NhanVideoDoDang::DoDang> NhanVideoDoDang::timTrongNhatKy(const QString& du
 NhanVideoDoDang::KetQua NhanVideoDoDang::chay(KhoDuLieu& kho, const QString& tenShop,
                                               const std::function<void(const BanGhiVideo&)>& khiLuuXong) {
     KetQua kq;
-    const NhatKyDoc nk = docNhatKy(kho.duongDanNhatKy());
+    const NhatKyDoc nk = docNhatKy(kho.nhatKy().duongDan());
     if (nk.doDang.isEmpty()) return kq;
     QSet<QString> daCo = nk.tepDaHong;
     for (const BanGhiVideo& v : kho.videoTheoId()) {
@@ -174,7 +174,7 @@ NhanVideoDoDang::KetQua NhanVideoDoDang::chay(KhoDuLieu& kho, const QString& ten
         if (!duongDan) continue;
 
         if (const auto loi = KiemTraVideo::kiemTra(*duongDan)) {
-            kho.ghiNhatKy(
+            kho.nhatKy().ghi(
                 QStringLiteral("rec_hong"),
                 {{QStringLiteral("code"), dd.ma}, {QStringLiteral("vi"), *loi}, {QStringLiteral("file"), *duongDan}});
             ++kq.soHong;

@@ -3,7 +3,6 @@
 #include <QDateTime>
 #include <QHash>
 #include <QList>
-#include <QMap>
 #include <QString>
 #include <chrono>
 #include <memory>
@@ -35,7 +34,6 @@ public:
         qint64 soFile = 0;
         qint64 soByte = 0;
     };
-    using KetQuaKiemTra = NhatKy::KetQuaKiemTra;
 
     // Touches no file. The clock gives the month of new lines, journal times and the cleanup cut-off.
     explicit KhoDuLieu(QString thuMucGoc, DongHo* dongHo = nullptr,
@@ -47,7 +45,6 @@ public:
     QString thuMucDon() const;          // "data/orders"
     QString thuMucBanGhiVideo() const;  // "data/recordings"
     QString thuMucVideo() const;        // "videos"
-    QString duongDanNhatKy() const;     // "data/app.log.jsonl"
     static QString tienToDon() { return QStringLiteral("orders-"); }
     static QString tienToVideo() { return QStringLiteral("recordings-"); }
 
@@ -112,12 +109,9 @@ public:
     // The shortest retention that cleanup acts on; anything shorter is a damaged setting.
     static constexpr int soNgayGiuToiThieu = 7;
 
-    // The journal, written under the store's folder lock.
-    void ghiNhatKy(const QString& suKien, const QMap<QString, QString>& chiTiet = {}) { nhatKy_.ghi(suKien, chiTiet); }
-    void napVanTayCuoi() { nhatKy_.napVanTayCuoi(); }
-    KetQuaKiemTra kiemTraNhatKy() const { return nhatKy_.kiemTra(); }
-    const QString& vanTayDongTruoc() const { return nhatKy_.vanTayDongTruoc(); }
-    const std::optional<QString>& loiGhiNhatKy() const { return nhatKy_.loiGhi(); }
+    // The journal "data/app.log.jsonl", written under the store's folder lock.
+    NhatKy& nhatKy() { return nhatKy_; }
+    const NhatKy& nhatKy() const { return nhatKy_; }
 
 private:
     std::optional<QString> damBaoKhoa();

@@ -26,9 +26,9 @@ QList<QByteArray> cacDong(const QByteArray& b) {
 }
 
 void ghiBa(KhoDuLieu& k) {
-    k.ghiNhatKy(QStringLiteral("app_start"), {{QStringLiteral("don"), QStringLiteral("0")}});
-    k.ghiNhatKy(QStringLiteral("rec_start"), {{QStringLiteral("code"), QStringLiteral("GHN1")}});
-    k.ghiNhatKy(QStringLiteral("rec_finish"), {{QStringLiteral("code"), QStringLiteral("GHN1")}});
+    k.nhatKy().ghi(QStringLiteral("app_start"), {{QStringLiteral("don"), QStringLiteral("0")}});
+    k.nhatKy().ghi(QStringLiteral("rec_start"), {{QStringLiteral("code"), QStringLiteral("GHN1")}});
+    k.nhatKy().ghi(QStringLiteral("rec_finish"), {{QStringLiteral("code"), QStringLiteral("GHN1")}});
 }
 
 const QByteArray kBom = "\xEF\xBB\xBF";
@@ -38,9 +38,9 @@ const QByteArray kBom = "\xEF\xBB\xBF";
 // breaks a chain it has just vouched for.
 void kiemSauMotLanGhi(KhoTam& t, const NhatKy::KetQuaKiemTra& truoc, const std::string& ten) {
     t.moLai(true);
-    t.kho->ghiNhatKy(QStringLiteral("sync"));
-    ASSERT_FALSE(t.kho->loiGhiNhatKy()) << ten;
-    const auto sau = t.kho->kiemTraNhatKy();
+    t.kho->nhatKy().ghi(QStringLiteral("sync"));
+    ASSERT_FALSE(t.kho->nhatKy().loiGhi()) << ten;
+    const auto sau = t.kho->nhatKy().kiemTra();
     EXPECT_EQ(kiemNhatKyDocLap(t.docTep(QStringLiteral("data/app.log.jsonl"))),
               (KetQuaDocLap{sau.ok, sau.soDong, sau.dongGay}))
         << ten << ": after one append";
@@ -73,9 +73,9 @@ QByteArray soDaiChu() {
 TEST(NhatKy, DongDauTinhLaiTuQuyTac) {
     KhoTam t;
     t.dongHo.datGiayThuc(1'700'000'000);
-    t.kho->ghiNhatKy(QStringLiteral("rec_finish"), {{QStringLiteral("file"), QStringLiteral("/v/a b.mp4")},
-                                                    {QStringLiteral("code"), QStringLiteral("Mã\"1")},
-                                                    {QStringLiteral("vi"), QStringLiteral("C:\\x\n\ty")}});
+    t.kho->nhatKy().ghi(QStringLiteral("rec_finish"), {{QStringLiteral("file"), QStringLiteral("/v/a b.mp4")},
+                                                       {QStringLiteral("code"), QStringLiteral("Mã\"1")},
+                                                       {QStringLiteral("vi"), QStringLiteral("C:\\x\n\ty")}});
     // Sorted keys, compact, plain UTF-8, the quotation mark, reverse solidus and control characters
     // escaped, and every "/" written as "\/".
     const QByteArray chiTiet = R"({"code":"Mã\"1","file":"\/v\/a b.mp4","vi":"C:\\x\n\ty"})";
@@ -85,15 +85,15 @@ TEST(NhatKy, DongDauTinhLaiTuQuyTac) {
     const QByteArray mong = R"({"detail":)" + chiTiet + R"(,"event":"rec_finish","hash":")" + bam +
                             R"(","prev":"GENESIS","ts":"2023-11-14T22:13:20Z"})" + "\n";
     EXPECT_EQ(t.docTep(QStringLiteral("data/app.log.jsonl")), mong);
-    EXPECT_EQ(t.kho->vanTayDongTruoc().toLatin1(), bam);
-    EXPECT_FALSE(t.kho->loiGhiNhatKy());
+    EXPECT_EQ(t.kho->nhatKy().vanTayDongTruoc().toLatin1(), bam);
+    EXPECT_FALSE(t.kho->nhatKy().loiGhi());
 
-    t.kho->ghiNhatKy(QStringLiteral("sync"));
+    t.kho->nhatKy().ghi(QStringLiteral("sync"));
     const auto dong = cacDong(t.docTep(QStringLiteral("data/app.log.jsonl")));
     ASSERT_EQ(dong.size(), 2);
     EXPECT_TRUE(dong[1].startsWith(R"({"detail":{},"event":"sync","hash":")"));
     EXPECT_TRUE(dong[1].contains("\"prev\":\"" + bam + "\""));
-    const auto kq = t.kho->kiemTraNhatKy();
+    const auto kq = t.kho->nhatKy().kiemTra();
     EXPECT_TRUE(kq.ok);
     EXPECT_EQ(kq.soDong, 2);
     EXPECT_FALSE(kq.dongGay);
@@ -155,7 +155,7 @@ TEST(NhatKy, KiemTraPhatHienSuaXoaChen) {
         ghiBa(*t.kho);
         const auto dong = cacDong(t.docTep(QStringLiteral("data/app.log.jsonl")));
         t.vietTep(QStringLiteral("data/app.log.jsonl"), c.sua(dong));
-        const auto kq = t.kho->kiemTraNhatKy();
+        const auto kq = t.kho->nhatKy().kiemTra();
         EXPECT_EQ(kq.ok, c.ok) << c.ten;
         EXPECT_EQ(kq.soDong, c.soDong) << c.ten;
         EXPECT_EQ(kq.dongGay, c.dongGay) << c.ten;
@@ -166,7 +166,7 @@ TEST(NhatKy, KiemTraPhatHienSuaXoaChen) {
         kiemSauMotLanGhi(t, kq, c.ten);
     }
     KhoTam thieu;
-    const auto kq = thieu.kho->kiemTraNhatKy();
+    const auto kq = thieu.kho->nhatKy().kiemTra();
     EXPECT_FALSE(kq.ok);
     EXPECT_EQ(kq.soDong, 0);
     EXPECT_FALSE(kq.dongGay) << "a missing journal is unreadable, not broken";
@@ -174,19 +174,19 @@ TEST(NhatKy, KiemTraPhatHienSuaXoaChen) {
 
 TEST(NhatKy, GhiLoiRoiGhiDuocVanLienMach) {
     KhoTam t;
-    t.kho->ghiNhatKy(QStringLiteral("app_start"));
-    const QString van = t.kho->vanTayDongTruoc();
+    t.kho->nhatKy().ghi(QStringLiteral("app_start"));
+    const QString van = t.kho->nhatKy().vanTayDongTruoc();
     // The data folder becomes a regular file for a while: the write fails and the chain does not move.
     QDir().rename(t.duongDan(QStringLiteral("data")), t.duongDan(QStringLiteral("data.cat")));
     t.vietTep(QStringLiteral("data"), "khong phai thu muc");
-    t.kho->ghiNhatKy(QStringLiteral("rec_start"));
-    ASSERT_TRUE(t.kho->loiGhiNhatKy());
-    EXPECT_EQ(t.kho->vanTayDongTruoc(), van);
+    t.kho->nhatKy().ghi(QStringLiteral("rec_start"));
+    ASSERT_TRUE(t.kho->nhatKy().loiGhi());
+    EXPECT_EQ(t.kho->nhatKy().vanTayDongTruoc(), van);
     QFile::remove(t.duongDan(QStringLiteral("data")));
     QDir().rename(t.duongDan(QStringLiteral("data.cat")), t.duongDan(QStringLiteral("data")));
-    t.kho->ghiNhatKy(QStringLiteral("rec_finish"));
-    EXPECT_FALSE(t.kho->loiGhiNhatKy());
-    const auto kq = t.kho->kiemTraNhatKy();
+    t.kho->nhatKy().ghi(QStringLiteral("rec_finish"));
+    EXPECT_FALSE(t.kho->nhatKy().loiGhi());
+    const auto kq = t.kho->nhatKy().kiemTra();
     EXPECT_TRUE(kq.ok);
     EXPECT_EQ(kq.soDong, 2);
 }
@@ -195,7 +195,7 @@ TEST(NhatKy, GhiDoDangBiCatVeDoDaiCu) {
     KhoTam t;
     ghiBa(*t.kho);
     const QByteArray truoc = t.docTep(QStringLiteral("data/app.log.jsonl"));
-    const QString van = t.kho->vanTayDongTruoc();
+    const QString van = t.kho->nhatKy().vanTayDongTruoc();
     // A file-size limit a few bytes past the end makes the write stop part-way, as a full disk would.
     signal(SIGXFSZ, SIG_IGN);
     rlimit cu;
@@ -203,15 +203,15 @@ TEST(NhatKy, GhiDoDangBiCatVeDoDaiCu) {
     rlimit moi = cu;
     moi.rlim_cur = static_cast<rlim_t>(truoc.size() + 10);
     setrlimit(RLIMIT_FSIZE, &moi);
-    t.kho->ghiNhatKy(QStringLiteral("rec_hong"), {{QStringLiteral("vi"), QStringLiteral("x").repeated(200)}});
+    t.kho->nhatKy().ghi(QStringLiteral("rec_hong"), {{QStringLiteral("vi"), QStringLiteral("x").repeated(200)}});
     setrlimit(RLIMIT_FSIZE, &cu);
     signal(SIGXFSZ, SIG_DFL);
-    EXPECT_TRUE(t.kho->loiGhiNhatKy());
-    EXPECT_EQ(t.kho->vanTayDongTruoc(), van);
+    EXPECT_TRUE(t.kho->nhatKy().loiGhi());
+    EXPECT_EQ(t.kho->nhatKy().vanTayDongTruoc(), van);
     EXPECT_EQ(t.docTep(QStringLiteral("data/app.log.jsonl")), truoc) << "the partial line is cut off";
-    t.kho->ghiNhatKy(QStringLiteral("sync"));
-    EXPECT_TRUE(t.kho->kiemTraNhatKy().ok);
-    EXPECT_EQ(t.kho->kiemTraNhatKy().soDong, 4);
+    t.kho->nhatKy().ghi(QStringLiteral("sync"));
+    EXPECT_TRUE(t.kho->nhatKy().kiemTra().ok);
+    EXPECT_EQ(t.kho->nhatKy().kiemTra().soDong, 4);
 }
 
 TEST(NhatKy, MoLaiSauKhiDuoiRach) {
@@ -219,26 +219,26 @@ TEST(NhatKy, MoLaiSauKhiDuoiRach) {
     ghiBa(*t.kho);
     const QByteArray day = t.docTep(QStringLiteral("data/app.log.jsonl"));
     const auto dong = cacDong(day);
-    const QString bamCuoi = t.kho->vanTayDongTruoc();
+    const QString bamCuoi = t.kho->nhatKy().vanTayDongTruoc();
 
     // Torn in the middle of a fourth line: the fragment is cut and the next line chains to line 3.
     t.vietTep(QStringLiteral("data/app.log.jsonl"), day + dong[2].left(40));
     t.moLai(true);
-    EXPECT_EQ(t.kho->vanTayDongTruoc(), bamCuoi);
+    EXPECT_EQ(t.kho->nhatKy().vanTayDongTruoc(), bamCuoi);
     EXPECT_EQ(t.docTep(QStringLiteral("data/app.log.jsonl")), day);
-    t.kho->ghiNhatKy(QStringLiteral("app_start"));
-    EXPECT_TRUE(t.kho->kiemTraNhatKy().ok);
+    t.kho->nhatKy().ghi(QStringLiteral("app_start"));
+    EXPECT_TRUE(t.kho->nhatKy().kiemTra().ok);
 
     // A whole last line that only lacks its line feed is kept.
     KhoTam u;
     ghiBa(*u.kho);
     const QByteArray du = u.docTep(QStringLiteral("data/app.log.jsonl"));
-    const QString bamU = u.kho->vanTayDongTruoc();
+    const QString bamU = u.kho->nhatKy().vanTayDongTruoc();
     u.vietTep(QStringLiteral("data/app.log.jsonl"), du.left(du.size() - 1));
     u.moLai(true);
-    EXPECT_EQ(u.kho->vanTayDongTruoc(), bamU);
-    u.kho->ghiNhatKy(QStringLiteral("app_start"));
-    const auto kq = u.kho->kiemTraNhatKy();
+    EXPECT_EQ(u.kho->nhatKy().vanTayDongTruoc(), bamU);
+    u.kho->nhatKy().ghi(QStringLiteral("app_start"));
+    const auto kq = u.kho->nhatKy().kiemTra();
     EXPECT_TRUE(kq.ok);
     EXPECT_EQ(kq.soDong, 4);
 }
@@ -247,31 +247,31 @@ TEST(NhatKy, VanTayCuoiBoQuaDongHong) {
     KhoTam t;
     ghiBa(*t.kho);
     const QByteArray day = t.docTep(QStringLiteral("data/app.log.jsonl"));
-    const QString bamCuoi = t.kho->vanTayDongTruoc();
+    const QString bamCuoi = t.kho->nhatKy().vanTayDongTruoc();
     const QByteArray hong = day + "{\"hash\":\"\xff\"}\n{\"hash\":\"\"}\n{khong\n\n";
     t.vietTep(QStringLiteral("data/app.log.jsonl"), hong);
     t.moLai(true);
     EXPECT_EQ(t.docTep(QStringLiteral("data/app.log.jsonl")), hong)
         << "terminated broken lines are left for the verifier";
-    EXPECT_EQ(t.kho->vanTayDongTruoc(), bamCuoi);
-    const auto kq = t.kho->kiemTraNhatKy();
+    EXPECT_EQ(t.kho->nhatKy().vanTayDongTruoc(), bamCuoi);
+    const auto kq = t.kho->nhatKy().kiemTra();
     EXPECT_FALSE(kq.ok);
     EXPECT_FALSE(kq.dongGay) << "with a byte that is not UTF-8 the journal is not text as a whole: unreadable";
     t.moLai();
-    EXPECT_EQ(t.kho->vanTayDongTruoc(), QStringLiteral("GENESIS")) << "nothing is read before napTatCa";
+    EXPECT_EQ(t.kho->nhatKy().vanTayDongTruoc(), QStringLiteral("GENESIS")) << "nothing is read before napTatCa";
 }
 
 TEST(NhatKy, ChiTietKhongHopLeDatLoi) {
     KhoTam t;
-    t.kho->ghiNhatKy(QStringLiteral("app_start"));
-    const QString van = t.kho->vanTayDongTruoc();
+    t.kho->nhatKy().ghi(QStringLiteral("app_start"));
+    const QString van = t.kho->nhatKy().vanTayDongTruoc();
     const QChar doc = QChar(char16_t(0xD800));  // a lone surrogate, not a Unicode text
-    t.kho->ghiNhatKy(QStringLiteral("sync_error"), {{QStringLiteral("loi"), QString(doc)}});
-    EXPECT_TRUE(t.kho->loiGhiNhatKy());
-    EXPECT_EQ(t.kho->vanTayDongTruoc(), van);
+    t.kho->nhatKy().ghi(QStringLiteral("sync_error"), {{QStringLiteral("loi"), QString(doc)}});
+    EXPECT_TRUE(t.kho->nhatKy().loiGhi());
+    EXPECT_EQ(t.kho->nhatKy().vanTayDongTruoc(), van);
     EXPECT_EQ(cacDong(t.docTep(QStringLiteral("data/app.log.jsonl"))).size(), 1);
-    t.kho->ghiNhatKy(QStringLiteral("sync"));
-    EXPECT_FALSE(t.kho->loiGhiNhatKy()) << "a good write clears the error";
+    t.kho->nhatKy().ghi(QStringLiteral("sync"));
+    EXPECT_FALSE(t.kho->nhatKy().loiGhi()) << "a good write clears the error";
 }
 
 // A journal line is outside data too: one whose detail nests deeper than any line this program writes is a
@@ -312,7 +312,7 @@ TEST(NhatKy, DongLongQuaSauLaDongGay) {
         const auto dong = cacDong(cu);
         const std::string truoc = nlohmann::json::parse(dong.back().toStdString()).at("hash").get<std::string>();
         t.vietTep(QStringLiteral("data/app.log.jsonl"), cu + c.dong(truoc) + '\n');
-        const auto kq = t.kho->kiemTraNhatKy();
+        const auto kq = t.kho->nhatKy().kiemTra();
         EXPECT_EQ(kq.ok, c.ok) << c.ten;
         EXPECT_EQ(kq.soDong, 4) << c.ten;
         EXPECT_EQ(kq.dongGay, c.ok ? std::nullopt : std::optional<qint64>(4)) << c.ten;
@@ -421,11 +421,11 @@ TEST(NhatKy, DauBomVaSoNguyenDaiDocNhuNhau) {
         ghiBa(*t.kho);
         const auto dong = cacDong(t.docTep(QStringLiteral("data/app.log.jsonl")));
         t.vietTep(QStringLiteral("data/app.log.jsonl"), c.lam(dong));
-        const auto kq = t.kho->kiemTraNhatKy();
+        const auto kq = t.kho->nhatKy().kiemTra();
         EXPECT_EQ((KetQuaDocLap{kq.ok, kq.soDong, kq.dongGay}), c.truoc) << c.ten;
         EXPECT_EQ(kiemNhatKyDocLap(t.docTep(QStringLiteral("data/app.log.jsonl"))), c.truoc) << c.ten;
         kiemSauMotLanGhi(t, kq, c.ten);
-        const auto sau = t.kho->kiemTraNhatKy();
+        const auto sau = t.kho->nhatKy().kiemTra();
         EXPECT_EQ((KetQuaDocLap{sau.ok, sau.soDong, sau.dongGay}), c.sau) << c.ten << ": after one append";
     }
 }
@@ -438,11 +438,11 @@ TEST(NhatKy, SoNguyenQuaTamSoThuc) {
     const QByteArray cu = t.docTep(QStringLiteral("data/app.log.jsonl"));
     const QByteArray dong = dongTay(bamCua(cacDong(cu).back()), R"({"n":[-)" + QByteArray(5000, '9') + "]}");
     t.vietTep(QStringLiteral("data/app.log.jsonl"), cu + dong + '\n');
-    const auto kq = t.kho->kiemTraNhatKy();
+    const auto kq = t.kho->nhatKy().kiemTra();
     EXPECT_TRUE(kq.ok);
     EXPECT_EQ(kq.soDong, 4);
     t.moLai(true);
-    EXPECT_EQ(t.kho->vanTayDongTruoc().toLatin1(), bamCua(dong));
+    EXPECT_EQ(t.kho->nhatKy().vanTayDongTruoc().toLatin1(), bamCua(dong));
 }
 
 // The line reader on hostile lines: never a crash, an object only for an object as written, and the serialisation
@@ -505,7 +505,7 @@ TEST(NhatKy, DocDongHongLonSauVaCut) {
     for (qsizetype n = 1; n < dong.size(); ++n) {
         EXPECT_FALSE(DongNhatKy::doc(dong.left(n)).has_value()) << n;
         t.vietTep(QStringLiteral("data/app.log.jsonl"), cu + dong.left(n) + '\n');
-        const auto kq = t.kho->kiemTraNhatKy();
+        const auto kq = t.kho->nhatKy().kiemTra();
         EXPECT_EQ((KetQuaDocLap{kq.ok, kq.soDong, kq.dongGay}), (KetQuaDocLap{false, 4, 4})) << n;
     }
 
@@ -517,7 +517,7 @@ TEST(NhatKy, DocDongHongLonSauVaCut) {
     const QByteArray lon = dongTay(truoc, R"({"t":")" + QByteArray(16 << 20, 'x') + R"("})");
     const QByteArray dongNhieu = dongTay(bamCua(lon), nhieu);
     t.vietTep(QStringLiteral("data/app.log.jsonl"), cu + lon + '\n' + dongNhieu + '\n');
-    const auto kq = t.kho->kiemTraNhatKy();
+    const auto kq = t.kho->nhatKy().kiemTra();
     EXPECT_TRUE(kq.ok);
     EXPECT_EQ(kq.soDong, 5);
 
