@@ -51,7 +51,7 @@ int main() {
     qsizetype soDoDang = 0;
     for (int lan = 0; lan < 3; ++lan) {
         t0 = std::chrono::steady_clock::now();
-        soDoDang = NhanVideoDoDang::timTrongNhatKy(kho.nhatKy().duongDan()).size();
+        soDoDang = NhanVideoDoDang::timTrongNhatKy(kho.nhatKy()).size();
         totNhat = std::min(totNhat, giay(t0));
     }
     std::printf("journal: %d lines, %.1f MB\n", soDong, noiDung.size() / 1e6);

@@ -225,7 +225,7 @@ TEST_F(NhanThu, OnlyFilesOfUnfinishedRecordingsAreTakenIn) {
     kho->nhatKy().ghi("rec_finish", {{"code", "SAUDO"}, {"sha256", "x"}, {"bytes", "1"}, {"kind", "pack"}});
 
     QStringList ma;
-    for (const auto& dd : NhanVideoDoDang::timTrongNhatKy(kho->nhatKy().duongDan())) ma << dd.ma;
+    for (const auto& dd : NhanVideoDoDang::timTrongNhatKy(kho->nhatKy())) ma << dd.ma;
     EXPECT_EQ(ma, (QStringList{"COBANGHI", "QUACU", "DUNGLOI"}));
 
     khoiDongLai();
@@ -252,7 +252,7 @@ TEST_F(NhanThu, TwoInterruptedRecordingsOfOneCodeEachGetTheirOwnFile) {
     for (const BanGhiVideo& v : banGhiCua("LAPLAI")) giay[v.filePath] = v.durationSec;
     EXPECT_EQ(giay, (QMap<QString, qint64>{{dau, 2}, {sau, 3}}));
     khoiDongLai();
-    EXPECT_TRUE(NhanVideoDoDang::timTrongNhatKy(kho->nhatKy().duongDan()).isEmpty());
+    EXPECT_TRUE(NhanVideoDoDang::timTrongNhatKy(kho->nhatKy()).isEmpty());
     EXPECT_EQ(NhanVideoDoDang::chay(*kho, "Shop Thử").soGiu, 0);
 }
 

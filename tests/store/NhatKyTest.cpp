@@ -68,6 +68,15 @@ QByteArray soDaiChu() {
     return "-123456789012345678901234567890";
 }
 
+// What docSuKien handed over, one "event code" text per event ("-" for an event without a detail object).
+QStringList suKienDoc(const NhatKy& nk, std::initializer_list<std::string_view> cacTen) {
+    QStringList ra;
+    nk.docSuKien(cacTen, [&](const NhatKy::SuKienDoc& sk) {
+        ra << sk.ten() + u' ' + (sk.coChiTiet() ? sk.chiTiet("code") : QStringLiteral("-"));
+    });
+    return ra;
+}
+
 }  // namespace
 
 TEST(NhatKy, DongDauTinhLaiTuQuyTac) {
@@ -530,4 +539,82 @@ TEST(NhatKy, DocDongHongLonSauVaCut) {
     EXPECT_TRUE(DongNhatKy::doc(dongTay("GENESIS", R"({"d":)" + longNhau(gioiHan, soDaiChu()) + "}")));
     EXPECT_FALSE(DongNhatKy::doc(dongTay("GENESIS", R"({"d":)" + longNhau(gioiHan + 1, soDaiChu()) + "}")));
     EXPECT_FALSE(DongNhatKy::doc(dongTay("GENESIS", R"({"d":)" + longNhau(300000, soDaiChu()) + "}")));
+}
+
+// Events come back as they were written: only the names asked for, in order, with their time and the texts of
+// their detail unescaped.
+TEST(NhatKy, DocSuKienTheoTenDungThuTu) {
+    KhoTam t;
+    t.dongHo.datGiayThuc(1'700'000'000);
+    NhatKy& nk = t.kho->nhatKy();
+    nk.ghi(QStringLiteral("app_start"), {{QStringLiteral("don"), QStringLiteral("0")}});
+    nk.ghi(QStringLiteral("rec_start"), {{QStringLiteral("code"), QStringLiteral("GHN1")},
+                                         {QStringLiteral("orderId"), QStringLiteral("7001")},
+                                         {QStringLiteral("kind"), QStringLiteral("pack")}});
+    nk.ghi(QStringLiteral("sync"), {{QStringLiteral("code"), QStringLiteral("KHONGHOI")}});
+    nk.ghi(QStringLiteral("rec_hong"), {{QStringLiteral("code"), QStringLiteral("Mã \"2\"")},
+                                        {QStringLiteral("file"), QStringLiteral("/v/2026/a b.mp4")}});
+    nk.ghi(QStringLiteral("rec_start_khac"), {{QStringLiteral("code"), QStringLiteral("TIENTO")}});
+    nk.ghi(QStringLiteral("rec_finish"), {{QStringLiteral("code"), QStringLiteral("GHN1")}});
+
+    EXPECT_EQ(suKienDoc(nk, {"rec_start", "rec_hong", "rec_finish"}),
+              (QStringList{"rec_start GHN1", QStringLiteral("rec_hong Mã \"2\""), "rec_finish GHN1"}));
+    EXPECT_EQ(suKienDoc(nk, {"app_start"}), QStringList{"app_start "});
+    EXPECT_EQ(suKienDoc(nk, {}), QStringList());
+
+    QList<std::optional<QDateTime>> luc;
+    QStringList chiTiet;
+    nk.docSuKien({"rec_start", "rec_hong"}, [&](const NhatKy::SuKienDoc& sk) {
+        luc << sk.luc();
+        chiTiet << sk.chiTiet("orderId") + u'|' + sk.chiTiet("kind") + u'|' + sk.chiTiet("file") + u'|' +
+                       sk.chiTiet("khongco");
+    });
+    const QDateTime mong = QDateTime::fromSecsSinceEpoch(1'700'000'000, Qt::UTC);
+    EXPECT_EQ(luc, (QList<std::optional<QDateTime>>{mong, mong}));
+    EXPECT_EQ(chiTiet, (QStringList{"7001|pack||", "||/v/2026/a b.mp4|"}));
+}
+
+// Lines the program never writes, among its own: each is passed over and the reading goes on with the next line.
+TEST(NhatKy, DocSuKienBoQuaDongLa) {
+    KhoTam t;
+    NhatKy& nk = t.kho->nhatKy();
+    nk.ghi(QStringLiteral("rec_start"), {{QStringLiteral("code"), QStringLiteral("DAU")}});
+    const QByteArray dau = t.docTep(QStringLiteral("data/app.log.jsonl"));
+    const QByteArray tot = R"({"detail":{"code":"SAU"},"event":"rec_start","ts":"2026-01-01T00:00:00Z"})";
+    const struct {
+        const char* ten;
+        QByteArray dong;
+        QStringList docDuoc;  // what the line itself yields
+    } bang[] = {
+        {"longer than a line may be",
+         R"({"event":"rec_start","detail":{"code":")" + QByteArray(4 * NhatKy::kDongToiDa, 'A') + R"("}})",
+         {}},
+        {"a line of ours past the length limit, not read from its middle",
+         QByteArray(NhatKy::kDongToiDa, ' ') + R"({"detail":{"code":"GIUA"},"event":"rec_start"})",
+         {}},
+        {"nested deeper than the parser goes",
+         R"({"event":"rec_start","detail":{"code":"SAU1","x":)" + QByteArray(5000, '[') + QByteArray(5000, ']') + "}}",
+         {}},
+        {"torn", R"({"event":"rec_start","detail":{"code":"RACH","kind":"pa)", {}},
+        {"byte-order mark", kBom + R"({"detail":{"code":"BOM"},"event":"rec_start"})", {}},
+        {"integer past 64 bits", R"({"detail":{"code":"SOLON","n":123456789012345678901234},"event":"rec_start"})", {}},
+        {"space after the key", R"({"detail":{"code":"CACH"},"event": "rec_start"})", {}},
+        {"the name only inside the detail", R"({"detail":{"code":"TRONG","event":"rec_start"},"event":"sync"})", {}},
+        {"event not text", R"({"detail":{"code":"SO","event":"rec_start"},"event":1})", {}},
+        {"not an object", R"([{"detail":{"code":"MANG"},"event":"rec_start"}])", {}},
+        {"detail not an object", R"({"detail":"x","event":"rec_start"})", {"rec_start -"}},
+        {"unreadable time", R"({"detail":{"code":"GIO"},"event":"rec_start","ts":5})", {"rec_start GIO"}},
+    };
+    for (const auto& c : bang) {
+        SCOPED_TRACE(c.ten);
+        t.vietTep(QStringLiteral("data/app.log.jsonl"), dau + c.dong + '\n' + tot + '\n');
+        EXPECT_EQ(suKienDoc(nk, {"rec_start"}),
+                  QStringList{"rec_start DAU"} + c.docDuoc + QStringList{"rec_start SAU"});
+        // Torn at the end of the journal, as a crash leaves it: read up to it.
+        t.vietTep(QStringLiteral("data/app.log.jsonl"), dau + c.dong);
+        EXPECT_EQ(suKienDoc(nk, {"rec_start"}), QStringList{"rec_start DAU"} + c.docDuoc);
+    }
+    bool coGio = true;
+    nk.docSuKien({"rec_start"}, [&](const NhatKy::SuKienDoc& sk) { coGio = sk.luc().has_value(); });
+    EXPECT_FALSE(coGio) << "a time that is not text is no time";
 }
