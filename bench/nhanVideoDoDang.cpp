@@ -42,16 +42,16 @@ int main() {
         noiDung += NhatKy::tuanTuHoa(j.dump());
         noiDung += '\n';
     }
-    TepDongJson::ghiNguyenTu(kho.duongDanNhatKy(), QByteArrayView(noiDung.data(), qsizetype(noiDung.size())));
+    TepDongJson::ghiNguyenTu(kho.nhatKy().duongDan(), QByteArrayView(noiDung.data(), qsizetype(noiDung.size())));
 
     auto t0 = std::chrono::steady_clock::now();
-    const qsizetype doc = TepDongJson::docToanBo(kho.duongDanNhatKy()).value_or(QByteArray()).size();
+    const qsizetype doc = TepDongJson::docToanBo(kho.nhatKy().duongDan()).value_or(QByteArray()).size();
     const double chiDoc = giay(t0);
     double totNhat = 1e9;
     qsizetype soDoDang = 0;
     for (int lan = 0; lan < 3; ++lan) {
         t0 = std::chrono::steady_clock::now();
-        soDoDang = NhanVideoDoDang::timTrongNhatKy(kho.duongDanNhatKy()).size();
+        soDoDang = NhanVideoDoDang::timTrongNhatKy(kho.nhatKy()).size();
         totNhat = std::min(totNhat, giay(t0));
     }
     std::printf("journal: %d lines, %.1f MB\n", soDong, noiDung.size() / 1e6);

@@ -48,7 +48,7 @@ QString MucPhanMem::chuPhienBan(const QString& phienBan, const QString& banDung)
            QStringLiteral(" (") + (banDung.isEmpty() ? QStringLiteral("1") : banDung) + QLatin1Char(')');
 }
 
-QString MucPhanMem::chuKetQua(const KhoDuLieu::KetQuaKiemTra& kq) {
+QString MucPhanMem::chuKetQua(const NhatKy::KetQuaKiemTra& kq) {
     if (kq.ok)
         return QStringLiteral("Nguyên vẹn — ") + QString::number(kq.soDong) +
                QStringLiteral(" dòng nhật ký, chuỗi băm liền mạch.");
@@ -63,7 +63,7 @@ QString MucPhanMem::chuDaNap(qsizetype soDon, qsizetype soVideo) {
 
 void MucPhanMem::kiemTraNhatKy() {
     // With no store there is no journal that could be vouched for.
-    const QString chu = kho_ ? chuKetQua(kho_->kiemTraNhatKy()) : chuKetQua({});
+    const QString chu = kho_ ? chuKetQua(kho_->nhatKy().kiemTra()) : chuKetQua({});
     ketQuaNhatKy_ = chu;
     chuKetQua_->setText(chu);
     chuKetQua_->datMau(chu.startsWith(QStringLiteral("Nguyên vẹn")) ? BangMau::mauXanhLa : BangMau::mauDo);

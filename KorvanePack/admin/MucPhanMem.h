@@ -25,7 +25,7 @@ public:
     // "Korvane Zize " + version + " (" + build + ")"; an empty version or build reads "1.0" and "1".
     static QString chuPhienBan(const QString& phienBan = QStringLiteral(KORVANE_VERSION),
                                const QString& banDung = QStringLiteral(KORVANE_BUILD));
-    static QString chuKetQua(const KhoDuLieu::KetQuaKiemTra& kq);
+    static QString chuKetQua(const NhatKy::KetQuaKiemTra& kq);
     static QString chuDaNap(qsizetype soDon, qsizetype soVideo);
 
     const std::optional<QString>& ketQuaNhatKy() const { return ketQuaNhatKy_; }

@@ -19,7 +19,7 @@
 #include "store/DinhDangNgay.h"
 #include "store/DongHo.h"
 #include "store/KhoDuLieu.h"
-#include "store/LoiTep.h"
+#include "store/TienIch.h"
 
 using namespace std::chrono;
 using namespace std::chrono_literals;
@@ -38,11 +38,6 @@ constexpr qint64 kMbTuDung = 299;
 const QString kChuaCoDon =
     QStringLiteral("Mã này chưa có trong dữ liệu đã đồng bộ. Vẫn quay bình thường, gắn đơn sau.");
 const QString kVideoRong = QStringLiteral("Video lưu ra rỗng! Kiểm tra ổ đĩa — đơn này CHƯA có bằng chứng.");
-
-QString moTaLoi(const std::exception& e) {
-    if (const auto* loi = dynamic_cast<const LoiTep*>(&e)) return loi->moTa();
-    return QString::fromUtf8(e.what());
-}
 
 bool bangKhongPhanBietHoa(const QString& a, const QString& b) {
     return a.compare(b, Qt::CaseInsensitive) == 0;
@@ -338,9 +333,9 @@ bool BoDieuPhoi::batDauQuay(const QString& ma, LoaiVideo loai, const QString& nh
     phien_ = std::move(phien);
     datTrangThai(TrangThai::dangQuay);
 
-    kho_.ghiNhatKy(QStringLiteral("rec_start"), {{QStringLiteral("code"), ma},
-                                                 {QStringLiteral("orderId"), don ? don->id : QString()},
-                                                 {QStringLiteral("kind"), giaTriLoaiVideo(loai)}});
+    kho_.nhatKy().ghi(QStringLiteral("rec_start"), {{QStringLiteral("code"), ma},
+                                                    {QStringLiteral("orderId"), don ? don->id : QString()},
+                                                    {QStringLiteral("kind"), giaTriLoaiVideo(loai)}});
     batDauCanhGac();
 
     if (loai == LoaiVideo::hangHoan) {
@@ -546,9 +541,9 @@ void BoDieuPhoi::xongDung(const CongCamera::KetQuaGhi& kq, std::optional<QString
                            QStringLiteral("). Đơn này chưa có bằng chứng — quay lại ngay.");
         datCanhBao(vb);
         datThongBao(vb);
-        kho_.ghiNhatKy(QStringLiteral("rec_hong"), {{QStringLiteral("code"), phien_->ma},
-                                                    {QStringLiteral("vi"), *loiKiemTra},
-                                                    {QStringLiteral("file"), kq.url}});
+        kho_.nhatKy().ghi(QStringLiteral("rec_hong"), {{QStringLiteral("code"), phien_->ma},
+                                                       {QStringLiteral("vi"), *loiKiemTra},
+                                                       {QStringLiteral("file"), kq.url}});
         ketThucDung(std::nullopt);
         return;
     }
@@ -634,11 +629,11 @@ void BoDieuPhoi::congBoDaLuu(KhoDuLieu& kho, const BanGhiVideo& bg,
                              const std::function<void(const BanGhiVideo&)>& khiLuuXong) {
     kho.datVideo(bg);
     if (khiLuuXong) khiLuuXong(bg);
-    kho.ghiNhatKy(QStringLiteral("rec_finish"),
-                  {{QStringLiteral("code"), bg.code},
-                   {QStringLiteral("sha256"), bg.sha256},
-                   {QStringLiteral("bytes"), QString::number(bg.bytes)},
-                   {QStringLiteral("kind"), bg.kind ? *bg.kind : QStringLiteral("pack")}});
+    kho.nhatKy().ghi(QStringLiteral("rec_finish"),
+                     {{QStringLiteral("code"), bg.code},
+                      {QStringLiteral("sha256"), bg.sha256},
+                      {QStringLiteral("bytes"), QString::number(bg.bytes)},
+                      {QStringLiteral("kind"), bg.kind ? *bg.kind : QStringLiteral("pack")}});
 }
 
 QString BoDieuPhoi::thongBaoDaLuu(qint64 giay, qint64 bytes) {

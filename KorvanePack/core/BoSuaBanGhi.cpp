@@ -5,15 +5,9 @@
 #include "core/CongTiengBao.h"
 #include "store/BanGhiVideo.h"
 #include "store/KhoDuLieu.h"
-#include "store/LoiTep.h"
 #include "store/TienIch.h"
 
 namespace {
-QString moTaLoi(const std::exception& e) {
-    if (const auto* loi = dynamic_cast<const LoiTep*>(&e)) return loi->moTa();
-    return QString::fromUtf8(e.what());
-}
-
 std::optional<QString> maVanDonDau(const DonHang& don) {
     if (don.trackings.empty()) return std::nullopt;
     return don.trackings.front().trackingNumber;
@@ -44,7 +38,7 @@ void BoSuaBanGhi::ganDon(const QString& id, const DonHang& don) {
         return;
     }
     kho_.datVideo(bg);
-    kho_.ghiNhatKy(QStringLiteral("relink"), {{QStringLiteral("id"), bg.id}, {QStringLiteral("orderId"), don.id}});
+    kho_.nhatKy().ghi(QStringLiteral("relink"), {{QStringLiteral("id"), bg.id}, {QStringLiteral("orderId"), don.id}});
     tieng_.phat(LoaiTieng::daLuu);
     emit thongBaoMoi(QStringLiteral("Đã gắn video vào đơn của ") + don.customerName.value_or(don.id) +
                      QStringLiteral("."));
@@ -65,9 +59,9 @@ bool BoSuaBanGhi::luuToKhaiHangHoan(const QString& id, const KhaiBaoHoan& khai) 
         return false;
     }
     kho_.datVideo(bg);
-    kho_.ghiNhatKy(QStringLiteral("return_info"), {{QStringLiteral("id"), bg.id},
-                                                   {QStringLiteral("decision"), khai.decision.value_or(QString())},
-                                                   {QStringLiteral("conditions"), khai.conditions.join(',')}});
+    kho_.nhatKy().ghi(QStringLiteral("return_info"), {{QStringLiteral("id"), bg.id},
+                                                      {QStringLiteral("decision"), khai.decision.value_or(QString())},
+                                                      {QStringLiteral("conditions"), khai.conditions.join(',')}});
     tieng_.phat(coVanDe ? LoaiTieng::coLoi : LoaiTieng::daLuu);
     return true;
 }

@@ -57,8 +57,8 @@ void KhoiDong::chayCacBuoc() {
     in(QStringLiteral("nạp kho xong"));
     trangThai_.datSoDon(int(so.soDon));
     trangThai_.datSoVideo(int(so.soVideo));
-    kho->ghiNhatKy(QStringLiteral("app_start"), {{QStringLiteral("don"), QString::number(so.soDon)},
-                                                 {QStringLiteral("video"), QString::number(so.soVideo)}});
+    kho->nhatKy().ghi(QStringLiteral("app_start"), {{QStringLiteral("don"), QString::number(so.soDon)},
+                                                    {QStringLiteral("video"), QString::number(so.soVideo)}});
     trangThai_.datKho(kho);
 
     // 3. Coordinator. 4 and 5 follow in the same pass, so the window never sees the coordinator alone for

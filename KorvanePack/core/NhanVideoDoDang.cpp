@@ -1,9 +1,6 @@
 #include "core/NhanVideoDoDang.h"
 
-#include <unistd.h>
-
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QSet>
 #include <QUuid>
@@ -16,11 +13,9 @@
 #include "store/BanGhiVideo.h"
 #include "store/DinhDangISO.h"
 #include "store/DinhDangNgay.h"
-#include "store/DocJson.h"
 #include "store/DonHang.h"
 #include "store/KhoDuLieu.h"
-#include "store/LoiTep.h"
-#include "store/TepDongJson.h"
+#include "store/NhatKy.h"
 #include "store/TienIch.h"
 
 namespace {
@@ -31,69 +26,46 @@ struct NhatKyDoc {
     QSet<QString> tepDaHong;
 };
 
-bool laDongCanDoc(QByteArrayView dong) {
-    return dong.contains(QByteArrayView("\"event\":\"rec_")) ||
-           dong.contains(QByteArrayView("\"event\":\"app_start\""));
-}
-
-NhatKyDoc docNhatKy(const QString& duongDan) {
+NhatKyDoc docNhatKy(const NhatKy& nhatKy) {
     NhatKyDoc kq;
-    // Opened as the store opens its own files: regular files only, never waiting on a pipe put in its place.
-    const int fd = TepDongJson::moDeDoc(duongDan);
-    if (fd < 0) return kq;
-    QFile tep;
-    if (!tep.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
-        ::close(fd);
-        return kq;
-    }
     std::optional<NhanVideoDoDang::DoDang> dangMo;
     const auto dongLai = [&] {
         if (dangMo) kq.doDang.append(*dangMo);
         dangMo.reset();
     };
-    while (!tep.atEnd()) {
-        QByteArray dong = tep.readLine(NhanVideoDoDang::kDongToiDa);
-        if (!dong.endsWith('\n') && !tep.atEnd()) {
-            // Longer than any line this program writes: read past it without keeping it.
-            while (!tep.atEnd() && !tep.readLine(NhanVideoDoDang::kDongToiDa).endsWith('\n')) {
-            }
-            continue;
-        }
-        if (!laDongCanDoc(dong)) continue;
-        const auto o = DocJson::docDoiTuong(std::string_view(dong.constData(), size_t(dong.size())));
-        if (!o) continue;
-        const QString suKien = DocJson::chu(*o, "event");
+    nhatKy.docSuKien({"app_start", "rec_start", "rec_finish", "rec_hong"}, [&](const NhatKy::SuKienDoc& sk) {
+        const QString suKien = sk.ten();
         if (suKien == QStringLiteral("app_start")) {
             dongLai();
-            continue;
+            return;
         }
-        const auto chiTiet = DocJson::doiTuong(*o, "detail");
-        if (!chiTiet) continue;
-        const QString ma = DocJson::chu(*chiTiet, "code");
+        if (!sk.coChiTiet()) return;
+        const QString ma = sk.chiTiet("code");
         if (suKien == QStringLiteral("rec_start")) {
-            const auto luc = docThoiGianISO(DocJson::chu(*o, "ts"));
-            const QString kind = DocJson::chu(*chiTiet, "kind");
+            const auto luc = sk.luc();
+            const QString kind = sk.chiTiet("kind");
             dongLai();
-            if (!luc || !loaiVideoTuGiaTri(kind)) continue;
-            dangMo = NhanVideoDoDang::DoDang{ma, DocJson::chu(*chiTiet, "orderId"), kind, luc->toUTC()};
-        } else if (suKien == QStringLiteral("rec_finish") || suKien == QStringLiteral("rec_hong")) {
-            if (suKien == QStringLiteral("rec_hong")) {
-                const QString tepHong = QFileInfo(DocJson::chu(*chiTiet, "file")).fileName();
-                if (!tepHong.isEmpty()) kq.tepDaHong.insert(tepHong);
-            }
-            if (dangMo && dangMo->ma == ma) {
-                dangMo.reset();
-                continue;
-            }
-            // Written by this step at an earlier start, which works through them oldest first.
-            for (qsizetype i = 0; i < kq.doDang.size(); ++i) {
-                if (kq.doDang[i].ma == ma) {
-                    kq.doDang.removeAt(i);
-                    break;
-                }
+            if (!luc || !loaiVideoTuGiaTri(kind)) return;
+            dangMo = NhanVideoDoDang::DoDang{ma, sk.chiTiet("orderId"), kind, luc->toUTC()};
+            return;
+        }
+        // A "rec_finish" or a "rec_hong": its recording is closed.
+        if (suKien == QStringLiteral("rec_hong")) {
+            const QString tepHong = QFileInfo(sk.chiTiet("file")).fileName();
+            if (!tepHong.isEmpty()) kq.tepDaHong.insert(tepHong);
+        }
+        if (dangMo && dangMo->ma == ma) {
+            dangMo.reset();
+            return;
+        }
+        // Written by this step at an earlier start, which works through them oldest first.
+        for (qsizetype i = 0; i < kq.doDang.size(); ++i) {
+            if (kq.doDang[i].ma == ma) {
+                kq.doDang.removeAt(i);
+                break;
             }
         }
-    }
+    });
     dongLai();
     return kq;
 }
@@ -146,21 +118,16 @@ std::optional<QString> timTep(const KhoDuLieu& kho, const NhanVideoDoDang::DoDan
     return tot;
 }
 
-QString moTaLoi(const std::exception& e) {
-    if (const auto* loi = dynamic_cast<const LoiTep*>(&e)) return loi->moTa();
-    return QString::fromUtf8(e.what());
-}
-
 }  // namespace
 
-QList<NhanVideoDoDang::DoDang> NhanVideoDoDang::timTrongNhatKy(const QString& duongDanNhatKy) {
-    return docNhatKy(duongDanNhatKy).doDang;
+QList<NhanVideoDoDang::DoDang> NhanVideoDoDang::timTrongNhatKy(const NhatKy& nhatKy) {
+    return docNhatKy(nhatKy).doDang;
 }
 
 NhanVideoDoDang::KetQua NhanVideoDoDang::chay(KhoDuLieu& kho, const QString& tenShop,
                                               const std::function<void(const BanGhiVideo&)>& khiLuuXong) {
     KetQua kq;
-    const NhatKyDoc nk = docNhatKy(kho.duongDanNhatKy());
+    const NhatKyDoc nk = docNhatKy(kho.nhatKy());
     if (nk.doDang.isEmpty()) return kq;
     QSet<QString> daCo = nk.tepDaHong;
     for (const BanGhiVideo& v : kho.videoTheoId()) {
@@ -180,7 +147,7 @@ NhanVideoDoDang::KetQua NhanVideoDoDang::chay(KhoDuLieu& kho, const QString& ten
         if (!duongDan) continue;
 
         if (const auto loi = KiemTraVideo::kiemTra(*duongDan)) {
-            kho.ghiNhatKy(
+            kho.nhatKy().ghi(
                 QStringLiteral("rec_hong"),
                 {{QStringLiteral("code"), dd.ma}, {QStringLiteral("vi"), *loi}, {QStringLiteral("file"), *duongDan}});
             ++kq.soHong;

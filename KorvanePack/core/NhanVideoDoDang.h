@@ -8,6 +8,7 @@
 
 struct BanGhiVideo;
 class KhoDuLieu;
+class NhatKy;
 
 // The recordings a crash, a power cut or a failed stop left without a record. The fragmented file of such a
 // recording plays up to about its last second, but nothing in the program can find it until a record names
@@ -35,8 +36,8 @@ public:
         int soLoi = 0;   // files left for the next start: unreadable, or the record could not be appended
     };
 
-    // The recordings of the journal at `duongDanNhatKy` that never finished, oldest first.
-    static QList<DoDang> timTrongNhatKy(const QString& duongDanNhatKy);
+    // The recordings of the journal that never finished, oldest first.
+    static QList<DoDang> timTrongNhatKy(const NhatKy& nhatKy);
 
     // Judges and records every unfinished recording whose file is found. `khiLuuXong` gets each record
     // written, as the coordinator's after-save hook does.
@@ -46,8 +47,6 @@ public:
     // What the packer is told once after start-up; absent when nothing was found.
     static std::optional<QString> thongBao(const KetQua& kq);
 
-    // Journal lines longer than this are not ours and are skipped unread.
-    static constexpr qsizetype kDongToiDa = 64 * 1024;
     // The longest gap between naming a recording's file and journalling its start.
     static constexpr qint64 kLechToiDaMs = 60'000;
 };

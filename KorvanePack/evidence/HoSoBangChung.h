@@ -9,7 +9,7 @@
 
 #include "store/BanGhiVideo.h"
 #include "store/DonHang.h"
-#include "store/KhoDuLieu.h"
+#include "store/NhatKy.h"
 
 class DongHo;
 class QObject;
@@ -46,7 +46,7 @@ public:
     };
 
     // What the journal check found: intact with its line count, broken at a line, or unreadable.
-    using KetQuaNhatKy = KhoDuLieu::KetQuaKiemTra;
+    using KetQuaNhatKy = NhatKy::KetQuaKiemTra;
 
     static constexpr double cacMoc[6] = {0.04, 0.22, 0.40, 0.58, 0.76, 0.96};
 

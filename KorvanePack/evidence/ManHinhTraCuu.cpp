@@ -260,7 +260,7 @@ void ManHinhTraCuu::xuatHoSo() {
         if (it != kho_.donTheoId().cend()) don = *it;
     }
     // Both are taken now, so the dossier states the journal and the machine as they were when it was asked for.
-    const KhoDuLieu::KetQuaKiemTra nhatKy = kho_.kiemTraNhatKy();
+    const NhatKy::KetQuaKiemTra nhatKy = kho_.nhatKy().kiemTra();
     const QString maMay = layMaMay_ ? layMaMay_() : QString();
     QPointer<ManHinhTraCuu> toi = this;
     HoSoBangChung::xuatNen(bg, don, tenShop_, kho_.thuMucGoc(), true, nhatKy, maMay, this,

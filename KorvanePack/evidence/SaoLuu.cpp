@@ -615,7 +615,7 @@ void SaoLuu::ketThuc(int tong, const Dem& dem, ViTri viTri) {
         chiTiet.insert(QStringLiteral("loiVaoThuMucDuLieu"), QString::number(dem.vaoThuMucDuLieu));
     if (dem.chinhTepGoc > 0) chiTiet.insert(QStringLiteral("loiChinhTepGoc"), QString::number(dem.chinhTepGoc));
     if (dem.biChan > 0) chiTiet.insert(QStringLiteral("loiBiChan"), QString::number(dem.biChan));
-    kho_.ghiNhatKy(QStringLiteral("backup"), chiTiet);
+    kho_.nhatKy().ghi(QStringLiteral("backup"), chiTiet);
     datDangChay(false);
     emit xongBuToanBo();
 }

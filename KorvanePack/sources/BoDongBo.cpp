@@ -246,7 +246,7 @@ void BoDongBo::ketThucLuot(const std::shared_ptr<KetQuaLuot>& kq) {
         datTrangThai(QStringLiteral("Đồng bộ lỗi."));
         ghiNhatKy(text);
         if (!kq->chiTietLoi.isEmpty()) ghiNhatKy(an(kq->chiTietLoi));
-        kho_.ghiNhatKy(QStringLiteral("sync_error"), {{QStringLiteral("msg"), text}});
+        kho_.nhatKy().ghi(QStringLiteral("sync_error"), {{QStringLiteral("msg"), text}});
         ketThuc();
         return;
     }
@@ -259,8 +259,8 @@ void BoDongBo::ketThucLuot(const std::shared_ptr<KetQuaLuot>& kq) {
         datLoi(text);
         datTrangThai(QStringLiteral("Kho dữ liệu không ghi được."));
         ghiNhatKy(text);
-        kho_.ghiNhatKy(QStringLiteral("sync_write_error"),
-                       {{QStringLiteral("msg"), *kq->loiGhi}, {QStringLiteral("daLuu"), QStringLiteral("0")}});
+        kho_.nhatKy().ghi(QStringLiteral("sync_write_error"),
+                          {{QStringLiteral("msg"), *kq->loiGhi}, {QStringLiteral("daLuu"), QStringLiteral("0")}});
         ketThuc();
         return;
     }
@@ -298,9 +298,9 @@ void BoDongBo::hoanTatLuot(const std::shared_ptr<KetQuaLuot>& kq) {
     caiDat_.ud().setValue(khoaNguonMoc, nguonMoc_);
     caiDat_.ud().sync();
     datTrangThai(n > 0 ? QStringLiteral("Đã cập nhật %1 đơn.").arg(n) : QStringLiteral("Không có đơn nào mới."));
-    kho_.ghiNhatKy(QStringLiteral("sync"),
-                   {{QStringLiteral("orders"), QString::number(n)},
-                    {QStringLiteral("catBot"), kq->catBot ? QStringLiteral("1") : QStringLiteral("0")}});
+    kho_.nhatKy().ghi(QStringLiteral("sync"),
+                      {{QStringLiteral("orders"), QString::number(n)},
+                       {QStringLiteral("catBot"), kq->catBot ? QStringLiteral("1") : QStringLiteral("0")}});
     if (n > 0) ghiNhatKy(QStringLiteral("Cập nhật %1 đơn.").arg(n));
     boLoTrenLuong(kq);
     datDangChay(false);

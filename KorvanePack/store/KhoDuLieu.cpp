@@ -53,9 +53,6 @@ QString KhoDuLieu::thuMucBanGhiVideo() const {
 QString KhoDuLieu::thuMucVideo() const {
     return thuMucGoc_ + QStringLiteral("/videos");
 }
-QString KhoDuLieu::duongDanNhatKy() const {
-    return nhatKy_.duongDan();
-}
 
 std::optional<QString> KhoDuLieu::moKho() {
     luong_.kiem("KhoDuLieu::moKho");
@@ -107,7 +104,7 @@ KhoDuLieu::SoLuong KhoDuLieu::napTatCa(int soThang, int soNgayGiu) {
     // parser memory they freed, which the allocator would otherwise hold on to for the life of the process.
     malloc_trim(0);
 #endif
-    napVanTayCuoi();
+    nhatKy_.napVanTayCuoi();
     return {donTheoId_.size(), videoTheoId_.size()};
 }
 
@@ -693,7 +690,7 @@ KhoDuLieu::KetQuaDonDep KhoDuLieu::donDepVideoCu(int soNgayGiu) {
         }
     }
     if (kq.soFile > 0)
-        ghiNhatKy(QStringLiteral("cleanup"), {{QStringLiteral("soFile"), QString::number(kq.soFile)},
-                                              {QStringLiteral("soByte"), QString::number(kq.soByte)}});
+        nhatKy_.ghi(QStringLiteral("cleanup"), {{QStringLiteral("soFile"), QString::number(kq.soFile)},
+                                                {QStringLiteral("soByte"), QString::number(kq.soByte)}});
     return kq;
 }

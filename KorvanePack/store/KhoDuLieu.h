@@ -3,7 +3,6 @@
 #include <QDateTime>
 #include <QHash>
 #include <QList>
-#include <QMap>
 #include <QString>
 #include <chrono>
 #include <memory>
@@ -38,7 +37,6 @@ public:
         qint64 soFile = 0;
         qint64 soByte = 0;
     };
-    using KetQuaKiemTra = NhatKy::KetQuaKiemTra;
 
     // Touches no file. The clock gives the month of new lines, journal times and the cleanup cut-off.
     explicit KhoDuLieu(QString thuMucGoc, DongHo* dongHo = nullptr,
@@ -46,13 +44,15 @@ public:
     KhoDuLieu(const KhoDuLieu&) = delete;
     KhoDuLieu& operator=(const KhoDuLieu&) = delete;
     // For a store built and loaded on one thread and then handed to the thread it lives on.
-    void ganVaoLuongNay() { luong_.ganVaoLuongNay(); }
+    void ganVaoLuongNay() {
+        luong_.ganVaoLuongNay();
+        nhatKy_.ganVaoLuongNay();
+    }
 
     const QString& thuMucGoc() const { return thuMucGoc_; }
     QString thuMucDon() const;          // "data/orders"
     QString thuMucBanGhiVideo() const;  // "data/recordings"
     QString thuMucVideo() const;        // "videos"
-    QString duongDanNhatKy() const;     // "data/app.log.jsonl"
     static QString tienToDon() { return QStringLiteral("orders-"); }
     static QString tienToVideo() { return QStringLiteral("recordings-"); }
 
@@ -117,18 +117,9 @@ public:
     // The shortest retention that cleanup acts on; anything shorter is a damaged setting.
     static constexpr int soNgayGiuToiThieu = 7;
 
-    // The journal, written under the store's folder lock.
-    void ghiNhatKy(const QString& suKien, const QMap<QString, QString>& chiTiet = {}) {
-        luong_.kiem("KhoDuLieu::ghiNhatKy");
-        nhatKy_.ghi(suKien, chiTiet);
-    }
-    void napVanTayCuoi() {
-        luong_.kiem("KhoDuLieu::napVanTayCuoi");
-        nhatKy_.napVanTayCuoi();
-    }
-    KetQuaKiemTra kiemTraNhatKy() const { return nhatKy_.kiemTra(); }
-    const QString& vanTayDongTruoc() const { return nhatKy_.vanTayDongTruoc(); }
-    const std::optional<QString>& loiGhiNhatKy() const { return nhatKy_.loiGhi(); }
+    // The journal "data/app.log.jsonl", written under the store's folder lock.
+    NhatKy& nhatKy() { return nhatKy_; }
+    const NhatKy& nhatKy() const { return nhatKy_; }
 
 private:
     std::optional<QString> damBaoKhoa();

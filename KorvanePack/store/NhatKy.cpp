@@ -2,8 +2,11 @@
 
 #include <openssl/sha.h>
 #include <simdjson.h>
+#include <unistd.h>
 
 #include <QDir>
+#include <QFile>
+#include <algorithm>
 #include <nlohmann/json.hpp>
 
 #include "store/DinhDangISO.h"
@@ -22,7 +25,37 @@ QString bamHex(const std::string& s) {
     return chuoiHex(QByteArrayView(reinterpret_cast<const char*>(md), SHA256_DIGEST_LENGTH));
 }
 
+bool laTenCan(std::initializer_list<std::string_view> cacTen, std::string_view ten) {
+    return std::find(cacTen.begin(), cacTen.end(), ten) != cacTen.end();
+}
+
+// Only a line that names a wanted event is worth parsing. Every line is written compactly, so its name
+// stands right after the key as written here.
+bool coTheLaSuKien(QByteArrayView dong, std::initializer_list<std::string_view> cacTen) {
+    constexpr QByteArrayView kKhoa("\"event\":\"");
+    for (qsizetype i = dong.indexOf(kKhoa); i >= 0; i = dong.indexOf(kKhoa, i + 1)) {
+        const QByteArrayView sau = dong.sliced(i + kKhoa.size());
+        for (const std::string_view ten : cacTen)
+            if (sau.size() > qsizetype(ten.size()) &&
+                sau.startsWith(QByteArrayView(ten.data(), qsizetype(ten.size()))) && sau[qsizetype(ten.size())] == '"')
+                return true;
+    }
+    return false;
+}
+
 }  // namespace
+
+QString NhatKy::SuKienDoc::ten() const {
+    return DocJson::chuoi(ten_);
+}
+
+std::optional<QDateTime> NhatKy::SuKienDoc::luc() const {
+    return docThoiGianISO(DocJson::chu(dong_, "ts"));
+}
+
+QString NhatKy::SuKienDoc::chiTiet(std::string_view khoa) const {
+    return chiTiet_ ? DocJson::chu(*chiTiet_, khoa) : QString();
+}
 
 NhatKy::NhatKy(QString thuMucData, DongHo& dongHo, DamBaoKhoa damBaoKhoa)
     : thuMucData_(std::move(thuMucData)),
@@ -42,6 +75,7 @@ std::string NhatKy::tuanTuHoa(const std::string& jsonDump) {
 }
 
 void NhatKy::ghi(const QString& suKien, const QMap<QString, QString>& chiTiet) {
+    luong_.kiem("NhatKy::ghi");
     nlohmann::json chiTietJson = nlohmann::json::object();
     bool hopLe = suKien.isValidUtf16();
     for (auto it = chiTiet.cbegin(); it != chiTiet.cend(); ++it) {
@@ -75,6 +109,7 @@ void NhatKy::ghi(const QString& suKien, const QMap<QString, QString>& chiTiet) {
 }
 
 void NhatKy::napVanTayCuoi() {
+    luong_.kiem("NhatKy::napVanTayCuoi");
     // A torn last line is cut before anything chains to it, so the journal keeps verifying.
     if (!damBaoKhoa_())
         TepDongJson::suaDuoi(duongDan_, [](QByteArrayView dong) { return DongNhatKy::doc(dong).has_value(); });
@@ -118,4 +153,31 @@ NhatKy::KetQuaKiemTra NhatKy::kiemTra() const {
         return dung;
     });
     return kq;
+}
+
+void NhatKy::docSuKien(std::initializer_list<std::string_view> cacTen,
+                       const std::function<void(const SuKienDoc&)>& moiSuKien) const {
+    // Opened as the store opens its own files: regular files only, never waiting on a pipe put in its place.
+    const int fd = TepDongJson::moDeDoc(duongDan_);
+    if (fd < 0) return;
+    QFile tep;
+    if (!tep.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return;
+    }
+    while (!tep.atEnd()) {
+        QByteArray dong = tep.readLine(kDongToiDa);
+        if (!dong.endsWith('\n') && !tep.atEnd()) {
+            // Longer than any line this program writes: read past it without keeping it.
+            while (!tep.atEnd() && !tep.readLine(kDongToiDa).endsWith('\n')) {
+            }
+            continue;
+        }
+        if (!coTheLaSuKien(dong, cacTen)) continue;
+        const auto o = DocJson::docDoiTuong(std::string_view(dong.constData(), size_t(dong.size())));
+        std::string_view ten;
+        if (!o || o->at_key("event").get_string().get(ten) != simdjson::SUCCESS || !laTenCan(cacTen, ten)) continue;
+        const auto chiTiet = DocJson::doiTuong(*o, "detail");
+        moiSuKien(SuKienDoc(ten, *o, chiTiet ? &*chiTiet : nullptr));
+    }
 }

@@ -1,12 +1,20 @@
 #pragma once
 
+#include <QDateTime>
 #include <QMap>
 #include <QString>
 #include <functional>
+#include <initializer_list>
 #include <optional>
 #include <string>
+#include <string_view>
+
+#include "store/LuongChay.h"
 
 class DongHo;
+namespace simdjson::dom {
+class object;
+}
 
 // The hash-chained journal "data/app.log.jsonl": each line carries the hash of the line before it, so a
 // line changed, removed or slipped in afterwards breaks the chain there. It writes only while the data
@@ -21,6 +29,27 @@ public:
     // Absent when the lock is held; otherwise the Vietnamese text saying why nothing may be written.
     using DamBaoKhoa = std::function<std::optional<QString>()>;
 
+    // One event read back: a view of its parsed line in the reading thread's parser, valid only inside the
+    // call it is handed to and only until JSON is parsed again on that thread.
+    class SuKienDoc {
+    public:
+        QString ten() const;
+        // Its "ts"; absent when that is not an ISO 8601 time.
+        std::optional<QDateTime> luc() const;
+        // False when the line carries no "detail" object.
+        bool coChiTiet() const { return chiTiet_ != nullptr; }
+        // A text of its "detail"; empty when missing or not text.
+        QString chiTiet(std::string_view khoa) const;
+
+    private:
+        friend class NhatKy;
+        SuKienDoc(std::string_view ten, const simdjson::dom::object& dong, const simdjson::dom::object* chiTiet)
+            : ten_(ten), dong_(dong), chiTiet_(chiTiet) {}
+        std::string_view ten_;
+        const simdjson::dom::object& dong_;
+        const simdjson::dom::object* chiTiet_;
+    };
+
     // Touches no file. The clock gives each line its time.
     NhatKy(QString thuMucData, DongHo& dongHo, DamBaoKhoa damBaoKhoa);
     NhatKy(const NhatKy&) = delete;
@@ -29,15 +58,31 @@ public:
     const QString& duongDan() const { return duongDan_; }
 
     // Appends one event chained to the last line written. A failure leaves the chain where it was and is
-    // kept in loiGhi() until the next good write.
+    // kept in loiGhi() until the next good write. Writing and loading the last hash belong to the thread
+    // the journal lives on: two writers at once would chain two lines to the same hash.
     void ghi(const QString& suKien, const QMap<QString, QString>& chiTiet = {});
     void napVanTayCuoi();
     KetQuaKiemTra kiemTra() const;
+
+    // Hands moiSuKien every event named in cacTen, in the order written, reading the journal whole and
+    // bounded as outside data: a line longer than kDongToiDa is passed over unread, a line is looked at only
+    // when it names its event as the program writes it ("event":"name"), and one that does not parse (torn,
+    // nested too deep, an integer past 64 bits, a byte-order mark before it) is skipped. A journal that is
+    // not a regular file is not read.
+    void docSuKien(std::initializer_list<std::string_view> cacTen,
+                   const std::function<void(const SuKienDoc&)>& moiSuKien) const;
+
     const QString& vanTayDongTruoc() const { return vanTayDongTruoc_; }
     const std::optional<QString>& loiGhi() const { return loiGhi_; }
 
+    // For a journal built on one thread and handed, with its store, to the thread it then lives on.
+    void ganVaoLuongNay() { luong_.ganVaoLuongNay(); }
+
     // The sorted, slash-escaped serialisation the journal hashes; exposed for the verifier's tests.
     static std::string tuanTuHoa(const std::string& jsonDump);
+
+    // Lines longer than this are not ours: the program's own lines stay far below it.
+    static constexpr qsizetype kDongToiDa = 64 * 1024;
 
 private:
     QString thuMucData_;
@@ -46,4 +91,5 @@ private:
     DamBaoKhoa damBaoKhoa_;
     QString vanTayDongTruoc_ = QStringLiteral("GENESIS");
     std::optional<QString> loiGhi_;
+    LuongChay luong_;
 };

@@ -193,6 +193,11 @@ QString moTaLoiHeThong(const QString& viec, int maLoi) {
     return viec + QStringLiteral(": ") + QString::fromLocal8Bit(strerror(maLoi));
 }
 
+QString moTaLoi(const std::exception& e) {
+    if (const auto* loi = dynamic_cast<const LoiTep*>(&e)) return loi->moTa();
+    return QString::fromUtf8(e.what());
+}
+
 int moTepDeGhi(const QString& duongDan) {
     const int fd = ::open(QFile::encodeName(duongDan).constData(), O_WRONLY | O_CLOEXEC);
     if (fd < 0) throw LoiTep(moTaLoiHeThong(QStringLiteral("Không mở được tệp để ghi ") + duongDan, errno));

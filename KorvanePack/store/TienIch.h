@@ -3,6 +3,7 @@
 #include <QByteArrayView>
 #include <QList>
 #include <QString>
+#include <exception>
 #include <optional>
 #include <string_view>
 
@@ -47,5 +48,7 @@ void dongTep(int fd);
 
 // The text of the last system error, prefixed by what was being done.
 QString moTaLoiHeThong(const QString& viec, int maLoi);
+// What a caught failure tells the user: a store file error carries its own Vietnamese text.
+QString moTaLoi(const std::exception& e);
 
 inline const QString kyHieuTrong = QStringLiteral("—");

@@ -99,8 +99,8 @@ TEST(MucPhanMem, KiemTraChuoiNhatKyNguyenVenGayVaMat) {
         KhoDuLieu kho(tam.path());
         kho.moKho();
         kho.napTatCa(4);
-        for (int i = 0; i < x.soSuKien; ++i) kho.ghiNhatKy("thu", {{"so", i == 0 ? "mot" : QString::number(i)}});
-        if (x.lam) x.lam(kho.duongDanNhatKy());
+        for (int i = 0; i < x.soSuKien; ++i) kho.nhatKy().ghi("thu", {{"so", i == 0 ? "mot" : QString::number(i)}});
+        if (x.lam) x.lam(kho.nhatKy().duongDan());
         MucPhanMem the(&kho, tam.path());
         auto* ketQua = the.findChild<NhanMau*>("ketQuaNhatKy");
         EXPECT_FALSE(the.ketQuaNhatKy().has_value());

@@ -142,9 +142,9 @@ TEST(BoDieuPhoiDauCuoi, NhanGioLenQuayVaLuuBanGhiCoVanTay) {
     EXPECT_EQ(trenDia[0].resolution, QStringLiteral("1280x720"));
 
     // The journal: intact, with the start and the finish of this recording.
-    const auto kiemTra = kho.kiemTraNhatKy();
+    const auto kiemTra = kho.nhatKy().kiemTra();
     EXPECT_TRUE(kiemTra.ok);
-    QFile nk(kho.duongDanNhatKy());
+    QFile nk(kho.nhatKy().duongDan());
     ASSERT_TRUE(nk.open(QIODevice::ReadOnly));
     std::vector<nlohmann::json> dong;
     for (const auto& d : nk.readAll().split('\n'))

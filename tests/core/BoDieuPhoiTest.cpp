@@ -211,7 +211,7 @@ TEST_F(BoDieuPhoiTest, NhanGiuTrongKhungMuoiGiayBatDauMotLanRoiDungVaLuu) {
                                                  {"sha256", bg.sha256.toStdString()},
                                                  {"bytes", std::to_string(bg.bytes)},
                                                  {"kind", "pack"}}));
-    EXPECT_TRUE(kho->kiemTraNhatKy().ok);
+    EXPECT_TRUE(kho->nhatKy().kiemTra().ok);
 }
 
 // Codes, stops and the published fields are the GUI thread's: the same calls from a worker stop the program,
@@ -781,7 +781,7 @@ TEST_F(BoDieuPhoiTest, FileKhongXemDuocGhiRecHongVaGiuFile) {
               (nlohmann::json{{"code", "VD-HONG"}, {"vi", "file không có luồng hình"}, {"file", tep.toStdString()}}));
     EXPECT_TRUE(QFile::exists(tep));
     EXPECT_TRUE(banGhiTrenDia().empty());
-    EXPECT_TRUE(kho->kiemTraNhatKy().ok);
+    EXPECT_TRUE(kho->nhatKy().kiemTra().ok);
 }
 
 // The check passed, then the disk lost the file's content before the fingerprint was taken.
@@ -838,7 +838,7 @@ TEST_F(BoDieuPhoiTest, GhiBanGhiThatBaiGiuFileVaSerial) {
 TEST_F(BoDieuPhoiTest, DongTepLoiSauFsyncVanCongBoBanGhi) {
     // The month file and the journal exist, so both lines go through an append.
     QFile(kho->tepBanGhiThangNay()).open(QIODevice::WriteOnly);
-    kho->ghiNhatKy(QStringLiteral("app_start"));
+    kho->nhatKy().ghi(QStringLiteral("app_start"));
     LoiNhapXuatGia::TrongPhamVi tat;
     LoiNhapXuatGia::loiKhiDongTep(
         (QFileInfo(kho->thuMucGoc()).canonicalFilePath() + QStringLiteral("/data/")).toStdString());
@@ -855,10 +855,10 @@ TEST_F(BoDieuPhoiTest, DongTepLoiSauFsyncVanCongBoBanGhi) {
     EXPECT_EQ(dp->soDaQuayHomNay(), 1);
     ASSERT_EQ(nhatKy("rec_finish").size(), 1u);
     EXPECT_EQ(nhatKy("rec_finish")[0]["detail"]["sha256"], ds[0].sha256.toStdString());
-    kho->ghiNhatKy(QStringLiteral("sync"));
+    kho->nhatKy().ghi(QStringLiteral("sync"));
     KhoDuLieu lai(kho->thuMucGoc());
     lai.napTatCa(8);
-    const auto kq = lai.kiemTraNhatKy();
+    const auto kq = lai.nhatKy().kiemTra();
     EXPECT_TRUE(kq.ok) << "broken at " << kq.dongGay.value_or(0);
     EXPECT_EQ(kq.soDong, 4);
 }
@@ -878,7 +878,7 @@ TEST_F(BoDieuPhoiTest, DongBoThuMucLoiBaoKhongLuuVaKhongDeLaiDong) {
     EXPECT_TRUE(kho->videoTheoId().isEmpty());
     EXPECT_TRUE(nhatKy("rec_finish").empty());
     EXPECT_TRUE(banGhiTrenDia().empty());
-    EXPECT_TRUE(kho->kiemTraNhatKy().ok);
+    EXPECT_TRUE(kho->nhatKy().kiemTra().ok);
 }
 
 // ---- returns mode ----

@@ -43,7 +43,7 @@ TEST(DongBoHong, AFailedKeyframeSyncFailsTheRecording) {
     }
 
     KhoDuLieu kho(goc);
-    QFile nk(kho.duongDanNhatKy());
+    QFile nk(kho.nhatKy().duongDan());
     ASSERT_TRUE(nk.open(QIODevice::ReadOnly));
     const QByteArray dong = nk.readAll();
     EXPECT_TRUE(dong.contains(R"("event":"rec_start")"));

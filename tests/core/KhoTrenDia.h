@@ -34,7 +34,7 @@ inline std::vector<BanGhiVideo> banGhi(const KhoDuLieu& kho) {
 // The journal's lines of one event, in order.
 inline std::vector<nlohmann::json> suKien(const KhoDuLieu& kho, const std::string& ten) {
     std::vector<nlohmann::json> ds;
-    QFile f(kho.duongDanNhatKy());
+    QFile f(kho.nhatKy().duongDan());
     if (!f.open(QIODevice::ReadOnly)) return ds;
     for (const auto& dong : f.readAll().split('\n')) {
         if (dong.isEmpty()) continue;

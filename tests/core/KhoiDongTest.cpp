@@ -102,10 +102,10 @@ TEST(KhoiDong, DongConsoleKhiCameraDuocPhepVaNhatKyAppStart) {
     app.p.waitForFinished();
 
     KhoDuLieu kho(nha.filePath("Korvane Zize"));
-    const auto kt = kho.kiemTraNhatKy();
+    const auto kt = kho.nhatKy().kiemTra();
     EXPECT_TRUE(kt.ok);
     EXPECT_EQ(kt.soDong, 1);
-    QFile nk(kho.duongDanNhatKy());
+    QFile nk(kho.nhatKy().duongDan());
     ASSERT_TRUE(nk.open(QIODevice::ReadOnly));
     const QByteArray dongNk = nk.readAll();
     EXPECT_TRUE(dongNk.contains(R"("detail":{"don":"3","video":"2"},"event":"app_start")")) << dongNk.toStdString();

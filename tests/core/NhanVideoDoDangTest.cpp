@@ -59,8 +59,8 @@ struct NhanThu : ::testing::Test {
         kho = std::make_unique<KhoDuLieu>(goc);
         ASSERT_FALSE(kho->moKho().has_value());
         kho->napTatCa(8);
-        kho->napVanTayCuoi();
-        kho->ghiNhatKy("app_start", {{"don", "0"}, {"video", "0"}});
+        kho->nhatKy().napVanTayCuoi();
+        kho->nhatKy().ghi("app_start", {{"don", "0"}, {"video", "0"}});
     }
     // A recording as the coordinator starts it: the path named first, then the "rec_start" line; the file
     // holds `giay` seconds, or only its header when `chiDau` is set, as a kill in the first second leaves it.
@@ -73,7 +73,7 @@ struct NhanThu : ::testing::Test {
             EXPECT_GT(moof, 4);
             QFile::resize(duongDan, moof - 4);
         }
-        kho->ghiNhatKy("rec_start", {{"code", ma}, {"orderId", orderId}, {"kind", laHoan ? "return" : "pack"}});
+        kho->nhatKy().ghi("rec_start", {{"code", ma}, {"orderId", orderId}, {"kind", laHoan ? "return" : "pack"}});
         return duongDan;
     }
     QList<BanGhiVideo> banGhiCua(const QString& ma) const {
@@ -82,7 +82,7 @@ struct NhanThu : ::testing::Test {
             if (v.code == ma) ds << v;
         return ds;
     }
-    QByteArray nhatKy() const { return docTep(kho->duongDanNhatKy()); }
+    QByteArray nhatKy() const { return docTep(kho->nhatKy().duongDan()); }
 };
 
 // The record a clean stop would have written, from the journal line, the order and the file as it is now;
@@ -142,7 +142,7 @@ TEST_F(NhanThu, AnInterruptedPackingVideoBecomesItsRecordOnce) {
     EXPECT_EQ(lai.soGiu + lai.soHong + lai.soLoi, 0);
     EXPECT_EQ(nhatKy(), truoc);
     EXPECT_EQ(NhanVideoDoDang::thongBao(lai), std::nullopt);
-    EXPECT_TRUE(kho->kiemTraNhatKy().ok);
+    EXPECT_TRUE(kho->nhatKy().kiemTra().ok);
 }
 
 // A returns unboxing keeps its kind, and a code without a synced order gets no order fields.
@@ -188,10 +188,10 @@ TEST_F(NhanThu, AFileTooShortToPlayGetsRecHongAndStays) {
 TEST_F(NhanThu, OnlyFilesOfUnfinishedRecordingsAreTakenIn) {
     // Finished cleanly: the journal closes it, even with its record missing from the store.
     batDau("DONGSACH", "", false, 2);
-    kho->ghiNhatKy("rec_finish", {{"code", "DONGSACH"}, {"sha256", "x"}, {"bytes", "1"}, {"kind", "pack"}});
+    kho->nhatKy().ghi("rec_finish", {{"code", "DONGSACH"}, {"sha256", "x"}, {"bytes", "1"}, {"kind", "pack"}});
     // Judged at its stop: "rec_hong" closes it.
     const QString hong = batDau("DAHONG", "", false, 2);
-    kho->ghiNhatKy("rec_hong", {{"code", "DAHONG"}, {"vi", "x"}, {"file", hong}});
+    kho->nhatKy().ghi("rec_hong", {{"code", "DAHONG"}, {"vi", "x"}, {"file", hong}});
     // A record names the file already (its "rec_finish" was lost).
     const QString coBanGhi = batDau("COBANGHI", "", false, 2);
     BanGhiVideo v;
@@ -207,7 +207,7 @@ TEST_F(NhanThu, OnlyFilesOfUnfinishedRecordingsAreTakenIn) {
     ASSERT_TRUE(taoVideo(laNgoai, 2));
     // Hostile lines around an unfinished recording that failed at its stop in the same run: a line longer than
     // any we write, deep nesting, a start without a usable time or kind, a torn line.
-    QFile nk(kho->duongDanNhatKy());
+    QFile nk(kho->nhatKy().duongDan());
     ASSERT_TRUE(nk.open(QIODevice::Append));
     nk.write("{\"event\":\"rec_start\",\"detail\":{\"code\":\"" + QByteArray(200000, 'A') + "\"}}\n");
     nk.write(QByteArray(100000, '[') + "\"event\":\"rec_start\"\n");
@@ -219,13 +219,13 @@ TEST_F(NhanThu, OnlyFilesOfUnfinishedRecordingsAreTakenIn) {
     nk.write(R"({"detail":{"code":"RACH","kind":"pa)"
              "\n");
     nk.close();
-    kho->napVanTayCuoi();
+    kho->nhatKy().napVanTayCuoi();
     const QString dungLoi = batDau("DUNGLOI", "", false, 2);
     batDau("SAUDO", "", false, 2);
-    kho->ghiNhatKy("rec_finish", {{"code", "SAUDO"}, {"sha256", "x"}, {"bytes", "1"}, {"kind", "pack"}});
+    kho->nhatKy().ghi("rec_finish", {{"code", "SAUDO"}, {"sha256", "x"}, {"bytes", "1"}, {"kind", "pack"}});
 
     QStringList ma;
-    for (const auto& dd : NhanVideoDoDang::timTrongNhatKy(kho->duongDanNhatKy())) ma << dd.ma;
+    for (const auto& dd : NhanVideoDoDang::timTrongNhatKy(kho->nhatKy())) ma << dd.ma;
     EXPECT_EQ(ma, (QStringList{"COBANGHI", "QUACU", "DUNGLOI"}));
 
     khoiDongLai();
@@ -252,7 +252,7 @@ TEST_F(NhanThu, TwoInterruptedRecordingsOfOneCodeEachGetTheirOwnFile) {
     for (const BanGhiVideo& v : banGhiCua("LAPLAI")) giay[v.filePath] = v.durationSec;
     EXPECT_EQ(giay, (QMap<QString, qint64>{{dau, 2}, {sau, 3}}));
     khoiDongLai();
-    EXPECT_TRUE(NhanVideoDoDang::timTrongNhatKy(kho->duongDanNhatKy()).isEmpty());
+    EXPECT_TRUE(NhanVideoDoDang::timTrongNhatKy(kho->nhatKy()).isEmpty());
     EXPECT_EQ(NhanVideoDoDang::chay(*kho, "Shop Thử").soGiu, 0);
 }
 

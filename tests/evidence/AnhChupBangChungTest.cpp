@@ -326,7 +326,7 @@ TEST(AnhChup, HoSoMau) {
     bg.resolution = QStringLiteral("960x540");
     bg.cameraLabel = QStringLiteral("HD Pro Webcam C920");
     bg.returnInfo->savedAt = bg.endedAt;
-    for (const char* suKien : {"launch", "save", "relink"}) cum.kho->ghiNhatKy(QString::fromLatin1(suKien), {});
+    for (const char* suKien : {"launch", "save", "relink"}) cum.kho->nhatKy().ghi(QString::fromLatin1(suKien), {});
     std::optional<DonHang> don = cum.kho->donTheoId().value(*bg.orderId);
     MatHang ao{QStringLiteral("Áo thun cotton"), QStringLiteral("Trắng / L"), QStringLiteral("AT-01-L"), 1};
     MatHang tui{QStringLiteral("Túi vải canvas"), std::nullopt, QStringLiteral("TV-02"), 1};
@@ -334,8 +334,9 @@ TEST(AnhChup, HoSoMau) {
     don->shippingAddress = QStringLiteral("12 Lý Thường Kiệt, Phường 7, Quận 10, TP. Hồ Chí Minh");
     QDir(thuMuc + "/HoSo").removeRecursively();
     NguonKhungHinhVideo nguon;
-    const auto kq = HoSoBangChung::xuat(bg, don, QStringLiteral("Shop Mẹ Bông"), thuMuc, true, cum.kho->kiemTraNhatKy(),
-                                        MaMay::bamMaMay(QStringLiteral("may-thu")), nguon, DongHo::heThong());
+    const auto kq =
+        HoSoBangChung::xuat(bg, don, QStringLiteral("Shop Mẹ Bông"), thuMuc, true, cum.kho->nhatKy().kiemTra(),
+                            MaMay::bamMaMay(QStringLiteral("may-thu")), nguon, DongHo::heThong());
     EXPECT_EQ(kq.soKhungHinh, 6);
     EXPECT_TRUE(kq.coVideo);
     EXPECT_TRUE(QFileInfo::exists(kq.thuMuc + "/ho-so.html"));

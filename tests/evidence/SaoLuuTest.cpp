@@ -102,7 +102,7 @@ struct Moi {
         return trangThai;
     }
     QJsonObject suKienCuoi() {
-        const QList<QByteArray> dong = doc(kho.duongDanNhatKy()).trimmed().split('\n');
+        const QList<QByteArray> dong = doc(kho.nhatKy().duongDan()).trimmed().split('\n');
         return QJsonDocument::fromJson(dong.last()).object();
     }
 };
@@ -272,7 +272,7 @@ TEST(SaoLuu, ChayBuKhongThuMucKhongVideoVaDangChay) {
     EXPECT_FALSE(m.saoLuu.coThuMuc());
     EXPECT_EQ(m.chayBu(), QStringList({"Chưa chọn thư mục sao lưu."}));
     EXPECT_FALSE(m.saoLuu.dangChay());
-    EXPECT_FALSE(QFileInfo::exists(m.kho.duongDanNhatKy()));
+    EXPECT_FALSE(QFileInfo::exists(m.kho.nhatKy().duongDan()));
 
     m.caiDat.setThuMucSaoLuu(m.sao);
     EXPECT_EQ(m.chayBu(), QStringList({"Đang kiểm tra…", "Xong — 0 video đã có bản sao."}));
@@ -309,7 +309,7 @@ TEST(SaoLuu, SaoLuuMotSauMoiLanLuu) {
     m.saoLuu.choHetViec();
     EXPECT_EQ(doc(m.sao + "/videos/2024/05/01/a.mp4"), QByteArray(1 << 20, 'a'));
     EXPECT_EQ(m.saoLuu.trangThai(), QString()) << "a per-video copy reports nothing";
-    EXPECT_FALSE(QFileInfo::exists(m.kho.duongDanNhatKy()));
+    EXPECT_FALSE(QFileInfo::exists(m.kho.nhatKy().duongDan()));
 
     m.caiDat.setThuMucSaoLuu(QString());
     const BanGhiVideo b = m.video("videos/2024/05/01/b.mp4", "b");
@@ -598,7 +598,7 @@ TEST(SaoLuu, LienKetTrongThuMucSaoLuuKhongDanVaoThuMucDuLieu) {
         const BanGhiVideo a = m.video("videos/2024/05/01/a.mp4", "aaaa");
         // Another recording's file, which has no record here so that the run has one file to copy.
         ghi(m.goc + "/videos/2024/05/02/b.mp4", "bbbb");
-        m.kho.ghiNhatKy("app_start");
+        m.kho.nhatKy().ghi("app_start");
         ghi(tmp + "/Khac/x.mp4", "xxxx");
         QDir().mkpath(tmp + "/Khac/videos");
         QDir().mkpath(tmp + "/Khac/thang");
@@ -609,7 +609,7 @@ TEST(SaoLuu, LienKetTrongThuMucSaoLuuKhongDanVaoThuMucDuLieu) {
         lienKet(dich, m.sao + "/" + ca.tai);
         // The catch-up's own journal line aside, the data folder is compared entry by entry.
         const std::string truoc = moiMuc(m.goc);
-        const QByteArray nhatKy = doc(m.kho.duongDanNhatKy());
+        const QByteArray nhatKy = doc(m.kho.nhatKy().duongDan());
 
         m.chayBu();
         EXPECT_EQ(m.saoLuu.trangThai().toStdString(), ca.trangThai.toStdString());
@@ -630,8 +630,8 @@ TEST(SaoLuu, LienKetTrongThuMucSaoLuuKhongDanVaoThuMucDuLieu) {
         EXPECT_EQ(doc(a.filePath), "aaaa");
         EXPECT_EQ(doc(m.goc + "/videos/2024/05/02/b.mp4"), "bbbb");
         EXPECT_EQ(doc(tmp + "/Khac/x.mp4"), "xxxx");
-        EXPECT_TRUE(doc(m.kho.duongDanNhatKy()).startsWith(nhatKy)) << "the journal only grows";
-        EXPECT_TRUE(m.kho.kiemTraNhatKy().ok);
+        EXPECT_TRUE(doc(m.kho.nhatKy().duongDan()).startsWith(nhatKy)) << "the journal only grows";
+        EXPECT_TRUE(m.kho.nhatKy().kiemTra().ok);
     }
 }
 
@@ -644,7 +644,7 @@ TEST(SaoLuu, NhieuLyDoTrongMotLanChay) {
     m.video("videos/2024/05/03/d.mp4", "ddd");
     lienKet(m.goc + "/videos/2024/05/01/a.mp4", m.sao + "/videos/2024/05/01/a.mp4");
     lienKet(m.goc + "/data", m.sao + "/videos/2024/05/03");
-    m.kho.ghiNhatKy("app_start");
+    m.kho.nhatKy().ghi("app_start");
     const std::string truoc = moiMuc(m.goc);
     m.chayBu();
     EXPECT_EQ(m.saoLuu.trangThai().toStdString(),

@@ -160,7 +160,7 @@ TEST(UngDungVideoDoDang, ARecordingKilledMidwayIsFoundByItsCodeAfterTheNextStart
     EXPECT_EQ(v.shopName, "Shop Thử");
     EXPECT_GE(v.durationSec, 1);
     KhoDuLieu kho(app.goc);
-    EXPECT_TRUE(kho.kiemTraNhatKy().ok);
+    EXPECT_TRUE(kho.nhatKy().kiemTra().ok);
     const QByteArray nk = docTep(app.nhatKy());
     EXPECT_EQ(demSuKien(nk, "rec_finish"), 1);
     EXPECT_TRUE(nk.contains(("\"sha256\":\"" + v.sha256 + "\"},\"event\":\"rec_finish\"").toUtf8()));

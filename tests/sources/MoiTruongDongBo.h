@@ -99,7 +99,7 @@ struct MoiTruongDongBo {
     // The journal's events in order, each with its detail map.
     std::vector<std::pair<std::string, nlohmann::json>> suKien() const {
         std::vector<std::pair<std::string, nlohmann::json>> ra;
-        QFile f(kho->duongDanNhatKy());
+        QFile f(kho->nhatKy().duongDan());
         if (!f.open(QIODevice::ReadOnly)) return ra;
         for (const QByteArray& dong : f.readAll().split('\n')) {
             if (dong.trimmed().isEmpty()) continue;

@@ -133,7 +133,7 @@ struct CumHangHoanTren : Goc {
         return kq;
     }
     json nhatKyCuoi() const {
-        QFile f(kho->duongDanNhatKy());
+        QFile f(kho->nhatKy().duongDan());
         if (!f.open(QIODevice::ReadOnly)) return {};
         const QList<QByteArray> dong = f.readAll().trimmed().split('\n');
         return json::parse(dong.last().toStdString(), nullptr, false);

@@ -65,9 +65,9 @@ TEST(DoBen, DISABLED_ConGhiLienTuc) {
             bao("LOI " + e.moTa().toUtf8());
             return;
         }
-        kho.ghiNhatKy(QStringLiteral("rec_finish"),
-                      {{QStringLiteral("code"), v.code}, {QStringLiteral("file"), v.filePath}});
-        if (!kho.loiGhiNhatKy()) bao("J");
+        kho.nhatKy().ghi(QStringLiteral("rec_finish"),
+                         {{QStringLiteral("code"), v.code}, {QStringLiteral("file"), v.filePath}});
+        if (!kho.nhatKy().loiGhi()) bao("J");
     }
 }
 
@@ -81,7 +81,7 @@ TEST(DoBen, ChetGiuaChungVanNguyen) {
         // The journal exists from the start, so an early kill still leaves something to verify.
         KhoDuLieu dau(tam.path());
         dau.napTatCa(8);
-        dau.ghiNhatKy(QStringLiteral("app_start"));
+        dau.nhatKy().ghi(QStringLiteral("app_start"));
     }
     for (int vong = 0; vong < 30; ++vong) {
         QProcess con;
@@ -148,15 +148,15 @@ TEST(DoBen, ChetGiuaChungVanNguyen) {
         for (const QString& id : std::as_const(donDaBao))
             ASSERT_TRUE(kho.donTheoId().contains(id)) << vong << " " << id.toStdString();
         for (const QString& id : std::as_const(videoDaBao)) ASSERT_TRUE(kho.videoTheoId().contains(id)) << vong;
-        const auto kq = kho.kiemTraNhatKy();
+        const auto kq = kho.nhatKy().kiemTra();
         ASSERT_TRUE(kq.ok) << "round " << vong << ", broken at line " << kq.dongGay.value_or(0);
         ASSERT_GE(kq.soDong, soDongDaBao + vong + 1);
         // The next append after a crash is readable and chains on.
         DonHang sau;
         sau.id = QStringLiteral("sau-%1").arg(vong);
         kho.ghiDon(sau);
-        kho.ghiNhatKy(QStringLiteral("app_start"));
-        ASSERT_FALSE(kho.loiGhiNhatKy());
+        kho.nhatKy().ghi(QStringLiteral("app_start"));
+        ASSERT_FALSE(kho.nhatKy().loiGhi());
         donDaBao.insert(sau.id);
     }
     EXPECT_GT(donDaBao.size(), 60) << "the children wrote before being killed";
@@ -166,7 +166,7 @@ TEST(DoBen, ChetGiuaChungVanNguyen) {
               << " torn tails set aside\n";
     KhoDuLieu cuoi(tam.path());
     cuoi.napTatCa(8);
-    EXPECT_TRUE(cuoi.kiemTraNhatKy().ok);
+    EXPECT_TRUE(cuoi.nhatKy().kiemTra().ok);
     for (const QString& id : std::as_const(donDaBao)) EXPECT_TRUE(cuoi.donTheoId().contains(id)) << id.toStdString();
 }
 
@@ -174,7 +174,7 @@ TEST(KhoaThuMuc, PhienThuHaiKhongGhiGi) {
     KhoTam t;
     t.kho->napTatCa(8);
     t.kho->ghiDon(donMa(QStringLiteral("o1")));
-    t.kho->ghiNhatKy(QStringLiteral("app_start"));
+    t.kho->nhatKy().ghi(QStringLiteral("app_start"));
     const QByteArray nhatKy = t.docTep(QStringLiteral("data/app.log.jsonl"));
 
     KhoDuLieu thuHai(t.goc());
@@ -182,8 +182,8 @@ TEST(KhoaThuMuc, PhienThuHaiKhongGhiGi) {
     ASSERT_TRUE(thuHai.loiKhoa());
     EXPECT_EQ(sl.soDon, 1) << "a refused store still reads";
     EXPECT_THROW(thuHai.ghiDon(donMa(QStringLiteral("o2"))), LoiTep);
-    thuHai.ghiNhatKy(QStringLiteral("app_start"));
-    EXPECT_TRUE(thuHai.loiGhiNhatKy());
+    thuHai.nhatKy().ghi(QStringLiteral("app_start"));
+    EXPECT_TRUE(thuHai.nhatKy().loiGhi());
     EXPECT_EQ(t.docTep(QStringLiteral("data/app.log.jsonl")), nhatKy);
 
     t.kho.reset();

@@ -58,10 +58,10 @@ static void kiemTraTaoTepMoi() {
     d.id = QStringLiteral("o1");
     // The first line of a month creates the file; the journal's first line creates the journal.
     t.kho->ghiDon(d);
-    t.kho->ghiNhatKy(QStringLiteral("app_start"));
-    EXPECT_FALSE(t.kho->loiGhiNhatKy()) << t.kho->loiGhiNhatKy().value_or(QString()).toStdString();
+    t.kho->nhatKy().ghi(QStringLiteral("app_start"));
+    EXPECT_FALSE(t.kho->nhatKy().loiGhi()) << t.kho->nhatKy().loiGhi().value_or(QString()).toStdString();
     EXPECT_EQ(t.docTep(QStringLiteral("data/orders/orders-2026-04.jsonl")), d.thanhDong() + '\n');
-    EXPECT_TRUE(t.kho->kiemTraNhatKy().ok);
+    EXPECT_TRUE(t.kho->nhatKy().kiemTra().ok);
 
     // Creating only when absent still never replaces a file that appeared meanwhile.
     const QString tep = t.duongDan(QStringLiteral("data/co-san.jsonl"));

@@ -416,17 +416,17 @@ TEST(DonDepVideo, KhongXoaGiKhiGiuQuaNganHoacKhongCoGiDeXoa) {
         const auto kq = t.kho->donDepVideoCu(soNgay);
         EXPECT_EQ(kq.soFile, 0) << soNgay;
         EXPECT_TRUE(QFileInfo::exists(v.filePath)) << soNgay;
-        EXPECT_FALSE(QFileInfo::exists(t.kho->duongDanNhatKy())) << soNgay;
+        EXPECT_FALSE(QFileInfo::exists(t.kho->nhatKy().duongDan())) << soNgay;
     }
     DonDepTam t;
     t.them(QStringLiteral("moi"), 86400);
     EXPECT_EQ(t.kho->donDepVideoCu(7).soFile, 0);
-    EXPECT_FALSE(QFileInfo::exists(t.kho->duongDanNhatKy())) << "a cleanup that removes nothing journals nothing";
+    EXPECT_FALSE(QFileInfo::exists(t.kho->nhatKy().duongDan())) << "a cleanup that removes nothing journals nothing";
     // The shortest retention the settings offer still cleans up.
     const auto cu = t.them(QStringLiteral("cu"), 7 * 86400 + 1);
     EXPECT_EQ(t.kho->donDepVideoCu(7).soFile, 1);
     EXPECT_FALSE(QFileInfo::exists(cu.filePath));
-    EXPECT_TRUE(QFileInfo::exists(t.kho->duongDanNhatKy()));
+    EXPECT_TRUE(QFileInfo::exists(t.kho->nhatKy().duongDan()));
 }
 
 TEST(NapKho, GiuLauHonTamThangNapDuTepVideo) {
@@ -682,7 +682,8 @@ TEST(LuongKho, DoiKhoTuLuongKhacDungChuongTrinh) {
         {"KhoDuLieu::datVideo", [](KhoDuLieu& k) { k.datVideo(video(QStringLiteral("v"), {}, {})); }},
         {"KhoDuLieu::ghiDon", [](KhoDuLieu& k) { k.ghiDon(don(QStringLiteral("1"))); }},
         {"KhoDuLieu::ghiBanGhiVideo", [](KhoDuLieu& k) { k.ghiBanGhiVideo(video(QStringLiteral("v"), {}, {})); }},
-        {"KhoDuLieu::ghiNhatKy", [](KhoDuLieu& k) { k.ghiNhatKy(QStringLiteral("app_start")); }},
+        {"NhatKy::ghi", [](KhoDuLieu& k) { k.nhatKy().ghi(QStringLiteral("app_start")); }},
+        {"NhatKy::napVanTayCuoi", [](KhoDuLieu& k) { k.nhatKy().napVanTayCuoi(); }},
         {"KhoDuLieu::chupDon", [](KhoDuLieu& k) { k.chupDon(); }},
         {"KhoDuLieu::chiMucLo",
          [](KhoDuLieu& k) {

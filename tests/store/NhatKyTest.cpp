@@ -26,9 +26,9 @@ QList<QByteArray> cacDong(const QByteArray& b) {
 }
 
 void ghiBa(KhoDuLieu& k) {
-    k.ghiNhatKy(QStringLiteral("app_start"), {{QStringLiteral("don"), QStringLiteral("0")}});
-    k.ghiNhatKy(QStringLiteral("rec_start"), {{QStringLiteral("code"), QStringLiteral("GHN1")}});
-    k.ghiNhatKy(QStringLiteral("rec_finish"), {{QStringLiteral("code"), QStringLiteral("GHN1")}});
+    k.nhatKy().ghi(QStringLiteral("app_start"), {{QStringLiteral("don"), QStringLiteral("0")}});
+    k.nhatKy().ghi(QStringLiteral("rec_start"), {{QStringLiteral("code"), QStringLiteral("GHN1")}});
+    k.nhatKy().ghi(QStringLiteral("rec_finish"), {{QStringLiteral("code"), QStringLiteral("GHN1")}});
 }
 
 const QByteArray kBom = "\xEF\xBB\xBF";
@@ -38,9 +38,9 @@ const QByteArray kBom = "\xEF\xBB\xBF";
 // breaks a chain it has just vouched for.
 void kiemSauMotLanGhi(KhoTam& t, const NhatKy::KetQuaKiemTra& truoc, const std::string& ten) {
     t.moLai(true);
-    t.kho->ghiNhatKy(QStringLiteral("sync"));
-    ASSERT_FALSE(t.kho->loiGhiNhatKy()) << ten;
-    const auto sau = t.kho->kiemTraNhatKy();
+    t.kho->nhatKy().ghi(QStringLiteral("sync"));
+    ASSERT_FALSE(t.kho->nhatKy().loiGhi()) << ten;
+    const auto sau = t.kho->nhatKy().kiemTra();
     EXPECT_EQ(kiemNhatKyDocLap(t.docTep(QStringLiteral("data/app.log.jsonl"))),
               (KetQuaDocLap{sau.ok, sau.soDong, sau.dongGay}))
         << ten << ": after one append";
@@ -68,14 +68,23 @@ QByteArray soDaiChu() {
     return "-123456789012345678901234567890";
 }
 
+// What docSuKien handed over, one "event code" text per event ("-" for an event without a detail object).
+QStringList suKienDoc(const NhatKy& nk, std::initializer_list<std::string_view> cacTen) {
+    QStringList ra;
+    nk.docSuKien(cacTen, [&](const NhatKy::SuKienDoc& sk) {
+        ra << sk.ten() + u' ' + (sk.coChiTiet() ? sk.chiTiet("code") : QStringLiteral("-"));
+    });
+    return ra;
+}
+
 }  // namespace
 
 TEST(NhatKy, DongDauTinhLaiTuQuyTac) {
     KhoTam t;
     t.dongHo.datGiayThuc(1'700'000'000);
-    t.kho->ghiNhatKy(QStringLiteral("rec_finish"), {{QStringLiteral("file"), QStringLiteral("/v/a b.mp4")},
-                                                    {QStringLiteral("code"), QStringLiteral("Mã\"1")},
-                                                    {QStringLiteral("vi"), QStringLiteral("C:\\x\n\ty")}});
+    t.kho->nhatKy().ghi(QStringLiteral("rec_finish"), {{QStringLiteral("file"), QStringLiteral("/v/a b.mp4")},
+                                                       {QStringLiteral("code"), QStringLiteral("Mã\"1")},
+                                                       {QStringLiteral("vi"), QStringLiteral("C:\\x\n\ty")}});
     // Sorted keys, compact, plain UTF-8, the quotation mark, reverse solidus and control characters
     // escaped, and every "/" written as "\/".
     const QByteArray chiTiet = R"({"code":"Mã\"1","file":"\/v\/a b.mp4","vi":"C:\\x\n\ty"})";
@@ -85,15 +94,15 @@ TEST(NhatKy, DongDauTinhLaiTuQuyTac) {
     const QByteArray mong = R"({"detail":)" + chiTiet + R"(,"event":"rec_finish","hash":")" + bam +
                             R"(","prev":"GENESIS","ts":"2023-11-14T22:13:20Z"})" + "\n";
     EXPECT_EQ(t.docTep(QStringLiteral("data/app.log.jsonl")), mong);
-    EXPECT_EQ(t.kho->vanTayDongTruoc().toLatin1(), bam);
-    EXPECT_FALSE(t.kho->loiGhiNhatKy());
+    EXPECT_EQ(t.kho->nhatKy().vanTayDongTruoc().toLatin1(), bam);
+    EXPECT_FALSE(t.kho->nhatKy().loiGhi());
 
-    t.kho->ghiNhatKy(QStringLiteral("sync"));
+    t.kho->nhatKy().ghi(QStringLiteral("sync"));
     const auto dong = cacDong(t.docTep(QStringLiteral("data/app.log.jsonl")));
     ASSERT_EQ(dong.size(), 2);
     EXPECT_TRUE(dong[1].startsWith(R"({"detail":{},"event":"sync","hash":")"));
     EXPECT_TRUE(dong[1].contains("\"prev\":\"" + bam + "\""));
-    const auto kq = t.kho->kiemTraNhatKy();
+    const auto kq = t.kho->nhatKy().kiemTra();
     EXPECT_TRUE(kq.ok);
     EXPECT_EQ(kq.soDong, 2);
     EXPECT_FALSE(kq.dongGay);
@@ -155,7 +164,7 @@ TEST(NhatKy, KiemTraPhatHienSuaXoaChen) {
         ghiBa(*t.kho);
         const auto dong = cacDong(t.docTep(QStringLiteral("data/app.log.jsonl")));
         t.vietTep(QStringLiteral("data/app.log.jsonl"), c.sua(dong));
-        const auto kq = t.kho->kiemTraNhatKy();
+        const auto kq = t.kho->nhatKy().kiemTra();
         EXPECT_EQ(kq.ok, c.ok) << c.ten;
         EXPECT_EQ(kq.soDong, c.soDong) << c.ten;
         EXPECT_EQ(kq.dongGay, c.dongGay) << c.ten;
@@ -166,7 +175,7 @@ TEST(NhatKy, KiemTraPhatHienSuaXoaChen) {
         kiemSauMotLanGhi(t, kq, c.ten);
     }
     KhoTam thieu;
-    const auto kq = thieu.kho->kiemTraNhatKy();
+    const auto kq = thieu.kho->nhatKy().kiemTra();
     EXPECT_FALSE(kq.ok);
     EXPECT_EQ(kq.soDong, 0);
     EXPECT_FALSE(kq.dongGay) << "a missing journal is unreadable, not broken";
@@ -174,19 +183,19 @@ TEST(NhatKy, KiemTraPhatHienSuaXoaChen) {
 
 TEST(NhatKy, GhiLoiRoiGhiDuocVanLienMach) {
     KhoTam t;
-    t.kho->ghiNhatKy(QStringLiteral("app_start"));
-    const QString van = t.kho->vanTayDongTruoc();
+    t.kho->nhatKy().ghi(QStringLiteral("app_start"));
+    const QString van = t.kho->nhatKy().vanTayDongTruoc();
     // The data folder becomes a regular file for a while: the write fails and the chain does not move.
     QDir().rename(t.duongDan(QStringLiteral("data")), t.duongDan(QStringLiteral("data.cat")));
     t.vietTep(QStringLiteral("data"), "khong phai thu muc");
-    t.kho->ghiNhatKy(QStringLiteral("rec_start"));
-    ASSERT_TRUE(t.kho->loiGhiNhatKy());
-    EXPECT_EQ(t.kho->vanTayDongTruoc(), van);
+    t.kho->nhatKy().ghi(QStringLiteral("rec_start"));
+    ASSERT_TRUE(t.kho->nhatKy().loiGhi());
+    EXPECT_EQ(t.kho->nhatKy().vanTayDongTruoc(), van);
     QFile::remove(t.duongDan(QStringLiteral("data")));
     QDir().rename(t.duongDan(QStringLiteral("data.cat")), t.duongDan(QStringLiteral("data")));
-    t.kho->ghiNhatKy(QStringLiteral("rec_finish"));
-    EXPECT_FALSE(t.kho->loiGhiNhatKy());
-    const auto kq = t.kho->kiemTraNhatKy();
+    t.kho->nhatKy().ghi(QStringLiteral("rec_finish"));
+    EXPECT_FALSE(t.kho->nhatKy().loiGhi());
+    const auto kq = t.kho->nhatKy().kiemTra();
     EXPECT_TRUE(kq.ok);
     EXPECT_EQ(kq.soDong, 2);
 }
@@ -195,7 +204,7 @@ TEST(NhatKy, GhiDoDangBiCatVeDoDaiCu) {
     KhoTam t;
     ghiBa(*t.kho);
     const QByteArray truoc = t.docTep(QStringLiteral("data/app.log.jsonl"));
-    const QString van = t.kho->vanTayDongTruoc();
+    const QString van = t.kho->nhatKy().vanTayDongTruoc();
     // A file-size limit a few bytes past the end makes the write stop part-way, as a full disk would.
     signal(SIGXFSZ, SIG_IGN);
     rlimit cu;
@@ -203,15 +212,15 @@ TEST(NhatKy, GhiDoDangBiCatVeDoDaiCu) {
     rlimit moi = cu;
     moi.rlim_cur = static_cast<rlim_t>(truoc.size() + 10);
     setrlimit(RLIMIT_FSIZE, &moi);
-    t.kho->ghiNhatKy(QStringLiteral("rec_hong"), {{QStringLiteral("vi"), QStringLiteral("x").repeated(200)}});
+    t.kho->nhatKy().ghi(QStringLiteral("rec_hong"), {{QStringLiteral("vi"), QStringLiteral("x").repeated(200)}});
     setrlimit(RLIMIT_FSIZE, &cu);
     signal(SIGXFSZ, SIG_DFL);
-    EXPECT_TRUE(t.kho->loiGhiNhatKy());
-    EXPECT_EQ(t.kho->vanTayDongTruoc(), van);
+    EXPECT_TRUE(t.kho->nhatKy().loiGhi());
+    EXPECT_EQ(t.kho->nhatKy().vanTayDongTruoc(), van);
     EXPECT_EQ(t.docTep(QStringLiteral("data/app.log.jsonl")), truoc) << "the partial line is cut off";
-    t.kho->ghiNhatKy(QStringLiteral("sync"));
-    EXPECT_TRUE(t.kho->kiemTraNhatKy().ok);
-    EXPECT_EQ(t.kho->kiemTraNhatKy().soDong, 4);
+    t.kho->nhatKy().ghi(QStringLiteral("sync"));
+    EXPECT_TRUE(t.kho->nhatKy().kiemTra().ok);
+    EXPECT_EQ(t.kho->nhatKy().kiemTra().soDong, 4);
 }
 
 TEST(NhatKy, MoLaiSauKhiDuoiRach) {
@@ -219,26 +228,26 @@ TEST(NhatKy, MoLaiSauKhiDuoiRach) {
     ghiBa(*t.kho);
     const QByteArray day = t.docTep(QStringLiteral("data/app.log.jsonl"));
     const auto dong = cacDong(day);
-    const QString bamCuoi = t.kho->vanTayDongTruoc();
+    const QString bamCuoi = t.kho->nhatKy().vanTayDongTruoc();
 
     // Torn in the middle of a fourth line: the fragment is cut and the next line chains to line 3.
     t.vietTep(QStringLiteral("data/app.log.jsonl"), day + dong[2].left(40));
     t.moLai(true);
-    EXPECT_EQ(t.kho->vanTayDongTruoc(), bamCuoi);
+    EXPECT_EQ(t.kho->nhatKy().vanTayDongTruoc(), bamCuoi);
     EXPECT_EQ(t.docTep(QStringLiteral("data/app.log.jsonl")), day);
-    t.kho->ghiNhatKy(QStringLiteral("app_start"));
-    EXPECT_TRUE(t.kho->kiemTraNhatKy().ok);
+    t.kho->nhatKy().ghi(QStringLiteral("app_start"));
+    EXPECT_TRUE(t.kho->nhatKy().kiemTra().ok);
 
     // A whole last line that only lacks its line feed is kept.
     KhoTam u;
     ghiBa(*u.kho);
     const QByteArray du = u.docTep(QStringLiteral("data/app.log.jsonl"));
-    const QString bamU = u.kho->vanTayDongTruoc();
+    const QString bamU = u.kho->nhatKy().vanTayDongTruoc();
     u.vietTep(QStringLiteral("data/app.log.jsonl"), du.left(du.size() - 1));
     u.moLai(true);
-    EXPECT_EQ(u.kho->vanTayDongTruoc(), bamU);
-    u.kho->ghiNhatKy(QStringLiteral("app_start"));
-    const auto kq = u.kho->kiemTraNhatKy();
+    EXPECT_EQ(u.kho->nhatKy().vanTayDongTruoc(), bamU);
+    u.kho->nhatKy().ghi(QStringLiteral("app_start"));
+    const auto kq = u.kho->nhatKy().kiemTra();
     EXPECT_TRUE(kq.ok);
     EXPECT_EQ(kq.soDong, 4);
 }
@@ -247,31 +256,31 @@ TEST(NhatKy, VanTayCuoiBoQuaDongHong) {
     KhoTam t;
     ghiBa(*t.kho);
     const QByteArray day = t.docTep(QStringLiteral("data/app.log.jsonl"));
-    const QString bamCuoi = t.kho->vanTayDongTruoc();
+    const QString bamCuoi = t.kho->nhatKy().vanTayDongTruoc();
     const QByteArray hong = day + "{\"hash\":\"\xff\"}\n{\"hash\":\"\"}\n{khong\n\n";
     t.vietTep(QStringLiteral("data/app.log.jsonl"), hong);
     t.moLai(true);
     EXPECT_EQ(t.docTep(QStringLiteral("data/app.log.jsonl")), hong)
         << "terminated broken lines are left for the verifier";
-    EXPECT_EQ(t.kho->vanTayDongTruoc(), bamCuoi);
-    const auto kq = t.kho->kiemTraNhatKy();
+    EXPECT_EQ(t.kho->nhatKy().vanTayDongTruoc(), bamCuoi);
+    const auto kq = t.kho->nhatKy().kiemTra();
     EXPECT_FALSE(kq.ok);
     EXPECT_FALSE(kq.dongGay) << "with a byte that is not UTF-8 the journal is not text as a whole: unreadable";
     t.moLai();
-    EXPECT_EQ(t.kho->vanTayDongTruoc(), QStringLiteral("GENESIS")) << "nothing is read before napTatCa";
+    EXPECT_EQ(t.kho->nhatKy().vanTayDongTruoc(), QStringLiteral("GENESIS")) << "nothing is read before napTatCa";
 }
 
 TEST(NhatKy, ChiTietKhongHopLeDatLoi) {
     KhoTam t;
-    t.kho->ghiNhatKy(QStringLiteral("app_start"));
-    const QString van = t.kho->vanTayDongTruoc();
+    t.kho->nhatKy().ghi(QStringLiteral("app_start"));
+    const QString van = t.kho->nhatKy().vanTayDongTruoc();
     const QChar doc = QChar(char16_t(0xD800));  // a lone surrogate, not a Unicode text
-    t.kho->ghiNhatKy(QStringLiteral("sync_error"), {{QStringLiteral("loi"), QString(doc)}});
-    EXPECT_TRUE(t.kho->loiGhiNhatKy());
-    EXPECT_EQ(t.kho->vanTayDongTruoc(), van);
+    t.kho->nhatKy().ghi(QStringLiteral("sync_error"), {{QStringLiteral("loi"), QString(doc)}});
+    EXPECT_TRUE(t.kho->nhatKy().loiGhi());
+    EXPECT_EQ(t.kho->nhatKy().vanTayDongTruoc(), van);
     EXPECT_EQ(cacDong(t.docTep(QStringLiteral("data/app.log.jsonl"))).size(), 1);
-    t.kho->ghiNhatKy(QStringLiteral("sync"));
-    EXPECT_FALSE(t.kho->loiGhiNhatKy()) << "a good write clears the error";
+    t.kho->nhatKy().ghi(QStringLiteral("sync"));
+    EXPECT_FALSE(t.kho->nhatKy().loiGhi()) << "a good write clears the error";
 }
 
 // A journal line is outside data too: one whose detail nests deeper than any line this program writes is a
@@ -312,7 +321,7 @@ TEST(NhatKy, DongLongQuaSauLaDongGay) {
         const auto dong = cacDong(cu);
         const std::string truoc = nlohmann::json::parse(dong.back().toStdString()).at("hash").get<std::string>();
         t.vietTep(QStringLiteral("data/app.log.jsonl"), cu + c.dong(truoc) + '\n');
-        const auto kq = t.kho->kiemTraNhatKy();
+        const auto kq = t.kho->nhatKy().kiemTra();
         EXPECT_EQ(kq.ok, c.ok) << c.ten;
         EXPECT_EQ(kq.soDong, 4) << c.ten;
         EXPECT_EQ(kq.dongGay, c.ok ? std::nullopt : std::optional<qint64>(4)) << c.ten;
@@ -421,11 +430,11 @@ TEST(NhatKy, DauBomVaSoNguyenDaiDocNhuNhau) {
         ghiBa(*t.kho);
         const auto dong = cacDong(t.docTep(QStringLiteral("data/app.log.jsonl")));
         t.vietTep(QStringLiteral("data/app.log.jsonl"), c.lam(dong));
-        const auto kq = t.kho->kiemTraNhatKy();
+        const auto kq = t.kho->nhatKy().kiemTra();
         EXPECT_EQ((KetQuaDocLap{kq.ok, kq.soDong, kq.dongGay}), c.truoc) << c.ten;
         EXPECT_EQ(kiemNhatKyDocLap(t.docTep(QStringLiteral("data/app.log.jsonl"))), c.truoc) << c.ten;
         kiemSauMotLanGhi(t, kq, c.ten);
-        const auto sau = t.kho->kiemTraNhatKy();
+        const auto sau = t.kho->nhatKy().kiemTra();
         EXPECT_EQ((KetQuaDocLap{sau.ok, sau.soDong, sau.dongGay}), c.sau) << c.ten << ": after one append";
     }
 }
@@ -438,11 +447,11 @@ TEST(NhatKy, SoNguyenQuaTamSoThuc) {
     const QByteArray cu = t.docTep(QStringLiteral("data/app.log.jsonl"));
     const QByteArray dong = dongTay(bamCua(cacDong(cu).back()), R"({"n":[-)" + QByteArray(5000, '9') + "]}");
     t.vietTep(QStringLiteral("data/app.log.jsonl"), cu + dong + '\n');
-    const auto kq = t.kho->kiemTraNhatKy();
+    const auto kq = t.kho->nhatKy().kiemTra();
     EXPECT_TRUE(kq.ok);
     EXPECT_EQ(kq.soDong, 4);
     t.moLai(true);
-    EXPECT_EQ(t.kho->vanTayDongTruoc().toLatin1(), bamCua(dong));
+    EXPECT_EQ(t.kho->nhatKy().vanTayDongTruoc().toLatin1(), bamCua(dong));
 }
 
 // The line reader on hostile lines: never a crash, an object only for an object as written, and the serialisation
@@ -505,7 +514,7 @@ TEST(NhatKy, DocDongHongLonSauVaCut) {
     for (qsizetype n = 1; n < dong.size(); ++n) {
         EXPECT_FALSE(DongNhatKy::doc(dong.left(n)).has_value()) << n;
         t.vietTep(QStringLiteral("data/app.log.jsonl"), cu + dong.left(n) + '\n');
-        const auto kq = t.kho->kiemTraNhatKy();
+        const auto kq = t.kho->nhatKy().kiemTra();
         EXPECT_EQ((KetQuaDocLap{kq.ok, kq.soDong, kq.dongGay}), (KetQuaDocLap{false, 4, 4})) << n;
     }
 
@@ -517,7 +526,7 @@ TEST(NhatKy, DocDongHongLonSauVaCut) {
     const QByteArray lon = dongTay(truoc, R"({"t":")" + QByteArray(16 << 20, 'x') + R"("})");
     const QByteArray dongNhieu = dongTay(bamCua(lon), nhieu);
     t.vietTep(QStringLiteral("data/app.log.jsonl"), cu + lon + '\n' + dongNhieu + '\n');
-    const auto kq = t.kho->kiemTraNhatKy();
+    const auto kq = t.kho->nhatKy().kiemTra();
     EXPECT_TRUE(kq.ok);
     EXPECT_EQ(kq.soDong, 5);
 
@@ -530,4 +539,82 @@ TEST(NhatKy, DocDongHongLonSauVaCut) {
     EXPECT_TRUE(DongNhatKy::doc(dongTay("GENESIS", R"({"d":)" + longNhau(gioiHan, soDaiChu()) + "}")));
     EXPECT_FALSE(DongNhatKy::doc(dongTay("GENESIS", R"({"d":)" + longNhau(gioiHan + 1, soDaiChu()) + "}")));
     EXPECT_FALSE(DongNhatKy::doc(dongTay("GENESIS", R"({"d":)" + longNhau(300000, soDaiChu()) + "}")));
+}
+
+// Events come back as they were written: only the names asked for, in order, with their time and the texts of
+// their detail unescaped.
+TEST(NhatKy, DocSuKienTheoTenDungThuTu) {
+    KhoTam t;
+    t.dongHo.datGiayThuc(1'700'000'000);
+    NhatKy& nk = t.kho->nhatKy();
+    nk.ghi(QStringLiteral("app_start"), {{QStringLiteral("don"), QStringLiteral("0")}});
+    nk.ghi(QStringLiteral("rec_start"), {{QStringLiteral("code"), QStringLiteral("GHN1")},
+                                         {QStringLiteral("orderId"), QStringLiteral("7001")},
+                                         {QStringLiteral("kind"), QStringLiteral("pack")}});
+    nk.ghi(QStringLiteral("sync"), {{QStringLiteral("code"), QStringLiteral("KHONGHOI")}});
+    nk.ghi(QStringLiteral("rec_hong"), {{QStringLiteral("code"), QStringLiteral("Mã \"2\"")},
+                                        {QStringLiteral("file"), QStringLiteral("/v/2026/a b.mp4")}});
+    nk.ghi(QStringLiteral("rec_start_khac"), {{QStringLiteral("code"), QStringLiteral("TIENTO")}});
+    nk.ghi(QStringLiteral("rec_finish"), {{QStringLiteral("code"), QStringLiteral("GHN1")}});
+
+    EXPECT_EQ(suKienDoc(nk, {"rec_start", "rec_hong", "rec_finish"}),
+              (QStringList{"rec_start GHN1", QStringLiteral("rec_hong Mã \"2\""), "rec_finish GHN1"}));
+    EXPECT_EQ(suKienDoc(nk, {"app_start"}), QStringList{"app_start "});
+    EXPECT_EQ(suKienDoc(nk, {}), QStringList());
+
+    QList<std::optional<QDateTime>> luc;
+    QStringList chiTiet;
+    nk.docSuKien({"rec_start", "rec_hong"}, [&](const NhatKy::SuKienDoc& sk) {
+        luc << sk.luc();
+        chiTiet << sk.chiTiet("orderId") + u'|' + sk.chiTiet("kind") + u'|' + sk.chiTiet("file") + u'|' +
+                       sk.chiTiet("khongco");
+    });
+    const QDateTime mong = QDateTime::fromSecsSinceEpoch(1'700'000'000, Qt::UTC);
+    EXPECT_EQ(luc, (QList<std::optional<QDateTime>>{mong, mong}));
+    EXPECT_EQ(chiTiet, (QStringList{"7001|pack||", "||/v/2026/a b.mp4|"}));
+}
+
+// Lines the program never writes, among its own: each is passed over and the reading goes on with the next line.
+TEST(NhatKy, DocSuKienBoQuaDongLa) {
+    KhoTam t;
+    NhatKy& nk = t.kho->nhatKy();
+    nk.ghi(QStringLiteral("rec_start"), {{QStringLiteral("code"), QStringLiteral("DAU")}});
+    const QByteArray dau = t.docTep(QStringLiteral("data/app.log.jsonl"));
+    const QByteArray tot = R"({"detail":{"code":"SAU"},"event":"rec_start","ts":"2026-01-01T00:00:00Z"})";
+    const struct {
+        const char* ten;
+        QByteArray dong;
+        QStringList docDuoc;  // what the line itself yields
+    } bang[] = {
+        {"longer than a line may be",
+         R"({"event":"rec_start","detail":{"code":")" + QByteArray(4 * NhatKy::kDongToiDa, 'A') + R"("}})",
+         {}},
+        {"a line of ours past the length limit, not read from its middle",
+         QByteArray(NhatKy::kDongToiDa, ' ') + R"({"detail":{"code":"GIUA"},"event":"rec_start"})",
+         {}},
+        {"nested deeper than the parser goes",
+         R"({"event":"rec_start","detail":{"code":"SAU1","x":)" + QByteArray(5000, '[') + QByteArray(5000, ']') + "}}",
+         {}},
+        {"torn", R"({"event":"rec_start","detail":{"code":"RACH","kind":"pa)", {}},
+        {"byte-order mark", kBom + R"({"detail":{"code":"BOM"},"event":"rec_start"})", {}},
+        {"integer past 64 bits", R"({"detail":{"code":"SOLON","n":123456789012345678901234},"event":"rec_start"})", {}},
+        {"space after the key", R"({"detail":{"code":"CACH"},"event": "rec_start"})", {}},
+        {"the name only inside the detail", R"({"detail":{"code":"TRONG","event":"rec_start"},"event":"sync"})", {}},
+        {"event not text", R"({"detail":{"code":"SO","event":"rec_start"},"event":1})", {}},
+        {"not an object", R"([{"detail":{"code":"MANG"},"event":"rec_start"}])", {}},
+        {"detail not an object", R"({"detail":"x","event":"rec_start"})", {"rec_start -"}},
+        {"unreadable time", R"({"detail":{"code":"GIO"},"event":"rec_start","ts":5})", {"rec_start GIO"}},
+    };
+    for (const auto& c : bang) {
+        SCOPED_TRACE(c.ten);
+        t.vietTep(QStringLiteral("data/app.log.jsonl"), dau + c.dong + '\n' + tot + '\n');
+        EXPECT_EQ(suKienDoc(nk, {"rec_start"}),
+                  QStringList{"rec_start DAU"} + c.docDuoc + QStringList{"rec_start SAU"});
+        // Torn at the end of the journal, as a crash leaves it: read up to it.
+        t.vietTep(QStringLiteral("data/app.log.jsonl"), dau + c.dong);
+        EXPECT_EQ(suKienDoc(nk, {"rec_start"}), QStringList{"rec_start DAU"} + c.docDuoc);
+    }
+    bool coGio = true;
+    nk.docSuKien({"rec_start"}, [&](const NhatKy::SuKienDoc& sk) { coGio = sk.luc().has_value(); });
+    EXPECT_FALSE(coGio) << "a time that is not text is no time";
 }
