@@ -469,7 +469,7 @@ void BoDieuPhoi::ketThucQuay(KhiLuu xong) {
     if (trangThai_ != TrangThai::dangQuay) {
         maDangHienDien_ = maHienTai_;
         lanCuoiThayMa_ = dongHo_.gioDeu();
-        if (const auto loi = camera_->loiCamera()) {
+        if (const auto loi = camera_->loiCameraNeuCo()) {
             phat(LoaiTieng::coLoi);
             datCanhBao(*loi);
             datThongBao(*loi);
@@ -485,7 +485,7 @@ void BoDieuPhoi::ketThucQuay(KhiLuu xong) {
         p->maDangHienDien_ = p->phien_->ma;
         p->lanCuoiThayMa_ = p->dongHo_.gioDeu();
         if (!kq) {
-            if (const auto loi = p->camera_->loiCamera()) {
+            if (const auto loi = p->camera_->loiCameraNeuCo()) {
                 p->phat(LoaiTieng::coLoi);
                 p->datCanhBao(*loi);
                 p->datThongBao(*loi);

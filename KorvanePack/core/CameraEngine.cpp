@@ -49,7 +49,7 @@ CameraEngine::CameraEngine(QObject* parent)
 
 CameraEngine::CameraEngine(std::shared_ptr<NenTangCamera> nenTang, BoGhiVideo::Tao taoBoGhi, const DongHo& dongHo,
                            QObject* parent)
-    : CongCameraManHinh(parent),
+    : CongCamera(parent),
       nenTang_(std::move(nenTang)),
       taoBoGhi_(std::move(taoBoGhi)),
       dongHo_(dongHo),
@@ -296,8 +296,20 @@ void CameraEngine::datTienToNhan(const QString& nhan) {
     tienToNhan_ = nhan;
 }
 
+void CameraEngine::datNhan(const QString& tenShop, const QString& tienToNhan) {
+    hangDoi_->chayDongBo([&] {
+        datTenShop(tenShop);
+        datTienToNhan(tienToNhan);
+    });
+}
+
 void CameraEngine::chuanBiGhi(std::chrono::system_clock::time_point batDau, const QString& file, int bitrateKbps,
                               const QString& ma, LoaiVideo loai) {
+    hangDoi_->chayDongBo([&] { chuanBiGhiTrenHangDoi(batDau, file, bitrateKbps, ma, loai); });
+}
+
+void CameraEngine::chuanBiGhiTrenHangDoi(std::chrono::system_clock::time_point batDau, const QString& file,
+                                         int bitrateKbps, const QString& ma, LoaiVideo loai) {
     writer_.reset();
     thoiDiemBatDau_.reset();
     ngayBatDau_ = batDau;
@@ -315,8 +327,8 @@ void CameraEngine::chuanBiGhi(std::chrono::system_clock::time_point batDau, cons
     giayDaGui_ = 0;
 }
 
-QStringList CameraEngine::docDanhSachSerial() const {
-    return danhSachSerial_;
+QStringList CameraEngine::danhSachSerial() {
+    return hangDoi_->chayDongBo([&] { return danhSachSerial_; });
 }
 
 bool CameraEngine::themSerial(const QString& serial) {
@@ -510,7 +522,7 @@ void CameraEngine::datLaiTrangThaiGhi() {
     soKhungHong_ = 0;
 }
 
-void CameraEngine::dungGhi(std::function<void(std::optional<KetQuaGhi>)> xong) {
+void CameraEngine::dungGhi(KhiDungXong xong) {
     if (!dangGhi()) {
         if (xong) xong(std::nullopt);
         return;
@@ -537,8 +549,7 @@ void CameraEngine::dungGhi(std::function<void(std::optional<KetQuaGhi>)> xong) {
         datLaiTrangThaiGhi();
         chuanBiWriterSan();
 
-        auto traVe = [self](std::optional<QString> loiHienThi, std::optional<KetQuaGhi> kq,
-                            std::function<void(std::optional<KetQuaGhi>)> xong) {
+        auto traVe = [self](std::optional<QString> loiHienThi, std::optional<KetQuaGhi> kq, KhiDungXong xong) {
             // From the writer's thread the engine may be gone: the application object is the
             // context, and the weak pointer decides on the GUI thread.
             QMetaObject::invokeMethod(

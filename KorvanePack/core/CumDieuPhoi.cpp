@@ -3,7 +3,6 @@
 #include "core/BoDieuPhoi.h"
 #include "core/CaiDat.h"
 #include "core/CameraEngine.h"
-#include "core/CameraEngineCong.h"
 #include "core/DauRaAmThanh.h"
 #include "core/TiengBao.h"
 #include "core/TiengBaoQuaCong.h"
@@ -12,14 +11,12 @@ namespace {
 struct Cum {
     std::unique_ptr<CameraEngine> camera;
     std::unique_ptr<TiengBao> tieng;
-    std::unique_ptr<CameraEngineCong> congCamera;
     std::unique_ptr<TiengBaoQuaCong> congTieng;
     std::unique_ptr<BoDieuPhoi> dieuPhoi;
 
     ~Cum() {
         dieuPhoi.reset();
         congTieng.reset();
-        congCamera.reset();
         tieng.reset();
         camera.reset();
     }
@@ -36,10 +33,9 @@ std::shared_ptr<BoDieuPhoi> CumDieuPhoi::tao(KhoDuLieu& kho, CaiDat& caiDat, std
     cum->tieng->setAmLuong(static_cast<float>(caiDat.amLuong()));
     cum->camera->datBitrateChoSan(caiDat.bitrateKbps());
     cum->camera->batXemTruoc();
-    cum->congCamera = std::make_unique<CameraEngineCong>(*cum->camera);
     cum->congTieng = std::make_unique<TiengBaoQuaCong>(*cum->tieng);
     BoDieuPhoi::PhuThuoc pt;
-    pt.camera = cum->congCamera.get();
+    pt.camera = cum->camera.get();
     pt.cameraManHinh = cum->camera.get();
     pt.tieng = cum->congTieng.get();
     pt.dongHo = dongHo;
@@ -49,7 +45,7 @@ std::shared_ptr<BoDieuPhoi> CumDieuPhoi::tao(KhoDuLieu& kho, CaiDat& caiDat, std
     // The sound switch is followed at once, so the very next cue obeys it; the player outlives the coordinator.
     QObject::connect(&caiDat, &CaiDat::batTiengChanged, dp,
                      [t = cum->tieng.get(), &caiDat] { t->setBat(caiDat.batTieng()); });
-    cum->congCamera->datNhan(caiDat.tenShop(), QString());
+    cum->camera->datNhan(caiDat.tenShop(), QString());
     CameraEngine* cam = cum->camera.get();
     QObject::connect(&caiDat, &CaiDat::bitrateKbpsChanged, dp,
                      [cam, &caiDat] { cam->datBitrateChoSan(caiDat.bitrateKbps()); });

@@ -233,7 +233,7 @@ TEST(ManHinhThuMay, HaiManCungHien) {
     EXPECT_EQ(day.chuKetLuan(), QStringLiteral("ĐẠT — webcam này đọc được phiếu"));
     EXPECT_EQ(gon->daBat().size(), 1) << "the hidden view no longer receives reads";
     EXPECT_EQ(c.dieuPhoi->trangThai(), BoDieuPhoi::TrangThai::nghi) << "scans must not start recordings";
-    EXPECT_TRUE(c.ghi.cacLanChuanBi.empty());
+    EXPECT_TRUE(c.camera.cacLanChuanBi.empty());
 
     // Shown again it takes the reads back; deleting it while shown hands them on as hiding does.
     gon->show();

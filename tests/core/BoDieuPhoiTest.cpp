@@ -74,6 +74,7 @@ protected:
         ASSERT_FALSE(kho->moKho().has_value());
         kho->napTatCa(8);
         caiDat = std::make_unique<CaiDat>(thuMuc.filePath("caidat.ini"), std::make_shared<KhoKhoaBoNho>());
+        camera.daMoXong();
         camera.tuHoanTatVoiTep(videoMau(), 5);
         dp = taoDieuPhoi(*kho);
     }
@@ -706,7 +707,7 @@ TEST_F(BoDieuPhoiTest, DungKhongCoFileBaoLoiCuaCamera) {
         dp->datThongBao(std::nullopt);
         std::optional<std::optional<BanGhiVideo>> traVe;
         dp->ketThucQuay([&](std::optional<BanGhiVideo> bg) { traVe = bg; });
-        camera.datLoiCamera(std::nullopt);
+        camera.datLoiCamera(QString());
         camera.hoanTatKhongFile(c.loi);
         xuLySuKien();
         ASSERT_TRUE(traVe.has_value());

@@ -336,6 +336,7 @@ TEST(SaoLuu, KhoiDongNoiSaoLuuVaoSauMoiLanLuu) {
     caiDat.setThuMucGoc(goc);
     caiDat.setThuMucSaoLuu(sao);
     CameraGia camera;
+    camera.daMoXong();
     TiengIm tieng;
     HenGioTay henGio;
     TrangThaiApp trangThai;

@@ -89,7 +89,7 @@ TEST(ManHinhDongGoi, LucMoiHienVaCameraChuaMo) {
     c.henGio.tien(std::chrono::milliseconds(100));
     EXPECT_EQ(c.dieuPhoi->trangThai(), BoDieuPhoi::TrangThai::nghi);
     EXPECT_FALSE(c.dieuPhoi->thongBao().has_value());
-    EXPECT_TRUE(c.ghi.cacLanChuanBi.empty());
+    EXPECT_TRUE(c.camera.cacLanChuanBi.empty());
 }
 
 TEST(ManHinhDongGoi, CameraMoVaLoiWebcam) {

@@ -20,7 +20,7 @@ struct CanhMoHinh : mau_hang_hoan::CumHangHoanGia {
     bool batDau() {
         m->batDauQuay();
         xuLySuKien();
-        return ghi.dangGhi() && dieuPhoi->trangThai() == BoDieuPhoi::TrangThai::dangQuay;
+        return camera.dangGhi() && dieuPhoi->trangThai() == BoDieuPhoi::TrangThai::dangQuay;
     }
     // Stops it after a few seconds of film and lets its form open.
     bool dungSau(int giay) {
