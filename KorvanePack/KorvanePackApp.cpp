@@ -86,7 +86,8 @@ KorvanePackApp::KorvanePackApp(CanhNen canhNen) : canhNen_(std::move(canhNen)) {
             canhNen_.taoCamera ? canhNen_.taoCamera() : std::make_unique<CameraEngine>();
         camera_ = camera.get();
         auto tieng = std::make_unique<TiengBao>(canhNen_.taoDauRaAmThanh ? canhNen_.taoDauRaAmThanh() : nullptr);
-        return CumDieuPhoi::tao(kho, caiDat, std::move(camera), std::move(tieng), canhNen_.dongHo, canhNen_.henGio);
+        return std::make_shared<CumDieuPhoi>(kho, caiDat, std::move(camera), std::move(tieng), canhNen_.dongHo,
+                                             canhNen_.henGio);
     };
     dv.taoDongBo = [this](KhoDuLieu& kho, CaiDat& caiDat) -> std::shared_ptr<CongDongBo> {
         BoDongBo::CauHinh cauHinh;

@@ -54,8 +54,8 @@ public:
     enum class TrangThai : quint8 { nghi, dangBatDau, dangQuay, dangDung };
     Q_ENUM(TrangThai)
 
-    // The platform edges the coordinator talks to. The real application passes the camera engine's
-    // adapter, the sound player's adapter, the system clock and the Qt timer; tests pass fakes.
+    // The platform edges the coordinator talks to. The real application passes the camera engine, the
+    // sound player's adapter, the system clock and the Qt timer; tests pass fakes.
     struct PhuThuoc {
         CongCamera* camera = nullptr;
         CongTiengBao* tieng = nullptr;

@@ -67,7 +67,7 @@ TEST(ManHinhCaiDatAnhChup, CotCaiDatToiVaSang) {
 
         // The same screen in the window's detail column, as the owner first sees it.
         c.trangThai.datQuyenCamera(3);
-        c.trangThai.datDieuPhoi(c.dieuPhoi);
+        c.trangThai.datDieuPhoi(c.cumDieuPhoi);
         c.trangThai.datDongBo(std::shared_ptr<CongDongBo>(c.dongBo.get(), [](CongDongBo*) {}));
         c.trangThai.datSaoLuu(std::shared_ptr<CongSaoLuu>(c.saoLuu.get(), [](CongSaoLuu*) {}));
         KhungChinh khung(*c.caiDat, c.trangThai);

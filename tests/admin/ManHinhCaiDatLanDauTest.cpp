@@ -70,7 +70,7 @@ struct CumWizardTren : Nen {
         dongBo.reset();
     }
     ManHinhCaiDatLanDau& mo() {
-        wizard = std::make_unique<ManHinhCaiDatLanDau>(dieuPhoi.get(), *caiDat, dongBo.get(), dieuPhoi->cameraManHinh(),
+        wizard = std::make_unique<ManHinhCaiDatLanDau>(dieuPhoi, *caiDat, dongBo.get(), dieuPhoi->cameraManHinh(),
                                                        [this] { ++soLanXong; });
         wizard->resize(900, 640);
         wizard->show();
@@ -299,7 +299,7 @@ TEST(ManHinhCaiDatLanDau, HoanTatVaDongSheet) {
     });
     khung.resize(1200, 800);
     khung.show();
-    trangThai.datDieuPhoi(c.dieuPhoi);
+    trangThai.datDieuPhoi(c.cumDieuPhoi);
     trangThai.datDongBo(c.dongBo);
     ASSERT_NE(khung.sheetCaiDatLanDau(), nullptr);
     auto* w = khung.sheetCaiDatLanDau()->findChild<ManHinhCaiDatLanDau*>();

@@ -697,7 +697,7 @@ TEST(ManHinhCaiDat, DatMaPinDauTienKhongDayRaManHinhNhapPin) {
         return k;
     };
     c.trangThai.datQuyenCamera(3);
-    c.trangThai.datDieuPhoi(c.dieuPhoi);
+    c.trangThai.datDieuPhoi(c.cumDieuPhoi);
     c.trangThai.datDongBo(std::shared_ptr<CongDongBo>(c.dongBo.get(), [](CongDongBo*) {}));
     c.trangThai.datSaoLuu(std::shared_ptr<CongSaoLuu>(c.saoLuu.get(), [](CongSaoLuu*) {}));
     auto khung = taoKhung();

@@ -104,7 +104,7 @@ TEST(ManHinhThuMay, DongCamera) {
               QStringLiteral("Webcam · đang khởi động"));
 
     cum_gia::Cum c;
-    ManHinhThuMay man(c.dieuPhoi.get(), &c.camera, false);
+    ManHinhThuMay man(c.dieuPhoi, &c.camera, false);
     man.resize(1100, 700);
     man.show();
     EXPECT_EQ(man.chuDongCamera(), QStringLiteral("Camera chưa mở"));
@@ -130,8 +130,8 @@ TEST(ManHinhThuMay, DongCamera) {
 
 TEST(ManHinhThuMay, HaiDangGonVaDay) {
     cum_gia::Cum c;
-    ManHinhThuMay day(c.dieuPhoi.get(), &c.camera, false);
-    ManHinhThuMay gon(c.dieuPhoi.get(), &c.camera, true);
+    ManHinhThuMay day(c.dieuPhoi, &c.camera, false);
+    ManHinhThuMay gon(c.dieuPhoi, &c.camera, true);
     ASSERT_NE(day.tieuDe(), nullptr);
     EXPECT_EQ(gon.tieuDe(), nullptr);
     EXPECT_EQ(day.theKetQua()->width(), 380);
@@ -147,7 +147,7 @@ TEST(ManHinhThuMay, DocThatQuaCamera) {
     EXPECT_DOUBLE_EQ(docMa->giuaHaiLanDo(), 0.12);
     c.dieuPhoi->datCheDo(BoDieuPhoi::CheDo::hangHoan);
 
-    auto man = std::make_unique<ManHinhThuMay>(c.dieuPhoi.get(), c.camera, false);
+    auto man = std::make_unique<ManHinhThuMay>(c.dieuPhoi, c.camera, false);
     man->resize(1100, 700);
     man->show();
     EXPECT_EQ(c.dieuPhoi->cheDo(), BoDieuPhoi::CheDo::thuMay);
@@ -208,10 +208,10 @@ TEST(ManHinhThuMay, HaiManCungHien) {
         c.camera.docDuoc({doc(noiDung(thuTu).toUtf8().constData(), 12)});
         c.xuLySuKien();
     };
-    ManHinhThuMay day(c.dieuPhoi.get(), &c.camera, false);
+    ManHinhThuMay day(c.dieuPhoi, &c.camera, false);
     day.resize(1100, 700);
     day.show();
-    auto gon = std::make_unique<ManHinhThuMay>(c.dieuPhoi.get(), &c.camera, true);
+    auto gon = std::make_unique<ManHinhThuMay>(c.dieuPhoi, &c.camera, true);
     gon->resize(800, 400);
     gon->show();
     EXPECT_TRUE(gon->dangGiuDauDoc());
@@ -264,7 +264,7 @@ TEST(ManHinhThuMay, HaiManCungHien) {
 TEST(ManHinhThuMay, NhieuMaMotKhung) {
     Cum c;
     ASSERT_TRUE(c.moCamera());
-    ManHinhThuMay man(c.dieuPhoi.get(), c.camera, false);
+    ManHinhThuMay man(c.dieuPhoi, c.camera, false);
     man.resize(1100, 700);
     man.show();
     QImage khung = TemMau::khungNen(1920, 1080);

@@ -933,8 +933,8 @@ TEST_F(BoDieuPhoiTest, CumDieuPhoiNoiCameraVaTiengBaoTheoCaiDat) {
     auto tiengThat = std::make_unique<TiengBao>(std::make_unique<DauRaAmThanhGia>());
     CameraEngine* cam = cameraThat.get();
     TiengBao* tieng = tiengThat.get();
-    std::shared_ptr<BoDieuPhoi> dp = CumDieuPhoi::tao(*kho, *caiDat, std::move(cameraThat), std::move(tiengThat));
-    BoDieuPhoi& that = *dp;
+    CumDieuPhoi cum(*kho, *caiDat, std::move(cameraThat), std::move(tiengThat));
+    BoDieuPhoi& that = cum.dieuPhoi();
     EXPECT_FALSE(tieng->bat());
     EXPECT_FLOAT_EQ(tieng->amLuong(), 0.25f);
     EXPECT_FALSE(cam->dangChay());

@@ -118,7 +118,7 @@ QStringList soThe(const ManHinhDoiSoat& m) {
 
 TEST(DoiSoatManHinh, CacMucCuaMotNgay) {
     NgayMau ngay;
-    ManHinhDoiSoat man(ngay.cum.dieuPhoi.get(), ngay.sua.get(), ngay.dongHo);
+    ManHinhDoiSoat man(ngay.cum.dieuPhoi, ngay.sua.get(), ngay.dongHo);
     man.resize(1000, 1400);
     man.show();
 
@@ -183,7 +183,7 @@ TEST(DoiSoatManHinh, KhoTrong) {
     cum.taoDieuPhoi();
     DongHoGia dh;
     dh.datGiayThuc(kBayGio);
-    ManHinhDoiSoat man(cum.dieuPhoi.get(), nullptr, dh);
+    ManHinhDoiSoat man(cum.dieuPhoi, nullptr, dh);
     man.show();
     EXPECT_EQ(soThe(man), (QStringList{"0", "0", "0", "0"}));
     EXPECT_EQ(man.soThe()[3]->mauChu(), BangMau::mauChuPhu.mau());
@@ -205,7 +205,7 @@ TEST(DoiSoatManHinh, KhoTrong) {
 // Opening, moving and closing the panel, searching in it, and linking a video by pressing an order.
 TEST(DoiSoatManHinh, GanVideoQuaPanel) {
     NgayMau ngay;
-    ManHinhDoiSoat man(ngay.cum.dieuPhoi.get(), ngay.sua.get(), ngay.dongHo);
+    ManHinhDoiSoat man(ngay.cum.dieuPhoi, ngay.sua.get(), ngay.dongHo);
     man.resize(1000, 1400);
     man.show();
     auto nut = cacNut(&man, "nutGan");
@@ -289,7 +289,7 @@ TEST(DoiSoatManHinh, MaDaiCuaVideoChuaGanCatBotGiuKhe) {
     NgayMau ngay;
     const QString dai = QStringLiteral("SPXVN-") + QString(120, QLatin1Char('7'));
     ngay.cum.kho->datVideo(taoVideo("V9", dai, "2025-03-14T07:40:00Z"));
-    ManHinhDoiSoat man(ngay.cum.dieuPhoi.get(), ngay.sua.get(), ngay.dongHo);
+    ManHinhDoiSoat man(ngay.cum.dieuPhoi, ngay.sua.get(), ngay.dongHo);
     man.resize(1100, 1400);
     man.show();
     donRac();
@@ -312,7 +312,7 @@ TEST(DoiSoatManHinh, MaDaiCuaVideoChuaGanCatBotGiuKhe) {
 // The date picker's calendar names its months in Vietnamese, whatever language the machine is left in.
 TEST(DoiSoatManHinh, LichChonNgayNoiTiengViet) {
     NgayMau ngay;
-    ManHinhDoiSoat man(ngay.cum.dieuPhoi.get(), ngay.sua.get(), ngay.dongHo);
+    ManHinhDoiSoat man(ngay.cum.dieuPhoi, ngay.sua.get(), ngay.dongHo);
     man.show();
     QCalendarWidget* lich = man.findChild<QDateEdit*>()->calendarWidget();
     ASSERT_NE(lich, nullptr);

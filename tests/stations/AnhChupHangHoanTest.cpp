@@ -85,7 +85,7 @@ TEST(AnhChup, ManHinhHangHoanDangQuayVaToKhai) {
         auto* khung = khungTrongCuaSo(cuaSo, *cum.caiDat, cum.trangThai);
         khung->dangKyManHinh(KhungChinh::ManHinh::hangHoan,
                              [&sua](TrangThaiApp& tt, CaiDat&) { return new ManHinhHangHoan(tt.dieuPhoi(), &sua); });
-        cum.trangThai.datDieuPhoi(cum.dieuPhoi);
+        cum.trangThai.datDieuPhoi(cum.cumDieuPhoi);
         cuaSo.resize(1440, 900);
         cuaSo.show();
         khung->chonManHinh(KhungChinh::ManHinh::hangHoan);

@@ -28,7 +28,7 @@ KhungChinh* khungDongGoi(QWidget& cuaSo, cum_thu::Cum& cum) {
     auto* khung = khungTrongCuaSo(cuaSo, *cum.caiDat, cum.trangThai);
     khung->dangKyManHinh(KhungChinh::ManHinh::dongGoi,
                          [](TrangThaiApp& tt, CaiDat&) { return new ManHinhDongGoi(tt.dieuPhoi()); });
-    cum.trangThai.datDieuPhoi(cum.dieuPhoi);
+    cum.trangThai.datDieuPhoi(cum.cumDieuPhoi);
     return khung;
 }
 

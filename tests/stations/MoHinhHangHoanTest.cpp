@@ -15,7 +15,7 @@ using K = BoSuaBanGhi::KetLuanSerial;
 // widget anywhere: what it declares and stores is the point, not the capture pipeline.
 struct CanhMoHinh : mau_hang_hoan::CumHangHoanGia {
     std::unique_ptr<MoHinhHangHoan> m;
-    CanhMoHinh() { m = std::make_unique<MoHinhHangHoan>(dieuPhoi.get(), sua.get(), dongHoToKhai); }
+    CanhMoHinh() { m = std::make_unique<MoHinhHangHoan>(dieuPhoi, sua.get(), dongHoToKhai); }
     // Starts a returns recording as the start button does and lets it begin.
     bool batDau() {
         m->batDauQuay();

@@ -41,7 +41,7 @@ struct CanhCuaSo : cum_thu::Cum {
         khung->dangKyNhapPin([](TrangThaiApp&, CaiDat&, std::function<void()>) { return new TrangPinGia; });
         trangThai.datQuyenCamera(3);
         taoDieuPhoi();
-        trangThai.datDieuPhoi(dieuPhoi);
+        trangThai.datDieuPhoi(cumDieuPhoi);
         cuaSo.resize(1280, 720);
         cuaSo.show();
         cuaSo.activateWindow();
