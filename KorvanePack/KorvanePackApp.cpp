@@ -84,7 +84,6 @@ KorvanePackApp::KorvanePackApp(CanhNen canhNen) : canhNen_(std::move(canhNen)) {
     dv.taoDieuPhoi = [this](KhoDuLieu& kho, CaiDat& caiDat) {
         std::unique_ptr<CameraEngine> camera =
             canhNen_.taoCamera ? canhNen_.taoCamera() : std::make_unique<CameraEngine>();
-        camera_ = camera.get();
         auto tieng = std::make_unique<TiengBao>(canhNen_.taoDauRaAmThanh ? canhNen_.taoDauRaAmThanh() : nullptr);
         return std::make_shared<CumDieuPhoi>(kho, caiDat, std::move(camera), std::move(tieng), canhNen_.dongHo,
                                              canhNen_.henGio);
@@ -127,15 +126,15 @@ KorvanePackApp::~KorvanePackApp() {
 void KorvanePackApp::dangKyManHinh() {
     DongHo* dongHo = canhNen_.dongHo ? canhNen_.dongHo : &DongHo::heThong();
     khung_->dangKyManHinh(KhungChinh::ManHinh::dongGoi, [dongHo](TrangThaiApp& tt, CaiDat&) -> QWidget* {
-        return new ManHinhDongGoi(tt.dieuPhoi(), *dongHo);
+        return new ManHinhDongGoi(tt.dieuPhoi(), tt.camera(), *dongHo);
     });
     khung_->dangKyManHinh(KhungChinh::ManHinh::hangHoan, [dongHo](TrangThaiApp& tt, CaiDat&) -> QWidget* {
-        return new ManHinhHangHoan(tt.dieuPhoi(), tt.suaBanGhi(), *dongHo);
+        return new ManHinhHangHoan(tt.dieuPhoi(), tt.camera(), tt.suaBanGhi(), *dongHo);
     });
     DangKyManHinh::dangKy(*khung_, *dongHo);
-    khung_->dangKyManHinh(KhungChinh::ManHinh::thuMay, [this, dongHo](TrangThaiApp& tt, CaiDat&) -> QWidget* {
+    khung_->dangKyManHinh(KhungChinh::ManHinh::thuMay, [dongHo](TrangThaiApp& tt, CaiDat&) -> QWidget* {
         BoDieuPhoi* dp = tt.dieuPhoi();
-        return dp ? new ManHinhThuMay(dp, camera_, false, *dongHo) : nullptr;
+        return dp ? new ManHinhThuMay(dp, tt.camera(), false, *dongHo) : nullptr;
     });
     khung_->dangKyNhapPin([](TrangThaiApp&, CaiDat& cd, std::function<void()> xong) -> QWidget* {
         return new ManHinhNhapPin(cd, std::move(xong));
@@ -143,10 +142,10 @@ void KorvanePackApp::dangKyManHinh() {
     khung_->dangKyCaiDatLanDau([this](TrangThaiApp& tt, CaiDat& cd, std::function<void()> xong) -> QWidget* {
         BoDieuPhoi* dp = tt.dieuPhoi();
         if (!dp || !dongBo_) return nullptr;
-        return new ManHinhCaiDatLanDau(dp, cd, dongBo_, camera_, std::move(xong));
+        return new ManHinhCaiDatLanDau(dp, cd, dongBo_, tt.camera(), std::move(xong));
     });
     khung_->dangKyManHinh(KhungChinh::ManHinh::caiDat, [this](TrangThaiApp& tt, CaiDat& cd) -> QWidget* {
-        return new ManHinhCaiDat(tt.dieuPhoi(), dongBo_, saoLuu_, cd);
+        return new ManHinhCaiDat(tt.dieuPhoi(), tt.camera(), dongBo_, saoLuu_, cd);
     });
 }
 

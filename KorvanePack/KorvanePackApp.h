@@ -76,7 +76,6 @@ private:
     std::unique_ptr<TinHieuDong> tinHieu_;
     // What start-up built, as the screens that need more than the state's interfaces see it; owned by the
     // state, and null until start-up has built it.
-    QPointer<CameraEngine> camera_;
     QPointer<BoDongBo> dongBo_;
     QPointer<SaoLuu> saoLuu_;
     bool choDongTheoTinHieu_ = false;

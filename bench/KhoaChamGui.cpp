@@ -97,7 +97,7 @@ int main(int argc, char** argv) {
                                                     QCoreApplication::applicationFilePath());
     QElapsedTimer moRa;
     moRa.start();
-    ManHinhCaiDat man(nullptr, &db, nullptr, caiDat, nt);
+    ManHinhCaiDat man(nullptr, nullptr, &db, nullptr, caiDat, nt);
     man.resize(900, 700);
     man.show();
     const qint64 dungMo = moRa.elapsed();

@@ -409,7 +409,7 @@ void batDauGhi(const QTemporaryDir& thuMuc) {
             if (d.doXong.load()) d.dieuPhoi.compare_exchange_strong(khong, DuongNhan::bayGio());
         });
         // The packing screen, as at the desk: it follows the coordinator's fields and shows the preview.
-        ManHinhDongGoi manHinh(c.dieuPhoi);
+        ManHinhDongGoi manHinh(c.dieuPhoi, e);
         manHinh.resize(1280, 800);
         manHinh.show();
         d.datLai();

@@ -28,8 +28,8 @@
 #include "shell/PhongChu.h"
 #include "store/KhoDuLieu.h"
 
-ManHinhCaiDat::ManHinhCaiDat(BoDieuPhoi* dieuPhoi, BoDongBo* dongBo, SaoLuu* saoLuu, CaiDat& caiDat, NenTang nenTang,
-                             QWidget* parent)
+ManHinhCaiDat::ManHinhCaiDat(BoDieuPhoi* dieuPhoi, CongCameraManHinh* camera, BoDongBo* dongBo, SaoLuu* saoLuu,
+                             CaiDat& caiDat, NenTang nenTang, QWidget* parent)
     : QScrollArea(parent) {
     if (!nenTang.chonThuMuc) {
         nenTang.chonThuMuc = [](QWidget* cha, const QString& hienTai) -> std::optional<QString> {
@@ -70,7 +70,7 @@ ManHinhCaiDat::ManHinhCaiDat(BoDieuPhoi* dieuPhoi, BoDongBo* dongBo, SaoLuu* sao
     mucNguonDon_ = new MucNguonDon(dongBo, caiDat, cotWidget);
     cot->addWidget(mucNguonDon_);
     cot->addWidget(new MucDongBo(dongBo, cotWidget));
-    mucCamera_ = new MucCamera(dieuPhoi, caiDat, cotWidget);
+    mucCamera_ = new MucCamera(camera, caiDat, cotWidget);
     cot->addWidget(mucCamera_);
     cot->addWidget(new MucSerial(caiDat, cotWidget));
     cot->addWidget(new MucTiengBao(caiDat, cotWidget));

@@ -9,6 +9,7 @@
 class BoDieuPhoi;
 class BoDongBo;
 class CaiDat;
+class CongCameraManHinh;
 class MucCamera;
 class MucKhoiDong;
 class MucNguonDon;
@@ -31,8 +32,8 @@ public:
         std::shared_ptr<TuKhoiDongXdg> tuKhoiDong;
     };
 
-    ManHinhCaiDat(BoDieuPhoi* dieuPhoi, BoDongBo* dongBo, SaoLuu* saoLuu, CaiDat& caiDat, NenTang nenTang = {},
-                  QWidget* parent = nullptr);
+    ManHinhCaiDat(BoDieuPhoi* dieuPhoi, CongCameraManHinh* camera, BoDongBo* dongBo, SaoLuu* saoLuu, CaiDat& caiDat,
+                  NenTang nenTang = {}, QWidget* parent = nullptr);
     ~ManHinhCaiDat() override;
 
     // What may have changed while the screen was away is looked at again each time it is shown.

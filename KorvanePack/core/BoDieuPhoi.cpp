@@ -67,7 +67,6 @@ BoDieuPhoi::BoDieuPhoi(KhoDuLieu& kho, CaiDat& caiDat, PhuThuoc phuThuoc, QObjec
       henGio_(phuThuoc.henGio ? *phuThuoc.henGio : HenGio::heThong()),
       chayNen_(std::move(phuThuoc.chayNen)),
       camera_(phuThuoc.camera),
-      cameraManHinh_(phuThuoc.cameraManHinh),
       tieng_(phuThuoc.tieng) {
     nen_.setThreadPriority(QThread::LowPriority);
     noiMaDocDuoc();

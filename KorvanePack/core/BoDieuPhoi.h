@@ -22,7 +22,6 @@
 
 class BoSuaBanGhi;
 class CaiDat;
-class CongCameraManHinh;
 class CongTiengBao;
 class DongHo;
 class KhoDuLieu;
@@ -63,8 +62,6 @@ public:
         HenGio* henGio = nullptr;
         // Runs work off the GUI thread (free-space measurement, video check, fingerprint).
         std::function<void(std::function<void()>)> chayNen;
-        // The same camera as the screens see it; none when the screens have no camera to show.
-        CongCameraManHinh* cameraManHinh = nullptr;
     };
 
     using KhiXong = std::function<void()>;
@@ -95,8 +92,6 @@ public:
     KhoDuLieu& kho() const { return kho_; }
     CaiDat& caiDat() const { return caiDat_; }
     CongCamera& congCamera() const { return *camera_; }
-    // The camera the screens show and open, the one this coordinator records from.
-    CongCameraManHinh* cameraManHinh() const { return cameraManHinh_; }
     CongTiengBao& congTieng() const { return *tieng_; }
     std::optional<qint64> mbConTrong() const { return mbConTrong_; }
     bool dangXuLy() const { return dangXuLy_; }
@@ -184,7 +179,6 @@ private:
     // Our own pool, so the destructor can wait for a measurement that still reads the store.
     QThreadPool nen_;
     CongCamera* camera_ = nullptr;
-    CongCameraManHinh* cameraManHinh_ = nullptr;
     CongTiengBao* tieng_ = nullptr;
 
     CheDo cheDo_ = CheDo::dongGoi;

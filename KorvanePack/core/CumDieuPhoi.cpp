@@ -17,7 +17,6 @@ CumDieuPhoi::CumDieuPhoi(KhoDuLieu& kho, CaiDat& caiDat, std::unique_ptr<CameraE
     congTieng_ = std::make_unique<TiengBaoQuaCong>(*tieng_);
     BoDieuPhoi::PhuThuoc pt;
     pt.camera = engine_.get();
-    pt.cameraManHinh = engine_.get();
     pt.tieng = congTieng_.get();
     pt.dongHo = dongHo;
     pt.henGio = henGio;

@@ -73,11 +73,11 @@ KhungBo* taoKhungChu(const MauDong* nen, double doMo, const QColor* nenCoDinh, i
 }
 }  // namespace
 
-ManHinhDongGoi::ManHinhDongGoi(BoDieuPhoi* dieuPhoi, QWidget* parent)
-    : ManHinhDongGoi(dieuPhoi, DongHo::heThong(), parent) {}
+ManHinhDongGoi::ManHinhDongGoi(BoDieuPhoi* dieuPhoi, CongCameraManHinh* camera, QWidget* parent)
+    : ManHinhDongGoi(dieuPhoi, camera, DongHo::heThong(), parent) {}
 
-ManHinhDongGoi::ManHinhDongGoi(BoDieuPhoi* dieuPhoi, DongHo& dongHo, QWidget* parent)
-    : QWidget(parent), dieuPhoi_(dieuPhoi), camera_(dieuPhoi ? dieuPhoi->cameraManHinh() : nullptr), dongHo_(dongHo) {
+ManHinhDongGoi::ManHinhDongGoi(BoDieuPhoi* dieuPhoi, CongCameraManHinh* camera, DongHo& dongHo, QWidget* parent)
+    : QWidget(parent), dieuPhoi_(dieuPhoi), camera_(camera), dongHo_(dongHo) {
     gio_ = thoiDiemQt(dongHo_.gioThuc());
     setAutoFillBackground(true);
     const TrangTram trangTram = dungTrangTram(this);

@@ -29,9 +29,9 @@ class NutDo;
 class ManHinhDongGoi : public QWidget {
     Q_OBJECT
 public:
-    // The camera is taken from the coordinator, so both always observe the same one.
-    ManHinhDongGoi(BoDieuPhoi* dieuPhoi, DongHo& dongHo, QWidget* parent = nullptr);
-    explicit ManHinhDongGoi(BoDieuPhoi* dieuPhoi, QWidget* parent = nullptr);
+    // The camera is the one the coordinator records from.
+    ManHinhDongGoi(BoDieuPhoi* dieuPhoi, CongCameraManHinh* camera, DongHo& dongHo, QWidget* parent = nullptr);
+    ManHinhDongGoi(BoDieuPhoi* dieuPhoi, CongCameraManHinh* camera, QWidget* parent = nullptr);
 
     // The caption's code line and serial line.
     static QString dongMaChuThich(const QString& maHienTai);

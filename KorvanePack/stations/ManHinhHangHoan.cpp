@@ -84,13 +84,15 @@ void datChuNeuKhac(QLineEdit* o, const QString& chu) {
 }
 }  // namespace
 
-ManHinhHangHoan::ManHinhHangHoan(BoDieuPhoi* dieuPhoi, BoSuaBanGhi* suaBanGhi, QWidget* parent)
-    : ManHinhHangHoan(dieuPhoi, suaBanGhi, DongHo::heThong(), parent) {}
+ManHinhHangHoan::ManHinhHangHoan(BoDieuPhoi* dieuPhoi, CongCameraManHinh* camera, BoSuaBanGhi* suaBanGhi,
+                                 QWidget* parent)
+    : ManHinhHangHoan(dieuPhoi, camera, suaBanGhi, DongHo::heThong(), parent) {}
 
-ManHinhHangHoan::ManHinhHangHoan(BoDieuPhoi* dieuPhoi, BoSuaBanGhi* suaBanGhi, DongHo& dongHo, QWidget* parent)
+ManHinhHangHoan::ManHinhHangHoan(BoDieuPhoi* dieuPhoi, CongCameraManHinh* camera, BoSuaBanGhi* suaBanGhi,
+                                 DongHo& dongHo, QWidget* parent)
     : QWidget(parent),
       dieuPhoi_(dieuPhoi),
-      camera_(dieuPhoi ? dieuPhoi->cameraManHinh() : nullptr),
+      camera_(camera),
       moHinh_(new MoHinhHangHoan(dieuPhoi, suaBanGhi, dongHo, this)) {
     napHinhUngDung();
     const TrangTram trangTram = dungTrangTram(this);

@@ -36,8 +36,9 @@ class NutVang;
 class ManHinhHangHoan : public QWidget {
     Q_OBJECT
 public:
-    ManHinhHangHoan(BoDieuPhoi* dieuPhoi, BoSuaBanGhi* suaBanGhi, DongHo& dongHo, QWidget* parent = nullptr);
-    ManHinhHangHoan(BoDieuPhoi* dieuPhoi, BoSuaBanGhi* suaBanGhi, QWidget* parent = nullptr);
+    ManHinhHangHoan(BoDieuPhoi* dieuPhoi, CongCameraManHinh* camera, BoSuaBanGhi* suaBanGhi, DongHo& dongHo,
+                    QWidget* parent = nullptr);
+    ManHinhHangHoan(BoDieuPhoi* dieuPhoi, CongCameraManHinh* camera, BoSuaBanGhi* suaBanGhi, QWidget* parent = nullptr);
 
     MoHinhHangHoan& moHinh() const { return *moHinh_; }
 

@@ -73,7 +73,7 @@ TEST(ManHinhCaiDatAnhChup, CotCaiDatToiVaSang) {
         KhungChinh khung(*c.caiDat, c.trangThai);
         khung.moKhoa();
         khung.dangKyManHinh(KhungChinh::ManHinh::caiDat, [&c](TrangThaiApp& tt, CaiDat& cd) -> QWidget* {
-            return new ManHinhCaiDat(tt.dieuPhoi(), c.dongBo.get(), c.saoLuu.get(), cd,
+            return new ManHinhCaiDat(tt.dieuPhoi(), tt.camera(), c.dongBo.get(), c.saoLuu.get(), cd,
                                      ManHinhCaiDat::NenTang{{}, {}, c.tuKhoiDong});
         });
         khung.resize(1360, 860);

@@ -36,6 +36,7 @@ const QString kKhoaHaravan = QStringLiteral("com.korvane.pack.haravan.token");
 template <class Nen>
 struct CumWizardTren : Nen {
     using Nen::caiDat;
+    using Nen::cumDieuPhoi;
     using Nen::dieuPhoi;
     using Nen::kho;
     QString traLoi = QStringLiteral("Kết nối được Haravan. Cửa hàng đang có 3 đơn.");
@@ -70,7 +71,7 @@ struct CumWizardTren : Nen {
         dongBo.reset();
     }
     ManHinhCaiDatLanDau& mo() {
-        wizard = std::make_unique<ManHinhCaiDatLanDau>(dieuPhoi, *caiDat, dongBo.get(), dieuPhoi->cameraManHinh(),
+        wizard = std::make_unique<ManHinhCaiDatLanDau>(dieuPhoi, *caiDat, dongBo.get(), &cumDieuPhoi->camera(),
                                                        [this] { ++soLanXong; });
         wizard->resize(900, 640);
         wizard->show();

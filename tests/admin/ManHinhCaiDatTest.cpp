@@ -689,7 +689,7 @@ TEST(ManHinhCaiDat, DatMaPinDauTienKhongDayRaManHinhNhapPin) {
     auto taoKhung = [&] {
         auto k = std::make_unique<KhungChinh>(*c.caiDat, c.trangThai);
         k->dangKyManHinh(KhungChinh::ManHinh::caiDat, [&c](TrangThaiApp& tt, CaiDat& cd) -> QWidget* {
-            return new ManHinhCaiDat(tt.dieuPhoi(), c.dongBo.get(), c.saoLuu.get(), cd,
+            return new ManHinhCaiDat(tt.dieuPhoi(), tt.camera(), c.dongBo.get(), c.saoLuu.get(), cd,
                                      ManHinhCaiDat::NenTang{{}, {}, c.tuKhoiDong});
         });
         k->resize(1200, 800);

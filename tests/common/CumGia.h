@@ -45,7 +45,6 @@ struct Cum {
         kho->moKho();
         kho->napTatCa(8);
         BoDieuPhoi::PhuThuoc pt{&camera, &tieng, &dongHo, &henGio, [](std::function<void()> f) { f(); }};
-        pt.cameraManHinh = &camera;
         cumDieuPhoi = std::make_shared<CumDieuPhoi>(*kho, *caiDat, pt);
         dieuPhoi = &cumDieuPhoi->dieuPhoi();
     }

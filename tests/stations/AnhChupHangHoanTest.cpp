@@ -83,8 +83,9 @@ TEST(AnhChup, ManHinhHangHoanDangQuayVaToKhai) {
         cum.trangThai.datQuyenCamera(3);
         QWidget cuaSo;
         auto* khung = khungTrongCuaSo(cuaSo, *cum.caiDat, cum.trangThai);
-        khung->dangKyManHinh(KhungChinh::ManHinh::hangHoan,
-                             [&sua](TrangThaiApp& tt, CaiDat&) { return new ManHinhHangHoan(tt.dieuPhoi(), &sua); });
+        khung->dangKyManHinh(KhungChinh::ManHinh::hangHoan, [&sua](TrangThaiApp& tt, CaiDat&) {
+            return new ManHinhHangHoan(tt.dieuPhoi(), tt.camera(), &sua);
+        });
         cum.trangThai.datDieuPhoi(cum.cumDieuPhoi);
         cuaSo.resize(1440, 900);
         cuaSo.show();

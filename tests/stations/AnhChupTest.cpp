@@ -27,7 +27,7 @@ using cum_thu::choDen;
 KhungChinh* khungDongGoi(QWidget& cuaSo, cum_thu::Cum& cum) {
     auto* khung = khungTrongCuaSo(cuaSo, *cum.caiDat, cum.trangThai);
     khung->dangKyManHinh(KhungChinh::ManHinh::dongGoi,
-                         [](TrangThaiApp& tt, CaiDat&) { return new ManHinhDongGoi(tt.dieuPhoi()); });
+                         [](TrangThaiApp& tt, CaiDat&) { return new ManHinhDongGoi(tt.dieuPhoi(), tt.camera()); });
     cum.trangThai.datDieuPhoi(cum.cumDieuPhoi);
     return khung;
 }

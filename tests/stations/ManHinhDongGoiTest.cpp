@@ -23,7 +23,7 @@ struct CanhDongGoi : cum_thu::Cum {
     std::unique_ptr<ManHinhDongGoi> man;
     CanhDongGoi() {
         taoDieuPhoi();
-        man = std::make_unique<ManHinhDongGoi>(dieuPhoi);
+        man = std::make_unique<ManHinhDongGoi>(dieuPhoi, engine);
         man->resize(1240, 800);
         man->show();
         man->activateWindow();
@@ -46,7 +46,7 @@ struct CanhDongGoi : cum_thu::Cum {
 struct CanhDongGoiGia : cum_gia::Cum {
     std::unique_ptr<ManHinhDongGoi> man;
     CanhDongGoiGia() {
-        man = std::make_unique<ManHinhDongGoi>(dieuPhoi);
+        man = std::make_unique<ManHinhDongGoi>(dieuPhoi, &camera);
         man->resize(1240, 800);
         man->show();
         man->activateWindow();
@@ -202,7 +202,7 @@ TEST(ManHinhDongGoi, EscDungKhiODangChonNamNgoaiManHinh) {
     QWidget cuaSo;
     auto* hang = new QHBoxLayout(&cuaSo);
     auto* ben = new QLineEdit(&cuaSo);
-    auto* man = new ManHinhDongGoi(cum.dieuPhoi, &cuaSo);
+    auto* man = new ManHinhDongGoi(cum.dieuPhoi, cum.engine, &cuaSo);
     hang->addWidget(ben);
     hang->addWidget(man, 1);
     cuaSo.resize(1400, 800);
@@ -235,7 +235,7 @@ TEST(ManHinhDongGoi, DongTrangThaiHepThiCatChuCameraGiuThongBao) {
     ASSERT_TRUE(cum.moCamera());
     // Inside the main window the screen gets the width the window leaves it, not what its texts would like.
     QWidget cuaSo;
-    auto* man = new ManHinhDongGoi(cum.dieuPhoi, &cuaSo);
+    auto* man = new ManHinhDongGoi(cum.dieuPhoi, cum.engine, &cuaSo);
     cuaSo.resize(1400, 800);
     cuaSo.show();
     // 899: the screen's width in the narrowest main window; 700 leaves too little even for the message.

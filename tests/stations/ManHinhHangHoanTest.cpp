@@ -30,7 +30,7 @@ using mau_hang_hoan::tapTu;
 struct CanhHangHoan : mau_hang_hoan::CumHangHoan {
     std::unique_ptr<ManHinhHangHoan> man;
     CanhHangHoan() {
-        man = std::make_unique<ManHinhHangHoan>(dieuPhoi, sua.get(), dongHoToKhai);
+        man = std::make_unique<ManHinhHangHoan>(dieuPhoi, engine, sua.get(), dongHoToKhai);
         man->resize(1240, 820);
         man->show();
         QCoreApplication::processEvents();
@@ -55,7 +55,7 @@ struct CanhHangHoanGia : mau_hang_hoan::CumHangHoanGia {
     std::unique_ptr<ManHinhHangHoan> man;
     CanhHangHoanGia() {
         camera.daMoXong(QStringLiteral("Webcam thử"), QStringLiteral("640x360"));
-        man = std::make_unique<ManHinhHangHoan>(dieuPhoi, sua.get(), dongHoToKhai);
+        man = std::make_unique<ManHinhHangHoan>(dieuPhoi, &camera, sua.get(), dongHoToKhai);
         man->resize(1240, 820);
         man->show();
         QCoreApplication::processEvents();
@@ -365,8 +365,9 @@ TEST(ManHinhHangHoan, MucHangHoanCuaCuaSo) {
     BoSuaBanGhi sua(*cum.kho, cum.dieuPhoi->congTieng());
     cum.trangThai.datQuyenCamera(3);
     KhungChinh khung(*cum.caiDat, cum.trangThai);
-    khung.dangKyManHinh(KhungChinh::ManHinh::hangHoan,
-                        [&sua](TrangThaiApp& tt, CaiDat&) { return new ManHinhHangHoan(tt.dieuPhoi(), &sua); });
+    khung.dangKyManHinh(KhungChinh::ManHinh::hangHoan, [&sua](TrangThaiApp& tt, CaiDat&) {
+        return new ManHinhHangHoan(tt.dieuPhoi(), tt.camera(), &sua);
+    });
     cum.trangThai.datDieuPhoi(cum.cumDieuPhoi);
     khung.resize(1360, 860);
     khung.show();

@@ -37,7 +37,8 @@ struct CanhCuaSo : cum_thu::Cum {
     CanhCuaSo() {
         caiDat->setGhiSerial(false);
         khung = khungTrongCuaSo(cuaSo, *caiDat, trangThai);
-        khung->dangKyManHinh(MH::dongGoi, [](TrangThaiApp& tt, CaiDat&) { return new ManHinhDongGoi(tt.dieuPhoi()); });
+        khung->dangKyManHinh(MH::dongGoi,
+                             [](TrangThaiApp& tt, CaiDat&) { return new ManHinhDongGoi(tt.dieuPhoi(), tt.camera()); });
         khung->dangKyNhapPin([](TrangThaiApp&, CaiDat&, std::function<void()>) { return new TrangPinGia; });
         trangThai.datQuyenCamera(3);
         taoDieuPhoi();
