@@ -22,6 +22,7 @@
 #include "core/ThietBiCamera.h"
 #include "store/HangDoiTuanTu.h"
 #include "store/LoaiVideo.h"
+#include "store/LuongChay.h"
 
 class DocMaVach;
 class DongHo;
@@ -30,9 +31,10 @@ class PhatKhungXemTruoc;
 // The capture session that feeds the barcode reader, the live preview and the recorder. Opening,
 // frame handling, the caption and the writer state all live on one serial queue,
 // "korvane.pack.camera"; the published fields are written on the GUI thread only, by queued hops
-// from that queue. The engine never starts or stops a recording by itself: the coordinator arms it
-// with chuanBiGhi and finishes it with dungGhi. The same object is the coordinator's camera and the
-// screens' one, so both read one published state.
+// from that queue. A call on the wrong side of that line stops the program, naming the call: the
+// GUI thread is the one that builds the engine. The engine never starts or stops a recording by
+// itself: the coordinator arms it with chuanBiGhi and finishes it with dungGhi. The same object is
+// the coordinator's camera and the screens' one, so both read one published state.
 class CameraEngine : public CongCamera {
     Q_OBJECT
 
@@ -127,7 +129,9 @@ private:
     qint64 giayTuBatDau() const;
     template <typename F>
     void guiGui(F f);  // runs f on the GUI thread if the engine still exists
+    void kiemHangDoi(const char* noi) const;
 
+    LuongChay luongGui_;
     std::shared_ptr<NenTangCamera> nenTang_;
     BoGhiVideo::Tao taoBoGhi_;
     const DongHo& dongHo_;
