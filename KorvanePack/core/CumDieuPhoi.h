@@ -12,8 +12,9 @@ class KhoDuLieu;
 class TiengBao;
 class TiengBaoQuaCong;
 
-// The recording coordinator together with what it stands on. It owns them all and releases the coordinator
-// first, the sound player next, the camera engine last, so nothing the coordinator holds goes before it.
+// The recording coordinator together with the camera and the sound player it works with. What it owns it
+// releases in one order, the coordinator first, the sound player next, the camera engine last, so nothing the
+// coordinator holds goes before it.
 class CumDieuPhoi {
 public:
     // The program's: the coordinator around the camera engine and sound player it is given, with the relay that
