@@ -204,6 +204,7 @@ TEST(ManHinhThuMay, DocThatQuaCamera) {
 // other receiving reads, in test mode, at the short interval; only when both are gone does the reader go back.
 TEST(ManHinhThuMay, HaiManCungHien) {
     cum_gia::Cum c;
+    c.camera.daMoXong();  // an open camera, so a read that reached the recorder would start a recording
     auto doc1 = [&](int thuTu) {
         c.camera.docDuoc({doc(noiDung(thuTu).toUtf8().constData(), 12)});
         c.xuLySuKien();

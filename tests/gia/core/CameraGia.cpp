@@ -80,6 +80,11 @@ void CameraGia::daMoXong(const QString& ten, const QString& doPhanGiai) {
     datDoPhanGiai(doPhanGiai);
 }
 
+void CameraGia::docDuoc(const QList<DocMaVach::KetQuaDo>& lo) {
+    emit daDocNhieuMa(lo);
+    if (!lo.isEmpty()) emit daDocDuocMa(lo.first().ma);
+}
+
 void CameraGia::docDuocMa(const QString& ma) {
     emit daDocDuocMa(ma);
 }

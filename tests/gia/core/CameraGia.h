@@ -58,7 +58,9 @@ public:
     // The devices the next refresh finds; lamMoiThietBi publishes them in a later pass, as the engine does.
     void datThietBiSeThay(QList<ThietBiCamera> ds) { thietBiSeThay_ = std::move(ds); }
     void phatKhung(const QImage& khung) { emit khungMoi(khung); }
-    void docDuoc(const QList<DocMaVach::KetQuaDo>& lo) { emit daDocNhieuMa(lo); }
+    // A read as the engine's reader hands it on: the whole batch, then its largest code.
+    void docDuoc(const QList<DocMaVach::KetQuaDo>& lo);
+    // The largest code alone, as the coordinator hears it.
     void docDuocMa(const QString& ma);
     bool coDungDangCho() const { return static_cast<bool>(dungDangCho_); }
     // Completes the open stop: copies tepMau to the armed path and reports giay seconds.
