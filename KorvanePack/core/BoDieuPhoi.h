@@ -91,7 +91,6 @@ public:
 
     KhoDuLieu& kho() const { return kho_; }
     CaiDat& caiDat() const { return caiDat_; }
-    CongCamera& congCamera() const { return *camera_; }
     CongTiengBao& congTieng() const { return *tieng_; }
     std::optional<qint64> mbConTrong() const { return mbConTrong_; }
     bool dangXuLy() const { return dangXuLy_; }
