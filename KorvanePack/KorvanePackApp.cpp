@@ -84,9 +84,9 @@ KorvanePackApp::KorvanePackApp(CanhNen canhNen) : canhNen_(std::move(canhNen)) {
     dv.taoDieuPhoi = [this](KhoDuLieu& kho, CaiDat& caiDat) {
         std::unique_ptr<CameraEngine> camera =
             canhNen_.taoCamera ? canhNen_.taoCamera() : std::make_unique<CameraEngine>();
-        camera_ = camera.get();
         auto tieng = std::make_unique<TiengBao>(canhNen_.taoDauRaAmThanh ? canhNen_.taoDauRaAmThanh() : nullptr);
-        return CumDieuPhoi::tao(kho, caiDat, std::move(camera), std::move(tieng), canhNen_.dongHo, canhNen_.henGio);
+        return std::make_shared<CumDieuPhoi>(kho, caiDat, std::move(camera), std::move(tieng), canhNen_.dongHo,
+                                             canhNen_.henGio);
     };
     dv.taoDongBo = [this](KhoDuLieu& kho, CaiDat& caiDat) -> std::shared_ptr<CongDongBo> {
         BoDongBo::CauHinh cauHinh;
@@ -122,28 +122,28 @@ KorvanePackApp::~KorvanePackApp() {
 void KorvanePackApp::dangKyManHinh() {
     DongHo* dongHo = canhNen_.dongHo ? canhNen_.dongHo : &DongHo::heThong();
     khung_->dangKyManHinh(KhungChinh::ManHinh::dongGoi, [dongHo](TrangThaiApp& tt, CaiDat& cd) -> QWidget* {
-        return new ManHinhDongGoi(tt.dieuPhoi(), cd, *dongHo);
+        return new ManHinhDongGoi(tt.dieuPhoi(), tt.camera(), cd, *dongHo);
     });
     khung_->dangKyManHinh(KhungChinh::ManHinh::hangHoan, [dongHo](TrangThaiApp& tt, CaiDat&) -> QWidget* {
         if (!tt.kho()) return nullptr;
-        return new ManHinhHangHoan(tt.dieuPhoi(), *tt.kho(), tt.suaBanGhi(), *dongHo);
+        return new ManHinhHangHoan(tt.dieuPhoi(), tt.camera(), *tt.kho(), tt.suaBanGhi(), *dongHo);
     });
     DangKyManHinh::dangKy(*khung_, *dongHo);
-    khung_->dangKyManHinh(KhungChinh::ManHinh::thuMay, [this, dongHo](TrangThaiApp& tt, CaiDat&) -> QWidget* {
+    khung_->dangKyManHinh(KhungChinh::ManHinh::thuMay, [dongHo](TrangThaiApp& tt, CaiDat&) -> QWidget* {
         BoDieuPhoi* dp = tt.dieuPhoi();
-        return dp ? new ManHinhThuMay(dp, camera_, false, *dongHo) : nullptr;
+        return dp ? new ManHinhThuMay(dp, tt.camera(), false, *dongHo) : nullptr;
     });
     khung_->dangKyNhapPin([](TrangThaiApp&, CaiDat& cd, std::function<void()> xong) -> QWidget* {
         return new ManHinhNhapPin(cd, std::move(xong));
     });
-    khung_->dangKyCaiDatLanDau([this](TrangThaiApp& tt, CaiDat& cd, std::function<void()> xong) -> QWidget* {
+    khung_->dangKyCaiDatLanDau([](TrangThaiApp& tt, CaiDat& cd, std::function<void()> xong) -> QWidget* {
         BoDieuPhoi* dp = tt.dieuPhoi();
         if (!dp || !tt.dongBo()) return nullptr;
-        return new ManHinhCaiDatLanDau(dp, cd, tt.dongBo(), camera_, std::move(xong));
+        return new ManHinhCaiDatLanDau(dp, cd, tt.dongBo(), tt.camera(), std::move(xong));
     });
     khung_->dangKyManHinh(KhungChinh::ManHinh::caiDat, [](TrangThaiApp& tt, CaiDat& cd) -> QWidget* {
         if (!tt.kho()) return nullptr;
-        return new ManHinhCaiDat(tt.dieuPhoi(), *tt.kho(), tt.dongBo(), tt.saoLuu(), cd);
+        return new ManHinhCaiDat(tt.camera(), *tt.kho(), tt.dongBo(), tt.saoLuu(), cd);
     });
 }
 

@@ -72,8 +72,5 @@ private:
     QPointer<KhungChinh> khung_;
     std::unique_ptr<KhoiDong> khoiDong_;
     std::unique_ptr<TinHieuDong> tinHieu_;
-    // The camera start-up built, as the screens that need more than the state's interfaces see it; owned by
-    // the state, and null until start-up has built it.
-    QPointer<CameraEngine> camera_;
     bool choDongTheoTinHieu_ = false;
 };

@@ -377,8 +377,9 @@ void batDauGhi(const QTemporaryDir& thuMuc) {
         });
         CameraEngine* e = cam.get();
         c.engine = e;
-        c.dieuPhoi = CumDieuPhoi::tao(*c.kho, *c.caiDat, std::move(cam),
-                                      std::make_unique<TiengBao>(std::make_unique<DauRaAmThanhGia>()));
+        c.cumDieuPhoi = std::make_shared<CumDieuPhoi>(*c.kho, *c.caiDat, std::move(cam),
+                                                      std::make_unique<TiengBao>(std::make_unique<DauRaAmThanhGia>()));
+        c.dieuPhoi = &c.cumDieuPhoi->dieuPhoi();
         DocMaVach* doc = e->docMa();
         e->datNhanKhungDocMa([&d, doc](const QImage& k) {
             const int64_t so = d.soKhung++;
@@ -403,12 +404,12 @@ void batDauGhi(const QTemporaryDir& thuMuc) {
             if (v) d.daArm = DuongNhan::bayGio();
         });
         // The coordinator's first change of a published field: the code has reached it and the start begins.
-        QObject::connect(c.dieuPhoi.get(), &BoDieuPhoi::maHienTaiChanged, e, [&d] {
+        QObject::connect(c.dieuPhoi, &BoDieuPhoi::maHienTaiChanged, e, [&d] {
             int64_t khong = 0;
             if (d.doXong.load()) d.dieuPhoi.compare_exchange_strong(khong, DuongNhan::bayGio());
         });
         // The packing screen, as at the desk: it follows the coordinator's fields and shows the preview.
-        ManHinhDongGoi manHinh(c.dieuPhoi.get(), *c.caiDat);
+        ManHinhDongGoi manHinh(c.dieuPhoi, e, *c.caiDat);
         manHinh.resize(1280, 800);
         manHinh.show();
         d.datLai();

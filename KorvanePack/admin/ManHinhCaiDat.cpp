@@ -27,7 +27,7 @@
 #include "shell/PhongChu.h"
 #include "store/KhoDuLieu.h"
 
-ManHinhCaiDat::ManHinhCaiDat(BoDieuPhoi* dieuPhoi, const KhoDuLieu& kho, CongDongBo* dongBo, CongSaoLuu* saoLuu,
+ManHinhCaiDat::ManHinhCaiDat(CongCameraManHinh* camera, const KhoDuLieu& kho, CongDongBo* dongBo, CongSaoLuu* saoLuu,
                              CaiDat& caiDat, NenTang nenTang, QWidget* parent)
     : QScrollArea(parent) {
     if (!nenTang.chonThuMuc) {
@@ -69,7 +69,7 @@ ManHinhCaiDat::ManHinhCaiDat(BoDieuPhoi* dieuPhoi, const KhoDuLieu& kho, CongDon
     mucNguonDon_ = new MucNguonDon(dongBo, caiDat, cotWidget);
     cot->addWidget(mucNguonDon_);
     cot->addWidget(new MucDongBo(dongBo, cotWidget));
-    mucCamera_ = new MucCamera(dieuPhoi, caiDat, cotWidget);
+    mucCamera_ = new MucCamera(camera, caiDat, cotWidget);
     cot->addWidget(mucCamera_);
     cot->addWidget(new MucSerial(caiDat, cotWidget));
     cot->addWidget(new MucTiengBao(caiDat, cotWidget));

@@ -6,9 +6,9 @@
 #include <memory>
 #include <optional>
 
-class BoDieuPhoi;
 class CongDongBo;
 class CaiDat;
+class CongCameraManHinh;
 class MucCamera;
 class MucKhoiDong;
 class MucNguonDon;
@@ -32,7 +32,7 @@ public:
         std::shared_ptr<TuKhoiDongXdg> tuKhoiDong;
     };
 
-    ManHinhCaiDat(BoDieuPhoi* dieuPhoi, const KhoDuLieu& kho, CongDongBo* dongBo, CongSaoLuu* saoLuu, CaiDat& caiDat,
+    ManHinhCaiDat(CongCameraManHinh* camera, const KhoDuLieu& kho, CongDongBo* dongBo, CongSaoLuu* saoLuu, CaiDat& caiDat,
                   NenTang nenTang = {}, QWidget* parent = nullptr);
     ~ManHinhCaiDat() override;
 

@@ -6,7 +6,6 @@
 #include <QVBoxLayout>
 
 #include "admin/PhanTuThe.h"
-#include "core/BoDieuPhoi.h"
 #include "core/CaiDat.h"
 #include "core/CameraEngine.h"
 #include "core/CongCameraManHinh.h"
@@ -27,10 +26,8 @@ const QList<MucChon>& cacDoPhanGiai() {
 
 }  // namespace
 
-MucCamera::MucCamera(BoDieuPhoi* dieuPhoi, CaiDat& caiDat, QWidget* parent)
-    : TheMuc(QStringLiteral("Camera và chất lượng"), parent),
-      camera_(dieuPhoi ? dieuPhoi->cameraManHinh() : nullptr),
-      caiDat_(caiDat) {
+MucCamera::MucCamera(CongCameraManHinh* camera, CaiDat& caiDat, QWidget* parent)
+    : TheMuc(QStringLiteral("Camera và chất lượng"), parent), camera_(camera), caiDat_(caiDat) {
     chonWebcam_ = new QComboBox(this);
     chonWebcam_->setObjectName(QStringLiteral("chonWebcam"));
     chonWebcam_->setMinimumWidth(260);

@@ -5,7 +5,6 @@
 
 #include "admin/TheMuc.h"
 
-class BoDieuPhoi;
 class CaiDat;
 class CongCameraManHinh;
 class NhanMau;
@@ -18,7 +17,7 @@ class QSpinBox;
 class MucCamera : public TheMuc {
     Q_OBJECT
 public:
-    MucCamera(BoDieuPhoi* dieuPhoi, CaiDat& caiDat, QWidget* parent = nullptr);
+    MucCamera(CongCameraManHinh* camera, CaiDat& caiDat, QWidget* parent = nullptr);
 
     // The entry of a stored webcam that discovery does not list.
     static inline const QString kKhongThayWebcam = QStringLiteral("Không thấy webcam đã chọn");

@@ -62,7 +62,6 @@ BoDieuPhoi::BoDieuPhoi(KhoDuLieu& kho, CaiDat& caiDat, PhuThuoc phuThuoc, QObjec
       henGio_(phuThuoc.henGio ? *phuThuoc.henGio : HenGio::heThong()),
       chayNen_(std::move(phuThuoc.chayNen)),
       camera_(phuThuoc.camera),
-      cameraManHinh_(phuThuoc.cameraManHinh),
       tieng_(phuThuoc.tieng) {
     nen_.setThreadPriority(QThread::LowPriority);
     noiMaDocDuoc();
@@ -479,7 +478,7 @@ void BoDieuPhoi::ketThucQuay(KhiLuu xong) {
     if (trangThai_ != TrangThai::dangQuay) {
         maDangHienDien_ = maHienTai_;
         lanCuoiThayMa_ = dongHo_.gioDeu();
-        if (const auto loi = camera_->loiCamera()) {
+        if (const auto loi = camera_->loiCameraNeuCo()) {
             phat(LoaiTieng::coLoi);
             datCanhBao(*loi);
             datThongBao(*loi);
@@ -496,7 +495,7 @@ void BoDieuPhoi::ketThucQuay(KhiLuu xong) {
         p->maDangHienDien_ = p->phien_->ma;
         p->lanCuoiThayMa_ = p->dongHo_.gioDeu();
         if (!kq) {
-            if (const auto loi = p->camera_->loiCamera()) {
+            if (const auto loi = p->camera_->loiCameraNeuCo()) {
                 p->phat(LoaiTieng::coLoi);
                 p->datCanhBao(*loi);
                 p->datThongBao(*loi);

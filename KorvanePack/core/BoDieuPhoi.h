@@ -23,7 +23,6 @@
 
 class BoSuaBanGhi;
 class CaiDat;
-class CongCameraManHinh;
 class CongTiengBao;
 class DongHo;
 class KhoDuLieu;
@@ -56,8 +55,8 @@ public:
     enum class TrangThai : quint8 { nghi, dangBatDau, dangQuay, dangDung };
     Q_ENUM(TrangThai)
 
-    // The platform edges the coordinator talks to. The real application passes the camera engine's
-    // adapter, the sound player's adapter, the system clock and the Qt timer; tests pass fakes.
+    // The platform edges the coordinator talks to. The real application passes the camera engine, the
+    // sound player's adapter, the system clock and the Qt timer; tests pass fakes.
     struct PhuThuoc {
         CongCamera* camera = nullptr;
         CongTiengBao* tieng = nullptr;
@@ -65,8 +64,6 @@ public:
         HenGio* henGio = nullptr;
         // Runs work off the GUI thread (free-space measurement, video check, fingerprint).
         std::function<void(std::function<void()>)> chayNen;
-        // The same camera as the screens see it; none when the screens have no camera to show.
-        CongCameraManHinh* cameraManHinh = nullptr;
     };
 
     using KhiXong = std::function<void()>;
@@ -96,9 +93,6 @@ public:
 
     KhoDuLieu& kho() const { return kho_; }
     CaiDat& caiDat() const { return caiDat_; }
-    CongCamera& congCamera() const { return *camera_; }
-    // The camera the screens show and open, the one this coordinator records from.
-    CongCameraManHinh* cameraManHinh() const { return cameraManHinh_; }
     CongTiengBao& congTieng() const { return *tieng_; }
     std::optional<qint64> mbConTrong() const { return mbConTrong_; }
     bool dangXuLy() const { return dangXuLy_; }
@@ -187,7 +181,6 @@ private:
     // Our own pool, so the destructor can wait for a measurement that still reads the store.
     QThreadPool nen_;
     CongCamera* camera_ = nullptr;
-    CongCameraManHinh* cameraManHinh_ = nullptr;
     CongTiengBao* tieng_ = nullptr;
 
     CheDo cheDo_ = CheDo::dongGoi;

@@ -49,7 +49,7 @@ CameraEngine::CameraEngine(QObject* parent)
 
 CameraEngine::CameraEngine(std::shared_ptr<NenTangCamera> nenTang, BoGhiVideo::Tao taoBoGhi, const DongHo& dongHo,
                            QObject* parent)
-    : CongCameraManHinh(parent),
+    : CongCamera(parent),
       nenTang_(std::move(nenTang)),
       taoBoGhi_(std::move(taoBoGhi)),
       dongHo_(dongHo),
@@ -75,6 +75,11 @@ CameraEngine::~CameraEngine() {
     hangDoi_.reset();
 }
 
+void CameraEngine::kiemHangDoi(const char* noi) const {
+    if (!hangDoi_->dangTrenHangDoi()) [[unlikely]]
+        LuongChay::saiLuong(noi);
+}
+
 template <typename F>
 void CameraEngine::guiGui(F f) {
     QPointer<CameraEngine> self(this);
@@ -87,12 +92,14 @@ void CameraEngine::guiGui(F f) {
 }
 
 void CameraEngine::batXemTruoc() {
+    luongGui_.kiem("CameraEngine::batXemTruoc");
     if (xemTruoc_) return;
     xemTruoc_ = new PhatKhungXemTruoc(this);
     connect(xemTruoc_, &PhatKhungXemTruoc::khungMoi, this, &CongCameraManHinh::khungMoi);
 }
 
 void CameraEngine::datKichThuocXem(QSize o) {
+    luongGui_.kiem("CameraEngine::datKichThuocXem");
     if (xemTruoc_) xemTruoc_->datKichThuocXem(o);
 }
 
@@ -115,6 +122,7 @@ void CameraEngine::datNhanKhungDocMa(std::function<void(const QImage&)> nhan) {
 // ---- devices and opening ----
 
 QList<ThietBiCamera> CameraEngine::danhSachCamera() {
+    kiemHangDoi("CameraEngine::danhSachCamera");
     return nenTang_->timThietBi();
 }
 
@@ -180,6 +188,7 @@ void CameraEngine::moNguon(std::unique_ptr<NguonKhung> nguon) {
 }
 
 void CameraEngine::cauHinhPhien(const std::optional<QString>& cameraId, const QString& doPhanGiai) {
+    kiemHangDoi("CameraEngine::cauHinhPhien");
     dongNguon();
     auto baoLoi = [this](const QString& chu) {
         guiGui([this, chu] {
@@ -256,6 +265,7 @@ qint64 CameraEngine::giayTuBatDau() const {
 }
 
 void CameraEngine::xuLyKhung(QImage khung, const QImage& xam, std::chrono::steady_clock::time_point luc) {
+    kiemHangDoi("CameraEngine::xuLyKhung");
     if (khung.isNull()) return;
     // The reader and the preview see the frame before the caption covers part of it. The reader reads
     // only the luma: the decoder's own when it has one, which spares copying the colour frame to grey.
@@ -290,14 +300,29 @@ void CameraEngine::xuLyKhung(QImage khung, const QImage& xam, std::chrono::stead
 // ---- the writer ----
 
 void CameraEngine::datTenShop(const QString& ten) {
+    kiemHangDoi("CameraEngine::datTenShop");
     tenShop_ = ten;
 }
 void CameraEngine::datTienToNhan(const QString& nhan) {
+    kiemHangDoi("CameraEngine::datTienToNhan");
     tienToNhan_ = nhan;
+}
+
+void CameraEngine::datNhan(const QString& tenShop, const QString& tienToNhan) {
+    hangDoi_->chayDongBo([&] {
+        datTenShop(tenShop);
+        datTienToNhan(tienToNhan);
+    });
 }
 
 void CameraEngine::chuanBiGhi(std::chrono::system_clock::time_point batDau, const QString& file, int bitrateKbps,
                               const QString& ma, LoaiVideo loai) {
+    hangDoi_->chayDongBo([&] { chuanBiGhiTrenHangDoi(batDau, file, bitrateKbps, ma, loai); });
+}
+
+void CameraEngine::chuanBiGhiTrenHangDoi(std::chrono::system_clock::time_point batDau, const QString& file,
+                                         int bitrateKbps, const QString& ma, LoaiVideo loai) {
+    kiemHangDoi("CameraEngine::chuanBiGhi");
     writer_.reset();
     thoiDiemBatDau_.reset();
     ngayBatDau_ = batDau;
@@ -315,8 +340,8 @@ void CameraEngine::chuanBiGhi(std::chrono::system_clock::time_point batDau, cons
     giayDaGui_ = 0;
 }
 
-QStringList CameraEngine::docDanhSachSerial() const {
-    return danhSachSerial_;
+QStringList CameraEngine::danhSachSerial() {
+    return hangDoi_->chayDongBo([&] { return danhSachSerial_; });
 }
 
 bool CameraEngine::themSerial(const QString& serial) {
@@ -331,6 +356,7 @@ bool CameraEngine::themSerial(const QString& serial) {
 }
 
 void CameraEngine::baoDaBatDauGhi() {
+    luongGui_.kiem("CameraEngine::baoDaBatDauGhi");
     dangGhiChoHangDoi_ = true;
     datDangGhi(true);
     datGiayDaGhi(0);
@@ -371,6 +397,7 @@ void CameraEngine::datBitrateChoSan(int kbps) {
 // On the capture queue. Starts making a writer for the frames now arriving, unless one is ready or on its
 // way for exactly these; a writer made for another size, rate or bit rate is dropped, never used stale.
 void CameraEngine::chuanBiWriterSan() {
+    kiemHangDoi("CameraEngine::chuanBiWriterSan");
     if (rongKhung_ <= 0 || caoKhung_ <= 0) return;
     const KhoaSan khoa = khoaChoWriter(rongKhung_, caoKhung_, bitrateChoSan_.load());
     std::unique_ptr<BoGhiVideo> cu;
@@ -497,6 +524,7 @@ void CameraEngine::ghiKhung(const QImage& khung, std::chrono::steady_clock::time
 }
 
 void CameraEngine::datLaiTrangThaiGhi() {
+    kiemHangDoi("CameraEngine::datLaiTrangThaiGhi");
     writer_.reset();
     thoiDiemBatDau_.reset();
     fileDangGhi_.reset();
@@ -510,7 +538,8 @@ void CameraEngine::datLaiTrangThaiGhi() {
     soKhungHong_ = 0;
 }
 
-void CameraEngine::dungGhi(std::function<void(std::optional<KetQuaGhi>)> xong) {
+void CameraEngine::dungGhi(KhiDungXong xong) {
+    luongGui_.kiem("CameraEngine::dungGhi");
     if (!dangGhi()) {
         if (xong) xong(std::nullopt);
         return;
@@ -537,8 +566,7 @@ void CameraEngine::dungGhi(std::function<void(std::optional<KetQuaGhi>)> xong) {
         datLaiTrangThaiGhi();
         chuanBiWriterSan();
 
-        auto traVe = [self](std::optional<QString> loiHienThi, std::optional<KetQuaGhi> kq,
-                            std::function<void(std::optional<KetQuaGhi>)> xong) {
+        auto traVe = [self](std::optional<QString> loiHienThi, std::optional<KetQuaGhi> kq, KhiDungXong xong) {
             // From the writer's thread the engine may be gone: the application object is the
             // context, and the weak pointer decides on the GUI thread.
             QMetaObject::invokeMethod(

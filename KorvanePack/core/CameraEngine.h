@@ -15,13 +15,14 @@
 #include <optional>
 
 #include "core/BoGhiVideo.h"
-#include "core/CongCameraManHinh.h"
+#include "core/CongCamera.h"
 #include "core/KetQuaGhi.h"
 #include "core/LopPhuKhung.h"
 #include "core/NenTangCamera.h"
 #include "core/ThietBiCamera.h"
 #include "store/HangDoiTuanTu.h"
 #include "store/LoaiVideo.h"
+#include "store/LuongChay.h"
 
 class DocMaVach;
 class DongHo;
@@ -30,16 +31,16 @@ class PhatKhungXemTruoc;
 // The capture session that feeds the barcode reader, the live preview and the recorder. Opening,
 // frame handling, the caption and the writer state all live on one serial queue,
 // "korvane.pack.camera"; the published fields are written on the GUI thread only, by queued hops
-// from that queue. The engine never starts or stops a recording by itself: the coordinator arms it
-// with chuanBiGhi and finishes it with dungGhi.
-class CameraEngine : public CongCameraManHinh {
+// from that queue. A call on the wrong side of that line stops the program, naming the call: the
+// GUI thread is the one that builds the engine. The engine never starts or stops a recording by
+// itself: the coordinator arms it with chuanBiGhi and finishes it with dungGhi. The same object is
+// the coordinator's camera and the screens' one, so both read one published state.
+class CameraEngine : public CongCamera {
     Q_OBJECT
 
 public:
     enum class LoiCamera { khongThemDuocInput, khongThemDuocOutput, dangGhiRoi, chuaMoCamera, khongDungDuocWriter };
     static QString moTa(LoiCamera loi);
-
-    using KetQuaGhi = ::KetQuaGhi;
 
     // Webcams through V4L2 and libavdevice, files through libx264, on the system clock.
     explicit CameraEngine(QObject* parent = nullptr);
@@ -71,20 +72,24 @@ public:
     HangDoiTuanTu& hangDoi() { return *hangDoi_; }
     DocMaVach* docMa() const { return docMa_.get(); }
 
-    // Plain fields of the caption and the writer: capture queue only.
+    // Plain fields of the caption: capture queue only.
     void datTenShop(const QString& ten);
     void datTienToNhan(const QString& nhan);
+
+    // The caption and the writer belong to the capture queue, so these set them there, synchronously; the
+    // capture queue never waits on the GUI thread, so this cannot deadlock. Called on the queue itself, they
+    // run at once.
+    void datNhan(const QString& tenShop, const QString& tienToNhan) override;
     void chuanBiGhi(std::chrono::system_clock::time_point batDau, const QString& file, int bitrateKbps,
-                    const QString& ma, LoaiVideo loai);
-    QStringList docDanhSachSerial() const;
+                    const QString& ma, LoaiVideo loai) override;
+    bool themSerial(const QString& serial) override;
+    QStringList danhSachSerial() override;
 
     // GUI thread.
-    void baoDaBatDauGhi();
+    void baoDaBatDauGhi() override;
     // Finishes the recording without blocking the caller; `xong` runs on the GUI thread with the
     // result, or none when there is no usable file (the reason is then in loiCamera).
-    void dungGhi(std::function<void(std::optional<KetQuaGhi>)> xong);
-    // Any thread but the capture queue's own.
-    bool themSerial(const QString& serial);
+    void dungGhi(KhiDungXong xong) override;
 
     // Writers made without a file, whose encoder is set up ahead: when the camera opens, after each
     // recording and when the bit-rate setting changes, so that a label starts a recording as fast the first
@@ -100,10 +105,6 @@ public:
     // source's luma (Grayscale8) when the source has one, else the colour frame.
     void datNhanKhungDocMa(std::function<void(const QImage&)> nhan);
 
-signals:
-    // Every code that the reader reports as its largest, on the GUI thread.
-    void daDocDuocMa(const QString& ma);
-
 private:
     void cauHinhPhien(const std::optional<QString>& cameraId, const QString& doPhanGiai);
     void moNguon(std::unique_ptr<NguonKhung> nguon);
@@ -111,6 +112,8 @@ private:
     void xuLyKhung(QImage khung, const QImage& xam, std::chrono::steady_clock::time_point luc);
     void ghiKhung(const QImage& khung, std::chrono::steady_clock::time_point luc, int rong, int cao);
     void taoWriter(int rong, int cao);
+    void chuanBiGhiTrenHangDoi(std::chrono::system_clock::time_point batDau, const QString& file, int bitrateKbps,
+                               const QString& ma, LoaiVideo loai);
     struct KhoaSan {
         int rong = 0, cao = 0;
         int64_t bitrate = 0;
@@ -126,7 +129,9 @@ private:
     qint64 giayTuBatDau() const;
     template <typename F>
     void guiGui(F f);  // runs f on the GUI thread if the engine still exists
+    void kiemHangDoi(const char* noi) const;
 
+    LuongChay luongGui_;
     std::shared_ptr<NenTangCamera> nenTang_;
     BoGhiVideo::Tao taoBoGhi_;
     const DongHo& dongHo_;

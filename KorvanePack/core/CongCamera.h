@@ -1,34 +1,34 @@
 #pragma once
 
-#include <QObject>
 #include <QString>
 #include <QStringList>
 #include <chrono>
 #include <functional>
 #include <optional>
 
+#include "core/CongCameraManHinh.h"
 #include "core/KetQuaGhi.h"
 #include "store/LoaiVideo.h"
 
-// What the recording coordinator needs of the camera engine, and nothing more: the engine's
-// published state, arming and stopping its writer, its serial list and the codes it reads.
-// The real engine is adapted to this; tests drive a scriptable camera whose stop completes only
-// when the test says so. Every call is made on the GUI thread.
-class CongCamera : public QObject {
+// What the recording coordinator needs of the camera on top of what the screens see: arming and stopping its
+// writer, its serial list and the codes it reads. One object offers both faces, so the state the coordinator
+// reads is the very state the screens show. The engine implements it; tests drive a scriptable camera whose
+// stop completes only when the test says so. Every call is made on the GUI thread.
+class CongCamera : public CongCameraManHinh {
     Q_OBJECT
 public:
     using KetQuaGhi = ::KetQuaGhi;
     using KhiDungXong = std::function<void(std::optional<KetQuaGhi>)>;
 
-    explicit CongCamera(QObject* parent = nullptr) : QObject(parent) {}
+    explicit CongCamera(QObject* parent = nullptr) : CongCameraManHinh(parent) {}
     ~CongCamera() override = default;
 
-    virtual bool dangChay() const = 0;
-    virtual bool dangGhi() const = 0;
-    virtual int giayDaGhi() const = 0;
-    virtual std::optional<QString> loiCamera() const = 0;
-    virtual QString tenCamera() const = 0;
-    virtual QString doPhanGiai() const = 0;
+    // The published error as the coordinator reports it: an error with no words has nothing to tell the user.
+    std::optional<QString> loiCameraNeuCo() const {
+        const QString loi = loiCamera();
+        if (loi.isEmpty()) return std::nullopt;
+        return loi;
+    }
 
     // The shop name and the label put before the code in the caption.
     virtual void datNhan(const QString& tenShop, const QString& tienToNhan) = 0;

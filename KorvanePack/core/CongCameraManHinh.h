@@ -12,10 +12,10 @@
 #include "core/ThietBiCamera.h"
 
 // What the screens use of the camera, and nothing more: the published state and its changes, the preview
-// frames, the device list, opening a device, and the reader's results with its read interval. The real
-// engine implements it; screen tests drive a fake whose state they set by hand. The published state and its
-// change signals are kept here, so the engine and the fake publish it by the same rules. Every call is made,
-// and every signal delivered, on the GUI thread.
+// frames, the device list, opening a device, and the reader's results with its read interval. The coordinator's
+// face of the camera (CongCamera) extends this one, so the engine and the tests' fake are each one object for
+// both. The published state and its change signals are kept here, so the engine and the fake publish it by the
+// same rules. Every call is made, and every signal delivered, on the GUI thread.
 class CongCameraManHinh : public QObject {
     Q_OBJECT
 public:

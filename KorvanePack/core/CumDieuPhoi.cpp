@@ -1,57 +1,41 @@
 #include "core/CumDieuPhoi.h"
 
-#include "core/BoDieuPhoi.h"
 #include "core/CaiDat.h"
 #include "core/CameraEngine.h"
-#include "core/CameraEngineCong.h"
 #include "core/DauRaAmThanh.h"
 #include "core/TiengBao.h"
 #include "core/TiengBaoQuaCong.h"
 
-namespace {
-struct Cum {
-    std::unique_ptr<CameraEngine> camera;
-    std::unique_ptr<TiengBao> tieng;
-    std::unique_ptr<CameraEngineCong> congCamera;
-    std::unique_ptr<TiengBaoQuaCong> congTieng;
-    std::unique_ptr<BoDieuPhoi> dieuPhoi;
-
-    ~Cum() {
-        dieuPhoi.reset();
-        congTieng.reset();
-        congCamera.reset();
-        tieng.reset();
-        camera.reset();
-    }
-};
-}  // namespace
-
-std::shared_ptr<BoDieuPhoi> CumDieuPhoi::tao(KhoDuLieu& kho, CaiDat& caiDat, std::unique_ptr<CameraEngine> camera,
-                                             std::unique_ptr<TiengBao> tieng, DongHo* dongHo, HenGio* henGio) {
-    auto cum = std::make_shared<Cum>();
-    cum->camera = std::move(camera);
-    cum->tieng = std::move(tieng);
+CumDieuPhoi::CumDieuPhoi(KhoDuLieu& kho, CaiDat& caiDat, std::unique_ptr<CameraEngine> camera,
+                         std::unique_ptr<TiengBao> tieng, DongHo* dongHo, HenGio* henGio)
+    : engine_(std::move(camera)), tieng_(std::move(tieng)), camera_(engine_.get()) {
     // The volume is copied only here; the on/off switch is followed below.
-    cum->tieng->setBat(caiDat.batTieng());
-    cum->tieng->setAmLuong(static_cast<float>(caiDat.amLuong()));
-    cum->camera->datBitrateChoSan(caiDat.bitrateKbps());
-    cum->camera->batXemTruoc();
-    cum->congCamera = std::make_unique<CameraEngineCong>(*cum->camera);
-    cum->congTieng = std::make_unique<TiengBaoQuaCong>(*cum->tieng);
+    tieng_->setBat(caiDat.batTieng());
+    tieng_->setAmLuong(static_cast<float>(caiDat.amLuong()));
+    engine_->datBitrateChoSan(caiDat.bitrateKbps());
+    engine_->batXemTruoc();
+    congTieng_ = std::make_unique<TiengBaoQuaCong>(*tieng_);
     BoDieuPhoi::PhuThuoc pt;
-    pt.camera = cum->congCamera.get();
-    pt.cameraManHinh = cum->camera.get();
-    pt.tieng = cum->congTieng.get();
+    pt.camera = engine_.get();
+    pt.tieng = congTieng_.get();
     pt.dongHo = dongHo;
     pt.henGio = henGio;
-    cum->dieuPhoi = std::make_unique<BoDieuPhoi>(kho, caiDat, std::move(pt));
-    BoDieuPhoi* dp = cum->dieuPhoi.get();
+    dieuPhoi_ = std::make_unique<BoDieuPhoi>(kho, caiDat, std::move(pt));
+    BoDieuPhoi* dp = dieuPhoi_.get();
     // The sound switch is followed at once, so the very next cue obeys it; the player outlives the coordinator.
     QObject::connect(&caiDat, &CaiDat::batTiengChanged, dp,
-                     [t = cum->tieng.get(), &caiDat] { t->setBat(caiDat.batTieng()); });
-    cum->congCamera->datNhan(caiDat.tenShop(), QString());
-    CameraEngine* cam = cum->camera.get();
+                     [t = tieng_.get(), &caiDat] { t->setBat(caiDat.batTieng()); });
+    engine_->datNhan(caiDat.tenShop(), QString());
     QObject::connect(&caiDat, &CaiDat::bitrateKbpsChanged, dp,
-                     [cam, &caiDat] { cam->datBitrateChoSan(caiDat.bitrateKbps()); });
-    return std::shared_ptr<BoDieuPhoi>(std::move(cum), dp);
+                     [cam = engine_.get(), &caiDat] { cam->datBitrateChoSan(caiDat.bitrateKbps()); });
+}
+
+CumDieuPhoi::CumDieuPhoi(KhoDuLieu& kho, CaiDat& caiDat, BoDieuPhoi::PhuThuoc phuThuoc)
+    : camera_(phuThuoc.camera), dieuPhoi_(std::make_unique<BoDieuPhoi>(kho, caiDat, std::move(phuThuoc))) {}
+
+CumDieuPhoi::~CumDieuPhoi() {
+    dieuPhoi_.reset();
+    congTieng_.reset();
+    tieng_.reset();
+    engine_.reset();
 }

@@ -6,7 +6,6 @@
 #include "core/BoDieuPhoi.h"
 #include "core/BoSuaBanGhi.h"
 #include "core/CaiDat.h"
-#include "core/CongCameraManHinh.h"
 #include "core/CongDongBo.h"
 #include "core/CongSaoLuu.h"
 #include "core/CumDieuPhoi.h"
@@ -64,9 +63,10 @@ void KhoiDong::chayCacBuoc() {
     // 3. Coordinator. 4 and 5 follow in the same pass, so the window never sees the coordinator alone for
     // longer than one turn of the event loop.
     in(QStringLiteral("dựng bộ điều phối"));
-    std::shared_ptr<BoDieuPhoi> dieuPhoi = dv_.taoDieuPhoi ? dv_.taoDieuPhoi(*kho, caiDat_) : nullptr;
-    if (dieuPhoi) {
-        trangThai_.datDieuPhoi(dieuPhoi);
+    std::shared_ptr<CumDieuPhoi> cum = dv_.taoDieuPhoi ? dv_.taoDieuPhoi(*kho, caiDat_) : nullptr;
+    BoDieuPhoi* dieuPhoi = cum ? &cum->dieuPhoi() : nullptr;
+    if (cum) {
+        trangThai_.datDieuPhoi(cum);
         // Edits of saved records sound on the coordinator's player and report on its notice line.
         auto sua = std::make_shared<BoSuaBanGhi>(*kho, dieuPhoi->congTieng());
         dieuPhoi->hienThongBaoCua(*sua);
@@ -93,7 +93,7 @@ void KhoiDong::chayCacBuoc() {
                 saoLuuXong = [yeu](const BanGhiVideo& banGhi) {
                     if (auto s = yeu.lock()) s->saoLuuMot(banGhi);
                 };
-                connect(dieuPhoi.get(), &BoDieuPhoi::daLuuVideo, dieuPhoi.get(), saoLuuXong);
+                connect(dieuPhoi, &BoDieuPhoi::daLuuVideo, dieuPhoi, saoLuuXong);
             }
         }
     }
@@ -112,12 +112,12 @@ void KhoiDong::chayCacBuoc() {
     // 7. Camera, a moment later and without waiting for it. The id and resolution are read on waking.
     if (trangThai_.quyenCamera() == TrangThaiApp::duocPhep) {
         in(QStringLiteral("hẹn mở camera"));
-        QPointer<BoDieuPhoi> dp = dieuPhoi.get();
+        QPointer<CongCameraManHinh> camera = cum ? &cum->camera() : nullptr;
         QPointer<KhoiDong> toi = this;
-        QTimer::singleShot(kHenMoCameraMs, this, [toi, dp] {
+        QTimer::singleShot(kHenMoCameraMs, this, [toi, camera] {
             if (!toi) return;
             toi->in(QStringLiteral("mở camera"));
-            if (CongCameraManHinh* cam = dp ? dp->cameraManHinh() : nullptr) {
+            if (CongCameraManHinh* cam = camera.data()) {
                 const QString id = toi->caiDat_.cameraId();
                 cam->moCamera(id.isEmpty() ? std::nullopt : std::optional<QString>(id), toi->caiDat_.doPhanGiai());
             }

@@ -12,6 +12,7 @@ class CaiDat;
 class BoDieuPhoi;
 class CongDongBo;
 class CongSaoLuu;
+class CumDieuPhoi;
 class KhoDuLieu;
 
 // The start-up sequence: it builds the long-lived services in a fixed order (data store, recording
@@ -27,7 +28,7 @@ class KhoiDong : public QObject {
 public:
     struct DichVu {
         // The coordinator with its camera engine and sound player.
-        std::function<std::shared_ptr<BoDieuPhoi>(KhoDuLieu&, CaiDat&)> taoDieuPhoi;
+        std::function<std::shared_ptr<CumDieuPhoi>(KhoDuLieu&, CaiDat&)> taoDieuPhoi;
         // The sync engine, built with its loop not yet started; the sequence starts it.
         std::function<std::shared_ptr<CongDongBo>(KhoDuLieu&, CaiDat&)> taoDongBo;
         // The backup, which gets every record the coordinator saves.

@@ -4,6 +4,7 @@
 #include "core/BoSuaBanGhi.h"
 #include "core/CongDongBo.h"
 #include "core/CongSaoLuu.h"
+#include "core/CumDieuPhoi.h"
 #include "store/KhoDuLieu.h"
 
 TrangThaiApp::TrangThaiApp(QObject* parent) : QObject(parent) {}
@@ -24,11 +25,19 @@ bool TrangThaiApp::datKho(std::shared_ptr<KhoDuLieu> kho) {
     return true;
 }
 
-QObject* TrangThaiApp::dieuPhoiObj() const {
-    return dieuPhoi_.get();
+BoDieuPhoi* TrangThaiApp::dieuPhoi() const {
+    return dieuPhoi_ ? &dieuPhoi_->dieuPhoi() : nullptr;
 }
 
-bool TrangThaiApp::datDieuPhoi(std::shared_ptr<BoDieuPhoi> dieuPhoi) {
+QObject* TrangThaiApp::dieuPhoiObj() const {
+    return dieuPhoi();
+}
+
+CongCameraManHinh* TrangThaiApp::camera() const {
+    return dieuPhoi_ ? &dieuPhoi_->camera() : nullptr;
+}
+
+bool TrangThaiApp::datDieuPhoi(std::shared_ptr<CumDieuPhoi> dieuPhoi) {
     if (dieuPhoi_ || !dieuPhoi) return false;
     dieuPhoi_ = std::move(dieuPhoi);
     emit dieuPhoiDoi();

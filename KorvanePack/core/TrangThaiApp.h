@@ -5,8 +5,10 @@
 
 class BoDieuPhoi;
 class BoSuaBanGhi;
+class CongCameraManHinh;
 class CongDongBo;
 class CongSaoLuu;
+class CumDieuPhoi;
 class KhoDuLieu;
 
 // The application state, filled once by the start-up sequence. Each service goes from none to its object
@@ -28,8 +30,10 @@ public:
 
     KhoDuLieu* kho() const { return kho_.get(); }
     bool coKho() const { return kho_ != nullptr; }
-    BoDieuPhoi* dieuPhoi() const { return dieuPhoi_.get(); }
+    BoDieuPhoi* dieuPhoi() const;
     QObject* dieuPhoiObj() const;
+    // The camera the coordinator records from, as the screens see it; none until the coordinator is built.
+    CongCameraManHinh* camera() const;
     BoSuaBanGhi* suaBanGhi() const { return suaBanGhi_.get(); }
     CongDongBo* dongBo() const { return dongBo_.get(); }
     CongSaoLuu* saoLuu() const { return saoLuu_.get(); }
@@ -40,7 +44,8 @@ public:
 
     // A second call for a service that is already set is refused: the services are built once.
     bool datKho(std::shared_ptr<KhoDuLieu> kho);
-    bool datDieuPhoi(std::shared_ptr<BoDieuPhoi> dieuPhoi);
+    // The coordinator with what it stands on.
+    bool datDieuPhoi(std::shared_ptr<CumDieuPhoi> dieuPhoi);
     bool datSuaBanGhi(std::shared_ptr<BoSuaBanGhi> suaBanGhi);
     bool datDongBo(std::shared_ptr<CongDongBo> dongBo);
     bool datSaoLuu(std::shared_ptr<CongSaoLuu> saoLuu);
@@ -60,7 +65,7 @@ signals:
 
 private:
     std::shared_ptr<KhoDuLieu> kho_;
-    std::shared_ptr<BoDieuPhoi> dieuPhoi_;
+    std::shared_ptr<CumDieuPhoi> dieuPhoi_;
     std::shared_ptr<BoSuaBanGhi> suaBanGhi_;
     std::shared_ptr<CongDongBo> dongBo_;
     std::shared_ptr<CongSaoLuu> saoLuu_;

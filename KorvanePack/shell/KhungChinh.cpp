@@ -241,8 +241,7 @@ void KhungChinh::lamMoiBieuTuong() {
 }
 
 CongCameraManHinh* KhungChinh::camera() const {
-    BoDieuPhoi* dp = trangThai_.dieuPhoi();
-    return dp ? dp->cameraManHinh() : nullptr;
+    return trangThai_.camera();
 }
 
 bool KhungChinh::dangGhi() const {

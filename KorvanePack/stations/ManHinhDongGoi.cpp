@@ -73,15 +73,12 @@ KhungBo* taoKhungChu(const MauDong* nen, double doMo, const QColor* nenCoDinh, i
 }
 }  // namespace
 
-ManHinhDongGoi::ManHinhDongGoi(BoDieuPhoi* dieuPhoi, const CaiDat& caiDat, QWidget* parent)
-    : ManHinhDongGoi(dieuPhoi, caiDat, DongHo::heThong(), parent) {}
+ManHinhDongGoi::ManHinhDongGoi(BoDieuPhoi* dieuPhoi, CongCameraManHinh* camera, const CaiDat& caiDat, QWidget* parent)
+    : ManHinhDongGoi(dieuPhoi, camera, caiDat, DongHo::heThong(), parent) {}
 
-ManHinhDongGoi::ManHinhDongGoi(BoDieuPhoi* dieuPhoi, const CaiDat& caiDat, DongHo& dongHo, QWidget* parent)
-    : QWidget(parent),
-      dieuPhoi_(dieuPhoi),
-      camera_(dieuPhoi ? dieuPhoi->cameraManHinh() : nullptr),
-      dongHo_(dongHo),
-      caiDat_(caiDat) {
+ManHinhDongGoi::ManHinhDongGoi(BoDieuPhoi* dieuPhoi, CongCameraManHinh* camera, const CaiDat& caiDat, DongHo& dongHo,
+                               QWidget* parent)
+    : QWidget(parent), dieuPhoi_(dieuPhoi), camera_(camera), dongHo_(dongHo), caiDat_(caiDat) {
     gio_ = thoiDiemQt(dongHo_.gioThuc());
     setAutoFillBackground(true);
     const TrangTram trangTram = dungTrangTram(this);

@@ -30,9 +30,10 @@ class NutDo;
 class ManHinhDongGoi : public QWidget {
     Q_OBJECT
 public:
-    // The camera is taken from the coordinator, so both always observe the same one.
-    ManHinhDongGoi(BoDieuPhoi* dieuPhoi, const CaiDat& caiDat, DongHo& dongHo, QWidget* parent = nullptr);
-    ManHinhDongGoi(BoDieuPhoi* dieuPhoi, const CaiDat& caiDat, QWidget* parent = nullptr);
+    // The camera is the one the coordinator records from.
+    ManHinhDongGoi(BoDieuPhoi* dieuPhoi, CongCameraManHinh* camera, const CaiDat& caiDat, DongHo& dongHo,
+                   QWidget* parent = nullptr);
+    ManHinhDongGoi(BoDieuPhoi* dieuPhoi, CongCameraManHinh* camera, const CaiDat& caiDat, QWidget* parent = nullptr);
 
     // The caption's code line and serial line.
     static QString dongMaChuThich(const QString& maHienTai);

@@ -80,14 +80,15 @@ void datChuNeuKhac(QLineEdit* o, const QString& chu) {
 }
 }  // namespace
 
-ManHinhHangHoan::ManHinhHangHoan(BoDieuPhoi* dieuPhoi, const KhoDuLieu& kho, BoSuaBanGhi* suaBanGhi, QWidget* parent)
-    : ManHinhHangHoan(dieuPhoi, kho, suaBanGhi, DongHo::heThong(), parent) {}
+ManHinhHangHoan::ManHinhHangHoan(BoDieuPhoi* dieuPhoi, CongCameraManHinh* camera, const KhoDuLieu& kho,
+                                 BoSuaBanGhi* suaBanGhi, QWidget* parent)
+    : ManHinhHangHoan(dieuPhoi, camera, kho, suaBanGhi, DongHo::heThong(), parent) {}
 
-ManHinhHangHoan::ManHinhHangHoan(BoDieuPhoi* dieuPhoi, const KhoDuLieu& kho, BoSuaBanGhi* suaBanGhi, DongHo& dongHo,
-                                 QWidget* parent)
+ManHinhHangHoan::ManHinhHangHoan(BoDieuPhoi* dieuPhoi, CongCameraManHinh* camera, const KhoDuLieu& kho,
+                                 BoSuaBanGhi* suaBanGhi, DongHo& dongHo, QWidget* parent)
     : QWidget(parent),
       dieuPhoi_(dieuPhoi),
-      camera_(dieuPhoi ? dieuPhoi->cameraManHinh() : nullptr),
+      camera_(camera),
       moHinh_(new MoHinhHangHoan(dieuPhoi, kho, suaBanGhi, dongHo, this)) {
     napHinhUngDung();
     const TrangTram trangTram = dungTrangTram(this);

@@ -37,9 +37,10 @@ class NutVang;
 class ManHinhHangHoan : public QWidget {
     Q_OBJECT
 public:
-    ManHinhHangHoan(BoDieuPhoi* dieuPhoi, const KhoDuLieu& kho, BoSuaBanGhi* suaBanGhi, DongHo& dongHo,
+    ManHinhHangHoan(BoDieuPhoi* dieuPhoi, CongCameraManHinh* camera, const KhoDuLieu& kho, BoSuaBanGhi* suaBanGhi,
+                    DongHo& dongHo, QWidget* parent = nullptr);
+    ManHinhHangHoan(BoDieuPhoi* dieuPhoi, CongCameraManHinh* camera, const KhoDuLieu& kho, BoSuaBanGhi* suaBanGhi,
                     QWidget* parent = nullptr);
-    ManHinhHangHoan(BoDieuPhoi* dieuPhoi, const KhoDuLieu& kho, BoSuaBanGhi* suaBanGhi, QWidget* parent = nullptr);
 
     MoHinhHangHoan& moHinh() const { return *moHinh_; }
 

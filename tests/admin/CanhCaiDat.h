@@ -78,7 +78,7 @@ struct CanhCaiDat : cum_thu::Cum {
         };
         nt.moThuMuc = [this](const QString& d) { daMo << d; };
         nt.tuKhoiDong = tuKhoiDong;
-        man = std::make_unique<ManHinhCaiDat>(dieuPhoi.get(), *kho, dongBo.get(), saoLuu.get(), *caiDat, std::move(nt));
+        man = std::make_unique<ManHinhCaiDat>(engine, *kho, dongBo.get(), saoLuu.get(), *caiDat, std::move(nt));
         man->resize(900, 800);
         man->show();
         return *man;

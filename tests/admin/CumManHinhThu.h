@@ -49,7 +49,8 @@ struct Cum {
     std::unique_ptr<CaiDat> caiDat;
     std::shared_ptr<KhoDuLieu> kho;
     std::shared_ptr<NenTangCameraGia> nenTang = std::make_shared<NenTangCameraGia>();
-    std::shared_ptr<BoDieuPhoi> dieuPhoi;
+    std::shared_ptr<CumDieuPhoi> cumDieuPhoi;
+    BoDieuPhoi* dieuPhoi = nullptr;
     CameraEngine* camera = nullptr;
 
     Cum() {
@@ -63,11 +64,13 @@ struct Cum {
         auto cam = std::make_unique<CameraEngine>(
             nenTang, BoGhiVideoGia::taoVoi(std::make_shared<BoGhiVideoGia::DieuKhien>()), DongHo::heThong());
         camera = cam.get();
-        dieuPhoi = CumDieuPhoi::tao(*kho, *caiDat, std::move(cam),
-                                    std::make_unique<TiengBao>(std::make_unique<DauRaAmThanhGia>()));
+        cumDieuPhoi = std::make_shared<CumDieuPhoi>(*kho, *caiDat, std::move(cam),
+                                                    std::make_unique<TiengBao>(std::make_unique<DauRaAmThanhGia>()));
+        dieuPhoi = &cumDieuPhoi->dieuPhoi();
     }
     ~Cum() {
-        dieuPhoi.reset();
+        dieuPhoi = nullptr;
+        cumDieuPhoi.reset();
         kho.reset();
     }
 

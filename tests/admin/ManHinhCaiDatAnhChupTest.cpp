@@ -67,13 +67,13 @@ TEST(ManHinhCaiDatAnhChup, CotCaiDatToiVaSang) {
 
         // The same screen in the window's detail column, as the owner first sees it.
         c.trangThai.datQuyenCamera(3);
-        c.trangThai.datDieuPhoi(c.dieuPhoi);
+        c.trangThai.datDieuPhoi(c.cumDieuPhoi);
         c.trangThai.datDongBo(std::shared_ptr<CongDongBo>(c.dongBo.get(), [](CongDongBo*) {}));
         c.trangThai.datSaoLuu(std::shared_ptr<CongSaoLuu>(c.saoLuu.get(), [](CongSaoLuu*) {}));
         KhungChinh khung(*c.caiDat, c.trangThai);
         khung.moKhoa();
         khung.dangKyManHinh(KhungChinh::ManHinh::caiDat, [&c](TrangThaiApp& tt, CaiDat& cd) -> QWidget* {
-            return new ManHinhCaiDat(tt.dieuPhoi(), *c.kho, c.dongBo.get(), c.saoLuu.get(), cd,
+            return new ManHinhCaiDat(tt.camera(), *c.kho, c.dongBo.get(), c.saoLuu.get(), cd,
                                      ManHinhCaiDat::NenTang{{}, {}, c.tuKhoiDong});
         });
         khung.resize(1360, 860);

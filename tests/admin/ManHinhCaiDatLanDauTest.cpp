@@ -36,6 +36,7 @@ const QString kKhoaHaravan = QStringLiteral("com.korvane.pack.haravan.token");
 template <class Nen>
 struct CumWizardTren : Nen {
     using Nen::caiDat;
+    using Nen::cumDieuPhoi;
     using Nen::dieuPhoi;
     using Nen::kho;
     QString traLoi = QStringLiteral("Kết nối được Haravan. Cửa hàng đang có 3 đơn.");
@@ -70,7 +71,7 @@ struct CumWizardTren : Nen {
         dongBo.reset();
     }
     ManHinhCaiDatLanDau& mo() {
-        wizard = std::make_unique<ManHinhCaiDatLanDau>(dieuPhoi.get(), *caiDat, dongBo.get(), dieuPhoi->cameraManHinh(),
+        wizard = std::make_unique<ManHinhCaiDatLanDau>(dieuPhoi, *caiDat, dongBo.get(), &cumDieuPhoi->camera(),
                                                        [this] { ++soLanXong; });
         wizard->resize(900, 640);
         wizard->show();
@@ -187,7 +188,7 @@ TEST(ManHinhCaiDatLanDau, BuocWebcam) {
     QTest::qWait(0);
     w.chonWebcam()->activated(2);
     EXPECT_EQ(c.caiDat->cameraId(), QStringLiteral("usb-hai"));
-    using LanMo = CameraManHinhGia::LanMo;
+    using LanMo = CameraGia::LanMo;
     EXPECT_EQ(c.camera.cacLanMo, (std::vector<LanMo>{{QStringLiteral("usb-hai"), QStringLiteral("1920x1080")}}));
     w.chonWebcam()->activated(0);
     EXPECT_EQ(c.caiDat->cameraId(), QString());
@@ -299,7 +300,7 @@ TEST(ManHinhCaiDatLanDau, HoanTatVaDongSheet) {
     });
     khung.resize(1200, 800);
     khung.show();
-    trangThai.datDieuPhoi(c.dieuPhoi);
+    trangThai.datDieuPhoi(c.cumDieuPhoi);
     trangThai.datDongBo(c.dongBo);
     ASSERT_NE(khung.sheetCaiDatLanDau(), nullptr);
     auto* w = khung.sheetCaiDatLanDau()->findChild<ManHinhCaiDatLanDau*>();
@@ -317,18 +318,18 @@ TEST(ManHinhCaiDatLanDau, HoanTatVaDongSheet) {
 // hidden or deleted, packing mode is back.
 TEST(ManHinhCaiDatLanDau, KhongQuaySauSheet) {
     CumWizardGia c;
-    c.ghi.datDangChay(true);
+    c.camera.datDangChay(true);
     auto& w = c.mo();
     for (int buoc : {0, 1, 2, 3}) {
         c.denBuoc(buoc);
         EXPECT_EQ(c.dieuPhoi->cheDo(), BoDieuPhoi::CheDo::thuMay) << buoc;
         for (int i = 0; i < 5; ++i) {  // held up for a while: read again and again
-            c.ghi.docDuocMa(QStringLiteral("SPXVN0042"));
+            c.camera.docDuocMa(QStringLiteral("SPXVN0042"));
             c.xuLySuKien();
             c.henGio.tien(100ms);
         }
         EXPECT_EQ(c.dieuPhoi->trangThai(), BoDieuPhoi::TrangThai::nghi) << buoc;
-        EXPECT_TRUE(c.ghi.cacLanChuanBi.empty()) << buoc;
+        EXPECT_TRUE(c.camera.cacLanChuanBi.empty()) << buoc;
     }
     // The packing screen behind the sheet sets its mode again when its window comes back from being minimised.
     c.dieuPhoi->datCheDo(BoDieuPhoi::CheDo::dongGoi);
@@ -341,9 +342,9 @@ TEST(ManHinhCaiDatLanDau, KhongQuaySauSheet) {
     EXPECT_EQ(c.dieuPhoi->cheDo(), BoDieuPhoi::CheDo::dongGoi);
     // Taken away and shown again, the same label now starts a recording: the reads did reach the coordinator.
     c.henGio.tien(5s);
-    c.ghi.docDuocMa(QStringLiteral("SPXVN0042"));
+    c.camera.docDuocMa(QStringLiteral("SPXVN0042"));
     c.xuLySuKien();
-    EXPECT_EQ(c.ghi.cacLanChuanBi.size(), 1u);
+    EXPECT_EQ(c.camera.cacLanChuanBi.size(), 1u);
 }
 
 // The two dividers and the three connectors between the steps are drawn in the grey of the palette, one pixel

@@ -689,7 +689,7 @@ TEST(ManHinhCaiDat, DatMaPinDauTienKhongDayRaManHinhNhapPin) {
     auto taoKhung = [&] {
         auto k = std::make_unique<KhungChinh>(*c.caiDat, c.trangThai);
         k->dangKyManHinh(KhungChinh::ManHinh::caiDat, [&c](TrangThaiApp& tt, CaiDat& cd) -> QWidget* {
-            return new ManHinhCaiDat(tt.dieuPhoi(), *c.kho, c.dongBo.get(), c.saoLuu.get(), cd,
+            return new ManHinhCaiDat(tt.camera(), *c.kho, c.dongBo.get(), c.saoLuu.get(), cd,
                                      ManHinhCaiDat::NenTang{{}, {}, c.tuKhoiDong});
         });
         k->resize(1200, 800);
@@ -697,7 +697,7 @@ TEST(ManHinhCaiDat, DatMaPinDauTienKhongDayRaManHinhNhapPin) {
         return k;
     };
     c.trangThai.datQuyenCamera(3);
-    c.trangThai.datDieuPhoi(c.dieuPhoi);
+    c.trangThai.datDieuPhoi(c.cumDieuPhoi);
     c.trangThai.datDongBo(std::shared_ptr<CongDongBo>(c.dongBo.get(), [](CongDongBo*) {}));
     c.trangThai.datSaoLuu(std::shared_ptr<CongSaoLuu>(c.saoLuu.get(), [](CongSaoLuu*) {}));
     auto khung = taoKhung();

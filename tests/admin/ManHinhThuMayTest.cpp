@@ -104,7 +104,7 @@ TEST(ManHinhThuMay, DongCamera) {
               QStringLiteral("Webcam · đang khởi động"));
 
     cum_gia::Cum c;
-    ManHinhThuMay man(c.dieuPhoi.get(), &c.camera, false);
+    ManHinhThuMay man(c.dieuPhoi, &c.camera, false);
     man.resize(1100, 700);
     man.show();
     EXPECT_EQ(man.chuDongCamera(), QStringLiteral("Camera chưa mở"));
@@ -130,8 +130,8 @@ TEST(ManHinhThuMay, DongCamera) {
 
 TEST(ManHinhThuMay, HaiDangGonVaDay) {
     cum_gia::Cum c;
-    ManHinhThuMay day(c.dieuPhoi.get(), &c.camera, false);
-    ManHinhThuMay gon(c.dieuPhoi.get(), &c.camera, true);
+    ManHinhThuMay day(c.dieuPhoi, &c.camera, false);
+    ManHinhThuMay gon(c.dieuPhoi, &c.camera, true);
     ASSERT_NE(day.tieuDe(), nullptr);
     EXPECT_EQ(gon.tieuDe(), nullptr);
     EXPECT_EQ(day.theKetQua()->width(), 380);
@@ -147,7 +147,7 @@ TEST(ManHinhThuMay, DocThatQuaCamera) {
     EXPECT_DOUBLE_EQ(docMa->giuaHaiLanDo(), 0.12);
     c.dieuPhoi->datCheDo(BoDieuPhoi::CheDo::hangHoan);
 
-    auto man = std::make_unique<ManHinhThuMay>(c.dieuPhoi.get(), c.camera, false);
+    auto man = std::make_unique<ManHinhThuMay>(c.dieuPhoi, c.camera, false);
     man->resize(1100, 700);
     man->show();
     EXPECT_EQ(c.dieuPhoi->cheDo(), BoDieuPhoi::CheDo::thuMay);
@@ -204,14 +204,15 @@ TEST(ManHinhThuMay, DocThatQuaCamera) {
 // other receiving reads, in test mode, at the short interval; only when both are gone does the reader go back.
 TEST(ManHinhThuMay, HaiManCungHien) {
     cum_gia::Cum c;
+    c.camera.daMoXong();  // an open camera, so a read that reached the recorder would start a recording
     auto doc1 = [&](int thuTu) {
         c.camera.docDuoc({doc(noiDung(thuTu).toUtf8().constData(), 12)});
         c.xuLySuKien();
     };
-    ManHinhThuMay day(c.dieuPhoi.get(), &c.camera, false);
+    ManHinhThuMay day(c.dieuPhoi, &c.camera, false);
     day.resize(1100, 700);
     day.show();
-    auto gon = std::make_unique<ManHinhThuMay>(c.dieuPhoi.get(), &c.camera, true);
+    auto gon = std::make_unique<ManHinhThuMay>(c.dieuPhoi, &c.camera, true);
     gon->resize(800, 400);
     gon->show();
     EXPECT_TRUE(gon->dangGiuDauDoc());
@@ -233,7 +234,7 @@ TEST(ManHinhThuMay, HaiManCungHien) {
     EXPECT_EQ(day.chuKetLuan(), QStringLiteral("ĐẠT — webcam này đọc được phiếu"));
     EXPECT_EQ(gon->daBat().size(), 1) << "the hidden view no longer receives reads";
     EXPECT_EQ(c.dieuPhoi->trangThai(), BoDieuPhoi::TrangThai::nghi) << "scans must not start recordings";
-    EXPECT_TRUE(c.ghi.cacLanChuanBi.empty());
+    EXPECT_TRUE(c.camera.cacLanChuanBi.empty());
 
     // Shown again it takes the reads back; deleting it while shown hands them on as hiding does.
     gon->show();
@@ -264,7 +265,7 @@ TEST(ManHinhThuMay, HaiManCungHien) {
 TEST(ManHinhThuMay, NhieuMaMotKhung) {
     Cum c;
     ASSERT_TRUE(c.moCamera());
-    ManHinhThuMay man(c.dieuPhoi.get(), c.camera, false);
+    ManHinhThuMay man(c.dieuPhoi, c.camera, false);
     man.resize(1100, 700);
     man.show();
     QImage khung = TemMau::khungNen(1920, 1080);

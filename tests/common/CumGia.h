@@ -8,16 +8,16 @@
 #include "core/BoDieuPhoi.h"
 #include "core/CaiDat.h"
 #include "gia/core/CameraGia.h"
-#include "gia/core/CameraManHinhGia.h"
 #include "core/CongTiengBao.h"
+#include "core/CumDieuPhoi.h"
 #include "gia/core/HenGioTay.h"
 #include "gia/core/KhoKhoaBoNho.h"
 #include "gia/store/DongHoGia.h"
 #include "store/KhoDuLieu.h"
 
-// A real coordinator and store on a temporary folder over fakes: a scriptable recorder, the screens' camera
-// set by hand, cues that go nowhere, and a clock and timer that move only when the test steps them. For
-// screens whose camera side is what they show, not the real capture pipeline.
+// A real coordinator and store on a temporary folder over fakes: one scriptable camera that the coordinator
+// records from and the screens show, cues that go nowhere, and a clock and timer that move only when the test steps
+// them. For screens whose camera side is what they show, not the real capture pipeline.
 namespace cum_gia {
 
 struct TiengIm final : CongTiengBao {
@@ -30,10 +30,10 @@ struct Cum {
     std::shared_ptr<KhoDuLieu> kho;
     DongHoGia dongHo;
     HenGioTay henGio{&dongHo};
-    CameraGia ghi;
-    CameraManHinhGia camera;
+    CameraGia camera;
     TiengIm tieng;
-    std::shared_ptr<BoDieuPhoi> dieuPhoi;
+    std::shared_ptr<CumDieuPhoi> cumDieuPhoi;
+    BoDieuPhoi* dieuPhoi = nullptr;
 
     Cum() {
         caiDat =
@@ -44,13 +44,14 @@ struct Cum {
         kho = std::make_shared<KhoDuLieu>(caiDat->thuMucGoc());
         kho->moKho();
         kho->napTatCa(8);
-        BoDieuPhoi::PhuThuoc pt{&ghi, &tieng, &dongHo, &henGio, [](std::function<void()> f) { f(); }};
-        pt.cameraManHinh = &camera;
-        dieuPhoi = std::make_shared<BoDieuPhoi>(*kho, *caiDat, pt);
+        BoDieuPhoi::PhuThuoc pt{&camera, &tieng, &dongHo, &henGio, [](std::function<void()> f) { f(); }};
+        cumDieuPhoi = std::make_shared<CumDieuPhoi>(*kho, *caiDat, pt);
+        dieuPhoi = &cumDieuPhoi->dieuPhoi();
     }
     // The coordinator goes before the fakes it holds, the store last.
     ~Cum() {
-        dieuPhoi.reset();
+        dieuPhoi = nullptr;
+        cumDieuPhoi.reset();
         kho.reset();
     }
 

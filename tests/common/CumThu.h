@@ -33,7 +33,8 @@ struct Cum {
     QTemporaryDir thuMuc;
     std::unique_ptr<CaiDat> caiDat;
     std::shared_ptr<KhoDuLieu> kho;
-    std::shared_ptr<BoDieuPhoi> dieuPhoi;
+    std::shared_ptr<CumDieuPhoi> cumDieuPhoi;
+    BoDieuPhoi* dieuPhoi = nullptr;  // the cluster's, once taoDieuPhoi has run
     TrangThaiApp trangThai;
     CameraEngine* engine = nullptr;  // the coordinator's, once taoDieuPhoi has run
     TiengBao* tieng = nullptr;
@@ -50,7 +51,8 @@ struct Cum {
         kho->napTatCa(8);
     }
     ~Cum() {
-        dieuPhoi.reset();
+        dieuPhoi = nullptr;
+        cumDieuPhoi.reset();
         kho.reset();
     }
 
@@ -59,7 +61,8 @@ struct Cum {
         auto tb = std::make_unique<TiengBao>(std::make_unique<DauRaAmThanhGia>());
         engine = cam.get();
         tieng = tb.get();
-        dieuPhoi = CumDieuPhoi::tao(*kho, *caiDat, std::move(cam), std::move(tb));
+        cumDieuPhoi = std::make_shared<CumDieuPhoi>(*kho, *caiDat, std::move(cam), std::move(tb));
+        dieuPhoi = &cumDieuPhoi->dieuPhoi();
         return *dieuPhoi;
     }
     CameraEngine& camera() const { return *engine; }

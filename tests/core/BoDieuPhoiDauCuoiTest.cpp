@@ -14,7 +14,6 @@
 #include "core/BoGhiVideoFFmpeg.h"
 #include "core/CaiDat.h"
 #include "core/CameraEngine.h"
-#include "core/CameraEngineCong.h"
 #include "core/HenGioQt.h"
 #include "gia/core/KhoKhoaBoNho.h"
 #include "gia/core/NenTangCameraGia.h"
@@ -72,10 +71,9 @@ TEST(BoDieuPhoiDauCuoi, NhanGioLenQuayVaLuuBanGhiCoVanTay) {
     tb.dinhDang = {DinhDangCamera{QStringLiteral("MJPG"), 1280, 720}};
     nenTang->datThietBi({tb});
     CameraEngine engine(nenTang, &BoGhiVideoFFmpeg::tao, DongHo::heThong());
-    CameraEngineCong cong(engine);
     TiengBaoGhiLai tieng;
     HenGioQt henGio;
-    BoDieuPhoi dp(kho, caiDat, BoDieuPhoi::PhuThuoc{&cong, &tieng, nullptr, &henGio, {}});
+    BoDieuPhoi dp(kho, caiDat, BoDieuPhoi::PhuThuoc{&engine, &tieng, nullptr, &henGio, {}});
 
     engine.moCamera(QStringLiteral("usb-a"), QStringLiteral("1280x720"));
     ASSERT_TRUE(camera_test::choDen([&] { return engine.dangChay(); }));

@@ -76,6 +76,7 @@ protected:
         ASSERT_FALSE(kho->moKho().has_value());
         kho->napTatCa(8);
         caiDat = std::make_unique<CaiDat>(thuMuc.filePath("caidat.ini"), std::make_shared<KhoKhoaBoNho>());
+        camera.daMoXong();
         camera.tuHoanTatVoiTep(videoMau(), 5);
         dp = taoDieuPhoi(*kho);
     }
@@ -733,7 +734,7 @@ TEST_F(BoDieuPhoiTest, DungKhongCoFileBaoLoiCuaCamera) {
         dp->datThongBao(std::nullopt);
         std::optional<std::optional<BanGhiVideo>> traVe;
         dp->ketThucQuay([&](std::optional<BanGhiVideo> bg) { traVe = bg; });
-        camera.datLoiCamera(std::nullopt);
+        camera.datLoiCamera(QString());
         camera.hoanTatKhongFile(c.loi);
         xuLySuKien();
         ASSERT_TRUE(traVe.has_value());
@@ -959,8 +960,8 @@ TEST_F(BoDieuPhoiTest, CumDieuPhoiNoiCameraVaTiengBaoTheoCaiDat) {
     auto tiengThat = std::make_unique<TiengBao>(std::make_unique<DauRaAmThanhGia>());
     CameraEngine* cam = cameraThat.get();
     TiengBao* tieng = tiengThat.get();
-    std::shared_ptr<BoDieuPhoi> dp = CumDieuPhoi::tao(*kho, *caiDat, std::move(cameraThat), std::move(tiengThat));
-    BoDieuPhoi& that = *dp;
+    CumDieuPhoi cum(*kho, *caiDat, std::move(cameraThat), std::move(tiengThat));
+    BoDieuPhoi& that = cum.dieuPhoi();
     EXPECT_FALSE(tieng->bat());
     EXPECT_FLOAT_EQ(tieng->amLuong(), 0.25f);
     EXPECT_FALSE(cam->dangChay());

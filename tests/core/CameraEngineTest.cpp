@@ -2,7 +2,10 @@
 
 #include <QSignalSpy>
 #include <QThread>
+#include <functional>
 #include <future>
+#include <string>
+#include <thread>
 
 #include "CameraTienIch.h"
 #include "common/TemMau.h"
@@ -248,11 +251,11 @@ TEST_F(CameraEngineTest, SerialsAreTrimmedAndUniqueIgnoringCase) {
     EXPECT_FALSE(cam->themSerial(QStringLiteral("sn-001")));
     EXPECT_FALSE(cam->themSerial(QStringLiteral("   ")));
     EXPECT_TRUE(cam->themSerial(QStringLiteral("SN-002")));
-    const QStringList ds = cam->hangDoi().chayDongBo([&] { return cam->docDanhSachSerial(); });
+    const QStringList ds = cam->danhSachSerial();
     EXPECT_EQ(ds, (QStringList{QStringLiteral("SN-001"), QStringLiteral("SN-002")}));
     // serials belong to one recording
     dung();
-    EXPECT_TRUE(cam->hangDoi().chayDongBo([&] { return cam->docDanhSachSerial(); }).isEmpty());
+    EXPECT_TRUE(cam->danhSachSerial().isEmpty());
 }
 
 TEST_F(CameraEngineTest, ARecordingReturnsItsResultAndCountsOnlyAppendedFrames) {
@@ -412,6 +415,33 @@ TEST_F(CameraEngineTest, StopWithoutARecordingChangesNothing) {
     EXPECT_FALSE(dung());
     EXPECT_EQ(spy.count(), 0);
     EXPECT_EQ(dk->soLanTao, 0);
+}
+
+// The caption, the writer and discovery belong to the capture queue; the published recording flag and the preview
+// to the GUI thread. A call from the other side stops the program, naming the call, before it can race the owner.
+TEST_F(CameraEngineTest, ACallFromTheWrongThreadStopsTheProgramNamingIt) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    mo(std::nullopt);
+    const struct {
+        const char* noi;
+        std::function<void(CameraEngine&)> goi;
+    } ca[] = {
+        {"CameraEngine::datTenShop", [](CameraEngine& c) { c.datTenShop(QStringLiteral("Shop B")); }},
+        {"CameraEngine::danhSachCamera", [](CameraEngine& c) { c.danhSachCamera(); }},
+        {"CameraEngine::baoDaBatDauGhi", [](CameraEngine& c) { c.hangDoi().guiDongBo([&] { c.baoDaBatDauGhi(); }); }},
+        {"CameraEngine::datKichThuocXem",
+         [](CameraEngine& c) { c.hangDoi().guiDongBo([&] { c.datKichThuocXem(QSize(320, 180)); }); }},
+        {"CameraEngine::dungGhi",
+         [](CameraEngine& c) {
+             std::thread t([&] { c.dungGhi({}); });
+             t.join();
+         }},
+    };
+    for (const auto& c : ca)
+        EXPECT_DEATH(c.goi(*cam), std::string(c.noi) + " was called from a thread it does not belong to") << c.noi;
+    // The same calls from their own side go through.
+    cam->hangDoi().guiDongBo([&] { cam->datTenShop(QStringLiteral("Shop B")); });
+    EXPECT_EQ(cam->hangDoi().chayDongBo([&] { return cam->danhSachCamera().size(); }), 2);
 }
 
 TEST_F(CameraEngineTest, ArmingClearsTheLastRecordingsState) {

@@ -170,8 +170,8 @@ TEST(KhoiDong, ChiChayMotLan) {
     dv.docQuyenCamera = [] { return TrangThaiApp::biTuChoi; };
     dv.in = [&](const QString& d) { dong << d; };
     dv.taoDieuPhoi = [](KhoDuLieu& kho, CaiDat& caiDat) {
-        return CumDieuPhoi::tao(kho, caiDat, std::make_unique<CameraEngine>(),
-                                std::make_unique<TiengBao>(std::make_unique<DauRaAmThanhGia>()));
+        return std::make_shared<CumDieuPhoi>(kho, caiDat, std::make_unique<CameraEngine>(),
+                                             std::make_unique<TiengBao>(std::make_unique<DauRaAmThanhGia>()));
     };
     KhoiDong kd(cum.trangThai, *cum.caiDat, dv);
     kd.chay();
@@ -225,8 +225,8 @@ struct KhoiDongTrongTienTrinh : cum_thu::Cum {
         dv.docQuyenCamera = [] { return TrangThaiApp::biTuChoi; };
         dv.in = [this](const QString& d) { dong << d; };
         dv.taoDieuPhoi = [](KhoDuLieu& k, CaiDat& c) {
-            return CumDieuPhoi::tao(k, c, std::make_unique<CameraEngine>(),
-                                    std::make_unique<TiengBao>(std::make_unique<DauRaAmThanhGia>()));
+            return std::make_shared<CumDieuPhoi>(k, c, std::make_unique<CameraEngine>(),
+                                                 std::make_unique<TiengBao>(std::make_unique<DauRaAmThanhGia>()));
         };
         kd = std::make_unique<KhoiDong>(trangThai, *caiDat, dv);
         kd->chay();
@@ -286,14 +286,14 @@ TEST(KhoiDong, MoCameraDocCaiDatLucHetHen) {
         }
     };
     dv.taoDieuPhoi = [](KhoDuLieu& kho, CaiDat& caiDat) {
-        return CumDieuPhoi::tao(kho, caiDat, std::make_unique<CameraEngine>(),
-                                std::make_unique<TiengBao>(std::make_unique<DauRaAmThanhGia>()));
+        return std::make_shared<CumDieuPhoi>(kho, caiDat, std::make_unique<CameraEngine>(),
+                                             std::make_unique<TiengBao>(std::make_unique<DauRaAmThanhGia>()));
     };
     KhoiDong kd(cum.trangThai, *cum.caiDat, dv);
     kd.chay();
     ASSERT_TRUE(choDen([&] { return dong.contains("[Korvane] mở camera"); }));
     EXPECT_EQ(dong.indexOf("[Korvane] khởi động xong") + 1, dong.indexOf("[Korvane] mở camera"));
-    CongCameraManHinh* cam = cum.trangThai.dieuPhoi()->cameraManHinh();
+    CongCameraManHinh* cam = cum.trangThai.camera();
     ASSERT_NE(cam, nullptr);
     ASSERT_TRUE(choDen([&] { return cam->dangChay() && !cam->doPhanGiai().isEmpty(); }))
         << cam->loiCamera().toStdString();

@@ -62,7 +62,7 @@ struct CanhKhung : cum_thu::Cum {
     ~CanhKhung() { khung.reset(); }
     void coDieuPhoi() {
         taoDieuPhoi();
-        trangThai.datDieuPhoi(dieuPhoi);
+        trangThai.datDieuPhoi(cumDieuPhoi);
     }
     void dungDu() {
         trangThai.datQuyenCamera(3);
@@ -132,7 +132,7 @@ TEST(KhungChinh, ManHinhChuaCoHienTrangTrongCoTieuDe) {
     cum_thu::Cum cum;
     KhungChinh khung(*cum.caiDat, cum.trangThai);
     cum.taoDieuPhoi();
-    cum.trangThai.datDieuPhoi(cum.dieuPhoi);
+    cum.trangThai.datDieuPhoi(cum.cumDieuPhoi);
     khung.chonManHinh(MH::doiSoat);
     auto nhan = khung.noiDungChiTiet()->findChildren<QLabel*>();
     ASSERT_FALSE(nhan.isEmpty());
@@ -295,15 +295,16 @@ TEST(KhungChinh, DongTrangThai) {
     // A data folder that cannot be written: the disk warning shows in the strip.
     c.caiDat->setThuMucGoc(c.thuMuc.filePath(QStringLiteral("caidat.ini")) + QStringLiteral("/khong-the"));
     auto khoHong = std::make_shared<KhoDuLieu>(c.caiDat->thuMucGoc());
-    auto dpHong = CumDieuPhoi::tao(*khoHong, *c.caiDat, std::make_unique<CameraEngine>(),
-                                   std::make_unique<TiengBao>(std::make_unique<DauRaAmThanhGia>()));
+    auto cumHong = std::make_shared<CumDieuPhoi>(*khoHong, *c.caiDat, std::make_unique<CameraEngine>(),
+                                                 std::make_unique<TiengBao>(std::make_unique<DauRaAmThanhGia>()));
+    BoDieuPhoi& dpHong = cumHong->dieuPhoi();
     TrangThaiApp tt2;
     KhungChinh khung2(*c.caiDat, tt2);
-    tt2.datDieuPhoi(dpHong);
-    dpHong->kiemTraTruocKhiQuay();
-    ASSERT_TRUE(choDen([&] { return dpHong->canhBaoOCung().has_value(); }));
+    tt2.datDieuPhoi(cumHong);
+    dpHong.kiemTraTruocKhiQuay();
+    ASSERT_TRUE(choDen([&] { return dpHong.canhBaoOCung().has_value(); }));
     EXPECT_FALSE(khung2.nhanCanhBaoOCung()->isHidden());
-    EXPECT_EQ(khung2.nhanCanhBaoOCung()->text(), *dpHong->canhBaoOCung());
+    EXPECT_EQ(khung2.nhanCanhBaoOCung()->text(), *dpHong.canhBaoOCung());
 
     c.trangThai.datDongBo(c.dongBo);
     c.dongBo->dat(QStringLiteral("Đã đồng bộ 3 đơn"));

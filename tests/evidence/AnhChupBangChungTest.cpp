@@ -137,7 +137,7 @@ TEST(AnhChup, TraCuuVaDoiSoat) {
         QWidget cuaSo;
         auto* khung = khungTrongCuaSo(cuaSo, *cum.caiDat, cum.trangThai);
         DangKyManHinh::dangKy(*khung);
-        cum.trangThai.datDieuPhoi(cum.dieuPhoi);
+        cum.trangThai.datDieuPhoi(cum.cumDieuPhoi);
         cuaSo.resize(1440, 900);
         cuaSo.show();
 
@@ -199,7 +199,7 @@ TEST(AnhChup, ChiTietTraCuuVuaCuaSoHep) {
     QWidget cuaSo;
     auto* khung = khungTrongCuaSo(cuaSo, *cum.caiDat, cum.trangThai);
     DangKyManHinh::dangKy(*khung);
-    cum.trangThai.datDieuPhoi(cum.dieuPhoi);
+    cum.trangThai.datDieuPhoi(cum.cumDieuPhoi);
     cuaSo.resize(1440, 900);
     cuaSo.show();
     khung->chonManHinh(KhungChinh::ManHinh::traCuu);
@@ -264,7 +264,7 @@ TEST(AnhChup, DoiSoatSoDienThoaiHienDu) {
     QWidget cuaSo;
     auto* khung = khungTrongCuaSo(cuaSo, *cum.caiDat, cum.trangThai);
     DangKyManHinh::dangKy(*khung);
-    cum.trangThai.datDieuPhoi(cum.dieuPhoi);
+    cum.trangThai.datDieuPhoi(cum.cumDieuPhoi);
     // As the program's window, which has a minimum of its own rather than its screens' widest.
     cuaSo.setMinimumSize(1100, 700);
     cuaSo.resize(1280, 720);

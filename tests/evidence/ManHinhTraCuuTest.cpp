@@ -454,7 +454,7 @@ TEST(TraCuu, MoManHinhThiOTimCoBanPhim) {
     QWidget cuaSo;
     auto* khung = khungTrongCuaSo(cuaSo, *cum.caiDat, cum.trangThai);
     DangKyManHinh::dangKy(*khung);
-    cum.trangThai.datDieuPhoi(cum.dieuPhoi);
+    cum.trangThai.datDieuPhoi(cum.cumDieuPhoi);
     cuaSo.resize(1280, 720);
     cuaSo.show();
     cuaSo.activateWindow();

@@ -15,6 +15,7 @@
 #include "core/CaiDat.h"
 #include "gia/core/CameraGia.h"
 #include "core/CongTiengBao.h"
+#include "core/CumDieuPhoi.h"
 #include "gia/core/HenGioTay.h"
 #include "gia/core/KhoKhoaBoNho.h"
 #include "core/KhoiDong.h"
@@ -336,6 +337,7 @@ TEST(SaoLuu, KhoiDongNoiSaoLuuVaoSauMoiLanLuu) {
     caiDat.setThuMucGoc(goc);
     caiDat.setThuMucSaoLuu(sao);
     CameraGia camera;
+    camera.daMoXong();
     TiengIm tieng;
     HenGioTay henGio;
     TrangThaiApp trangThai;
@@ -344,7 +346,7 @@ TEST(SaoLuu, KhoiDongNoiSaoLuuVaoSauMoiLanLuu) {
     dv.docQuyenCamera = [] { return TrangThaiApp::biTuChoi; };
     dv.in = [](const QString&) {};
     dv.taoDieuPhoi = [&](KhoDuLieu& kho, CaiDat& cd) {
-        return std::make_shared<BoDieuPhoi>(
+        return std::make_shared<CumDieuPhoi>(
             kho, cd, BoDieuPhoi::PhuThuoc{&camera, &tieng, nullptr, &henGio, [](std::function<void()> f) { f(); }});
     };
     dv.taoSaoLuu = [&](KhoDuLieu& kho, CaiDat& cd) {

@@ -382,6 +382,7 @@ TEST(DongBoPhuKin, TheProgramOnPancakeGetsEveryChangedOrderWithinTheLoopsRuns) {
 
     QTemporaryDir tam;
     CameraGia camera;
+    camera.daMoXong();
     TiengBaoGhiLai tieng;
     HenGioTay henGio;
     auto khoKhoa = std::make_shared<KhoKhoaBoNho>();

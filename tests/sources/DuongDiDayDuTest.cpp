@@ -53,6 +53,7 @@ TEST(DuongDiDayDu, StartUpSyncFillsTheStoreAndTypedCodesFindTheirOrders) {
         QTemporaryDir tam;
         // Declared before the application state, which holds services that use them until it goes.
         CameraGia camera;
+        camera.daMoXong();
         TiengBaoGhiLai tieng;
         HenGioTay henGio;
         auto khoKhoa = std::make_shared<KhoKhoaBoNho>();

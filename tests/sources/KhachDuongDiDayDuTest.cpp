@@ -79,6 +79,7 @@ TEST(KhachDuongDiDayDu, EachPlatformsOrdersReachTheDesk) {
 
             QTemporaryDir tam;
             CameraGia camera;
+            camera.daMoXong();
             TiengBaoGhiLai tieng;
             HenGioTay henGio;
             auto khoKhoa = std::make_shared<KhoKhoaBoNho>();

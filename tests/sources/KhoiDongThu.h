@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "core/BoDieuPhoi.h"
+#include "core/CumDieuPhoi.h"
 #include "gia/core/CameraGia.h"
 #include "gia/core/HenGioTay.h"
 #include "core/KhoiDong.h"
@@ -24,7 +25,7 @@ inline KhoiDong::DichVu dichVuKhoiDongThu(CameraGia& camera, TiengBaoGhiLai& tie
     dv.in = [](const QString&) {};
     dv.taoDieuPhoi = [&camera, &tieng, &henGio](KhoDuLieu& kho, CaiDat& cd) {
         BoDieuPhoi::PhuThuoc pt{&camera, &tieng, &DongHo::heThong(), &henGio, [](std::function<void()> f) { f(); }};
-        return std::make_shared<BoDieuPhoi>(kho, cd, pt);
+        return std::make_shared<CumDieuPhoi>(kho, cd, pt);
     };
     dv.taoDongBo = [&henGio, goc, &dongBo](KhoDuLieu& kho, CaiDat& cd) -> std::shared_ptr<CongDongBo> {
         BoDongBo::CauHinh cauHinh;

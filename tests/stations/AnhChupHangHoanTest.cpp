@@ -84,9 +84,9 @@ TEST(AnhChup, ManHinhHangHoanDangQuayVaToKhai) {
         QWidget cuaSo;
         auto* khung = khungTrongCuaSo(cuaSo, *cum.caiDat, cum.trangThai);
         khung->dangKyManHinh(KhungChinh::ManHinh::hangHoan, [&cum, &sua](TrangThaiApp& tt, CaiDat&) {
-            return new ManHinhHangHoan(tt.dieuPhoi(), *cum.kho, &sua);
+            return new ManHinhHangHoan(tt.dieuPhoi(), tt.camera(), *cum.kho, &sua);
         });
-        cum.trangThai.datDieuPhoi(cum.dieuPhoi);
+        cum.trangThai.datDieuPhoi(cum.cumDieuPhoi);
         cuaSo.resize(1440, 900);
         cuaSo.show();
         khung->chonManHinh(KhungChinh::ManHinh::hangHoan);

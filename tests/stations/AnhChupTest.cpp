@@ -27,8 +27,10 @@ using cum_thu::choDen;
 KhungChinh* khungDongGoi(QWidget& cuaSo, cum_thu::Cum& cum) {
     auto* khung = khungTrongCuaSo(cuaSo, *cum.caiDat, cum.trangThai);
     khung->dangKyManHinh(KhungChinh::ManHinh::dongGoi,
-                         [](TrangThaiApp& tt, CaiDat& cd) { return new ManHinhDongGoi(tt.dieuPhoi(), cd); });
-    cum.trangThai.datDieuPhoi(cum.dieuPhoi);
+                         [](TrangThaiApp& tt, CaiDat& cd) {
+                             return new ManHinhDongGoi(tt.dieuPhoi(), tt.camera(), cd);
+                         });
+    cum.trangThai.datDieuPhoi(cum.cumDieuPhoi);
     return khung;
 }
 

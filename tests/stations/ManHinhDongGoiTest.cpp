@@ -23,7 +23,7 @@ struct CanhDongGoi : cum_thu::Cum {
     std::unique_ptr<ManHinhDongGoi> man;
     CanhDongGoi() {
         taoDieuPhoi();
-        man = std::make_unique<ManHinhDongGoi>(dieuPhoi.get(), *caiDat);
+        man = std::make_unique<ManHinhDongGoi>(dieuPhoi, engine, *caiDat);
         man->resize(1240, 800);
         man->show();
         man->activateWindow();
@@ -46,7 +46,7 @@ struct CanhDongGoi : cum_thu::Cum {
 struct CanhDongGoiGia : cum_gia::Cum {
     std::unique_ptr<ManHinhDongGoi> man;
     CanhDongGoiGia() {
-        man = std::make_unique<ManHinhDongGoi>(dieuPhoi.get(), *caiDat);
+        man = std::make_unique<ManHinhDongGoi>(dieuPhoi, &camera, *caiDat);
         man->resize(1240, 800);
         man->show();
         man->activateWindow();
@@ -89,7 +89,7 @@ TEST(ManHinhDongGoi, LucMoiHienVaCameraChuaMo) {
     c.henGio.tien(std::chrono::milliseconds(100));
     EXPECT_EQ(c.dieuPhoi->trangThai(), BoDieuPhoi::TrangThai::nghi);
     EXPECT_FALSE(c.dieuPhoi->thongBao().has_value());
-    EXPECT_TRUE(c.ghi.cacLanChuanBi.empty());
+    EXPECT_TRUE(c.camera.cacLanChuanBi.empty());
 }
 
 TEST(ManHinhDongGoi, CameraMoVaLoiWebcam) {
@@ -202,7 +202,7 @@ TEST(ManHinhDongGoi, EscDungKhiODangChonNamNgoaiManHinh) {
     QWidget cuaSo;
     auto* hang = new QHBoxLayout(&cuaSo);
     auto* ben = new QLineEdit(&cuaSo);
-    auto* man = new ManHinhDongGoi(cum.dieuPhoi.get(), *cum.caiDat, &cuaSo);
+    auto* man = new ManHinhDongGoi(cum.dieuPhoi, cum.engine, *cum.caiDat, &cuaSo);
     hang->addWidget(ben);
     hang->addWidget(man, 1);
     cuaSo.resize(1400, 800);
@@ -235,7 +235,7 @@ TEST(ManHinhDongGoi, DongTrangThaiHepThiCatChuCameraGiuThongBao) {
     ASSERT_TRUE(cum.moCamera());
     // Inside the main window the screen gets the width the window leaves it, not what its texts would like.
     QWidget cuaSo;
-    auto* man = new ManHinhDongGoi(cum.dieuPhoi.get(), *cum.caiDat, &cuaSo);
+    auto* man = new ManHinhDongGoi(cum.dieuPhoi, cum.engine, *cum.caiDat, &cuaSo);
     cuaSo.resize(1400, 800);
     cuaSo.show();
     // 899: the screen's width in the narrowest main window; 700 leaves too little even for the message.

@@ -30,7 +30,7 @@ using mau_hang_hoan::tapTu;
 struct CanhHangHoan : mau_hang_hoan::CumHangHoan {
     std::unique_ptr<ManHinhHangHoan> man;
     CanhHangHoan() {
-        man = std::make_unique<ManHinhHangHoan>(dieuPhoi.get(), *kho, sua.get(), dongHoToKhai);
+        man = std::make_unique<ManHinhHangHoan>(dieuPhoi, engine, *kho, sua.get(), dongHoToKhai);
         man->resize(1240, 820);
         man->show();
         QCoreApplication::processEvents();
@@ -49,15 +49,13 @@ struct CanhHangHoan : mau_hang_hoan::CumHangHoan {
     }
 };
 
-// The same screen over the fakes, for a recording whose form, declaration and record are the point: the test
-// publishes the camera's recording state as the engine would.
+// The same screen over the fakes, for a recording whose form, declaration and record are the point: the fake
+// camera publishes its recording state as the engine would.
 struct CanhHangHoanGia : mau_hang_hoan::CumHangHoanGia {
     std::unique_ptr<ManHinhHangHoan> man;
     CanhHangHoanGia() {
-        camera.datTenCamera(QStringLiteral("Webcam thử"));
-        camera.datDangChay(true);
-        camera.datDoPhanGiai(QStringLiteral("640x360"));
-        man = std::make_unique<ManHinhHangHoan>(dieuPhoi.get(), *kho, sua.get(), dongHoToKhai);
+        camera.daMoXong(QStringLiteral("Webcam thử"), QStringLiteral("640x360"));
+        man = std::make_unique<ManHinhHangHoan>(dieuPhoi, &camera, *kho, sua.get(), dongHoToKhai);
         man->resize(1240, 820);
         man->show();
         QCoreApplication::processEvents();
@@ -185,11 +183,10 @@ TEST(ManHinhHangHoan, QuayRoiKhaiBaoVaLuuVaoBanGhi) {
 
     c.man->nutBatDau()->click();
     c.xuLySuKien();
-    ASSERT_TRUE(c.ghi.dangGhi());
-    ASSERT_EQ(c.ghi.cacLanChuanBi.size(), 1u);
-    EXPECT_EQ(c.ghi.cacLanChuanBi.back().ma, "GHN-A1");
-    EXPECT_EQ(c.ghi.cacLanChuanBi.back().loai, LoaiVideo::hangHoan);
-    c.camera.datDangGhi(true);
+    ASSERT_TRUE(c.camera.dangGhi());
+    ASSERT_EQ(c.camera.cacLanChuanBi.size(), 1u);
+    EXPECT_EQ(c.camera.cacLanChuanBi.back().ma, "GHN-A1");
+    EXPECT_EQ(c.camera.cacLanChuanBi.back().loai, LoaiVideo::hangHoan);
     EXPECT_FALSE(c.man->hienGoiYSeal());
     EXPECT_TRUE(c.man->hienHuyHieu());
     EXPECT_TRUE(c.man->nutBatDau()->isHidden());
@@ -203,7 +200,6 @@ TEST(ManHinhHangHoan, QuayRoiKhaiBaoVaLuuVaoBanGhi) {
 
     c.man->nutDung()->click();
     c.xuLySuKien();
-    c.camera.datDangGhi(false);
     ASSERT_TRUE(c.mh().banGhiVuaQuay().has_value());
     ASSERT_TRUE(c.dangNghi());
     EXPECT_TRUE(c.man->bangTim()->isHidden());
@@ -370,9 +366,9 @@ TEST(ManHinhHangHoan, MucHangHoanCuaCuaSo) {
     cum.trangThai.datQuyenCamera(3);
     KhungChinh khung(*cum.caiDat, cum.trangThai);
     khung.dangKyManHinh(KhungChinh::ManHinh::hangHoan, [&cum, &sua](TrangThaiApp& tt, CaiDat&) {
-        return new ManHinhHangHoan(tt.dieuPhoi(), *cum.kho, &sua);
+        return new ManHinhHangHoan(tt.dieuPhoi(), tt.camera(), *cum.kho, &sua);
     });
-    cum.trangThai.datDieuPhoi(cum.dieuPhoi);
+    cum.trangThai.datDieuPhoi(cum.cumDieuPhoi);
     khung.resize(1360, 860);
     khung.show();
     khung.chonManHinh(KhungChinh::ManHinh::hangHoan);

@@ -162,7 +162,8 @@ using CumHangHoan = CumHangHoanTren<CumThuCoDieuPhoi>;
 struct CumHangHoanGia : CumHangHoanTren<cum_gia::Cum> {
     CumHangHoanGia() {
         EXPECT_TRUE(QFile::exists(videoMau())) << "the ffmpeg tool makes the sample video";
-        ghi.tuHoanTatVoiTep(videoMau(), 5);
+        camera.daMoXong();
+        camera.tuHoanTatVoiTep(videoMau(), 5);
     }
     // Steps the coordinator's time in slices, running what each tick hands back to the GUI thread.
     void tien(std::chrono::milliseconds d) {
@@ -173,7 +174,7 @@ struct CumHangHoanGia : CumHangHoanTren<cum_gia::Cum> {
             d -= buoc;
         }
     }
-    bool dangNghi() const { return dieuPhoi->trangThai() == BoDieuPhoi::TrangThai::nghi && !ghi.dangGhi(); }
+    bool dangNghi() const { return dieuPhoi->trangThai() == BoDieuPhoi::TrangThai::nghi && !camera.dangGhi(); }
 };
 
 }  // namespace mau_hang_hoan

@@ -15,12 +15,12 @@ using K = BoSuaBanGhi::KetLuanSerial;
 // widget anywhere: what it declares and stores is the point, not the capture pipeline.
 struct CanhMoHinh : mau_hang_hoan::CumHangHoanGia {
     std::unique_ptr<MoHinhHangHoan> m;
-    CanhMoHinh() { m = std::make_unique<MoHinhHangHoan>(dieuPhoi.get(), *kho, sua.get(), dongHoToKhai); }
+    CanhMoHinh() { m = std::make_unique<MoHinhHangHoan>(dieuPhoi, *kho, sua.get(), dongHoToKhai); }
     // Starts a returns recording as the start button does and lets it begin.
     bool batDau() {
         m->batDauQuay();
         xuLySuKien();
-        return ghi.dangGhi() && dieuPhoi->trangThai() == BoDieuPhoi::TrangThai::dangQuay;
+        return camera.dangGhi() && dieuPhoi->trangThai() == BoDieuPhoi::TrangThai::dangQuay;
     }
     // Stops it after a few seconds of film and lets its form open.
     bool dungSau(int giay) {

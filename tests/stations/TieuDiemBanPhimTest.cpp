@@ -38,11 +38,13 @@ struct CanhCuaSo : cum_thu::Cum {
         caiDat->setGhiSerial(false);
         khung = khungTrongCuaSo(cuaSo, *caiDat, trangThai);
         khung->dangKyManHinh(MH::dongGoi,
-                             [](TrangThaiApp& tt, CaiDat& cd) { return new ManHinhDongGoi(tt.dieuPhoi(), cd); });
+                             [](TrangThaiApp& tt, CaiDat& cd) {
+                                 return new ManHinhDongGoi(tt.dieuPhoi(), tt.camera(), cd);
+                             });
         khung->dangKyNhapPin([](TrangThaiApp&, CaiDat&, std::function<void()>) { return new TrangPinGia; });
         trangThai.datQuyenCamera(3);
         taoDieuPhoi();
-        trangThai.datDieuPhoi(dieuPhoi);
+        trangThai.datDieuPhoi(cumDieuPhoi);
         cuaSo.resize(1280, 720);
         cuaSo.show();
         cuaSo.activateWindow();

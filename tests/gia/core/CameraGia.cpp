@@ -21,14 +21,14 @@ void CameraGia::baoDaBatDauGhi() {
     QMetaObject::invokeMethod(
         this,
         [this] {
-            dangGhi_ = true;
-            giayDaGhi_ = 0;
+            datDangGhi(true);
+            datGiayDaGhi(0);
         },
         Qt::QueuedConnection);
 }
 
 void CameraGia::dungGhi(KhiDungXong xong) {
-    if (!dangGhi_) {
+    if (!dangGhi()) {
         QMetaObject::invokeMethod(
             this, [xong = std::move(xong)] { xong(std::nullopt); }, Qt::QueuedConnection);
         return;
@@ -36,9 +36,9 @@ void CameraGia::dungGhi(KhiDungXong xong) {
     if (tatCoGhiTre_) {
         QPointer<CameraGia> p(this);
         QMetaObject::invokeMethod(
-            this, [p] { p->dangGhi_ = false; }, Qt::QueuedConnection);
+            this, [p] { p->datDangGhi(false); }, Qt::QueuedConnection);
     } else {
-        dangGhi_ = false;
+        datDangGhi(false);
     }
     ++soLanDung;
     dungDangCho_ = std::move(xong);
@@ -58,9 +58,31 @@ bool CameraGia::themSerial(const QString& serial) {
     return true;
 }
 
-void CameraGia::datTenVaDoPhanGiai(const QString& ten, const QString& doPhanGiai) {
-    tenCamera_ = ten;
-    doPhanGiai_ = doPhanGiai;
+void CameraGia::lamMoiThietBi() {
+    ++soLanLamMoi;
+    QPointer<CameraGia> toi(this);
+    QMetaObject::invokeMethod(
+        this,
+        [toi] {
+            if (toi) toi->datDanhSachThietBi(toi->thietBiSeThay_);
+        },
+        Qt::QueuedConnection);
+}
+
+void CameraGia::moCamera(const std::optional<QString>& cameraId, const QString& doPhanGiai) {
+    cacLanMo.push_back({cameraId, doPhanGiai});
+}
+
+void CameraGia::daMoXong(const QString& ten, const QString& doPhanGiai) {
+    datTenCamera(ten);
+    datDangChay(true);
+    datLoiCamera(QString());
+    datDoPhanGiai(doPhanGiai);
+}
+
+void CameraGia::docDuoc(const QList<DocMaVach::KetQuaDo>& lo) {
+    emit daDocNhieuMa(lo);
+    if (!lo.isEmpty()) emit daDocDuocMa(lo.first().ma);
 }
 
 void CameraGia::docDuocMa(const QString& ma) {
@@ -78,7 +100,7 @@ void CameraGia::hoanTatVoiTep(const QString& tepMau, int giay) {
 
 void CameraGia::hoanTatKhongFile(std::optional<QString> loi) {
     if (!dungDangCho_) return;
-    if (loi) loiCamera_ = std::move(loi);
+    if (loi) datLoiCamera(*loi);
     traKetQua(std::nullopt);
 }
 

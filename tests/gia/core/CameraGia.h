@@ -5,8 +5,12 @@
 
 #include "core/CongCamera.h"
 
-// A scriptable camera for tests: arming and stopping are recorded, and a stop stays open until the
-// test completes it, with a file copied from a fixture, with no file, or with an error text.
+// A scriptable camera for tests, one object for the coordinator and the screens alike, so what the screens
+// show follows what the coordinator did: arming and stopping are recorded, a started recording publishes its
+// flag in a later pass as the engine does, and a stop stays open until the test completes it, with a file
+// copied from a fixture, with no file, or with an error text. It starts as the engine does, closed; the test
+// sets the rest of the published state, hands in preview frames and reader batches, and reads back what the
+// screens asked for.
 class CameraGia final : public CongCamera {
     Q_OBJECT
 public:
@@ -19,15 +23,14 @@ public:
         QString tenShop;
         QString tienToNhan;
     };
+    struct LanMo {
+        std::optional<QString> cameraId;
+        QString doPhanGiai;
+        bool operator==(const LanMo&) const = default;
+    };
 
     explicit CameraGia(QObject* parent = nullptr);
 
-    bool dangChay() const override { return dangChay_; }
-    bool dangGhi() const override { return dangGhi_; }
-    int giayDaGhi() const override { return giayDaGhi_; }
-    std::optional<QString> loiCamera() const override { return loiCamera_; }
-    QString tenCamera() const override { return tenCamera_; }
-    QString doPhanGiai() const override { return doPhanGiai_; }
     void datNhan(const QString& tenShop, const QString& tienToNhan) override;
     void chuanBiGhi(std::chrono::system_clock::time_point batDau, const QString& duongDan, int bitrateKbps,
                     const QString& ma, LoaiVideo loai) override;
@@ -36,11 +39,28 @@ public:
     bool themSerial(const QString& serial) override;
     QStringList danhSachSerial() override { return serial_; }
 
+    void lamMoiThietBi() override;
+    void moCamera(const std::optional<QString>& cameraId, const QString& doPhanGiai) override;
+    void datKichThuocXem(QSize o) override { kichThuocXem_ = o; }
+    double giuaHaiLanDo() const override { return giuaHaiLanDo_; }
+    void datGiuaHaiLanDo(double giay) override { giuaHaiLanDo_ = giay; }
+
     // Test controls.
-    void datDangChay(bool v) { dangChay_ = v; }
-    void datGiayDaGhi(int v) { giayDaGhi_ = v; }
-    void datLoiCamera(std::optional<QString> v) { loiCamera_ = std::move(v); }
-    void datTenVaDoPhanGiai(const QString& ten, const QString& doPhanGiai);
+    using CongCameraManHinh::datDangChay;
+    using CongCameraManHinh::datDanhSachThietBi;
+    using CongCameraManHinh::datDoPhanGiai;
+    using CongCameraManHinh::datGiayDaGhi;
+    using CongCameraManHinh::datLoiCamera;
+    using CongCameraManHinh::datTenCamera;
+    // Publishes what the engine does once an opened camera's frames flow.
+    void daMoXong(const QString& ten = QStringLiteral("Webcam thử"),
+                  const QString& doPhanGiai = QStringLiteral("1280x720"));
+    // The devices the next refresh finds; lamMoiThietBi publishes them in a later pass, as the engine does.
+    void datThietBiSeThay(QList<ThietBiCamera> ds) { thietBiSeThay_ = std::move(ds); }
+    void phatKhung(const QImage& khung) { emit khungMoi(khung); }
+    // A read as the engine's reader hands it on: the whole batch, then its largest code.
+    void docDuoc(const QList<DocMaVach::KetQuaDo>& lo);
+    // The largest code alone, as the coordinator hears it.
     void docDuocMa(const QString& ma);
     bool coDungDangCho() const { return static_cast<bool>(dungDangCho_); }
     // Completes the open stop: copies tepMau to the armed path and reports giay seconds.
@@ -55,21 +75,21 @@ public:
 
     std::vector<LanChuanBi> cacLanChuanBi;
     int soLanDung = 0;  // stops that reached a recording writer
+    std::vector<LanMo> cacLanMo;
+    int soLanLamMoi = 0;
+    QSize kichThuocXem() const { return kichThuocXem_; }
 
 private:
     void traKetQua(std::optional<KetQuaGhi> kq);
 
-    bool dangChay_ = true;
-    bool dangGhi_ = false;
     bool tatCoGhiTre_ = false;
-    int giayDaGhi_ = 0;
-    std::optional<QString> loiCamera_;
-    QString tenCamera_ = QStringLiteral("Webcam thử");
-    QString doPhanGiai_ = QStringLiteral("1280x720");
     QString tenShop_ = QStringLiteral("Shop");
     QString tienToNhan_;
     QStringList serial_;
     KhiDungXong dungDangCho_;
     QString tepTuHoanTat_;
     int giayTuHoanTat_ = 0;
+    QList<ThietBiCamera> thietBiSeThay_;
+    QSize kichThuocXem_;
+    double giuaHaiLanDo_ = 0.12;
 };
