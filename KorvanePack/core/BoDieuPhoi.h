@@ -91,8 +91,6 @@ public:
     // The last record saved, of either kind, however its recording was stopped.
     const std::optional<BanGhiVideo>& banGhiVuaLuu() const { return banGhiVuaLuu_; }
 
-    KhoDuLieu& kho() const { return kho_; }
-    CaiDat& caiDat() const { return caiDat_; }
     CongTiengBao& congTieng() const { return *tieng_; }
     std::optional<qint64> mbConTrong() const { return mbConTrong_; }
     bool dangXuLy() const { return dangXuLy_; }
