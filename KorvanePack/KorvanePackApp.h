@@ -56,7 +56,6 @@ public:
     QWidget* manHinhGoc() const { return cuaSo_.get(); }
     KhungChinh* khungChinh() const { return khung_; }
     TrangThaiApp& trangThai() const { return *trangThai_; }
-    CaiDat& caiDat() const { return *caiDat_; }
 
     static void apDungGiaoDien(const QString& giaoDien);
 
