@@ -112,9 +112,18 @@ TEST(GomDon, MapsWhatTheBoundAllowsAndKeepsTheFirstSample) {
     ASSERT_TRUE(mau);
     EXPECT_TRUE(mau->contains(QStringLiteral("khac"))) << mau->toStdString();
 
-    // A body that is not an object is the source's error, and takes nothing.
+    // A body that is not an object, torn, or nested past the reader's bound is the source's error, and takes
+    // nothing; a list of the wrong type, or one holding anything but objects, is a page without orders.
     GomDon hong(QStringLiteral("Thu"), 3, 2, khoa, mau);
-    for (const char* than : {"[]", "{", ""}) EXPECT_THROW(hong.doc(than, "orders", chuyen), LoiNguonDon) << than;
+    const std::string sau = R"({"orders":[{"id":"x","n":)" + std::string(300, '[') + std::string(300, ']') + "}]}";
+    for (const std::string& than : {std::string("[]"), std::string("{"), std::string(), sau,
+                                    std::string(R"({"orders":[{"id":"x"},{"id":)")}) {
+        EXPECT_THROW(hong.doc(QByteArray::fromStdString(than), "orders", chuyen), LoiNguonDon) << than.substr(0, 40);
+    }
+    for (const char* than : {R"({"orders":{"id":"x"}})", R"({"orders":"x"})", R"({"khac":[{"id":"x"}]})",
+                             R"({"orders":[{"id":"x"},7,null,"y"]})", R"({"orders":null})"}) {
+        EXPECT_EQ(hong.doc(than, "orders", chuyen), S::het) << than;
+    }
     EXPECT_TRUE(hong.layRa().isEmpty());
 }
 
