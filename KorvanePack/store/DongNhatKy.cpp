@@ -197,7 +197,7 @@ void viet(const json& v, std::string& ra) {
 
 std::optional<DongNhatKy> DongNhatKy::doc(QByteArrayView dong) {
     // nlohmann skips a byte-order mark before any text it parses; a line is taken as written.
-    if (coBomDau(dong)) return std::nullopt;
+    if (TepDongJson::coBom(dong)) return std::nullopt;
     const char* dau = dong.data();
     const char* cuoi = dong.data() + dong.size();
     if (!DocJson::trongDoSau(dau, cuoi, DocJson::kDoSauToiDa)) return std::nullopt;

@@ -5,8 +5,10 @@
 #include <optional>
 #include <string>
 
-// One line of the journal as every reader of it takes it: the check of the chain and the load of the last hash read
-// the same bytes the same way, or the program's next append could chain onto a line the check never saw.
+#include "store/TepDongJson.h"
+
+// One line of the journal as the check of the chain and the load of the last hash take it: both read the same
+// bytes the same way, or the program's next append could chain onto a line the check never saw.
 //
 // The journal is split on line feeds with empty pieces dropped, and a UTF-8 byte-order mark is taken off the start
 // of the file only (an editor may put one there; the program never writes one). A line that itself starts with one
@@ -23,7 +25,7 @@ public:
     // reader of the same rule calls broken there, and shift every line number after it.
     template <class F>
     static void tachDong(QByteArrayView noiDung, F&& moiDong) {
-        qsizetype i = coBomDau(noiDung) ? 3 : 0;
+        qsizetype i = TepDongJson::coBom(noiDung) ? 3 : 0;
         qint64 so = 0;
         while (i < noiDung.size()) {
             qsizetype ket = noiDung.indexOf('\n', i);
@@ -31,9 +33,6 @@ public:
             if (ket > i && !moiDong(++so, noiDung.sliced(i, ket - i))) return;
             i = ket + 1;
         }
-    }
-    static bool coBomDau(QByteArrayView b) {
-        return b.size() >= 3 && b[0] == '\xEF' && b[1] == '\xBB' && b[2] == '\xBF';
     }
 
     // The text under khoa, or none when it is missing or not text.

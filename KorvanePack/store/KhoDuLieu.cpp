@@ -69,8 +69,12 @@ QString KhoDuLieu::thangHienTai() const {
     return dinhDangNgay().dinhDang(dongHo_->gioThuc()).left(7);
 }
 
+QString KhoDuLieu::tepThang(const QString& thuMuc, const QString& tienTo, const QString& thang) {
+    return thuMuc + u'/' + tienTo + thang + QStringLiteral(".jsonl");
+}
+
 QString KhoDuLieu::tepThangHienTai(const QString& thuMuc, const QString& tienTo) const {
-    return thuMuc + u'/' + tienTo + thangHienTai() + QStringLiteral(".jsonl");
+    return tepThang(thuMuc, tienTo, thangHienTai());
 }
 
 QString KhoDuLieu::tepDonThangNay() const {
@@ -279,11 +283,6 @@ void KhoDuLieu::napDon(const QString& thuMuc, const QString& tienTo, int soTep) 
     napTep(tepDeNap(thuMuc, tienTo, soTep), {});
 }
 
-void KhoDuLieu::napVideo(const QString& thuMuc, const QString& tienTo, int soTep) {
-    luong_.kiem("KhoDuLieu::napVideo");
-    napTep({}, tepDeNap(thuMuc, tienTo, soTep));
-}
-
 void KhoDuLieu::napTep(QStringList tepDon, const QStringList& tepVideo) {
     ++phienBanDon_;
     // The indexes come out exactly as if every line were indexed in turn, oldest file first. Taken
@@ -306,7 +305,9 @@ void KhoDuLieu::napTep(QStringList tepDon, const QStringList& tepVideo) {
     });
 
     // The recordings go into their one table on a thread of their own, oldest file first so that the last
-    // line wins, while each piece of the orders' table is merged across the files on a core of its own.
+    // line wins, while each piece of the orders' table is merged across the files on a core of its own. The
+    // future of std::async waits for its thread when it goes, so on every way out, an exception included,
+    // the thread is done with this store and with video before they are.
     std::future<void> xongVideo = std::async(std::launch::async, [this, &video] {
         // The kind, camera, resolution and shop repeat in nearly every record: one copy of each text.
         QSet<QString> chung;
@@ -323,13 +324,6 @@ void KhoDuLieu::napTep(QStringList tepDon, const QStringList& tepVideo) {
             std::vector<BanGhiVideo>().swap(ds);
         }
     });
-    // Waited for on every way out, an exception included: the thread writes into this store.
-    struct ChoVideo {
-        std::future<void>& f;
-        ~ChoVideo() {
-            if (f.valid()) f.wait();
-        }
-    } choVideo{xongVideo};
     CacManh<QByteArray> donMoi;
     CacManh<int> tepCuaDon;  // the newest file that has the order, its index in don
     chayTrenMoiLoi(kSoManh, [&](qsizetype so) {
@@ -480,12 +474,7 @@ void KhoDuLieu::ghiLoDon(const QList<DonHang>& cacDon) const {
     const QString tep = tepDonThangNay();
     QByteArray lo;
     for (const DonHang& d : cacDon) {
-        try {
-            lo.append(d.thanhDong());
-        } catch (const std::exception& e) {
-            throw LoiTep(QStringLiteral("Không mã hoá được đơn hàng ") + d.id + QStringLiteral(": ") +
-                         QString::fromUtf8(e.what()));
-        }
+        lo.append(LoDon::maHoa(d));
         lo.append('\n');
     }
     TepDongJson::taoThuMuc(thuMucDon());
@@ -501,7 +490,7 @@ LoDon KhoDuLieu::ghiDonDaDoi(LoDon::AnhKho anh, const QList<DonHang>& cacDon) co
     // The month is read before the batch is encoded, when the fetch is over; the same month decides which
     // stored lines count as written already.
     const QString thang = thangHienTai();
-    const QString tep = thuMucDon() + u'/' + tienToDon() + thang + QStringLiteral(".jsonl");
+    const QString tep = tepThang(thuMucDon(), tienToDon(), thang);
     LoDon lo(std::move(anh), cacDon, thang);
     if (lo.cacDong().isEmpty()) return lo;
     TepDongJson::taoThuMuc(thuMucDon());
@@ -520,11 +509,6 @@ bool KhoDuLieu::chiMucLo(LoDon& lo, std::chrono::nanoseconds ngan, qsizetype toi
         lo.daDoiBang_ = true;
         if (theoAnh && lo.dongLon_) donTheoId_.doiBang(*lo.dongLon_);
         if (theoAnh && lo.maLon_) maToiId_.swap(*lo.maLon_);
-        // Either the maps replaced or grown copies that no longer fit: both go with the batch.
-        if (lo.dongLon_) lo.dongCu_.swap(*lo.dongLon_);
-        if (lo.maLon_) lo.maCu_.swap(*lo.maLon_);
-        lo.dongLon_.reset();
-        lo.maLon_.reset();
     }
     qsizetype soDon = 0;
     int buoc = 0;

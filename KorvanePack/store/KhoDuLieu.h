@@ -65,7 +65,6 @@ public:
     // of soNgayGiu days reaches back to, so cleanup and lookup see every video still kept.
     SoLuong napTatCa(int soThang, int soNgayGiu = 0);
     void napDon(const QString& thuMuc, const QString& tienTo, int soTep);
-    void napVideo(const QString& thuMuc, const QString& tienTo, int soTep);
 
     void capNhatDon(const DonHang& don);
     // Replaces the in-memory record after the caller appended it; an empty id is ignored.
@@ -84,9 +83,9 @@ public:
     void ghiDon(const DonHang& don);
     // Appends every order of one fetch to the current month's orders file as one write followed by one
     // sync, instead of one per order: 2,000 orders cost one fsync, and either all of their lines reach the
-    // disk or the file is left as it was. The sync engine calls it from its worker thread, so the desk
-    // never waits on it: it reads only the root and the clock, and the month is the one in which the
-    // lines are written. It does not take the folder lock (that is the GUI thread's): the caller takes
+    // disk or the file is left as it was. It may be called from a worker thread, so the desk never waits
+    // on it: it reads only the root and the clock, and the month is the one in which the lines are written
+    // (the sync engine's fetches go through ghiDonDaDoi below, which also leaves out unchanged orders). It does not take the folder lock (that is the GUI thread's): the caller takes
     // it with moKho() before handing the batch over, and writes nothing when that fails. Throws LoiTep.
     void ghiLoDon(const QList<DonHang>& cacDon) const;
     // The sync engine's way in for one fetch, in three steps. chupDon, on the GUI thread as the fetch
@@ -130,6 +129,8 @@ private:
     // Orders files and recordings files, each list oldest first, decoded and merged on every core.
     void napTep(QStringList tepDon, const QStringList& tepVideo);
     QString tepThangHienTai(const QString& thuMuc, const QString& tienTo) const;
+    // The month file of thang ("yyyy-MM").
+    static QString tepThang(const QString& thuMuc, const QString& tienTo, const QString& thang);
     void ghiDong(const QByteArray& dong, const QString& thuMuc, const QString& tienTo);
     void boMaCu(const QString& id, const QStringList& giuLai);
 

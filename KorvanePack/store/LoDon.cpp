@@ -7,9 +7,7 @@
 #include "store/DocJson.h"
 #include "store/LoiTep.h"
 
-namespace {
-
-QByteArray maHoa(const DonHang& d) {
+QByteArray LoDon::maHoa(const DonHang& d) {
     try {
         return d.thanhDong();
     } catch (const std::exception& e) {
@@ -18,21 +16,24 @@ QByteArray maHoa(const DonHang& d) {
     }
 }
 
-}  // namespace
+namespace {
 
-bool LoDon::giongDaLuu(const QByteArray& daLuu, const QByteArray& moi, const DonHang& don, const QString& thang) {
-    const auto o = DocJson::docDoiTuong(std::string_view(daLuu.constData(), size_t(daLuu.size())));
-    if (!o) return false;
+// Whether the record of this order would be left out, by the rule the constructor is described with; o is the
+// stored line daLuu, parsed.
+bool giongDaLuu(const simdjson::dom::object& o, const QByteArray& daLuu, const QByteArray& moi, const DonHang& don,
+                const QString& thang) {
     // Without the time of the sync that wrote it, nothing says which month file the line lies in.
-    const std::optional<QString> luc = DocJson::chuTuyChon(*o, "syncedAt");
+    const std::optional<QString> luc = DocJson::chuTuyChon(o, "syncedAt");
     if (!luc) return false;
     const std::optional<QDateTime> t = docThoiGianISO(*luc);
     if (!t || dinhDangNgay().dinhDang(*t).left(7) != thang) return false;
     if (don.syncedAt == luc) return daLuu == moi;
     DonHang cungLuc = don;
     cungLuc.syncedAt = luc;
-    return daLuu == maHoa(cungLuc);
+    return daLuu == LoDon::maHoa(cungLuc);
 }
+
+}  // namespace
 
 LoDon::LoDon(AnhKho anh, const QList<DonHang>& cacDon, const QString& thang) : phienBan_(anh.phienBan) {
     // The id's latest line in this batch, which stands in front of the stored one.
@@ -64,7 +65,10 @@ LoDon::LoDon(AnhKho anh, const QList<DonHang>& cacDon, const QString& thang) : p
             else
                 ++soIdMoi[BangManh<QByteArray>::manhCua(d.id)];
         }
-        if (daLuu && giongDaLuu(*daLuu, moi, d, thang)) continue;
+        // The stored line, parsed once for both questions asked of it; nothing parses JSON in between.
+        std::optional<simdjson::dom::object> cu;
+        if (daLuu) cu = DocJson::docDoiTuong(std::string_view(daLuu->constData(), size_t(daLuu->size())));
+        if (cu && giongDaLuu(*cu, *daLuu, moi, d, thang)) continue;
 
         Muc m;
         m.id = d.id;
@@ -76,13 +80,11 @@ LoDon::LoDon(AnhKho anh, const QList<DonHang>& cacDon, const QString& thang) : p
         ma_.append(ma);
         m.maCuoi = ma_.size();
         m.boDau = boMa_.size();
-        if (daLuu) {
+        if (cu) {
             // The codes of the line this one replaces that it no longer carries.
-            if (const auto o = DocJson::docDoiTuong(std::string_view(daLuu->constData(), size_t(daLuu->size())))) {
-                const QSet<QString> giu(ma.cbegin(), ma.cend());
-                for (const QString& c : DonHang::maTuJson(*o).tatCaMa())
-                    if (!giu.contains(c)) boMa_.append(c);
-            }
+            const QSet<QString> giu(ma.cbegin(), ma.cend());
+            for (const QString& c : DonHang::maTuJson(*cu).tatCaMa())
+                if (!giu.contains(c)) boMa_.append(c);
         }
         m.boCuoi = boMa_.size();
         m.dongDau = dong_.size();

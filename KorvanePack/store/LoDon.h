@@ -40,8 +40,9 @@ public:
     // The lines to append, each ending in a line feed; empty when nothing changed.
     const QByteArray& cacDong() const { return dong_; }
     qsizetype soDonGhi() const { return qsizetype(muc_.size()); }
-    // Whether the record of this order would be left out, by the rule above.
-    static bool giongDaLuu(const QByteArray& daLuu, const QByteArray& moi, const DonHang& don, const QString& thang);
+    // The order's line as it is written, without its line feed; throws LoiTep naming the order when it
+    // cannot be encoded.
+    static QByteArray maHoa(const DonHang& don);
 
 private:
     friend class KhoDuLieu;
@@ -63,12 +64,10 @@ private:
     QStringList boMa_;  // every order's dropped codes, one after the other
     quint64 phienBan_ = 0;
     // The store's maps grown to hold this batch, made on the worker from the snapshot: growing them on the
-    // GUI thread would copy every entry at once. Used only when the maps have not changed since.
+    // GUI thread would copy every entry at once. Used only when the maps have not changed since; swapped in,
+    // they then hold the maps they replaced, which go with the batch.
     std::optional<BangManh<QByteArray>> dongLon_;
     std::optional<BangManh<QString>> maLon_;
-    // The maps the grown ones replaced, let go of with the batch.
-    BangManh<QByteArray> dongCu_;
-    BangManh<QString> maCu_;
 
     // Where indexing stands: the next order, and how far into its dropped codes and codes it got.
     size_t tiep_ = 0;

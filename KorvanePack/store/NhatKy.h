@@ -78,7 +78,7 @@ public:
     // For a journal built on one thread and handed, with its store, to the thread it then lives on.
     void ganVaoLuongNay() { luong_.ganVaoLuongNay(); }
 
-    // The sorted, slash-escaped serialisation the journal hashes; exposed for the verifier's tests.
+    // The sorted, slash-escaped serialisation the journal hashes.
     static std::string tuanTuHoa(const std::string& jsonDump);
 
     // Lines longer than this are not ours: the program's own lines stay far below it.

@@ -102,10 +102,6 @@ bool catRieng(const QString& duongDan, QByteArrayView manh) {
     return false;
 }
 
-bool coBom(QByteArrayView b) {
-    return b.size() >= 3 && b[0] == '\xEF' && b[1] == '\xBB' && b[2] == '\xBF';
-}
-
 // Repairs the tail of an open file; returns the length the file has afterwards, or -1.
 off_t suaDuoiFd(int fd, const QString& duongDan, const std::function<bool(QByteArrayView)>& laDongTron = {}) {
     struct stat st;
@@ -133,7 +129,7 @@ off_t suaDuoiFd(int fd, const QString& duongDan, const std::function<bool(QByteA
     QByteArray manh(static_cast<qsizetype>(co - dau), Qt::Uninitialized);
     if (::pread(fd, manh.data(), static_cast<size_t>(manh.size()), dau) != manh.size()) return -1;
     // A text editor may have put a byte-order mark before the first line; the loader skips it.
-    const qsizetype bom = dau == 0 && coBom(manh) ? 3 : 0;
+    const qsizetype bom = dau == 0 && TepDongJson::coBom(manh) ? 3 : 0;
     const QByteArrayView dong(manh.constData() + bom, manh.size() - bom);
     if (laDongTron ? laDongTron(dong)
                    : DocJson::docDoiTuong(std::string_view(dong.data(), size_t(dong.size()))).has_value()) {
@@ -366,7 +362,7 @@ bool TepDongJson::docNguocTungDong(const QString& duongDan, DemDoc& dem,
     }
     ::close(fd);
     const char* const dong = dem.du.get() + dau;
-    const size_t bom = coBom(QByteArrayView(dong, qsizetype(cuoi - dau))) ? 3 : 0;
+    const size_t bom = TepDongJson::coBom(QByteArrayView(dong, qsizetype(cuoi - dau))) ? 3 : 0;
     if (cuoi > dau + bom) moiDong(QByteArrayView(dong + bom, qsizetype(cuoi - dau - bom)));
     return true;
 }

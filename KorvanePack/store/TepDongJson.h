@@ -12,6 +12,10 @@
 // written aside and renamed into place, and a line torn by a crash is repaired before the next append.
 class TepDongJson {
 public:
+    // Whether b starts with a UTF-8 byte-order mark, which an editor may put at the start of a file.
+    static bool coBom(QByteArrayView b) {
+        return b.size() >= 3 && b[0] == '\xEF' && b[1] == '\xBB' && b[2] == '\xBF';
+    }
     // Appends bytes (one or more whole lines ending in a line feed); creates the file atomically when
     // it does not exist yet. Throws LoiTep; on failure the file keeps the length it had before.
     static void noiDong(const QString& duongDan, QByteArrayView dong);
