@@ -19,6 +19,12 @@
 
 namespace {
 
+// A whole journal line by the journal's own rule, for every repair of its tail: a line another rule calls
+// torn would be cut aside while the chain still rests on it.
+bool laDongNhatKy(QByteArrayView dong) {
+    return DongNhatKy::doc(dong).has_value();
+}
+
 QString bamHex(const std::string& s) {
     unsigned char md[SHA256_DIGEST_LENGTH];
     SHA256(reinterpret_cast<const unsigned char*>(s.data()), s.size(), md);
@@ -98,7 +104,7 @@ void NhatKy::ghi(const QString& suKien, const QMap<QString, QString>& chiTiet) {
         chuoi += '\n';
         if (const auto loi = damBaoKhoa_()) return boQua(*loi);
         TepDongJson::taoThuMuc(thuMucData_);
-        TepDongJson::noiDong(duongDan_, QByteArrayView(chuoi.data(), qsizetype(chuoi.size())));
+        TepDongJson::noiDong(duongDan_, QByteArrayView(chuoi.data(), qsizetype(chuoi.size())), laDongNhatKy);
         vanTayDongTruoc_ = bam;
         loiGhi_.reset();
     } catch (const LoiTep& e) {
@@ -112,7 +118,7 @@ void NhatKy::napVanTayCuoi() {
     luong_.kiem("NhatKy::napVanTayCuoi");
     // A torn last line is cut before anything chains to it, so the journal keeps verifying.
     if (!damBaoKhoa_())
-        TepDongJson::suaDuoi(duongDan_, [](QByteArrayView dong) { return DongNhatKy::doc(dong).has_value(); });
+        TepDongJson::suaDuoi(duongDan_, laDongNhatKy);
     // Only the last line that carries a hash is wanted, so the journal is read from its end: the
     // start-up scan for unfinished recordings is what reads it whole.
     TepDongJson::DemDoc dem;

@@ -231,7 +231,8 @@ bool TepDongJson::ghiNguyenTu(const QString& duongDan, QByteArrayView noiDung, b
     return true;
 }
 
-void TepDongJson::noiDong(const QString& duongDan, QByteArrayView dong) {
+void TepDongJson::noiDong(const QString& duongDan, QByteArrayView dong,
+                          const std::function<bool(QByteArrayView)>& laDongTron) {
     for (int lan = 0; lan < 2; ++lan) {
         const int fd = moTepThuong(duongDan, O_RDWR | O_APPEND);
         if (fd < 0) {
@@ -243,7 +244,7 @@ void TepDongJson::noiDong(const QString& duongDan, QByteArrayView dong) {
             if (ghiNguyenTu(duongDan, dong, true)) return;
             continue;
         }
-        const off_t truoc = suaDuoiFd(fd, duongDan);
+        const off_t truoc = suaDuoiFd(fd, duongDan, laDongTron);
         if (truoc < 0) {
             const int e = errno;
             ::close(fd);

@@ -17,8 +17,10 @@ public:
         return b.size() >= 3 && b[0] == '\xEF' && b[1] == '\xBB' && b[2] == '\xBF';
     }
     // Appends bytes (one or more whole lines ending in a line feed); creates the file atomically when
-    // it does not exist yet. Throws LoiTep; on failure the file keeps the length it had before.
-    static void noiDong(const QString& duongDan, QByteArrayView dong);
+    // it does not exist yet. A last piece without its line feed is first repaired as suaDuoi does, by
+    // laDongTron. Throws LoiTep; on failure the file keeps the length it had before.
+    static void noiDong(const QString& duongDan, QByteArrayView dong,
+                        const std::function<bool(QByteArrayView)>& laDongTron = {});
 
     // Writes a new file under a temporary name in the same folder, then renames it into place.
     // With khongDe, an existing file is left alone and the call reports false.

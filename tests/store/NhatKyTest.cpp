@@ -439,6 +439,33 @@ TEST(NhatKy, DauBomVaSoNguyenDaiDocNhuNhau) {
     }
 }
 
+// A whole last line without its line feed that only the journal's own rule calls whole (a long integer) was
+// left as it was by a load that could not take the folder's lock; the first append, once the lock is free, must
+// end it by that same rule, not cut it aside and chain the new line to a line no longer there.
+TEST(NhatKy, GhiSauKhiKhoaDuocTraGiuDongCuoiSoDai) {
+    KhoTam t;
+    ghiBa(*t.kho);
+    const auto dong = cacDong(t.docTep(QStringLiteral("data/app.log.jsonl")));
+    const QByteArray cuoi = dongTay(bamCua(dong[2]), R"({"n":123456789012345678901234567890})");
+    t.vietTep(QStringLiteral("data/app.log.jsonl"), dong.join('\n') + '\n' + cuoi);
+    t.kho.reset();
+    std::optional<KhoDuLieu> giu;
+    giu.emplace(t.goc(), &t.dongHo, t.dungLuong);
+    ASSERT_FALSE(giu->moKho());
+    t.moLai(true);
+    ASSERT_TRUE(t.kho->moKho()) << "another store holds the folder's lock";
+    EXPECT_EQ(t.kho->nhatKy().vanTayDongTruoc().toLatin1(), bamCua(cuoi));
+
+    giu.reset();
+    t.kho->nhatKy().ghi(QStringLiteral("app_start"));
+    ASSERT_FALSE(t.kho->nhatKy().loiGhi());
+    const QByteArray sau = t.docTep(QStringLiteral("data/app.log.jsonl"));
+    EXPECT_TRUE(sau.startsWith(dong.join('\n') + '\n' + cuoi + '\n')) << sau.toStdString();
+    const auto kq = t.kho->nhatKy().kiemTra();
+    EXPECT_TRUE(kq.ok);
+    EXPECT_EQ(kq.soDong, 5);
+}
+
 // An integer past even a double's range is kept by its digits too; the independent reader, which sees numbers
 // through nlohmann's lexer, cannot follow there, so the line is checked against its hand-written bytes alone.
 TEST(NhatKy, SoNguyenQuaTamSoThuc) {
