@@ -14,12 +14,16 @@
 #include <QTemporaryDir>
 #include <cstdio>
 #include <functional>
-#include <thread>
 
 #include "core/CaiDat.h"
 #include "gia/core/HenGioTay.h"
 #include "gia/core/KhoKhoaBoNho.h"
 #include "sources/BoDongBo.h"
+#include "sources/HaravanClient.h"
+#include "sources/KiotVietClient.h"
+#include "sources/NhanhClient.h"
+#include "sources/PancakeClient.h"
+#include "sources/SapoClient.h"
 #include "sources/KenhHTTPCurl.h"
 #include "store/DocJson.h"
 #include "gia/store/DongHoGia.h"
@@ -67,13 +71,13 @@ struct NenTang {
 };
 
 const NenTang kCacNenTang[] = {
-    {"haravan", {{"token", "tok-1"}}, 50, R"({"orders":)", "}"},
-    {"kiotviet", {{"retailer", "shop1"}, {"clientId", "cid"}, {"clientSecret", "sec"}}, 100, R"({"data":)", "}"},
-    {"sapo", {{"store", "shop1"}, {"apiKey", "key"}, {"apiSecret", "sec"}}, 250, R"({"orders":)", "}"},
-    {"pancake", {{"shopId", "123"}, {"apiKey", "key"}}, 100, R"({"data":)", "}"},
+    {"haravan", {{"token", "tok-1"}}, HaravanClient::kCoTrang, R"({"orders":)", "}"},
+    {"kiotviet", {{"retailer", "shop1"}, {"clientId", "cid"}, {"clientSecret", "sec"}}, KiotVietClient::kCoTrang, R"({"data":)", "}"},
+    {"sapo", {{"store", "shop1"}, {"apiKey", "key"}, {"apiSecret", "sec"}}, SapoClient::kCoTrang, R"({"orders":)", "}"},
+    {"pancake", {{"shopId", "123"}, {"apiKey", "key"}}, PancakeClient::kCoTrang, R"({"data":)", "}"},
     {"nhanh",
      {{"appId", "app"}, {"businessId", "biz"}, {"accessToken", "tok"}},
-     100,
+     NhanhClient::kCoTrang,
      R"({"code":1,"paginator":{"next":[1]},"data":)",
      "}"},
 };

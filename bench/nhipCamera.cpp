@@ -35,7 +35,6 @@ extern "C" {
 #include "common/TemMau.h"
 #include "core/BoGhiVideoFFmpeg.h"
 #include "core/CameraEngine.h"
-#include "core/CumDieuPhoi.h"
 #include "core/DocMaVach.h"
 #include "core/GiuThuVienC.h"
 #include "core/NenTangCameraV4l2.h"
@@ -134,11 +133,12 @@ void inKhoang(const char* ten, const ThongKeKhoang& t) {
         qPrintable(t.timeBase));
 }
 
-// A writer that notes when it accepts its first frame, so the bench sees the moment the recording really begins.
-class BoGhiDo final : public BoGhiVideo {
+// A writer that hands each frame's outcome to the bench, so it sees the moment a recording really begins.
+class BoGhiTheoDoi final : public BoGhiVideo {
 public:
-    BoGhiDo(std::unique_ptr<BoGhiVideo> that, std::atomic<int64_t>* khungDau)
-        : that_(std::move(that)), dau_(khungDau) {}
+    using SauKhung = std::function<void(KetQuaThem)>;
+    BoGhiTheoDoi(std::unique_ptr<BoGhiVideo> that, SauKhung sauKhung)
+        : that_(std::move(that)), sauKhung_(std::move(sauKhung)) {}
     bool themDauVao(int rong, int cao, int64_t bitrate, double tocDo) override {
         return that_->themDauVao(rong, cao, bitrate, tocDo);
     }
@@ -148,51 +148,55 @@ public:
     QString loi() const override { return that_->loi(); }
     KetQuaThem themKhung(const QImage& anh, microseconds pts) override {
         const auto kq = that_->themKhung(anh, pts);
-        if (kq == KetQuaThem::chuaSan) ++soChuaSan;
-        int64_t khong = 0;
-        if (kq == KetQuaThem::daNhan)
-            dau_->compare_exchange_strong(khong, steady_clock::now().time_since_epoch().count());
+        sauKhung_(kq);
         return kq;
     }
     void ketThuc(std::function<void()> xong) override { that_->ketThuc(std::move(xong)); }
 
-    static inline std::atomic<int> soChuaSan{0};
 
 private:
     std::unique_ptr<BoGhiVideo> that_;
-    std::atomic<int64_t>* dau_;
+    SauKhung sauKhung_;
 };
 
+// The engine on the real camera platform and writers, as the program builds it, with the encoder of the next
+// recording made ahead; both its writers, the one made for a file and the one made ahead, report each frame.
+std::unique_ptr<CameraEngine> taoCameraTheoDoi(const BoGhiTheoDoi::SauKhung& sauKhung) {
+    auto cam = std::make_unique<CameraEngine>(
+        std::make_shared<NenTangCameraV4l2>(),
+        [sauKhung](const QString& p) -> std::unique_ptr<BoGhiVideo> {
+            auto w = BoGhiVideoFFmpeg::tao(p);
+            if (!w) return nullptr;
+            return std::make_unique<BoGhiTheoDoi>(std::move(w), sauKhung);
+        },
+        DongHo::heThong());
+    cam->datTaoBoGhiSan([sauKhung]() -> std::unique_ptr<BoGhiVideo> {
+        return std::make_unique<BoGhiTheoDoi>(BoGhiVideoFFmpeg::taoChuaCoFile(), sauKhung);
+    });
+    return cam;
+}
+
 struct CameraDo {
-    std::atomic<int64_t> khungDau{0};
+    std::atomic<bool> daCoKhung{false};
+    // Frames a recording was not yet ready for.
+    std::atomic<int> soChuaSan{0};
     std::unique_ptr<CameraEngine> cam;
 
     CameraDo() {
-        cam = std::make_unique<CameraEngine>(
-            std::make_shared<NenTangCameraV4l2>(),
-            [this](const QString& p) -> std::unique_ptr<BoGhiVideo> {
-                auto w = BoGhiVideoFFmpeg::tao(p);
-                if (!w) return nullptr;
-                return std::make_unique<BoGhiDo>(std::move(w), &khungDau);
-            },
-            DongHo::heThong());
-        // As the program does: the encoder of the next recording is made ahead.
-        cam->datTaoBoGhiSan([this]() -> std::unique_ptr<BoGhiVideo> {
-            return std::make_unique<BoGhiDo>(BoGhiVideoFFmpeg::taoChuaCoFile(), &khungDau);
+        cam = taoCameraTheoDoi([this](BoGhiVideo::KetQuaThem kq) {
+            if (kq == BoGhiVideo::KetQuaThem::chuaSan) ++soChuaSan;
+            if (kq == BoGhiVideo::KetQuaThem::daNhan) daCoKhung = true;
         });
         cam->moCamera(QString(CameraEngine::kTienToDoThi) + kDoThi, QStringLiteral("1920x1080"));
         while (cam->doPhanGiai().isEmpty()) cho(0.01);
     }
 
-    // Seconds from arming to the first frame the writer accepted.
-    double batDau(const QString& tep) {
-        khungDau = 0;
-        const auto a = steady_clock::now();
-        cam->hangDoi().chayDongBo(
-            [&] { cam->chuanBiGhi(system_clock::now(), tep, 1500, QStringLiteral("SPX1"), LoaiVideo::dongGoi); });
+    // Arms a recording and returns once the writer has accepted its first frame.
+    void batDau(const QString& tep) {
+        daCoKhung = false;
+        cam->chuanBiGhi(system_clock::now(), tep, 1500, QStringLiteral("SPX1"), LoaiVideo::dongGoi);
         cam->baoDaBatDauGhi();
-        while (khungDau.load() == 0) cho(0.001);
-        return duration<double>(steady_clock::time_point(steady_clock::duration(khungDau.load())) - a).count();
+        while (!daCoKhung.load()) cho(0.001);
     }
 
     std::optional<CameraEngine::KetQuaGhi> dung() {
@@ -223,12 +227,12 @@ GhiMuoiLamGiay ghiMuoiLamGiay(const QString& tep) {
     });
     cho(1.0);
     c.batDau(tep);
-    BoGhiDo::soChuaSan = 0;
+    c.soChuaSan = 0;
     const int truoc = denEngine.load();
     cho(15.0);
     const int sau = denEngine.load();
     const auto kq = c.dung();
-    return {thongKe({tep}, 1000.0 / 30), sau - truoc, kq ? kq->khung : -1, BoGhiDo::soChuaSan.load()};
+    return {thongKe({tep}, 1000.0 / 30), sau - truoc, kq ? kq->khung : -1, c.soChuaSan.load()};
 }
 
 void inGhi(const char* ten, const GhiMuoiLamGiay& g) {
@@ -297,31 +301,6 @@ struct DuongNhan {
     static double giay(int64_t tu, int64_t den) { return duration<double>(steady_clock::duration(den - tu)).count(); }
 };
 
-// A writer that stamps the first frame it accepts.
-class BoGhiDau final : public BoGhiVideo {
-public:
-    BoGhiDau(std::unique_ptr<BoGhiVideo> that, DuongNhan* d) : that_(std::move(that)), d_(d) {}
-    bool themDauVao(int rong, int cao, int64_t bitrate, double tocDo) override {
-        return that_->themDauVao(rong, cao, bitrate, tocDo);
-    }
-    bool moFile(const QString& duongDan) override { return that_->moFile(duongDan); }
-    bool batDau() override { return that_->batDau(); }
-    TrangThai trangThai() const override { return that_->trangThai(); }
-    QString loi() const override { return that_->loi(); }
-    KetQuaThem themKhung(const QImage& anh, microseconds pts) override {
-        const auto kq = that_->themKhung(anh, pts);
-        int64_t khong = 0;
-        if (kq == KetQuaThem::daNhan && d_->ghi.compare_exchange_strong(khong, DuongNhan::bayGio()))
-            d_->khungGhi = d_->soKhung.load() - 1;
-        return kq;
-    }
-    void ketThuc(std::function<void()> xong) override { that_->ketThuc(std::move(xong)); }
-
-private:
-    std::unique_ptr<BoGhiVideo> that_;
-    DuongNhan* d_;
-};
-
 // The program's own path from a label to its recording: the coordinator and its store, the engine with the
 // writer made ahead and the reader, on a 1080p30 graph in which a label of its own appears at 1 s, 6 s, 11 s and
 // 16 s, each for two seconds. Each is its own order's label, so each starts a recording; the bench stops it once
@@ -364,22 +343,13 @@ void batDauGhi(const QTemporaryDir& thuMuc) {
         const bool cham = lan == kSoLanMo - 1;
         cum_thu::Cum c;
         if (cham) LoiNhapXuatGia::chamKhiDongBo(QFileInfo(c.thuMuc.path()).canonicalFilePath().toStdString(), 200ms);
-        auto cam = std::make_unique<CameraEngine>(
-            std::make_shared<NenTangCameraV4l2>(),
-            [&d](const QString& p) -> std::unique_ptr<BoGhiVideo> {
-                auto w = BoGhiVideoFFmpeg::tao(p);
-                if (!w) return nullptr;
-                return std::make_unique<BoGhiDau>(std::move(w), &d);
-            },
-            DongHo::heThong());
-        cam->datTaoBoGhiSan([&d]() -> std::unique_ptr<BoGhiVideo> {
-            return std::make_unique<BoGhiDau>(BoGhiVideoFFmpeg::taoChuaCoFile(), &d);
+        auto cam = taoCameraTheoDoi([&d](BoGhiVideo::KetQuaThem kq) {
+            int64_t khong = 0;
+            if (kq == BoGhiVideo::KetQuaThem::daNhan && d.ghi.compare_exchange_strong(khong, DuongNhan::bayGio()))
+                d.khungGhi = d.soKhung.load() - 1;
         });
         CameraEngine* e = cam.get();
-        c.engine = e;
-        c.cumDieuPhoi = std::make_shared<CumDieuPhoi>(*c.kho, *c.caiDat, std::move(cam),
-                                                      std::make_unique<TiengBao>(std::make_unique<DauRaAmThanhGia>()));
-        c.dieuPhoi = &c.cumDieuPhoi->dieuPhoi();
+        c.taoDieuPhoi(std::move(cam));
         DocMaVach* doc = e->docMa();
         e->datNhanKhungDocMa([&d, doc](const QImage& k) {
             const int64_t so = d.soKhung++;

@@ -56,8 +56,8 @@ struct Cum {
         kho.reset();
     }
 
-    BoDieuPhoi& taoDieuPhoi() {
-        auto cam = std::make_unique<CameraEngine>();
+    // On the engine given, or on one of its own.
+    BoDieuPhoi& taoDieuPhoi(std::unique_ptr<CameraEngine> cam = std::make_unique<CameraEngine>()) {
         auto tb = std::make_unique<TiengBao>(std::make_unique<DauRaAmThanhGia>());
         engine = cam.get();
         tieng = tb.get();
