@@ -13,7 +13,6 @@
 #include "store/DocGio.h"
 #include "store/HangDoiTuanTu.h"
 #include "store/KhoDuLieu.h"
-#include "store/LoiTep.h"
 #include "store/TienIch.h"
 
 // What a run hands back from the worker thread.
@@ -123,8 +122,7 @@ QDateTime BoDongBo::mocBatDau(bool lay30Ngay) const {
 QDateTime BoDongBo::mocBatDau(bool lay30Ngay, const QString& nguon) const {
     const QDateTime bayGio = thoiDiemQt(ch_.dongHo->gioThuc()).toUTC();
     // The old platform's cursor says nothing about the new one's orders: a switch starts like a first run.
-    const bool mocCuaNguon = lanCuoi_.isValid() && (nguonMoc_.isEmpty() || nguonMoc_ == nguon);
-    if (lay30Ngay || !mocCuaNguon) return bayGio.addSecs(-kGiay30Ngay);
+    if (lay30Ngay || !lanCuoi_.isValid() || mocCuaNguonKhac(nguon)) return bayGio.addSecs(-kGiay30Ngay);
     return lanCuoi_.addSecs(-kGiayChongLap);
 }
 
@@ -175,11 +173,12 @@ void BoDongBo::batDauLuot(const QString& nguon, const std::shared_ptr<NguonDon>&
     // The new cursor is the moment before the first request: an order changed while a long fetch was
     // paging is then fetched again next time instead of being skipped.
     kq->mocTruocKhiLay = thoiDiemQt(ch_.dongHo->gioThuc()).toUTC();
-    if (lanCuoi_.isValid() && !nguonMoc_.isEmpty() && nguonMoc_ != nguon && !lay30Ngay) {
+    if (mocCuaNguonKhac(nguon) && !lay30Ngay) {
         ghiNhatKy(QStringLiteral("Đã đổi sang ") + tenNguon(nguon) + QStringLiteral(": lấy đơn 30 ngày gần nhất."));
     }
     kq->tuLuc = mocBatDau(lay30Ngay, nguon);
-    if (nguonHep_ != nguon) khoangHep_ = 0;
+    // Narrowed parts belong to the platform of the last run, whose cursor they split.
+    if (nguonMoc_ != nguon) khoangHep_ = 0;
     if (khoangHep_ > 0 && kq->tuLuc.addSecs(khoangHep_) < kq->mocTruocKhiLay) {
         kq->denLuc = kq->tuLuc.addSecs(khoangHep_);
     }
@@ -215,10 +214,8 @@ void BoDongBo::batDauLuot(const QString& nguon, const std::shared_ptr<NguonDon>&
             } else {
                 try {
                     kq->lo = kho_.ghiDonDaDoi(std::move(kq->anh), kq->cacDon);
-                } catch (const LoiTep& e) {
-                    kq->loiGhi = e.moTa();
                 } catch (const std::exception& e) {
-                    kq->loiGhi = QString::fromUtf8(e.what());
+                    kq->loiGhi = moTaLoi(e);
                 }
             }
             kq->tho = client->thoGanNhat();
@@ -313,7 +310,6 @@ void BoDongBo::hoanTatLuot(const std::shared_ptr<KetQuaLuot>& kq) {
 // halves until a part comes whole, then in growing parts again.
 QDateTime BoDongBo::mocMoiSauLuot(const KetQuaLuot& kq) {
     const QDateTime den = kq.denLuc.isValid() ? kq.denLuc : kq.mocTruocKhiLay;
-    nguonHep_ = kq.nguon;
     if (!kq.catBot) {
         khoangHep_ = kq.denLuc.isValid() ? std::min(khoangHep_ * 2, kGiay30Ngay) : 0;
         return den;

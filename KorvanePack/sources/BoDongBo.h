@@ -115,6 +115,10 @@ private:
     void datMauTho(const QString& v);
     void datLanCuoi(const QDateTime& v);
     QDateTime mocBatDau(bool lay30Ngay, const QString& nguon) const;
+    // Whether the stored cursor is another platform's: it then says nothing about nguon's orders.
+    bool mocCuaNguonKhac(const QString& nguon) const {
+        return lanCuoi_.isValid() && !nguonMoc_.isEmpty() && nguonMoc_ != nguon;
+    }
     QDateTime mocMoiSauLuot(const KetQuaLuot& kq);
     QString an(const QString& text) const;
 
@@ -132,7 +136,6 @@ private:
     // A window that a capped fetch out of update order could not cover is asked for in parts this long;
     // 0 while windows reach to now.
     qint64 khoangHep_ = 0;
-    QString nguonHep_;
     qint64 soDonLanCuoi_ = 0;
     QString loi_;
     QStringList nhatKy_;

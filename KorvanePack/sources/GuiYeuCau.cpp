@@ -30,8 +30,14 @@ double choSauGioiHan(const std::optional<QByteArray>& retryAfter, int lan) {
 }
 
 QString trichNguyenVan(const QByteArray& than) {
+    // Masks are longer than what they hide, so one may straddle the cut: the cut backs off to the start of
+    // the character it would split instead of throwing the whole excerpt away.
+    qsizetype n = std::min(than.size(), kByteNguyenVan);
+    if (n < than.size()) {
+        while (n > 0 && (static_cast<unsigned char>(than[n]) & 0xC0) == 0x80) --n;
+    }
     QStringDecoder giaiMa(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    QString s = giaiMa.decode(than.left(kByteNguyenVan));
+    QString s = giaiMa.decode(than.left(n));
     if (giaiMa.hasError()) return QString();
     return s;
 }
@@ -39,13 +45,7 @@ QString trichNguyenVan(const QByteArray& than) {
 QString trichNguyenVanSach(const QByteArray& than, const BoAnKhoa& anKhoa) {
     const QByteArray sach = anKhoa.anByte(than);
     if (coDauHieuKhoa(sach)) return kNguyenVanDaAn;
-    // Masks are longer than what they hide, so one may straddle the cut: the cut backs off to the start of
-    // the character it would split instead of throwing the whole excerpt away.
-    qsizetype n = std::min(sach.size(), kByteNguyenVan);
-    if (n < sach.size()) {
-        while (n > 0 && (static_cast<unsigned char>(sach[n]) & 0xC0) == 0x80) --n;
-    }
-    return trichNguyenVan(sach.left(n));
+    return trichNguyenVan(sach);
 }
 
 void choHoacDung(BoNgu& ngu, double giay) {

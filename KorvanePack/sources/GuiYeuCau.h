@@ -26,7 +26,8 @@ std::optional<double> docRetryAfter(const std::optional<QByteArray>& tieuDe);
 double choSauGioiHan(const std::optional<QByteArray>& retryAfter, int lan);
 // min(2^lan, 30) s, the wait after a transport or server failure.
 double choSauLoi(int lan);
-// The first 500 bytes as UTF-8; "" when they are not valid UTF-8 (a character cut at 500 included).
+// The first 500 bytes as UTF-8, cut back to the start of a character that byte 500 would split; "" when they
+// are not valid UTF-8.
 QString trichNguyenVan(const QByteArray& than);
 inline constexpr qsizetype kByteNguyenVan = 500;
 // The excerpt of a refused reply as it may be kept and shown: the whole reply is cleaned first (its

@@ -151,7 +151,8 @@ QString KiotVietClient::dinhDangMoc(const QDateTime& t, bool chiNgay) {
     return gioDiaPhuong(t, chiNgay ? QStringLiteral("yyyy-MM-dd") : QStringLiteral("yyyy-MM-dd HH:mm:ss"));
 }
 
-// The pages come in order of last change, so the engine never needs to narrow the window: denLuc is not sent.
+// The pages are asked for in order of last change. denLuc is not sent: the invoice filter documents no end
+// bound, so a window the engine narrows still reads to now.
 QList<DonHang> KiotVietClient::layDon(const QString& tuLuc, const QString&, const NhanTienDo& tienDo) {
     const auto bao = [&](const QString& dong) {
         if (tienDo) tienDo(dong);

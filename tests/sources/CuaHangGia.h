@@ -50,15 +50,7 @@ public:
     void phucVu(MayChuGia& may, const std::string& nguon) {
         using nlohmann::json;
         if (nguon == "haravan") {
-            may.get("/com/orders.json", [this](const httplib::Request& q, httplib::Response& r) {
-                const auto tu = giayISO(q.get_param_value("updated_at_min"));
-                if (!tu) return tuChoi(r);
-                const auto den = giayISO(q.get_param_value("updated_at_max"));
-                json ds = json::array();
-                for (const Don& d : trang(*tu, den.value_or(kVoCung), false, so(q, "page", 1) - 1, so(q, "limit", 50)))
-                    ds.push_back({{"id", d.id}, {"created_at", iso(d.tao)}, {"updated_at", iso(d.doi)}});
-                r.set_content(json{{"orders", ds}}.dump(), "application/json");
-            });
+            traTheoTrang(may, "/com/orders.json", "updated_at", "created_at");
         } else if (nguon == "kiotviet") {
             may.post("/kiotviet/connect/token", [](const httplib::Request&, httplib::Response& r) {
                 r.set_content(R"({"access_token":"AT1","expires_in":86400})", "application/json");
@@ -81,15 +73,7 @@ public:
                 if (sauTrang) sauTrang(++soTrang_);
             });
         } else if (nguon == "sapo") {
-            may.get("/sapo/shop1/admin/orders.json", [this](const httplib::Request& q, httplib::Response& r) {
-                const auto tu = giayISO(q.get_param_value("modified_on_min"));
-                if (!tu) return tuChoi(r);
-                const auto den = giayISO(q.get_param_value("modified_on_max"));
-                json ds = json::array();
-                for (const Don& d : trang(*tu, den.value_or(kVoCung), false, so(q, "page", 1) - 1, so(q, "limit", 50)))
-                    ds.push_back({{"id", d.id}, {"created_on", iso(d.tao)}, {"modified_on", iso(d.doi)}});
-                r.set_content(json{{"orders", ds}}.dump(), "application/json");
-            });
+            traTheoTrang(may, "/sapo/shop1/admin/orders.json", "modified_on", "created_on");
         } else if (nguon == "pancake") {
             may.get("/pancake/api/v1/shops/123/orders", [this](const httplib::Request& q, httplib::Response& r) {
                 if (q.get_param_value("updateStatus") != "updated_at") return tuChoi(r);
@@ -128,6 +112,21 @@ public:
     static std::string iso(qint64 t) { return dinhDangISO().dinhDang(QDateTime::fromSecsSinceEpoch(t)).toStdString(); }
 
 private:
+    // A Shopify-style list at duong, paged by page and limit, filtered by "<doi>_min" and "<doi>_max"; each order
+    // carries its creation under tao and its last change under doi.
+    void traTheoTrang(MayChuGia& may, const std::string& duong, const std::string& doi, const std::string& tao) {
+        may.get(duong, [this, doi, tao](const httplib::Request& q, httplib::Response& r) {
+            using nlohmann::json;
+            const auto tu = giayISO(q.get_param_value(doi + "_min"));
+            if (!tu) return tuChoi(r);
+            const auto den = giayISO(q.get_param_value(doi + "_max"));
+            json ds = json::array();
+            for (const Don& d : trang(*tu, den.value_or(kVoCung), false, so(q, "page", 1) - 1, so(q, "limit", 50)))
+                ds.push_back({{"id", d.id}, {tao, iso(d.tao)}, {doi, iso(d.doi)}});
+            r.set_content(json{{"orders", ds}}.dump(), "application/json");
+        });
+    }
+
     static constexpr qint64 kVoCung = std::numeric_limits<qint64>::max();
 
     static void tuChoi(httplib::Response& r) {

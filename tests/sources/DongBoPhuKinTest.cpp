@@ -78,6 +78,27 @@ std::vector<CuaHangGia::Don> chuaNhan(const CuaHangGia& ch, const KhoDuLieu& kho
     return ra;
 }
 
+// Every platform's order list answered with one body; KiotViet's token request gets its token first.
+void traMoiTrang(MayChuGia& may, const std::string& than) {
+    const auto xuLy = [than](const httplib::Request& q, httplib::Response& r) {
+        if (q.path == "/kiotviet/connect/token") {
+            r.set_content(R"({"access_token":"AT1","expires_in":86400})", "application/json");
+        } else {
+            r.set_content(than, "application/json");
+        }
+    };
+    may.get(".*(orders|invoices).*", xuLy);
+    may.post("/(kiotviet|nhanh)/.*", xuLy);
+    may.chay();
+}
+
+// The requests for orders the fake received, KiotViet's token requests aside.
+size_t soLanLayDon(const MayChuGia& may) {
+    size_t n = 0;
+    for (const auto& y : may.daNhan()) n += y.duongDan != "/kiotviet/connect/token";
+    return n;
+}
+
 }  // namespace
 
 // Each platform's real client over libcurl against a shop with more changed orders than one fetch may bring,
@@ -196,16 +217,7 @@ TEST(DongBoPhuKin, AnOversizedPageCountsAsManyEntriesAsItHolds) {
             than = R"({"total":1,"data":)" + trang + "}";
         }
         MayChuGia may;
-        const auto xuLy = [&](const httplib::Request& q, httplib::Response& r) {
-            if (q.path == "/kiotviet/connect/token") {
-                r.set_content(R"({"access_token":"AT1","expires_in":86400})", "application/json");
-            } else {
-                r.set_content(than, "application/json");
-            }
-        };
-        may.get(".*(orders|invoices).*", xuLy);
-        may.post("/(kiotviet|nhanh)/.*", xuLy);
-        may.chay();
+        traMoiTrang(may, than);
         luuKhoa(*m.khoKhoa, nt);
         m.caiDat->setNguonDon(QString::fromLatin1(id));
         auto& db = m.taoDongBo(m.cauHinhThat(may.goc()));
@@ -213,9 +225,7 @@ TEST(DongBoPhuKin, AnOversizedPageCountsAsManyEntriesAsItHolds) {
         EXPECT_EQ(db.soDonLanCuoi(), nt.tran);
         EXPECT_EQ(m.suKienDongBo().back().second["catBot"], "1");
         EXPECT_FALSE(db.nhatKy().filter(QStringLiteral("còn")).isEmpty()) << db.nhatKy().join('\n').toStdString();
-        size_t soTrang = 0;
-        for (const auto& y : may.daNhan()) soTrang += y.duongDan != "/kiotviet/connect/token";
-        EXPECT_EQ(soTrang, 1u);
+        EXPECT_EQ(soLanLayDon(may), 1u);
     }
 }
 
@@ -226,25 +236,14 @@ TEST(DongBoPhuKin, AReplyOverTheCapIsShownAsTooLargeAndNotFetchedAgain) {
         SCOPED_TRACE(nt.id);
         MoiTruongDongBo m;
         MayChuGia may;
-        const auto xuLy = [&](const httplib::Request& q, httplib::Response& r) {
-            if (q.path == "/kiotviet/connect/token") {
-                r.set_content(R"({"access_token":"AT1","expires_in":86400})", "application/json");
-            } else {
-                r.set_content(qua, "application/json");
-            }
-        };
-        may.get(".*(orders|invoices).*", xuLy);
-        may.post("/(kiotviet|nhanh)/.*", xuLy);
-        may.chay();
+        traMoiTrang(may, qua);
         luuKhoa(*m.khoKhoa, nt);
         m.caiDat->setNguonDon(QString::fromLatin1(nt.id));
         auto& db = m.taoDongBo(m.cauHinhThat(may.goc()));
         m.chayDongBo();
         EXPECT_EQ(db.loi(), QStringLiteral("Máy chủ trả về dữ liệu quá lớn."));
         EXPECT_EQ(db.trangThai(), QStringLiteral("Đồng bộ lỗi."));
-        size_t soLan = 0;
-        for (const auto& y : may.daNhan()) soLan += y.duongDan != "/kiotviet/connect/token";
-        EXPECT_EQ(soLan, 1u);
+        EXPECT_EQ(soLanLayDon(may), 1u);
         // The detail line names the request, its secrets masked.
         EXPECT_EQ(db.nhatKy().filter(QStringLiteral("http://127.0.0.1")).size(), 1);
     }
