@@ -33,9 +33,4 @@ CumDieuPhoi::CumDieuPhoi(KhoDuLieu& kho, CaiDat& caiDat, std::unique_ptr<CameraE
 CumDieuPhoi::CumDieuPhoi(KhoDuLieu& kho, CaiDat& caiDat, BoDieuPhoi::PhuThuoc phuThuoc)
     : camera_(phuThuoc.camera), dieuPhoi_(std::make_unique<BoDieuPhoi>(kho, caiDat, std::move(phuThuoc))) {}
 
-CumDieuPhoi::~CumDieuPhoi() {
-    dieuPhoi_.reset();
-    congTieng_.reset();
-    tieng_.reset();
-    engine_.reset();
-}
+CumDieuPhoi::~CumDieuPhoi() = default;

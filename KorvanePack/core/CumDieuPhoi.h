@@ -33,6 +33,7 @@ public:
     CongCamera& camera() const { return *camera_; }
 
 private:
+    // Released in the reverse of this order: the coordinator first, the engine last.
     std::unique_ptr<CameraEngine> engine_;
     std::unique_ptr<TiengBao> tieng_;
     std::unique_ptr<TiengBaoQuaCong> congTieng_;

@@ -9,7 +9,6 @@
 #include "core/TrangThaiApp.h"
 
 class CaiDat;
-class BoDieuPhoi;
 class CongDongBo;
 class CongSaoLuu;
 class CumDieuPhoi;

@@ -422,15 +422,13 @@ SaoLuu::KetQuaChep SaoLuu::chepVaoThuMuc(const QString& thuMucGoc, const QString
     }
     const auto xong = [&](LoiChep loi) {
         kq.loi = loi;
-        kq.daChep = loi == LoiChep::khong;
         return kq;
     };
     // The destination as a relative path below the backup folder, as duongDanBanSao made it.
     const QString sao = QDir::cleanPath(thuMucSaoLuu);
-    const QString tienTo = sao.endsWith(u'/') ? sao : sao + u'/';
     const QString sach = QDir::cleanPath(dich);
-    if (!sach.startsWith(tienTo) || sach.size() == tienTo.size()) return xong(LoiChep::khac);
-    QStringList cacTang = sach.mid(tienTo.size()).split(u'/', Qt::SkipEmptyParts);
+    if (!namDuoi(sach, sao)) return xong(LoiChep::khac);
+    QStringList cacTang = sach.mid(sao.size()).split(u'/', Qt::SkipEmptyParts);
     if (cacTang.isEmpty()) return xong(LoiChep::khac);
     const QByteArray ten = QFile::encodeName(cacTang.takeLast());
 
@@ -532,7 +530,7 @@ void SaoLuu::saoLuuBuToanBo() {
                 if (!ban) return;
                 const int tong = static_cast<int>(ds->size());
                 if (viTri != ViTri::rieng)
-                    ban->ketThuc(tong, Dem{0, tong}, viTri);
+                    ban->ketThuc(tong, Dem{.loi = tong}, viTri);
                 else if (ds->empty())
                     ban->ketThuc(0, Dem{});
                 else
@@ -559,19 +557,17 @@ void SaoLuu::chayTiep(std::shared_ptr<std::vector<Viec>> ds, size_t i, Dem dem) 
                 if (!ban) return;
                 // The folder is no backup at all: nothing is tried, and every file stays without a copy.
                 if (kq.viTri != ViTri::rieng) {
-                    ban->ketThuc(tong, Dem{0, tong}, kq.viTri);
+                    ban->ketThuc(tong, Dem{.loi = tong}, kq.viTri);
                     return;
                 }
                 Dem moi = dem;
-                if (kq.daChep) {
-                    ++moi.xong;
-                } else {
+                if (!kq.daChep()) {
                     ++moi.loi;
                     if (kq.loi == LoiChep::vaoThuMucDuLieu) ++moi.vaoThuMucDuLieu;
                     if (kq.loi == LoiChep::chinhTepGoc) ++moi.chinhTepGoc;
                     if (kq.loi == LoiChep::biChan) ++moi.biChan;
                 }
-                ban->datTrangThai(QStringLiteral("Đã xử lý %1/%2…").arg(moi.xong + moi.loi).arg(tong));
+                ban->datTrangThai(QStringLiteral("Đã xử lý %1/%2…").arg(i + 1).arg(tong));
                 ban->chayTiep(ds, i + 1, moi);
             },
             Qt::QueuedConnection);

@@ -79,9 +79,9 @@ public:
     // the copy belongs. khac is everything else: a drive gone or full, a source that cannot be read.
     enum class LoiChep { khong, vaoThuMucDuLieu, chinhTepGoc, biChan, khac };
     struct KetQuaChep {
-        bool daChep = false;
         ViTri viTri = ViTri::rieng;  // anything but rieng: nothing was tried
         LoiChep loi = LoiChep::khong;
+        bool daChep() const { return loi == LoiChep::khong; }
     };
     // A backup folder that has vanished is never made again, nor one without the marker: either is the mount
     // point of an unplugged drive, and copying there would quietly fill the internal disk instead.
@@ -109,9 +109,8 @@ private:
     };
     void datTrangThai(const QString& s);
     void datDangChay(bool b);
-    // What a catch-up run has counted so far; the failures by reason add up to loi.
+    // What a catch-up run has counted of its failures so far; those by reason add up to loi.
     struct Dem {
-        int xong = 0;
         int loi = 0;
         int vaoThuMucDuLieu = 0;
         int chinhTepGoc = 0;

@@ -329,9 +329,9 @@ QWidget* ManHinhHangHoan::taoToKhai() {
     l->addWidget(chuDaLuu_);
 
     connect(chonLyDo_, &QComboBox::currentIndexChanged, moHinh_,
-            [this](int i) { moHinh_->datLyDo(chonLyDo_->itemData(i).toString()); });
+            [this] { moHinh_->datLyDo(idDangChon(chonLyDo_)); });
     connect(chonXuLy_, &QComboBox::currentIndexChanged, moHinh_,
-            [this](int i) { moHinh_->datXuLy(chonXuLy_->itemData(i).toString()); });
+            [this] { moHinh_->datXuLy(idDangChon(chonXuLy_)); });
     connect(oSerial_, &QLineEdit::textChanged, moHinh_, &MoHinhHangHoan::datSerialNhanVe);
     connect(oGhiChu_, &QLineEdit::textChanged, moHinh_, &MoHinhHangHoan::datGhiChu);
     connect(nutLuu_, &QPushButton::clicked, moHinh_, &MoHinhHangHoan::luuToKhai);

@@ -69,7 +69,6 @@ struct Cum {
         dieuPhoi = &cumDieuPhoi->dieuPhoi();
     }
     ~Cum() {
-        dieuPhoi = nullptr;
         cumDieuPhoi.reset();
         kho.reset();
     }

@@ -695,7 +695,7 @@ TEST(SaoLuu, LienKetDoiGiuaChungKhongDuaBanSaoVaoThuMucDuLieu) {
             if (++soKhoi == 1) ca.doi(m.goc, m.sao);
         });
         EXPECT_EQ(kq.loi, ca.loi);
-        EXPECT_EQ(kq.daChep, ca.loi == L::khong);
+        EXPECT_EQ(kq.daChep(), ca.loi == L::khong);
         EXPECT_GE(soKhoi, 3);
         if (ca.loi == L::khong) {
             EXPECT_EQ(doc(dich), noiDung);
