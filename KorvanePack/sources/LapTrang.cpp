@@ -28,6 +28,12 @@ LapTrang::SauTrang GomDon::doc(const QByteArray& than, const char* khoaDanhSach,
     const std::optional<nlohmann::json> tl = docDoiTuong(than);
     if (!tl) nemDuLieuKhongDoc(tenNguon_);
     const std::vector<const nlohmann::json*> ds = danhSachDoiTuong(layKhoa(&*tl, khoaDanhSach));
+    nhan(ds, chuyen, xem);
+    if (hanMuc_.daCham()) return LapTrang::SauTrang::dungLai;
+    return static_cast<int>(ds.size()) < coTrang_ ? LapTrang::SauTrang::het : LapTrang::SauTrang::conNua;
+}
+
+qsizetype GomDon::nhan(const std::vector<const nlohmann::json*>& ds, const Chuyen& chuyen, const Xem& xem) {
     if (!ds.empty()) {
         std::lock_guard lk(khoa_);
         if (!mau_) mau_ = mauTho(*ds.front());
@@ -38,6 +44,5 @@ LapTrang::SauTrang GomDon::doc(const QByteArray& than, const char* khoaDanhSach,
         if (xem) xem(muc, i);
         if (auto d = chuyen(muc)) ra_.append(std::move(*d));
     }
-    if (hanMuc_.daCham()) return LapTrang::SauTrang::dungLai;
-    return static_cast<int>(ds.size()) < coTrang_ ? LapTrang::SauTrang::het : LapTrang::SauTrang::conNua;
+    return lay;
 }

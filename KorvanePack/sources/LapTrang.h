@@ -60,11 +60,11 @@ private:
     bool tranRoi_ = false;
 };
 
-// One fetch's pages of a platform that answers with a list of order objects (KiotViet, Pancake, Sapo), read
-// the same way on every page: the reply parsed, the list taken out of it, its first entry kept as the raw
-// sample while none is kept yet, the entries the bound still allows mapped, and what the page's size says of
-// the pages after it. How a page is asked for, how an entry maps and where the next page starts stay with the
-// client.
+// One fetch's pages of a platform that answers with a list of order objects, read the same way on every page:
+// the list's first entry kept as the raw sample while none is kept yet and the entries the bound still allows
+// mapped; for the clients whose reply holds the list under one key and whose short page ends the list
+// (KiotViet, Pancake, Sapo), also the reply parsed and what the page's size says of the pages after it. How a
+// page is asked for, how an entry maps and where the next page starts stay with the client.
 class GomDon {
 public:
     using Chuyen = std::function<std::optional<DonHang>(const nlohmann::json& muc)>;
@@ -79,6 +79,10 @@ public:
     // throws the source's "not readable" error. dungLai once the bound is met, het after a page shorter
     // than coTrang; conNua otherwise, and the client then moves on to the next page.
     LapTrang::SauTrang doc(const QByteArray& than, const char* khoaDanhSach, const Chuyen& chuyen, const Xem& xem = {});
+    // Takes one page's entries, already taken out of its reply; returns how many the bound let through.
+    qsizetype nhan(const std::vector<const nlohmann::json*>& ds, const Chuyen& chuyen, const Xem& xem = {});
+    // Whether the bound is met.
+    bool daCham() const { return hanMuc_.daCham(); }
     // The orders mapped so far, handed over.
     QList<DonHang> layRa() { return std::move(ra_); }
 

@@ -258,8 +258,8 @@ QList<DonHang> NhanhClient::layDon(const QString& tuLuc, const QString& denLuc, 
     }
     const ordered_json locNgay{{"updatedAtFrom", tu}, {"updatedAtTo", den}};
     std::optional<json> tiep;
-    HanMucDon hanMuc(qsizetype(kCoTrang) * kTranTrang);
-    QList<DonHang> ra;
+    GomDon gom(tenNhanh(), kCoTrang, kTranTrang, khoa_, thoGanNhat_);
+    const GomDon::Chuyen chuyen = [this](const json& o) { return chuyenDon(o); };
     const auto docTrang = [&](int) {
         ordered_json phanTrang{{"size", kCoTrang}};
         if (tiep) phanTrang["next"] = ordered_json(*tiep);
@@ -270,14 +270,7 @@ QList<DonHang> NhanhClient::layDon(const QString& tuLuc, const QString& denLuc, 
         std::vector<const json*> trang = danhSachDoiTuong(layKhoa(&tl, "data"));
         if (trang.empty()) trang = danhSachDoiTuong(layKhoa(&duLieu, "orders"));
         if (trang.empty()) trang = danhSachDoiTuong(layKhoa(&tl, "orders"));
-        if (!trang.empty()) {
-            std::lock_guard lk(khoa_);
-            if (!thoGanNhat_) thoGanNhat_ = mauTho(*trang.front());
-        }
-        const qsizetype lay = hanMuc.nhan(qsizetype(trang.size()));
-        for (qsizetype i = 0; i < lay; ++i) {
-            if (auto d = chuyenDon(*trang[size_t(i)])) ra.append(std::move(*d));
-        }
+        const qsizetype lay = gom.nhan(trang, chuyen);
         // Only a missing or null "next" ends the list: a short page with one (orders deleted or filtered out
         // meanwhile) still has more behind it.
         const json* t = layTheoDuong(tl, {"paginator", "next"});
@@ -285,7 +278,7 @@ QList<DonHang> NhanhClient::layDon(const QString& tuLuc, const QString& denLuc, 
         tiep = giaTriTiep(t);
         if (lay < qsizetype(trang.size())) return LapTrang::SauTrang::dungLai;
         if (!tiep) return LapTrang::SauTrang::het;
-        return hanMuc.daCham() ? LapTrang::SauTrang::dungLai : LapTrang::SauTrang::conNua;
+        return gom.daCham() ? LapTrang::SauTrang::dungLai : LapTrang::SauTrang::conNua;
     };
     const LapTrang::KetThuc ketThuc = LapTrang::chay(docTrang, kTranTrang);
     const bool catBot = ketThuc == LapTrang::KetThuc::conTrang;
@@ -295,7 +288,7 @@ QList<DonHang> NhanhClient::layDon(const QString& tuLuc, const QString& denLuc, 
     }
     if (catBot && tienDo)
         tienDo(tenNhanh() + QStringLiteral(" còn đơn chưa lấy hết — giữ mốc lại, lượt sau lấy tiếp."));
-    return ra;
+    return gom.layRa();
 }
 
 bool NhanhClient::laMaHuy(const json& noi) {
