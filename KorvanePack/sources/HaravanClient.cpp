@@ -1,6 +1,5 @@
 #include "sources/HaravanClient.h"
 
-#include <QRegularExpression>
 #include <QSet>
 #include <QUrl>
 #include <limits>
@@ -246,11 +245,8 @@ QString HaravanClient::thuKetNoi() {
 
 QList<DonHang> HaravanClient::layTheoTrang(const QString& tuLucVao, const QString& denLucVao, const NhanTienDo& tienDo,
                                            int coTrang, int tranTrang) {
-    static const QRegularExpression kPhanNghin(QStringLiteral("\\.\\d{3}Z$"));
-    QString tuLuc = tuLucVao;
-    tuLuc.replace(kPhanNghin, QStringLiteral("Z"));
-    QString denLuc = denLucVao;
-    denLuc.replace(kPhanNghin, QStringLiteral("Z"));
+    const QString tuLuc = boPhanNghinGiay(tuLucVao);
+    const QString denLuc = boPhanNghinGiay(denLucVao);
     const auto bao = [&](const QString& dong) {
         if (tienDo) tienDo(dong);
     };

@@ -38,10 +38,6 @@ QString tenNhanh() {
     return tenNguon(QStringLiteral("nhanh"));
 }
 
-qint64 giayUnix(std::chrono::system_clock::time_point t) {
-    return std::chrono::duration_cast<std::chrono::seconds>(t.time_since_epoch()).count();
-}
-
 // The platform's times are Unix seconds, sometimes as digits in a text; stored as the program's UTC text so
 // that lookup, reconciliation and the cursor read them. None for anything that is no plausible time.
 std::optional<QString> gioTuUnix(const json* v) {
@@ -244,8 +240,7 @@ QString NhanhClient::thuKetNoi() {
 }
 
 QList<DonHang> NhanhClient::layDon(const QString& tuLuc, const QString& denLuc, const NhanTienDo& tienDo) {
-    const std::optional<QDateTime> denHep = denLuc.isEmpty() ? std::nullopt : docThoiGianISO(denLuc);
-    const qint64 den = denHep ? denHep->toSecsSinceEpoch() : giayUnix(mt_.dongHo->gioThuc()) + kQuaHienTai;
+    const qint64 den = giayKetThuc(denLuc, *mt_.dongHo, kQuaHienTai);
     qint64 tu = mocBatDau(tuLuc, *mt_.dongHo).toSecsSinceEpoch();
     if (den - tu > kCuaSoToiDa) {
         // A wider window is refused outright, which would stop every later run at the same cursor.

@@ -21,10 +21,6 @@ const QString kTen = QStringLiteral("Pancake");
 const QString kDongKhongLoc =
     QStringLiteral("Pancake không lọc được theo ngày nên chỉ lấy vài trang mới nhất — giữ mốc lại.");
 
-qint64 giayUnix(std::chrono::system_clock::time_point t) {
-    return std::chrono::duration_cast<std::chrono::seconds>(t.time_since_epoch()).count();
-}
-
 // Pancake writes its times without a zone, and they are UTC (its own examples run whole Vietnamese days
 // from 17:00 to 16:59:59). Stored with the designator, so that no reader takes them as the desk's local
 // time; a text with a zone, or of another shape, stays as the platform sent it.
@@ -110,8 +106,7 @@ QList<DonHang> PancakeClient::layDon(const QString& tuLuc, const QString& denLuc
     };
     // Without an end of its own the window ends an hour past now: the engine moves its cursor to the moment
     // the fetch started, so a window closed then would only lose the orders changed while the pages were read.
-    const std::optional<QDateTime> den = denLuc.isEmpty() ? std::nullopt : docThoiGianISO(denLuc);
-    const QString denLucGui = QString::number(den ? den->toSecsSinceEpoch() : giayUnix(mt_.dongHo->gioThuc()) + 3'600);
+    const QString denLucGui = QString::number(giayKetThuc(denLuc, *mt_.dongHo, 3'600));
     bool locNgay = true;
     GomDon gom(kTen, kCoTrang, kTranTrangLoc, khoa_, thoGanNhat_);
     const auto docTrang = [&](int soTrang) {

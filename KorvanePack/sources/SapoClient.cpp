@@ -1,6 +1,5 @@
 #include "sources/SapoClient.h"
 
-#include <QRegularExpression>
 #include <QSet>
 
 #include "sources/DocJSON.h"
@@ -70,11 +69,8 @@ QString SapoClient::thuKetNoi() {
 }
 
 QList<DonHang> SapoClient::layDon(const QString& tuLucVao, const QString& denLucVao, const NhanTienDo& tienDo) {
-    static const QRegularExpression kPhanNghin(QStringLiteral("\\.\\d{3}Z$"));
-    QString tuLuc = tuLucVao;
-    tuLuc.replace(kPhanNghin, QStringLiteral("Z"));
-    QString denLuc = denLucVao;
-    denLuc.replace(kPhanNghin, QStringLiteral("Z"));
+    const QString tuLuc = boPhanNghinGiay(tuLucVao);
+    const QString denLuc = boPhanNghinGiay(denLucVao);
     GomDon gom(kTen, kCoTrang, kTranTrang, khoa_, thoGanNhat_);
     const auto docTrang = [&](int trang) {
         CapThamSo thamSo{{QStringLiteral("modified_on_min"), tuLuc}};

@@ -1,5 +1,6 @@
 #include "sources/TienIchKhach.h"
 
+#include <QRegularExpression>
 #include <QTimeZone>
 #include <limits>
 
@@ -114,6 +115,20 @@ QDateTime mocBatDau(const QString& moc, const DongHo& dongHo) {
     const auto bayGio = dongHo.gioThuc() - std::chrono::seconds(2'592'000);
     return QDateTime::fromMSecsSinceEpoch(
         std::chrono::duration_cast<std::chrono::milliseconds>(bayGio.time_since_epoch()).count(), QTimeZone::utc());
+}
+
+qint64 giayUnix(std::chrono::system_clock::time_point t) {
+    return std::chrono::duration_cast<std::chrono::seconds>(t.time_since_epoch()).count();
+}
+
+qint64 giayKetThuc(const QString& denLuc, const DongHo& dongHo, qint64 quaHienTai) {
+    const std::optional<QDateTime> den = denLuc.isEmpty() ? std::nullopt : docThoiGianISO(denLuc);
+    return den ? den->toSecsSinceEpoch() : giayUnix(dongHo.gioThuc()) + quaHienTai;
+}
+
+QString boPhanNghinGiay(QString iso) {
+    static const QRegularExpression kPhanNghin(QStringLiteral("\\.\\d{3}Z$"));
+    return iso.replace(kPhanNghin, QStringLiteral("Z"));
 }
 
 QString gioDiaPhuong(const QDateTime& t, const QString& mau) {

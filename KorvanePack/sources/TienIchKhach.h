@@ -4,6 +4,7 @@
 #include <QDateTime>
 #include <QList>
 #include <QString>
+#include <chrono>
 #include <nlohmann/json.hpp>
 #include <optional>
 #include <vector>
@@ -37,6 +38,12 @@ std::vector<const nlohmann::json*> danhSachDoiTuong(const nlohmann::json* giaTri
 // Where a fetch starts: the checkpoint read as an internet date-time (with or without fractional
 // seconds), else thirty days before now.
 QDateTime mocBatDau(const QString& moc, const DongHo& dongHo);
+// Where a fetch ends, in Unix seconds: denLuc when the engine narrowed the window, else quaHienTai seconds past
+// now.
+qint64 giayKetThuc(const QString& denLuc, const DongHo& dongHo, qint64 quaHienTai);
+qint64 giayUnix(std::chrono::system_clock::time_point t);
+// An internet date-time with its milliseconds dropped ("….123Z" → "…Z"), for filters that take whole seconds.
+QString boPhanNghinGiay(QString iso);
 // The time in this machine's zone by a fixed numeric pattern ("yyyy-MM-dd HH:mm:ss").
 QString gioDiaPhuong(const QDateTime& t, const QString& mau);
 
