@@ -83,7 +83,7 @@ ManHinhCaiDat::ManHinhCaiDat(CongCameraManHinh* camera, const KhoDuLieu& kho, Co
     mucKhoiDong_ = new MucKhoiDong(nenTang.tuKhoiDong, cotWidget);
     cot->addWidget(mucKhoiDong_);
     // The folder shown is the one the store was opened on: a new data folder applies only after a restart.
-    cot->addWidget(new MucPhanMem(&kho, kho.thuMucGoc(), nenTang.moThuMuc, cotWidget));
+    cot->addWidget(new MucPhanMem(kho, nenTang.moThuMuc, cotWidget));
     setWidget(nen);
 }
 

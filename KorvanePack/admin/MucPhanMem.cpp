@@ -10,8 +10,11 @@
 #include "shell/NhanMau.h"
 #include "shell/PhongChu.h"
 
-MucPhanMem::MucPhanMem(const KhoDuLieu* kho, const QString& thuMucGoc, MoThuMuc moThuMuc, QWidget* parent)
-    : TheMuc(QStringLiteral("Phần mềm"), parent), kho_(kho), thuMucGoc_(thuMucGoc), moThuMuc_(std::move(moThuMuc)) {
+MucPhanMem::MucPhanMem(const KhoDuLieu& kho, MoThuMuc moThuMuc, QWidget* parent)
+    : TheMuc(QStringLiteral("Phần mềm"), parent),
+      kho_(kho),
+      thuMucGoc_(kho.thuMucGoc()),
+      moThuMuc_(std::move(moThuMuc)) {
     if (!moThuMuc_) moThuMuc_ = [](const QString& d) { QDesktopServices::openUrl(QUrl::fromLocalFile(d)); };
 
     QLabel* phienBan = nullptr;
@@ -63,7 +66,7 @@ QString MucPhanMem::chuDaNap(qsizetype soDon, qsizetype soVideo) {
 
 void MucPhanMem::kiemTraNhatKy() {
     // With no store there is no journal that could be vouched for.
-    const QString chu = kho_ ? chuKetQua(kho_->nhatKy().kiemTra()) : chuKetQua({});
+    const QString chu = chuKetQua(kho_.nhatKy().kiemTra());
     ketQuaNhatKy_ = chu;
     chuKetQua_->setText(chu);
     chuKetQua_->datMau(chu.startsWith(QStringLiteral("Nguyên vẹn")) ? BangMau::mauXanhLa : BangMau::mauDo);
@@ -72,7 +75,7 @@ void MucPhanMem::kiemTraNhatKy() {
 }
 
 void MucPhanMem::lamMoiSoLuong() {
-    giaTriDaNap_->setText(kho_ ? chuDaNap(kho_->donTheoId().size(), kho_->videoTheoId().size()) : chuDaNap(0, 0));
+    giaTriDaNap_->setText(chuDaNap(kho_.donTheoId().size(), kho_.videoTheoId().size()));
 }
 
 void MucPhanMem::showEvent(QShowEvent* e) {

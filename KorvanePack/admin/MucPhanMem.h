@@ -19,8 +19,8 @@ class MucPhanMem : public TheMuc {
 public:
     using MoThuMuc = std::function<void(const QString& duongDan)>;
 
-    // thuMucGoc is the folder the store was opened on, not the setting as it stands now.
-    MucPhanMem(const KhoDuLieu* kho, const QString& thuMucGoc, MoThuMuc moThuMuc = {}, QWidget* parent = nullptr);
+    // Shows the folder the store was opened on, not the setting as it stands now.
+    explicit MucPhanMem(const KhoDuLieu& kho, MoThuMuc moThuMuc = {}, QWidget* parent = nullptr);
 
     // "Korvane Zize " + version + " (" + build + ")"; an empty version or build reads "1.0" and "1".
     static QString chuPhienBan(const QString& phienBan = QStringLiteral(KORVANE_VERSION),
@@ -40,7 +40,7 @@ protected:
 private:
     QWidget* dongThongTin(const QString& nhan, const QString& giaTri, bool donCach, QLabel** oGiaTri);
 
-    const KhoDuLieu* kho_;
+    const KhoDuLieu& kho_;
     QString thuMucGoc_;
     MoThuMuc moThuMuc_;
     std::optional<QString> ketQuaNhatKy_;

@@ -47,11 +47,6 @@ QString canhBaoHetODia(qint64 mb) {
     return QStringLiteral("Ổ đĩa chỉ còn %1 MB — không quay được nữa.").arg(mb);
 }
 
-std::optional<QString> maVanDonDau(const DonHang& don) {
-    if (don.trackings.empty()) return std::nullopt;
-    return don.trackings.front().trackingNumber;
-}
-
 }  // namespace
 
 BoDieuPhoi::BoDieuPhoi(KhoDuLieu& kho, CaiDat& caiDat, PhuThuoc phuThuoc, QObject* parent)
@@ -579,7 +574,7 @@ std::optional<BanGhiVideo> BoDieuPhoi::luuBanGhi(const CongCamera::KetQuaGhi& kq
     if (phien.don) {
         bg.orderId = phien.don->id;
         bg.orderNumber = phien.don->orderNumber;
-        bg.trackingNumber = maVanDonDau(*phien.don);
+        bg.trackingNumber = phien.don->maVanDonDau();
         bg.customerName = phien.don->customerName;
         bg.customerPhone = phien.don->customerPhone;
     }

@@ -7,13 +7,6 @@
 #include "store/KhoDuLieu.h"
 #include "store/TienIch.h"
 
-namespace {
-std::optional<QString> maVanDonDau(const DonHang& don) {
-    if (don.trackings.empty()) return std::nullopt;
-    return don.trackings.front().trackingNumber;
-}
-}  // namespace
-
 BoSuaBanGhi::BoSuaBanGhi(KhoDuLieu& kho, CongTiengBao& tieng, QObject* parent)
     : QObject(parent), kho_(kho), tieng_(tieng) {}
 
@@ -28,7 +21,7 @@ void BoSuaBanGhi::ganDon(const QString& id, const DonHang& don) {
     BanGhiVideo bg = it.value();
     bg.orderId = don.id;
     bg.orderNumber = don.orderNumber;
-    bg.trackingNumber = maVanDonDau(don);
+    bg.trackingNumber = don.maVanDonDau();
     bg.customerName = don.customerName;
     bg.customerPhone = don.customerPhone;
     try {

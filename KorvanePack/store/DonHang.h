@@ -30,6 +30,11 @@ struct DonHang {
 
     // Every normalised code the order can be found by, without duplicates or the empty code.
     QStringList tatCaMa() const;
+    // The number of the first tracking entry, as a video's record keeps it; none without entries.
+    std::optional<QString> maVanDonDau() const {
+        if (trackings.empty()) return std::nullopt;
+        return trackings.front().trackingNumber;
+    }
     // The codes tatCaMa gives for the order o holds, read straight from the JSON in the same order, but
     // with any duplicates left in: each one is normalised into ma (the caller's, reused from one code to
     // the next) and handed to moiMa. Loading uses it, as an order may carry 100,000 tracking numbers.

@@ -21,7 +21,7 @@ TEST(MucPhanMem, PhienBanTuBanDungVaMacDinh) {
     EXPECT_EQ(MucPhanMem::chuPhienBan("2.3", ""), "Korvane Zize 2.3 (1)");
     QTemporaryDir tam;
     KhoDuLieu kho(tam.path());
-    MucPhanMem the(&kho, tam.path());
+    MucPhanMem the(kho);
     EXPECT_EQ(the.findChild<QLabel*>("giaTriPhienBan")->text(), MucPhanMem::chuPhienBan());
     EXPECT_EQ(the.findChild<QLabel*>("giaTriKhoDuLieu")->text(), tam.path());
 }
@@ -31,7 +31,7 @@ TEST(MucPhanMem, SoLuongDocLaiKhiVeLai) {
     KhoDuLieu kho(tam.path());
     kho.moKho();
     kho.napTatCa(4);
-    MucPhanMem the(&kho, tam.path());
+    MucPhanMem the(kho);
     auto* daNap = the.findChild<QLabel*>("giaTriDaNap");
     EXPECT_EQ(daNap->text(), "0 đơn · 0 video");
     for (const char* id : {"a", "b"}) {
@@ -50,7 +50,7 @@ TEST(MucPhanMem, SoLuongDocLaiMoiLanVe) {
     KhoDuLieu kho(tam.path());
     kho.moKho();
     kho.napTatCa(4);
-    MucPhanMem the(&kho, tam.path());
+    MucPhanMem the(kho);
     the.show();
     auto* daNap = the.findChild<QLabel*>("giaTriDaNap");
     EXPECT_EQ(daNap->text(), "0 đơn · 0 video");
@@ -101,7 +101,7 @@ TEST(MucPhanMem, KiemTraChuoiNhatKyNguyenVenGayVaMat) {
         kho.napTatCa(4);
         for (int i = 0; i < x.soSuKien; ++i) kho.nhatKy().ghi("thu", {{"so", i == 0 ? "mot" : QString::number(i)}});
         if (x.lam) x.lam(kho.nhatKy().duongDan());
-        MucPhanMem the(&kho, tam.path());
+        MucPhanMem the(kho);
         auto* ketQua = the.findChild<NhanMau*>("ketQuaNhatKy");
         EXPECT_FALSE(the.ketQuaNhatKy().has_value());
         EXPECT_FALSE(ketQua->isVisibleTo(&the));
