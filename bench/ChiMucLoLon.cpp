@@ -177,21 +177,13 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     std::printf("store holding %d orders; the largest batch a fetch may bring: %d orders\n", kDonTrongKho, kLoLonNhat);
     const QByteArray chon = argc > 1 ? QByteArray(argv[1]) : QByteArray();
-    if (chon.isEmpty() || chon == "thuong")
-        doMotLo("largest batch of ordinary orders", [] {
-            QList<DonHang> ds;
-            for (int i = 0; i < kLoLonNhat; ++i) ds << donThuong(QStringLiteral("moi-%1").arg(i), i);
-            return ds;
-        });
-    if (chon.isEmpty() || chon == "diemlon")
-        doMotLo(
-            "largest batch, store where its id table grows",
-            [] {
-                QList<DonHang> ds;
-                for (int i = 0; i < kLoLonNhat; ++i) ds << donThuong(QStringLiteral("moi-%1").arg(i), i);
-                return ds;
-            },
-            true);
+    const auto loThuong = [] {
+        QList<DonHang> ds;
+        for (int i = 0; i < kLoLonNhat; ++i) ds << donThuong(QStringLiteral("moi-%1").arg(i), i);
+        return ds;
+    };
+    if (chon.isEmpty() || chon == "thuong") doMotLo("largest batch of ordinary orders", loThuong);
+    if (chon.isEmpty() || chon == "diemlon") doMotLo("largest batch, store where its id table grows", loThuong, true);
     if (chon.isEmpty() || chon == "nhieuma")
         doMotLo("orders each filling a reply with codes", [] {
             QList<DonHang> ds;

@@ -33,13 +33,18 @@ double giay(std::chrono::steady_clock::time_point t0) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
 }
 
-// "VmRSS" or "VmHWM" of this process, in MB.
-double boNhoMB(const char* khoa) {
-    QFile f(QStringLiteral("/proc/self/status"));
+// "VmRSS" or "VmHWM" of a process, in MB.
+double boNhoMB(pid_t pid, const char* khoa) {
+    QFile f(QStringLiteral("/proc/%1/status").arg(pid));
     if (!f.open(QIODevice::ReadOnly)) return 0;
     for (const QByteArray& dong : f.readAll().split('\n'))
         if (dong.startsWith(khoa)) return dong.mid(qstrlen(khoa) + 1).trimmed().split(' ').value(0).toDouble() / 1024;
     return 0;
+}
+
+// The same of this process.
+double boNhoMB(const char* khoa) {
+    return boNhoMB(::getpid(), khoa);
 }
 
 int napMotLan(const char* goc, const char* soByte) {
@@ -60,15 +65,6 @@ int napMotLan(const char* goc, const char* soByte) {
 QByteArray taiHeThong() {
     QFile f(QStringLiteral("/proc/loadavg"));
     return f.open(QIODevice::ReadOnly) ? f.readAll().trimmed() : QByteArray("?");
-}
-
-// "VmRSS" or "VmHWM" of another process, in MB.
-double boNhoMB(pid_t pid, const char* khoa) {
-    QFile f(QStringLiteral("/proc/%1/status").arg(pid));
-    if (!f.open(QIODevice::ReadOnly)) return 0;
-    for (const QByteArray& dong : f.readAll().split('\n'))
-        if (dong.startsWith(khoa)) return dong.mid(qstrlen(khoa) + 1).trimmed().split(' ').value(0).toDouble() / 1024;
-    return 0;
 }
 
 struct LanChay {
