@@ -379,22 +379,13 @@ TEST(DongBoPhuKin, TheProgramOnPancakeGetsEveryChangedOrderWithinTheLoopsRuns) {
     ch.phucVu(may, "pancake");
     may.chay();
 
-    QTemporaryDir tam;
-    CameraGia camera;
-    camera.daMoXong();
-    TiengBaoGhiLai tieng;
-    HenGioTay henGio;
-    auto khoKhoa = std::make_shared<KhoKhoaBoNho>();
-    luuKhoa(*khoKhoa, kCacNenTang[3]);
-    CaiDat caiDat(tam.filePath(QStringLiteral("korvane.ini")), khoKhoa);
-    caiDat.setThuMucGoc(tam.filePath(QStringLiteral("goc")));
-    caiDat.setNguonDon(QStringLiteral("pancake"));
-    TrangThaiApp trangThai;
-    KhungChinh khung(caiDat, trangThai);
-    BoDongBo* dongBo = nullptr;
-    const KhoiDong::DichVu dv = dichVuKhoiDongThu(camera, tieng, henGio, may.goc(), dongBo);
-    KhoiDong khoiDong(trangThai, caiDat, dv);
-    khoiDong.chay();
+    UngDungThu u;
+    luuKhoa(*u.khoKhoa, kCacNenTang[3]);
+    u.caiDat.setNguonDon(QStringLiteral("pancake"));
+    u.chay(may.goc());
+    BoDongBo*& dongBo = u.dongBo;
+    TrangThaiApp& trangThai = u.trangThai;
+    HenGioTay& henGio = u.henGio;
 
     ASSERT_TRUE(
         choDen([&] { return dongBo && trangThai.kho() && dongBo->soDonLanCuoi() > 0 && !dongBo->dangChay(); }, 60000));

@@ -50,24 +50,15 @@ TEST(DuongDiDayDu, StartUpSyncFillsTheStoreAndTypedCodesFindTheirOrders) {
                 [](const httplib::Request&, httplib::Response& res) { res.set_content(kDonHang, "application/json"); });
         may.chay();
 
-        QTemporaryDir tam;
-        // Declared before the application state, which holds services that use them until it goes.
-        CameraGia camera;
-        camera.daMoXong();
-        TiengBaoGhiLai tieng;
-        HenGioTay henGio;
-        auto khoKhoa = std::make_shared<KhoKhoaBoNho>();
-        khoKhoa->muc.insert(QStringLiteral("com.korvane.pack.haravan.token"), QStringLiteral("shpat_e2e"));
-        CaiDat caiDat(tam.filePath(QStringLiteral("korvane.ini")), khoKhoa);
-        caiDat.setThuMucGoc(tam.filePath(QStringLiteral("goc")));
-        TrangThaiApp trangThai;
-        KhungChinh khung(caiDat, trangThai);
-
-        BoDongBo* dongBo = nullptr;
-
-        const KhoiDong::DichVu dv = dichVuKhoiDongThu(camera, tieng, henGio, may.goc(), dongBo);
-        KhoiDong khoiDong(trangThai, caiDat, dv);
-        khoiDong.chay();
+        UngDungThu u;
+        u.khoKhoa->muc.insert(QStringLiteral("com.korvane.pack.haravan.token"), QStringLiteral("shpat_e2e"));
+        u.chay(may.goc());
+        BoDongBo*& dongBo = u.dongBo;
+        TrangThaiApp& trangThai = u.trangThai;
+        KhungChinh& khung = *u.khung;
+        CameraGia& camera = u.camera;
+        TiengBaoGhiLai& tieng = u.tieng;
+        HenGioTay& henGio = u.henGio;
 
         ASSERT_TRUE(choDen([&] { return trangThai.kho() && trangThai.kho()->donTheoId().size() == 2; }));
         ASSERT_NE(dongBo, nullptr);

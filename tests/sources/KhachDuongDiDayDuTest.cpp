@@ -77,26 +77,16 @@ TEST(KhachDuongDiDayDu, EachPlatformsOrdersReachTheDesk) {
             may.post("/(kiotviet|sapo|pancake|nhanh)/.*", xuLy);
             may.chay();
 
-            QTemporaryDir tam;
-            CameraGia camera;
-            camera.daMoXong();
-            TiengBaoGhiLai tieng;
-            HenGioTay henGio;
-            auto khoKhoa = std::make_shared<KhoKhoaBoNho>();
+            UngDungThu u;
             for (const auto& [k, v] : ch.khoa) {
-                khoKhoa->muc.insert(QStringLiteral("com.korvane.pack.%1.%2").arg(QLatin1String(ch.nguon), k), v);
+                u.khoKhoa->muc.insert(QStringLiteral("com.korvane.pack.%1.%2").arg(QLatin1String(ch.nguon), k), v);
             }
-            CaiDat caiDat(tam.filePath(QStringLiteral("korvane.ini")), khoKhoa);
-            caiDat.setThuMucGoc(tam.filePath(QStringLiteral("goc")));
-            caiDat.setNguonDon(QString::fromLatin1(ch.nguon));
-            TrangThaiApp trangThai;
-            KhungChinh khung(caiDat, trangThai);
-
-            BoDongBo* dongBo = nullptr;
-
-            const KhoiDong::DichVu dv = dichVuKhoiDongThu(camera, tieng, henGio, may.goc(), dongBo);
-            KhoiDong khoiDong(trangThai, caiDat, dv);
-            khoiDong.chay();
+            u.caiDat.setNguonDon(QString::fromLatin1(ch.nguon));
+            u.chay(may.goc());
+            BoDongBo*& dongBo = u.dongBo;
+            TrangThaiApp& trangThai = u.trangThai;
+            CameraGia& camera = u.camera;
+            TiengBaoGhiLai& tieng = u.tieng;
 
             ASSERT_TRUE(choDen([&] { return trangThai.kho() && trangThai.kho()->donTheoId().size() == 2; }));
             ASSERT_NE(dongBo, nullptr);

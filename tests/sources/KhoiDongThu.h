@@ -1,18 +1,22 @@
 #pragma once
 
 #include <QString>
+#include <QTemporaryDir>
 #include <functional>
 #include <memory>
 
 #include "core/BoDieuPhoi.h"
+#include "core/CaiDat.h"
 #include "core/CumDieuPhoi.h"
 #include "gia/core/CameraGia.h"
 #include "gia/core/HenGioTay.h"
+#include "gia/core/KhoKhoaBoNho.h"
 #include "core/KhoiDong.h"
 #include "gia/core/TiengBaoGhiLai.h"
 #include "core/TrangThaiApp.h"
 #include "sources/BangMayChu.h"
 #include "sources/BoDongBo.h"
+#include "shell/KhungChinh.h"
 #include "store/DongHo.h"
 
 // The real start-up sequence with the camera refused and its edges faked, and a sync engine that talks to a
@@ -38,3 +42,31 @@ inline KhoiDong::DichVu dichVuKhoiDongThu(CameraGia& camera, TiengBaoGhiLai& tie
     };
     return dv;
 }
+
+// The application on those edges, with its window, in a folder of its own: the test puts the platform's
+// credentials into khoKhoa and chooses the platform in caiDat, then starts it against the fake at goc. The
+// camera is open before anything is built, as at a desk whose webcam is plugged in.
+struct UngDungThu {
+    QTemporaryDir tam;
+    // Declared before the application state, which holds services that use them until it goes.
+    CameraGia camera;
+    TiengBaoGhiLai tieng;
+    HenGioTay henGio;
+    std::shared_ptr<KhoKhoaBoNho> khoKhoa = std::make_shared<KhoKhoaBoNho>();
+    CaiDat caiDat{tam.filePath(QStringLiteral("korvane.ini")), khoKhoa};
+    TrangThaiApp trangThai;
+    BoDongBo* dongBo = nullptr;
+    // Built by chay, once the settings are as the test wants them.
+    std::unique_ptr<KhungChinh> khung;
+    std::unique_ptr<KhoiDong> khoiDong;
+
+    UngDungThu() {
+        camera.daMoXong();
+        caiDat.setThuMucGoc(tam.filePath(QStringLiteral("goc")));
+    }
+    void chay(const QString& goc) {
+        khung = std::make_unique<KhungChinh>(caiDat, trangThai);
+        khoiDong = std::make_unique<KhoiDong>(trangThai, caiDat, dichVuKhoiDongThu(camera, tieng, henGio, goc, dongBo));
+        khoiDong->chay();
+    }
+};
