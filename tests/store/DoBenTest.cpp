@@ -4,13 +4,13 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QProcess>
-#include <QRandomGenerator>
 #include <QSet>
 #include <QThread>
 #include <iostream>
 
 #include "ChupTep.h"
 #include "KhoTam.h"
+#include "common/NgauNhienThu.h"
 #include "store/LoiTep.h"
 
 namespace {
@@ -76,7 +76,7 @@ TEST(DoBen, ChetGiuaChungVanNguyen) {
     QSet<QString> donDaBao, videoDaBao;
     qint64 soDongDaBao = 0;
     int soTepCatRieng = 0;
-    auto* ngauNhien = QRandomGenerator::global();
+    NgauNhienThu ngauNhien;
     {
         // The journal exists from the start, so an early kill still leaves something to verify.
         KhoDuLieu dau(tam.path());

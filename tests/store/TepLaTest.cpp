@@ -3,7 +3,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <QRandomGenerator>
 #include <QSet>
 #include <chrono>
 #include <cstring>
@@ -13,6 +12,7 @@
 #include "ChupTep.h"
 #include "KhoTam.h"
 #include "KiemNhatKyDocLap.h"
+#include "common/NgauNhienThu.h"
 #include "store/LoiTep.h"
 #include "store/TepDongJson.h"
 
@@ -219,7 +219,7 @@ TEST(TepLa, OngDanTenTepThangKhongChanKhoiDong) {
 // LF ends, blank pieces and no final line feed, come back whole, last first, each followed by readable
 // memory (the loader parses them in place; the sanitizer build catches a read past the memory).
 TEST(TepLa, DocNguocTungDongQuaRanhGioiKhoi) {
-    auto* ngauNhien = QRandomGenerator::global();
+    NgauNhienThu ngauNhien;
     QByteArray nhieu;
     for (int i = 0; i < 3000; ++i) {
         const int dai = i % 500 == 7 ? 300'000 + ngauNhien->bounded(400'000) : ngauNhien->bounded(3000);

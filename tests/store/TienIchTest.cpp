@@ -2,9 +2,9 @@
 
 #include <QCryptographicHash>
 #include <QFile>
-#include <QRandomGenerator>
 #include <QTemporaryDir>
 
+#include "common/NgauNhienThu.h"
 #include "store/DinhDangISO.h"
 #include "store/DinhDangNgay.h"
 #include "store/MucChon.h"
@@ -40,7 +40,7 @@ TEST(ChuanHoaMa, TuUtf8GiongTuQString) {
                        QStringLiteral("e\u0301"),        QStringLiteral("ab\u0085c"),
                        QString(QChar(u'\0')) + u'a',     QString()};
     for (char16_t c = 0; c < 0x80; ++c) vao << QStringLiteral("a%1b").arg(QChar(c)) << QString(QChar(c));
-    auto* ngauNhien = QRandomGenerator::global();
+    NgauNhienThu ngauNhien;
     const QString chu = QStringLiteral(" \t\r#-_.azAZ09\u00e9\u0301\u00A0");
     for (int i = 0; i < 2000; ++i) {
         QString s;

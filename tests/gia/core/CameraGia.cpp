@@ -86,7 +86,7 @@ void CameraGia::docDuoc(const QList<DocMaVach::KetQuaDo>& lo) {
 }
 
 void CameraGia::docDuocMa(const QString& ma) {
-    emit daDocDuocMa(ma);
+    docDuoc({{ma, QStringLiteral("Code 128"), 0.05, 3}});
 }
 
 void CameraGia::hoanTatVoiTep(const QString& tepMau, int giay) {

@@ -60,7 +60,7 @@ public:
     void phatKhung(const QImage& khung) { emit khungMoi(khung); }
     // A read as the engine's reader hands it on: the whole batch, then its largest code.
     void docDuoc(const QList<DocMaVach::KetQuaDo>& lo);
-    // The largest code alone, as the coordinator hears it.
+    // A read of one Code 128 label, handed on as the engine does: a batch of that code, then the code.
     void docDuocMa(const QString& ma);
     bool coDungDangCho() const { return static_cast<bool>(dungDangCho_); }
     // Completes the open stop: copies tepMau to the armed path and reports giay seconds.
