@@ -73,7 +73,14 @@ public:
                            const QString& gioTaoFile, const DongHo& dongHo);
 
     static QString thoatHtml(const QString& s);
+    // A value from outside as it goes into the page: escaped, its direction controls balanced, and isolated so
+    // that nothing in it moves or reverses the page's own text around it.
+    static QString coLap(const QString& giaTri);
+    // A row of the program's own value; dongBangNgoai isolates a value from outside; dongBangHtml takes a value
+    // already written as HTML.
     static QString dongBang(const QString& nhan, const QString& giaTri, bool mono);
+    static QString dongBangNgoai(const QString& nhan, const QString& giaTri, bool mono);
+    static QString dongBangHtml(const QString& nhan, const QString& htmlGiaTri, bool mono);
     static QString khungHinhHtml(int thuTu, const QByteArray& jpeg, double giay, int tong);
     static QString dongSanPham(const MatHang& mh);
     static QString dongTinhTrang(const QString& id);
