@@ -380,15 +380,17 @@ HoSoBangChung::KetQua HoSoBangChung::xuat(const BanGhiVideo& bg, const std::opti
 }
 
 void HoSoBangChung::xuatNen(BanGhiVideo bg, std::optional<DonHang> don, QString tenShop, QString thuMucGoc,
-                            bool chepVideo, std::optional<KetQuaNhatKy> nhatKy, QString maMay, QObject* nguoiNhan,
-                            KhiXong khiXong) {
+                            bool chepVideo, std::optional<NhatKy::AnhKiemTra> nhatKy, QString maMay,
+                            QObject* nguoiNhan, KhiXong khiXong) {
     QPointer<QObject> nhan(nguoiNhan);
     QThreadPool::globalInstance()->start([=, khiXong = std::move(khiXong)]() mutable {
         std::optional<KetQua> kq;
         QString loi;
         try {
+            std::optional<KetQuaNhatKy> ketQuaNhatKy;
+            if (nhatKy) ketQuaNhatKy = NhatKy::kiemTra(*nhatKy);
             NguonKhungHinhVideo nguon;
-            kq = xuat(bg, don, tenShop, thuMucGoc, chepVideo, nhatKy, maMay, nguon, DongHo::heThong());
+            kq = xuat(bg, don, tenShop, thuMucGoc, chepVideo, ketQuaNhatKy, maMay, nguon, DongHo::heThong());
         } catch (const Loi& e) {
             loi = e.moTa();
         } catch (const std::exception& e) {

@@ -56,12 +56,12 @@ public:
                        const QString& maMay, NguonKhungHinh& nguon, const DongHo& dongHo);
 
     // The export as the lookup screen starts it: on a worker thread, with frames from the file itself and the
-    // system clock; `khiXong` runs on the GUI thread with the result or the error text, and not at all once
-    // `nguoiNhan` (a GUI-thread object, the screen) is gone.
+    // system clock, the journal checked there first up to its snapshot; `khiXong` runs on the GUI thread with
+    // the result or the error text, and not at all once `nguoiNhan` (a GUI-thread object, the screen) is gone.
     using KhiXong = std::function<void(std::optional<KetQua> ketQua, QString loi)>;
     static void xuatNen(BanGhiVideo banGhi, std::optional<DonHang> don, QString tenShop, QString thuMucGoc,
-                        bool chepVideo, std::optional<KetQuaNhatKy> nhatKy, QString maMay, QObject* nguoiNhan,
-                        KhiXong khiXong);
+                        bool chepVideo, std::optional<NhatKy::AnhKiemTra> nhatKy, QString maMay,
+                        QObject* nguoiNhan, KhiXong khiXong);
 
     static std::vector<KhungHinh> trichKhungHinh(const QString& tepVideo, NguonKhungHinh& nguon);
 

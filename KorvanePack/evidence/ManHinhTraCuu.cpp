@@ -259,8 +259,9 @@ void ManHinhTraCuu::xuatHoSo() {
         auto it = kho_.donTheoId().constFind(*bg.orderId);
         if (it != kho_.donTheoId().cend()) don = *it;
     }
-    // Both are taken now, so the dossier states the journal and the machine as they were when it was asked for.
-    const NhatKy::KetQuaKiemTra nhatKy = kho_.nhatKy().kiemTra();
+    // Both are taken now, so the dossier states the journal and the machine as they were when it was asked for;
+    // the journal's check up to this point runs with the export, off this thread.
+    const NhatKy::AnhKiemTra nhatKy = kho_.nhatKy().chupDeKiemTra();
     const QString maMay = layMaMay_ ? layMaMay_() : QString();
     QPointer<ManHinhTraCuu> toi = this;
     HoSoBangChung::xuatNen(bg, don, tenShop_, kho_.thuMucGoc(), true, nhatKy, maMay, this,

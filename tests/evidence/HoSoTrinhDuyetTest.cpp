@@ -290,7 +290,8 @@ QString trangNgoai(const std::function<QString(int)>& them) {
                                   "01/05/2024 09:00", dh);
 }
 
-QJsonArray viTriChuCuaTa(const QString& trinh, const QString& html, const QString& tep, const QString& thuMucNguoiDung) {
+QJsonArray viTriChuCuaTa(const QString& trinh, const QString& html, const QString& tep,
+                         const QString& thuMucNguoiDung) {
     QFile ra(tep);
     if (!ra.open(QIODevice::WriteOnly)) return {};
     QString h = html;
@@ -313,9 +314,15 @@ TEST(HoSoTrinhDuyet, DieuKhienHuongTrongGiaTriKhongDaoChuCuaTrang) {
     if (trinh.isEmpty()) GTEST_SKIP() << "no Chromium on this machine";
     QTemporaryDir tmp;
     const QStringList dieuKhien = {
-        QStringLiteral("\u202E"),        QStringLiteral("\u202B"),       QStringLiteral("\u202D\u202E"),
-        QStringLiteral("\u2067"),        QStringLiteral("\u2069\u202E"), QStringLiteral("\u202C\u2069\u202B"),
-        QStringLiteral("\u200F"),        QStringLiteral("\u2068\u202E"), QStringLiteral("\u202E\u2066\u2069"),
+        QStringLiteral("\u202E"),
+        QStringLiteral("\u202B"),
+        QStringLiteral("\u202D\u202E"),
+        QStringLiteral("\u2067"),
+        QStringLiteral("\u2069\u202E"),
+        QStringLiteral("\u202C\u2069\u202B"),
+        QStringLiteral("\u200F"),
+        QStringLiteral("\u2068\u202E"),
+        QStringLiteral("\u202E\u2066\u2069"),
         QStringLiteral("\u202A\u202C\u202E"),
     };
     const QString sach = trangNgoai([](int) { return QString(); });

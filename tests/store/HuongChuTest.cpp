@@ -54,8 +54,7 @@ TEST(HuongChu, CanBangDongMoiDieuKhienMoVaBoDieuKhienDongLac) {
         {"PDI closes the embeddings inside it", s({FSI, RLE, u'a', PDI, u'c'}), s({FSI, RLE, u'a', PDI, u'c'})},
         {"PDF inside an isolate closes nothing", s({RLI, u'a', PDF}), s({RLI, u'a', PDI})},
         {"PDF never reaches past an isolate", s({RLE, RLI, PDF, u'a'}), s({RLE, RLI, u'a', PDI, PDF})},
-        {"a paragraph break closes what is open", s({RLO, u'a', u'\n', u'b', PDF}),
-         s({RLO, u'a', PDF, u'\n', u'b'})},
+        {"a paragraph break closes what is open", s({RLO, u'a', u'\n', u'b', PDF}), s({RLO, u'a', PDF, u'\n', u'b'})},
         {"empty", QString(), QString()},
     };
     for (const Ca& ca : cac) EXPECT_EQ(canBangHuong(ca.vao), ca.ra) << ca.ten;
@@ -73,8 +72,8 @@ TEST(HuongChu, CanBangDongMoiDieuKhienMoVaBoDieuKhienDongLac) {
 // holds; written raw, the same value reverses it.
 TEST(HuongChu, GiaTriCoLapKhongDaoChuPhiaSau) {
     const QString sau = QStringLiteral(" — số lượng 12");
-    const QString giaTriXau[] = {s({u'A', u'o', RLO}), s({u'A', RLE}), s({u'A', RLI}), s({u'A', PDI, RLO}),
-                                 s({u'A', FSI, RLO}), s({RLO, u'A', PDF, PDF, RLO})};
+    const QString giaTriXau[] = {s({u'A', u'o', RLO}), s({u'A', RLE}),      s({u'A', RLI}),
+                                 s({u'A', PDI, RLO}),  s({u'A', FSI, RLO}), s({RLO, u'A', PDF, PDF, RLO})};
     for (const QString& v : giaTriXau) {
         const QString dong = QStringLiteral("Áo: ") + coLapHuong(v) + sau;
         const auto x = viTri(dong, dong.size() - sau.size() + 1, dong.size());
