@@ -26,6 +26,7 @@
 #include "evidence/NutThuong.h"
 #include "evidence/TrinhPhatVideo.h"
 #include "evidence/VeDongKetQua.h"
+#include "store/HuongChu.h"
 #include "store/KhoDuLieu.h"
 #include "store/MucChon.h"
 #include "store/TienIch.h"
@@ -365,7 +366,7 @@ QWidget* ManHinhTraCuu::taoChiTiet(const BanGhiVideo& bg) {
     thongTin->addWidget(dongThongTin(QStringLiteral("Khách"), hoacGach(bg.customerName), false));
     thongTin->addWidget(dongThongTin(QStringLiteral("Thời lượng"), hienThiPhutGiay(bg.durationSec), true));
     if (bg.serials && !bg.serials->isEmpty())
-        thongTin->addWidget(dongThongTin(QStringLiteral("Serial đã gửi"), bg.serials->join(", "), true));
+        thongTin->addWidget(dongThongTin(QStringLiteral("Serial đã gửi"), noiCoLapHuong(*bg.serials, ", "), true));
     cot->addLayout(thongTin);
 
     if (bg.returnInfo) {

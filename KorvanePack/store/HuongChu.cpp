@@ -1,5 +1,6 @@
 #include "store/HuongChu.h"
 
+#include <QList>
 #include <QVarLengthArray>
 
 namespace {
@@ -65,5 +66,35 @@ QString canBangHuong(const QString& giaTri) {
 }
 
 QString coLapHuong(const QString& giaTri) {
+    bool coTheDoi = false;
+    for (const uint c : giaTri.toUcs4()) {
+        switch (QChar::direction(c)) {
+            case QChar::DirR:
+            case QChar::DirAL:
+            case QChar::DirAN:
+            case QChar::DirLRE:
+            case QChar::DirLRO:
+            case QChar::DirRLE:
+            case QChar::DirRLO:
+            case QChar::DirPDF:
+            case QChar::DirLRI:
+            case QChar::DirRLI:
+            case QChar::DirFSI:
+            case QChar::DirPDI:
+                coTheDoi = true;
+                break;
+            default:
+                break;
+        }
+        if (coTheDoi) break;
+    }
+    if (!coTheDoi) return giaTri;
     return QChar(kFSI) + canBangHuong(giaTri) + QChar(kPDI);
+}
+
+QString noiCoLapHuong(const QStringList& giaTri, const QString& ngan) {
+    QStringList ds;
+    ds.reserve(giaTri.size());
+    for (const QString& v : giaTri) ds += coLapHuong(v);
+    return ds.join(ngan);
 }

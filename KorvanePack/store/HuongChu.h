@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 // Text from outside (a platform's titles and addresses, a packer's declaration, a file name) may carry the
 // Unicode direction controls that embed, override or isolate. Left open, one of them reverses whatever the
@@ -12,6 +13,11 @@
 // before it, as the bidirectional algorithm itself would.
 QString canBangHuong(const QString& giaTri);
 
-// The value ready to sit on one line with the program's own text in a widget: balanced and wrapped in
-// FIRST STRONG ISOLATE ... POP DIRECTIONAL ISOLATE, so it takes its own direction and moves nothing around it.
+// The value ready to sit on one line with the program's own text in a widget or a frame's caption: balanced and
+// wrapped in FIRST STRONG ISOLATE ... POP DIRECTIONAL ISOLATE, so it takes its own direction and moves nothing
+// around it. A value with no right-to-left character and no direction control cannot move anything on a
+// left-to-right line and is returned as it is, so everyday text carries no invisible characters.
 QString coLapHuong(const QString& giaTri);
+
+// Values from outside joined by the program's own separator, each isolated on its own (coLapHuong).
+QString noiCoLapHuong(const QStringList& giaTri, const QString& ngan);
