@@ -2,6 +2,7 @@
 
 #include <QDesktopServices>
 #include <QHBoxLayout>
+#include <QPointer>
 #include <QPushButton>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -29,14 +30,14 @@ MucPhanMem::MucPhanMem(const KhoDuLieu& kho, MoThuMuc moThuMuc, QWidget* parent)
     auto* hang = new QHBoxLayout;
     auto* mo = new QPushButton(QStringLiteral("Mở thư mục dữ liệu"), this);
     mo->setObjectName(QStringLiteral("nutMoThuMucDuLieu"));
-    auto* kiemTra = new QPushButton(QStringLiteral("Kiểm tra chuỗi nhật ký"), this);
-    kiemTra->setObjectName(QStringLiteral("nutKiemTraNhatKy"));
+    nutKiemTra_ = new QPushButton(QStringLiteral("Kiểm tra chuỗi nhật ký"), this);
+    nutKiemTra_->setObjectName(QStringLiteral("nutKiemTraNhatKy"));
     hang->addWidget(mo);
-    hang->addWidget(kiemTra);
+    hang->addWidget(nutKiemTra_);
     hang->addStretch(1);
     cot()->addLayout(hang);
     connect(mo, &QPushButton::clicked, this, [this] { moThuMuc_(thuMucGoc_); });
-    connect(kiemTra, &QPushButton::clicked, this, [this] { kiemTraNhatKy(); });
+    connect(nutKiemTra_, &QPushButton::clicked, this, [this] { kiemTraNhatKy(); });
 
     chuKetQua_ = new NhanMau({}, BangMau::mauDo, phongChu(12.5), this);
     chuKetQua_->setObjectName(QStringLiteral("ketQuaNhatKy"));
@@ -65,13 +66,27 @@ QString MucPhanMem::chuDaNap(qsizetype soDon, qsizetype soVideo) {
 }
 
 void MucPhanMem::kiemTraNhatKy() {
-    // With no store there is no journal that could be vouched for.
-    const QString chu = chuKetQua(kho_.nhatKy().kiemTra());
-    ketQuaNhatKy_ = chu;
-    chuKetQua_->setText(chu);
-    chuKetQua_->datMau(chu.startsWith(QStringLiteral("Nguyên vẹn")) ? BangMau::mauXanhLa : BangMau::mauDo);
+    if (dangKiemTra_) return;
+    dangKiemTra_ = true;
+    nutKiemTra_->setEnabled(false);
+    // The earlier verdict is not left beside a check that may find otherwise.
+    ketQuaNhatKy_.reset();
+    chuKetQua_->setText(QStringLiteral("Đang kiểm tra chuỗi nhật ký…"));
+    chuKetQua_->datMau(BangMau::mauChuPhu);
     chuKetQua_->show();
-    lamMoiSoLuong();
+    QPointer<MucPhanMem> toi = this;
+    // With no store there is no journal that could be vouched for.
+    NhatKy::kiemTraNen(kho_.nhatKy().chupDeKiemTra(), this, [toi](NhatKy::KetQuaKiemTra kq) {
+        if (!toi) return;
+        const QString chu = chuKetQua(kq);
+        toi->dangKiemTra_ = false;
+        toi->nutKiemTra_->setEnabled(true);
+        toi->ketQuaNhatKy_ = chu;
+        toi->chuKetQua_->setText(chu);
+        toi->chuKetQua_->datMau(kq.ok ? BangMau::mauXanhLa : BangMau::mauDo);
+        toi->lamMoiSoLuong();
+        emit toi->daKiemTraXong();
+    });
 }
 
 void MucPhanMem::lamMoiSoLuong() {

@@ -28,8 +28,18 @@ public:
     static QString chuKetQua(const NhatKy::KetQuaKiemTra& kq);
     static QString chuDaNap(qsizetype soDon, qsizetype soVideo);
 
+    // The verdict shown; none while a check runs.
     const std::optional<QString>& ketQuaNhatKy() const { return ketQuaNhatKy_; }
+    // Reads the whole journal on a worker thread: a year of a busy desk is seconds of work that would hold the
+    // window. The button waits disabled meanwhile, so one check runs at a time; a call while one runs does nothing.
     void kiemTraNhatKy();
+    bool dangKiemTra() const { return dangKiemTra_; }
+
+signals:
+    // A check's verdict is shown.
+    void daKiemTraXong();
+
+public:
     // Reads the counts again: the store is not observable, so the card shows them as of its last drawing.
     void lamMoiSoLuong();
 
@@ -44,6 +54,8 @@ private:
     QString thuMucGoc_;
     MoThuMuc moThuMuc_;
     std::optional<QString> ketQuaNhatKy_;
+    bool dangKiemTra_ = false;
+    QPushButton* nutKiemTra_ = nullptr;
     QLabel* giaTriDaNap_ = nullptr;
     NhanMau* chuKetQua_ = nullptr;
 };

@@ -18,6 +18,7 @@
 #include "store/DinhDangISO.h"
 #include "store/DinhDangNgay.h"
 #include "store/DongHo.h"
+#include "store/HuongChu.h"
 #include "store/KhoDuLieu.h"
 #include "store/TienIch.h"
 
@@ -222,7 +223,7 @@ void BoDieuPhoi::xuLyMaDongGoi(const QString& maVao, KhiXong xong) {
             phien_->serials = ds;
             datSerials(ds);
             phat(LoaiTieng::nhanMa);
-            datThongBao(QStringLiteral("Đã ghi serial: ") + ma);
+            datThongBao(QStringLiteral("Đã ghi serial: ") + coLapHuong(ma));
         }
         ketThuc();
         return;
@@ -247,7 +248,7 @@ void BoDieuPhoi::xuLyMaHangHoan(const QString& ma) {
         phien_->serials = ds;
         datSerials(ds);
         phat(LoaiTieng::nhanMa);
-        datThongBao(QStringLiteral("Đã ghi serial nhận về: ") + ma);
+        datThongBao(QStringLiteral("Đã ghi serial nhận về: ") + coLapHuong(ma));
         return;
     }
     datMaVuaQuet(ma);

@@ -4,6 +4,7 @@
 #include <QPainter>
 #include <algorithm>
 
+#include "store/HuongChu.h"
 #include "store/TienIch.h"
 
 namespace {
@@ -34,16 +35,18 @@ LopPhuKhung::KichThuoc LopPhuKhung::kichThuoc(int cao) {
 }
 
 QString LopPhuKhung::dongMa(const QString& ma, const QString& tienTo) {
-    const QString m = ma.isEmpty() ? kChuaQuet : ma;
+    // The scanned code and the shop's name come from outside: burnt into every frame, a direction control in
+    // them must not reverse the time or the prefix beside them.
+    const QString m = ma.isEmpty() ? kChuaQuet : coLapHuong(ma);
     return tienTo.isEmpty() ? m : tienTo + kCham + m;
 }
 
 QString LopPhuKhung::dongShop(const QString& tenShop, const QString& ngayGio) {
-    return tenShop + kCham + ngayGio;
+    return coLapHuong(tenShop) + kCham + ngayGio;
 }
 
 QString LopPhuKhung::dongSerial(const QStringList& serial) {
-    return serial.isEmpty() ? QString() : QStringLiteral("SERIAL: ") + serial.join(kChamSerial);
+    return serial.isEmpty() ? QString() : QStringLiteral("SERIAL: ") + noiCoLapHuong(serial, kChamSerial);
 }
 
 QString LopPhuKhung::chuHuyHieu(qint64 giay) {

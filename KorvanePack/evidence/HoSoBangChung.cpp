@@ -17,6 +17,7 @@
 #include "store/DinhDangISO.h"
 #include "store/DinhDangNgay.h"
 #include "store/DongHo.h"
+#include "store/HuongChu.h"
 #include "store/MucChon.h"
 #include "store/TienIch.h"
 
@@ -45,6 +46,7 @@ ul.sp li { margin: 4px 0; font-size: 14px; }
 .kiem { background: #f3f7f6; border: 1px solid #cfe0dc; border-radius: 8px; padding: 10px 16px; margin-top: 12px; }
 .kiem ol { margin: 4px 0; padding-left: 20px; }
 .kiem li { font-size: 13px; margin: 5px 0; }
+bdi { unicode-bidi: isolate; }
 footer { margin-top: 34px; border-top: 1px solid #e3e8ea; padding-top: 12px; font-size: 12px; color: #5b6770; }
 @media print { body { margin: 0; } .anh { break-inside: avoid; } }
 )css";
@@ -81,10 +83,21 @@ QString HoSoBangChung::thoatHtml(const QString& s) {
     return r;
 }
 
+QString HoSoBangChung::coLap(const QString& giaTri) {
+    return QStringLiteral("<bdi>") + thoatHtml(canBangHuong(giaTri)) + QStringLiteral("</bdi>");
+}
+
 QString HoSoBangChung::dongBang(const QString& nhan, const QString& giaTri, bool mono) {
+    return dongBangHtml(nhan, thoatHtml(giaTri), mono);
+}
+
+QString HoSoBangChung::dongBangNgoai(const QString& nhan, const QString& giaTri, bool mono) {
+    return dongBangHtml(nhan, coLap(giaTri), mono);
+}
+
+QString HoSoBangChung::dongBangHtml(const QString& nhan, const QString& htmlGiaTri, bool mono) {
     return QStringLiteral("<tr><td>") + thoatHtml(nhan) + QStringLiteral("</td><td") +
-           (mono ? QStringLiteral(" class=\"mono\"") : QString()) + u'>' + thoatHtml(giaTri) +
-           QStringLiteral("</td></tr>");
+           (mono ? QStringLiteral(" class=\"mono\"") : QString()) + u'>' + htmlGiaTri + QStringLiteral("</td></tr>");
 }
 
 QString HoSoBangChung::khungHinhHtml(int thuTu, const QByteArray& jpeg, double giay, int tong) {
@@ -103,23 +116,24 @@ QString HoSoBangChung::khungHinhHtml(int thuTu, const QByteArray& jpeg, double g
 }
 
 QString HoSoBangChung::dongSanPham(const MatHang& mh) {
-    QString r = QStringLiteral("<li><b>") + thoatHtml(mh.title) + QStringLiteral("</b>");
-    if (mh.variantTitle) r += QStringLiteral(" · ") + thoatHtml(*mh.variantTitle);
-    if (mh.sku) r += QStringLiteral(" · SKU ") + thoatHtml(*mh.sku);
+    QString r = QStringLiteral("<li><b>") + coLap(mh.title) + QStringLiteral("</b>");
+    if (mh.variantTitle) r += QStringLiteral(" · ") + coLap(*mh.variantTitle);
+    if (mh.sku) r += QStringLiteral(" · SKU ") + coLap(*mh.sku);
     r += QStringLiteral(" — số lượng <b>") + QString::number(mh.quantity) + QStringLiteral("</b></li>");
     return r;
 }
 
 QString HoSoBangChung::dongTinhTrang(const QString& id) {
-    QString nhan = id;
+    // An id the program does not know is shown as it was read, isolated like any other outside value.
+    QString nhan = coLap(id);
     for (const MucChon& m : danhSachTinhTrang())
         if (m.id == id) {
-            nhan = m.ten;
+            nhan = thoatHtml(m.ten);
             break;
         }
     if (tinhTrangCoVanDe().contains(id))
-        return QStringLiteral("<li class=\"do\"><b>") + thoatHtml(nhan) + QStringLiteral("</b></li>");
-    return QStringLiteral("<li>") + thoatHtml(nhan) + QStringLiteral("</li>");
+        return QStringLiteral("<li class=\"do\"><b>") + nhan + QStringLiteral("</b></li>");
+    return QStringLiteral("<li>") + nhan + QStringLiteral("</li>");
 }
 
 QString HoSoBangChung::taoHtml(const BanGhiVideo& bg, const std::optional<DonHang>& don, const QString& tenShop,
@@ -137,7 +151,7 @@ QString HoSoBangChung::taoHtml(const BanGhiVideo& bg, const std::optional<DonHan
     h += QStringLiteral("<!doctype html>\n<html lang=\"vi\">\n<head>\n<meta charset=\"utf-8\">\n<title>") + tieuDe +
          QStringLiteral("</title>\n<style>\n") + QString::fromUtf8(kieuTrang) +
          QStringLiteral("</style>\n</head>\n<body>\n<header><h1>") + tieuDe +
-         QStringLiteral("</h1><div class=\"shop\">") + thoatHtml(tenShop) + QStringLiteral(" · xuất lúc ") +
+         QStringLiteral("</h1><div class=\"shop\">") + coLap(tenShop) + QStringLiteral(" · xuất lúc ") +
          thoatHtml(xuatLuc) + QStringLiteral("</div></header>\n");
 
     // Facts of the recording; a value present but empty is shown empty, never replaced by a dash.
@@ -146,11 +160,11 @@ QString HoSoBangChung::taoHtml(const BanGhiVideo& bg, const std::optional<DonHan
         maVanDon = *bg.trackingNumber;
     else if (don && !don->trackings.empty())
         maVanDon = don->trackings.front().trackingNumber;
-    QString donHang = gach;
+    QString donHang = coLap(gach);
     if (don && don->name)
-        donHang = *don->name;
+        donHang = coLap(*don->name);
     else if (bg.orderNumber)
-        donHang = u'#' + *bg.orderNumber;
+        donHang = u'#' + coLap(*bg.orderNumber);
     QString khach = gach;
     if (bg.customerName)
         khach = *bg.customerName;
@@ -163,22 +177,24 @@ QString HoSoBangChung::taoHtml(const BanGhiVideo& bg, const std::optional<DonHan
         dienThoai = *don->customerPhone;
 
     h += QStringLiteral("<h2>Thông tin</h2><table>");
-    h += dongBang(QStringLiteral("Mã quét"), bg.code, true);
-    h += dongBang(QStringLiteral("Mã vận đơn"), maVanDon, true);
-    h += dongBang(QStringLiteral("Đơn hàng"), donHang, true);
-    h += dongBang(QStringLiteral("Khách hàng"), khach, false);
-    h += dongBang(QStringLiteral("Điện thoại"), dienThoai, true);
+    h += dongBangNgoai(QStringLiteral("Mã quét"), bg.code, true);
+    h += dongBangNgoai(QStringLiteral("Mã vận đơn"), maVanDon, true);
+    h += dongBangHtml(QStringLiteral("Đơn hàng"), donHang, true);
+    h += dongBangNgoai(QStringLiteral("Khách hàng"), khach, false);
+    h += dongBangNgoai(QStringLiteral("Điện thoại"), dienThoai, true);
     h += dongBang(QStringLiteral("Bắt đầu quay"), hienThiNgay(bg.startedAt), true);
     h += dongBang(QStringLiteral("Kết thúc"), hienThiNgay(bg.endedAt), true);
     h += dongBang(QStringLiteral("Thời lượng"), hienThiPhutGiay(bg.durationSec), true);
-    h += dongBang(QStringLiteral("Độ phân giải"), hoac(bg.resolution, gach), true);
-    h += dongBang(QStringLiteral("Thiết bị quay"), hoac(bg.cameraLabel, gach), false);
+    h += dongBangNgoai(QStringLiteral("Độ phân giải"), hoac(bg.resolution, gach), true);
+    h += dongBangNgoai(QStringLiteral("Thiết bị quay"), hoac(bg.cameraLabel, gach), false);
     if (bg.serials && !bg.serials->empty()) {
-        QStringList ds(bg.serials->begin(), bg.serials->end());
-        h += dongBang(QStringLiteral("Serial đã ghi"), ds.join(QStringLiteral(", ")), true);
+        // Each serial on its own: the separators between them are the program's.
+        QStringList ds;
+        for (const QString& s : *bg.serials) ds += coLap(s);
+        h += dongBangHtml(QStringLiteral("Serial đã ghi"), ds.join(QStringLiteral(", ")), true);
     }
     if (don && don->shippingAddress && !don->shippingAddress->isEmpty())
-        h += dongBang(QStringLiteral("Địa chỉ giao"), *don->shippingAddress, false);
+        h += dongBangNgoai(QStringLiteral("Địa chỉ giao"), *don->shippingAddress, false);
     h += QStringLiteral("</table>\n");
 
     if (don && !don->items.empty()) {
@@ -200,10 +216,10 @@ QString HoSoBangChung::taoHtml(const BanGhiVideo& bg, const std::optional<DonHan
     if (bg.returnInfo) {
         const KhaiBaoHoan& kb = *bg.returnInfo;
         h += QStringLiteral("<h2>Khai báo khi mở kiện</h2><table>");
-        h += dongBang(QStringLiteral("Khách trả vì"), tenMucChon(danhSachLyDo(), kb.reason), false);
-        h += dongBang(QStringLiteral("Serial nhận về"), hoac(kb.serial, gach), true);
-        h += dongBang(QStringLiteral("Hướng xử lý"), tenMucChon(danhSachXuLy(), kb.decision), false);
-        h += dongBang(QStringLiteral("Ghi chú"), hoac(kb.note, gach), false);
+        h += dongBangNgoai(QStringLiteral("Khách trả vì"), tenMucChon(danhSachLyDo(), kb.reason), false);
+        h += dongBangNgoai(QStringLiteral("Serial nhận về"), hoac(kb.serial, gach), true);
+        h += dongBangNgoai(QStringLiteral("Hướng xử lý"), tenMucChon(danhSachXuLy(), kb.decision), false);
+        h += dongBangNgoai(QStringLiteral("Ghi chú"), hoac(kb.note, gach), false);
         h += dongBang(QStringLiteral("Khai lúc"), hienThiNgay(kb.savedAt), true);
         h += QStringLiteral("</table>");
         if (!kb.conditions.empty()) {
@@ -217,7 +233,7 @@ QString HoSoBangChung::taoHtml(const BanGhiVideo& bg, const std::optional<DonHan
     h += u'\n';
 
     h += QStringLiteral("<h2>Dấu vân tay của file video</h2><table>");
-    h += dongBang(QStringLiteral("SHA-256 lúc quay"), bg.sha256, true);
+    h += dongBangNgoai(QStringLiteral("SHA-256 lúc quay"), bg.sha256, true);
     h += dongBang(QStringLiteral("SHA-256 lúc xuất hồ sơ"), vanTayHienTai, true);
     h += dongBang(QStringLiteral("Dung lượng"), QString::asprintf("%.1f MB", double(bg.bytes) / 1048576.0), true);
     h += QStringLiteral("</table>");
@@ -364,15 +380,17 @@ HoSoBangChung::KetQua HoSoBangChung::xuat(const BanGhiVideo& bg, const std::opti
 }
 
 void HoSoBangChung::xuatNen(BanGhiVideo bg, std::optional<DonHang> don, QString tenShop, QString thuMucGoc,
-                            bool chepVideo, std::optional<KetQuaNhatKy> nhatKy, QString maMay, QObject* nguoiNhan,
-                            KhiXong khiXong) {
+                            bool chepVideo, std::optional<NhatKy::AnhKiemTra> nhatKy, QString maMay,
+                            QObject* nguoiNhan, KhiXong khiXong) {
     QPointer<QObject> nhan(nguoiNhan);
     QThreadPool::globalInstance()->start([=, khiXong = std::move(khiXong)]() mutable {
         std::optional<KetQua> kq;
         QString loi;
         try {
+            std::optional<KetQuaNhatKy> ketQuaNhatKy;
+            if (nhatKy) ketQuaNhatKy = NhatKy::kiemTra(*nhatKy);
             NguonKhungHinhVideo nguon;
-            kq = xuat(bg, don, tenShop, thuMucGoc, chepVideo, nhatKy, maMay, nguon, DongHo::heThong());
+            kq = xuat(bg, don, tenShop, thuMucGoc, chepVideo, ketQuaNhatKy, maMay, nguon, DongHo::heThong());
         } catch (const Loi& e) {
             loi = e.moTa();
         } catch (const std::exception& e) {

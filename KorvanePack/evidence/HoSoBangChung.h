@@ -56,12 +56,12 @@ public:
                        const QString& maMay, NguonKhungHinh& nguon, const DongHo& dongHo);
 
     // The export as the lookup screen starts it: on a worker thread, with frames from the file itself and the
-    // system clock; `khiXong` runs on the GUI thread with the result or the error text, and not at all once
-    // `nguoiNhan` (a GUI-thread object, the screen) is gone.
+    // system clock, the journal checked there first up to its snapshot; `khiXong` runs on the GUI thread with
+    // the result or the error text, and not at all once `nguoiNhan` (a GUI-thread object, the screen) is gone.
     using KhiXong = std::function<void(std::optional<KetQua> ketQua, QString loi)>;
     static void xuatNen(BanGhiVideo banGhi, std::optional<DonHang> don, QString tenShop, QString thuMucGoc,
-                        bool chepVideo, std::optional<KetQuaNhatKy> nhatKy, QString maMay, QObject* nguoiNhan,
-                        KhiXong khiXong);
+                        bool chepVideo, std::optional<NhatKy::AnhKiemTra> nhatKy, QString maMay,
+                        QObject* nguoiNhan, KhiXong khiXong);
 
     static std::vector<KhungHinh> trichKhungHinh(const QString& tepVideo, NguonKhungHinh& nguon);
 
@@ -73,7 +73,14 @@ public:
                            const QString& gioTaoFile, const DongHo& dongHo);
 
     static QString thoatHtml(const QString& s);
+    // A value from outside as it goes into the page: escaped, its direction controls balanced, and isolated so
+    // that nothing in it moves or reverses the page's own text around it.
+    static QString coLap(const QString& giaTri);
+    // A row of the program's own value; dongBangNgoai isolates a value from outside; dongBangHtml takes a value
+    // already written as HTML.
     static QString dongBang(const QString& nhan, const QString& giaTri, bool mono);
+    static QString dongBangNgoai(const QString& nhan, const QString& giaTri, bool mono);
+    static QString dongBangHtml(const QString& nhan, const QString& htmlGiaTri, bool mono);
     static QString khungHinhHtml(int thuTu, const QByteArray& jpeg, double giay, int tong);
     static QString dongSanPham(const MatHang& mh);
     static QString dongTinhTrang(const QString& id);

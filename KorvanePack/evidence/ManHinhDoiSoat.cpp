@@ -19,6 +19,7 @@
 #include "evidence/ThanhThongKe.h"
 #include "store/DinhDangNgay.h"
 #include "store/DongHo.h"
+#include "store/HuongChu.h"
 #include "store/KhoDuLieu.h"
 #include "store/TienIch.h"
 
@@ -258,7 +259,8 @@ void ManHinhDoiSoat::veChuaQuay() {
         trai->addWidget(ma);
         // The phone is what the packer calls or searches by: a long name is the one cut short with "…" (whole in
         // the tip), and the phone after it always shows whole.
-        auto* khach = new NhanGiuCuoi(hoacGach(don.customerName), QStringLiteral(" · ") + hoacGach(don.customerPhone),
+        auto* khach = new NhanGiuCuoi(hoacGach(don.customerName),
+                                      QStringLiteral(" · ") + coLapHuong(hoacGach(don.customerPhone)),
                                       BangMau::mauChuPhu, phongChu(12));
         khach->setObjectName(QStringLiteral("khachDon"));
         trai->addWidget(khach);

@@ -26,6 +26,7 @@
 #include "evidence/NutThuong.h"
 #include "evidence/TrinhPhatVideo.h"
 #include "evidence/VeDongKetQua.h"
+#include "store/HuongChu.h"
 #include "store/KhoDuLieu.h"
 #include "store/MucChon.h"
 #include "store/TienIch.h"
@@ -259,8 +260,9 @@ void ManHinhTraCuu::xuatHoSo() {
         auto it = kho_.donTheoId().constFind(*bg.orderId);
         if (it != kho_.donTheoId().cend()) don = *it;
     }
-    // Both are taken now, so the dossier states the journal and the machine as they were when it was asked for.
-    const NhatKy::KetQuaKiemTra nhatKy = kho_.nhatKy().kiemTra();
+    // Both are taken now, so the dossier states the journal and the machine as they were when it was asked for;
+    // the journal's check up to this point runs with the export, off this thread.
+    const NhatKy::AnhKiemTra nhatKy = kho_.nhatKy().chupDeKiemTra();
     const QString maMay = layMaMay_ ? layMaMay_() : QString();
     QPointer<ManHinhTraCuu> toi = this;
     HoSoBangChung::xuatNen(bg, don, tenShop_, kho_.thuMucGoc(), true, nhatKy, maMay, this,
@@ -364,7 +366,7 @@ QWidget* ManHinhTraCuu::taoChiTiet(const BanGhiVideo& bg) {
     thongTin->addWidget(dongThongTin(QStringLiteral("Khách"), hoacGach(bg.customerName), false));
     thongTin->addWidget(dongThongTin(QStringLiteral("Thời lượng"), hienThiPhutGiay(bg.durationSec), true));
     if (bg.serials && !bg.serials->isEmpty())
-        thongTin->addWidget(dongThongTin(QStringLiteral("Serial đã gửi"), bg.serials->join(", "), true));
+        thongTin->addWidget(dongThongTin(QStringLiteral("Serial đã gửi"), noiCoLapHuong(*bg.serials, ", "), true));
     cot->addLayout(thongTin);
 
     if (bg.returnInfo) {

@@ -2,9 +2,11 @@
 
 #include <QPainter>
 
+#include "store/HuongChu.h"
+
 NhanGiuCuoi::NhanGiuCuoi(const QString& dau, const QString& cuoi, const MauDong& mau, const QFont& phong,
                          QWidget* parent)
-    : NhanMau(dau + cuoi, mau, phong, parent), dau_(dau), cuoi_(cuoi) {
+    : NhanMau(coLapHuong(dau) + cuoi, mau, phong, parent), dau_(dau), cuoi_(cuoi) {
     setToolTip(text());
 }
 
@@ -12,7 +14,8 @@ QString NhanGiuCuoi::chuDangVe() const {
     const QFontMetrics fm = fontMetrics();
     const int rong = contentsRect().width();
     if (fm.horizontalAdvance(text()) <= rong) return text();
-    return fm.elidedText(dau_, Qt::ElideRight, qMax(0, rong - fm.horizontalAdvance(cuoi_))) + cuoi_;
+    // The head is isolated only once cut, so the cut can never drop the character that closes it.
+    return coLapHuong(fm.elidedText(dau_, Qt::ElideRight, qMax(0, rong - fm.horizontalAdvance(cuoi_)))) + cuoi_;
 }
 
 QSize NhanGiuCuoi::minimumSizeHint() const {

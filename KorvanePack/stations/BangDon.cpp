@@ -12,6 +12,7 @@
 #include "shell/NhanMau.h"
 #include "shell/NhanNhieuDong.h"
 #include "shell/PhongChu.h"
+#include "store/HuongChu.h"
 
 namespace {
 // The state pill's fixed-width type gives a space a whole letter's cell, which reads as a double gap ("Chưa  có"):
@@ -178,7 +179,8 @@ QWidget* BangDon::thongTinDon(const DuLieu& d, const DonHang& don) {
     l->setSpacing(0);
     const QString gach = QStringLiteral("—");
     const QString vanDon = don.trackings.isEmpty() ? gach : don.trackings.first().trackingNumber;
-    const QString tenDon = don.name ? *don.name : (don.orderNumber ? QStringLiteral("#") + *don.orderNumber : gach);
+    const QString tenDon =
+        don.name ? *don.name : (don.orderNumber ? QStringLiteral("#") + coLapHuong(*don.orderNumber) : gach);
     l->addWidget(dongNhanGiaTri(QStringLiteral("Mã quét"), d.maHienTai, true));
     l->addWidget(dongNhanGiaTri(QStringLiteral("Mã vận đơn"), vanDon, true));
     l->addWidget(dongNhanGiaTri(QStringLiteral("Đơn hàng"), tenDon, true));
@@ -233,8 +235,8 @@ QWidget* BangDon::dongMatHang(const MatHang& mh) {
     ten->setObjectName(QStringLiteral("ten"));
     cot->addWidget(ten);
     if (mh.variantTitle) {
-        QString phu = *mh.variantTitle;
-        if (mh.sku) phu += QStringLiteral(" · ") + *mh.sku;
+        QString phu = coLapHuong(*mh.variantTitle);
+        if (mh.sku) phu += QStringLiteral(" · ") + coLapHuong(*mh.sku);
         auto* dongPhu = new NhanNhieuDong(phu, BangMau::mauChuPhu, phongChu(12.5));
         dongPhu->setObjectName(QStringLiteral("phu"));
         cot->addWidget(dongPhu);

@@ -26,6 +26,7 @@
 #include "stations/TrangTram.h"
 #include "store/DinhDangNgay.h"
 #include "store/DongHo.h"
+#include "store/HuongChu.h"
 #include "store/TienIch.h"
 
 // The status line. The message at the right is the outcome the packer waits for, so when both texts do not
@@ -231,11 +232,11 @@ void ManHinhDongGoi::noiKhungHinh() {
 }
 
 QString ManHinhDongGoi::dongMaChuThich(const QString& maHienTai) {
-    return maHienTai.isEmpty() ? QStringLiteral("CHƯA QUÉT MÃ") : maHienTai;
+    return maHienTai.isEmpty() ? QStringLiteral("CHƯA QUÉT MÃ") : coLapHuong(maHienTai);
 }
 
 QString ManHinhDongGoi::dongSerialChuThich(const QStringList& serials) {
-    return QStringLiteral("SERIAL: ") + serials.join(QStringLiteral("  ·  "));
+    return QStringLiteral("SERIAL: ") + noiCoLapHuong(serials, QStringLiteral("  ·  "));
 }
 
 void ManHinhDongGoi::showEvent(QShowEvent* e) {
@@ -321,7 +322,7 @@ void ManHinhDongGoi::lamMoi() {
 void ManHinhDongGoi::lamMoiChuThich() {
     const QString ma = dieuPhoi_ ? dieuPhoi_->maHienTai() : QString();
     dongMa_->setText(dongMaChuThich(ma));
-    dongShop_->setText(caiDat_.tenShop() + QStringLiteral(" · ") + dinhDangNgayGio().dinhDang(gio_));
+    dongShop_->setText(coLapHuong(caiDat_.tenShop()) + QStringLiteral(" · ") + dinhDangNgayGio().dinhDang(gio_));
     const QStringList serials = dieuPhoi_ ? dieuPhoi_->serials() : QStringList();
     dongSerial_->setVisible(!serials.isEmpty());
     dongSerial_->setText(dongSerialChuThich(serials));

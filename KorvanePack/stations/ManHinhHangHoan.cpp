@@ -30,6 +30,7 @@
 #include "stations/TiLeKhung.h"
 #include "stations/TrangTram.h"
 #include "store/DongHo.h"
+#include "store/HuongChu.h"
 #include "store/MucChon.h"
 #include "store/TienIch.h"
 
@@ -425,10 +426,10 @@ void ManHinhHangHoan::veHopDonChon() {
     const std::optional<DonHang>& donChon = moHinh_->donChon();
     if (!donChon) return;
     chuDaChon_->setText(QStringLiteral("Đã chọn: ") +
-                        donChon->customerName.value_or(QStringLiteral("khách chưa rõ tên")));
+                        coLapHuong(donChon->customerName.value_or(QStringLiteral("khách chưa rõ tên"))));
     chuMaDon_->setText(MoHinhHangHoan::maHienThiDon(*donChon));
     for (const MatHang& mh : donChon->items) {
-        auto* d = nhanXuongDong(QStringLiteral("· ") + mh.title + QStringLiteral(" ×") +
+        auto* d = nhanXuongDong(QStringLiteral("· ") + coLapHuong(mh.title) + QStringLiteral(" ×") +
                                     QString::asprintf("%lld", static_cast<long long>(mh.quantity)),
                                 BangMau::mauChuPhu, phongChu(12.5));
         lopDonChon_->addWidget(d);
@@ -512,7 +513,7 @@ void ManHinhHangHoan::lamMoiToKhai() {
 void ManHinhHangHoan::lamMoiDoiChieu() {
     if (!moHinh_->banGhiVuaQuay()) return;
     const auto& [ketLuan, daGui] = moHinh_->doiChieu();
-    const QString ds = daGui.join(QStringLiteral(", "));
+    const QString ds = noiCoLapHuong(daGui, QStringLiteral(", "));
     if (daGui.isEmpty()) {
         dongDoiChieu_->setText(
             QStringLiteral("Lúc gửi đi không ghi serial nào cho đơn này, nên không đối chiếu được."));

@@ -2,10 +2,14 @@
 
 #include <openssl/sha.h>
 #include <simdjson.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QPointer>
+#include <QThreadPool>
 #include <algorithm>
 #include <nlohmann/json.hpp>
 
@@ -132,7 +136,34 @@ void NhatKy::napVanTayCuoi() {
 }
 
 NhatKy::KetQuaKiemTra NhatKy::kiemTra() const {
-    const auto noiDung = TepDongJson::docToanBo(duongDan_);
+    return kiemTra(chupDeKiemTra());
+}
+
+NhatKy::AnhKiemTra NhatKy::chupDeKiemTra() const {
+    luong_.kiem("NhatKy::chupDeKiemTra");
+    struct stat st;
+    const QByteArray ten = QFile::encodeName(duongDan_);
+    return {duongDan_, ::stat(ten.constData(), &st) == 0 ? qint64(st.st_size) : -1};
+}
+
+void NhatKy::kiemTraNen(AnhKiemTra anh, QObject* nguoiNhan, KhiKiemXong khiXong) {
+    QPointer<QObject> nhan(nguoiNhan);
+    QThreadPool::globalInstance()->start([anh = std::move(anh), nhan, khiXong = std::move(khiXong)]() mutable {
+        const KetQuaKiemTra kq = kiemTra(anh);
+        // The receiver is only looked at on the GUI thread, the one place it could be deleted.
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(),
+            [nhan, kq, khiXong = std::move(khiXong)] {
+                if (nhan) khiXong(kq);
+            },
+            Qt::QueuedConnection);
+    });
+}
+
+NhatKy::KetQuaKiemTra NhatKy::kiemTra(const AnhKiemTra& anh) {
+    auto noiDung = TepDongJson::docToanBo(anh.duongDan);
+    // Lines appended after the snapshot are left to the next check.
+    if (noiDung && anh.soByte >= 0 && noiDung->size() > anh.soByte) noiDung->truncate(anh.soByte);
     // A journal that is not UTF-8 text as a whole cannot be read, and says so rather than naming a line.
     if (!noiDung || !simdjson::validate_utf8(noiDung->constData(), size_t(noiDung->size())))
         return {false, 0, std::nullopt};

@@ -12,6 +12,7 @@
 #include "store/LuongChay.h"
 
 class DongHo;
+class QObject;
 namespace simdjson::dom {
 class object;
 }
@@ -63,6 +64,21 @@ public:
     void ghi(const QString& suKien, const QMap<QString, QString>& chiTiet = {});
     void napVanTayCuoi();
     KetQuaKiemTra kiemTra() const;
+
+    // What the whole-journal check needs, taken on the journal's own thread, where no line is ever half
+    // written: its path and its length then. The check reads only those bytes, by path, touching nothing of
+    // the journal object, so it may run on any thread while the journal goes on writing; a line added after
+    // the snapshot is not part of the verdict.
+    struct AnhKiemTra {
+        QString duongDan;
+        qint64 soByte = -1;  // unknown: the file as it is when read
+    };
+    AnhKiemTra chupDeKiemTra() const;
+    static KetQuaKiemTra kiemTra(const AnhKiemTra& anh);
+    // The check on a worker thread; khiXong runs on the GUI thread, and not at all once nguoiNhan (a GUI-thread
+    // object) is gone.
+    using KhiKiemXong = std::function<void(KetQuaKiemTra)>;
+    static void kiemTraNen(AnhKiemTra anh, QObject* nguoiNhan, KhiKiemXong khiXong);
 
     // Hands moiSuKien every event named in cacTen, in the order written, reading the journal whole and
     // bounded as outside data: a line longer than kDongToiDa is passed over unread, a line is looked at only

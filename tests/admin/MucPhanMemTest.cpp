@@ -3,10 +3,14 @@
 #include <QFile>
 #include <QLabel>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QThreadPool>
+#include <memory>
 
 #include "PhienBan.h"
 #include "admin/MucPhanMem.h"
+#include "common/ChoDen.h"
 #include "shell/BangMau.h"
 #include "shell/NhanMau.h"
 #include "store/KhoDuLieu.h"
@@ -105,11 +109,54 @@ TEST(MucPhanMem, KiemTraChuoiNhatKyNguyenVenGayVaMat) {
         auto* ketQua = the.findChild<NhanMau*>("ketQuaNhatKy");
         EXPECT_FALSE(the.ketQuaNhatKy().has_value());
         EXPECT_FALSE(ketQua->isVisibleTo(&the));
+        QSignalSpy xong(&the, &MucPhanMem::daKiemTraXong);
         the.findChild<QPushButton*>("nutKiemTraNhatKy")->click();
+        ASSERT_TRUE(choDen([&] { return xong.count() == 1; })) << x.ten;
         EXPECT_EQ(the.ketQuaNhatKy(), QString::fromUtf8(x.mongDoi)) << x.ten;
         EXPECT_EQ(ketQua->text(), QString::fromUtf8(x.mongDoi)) << x.ten;
         EXPECT_TRUE(ketQua->isVisibleTo(&the));
         EXPECT_EQ(ketQua->mauChu().rgb(), (x.xanh ? BangMau::mauXanhLa : BangMau::mauDo).mau().rgb()) << x.ten;
     }
 }
+// While the check runs the card says so, its button waits, and a second request starts nothing; the verdict
+// comes back once, and a card closed meanwhile is left alone.
+TEST(MucPhanMem, KiemTraChayNenMotLanMotLuc) {
+    QTemporaryDir tam;
+    KhoDuLieu kho(tam.path());
+    kho.moKho();
+    kho.napTatCa(4);
+    for (int i = 0; i < 40; ++i) kho.nhatKy().ghi("sync", {{"so", QString::number(i)}});
+    MucPhanMem the(kho);
+    auto* nut = the.findChild<QPushButton*>("nutKiemTraNhatKy");
+    auto* ketQua = the.findChild<NhanMau*>("ketQuaNhatKy");
+    QSignalSpy xong(&the, &MucPhanMem::daKiemTraXong);
+    for (int lan = 0; lan < 2; ++lan) {
+        nut->click();
+        EXPECT_TRUE(the.dangKiemTra()) << lan;
+        EXPECT_FALSE(nut->isEnabled()) << lan;
+        EXPECT_FALSE(the.ketQuaNhatKy()) << "an earlier verdict is not shown beside a running check";
+        EXPECT_EQ(ketQua->text(), "Đang kiểm tra chuỗi nhật ký…");
+        EXPECT_TRUE(ketQua->isVisibleTo(&the));
+        EXPECT_EQ(ketQua->mauChu().rgb(), BangMau::mauChuPhu.mau().rgb());
+        the.kiemTraNhatKy();
+        // Lines written while it runs are left to the next check.
+        kho.nhatKy().ghi("sync");
+        ASSERT_TRUE(choDen([&] { return xong.count() == lan + 1; }));
+        QThreadPool::globalInstance()->waitForDone();
+        QCoreApplication::processEvents();
+        EXPECT_EQ(xong.count(), lan + 1) << "one check per request while one runs";
+        EXPECT_FALSE(the.dangKiemTra());
+        EXPECT_TRUE(nut->isEnabled());
+        EXPECT_EQ(the.ketQuaNhatKy(), QString("Nguyên vẹn — %1 dòng nhật ký, chuỗi băm liền mạch.").arg(40 + lan))
+            << lan;
+        EXPECT_EQ(ketQua->mauChu().rgb(), BangMau::mauXanhLa.mau().rgb());
+    }
+
+    auto dong = std::make_unique<MucPhanMem>(kho);
+    dong->kiemTraNhatKy();
+    dong.reset();
+    QThreadPool::globalInstance()->waitForDone();
+    QCoreApplication::processEvents();
+}
+
 }  // namespace

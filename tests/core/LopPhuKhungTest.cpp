@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "CameraTienIch.h"
+#include "common/ThuTuVe.h"
 #include "core/LopPhuKhung.h"
 
 namespace {
@@ -49,6 +50,28 @@ TEST(LopPhuKhung, LineTexts) {
     EXPECT_EQ(LopPhuKhung::chuHuyHieu(75), QStringLiteral("REC 01:15"));
     EXPECT_EQ(LopPhuKhung::chuHuyHieu(3600), QStringLiteral("REC 60:00"));
     EXPECT_EQ(LopPhuKhung::chuHuyHieu(-4), QStringLiteral("REC 00:00"));
+}
+
+// A direction control or right-to-left text in the scanned code, the shop's name or a serial stays inside that
+// value: the time, the prefix and the separators burnt beside it still read left to right.
+TEST(LopPhuKhung, OutsideValuesCannotTurnTheCaptionAround) {
+    const QString ngay = QStringLiteral("01/02/2026 03:04:05");
+    const QString xau[] = {QStringLiteral("SPX\u202E"), QStringLiteral("\u2069\u202BSPX"),
+                           QStringLiteral("\u05E9\u05DC"), QStringLiteral("A\u2067")};
+    for (const QString& v : xau) {
+        const QString shop = LopPhuKhung::dongShop(v, ngay);
+        EXPECT_TRUE(shop.endsWith(ngay));
+        EXPECT_TRUE(veTraiSangPhai(shop, shop.size() - ngay.size(), shop.size())) << shop.toStdString();
+        const QString ma = LopPhuKhung::dongMa(v, QStringLiteral("HÀNG HOÀN"));
+        EXPECT_TRUE(veTraiSangPhai(ma + QStringLiteral(" 12"), ma.size() + 1, ma.size() + 3)) << ma.toStdString();
+        const QString serial = LopPhuKhung::dongSerial({v, QStringLiteral("B2")});
+        EXPECT_TRUE(serial.startsWith(QStringLiteral("SERIAL: ")));
+        EXPECT_TRUE(serial.endsWith(QStringLiteral("  \u00B7  B2")));
+        EXPECT_TRUE(veTraiSangPhai(serial, serial.size() - 6, serial.size())) << serial.toStdString();
+    }
+    // The same line with the value written raw is turned around: the check above can see the fault.
+    const QString tho = QStringLiteral("SPX\u202E \u00B7 ") + ngay;
+    EXPECT_FALSE(veTraiSangPhai(tho, tho.size() - ngay.size(), tho.size()));
 }
 
 TEST(LopPhuKhung, TheBoxSitsBottomLeftAndGrowsWithLinesAndWidth) {

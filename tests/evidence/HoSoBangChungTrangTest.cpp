@@ -34,12 +34,16 @@ QString trang(const BanGhiVideo& bg, const std::optional<DonHang>& don = std::nu
                                   QStringLiteral("01/05/2024 09:00"), dh);
 }
 
-// The value cell of the information row with that label, as written.
+// The value cell of the information row with that label, as written; a value from outside is shown without the
+// one isolating element that must hold it whole.
 QString o(const QString& html, const QString& nhan) {
     const QRegularExpression re(QStringLiteral("<tr><td>") + QRegularExpression::escape(nhan) +
                                 QStringLiteral("</td><td(?: class=\"(\\w+)\")?>(.*?)</td></tr>"));
     const auto m = re.match(html);
-    return m.hasMatch() ? m.captured(2) : QStringLiteral("<không có>");
+    if (!m.hasMatch()) return QStringLiteral("<không có>");
+    static const QRegularExpression boc(QStringLiteral("^<bdi>((?:(?!</?bdi>).)*)</bdi>$"));
+    const auto mb = boc.match(m.captured(2));
+    return mb.hasMatch() ? mb.captured(1) : m.captured(2);
 }
 
 }  // namespace
@@ -58,7 +62,7 @@ TEST(TrangHoSo, DongThongTinKhongCoDon) {
     const QString h = trang(bg);
     EXPECT_TRUE(h.startsWith(QStringLiteral("<!doctype html>\n<html lang=\"vi\">")));
     EXPECT_TRUE(h.contains(QStringLiteral("<title>HỒ SƠ ĐÓNG GÓI</title>")));
-    EXPECT_TRUE(h.contains(QStringLiteral("<div class=\"shop\">Shop A · xuất lúc 01/05/2024 10:04:05</div>")));
+    EXPECT_TRUE(h.contains(QStringLiteral("<div class=\"shop\"><bdi>Shop A</bdi> · xuất lúc 01/05/2024 10:04:05</div>")));
     const std::pair<const char*, const char*> mong[] = {
         {"Mã quét", "SPX123"},
         {"Mã vận đơn", "—"},
@@ -106,15 +110,15 @@ TEST(TrangHoSo, DongThongTinLayTuBanGhiRoiTuDon) {
                  {QStringLiteral("Quần"), std::nullopt, QString(), 1}};
     QString h = trang(bg, don);
     EXPECT_EQ(o(h, "Mã vận đơn"), QStringLiteral("VD1"));
-    EXPECT_EQ(o(h, "Đơn hàng"), QStringLiteral("#1001"));
+    EXPECT_EQ(o(h, "Đơn hàng"), QStringLiteral("#<bdi>1001</bdi>"));
     EXPECT_EQ(o(h, "Khách hàng"), QStringLiteral("Chị Lan"));
     EXPECT_EQ(o(h, "Điện thoại"), QStringLiteral("0901"));
-    EXPECT_EQ(o(h, "Serial đã ghi"), QStringLiteral("SN1, SN2"));
+    EXPECT_EQ(o(h, "Serial đã ghi"), QStringLiteral("<bdi>SN1</bdi>, <bdi>SN2</bdi>"));
     EXPECT_EQ(o(h, "Địa chỉ giao"), QStringLiteral("1 Lê Lợi"));
     EXPECT_EQ(o(h, "Thiết bị quay"), QStringLiteral("Cam 'A'"));
     EXPECT_TRUE(h.contains(QStringLiteral(
-        "<h2>Sản phẩm trong đơn</h2><ul class=\"sp\"><li><b>Áo &lt;b&gt;</b> · Đỏ — số lượng <b>2</b></li>"
-        "<li><b>Quần</b> · SKU  — số lượng <b>1</b></li></ul>\n")));
+        "<h2>Sản phẩm trong đơn</h2><ul class=\"sp\"><li><b><bdi>Áo &lt;b&gt;</bdi></b> · <bdi>Đỏ</bdi> — số lượng "
+        "<b>2</b></li><li><b><bdi>Quần</bdi></b> · SKU <bdi></bdi> — số lượng <b>1</b></li></ul>\n")));
 
     // The record's own values win, and a present empty text stays empty.
     bg.trackingNumber = QStringLiteral("VD9");
@@ -177,7 +181,7 @@ TEST(TrangHoSo, KhaiBaoMoKien) {
     EXPECT_EQ(o(h, "Khai lúc"), QStringLiteral("01/05/2024 09:05"));
     EXPECT_TRUE(h.contains(QStringLiteral(
         "<p class=\"nhan\">Tình trạng ghi nhận</p><ul><li>Kiện còn nguyên seal</li><li class=\"do\"><b>Serial khác "
-        "với lúc gửi</b></li><li>moi-them</li></ul><p class=\"mo\">Toàn bộ quá trình mở kiện được quay liên tục")));
+        "với lúc gửi</b></li><li><bdi>moi-them</bdi></li></ul><p class=\"mo\">Toàn bộ quá trình mở kiện được quay liên tục")));
 
     bg.returnInfo->conditions.clear();
     bg.kind = QStringLiteral("khac");
@@ -255,10 +259,11 @@ TEST(TrangHoSo, ThuTuPhanVaChuCoDinh) {
         QStringLiteral("\n.kiem {"),
         QStringLiteral("\n.kiem ol {"),
         QStringLiteral("\n.kiem li {"),
+        QStringLiteral("\nbdi { unicode-bidi: isolate; }"),
         QStringLiteral("\nfooter {"),
         QStringLiteral("\n@media print"),
         QStringLiteral("</style>"),
-        QStringLiteral("<header><h1>HỒ SƠ MỞ KIỆN HÀNG HOÀN</h1><div class=\"shop\">Shop A · xuất lúc "),
+        QStringLiteral("<header><h1>HỒ SƠ MỞ KIỆN HÀNG HOÀN</h1><div class=\"shop\"><bdi>Shop A</bdi> · xuất lúc "),
         QStringLiteral("<h2>Thông tin</h2><table><tr><td>Mã quét</td>"),
         QStringLiteral("</table>\n<h2>Sản phẩm trong đơn</h2>"),
         QStringLiteral("</ul>\n<h2>Khung hình trích từ video (1 mốc, kèm thời điểm trong video)</h2>"),

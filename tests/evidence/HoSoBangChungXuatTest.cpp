@@ -12,6 +12,7 @@
 #include "evidence/HoSoBangChung.h"
 #include "evidence/NguonKhungHinh.h"
 #include "gia/store/DongHoGia.h"
+#include "store/KhoDuLieu.h"
 #include "store/TienIch.h"
 
 namespace {
@@ -268,4 +269,40 @@ TEST(XuatHoSo, XuatNenTraVeLuongNhan) {
     QThreadPool::globalInstance()->waitForDone();
     QCoreApplication::processEvents();
     EXPECT_FALSE(goiSauKhiXoa);
+}
+
+// The export checks the journal on its worker, as far as the journal reached when the export was asked for.
+TEST(XuatHoSo, XuatNenKiemNhatKyDenLucChup) {
+    Kho k;
+    const BanGhiVideo bg = k.video("abc");
+    QTemporaryDir tamKho;
+    KhoDuLieu kho(tamKho.path());
+    ASSERT_FALSE(kho.moKho());
+    for (int i = 0; i < 4; ++i) kho.nhatKy().ghi("sync", {{"so", QString::number(i)}});
+    const auto xuatVoi = [&](const NhatKy::AnhKiemTra& anh) {
+        QObject nhan;
+        std::optional<HoSoBangChung::KetQua> kq;
+        bool xong = false;
+        HoSoBangChung::xuatNen(bg, std::nullopt, "Shop", k.goc, false, anh, "", &nhan, [&](auto ketQua, auto) {
+            kq = ketQua;
+            xong = true;
+        });
+        // Written after the request: not part of this dossier's verdict.
+        kho.nhatKy().ghi("sync");
+        EXPECT_TRUE(QTest::qWaitFor([&] { return xong; }, 20000));
+        return kq ? QString::fromUtf8(doc(kq->thuMuc + "/ho-so.html")) : QString();
+    };
+    EXPECT_TRUE(
+        xuatVoi(kho.nhatKy().chupDeKiemTra())
+            .contains("<tr><td>Nhật ký kho dữ liệu</td><td>4 dòng · chuỗi băm liền mạch — NGUYÊN VẸN</td></tr>"));
+
+    QFile tep(kho.nhatKy().duongDan());
+    ASSERT_TRUE(tep.open(QIODevice::ReadOnly));
+    QByteArray b = tep.readAll();
+    tep.close();
+    b.replace("\"so\":\"1\"", "\"so\":\"9\"");
+    ASSERT_TRUE(tep.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    tep.write(b);
+    tep.close();
+    EXPECT_TRUE(xuatVoi(kho.nhatKy().chupDeKiemTra()).contains("Chuỗi băm GÃY ở dòng 2 — nhật ký đã bị sửa"));
 }

@@ -11,6 +11,8 @@
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <cmath>
+#include <functional>
 
 #include "evidence/HoSoBangChung.h"
 #include "evidence/NguonKhungHinhVideo.h"
@@ -221,4 +223,128 @@ TEST(HoSoTrinhDuyet, TrangMoTuDiaHienDungNoiDung) {
     for (const auto& [ten, mong] : kieuMong) EXPECT_EQ(k[ten].toString(), QString::fromUtf8(mong)) << ten;
     EXPECT_TRUE(k["monoFont"].toString().startsWith("ui-monospace, \"SF Mono\""))
         << k["monoFont"].toString().toStdString();
+}
+
+namespace {
+
+// Where Chromium draws each character of the page's own text: every text node outside an isolated value, one
+// [node, offset, left, top] per character that is not white space.
+const char* const kichBanViTri = R"js(
+<script>
+window.addEventListener('load', function () {
+  var ra = [], so = 0, n;
+  var w = document.createTreeWalker(document.body, NodeFilter.SHOW_TEXT);
+  while ((n = w.nextNode())) {
+    if (n.parentElement.closest('bdi, script, pre')) continue;
+    ++so;
+    for (var i = 0; i < n.data.length; ++i) {
+      if (/\s/.test(n.data[i])) continue;
+      var r = document.createRange(); r.setStart(n, i); r.setEnd(n, i + 1);
+      var b = r.getBoundingClientRect();
+      ra.push([so, i, Math.round(b.left * 10) / 10, Math.round(b.top * 10) / 10]);
+    }
+  }
+  var pre = document.createElement('pre'); pre.id = 'ketqua'; pre.textContent = JSON.stringify(ra);
+  document.body.appendChild(pre);
+});
+</script>
+)js";
+
+// Each outside value of a packing and a return dossier, with suffix() after every one of them.
+QString trangNgoai(const std::function<QString(int)>& them) {
+    int so = 0;
+    const auto v = [&](const QString& s) { return s + them(so++); };
+    BanGhiVideo bg;
+    bg.id = "V1";
+    bg.kind = "return";
+    bg.code = v("SPX123");
+    bg.trackingNumber = v("VD1");
+    bg.orderNumber = v("1001");
+    bg.customerName = v("Chị Lan");
+    bg.customerPhone = v("0901");
+    bg.resolution = v("1280x720");
+    bg.cameraLabel = v("Cam A");
+    bg.serials = QStringList{v("SN1"), v("SN2")};
+    bg.sha256 = v(QString(64, u'a'));
+    bg.bytes = 5347737;
+    bg.startedAt = "2024-05-01T02:00:00Z";
+    bg.endedAt = "2024-05-01T02:01:02Z";
+    bg.durationSec = 62;
+    KhaiBaoHoan kb;
+    kb.reason = v("ly-do-la");
+    kb.decision = v("xu-ly-la");
+    kb.serial = v("SN9");
+    kb.note = v("Hộp móp 12 chỗ");
+    kb.conditions = {v("tinh-trang-la"), "seal_intact"};
+    kb.savedAt = "2024-05-01T02:05:00Z";
+    bg.returnInfo = kb;
+    DonHang don;
+    don.id = "D1";
+    don.name = v("#A-7");
+    don.shippingAddress = v("12 Lê Lợi, Quận 1");
+    don.items = {{v("Áo thun"), v("Đỏ"), v("SKU-1"), 12}, {v("Quần"), std::nullopt, v("Q"), 3}};
+    DongHoGia dh;
+    dh.datGiayThuc(1714532645);
+    return HoSoBangChung::taoHtml(bg, don, v("Shop A"), {}, QString(64, u'a'), true, true,
+                                  HoSoBangChung::KetQuaNhatKy{true, 12, std::nullopt}, "AB12-CD34-EF56",
+                                  "01/05/2024 09:00", dh);
+}
+
+QJsonArray viTriChuCuaTa(const QString& trinh, const QString& html, const QString& tep,
+                         const QString& thuMucNguoiDung) {
+    QFile ra(tep);
+    if (!ra.open(QIODevice::WriteOnly)) return {};
+    QString h = html;
+    h.replace("</body>", QString::fromUtf8(kichBanViTri) + "</body>");
+    ra.write(h.toUtf8());
+    ra.close();
+    const QString dom = docDom(trinh, tep, thuMucNguoiDung);
+    const auto m = QRegularExpression(QStringLiteral("<pre id=\"ketqua\">(.*?)</pre>"),
+                                      QRegularExpression::DotMatchesEverythingOption)
+                       .match(dom);
+    return m.hasMatch() ? QJsonDocument::fromJson(m.captured(1).toUtf8()).array() : QJsonArray();
+}
+
+}  // namespace
+
+// An override, embedding or isolate left open in a value from outside, or a stray closer, moves none of the
+// page's own text: each of its characters is drawn where it is drawn when the values carry no controls.
+TEST(HoSoTrinhDuyet, DieuKhienHuongTrongGiaTriKhongDaoChuCuaTrang) {
+    const QString trinh = chromium();
+    if (trinh.isEmpty()) GTEST_SKIP() << "no Chromium on this machine";
+    QTemporaryDir tmp;
+    const QStringList dieuKhien = {
+        QStringLiteral("\u202E"),
+        QStringLiteral("\u202B"),
+        QStringLiteral("\u202D\u202E"),
+        QStringLiteral("\u2067"),
+        QStringLiteral("\u2069\u202E"),
+        QStringLiteral("\u202C\u2069\u202B"),
+        QStringLiteral("\u200F"),
+        QStringLiteral("\u2068\u202E"),
+        QStringLiteral("\u202E\u2066\u2069"),
+        QStringLiteral("\u202A\u202C\u202E"),
+    };
+    const QString sach = trangNgoai([](int) { return QString(); });
+    const QString ban = trangNgoai([&](int i) { return dieuKhien[i % dieuKhien.size()]; });
+    ASSERT_NE(sach, ban);
+    for (const QChar c : {QChar(0x202E), QChar(0x2067), QChar(0x2069)})
+        EXPECT_TRUE(ban.contains(c)) << "the values keep their controls, only balanced";
+
+    const QJsonArray truoc = viTriChuCuaTa(trinh, sach, tmp.filePath("sach.html"), tmp.filePath("ud1"));
+    const QJsonArray sau = viTriChuCuaTa(trinh, ban, tmp.filePath("ban.html"), tmp.filePath("ud2"));
+    ASSERT_GT(truoc.size(), 1000) << "the page's own text was not measured";
+    ASSERT_EQ(truoc.size(), sau.size());
+    int khac = 0;
+    for (qsizetype i = 0; i < truoc.size(); ++i) {
+        const QJsonArray a = truoc[i].toArray(), b = sau[i].toArray();
+        if (a[0] != b[0] || a[1] != b[1] || std::abs(a[2].toDouble() - b[2].toDouble()) > 0.5 ||
+            std::abs(a[3].toDouble() - b[3].toDouble()) > 0.5) {
+            if (++khac <= 5)
+                ADD_FAILURE() << "character " << a[1].toInt() << " of text node " << a[0].toInt() << " moved from ("
+                              << a[2].toDouble() << ", " << a[3].toDouble() << ") to (" << b[2].toDouble() << ", "
+                              << b[3].toDouble() << ")";
+        }
+    }
+    EXPECT_EQ(khac, 0);
 }

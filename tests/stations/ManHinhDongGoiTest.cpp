@@ -62,6 +62,9 @@ TEST(ManHinhDongGoi, DongChuThich) {
     EXPECT_EQ(ManHinhDongGoi::dongMaChuThich(""), "CHƯA QUÉT MÃ");
     EXPECT_EQ(ManHinhDongGoi::dongMaChuThich("SPX1"), "SPX1");
     EXPECT_EQ(ManHinhDongGoi::dongSerialChuThich({"A1", "B2"}), "SERIAL: A1  ·  B2");
+    // A serial or code with a direction control is isolated on its own, its controls closed inside it.
+    EXPECT_EQ(ManHinhDongGoi::dongSerialChuThich({"A1\u202E", "B2"}), "SERIAL: \u2068A1\u202E\u202C\u2069  ·  B2");
+    EXPECT_EQ(ManHinhDongGoi::dongMaChuThich("\u2069SPX1\u202B"), "\u2068SPX1\u202B\u202C\u2069");
 }
 
 TEST(ManHinhDongGoi, LucMoiHienVaCameraChuaMo) {
