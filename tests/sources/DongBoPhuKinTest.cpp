@@ -15,6 +15,7 @@
 #include "sources/NhanhClient.h"
 #include "sources/PancakeClient.h"
 #include "sources/SapoClient.h"
+#include "sources/TienIchKhach.h"
 #include "store/DocGio.h"
 
 namespace {
@@ -401,5 +402,56 @@ TEST(DongBoPhuKin, TheProgramOnPancakeGetsEveryChangedOrderWithinTheLoopsRuns) {
     EXPECT_FALSE(dongBo->nhatKy().filter(QStringLiteral("Chưa lấy hết — mốc dừng ở")).isEmpty());
     for (const auto& y : may.daNhan()) {
         EXPECT_NE(y.target.find("option_sort=last_updated_order_asc"), std::string::npos) << y.target;
+    }
+}
+
+// The desk's clock set ten minutes apart from the platform's, either way, on every platform: the platform
+// stamps the changes, so the cursor must follow its clock (the replies' Date). Orders change and arrive
+// between runs at the platform's time; after every run no change not yet received lies before the cursor
+// less the overlap, every order ends in the store once with its last change, and each run says once that
+// the desk's clock is off.
+TEST(DongBoPhuKin, TheCursorFollowsThePlatformsClockNotTheDesks) {
+    for (const NenTang& nt : kCacNenTang) {
+        for (const qint64 lech : {600, -600}) {  // the desk's clock less the platform's
+            SCOPED_TRACE(std::string(nt.id) + (lech > 0 ? " desk ahead" : " desk behind"));
+            MoiTruongDongBo m;
+            const auto gioNenTang = [&] { return giayUnix(m.dongHo.gioThuc()) - lech; };
+            CuaHangGia ch;
+            lapCuaHang(ch, 120, gioNenTang());
+            MayChuGia may;
+            may.dongHo = gioNenTang;
+            ch.phucVu(may, nt.id);
+            may.chay();
+            luuKhoa(*m.khoKhoa, nt);
+            m.caiDat->setNguonDon(QString::fromLatin1(nt.id));
+            auto& db = m.taoDongBo(m.cauHinhThat(may.goc()));
+
+            const int soLuot = 5;
+            for (int luot = 0; luot < soLuot; ++luot) {
+                m.chayDongBo();
+                ASSERT_TRUE(db.loi().isEmpty()) << db.loi().toStdString();
+                for (const auto& d : chuaNhan(ch, *m.kho)) {
+                    ASSERT_GE(d.doi, db.lanCuoi().toSecsSinceEpoch() - BoDongBo::kGiayChongLap)
+                        << "run " << luot << ": the cursor passed order " << d.id;
+                }
+                m.dongHo.tienGiay(60);
+                if (luot + 1 < soLuot) {
+                    const qint64 luc = gioNenTang() - 5;
+                    ch.doi(1000 + luot, luc);
+                    ch.doi(1050 + luot, luc);
+                    ch.them({2000 + luot, luc, luc});
+                }
+            }
+            EXPECT_TRUE(chuaNhan(ch, *m.kho).empty());
+            EXPECT_EQ(m.kho->donTheoId().size(), qsizetype(ch.tatCa().size()));
+            const QStringList dong = db.nhatKy().filter(QStringLiteral("Đồng hồ máy này"));
+            EXPECT_EQ(dong.size(), soLuot);
+            for (const QString& d : dong) {
+                EXPECT_TRUE(d.contains((lech > 0 ? QStringLiteral("nhanh hơn giờ của ") : QStringLiteral("chậm hơn giờ của ")) +
+                                       tenNguon(QString::fromLatin1(nt.id)) + QStringLiteral(" khoảng 10 phút")))
+                    << d.toStdString();
+            }
+            may.dung();
+        }
     }
 }
