@@ -46,3 +46,31 @@ qsizetype GomDon::nhan(const std::vector<const nlohmann::json*>& ds, const Chuye
     }
     return lay;
 }
+
+void DocLaiDenKhiKhop::batDau(qint64 tu, qint64 den) {
+    dangDoc_ = true;
+    tu_ = tu;
+    den_ = den;
+    trang_ = 1;
+    soLuot_ = 0;
+    luotTruoc_.clear();
+    luotNay_.clear();
+}
+
+bool DocLaiDenKhiKhop::sauTrang(bool hetLuot) {
+    if (!hetLuot) {
+        ++trang_;
+        return false;
+    }
+    // A first reading of a single page is whole: a page is read in one go.
+    const bool khop = (soLuot_ == 0 && trang_ == 1) || (soLuot_ > 0 && luotNay_ == luotTruoc_);
+    ++soLuot_;
+    luotTruoc_ = std::move(luotNay_);
+    luotNay_.clear();
+    trang_ = 1;
+    if (khop) {
+        dangDoc_ = false;
+        luotTruoc_.clear();
+    }
+    return khop;
+}

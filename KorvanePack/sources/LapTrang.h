@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QSet>
 #include <QString>
 #include <QtGlobal>
 #include <algorithm>
@@ -93,4 +94,38 @@ private:
     std::mutex& khoa_;
     std::optional<QString>& mau_;
     QList<DonHang> ra_;
+};
+
+// A window of orders read by page number while orders are edited: an edited order leaves a window closed
+// in the past and lets the one after it slide onto a page already read. Such a window's members can only
+// leave it (a change moves an order past it; nothing new is stamped in a second gone by), so it is read
+// again until two readings bring the same orders: a reading that skipped an order did so because one it
+// had brought left during it, and that one cannot be in the next reading. A first reading that ends on its
+// first page needs no second. Used for the narrowed windows of a list not in order of last change, and for
+// the block of orders sharing one second of a list that is (a full page within one second cannot be passed
+// by moving the time filter on).
+class DocLaiDenKhiKhop {
+public:
+    // Whether a block is being read.
+    bool dangDoc() const { return dangDoc_; }
+    // Starts reading the window [tu, den] (Unix seconds) from its first page.
+    void batDau(qint64 tu, qint64 den);
+    qint64 tu() const { return tu_; }
+    qint64 den() const { return den_; }
+    // The page to ask for next, 1 for the first.
+    int trang() const { return trang_; }
+    // An order of the page just read.
+    void nhan(const QString& id) { luotNay_.insert(id); }
+    // Called after each page of the block; hetLuot when the page ended the reading. True once two readings
+    // agreed: the block is whole and the fetch goes on past den.
+    bool sauTrang(bool hetLuot);
+
+private:
+    bool dangDoc_ = false;
+    qint64 tu_ = 0;
+    qint64 den_ = 0;
+    int trang_ = 1;
+    int soLuot_ = 0;
+    QSet<QString> luotTruoc_;
+    QSet<QString> luotNay_;
 };
