@@ -2,6 +2,7 @@
 
 #include <QCryptographicHash>
 #include <QMap>
+#include <QTimeZone>
 
 #include "core/CaiDat.h"
 #include "sources/KenhHTTPCurl.h"
@@ -61,6 +62,11 @@ BoDongBo::BoDongBo(KhoDuLieu& kho, CaiDat& caiDat, CauHinh cauHinh, QObject* par
         if (const auto t = docThoiGianISO(moc)) lanCuoi_ = *t;
     }
     nguonMoc_ = caiDat_.ud().value(khoaNguonMoc).toString();
+    const QString nguonChan = caiDat_.ud().value(khoaNguonBiChan).toString();
+    if (const auto den = docThoiGianISO(caiDat_.ud().value(khoaChanDen).toString()); den && !nguonChan.isEmpty()) {
+        nguonBiChan_ = nguonChan;
+        chanDen_ = std::chrono::system_clock::time_point(std::chrono::milliseconds(den->toMSecsSinceEpoch()));
+    }
 }
 
 BoDongBo::~BoDongBo() {
@@ -443,6 +449,10 @@ void BoDongBo::datChan(const QString& nguon, const std::optional<std::chrono::sy
     if (!den || (nguon == nguonBiChan_ && *den < chanDen_)) return;
     nguonBiChan_ = nguon;
     chanDen_ = *den;
+    const auto giay = std::chrono::ceil<std::chrono::seconds>(chanDen_.time_since_epoch()).count();
+    caiDat_.ud().setValue(khoaNguonBiChan, nguon);
+    caiDat_.ud().setValue(khoaChanDen, dinhDangISO().dinhDang(QDateTime::fromSecsSinceEpoch(giay, QTimeZone::utc())));
+    caiDat_.ud().sync();
 }
 
 void BoDongBo::ghiNhatKy(const QString& text) {

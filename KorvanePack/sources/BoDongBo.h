@@ -53,6 +53,10 @@ public:
     static inline const QString khoaMoc = QStringLiteral("korvane.mocDongBo");
     // The platform the stored cursor belongs to; a cursor of another platform counts as none.
     static inline const QString khoaNguonMoc = QStringLiteral("korvane.mocDongBoNguon");
+    // The last lock a platform named, kept so that a restart during it sends nothing either: the platform,
+    // and the lock's end as an internet date-time (rounded up to the second).
+    static inline const QString khoaNguonBiChan = QStringLiteral("korvane.nguonBiChan");
+    static inline const QString khoaChanDen = QStringLiteral("korvane.chanDen");
     static constexpr int kSoDongNhatKy = 60;
     static constexpr qint64 kGiayChongLap = 120;
     static constexpr qint64 kGiay30Ngay = 2'592'000;

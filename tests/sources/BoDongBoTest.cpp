@@ -607,3 +607,56 @@ TEST(BoDongBoKhoaNhanh, RefusedKeyGivesTheWrongKeyTextInTheSyncAndTheTest) {
         m.dongBo.reset();
     }
 }
+
+// The program restarted during a Nhanh.vn lock, as an owner does when the screen says "tạm chặn": the lock's
+// end is kept with the platform in the settings, so neither the restarted loop nor a connection test calls
+// before it ends, and the first run after it fetches the orders.
+TEST(BoDongBoKhoaNhanh, ALockOutlivesARestartOfTheEngine) {
+    MoiTruongDongBo m;
+    MayChuGia may;
+    std::atomic<qint64> khoaDen = 0;
+    std::atomic<int> soLan = 0, trongKhoa = 0;
+    may.post(kDuongNhanh, [&](const httplib::Request&, httplib::Response& res) {
+        const qint64 bayGio = std::llround(m.dongHo.giayThuc());
+        if (soLan++ == 0) {
+            khoaDen = bayGio + 900;
+        } else if (bayGio < khoaDen) {
+            ++trongKhoa;
+            khoaDen += 900;
+        }
+        if (bayGio < khoaDen) {
+            res.set_content(nlohmann::json{{"code", 0},
+                                           {"errorCode", "ERR_EXCEEDED_RATE_LIMIT"},
+                                           {"data", {{"lockedSeconds", khoaDen - bayGio}}}}
+                                .dump(),
+                            "application/json");
+            return;
+        }
+        res.set_content(R"({"code":1,"data":[{"info":{"id":7},"carrier":{"code":"VD-N7"}}]})", "application/json");
+    });
+    may.chay();
+    luuKhoaNhanh(m);
+    m.taoDongBo(m.cauHinhThat(may.goc()));
+    m.chayDongBo();
+    ASSERT_EQ(soLan, 1);
+
+    for (int phut = 3; phut < 15; phut += 3) {
+        m.dongBo.reset();
+        m.dongHo.tienGiay(180);
+        auto& db = m.taoDongBo(m.cauHinhThat(may.goc()));
+        db.batDau();
+        ASSERT_TRUE(choDen([&] { return m.henGio.soDangCho() == 1; })) << phut;
+        EXPECT_TRUE(m.thuKetNoi().startsWith(QStringLiteral("Nhanh.vn đang tạm chặn đến 10/12/2025 16:15:00")));
+    }
+    EXPECT_EQ(soLan, 1);
+    EXPECT_EQ(trongKhoa, 0);
+
+    m.dongBo.reset();
+    m.dongHo.tienGiay(180);  // 16:15:00, the lock's end
+    auto& db = m.taoDongBo(m.cauHinhThat(may.goc()));
+    m.chayDongBo();
+    EXPECT_EQ(soLan, 2);
+    EXPECT_EQ(trongKhoa, 0);
+    EXPECT_EQ(db.trangThai(), QStringLiteral("Đã cập nhật 1 đơn."));
+    m.dongBo.reset();
+}
