@@ -517,3 +517,64 @@ TEST(DongBoPhuKin, NoOrderIsLostToEditsBetweenPagesOrToABlockOfOneSecond) {
         }
     }
 }
+
+// The loop's own rules. It runs at once, then a minute after each run ends: not sooner, so a shop's quota is
+// not spent twice as fast, and not later.
+TEST(DongBoPhuKin, TheLoopRunsOnceAMinute) {
+    MoiTruongDongBo m;
+    int soLan = 0;
+    m.kichBan = [&](NguonDonKichBan& n) {
+        n.khiLayDon = [&](const QString&, const NhanTienDo&) {
+            ++soLan;
+            return QList<DonHang>{};
+        };
+    };
+    auto& db = m.taoDongBo();
+    db.batDau();
+    ASSERT_TRUE(choDen([&] { return m.henGio.soDangCho() == 1; }));
+    EXPECT_EQ(soLan, 1);
+    // A run goes to the worker and ends later, so a run's start shows at once only in the timer it consumed:
+    // the next one is asked for when the run has ended.
+    for (int lan = 2; lan <= 4; ++lan) {
+        m.henGio.tien(std::chrono::seconds(59));
+        EXPECT_EQ(m.henGio.soDangCho(), 1) << "a run started before the minute was over";
+        m.henGio.tien(std::chrono::seconds(1));
+        EXPECT_EQ(m.henGio.soDangCho(), 0) << "no run started when the minute was over";
+        ASSERT_TRUE(choDen([&] { return soLan == lan && m.henGio.soDangCho() == 1 && !db.dangChay(); }));
+    }
+}
+
+// A window narrowed on one platform belongs to that platform's cursor: after a switch the first run asks the
+// new platform for its whole 30 days, open to now, and so does the first run back on the old one.
+TEST(DongBoPhuKin, ANarrowedWindowIsDroppedWhenThePlatformChanges) {
+    MoiTruongDongBo m;
+    m.khoKhoa->muc.insert(QStringLiteral("com.korvane.pack.sapo.store"), QStringLiteral("shop1"));
+    m.khoKhoa->muc.insert(QStringLiteral("com.korvane.pack.sapo.apiKey"), QStringLiteral("key"));
+    m.khoKhoa->muc.insert(QStringLiteral("com.korvane.pack.sapo.apiSecret"), QStringLiteral("sec"));
+    QStringList denLuc;
+    m.kichBan = [&](NguonDonKichBan& n) {
+        n.tangDan = false;
+        n.catBot = true;  // every fetch capped, out of update order: the engine narrows its windows
+    };
+    m.taoDongBo();
+    const auto ghi = [&] {
+        m.chayDongBo();
+        denLuc << m.nguon->cacDenLuc().back();
+        m.dongHo.tienGiay(60);
+    };
+    ghi();
+    ghi();  // narrowed on Haravan
+    m.caiDat->setNguonDon(QStringLiteral("sapo"));
+    ghi();
+    ghi();  // narrowed on Sapo
+    m.caiDat->setNguonDon(QStringLiteral("haravan"));
+    ghi();
+    ASSERT_EQ(denLuc.size(), 5);
+    EXPECT_TRUE(denLuc[0].isEmpty());
+    EXPECT_FALSE(denLuc[1].isEmpty());
+    EXPECT_TRUE(denLuc[2].isEmpty());
+    EXPECT_FALSE(denLuc[3].isEmpty());
+    EXPECT_TRUE(denLuc[4].isEmpty());
+    EXPECT_EQ(m.nguon->cacTuLuc().back(), dinhDangISO().dinhDang(m.dongHo.gioThuc() - std::chrono::seconds(60) -
+                                                                  std::chrono::seconds(BoDongBo::kGiay30Ngay)));
+}
