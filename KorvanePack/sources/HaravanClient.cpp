@@ -277,12 +277,11 @@ QList<DonHang> HaravanClient::layTheoTrang(const QString& tuLucVao, const QStrin
         // while the pages are read leaves its place, and with page numbers the one after it would slide onto
         // a page already read. A full page within one second is read as a block (DocLaiDenKhiKhop).
         const bool theoCapNhat = kieu.dung(tuLuc, coTrang, 1).contains(QStringLiteral("updated_at_min"));
-        qint64 tuGiay = mocBatDau(tuLuc, *mt_.dongHo).toSecsSinceEpoch();
+        DocLaiDenKhiKhop::ViTri vt{mocBatDau(tuLuc, *mt_.dongHo).toSecsSinceEpoch(), 1,
+                                   std::numeric_limits<qint64>::min()};
         const std::optional<qint64> denGiay =
             denLuc.isEmpty() ? std::nullopt : std::optional<qint64>(giayKetThuc(denLuc, *mt_.dongHo, 0));
-        int trangTuMoc = 1;
         bool dungThuTu = true;
-        qint64 truoc = std::numeric_limits<qint64>::min();
         DocLaiDenKhiKhop khoi;
         const auto iso = [](qint64 giay) {
             return dinhDangISO().dinhDang(QDateTime::fromSecsSinceEpoch(giay, QTimeZone::utc()));
@@ -291,11 +290,11 @@ QList<DonHang> HaravanClient::layTheoTrang(const QString& tuLucVao, const QStrin
             const auto docTrang = [&](int trang) {
                 QMap<QString, QString> thamSo;
                 if (theoCapNhat && khoi.dangDoc()) {
-                    if (khoi.trang() == 1) truoc = khoi.tu();
+                    if (khoi.trang() == 1) vt.truoc = khoi.tu();
                     thamSo = kieu.dung(iso(khoi.tu()), coTrang, khoi.trang());
                     thamSo.insert(QStringLiteral("updated_at_max"), iso(khoi.den()));
                 } else if (theoCapNhat) {
-                    thamSo = kieu.dung(iso(tuGiay), coTrang, trangTuMoc);
+                    thamSo = kieu.dung(iso(vt.tuGiay), coTrang, vt.trang);
                     if (!denLuc.isEmpty()) thamSo.insert(QStringLiteral("updated_at_max"), denLuc);
                 } else {
                     thamSo = kieu.dung(tuLuc, coTrang, trang + 1);
@@ -333,34 +332,24 @@ QList<DonHang> HaravanClient::layTheoTrang(const QString& tuLucVao, const QStrin
                         const std::optional<QDateTime> t = doi ? DocGio::docGioDon(*doi) : std::nullopt;
                         cuoi = t ? std::optional<qint64>(t->toSecsSinceEpoch()) : std::nullopt;
                         if (i == 0) dau = cuoi;
-                        if (!cuoi || *cuoi < truoc) dungThuTu = false;
-                        if (cuoi) truoc = *cuoi;
+                        if (!cuoi || *cuoi < vt.truoc) dungThuTu = false;
+                        if (cuoi) vt.truoc = *cuoi;
                     }
-                    if (auto don = chuyenDon(o)) daLay.append(std::move(*don));
+                    if (auto don = chuyenDon(o)) {
+                        hanMuc.nhanByte(byteDon(*don));
+                        daLay.append(std::move(*don));
+                    }
+                    if (hanMuc.hetByte()) break;
                 }
                 if (hanMuc.daCham()) return LapTrang::SauTrang::dungLai;
                 const bool day = soTrenTrang >= coTrang;
                 if (theoCapNhat && khoi.dangDoc()) {
                     // The end of a reading of the block is not the end of the list.
-                    if (khoi.sauTrang(!day)) {
-                        tuGiay = khoi.den() + 1;
-                        trangTuMoc = 1;
-                        truoc = tuGiay;
-                    }
+                    khoi.sauTrangKhoi(!day, vt);
                     return LapTrang::SauTrang::conNua;
                 }
                 if (!day) return LapTrang::SauTrang::het;
-                if (theoCapNhat) {
-                    if (dungThuTu && dau && cuoi && *cuoi - 1 <= *dau) {
-                        khoi.batDau(tuGiay, denGiay ? std::min(*cuoi, *denGiay) : *cuoi);
-                    } else if (dungThuTu && dau && cuoi) {
-                        tuGiay = *cuoi - 1;
-                        trangTuMoc = 1;
-                        truoc = tuGiay;
-                    } else {
-                        ++trangTuMoc;
-                    }
-                }
+                if (theoCapNhat) khoi.sauTrangDay(dungThuTu, dau, cuoi, denGiay, vt);
                 return LapTrang::SauTrang::conNua;
             };
             const bool trangDay = LapTrang::chay(docTrang, tran) == LapTrang::KetThuc::conTrang;

@@ -93,12 +93,11 @@ QList<DonHang> PancakeClient::layDon(const QString& tuLuc, const QString& denLuc
     // read and never be fetched. A full page whose updates span no more than a second (starting again there
     // would bring it back) begins a block read by number in a window closed at that second, until two
     // readings agree.
-    qint64 tuGiay = mocBatDau(tuLuc, *mt_.dongHo).toSecsSinceEpoch();
-    int trangTuMoc = 1;
+    DocLaiDenKhiKhop::ViTri vt{mocBatDau(tuLuc, *mt_.dongHo).toSecsSinceEpoch(), 1,
+                               std::numeric_limits<qint64>::min()};
     // A platform that ignores the sort shows it in the times it sends; the fetch then counts as unsorted, so
     // the engine does not move its cursor to the newest update received.
     bool dungThuTu = true;
-    qint64 truoc = std::numeric_limits<qint64>::min();
     const auto giayCapNhat = [](const json& o) -> std::optional<qint64> {
         const std::optional<QString> s = gioUTC(chuoiDauTien(o, {"updated_at", "inserted_at"}));
         const std::optional<QDateTime> t = s ? docThoiGianISO(*s) : std::nullopt;
@@ -117,8 +116,8 @@ QList<DonHang> PancakeClient::layDon(const QString& tuLuc, const QString& denLuc
         KetQuaGui kq;
         for (;;) {
             const bool trongKhoi = locNgay && khoi.dangDoc();
-            if (trongKhoi && khoi.trang() == 1) truoc = khoi.tu();
-            const int soTrangGui = trongKhoi ? khoi.trang() : locNgay ? trangTuMoc : trang;
+            if (trongKhoi && khoi.trang() == 1) vt.truoc = khoi.tu();
+            const int soTrangGui = trongKhoi ? khoi.trang() : locNgay ? vt.trang : trang;
             CapThamSo thamSo{{QStringLiteral("page_number"), QString::number(soTrangGui)},
                              {QStringLiteral("page_size"), QString::number(kCoTrang)}};
             if (locNgay) {
@@ -126,7 +125,7 @@ QList<DonHang> PancakeClient::layDon(const QString& tuLuc, const QString& denLuc
                 // leave the older orders changed in the window behind the cursor.
                 thamSo.append({QStringLiteral("option_sort"), QStringLiteral("last_updated_order_asc")});
                 thamSo.append({QStringLiteral("updateStatus"), QStringLiteral("updated_at")});
-                thamSo.append({QStringLiteral("startDateTime"), QString::number(trongKhoi ? khoi.tu() : tuGiay)});
+                thamSo.append({QStringLiteral("startDateTime"), QString::number(trongKhoi ? khoi.tu() : vt.tuGiay)});
                 thamSo.append(
                     {QStringLiteral("endDateTime"), trongKhoi ? QString::number(khoi.den()) : denLucGui});
             }
@@ -150,32 +149,16 @@ QList<DonHang> PancakeClient::layDon(const QString& tuLuc, const QString& denLuc
                 }
                 cuoi = giayCapNhat(o);
                 if (i == 0) dau = cuoi;
-                if (!cuoi || *cuoi < truoc) dungThuTu = false;
-                if (cuoi) truoc = *cuoi;
+                if (!cuoi || *cuoi < vt.truoc) dungThuTu = false;
+                if (cuoi) vt.truoc = *cuoi;
             });
         if (locNgay && khoi.dangDoc() && sau != LapTrang::SauTrang::dungLai) {
             // The end of a reading of the block is not the end of the list.
-            if (khoi.sauTrang(sau == LapTrang::SauTrang::het)) {
-                tuGiay = khoi.den() + 1;
-                trangTuMoc = 1;
-                truoc = tuGiay;
-            }
+            khoi.sauTrangKhoi(sau == LapTrang::SauTrang::het, vt);
             return LapTrang::SauTrang::conNua;
         }
         if (sau != LapTrang::SauTrang::conNua) return sau;
-        if (locNgay) {
-            if (dungThuTu && dau && cuoi && *cuoi - 1 <= *dau) {
-                khoi.batDau(tuGiay, std::min(*cuoi, denGiay));
-            } else if (dungThuTu && dau && cuoi) {
-                tuGiay = *cuoi - 1;
-                trangTuMoc = 1;
-                // The next page starts a second before this one ended, so it repeats what it read of that
-                // second; the order check starts again from there.
-                truoc = tuGiay;
-            } else {
-                ++trangTuMoc;
-            }
-        }
+        if (locNgay) khoi.sauTrangDay(dungThuTu, dau, cuoi, denGiay, vt);
         return LapTrang::SauTrang::conNua;
     };
     // Without the filter only the newest pages are of use, so that mode has a bound of its own.

@@ -513,6 +513,34 @@ TEST(BoDongBo, LockedSourceIsNotCalledBeforeItsLockEnds) {
     EXPECT_EQ(soLan, 6);
 }
 
+// A fake Nhanh.vn that locks the app out for 15 minutes at its first call and lengthens the lock by as much at
+// every call made during it, answering each refused call with traLoiKhoa(the lock's end, now); after the lock,
+// one order.
+struct NhanhKhoa {
+    std::atomic<qint64> khoaDen = 0;
+    std::atomic<int> soLan = 0, trongKhoa = 0;
+
+    void phucVu(MayChuGia& may, const DongHoGia& dongHo,
+                std::function<nlohmann::json(qint64 khoaDen, qint64 bayGio)> traLoiKhoa) {
+        may.post(kDuongNhanh, [this, &dongHo, traLoiKhoa](const httplib::Request&, httplib::Response& res) {
+            const qint64 bayGio = std::llround(dongHo.giayThuc());
+            if (soLan++ == 0) {
+                khoaDen = bayGio + 900;
+            } else if (bayGio < khoaDen) {
+                ++trongKhoa;
+                khoaDen += 900;
+            }
+            if (bayGio < khoaDen) {
+                res.set_content(traLoiKhoa(khoaDen, bayGio).dump(), "application/json");
+                return;
+            }
+            res.set_content(R"({"code":1,"data":[{"info":{"id":7},"carrier":{"code":"VD-N7"}}]})",
+                            "application/json");
+        });
+        may.chay();
+    }
+};
+
 // A fake Nhanh.vn that locks the app out for 15 minutes at its first call and lengthens the lock at every call
 // made during it, as the platform documents. Over the lock's length, with the loop running every minute, a
 // sync and a refetch asked for by hand and a connection test in between, it receives no call; the first pass of
@@ -520,29 +548,15 @@ TEST(BoDongBo, LockedSourceIsNotCalledBeforeItsLockEnds) {
 TEST(BoDongBoKhoaNhanh, NoCallReachesNhanhWhileItsLockLasts) {
     MoiTruongDongBo m;
     MayChuGia may;
-    std::atomic<qint64> khoaDen = 0;
-    std::atomic<int> soLan = 0, trongKhoa = 0;
-    may.post(kDuongNhanh, [&](const httplib::Request&, httplib::Response& res) {
-        const qint64 bayGio = std::llround(m.dongHo.giayThuc());
-        if (soLan++ == 0) {
-            khoaDen = bayGio + 900;
-        } else if (bayGio < khoaDen) {
-            ++trongKhoa;
-            khoaDen += 900;
-        }
-        if (bayGio < khoaDen) {
-            res.set_content(
-                nlohmann::json{{"code", 0},
-                               {"errorCode", "ERR_429"},
-                               {"message", "Your app exceeded the API Rate Limit"},
-                               {"data", {{"lockedSeconds", khoaDen - bayGio}, {"unlockedAt", qint64(khoaDen)}}}}
-                    .dump(),
-                "application/json");
-            return;
-        }
-        res.set_content(R"({"code":1,"data":[{"info":{"id":7},"carrier":{"code":"VD-N7"}}]})", "application/json");
+    NhanhKhoa nhanh;
+    nhanh.phucVu(may, m.dongHo, [](qint64 khoaDen, qint64 bayGio) {
+        return nlohmann::json{{"code", 0},
+                              {"errorCode", "ERR_429"},
+                              {"message", "Your app exceeded the API Rate Limit"},
+                              {"data", {{"lockedSeconds", khoaDen - bayGio}, {"unlockedAt", khoaDen}}}};
     });
-    may.chay();
+    std::atomic<int>& soLan = nhanh.soLan;
+    std::atomic<int>& trongKhoa = nhanh.trongKhoa;
     luuKhoaNhanh(m);
     auto& db = m.taoDongBo(m.cauHinhThat(may.goc()));
 
@@ -614,27 +628,13 @@ TEST(BoDongBoKhoaNhanh, RefusedKeyGivesTheWrongKeyTextInTheSyncAndTheTest) {
 TEST(BoDongBoKhoaNhanh, ALockOutlivesARestartOfTheEngine) {
     MoiTruongDongBo m;
     MayChuGia may;
-    std::atomic<qint64> khoaDen = 0;
-    std::atomic<int> soLan = 0, trongKhoa = 0;
-    may.post(kDuongNhanh, [&](const httplib::Request&, httplib::Response& res) {
-        const qint64 bayGio = std::llround(m.dongHo.giayThuc());
-        if (soLan++ == 0) {
-            khoaDen = bayGio + 900;
-        } else if (bayGio < khoaDen) {
-            ++trongKhoa;
-            khoaDen += 900;
-        }
-        if (bayGio < khoaDen) {
-            res.set_content(nlohmann::json{{"code", 0},
-                                           {"errorCode", "ERR_EXCEEDED_RATE_LIMIT"},
-                                           {"data", {{"lockedSeconds", khoaDen - bayGio}}}}
-                                .dump(),
-                            "application/json");
-            return;
-        }
-        res.set_content(R"({"code":1,"data":[{"info":{"id":7},"carrier":{"code":"VD-N7"}}]})", "application/json");
+    NhanhKhoa nhanh;
+    nhanh.phucVu(may, m.dongHo, [](qint64 khoaDen, qint64 bayGio) {
+        return nlohmann::json{
+            {"code", 0}, {"errorCode", "ERR_EXCEEDED_RATE_LIMIT"}, {"data", {{"lockedSeconds", khoaDen - bayGio}}}};
     });
-    may.chay();
+    std::atomic<int>& soLan = nhanh.soLan;
+    std::atomic<int>& trongKhoa = nhanh.trongKhoa;
     luuKhoaNhanh(m);
     m.taoDongBo(m.cauHinhThat(may.goc()));
     m.chayDongBo();
