@@ -1,7 +1,9 @@
 // Peak memory of one sync run on each platform, real client and libcurl against a loopback fake that answers
 // every page with the same reply: an ordinary page of the platform's page size, ordinary orders up to the
-// reply cap, many tiny orders up to the cap, and one order holding empty objects up to the cap (the shape
-// that costs a parser most per byte). Printed beside the reference measured in the same run: the peak
+// reply cap, many tiny orders up to the cap, one order holding empty objects up to the cap (the shape
+// that costs a parser most per byte), and every page full of large orders (the page size of orders, each
+// with as many item lines as fit, the reply just under the cap), which the count of orders alone does not
+// bound. Printed beside the reference measured in the same run: the peak
 // growth of parsing that one reply once, the least any reader of the page holds. Target: under 1 GB. The fake
 // platform runs in a child process (this program started again with --may-chu), so its copies of the reply
 // and its threads' heaps are not counted as the sync's.
@@ -68,19 +70,40 @@ struct NenTang {
     int coTrang;
     std::string dau;
     std::string cuoi;
+    const char* khoaHang;  // where an order lists its item lines
 };
 
 const NenTang kCacNenTang[] = {
-    {"haravan", {{"token", "tok-1"}}, HaravanClient::kCoTrang, R"({"orders":)", "}"},
-    {"kiotviet", {{"retailer", "shop1"}, {"clientId", "cid"}, {"clientSecret", "sec"}}, KiotVietClient::kCoTrang, R"({"data":)", "}"},
-    {"sapo", {{"store", "shop1"}, {"apiKey", "key"}, {"apiSecret", "sec"}}, SapoClient::kCoTrang, R"({"orders":)", "}"},
-    {"pancake", {{"shopId", "123"}, {"apiKey", "key"}}, PancakeClient::kCoTrang, R"({"data":)", "}"},
+    {"haravan", {{"token", "tok-1"}}, HaravanClient::kCoTrang, R"({"orders":)", "}", "line_items"},
+    {"kiotviet", {{"retailer", "shop1"}, {"clientId", "cid"}, {"clientSecret", "sec"}}, KiotVietClient::kCoTrang, R"({"data":)", "}", "invoiceDetails"},
+    {"sapo", {{"store", "shop1"}, {"apiKey", "key"}, {"apiSecret", "sec"}}, SapoClient::kCoTrang, R"({"orders":)", "}", "line_items"},
+    {"pancake", {{"shopId", "123"}, {"apiKey", "key"}}, PancakeClient::kCoTrang, R"({"data":)", "}", "items"},
     {"nhanh",
      {{"appId", "app"}, {"businessId", "biz"}, {"accessToken", "tok"}},
      NhanhClient::kCoTrang,
      R"({"code":1,"paginator":{"next":[1]},"data":)",
-     "}"},
+     "}",
+     "products"},
 };
+
+// A page of the platform's page size whose orders each carry as many item lines as fit, the reply just under
+// toiDa. Each line names its product under every key a client reads it from.
+std::string donLon(size_t toiDa, const NenTang& nt) {
+    const size_t moiDon = (toiDa - nt.dau.size() - nt.cuoi.size() - 16) / size_t(nt.coTrang);
+    std::string ten;
+    while (ten.size() < 180) ten += "Áo thun cotton cổ tròn tay ngắn ";
+    const std::string dong = R"({"title":")" + ten + R"(","name":")" + ten + R"(","productName":")" + ten +
+                             R"(","sku":"AT-L-W","quantity":1})";
+    std::string s = nt.dau + "[";
+    s.reserve(toiDa);
+    for (int i = 0; i < nt.coTrang; ++i) {
+        const size_t dau = s.size();
+        s += (i ? ",{\"id\":" : "{\"id\":") + std::to_string(i + 1) + ",\"" + nt.khoaHang + "\":[";
+        for (int k = 0; s.size() - dau + dong.size() + 4 < moiDon; ++k) s += (k ? "," : "") + dong;
+        s += "]}";
+    }
+    return s + "]" + nt.cuoi;
+}
 
 // A list of entries made by `muc` until the reply would pass toiDa bytes or soMuc entries are in.
 std::string danhSach(size_t toiDa, const NenTang& nt, long soMuc, const std::function<std::string(int)>& muc) {
@@ -206,7 +229,7 @@ double thamChieuMB(const std::string& than) {
     return double(kbTrongStatus("VmHWM:") - truoc) / 1024.0;
 }
 
-// The reply of shape `hinh` (0 to 4) for platform `nenTang`.
+// The reply of shape `hinh` (0 to 5) for platform `nenTang`.
 std::string taoTraLoi(int nenTang, int hinh) {
     const size_t tran = static_cast<size_t>(KenhHTTPCurl::kThanToiDa) - 1024;
     const NenTang& nt = kCacNenTang[nenTang];
@@ -219,8 +242,10 @@ std::string taoTraLoi(int nenTang, int hinh) {
             return danhSach(tran, nt, -1, [](int i) { return "{\"id\":" + std::to_string(i) + "}"; });
         case 3:
             return doiTuongRong(tran, nt, 1);
-        default:
+        case 4:
             return doiTuongRong(tran, nt, nt.coTrang);
+        default:
+            return donLon(tran, nt);
     }
 }
 
@@ -231,7 +256,8 @@ int main(int argc, char** argv) {
         return phucVu(taoTraLoi(std::atoi(argv[2]), std::atoi(argv[3])));
     QCoreApplication app(argc, argv);
     const char* const kTenHinh[] = {"trang thuong", "don thuong den tran", "nhieu don nho den tran",
-                                    "doi tuong rong den tran", "trang day doi tuong rong"};
+                                    "doi tuong rong den tran", "trang day doi tuong rong",
+                                    "moi trang day don lon"};
     std::printf("tran mot tra loi: %lld MiB; muc tieu: dinh mot lan dong bo duoi 1024 MB\n",
                 static_cast<long long>(KenhHTTPCurl::kThanToiDa / (1024 * 1024)));
     std::printf("%-9s %-24s %8s %7s %16s %13s %18s  %s\n", "nen tang", "tra loi", "MB", "so lan", "dinh tien trinh",

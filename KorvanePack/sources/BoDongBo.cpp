@@ -2,6 +2,7 @@
 
 #include <QCryptographicHash>
 #include <QMap>
+#include <QTimeZone>
 
 #include "core/CaiDat.h"
 #include "sources/KenhHTTPCurl.h"
@@ -36,7 +37,8 @@ struct BoDongBo::KetQuaLuot {
     std::optional<QString> tho;
     bool catBot = false;
     bool tangDan = false;
-    QDateTime moiNhat;  // of a capped fetch, worked out on the worker
+    QDateTime moiNhat;  // the newest update received, worked out on the worker
+    GioNenTang gio;     // what the fetch's replies said of the platform's clock
 };
 
 BoDongBo::BoDongBo(KhoDuLieu& kho, CaiDat& caiDat, QObject* parent) : BoDongBo(kho, caiDat, CauHinh{}, parent) {}
@@ -45,7 +47,8 @@ BoDongBo::BoDongBo(KhoDuLieu& kho, CaiDat& caiDat, CauHinh cauHinh, QObject* par
     : CongDongBo(parent), kho_(kho), caiDat_(caiDat), ch_(std::move(cauHinh)) {
     if (!ch_.henGio) ch_.henGio = &HenGio::heThong();
     if (!ch_.kenh) ch_.kenh = std::make_shared<KenhHTTPCurl>();
-    mt_.kenh = ch_.kenh.get();
+    kenhGhi_ = std::make_shared<KenhGhiGio>(ch_.kenh, *ch_.dongHo);
+    mt_.kenh = kenhGhi_.get();
     mt_.ngu = &ngu_;
     mt_.dongHo = ch_.dongHo;
     mt_.mayChu = ch_.mayChu;
@@ -59,6 +62,11 @@ BoDongBo::BoDongBo(KhoDuLieu& kho, CaiDat& caiDat, CauHinh cauHinh, QObject* par
         if (const auto t = docThoiGianISO(moc)) lanCuoi_ = *t;
     }
     nguonMoc_ = caiDat_.ud().value(khoaNguonMoc).toString();
+    const QString nguonChan = caiDat_.ud().value(khoaNguonBiChan).toString();
+    if (const auto den = docThoiGianISO(caiDat_.ud().value(khoaChanDen).toString()); den && !nguonChan.isEmpty()) {
+        nguonBiChan_ = nguonChan;
+        chanDen_ = std::chrono::system_clock::time_point(std::chrono::milliseconds(den->toMSecsSinceEpoch()));
+    }
 }
 
 BoDongBo::~BoDongBo() {
@@ -195,6 +203,7 @@ void BoDongBo::batDauLuot(const QString& nguon, const std::shared_ptr<NguonDon>&
     };
     hangDongBo_->guiBatDongBo([this, kq, client, tuLuc, denLuc, loiKhoa, tienDo] {
         try {
+            const KenhGhiGio::Ghi ghi(kq->gio);
             kq->cacDon = client->layDon(tuLuc, denLuc, tienDo);
         } catch (const LoiDaHuy&) {
             kq->daHuy = true;
@@ -221,7 +230,7 @@ void BoDongBo::batDauLuot(const QString& nguon, const std::shared_ptr<NguonDon>&
             kq->tho = client->thoGanNhat();
             kq->catBot = client->daCatBot();
             kq->tangDan = client->daTangDanCapNhat();
-            if (kq->catBot) kq->moiNhat = mocMoiNhat(kq->cacDon);
+            kq->moiNhat = mocMoiNhat(kq->cacDon);
         }
         kq->anh = {};
         if (kq->daHuy) return;
@@ -236,6 +245,7 @@ void BoDongBo::ketThucLuot(const std::shared_ptr<KetQuaLuot>& kq) {
         datDangChay(false);
         if (kq->xong) kq->xong();
     };
+    baoLechGio(*kq);
     if (kq->loiLay) {
         datChan(kq->nguon, kq->chanDen);
         const QString text = an(kq->moTaLoi);
@@ -309,7 +319,8 @@ void BoDongBo::hoanTatLuot(const std::shared_ptr<KetQuaLuot>& kq) {
 // any other order proves nothing past its start, so the cursor stays and the window is asked for in
 // halves until a part comes whole, then in growing parts again.
 QDateTime BoDongBo::mocMoiSauLuot(const KetQuaLuot& kq) {
-    const QDateTime den = kq.denLuc.isValid() ? kq.denLuc : kq.mocTruocKhiLay;
+    const QDateTime nenTang = mocNenTang(kq);
+    const QDateTime den = kq.denLuc.isValid() ? std::min(kq.denLuc, nenTang) : nenTang;
     if (!kq.catBot) {
         khoangHep_ = kq.denLuc.isValid() ? std::min(khoangHep_ * 2, kGiay30Ngay) : 0;
         return den;
@@ -344,6 +355,37 @@ QDateTime BoDongBo::mocMoiSauLuot(const KetQuaLuot& kq) {
     ghiNhatKy(QStringLiteral("Quá nhiều đơn đổi trong vài phút đến ") + hienThiNgay(dinhDangISO().dinhDang(den)) +
               QStringLiteral(" mà nền tảng không xếp theo giờ cập nhật — có thể sót đơn của lúc đó."));
     return den;
+}
+
+// The cursor is a time on the platform's clock, which stamps the changes, whatever the desk's says: a desk
+// clock running ahead would otherwise move it past changes the platform has not stamped yet.
+QDateTime BoDongBo::mocNenTang(const KetQuaLuot& kq) {
+    // A source that sent nothing through the transport (none of the platform clients does so) tells nothing.
+    if (kq.gio.soPhanHoi == 0) return kq.mocTruocKhiLay;
+    QDateTime moc;
+    if (kq.gio.lech) {
+        moc = kq.mocTruocKhiLay.addMSecs(kq.gio.lech->count());
+    } else {
+        // Replies without a Date: the newest change handed over is a time the platform has reached, and so
+        // is where this window began; the desk's clock only ever lowers that.
+        moc = kq.tuLuc.addSecs(kGiayChongLap);
+        if (kq.moiNhat.isValid() && kq.moiNhat > moc) moc = kq.moiNhat;
+        moc = std::min(moc, kq.mocTruocKhiLay);
+    }
+    // The clients that close an open window do so an hour past the desk's now; the cursor stays inside it.
+    return std::min(moc, kq.mocTruocKhiLay.addSecs(kGiayQuaHienTai));
+}
+
+void BoDongBo::baoLechGio(const KetQuaLuot& kq) {
+    if (!kq.gio.lech) return;
+    const qint64 giay = kq.gio.lech->count() / 1000;  // the platform's clock less the desk's
+    if (std::abs(giay) <= kGiayLechBao) return;
+    const qint64 phut = (std::abs(giay) + 30) / 60;
+    ghiNhatKy(QStringLiteral("Đồng hồ máy này ") + (giay < 0 ? QStringLiteral("nhanh") : QStringLiteral("chậm")) +
+              QStringLiteral(" hơn giờ của ") + tenNguon(kq.nguon) + QStringLiteral(" khoảng %1 phút — giờ in "
+                                                                                   "trên video cũng lệch theo. Hãy "
+                                                                                   "chỉnh lại giờ của máy.")
+                                                                        .arg(phut));
 }
 
 void BoDongBo::thuKetNoi(std::function<void(const QString&)> xong) {
@@ -407,6 +449,10 @@ void BoDongBo::datChan(const QString& nguon, const std::optional<std::chrono::sy
     if (!den || (nguon == nguonBiChan_ && *den < chanDen_)) return;
     nguonBiChan_ = nguon;
     chanDen_ = *den;
+    const auto giay = std::chrono::ceil<std::chrono::seconds>(chanDen_.time_since_epoch()).count();
+    caiDat_.ud().setValue(khoaNguonBiChan, nguon);
+    caiDat_.ud().setValue(khoaChanDen, dinhDangISO().dinhDang(QDateTime::fromSecsSinceEpoch(giay, QTimeZone::utc())));
+    caiDat_.ud().sync();
 }
 
 void BoDongBo::ghiNhatKy(const QString& text) {

@@ -13,6 +13,7 @@
 #include "core/HenGio.h"
 #include "sources/AnBiMat.h"
 #include "sources/BoNguThat.h"
+#include "sources/KenhGhiGio.h"
 #include "sources/MoiTruongNguon.h"
 #include "sources/NguonDon.h"
 #include "sources/TaoNguonDon.h"
@@ -52,11 +53,20 @@ public:
     static inline const QString khoaMoc = QStringLiteral("korvane.mocDongBo");
     // The platform the stored cursor belongs to; a cursor of another platform counts as none.
     static inline const QString khoaNguonMoc = QStringLiteral("korvane.mocDongBoNguon");
+    // The last lock a platform named, kept so that a restart during it sends nothing either: the platform,
+    // and the lock's end as an internet date-time (rounded up to the second).
+    static inline const QString khoaNguonBiChan = QStringLiteral("korvane.nguonBiChan");
+    static inline const QString khoaChanDen = QStringLiteral("korvane.chanDen");
     static constexpr int kSoDongNhatKy = 60;
     static constexpr qint64 kGiayChongLap = 120;
     static constexpr qint64 kGiay30Ngay = 2'592'000;
     // The shortest window a narrowed fetch asks for; it must outlast the overlap for the cursor to move on.
     static constexpr qint64 kKhoangHepToiThieu = 300;
+    // A desk clock this far from the platform's is said in the activity list: it is also the clock burnt into
+    // every video's caption.
+    static constexpr qint64 kGiayLechBao = 60;
+    // How far past the desk's now the clients without an end of their own close a window.
+    static constexpr qint64 kGiayQuaHienTai = 3'600;
     // Orders indexed per turn of the GUI thread's event loop, and about the longest such a turn takes.
     static constexpr qsizetype kLoChiMuc = 500;
     static constexpr std::chrono::milliseconds kNganChiMuc{4};
@@ -120,12 +130,16 @@ private:
         return lanCuoi_.isValid() && !nguonMoc_.isEmpty() && nguonMoc_ != nguon;
     }
     QDateTime mocMoiSauLuot(const KetQuaLuot& kq);
+    // The moment before the fetch's first request, on the platform's clock as far as its replies tell.
+    static QDateTime mocNenTang(const KetQuaLuot& kq);
+    void baoLechGio(const KetQuaLuot& kq);
     QString an(const QString& text) const;
 
     KhoDuLieu& kho_;
     CaiDat& caiDat_;
     CauHinh ch_;
     BoNguThat ngu_;
+    std::shared_ptr<KenhGhiGio> kenhGhi_;
     MoiTruongNguon mt_;
 
     bool dangChay_ = false;

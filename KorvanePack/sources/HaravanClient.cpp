@@ -1,6 +1,8 @@
 #include "sources/HaravanClient.h"
 
+#include <QDateTime>
 #include <QSet>
+#include <QTimeZone>
 #include <QUrl>
 #include <limits>
 
@@ -14,6 +16,7 @@
 #include "sources/MaHoaURL.h"
 #include "sources/TienIchKhach.h"
 #include "store/DinhDangISO.h"
+#include "store/DocGio.h"
 #include "store/DocJson.h"
 
 using nlohmann::json;
@@ -124,10 +127,11 @@ bool HaravanClient::daCatBot() {
     return daCatBot_;
 }
 
-// Haravan documents no order by last update for its order list, so a capped fetch proves nothing past its
-// start and the engine narrows the window with updated_at_max instead.
+// The styles that filter by last update ask for the list in that order ("order=updated_at asc"); false after
+// a fetch in another style, or whose times came out of that order.
 bool HaravanClient::daTangDanCapNhat() {
-    return false;
+    std::lock_guard lk(khoa_);
+    return tangDan_;
 }
 
 std::optional<QString> HaravanClient::hanMucLanCuoi() {
@@ -268,12 +272,34 @@ QList<DonHang> HaravanClient::layTheoTrang(const QString& tuLucVao, const QStrin
         std::optional<QString> mau;
         bool daThuMau = false;  // the first raw order is tried once, even when it cannot be printed
         HanMucDon hanMuc(qsizetype(std::max(coTrang, 1)) * tran);
+        // The styles filtering by last update read the list oldest update first, each page starting a second
+        // before the last update of the page before rather than at the next page number: an order edited
+        // while the pages are read leaves its place, and with page numbers the one after it would slide onto
+        // a page already read. A full page within one second is read as a block (DocLaiDenKhiKhop).
+        const bool theoCapNhat = kieu.dung(tuLuc, coTrang, 1).contains(QStringLiteral("updated_at_min"));
+        DocLaiDenKhiKhop::ViTri vt{mocBatDau(tuLuc, *mt_.dongHo).toSecsSinceEpoch(), 1,
+                                   std::numeric_limits<qint64>::min()};
+        const std::optional<qint64> denGiay =
+            denLuc.isEmpty() ? std::nullopt : std::optional<qint64>(giayKetThuc(denLuc, *mt_.dongHo, 0));
+        bool dungThuTu = true;
+        DocLaiDenKhiKhop khoi;
+        const auto iso = [](qint64 giay) {
+            return dinhDangISO().dinhDang(QDateTime::fromSecsSinceEpoch(giay, QTimeZone::utc()));
+        };
         try {
             const auto docTrang = [&](int trang) {
-                QMap<QString, QString> thamSo = kieu.dung(tuLuc, coTrang, trang + 1);
-                if (!denLuc.isEmpty() && thamSo.contains(QStringLiteral("updated_at_min"))) {
-                    thamSo.insert(QStringLiteral("updated_at_max"), denLuc);
+                QMap<QString, QString> thamSo;
+                if (theoCapNhat && khoi.dangDoc()) {
+                    if (khoi.trang() == 1) vt.truoc = khoi.tu();
+                    thamSo = kieu.dung(iso(khoi.tu()), coTrang, khoi.trang());
+                    thamSo.insert(QStringLiteral("updated_at_max"), iso(khoi.den()));
+                } else if (theoCapNhat) {
+                    thamSo = kieu.dung(iso(vt.tuGiay), coTrang, vt.trang);
+                    if (!denLuc.isEmpty()) thamSo.insert(QStringLiteral("updated_at_max"), denLuc);
+                } else {
+                    thamSo = kieu.dung(tuLuc, coTrang, trang + 1);
                 }
+                if (theoCapNhat) thamSo.insert(QStringLiteral("order"), QStringLiteral("updated_at asc"));
                 if (!denLuc.isEmpty() && thamSo.contains(QStringLiteral("created_at_min"))) {
                     thamSo.insert(QStringLiteral("created_at_max"), denLuc);
                 }
@@ -295,11 +321,36 @@ QList<DonHang> HaravanClient::layTheoTrang(const QString& tuLucVao, const QStrin
                     mau = mauTho(ds->front(), json::error_handler_t::replace);
                 }
                 const qsizetype lay = hanMuc.nhan(qsizetype(soTrenTrang));
+                std::optional<qint64> dau, cuoi;
                 for (qsizetype i = 0; i < lay; ++i) {
-                    if (auto don = chuyenDon((*ds)[size_t(i)])) daLay.append(std::move(*don));
+                    const json& o = (*ds)[size_t(i)];
+                    if (theoCapNhat) {
+                        if (khoi.dangDoc()) {
+                            if (const auto id = chuoi(giaTri(o, "id"))) khoi.nhan(*id);
+                        }
+                        const std::optional<QString> doi = chuoi(giaTri(o, "updated_at"));
+                        const std::optional<QDateTime> t = doi ? DocGio::docGioDon(*doi) : std::nullopt;
+                        cuoi = t ? std::optional<qint64>(t->toSecsSinceEpoch()) : std::nullopt;
+                        if (i == 0) dau = cuoi;
+                        if (!cuoi || *cuoi < vt.truoc) dungThuTu = false;
+                        if (cuoi) vt.truoc = *cuoi;
+                    }
+                    if (auto don = chuyenDon(o)) {
+                        hanMuc.nhanByte(byteDon(*don));
+                        daLay.append(std::move(*don));
+                    }
+                    if (hanMuc.hetByte()) break;
                 }
                 if (hanMuc.daCham()) return LapTrang::SauTrang::dungLai;
-                return soTrenTrang >= coTrang ? LapTrang::SauTrang::conNua : LapTrang::SauTrang::het;
+                const bool day = soTrenTrang >= coTrang;
+                if (theoCapNhat && khoi.dangDoc()) {
+                    // The end of a reading of the block is not the end of the list.
+                    khoi.sauTrangKhoi(!day, vt);
+                    return LapTrang::SauTrang::conNua;
+                }
+                if (!day) return LapTrang::SauTrang::het;
+                if (theoCapNhat) khoi.sauTrangDay(dungThuTu, dau, cuoi, denGiay, vt);
+                return LapTrang::SauTrang::conNua;
             };
             const bool trangDay = LapTrang::chay(docTrang, tran) == LapTrang::KetThuc::conTrang;
             if (daNho != kieu.ten) bao(QStringLiteral("Dùng được kiểu tham số \"") + kieu.ten + QLatin1Char('"'));
@@ -307,6 +358,7 @@ QList<DonHang> HaravanClient::layTheoTrang(const QString& tuLucVao, const QStrin
                 std::lock_guard lk(khoa_);
                 kieuChayDuoc_ = kieu.ten;
                 daCatBot_ = trangDay;
+                tangDan_ = theoCapNhat && dungThuTu;
                 if (!thoGanNhat_ && mau) thoGanNhat_ = std::move(mau);
             }
             if (trangDay) {

@@ -56,4 +56,5 @@ private:
     std::optional<QString> hanMucLanCuoi_;
     std::optional<QString> kieuChayDuoc_;
     bool daCatBot_ = false;
+    bool tangDan_ = false;
 };

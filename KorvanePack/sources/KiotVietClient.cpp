@@ -162,8 +162,11 @@ QList<DonHang> KiotVietClient::layDon(const QString& tuLuc, const QString&, cons
     // offset 0, rather than at the next offset: an invoice changed while the pages are read leaves its
     // place, and with offsets the one after it would slide onto a page already read. A page whose changes
     // span no more than a second (starting again there would bring it back), or the date-only filter, goes
-    // on by offset.
+    // on by offset, each page starting on the last invoice of the page before: when that one is not first,
+    // an invoice before it has left and the offsets moved, so the pages from the filter's start are read
+    // again.
     qint64 viTri = 0;
+    std::optional<QString> phaiDau;  // the invoice an offset page must start with
     // A platform that ignores the order shows it in the times it sends; the fetch then counts as unsorted.
     bool dungThuTu = true;
     QDateTime truoc;
@@ -191,22 +194,34 @@ QList<DonHang> KiotVietClient::layDon(const QString& tuLuc, const QString&, cons
             }
         }
         std::optional<QDateTime> dau, cuoi;
+        std::optional<QString> idDau, idCuoi;
         const LapTrang::SauTrang sau = gom.doc(
             kq.than, "data", [this](const json& hd) { return chuyenHoaDon(hd); },
             [&](const json& hd, qsizetype i) {
+                idCuoi = chuoiJSON(layKhoa(&hd, "id"));
+                if (i == 0) idDau = idCuoi;
                 const std::optional<QString> doi = chuoiJSON(layKhoa(&hd, "modifiedDate"));
                 cuoi = doi ? DocGio::docGioDon(*doi) : std::nullopt;
                 if (i == 0) dau = cuoi;
                 if (!cuoi || (truoc.isValid() && *cuoi < truoc)) dungThuTu = false;
                 if (cuoi) truoc = *cuoi;
             });
+        if (sau == LapTrang::SauTrang::dungLai) return sau;
+        if (phaiDau && idDau != phaiDau) {
+            viTri = 0;
+            phaiDau.reset();
+            truoc = chiNgay ? QDateTime() : batDau;
+            return LapTrang::SauTrang::conNua;
+        }
         if (sau != LapTrang::SauTrang::conNua) return sau;
         if (!chiNgay && dungThuTu && dau && cuoi && cuoi->addSecs(-1) > *dau) {
             batDau = cuoi->addSecs(-1);
             viTri = 0;
+            phaiDau.reset();
             truoc = batDau;
         } else {
-            viTri += kCoTrang;
+            viTri += kCoTrang - 1;
+            phaiDau = idCuoi;
         }
         return LapTrang::SauTrang::conNua;
     };

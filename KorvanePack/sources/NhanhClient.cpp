@@ -31,6 +31,9 @@ constexpr size_t kTiepToiDa = 4096;
 constexpr int kLanChoGioiHan = 4;
 constexpr double kChoGioiHanToiDa = 60;
 constexpr qint64 kChanToiDa = 86'400;
+// The documented quota is 150 calls in 30 seconds: a refusal that names no lock is taken as one lasting a
+// whole quota window, which no call can lengthen.
+constexpr qint64 kChanMacDinh = 30;
 // The documented cancelled statuses: the carrier, the customer or the system cancelled the order.
 constexpr qint64 kHuyBoiHang = 58, kKhachHuy = 63, kHeThongHuy = 64;
 
@@ -217,9 +220,8 @@ json NhanhClient::gui(const ordered_json& than) {
         // keeps coming back, ends the fetch with the end attached, so that nothing is sent before it.
         if (laGioiHanGoi(*tl)) {
             const auto bayGio = mt_.dongHo->gioThuc();
-            const auto den = hetChan(*tl, bayGio);
-            const double cho =
-                den ? std::max(0.0, std::chrono::duration<double>(*den - bayGio).count()) : choSauGioiHan({}, lan);
+            const auto den = hetChan(*tl, bayGio).value_or(bayGio + std::chrono::seconds(kChanMacDinh));
+            const double cho = std::max(0.0, std::chrono::duration<double>(den - bayGio).count());
             if (lan >= kLanChoGioiHan || cho > kChoGioiHanToiDa) {
                 LoiNguonDon loi(429, QString(), QString(),
                                 QStringLiteral("Vượt giới hạn gọi API của ") + tenNhanh() + QLatin1Char('.'));

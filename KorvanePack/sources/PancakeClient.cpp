@@ -90,14 +90,14 @@ QList<DonHang> PancakeClient::layDon(const QString& tuLuc, const QString& denLuc
     // Each filtered page starts at the last update the page before it ended on (one second back, in case
     // the filter's bound is exclusive) rather than at the next page number: an order changed while the pages
     // are read leaves its place, and with page numbers the one after it would slide onto a page already
-    // read and never be fetched. A page whose updates span no more than a second (starting again there would
-    // bring it back) goes on by number.
-    qint64 tuGiay = mocBatDau(tuLuc, *mt_.dongHo).toSecsSinceEpoch();
-    int trangTuMoc = 1;
+    // read and never be fetched. A full page whose updates span no more than a second (starting again there
+    // would bring it back) begins a block read by number in a window closed at that second, until two
+    // readings agree.
+    DocLaiDenKhiKhop::ViTri vt{mocBatDau(tuLuc, *mt_.dongHo).toSecsSinceEpoch(), 1,
+                               std::numeric_limits<qint64>::min()};
     // A platform that ignores the sort shows it in the times it sends; the fetch then counts as unsorted, so
     // the engine does not move its cursor to the newest update received.
     bool dungThuTu = true;
-    qint64 truoc = std::numeric_limits<qint64>::min();
     const auto giayCapNhat = [](const json& o) -> std::optional<qint64> {
         const std::optional<QString> s = gioUTC(chuoiDauTien(o, {"updated_at", "inserted_at"}));
         const std::optional<QDateTime> t = s ? docThoiGianISO(*s) : std::nullopt;
@@ -107,21 +107,27 @@ QList<DonHang> PancakeClient::layDon(const QString& tuLuc, const QString& denLuc
     // Without an end of its own the window ends an hour past now: the engine moves its cursor to the moment
     // the fetch started, so a window closed then would only lose the orders changed while the pages were read.
     const QString denLucGui = QString::number(giayKetThuc(denLuc, *mt_.dongHo, 3'600));
+    const qint64 denGiay = denLucGui.toLongLong();
+    DocLaiDenKhiKhop khoi;
     bool locNgay = true;
     GomDon gom(kTen, kCoTrang, kTranTrangLoc, khoa_, thoGanNhat_);
     const auto docTrang = [&](int soTrang) {
         const int trang = soTrang + 1;
         KetQuaGui kq;
         for (;;) {
-            CapThamSo thamSo{{QStringLiteral("page_number"), QString::number(locNgay ? trangTuMoc : trang)},
+            const bool trongKhoi = locNgay && khoi.dangDoc();
+            if (trongKhoi && khoi.trang() == 1) vt.truoc = khoi.tu();
+            const int soTrangGui = trongKhoi ? khoi.trang() : locNgay ? vt.trang : trang;
+            CapThamSo thamSo{{QStringLiteral("page_number"), QString::number(soTrangGui)},
                              {QStringLiteral("page_size"), QString::number(kCoTrang)}};
             if (locNgay) {
                 // Oldest update first: the list is otherwise newest created first, and a capped fetch would
                 // leave the older orders changed in the window behind the cursor.
                 thamSo.append({QStringLiteral("option_sort"), QStringLiteral("last_updated_order_asc")});
                 thamSo.append({QStringLiteral("updateStatus"), QStringLiteral("updated_at")});
-                thamSo.append({QStringLiteral("startDateTime"), QString::number(tuGiay)});
-                thamSo.append({QStringLiteral("endDateTime"), denLucGui});
+                thamSo.append({QStringLiteral("startDateTime"), QString::number(trongKhoi ? khoi.tu() : vt.tuGiay)});
+                thamSo.append(
+                    {QStringLiteral("endDateTime"), trongKhoi ? QString::number(khoi.den()) : denLucGui});
             }
             try {
                 kq = guiYeuCau(taoYeuCau(thamSo), kTen, locNgay ? 1 : 4, 0, *mt_.kenh, *mt_.ngu, anKhoa_);
@@ -138,23 +144,21 @@ QList<DonHang> PancakeClient::layDon(const QString& tuLuc, const QString& denLuc
             kq.than, "data", [this](const json& o) { return chuyenDon(o); },
             [&](const json& o, qsizetype i) {
                 if (!locNgay) return;
+                if (khoi.dangDoc()) {
+                    if (const auto id = chuoiDauTien(o, {"id", "system_id", "order_id"})) khoi.nhan(*id);
+                }
                 cuoi = giayCapNhat(o);
                 if (i == 0) dau = cuoi;
-                if (!cuoi || *cuoi < truoc) dungThuTu = false;
-                if (cuoi) truoc = *cuoi;
+                if (!cuoi || *cuoi < vt.truoc) dungThuTu = false;
+                if (cuoi) vt.truoc = *cuoi;
             });
-        if (sau != LapTrang::SauTrang::conNua) return sau;
-        if (locNgay) {
-            if (dungThuTu && dau && cuoi && *cuoi - 1 > *dau) {
-                tuGiay = *cuoi - 1;
-                trangTuMoc = 1;
-                // The next page starts a second before this one ended, so it repeats what it read of that
-                // second; the order check starts again from there.
-                truoc = tuGiay;
-            } else {
-                ++trangTuMoc;
-            }
+        if (locNgay && khoi.dangDoc() && sau != LapTrang::SauTrang::dungLai) {
+            // The end of a reading of the block is not the end of the list.
+            khoi.sauTrangKhoi(sau == LapTrang::SauTrang::het, vt);
+            return LapTrang::SauTrang::conNua;
         }
+        if (sau != LapTrang::SauTrang::conNua) return sau;
+        if (locNgay) khoi.sauTrangDay(dungThuTu, dau, cuoi, denGiay, vt);
         return LapTrang::SauTrang::conNua;
     };
     // Without the filter only the newest pages are of use, so that mode has a bound of its own.

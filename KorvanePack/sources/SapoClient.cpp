@@ -72,15 +72,28 @@ QList<DonHang> SapoClient::layDon(const QString& tuLucVao, const QString& denLuc
     const QString tuLuc = boPhanNghinGiay(tuLucVao);
     const QString denLuc = boPhanNghinGiay(denLucVao);
     GomDon gom(kTen, kCoTrang, kTranTrang, khoa_, thoGanNhat_);
+    // In a window open to now an edited order stays in the list and in its place (the list is not in order
+    // of last change), so page numbers hold. A window the engine closed loses the orders edited while its
+    // pages are read, and the ones after them slide onto pages already read: it is read again until two
+    // readings bring the same orders.
+    DocLaiDenKhiKhop cuaSo;
+    if (!denLuc.isEmpty()) cuaSo.batDau(0, 0);
     const auto docTrang = [&](int trang) {
         CapThamSo thamSo{{QStringLiteral("modified_on_min"), tuLuc}};
         if (!denLuc.isEmpty()) thamSo.append({QStringLiteral("modified_on_max"), denLuc});
         thamSo.append({{QStringLiteral("status"), QStringLiteral("any")},
                        {QStringLiteral("limit"), QString::number(kCoTrang)},
-                       {QStringLiteral("page"), QString::number(trang + 1)}});
+                       {QStringLiteral("page"), QString::number(cuaSo.dangDoc() ? cuaSo.trang() : trang + 1)}});
         const KetQuaGui kq =
             guiYeuCau(taoYeuCau(QStringLiteral("/orders.json"), thamSo), kTen, 4, 0, *mt_.kenh, *mt_.ngu, anKhoa_);
-        return gom.doc(kq.than, "orders", [this](const json& o) { return chuyenDon(o); });
+        const LapTrang::SauTrang sau = gom.doc(
+            kq.than, "orders", [this](const json& o) { return chuyenDon(o); },
+            [&](const json& o, qsizetype) {
+                if (!cuaSo.dangDoc()) return;
+                if (const auto id = chuoiJSON(layKhoa(&o, "id"))) cuaSo.nhan(*id);
+            });
+        if (!cuaSo.dangDoc() || sau == LapTrang::SauTrang::dungLai) return sau;
+        return cuaSo.sauTrang(sau == LapTrang::SauTrang::het) ? LapTrang::SauTrang::het : LapTrang::SauTrang::conNua;
     };
     const LapTrang::KetThuc ketThuc = LapTrang::chay(docTrang, kTranTrang);
     const bool catBot = ketThuc == LapTrang::KetThuc::conTrang;

@@ -1,6 +1,7 @@
 #include "store/LoDon.h"
 
 #include <QSet>
+#include <algorithm>
 
 #include "store/DinhDangISO.h"
 #include "store/DinhDangNgay.h"
@@ -43,6 +44,33 @@ LoDon::LoDon(AnhKho anh, const QList<DonHang>& cacDon, const QString& thang) : p
     muc_.reserve(size_t(cacDon.size()));
     BangManh<QByteArray>::DemManh soIdMoi{};
     BangManh<QString>::DemManh soMaMoi{};
+    // The unchanged orders that carry codes, for the check after the loop.
+    std::vector<std::pair<const DonHang*, QByteArray>> khongDoi;
+    const auto themMuc = [&](const DonHang& d, const QByteArray& moi, const std::optional<simdjson::dom::object>& cu) {
+        Muc m;
+        m.id = d.id;
+        m.maDau = ma_.size();
+        const QStringList ma = d.tatCaMa();
+        for (const QString& c : ma) {
+            if (!anh.ma.contains(c)) ++soMaMoi[BangManh<QString>::manhCua(c)];
+        }
+        ma_.append(ma);
+        m.maCuoi = ma_.size();
+        m.boDau = boMa_.size();
+        if (cu) {
+            // The codes of the line this one replaces that it no longer carries.
+            const QSet<QString> giu(ma.cbegin(), ma.cend());
+            for (const QString& c : DonHang::maTuJson(*cu).tatCaMa())
+                if (!giu.contains(c)) boMa_.append(c);
+        }
+        m.boCuoi = boMa_.size();
+        m.dongDau = dong_.size();
+        m.dongDai = moi.size();
+        dong_.append(moi);
+        dong_.append('\n');
+        trongLo.insert(m.id, muc_.size());
+        muc_.push_back(std::move(m));
+    };
     for (const DonHang& d : cacDon) {
         const QByteArray moi = maHoa(d);
         if (d.id.isEmpty()) {
@@ -68,33 +96,33 @@ LoDon::LoDon(AnhKho anh, const QList<DonHang>& cacDon, const QString& thang) : p
         // The stored line, parsed once for both questions asked of it; nothing parses JSON in between.
         std::optional<simdjson::dom::object> cu;
         if (daLuu) cu = DocJson::docDoiTuong(std::string_view(daLuu->constData(), size_t(daLuu->size())));
-        if (cu && giongDaLuu(*cu, *daLuu, moi, d, thang)) continue;
-
-        Muc m;
-        m.id = d.id;
-        m.maDau = ma_.size();
-        const QStringList ma = d.tatCaMa();
-        for (const QString& c : ma) {
-            if (!anh.ma.contains(c)) ++soMaMoi[BangManh<QString>::manhCua(c)];
+        if (cu && giongDaLuu(*cu, *daLuu, moi, d, thang)) {
+            if (!d.tatCaMa().isEmpty()) khongDoi.emplace_back(&d, moi);
+            continue;
         }
-        ma_.append(ma);
-        m.maCuoi = ma_.size();
-        m.boDau = boMa_.size();
-        if (cu) {
-            // The codes of the line this one replaces that it no longer carries.
-            const QSet<QString> giu(ma.cbegin(), ma.cend());
-            for (const QString& c : DonHang::maTuJson(*cu).tatCaMa())
-                if (!giu.contains(c)) boMa_.append(c);
-        }
-        m.boCuoi = boMa_.size();
-        m.dongDau = dong_.size();
-        m.dongDai = moi.size();
         // Appending may move dong_, which the raw view of an earlier line points into: it is done with.
         truocTrongLo = QByteArray();
-        dong_.append(moi);
-        dong_.append('\n');
-        trongLo.insert(m.id, muc_.size());
-        muc_.push_back(std::move(m));
+        themMuc(d, moi, cu);
+    }
+    // An unchanged order is still indexed, and written again, when a code it carries would otherwise point
+    // to no order: the order the code pointed to dropped it in this batch, or the index has no entry for it.
+    // The last order indexed wins a shared code, and a fresh start, which reads the lines in order, must come
+    // to the same answer.
+    QSet<QString> boDi;
+    for (const Muc& m : muc_) {
+        for (qsizetype k = m.boDau; k < m.boCuoi; ++k) {
+            const auto it = anh.ma.constFind(boMa_[k]);
+            if (it != anh.ma.cend() && *it == m.id) boDi.insert(boMa_[k]);
+        }
+    }
+    for (const auto& [d, moi] : khongDoi) {
+        if (trongLo.contains(d->id)) continue;
+        const QStringList ma = d->tatCaMa();
+        const bool moCoi = std::any_of(ma.cbegin(), ma.cend(), [&](const QString& c) {
+            const auto it = anh.ma.constFind(c);
+            return it == anh.ma.cend() || (*it).isNull() || boDi.contains(c);
+        });
+        if (moCoi) themMuc(*d, moi, std::nullopt);
     }
     if (!anh.dong.duCho(soIdMoi)) {
         dongLon_ = anh.dong;

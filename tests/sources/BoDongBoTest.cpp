@@ -513,6 +513,34 @@ TEST(BoDongBo, LockedSourceIsNotCalledBeforeItsLockEnds) {
     EXPECT_EQ(soLan, 6);
 }
 
+// A fake Nhanh.vn that locks the app out for 15 minutes at its first call and lengthens the lock by as much at
+// every call made during it, answering each refused call with traLoiKhoa(the lock's end, now); after the lock,
+// one order.
+struct NhanhKhoa {
+    std::atomic<qint64> khoaDen = 0;
+    std::atomic<int> soLan = 0, trongKhoa = 0;
+
+    void phucVu(MayChuGia& may, const DongHoGia& dongHo,
+                std::function<nlohmann::json(qint64 khoaDen, qint64 bayGio)> traLoiKhoa) {
+        may.post(kDuongNhanh, [this, &dongHo, traLoiKhoa](const httplib::Request&, httplib::Response& res) {
+            const qint64 bayGio = std::llround(dongHo.giayThuc());
+            if (soLan++ == 0) {
+                khoaDen = bayGio + 900;
+            } else if (bayGio < khoaDen) {
+                ++trongKhoa;
+                khoaDen += 900;
+            }
+            if (bayGio < khoaDen) {
+                res.set_content(traLoiKhoa(khoaDen, bayGio).dump(), "application/json");
+                return;
+            }
+            res.set_content(R"({"code":1,"data":[{"info":{"id":7},"carrier":{"code":"VD-N7"}}]})",
+                            "application/json");
+        });
+        may.chay();
+    }
+};
+
 // A fake Nhanh.vn that locks the app out for 15 minutes at its first call and lengthens the lock at every call
 // made during it, as the platform documents. Over the lock's length, with the loop running every minute, a
 // sync and a refetch asked for by hand and a connection test in between, it receives no call; the first pass of
@@ -520,29 +548,15 @@ TEST(BoDongBo, LockedSourceIsNotCalledBeforeItsLockEnds) {
 TEST(BoDongBoKhoaNhanh, NoCallReachesNhanhWhileItsLockLasts) {
     MoiTruongDongBo m;
     MayChuGia may;
-    std::atomic<qint64> khoaDen = 0;
-    std::atomic<int> soLan = 0, trongKhoa = 0;
-    may.post(kDuongNhanh, [&](const httplib::Request&, httplib::Response& res) {
-        const qint64 bayGio = std::llround(m.dongHo.giayThuc());
-        if (soLan++ == 0) {
-            khoaDen = bayGio + 900;
-        } else if (bayGio < khoaDen) {
-            ++trongKhoa;
-            khoaDen += 900;
-        }
-        if (bayGio < khoaDen) {
-            res.set_content(
-                nlohmann::json{{"code", 0},
-                               {"errorCode", "ERR_429"},
-                               {"message", "Your app exceeded the API Rate Limit"},
-                               {"data", {{"lockedSeconds", khoaDen - bayGio}, {"unlockedAt", qint64(khoaDen)}}}}
-                    .dump(),
-                "application/json");
-            return;
-        }
-        res.set_content(R"({"code":1,"data":[{"info":{"id":7},"carrier":{"code":"VD-N7"}}]})", "application/json");
+    NhanhKhoa nhanh;
+    nhanh.phucVu(may, m.dongHo, [](qint64 khoaDen, qint64 bayGio) {
+        return nlohmann::json{{"code", 0},
+                              {"errorCode", "ERR_429"},
+                              {"message", "Your app exceeded the API Rate Limit"},
+                              {"data", {{"lockedSeconds", khoaDen - bayGio}, {"unlockedAt", khoaDen}}}};
     });
-    may.chay();
+    std::atomic<int>& soLan = nhanh.soLan;
+    std::atomic<int>& trongKhoa = nhanh.trongKhoa;
     luuKhoaNhanh(m);
     auto& db = m.taoDongBo(m.cauHinhThat(may.goc()));
 
@@ -606,4 +620,43 @@ TEST(BoDongBoKhoaNhanh, RefusedKeyGivesTheWrongKeyTextInTheSyncAndTheTest) {
         EXPECT_EQ(may.daNhan().size(), 2u);
         m.dongBo.reset();
     }
+}
+
+// The program restarted during a Nhanh.vn lock, as an owner does when the screen says "tạm chặn": the lock's
+// end is kept with the platform in the settings, so neither the restarted loop nor a connection test calls
+// before it ends, and the first run after it fetches the orders.
+TEST(BoDongBoKhoaNhanh, ALockOutlivesARestartOfTheEngine) {
+    MoiTruongDongBo m;
+    MayChuGia may;
+    NhanhKhoa nhanh;
+    nhanh.phucVu(may, m.dongHo, [](qint64 khoaDen, qint64 bayGio) {
+        return nlohmann::json{
+            {"code", 0}, {"errorCode", "ERR_EXCEEDED_RATE_LIMIT"}, {"data", {{"lockedSeconds", khoaDen - bayGio}}}};
+    });
+    std::atomic<int>& soLan = nhanh.soLan;
+    std::atomic<int>& trongKhoa = nhanh.trongKhoa;
+    luuKhoaNhanh(m);
+    m.taoDongBo(m.cauHinhThat(may.goc()));
+    m.chayDongBo();
+    ASSERT_EQ(soLan, 1);
+
+    for (int phut = 3; phut < 15; phut += 3) {
+        m.dongBo.reset();
+        m.dongHo.tienGiay(180);
+        auto& db = m.taoDongBo(m.cauHinhThat(may.goc()));
+        db.batDau();
+        ASSERT_TRUE(choDen([&] { return m.henGio.soDangCho() == 1; })) << phut;
+        EXPECT_TRUE(m.thuKetNoi().startsWith(QStringLiteral("Nhanh.vn đang tạm chặn đến 10/12/2025 16:15:00")));
+    }
+    EXPECT_EQ(soLan, 1);
+    EXPECT_EQ(trongKhoa, 0);
+
+    m.dongBo.reset();
+    m.dongHo.tienGiay(180);  // 16:15:00, the lock's end
+    auto& db = m.taoDongBo(m.cauHinhThat(may.goc()));
+    m.chayDongBo();
+    EXPECT_EQ(soLan, 2);
+    EXPECT_EQ(trongKhoa, 0);
+    EXPECT_EQ(db.trangThai(), QStringLiteral("Đã cập nhật 1 đơn."));
+    m.dongBo.reset();
 }

@@ -16,7 +16,8 @@
 // A big shop behind each platform's order list, paging the way that platform documents it: its time filter
 // on the last update (bounds included), its page or offset or continuation paging, and its default order,
 // newest created first, unless the request asks for oldest update first in the platform's own words
-// (Pancake POS "option_sort=last_updated_order_asc", KiotViet "orderBy=modifiedDate&orderDirection=Asc").
+// (Pancake POS "option_sort=last_updated_order_asc", KiotViet "orderBy=modifiedDate&orderDirection=Asc",
+// Haravan "order=updated_at asc").
 // Orders can be changed and added between runs, as a shop does.
 class CuaHangGia {
 public:
@@ -50,7 +51,7 @@ public:
     void phucVu(MayChuGia& may, const std::string& nguon) {
         using nlohmann::json;
         if (nguon == "haravan") {
-            traTheoTrang(may, "/com/orders.json", "updated_at", "created_at");
+            traTheoTrang(may, "/com/orders.json", "updated_at", "created_at", true);
         } else if (nguon == "kiotviet") {
             may.post("/kiotviet/connect/token", [](const httplib::Request&, httplib::Response& r) {
                 r.set_content(R"({"access_token":"AT1","expires_in":86400})", "application/json");
@@ -95,16 +96,27 @@ public:
                 if (!loc.contains("updatedAtFrom") || !loc.contains("updatedAtTo")) return tuChoi(r);
                 const json phan = than.value("paginator", json::object());
                 const int coTrang = phan.value("size", 50);
-                const int tu = phan.contains("next") ? phan["next"].at(0).get<int>() : 0;
-                const std::vector<Don> ds =
-                    lat(loc["updatedAtFrom"].get<qint64>(), loc["updatedAtTo"].get<qint64>(), false, tu, coTrang + 1);
+                // The continuation is opaque to the client; here the key of the last order sent (its creation,
+                // then its id), the next page starting after it whatever left the list meanwhile.
+                std::vector<Don> ds;
+                for (const Don& d :
+                     lat(loc["updatedAtFrom"].get<qint64>(), loc["updatedAtTo"].get<qint64>(), false, 0, kVoCung)) {
+                    if (phan.contains("next") && !phan["next"].is_null()) {
+                        const qint64 tao = phan["next"].at(0).get<qint64>(), id = phan["next"].at(1).get<qint64>();
+                        if (d.tao > tao || (d.tao == tao && d.id >= id)) continue;
+                    }
+                    ds.push_back(d);
+                    if (int(ds.size()) > coTrang) break;
+                }
                 json data = json::array();
                 for (size_t i = 0; i < ds.size() && int(i) < coTrang; ++i)
                     data.push_back({{"info", {{"id", ds[i].id}, {"createdAt", ds[i].tao}, {"updatedAt", ds[i].doi}}}});
-                // The continuation is opaque to the client; here the offset of the next page.
-                const json tiep = int(ds.size()) > coTrang ? json::array({tu + coTrang}) : json();
+                const json tiep = int(ds.size()) > coTrang
+                                      ? json::array({ds[size_t(coTrang) - 1].tao, ds[size_t(coTrang) - 1].id})
+                                      : json();
                 r.set_content(json{{"code", 1}, {"paginator", {{"next", tiep}}}, {"data", data}}.dump(),
                               "application/json");
+                if (sauTrang) sauTrang(++soTrang_);
             });
         }
     }
@@ -114,16 +126,20 @@ public:
 private:
     // A Shopify-style list at duong, paged by page and limit, filtered by "<doi>_min" and "<doi>_max"; each order
     // carries its creation under tao and its last change under doi.
-    void traTheoTrang(MayChuGia& may, const std::string& duong, const std::string& doi, const std::string& tao) {
-        may.get(duong, [this, doi, tao](const httplib::Request& q, httplib::Response& r) {
+    // With coSapXep, "order=<doi> asc" asks for oldest change first.
+    void traTheoTrang(MayChuGia& may, const std::string& duong, const std::string& doi, const std::string& tao,
+                      bool coSapXep = false) {
+        may.get(duong, [this, doi, tao, coSapXep](const httplib::Request& q, httplib::Response& r) {
             using nlohmann::json;
             const auto tu = giayISO(q.get_param_value(doi + "_min"));
             if (!tu) return tuChoi(r);
             const auto den = giayISO(q.get_param_value(doi + "_max"));
             json ds = json::array();
-            for (const Don& d : trang(*tu, den.value_or(kVoCung), false, so(q, "page", 1) - 1, so(q, "limit", 50)))
+            const bool tangDan = coSapXep && q.get_param_value("order") == doi + " asc" && !boQuaSapXep;
+            for (const Don& d : trang(*tu, den.value_or(kVoCung), tangDan, so(q, "page", 1) - 1, so(q, "limit", 50)))
                 ds.push_back({{"id", d.id}, {tao, iso(d.tao)}, {doi, iso(d.doi)}});
             r.set_content(json{{"orders", ds}}.dump(), "application/json");
+            if (sauTrang) sauTrang(++soTrang_);
         });
     }
 

@@ -129,3 +129,45 @@ TEST(DonKhongDoi, KiotVietDateOnlyRefetchOfTheDayDoesNotGrowTheMonthFile) {
     EXPECT_EQ(lai->donTheoMa(QStringLiteral("VD-K2"))->customerName, QStringLiteral("Đỗ Minh Khoa"));
     EXPECT_EQ(lai->donTheoMa(QStringLiteral("VD-K1"))->customerName, QStringLiteral("Khách lẻ"));
 }
+
+// Two orders share a carrier code; the one the code points to drops it while the other comes back unchanged.
+// The unchanged one is indexed again, so the code finds it, during the session and after a fresh start, in
+// either order of the fetch; once it holds the code, resending both unchanged grows the file no more.
+TEST(DonKhongDoi, AnUnchangedOrderTakesBackASharedCodeTheOtherDropped) {
+    for (const bool khongDoiTruoc : {false, true}) {
+        SCOPED_TRACE(khongDoiTruoc ? "unchanged first" : "unchanged last");
+        MoiTruongDongBo m;
+        int luot = 0;
+        m.kichBan = [&](NguonDonKichBan& n) {
+            n.khiLayDon = [&](const QString&, const NhanTienDo&) {
+                ++luot;
+                DonHang a = donMau("A"), b = donMau("B");
+                a.trackings = b.trackings = {MaVanDon{QStringLiteral("VD-CHUNG"), std::nullopt}};
+                for (DonHang* d : {&a, &b}) d->syncedAt = dinhDangISO().dinhDang(m.dongHo.gioThuc());
+                if (luot == 1) return QList<DonHang>{b, a};  // a indexed last: the code is a's
+                a.trackings = {MaVanDon{QStringLiteral("VD-A"), std::nullopt}};
+                a.updatedAt = QStringLiteral("2025-12-10T08:00:00Z");
+                return khongDoiTruoc ? QList<DonHang>{b, a} : QList<DonHang>{a, b};
+            };
+        };
+        m.taoDongBo();
+        const QString tep = m.kho->tepDonThangNay();
+        m.chayDongBo();
+        ASSERT_EQ(m.kho->donTheoMa(QStringLiteral("VD-CHUNG"))->id, QStringLiteral("A"));
+        m.dongHo.tienGiay(60);
+        m.chayDongBo();
+        const auto sauLuot2 = m.kho->donTheoMa(QStringLiteral("VD-CHUNG"));
+        ASSERT_TRUE(sauLuot2);
+        EXPECT_EQ(sauLuot2->id, QStringLiteral("B"));
+        EXPECT_EQ(m.kho->donTheoMa(QStringLiteral("VD-A"))->id, QStringLiteral("A"));
+        const qsizetype soDong = soDongTep(tep);
+        m.dongHo.tienGiay(60);
+        m.chayDongBo();
+        EXPECT_EQ(soDongTep(tep), soDong);
+
+        const auto lai = napLai(m);
+        const auto sauKhoiDong = lai->donTheoMa(QStringLiteral("VD-CHUNG"));
+        ASSERT_TRUE(sauKhoiDong);
+        EXPECT_EQ(sauKhoiDong->id, QStringLiteral("B"));
+    }
+}

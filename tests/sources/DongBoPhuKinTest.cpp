@@ -15,6 +15,7 @@
 #include "sources/NhanhClient.h"
 #include "sources/PancakeClient.h"
 #include "sources/SapoClient.h"
+#include "sources/TienIchKhach.h"
 #include "store/DocGio.h"
 
 namespace {
@@ -29,7 +30,7 @@ struct NenTang {
 };
 
 const NenTang kCacNenTang[] = {
-    {"haravan", {{"token", "tok-1"}}, HaravanClient::kCoTrang* HaravanClient::kTranTrang, false},
+    {"haravan", {{"token", "tok-1"}}, HaravanClient::kCoTrang* HaravanClient::kTranTrang, true},
     {"kiotviet",
      {{"retailer", "shop1"}, {"clientId", "cid"}, {"clientSecret", "sec"}},
      KiotVietClient::kCoTrang* KiotVietClient::kTranYeuCau,
@@ -402,4 +403,182 @@ TEST(DongBoPhuKin, TheProgramOnPancakeGetsEveryChangedOrderWithinTheLoopsRuns) {
     for (const auto& y : may.daNhan()) {
         EXPECT_NE(y.target.find("option_sort=last_updated_order_asc"), std::string::npos) << y.target;
     }
+}
+
+// One platform's shop behind a fake whose clock, sent in every reply's Date, runs lech seconds behind the
+// desk's, and the sync engine over the real client.
+struct CuaHangLech {
+    MoiTruongDongBo m;
+    CuaHangGia ch;
+    qint64 lech;
+    MayChuGia may;  // after the shop and the clock its handlers use, so it stops first
+
+    explicit CuaHangLech(qint64 lechGiay) : lech(lechGiay) {}
+    qint64 gioNenTang() const { return giayUnix(m.dongHo.gioThuc()) - lech; }
+    BoDongBo& batDau(const NenTang& nt) {
+        may.dongHo = [this] { return gioNenTang(); };
+        ch.phucVu(may, nt.id);
+        may.chay();
+        luuKhoa(*m.khoKhoa, nt);
+        m.caiDat->setNguonDon(QString::fromLatin1(nt.id));
+        return m.taoDongBo(m.cauHinhThat(may.goc()));
+    }
+    // One run, then the check that no change not yet received lies before the cursor less the overlap;
+    // whether the fetch was capped.
+    bool chayVaKiem(int luot) {
+        BoDongBo& db = *m.dongBo;
+        m.chayDongBo();
+        EXPECT_TRUE(db.loi().isEmpty()) << db.loi().toStdString();
+        for (const auto& d : chuaNhan(ch, *m.kho)) {
+            EXPECT_GE(d.doi, db.lanCuoi().toSecsSinceEpoch() - BoDongBo::kGiayChongLap)
+                << "run " << luot << ": the cursor passed order " << d.id << "\n"
+                << db.nhatKy().join('\n').toStdString();
+        }
+        return m.suKienDongBo().back().second["catBot"] == "1";
+    }
+};
+
+// The desk's clock set ten minutes apart from the platform's, either way, on every platform: the platform
+// stamps the changes, so the cursor must follow its clock (the replies' Date). Orders change and arrive
+// between runs at the platform's time; after every run no change not yet received lies before the cursor
+// less the overlap, every order ends in the store once with its last change, and each run says once that
+// the desk's clock is off.
+TEST(DongBoPhuKin, TheCursorFollowsThePlatformsClockNotTheDesks) {
+    for (const NenTang& nt : kCacNenTang) {
+        for (const qint64 lech : {600, -600}) {  // the desk's clock less the platform's
+            SCOPED_TRACE(std::string(nt.id) + (lech > 0 ? " desk ahead" : " desk behind"));
+            CuaHangLech c(lech);
+            lapCuaHang(c.ch, 120, c.gioNenTang());
+            auto& db = c.batDau(nt);
+
+            const int soLuot = 5;
+            for (int luot = 0; luot < soLuot; ++luot) {
+                c.chayVaKiem(luot);
+                if (::testing::Test::HasFailure()) return;
+                c.m.dongHo.tienGiay(60);
+                if (luot + 1 < soLuot) {
+                    const qint64 luc = c.gioNenTang() - 5;
+                    c.ch.doi(1000 + luot, luc);
+                    c.ch.doi(1050 + luot, luc);
+                    c.ch.them({2000 + luot, luc, luc});
+                }
+            }
+            EXPECT_TRUE(chuaNhan(c.ch, *c.m.kho).empty());
+            EXPECT_EQ(c.m.kho->donTheoId().size(), qsizetype(c.ch.tatCa().size()));
+            const QStringList dong = db.nhatKy().filter(QStringLiteral("Đồng hồ máy này"));
+            EXPECT_EQ(dong.size(), soLuot);
+            const QString phai = (lech > 0 ? QStringLiteral("nhanh hơn giờ của ") : QStringLiteral("chậm hơn giờ của ")) +
+                                 tenNguon(QString::fromLatin1(nt.id)) + QStringLiteral(" khoảng 10 phút");
+            for (const QString& d : dong) EXPECT_TRUE(d.contains(phai)) << d.toStdString();
+        }
+    }
+}
+
+// A busy shop on every platform, the desk's clock ten minutes apart from the platform's either way: a
+// backlog over the client's cap, a bulk change that gave 300 orders one update second, and orders edited
+// between the pages of each fetch (some of them in that block). After every run no change not yet received
+// lies before the cursor less the overlap; once the edits stop, every order is in the store once with its
+// last change.
+TEST(DongBoPhuKin, NoOrderIsLostToEditsBetweenPagesOrToABlockOfOneSecond) {
+    for (const NenTang& nt : kCacNenTang) {
+        for (const qint64 lech : {600, -600}) {
+            SCOPED_TRACE(std::string(nt.id) + (lech > 0 ? " desk ahead" : " desk behind"));
+            CuaHangLech c(lech);
+            const qint64 bayGio = c.gioNenTang();
+            lapCuaHang(c.ch, nt.tran + 300, bayGio);
+            const int kKhoi = 100'000;  // past every id lapCuaHang gives
+            const qint64 giayKhoi = bayGio - 20 * 86'400 + 17;
+            for (int i = 0; i < 300; ++i) c.ch.them({kKhoi + i, giayKhoi - 86'400 - i * 97, giayKhoi});
+            const int soDon = int(c.ch.tatCa().size());
+
+            std::atomic<bool> dangSua = true;
+            std::atomic<int> luotSua = 0;
+            c.ch.sauTrang = [&](int) {
+                if (!dangSua) return;
+                // Stamped by the platform's clock, which stands still while a run lasts.
+                const int k = luotSua++;
+                const qint64 luc = c.gioNenTang();
+                c.ch.doi(kKhoi + (k * 37) % 300, luc);
+                const auto tatCa = c.ch.tatCa();
+                c.ch.doi(tatCa[size_t(k * 7919) % tatCa.size()].id, luc);
+                c.ch.doi(tatCa[size_t(k * 104'729 + 13) % tatCa.size()].id, luc);
+            };
+            c.batDau(nt);
+
+            int luot = 0;
+            for (; luot < 16; ++luot) {
+                dangSua = luot < 3;
+                const bool catBot = c.chayVaKiem(luot);
+                if (::testing::Test::HasFailure()) return;
+                c.m.dongHo.tienGiay(60);
+                if (luot >= 3 && !catBot && chuaNhan(c.ch, *c.m.kho).empty()) break;
+            }
+            EXPECT_LT(luot, 16);
+            EXPECT_GT(luotSua.load(), 0);
+            EXPECT_TRUE(chuaNhan(c.ch, *c.m.kho).empty());
+            EXPECT_EQ(c.m.kho->donTheoId().size(), qsizetype(soDon));
+            c.may.dung();  // before the counters its edits use go
+        }
+    }
+}
+
+// The loop's own rules. It runs at once, then a minute after each run ends: not sooner, so a shop's quota is
+// not spent twice as fast, and not later.
+TEST(DongBoPhuKin, TheLoopRunsOnceAMinute) {
+    MoiTruongDongBo m;
+    int soLan = 0;
+    m.kichBan = [&](NguonDonKichBan& n) {
+        n.khiLayDon = [&](const QString&, const NhanTienDo&) {
+            ++soLan;
+            return QList<DonHang>{};
+        };
+    };
+    auto& db = m.taoDongBo();
+    db.batDau();
+    ASSERT_TRUE(choDen([&] { return m.henGio.soDangCho() == 1; }));
+    EXPECT_EQ(soLan, 1);
+    // A run goes to the worker and ends later, so a run's start shows at once only in the timer it consumed:
+    // the next one is asked for when the run has ended.
+    for (int lan = 2; lan <= 4; ++lan) {
+        m.henGio.tien(std::chrono::seconds(59));
+        EXPECT_EQ(m.henGio.soDangCho(), 1) << "a run started before the minute was over";
+        m.henGio.tien(std::chrono::seconds(1));
+        EXPECT_EQ(m.henGio.soDangCho(), 0) << "no run started when the minute was over";
+        ASSERT_TRUE(choDen([&] { return soLan == lan && m.henGio.soDangCho() == 1 && !db.dangChay(); }));
+    }
+}
+
+// A window narrowed on one platform belongs to that platform's cursor: after a switch the first run asks the
+// new platform for its whole 30 days, open to now, and so does the first run back on the old one.
+TEST(DongBoPhuKin, ANarrowedWindowIsDroppedWhenThePlatformChanges) {
+    MoiTruongDongBo m;
+    m.khoKhoa->muc.insert(QStringLiteral("com.korvane.pack.sapo.store"), QStringLiteral("shop1"));
+    m.khoKhoa->muc.insert(QStringLiteral("com.korvane.pack.sapo.apiKey"), QStringLiteral("key"));
+    m.khoKhoa->muc.insert(QStringLiteral("com.korvane.pack.sapo.apiSecret"), QStringLiteral("sec"));
+    QStringList denLuc;
+    m.kichBan = [&](NguonDonKichBan& n) {
+        n.tangDan = false;
+        n.catBot = true;  // every fetch capped, out of update order: the engine narrows its windows
+    };
+    m.taoDongBo();
+    const auto ghi = [&] {
+        m.chayDongBo();
+        denLuc << m.nguon->cacDenLuc().back();
+        m.dongHo.tienGiay(60);
+    };
+    ghi();
+    ghi();  // narrowed on Haravan
+    m.caiDat->setNguonDon(QStringLiteral("sapo"));
+    ghi();
+    ghi();  // narrowed on Sapo
+    m.caiDat->setNguonDon(QStringLiteral("haravan"));
+    ghi();
+    ASSERT_EQ(denLuc.size(), 5);
+    EXPECT_TRUE(denLuc[0].isEmpty());
+    EXPECT_FALSE(denLuc[1].isEmpty());
+    EXPECT_TRUE(denLuc[2].isEmpty());
+    EXPECT_FALSE(denLuc[3].isEmpty());
+    EXPECT_TRUE(denLuc[4].isEmpty());
+    EXPECT_EQ(m.nguon->cacTuLuc().back(), dinhDangISO().dinhDang(m.dongHo.gioThuc() - std::chrono::seconds(60) -
+                                                                  std::chrono::seconds(BoDongBo::kGiay30Ngay)));
 }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <QTimeZone>
 #include <atomic>
 
 #include "MayChuGia.h"
@@ -21,6 +22,10 @@ const QString kTuLuc = QStringLiteral("2026-11-10T09:00:00Z");
 
 json donMau(int i) {
     return json{{"id", i}, {"updated_at", "2026-12-01T00:00:00Z"}, {"line_items", json::array()}};
+}
+
+std::string isoGiay(qint64 giay) {
+    return dinhDangISO().dinhDang(QDateTime::fromSecsSinceEpoch(giay, QTimeZone::utc())).toStdString();
 }
 
 std::string trang(int batDau, int soDon) {
@@ -76,7 +81,8 @@ TEST_F(HaravanGia, FirstRequestCarriesSortedEncodedQueryAndBearerToken) {
     EXPECT_EQ(don.size(), 2);
     const auto nhan = may.daNhan();
     ASSERT_EQ(nhan.size(), 1u);
-    EXPECT_EQ(nhan[0].target, "/com/orders.json?limit=50&page=1&status=any&updated_at_min=2026-11-10T09%3A00%3A00Z");
+    EXPECT_EQ(nhan[0].target,
+              "/com/orders.json?limit=50&order=updated_at%20asc&page=1&status=any&updated_at_min=2026-11-10T09%3A00%3A00Z");
     EXPECT_EQ(nhan[0].tieuDeDau("Authorization"), "Bearer tok-123");
     EXPECT_EQ(nhan[0].tieuDeDau("Accept"), "application/json");
     EXPECT_EQ(dong, QStringList{QStringLiteral("Dùng được kiểu tham số \"day-du\"")});
@@ -84,24 +90,32 @@ TEST_F(HaravanGia, FirstRequestCarriesSortedEncodedQueryAndBearerToken) {
     EXPECT_FALSE(c.daCatBot());
 }
 
+// Order i changed i seconds after the window's start, served oldest change first from updated_at_min: each
+// page starts a second before the last change of the page before, so it repeats that page's last two orders.
 TEST_F(HaravanGia, PagesUpToTheCapAndStopsOneShortOfIt) {
-    std::atomic<int> soDonTrangCuoi = 50;
+    const qint64 dau = docThoiGianISO(kTuLuc)->toSecsSinceEpoch();
+    std::atomic<int> soDon = 100'000;
     may.get("/com/orders.json", [&](const httplib::Request& req, httplib::Response& res) {
-        const int p = std::stoi(req.get_param_value("page"));
-        res.set_content(trang(p * 100, p == 40 ? soDonTrangCuoi.load() : 50), "application/json");
+        const qint64 tu = docThoiGianISO(QString::fromStdString(req.get_param_value("updated_at_min")))->toSecsSinceEpoch();
+        json ds = json::array();
+        for (qint64 i = tu - dau; i < std::min<qint64>(tu - dau + 50, soDon.load()); ++i) {
+            ds.push_back(json{{"id", i}, {"updated_at", isoGiay(dau + i)}, {"line_items", json::array()}});
+        }
+        res.set_content(json{{"orders", ds}}.dump(), "application/json");
     });
     chay();
     {
         auto c = client();
         EXPECT_EQ(c.layDon(kTuLuc, ghiDong()).size(), 2000);
         EXPECT_TRUE(c.daCatBot());
+        EXPECT_TRUE(c.daTangDanCapNhat());
         EXPECT_EQ(may.daNhan().size(), 40u);
-        EXPECT_EQ(may.daNhan().back().target.find("page=40") != std::string::npos, true);
+        for (const auto& y : may.daNhan()) EXPECT_NE(y.target.find("page=1&"), std::string::npos) << y.target;
         EXPECT_TRUE(dong.contains(
             QStringLiteral("Haravan còn đơn chưa lấy hết (chạm trần 40 trang) — giữ mốc lại, lượt sau lấy tiếp.")));
     }
     dong.clear();
-    soDonTrangCuoi = 49;
+    soDon = 39 * 48 + 49;  // the fortieth request brings 49
     auto c = client();
     EXPECT_EQ(c.layDon(kTuLuc, ghiDong()).size(), 1999);
     EXPECT_FALSE(c.daCatBot());

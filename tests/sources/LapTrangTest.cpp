@@ -127,4 +127,37 @@ TEST(GomDon, MapsWhatTheBoundAllowsAndKeepsTheFirstSample) {
     EXPECT_TRUE(hong.layRa().isEmpty());
 }
 
+// The bytes of the mapped orders bound a fetch as well as their number: pages of large orders end it as a
+// capped fetch, the entry that crosses the bound the last one taken, and the rest of that page not mapped.
+TEST(GomDon, LargeOrdersEndTheFetchAtTheByteBound) {
+    std::mutex khoa;
+    std::optional<QString> mau;
+    const auto chuyen = [](const nlohmann::json& o) -> std::optional<DonHang> {
+        DonHang d;
+        d.id = QString::fromStdString(o["id"].get<std::string>());
+        d.items = {MatHang{QString::fromStdString(o["ten"].get<std::string>()), std::nullopt, std::nullopt, 1}};
+        return d;
+    };
+    std::string trang = R"({"orders":[)";
+    for (int i = 0; i < 10; ++i) trang += (i ? "," : "") + (R"({"id":")" + std::to_string(i) + R"(","ten":")" + std::string(1000, 'x') + "\"}");
+    trang += "]}";
+    DonHang mot = *chuyen(nlohmann::json{{"id", "0"}, {"ten", std::string(1000, 'x')}});
+    const qsizetype moiDon = byteDon(mot);
+    EXPECT_GT(moiDon, 2000);  // the title alone, as UTF-16
+    // Room for three and a half orders: the fourth crosses the bound.
+    GomDon gom(QStringLiteral("Thu"), 100, 10, khoa, mau, moiDon * 7 / 2);
+    std::vector<qsizetype> daXem;
+    EXPECT_EQ(gom.doc(QByteArray::fromStdString(trang), "orders", chuyen,
+                      [&](const nlohmann::json&, qsizetype i) { daXem.push_back(i); }),
+              S::dungLai);
+    EXPECT_TRUE(gom.daCham());
+    EXPECT_EQ(daXem, (std::vector<qsizetype>{0, 1, 2, 3}));
+    EXPECT_EQ(gom.layRa().size(), 4);
+
+    // Far under the bound, the count alone decides.
+    GomDon rong(QStringLiteral("Thu"), 100, 10, khoa, mau);
+    EXPECT_EQ(rong.doc(QByteArray::fromStdString(trang), "orders", chuyen), S::het);
+    EXPECT_EQ(rong.layRa().size(), 10);
+}
+
 }  // namespace

@@ -2,7 +2,9 @@
 
 #include <httplib.h>
 
+#include <QDateTime>
 #include <QString>
+#include <QTimeZone>
 #include <chrono>
 #include <functional>
 #include <map>
@@ -36,6 +38,15 @@ public:
     };
 
     using XuLy = std::function<void(const httplib::Request&, httplib::Response&)>;
+
+    // The platform's own clock, in Unix seconds: when set (before chay), every reply carries it as its Date
+    // header, as a real server's does.
+    std::function<qint64()> dongHo;
+    static std::string ngayHTTP(qint64 giay) {
+        return QDateTime::fromSecsSinceEpoch(giay, QTimeZone::utc())
+            .toString(QStringLiteral("ddd, dd MMM yyyy HH:mm:ss 'GMT'"))
+            .toStdString();
+    }
 
     MayChuGia() {
         // One request per connection, so stopping never waits out a keep-alive.
@@ -93,6 +104,7 @@ private:
                 daNhan_.push_back(std::move(y));
             }
             xuLy(req, res);
+            if (dongHo) res.set_header("Date", ngayHTTP(dongHo()));
         };
     }
 

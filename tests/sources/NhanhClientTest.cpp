@@ -271,7 +271,7 @@ TEST_F(NhanhGia, RateLimitReplyIsWaitedOutWithItsLockTime) {
                            {"lockedSeconds", 7}};
     constexpr qint64 kBayGio = 1'765'357'200;
     // The lock time as given, as an unlock moment, the later of both, up to the 60 s wait itself, or absent
-    // or unreadable (then 1, 2, 4, 8 s like a 429).
+    // or unreadable (then a lock of the documented 30-second quota window).
     const struct {
         json tl;
         double cho;
@@ -292,14 +292,15 @@ TEST_F(NhanhGia, RateLimitReplyIsWaitedOutWithItsLockTime) {
         {{{"code", 0}, {"errorCode", "ERR_429"}, {"data", {{"unlockedAt", std::to_string(kBayGio + 20)}}}}, 20},
         {{{"code", 0}, {"errorCode", "ERR_429"}, {"lockedSeconds", 60}}, 60},
         {{{"code", 0}, {"errorCode", "ERR_429"}, {"data", {{"unlockedAt", kBayGio - 30}}}}, 0},
-        {{{"code", 0}, {"errorCode", "ERR_429"}, {"lockedSeconds", -3}}, 1},
+        {{{"code", 0}, {"errorCode", "ERR_429"}, {"lockedSeconds", -3}}, 30},
         {{{"code", 0}, {"errorCode", "ERR_429"}, {"lockedSeconds", "8"}}, 8},
-        {{{"code", 0}, {"errorCode", "ERR_429"}, {"lockedSeconds", "sắp mở"}}, 1},
+        {{{"code", 0}, {"errorCode", "ERR_429"}, {"lockedSeconds", "sắp mở"}}, 30},
         {{{"code", 0}, {"errorCode", "ERR_429"}, {"data", {{"lockedSeconds", json::object()}, {"unlockedAt", true}}}},
-         1},
-        {{{"code", 0}, {"errorCode", "ERR_429"}, {"lockedSeconds", "99999999999999999999"}}, 1},
-        {{{"code", 0}, {"errorCode", "ERR_429"}, {"data", "khoá"}}, 1},
-        {{{"code", 429}, {"message", "Quá nhiều yêu cầu"}}, 1},
+         30},
+        {{{"code", 0}, {"errorCode", "ERR_EXCEEDED_RATE_LIMIT"}, {"messages", {"Quá giới hạn"}}}, 30},
+        {{{"code", 0}, {"errorCode", "ERR_429"}, {"lockedSeconds", "99999999999999999999"}}, 30},
+        {{{"code", 0}, {"errorCode", "ERR_429"}, {"data", "khoá"}}, 30},
+        {{{"code", 429}, {"message", "Quá nhiều yêu cầu"}}, 30},
     };
     // The sleeper keeps every wait of the test; each case looks at its own.
     const auto choTu = [this](size_t tu) {
