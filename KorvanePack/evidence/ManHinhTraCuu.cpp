@@ -218,6 +218,10 @@ void ManHinhTraCuu::chonTheoId(const std::optional<QString>& id) {
     }
     const bool giongHet = (moi.has_value() == dangChon_.has_value()) &&
                           (!moi || (moi->id == dangChon_->id && moi->thanhDong() == dangChon_->thanhDong()));
+    // A verdict and an export message speak of one record: under another they would vouch for a file they
+    // never looked at. A record reloaded with other contents gets no verdict either.
+    if (!giongHet) ketQuaKiemTra_.reset();
+    if (ketQuaXuat_ && (!moi || moi->id != idKetQuaXuat_)) ketQuaXuat_.reset();
     dangChon_ = std::move(moi);
     if (!giongHet) lamMoiChiTiet();
     // Keep the list's highlight in step when the selection comes from the code rather than a click.
@@ -264,8 +268,10 @@ void ManHinhTraCuu::xuatHoSo() {
     const QString maMay = layMaMay_ ? layMaMay_() : QString();
     QPointer<ManHinhTraCuu> toi = this;
     HoSoBangChung::xuatNen(bg, don, tenShop_, kho_.thuMucGoc(), true, nhatKy, maMay, this,
-                           [toi](std::optional<HoSoBangChung::KetQua> kq, QString loi) {
+                           [toi, id = bg.id](std::optional<HoSoBangChung::KetQua> kq, QString loi) {
                                if (!toi) return;
+                               // Shown only under the record it was asked for, whatever is selected by now.
+                               toi->idKetQuaXuat_ = id;
                                if (kq) {
                                    toi->ketQuaXuat_ = QStringLiteral("Đã xuất ") + QString::number(kq->soKhungHinh) +
                                                       QStringLiteral(" khung hình") +
@@ -499,8 +505,9 @@ void ManHinhTraCuu::lamMoiKetQua() {
         chuMoVideo_->setText(loiMoVideo_.value_or(QString()));
     }
     if (chuXuat_) {
-        chuXuat_->setVisible(ketQuaXuat_.has_value());
-        if (ketQuaXuat_) {
+        const bool cuaDongNay = ketQuaXuat_ && dangChon_ && dangChon_->id == idKetQuaXuat_;
+        chuXuat_->setVisible(cuaDongNay);
+        if (cuaDongNay) {
             chuXuat_->setText(*ketQuaXuat_);
             chuXuat_->datMau(ketQuaXuat_->startsWith(QStringLiteral("Đã xuất")) ? BangMau::mauXanhLa : BangMau::mauDo);
         }

@@ -66,6 +66,7 @@ public:
 
     void xuatHoSo();
     bool dangXuat() const { return dangXuat_; }
+    // The message of the last export, kept for the record it was made for until another record is selected.
     const std::optional<QString>& ketQuaXuat() const { return ketQuaXuat_; }
     // What "Mở video" said when the desktop could not open the file.
     const std::optional<QString>& loiMoVideo() const { return loiMoVideo_; }
@@ -109,6 +110,7 @@ private:
     std::optional<KetQuaKiemTra> ketQuaKiemTra_;
     bool dangXuat_ = false;
     std::optional<QString> ketQuaXuat_;
+    QString idKetQuaXuat_;
     std::optional<QString> loiMoVideo_;
 
     QLineEdit* oTim_ = nullptr;

@@ -341,8 +341,9 @@ TEST(TraCuu, KiemTraNguyenVen) {
         EXPECT_EQ(nhan->text(), ca.chu);
         EXPECT_EQ(nhan->mauChu(), (ca.ok ? BangMau::mauXanhLa : BangMau::mauDo).mau()) << ca.id.toStdString();
     }
-    // Selecting another row keeps the result; a search clears it.
+    // A search clears the result.
     man->chonTheoId(QString("khop"));
+    man->kiemTraNguyenVen();
     EXPECT_TRUE(man->ketQuaKiemTra());
     man->tim();
     EXPECT_FALSE(man->ketQuaKiemTra());
@@ -411,8 +412,6 @@ TEST(TraCuu, XuatHoSoTuManHinh) {
     EXPECT_TRUE(html.contains("AB12-CD34-EF56"));
 
     man->chonTheoId(QString("V2"));
-    // Selecting another row keeps the last message until the next export starts.
-    EXPECT_TRUE(man->ketQuaXuat());
     man->xuatHoSo();
     ASSERT_TRUE(choDen([&] { return xong.count() >= 2; }, 30000));
     ASSERT_TRUE(man->ketQuaXuat());
@@ -420,6 +419,75 @@ TEST(TraCuu, XuatHoSoTuManHinh) {
     EXPECT_FALSE(man->ketQuaXuat()->isEmpty());
     EXPECT_EQ(man->chiTiet()->findChild<NhanMau*>("ketQuaXuat")->mauChu(), BangMau::mauDo.mau());
     EXPECT_EQ(k.moTep.daHien.size(), 1);
+}
+
+// A verdict and an export message speak of the record they were made for: the green verdict of one file never
+// stands under another record, least of all one whose file is gone, and an export that ends after another row
+// was chosen shows its message only when its own record is chosen again.
+TEST(TraCuu, KetLuanVaThongBaoXuatChiThuocDongCuaNo) {
+    KhoThu k;
+    BanGhiVideo bg;
+    bg.id = "V1";
+    bg.code = "SPXVN0668";
+    bg.filePath = k.goc + "/videos/V1.mp4";
+    ASSERT_TRUE(video_thu::ghi(bg.filePath, 2));
+    const auto vt = sha256CuaTep(bg.filePath);
+    bg.sha256 = vt->sha256;
+    bg.bytes = vt->bytes;
+    bg.startedAt = "2024-05-01T02:00:00Z";
+    bg.durationSec = 2;
+    k.them(bg);
+    BanGhiVideo mat = bg;
+    mat.id = "V2";
+    mat.filePath = k.goc + "/videos/khong-co.mp4";
+    k.them(mat);
+    BanGhiVideo thay = k.voiFile("V3", "noi dung khac");
+    thay.sha256 = bg.sha256;  // a file replaced after the recording
+    k.them(thay);
+
+    auto man = k.manHinh();
+    man->resize(1200, 800);
+    man->show();
+    const auto hien = [&](const char* ten) -> std::optional<QString> {
+        auto* n = man->chiTiet()->findChild<NhanMau*>(ten);
+        if (!n || !n->isVisibleTo(man->chiTiet())) return std::nullopt;
+        return n->text();
+    };
+    const QString nguyenVen = QStringLiteral("Nguyên vẹn — dấu vân tay khớp với lúc quay.");
+    for (const char* khac : {"V2", "V3"}) {
+        man->chonTheoId(QString("V1"));
+        man->kiemTraNguyenVen();
+        ASSERT_EQ(hien("ketQuaKiemTra"), nguyenVen);
+        man->chonTheoId(QString::fromLatin1(khac));
+        EXPECT_FALSE(man->ketQuaKiemTra()) << khac;
+        EXPECT_EQ(hien("ketQuaKiemTra"), std::nullopt) << khac;
+        // Back on the checked record the verdict is not brought back: a new check says what holds now.
+        man->chonTheoId(QString("V1"));
+        EXPECT_EQ(hien("ketQuaKiemTra"), std::nullopt) << khac;
+    }
+    man->chonTheoId(QString("V2"));
+    EXPECT_EQ(hien("khongConFile"), QStringLiteral("File video không còn trên ổ cứng."));
+
+    // An export message goes with its record.
+    QSignalSpy xong(man.get(), &ManHinhTraCuu::daXuatXong);
+    man->chonTheoId(QString("V1"));
+    man->xuatHoSo();
+    ASSERT_TRUE(choDen([&] { return xong.count() >= 1; }, 30000));
+    ASSERT_TRUE(hien("ketQuaXuat").has_value());
+    EXPECT_TRUE(hien("ketQuaXuat")->startsWith("Đã xuất"));
+    man->chonTheoId(QString("V2"));
+    EXPECT_FALSE(man->ketQuaXuat());
+    EXPECT_EQ(hien("ketQuaXuat"), std::nullopt);
+
+    // An export that ends while another record is shown: nothing under that one, the message under its own.
+    man->chonTheoId(QString("V1"));
+    man->xuatHoSo();
+    man->chonTheoId(QString("V3"));
+    ASSERT_TRUE(choDen([&] { return xong.count() >= 2; }, 30000));
+    EXPECT_EQ(hien("ketQuaXuat"), std::nullopt);
+    man->chonTheoId(QString("V1"));
+    ASSERT_TRUE(hien("ketQuaXuat").has_value());
+    EXPECT_TRUE(hien("ketQuaXuat")->startsWith("Đã xuất"));
 }
 
 // "Mở video" and "Mở thư mục" hand the record's path to the desktop; the latter even for a missing file.
