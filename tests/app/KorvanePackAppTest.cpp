@@ -4,7 +4,11 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QApplication>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
+#include <QTest>
 #include <QTemporaryDir>
 #include <atomic>
 #include <memory>
@@ -19,7 +23,9 @@
 #include "gia/core/DauRaAmThanhGia.h"
 #include "gia/core/KhoKhoaBoNho.h"
 #include "core/TrangThaiApp.h"
+#include "evidence/ManHinhTraCuu.h"
 #include "evidence/SaoLuu.h"
+#include "stations/ManHinhHangHoan.h"
 #include "gia/sources/KenhHTTPKichBan.h"
 #include "store/BanGhiVideo.h"
 
@@ -138,4 +144,53 @@ TEST(KorvanePackApp, MoiManHinhDungTrenDichVuCuaUngDung) {
             EXPECT_TRUE(choDen([b] { return b->isEnabled(); })) << nut;
         }
     }
+}
+
+// A keyboard-wedge scanner right after each screen is opened from the sidebar: the code lands in the field the
+// screen invites and does there what a scan does, or the window says that this screen takes no scan. It never
+// vanishes without a word.
+TEST(KorvanePackApp, MaQuetNgaySauKhiMoManHinhKhongBaoGioMat) {
+    UngDungTrenGia u;
+    u.ungDung->hien();
+    TrangThaiApp& tt = u.ungDung->trangThai();
+    ASSERT_TRUE(choDen([&] { return tt.dieuPhoi() && tt.dongBo() && tt.saoLuu(); }));
+    QWidget* cuaSo = u.ungDung->manHinhGoc();
+    cuaSo->activateWindow();
+    ASSERT_TRUE(choDen([&] { return cuaSo->isActiveWindow(); }));
+    KhungChinh& khung = *u.ungDung->khungChinh();
+    using MH = KhungChinh::ManHinh;
+    const auto bam = [&](MH m) {
+        QListWidget* ds = khung.danhSach();
+        const QPoint o = ds->visualItemRect(ds->item(int(KhungChinh::tatCa().indexOf(m)))).center();
+        QTest::mouseClick(ds->viewport(), Qt::LeftButton, {}, o);
+        QCoreApplication::processEvents();
+    };
+    const auto quet = [&](const QString& ma) {
+        QWidget* dich = QApplication::focusWidget() ? QApplication::focusWidget() : cuaSo;
+        QTest::keyClicks(dich, ma);
+        QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : cuaSo, Qt::Key_Return);
+        QCoreApplication::processEvents();
+    };
+    for (MH m : {MH::hangHoan, MH::traCuu, MH::doiSoat, MH::thuMay, MH::caiDat}) {
+        const QString ma = QStringLiteral("SPX7788") + QString::number(int(m));
+        SCOPED_TRACE(KhungChinh::tieuDe(m).toStdString());
+        bam(m);
+        ASSERT_EQ(khung.manHinh(), m);
+        quet(ma);
+        if (auto* hoan = qobject_cast<ManHinhHangHoan*>(khung.noiDungChiTiet())) {
+            EXPECT_EQ(hoan->moHinh().tuKhoa(), ma);  // searched, as a typed keyword
+            EXPECT_TRUE(hoan->moHinh().khongThayDon());
+        } else if (auto* traCuu = qobject_cast<ManHinhTraCuu*>(khung.noiDungChiTiet())) {
+            EXPECT_EQ(traCuu->tuKhoa(), ma);
+        } else {
+            // A screen with no field for a code: the window names the code and where scans belong.
+            ASSERT_TRUE(khung.chuMaLac().has_value());
+            EXPECT_EQ(*khung.chuMaLac(), KhungChinh::kMaLac.arg(ma, KhungChinh::tieuDe(m)));
+            auto* o = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+            EXPECT_FALSE(o && o->text().contains(ma)) << "the code went into a field of the screen";
+        }
+    }
+    // Another screen: the notice of the last one goes with it.
+    bam(MH::dongGoi);
+    EXPECT_FALSE(khung.chuMaLac().has_value());
 }
