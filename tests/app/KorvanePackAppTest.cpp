@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "KorvanePackApp.h"
+#include "admin/ManHinhCaiDatLanDau.h"
 #include "common/ChoDen.h"
 #include "core/BoDieuPhoi.h"
 #include "core/CaiDat.h"
@@ -28,6 +29,7 @@
 #include "stations/ManHinhHangHoan.h"
 #include "gia/sources/KenhHTTPKichBan.h"
 #include "store/BanGhiVideo.h"
+#include "store/KhoDuLieu.h"
 
 namespace {
 
@@ -50,14 +52,14 @@ struct UngDungTrenGia {
     CameraEngine* camera = nullptr;
     std::unique_ptr<KorvanePackApp> ungDung;
 
-    UngDungTrenGia() {
+    explicit UngDungTrenGia(bool daCaiDatLanDau = true) {
         {
             // What the owner has set by the time the program starts: a finished first run and a chosen backup.
             CaiDat cd(tepCaiDat, std::make_shared<KhoKhoaBoNho>());
             cd.setThuMucGoc(goc);
             cd.setTenShop(QStringLiteral("Shop Thử"));
             cd.setGiayToiThieu(1);
-            cd.setDaCaiDatLanDau(true);
+            cd.setDaCaiDatLanDau(daCaiDatLanDau);
             cd.setCameraId(QStringLiteral("lavfi:testsrc=size=320x240:rate=15"));
             cd.setDoPhanGiai(QStringLiteral("320x240"));
             EXPECT_TRUE(QDir().mkpath(sao));
@@ -193,4 +195,59 @@ TEST(KorvanePackApp, MaQuetNgaySauKhiMoManHinhKhongBaoGioMat) {
     // Another screen: the notice of the last one goes with it.
     bam(MH::dongGoi);
     EXPECT_FALSE(khung.chuMaLac().has_value());
+}
+
+// The first run's data folder: chosen in the wizard's storage step, it is the one the store uses at once. The
+// first recording, its record and its journal lines land there, and the next start opens it and finds them.
+TEST(KorvanePackApp, ThuMucChonLucCaiDatLanDauDungNgay) {
+    const QString moi = [] {
+        static QTemporaryDir thuMuc;
+        return thuMuc.filePath(QStringLiteral("Kho moi"));
+    }();
+    {
+        UngDungTrenGia u(false);
+        const QString tepCaiDat = u.tepCaiDat;
+        u.ungDung->hien();
+        TrangThaiApp& tt = u.ungDung->trangThai();
+        ASSERT_TRUE(choDen([&] { return tt.dieuPhoi() && tt.dongBo() && tt.saoLuu(); }));
+        KhungChinh& khung = *u.ungDung->khungChinh();
+        ASSERT_TRUE(choDen([&] { return khung.sheetCaiDatLanDau() != nullptr; }));
+        auto* wizard = khung.sheetCaiDatLanDau()->findChild<ManHinhCaiDatLanDau*>();
+        ASSERT_NE(wizard, nullptr);
+        wizard->datChonThuMuc([&](QWidget*, const QString&, std::function<void(std::optional<QString>)> xong) {
+            xong(moi);
+        });
+        wizard->chonThuMuc();
+        EXPECT_EQ(wizard->loiThuMuc(), std::nullopt);
+        ASSERT_EQ(tt.kho()->thuMucGoc(), moi);
+        wizard->hoanTat();
+
+        ASSERT_TRUE(choDen([&] { return u.camera && u.camera->dangChay(); }));
+        BoDieuPhoi& dp = *tt.dieuPhoi();
+        dp.quayKhongMa();
+        ASSERT_TRUE(choDen([&] { return u.camera->dangGhi(); })) << dp.thongBao().value_or(QString()).toStdString();
+        ASSERT_TRUE(choDen([&] { return u.camera->giayDaGhi() >= 2; }));
+        dp.ketThucQuay();
+        ASSERT_TRUE(choDen([&] { return dp.trangThai() == BoDieuPhoi::TrangThai::nghi && dp.banGhiVuaLuu(); }));
+        const BanGhiVideo bg = *dp.banGhiVuaLuu();
+        EXPECT_TRUE(bg.filePath.startsWith(moi + QLatin1Char('/'))) << bg.filePath.toStdString();
+        EXPECT_TRUE(QFileInfo(bg.filePath).isFile());
+        EXPECT_TRUE(QFileInfo::exists(moi + QStringLiteral("/data/app.log.jsonl")));
+        EXPECT_TRUE(tt.kho()->nhatKy().kiemTra().ok);
+        // Nothing of the recording went to the folder the store was first opened on.
+        EXPECT_FALSE(QFileInfo::exists(u.goc + QStringLiteral("/videos/") +
+                                       QDir(moi + QStringLiteral("/videos")).relativeFilePath(bg.filePath)));
+        EXPECT_FALSE(QFileInfo::exists(u.goc + QStringLiteral("/data/recordings")) &&
+                     !QDir(u.goc + QStringLiteral("/data/recordings")).isEmpty(QDir::Files));
+
+        // The next start, on the settings the wizard left: the same folder, with the recording in it.
+        u.ungDung.reset();
+        CaiDat cd(tepCaiDat, std::make_shared<KhoKhoaBoNho>());
+        EXPECT_EQ(cd.thuMucGoc(), moi);
+        KhoDuLieu kho(cd.thuMucGoc());
+        ASSERT_FALSE(kho.moKho().has_value());
+        kho.napTatCa(8);
+        ASSERT_TRUE(kho.videoTheoId().contains(bg.id));
+        EXPECT_EQ(kho.videoTheoId().value(bg.id).sha256, bg.sha256);
+    }
 }
