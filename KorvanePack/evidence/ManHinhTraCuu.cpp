@@ -276,8 +276,9 @@ void ManHinhTraCuu::xuatHoSo() {
                                    toi->ketQuaXuat_ = QStringLiteral("Đã xuất ") + QString::number(kq->soKhungHinh) +
                                                       QStringLiteral(" khung hình") +
                                                       (kq->coVideo ? QStringLiteral(" kèm bản sao video") : QString()) +
-                                                      QStringLiteral(" vào thư mục HoSo.");
-                                   toi->moTep_.hienTrongThuMuc(kq->thuMuc);
+                                                      QStringLiteral(" vào thư mục HoSo. Hồ sơ nằm ở: ") +
+                                                      QDir::toNativeSeparators(kq->thuMuc);
+                                   toi->hienThuMuc(kq->thuMuc, kq->thuMuc, id);
                                } else {
                                    toi->ketQuaXuat_ = loi;
                                }
@@ -303,7 +304,22 @@ void ManHinhTraCuu::moVideo() {
 }
 
 void ManHinhTraCuu::moThuMuc() {
-    if (dangChon_) moTep_.hienTrongThuMuc(dangChon_->filePath);
+    if (dangChon_) hienThuMuc(dangChon_->filePath, QFileInfo(dangChon_->filePath).absolutePath(), dangChon_->id);
+}
+
+// A desktop with no file manager must not leave the button doing nothing: the screen says so, with the folder
+// to go to by hand, under the record it was asked for.
+void ManHinhTraCuu::hienThuMuc(const QString& duongDan, const QString& thuMuc, const QString& id) {
+    if (dangChon_ && dangChon_->id == id) {
+        loiMoVideo_.reset();
+        lamMoiKetQua();
+    }
+    QPointer<ManHinhTraCuu> toi = this;
+    moTep_.hienTrongThuMuc(duongDan, [toi, id, thuMuc](bool moDuoc) {
+        if (moDuoc || !toi || !toi->dangChon_ || toi->dangChon_->id != id) return;
+        toi->loiMoVideo_ = kKhongMoDuocThuMuc.arg(QDir::toNativeSeparators(thuMuc));
+        toi->lamMoiKetQua();
+    });
 }
 
 void ManHinhTraCuu::lamMoiDanhSach() {

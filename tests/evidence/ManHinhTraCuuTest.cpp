@@ -397,11 +397,13 @@ TEST(TraCuu, XuatHoSoTuManHinh) {
     EXPECT_FALSE(man->dangXuat());
     EXPECT_TRUE(man->nutXuat()->isEnabled());
     ASSERT_TRUE(man->ketQuaXuat());
-    EXPECT_EQ(*man->ketQuaXuat(), "Đã xuất 6 khung hình kèm bản sao video vào thư mục HoSo.");
-    auto* nhan = man->chiTiet()->findChild<NhanMau*>("ketQuaXuat");
-    EXPECT_EQ(nhan->mauChu(), BangMau::mauXanhLa.mau());
     ASSERT_EQ(k.moTep.daHien.size(), 1);
     const QString hoSo = k.moTep.daHien.first();
+    // The line says where the dossier is, to be found by hand when no file manager shows it.
+    EXPECT_EQ(*man->ketQuaXuat(), "Đã xuất 6 khung hình kèm bản sao video vào thư mục HoSo. Hồ sơ nằm ở: " + hoSo);
+    auto* nhan = man->chiTiet()->findChild<NhanMau*>("ketQuaXuat");
+    EXPECT_EQ(nhan->mauChu(), BangMau::mauXanhLa.mau());
+    EXPECT_TRUE(nhan->textInteractionFlags() & Qt::TextSelectableByMouse);
     EXPECT_TRUE(hoSo.startsWith(k.goc + "/HoSo/"));
     EXPECT_EQ(sha256CuaTep(hoSo + "/video.mp4")->sha256, bg.sha256);
     QFile trang(hoSo + "/ho-so.html");
@@ -592,6 +594,58 @@ TEST(TraCuu, MoVideoKhongDuocThiNoiVaChiChoFile) {
     man->nutMoVideo()->click();
     man.reset();
     k.moTep.choTraLoi.takeFirst()(false);
+}
+
+// A desktop with no file manager: "Mở thư mục" and the dossier folder shown after an export say they could not
+// open, in red, with the folder, selectable to copy; a folder that opened says nothing.
+TEST(TraCuu, MoThuMucKhongDuocThiNoiCoDuongDan) {
+    KhoThu k;
+    BanGhiVideo bg;
+    bg.id = "V1";
+    bg.code = "SPXVN0668";
+    bg.filePath = k.goc + "/videos/V1.mp4";
+    ASSERT_TRUE(video_thu::ghi(bg.filePath, 2));
+    const auto vt = sha256CuaTep(bg.filePath);
+    bg.sha256 = vt->sha256;
+    bg.bytes = vt->bytes;
+    bg.startedAt = "2024-05-01T02:00:00Z";
+    bg.durationSec = 2;
+    k.them(bg);
+    auto man = k.manHinh();
+    man->resize(1200, 800);
+    man->show();
+    man->chonTheoId(QString("V1"));
+    const auto loi = [&]() -> NhanMau* {
+        auto* n = man->chiTiet()->findChild<NhanMau*>("loiMoVideo");
+        return n && n->isVisibleTo(man->chiTiet()) ? n : nullptr;
+    };
+    auto* nutThuMuc = [&]() -> QPushButton* {
+        for (auto* b : man->chiTiet()->findChildren<QPushButton*>())
+            if (b->text() == "Mở thư mục") return b;
+        return nullptr;
+    }();
+    ASSERT_NE(nutThuMuc, nullptr);
+
+    nutThuMuc->click();
+    ASSERT_EQ(k.moTep.choTraLoiHien.size(), 1);
+    k.moTep.choTraLoiHien.takeFirst()(true);
+    EXPECT_EQ(loi(), nullptr);
+    nutThuMuc->click();
+    k.moTep.choTraLoiHien.takeFirst()(false);
+    ASSERT_NE(loi(), nullptr);
+    EXPECT_EQ(loi()->text(), "Máy chưa có trình quản lý tệp để mở thư mục. Thư mục nằm ở: " + k.goc + "/videos");
+    EXPECT_EQ(loi()->mauChu(), BangMau::mauDo.mau());
+    EXPECT_TRUE(loi()->textInteractionFlags() & Qt::TextSelectableByMouse);
+
+    QSignalSpy xong(man.get(), &ManHinhTraCuu::daXuatXong);
+    man->xuatHoSo();
+    ASSERT_TRUE(choDen([&] { return xong.count() >= 1; }, 30000));
+    ASSERT_EQ(k.moTep.choTraLoiHien.size(), 1);
+    const QString hoSo = k.moTep.daHien.last();
+    k.moTep.choTraLoiHien.takeFirst()(false);
+    ASSERT_NE(loi(), nullptr);
+    EXPECT_EQ(loi()->text(), "Máy chưa có trình quản lý tệp để mở thư mục. Thư mục nằm ở: " + hoSo);
+    EXPECT_TRUE(man->ketQuaXuat()->endsWith("Hồ sơ nằm ở: " + hoSo));
 }
 
 // One of our own recordings loads paused at its start with its real length; the same path keeps the player's
