@@ -14,6 +14,7 @@
 #include <QVBoxLayout>
 
 #include "admin/HopChonThuMuc.h"
+#include "admin/MucCamera.h"
 #include "admin/ManHinhThuMay.h"
 #include "admin/NhanBoc.h"
 #include "admin/NhanCatGiua.h"
@@ -467,7 +468,9 @@ void ManHinhCaiDatLanDau::lamMoiWebcam() {
     chonWebcam_->addItem(QStringLiteral("Webcam mặc định"), QString());
     if (camera_)
         for (const ThietBiCamera& tb : camera_->danhSachThietBi()) chonWebcam_->addItem(tb.ten, tb.id);
-    // A stored id that no listed device has (unplugged, or set by hand) selects no row rather than a wrong one.
+    // A stored id that no listed device has (unplugged, or set by hand) gets its own row saying so, as on the
+    // settings card, rather than a blank picker beside a test that passes on it.
+    MucCamera::themMucDaLuu(chonWebcam_, caiDat_.cameraId());
     chonTheoId(chonWebcam_, caiDat_.cameraId());
 }
 
