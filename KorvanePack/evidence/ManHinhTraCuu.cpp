@@ -8,13 +8,17 @@
 #include <QMediaPlayer>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QResizeEvent>
 #include <QScrollArea>
 #include <QShortcut>
 #include <QShowEvent>
 #include <QSplitter>
 #include <QStackedWidget>
+#include <QTextDocument>
+#include <QTextEdit>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <cmath>
 
 #include "shell/BangMau.h"
 #include "shell/GiaoDien.h"
@@ -61,6 +65,98 @@ void toMauNoiBat(QPushButton* n) {
     p.setColor(QPalette::Disabled, QPalette::ButtonText, BangMau::mauNen.mau(0.7));
     n->setPalette(p);
 }
+
+// The buttons of the detail pane in as many rows as its width needs: at the smallest window one row of four is
+// wider than the pane, and a pane that scrolls sideways hides the values beside their labels.
+class HangNutXuong : public QWidget {
+public:
+    void them(QWidget* w) {
+        w->setParent(this);
+        cacNut_.append(w);
+        updateGeometry();
+    }
+    bool hasHeightForWidth() const override { return true; }
+    int heightForWidth(int rong) const override { return xep(rong, false); }
+    QSize sizeHint() const override {
+        int rong = 0;
+        for (QWidget* w : cacNut_)
+            if (!w->isHidden()) rong += w->sizeHint().width() + kKhe;
+        return {rong, xep(rong, false)};
+    }
+    QSize minimumSizeHint() const override {
+        int rong = 0;
+        for (QWidget* w : cacNut_) rong = std::max(rong, w->sizeHint().width());
+        return {rong, xep(rong, false)};
+    }
+
+protected:
+    void resizeEvent(QResizeEvent*) override { xep(width(), true); }
+    bool event(QEvent* e) override {
+        if (e->type() == QEvent::LayoutRequest) {
+            updateGeometry();
+            xep(width(), true);
+        }
+        return QWidget::event(e);
+    }
+
+private:
+    static constexpr int kKhe = 8;
+    int xep(int rong, bool datCho) const {
+        int x = 0, y = 0, caoHang = 0;
+        for (QWidget* w : cacNut_) {
+            if (w->isHidden()) continue;
+            const QSize c = w->sizeHint();
+            if (x > 0 && x + c.width() > rong) {
+                x = 0;
+                y += caoHang + kKhe;
+                caoHang = 0;
+            }
+            if (datCho) w->setGeometry(x, y, c.width(), c.height());
+            x += c.width() + kKhe;
+            caoHang = std::max(caoHang, c.height());
+        }
+        return y + caoHang;
+    }
+    QList<QWidget*> cacNut_;
+};
+
+// The fingerprint wraps anywhere, since it has no spaces, yet copies as the one line it is.
+class ChuVanTay : public QTextEdit {
+public:
+    explicit ChuVanTay(const QString& chu) {
+        setReadOnly(true);
+        setFrameShape(QFrame::NoFrame);
+        setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        setWordWrapMode(QTextOption::WrapAnywhere);
+        setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+        setFocusPolicy(Qt::NoFocus);
+        viewport()->setAutoFillBackground(false);
+        setAutoFillBackground(false);
+        setStyleSheet(QStringLiteral("QTextEdit { background: transparent; }"));
+        document()->setDocumentMargin(0);
+        setPlainText(chu);
+        QSizePolicy sp(QSizePolicy::Preferred, QSizePolicy::Preferred);
+        sp.setHeightForWidth(true);
+        setSizePolicy(sp);
+    }
+    bool hasHeightForWidth() const override { return true; }
+    int heightForWidth(int rong) const override {
+        QTextDocument* d = document()->clone();
+        d->setTextWidth(rong);
+        const int cao = int(std::ceil(d->size().height()));
+        delete d;
+        return std::max(cao, fontMetrics().height());
+    }
+    QSize sizeHint() const override { return {fontMetrics().horizontalAdvance(toPlainText()), heightForWidth(width())}; }
+    QSize minimumSizeHint() const override { return {fontMetrics().averageCharWidth() * 8, fontMetrics().height()}; }
+
+protected:
+    void resizeEvent(QResizeEvent* e) override {
+        QTextEdit::resizeEvent(e);
+        if (e->oldSize().width() != e->size().width()) updateGeometry();
+    }
+};
 
 QFont phongGianChu(double co, double gian) {
     QFont f = phongChu(co, QFont::DemiBold);
@@ -145,8 +241,9 @@ ManHinhTraCuu::ManHinhTraCuu(KhoDuLieu& kho, QString tenShop, LayMaMay layMaMay,
     cuon_->setWidgetResizable(true);
     cuon_->setFrameShape(QFrame::NoFrame);
     cuon_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    // A narrow window scrolls sideways rather than hiding the buttons.
-    cuon_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    // Never sideways: the buttons and the values wrap to the pane's width, so a value is never out of sight
+    // beside its label.
+    cuon_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     cuon_->viewport()->setAutoFillBackground(false);
     phai_->addWidget(trongPhai);
     phai_->addWidget(cuon_);
@@ -420,17 +517,22 @@ QWidget* ManHinhTraCuu::taoChiTiet(const BanGhiVideo& bg) {
     auto* vanTay = new QVBoxLayout;
     vanTay->setSpacing(5);
     vanTay->addWidget(new NhanMau(QStringLiteral("DẤU VÂN TAY SHA-256"), BangMau::mauChuPhu, phongGianChu(10.5, 1.2)));
-    auto* sha = new NhanMau(bg.sha256, BangMau::mauChuPhu, phongChu(10.5, QFont::Normal, true));
+    auto* sha = new ChuVanTay(bg.sha256);
     sha->setObjectName(QStringLiteral("sha256"));
-    sha->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    sha->setWordWrap(true);
+    sha->setFont(phongChu(10.5, QFont::Normal, true));
+    const auto toMauVanTay = [sha] {
+        QPalette p = sha->palette();
+        p.setColor(QPalette::Text, BangMau::mauChuPhu.mau());
+        sha->setPalette(p);
+    };
+    toMauVanTay();
+    connect(&GiaoDien::ban(), &GiaoDien::daDoiNen, sha, toMauVanTay);
     vanTay->addWidget(sha);
     cot->addLayout(vanTay);
 
     auto* hanhDong = new QVBoxLayout;
     hanhDong->setSpacing(10);
-    auto* hangNut = new QHBoxLayout;
-    hangNut->setSpacing(8);
+    auto* hangNut = new HangNutXuong;
     nutXuat_ = nutThuong(QStringLiteral("Xuất hồ sơ bằng chứng"));
     nutXuat_->setObjectName(QStringLiteral("nutXuat"));
     nutXuat_->setFont(phongChu(13, QFont::DemiBold));
@@ -447,17 +549,16 @@ QWidget* ManHinhTraCuu::taoChiTiet(const BanGhiVideo& bg) {
     connect(nutKiem, &QPushButton::clicked, this, [this] { kiemTraNguyenVen(); });
     connect(nutMoVideo_, &QPushButton::clicked, this, [this] { moVideo(); });
     connect(nutThuMuc, &QPushButton::clicked, this, [this] { moThuMuc(); });
-    hangNut->addWidget(nutXuat_);
-    hangNut->addWidget(nutKiem);
-    hangNut->addWidget(nutMoVideo_);
-    hangNut->addWidget(nutThuMuc);
+    hangNut->them(nutXuat_);
+    hangNut->them(nutKiem);
+    hangNut->them(nutMoVideo_);
+    hangNut->them(nutThuMuc);
     dangChay_ = new QProgressBar;
     dangChay_->setRange(0, 0);
     dangChay_->setTextVisible(false);
     dangChay_->setFixedSize(36, 10);
-    hangNut->addWidget(dangChay_);
-    hangNut->addStretch(1);
-    hanhDong->addLayout(hangNut);
+    hangNut->them(dangChay_);
+    hanhDong->addWidget(hangNut);
 
     chuMoVideo_ = new NhanMau({}, BangMau::mauDo, phongChu(12.5));
     chuMoVideo_->setObjectName(QStringLiteral("loiMoVideo"));

@@ -11,6 +11,11 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QImage>
+#include <QVBoxLayout>
+#include <QScrollBar>
+#include <QScrollArea>
+#include <QTextEdit>
 #include <QToolButton>
 #include <QVideoFrame>
 #include <QVideoSink>
@@ -82,6 +87,9 @@ QStringList cacChu(QWidget* w) {
     QStringList r;
     for (QLabel* l : w->findChildren<QLabel*>())
         if (l->isVisibleTo(w) && !l->text().isEmpty()) r << l->text();
+    // The fingerprint is a read-only text that wraps anywhere.
+    for (QTextEdit* t : w->findChildren<QTextEdit*>())
+        if (t->isVisibleTo(w) && !t->toPlainText().isEmpty()) r << t->toPlainText();
     return r;
 }
 
@@ -490,6 +498,65 @@ TEST(TraCuu, KetLuanVaThongBaoXuatChiThuocDongCuaNo) {
     man->chonTheoId(QString("V1"));
     ASSERT_TRUE(hien("ketQuaXuat").has_value());
     EXPECT_TRUE(hien("ketQuaXuat")->startsWith("Đã xuất"));
+}
+
+// At the smallest window, in both appearances, the detail pane never scrolls sideways: every label has its
+// value beside it or wrapped below, every button is whole and inside the pane, the fingerprint shows all 64
+// characters, and a long message is whole from its first letter.
+TEST(TraCuu, CuaSoNhoNhatHienDuMoiGiaTri) {
+    KhoThu k;
+    BanGhiVideo bg = k.voiFile("V1", "noi dung");
+    bg.code = "SPXVN066881234567890123";
+    bg.trackingNumber = "GHNVN-0668-8123-4567-8901-2345";
+    bg.orderNumber = "100234567";
+    bg.customerName = "Nguyễn Thị Phương Thảo (chi nhánh Quận Bình Thạnh, giao giờ hành chính)";
+    bg.serials = QStringList{"SN-0001-AAAA-BBBB", "SN-0002-CCCC-DDDD", "SN-0003-EEEE-FFFF"};
+    k.them(bg);
+    for (const char* gd : {"sang", "toi"}) {
+        SCOPED_TRACE(gd);
+        GiaoDien::ban().apDungGiaoDien(QString::fromLatin1(gd));
+        QWidget cuaSo;
+        auto* cot = new QVBoxLayout(&cuaSo);
+        cot->setContentsMargins(0, 0, 0, 0);
+        auto* man = new ManHinhTraCuu(*k.kho, QStringLiteral("Shop"), [] { return QString(); }, k.moTep);
+        // The sidebar and its rule take 201 of the window's 1100.
+        cuaSo.setFixedSize(1100 - 201, 700);
+        cot->addWidget(man);
+        cuaSo.show();
+        man->chonTheoId(QString("V1"));
+        man->kiemTraNguyenVen();
+        QCoreApplication::processEvents();
+        QCoreApplication::processEvents();
+        QWidget* ct = man->chiTiet();
+        ASSERT_NE(ct, nullptr);
+        auto* cuon = qobject_cast<QScrollArea*>(ct->parentWidget()->parentWidget());
+        ASSERT_NE(cuon, nullptr);
+        EXPECT_FALSE(cuon->horizontalScrollBar()->isVisible());
+        EXPECT_LE(ct->width(), cuon->viewport()->width());
+        const QRect khung = cuon->viewport()->rect();
+        for (QWidget* w : ct->findChildren<QWidget*>()) {
+            if (!w->isVisibleTo(ct) || (!qobject_cast<QLabel*>(w) && !qobject_cast<QAbstractButton*>(w))) continue;
+            const QRect o(w->mapTo(cuon->viewport(), QPoint(0, 0)), w->size());
+            EXPECT_GE(o.left(), khung.left()) << w->metaObject()->className() << " " << w->objectName().toStdString();
+            EXPECT_LE(o.right(), khung.right()) << w->metaObject()->className() << " " << w->objectName().toStdString();
+            if (auto* b = qobject_cast<QAbstractButton*>(w)) EXPECT_GE(b->width(), b->sizeHint().width()) << b->text().toStdString();
+            if (auto* l = qobject_cast<QLabel*>(w); l && !l->wordWrap())
+                EXPECT_GE(l->width(), l->sizeHint().width()) << l->text().toStdString();
+            if (auto* l = qobject_cast<QLabel*>(w); l && l->wordWrap() && !l->text().isEmpty())
+                EXPECT_GE(l->height(), l->heightForWidth(l->width())) << l->text().toStdString();
+        }
+        auto* sha = ct->findChild<QTextEdit*>("sha256");
+        ASSERT_NE(sha, nullptr);
+        EXPECT_EQ(sha->toPlainText(), bg.sha256);
+        EXPECT_GE(sha->height(), sha->heightForWidth(sha->width()));
+        const QStringList chu = cacChu(ct);
+        for (const QString& mong : {bg.code, *bg.trackingNumber, "#" + *bg.orderNumber, *bg.customerName,
+                                    bg.serials->join(", "), QStringLiteral("Nguyên vẹn — dấu vân tay khớp với lúc quay.")})
+            EXPECT_TRUE(chu.contains(mong)) << mong.toStdString();
+        // Left beside the test run to be looked at.
+        cuaSo.grab().toImage().save(QDir::temp().filePath(QStringLiteral("traCuu-1100x700-%1.png").arg(gd)));
+    }
+    GiaoDien::ban().apDungGiaoDien("toi");
 }
 
 // "Mở video" and "Mở thư mục" hand the record's path to the desktop; the latter even for a missing file.
