@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QImage>
 #include <QPainter>
 #include <QScrollBar>
@@ -279,6 +280,8 @@ TEST(BangDon, DanhSachBiCatThayRoVaNoiSoMon) {
         const double a = doSang(mauTay), r = doSang(mauRanh);
         const double tuongPhan = (std::max(a, r) + 0.05) / (std::min(a, r) + 0.05);
         EXPECT_GE(tuongPhan, 3.0) << mauTay.name().toStdString() << " on " << mauRanh.name().toStdString();
+        // Left beside the test run to be looked at.
+        b.grab().toImage().save(QDir::temp().filePath(QStringLiteral("bangDon-20-mon-%1.png").arg(gd)));
 
         don.items.resize(2);
         d.donHienTai = don;
