@@ -12,6 +12,7 @@
 #include <QTemporaryDir>
 #include <atomic>
 #include <memory>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -84,6 +85,22 @@ struct UngDungTrenGia {
         canh.docQuyenCamera = [] { return TrangThaiApp::duocPhep; };
         ungDung = std::make_unique<KorvanePackApp>(std::move(canh));
     }
+
+    // A recording without a code, stopped after two seconds: the record the coordinator saved, none when it did
+    // not start or not end.
+    std::optional<BanGhiVideo> quayHaiGiay() {
+        BoDieuPhoi& dp = *ungDung->trangThai().dieuPhoi();
+        dp.quayKhongMa();
+        if (!choDen([&] { return camera->dangGhi(); })) {
+            ADD_FAILURE() << dp.thongBao().value_or(QString()).toStdString();
+            return std::nullopt;
+        }
+        if (!choDen([&] { return camera->giayDaGhi() >= 2; })) return std::nullopt;
+        dp.ketThucQuay();
+        if (!choDen([&] { return dp.trangThai() == BoDieuPhoi::TrangThai::nghi && dp.banGhiVuaLuu(); }))
+            return std::nullopt;
+        return *dp.banGhiVuaLuu();
+    }
 };
 
 }  // namespace
@@ -100,14 +117,9 @@ TEST(KorvanePackApp, VideoVuaLuuDenThuMucSaoLuu) {
     ASSERT_TRUE(choDen([&] { return u.camera->dangChay() && u.camera->doPhanGiai() == QStringLiteral("320x240"); }))
         << u.camera->loiCamera().toStdString();
 
-    BoDieuPhoi& dp = *tt.dieuPhoi();
-    dp.quayKhongMa();
-    ASSERT_TRUE(choDen([&] { return u.camera->dangGhi(); })) << dp.thongBao().value_or(QString()).toStdString();
-    ASSERT_TRUE(choDen([&] { return u.camera->giayDaGhi() >= 2; }));
-    dp.ketThucQuay();
-    ASSERT_TRUE(choDen([&] { return dp.trangThai() == BoDieuPhoi::TrangThai::nghi && dp.banGhiVuaLuu(); }));
-
-    const BanGhiVideo bg = *dp.banGhiVuaLuu();
+    const std::optional<BanGhiVideo> daQuay = u.quayHaiGiay();
+    ASSERT_TRUE(daQuay.has_value());
+    const BanGhiVideo bg = *daQuay;
     ASSERT_TRUE(QFileInfo(bg.filePath).isFile()) << bg.filePath.toStdString();
     ASSERT_TRUE(bg.filePath.startsWith(u.goc + QLatin1Char('/')));
     EXPECT_EQ(sha256Tep(bg.filePath), bg.sha256);
@@ -223,13 +235,9 @@ TEST(KorvanePackApp, ThuMucChonLucCaiDatLanDauDungNgay) {
         wizard->hoanTat();
 
         ASSERT_TRUE(choDen([&] { return u.camera && u.camera->dangChay(); }));
-        BoDieuPhoi& dp = *tt.dieuPhoi();
-        dp.quayKhongMa();
-        ASSERT_TRUE(choDen([&] { return u.camera->dangGhi(); })) << dp.thongBao().value_or(QString()).toStdString();
-        ASSERT_TRUE(choDen([&] { return u.camera->giayDaGhi() >= 2; }));
-        dp.ketThucQuay();
-        ASSERT_TRUE(choDen([&] { return dp.trangThai() == BoDieuPhoi::TrangThai::nghi && dp.banGhiVuaLuu(); }));
-        const BanGhiVideo bg = *dp.banGhiVuaLuu();
+        const std::optional<BanGhiVideo> daQuay = u.quayHaiGiay();
+        ASSERT_TRUE(daQuay.has_value());
+        const BanGhiVideo bg = *daQuay;
         EXPECT_TRUE(bg.filePath.startsWith(moi + QLatin1Char('/'))) << bg.filePath.toStdString();
         EXPECT_TRUE(QFileInfo(bg.filePath).isFile());
         EXPECT_TRUE(QFileInfo::exists(moi + QStringLiteral("/data/app.log.jsonl")));

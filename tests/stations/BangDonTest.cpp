@@ -24,6 +24,14 @@ MatHang matHang(const QString& ten, std::optional<QString> bienThe, std::optiona
     return m;
 }
 
+// An order of twenty items, taller than the panel at a laptop's window size.
+DonHang donHaiMuoiMon() {
+    DonHang don;
+    don.id = "88003";
+    for (int i = 0; i < 20; ++i) don.items.append(matHang(QStringLiteral("Món %1").arg(i), QString("Biến thể"), {}, 1));
+    return don;
+}
+
 TEST(BangDon, LucDauChuaCoGi) {
     BangDon b;
     EXPECT_EQ(b.chuTrangThai(), "Chưa có");
@@ -210,9 +218,7 @@ TEST(BangDon, DanhSachDaiCuonVaGiuChoKhiVeLai) {
     BangDon b;
     b.resize(364, 560);
     b.show();
-    DonHang don;
-    don.id = "88003";
-    for (int i = 0; i < 20; ++i) don.items.append(matHang(QStringLiteral("Món %1").arg(i), QString("Biến thể"), {}, 1));
+    DonHang don = donHaiMuoiMon();
     BangDon::DuLieu d;
     d.donHienTai = don;
     d.maHienTai = "X";
@@ -248,9 +254,7 @@ TEST(BangDon, DanhSachBiCatThayRoVaNoiSoMon) {
         BangDon b;
         b.resize(364, 560);
         b.show();
-        DonHang don;
-        don.id = "88003";
-        for (int i = 0; i < 20; ++i) don.items.append(matHang(QStringLiteral("Món %1").arg(i), QString("Biến thể"), {}, 1));
+        DonHang don = donHaiMuoiMon();
         BangDon::DuLieu d;
         d.donHienTai = don;
         d.maHienTai = "X";
