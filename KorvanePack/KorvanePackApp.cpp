@@ -15,6 +15,7 @@
 #include "core/BoDieuPhoi.h"
 #include "core/CaiDat.h"
 #include "core/CameraEngine.h"
+#include "core/CongDongBo.h"
 #include "core/CumDieuPhoi.h"
 #include "core/DauRaAmThanh.h"
 #include "shell/GiaoDien.h"
@@ -31,6 +32,7 @@
 #include "sources/BoDongBo.h"
 #include "stations/ManHinhDongGoi.h"
 #include "stations/ManHinhHangHoan.h"
+#include "store/KhoDuLieu.h"
 #include "store/DongHo.h"
 
 namespace {
@@ -139,12 +141,28 @@ void KorvanePackApp::dangKyManHinh() {
     khung_->dangKyCaiDatLanDau([](TrangThaiApp& tt, CaiDat& cd, std::function<void()> xong) -> QWidget* {
         BoDieuPhoi* dp = tt.dieuPhoi();
         if (!dp || !tt.dongBo()) return nullptr;
-        return new ManHinhCaiDatLanDau(dp, cd, tt.dongBo(), tt.camera(), std::move(xong));
+        auto* man = new ManHinhCaiDatLanDau(dp, cd, tt.dongBo(), tt.camera(), std::move(xong));
+        man->datDoiKho([&tt, &cd](const QString& thuMuc) { return doiKhoLanDau(tt, cd, thuMuc); });
+        return man;
     });
     khung_->dangKyManHinh(KhungChinh::ManHinh::caiDat, [](TrangThaiApp& tt, CaiDat& cd) -> QWidget* {
         if (!tt.kho()) return nullptr;
         return new ManHinhCaiDat(tt.camera(), *tt.kho(), tt.dongBo(), tt.saoLuu(), cd);
     });
+}
+
+std::optional<QString> KorvanePackApp::doiKhoLanDau(TrangThaiApp& tt, CaiDat& cd, const QString& thuMuc) {
+    KhoDuLieu* kho = tt.kho();
+    if (!kho) return std::nullopt;
+    // The sync engine writes a fetch into the store's folder from its worker: the folder moves between fetches.
+    if (tt.dongBo() && tt.dongBo()->dangChay())
+        return QStringLiteral("Đang lấy đơn từ nền tảng. Đợi vài giây rồi chọn lại thư mục này.");
+    if (auto loi = kho->doiThuMucGoc(thuMuc, cd.soNgayGiu())) return loi;
+    tt.datSoDon(int(kho->donTheoId().size()));
+    tt.datSoVideo(int(kho->videoTheoId().size()));
+    // The free space shown before recording is that of the folder the videos now go to.
+    if (BoDieuPhoi* dp = tt.dieuPhoi()) dp->kiemTraTruocKhiQuay();
+    return std::nullopt;
 }
 
 void KorvanePackApp::dongTheoTinHieu() {

@@ -5,6 +5,7 @@
 #include <QWidget>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "shell/KhungChinh.h"
 #include "core/TrangThaiApp.h"
@@ -58,6 +59,8 @@ public:
     TrangThaiApp& trangThai() const { return *trangThai_; }
 
     static void apDungGiaoDien(const QString& giaoDien);
+    // The first-run wizard's folder choice: the open store moves onto it, the counts and the disk check follow.
+    static std::optional<QString> doiKhoLanDau(TrangThaiApp& tt, CaiDat& cd, const QString& thuMuc);
 
 private:
     void dangKyManHinh();

@@ -14,6 +14,7 @@
 #include <QVBoxLayout>
 
 #include "admin/HopChonThuMuc.h"
+#include "admin/MucCamera.h"
 #include "admin/ManHinhThuMay.h"
 #include "admin/NhanBoc.h"
 #include "admin/NhanCatGiua.h"
@@ -203,8 +204,14 @@ void ManHinhCaiDatLanDau::chonThuMuc() {
     QPointer<ManHinhCaiDatLanDau> toi = this;
     chonThuMuc_(this, caiDat_.thuMucGoc(), [toi](std::optional<QString> duongDan) {
         if (!toi || !duongDan || duongDan->isEmpty()) return;
-        // The store opened at start keeps its folder; this one is used from the next start.
-        toi->caiDat_.setThuMucGoc(*duongDan);
+        // Nothing has been recorded at the first run: the store moves now, so the first day's videos and
+        // orders are in the folder the next start opens. A folder the store cannot take is not stored.
+        const std::optional<QString> loi = toi->doiKho_ ? toi->doiKho_(*duongDan) : std::nullopt;
+        if (toi->chuLoiThuMuc_) {
+            toi->chuLoiThuMuc_->setText(loi.value_or(QString()));
+            toi->chuLoiThuMuc_->setVisible(loi.has_value());
+        }
+        if (!loi) toi->caiDat_.setThuMucGoc(*duongDan);
     });
 }
 
@@ -333,6 +340,7 @@ void ManHinhCaiDatLanDau::lamMoiBuoc() {
     cacOKhoa_.clear();
     oTenShop_ = nullptr;
     chuThuMuc_ = nullptr;
+    chuLoiThuMuc_ = nullptr;
     chonWebcam_ = nullptr;
     thuMay_ = nullptr;
     chonNguon_ = nullptr;
@@ -412,6 +420,11 @@ QWidget* ManHinhCaiDatLanDau::buocLuuTru() {
     connect(nut, &QPushButton::clicked, this, [this] { chonThuMuc(); });
     hang->addWidget(nut);
     cot->addWidget(the);
+    chuLoiThuMuc_ = nhanBoc(QString(), BangMau::mauDo, 12.5, w, 560);
+    chuLoiThuMuc_->setObjectName(QStringLiteral("loiThuMuc"));
+    chuLoiThuMuc_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    chuLoiThuMuc_->hide();
+    cot->addWidget(chuLoiThuMuc_);
     cot->addWidget(nhanBoc(QStringLiteral("Đổi thư mục sau này được, nhưng video cũ không tự chuyển theo. Chọn kỹ "
                                           "ngay từ đầu thì đỡ việc."),
                            BangMau::mauHoPhach, 12.5, w, 560));
@@ -455,7 +468,9 @@ void ManHinhCaiDatLanDau::lamMoiWebcam() {
     chonWebcam_->addItem(QStringLiteral("Webcam mặc định"), QString());
     if (camera_)
         for (const ThietBiCamera& tb : camera_->danhSachThietBi()) chonWebcam_->addItem(tb.ten, tb.id);
-    // A stored id that no listed device has (unplugged, or set by hand) selects no row rather than a wrong one.
+    // A stored id that no listed device has (unplugged, or set by hand) gets its own row saying so, as on the
+    // settings card, rather than a blank picker beside a test that passes on it.
+    MucCamera::themMucDaLuu(chonWebcam_, caiDat_.cameraId());
     chonTheoId(chonWebcam_, caiDat_.cameraId());
 }
 
@@ -557,6 +572,11 @@ QString ManHinhCaiDatLanDau::chuKetQua() const {
 
 QColor ManHinhCaiDatLanDau::mauKetQua() const {
     return ketQua_ ? ketQua_->mauChu() : QColor();
+}
+
+std::optional<QString> ManHinhCaiDatLanDau::loiThuMuc() const {
+    if (!chuLoiThuMuc_ || chuLoiThuMuc_->isHidden()) return std::nullopt;
+    return chuLoiThuMuc_->text();
 }
 
 QString ManHinhCaiDatLanDau::chuThuMuc() const {

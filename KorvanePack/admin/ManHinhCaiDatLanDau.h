@@ -41,8 +41,15 @@ public:
                         std::function<void()> xongRoi, QWidget* parent = nullptr);
     ~ManHinhCaiDatLanDau() override;
 
+    // Moves the open data store onto the chosen folder, so that the first recording lands there. Absent on
+    // success; otherwise why it could not, and the folder setting is left as it was.
+    using DoiKho = std::function<std::optional<QString>(const QString& thuMuc)>;
+
     // The desktop's folder chooser; tests put their own.
     void datChonThuMuc(ChonThuMuc chon) { chonThuMuc_ = std::move(chon); }
+    void datDoiKho(DoiKho doiKho) { doiKho_ = std::move(doiKho); }
+    // Why the last chosen folder could not be used, while the storage step shows it.
+    std::optional<QString> loiThuMuc() const;
     static void chonThuMucHeThong(QWidget* cha, const QString& hienTai,
                                   std::function<void(std::optional<QString>)> xong);
 
@@ -106,6 +113,7 @@ private:
     QPointer<CongCameraManHinh> camera_;
     std::function<void()> xongRoi_;
     ChonThuMuc chonThuMuc_ = chonThuMucHeThong;
+    DoiKho doiKho_;
 
     int buoc_ = 0;
     BieuMauKhoa bieuMau_;
@@ -123,6 +131,7 @@ private:
     // Controls of the step on show; null when another step is shown.
     QPointer<QLineEdit> oTenShop_;
     QPointer<NhanCatGiua> chuThuMuc_;
+    QPointer<NhanMau> chuLoiThuMuc_;
     QPointer<QComboBox> chonWebcam_;
     QPointer<ManHinhThuMay> thuMay_;
     QPointer<QComboBox> chonNguon_;

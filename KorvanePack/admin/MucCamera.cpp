@@ -95,14 +95,13 @@ void MucCamera::napDanhSachCamera() {
     if (camera_) {
         for (const ThietBiCamera& tb : camera_->danhSachThietBi()) chonWebcam_->addItem(tb.ten, tb.id);
     }
-    themMucDaLuu();
+    themMucDaLuu(chonWebcam_, caiDat_.cameraId());
     chonTheoId(chonWebcam_, caiDat_.cameraId());
 }
 
-void MucCamera::themMucDaLuu() {
+void MucCamera::themMucDaLuu(QComboBox* chonWebcam_, const QString& id) {
     // A stored camera that is unplugged (or was never listed) would leave the picker blank, as if none was chosen.
     // It gets an entry of its own that says so; the stored id is kept, so plugging it back in brings it back.
-    const QString id = caiDat_.cameraId();
     if (id.isEmpty() || hangCuaId(chonWebcam_, id) >= 0) return;
     // A test pattern is never listed but opens all the same: it is named as the camera names it.
     const QString doThi = QString::fromLatin1(CameraEngine::kTienToDoThi);

@@ -23,13 +23,15 @@ public:
     static inline const QString kKhongThayWebcam = QStringLiteral("Không thấy webcam đã chọn");
 
     static QString uocTinhDungLuong(const QString& doPhanGiai, int bitrateKbps);
+    // Gives a picker an entry for a stored webcam it does not list, so it never shows blank as if none was chosen;
+    // the first-run wizard's picker shows it the same way.
+    static void themMucDaLuu(QComboBox* chon, const QString& id);
 
     void khiHienRa();
     void apDungCamera();
 
 private:
     void napDanhSachCamera();
-    void themMucDaLuu();
     void capNhat();
 
     QPointer<CongCameraManHinh> camera_;

@@ -3,6 +3,7 @@
 #include <QDateEdit>
 #include <QHBoxLayout>
 #include <QLineEdit>
+#include <QTimer>
 #include <QLocale>
 #include <QPushButton>
 #include <QScrollArea>
@@ -401,6 +402,14 @@ void ManHinhDoiSoat::batDauGan(const BanGhiVideo& video) {
     tuKhoaGan_ = video.code;
     ketQuaGan_ = kho_.timDon(tuKhoaGan_, 20);
     veMoCoi();
+    // The panel asks for an order: the label scanned next goes into its search, replacing the video's code.
+    // It is shown only once the layout gets round to it, and a hidden field cannot take the keyboard.
+    if (oGan_) {
+        QTimer::singleShot(0, oGan_, [o = oGan_] {
+            o->setFocus(Qt::OtherFocusReason);
+            o->selectAll();
+        });
+    }
 }
 
 void ManHinhDoiSoat::timDonGan() {

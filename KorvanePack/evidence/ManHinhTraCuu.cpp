@@ -8,13 +8,17 @@
 #include <QMediaPlayer>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QResizeEvent>
 #include <QScrollArea>
 #include <QShortcut>
 #include <QShowEvent>
 #include <QSplitter>
 #include <QStackedWidget>
+#include <QTextDocument>
+#include <QTextEdit>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <cmath>
 
 #include "shell/BangMau.h"
 #include "shell/GiaoDien.h"
@@ -62,6 +66,98 @@ void toMauNoiBat(QPushButton* n) {
     p.setColor(QPalette::Disabled, QPalette::ButtonText, BangMau::mauNen.mau(0.7));
     n->setPalette(p);
 }
+
+// The buttons of the detail pane in as many rows as its width needs: at the smallest window one row of four is
+// wider than the pane, and a pane that scrolls sideways hides the values beside their labels.
+class HangNutXuong : public QWidget {
+public:
+    void them(QWidget* w) {
+        w->setParent(this);
+        cacNut_.append(w);
+        updateGeometry();
+    }
+    bool hasHeightForWidth() const override { return true; }
+    int heightForWidth(int rong) const override { return xep(rong, false); }
+    QSize sizeHint() const override {
+        int rong = 0;
+        for (QWidget* w : cacNut_)
+            if (!w->isHidden()) rong += w->sizeHint().width() + kKhe;
+        return {rong, xep(rong, false)};
+    }
+    QSize minimumSizeHint() const override {
+        int rong = 0;
+        for (QWidget* w : cacNut_) rong = std::max(rong, w->sizeHint().width());
+        return {rong, xep(rong, false)};
+    }
+
+protected:
+    void resizeEvent(QResizeEvent*) override { xep(width(), true); }
+    bool event(QEvent* e) override {
+        if (e->type() == QEvent::LayoutRequest) {
+            updateGeometry();
+            xep(width(), true);
+        }
+        return QWidget::event(e);
+    }
+
+private:
+    static constexpr int kKhe = 8;
+    int xep(int rong, bool datCho) const {
+        int x = 0, y = 0, caoHang = 0;
+        for (QWidget* w : cacNut_) {
+            if (w->isHidden()) continue;
+            const QSize c = w->sizeHint();
+            if (x > 0 && x + c.width() > rong) {
+                x = 0;
+                y += caoHang + kKhe;
+                caoHang = 0;
+            }
+            if (datCho) w->setGeometry(x, y, c.width(), c.height());
+            x += c.width() + kKhe;
+            caoHang = std::max(caoHang, c.height());
+        }
+        return y + caoHang;
+    }
+    QList<QWidget*> cacNut_;
+};
+
+// The fingerprint wraps anywhere, since it has no spaces, yet copies as the one line it is.
+class ChuVanTay : public QTextEdit {
+public:
+    explicit ChuVanTay(const QString& chu) {
+        setReadOnly(true);
+        setFrameShape(QFrame::NoFrame);
+        setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        setWordWrapMode(QTextOption::WrapAnywhere);
+        setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+        setFocusPolicy(Qt::NoFocus);
+        viewport()->setAutoFillBackground(false);
+        setAutoFillBackground(false);
+        setStyleSheet(QStringLiteral("QTextEdit { background: transparent; }"));
+        document()->setDocumentMargin(0);
+        setPlainText(chu);
+        QSizePolicy sp(QSizePolicy::Preferred, QSizePolicy::Preferred);
+        sp.setHeightForWidth(true);
+        setSizePolicy(sp);
+    }
+    bool hasHeightForWidth() const override { return true; }
+    int heightForWidth(int rong) const override {
+        QTextDocument* d = document()->clone();
+        d->setTextWidth(rong);
+        const int cao = int(std::ceil(d->size().height()));
+        delete d;
+        return std::max(cao, fontMetrics().height());
+    }
+    QSize sizeHint() const override { return {fontMetrics().horizontalAdvance(toPlainText()), heightForWidth(width())}; }
+    QSize minimumSizeHint() const override { return {fontMetrics().averageCharWidth() * 8, fontMetrics().height()}; }
+
+protected:
+    void resizeEvent(QResizeEvent* e) override {
+        QTextEdit::resizeEvent(e);
+        if (e->oldSize().width() != e->size().width()) updateGeometry();
+    }
+};
 
 QFont phongGianChu(double co, double gian) {
     QFont f = phongChu(co, QFont::DemiBold);
@@ -146,8 +242,9 @@ ManHinhTraCuu::ManHinhTraCuu(KhoDuLieu& kho, QString tenShop, LayMaMay layMaMay,
     cuon_->setWidgetResizable(true);
     cuon_->setFrameShape(QFrame::NoFrame);
     cuon_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    // A narrow window scrolls sideways rather than hiding the buttons.
-    cuon_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    // Never sideways: the buttons and the values wrap to the pane's width, so a value is never out of sight
+    // beside its label.
+    cuon_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     cuon_->viewport()->setAutoFillBackground(false);
     phai_->addWidget(trongPhai);
     phai_->addWidget(cuon_);
@@ -219,6 +316,10 @@ void ManHinhTraCuu::chonTheoId(const std::optional<QString>& id) {
     }
     const bool giongHet = (moi.has_value() == dangChon_.has_value()) &&
                           (!moi || (moi->id == dangChon_->id && moi->thanhDong() == dangChon_->thanhDong()));
+    // A verdict and an export message speak of one record: under another they would vouch for a file they
+    // never looked at. A record reloaded with other contents gets no verdict either.
+    if (!giongHet) ketQuaKiemTra_.reset();
+    if (ketQuaXuat_ && (!moi || moi->id != idKetQuaXuat_)) ketQuaXuat_.reset();
     dangChon_ = std::move(moi);
     if (!giongHet) lamMoiChiTiet();
     // Keep the list's highlight in step when the selection comes from the code rather than a click.
@@ -266,14 +367,17 @@ void ManHinhTraCuu::xuatHoSo() {
     const QString maMay = layMaMay_ ? layMaMay_() : QString();
     QPointer<ManHinhTraCuu> toi = this;
     HoSoBangChung::xuatNen(bg, don, tenShop_, kho_.thuMucGoc(), true, nhatKy, maMay, this,
-                           [toi](std::optional<HoSoBangChung::KetQua> kq, QString loi) {
+                           [toi, id = bg.id](std::optional<HoSoBangChung::KetQua> kq, QString loi) {
                                if (!toi) return;
+                               // Shown only under the record it was asked for, whatever is selected by now.
+                               toi->idKetQuaXuat_ = id;
                                if (kq) {
                                    toi->ketQuaXuat_ = QStringLiteral("Đã xuất ") + QString::number(kq->soKhungHinh) +
                                                       QStringLiteral(" khung hình") +
                                                       (kq->coVideo ? QStringLiteral(" kèm bản sao video") : QString()) +
-                                                      QStringLiteral(" vào thư mục HoSo.");
-                                   toi->moTep_.hienTrongThuMuc(kq->thuMuc);
+                                                      QStringLiteral(" vào thư mục HoSo. Hồ sơ nằm ở: ") +
+                                                      QDir::toNativeSeparators(kq->thuMuc);
+                                   toi->hienThuMuc(kq->thuMuc, kq->thuMuc, id);
                                } else {
                                    toi->ketQuaXuat_ = loi;
                                }
@@ -299,7 +403,22 @@ void ManHinhTraCuu::moVideo() {
 }
 
 void ManHinhTraCuu::moThuMuc() {
-    if (dangChon_) moTep_.hienTrongThuMuc(dangChon_->filePath);
+    if (dangChon_) hienThuMuc(dangChon_->filePath, QFileInfo(dangChon_->filePath).absolutePath(), dangChon_->id);
+}
+
+// A desktop with no file manager must not leave the button doing nothing: the screen says so, with the folder
+// to go to by hand, under the record it was asked for.
+void ManHinhTraCuu::hienThuMuc(const QString& duongDan, const QString& thuMuc, const QString& id) {
+    if (dangChon_ && dangChon_->id == id) {
+        loiMoVideo_.reset();
+        lamMoiKetQua();
+    }
+    QPointer<ManHinhTraCuu> toi = this;
+    moTep_.hienTrongThuMuc(duongDan, [toi, id, thuMuc](bool moDuoc) {
+        if (moDuoc || !toi || !toi->dangChon_ || toi->dangChon_->id != id) return;
+        toi->loiMoVideo_ = kKhongMoDuocThuMuc.arg(QDir::toNativeSeparators(thuMuc));
+        toi->lamMoiKetQua();
+    });
 }
 
 void ManHinhTraCuu::lamMoiDanhSach() {
@@ -400,17 +519,22 @@ QWidget* ManHinhTraCuu::taoChiTiet(const BanGhiVideo& bg) {
     auto* vanTay = new QVBoxLayout;
     vanTay->setSpacing(5);
     vanTay->addWidget(new NhanMau(QStringLiteral("DẤU VÂN TAY SHA-256"), BangMau::mauChuPhu, phongGianChu(10.5, 1.2)));
-    auto* sha = new NhanMau(bg.sha256, BangMau::mauChuPhu, phongChu(10.5, QFont::Normal, true));
+    auto* sha = new ChuVanTay(bg.sha256);
     sha->setObjectName(QStringLiteral("sha256"));
-    sha->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    sha->setWordWrap(true);
+    sha->setFont(phongChu(10.5, QFont::Normal, true));
+    const auto toMauVanTay = [sha] {
+        QPalette p = sha->palette();
+        p.setColor(QPalette::Text, BangMau::mauChuPhu.mau());
+        sha->setPalette(p);
+    };
+    toMauVanTay();
+    connect(&GiaoDien::ban(), &GiaoDien::daDoiNen, sha, toMauVanTay);
     vanTay->addWidget(sha);
     cot->addLayout(vanTay);
 
     auto* hanhDong = new QVBoxLayout;
     hanhDong->setSpacing(10);
-    auto* hangNut = new QHBoxLayout;
-    hangNut->setSpacing(8);
+    auto* hangNut = new HangNutXuong;
     nutXuat_ = nutThuong(QStringLiteral("Xuất hồ sơ bằng chứng"));
     nutXuat_->setObjectName(QStringLiteral("nutXuat"));
     nutXuat_->setFont(phongChu(13, QFont::DemiBold));
@@ -427,17 +551,16 @@ QWidget* ManHinhTraCuu::taoChiTiet(const BanGhiVideo& bg) {
     connect(nutKiem, &QPushButton::clicked, this, [this] { kiemTraNguyenVen(); });
     connect(nutMoVideo_, &QPushButton::clicked, this, [this] { moVideo(); });
     connect(nutThuMuc, &QPushButton::clicked, this, [this] { moThuMuc(); });
-    hangNut->addWidget(nutXuat_);
-    hangNut->addWidget(nutKiem);
-    hangNut->addWidget(nutMoVideo_);
-    hangNut->addWidget(nutThuMuc);
+    hangNut->them(nutXuat_);
+    hangNut->them(nutKiem);
+    hangNut->them(nutMoVideo_);
+    hangNut->them(nutThuMuc);
     dangChay_ = new QProgressBar;
     dangChay_->setRange(0, 0);
     dangChay_->setTextVisible(false);
     dangChay_->setFixedSize(36, 10);
-    hangNut->addWidget(dangChay_);
-    hangNut->addStretch(1);
-    hanhDong->addLayout(hangNut);
+    hangNut->them(dangChay_);
+    hanhDong->addWidget(hangNut);
 
     chuMoVideo_ = new NhanMau({}, BangMau::mauDo, phongChu(12.5));
     chuMoVideo_->setObjectName(QStringLiteral("loiMoVideo"));
@@ -501,8 +624,9 @@ void ManHinhTraCuu::lamMoiKetQua() {
         chuMoVideo_->setText(loiMoVideo_.value_or(QString()));
     }
     if (chuXuat_) {
-        chuXuat_->setVisible(ketQuaXuat_.has_value());
-        if (ketQuaXuat_) {
+        const bool cuaDongNay = ketQuaXuat_ && dangChon_ && dangChon_->id == idKetQuaXuat_;
+        chuXuat_->setVisible(cuaDongNay);
+        if (cuaDongNay) {
             chuXuat_->setText(*ketQuaXuat_);
             chuXuat_->datMau(ketQuaXuat_->startsWith(QStringLiteral("Đã xuất")) ? BangMau::mauXanhLa : BangMau::mauDo);
         }

@@ -66,8 +66,12 @@ public:
 
     void xuatHoSo();
     bool dangXuat() const { return dangXuat_; }
+    // The message of the last export, kept for the record it was made for until another record is selected.
     const std::optional<QString>& ketQuaXuat() const { return ketQuaXuat_; }
-    // What "Mở video" said when the desktop could not open the file.
+    // %1: the folder.
+    static inline const QString kKhongMoDuocThuMuc =
+        QStringLiteral("Máy chưa có trình quản lý tệp để mở thư mục. Thư mục nằm ở: %1");
+    // What "Mở video", "Mở thư mục" or the reveal after an export said when the desktop could not open it.
     const std::optional<QString>& loiMoVideo() const { return loiMoVideo_; }
 
     void moVideo();
@@ -96,6 +100,7 @@ private:
     void lamMoiKetQua();
     QWidget* taoChiTiet(const BanGhiVideo& bg);
     bool coFile() const;
+    void hienThuMuc(const QString& duongDan, const QString& thuMuc, const QString& id);
 
     KhoDuLieu& kho_;
     QString tenShop_;
@@ -109,6 +114,7 @@ private:
     std::optional<KetQuaKiemTra> ketQuaKiemTra_;
     bool dangXuat_ = false;
     std::optional<QString> ketQuaXuat_;
+    QString idKetQuaXuat_;
     std::optional<QString> loiMoVideo_;
 
     QLineEdit* oTim_ = nullptr;

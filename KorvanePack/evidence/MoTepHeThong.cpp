@@ -84,21 +84,30 @@ QString MoTepHeThong::thuMucChua(const QString& duongDan) {
     return fi.absolutePath();
 }
 
-void MoTepHeThong::hienTrongThuMuc(const QString& duongDan) {
+void MoTepHeThong::hienTrongThuMuc(const QString& duongDan, KetQuaMo xong) {
     const QString thuMuc = thuMucChua(duongDan);
     if (!bus_.isConnected()) {
-        moDiaChi_(thuMuc);
+        moTep(thuMuc, std::move(xong));
         return;
     }
     QDBusMessage m = QDBusMessage::createMethodCall(kDichVu, QStringLiteral("/org/freedesktop/FileManager1"), kDichVu,
                                                     QStringLiteral("ShowItems"));
     m << QStringList{QUrl::fromLocalFile(QFileInfo(duongDan).absoluteFilePath()).toString()} << QString();
     // Never waited for on the GUI thread: a file manager that is slow to start must not freeze the screen. A bus
-    // without the service answers with an error straight away, and the folder is opened then.
+    // without the service answers with an error straight away, and the folder is opened the way a file is, which
+    // answers whether anything took it.
     auto* cho = new QDBusPendingCallWatcher(bus_.asyncCall(m, 5000));
     MoDiaChi mo = moDiaChi_;
-    QObject::connect(cho, &QDBusPendingCallWatcher::finished, cho, [cho, mo, thuMuc] {
-        if (cho->isError()) mo(thuMuc);
+    MoBangChuongTrinh moTep = moTep_;
+    QObject::connect(cho, &QDBusPendingCallWatcher::finished, cho, [cho, mo, moTep, thuMuc, xong = std::move(xong)] {
+        if (!cho->isError()) {
+            if (xong) xong(true);
+        } else if (moTep) {
+            moTep(thuMuc, xong);
+        } else {
+            const bool moDuoc = mo(thuMuc);
+            if (xong) xong(moDuoc);
+        }
         cho->deleteLater();
     });
 }

@@ -26,7 +26,7 @@ public:
     static MoBangChuongTrinh quaLenh(const QString& chuongTrinh);
 
     void moTep(const QString& duongDan, KetQuaMo xong) override;
-    void hienTrongThuMuc(const QString& duongDan) override;
+    void hienTrongThuMuc(const QString& duongDan, KetQuaMo xong = {}) override;
 
     // The folder opened when the file manager cannot select the item: the file's own folder, or the path
     // itself when it names a folder.

@@ -1,13 +1,16 @@
 #include "shell/KhungChinh.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDialog>
 #include <QHBoxLayout>
 #include <QListWidget>
 #include <QProgressBar>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include "shell/BangMau.h"
+#include "shell/BatMaLac.h"
 #include "shell/BieuTuong.h"
 #include "core/BoDieuPhoi.h"
 #include "core/CaiDat.h"
@@ -222,7 +225,35 @@ QWidget* KhungChinh::taoNoiDung() {
     cotChiTiet_ = new QVBoxLayout(vung);
     cotChiTiet_->setContentsMargins(0, 0, 0, 0);
     cotChiTiet_->setSpacing(0);
+
+    // A scan typed where no field takes it is named here, at the foot of the screen, rather than lost.
+    hopMaLac_ = new KhungBo(vung);
+    hopMaLac_->datNen(BangMau::mauHoPhach, 0.16);
+    auto* lMaLac = new QVBoxLayout(hopMaLac_);
+    lMaLac->setContentsMargins(16, 10, 16, 10);
+    chuMaLac_ = new NhanMau({}, BangMau::mauChuChinh, phongChu(13), hopMaLac_);
+    chuMaLac_->setObjectName(QStringLiteral("chuMaLac"));
+    chuMaLac_->setWordWrap(true);
+    chuMaLac_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    lMaLac->addWidget(chuMaLac_);
+    hopMaLac_->hide();
+    cotChiTiet_->addWidget(hopMaLac_);
+    anMaLac_ = new QTimer(this);
+    anMaLac_->setSingleShot(true);
+    anMaLac_->setInterval(15000);
+    connect(anMaLac_, &QTimer::timeout, hopMaLac_, &QWidget::hide);
+    batMaLac_ = new BatMaLac(this);
+    connect(batMaLac_, &BatMaLac::maLac, this, [this](const QString& ma) {
+        chuMaLac_->setText(kMaLac.arg(ma, tieuDe(manHinh_)));
+        hopMaLac_->show();
+        anMaLac_->start();
+    });
     return vung;
+}
+
+std::optional<QString> KhungChinh::chuMaLac() const {
+    if (hopMaLac_->isHidden()) return std::nullopt;
+    return chuMaLac_->text();
 }
 
 void KhungChinh::lamMoiBieuTuong() {
@@ -427,11 +458,19 @@ void KhungChinh::lamMoiChiTiet() {
     const QString khoa = tinhKhoaNoiDung();
     if (khoa == khoaNoiDung_ && chiTiet_) return;
     if (chiTiet_) {
+        // Hiding the field that holds the keyboard would pass it on to the next one in the tab chain, a
+        // field of the new screen that never asked for it (the reconciliation's date, where a scanned number
+        // would change the day). The new screen takes the keyboard itself, or leaves it with the window.
+        if (QWidget* coBanPhim = QApplication::focusWidget(); coBanPhim && chiTiet_->isAncestorOf(coBanPhim))
+            coBanPhim->clearFocus();
         chiTiet_->hide();
         chiTiet_->deleteLater();
         chiTiet_ = nullptr;
     }
     khoaNoiDung_ = khoa;
+    // What was said about a scan on the screen left behind is no news on the next one.
+    hopMaLac_->hide();
+    batMaLac_->quen();
     QWidget* moi = nullptr;
     if (khoa == QLatin1String("cameraBiChan")) {
         moi = taoThongBaoCameraBiChan();
@@ -452,7 +491,7 @@ void KhungChinh::lamMoiChiTiet() {
         if (!moi) moi = taoTrangTrong(manHinh_);
     }
     chiTiet_ = moi;
-    cotChiTiet_->addWidget(chiTiet_);
+    cotChiTiet_->insertWidget(0, chiTiet_, 1);
     chiTiet_->show();
 }
 

@@ -9,10 +9,12 @@
 class QLabel;
 class QListWidget;
 class QStackedLayout;
+class QTimer;
 class QVBoxLayout;
 class CaiDat;
 class CongCameraManHinh;
 class CongDongBo;
+class BatMaLac;
 class KhungBo;
 class NhanMau;
 class TrangThaiApp;
@@ -32,6 +34,10 @@ public:
     static QString tieuDe(ManHinh m);
     static std::optional<ManHinh> tuTieuDe(const QString& tieuDe);
 
+    // %1: the code, %2: the screen's title.
+    static inline const QString kMaLac =
+        QStringLiteral("Mã vừa quét “%1” không dùng ở màn hình %2. Sang “Đóng gói” để quay đơn, hoặc “Tra cứu” để "
+                       "tìm video.");
     static inline const QString kBaoDangQuay =
         QStringLiteral("Đang quay — bấm Dừng quay trước khi sang màn hình khác.");
 
@@ -73,6 +79,8 @@ public:
     NhanMau* nhanDongBo() const { return chuDongBo_; }
     NhanMau* nhanCanhBaoOCung() const { return chuOCung_; }
     NhanMau* nhanSoLuong() const { return chuSoLuong_; }
+    // What the window said about the last scan that no field took, while it shows.
+    std::optional<QString> chuMaLac() const;
 
 private:
     QWidget* taoThanhBen();
@@ -112,6 +120,10 @@ private:
     NhanMau* chuDongBo_ = nullptr;
     NhanMau* chuOCung_ = nullptr;
     NhanMau* chuSoLuong_ = nullptr;
+    BatMaLac* batMaLac_ = nullptr;
+    KhungBo* hopMaLac_ = nullptr;
+    NhanMau* chuMaLac_ = nullptr;
+    QTimer* anMaLac_ = nullptr;
     QPointer<QObject> dieuPhoiDaNoi_;
     QPointer<QObject> cameraDaNoi_;
     const CongDongBo* dongBoDaNoi_ = nullptr;

@@ -39,6 +39,10 @@ public:
     bool coChuChuaGanDon() const;
     // The item list's scroll area, while an order is shown.
     QScrollArea* cuonMatHang() const { return cuonMatHang_; }
+    // The line under a list cut short that says how many items the order has; none while every row is in view.
+    std::optional<QString> chuConNua() const;
+    // %1: the number of item lines of the order.
+    static inline const QString kConNua = QStringLiteral("Đơn có %1 sản phẩm — cuộn danh sách để xem hết.");
 
 private:
     void xoaHet();

@@ -143,6 +143,12 @@ ManHinhHangHoan::ManHinhHangHoan(BoDieuPhoi* dieuPhoi, CongCameraManHinh* camera
         connect(camera_, &CongCameraManHinh::doPhanGiaiDoi, this, [this] { lamMoi(); });
     }
     connect(&GiaoDien::ban(), &GiaoDien::daDoiNen, this, [this] { apMau(); });
+    // A keyboard-wedge scanner types into whatever holds the keyboard: after every action of this screen the
+    // keyboard goes back to the field that a scan belongs in, so a code scanned next is never lost.
+    for (QPushButton* n : {static_cast<QPushButton*>(nutBatDau_), static_cast<QPushButton*>(nutDung_), nutTim_,
+                           nutLuu_, nutKienTiep_})
+        connect(n, &QPushButton::clicked, this, [this] { traBanPhim(); });
+    connect(oTuKhoa_, &QLineEdit::returnPressed, this, [this] { traBanPhim(); });
     noiKhungHinh();
     apMau();
     lamMoi();
@@ -350,6 +356,15 @@ void ManHinhHangHoan::noiKhungHinh() {
 void ManHinhHangHoan::showEvent(QShowEvent* e) {
     QWidget::showEvent(e);
     if (dieuPhoi_) dieuPhoi_->datCheDo(BoDieuPhoi::CheDo::hangHoan);
+    // Opening the screen is the start of a search; a window restored from the taskbar keeps its focus.
+    if (!e->spontaneous()) traBanPhim();
+}
+
+// The search field while the search shows, the serial field while the declaration is open.
+void ManHinhHangHoan::traBanPhim() {
+    if (!isVisible()) return;
+    QLineEdit* o = toKhai_->isHidden() ? oTuKhoa_ : oSerial_;
+    o->setFocus(Qt::OtherFocusReason);
 }
 
 void ManHinhHangHoan::hideEvent(QHideEvent* e) {
@@ -390,6 +405,7 @@ void ManHinhHangHoan::xayDongKetQua() {
         lNut->addWidget(hop);
         const DonHang banSao = don;
         connect(nut, &QPushButton::clicked, moHinh_, [this, banSao] { moHinh_->chonDon(banSao); });
+        connect(nut, &QPushButton::clicked, this, [this] { traBanPhim(); });
         lopBangTim_->insertWidget(viTri++, nut);
         dongKetQua_.append(nut);
     }
@@ -495,8 +511,12 @@ QCheckBox* ManHinhHangHoan::oTinhTrang(const QString& id) const {
 void ManHinhHangHoan::lamMoiToKhai() {
     const MoHinhHangHoan& m = *moHinh_;
     const bool coForm = m.banGhiVuaQuay().has_value();
+    const bool doiPhan = toKhai_->isHidden() == coForm;
     bangTim_->setVisible(!coForm);
     toKhai_->setVisible(coForm);
+    // The form opens however the recording ended (the stop button, the length limit, a full disk): its
+    // serial field takes the keyboard then, and the search field again when the form closes.
+    if (doiPhan) traBanPhim();
     chonTheoId(chonLyDo_, m.lyDo());
     chonTheoId(chonXuLy_, m.xuLy());
     for (const auto& [id, o] : std::as_const(oTinhTrang_)) {

@@ -88,6 +88,7 @@ private:
     void lamMoiToKhai();
     void lamMoiDoiChieu();
     void apMau();
+    void traBanPhim();
 
     QPointer<BoDieuPhoi> dieuPhoi_;
     QPointer<CongCameraManHinh> camera_;

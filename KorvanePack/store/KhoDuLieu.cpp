@@ -17,6 +17,7 @@
 #include <cerrno>
 #include <exception>
 #include <future>
+#include <limits>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -59,6 +60,39 @@ std::optional<QString> KhoDuLieu::moKho() {
     if (khoa_.dangGiu()) return std::nullopt;
     loiKhoa_ = khoa_.giu(thuMucGoc_ + QStringLiteral("/data"));
     return loiKhoa_;
+}
+
+std::optional<QString> KhoDuLieu::doiThuMucGoc(const QString& moi, int soNgayGiu) {
+    luong_.kiem("KhoDuLieu::doiThuMucGoc");
+    if (QDir::cleanPath(moi) == QDir::cleanPath(thuMucGoc_)) return std::nullopt;
+    if (!videoTheoId_.isEmpty()) return kDaCoVideo;
+    const QString cu = thuMucGoc_;
+    khoa_.tha();
+    if (auto loi = khoa_.giu(moi + QStringLiteral("/data"))) {
+        loiKhoa_ = khoa_.giu(cu + QStringLiteral("/data"));
+        return loi;
+    }
+    loiKhoa_.reset();
+    QList<DonHang> donDaDongBo;
+    donDaDongBo.reserve(donTheoId_.size());
+    for (const DonHang& don : donTheoId_) donDaDongBo.append(don);
+    donTheoId_ = BangDonDaNap();
+    maToiId_ = BangManh<QString>();
+    ++phienBanDon_;
+    thuMucGoc_ = moi;
+    nhatKy_.doiThuMuc(thuMucGoc_ + QStringLiteral("/data"));
+    napTatCa(8, soNgayGiu);
+    if (!donDaDongBo.isEmpty()) {
+        // Only what the new folder does not already hold as it is.
+        try {
+            LoDon lo = ghiDonDaDoi(chupDon(), donDaDongBo);
+            chiMucLo(lo, std::chrono::hours(1), std::numeric_limits<qsizetype>::max());
+        } catch (const LoiTep&) {
+            // Kept in memory for this run; the next sync writes them again.
+            for (const DonHang& don : std::as_const(donDaDongBo)) capNhatDon(don);
+        }
+    }
+    return std::nullopt;
 }
 
 std::optional<QString> KhoDuLieu::damBaoKhoa() {

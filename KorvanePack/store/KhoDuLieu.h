@@ -60,6 +60,13 @@ public:
     // before it stops. Every write takes the lock first and refuses when another process holds it.
     std::optional<QString> moKho();
     const std::optional<QString>& loiKhoa() const { return loiKhoa_; }
+    // Moves the store onto another data folder while this run has recorded nothing: the folder chosen at the
+    // first run is the one the first recording lands in. The new folder is locked and loaded as at start-up,
+    // the journal goes on in it, and the orders synced so far are written there too. Absent on success;
+    // otherwise the Vietnamese reason, and the store stays where it was. Refused once a video is held.
+    std::optional<QString> doiThuMucGoc(const QString& moi, int soNgayGiu);
+    static inline const QString kDaCoVideo =
+        QStringLiteral("Đã có video trong thư mục đang dùng, nên thư mục mới chỉ được dùng từ lần mở ứng dụng sau.");
 
     // Start-up load of the newest month files. Recordings cover at least the months that a retention
     // of soNgayGiu days reaches back to, so cleanup and lookup see every video still kept.

@@ -73,6 +73,15 @@ NhatKy::NhatKy(QString thuMucData, DongHo& dongHo, DamBaoKhoa damBaoKhoa)
       dongHo_(dongHo),
       damBaoKhoa_(std::move(damBaoKhoa)) {}
 
+void NhatKy::doiThuMuc(const QString& thuMucData) {
+    luong_.kiem("NhatKy::doiThuMuc");
+    thuMucData_ = thuMucData;
+    duongDan_ = thuMucData_ + QStringLiteral("/app.log.jsonl");
+    vanTayDongTruoc_ = QStringLiteral("GENESIS");
+    loiGhi_.reset();
+    napVanTayCuoi();
+}
+
 std::string NhatKy::tuanTuHoa(const std::string& jsonDump) {
     // nlohmann sorts keys but writes "/" plainly; the journal's form escapes it.
     std::string ra;

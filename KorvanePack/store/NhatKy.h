@@ -57,6 +57,9 @@ public:
     NhatKy& operator=(const NhatKy&) = delete;
 
     const QString& duongDan() const { return duongDan_; }
+    // Points the journal at another data folder, before anything was written there by this run: the chain
+    // goes on from that folder's own last line.
+    void doiThuMuc(const QString& thuMucData);
 
     // Appends one event chained to the last line written. A failure leaves the chain where it was and is
     // kept in loiGhi() until the next good write. Writing and loading the last hash belong to the thread

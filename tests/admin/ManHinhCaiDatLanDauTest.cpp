@@ -165,6 +165,38 @@ TEST(ManHinhCaiDatLanDau, ChonThuMuc) {
     EXPECT_EQ(c.kho->thuMucGoc(), cu) << "the open store keeps its folder until the next start";
 }
 
+// A stored webcam that is not plugged in is shown as such in the wizard's picker, as on the settings card, never
+// as a blank picker beside a passing test; plugged back in it is listed by its name and stays chosen.
+TEST(ManHinhCaiDatLanDau, BuocWebcamCameraDaLuuKhongCam) {
+    struct Ca {
+        QString id;
+        QString chu;
+    };
+    for (const Ca& ca : {Ca{QStringLiteral("usb-vang"), QStringLiteral("Không thấy webcam đã chọn")},
+                         Ca{QStringLiteral("lavfi:testsrc"), QStringLiteral("Nguồn thử: testsrc")}}) {
+        CumWizardGia c;
+        c.camera.datThietBiSeThay({cum_man_hinh::Cum::thietBi(QStringLiteral("usb-mot"), QStringLiteral("Webcam Một"))});
+        c.caiDat->setCameraId(ca.id);
+        auto& w = c.mo();
+        c.denBuoc(2);
+        c.xuLySuKien();
+        ASSERT_TRUE(w.chonWebcam());
+        EXPECT_EQ(w.chonWebcam()->currentText(), ca.chu);
+        EXPECT_EQ(w.chonWebcam()->currentData().toString(), ca.id);
+        EXPECT_EQ(w.chonWebcam()->count(), 3);
+    }
+    CumWizardGia c;
+    c.caiDat->setCameraId(QStringLiteral("usb-vang"));
+    auto& w = c.mo();
+    c.denBuoc(2);
+    c.xuLySuKien();
+    c.camera.datThietBiSeThay({cum_man_hinh::Cum::thietBi(QStringLiteral("usb-vang"), QStringLiteral("Webcam Vàng"))});
+    c.camera.lamMoiThietBi();
+    c.xuLySuKien();
+    EXPECT_EQ(w.chonWebcam()->currentText(), QStringLiteral("Webcam Vàng"));
+    EXPECT_EQ(w.chonWebcam()->findText(QStringLiteral("Không thấy webcam đã chọn")), -1);
+}
+
 // The webcam step lists the default camera and every device, opens the one chosen (none in particular for the
 // default), and embeds a compact test view that holds the coordinator in test mode until the step is left.
 TEST(ManHinhCaiDatLanDau, BuocWebcam) {

@@ -4,14 +4,20 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QApplication>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
+#include <QTest>
 #include <QTemporaryDir>
 #include <atomic>
 #include <memory>
+#include <optional>
 #include <utility>
 #include <vector>
 
 #include "KorvanePackApp.h"
+#include "admin/ManHinhCaiDatLanDau.h"
 #include "common/ChoDen.h"
 #include "core/BoDieuPhoi.h"
 #include "core/CaiDat.h"
@@ -19,9 +25,12 @@
 #include "gia/core/DauRaAmThanhGia.h"
 #include "gia/core/KhoKhoaBoNho.h"
 #include "core/TrangThaiApp.h"
+#include "evidence/ManHinhTraCuu.h"
 #include "evidence/SaoLuu.h"
+#include "stations/ManHinhHangHoan.h"
 #include "gia/sources/KenhHTTPKichBan.h"
 #include "store/BanGhiVideo.h"
+#include "store/KhoDuLieu.h"
 
 namespace {
 
@@ -44,14 +53,14 @@ struct UngDungTrenGia {
     CameraEngine* camera = nullptr;
     std::unique_ptr<KorvanePackApp> ungDung;
 
-    UngDungTrenGia() {
+    explicit UngDungTrenGia(bool daCaiDatLanDau = true) {
         {
             // What the owner has set by the time the program starts: a finished first run and a chosen backup.
             CaiDat cd(tepCaiDat, std::make_shared<KhoKhoaBoNho>());
             cd.setThuMucGoc(goc);
             cd.setTenShop(QStringLiteral("Shop Thử"));
             cd.setGiayToiThieu(1);
-            cd.setDaCaiDatLanDau(true);
+            cd.setDaCaiDatLanDau(daCaiDatLanDau);
             cd.setCameraId(QStringLiteral("lavfi:testsrc=size=320x240:rate=15"));
             cd.setDoPhanGiai(QStringLiteral("320x240"));
             EXPECT_TRUE(QDir().mkpath(sao));
@@ -76,6 +85,22 @@ struct UngDungTrenGia {
         canh.docQuyenCamera = [] { return TrangThaiApp::duocPhep; };
         ungDung = std::make_unique<KorvanePackApp>(std::move(canh));
     }
+
+    // A recording without a code, stopped after two seconds: the record the coordinator saved, none when it did
+    // not start or not end.
+    std::optional<BanGhiVideo> quayHaiGiay() {
+        BoDieuPhoi& dp = *ungDung->trangThai().dieuPhoi();
+        dp.quayKhongMa();
+        if (!choDen([&] { return camera->dangGhi(); })) {
+            ADD_FAILURE() << dp.thongBao().value_or(QString()).toStdString();
+            return std::nullopt;
+        }
+        if (!choDen([&] { return camera->giayDaGhi() >= 2; })) return std::nullopt;
+        dp.ketThucQuay();
+        if (!choDen([&] { return dp.trangThai() == BoDieuPhoi::TrangThai::nghi && dp.banGhiVuaLuu(); }))
+            return std::nullopt;
+        return *dp.banGhiVuaLuu();
+    }
 };
 
 }  // namespace
@@ -92,14 +117,9 @@ TEST(KorvanePackApp, VideoVuaLuuDenThuMucSaoLuu) {
     ASSERT_TRUE(choDen([&] { return u.camera->dangChay() && u.camera->doPhanGiai() == QStringLiteral("320x240"); }))
         << u.camera->loiCamera().toStdString();
 
-    BoDieuPhoi& dp = *tt.dieuPhoi();
-    dp.quayKhongMa();
-    ASSERT_TRUE(choDen([&] { return u.camera->dangGhi(); })) << dp.thongBao().value_or(QString()).toStdString();
-    ASSERT_TRUE(choDen([&] { return u.camera->giayDaGhi() >= 2; }));
-    dp.ketThucQuay();
-    ASSERT_TRUE(choDen([&] { return dp.trangThai() == BoDieuPhoi::TrangThai::nghi && dp.banGhiVuaLuu(); }));
-
-    const BanGhiVideo bg = *dp.banGhiVuaLuu();
+    const std::optional<BanGhiVideo> daQuay = u.quayHaiGiay();
+    ASSERT_TRUE(daQuay.has_value());
+    const BanGhiVideo bg = *daQuay;
     ASSERT_TRUE(QFileInfo(bg.filePath).isFile()) << bg.filePath.toStdString();
     ASSERT_TRUE(bg.filePath.startsWith(u.goc + QLatin1Char('/')));
     EXPECT_EQ(sha256Tep(bg.filePath), bg.sha256);
@@ -137,5 +157,105 @@ TEST(KorvanePackApp, MoiManHinhDungTrenDichVuCuaUngDung) {
             ASSERT_NE(b, nullptr) << nut;
             EXPECT_TRUE(choDen([b] { return b->isEnabled(); })) << nut;
         }
+    }
+}
+
+// A keyboard-wedge scanner right after each screen is opened from the sidebar: the code lands in the field the
+// screen invites and does there what a scan does, or the window says that this screen takes no scan. It never
+// vanishes without a word.
+TEST(KorvanePackApp, MaQuetNgaySauKhiMoManHinhKhongBaoGioMat) {
+    UngDungTrenGia u;
+    u.ungDung->hien();
+    TrangThaiApp& tt = u.ungDung->trangThai();
+    ASSERT_TRUE(choDen([&] { return tt.dieuPhoi() && tt.dongBo() && tt.saoLuu(); }));
+    QWidget* cuaSo = u.ungDung->manHinhGoc();
+    cuaSo->activateWindow();
+    ASSERT_TRUE(choDen([&] { return cuaSo->isActiveWindow(); }));
+    KhungChinh& khung = *u.ungDung->khungChinh();
+    using MH = KhungChinh::ManHinh;
+    const auto bam = [&](MH m) {
+        QListWidget* ds = khung.danhSach();
+        const QPoint o = ds->visualItemRect(ds->item(int(KhungChinh::tatCa().indexOf(m)))).center();
+        QTest::mouseClick(ds->viewport(), Qt::LeftButton, {}, o);
+        QCoreApplication::processEvents();
+    };
+    const auto quet = [&](const QString& ma) {
+        QWidget* dich = QApplication::focusWidget() ? QApplication::focusWidget() : cuaSo;
+        QTest::keyClicks(dich, ma);
+        QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : cuaSo, Qt::Key_Return);
+        QCoreApplication::processEvents();
+    };
+    for (MH m : {MH::hangHoan, MH::traCuu, MH::doiSoat, MH::thuMay, MH::caiDat}) {
+        const QString ma = QStringLiteral("SPX7788") + QString::number(int(m));
+        SCOPED_TRACE(KhungChinh::tieuDe(m).toStdString());
+        bam(m);
+        ASSERT_EQ(khung.manHinh(), m);
+        quet(ma);
+        if (auto* hoan = qobject_cast<ManHinhHangHoan*>(khung.noiDungChiTiet())) {
+            EXPECT_EQ(hoan->moHinh().tuKhoa(), ma);  // searched, as a typed keyword
+            EXPECT_TRUE(hoan->moHinh().khongThayDon());
+        } else if (auto* traCuu = qobject_cast<ManHinhTraCuu*>(khung.noiDungChiTiet())) {
+            EXPECT_EQ(traCuu->tuKhoa(), ma);
+        } else {
+            // A screen with no field for a code: the window names the code and where scans belong.
+            ASSERT_TRUE(khung.chuMaLac().has_value());
+            EXPECT_EQ(*khung.chuMaLac(), KhungChinh::kMaLac.arg(ma, KhungChinh::tieuDe(m)));
+            auto* o = qobject_cast<QLineEdit*>(QApplication::focusWidget());
+            EXPECT_FALSE(o && o->text().contains(ma)) << "the code went into a field of the screen";
+        }
+    }
+    // Another screen: the notice of the last one goes with it.
+    bam(MH::dongGoi);
+    EXPECT_FALSE(khung.chuMaLac().has_value());
+}
+
+// The first run's data folder: chosen in the wizard's storage step, it is the one the store uses at once. The
+// first recording, its record and its journal lines land there, and the next start opens it and finds them.
+TEST(KorvanePackApp, ThuMucChonLucCaiDatLanDauDungNgay) {
+    const QString moi = [] {
+        static QTemporaryDir thuMuc;
+        return thuMuc.filePath(QStringLiteral("Kho moi"));
+    }();
+    {
+        UngDungTrenGia u(false);
+        const QString tepCaiDat = u.tepCaiDat;
+        u.ungDung->hien();
+        TrangThaiApp& tt = u.ungDung->trangThai();
+        ASSERT_TRUE(choDen([&] { return tt.dieuPhoi() && tt.dongBo() && tt.saoLuu(); }));
+        KhungChinh& khung = *u.ungDung->khungChinh();
+        ASSERT_TRUE(choDen([&] { return khung.sheetCaiDatLanDau() != nullptr; }));
+        auto* wizard = khung.sheetCaiDatLanDau()->findChild<ManHinhCaiDatLanDau*>();
+        ASSERT_NE(wizard, nullptr);
+        wizard->datChonThuMuc([&](QWidget*, const QString&, std::function<void(std::optional<QString>)> xong) {
+            xong(moi);
+        });
+        wizard->chonThuMuc();
+        EXPECT_EQ(wizard->loiThuMuc(), std::nullopt);
+        ASSERT_EQ(tt.kho()->thuMucGoc(), moi);
+        wizard->hoanTat();
+
+        ASSERT_TRUE(choDen([&] { return u.camera && u.camera->dangChay(); }));
+        const std::optional<BanGhiVideo> daQuay = u.quayHaiGiay();
+        ASSERT_TRUE(daQuay.has_value());
+        const BanGhiVideo bg = *daQuay;
+        EXPECT_TRUE(bg.filePath.startsWith(moi + QLatin1Char('/'))) << bg.filePath.toStdString();
+        EXPECT_TRUE(QFileInfo(bg.filePath).isFile());
+        EXPECT_TRUE(QFileInfo::exists(moi + QStringLiteral("/data/app.log.jsonl")));
+        EXPECT_TRUE(tt.kho()->nhatKy().kiemTra().ok);
+        // Nothing of the recording went to the folder the store was first opened on.
+        EXPECT_FALSE(QFileInfo::exists(u.goc + QStringLiteral("/videos/") +
+                                       QDir(moi + QStringLiteral("/videos")).relativeFilePath(bg.filePath)));
+        EXPECT_FALSE(QFileInfo::exists(u.goc + QStringLiteral("/data/recordings")) &&
+                     !QDir(u.goc + QStringLiteral("/data/recordings")).isEmpty(QDir::Files));
+
+        // The next start, on the settings the wizard left: the same folder, with the recording in it.
+        u.ungDung.reset();
+        CaiDat cd(tepCaiDat, std::make_shared<KhoKhoaBoNho>());
+        EXPECT_EQ(cd.thuMucGoc(), moi);
+        KhoDuLieu kho(cd.thuMucGoc());
+        ASSERT_FALSE(kho.moKho().has_value());
+        kho.napTatCa(8);
+        ASSERT_TRUE(kho.videoTheoId().contains(bg.id));
+        EXPECT_EQ(kho.videoTheoId().value(bg.id).sha256, bg.sha256);
     }
 }

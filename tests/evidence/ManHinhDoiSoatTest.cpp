@@ -233,11 +233,23 @@ TEST(DoiSoatManHinh, GanVideoQuaPanel) {
     EXPECT_TRUE(cacChu(&man).contains("Không tìm thấy đơn nào khớp."));
     EXPECT_EQ(man.findChildren<QWidget*>("panelGan").size(), 1);
 
-    // Typing in the panel and pressing Return searches, here by phone.
-    auto* o = man.findChild<QLineEdit*>("oTimGan");
+    // The open panel holds the keyboard: a label scanned or a phone typed now replaces the video's code and
+    // searches on Return.
+    const auto oMo = [&](int dong) {
+        cacNut(&man, "nutGan")[dong]->click();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCoreApplication::processEvents();
+        return man.findChild<QLineEdit*>("oTimGan");
+    };
+    oMo(1);  // closes V6's panel
+    auto* o = oMo(0);
     ASSERT_TRUE(o);
     EXPECT_EQ(o->placeholderText(), "Số điện thoại, tên khách, mã vận đơn");
-    o->setFocus();
+    EXPECT_EQ(man.focusWidget(), o);
+    EXPECT_EQ(o->selectedText(), "SPXVN111");
+    o = oMo(1);
+    ASSERT_TRUE(o);
+    EXPECT_EQ(man.focusWidget(), o);
     QTest::keyClicks(o, "0901");
     QTest::keyClick(o, Qt::Key_Return);
     EXPECT_EQ(man.tuKhoaGan(), "0901");

@@ -11,6 +11,11 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QImage>
+#include <QVBoxLayout>
+#include <QScrollBar>
+#include <QScrollArea>
+#include <QTextEdit>
 #include <QToolButton>
 #include <QVideoFrame>
 #include <QVideoSink>
@@ -66,6 +71,20 @@ struct KhoThu {
         bg.startedAt = "2024-05-01T02:00:00Z";
         return them(bg);
     }
+    // A record of a real two-second recording, fingerprinted as it stands; no fingerprint when it could not be made.
+    BanGhiVideo voiVideo(const QString& id, int giay) {
+        BanGhiVideo bg;
+        bg.id = id;
+        bg.code = "SPXVN0668";
+        bg.filePath = goc + "/videos/" + id + ".mp4";
+        if (!video_thu::ghi(bg.filePath, giay)) return bg;
+        const auto vt = sha256CuaTep(bg.filePath);
+        bg.sha256 = vt->sha256;
+        bg.bytes = vt->bytes;
+        bg.startedAt = "2024-05-01T02:00:00Z";
+        bg.durationSec = giay;
+        return them(bg);
+    }
     std::unique_ptr<ManHinhTraCuu> manHinh() {
         return std::make_unique<ManHinhTraCuu>(
             *kho, QStringLiteral("Shop Thử"), [] { return QStringLiteral("AB12-CD34-EF56"); }, moTep);
@@ -82,6 +101,9 @@ QStringList cacChu(QWidget* w) {
     QStringList r;
     for (QLabel* l : w->findChildren<QLabel*>())
         if (l->isVisibleTo(w) && !l->text().isEmpty()) r << l->text();
+    // The fingerprint is a read-only text that wraps anywhere.
+    for (QTextEdit* t : w->findChildren<QTextEdit*>())
+        if (t->isVisibleTo(w) && !t->toPlainText().isEmpty()) r << t->toPlainText();
     return r;
 }
 
@@ -341,8 +363,9 @@ TEST(TraCuu, KiemTraNguyenVen) {
         EXPECT_EQ(nhan->text(), ca.chu);
         EXPECT_EQ(nhan->mauChu(), (ca.ok ? BangMau::mauXanhLa : BangMau::mauDo).mau()) << ca.id.toStdString();
     }
-    // Selecting another row keeps the result; a search clears it.
+    // A search clears the result.
     man->chonTheoId(QString("khop"));
+    man->kiemTraNguyenVen();
     EXPECT_TRUE(man->ketQuaKiemTra());
     man->tim();
     EXPECT_FALSE(man->ketQuaKiemTra());
@@ -396,11 +419,13 @@ TEST(TraCuu, XuatHoSoTuManHinh) {
     EXPECT_FALSE(man->dangXuat());
     EXPECT_TRUE(man->nutXuat()->isEnabled());
     ASSERT_TRUE(man->ketQuaXuat());
-    EXPECT_EQ(*man->ketQuaXuat(), "Đã xuất 6 khung hình kèm bản sao video vào thư mục HoSo.");
-    auto* nhan = man->chiTiet()->findChild<NhanMau*>("ketQuaXuat");
-    EXPECT_EQ(nhan->mauChu(), BangMau::mauXanhLa.mau());
     ASSERT_EQ(k.moTep.daHien.size(), 1);
     const QString hoSo = k.moTep.daHien.first();
+    // The line says where the dossier is, to be found by hand when no file manager shows it.
+    EXPECT_EQ(*man->ketQuaXuat(), "Đã xuất 6 khung hình kèm bản sao video vào thư mục HoSo. Hồ sơ nằm ở: " + hoSo);
+    auto* nhan = man->chiTiet()->findChild<NhanMau*>("ketQuaXuat");
+    EXPECT_EQ(nhan->mauChu(), BangMau::mauXanhLa.mau());
+    EXPECT_TRUE(nhan->textInteractionFlags() & Qt::TextSelectableByMouse);
     EXPECT_TRUE(hoSo.startsWith(k.goc + "/HoSo/"));
     EXPECT_EQ(sha256CuaTep(hoSo + "/video.mp4")->sha256, bg.sha256);
     QFile trang(hoSo + "/ho-so.html");
@@ -411,8 +436,6 @@ TEST(TraCuu, XuatHoSoTuManHinh) {
     EXPECT_TRUE(html.contains("AB12-CD34-EF56"));
 
     man->chonTheoId(QString("V2"));
-    // Selecting another row keeps the last message until the next export starts.
-    EXPECT_TRUE(man->ketQuaXuat());
     man->xuatHoSo();
     ASSERT_TRUE(choDen([&] { return xong.count() >= 2; }, 30000));
     ASSERT_TRUE(man->ketQuaXuat());
@@ -420,6 +443,125 @@ TEST(TraCuu, XuatHoSoTuManHinh) {
     EXPECT_FALSE(man->ketQuaXuat()->isEmpty());
     EXPECT_EQ(man->chiTiet()->findChild<NhanMau*>("ketQuaXuat")->mauChu(), BangMau::mauDo.mau());
     EXPECT_EQ(k.moTep.daHien.size(), 1);
+}
+
+// A verdict and an export message speak of the record they were made for: the green verdict of one file never
+// stands under another record, least of all one whose file is gone, and an export that ends after another row
+// was chosen shows its message only when its own record is chosen again.
+TEST(TraCuu, KetLuanVaThongBaoXuatChiThuocDongCuaNo) {
+    KhoThu k;
+    const BanGhiVideo bg = k.voiVideo("V1", 2);
+    ASSERT_FALSE(bg.sha256.isEmpty());
+    BanGhiVideo mat = bg;
+    mat.id = "V2";
+    mat.filePath = k.goc + "/videos/khong-co.mp4";
+    k.them(mat);
+    BanGhiVideo thay = k.voiFile("V3", "noi dung khac");
+    thay.sha256 = bg.sha256;  // a file replaced after the recording
+    k.them(thay);
+
+    auto man = k.manHinh();
+    man->resize(1200, 800);
+    man->show();
+    const auto hien = [&](const char* ten) -> std::optional<QString> {
+        auto* n = man->chiTiet()->findChild<NhanMau*>(ten);
+        if (!n || !n->isVisibleTo(man->chiTiet())) return std::nullopt;
+        return n->text();
+    };
+    const QString nguyenVen = QStringLiteral("Nguyên vẹn — dấu vân tay khớp với lúc quay.");
+    for (const char* khac : {"V2", "V3"}) {
+        man->chonTheoId(QString("V1"));
+        man->kiemTraNguyenVen();
+        ASSERT_EQ(hien("ketQuaKiemTra"), nguyenVen);
+        man->chonTheoId(QString::fromLatin1(khac));
+        EXPECT_FALSE(man->ketQuaKiemTra()) << khac;
+        EXPECT_EQ(hien("ketQuaKiemTra"), std::nullopt) << khac;
+        // Back on the checked record the verdict is not brought back: a new check says what holds now.
+        man->chonTheoId(QString("V1"));
+        EXPECT_EQ(hien("ketQuaKiemTra"), std::nullopt) << khac;
+    }
+    man->chonTheoId(QString("V2"));
+    EXPECT_EQ(hien("khongConFile"), QStringLiteral("File video không còn trên ổ cứng."));
+
+    // An export message goes with its record.
+    QSignalSpy xong(man.get(), &ManHinhTraCuu::daXuatXong);
+    man->chonTheoId(QString("V1"));
+    man->xuatHoSo();
+    ASSERT_TRUE(choDen([&] { return xong.count() >= 1; }, 30000));
+    ASSERT_TRUE(hien("ketQuaXuat").has_value());
+    EXPECT_TRUE(hien("ketQuaXuat")->startsWith("Đã xuất"));
+    man->chonTheoId(QString("V2"));
+    EXPECT_FALSE(man->ketQuaXuat());
+    EXPECT_EQ(hien("ketQuaXuat"), std::nullopt);
+
+    // An export that ends while another record is shown: nothing under that one, the message under its own.
+    man->chonTheoId(QString("V1"));
+    man->xuatHoSo();
+    man->chonTheoId(QString("V3"));
+    ASSERT_TRUE(choDen([&] { return xong.count() >= 2; }, 30000));
+    EXPECT_EQ(hien("ketQuaXuat"), std::nullopt);
+    man->chonTheoId(QString("V1"));
+    ASSERT_TRUE(hien("ketQuaXuat").has_value());
+    EXPECT_TRUE(hien("ketQuaXuat")->startsWith("Đã xuất"));
+}
+
+// At the smallest window, in both appearances, the detail pane never scrolls sideways: every label has its
+// value beside it or wrapped below, every button is whole and inside the pane, the fingerprint shows all 64
+// characters, and a long message is whole from its first letter.
+TEST(TraCuu, CuaSoNhoNhatHienDuMoiGiaTri) {
+    KhoThu k;
+    BanGhiVideo bg = k.voiFile("V1", "noi dung");
+    bg.code = "SPXVN066881234567890123";
+    bg.trackingNumber = "GHNVN-0668-8123-4567-8901-2345";
+    bg.orderNumber = "100234567";
+    bg.customerName = "Nguyễn Thị Phương Thảo (chi nhánh Quận Bình Thạnh, giao giờ hành chính)";
+    bg.serials = QStringList{"SN-0001-AAAA-BBBB", "SN-0002-CCCC-DDDD", "SN-0003-EEEE-FFFF"};
+    k.them(bg);
+    for (const char* gd : {"sang", "toi"}) {
+        SCOPED_TRACE(gd);
+        GiaoDien::ban().apDungGiaoDien(QString::fromLatin1(gd));
+        QWidget cuaSo;
+        auto* cot = new QVBoxLayout(&cuaSo);
+        cot->setContentsMargins(0, 0, 0, 0);
+        auto* man = new ManHinhTraCuu(*k.kho, QStringLiteral("Shop"), [] { return QString(); }, k.moTep);
+        // The sidebar and its rule take 201 of the window's 1100.
+        cuaSo.setFixedSize(1100 - 201, 700);
+        cot->addWidget(man);
+        cuaSo.show();
+        man->chonTheoId(QString("V1"));
+        man->kiemTraNguyenVen();
+        QCoreApplication::processEvents();
+        QCoreApplication::processEvents();
+        QWidget* ct = man->chiTiet();
+        ASSERT_NE(ct, nullptr);
+        auto* cuon = qobject_cast<QScrollArea*>(ct->parentWidget()->parentWidget());
+        ASSERT_NE(cuon, nullptr);
+        EXPECT_FALSE(cuon->horizontalScrollBar()->isVisible());
+        EXPECT_LE(ct->width(), cuon->viewport()->width());
+        const QRect khung = cuon->viewport()->rect();
+        for (QWidget* w : ct->findChildren<QWidget*>()) {
+            if (!w->isVisibleTo(ct) || (!qobject_cast<QLabel*>(w) && !qobject_cast<QAbstractButton*>(w))) continue;
+            const QRect o(w->mapTo(cuon->viewport(), QPoint(0, 0)), w->size());
+            EXPECT_GE(o.left(), khung.left()) << w->metaObject()->className() << " " << w->objectName().toStdString();
+            EXPECT_LE(o.right(), khung.right()) << w->metaObject()->className() << " " << w->objectName().toStdString();
+            if (auto* b = qobject_cast<QAbstractButton*>(w)) EXPECT_GE(b->width(), b->sizeHint().width()) << b->text().toStdString();
+            if (auto* l = qobject_cast<QLabel*>(w); l && !l->wordWrap())
+                EXPECT_GE(l->width(), l->sizeHint().width()) << l->text().toStdString();
+            if (auto* l = qobject_cast<QLabel*>(w); l && l->wordWrap() && !l->text().isEmpty())
+                EXPECT_GE(l->height(), l->heightForWidth(l->width())) << l->text().toStdString();
+        }
+        auto* sha = ct->findChild<QTextEdit*>("sha256");
+        ASSERT_NE(sha, nullptr);
+        EXPECT_EQ(sha->toPlainText(), bg.sha256);
+        EXPECT_GE(sha->height(), sha->heightForWidth(sha->width()));
+        const QStringList chu = cacChu(ct);
+        for (const QString& mong : {bg.code, *bg.trackingNumber, "#" + *bg.orderNumber, *bg.customerName,
+                                    bg.serials->join(", "), QStringLiteral("Nguyên vẹn — dấu vân tay khớp với lúc quay.")})
+            EXPECT_TRUE(chu.contains(mong)) << mong.toStdString();
+        // Left beside the test run to be looked at.
+        cuaSo.grab().toImage().save(QDir::temp().filePath(QStringLiteral("traCuu-1100x700-%1.png").arg(gd)));
+    }
+    GiaoDien::ban().apDungGiaoDien("toi");
 }
 
 // "Mở video" and "Mở thư mục" hand the record's path to the desktop; the latter even for a missing file.
@@ -524,6 +666,49 @@ TEST(TraCuu, MoVideoKhongDuocThiNoiVaChiChoFile) {
     man->nutMoVideo()->click();
     man.reset();
     k.moTep.choTraLoi.takeFirst()(false);
+}
+
+// A desktop with no file manager: "Mở thư mục" and the dossier folder shown after an export say they could not
+// open, in red, with the folder, selectable to copy; a folder that opened says nothing.
+TEST(TraCuu, MoThuMucKhongDuocThiNoiCoDuongDan) {
+    KhoThu k;
+    const BanGhiVideo bg = k.voiVideo("V1", 2);
+    ASSERT_FALSE(bg.sha256.isEmpty());
+    auto man = k.manHinh();
+    man->resize(1200, 800);
+    man->show();
+    man->chonTheoId(QString("V1"));
+    const auto loi = [&]() -> NhanMau* {
+        auto* n = man->chiTiet()->findChild<NhanMau*>("loiMoVideo");
+        return n && n->isVisibleTo(man->chiTiet()) ? n : nullptr;
+    };
+    auto* nutThuMuc = [&]() -> QPushButton* {
+        for (auto* b : man->chiTiet()->findChildren<QPushButton*>())
+            if (b->text() == "Mở thư mục") return b;
+        return nullptr;
+    }();
+    ASSERT_NE(nutThuMuc, nullptr);
+
+    nutThuMuc->click();
+    ASSERT_EQ(k.moTep.choTraLoiHien.size(), 1);
+    k.moTep.choTraLoiHien.takeFirst()(true);
+    EXPECT_EQ(loi(), nullptr);
+    nutThuMuc->click();
+    k.moTep.choTraLoiHien.takeFirst()(false);
+    ASSERT_NE(loi(), nullptr);
+    EXPECT_EQ(loi()->text(), "Máy chưa có trình quản lý tệp để mở thư mục. Thư mục nằm ở: " + k.goc + "/videos");
+    EXPECT_EQ(loi()->mauChu(), BangMau::mauDo.mau());
+    EXPECT_TRUE(loi()->textInteractionFlags() & Qt::TextSelectableByMouse);
+
+    QSignalSpy xong(man.get(), &ManHinhTraCuu::daXuatXong);
+    man->xuatHoSo();
+    ASSERT_TRUE(choDen([&] { return xong.count() >= 1; }, 30000));
+    ASSERT_EQ(k.moTep.choTraLoiHien.size(), 1);
+    const QString hoSo = k.moTep.daHien.last();
+    k.moTep.choTraLoiHien.takeFirst()(false);
+    ASSERT_NE(loi(), nullptr);
+    EXPECT_EQ(loi()->text(), "Máy chưa có trình quản lý tệp để mở thư mục. Thư mục nằm ở: " + hoSo);
+    EXPECT_TRUE(man->ketQuaXuat()->endsWith("Hồ sơ nằm ở: " + hoSo));
 }
 
 // One of our own recordings loads paused at its start with its real length; the same path keeps the player's

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <QDBusConnection>
 #include <QDir>
 #include <QFile>
@@ -100,11 +101,16 @@ TEST(MoTepHeThong, KhongCoTrinhQuanLyThiMoThuMuc) {
     std::vector<Ca> cacCa = {{"khong-bus", QDBusConnection(QStringLiteral("khong-co"))}};
     if (coBus) cacCa.push_back({"bus-trong", QDBusConnection::connectToBus(bus.diaChi, "khach")});
     for (const Ca& ca : cacCa) {
-        QStringList daMo;
-        MoTepHeThong mo([&](const QString& p) { return daMo << p, true; }, ca.ketNoi);
-        mo.hienTrongThuMuc(tep);
-        ASSERT_TRUE(choDen([&] { return !daMo.isEmpty(); }, 8000)) << ca.ten;
-        EXPECT_EQ(daMo, QStringList{goc}) << ca.ten;
+        // The answer is the opener's: nothing to open the folder with is said, not swallowed.
+        for (const bool moDuoc : {true, false}) {
+            QStringList daMo;
+            std::optional<bool> traLoi;
+            MoTepHeThong mo([&](const QString& p) { return daMo << p, moDuoc; }, ca.ketNoi);
+            mo.hienTrongThuMuc(tep, [&](bool b) { traLoi = b; });
+            ASSERT_TRUE(choDen([&] { return traLoi.has_value(); }, 8000)) << ca.ten;
+            EXPECT_EQ(daMo, QStringList{goc}) << ca.ten;
+            EXPECT_EQ(traLoi, moDuoc) << ca.ten;
+        }
     }
 }
 

@@ -1,9 +1,12 @@
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QImage>
 #include <QPainter>
 #include <QScrollBar>
+#include <QStyleOptionSlider>
+#include <cmath>
 
 #include "shell/BangMau.h"
 #include "shell/GiaoDien.h"
@@ -19,6 +22,14 @@ MatHang matHang(const QString& ten, std::optional<QString> bienThe, std::optiona
     m.sku = std::move(sku);
     m.quantity = sl;
     return m;
+}
+
+// An order of twenty items, taller than the panel at a laptop's window size.
+DonHang donHaiMuoiMon() {
+    DonHang don;
+    don.id = "88003";
+    for (int i = 0; i < 20; ++i) don.items.append(matHang(QStringLiteral("Món %1").arg(i), QString("Biến thể"), {}, 1));
+    return don;
 }
 
 TEST(BangDon, LucDauChuaCoGi) {
@@ -207,9 +218,7 @@ TEST(BangDon, DanhSachDaiCuonVaGiuChoKhiVeLai) {
     BangDon b;
     b.resize(364, 560);
     b.show();
-    DonHang don;
-    don.id = "88003";
-    for (int i = 0; i < 20; ++i) don.items.append(matHang(QStringLiteral("Món %1").arg(i), QString("Biến thể"), {}, 1));
+    DonHang don = donHaiMuoiMon();
     BangDon::DuLieu d;
     d.donHienTai = don;
     d.maHienTai = "X";
@@ -229,5 +238,61 @@ TEST(BangDon, DanhSachDaiCuonVaGiuChoKhiVeLai) {
     b.capNhat(d);
     QCoreApplication::processEvents();
     EXPECT_EQ(b.cuonMatHang()->verticalScrollBar()->value(), 0);
+}
+
+double doSang(const QColor& m) {
+    auto kenh = [](double c) { return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4); };
+    return 0.2126 * kenh(m.redF()) + 0.7152 * kenh(m.greenF()) + 0.0722 * kenh(m.blueF());
+}
+
+// A list of twenty items cut by the panel: its scroll handle stands out from its track (at least 3:1) in both
+// appearances, and the panel says how many items the order has. A list that fits says nothing more.
+TEST(BangDon, DanhSachBiCatThayRoVaNoiSoMon) {
+    for (const char* gd : {"sang", "toi"}) {
+        SCOPED_TRACE(gd);
+        GiaoDien::ban().apDungGiaoDien(QString::fromLatin1(gd));
+        BangDon b;
+        b.resize(364, 560);
+        b.show();
+        DonHang don = donHaiMuoiMon();
+        BangDon::DuLieu d;
+        d.donHienTai = don;
+        d.maHienTai = "X";
+        b.capNhat(d);
+        QCoreApplication::processEvents();
+        ASSERT_NE(b.cuonMatHang(), nullptr);
+        QScrollBar* thanh = b.cuonMatHang()->verticalScrollBar();
+        ASSERT_GT(thanh->maximum(), 0);
+        ASSERT_TRUE(thanh->isVisible());
+        EXPECT_EQ(b.chuConNua(), QStringLiteral("Đơn có 20 sản phẩm — cuộn danh sách để xem hết."));
+
+        const QImage anh = thanh->grab().toImage();
+        QStyleOptionSlider tuyChon;
+        tuyChon.initFrom(thanh);
+        tuyChon.orientation = Qt::Vertical;
+        tuyChon.minimum = thanh->minimum();
+        tuyChon.maximum = thanh->maximum();
+        tuyChon.sliderPosition = thanh->sliderPosition();
+        tuyChon.sliderValue = thanh->value();
+        tuyChon.pageStep = thanh->pageStep();
+        tuyChon.singleStep = thanh->singleStep();
+        const QRect tay = thanh->style()->subControlRect(QStyle::CC_ScrollBar, &tuyChon, QStyle::SC_ScrollBarSlider, thanh);
+        ASSERT_TRUE(tay.isValid());
+        const double sx = double(anh.width()) / thanh->width(), sy = double(anh.height()) / thanh->height();
+        const QColor mauTay = anh.pixelColor(int(tay.center().x() * sx), int(tay.center().y() * sy));
+        const QColor mauRanh = anh.pixelColor(int(tay.center().x() * sx), int((thanh->height() - 12) * sy));
+        const double a = doSang(mauTay), r = doSang(mauRanh);
+        const double tuongPhan = (std::max(a, r) + 0.05) / (std::min(a, r) + 0.05);
+        EXPECT_GE(tuongPhan, 3.0) << mauTay.name().toStdString() << " on " << mauRanh.name().toStdString();
+        // Left beside the test run to be looked at.
+        b.grab().toImage().save(QDir::temp().filePath(QStringLiteral("bangDon-20-mon-%1.png").arg(gd)));
+
+        don.items.resize(2);
+        d.donHienTai = don;
+        b.capNhat(d);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(b.chuConNua(), std::nullopt);
+    }
+    GiaoDien::ban().apDungGiaoDien("toi");
 }
 }  // namespace

@@ -11,7 +11,11 @@
 #include "common/CumThu.h"
 #include "common/KhungTrongCuaSo.h"
 #include "shell/KhungChinh.h"
+#include "core/BoSuaBanGhi.h"
 #include "stations/ManHinhDongGoi.h"
+#include "stations/ManHinhHangHoan.h"
+#include "stations/MauHangHoan.h"
+#include "store/KhoDuLieu.h"
 
 namespace {
 using MH = KhungChinh::ManHinh;
@@ -157,5 +161,56 @@ TEST(TieuDiemBanPhim, OMaLayLaiBanPhimSauHopThoaiPinVaCuaSoKhac) {
     ASSERT_TRUE(c.moCamera());
     c.quet(QStringLiteral("SPX-9"));
     ASSERT_TRUE(choDen([&] { return c.dieuPhoi->maHienTai() == "SPX-9" && c.camera().dangGhi(); }));
+}
+
+// A scanner on the returns screen: the order code scanned right after the screen opens is searched, every
+// button gives the keyboard back to the search field, and once the declaration form opens the scanned serial
+// lands in its field and is what "Lưu tờ khai" saves.
+TEST(TieuDiemBanPhim, QuetTrenManHinhHangHoan) {
+    CanhCuaSo c;
+    BoSuaBanGhi sua(*c.kho, c.dieuPhoi->congTieng());
+    c.khung->dangKyManHinh(MH::hangHoan, [&c, &sua](TrangThaiApp& tt, CaiDat&) {
+        return new ManHinhHangHoan(tt.dieuPhoi(), tt.camera(), *c.kho, &sua);
+    });
+    c.kho->capNhatDon(mau_hang_hoan::taoDon("A1", "Trần An", "0901111222", "2025-02-01T01:00:00Z", "1001",
+                                            {"GHN-A1"}));
+    const auto man = [&]() -> ManHinhHangHoan* {
+        for (auto* m : c.khung->findChildren<ManHinhHangHoan*>())
+            if (m->isVisible()) return m;
+        return nullptr;
+    };
+    c.bamDong(MH::hangHoan);
+    ASSERT_NE(man(), nullptr);
+    EXPECT_EQ(QApplication::focusWidget(), man()->oTuKhoa());
+    c.quet(QStringLiteral("GHN-A1"));
+    ASSERT_TRUE(man()->moHinh().donChon().has_value());
+    EXPECT_EQ(man()->moHinh().donChon()->id, "A1");
+    for (QPushButton* nut : {man()->nutTim(), man()->dongKetQua().value(0)}) {
+        ASSERT_NE(nut, nullptr);
+        QTest::mouseClick(nut, Qt::LeftButton);
+        EXPECT_EQ(QApplication::focusWidget(), man()->oTuKhoa());
+    }
+
+    // The recording saved (however it ended): the form opens with its serial field holding the keyboard.
+    BanGhiVideo bg = mau_hang_hoan::taoBanGhi("h1", "return", QString("A1"), {}, "2025-02-01T02:00:00Z");
+    c.kho->ghiBanGhiVideo(bg);
+    c.kho->datVideo(bg);
+    emit c.dieuPhoi->daLuuVideo(bg);
+    QCoreApplication::processEvents();
+    ASSERT_FALSE(man()->toKhai()->isHidden());
+    EXPECT_EQ(QApplication::focusWidget(), man()->oSerial());
+    c.quet(QStringLiteral("SN-77"));
+    EXPECT_EQ(man()->moHinh().serialNhanVe(), "SN-77");
+    QTest::mouseClick(man()->nutLuu(), Qt::LeftButton);
+    ASSERT_TRUE(man()->moHinh().daLuuKhai());
+    ASSERT_TRUE(c.kho->videoTheoId().value("h1").returnInfo.has_value());
+    EXPECT_EQ(c.kho->videoTheoId().value("h1").returnInfo->serial, "SN-77");
+
+    // The next parcel: back to the search field, and the next scan searches again.
+    QTest::mouseClick(man()->nutKienTiep(), Qt::LeftButton);
+    EXPECT_EQ(QApplication::focusWidget(), man()->oTuKhoa());
+    c.quet(QStringLiteral("0901111222"));
+    EXPECT_EQ(man()->moHinh().tuKhoa(), "0901111222");
+    EXPECT_EQ(man()->moHinh().ketQuaTim().size(), 1);
 }
 }  // namespace

@@ -715,3 +715,53 @@ TEST(LuongKho, DoiKhoTuLuongKhacDungChuongTrinh) {
     t.moLai(true);
     EXPECT_TRUE(t.kho->donTheoId().contains(QStringLiteral("2")));
 }
+
+// The first run's folder change: the store moves its lock, its journal and the orders synced so far onto the new
+// folder and reads what that folder already holds; a folder another process holds, or a store that already
+// holds a video, leaves everything where it was.
+TEST(DoiThuMucGoc, ChuyenKhoaNhatKyVaDonSangThuMucMoi) {
+    KhoTam cu;
+    cu.datGio(2026, 3, 14);
+    cu.kho->napTatCa(8);
+    cu.kho->ghiDon(don("D1", {"VD1"}));
+    cu.kho->capNhatDon(don("D1", {"VD1"}));
+    cu.kho->nhatKy().ghi(QStringLiteral("app_start"));
+
+    KhoTam moi;  // a folder of an earlier install, with one order of its own
+    moi.vietTep(tepDon("2026-02"), dong(don("D0", {"VD0"})));
+    moi.kho.reset();
+
+    // Held by another process: refused, and the store keeps its folder and its lock.
+    {
+        KhoDuLieu khac(moi.goc());
+        ASSERT_FALSE(khac.moKho().has_value());
+        const auto loi = cu.kho->doiThuMucGoc(moi.goc(), 30);
+        ASSERT_TRUE(loi.has_value());
+        EXPECT_TRUE(loi->contains(QStringLiteral("phiên Korvane Zize khác"))) << loi->toStdString();
+        EXPECT_EQ(cu.kho->thuMucGoc(), cu.goc());
+        KhoDuLieu thu(cu.goc());
+        EXPECT_TRUE(thu.moKho().has_value());  // still ours
+    }
+
+    ASSERT_EQ(cu.kho->doiThuMucGoc(moi.goc(), 30), std::nullopt);
+    EXPECT_EQ(cu.kho->thuMucGoc(), moi.goc());
+    EXPECT_TRUE(cu.kho->donTheoId().contains("D0"));
+    EXPECT_TRUE(cu.kho->donTheoId().contains("D1"));
+    EXPECT_EQ(cu.kho->donTheoMa("VD1")->id, "D1");
+    EXPECT_TRUE(moi.docTep(tepDon("2026-03")).contains("\"D1\""));
+    cu.kho->nhatKy().ghi(QStringLiteral("rec_start"));
+    EXPECT_TRUE(moi.docTep("data/app.log.jsonl").contains("rec_start"));
+    EXPECT_FALSE(cu.docTep("data/app.log.jsonl").contains("rec_start"));
+    EXPECT_TRUE(cu.kho->nhatKy().kiemTra().ok);
+    {
+        KhoDuLieu thu(cu.goc());
+        EXPECT_FALSE(thu.moKho().has_value());  // the old folder is free again
+        KhoDuLieu thuMoi(moi.goc());
+        EXPECT_TRUE(thuMoi.moKho().has_value());
+    }
+
+    // With a video held, the store stays: that video's folder is this one.
+    cu.kho->datVideo(video("V1", "D1", "2026-03-14T05:00:00Z"));
+    EXPECT_EQ(cu.kho->doiThuMucGoc(cu.goc(), 30), KhoDuLieu::kDaCoVideo);
+    EXPECT_EQ(cu.kho->thuMucGoc(), moi.goc());
+}
