@@ -2,8 +2,8 @@
 // reader (ZXingReader) on the very same frames. Labels come from bwip-js (bench/nhanBwip.js), a generator none of
 // the three shares code with, and are shown as a desk webcam shows them: upright and centred, turned, tilted,
 // blurred, in low light, under glare, through JPEG, grainy (and all but the clean ones with a webcam's faint grain),
-// with a smaller second code beside them, far away, and all of a webcam's faults at once; half the frames 1920x1080,
-// half 1280x720.
+// with a smaller second code beside them, far away, all of a webcam's faults at once, and held close; half the frames
+// 1920x1080, half 1280x720.
 //
 //   NODE_PATH=<folder with bwip-js>/node_modules node bench/nhanBwip.js <label folder>
 //   bench_docmaDoiChieu <label folder> [frames per condition, default 6]
@@ -97,8 +97,8 @@ void napNhanZXing(std::vector<Nhan>& nhan, std::vector<Nhan>& phu) {
     phu.push_back({"QR", "PHU-QR-1", TemMau::taoNhan(ZXing::BarcodeFormat::QRCode, "PHU-QR-1", 4), 4});
 }
 
-const char* kDieuKien[] = {"clean",       "turned", "tilted",      "blurred", "low light",   "glare",
-                           "JPEG q20-40", "grain",  "second code", "far",     "webcam (all)"};
+const char* kDieuKien[] = {"clean",       "turned", "tilted",      "blurred", "low light",    "glare",
+                           "JPEG q20-40", "grain",  "second code", "far",     "webcam (all)", "close"};
 constexpr int kSoDieuKien = int(std::size(kDieuKien));
 
 using Sinh = std::mt19937;
@@ -228,6 +228,8 @@ Khung taoKhung(const Nhan& n, const std::vector<Nhan>& phu, int dieuKien, int ch
     const bool tt = laTuyenTinh(n.dinhDanh);
     // Pixels a module in the frame: a label held a hand's length from a desk webcam.
     double module = tt ? ngauNhien(s, 2.0, 3.2) : ngauNhien(s, 3.2, 6.0);
+    // Held close to the camera: 2D modules of a dozen pixels and more, as many desks see a carrier's Data Matrix.
+    if (dieuKien == 11) module = tt ? ngauNhien(s, 3.2, 4.5) : ngauNhien(s, 9, 20);
     if (!lon) module *= 0.75;
     // A 2D code beside a linear one is printed larger than it, as on carriers' labels.
     if (dieuKien == 8 && !tt) module = ngauNhien(s, 4.5, 6.5);
