@@ -35,7 +35,7 @@ constexpr int kLanQuetToiThieu = 3;
 constexpr double kLe = 2.0;
 constexpr int kNhieuToiThieu = 3;
 // Grain so heavy (a dark room) that bars thinner than two pixels drown in it anyway: smoothed across the bars
-// too, as ZBar would otherwise spend a quarter of a second a frame on the grain.
+// too, as the grain left along the scan lines would otherwise double the time of ZBar's scans.
 constexpr int kNhieuNang = 8;
 
 std::optional<QString> vanBanUtf8(const char* du, size_t dai) {
@@ -204,7 +204,7 @@ struct BoNhanDienMaHeThong::NoiBo {
     // Grain smoothed away along one direction only: down the columns (doc true) for the scan along the rows,
     // across the rows for the scan down the columns. A bar the scan line crosses runs along the smoothing, so
     // even a bar a pixel and a half wide keeps its contrast, where a smoothing both ways (3x3) wiped out the
-    // thin bars of Code 39. Seven taps (1 2 3 4 3 2 1)/16 cut the grain about as much as the 3x3 binomial did.
+    // thin bars of Code 39. Nine taps (1 2 3 4 5 4 3 2 1)/25 cut the grain about as much as the 3x3 binomial did.
     void lamMinMotHuong(bool doc, bool caNgang, int rong, int cao) {
         constexpr int kNua = sizeof(kTrongSoMin) / sizeof(kTrongSoMin[0]) / 2;
         min.resize(xam.size());
@@ -530,7 +530,7 @@ struct BoNhanDienMaHeThong::NoiBo {
         }
     }
 
-    // Each pixel of the level below the mean of four of this one, the grey of a frame half as wide and high.
+    // The grey of a frame half as wide and high: each pixel the mean of four.
     static void thuNhoMotNua(const uchar* nguon, int rong, int cao, std::vector<uchar>& ra) {
         const int r = rong / 2, c = cao / 2;
         ra.resize(size_t(r) * size_t(c));
