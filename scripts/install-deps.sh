@@ -24,6 +24,8 @@ PACKAGES=(
     # running: fonts with Vietnamese, the FFmpeg media backend, GStreamer plugins
     fonts-dejavu-core qt6-image-formats-plugins
     gstreamer1.0-libav gstreamer1.0-plugins-good
+    # the reader bench's references (zbarimg, ZXingReader)
+    zbar-tools zxing-cpp-tools
     # tests and headless running
     ffmpeg xvfb xauth gnome-keyring dbus dbus-x11 libsecret-tools xdotool
     chromium desktop-file-utils

@@ -34,6 +34,9 @@ constexpr ZBarLoai kZBar[] = {
 constexpr int kLanQuetToiThieu = 3;
 constexpr double kLe = 2.0;
 constexpr int kNhieuToiThieu = 3;
+// Grain so heavy (a dark room) that bars thinner than two pixels drown in it anyway: smoothed across the bars
+// too, as the grain left along the scan lines would otherwise double the time of ZBar's scans.
+constexpr int kNhieuNang = 8;
 
 std::optional<QString> vanBanUtf8(const char* du, size_t dai) {
     if (!du) return std::nullopt;
@@ -74,6 +77,23 @@ void gopDong(const uchar* __restrict d, uint16_t* __restrict tong, uchar* __rest
     }
 }
 
+// Adds one row, weighted, into the running sums of a smoothing.
+void congTrongSo(const uchar* __restrict d, uint16_t* __restrict tong, int trongSo, int rong) {
+    int x = 0;
+    for (; x + kKhuc <= rong; x += kKhuc)
+        for (int k = 0; k < kKhuc; ++k) tong[x + k] = uint16_t(tong[x + k] + trongSo * d[x + k]);
+    for (; x < rong; ++x) tong[x] = uint16_t(tong[x] + trongSo * d[x]);
+}
+
+// The taps of the one-way smoothing of grainy frames, and their sum.
+constexpr int kTrongSoMin[] = {1, 2, 3, 4, 5, 4, 3, 2, 1};
+constexpr int kTongTrongSo = 25;
+
+// Weighted sums back to grey, rounded.
+void chiaTrongSo(const uint16_t* __restrict tong, uchar* __restrict ra, int rong) {
+    for (int x = 0; x < rong; ++x) ra[x] = uchar((tong[x] + kTongTrongSo / 2) / kTongTrongSo);
+}
+
 // Black (0) at or below each pixel's threshold, white (255) above it.
 void nguongDong(const uchar* __restrict d, const uchar* __restrict nguong, uchar* __restrict ra, int rong) {
     int x = 0;
@@ -95,7 +115,11 @@ struct BoNhanDienMaHeThong::NoiBo {
     bool coZBar = false;
     std::vector<uchar> xam;
     std::vector<uchar> nhiPhan;
+    // The grey halved and quartered, and the binarisation of one of them, for Data Matrix symbols held close.
+    std::vector<uchar> xamNho, xamNho2, nhiPhanNho;
     std::vector<uchar> min;
+    std::vector<uint16_t> minTong;
+    std::vector<uchar> minTruoc, minNay;
     std::vector<int> trungBinhKhoi;
     std::vector<uint16_t> cotTong;
     std::vector<uchar> cotNho, cotLon, nguongHang;
@@ -158,7 +182,8 @@ struct BoNhanDienMaHeThong::NoiBo {
     // Sensor grain makes ZBar see an edge at nearly every pixel and try its decoders on each, which at
     // 1080p turns a 25 ms scan into a quarter of a second. The grain shows as small differences between
     // neighbouring pixels where a clean picture has none: the median of them, sampled, tells the two apart.
-    bool coNhieu(int rong, int cao) const {
+    // Returns that median.
+    int doNhieu(int rong, int cao) const {
         int dem[256] = {};
         int tong = 0;
         for (int y = 1; y < cao; y += 7) {
@@ -171,45 +196,79 @@ struct BoNhanDienMaHeThong::NoiBo {
         int daDem = 0;
         for (int v = 0; v < 256; ++v) {
             daDem += dem[v];
-            if (2 * daDem >= tong) return v >= kNhieuToiThieu;
+            if (2 * daDem >= tong) return v;
         }
-        return false;
+        return 0;
     }
 
-    // A 3x3 binomial smoothing of the luma: grain falls below ZBar's edge threshold, bars of two pixels and
-    // more survive.
-    void lamMin(int rong, int cao) {
+    // Grain smoothed away along one direction only: down the columns (doc true) for the scan along the rows,
+    // across the rows for the scan down the columns. A bar the scan line crosses runs along the smoothing, so
+    // even a bar a pixel and a half wide keeps its contrast, where a smoothing both ways (3x3) wiped out the
+    // thin bars of Code 39. Nine taps (1 2 3 4 5 4 3 2 1)/25 cut the grain about as much as the 3x3 binomial did.
+    void lamMinMotHuong(bool doc, bool caNgang, int rong, int cao) {
+        constexpr int kNua = sizeof(kTrongSoMin) / sizeof(kTrongSoMin[0]) / 2;
         min.resize(xam.size());
+        minTong.resize(size_t(rong));
+        uint16_t* tong = minTong.data();
         for (int y = 0; y < cao; ++y) {
-            const uchar* a = xam.data() + size_t(std::max(0, y - 1)) * size_t(rong);
-            const uchar* b = xam.data() + size_t(y) * size_t(rong);
-            const uchar* c = xam.data() + size_t(std::min(cao - 1, y + 1)) * size_t(rong);
-            uchar* o = min.data() + size_t(y) * size_t(rong);
-            for (int x = 0; x < rong; ++x) {
-                const int t = x > 0 ? x - 1 : 0, p = x + 1 < rong ? x + 1 : x;
-                o[x] = uchar((a[t] + 2 * a[x] + a[p] + 2 * (b[t] + 2 * b[x] + b[p]) + c[t] + 2 * c[x] + c[p] + 8) >> 4);
+            std::fill(minTong.begin(), minTong.end(), uint16_t(0));
+            if (doc) {
+                for (int k = -kNua; k <= kNua; ++k)
+                    congTrongSo(xam.data() + size_t(std::clamp(y + k, 0, cao - 1)) * size_t(rong), tong,
+                                kTrongSoMin[k + kNua], rong);
+            } else {
+                // The middle of the row tap by tap, so that it becomes vector code; the ends clamped.
+                const uchar* d = xam.data() + size_t(y) * size_t(rong);
+                if (rong > 2 * kNua)
+                    for (int k = -kNua; k <= kNua; ++k)
+                        congTrongSo(d + kNua + k, tong + kNua, kTrongSoMin[k + kNua], rong - 2 * kNua);
+                for (int x = 0; x < rong; ++x) {
+                    if (x == kNua && rong > 2 * kNua) x = rong - kNua;
+                    int t = 0;
+                    for (int k = -kNua; k <= kNua; ++k) t += kTrongSoMin[k + kNua] * d[std::clamp(x + k, 0, rong - 1)];
+                    tong[x] = uint16_t(t);
+                }
             }
+            chiaTrongSo(tong, min.data() + size_t(y) * size_t(rong), rong);
+        }
+        if (caNgang) lamMin121(!doc, rong, cao);
+    }
+
+    // A (1 2 1)/4 smoothing of `min` down the columns (doc true) or along the rows, in place.
+    void lamMin121(bool doc, int rong, int cao) {
+        minTruoc.resize(size_t(rong));
+        minNay.resize(size_t(rong));
+        if (doc) {
+            std::copy_n(min.data(), rong, minTruoc.data());
+            for (int y = 0; y < cao; ++y) {
+                uchar* o = min.data() + size_t(y) * size_t(rong);
+                const uchar* sau = min.data() + size_t(std::min(cao - 1, y + 1)) * size_t(rong);
+                std::copy_n(o, rong, minNay.data());
+                for (int x = 0; x < rong; ++x) o[x] = uchar((minTruoc[x] + 2 * minNay[x] + sau[x] + 2) >> 2);
+                std::swap(minTruoc, minNay);
+            }
+            return;
+        }
+        for (int y = 0; y < cao; ++y) {
+            uchar* o = min.data() + size_t(y) * size_t(rong);
+            std::copy_n(o, rong, minNay.data());
+            for (int x = 0; x < rong; ++x)
+                o[x] = uchar((minNay[std::max(0, x - 1)] + 2 * minNay[x] + minNay[std::min(rong - 1, x + 1)] + 2) >> 2);
         }
     }
 
-    void docZBar(int rong, int cao, std::vector<MaThay>& ra) {
+    // One ZBar scan of `vao`: along the rows every `hang` lines and down the columns every `cot` (0: none).
+    // A code read before, in the other direction's scan, is not reported twice.
+    void quetZBar(const uchar* vao, int hang, int cot, int rong, int cao, std::vector<MaThay>& ra) {
         const GiuAnhZBar giuAnh(zbar_image_create());
         zbar_image_t* anh = giuAnh.get();
         zbar_image_set_format(anh, zbar_fourcc('Y', '8', '0', '0'));
         zbar_image_set_size(anh, unsigned(rong), unsigned(cao));
-        const uchar* vao = xam.data();
-        const bool nhieu = coNhieu(rong, cao);
-        if (nhieu) {
-            lamMin(rong, cao);
-            vao = min.data();
-        }
-        // Every other line in each direction: a linear code's bars run the whole height of the symbol, so the
-        // lines between only read it again, and the scan costs half. (ZBar's QR finder needs every line, which
-        // is why QR goes to zxing.)
-        const int matDo = 2;
-        zbar_image_scanner_set_config(quet.get(), ZBAR_NONE, ZBAR_CFG_X_DENSITY, matDo);
-        zbar_image_scanner_set_config(quet.get(), ZBAR_NONE, ZBAR_CFG_Y_DENSITY, matDo);
+        // ZBar's Y density spaces the scan lines along the rows, its X density those down the columns.
+        zbar_image_scanner_set_config(quet.get(), ZBAR_NONE, ZBAR_CFG_Y_DENSITY, hang);
+        zbar_image_scanner_set_config(quet.get(), ZBAR_NONE, ZBAR_CFG_X_DENSITY, cot);
         zbar_image_set_data(anh, vao, xam.size(), nullptr);
+        const size_t daCo = ra.size();
         if (zbar_scan_image(quet.get(), anh) > 0) {
             for (auto* s = zbar_image_first_symbol(anh); s; s = zbar_symbol_next(s)) {
                 MaThay m;
@@ -261,16 +320,40 @@ struct BoNhanDienMaHeThong::NoiBo {
                      y1 > cao - 1 - kLe))
                     continue;
                 m.hop = hopChuan(x0, y0, x1, y1, rong, cao);
-                ra.push_back(std::move(m));
+                const auto trung = std::find_if(ra.begin(), ra.begin() + qsizetype(daCo), [&](const MaThay& k) {
+                    return k.loai == m.loai && k.ma == m.ma && k.hop.intersects(m.hop);
+                });
+                if (trung != ra.begin() + qsizetype(daCo))
+                    trung->hop = trung->hop.united(m.hop);
+                else
+                    ra.push_back(std::move(m));
             }
         }
+    }
+
+    // Every other line in each direction: a linear code's bars run the whole height of the symbol, so the
+    // lines between only read it again, and the scan costs half. (ZBar's QR finder needs every line, which
+    // is why QR goes to zxing.) A grainy frame is scanned along the rows and down the columns apart, each on
+    // the frame smoothed along its bars, the way its scan lines do not look.
+    void docZBar(int rong, int cao, std::vector<MaThay>& ra) {
+        const int matDo = 2;
+        const int nhieu = doNhieu(rong, cao);
+        if (nhieu < kNhieuToiThieu) {
+            quetZBar(xam.data(), matDo, matDo, rong, cao, ra);
+            return;
+        }
+        const bool nang = nhieu >= kNhieuNang;
+        lamMinMotHuong(true, nang, rong, cao);
+        quetZBar(min.data(), matDo, 0, rong, cao, ra);
+        lamMinMotHuong(false, nang, rong, cao);
+        quetZBar(min.data(), 0, matDo, rong, cao, ra);
     }
 
     // Black (0) or white (255), binarised once per frame and handed to zxing as is, so the many views
     // below are not each binarised again. The threshold of each 8x8 block is the mean of the 5x5 blocks
     // around it; a flat block (inside a wide bar, blank paper) takes its cue from its neighbours, since its
     // own mean says nothing about which side of the edge it is on.
-    void lamNhiPhan(int rong, int cao) {
+    void lamNhiPhan(const uchar* nguon, int rong, int cao, std::vector<uchar>& ra) {
         constexpr int K = 8;
         constexpr int kDaiToiThieu = 24;
         const int bw = (rong + K - 1) / K, bh = (cao + K - 1) / K;
@@ -285,11 +368,11 @@ struct BoNhanDienMaHeThong::NoiBo {
         for (int by = 0; by < bh; ++by) {
             const int y0 = by * K, y1 = std::min(cao, y0 + K);
             {
-                const uchar* d = xam.data() + size_t(y0) * size_t(rong);
+                const uchar* d = nguon + size_t(y0) * size_t(rong);
                 for (int x = 0; x < rong; ++x) cotTong[x] = cotNho[x] = cotLon[x] = d[x];
             }
             for (int y = y0 + 1; y < y1; ++y) {
-                gopDong(xam.data() + size_t(y) * size_t(rong), cotTong.data(), cotNho.data(), cotLon.data(), rong);
+                gopDong(nguon + size_t(y) * size_t(rong), cotTong.data(), cotNho.data(), cotLon.data(), rong);
             }
             for (int bx = 0; bx < bw; ++bx) {
                 const int x0 = bx * K, x1 = std::min(rong, x0 + K);
@@ -314,7 +397,7 @@ struct BoNhanDienMaHeThong::NoiBo {
                 trungBinhKhoi[size_t(by) * bw + bx] = tb;
             }
         }
-        nhiPhan.resize(xam.size());
+        ra.resize(size_t(rong) * size_t(cao));
         // The threshold of every pixel of one block row, spread out from its blocks'.
         nguongHang.resize(size_t(rong));
         for (int by = 0; by < bh; ++by) {
@@ -337,8 +420,8 @@ struct BoNhanDienMaHeThong::NoiBo {
             }
             const int y0 = by * K, y1 = std::min(cao, y0 + K);
             for (int y = y0; y < y1; ++y)
-                nguongDong(xam.data() + size_t(y) * size_t(rong), nguongHang.data(),
-                           nhiPhan.data() + size_t(y) * size_t(rong), rong);
+                nguongDong(nguon + size_t(y) * size_t(rong), nguongHang.data(), ra.data() + size_t(y) * size_t(rong),
+                           rong);
         }
     }
 
@@ -400,10 +483,10 @@ struct BoNhanDienMaHeThong::NoiBo {
     // cut along its length into the stretches of its middle line that have edges, each with a margin: on a
     // frame with one label in view only a few small views are read. A symbol that a middle line clips near
     // a corner is found by a neighbouring band that crosses it fully.
-    void docDataMatrix(int rong, int cao, std::vector<MaThay>& ra) {
+    void docDataMatrix(const uchar* nhiPhanCap, int rong, int cao, std::vector<MaThay>& ra) {
         constexpr int kLeKhoi = 3;
         constexpr int kKhoiToiThieu = 2;  // no Data Matrix a camera can read is narrower than 16 pixels
-        const ZXing::ImageView anh(nhiPhan.data(), rong, cao, ZXing::ImageFormat::Lum);
+        const ZXing::ImageView anh(nhiPhanCap, rong, cao, ZXing::ImageFormat::Lum);
         auto goiY = goiYZXing(ZXing::BarcodeFormat::DataMatrix);
         // Trying harder doubles the time of each view and found nothing more in our sweeps.
         goiY.setTryRotate(false).setTryHarder(false);
@@ -447,10 +530,41 @@ struct BoNhanDienMaHeThong::NoiBo {
         }
     }
 
+    // The grey of a frame half as wide and high: each pixel the mean of four.
+    static void thuNhoMotNua(const uchar* nguon, int rong, int cao, std::vector<uchar>& ra) {
+        const int r = rong / 2, c = cao / 2;
+        ra.resize(size_t(r) * size_t(c));
+        for (int y = 0; y < c; ++y) {
+            const uchar* a = nguon + size_t(2 * y) * size_t(rong);
+            const uchar* b = a + rong;
+            uchar* o = ra.data() + size_t(y) * size_t(r);
+            for (int x = 0; x < r; ++x) o[x] = uchar((a[2 * x] + a[2 * x + 1] + b[2 * x] + b[2 * x + 1] + 2) >> 2);
+        }
+    }
+
+    // Data Matrix on the frame, then on the frame halved and quartered. The sweep and its binarisation work in
+    // 8x8 blocks: a symbol held close to the camera has modules of a dozen pixels and more, its solid patches
+    // read as flat ground, and the views cut it apart; halved once or twice its modules are the size the sweep
+    // reads best. The smaller levels run even when the full one found a symbol: the one it missed may be the
+    // larger, the label's own. Boxes are fractions of their level, hence of the frame.
+    void docDataMatrixMoiCo(int rong, int cao, std::vector<MaThay>& ra) {
+        constexpr int kCapNhoNhat = 96;
+        docDataMatrix(nhiPhan.data(), rong, cao, ra);
+        const uchar* nguon = xam.data();
+        for (int cap = 0; cap < 2; ++cap) {
+            if (rong / 2 < kCapNhoNhat || cao / 2 < kCapNhoNhat) return;
+            thuNhoMotNua(nguon, rong, cao, cap == 0 ? xamNho : xamNho2);
+            rong /= 2, cao /= 2;
+            nguon = (cap == 0 ? xamNho : xamNho2).data();
+            lamNhiPhan(nguon, rong, cao, nhiPhanNho);
+            docDataMatrix(nhiPhanNho.data(), rong, cao, ra);
+        }
+    }
+
     // QR and PDF417 on one thread, Data Matrix on another, all from one binarised frame.
     void docZXing(int rong, int cao, std::vector<MaThay>& ra) {
         if (!coQr && !coPdf417 && !coDataMatrix) return;
-        lamNhiPhan(rong, cao);
+        lamNhiPhan(xam.data(), rong, cao, nhiPhan);
         std::vector<MaThay> toan;
         std::future<void> songSong;
         if (coQr || coPdf417) {
@@ -463,7 +577,7 @@ struct BoNhanDienMaHeThong::NoiBo {
         std::vector<MaThay> dm;
         std::exception_ptr loi;
         try {
-            if (coDataMatrix) docDataMatrix(rong, cao, dm);
+            if (coDataMatrix) docDataMatrixMoiCo(rong, cao, dm);
         } catch (...) {
             loi = std::current_exception();
         }
