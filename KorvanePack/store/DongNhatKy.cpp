@@ -196,8 +196,9 @@ void viet(const json& v, std::string& ra) {
 }  // namespace
 
 std::optional<DongNhatKy> DongNhatKy::doc(QByteArrayView dong) {
-    // nlohmann skips a byte-order mark before any text it parses; a line is taken as written.
-    if (TepDongJson::coBom(dong)) return std::nullopt;
+    // nlohmann skips a byte-order mark before any text it parses, and takes a NUL byte for the end of its input
+    // (whatever follows would go unseen, by the hash too); a line is taken as written, to its last byte.
+    if (TepDongJson::coBom(dong) || dong.contains('\0')) return std::nullopt;
     const char* dau = dong.data();
     const char* cuoi = dong.data() + dong.size();
     if (!DocJson::trongDoSau(dau, cuoi, DocJson::kDoSauToiDa)) return std::nullopt;
