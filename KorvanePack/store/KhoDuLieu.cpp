@@ -162,10 +162,9 @@ private:
 template <class F>
 bool docTungDongNguoc(const QString& duongDan, BoDoc& bo, F&& moiDong) {
     return TepDongJson::docNguocTungDong(duongDan, bo.dem, [&](QByteArrayView dong) {
-        simdjson::dom::object o;
         // Lines are followed by readable memory, so each one is parsed in place.
-        if (bo.boPhanTich.parse(dong.data(), size_t(dong.size()), false).get_object().get(o) == simdjson::SUCCESS)
-            moiDong(o, dong);
+        if (const auto o = DocJson::docDong(bo.boPhanTich, std::string_view(dong.data(), size_t(dong.size())), true))
+            moiDong(*o, dong);
         return true;
     });
 }

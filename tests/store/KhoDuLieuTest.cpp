@@ -102,6 +102,108 @@ TEST(NapKho, DongCuoiThangVaDongHongBoQua) {
     EXPECT_TRUE(t.kho->videoTheoMa(QStringLiteral("O1")).isEmpty()) << "order ids compare exactly";
 }
 
+// A number simdjson cannot hold (an integer past 64 bits, a number past the double's range), in any key, known or
+// not, nested or not, costs its own field its default and nothing more: the record is loaded, found by its codes
+// and read back whole wherever the store parses its line again. A line broken otherwise stays unreadable.
+TEST(NapKho, SoQuaTamChiLayMacDinhTruongCuaNo) {
+    const QByteArray soDai = "123456789012345678901234567890";
+    const struct {
+        const char* ten;
+        QByteArray dong;
+        std::optional<qint64> itemCount;
+        qint64 soLuong;  // of the first item; -1 when the order has no items
+        qsizetype soVanDon;
+    } bangDon[] = {
+        {"an unknown key",
+         R"({"id":"o1","createdAt":"c","items":[{"title":"T","quantity":2}],"trackings":[{"trackingNumber":"VD1"}],)"
+         R"("itemCount":3,"khac":)" + soDai + "}",
+         3, 2, 1},
+        {"itemCount past 64 bits",
+         R"({"id":"o1","createdAt":"c","items":[{"title":"T","quantity":2}],"trackings":[{"trackingNumber":"VD1"}],)"
+         R"("itemCount":18446744073709551616})",
+         std::nullopt, 2, 1},
+        {"itemCount past the double's range",
+         R"({"id":"o1","createdAt":"c","items":[{"title":"T","quantity":2}],"trackings":[{"trackingNumber":"VD1"}],)"
+         R"("itemCount":-1.5e309})",
+         std::nullopt, 2, 1},
+        {"a quantity inside items",
+         R"({"id":"o1","createdAt":"c","items":[{"title":"T","quantity":1e400}],"trackings":[{"trackingNumber":"VD1"}],)"
+         R"("itemCount":3})",
+         3, 0, 1},
+        {"an unknown key inside a tracking, negative",
+         R"({"id":"o1","createdAt":"c","items":[],"trackings":[{"trackingNumber":"VD1","x":-)" + soDai + R"(}],)"
+         R"("itemCount":3})",
+         3, -1, 1},
+        {"deep in an unknown list, beside a text of digits",
+         R"({"id":"o1","createdAt":"c","customerName":")" + soDai + R"(","x":[[)" + QByteArray(400, '9') + R"(]],)"
+         R"("trackings":[{"trackingNumber":"VD1"}],"itemCount":3})",
+         3, -1, 1},
+    };
+    for (const auto& c : bangDon) {
+        SCOPED_TRACE(c.ten);
+        KhoTam t;
+        // Last in its file and without its line feed, too: kept whole, not cut aside as torn.
+        const QByteArray noiDung = dong(don(QStringLiteral("o0"), {QStringLiteral("VD0")})) + c.dong;
+        t.vietTep(tepDon(QStringLiteral("2026-01")), noiDung);
+        EXPECT_EQ(t.kho->napTatCa(8).soDon, 2);
+        const auto d = t.kho->donTheoMa(QStringLiteral("VD1"));
+        ASSERT_TRUE(d);
+        EXPECT_EQ(d->id, QStringLiteral("o1"));
+        EXPECT_EQ(d->itemCount, c.itemCount);
+        EXPECT_EQ(d->items.isEmpty() ? -1 : d->items[0].quantity, c.soLuong);
+        EXPECT_EQ(d->trackings.size(), c.soVanDon);
+        EXPECT_EQ(t.kho->timDon(QStringLiteral("o1"), 20).size(), 1);
+        EXPECT_TRUE(t.docTep(tepDon(QStringLiteral("2026-01"))).startsWith(noiDung)) << "the last line was cut aside";
+    }
+
+    const struct {
+        const char* ten;
+        QByteArray dong;
+        qint64 bytes, durationSec;
+        bool coKhaiBao, coSerial;
+    } bangVideo[] = {
+        {"bytes past 64 bits",
+         R"({"id":"v1","orderId":"o1","sha256":"ab","bytes":18446744073709551616,"durationSec":4})", 0, 4, false, false},
+        {"durationSec past the double's range",
+         R"({"id":"v1","orderId":"o1","sha256":"ab","bytes":9,"durationSec":1e309})", 9, 0, false, false},
+        {"an unknown key inside returnInfo",
+         R"({"id":"v1","orderId":"o1","sha256":"ab","bytes":9,"durationSec":4,)"
+         R"("returnInfo":{"reason":"khac","savedAt":"s","x":)" + soDai + "}}",
+         9, 4, true, false},
+        {"a serial that is a long number: the list alone takes its default",
+         R"({"id":"v1","orderId":"o1","sha256":"ab","bytes":9,"durationSec":4,"serials":["S1",)" + soDai + "]}", 9, 4,
+         false, false},
+        {"several, among normal numbers",
+         R"({"a":[1,-)" + soDai + R"(,2.5e3,1e999,0],"id":"v1","orderId":"o1","sha256":"ab","bytes":9,"durationSec":4,)"
+         R"("serials":["S1"]})",
+         9, 4, false, true},
+    };
+    for (const auto& c : bangVideo) {
+        SCOPED_TRACE(c.ten);
+        KhoTam t;
+        t.vietTep(QStringLiteral("data/recordings/recordings-2026-01.jsonl"), c.dong + '\n');
+        EXPECT_EQ(t.kho->napTatCa(8).soVideo, 1);
+        const auto ds = t.kho->videoTheoMa(QStringLiteral("o1"));
+        ASSERT_EQ(ds.size(), 1);
+        EXPECT_EQ(ds[0].sha256, QStringLiteral("ab"));
+        EXPECT_EQ(ds[0].bytes, c.bytes);
+        EXPECT_EQ(ds[0].durationSec, c.durationSec);
+        EXPECT_EQ(ds[0].returnInfo.has_value(), c.coKhaiBao);
+        if (c.coKhaiBao) {
+            EXPECT_EQ(ds[0].returnInfo->reason, QStringLiteral("khac"));
+        }
+        EXPECT_EQ(ds[0].serials.has_value(), c.coSerial);
+        ASSERT_TRUE(BanGhiVideo::docDong(std::string_view(c.dong.constData(), size_t(c.dong.size()))));
+    }
+
+    // Put aside only where simdjson refuses the number: a malformed number, or a line broken elsewhere, stays so.
+    for (const QByteArray& hong : QList<QByteArray>{R"({"id":"x","bytes":)" + soDai + "x}", R"({"id":"x","bytes":)" + soDai + "-1}",
+          R"({"id":"x","bytes":0)" + soDai + "}", R"({"id":"x","bytes":)" + soDai + ",}",
+          R"({"id":"x","bytes":)" + soDai + "} x", QByteArray(R"({"id":"x","bytes":1e400)"),
+          R"({"id":"x","bytes":)" + soDai + "]}"})
+        EXPECT_FALSE(BanGhiVideo::docDong(std::string_view(hong.constData(), size_t(hong.size())))) << hong.data();
+}
+
 TEST(NapKho, DongThuDichKhongCanDongQuanhNo) {
     // Lines nobody would write, as a damaged disk or a hand edit leaves them, between two good orders: each bad
     // one is skipped alone and both neighbours load, whether it is nested deep, cut short or wrongly typed; a
