@@ -12,6 +12,8 @@
 #include "KhoTam.h"
 #include "store/DinhDangISO.h"
 #include "store/LoiTep.h"
+#include "store/NhatKy.h"
+#include <nlohmann/json.hpp>
 
 namespace {
 
@@ -503,12 +505,129 @@ TEST(DonDepVideo, MocCatVaCacTruongHopBoQua) {
     EXPECT_TRUE(t.kho->videoTheoId().value("cu").daXoa());
     const QByteArray nk = t.docTep(QStringLiteral("data/app.log.jsonl"));
     EXPECT_EQ(nk.count('\n'), 1);
-    EXPECT_TRUE(nk.contains(R"("detail":{"soByte":"2000","soFile":"2"},"event":"cleanup")"));
+    const auto dongNk = nlohmann::json::parse(nk.toStdString());
+    EXPECT_EQ(dongNk["event"], "cleanup");
+    EXPECT_EQ(dongNk["detail"]["soByte"], "2000");
+    EXPECT_EQ(dongNk["detail"]["soFile"], "2");
+    EXPECT_EQ(dongNk["detail"]["lan"].get<std::string>().size(), 36u) << "the run's id";
+    EXPECT_FALSE(QFileInfo::exists(t.kho->tepDanhSachDonDep())) << "the run's list goes once it is journalled";
     (void)cu;
     (void)moc;
     (void)ngoai;
     (void)chamCham;
     (void)chinhNo;
+}
+
+namespace {
+
+// Every file removed by cleanup, counted over all the journal's "cleanup" events, and the runs they name.
+std::pair<qint64, QStringList> demDonDep(KhoDuLieu& kho) {
+    qint64 soFile = 0;
+    QStringList lan;
+    kho.nhatKy().docSuKien({"cleanup"}, [&](const NhatKy::SuKienDoc& sk) {
+        soFile += sk.chiTiet("soFile").toLongLong();
+        lan << sk.chiTiet("lan");
+    });
+    return {soFile, lan};
+}
+
+QByteArray mucDanhSach(const QString& lan, const BanGhiVideo& v) {
+    return QByteArray::fromStdString(nlohmann::ordered_json{{"lan", lan.toStdString()},
+                                                            {"id", v.id.toStdString()},
+                                                            {"filePath", v.filePath.toStdString()},
+                                                            {"bytes", v.bytes}}
+                                         .dump()) +
+           '\n';
+}
+
+}  // namespace
+
+// A cleanup run cut short by a crash at any point: the next run journals each file the first one removed exactly
+// once, under the first run's id, marks its record, and then goes on with the rest.
+TEST(DonDepVideo, ChetGiuaChungMoiTepGhiMotLan) {
+    const QString lan = QStringLiteral("11111111-2222-3333-4444-555555555555");
+    const struct {
+        const char* ten;
+        int daDat;       // files named in the list before the crash
+        int daXoa;       // of those, removed
+        int daDanhDau;   // of those, with their record marked
+        bool daGhiNk;    // the run's event written
+        qint64 soTruoc;  // files the next run journals under the first run's id
+    } cac[] = {
+        {"after naming the first file", 1, 0, 0, false, 0},
+        {"after removing the first file", 1, 1, 0, false, 1},
+        {"after removing the second file, the first marked", 2, 2, 1, false, 2},
+        {"with its list torn after the second file's entry", 2, 2, 2, false, 2},
+        {"after its event, before its list went", 3, 3, 3, true, 3},
+    };
+    for (const auto& c : cac) {
+        SCOPED_TRACE(c.ten);
+        DonDepTam t;
+        const QList<BanGhiVideo> v{t.them("a", 400 * 86400), t.them("b", 300 * 86400), t.them("c", 200 * 86400)};
+        for (const BanGhiVideo& x : v) t.kho->ghiBanGhiVideo(x);
+        QByteArray danhSach;
+        for (int i = 0; i < c.daDat; ++i) danhSach += mucDanhSach(lan, v[i]);
+        if (QByteArray(c.ten).contains("torn")) danhSach += mucDanhSach(lan, v[2]).left(20);
+        t.vietTep(QStringLiteral("data/.don-dep.jsonl"), danhSach);
+        for (int i = 0; i < c.daXoa; ++i) ASSERT_TRUE(QFile::remove(v[i].filePath));
+        for (int i = 0; i < c.daDanhDau; ++i) {
+            BanGhiVideo x = v[i];
+            x.deleted = true;
+            t.kho->ghiBanGhiVideo(x);
+        }
+        if (c.daGhiNk)
+            t.kho->nhatKy().ghi(QStringLiteral("cleanup"),
+                                {{"soFile", "3"}, {"soByte", "3000"}, {"lan", lan}});
+
+        // Started again, as after the crash.
+        t.moLai(true);
+        t.kho->donDepVideoCu(30);
+        const auto [soFile, cacLan] = demDonDep(*t.kho);
+        EXPECT_EQ(soFile, 3) << "every removed file journalled once";
+        EXPECT_EQ(cacLan.count(lan), c.soTruoc > 0 ? 1 : 0);
+        for (const BanGhiVideo& x : v) {
+            EXPECT_FALSE(QFileInfo::exists(x.filePath)) << x.id.toStdString();
+            EXPECT_TRUE(t.kho->videoTheoId().value(x.id).daXoa()) << x.id.toStdString();
+        }
+        EXPECT_FALSE(QFileInfo::exists(t.kho->tepDanhSachDonDep()));
+        EXPECT_TRUE(t.kho->nhatKy().kiemTra().ok);
+        // The events say how many of the first run's files were gone: the counts split as they happened.
+        qint64 soCuaLanTruoc = 0;
+        t.kho->nhatKy().docSuKien({"cleanup"}, [&](const NhatKy::SuKienDoc& sk) {
+            if (sk.chiTiet("lan") == lan) soCuaLanTruoc = sk.chiTiet("soFile").toLongLong();
+        });
+        EXPECT_EQ(soCuaLanTruoc, c.soTruoc);
+
+        // Loaded again, the marks hold, and a run finds nothing more to journal.
+        t.moLai(true);
+        EXPECT_EQ(t.kho->donDepVideoCu(30).soFile, 0);
+        EXPECT_EQ(demDonDep(*t.kho).first, 3);
+    }
+}
+
+// A run whose event cannot be written keeps its list, and the next run journals its files from it.
+TEST(DonDepVideo, NhatKyKhongGhiDuocGiuDanhSach) {
+    DonDepTam t;
+    const auto a = t.them("a", 400 * 86400);
+    const auto b = t.them("b", 300 * 86400);
+    t.kho->ghiBanGhiVideo(a);
+    t.kho->ghiBanGhiVideo(b);
+    // Something that is no file where the journal belongs: every append fails.
+    ASSERT_TRUE(QDir().mkpath(t.kho->nhatKy().duongDan()));
+    EXPECT_EQ(t.kho->donDepVideoCu(30).soFile, 2);
+    EXPECT_TRUE(t.kho->nhatKy().loiGhi());
+    EXPECT_TRUE(QFileInfo::exists(t.kho->tepDanhSachDonDep()));
+    EXPECT_FALSE(QFileInfo::exists(a.filePath));
+
+    ASSERT_TRUE(QDir(t.kho->nhatKy().duongDan()).removeRecursively());
+    t.moLai(true);
+    t.kho->ghiBanGhiVideo(t.them("c", 200 * 86400));
+    EXPECT_EQ(t.kho->donDepVideoCu(30).soFile, 1);
+    EXPECT_EQ(demDonDep(*t.kho).first, 3);
+    EXPECT_EQ(demDonDep(*t.kho).second.size(), 2) << "the cut-short run's event, then this run's";
+    EXPECT_FALSE(QFileInfo::exists(t.kho->tepDanhSachDonDep()));
+    EXPECT_TRUE(t.kho->videoTheoId().value("b").daXoa());
+    (void)b;
 }
 
 TEST(DonDepVideo, KhongXoaGiKhiGiuQuaNganHoacKhongCoGiDeXoa) {
