@@ -189,6 +189,13 @@ void NhatKy::docSuKien(std::initializer_list<std::string_view> cacTen,
     }
     // readLine(n) gives at most n - 1 bytes: room for a line of kDongToiDa bytes and its line feed.
     constexpr qint64 kDoc = kDongToiDa + 2;
+    // simdjson refuses, with its depth set to the check's limit, exactly the lines nested deeper than the check
+    // allows, without a second pass over every line.
+    thread_local struct BoDocSuKien {
+        simdjson::dom::parser p;
+        bool coGioiHan = p.allocate(size_t(kDoc) + simdjson::SIMDJSON_PADDING, DocJson::kDoSauToiDa) ==
+                         simdjson::SUCCESS;
+    } parser;
     while (!tep.atEnd()) {
         QByteArray dong = tep.readLine(kDoc);
         if (dong.endsWith('\n')) {
@@ -200,14 +207,14 @@ void NhatKy::docSuKien(std::initializer_list<std::string_view> cacTen,
             continue;
         }
         if (dong.size() > kDongToiDa || !coTheLaSuKien(dong, cacTen)) continue;
-        // By the check's rule before simdjson's: a NUL byte, a byte-order mark or nesting the check refuses make
-        // the line no event (simdjson alone would take the last two).
-        if (dong.contains('\0') || TepDongJson::coBom(dong) ||
+        // By the check's rule before simdjson's: a NUL byte or a byte-order mark makes the line no event (simdjson
+        // alone would take a byte-order mark), and so does nesting the check refuses.
+        if (dong.contains('\0') || TepDongJson::coBom(dong)) continue;
+        if (!parser.coGioiHan &&
             !DocJson::trongDoSau(dong.constData(), dong.constData() + dong.size(), DocJson::kDoSauToiDa))
             continue;
         simdjson::dom::object o;
-        if (DocJson::boPhanTich().parse(dong.constData(), size_t(dong.size()), true).get_object().get(o) !=
-            simdjson::SUCCESS)
+        if (parser.p.parse(dong.constData(), size_t(dong.size()), true).get_object().get(o) != simdjson::SUCCESS)
             continue;
         const auto suKien = truongCuoi(o, "event");
         std::string_view ten;

@@ -723,6 +723,14 @@ TEST(NhatKy, DocSuKienBoQuaDongLa) {
         {"detail not an object", R"({"detail":"x","event":"rec_start"})", {"rec_start -"}},
         {"a NUL byte after the object", R"({"detail":{"code":"NUL"},"event":"rec_start"})" + QByteArray(1, '\0') + "x",
          {}},
+        {"nested exactly as deep as the check allows",
+         R"({"event":"rec_start","detail":{"code":"SAU256","x":)" + QByteArray(DocJson::kDoSauToiDa - 2, '[') +
+             QByteArray(DocJson::kDoSauToiDa - 2, ']') + "}}",
+         {"rec_start SAU256"}},
+        {"nested one level deeper than the check allows",
+         R"({"event":"rec_start","detail":{"code":"SAU257","x":)" + QByteArray(DocJson::kDoSauToiDa - 1, '[') +
+             QByteArray(DocJson::kDoSauToiDa - 1, ']') + "}}",
+         {}},
         {"nested deeper than the check allows",
          R"({"event":"rec_start","detail":{"code":"SAU2","x":)" + QByteArray(300, '[') + QByteArray(300, ']') + "}}",
          {}},
