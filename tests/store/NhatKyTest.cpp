@@ -346,6 +346,11 @@ TEST(NhatKy, DongLongQuaSauLaDongGay) {
 TEST(NhatKy, DauBomVaSoNguyenDaiDocNhuNhau) {
     using Dong = QList<QByteArray>;
     const QByteArray soDai = "123456789012345678901234567890";
+    // The journal with one of its lines edited in place.
+    const auto suaDong = [](Dong d, int i, const QByteArray& tu, const QByteArray& thanh) {
+        d[i].replace(tu, thanh);
+        return d.join('\n') + '\n';
+    };
     struct {
         const char* ten;
         std::function<QByteArray(const Dong&)> lam;
@@ -443,11 +448,7 @@ TEST(NhatKy, DauBomVaSoNguyenDaiDocNhuNhau) {
          {false, 4, 4},
          {false, 4, 4}},
         {"a NUL byte inside a text of line 1",
-         [&](const Dong& d) {
-             QByteArray dau = d[0];
-             dau.replace(R"("don":"0")", QByteArray(R"("don":"0)") + '\0' + R"(")");
-             return dau + '\n' + d[1] + '\n' + d[2] + '\n';
-         },
+         [&](const Dong& d) { return suaDong(d, 0, R"("don":"0")", QByteArray(R"("don":"0)") + '\0' + '"'); },
          {false, 1, 1},
          {false, 1, 1}},
         // Not a whole line: cut aside at start-up, and the chain goes on from line 3.
@@ -457,36 +458,20 @@ TEST(NhatKy, DauBomVaSoNguyenDaiDocNhuNhau) {
          {true, 3, {}}},
         // Of two keys of one name the last is hashed: a key put before it changes nothing the hash covers...
         {"a duplicate key before the hashed one",
-         [&](const Dong& d) {
-             QByteArray sua = d[2];
-             sua.replace(R"("event":"rec_finish")", R"("event":"sua","event":"rec_finish")");
-             return d[0] + '\n' + d[1] + '\n' + sua + '\n';
-         },
+         [&](const Dong& d) { return suaDong(d, 2, R"("event":"rec_finish")", R"("event":"sua","event":"rec_finish")"); },
          {true, 3, {}},
          {true, 4, {}}},
         {"a duplicate detail key before the hashed one",
-         [&](const Dong& d) {
-             QByteArray sua = d[1];
-             sua.replace(R"("code":"GHN1")", R"("code":"SUA","code":"GHN1")");
-             return d[0] + '\n' + sua + '\n' + d[2] + '\n';
-         },
+         [&](const Dong& d) { return suaDong(d, 1, R"("code":"GHN1")", R"("code":"SUA","code":"GHN1")"); },
          {true, 3, {}},
          {true, 4, {}}},
         // ...and one put after it replaces what was hashed.
         {"a duplicate key after the hashed one",
-         [&](const Dong& d) {
-             QByteArray sua = d[1];
-             sua.replace(R"("code":"GHN1")", R"("code":"GHN1","code":"SUA")");
-             return d[0] + '\n' + sua + '\n' + d[2] + '\n';
-         },
+         [&](const Dong& d) { return suaDong(d, 1, R"("code":"GHN1")", R"("code":"GHN1","code":"SUA")"); },
          {false, 2, 2},
          {false, 2, 2}},
         {"a duplicate hash, the right one first",
-         [&](const Dong& d) {
-             QByteArray sua = d[2];
-             sua.replace(R"("prev":)", R"("hash":")" + QByteArray(64, '0') + R"(","prev":)");
-             return d[0] + '\n' + d[1] + '\n' + sua + '\n';
-         },
+         [&](const Dong& d) { return suaDong(d, 2, R"("prev":)", R"("hash":")" + QByteArray(64, '0') + R"(","prev":)"); },
          {false, 3, 3},
          {false, 3, 3}},
         // The check has no length bound of its own: a line as long as the event reader reads, and one byte
