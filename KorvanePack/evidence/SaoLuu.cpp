@@ -529,17 +529,17 @@ void SaoLuu::saoLuuMot(const BanGhiVideo& bg) {
     const auto dich = duongDanBanSao(bg.filePath);
     if (!dich) return;
     QPointer<SaoLuu> ban(this);
-    tho_.start([ban, goc = kho_.thuMucGoc(), sao = caiDat_.thuMucSaoLuu(), nguon = bg.filePath, d = *dich,
-                sha = bg.sha256] {
-        nhuongUuTien();
-        chepVaoThuMuc(goc, sao, nguon, d, sha);
-        QMetaObject::invokeMethod(
-            ban.data(),
-            [ban] {
-                if (ban) emit ban->xongMotLanChep();
-            },
-            Qt::QueuedConnection);
-    });
+    tho_.start(
+        [ban, goc = kho_.thuMucGoc(), sao = caiDat_.thuMucSaoLuu(), nguon = bg.filePath, d = *dich, sha = bg.sha256] {
+            nhuongUuTien();
+            chepVaoThuMuc(goc, sao, nguon, d, sha);
+            QMetaObject::invokeMethod(
+                ban.data(),
+                [ban] {
+                    if (ban) emit ban->xongMotLanChep();
+                },
+                Qt::QueuedConnection);
+        });
 }
 
 void SaoLuu::datTrangThai(const QString& s) {

@@ -33,8 +33,7 @@ public:
     // bits, a number past the double's range), and a record never rejects itself for one key: such a line is
     // parsed again with each of those numbers read as null, which gives its field, and that field only, the
     // default.
-    static std::optional<simdjson::dom::object> docDong(simdjson::dom::parser& p, std::string_view dong,
-                                                        bool coDemSau);
+    static std::optional<simdjson::dom::object> docDong(simdjson::dom::parser& p, std::string_view dong, bool coDemSau);
 
     // Copies chu, handing every number outside the strings (the longest run of the characters a JSON number is
     // made of, from a minus sign or a digit; not checked) to thay(so, ra), which appends what stands in its place.

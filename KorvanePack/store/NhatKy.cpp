@@ -193,8 +193,8 @@ void NhatKy::docSuKien(std::initializer_list<std::string_view> cacTen,
     // allows, without a second pass over every line.
     thread_local struct BoDocSuKien {
         simdjson::dom::parser p;
-        bool coGioiHan = p.allocate(size_t(kDoc) + simdjson::SIMDJSON_PADDING, DocJson::kDoSauToiDa) ==
-                         simdjson::SUCCESS;
+        bool coGioiHan =
+            p.allocate(size_t(kDoc) + simdjson::SIMDJSON_PADDING, DocJson::kDoSauToiDa) == simdjson::SUCCESS;
     } parser;
     while (!tep.atEnd()) {
         QByteArray dong = tep.readLine(kDoc);

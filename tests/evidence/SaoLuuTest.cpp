@@ -300,7 +300,7 @@ TEST(SaoLuu, ChepSauDonTepTamDoDangCuaChinhNo) {
     const QString ngay = m.sao + "/videos/2024/05/01";
     QDir().mkpath(ngay);
     const QStringList cuaNo{".a.mp4.Q1w2E3", ".a.mp4.000000", ".b.mp4.zZ9yY8"};
-    const QStringList khongPhai{".a.mp4.Q1w2E",  ".a.mp4.Q1w2E34", ".a.mp4.Q1-2E3", "a.mp4.Q1w2E3",
+    const QStringList khongPhai{".a.mp4.Q1w2E",  ".a.mp4.Q1w2E34", ".a.mp4.Q1-2E3",  "a.mp4.Q1w2E3",
                                 ".a.mp4Q1w2E3x", ".c.mp4.Q1w2E3",  ".a.mp4.tam-abc", ".bashrc.backup"};
     for (const QString& t : cuaNo + khongPhai) ghi(ngay + "/" + t, "do dang");
     const BanGhiVideo a = m.video("videos/2024/05/01/a.mp4", "aaaa");

@@ -218,9 +218,8 @@ TEST(DoBen, DonDepChetGiuaChungMoiTepGhiMotLan) {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QString::fromLatin1(bienConDonDep), tam.path());
         con.setProcessEnvironment(env);
-        con.start(QCoreApplication::applicationFilePath(),
-                  {QStringLiteral("--gtest_also_run_disabled_tests"),
-                   QStringLiteral("--gtest_filter=DoBen.DISABLED_ConDonDep")});
+        con.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--gtest_also_run_disabled_tests"),
+                                                            QStringLiteral("--gtest_filter=DoBen.DISABLED_ConDonDep")});
         ASSERT_TRUE(con.waitForStarted());
         QByteArray ra;
         while (!ra.contains("SAN\n") && con.waitForReadyRead(60'000)) ra += con.readAllStandardOutput();
@@ -236,9 +235,8 @@ TEST(DoBen, DonDepChetGiuaChungMoiTepGhiMotLan) {
         kho.napTatCa(8);
         kho.donDepVideoCu(30);
         qint64 soFile = 0;
-        kho.nhatKy().docSuKien({"cleanup"}, [&](const NhatKy::SuKienDoc& sk) {
-            soFile += sk.chiTiet("soFile").toLongLong();
-        });
+        kho.nhatKy().docSuKien({"cleanup"},
+                               [&](const NhatKy::SuKienDoc& sk) { soFile += sk.chiTiet("soFile").toLongLong(); });
         EXPECT_EQ(soFile, soVideo) << ra.toStdString();
         for (int i = 0; i < soVideo; ++i) {
             const QString id = QStringLiteral("V%1").arg(i);

@@ -7,13 +7,13 @@
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <functional>
+#include <nlohmann/json.hpp>
 #include <thread>
 
 #include "KhoTam.h"
 #include "store/DinhDangISO.h"
 #include "store/LoiTep.h"
 #include "store/NhatKy.h"
-#include <nlohmann/json.hpp>
 
 namespace {
 
@@ -118,7 +118,8 @@ TEST(NapKho, SoQuaTamChiLayMacDinhTruongCuaNo) {
     } bangDon[] = {
         {"an unknown key",
          R"({"id":"o1","createdAt":"c","items":[{"title":"T","quantity":2}],"trackings":[{"trackingNumber":"VD1"}],)"
-         R"("itemCount":3,"khac":)" + soDai + "}",
+         R"("itemCount":3,"khac":)" +
+             soDai + "}",
          3, 2, 1},
         {"itemCount past 64 bits",
          R"({"id":"o1","createdAt":"c","items":[{"title":"T","quantity":2}],"trackings":[{"trackingNumber":"VD1"}],)"
@@ -133,12 +134,14 @@ TEST(NapKho, SoQuaTamChiLayMacDinhTruongCuaNo) {
          R"("itemCount":3})",
          3, 0, 1},
         {"an unknown key inside a tracking, negative",
-         R"({"id":"o1","createdAt":"c","items":[],"trackings":[{"trackingNumber":"VD1","x":-)" + soDai + R"(}],)"
-         R"("itemCount":3})",
+         R"({"id":"o1","createdAt":"c","items":[],"trackings":[{"trackingNumber":"VD1","x":-)" + soDai +
+             R"(}],)"
+             R"("itemCount":3})",
          3, -1, 1},
         {"deep in an unknown list, beside a text of digits",
-         R"({"id":"o1","createdAt":"c","customerName":")" + soDai + R"(","x":[[)" + QByteArray(400, '9') + R"(]],)"
-         R"("trackings":[{"trackingNumber":"VD1"}],"itemCount":3})",
+         R"({"id":"o1","createdAt":"c","customerName":")" + soDai + R"(","x":[[)" + QByteArray(400, '9') +
+             R"(]],)"
+             R"("trackings":[{"trackingNumber":"VD1"}],"itemCount":3})",
          3, -1, 1},
     };
     for (const auto& c : bangDon) {
@@ -165,19 +168,22 @@ TEST(NapKho, SoQuaTamChiLayMacDinhTruongCuaNo) {
         bool coKhaiBao, coSerial;
     } bangVideo[] = {
         {"bytes past 64 bits",
-         R"({"id":"v1","orderId":"o1","sha256":"ab","bytes":18446744073709551616,"durationSec":4})", 0, 4, false, false},
+         R"({"id":"v1","orderId":"o1","sha256":"ab","bytes":18446744073709551616,"durationSec":4})", 0, 4, false,
+         false},
         {"durationSec past the double's range",
          R"({"id":"v1","orderId":"o1","sha256":"ab","bytes":9,"durationSec":1e309})", 9, 0, false, false},
         {"an unknown key inside returnInfo",
          R"({"id":"v1","orderId":"o1","sha256":"ab","bytes":9,"durationSec":4,)"
-         R"("returnInfo":{"reason":"khac","savedAt":"s","x":)" + soDai + "}}",
+         R"("returnInfo":{"reason":"khac","savedAt":"s","x":)" +
+             soDai + "}}",
          9, 4, true, false},
         {"a serial that is a long number: the list alone takes its default",
          R"({"id":"v1","orderId":"o1","sha256":"ab","bytes":9,"durationSec":4,"serials":["S1",)" + soDai + "]}", 9, 4,
          false, false},
         {"several, among normal numbers",
-         R"({"a":[1,-)" + soDai + R"(,2.5e3,1e999,0],"id":"v1","orderId":"o1","sha256":"ab","bytes":9,"durationSec":4,)"
-         R"("serials":["S1"]})",
+         R"({"a":[1,-)" + soDai +
+             R"(,2.5e3,1e999,0],"id":"v1","orderId":"o1","sha256":"ab","bytes":9,"durationSec":4,)"
+             R"("serials":["S1"]})",
          9, 4, false, true},
     };
     for (const auto& c : bangVideo) {
@@ -199,10 +205,11 @@ TEST(NapKho, SoQuaTamChiLayMacDinhTruongCuaNo) {
     }
 
     // Put aside only where simdjson refuses the number: a malformed number, or a line broken elsewhere, stays so.
-    for (const QByteArray& hong : QList<QByteArray>{R"({"id":"x","bytes":)" + soDai + "x}", R"({"id":"x","bytes":)" + soDai + "-1}",
-          R"({"id":"x","bytes":0)" + soDai + "}", R"({"id":"x","bytes":)" + soDai + ",}",
-          R"({"id":"x","bytes":)" + soDai + "} x", QByteArray(R"({"id":"x","bytes":1e400)"),
-          R"({"id":"x","bytes":)" + soDai + "]}"})
+    for (const QByteArray& hong :
+         QList<QByteArray>{R"({"id":"x","bytes":)" + soDai + "x}", R"({"id":"x","bytes":)" + soDai + "-1}",
+                           R"({"id":"x","bytes":0)" + soDai + "}", R"({"id":"x","bytes":)" + soDai + ",}",
+                           R"({"id":"x","bytes":)" + soDai + "} x", QByteArray(R"({"id":"x","bytes":1e400)"),
+                           R"({"id":"x","bytes":)" + soDai + "]}"})
         EXPECT_FALSE(BanGhiVideo::docDong(std::string_view(hong.constData(), size_t(hong.size())))) << hong.data();
 }
 
@@ -532,11 +539,11 @@ std::pair<qint64, QStringList> demDonDep(KhoDuLieu& kho) {
 }
 
 QByteArray mucDanhSach(const QString& lan, const BanGhiVideo& v) {
-    return QByteArray::fromStdString(nlohmann::ordered_json{{"lan", lan.toStdString()},
-                                                            {"id", v.id.toStdString()},
-                                                            {"filePath", v.filePath.toStdString()},
-                                                            {"bytes", v.bytes}}
-                                         .dump()) +
+    return QByteArray::fromStdString(nlohmann::ordered_json{
+               {"lan", lan.toStdString()},
+               {"id", v.id.toStdString()},
+               {"filePath", v.filePath.toStdString()},
+               {"bytes", v.bytes}}.dump()) +
            '\n';
 }
 
@@ -576,8 +583,7 @@ TEST(DonDepVideo, ChetGiuaChungMoiTepGhiMotLan) {
             t.kho->ghiBanGhiVideo(x);
         }
         if (c.daGhiNk)
-            t.kho->nhatKy().ghi(QStringLiteral("cleanup"),
-                                {{"soFile", "3"}, {"soByte", "3000"}, {"lan", lan}});
+            t.kho->nhatKy().ghi(QStringLiteral("cleanup"), {{"soFile", "3"}, {"soByte", "3000"}, {"lan", lan}});
 
         // Started again, as after the crash.
         t.moLai(true);

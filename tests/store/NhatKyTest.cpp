@@ -458,7 +458,9 @@ TEST(NhatKy, DauBomVaSoNguyenDaiDocNhuNhau) {
          {true, 3, {}}},
         // Of two keys of one name the last is hashed: a key put before it changes nothing the hash covers...
         {"a duplicate key before the hashed one",
-         [&](const Dong& d) { return suaDong(d, 2, R"("event":"rec_finish")", R"("event":"sua","event":"rec_finish")"); },
+         [&](const Dong& d) {
+             return suaDong(d, 2, R"("event":"rec_finish")", R"("event":"sua","event":"rec_finish")");
+         },
          {true, 3, {}},
          {true, 4, {}}},
         {"a duplicate detail key before the hashed one",
@@ -471,7 +473,9 @@ TEST(NhatKy, DauBomVaSoNguyenDaiDocNhuNhau) {
          {false, 2, 2},
          {false, 2, 2}},
         {"a duplicate hash, the right one first",
-         [&](const Dong& d) { return suaDong(d, 2, R"("prev":)", R"("hash":")" + QByteArray(64, '0') + R"(","prev":)"); },
+         [&](const Dong& d) {
+             return suaDong(d, 2, R"("prev":)", R"("hash":")" + QByteArray(64, '0') + R"(","prev":)");
+         },
          {false, 3, 3},
          {false, 3, 3}},
         // The check has no length bound of its own: a line as long as the event reader reads, and one byte
@@ -481,9 +485,7 @@ TEST(NhatKy, DauBomVaSoNguyenDaiDocNhuNhau) {
          {true, 4, {}},
          {true, 5, {}}},
         {"a last line one byte past the event reader's length bound",
-         [&](const Dong& d) {
-             return d.join('\n') + '\n' + dongDoDai(bamCua(d[2]), NhatKy::kDongToiDa + 1) + '\n';
-         },
+         [&](const Dong& d) { return d.join('\n') + '\n' + dongDoDai(bamCua(d[2]), NhatKy::kDongToiDa + 1) + '\n'; },
          {true, 4, {}},
          {true, 5, {}}},
         {"a long integer changed by one digit",
@@ -706,7 +708,8 @@ TEST(NhatKy, DocSuKienBoQuaDongLa) {
         {"event not text", R"({"detail":{"code":"SO","event":"rec_start"},"event":1})", {}},
         {"not an object", R"([{"detail":{"code":"MANG"},"event":"rec_start"}])", {}},
         {"detail not an object", R"({"detail":"x","event":"rec_start"})", {"rec_start -"}},
-        {"a NUL byte after the object", R"({"detail":{"code":"NUL"},"event":"rec_start"})" + QByteArray(1, '\0') + "x",
+        {"a NUL byte after the object",
+         R"({"detail":{"code":"NUL"},"event":"rec_start"})" + QByteArray(1, '\0') + "x",
          {}},
         {"nested exactly as deep as the check allows",
          R"({"event":"rec_start","detail":{"code":"SAU256","x":)" + QByteArray(DocJson::kDoSauToiDa - 2, '[') +
@@ -720,14 +723,16 @@ TEST(NhatKy, DocSuKienBoQuaDongLa) {
          R"({"event":"rec_start","detail":{"code":"SAU2","x":)" + QByteArray(300, '[') + QByteArray(300, ']') + "}}",
          {}},
         // Of two keys of one name the last is read, as the check hashes the line.
-        {"the event named twice, ours first", R"({"detail":{"code":"TRUNG1"},"event":"rec_start","event":"sync"})",
-         {}},
-        {"the event named twice, ours last", R"({"detail":{"code":"TRUNG2"},"event":"sync","event":"rec_start"})",
+        {"the event named twice, ours first", R"({"detail":{"code":"TRUNG1"},"event":"rec_start","event":"sync"})", {}},
+        {"the event named twice, ours last",
+         R"({"detail":{"code":"TRUNG2"},"event":"sync","event":"rec_start"})",
          {"rec_start TRUNG2"}},
         {"a detail key twice", R"({"detail":{"code":"DAU","code":"CUOI"},"event":"rec_start"})", {"rec_start CUOI"}},
-        {"the detail twice", R"({"detail":{"code":"D1"},"event":"rec_start","detail":{"code":"D2"}})",
+        {"the detail twice",
+         R"({"detail":{"code":"D1"},"event":"rec_start","detail":{"code":"D2"}})",
          {"rec_start D2"}},
-        {"the time twice", R"({"detail":{"code":"GIO2"},"event":"rec_start","ts":"2026-01-01T00:00:00Z","ts":5})",
+        {"the time twice",
+         R"({"detail":{"code":"GIO2"},"event":"rec_start","ts":"2026-01-01T00:00:00Z","ts":5})",
          {"rec_start GIO2"}},
         {"exactly as long as a line may be", dongSuKienDai("BIEN", NhatKy::kDongToiDa), {"rec_start BIEN"}},
         {"one byte longer than a line may be", dongSuKienDai("QUA", NhatKy::kDongToiDa + 1), {}},
