@@ -60,6 +60,9 @@ MucSaoLuu::MucSaoLuu(const KhoDuLieu& kho, CongSaoLuu* saoLuu, CaiDat& caiDat, C
     if (saoLuu_) {
         connect(saoLuu_, &CongSaoLuu::dangChayChanged, this, [this] { capNhat(); });
         connect(saoLuu_, &CongSaoLuu::trangThaiChanged, this, [this] { capNhat(); });
+        // A drive unplugged or plugged back in shows first in how a copy went: the card must not keep saying the
+        // opposite of the run's outcome beside it.
+        connect(saoLuu_, &CongSaoLuu::xongMotLanChep, this, [this] { xemLaiThuMuc(); });
     }
     capNhat();
 }
@@ -79,6 +82,7 @@ void MucSaoLuu::khiChonThuMucGoc(const QString& thuMucGoc) {
     const QString saoLuu = caiDat_.thuMucSaoLuu();
     const SaoLuu::ViTri viTri = saoLuu.isEmpty() ? SaoLuu::ViTri::rieng : SaoLuu::soVoiThuMucGoc(thuMucGoc, saoLuu);
     loiSaoLuu_ = viTri == SaoLuu::ViTri::rieng ? std::nullopt : std::optional<QString>(SaoLuu::lyDo(viTri));
+    loiTuThuMuc_ = false;
     capNhat();
 }
 
@@ -96,6 +100,7 @@ void MucSaoLuu::chonThuMucSaoLuu(const QString& duong) {
         loiSaoLuu_.reset();
         caiDat_.setThuMucSaoLuu(duong);
     }
+    loiTuThuMuc_ = false;
     capNhat();
 }
 
@@ -103,13 +108,21 @@ void MucSaoLuu::chonThuMucSaoLuu(const QString& duong) {
 // the screen is shown; a refusal from the chooser made meanwhile is left as it is.
 void MucSaoLuu::kiemTraThuMucSaoLuu() {
     loiSaoLuu_.reset();
-    if (!saoLuu_ || caiDat_.thuMucSaoLuu().isEmpty()) return;
+    loiTuThuMuc_ = false;
+    xemLaiThuMuc();
+}
+
+void MucSaoLuu::xemLaiThuMuc() {
+    if (!saoLuu_ || caiDat_.thuMucSaoLuu().isEmpty() || (loiSaoLuu_ && !loiTuThuMuc_)) return;
     saoLuu_->kiemTraThuMuc([the = QPointer<MucSaoLuu>(this), sao = caiDat_.thuMucSaoLuu()](SaoLuu::TinhTrang tt) {
-        if (!the || the->caiDat_.thuMucSaoLuu() != sao || the->loiSaoLuu_) return;
+        if (!the || the->caiDat_.thuMucSaoLuu() != sao || (the->loiSaoLuu_ && !the->loiTuThuMuc_)) return;
         if (tt.viTri != SaoLuu::ViTri::rieng)
             the->loiSaoLuu_ = SaoLuu::lyDo(tt.viTri);
         else if (!tt.sanSang)
             the->loiSaoLuu_ = kKhongThayOSaoLuu;
+        else
+            the->loiSaoLuu_.reset();
+        the->loiTuThuMuc_ = the->loiSaoLuu_.has_value();
         the->capNhat();
     });
 }
@@ -117,6 +130,7 @@ void MucSaoLuu::kiemTraThuMucSaoLuu() {
 void MucSaoLuu::tatSaoLuu() {
     // Copies already made stay where they are.
     loiSaoLuu_.reset();
+    loiTuThuMuc_ = false;
     caiDat_.setThuMucSaoLuu(QString());
     capNhat();
 }

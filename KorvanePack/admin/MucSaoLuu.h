@@ -42,6 +42,8 @@ public:
 
 private:
     void kiemTraThuMucSaoLuu();
+    // Looks at the backup folder again and names what it finds, unless the card shows a refusal of its own.
+    void xemLaiThuMuc();
     void capNhat();
 
     const KhoDuLieu& kho_;
@@ -49,6 +51,8 @@ private:
     CaiDat& caiDat_;
     ChonThuMuc chonThuMuc_;
     std::optional<QString> loiSaoLuu_;
+    // loiSaoLuu_ says what the last look at the folder found, not why a choice was refused.
+    bool loiTuThuMuc_ = false;
 
     NhanRutGon* chuThuMucSaoLuu_ = nullptr;
     QPushButton* nutTatSaoLuu_ = nullptr;

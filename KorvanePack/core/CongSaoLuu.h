@@ -36,4 +36,7 @@ public:
 signals:
     void trangThaiChanged();
     void dangChayChanged();
+    // A copy of one saved record or a catch-up run has ended, however it went: what was seen of the backup
+    // folder before may no longer hold.
+    void xongMotLanChep();
 };

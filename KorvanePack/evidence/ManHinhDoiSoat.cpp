@@ -201,8 +201,8 @@ void ManHinhDoiSoat::tinhLai() {
 }
 
 QString ManHinhDoiSoat::maHienThi(const DonHang& don) {
-    if (!don.trackings.isEmpty() && !don.trackings.first().trackingNumber.isEmpty())
-        return don.trackings.first().trackingNumber;
+    // The code the returns screen films the order under, so a video of it is found by what is shown here.
+    if (const auto v = don.maVanDonCoSo()) return *v;
     if (don.name && !don.name->isEmpty()) return *don.name;
     if (don.orderNumber && !don.orderNumber->isEmpty()) return *don.orderNumber;
     return don.id;

@@ -42,7 +42,7 @@ public:
     void datTuKhoaGan(const QString& s);
     const QList<DonHang>& ketQuaGan() const { return ketQuaGan_; }
 
-    // The code an order row shows: its first tracking number, else its name, order number or id.
+    // The code an order row shows: its first tracking number that has one, else its name, order number or id.
     static QString maHienThi(const DonHang& don);
     static qint64 soMon(const DonHang& don);
 

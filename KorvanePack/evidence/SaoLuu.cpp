@@ -1,5 +1,6 @@
 #include "evidence/SaoLuu.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <openssl/evp.h>
 #include <sys/resource.h>
@@ -304,11 +305,46 @@ ThuMucMo moThuMucDich(const QString& thuMucSaoLuu, const QStringList& cacTang, c
     return kq;
 }
 
+constexpr int kDuoiTam = 6;
+
 QByteArray tenTam(const QByteArray& ten) {
     static constexpr char kyTu[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
     QByteArray ra = '.' + ten + '.';
-    for (int i = 0; i < 6; ++i) ra += kyTu[QRandomGenerator::global()->bounded(int(sizeof kyTu - 1))];
+    for (int i = 0; i < kDuoiTam; ++i) ra += kyTu[QRandomGenerator::global()->bounded(int(sizeof kyTu - 1))];
     return ra;
+}
+
+bool laTenTamCua(std::string_view tam, const QByteArray& ten) {
+    if (tam.size() != size_t(ten.size()) + 2 + kDuoiTam || tam[0] != '.' || tam[size_t(ten.size()) + 1] != '.' ||
+        tam.substr(1, size_t(ten.size())) != std::string_view(ten.constData(), size_t(ten.size())))
+        return false;
+    const std::string_view duoi = tam.substr(tam.size() - kDuoiTam);
+    return std::all_of(duoi.begin(), duoi.end(), [](char c) {
+        return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9');
+    });
+}
+
+// Removes the temporary files that copies to ten cut short by a crash left in the folder held open as thuMuc:
+// only names of tenTam's exact pattern for ten, only regular files of this user. Copies run one at a time, so
+// none of them is being written now.
+void donTamCu(int thuMuc, const QByteArray& ten) {
+    const int fd = ::openat(thuMuc, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    DIR* d = ::fdopendir(fd);
+    if (!d) {
+        ::close(fd);
+        return;
+    }
+    std::vector<std::string> bo;
+    while (const dirent* e = ::readdir(d))
+        if (laTenTamCua(e->d_name, ten)) bo.emplace_back(e->d_name);
+    for (const std::string& tam : bo) {
+        struct stat st {};
+        if (::fstatat(thuMuc, tam.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode) &&
+            st.st_uid == ::geteuid())
+            ::unlinkat(thuMuc, tam.c_str(), 0);
+    }
+    ::closedir(d);
 }
 
 // Copies nguon to the name ten inside the folder held open as thuMuc, through a temporary file in that folder that
@@ -336,6 +372,7 @@ SaoLuu::LoiChep chepVaoFd(int thuMuc, const QByteArray& ten, const QString& nguo
         return L::khac;
     }
 
+    donTamCu(thuMuc, ten);
     QByteArray tam;
     Fd ra;
     for (int lan = 0; lan < 100 && !ra.mo(); ++lan) {
@@ -390,7 +427,12 @@ SaoLuu::LoiChep chepVaoFd(int thuMuc, const QByteArray& ten, const QString& nguo
         if (const L loi = conDung(); loi != L::khong) return boDi(loi);
     }
     if (::renameat(thuMuc, tam.constData(), thuMuc, ten.constData()) != 0) return boDi(L::khac);
-    ::fsync(thuMuc);
+    // Until the folder is synced the new name may not survive a power cut: no copy to count, and none left to be
+    // taken for one (by its size) by the next run.
+    if (!TepDongJson::dongBoThuMucMo(thuMuc)) {
+        ::unlinkat(thuMuc, ten.constData(), 0);
+        return L::khac;
+    }
     return L::khong;
 }
 
@@ -486,10 +528,18 @@ void SaoLuu::kiemTraThuMuc(std::function<void(TinhTrang)> traLoi) {
 void SaoLuu::saoLuuMot(const BanGhiVideo& bg) {
     const auto dich = duongDanBanSao(bg.filePath);
     if (!dich) return;
-    tho_.start([goc = kho_.thuMucGoc(), sao = caiDat_.thuMucSaoLuu(), nguon = bg.filePath, d = *dich, sha = bg.sha256] {
-        nhuongUuTien();
-        chepVaoThuMuc(goc, sao, nguon, d, sha);
-    });
+    QPointer<SaoLuu> ban(this);
+    tho_.start(
+        [ban, goc = kho_.thuMucGoc(), sao = caiDat_.thuMucSaoLuu(), nguon = bg.filePath, d = *dich, sha = bg.sha256] {
+            nhuongUuTien();
+            chepVaoThuMuc(goc, sao, nguon, d, sha);
+            QMetaObject::invokeMethod(
+                ban.data(),
+                [ban] {
+                    if (ban) emit ban->xongMotLanChep();
+                },
+                Qt::QueuedConnection);
+        });
 }
 
 void SaoLuu::datTrangThai(const QString& s) {
@@ -614,4 +664,5 @@ void SaoLuu::ketThuc(int tong, const Dem& dem, ViTri viTri) {
     kho_.nhatKy().ghi(QStringLiteral("backup"), chiTiet);
     datDangChay(false);
     emit xongBuToanBo();
+    emit xongMotLanChep();
 }

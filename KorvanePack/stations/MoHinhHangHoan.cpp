@@ -35,18 +35,9 @@ MoHinhHangHoan::MoHinhHangHoan(BoDieuPhoi* dieuPhoi, const KhoDuLieu& kho, BoSua
     });
 }
 
-namespace {
-// Platforms send a tracking entry before the carrier has given it a number; such an entry names nothing.
-std::optional<QString> vanDonDau(const DonHang& don) {
-    for (const MaVanDon& v : don.trackings)
-        if (!v.trackingNumber.isEmpty()) return v.trackingNumber;
-    return std::nullopt;
-}
-}  // namespace
-
 QString MoHinhHangHoan::maDeQuay(const std::optional<DonHang>& donChon, const QString& tuKhoa) {
     if (donChon) {
-        if (const auto v = vanDonDau(*donChon)) return *v;
+        if (const auto v = donChon->maVanDonCoSo()) return *v;
         if (donChon->orderNumber && !donChon->orderNumber->isEmpty()) return *donChon->orderNumber;
     }
     if (!tuKhoa.isEmpty()) return tuKhoa;
@@ -54,7 +45,7 @@ QString MoHinhHangHoan::maDeQuay(const std::optional<DonHang>& donChon, const QS
 }
 
 QString MoHinhHangHoan::maHienThiDon(const DonHang& don) {
-    if (const auto v = vanDonDau(don)) return *v;
+    if (const auto v = don.maVanDonCoSo()) return *v;
     if (don.orderNumber && !don.orderNumber->isEmpty()) return *don.orderNumber;
     return don.id;
 }

@@ -65,9 +65,53 @@ dom::parser& DocJson::boPhanTich() {
 }
 
 std::optional<dom::object> DocJson::docDoiTuong(std::string_view dong) {
+    return docDong(boPhanTich(), dong, false);
+}
+
+std::optional<dom::object> DocJson::docDong(dom::parser& p, std::string_view dong, bool coDemSau) {
     dom::object o;
-    if (boPhanTich().parse(dong.data(), dong.size(), true).get_object().get(o) != SUCCESS) return std::nullopt;
+    const error_code loi = p.parse(dong.data(), dong.size(), !coDemSau).get_object().get(o);
+    if (loi == SUCCESS) return o;
+    if (loi != NUMBER_ERROR) return std::nullopt;
+    // Each number is tried alone by simdjson itself, so exactly the numbers it refuses are put aside.
+    thread_local dom::parser thu;
+    bool doi = false;
+    const std::string lai = thayTungSo(dong, [&](std::string_view so, std::string& ra) {
+        if (laSoJson(so) && thu.parse(so.data(), so.size(), true).error() == NUMBER_ERROR) {
+            ra += "null";
+            doi = true;
+        } else {
+            ra += so;
+        }
+    });
+    // The tree lives in the parser's own memory, not in the text parsed.
+    if (!doi || p.parse(lai.data(), lai.size(), true).get_object().get(o) != SUCCESS) return std::nullopt;
     return o;
+}
+
+bool DocJson::laSoJson(std::string_view so) {
+    const auto laSo = [](char c) { return c >= '0' && c <= '9'; };
+    size_t i = so.starts_with('-') ? 1 : 0;
+    const auto chuSo = [&] {
+        const size_t dau = i;
+        while (i < so.size() && laSo(so[i])) ++i;
+        return i > dau;
+    };
+    if (i < so.size() && so[i] == '0') {
+        ++i;
+    } else if (!chuSo()) {
+        return false;
+    }
+    if (i < so.size() && so[i] == '.') {
+        ++i;
+        if (!chuSo()) return false;
+    }
+    if (i < so.size() && (so[i] == 'e' || so[i] == 'E')) {
+        ++i;
+        if (i < so.size() && (so[i] == '+' || so[i] == '-')) ++i;
+        if (!chuSo()) return false;
+    }
+    return i == so.size();
 }
 
 bool DocJson::trongDoSau(const char* dau, const char* cuoi, int doSau) {

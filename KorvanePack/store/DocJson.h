@@ -26,8 +26,51 @@ public:
 
     // The parser of the calling thread; one line is parsed at a time.
     static simdjson::dom::parser& boPhanTich();
-    // Parses one line as a JSON object; the bytes are copied into padded memory.
+    // Parses one record line as a JSON object; the bytes are copied into padded memory.
     static std::optional<simdjson::dom::object> docDoiTuong(std::string_view dong);
+    // Parses one record line as a JSON object with p; coDemSau says that readable memory follows the bytes, so
+    // they are parsed in place. simdjson refuses a whole text for one number it cannot hold (an integer past 64
+    // bits, a number past the double's range), and a record never rejects itself for one key: such a line is
+    // parsed again with each of those numbers read as null, which gives its field, and that field only, the
+    // default.
+    static std::optional<simdjson::dom::object> docDong(simdjson::dom::parser& p, std::string_view dong, bool coDemSau);
+
+    // Copies chu, handing every number outside the strings (the longest run of the characters a JSON number is
+    // made of, from a minus sign or a digit; not checked) to thay(so, ra), which appends what stands in its place.
+    template <class F>
+    static std::string thayTungSo(std::string_view chu, F&& thay) {
+        const auto laSo = [](char c) { return c >= '0' && c <= '9'; };
+        std::string ra;
+        ra.reserve(chu.size());
+        bool trongChuoi = false;
+        for (size_t i = 0; i < chu.size();) {
+            const char c = chu[i];
+            if (trongChuoi) {
+                ra += c;
+                if (c == '\\' && i + 1 < chu.size()) {
+                    ra += chu[i + 1];
+                    i += 2;
+                    continue;
+                }
+                if (c == '"') trongChuoi = false;
+                ++i;
+            } else if (c == '-' || laSo(c)) {
+                size_t j = i;
+                while (j < chu.size() && (laSo(chu[j]) || chu[j] == '-' || chu[j] == '+' || chu[j] == '.' ||
+                                          chu[j] == 'e' || chu[j] == 'E'))
+                    ++j;
+                thay(chu.substr(i, j - i), ra);
+                i = j;
+            } else {
+                trongChuoi = c == '"';
+                ra += c;
+                ++i;
+            }
+        }
+        return ra;
+    }
+    // True when so is one number as JSON writes it.
+    static bool laSoJson(std::string_view so);
 
     // How deep outside JSON may nest. Real replies and journal lines stay within a dozen levels; nlohmann
     // copies and serialises a value by recursion, so a deeper value would let the data size the stack.

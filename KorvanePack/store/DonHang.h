@@ -35,6 +35,13 @@ struct DonHang {
         if (trackings.empty()) return std::nullopt;
         return trackings.front().trackingNumber;
     }
+    // The first tracking number that is not empty: platforms send an entry before the carrier has given it a
+    // number, and such an entry names nothing. What screens show and film an order under; none without one.
+    std::optional<QString> maVanDonCoSo() const {
+        for (const MaVanDon& v : trackings)
+            if (!v.trackingNumber.isEmpty()) return v.trackingNumber;
+        return std::nullopt;
+    }
     // The codes tatCaMa gives for the order o holds, read straight from the JSON in the same order, but
     // with any duplicates left in: each one is normalised into ma (the caller's, reused from one code to
     // the next) and handed to moiMa. Loading uses it, as an order may carry 100,000 tracking numbers.

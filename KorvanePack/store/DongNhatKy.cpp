@@ -48,43 +48,16 @@ bool vuot64Bit(std::string_view t) {
 
 SoLon tachSoLon(std::string_view dong) {
     SoLon kq;
-    kq.chu.reserve(dong.size());
-    bool trongChuoi = false;
-    for (size_t i = 0; i < dong.size();) {
-        const char c = dong[i];
-        if (trongChuoi) {
-            kq.chu += c;
-            if (c == '\\' && i + 1 < dong.size()) {
-                kq.chu += dong[i + 1];
-                i += 2;
-                continue;
-            }
-            if (c == '"') trongChuoi = false;
-            ++i;
-        } else if (c == '"') {
-            trongChuoi = true;
-            kq.chu += c;
-            ++i;
-        } else if (c == '-' || laSo(c)) {
-            size_t j = i;
-            while (j < dong.size() && (laSo(dong[j]) || dong[j] == '-' || dong[j] == '+' || dong[j] == '.' ||
-                                       dong[j] == 'e' || dong[j] == 'E'))
-                ++j;
-            const std::string_view token = dong.substr(i, j - i);
-            if (laSoNguyenJson(token) && vuot64Bit(token)) {
-                kq.soNguyen.emplace_back(token);
-                kq.chu += '0';
-                kq.coSoLon = true;
-            } else {
-                kq.soNguyen.emplace_back();
-                kq.chu += token;
-            }
-            i = j;
+    kq.chu = DocJson::thayTungSo(dong, [&](std::string_view so, std::string& ra) {
+        if (laSoNguyenJson(so) && vuot64Bit(so)) {
+            kq.soNguyen.emplace_back(so);
+            ra += '0';
+            kq.coSoLon = true;
         } else {
-            kq.chu += c;
-            ++i;
+            kq.soNguyen.emplace_back();
+            ra += so;
         }
-    }
+    });
     return kq;
 }
 
@@ -196,8 +169,9 @@ void viet(const json& v, std::string& ra) {
 }  // namespace
 
 std::optional<DongNhatKy> DongNhatKy::doc(QByteArrayView dong) {
-    // nlohmann skips a byte-order mark before any text it parses; a line is taken as written.
-    if (TepDongJson::coBom(dong)) return std::nullopt;
+    // nlohmann skips a byte-order mark before any text it parses, and takes a NUL byte for the end of its input
+    // (whatever follows would go unseen, by the hash too); a line is taken as written, to its last byte.
+    if (TepDongJson::coBom(dong) || dong.contains('\0')) return std::nullopt;
     const char* dau = dong.data();
     const char* cuoi = dong.data() + dong.size();
     if (!DocJson::trongDoSau(dau, cuoi, DocJson::kDoSauToiDa)) return std::nullopt;

@@ -12,9 +12,10 @@
 //
 // The journal is split on line feeds with empty pieces dropped, and a UTF-8 byte-order mark is taken off the start
 // of the file only (an editor may put one there; the program never writes one). A line that itself starts with one
-// is not a JSON object as written and is broken. A line nests no deeper than DocJson::kDoSauToiDa. An integer too
-// large for 64 bits keeps its digits: the program writes none, but a journal written elsewhere, by a serialiser that
-// keeps them, was hashed with them.
+// is not a JSON object as written and is broken, and so is one holding a NUL byte anywhere. A line nests no deeper
+// than DocJson::kDoSauToiDa. Of two keys of one name in one object the last counts, for the hash and for every
+// reader of the line. An integer too large for 64 bits keeps its digits: the program writes none, but a journal
+// written elsewhere, by a serialiser that keeps them, was hashed with them.
 class DongNhatKy {
 public:
     // Absent when the line is not a JSON object by the rule above.

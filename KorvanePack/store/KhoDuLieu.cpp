@@ -12,6 +12,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSet>
+#include <QUuid>
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
@@ -196,10 +197,9 @@ private:
 template <class F>
 bool docTungDongNguoc(const QString& duongDan, BoDoc& bo, F&& moiDong) {
     return TepDongJson::docNguocTungDong(duongDan, bo.dem, [&](QByteArrayView dong) {
-        simdjson::dom::object o;
         // Lines are followed by readable memory, so each one is parsed in place.
-        if (bo.boPhanTich.parse(dong.data(), size_t(dong.size()), false).get_object().get(o) == simdjson::SUCCESS)
-            moiDong(o, dong);
+        if (const auto o = DocJson::docDong(bo.boPhanTich, std::string_view(dong.data(), size_t(dong.size())), true))
+            moiDong(*o, dong);
         return true;
     });
 }
@@ -674,16 +674,81 @@ bool KhoDuLieu::khopTuKhoa(const DonHang& don, const QString& maChuan, const QSt
     return false;
 }
 
+QString KhoDuLieu::tepDanhSachDonDep() const {
+    return thuMucGoc_ + QStringLiteral("/data/.don-dep.jsonl");
+}
+
+bool KhoDuLieu::hoanTatDonDepDo() {
+    const QString tep = tepDanhSachDonDep();
+    const auto noiDung = TepDongJson::docToanBo(tep);
+    if (!noiDung) return true;
+    struct Muc {
+        QString filePath;
+        qint64 bytes = 0;
+    };
+    // Per run, in the order its files were named; a line torn by the crash named no file that was removed.
+    QList<QString> cacLan;
+    QHash<QString, QList<std::pair<QString, Muc>>> theoLan;
+    for (const QByteArray& dong : noiDung->split('\n')) {
+        const auto o = DocJson::docDoiTuong(std::string_view(dong.constData(), size_t(dong.size())));
+        if (!o) continue;
+        const QString lan = DocJson::chu(*o, "lan");
+        const QString id = DocJson::chu(*o, "id");
+        if (lan.isEmpty() || id.isEmpty()) continue;
+        if (!theoLan.contains(lan)) cacLan.append(lan);
+        theoLan[lan].append({id, Muc{DocJson::chu(*o, "filePath"), DocJson::soNguyen(*o, "bytes").value_or(0)}});
+    }
+    QSet<QString> daGhi;
+    if (!cacLan.isEmpty())
+        nhatKy_.docSuKien({"cleanup"}, [&](const NhatKy::SuKienDoc& sk) { daGhi.insert(sk.chiTiet("lan")); });
+    for (const QString& lan : cacLan) {
+        if (daGhi.contains(lan)) continue;
+        KetQuaDonDep kq;
+        QSet<QString> daDem;
+        for (const auto& [id, m] : theoLan.value(lan)) {
+            // Named just before its removal: a file still there was never removed.
+            if (m.filePath.isEmpty() || QFileInfo::exists(m.filePath) || QFileInfo(m.filePath).isSymLink()) continue;
+            if (daDem.contains(id)) continue;
+            daDem.insert(id);
+            ++kq.soFile;
+            kq.soByte += m.bytes;
+            const auto it = videoTheoId_.constFind(id);
+            if (it != videoTheoId_.cend() && !it->daXoa() && it->filePath == m.filePath) {
+                BanGhiVideo v = *it;
+                v.deleted = true;
+                datVideo(v);
+                try {
+                    ghiBanGhiVideo(v);
+                } catch (const LoiTep&) {
+                    // The file is gone either way; the in-memory record already says so.
+                }
+            }
+        }
+        if (kq.soFile == 0) continue;
+        nhatKy_.ghi(QStringLiteral("cleanup"), {{QStringLiteral("soFile"), QString::number(kq.soFile)},
+                                                {QStringLiteral("soByte"), QString::number(kq.soByte)},
+                                                {QStringLiteral("lan"), lan}});
+        if (nhatKy_.loiGhi()) return false;
+    }
+    QFile::remove(tep);
+    return true;
+}
+
 KhoDuLieu::KetQuaDonDep KhoDuLieu::donDepVideoCu(int soNgayGiu) {
     luong_.kiem("KhoDuLieu::donDepVideoCu");
     KetQuaDonDep kq;
+    if (damBaoKhoa()) return kq;
+    // Until an earlier run's removals are journalled, this run names nothing new in the list.
+    if (!hoanTatDonDepDo()) return kq;
     // A retention of 0 or less from a damaged setting would delete every video not kept forever.
     if (soNgayGiu < soNgayGiuToiThieu) return kq;
-    if (damBaoKhoa()) return kq;
     const qint64 moc = thoiDiemQt(dongHo_->gioThuc()).toMSecsSinceEpoch() - qint64(soNgayGiu) * 86'400'000;
     const QString goc = QFileInfo(thuMucVideo()).canonicalFilePath();
     if (goc.isEmpty()) return kq;
     const QStringList r = goc.split(u'/', Qt::SkipEmptyParts);
+    const QString lan = QUuid::createUuid().toString(QUuid::WithoutBraces);
+    const QString danhSach = tepDanhSachDonDep();
+    bool coDanhSach = false;
     const QList<QString> ids = videoTheoId_.keys();
     for (const QString& id : ids) {
         BanGhiVideo v = videoTheoId_.value(id);
@@ -696,6 +761,18 @@ KhoDuLieu::KetQuaDonDep KhoDuLieu::donDepVideoCu(int soNgayGiu) {
         const QStringList f = fi.canonicalFilePath().split(u'/', Qt::SkipEmptyParts);
         if (f.size() <= r.size() || !std::equal(r.begin(), r.end(), f.begin())) continue;
         if (!fi.exists()) continue;
+        // Named, and synced, before it goes: a crash between the removal and the journal cannot lose it.
+        const nlohmann::ordered_json muc = {{"lan", lan.toStdString()},
+                                            {"id", id.toStdString()},
+                                            {"filePath", v.filePath.toStdString()},
+                                            {"bytes", v.bytes}};
+        const std::string dong = muc.dump() + '\n';
+        try {
+            TepDongJson::noiDong(danhSach, QByteArrayView(dong.data(), qsizetype(dong.size())));
+        } catch (const LoiTep&) {
+            continue;
+        }
+        coDanhSach = true;
         if (!QFile::remove(v.filePath)) continue;
         ++kq.soFile;
         kq.soByte += v.bytes;
@@ -707,8 +784,13 @@ KhoDuLieu::KetQuaDonDep KhoDuLieu::donDepVideoCu(int soNgayGiu) {
             // The file is gone either way; the in-memory record already says so.
         }
     }
-    if (kq.soFile > 0)
+    if (kq.soFile > 0) {
         nhatKy_.ghi(QStringLiteral("cleanup"), {{QStringLiteral("soFile"), QString::number(kq.soFile)},
-                                                {QStringLiteral("soByte"), QString::number(kq.soByte)}});
+                                                {QStringLiteral("soByte"), QString::number(kq.soByte)},
+                                                {QStringLiteral("lan"), lan}});
+        // Kept for the next run to journal these files when this event could not be written.
+        if (nhatKy_.loiGhi()) return kq;
+    }
+    if (coDanhSach) QFile::remove(danhSach);
     return kq;
 }

@@ -119,7 +119,12 @@ public:
     QList<DonHang> timDon(const QString& tuKhoa, int gioiHan) const;
     static bool khopTuKhoa(const DonHang& don, const QString& maChuan, const QString& chuThuong);
 
+    // Each file is named in the list "data/.don-dep.jsonl" (synced) before it is removed, and the run's "cleanup"
+    // event carries the run's id ("lan"); the list goes once the event is written. A run cut short by a crash
+    // leaves its list, and the next run first journals, under that run's id, the files of it that are gone,
+    // unless the journal already has that run's event: every removed file is journalled exactly once.
     KetQuaDonDep donDepVideoCu(int soNgayGiu);
+    QString tepDanhSachDonDep() const;  // "data/.don-dep.jsonl"
     // The shortest retention that cleanup acts on; anything shorter is a damaged setting.
     static constexpr int soNgayGiuToiThieu = 7;
 
@@ -128,6 +133,8 @@ public:
     const NhatKy& nhatKy() const { return nhatKy_; }
 
 private:
+    // Journals what a cleanup run cut short left in its list; false when the journal could not be written.
+    bool hoanTatDonDepDo();
     std::optional<QString> damBaoKhoa();
     QString thangHienTai() const;
     QStringList cacTepThang(const QString& thuMuc, const QString& tienTo, int soTep) const;

@@ -53,6 +53,22 @@ bool coTheLaSuKien(QByteArrayView dong, std::initializer_list<std::string_view> 
     return false;
 }
 
+// The last field named khoa: the check reads a line with nlohmann, which keeps the last of two fields of one
+// name, and what an event says must be what its hash covers.
+std::optional<simdjson::dom::element> truongCuoi(const simdjson::dom::object& o, std::string_view khoa) {
+    std::optional<simdjson::dom::element> ra;
+    for (const simdjson::dom::key_value_pair f : o)
+        if (f.key == khoa) ra = f.value;
+    return ra;
+}
+
+QString chuCuoi(const simdjson::dom::object& o, std::string_view khoa) {
+    const auto e = truongCuoi(o, khoa);
+    std::string_view s;
+    if (!e || e->get_string().get(s) != simdjson::SUCCESS) return {};
+    return DocJson::chuoi(s);
+}
+
 }  // namespace
 
 QString NhatKy::SuKienDoc::ten() const {
@@ -60,11 +76,11 @@ QString NhatKy::SuKienDoc::ten() const {
 }
 
 std::optional<QDateTime> NhatKy::SuKienDoc::luc() const {
-    return docThoiGianISO(DocJson::chu(dong_, "ts"));
+    return docThoiGianISO(chuCuoi(dong_, "ts"));
 }
 
 QString NhatKy::SuKienDoc::chiTiet(std::string_view khoa) const {
-    return chiTiet_ ? DocJson::chu(*chiTiet_, khoa) : QString();
+    return chiTiet_ ? chuCuoi(*chiTiet_, khoa) : QString();
 }
 
 NhatKy::NhatKy(QString thuMucData, DongHo& dongHo, DamBaoKhoa damBaoKhoa)
@@ -211,19 +227,41 @@ void NhatKy::docSuKien(std::initializer_list<std::string_view> cacTen,
         ::close(fd);
         return;
     }
+    // readLine(n) gives at most n - 1 bytes: room for a line of kDongToiDa bytes and its line feed.
+    constexpr qint64 kDoc = kDongToiDa + 2;
+    // simdjson refuses, with its depth set to the check's limit, exactly the lines nested deeper than the check
+    // allows, without a second pass over every line.
+    thread_local struct BoDocSuKien {
+        simdjson::dom::parser p;
+        bool coGioiHan =
+            p.allocate(size_t(kDoc) + simdjson::SIMDJSON_PADDING, DocJson::kDoSauToiDa) == simdjson::SUCCESS;
+    } parser;
     while (!tep.atEnd()) {
-        QByteArray dong = tep.readLine(kDongToiDa);
-        if (!dong.endsWith('\n') && !tep.atEnd()) {
+        QByteArray dong = tep.readLine(kDoc);
+        if (dong.endsWith('\n')) {
+            dong.chop(1);
+        } else if (!tep.atEnd()) {
             // Longer than any line this program writes: read past it without keeping it.
-            while (!tep.atEnd() && !tep.readLine(kDongToiDa).endsWith('\n')) {
+            while (!tep.atEnd() && !tep.readLine(kDoc).endsWith('\n')) {
             }
             continue;
         }
-        if (!coTheLaSuKien(dong, cacTen)) continue;
-        const auto o = DocJson::docDoiTuong(std::string_view(dong.constData(), size_t(dong.size())));
+        if (dong.size() > kDongToiDa || !coTheLaSuKien(dong, cacTen)) continue;
+        // By the check's rule before simdjson's: a NUL byte or a byte-order mark makes the line no event (simdjson
+        // alone would take a byte-order mark), and so does nesting the check refuses.
+        if (dong.contains('\0') || TepDongJson::coBom(dong)) continue;
+        if (!parser.coGioiHan &&
+            !DocJson::trongDoSau(dong.constData(), dong.constData() + dong.size(), DocJson::kDoSauToiDa))
+            continue;
+        simdjson::dom::object o;
+        if (parser.p.parse(dong.constData(), size_t(dong.size()), true).get_object().get(o) != simdjson::SUCCESS)
+            continue;
+        const auto suKien = truongCuoi(o, "event");
         std::string_view ten;
-        if (!o || o->at_key("event").get_string().get(ten) != simdjson::SUCCESS || !laTenCan(cacTen, ten)) continue;
-        const auto chiTiet = DocJson::doiTuong(*o, "detail");
-        moiSuKien(SuKienDoc(ten, *o, chiTiet ? &*chiTiet : nullptr));
+        if (!suKien || suKien->get_string().get(ten) != simdjson::SUCCESS || !laTenCan(cacTen, ten)) continue;
+        const auto chiTiet = truongCuoi(o, "detail");
+        simdjson::dom::object ct;
+        const bool coCt = chiTiet && chiTiet->get_object().get(ct) == simdjson::SUCCESS;
+        moiSuKien(SuKienDoc(ten, o, coCt ? &ct : nullptr));
     }
 }

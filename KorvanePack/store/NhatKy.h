@@ -84,10 +84,11 @@ public:
     static void kiemTraNen(AnhKiemTra anh, QObject* nguoiNhan, KhiKiemXong khiXong);
 
     // Hands moiSuKien every event named in cacTen, in the order written, reading the journal whole and
-    // bounded as outside data: a line longer than kDongToiDa is passed over unread, a line is looked at only
-    // when it names its event as the program writes it ("event":"name"), and one that does not parse (torn,
-    // nested too deep, an integer past 64 bits, a byte-order mark before it) is skipped. A journal that is
-    // not a regular file is not read.
+    // bounded as outside data: a line longer than kDongToiDa bytes (its line feed not counted) is passed over
+    // unread, a line is looked at only when it names its event as the program writes it ("event":"name"), and
+    // one that does not parse (torn, a NUL byte in it, nested deeper than the check allows, an integer past 64
+    // bits, a byte-order mark before it) is skipped. Of two keys of one name the last is read, as the check
+    // hashes it. A journal that is not a regular file is not read.
     void docSuKien(std::initializer_list<std::string_view> cacTen,
                    const std::function<void(const SuKienDoc&)>& moiSuKien) const;
 

@@ -44,8 +44,7 @@ bool ghiHet(int fd, const char* p, size_t n) {
 bool dongBoThuMuc(const QString& thuMuc) {
     const int fd = ::open(ten(thuMuc).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) return errno == EACCES;
-    const bool ok =
-        ::fsync(fd) == 0 || errno == EINVAL || errno == EBADF || errno == EROFS || errno == ENOTSUP || errno == ENOSYS;
+    const bool ok = TepDongJson::dongBoThuMucMo(fd);
     const int e = errno;
     ::close(fd);
     errno = e;
@@ -167,6 +166,11 @@ int datVaoChoTrong(const QByteArray& tam, const QByteArray& dich) {
 }
 
 }  // namespace
+
+bool TepDongJson::dongBoThuMucMo(int fd) {
+    return ::fsync(fd) == 0 || errno == EINVAL || errno == EBADF || errno == EROFS || errno == ENOTSUP ||
+           errno == ENOSYS;
+}
 
 void TepDongJson::donTepTam(const QString& thuMuc) {
     static const QRegularExpression mau(QStringLiteral("^\\..+\\.tam-[0-9a-z]+$"));

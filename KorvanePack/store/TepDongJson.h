@@ -58,6 +58,10 @@ public:
     static bool docNguocTungDong(const QString& duongDan, DemDoc& dem,
                                  const std::function<bool(QByteArrayView)>& moiDong);
 
+    // Syncs the entries of the folder held open as fd: false when they may not have reached the disk (errno then
+    // says why). A filesystem that cannot sync a folder at all offers nothing better, so that counts as done.
+    static bool dongBoThuMucMo(int fd);
+
     // Creates a folder with its parents; throws LoiTep.
     static void taoThuMuc(const QString& duongDan);
 

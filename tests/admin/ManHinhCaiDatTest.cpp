@@ -618,6 +618,56 @@ TEST(ManHinhCaiDat, SaoLuuDatTuTruocDuocNoiKhiMoManHinh) {
     }
 }
 
+// The drive's state on the card is looked at again whenever a catch-up run or a per-save copy ends, so it never
+// says the opposite of the run beside it; a refusal of the chooser is no look at the drive and stays.
+TEST(ManHinhCaiDat, SaoLuuXemLaiOSauMoiLanChep) {
+    CanhCaiDat c;
+    const QString usb = c.thuMucKhac.filePath("usb");
+    QDir().mkpath(usb);
+    ASSERT_TRUE(SaoLuu::danhDauThuMuc(usb));
+    c.caiDat->setThuMucSaoLuu(usb);
+    auto& man = c.taoManHinh();
+    auto* loi = c.nhan("loiSaoLuu");
+    const auto chayBu = [&] {
+        c.nut("nutSaoLuuBu")->click();
+        EXPECT_TRUE(choDen([&] { return !c.saoLuu->dangChay() && !c.saoLuu->trangThai().isEmpty(); }));
+    };
+    cum_thu::chay(200);
+    EXPECT_FALSE(loi->isVisibleTo(&man));
+
+    // Unplugged (the marker gone with it) after the screen was shown: the run's end brings the hint.
+    ASSERT_TRUE(QFile::remove(usb + "/" + SaoLuu::kTepDanhDau));
+    chayBu();
+    ASSERT_TRUE(choDen([&] { return loi->isVisibleTo(&man); }));
+    EXPECT_EQ(loi->text(), MucSaoLuu::kKhongThayOSaoLuu);
+
+    // Plugged back in: the next run's end takes the hint away again.
+    ASSERT_TRUE(SaoLuu::danhDauThuMuc(usb));
+    chayBu();
+    EXPECT_EQ(c.nhan("trangThaiSaoLuu")->text(), "Xong — 0 video đã có bản sao.");
+    ASSERT_TRUE(choDen([&] { return !loi->isVisibleTo(&man); }));
+
+    // And so does a per-save copy's end.
+    ASSERT_TRUE(QFile::remove(usb + "/" + SaoLuu::kTepDanhDau));
+    BanGhiVideo bg;
+    bg.id = "V1";
+    bg.filePath = c.kho->thuMucGoc() + "/videos/2024/05/01/a.mp4";
+    c.saoLuu->saoLuuMot(bg);
+    ASSERT_TRUE(choDen([&] { return loi->isVisibleTo(&man); }));
+    EXPECT_EQ(loi->text(), MucSaoLuu::kKhongThayOSaoLuu);
+
+    // A folder refused by the chooser keeps its reason through a run's end.
+    ASSERT_TRUE(SaoLuu::danhDauThuMuc(usb));
+    c.thuMucSeChon = c.kho->thuMucGoc();
+    c.nut("nutChonThuMucSaoLuu")->click();
+    const QString tuChoi = loi->text();
+    EXPECT_TRUE(tuChoi.startsWith("Không dùng được thư mục vừa chọn.")) << tuChoi.toStdString();
+    chayBu();
+    cum_thu::chay(200);
+    EXPECT_TRUE(loi->isVisibleTo(&man));
+    EXPECT_EQ(loi->text(), tuChoi);
+}
+
 TEST(ManHinhCaiDat, DatDoiBoMaPin) {
     CanhCaiDat c;
     auto& man = c.taoManHinh();

@@ -178,6 +178,30 @@ TEST(DoiSoatManHinh, CacMucCuaMotNgay) {
     EXPECT_EQ(man.ngay().time(), QTime(0, 30));
 }
 
+// An order is shown under the code the returns screen films it under: its first tracking entry that has a number
+// (an entry sent before the carrier gave one names nothing), then its name, order number and id.
+TEST(DoiSoatManHinh, MaDonLaVanDonCoSoDau) {
+    const auto don = [](QList<QString> vanDon, std::optional<QString> ten, std::optional<QString> soDon) {
+        DonHang d = taoDon("O9", "2025-03-14T03:00:00Z");
+        for (const QString& v : vanDon) d.trackings.append(MaVanDon{v, std::nullopt});
+        d.name = ten;
+        d.orderNumber = soDon;
+        return d;
+    };
+    const struct {
+        const char* ten;
+        DonHang d;
+        QString ma;
+    } cac[] = {
+        {"a numbered first entry", don({"GHN1", "GHN2"}, "#9", "1009"), "GHN1"},
+        {"an empty first entry", don({"", "GHN2"}, "#9", "1009"), "GHN2"},
+        {"only empty entries", don({"", ""}, "#9", "1009"), "#9"},
+        {"no entries, an empty name", don({}, "", "1009"), "1009"},
+        {"nothing but the id", don({""}, std::nullopt, QString("")), "O9"},
+    };
+    for (const auto& c : cac) EXPECT_EQ(ManHinhDoiSoat::maHienThi(c.d), c.ma) << c.ten;
+}
+
 TEST(DoiSoatManHinh, KhoTrong) {
     cum_thu::Cum cum;
     cum.taoDieuPhoi();

@@ -10,8 +10,10 @@
 
 #include "ChupTep.h"
 #include "KhoTam.h"
+#include "LoiNhapXuatGia.h"
 #include "common/NgauNhienThu.h"
 #include "store/LoiTep.h"
+#include "store/NhatKy.h"
 
 namespace {
 
@@ -168,6 +170,83 @@ TEST(DoBen, ChetGiuaChungVanNguyen) {
     cuoi.napTatCa(8);
     EXPECT_TRUE(cuoi.nhatKy().kiemTra().ok);
     for (const QString& id : std::as_const(donDaBao)) EXPECT_TRUE(cuoi.donTheoId().contains(id)) << id.toStdString();
+}
+
+namespace {
+const char* const bienConDonDep = "KORVANE_CON_DON_DEP";
+}  // namespace
+
+// Run only as the child of DoBen.DonDepChetGiuaChungMoiTepGhiMotLan: a retention cleanup whose every sync in the
+// data folder is slowed, as on a busy USB drive, so that the kill lands between any two of its steps.
+TEST(DoBen, DISABLED_ConDonDep) {
+    const QString thuMuc = qEnvironmentVariable(bienConDonDep);
+    if (thuMuc.isEmpty()) GTEST_SKIP() << "child process of the crash test only";
+    KhoDuLieu kho(thuMuc);
+    kho.napTatCa(8);
+    LoiNhapXuatGia::chamKhiDongBo((thuMuc + QStringLiteral("/data/")).toStdString(), std::chrono::milliseconds(40));
+    bao("SAN");
+    const auto kq = kho.donDepVideoCu(30);
+    bao("XONG " + QByteArray::number(kq.soFile));
+}
+
+// A cleanup killed anywhere, then run again: every file removed is journalled exactly once, its record marked.
+TEST(DoBen, DonDepChetGiuaChungMoiTepGhiMotLan) {
+    NgauNhienThu ngauNhien;
+    constexpr int soVideo = 6;
+    int soLanChetGiua = 0;
+    for (int vong = 0; vong < 8; ++vong) {
+        SCOPED_TRACE(vong);
+        QTemporaryDir tam;
+        {
+            KhoDuLieu kho(tam.path());
+            kho.napTatCa(8);
+            for (int i = 0; i < soVideo; ++i) {
+                BanGhiVideo v;
+                v.id = QStringLiteral("V%1").arg(i);
+                v.bytes = 1000;
+                v.startedAt = QStringLiteral("2020-01-0%1T00:00:00Z").arg(i + 1);
+                v.filePath = tam.path() + QStringLiteral("/videos/2020/01/01/V%1.mp4").arg(i);
+                QDir().mkpath(QFileInfo(v.filePath).absolutePath());
+                QFile f(v.filePath);
+                ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+                f.write("mp4");
+                f.close();
+                kho.ghiBanGhiVideo(v);
+            }
+        }
+        QProcess con;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QString::fromLatin1(bienConDonDep), tam.path());
+        con.setProcessEnvironment(env);
+        con.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--gtest_also_run_disabled_tests"),
+                                                            QStringLiteral("--gtest_filter=DoBen.DISABLED_ConDonDep")});
+        ASSERT_TRUE(con.waitForStarted());
+        QByteArray ra;
+        while (!ra.contains("SAN\n") && con.waitForReadyRead(60'000)) ra += con.readAllStandardOutput();
+        ASSERT_TRUE(ra.contains("SAN\n")) << ra.toStdString();
+        // Some 20 slowed syncs make the run: a kill within its first 0.6 s lands among them.
+        QThread::usleep(ngauNhien->bounded(0, 600'000));
+        con.kill();
+        ASSERT_TRUE(con.waitForFinished(60'000));
+        ra += con.readAllStandardOutput();
+        soLanChetGiua += !ra.contains("XONG");
+
+        KhoDuLieu kho(tam.path());
+        kho.napTatCa(8);
+        kho.donDepVideoCu(30);
+        qint64 soFile = 0;
+        kho.nhatKy().docSuKien({"cleanup"},
+                               [&](const NhatKy::SuKienDoc& sk) { soFile += sk.chiTiet("soFile").toLongLong(); });
+        EXPECT_EQ(soFile, soVideo) << ra.toStdString();
+        for (int i = 0; i < soVideo; ++i) {
+            const QString id = QStringLiteral("V%1").arg(i);
+            EXPECT_FALSE(QFileInfo::exists(tam.path() + QStringLiteral("/videos/2020/01/01/%1.mp4").arg(id)));
+            EXPECT_TRUE(kho.videoTheoId().value(id).daXoa()) << id.toStdString();
+        }
+        EXPECT_TRUE(kho.nhatKy().kiemTra().ok);
+        EXPECT_FALSE(QFileInfo::exists(kho.tepDanhSachDonDep()));
+    }
+    EXPECT_GE(soLanChetGiua, 4) << "most kills landed inside the run";
 }
 
 TEST(KhoaThuMuc, PhienThuHaiKhongGhiGi) {

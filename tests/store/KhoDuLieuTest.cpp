@@ -6,12 +6,14 @@
 #include <QFile>
 #include <QFileInfo>
 #include <functional>
+#include <nlohmann/json.hpp>
 #include <thread>
 
 #include "KhoTam.h"
 #include "common/NgauNhienThu.h"
 #include "store/DinhDangISO.h"
 #include "store/LoiTep.h"
+#include "store/NhatKy.h"
 
 namespace {
 
@@ -100,6 +102,115 @@ TEST(NapKho, DongCuoiThangVaDongHongBoQua) {
     ASSERT_EQ(ds.size(), 1);
     EXPECT_EQ(ds[0].id, QStringLiteral("v2"));
     EXPECT_TRUE(t.kho->videoTheoMa(QStringLiteral("O1")).isEmpty()) << "order ids compare exactly";
+}
+
+// A number simdjson cannot hold (an integer past 64 bits, a number past the double's range), in any key, known or
+// not, nested or not, costs its own field its default and nothing more: the record is loaded, found by its codes
+// and read back whole wherever the store parses its line again. A line broken otherwise stays unreadable.
+TEST(NapKho, SoQuaTamChiLayMacDinhTruongCuaNo) {
+    const QByteArray soDai = "123456789012345678901234567890";
+    const struct {
+        const char* ten;
+        QByteArray dong;
+        std::optional<qint64> itemCount;
+        qint64 soLuong;  // of the first item; -1 when the order has no items
+        qsizetype soVanDon;
+    } bangDon[] = {
+        {"an unknown key",
+         R"({"id":"o1","createdAt":"c","items":[{"title":"T","quantity":2}],"trackings":[{"trackingNumber":"VD1"}],)"
+         R"("itemCount":3,"khac":)" +
+             soDai + "}",
+         3, 2, 1},
+        {"itemCount past 64 bits",
+         R"({"id":"o1","createdAt":"c","items":[{"title":"T","quantity":2}],"trackings":[{"trackingNumber":"VD1"}],)"
+         R"("itemCount":18446744073709551616})",
+         std::nullopt, 2, 1},
+        {"itemCount past the double's range",
+         R"({"id":"o1","createdAt":"c","items":[{"title":"T","quantity":2}],"trackings":[{"trackingNumber":"VD1"}],)"
+         R"("itemCount":-1.5e309})",
+         std::nullopt, 2, 1},
+        {"a quantity inside items",
+         R"({"id":"o1","createdAt":"c","items":[{"title":"T","quantity":1e400}],"trackings":[{"trackingNumber":"VD1"}],)"
+         R"("itemCount":3})",
+         3, 0, 1},
+        {"an unknown key inside a tracking, negative",
+         R"({"id":"o1","createdAt":"c","items":[],"trackings":[{"trackingNumber":"VD1","x":-)" + soDai +
+             R"(}],)"
+             R"("itemCount":3})",
+         3, -1, 1},
+        {"deep in an unknown list, beside a text of digits",
+         R"({"id":"o1","createdAt":"c","customerName":")" + soDai + R"(","x":[[)" + QByteArray(400, '9') +
+             R"(]],)"
+             R"("trackings":[{"trackingNumber":"VD1"}],"itemCount":3})",
+         3, -1, 1},
+    };
+    for (const auto& c : bangDon) {
+        SCOPED_TRACE(c.ten);
+        KhoTam t;
+        // Last in its file and without its line feed, too: kept whole, not cut aside as torn.
+        const QByteArray noiDung = dong(don(QStringLiteral("o0"), {QStringLiteral("VD0")})) + c.dong;
+        t.vietTep(tepDon(QStringLiteral("2026-01")), noiDung);
+        EXPECT_EQ(t.kho->napTatCa(8).soDon, 2);
+        const auto d = t.kho->donTheoMa(QStringLiteral("VD1"));
+        ASSERT_TRUE(d);
+        EXPECT_EQ(d->id, QStringLiteral("o1"));
+        EXPECT_EQ(d->itemCount, c.itemCount);
+        EXPECT_EQ(d->items.isEmpty() ? -1 : d->items[0].quantity, c.soLuong);
+        EXPECT_EQ(d->trackings.size(), c.soVanDon);
+        EXPECT_EQ(t.kho->timDon(QStringLiteral("o1"), 20).size(), 1);
+        EXPECT_TRUE(t.docTep(tepDon(QStringLiteral("2026-01"))).startsWith(noiDung)) << "the last line was cut aside";
+    }
+
+    const struct {
+        const char* ten;
+        QByteArray dong;
+        qint64 bytes, durationSec;
+        bool coKhaiBao, coSerial;
+    } bangVideo[] = {
+        {"bytes past 64 bits",
+         R"({"id":"v1","orderId":"o1","sha256":"ab","bytes":18446744073709551616,"durationSec":4})", 0, 4, false,
+         false},
+        {"durationSec past the double's range",
+         R"({"id":"v1","orderId":"o1","sha256":"ab","bytes":9,"durationSec":1e309})", 9, 0, false, false},
+        {"an unknown key inside returnInfo",
+         R"({"id":"v1","orderId":"o1","sha256":"ab","bytes":9,"durationSec":4,)"
+         R"("returnInfo":{"reason":"khac","savedAt":"s","x":)" +
+             soDai + "}}",
+         9, 4, true, false},
+        {"a serial that is a long number: the list alone takes its default",
+         R"({"id":"v1","orderId":"o1","sha256":"ab","bytes":9,"durationSec":4,"serials":["S1",)" + soDai + "]}", 9, 4,
+         false, false},
+        {"several, among normal numbers",
+         R"({"a":[1,-)" + soDai +
+             R"(,2.5e3,1e999,0],"id":"v1","orderId":"o1","sha256":"ab","bytes":9,"durationSec":4,)"
+             R"("serials":["S1"]})",
+         9, 4, false, true},
+    };
+    for (const auto& c : bangVideo) {
+        SCOPED_TRACE(c.ten);
+        KhoTam t;
+        t.vietTep(QStringLiteral("data/recordings/recordings-2026-01.jsonl"), c.dong + '\n');
+        EXPECT_EQ(t.kho->napTatCa(8).soVideo, 1);
+        const auto ds = t.kho->videoTheoMa(QStringLiteral("o1"));
+        ASSERT_EQ(ds.size(), 1);
+        EXPECT_EQ(ds[0].sha256, QStringLiteral("ab"));
+        EXPECT_EQ(ds[0].bytes, c.bytes);
+        EXPECT_EQ(ds[0].durationSec, c.durationSec);
+        EXPECT_EQ(ds[0].returnInfo.has_value(), c.coKhaiBao);
+        if (c.coKhaiBao) {
+            EXPECT_EQ(ds[0].returnInfo->reason, QStringLiteral("khac"));
+        }
+        EXPECT_EQ(ds[0].serials.has_value(), c.coSerial);
+        ASSERT_TRUE(BanGhiVideo::docDong(std::string_view(c.dong.constData(), size_t(c.dong.size()))));
+    }
+
+    // Put aside only where simdjson refuses the number: a malformed number, or a line broken elsewhere, stays so.
+    for (const QByteArray& hong :
+         QList<QByteArray>{R"({"id":"x","bytes":)" + soDai + "x}", R"({"id":"x","bytes":)" + soDai + "-1}",
+                           R"({"id":"x","bytes":0)" + soDai + "}", R"({"id":"x","bytes":)" + soDai + ",}",
+                           R"({"id":"x","bytes":)" + soDai + "} x", QByteArray(R"({"id":"x","bytes":1e400)"),
+                           R"({"id":"x","bytes":)" + soDai + "]}"})
+        EXPECT_FALSE(BanGhiVideo::docDong(std::string_view(hong.constData(), size_t(hong.size())))) << hong.data();
 }
 
 TEST(NapKho, DongThuDichKhongCanDongQuanhNo) {
@@ -401,12 +512,128 @@ TEST(DonDepVideo, MocCatVaCacTruongHopBoQua) {
     EXPECT_TRUE(t.kho->videoTheoId().value("cu").daXoa());
     const QByteArray nk = t.docTep(QStringLiteral("data/app.log.jsonl"));
     EXPECT_EQ(nk.count('\n'), 1);
-    EXPECT_TRUE(nk.contains(R"("detail":{"soByte":"2000","soFile":"2"},"event":"cleanup")"));
+    const auto dongNk = nlohmann::json::parse(nk.toStdString());
+    EXPECT_EQ(dongNk["event"], "cleanup");
+    EXPECT_EQ(dongNk["detail"]["soByte"], "2000");
+    EXPECT_EQ(dongNk["detail"]["soFile"], "2");
+    EXPECT_EQ(dongNk["detail"]["lan"].get<std::string>().size(), 36u) << "the run's id";
+    EXPECT_FALSE(QFileInfo::exists(t.kho->tepDanhSachDonDep())) << "the run's list goes once it is journalled";
     (void)cu;
     (void)moc;
     (void)ngoai;
     (void)chamCham;
     (void)chinhNo;
+}
+
+namespace {
+
+// Every file removed by cleanup, counted over all the journal's "cleanup" events, and the runs they name.
+std::pair<qint64, QStringList> demDonDep(KhoDuLieu& kho) {
+    qint64 soFile = 0;
+    QStringList lan;
+    kho.nhatKy().docSuKien({"cleanup"}, [&](const NhatKy::SuKienDoc& sk) {
+        soFile += sk.chiTiet("soFile").toLongLong();
+        lan << sk.chiTiet("lan");
+    });
+    return {soFile, lan};
+}
+
+QByteArray mucDanhSach(const QString& lan, const BanGhiVideo& v) {
+    return QByteArray::fromStdString(nlohmann::ordered_json{
+               {"lan", lan.toStdString()},
+               {"id", v.id.toStdString()},
+               {"filePath", v.filePath.toStdString()},
+               {"bytes", v.bytes}}.dump()) +
+           '\n';
+}
+
+}  // namespace
+
+// A cleanup run cut short by a crash at any point: the next run journals each file the first one removed exactly
+// once, under the first run's id, marks its record, and then goes on with the rest.
+TEST(DonDepVideo, ChetGiuaChungMoiTepGhiMotLan) {
+    const QString lan = QStringLiteral("11111111-2222-3333-4444-555555555555");
+    const struct {
+        const char* ten;
+        int daDat;       // files named in the list before the crash
+        int daXoa;       // of those, removed
+        int daDanhDau;   // of those, with their record marked
+        bool daGhiNk;    // the run's event written
+        qint64 soTruoc;  // files the next run journals under the first run's id
+    } cac[] = {
+        {"after naming the first file", 1, 0, 0, false, 0},
+        {"after removing the first file", 1, 1, 0, false, 1},
+        {"after removing the second file, the first marked", 2, 2, 1, false, 2},
+        {"with its list torn after the second file's entry", 2, 2, 2, false, 2},
+        {"after its event, before its list went", 3, 3, 3, true, 3},
+    };
+    for (const auto& c : cac) {
+        SCOPED_TRACE(c.ten);
+        DonDepTam t;
+        const QList<BanGhiVideo> v{t.them("a", 400 * 86400), t.them("b", 300 * 86400), t.them("c", 200 * 86400)};
+        for (const BanGhiVideo& x : v) t.kho->ghiBanGhiVideo(x);
+        QByteArray danhSach;
+        for (int i = 0; i < c.daDat; ++i) danhSach += mucDanhSach(lan, v[i]);
+        if (QByteArray(c.ten).contains("torn")) danhSach += mucDanhSach(lan, v[2]).left(20);
+        t.vietTep(QStringLiteral("data/.don-dep.jsonl"), danhSach);
+        for (int i = 0; i < c.daXoa; ++i) ASSERT_TRUE(QFile::remove(v[i].filePath));
+        for (int i = 0; i < c.daDanhDau; ++i) {
+            BanGhiVideo x = v[i];
+            x.deleted = true;
+            t.kho->ghiBanGhiVideo(x);
+        }
+        if (c.daGhiNk)
+            t.kho->nhatKy().ghi(QStringLiteral("cleanup"), {{"soFile", "3"}, {"soByte", "3000"}, {"lan", lan}});
+
+        // Started again, as after the crash.
+        t.moLai(true);
+        t.kho->donDepVideoCu(30);
+        const auto [soFile, cacLan] = demDonDep(*t.kho);
+        EXPECT_EQ(soFile, 3) << "every removed file journalled once";
+        EXPECT_EQ(cacLan.count(lan), c.soTruoc > 0 ? 1 : 0);
+        for (const BanGhiVideo& x : v) {
+            EXPECT_FALSE(QFileInfo::exists(x.filePath)) << x.id.toStdString();
+            EXPECT_TRUE(t.kho->videoTheoId().value(x.id).daXoa()) << x.id.toStdString();
+        }
+        EXPECT_FALSE(QFileInfo::exists(t.kho->tepDanhSachDonDep()));
+        EXPECT_TRUE(t.kho->nhatKy().kiemTra().ok);
+        // The events say how many of the first run's files were gone: the counts split as they happened.
+        qint64 soCuaLanTruoc = 0;
+        t.kho->nhatKy().docSuKien({"cleanup"}, [&](const NhatKy::SuKienDoc& sk) {
+            if (sk.chiTiet("lan") == lan) soCuaLanTruoc = sk.chiTiet("soFile").toLongLong();
+        });
+        EXPECT_EQ(soCuaLanTruoc, c.soTruoc);
+
+        // Loaded again, the marks hold, and a run finds nothing more to journal.
+        t.moLai(true);
+        EXPECT_EQ(t.kho->donDepVideoCu(30).soFile, 0);
+        EXPECT_EQ(demDonDep(*t.kho).first, 3);
+    }
+}
+
+// A run whose event cannot be written keeps its list, and the next run journals its files from it.
+TEST(DonDepVideo, NhatKyKhongGhiDuocGiuDanhSach) {
+    DonDepTam t;
+    const auto a = t.them("a", 400 * 86400);
+    const auto b = t.them("b", 300 * 86400);
+    t.kho->ghiBanGhiVideo(a);
+    t.kho->ghiBanGhiVideo(b);
+    // Something that is no file where the journal belongs: every append fails.
+    ASSERT_TRUE(QDir().mkpath(t.kho->nhatKy().duongDan()));
+    EXPECT_EQ(t.kho->donDepVideoCu(30).soFile, 2);
+    EXPECT_TRUE(t.kho->nhatKy().loiGhi());
+    EXPECT_TRUE(QFileInfo::exists(t.kho->tepDanhSachDonDep()));
+    EXPECT_FALSE(QFileInfo::exists(a.filePath));
+
+    ASSERT_TRUE(QDir(t.kho->nhatKy().duongDan()).removeRecursively());
+    t.moLai(true);
+    t.kho->ghiBanGhiVideo(t.them("c", 200 * 86400));
+    EXPECT_EQ(t.kho->donDepVideoCu(30).soFile, 1);
+    EXPECT_EQ(demDonDep(*t.kho).first, 3);
+    EXPECT_EQ(demDonDep(*t.kho).second.size(), 2) << "the cut-short run's event, then this run's";
+    EXPECT_FALSE(QFileInfo::exists(t.kho->tepDanhSachDonDep()));
+    EXPECT_TRUE(t.kho->videoTheoId().value("b").daXoa());
+    (void)b;
 }
 
 TEST(DonDepVideo, KhongXoaGiKhiGiuQuaNganHoacKhongCoGiDeXoa) {

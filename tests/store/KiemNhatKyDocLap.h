@@ -8,9 +8,9 @@
 
 // The journal rule read afresh, apart from the store's code: the file must be UTF-8 text; a byte-order mark is
 // taken off the start of the file only; it is split on line feeds with only empty pieces dropped; each line must be
-// an object as written (one starting with a byte-order mark is not) whose "prev" is the hash before it and whose
-// "hash" is the SHA-256 of the rest, serialised with sorted keys and "/" escaped, an integer too long for 64 bits
-// written with its own digits.
+// an object as written, to its last byte (one starting with a byte-order mark or holding a NUL byte is not), whose
+// "prev" is the hash before it and whose "hash" is the SHA-256 of the rest, serialised with sorted keys and "/"
+// escaped, an integer too long for 64 bits written with its own digits; of two keys of one name the last counts.
 struct KetQuaDocLap {
     bool ok = false;
     qint64 soDong = 0;
@@ -74,7 +74,8 @@ inline KetQuaDocLap kiemNhatKyDocLap(QByteArray noiDung) {
         ++so;
         json j;
         kiem_doc_lap::CaySoNguyenDai cay(j, false);
-        const bool doc = !dong.startsWith(bom) && json::sax_parse(dong.toStdString(), &cay);
+        // nlohmann's lexer ends its input at a NUL byte, so a line holding one is refused before it is parsed.
+        const bool doc = !dong.startsWith(bom) && !dong.contains('\0') && json::sax_parse(dong.toStdString(), &cay);
         const bool dung = [&] {
             if (!doc || !j.is_object() || !j.contains("hash") || !j.contains("prev")) return false;
             if (!j["hash"].is_string() || !j["prev"].is_string() || j["prev"] != truoc) return false;

@@ -58,6 +58,12 @@ QByteArray dongTay(const QByteArray& truoc, const QByteArray& chiTiet) {
     return dau + R"("hash":")" + sha256Hex(dau + cuoi) + R"(",)" + cuoi;
 }
 
+// A correctly hashed line of exactly doDai bytes, padded in a detail text.
+QByteArray dongDoDai(const QByteArray& truoc, qsizetype doDai) {
+    const qsizetype ngan = dongTay(truoc, R"({"t":""})").size();
+    return dongTay(truoc, R"({"t":")" + QByteArray(doDai - ngan, 'x') + R"("})");
+}
+
 // The "hash" of a line, read as plain text.
 QByteArray bamCua(const QByteArray& dong) {
     const qsizetype i = dong.indexOf(R"("hash":")");
@@ -66,6 +72,13 @@ QByteArray bamCua(const QByteArray& dong) {
 
 QByteArray soDaiChu() {
     return "-123456789012345678901234567890";
+}
+
+// A rec_start line of exactly doDai bytes.
+QByteArray dongSuKienDai(const QByteArray& ma, qsizetype doDai) {
+    const QByteArray dau = R"({"detail":{"code":")" + ma + R"(","x":")";
+    const QByteArray cuoi = R"("},"event":"rec_start"})";
+    return dau + QByteArray(doDai - dau.size() - cuoi.size(), 'x') + cuoi;
 }
 
 // What docSuKien handed over, one "event code" text per event ("-" for an event without a detail object).
@@ -333,6 +346,11 @@ TEST(NhatKy, DongLongQuaSauLaDongGay) {
 TEST(NhatKy, DauBomVaSoNguyenDaiDocNhuNhau) {
     using Dong = QList<QByteArray>;
     const QByteArray soDai = "123456789012345678901234567890";
+    // The journal with one of its lines edited in place.
+    const auto suaDong = [](Dong d, int i, const QByteArray& tu, const QByteArray& thanh) {
+        d[i].replace(tu, thanh);
+        return d.join('\n') + '\n';
+    };
     struct {
         const char* ten;
         std::function<QByteArray(const Dong&)> lam;
@@ -416,6 +434,60 @@ TEST(NhatKy, DauBomVaSoNguyenDaiDocNhuNhau) {
          },
          {false, 4, 4},
          {false, 4, 4}},
+        // nlohmann takes a NUL byte for the end of its input: what follows one must not slip past the check.
+        {"a NUL byte and more after the last line's object",
+         [&](const Dong& d) { return d[0] + '\n' + d[1] + '\n' + d[2] + '\0' + R"({"sua":1})" + '\n'; },
+         {false, 3, 3},
+         {false, 3, 3}},
+        {"a NUL byte closing line 2",
+         [&](const Dong& d) { return d[0] + '\n' + d[1] + '\0' + '\n' + d[2] + '\n'; },
+         {false, 2, 2},
+         {false, 2, 2}},
+        {"a NUL byte alone on a last line",
+         [&](const Dong& d) { return d.join('\n') + '\n' + '\0' + '\n'; },
+         {false, 4, 4},
+         {false, 4, 4}},
+        {"a NUL byte inside a text of line 1",
+         [&](const Dong& d) { return suaDong(d, 0, R"("don":"0")", QByteArray(R"("don":"0)") + '\0' + '"'); },
+         {false, 1, 1},
+         {false, 1, 1}},
+        // Not a whole line: cut aside at start-up, and the chain goes on from line 3.
+        {"a NUL byte after the last line, without its line feed",
+         [&](const Dong& d) { return d.join('\n') + '\0'; },
+         {false, 3, 3},
+         {true, 3, {}}},
+        // Of two keys of one name the last is hashed: a key put before it changes nothing the hash covers...
+        {"a duplicate key before the hashed one",
+         [&](const Dong& d) {
+             return suaDong(d, 2, R"("event":"rec_finish")", R"("event":"sua","event":"rec_finish")");
+         },
+         {true, 3, {}},
+         {true, 4, {}}},
+        {"a duplicate detail key before the hashed one",
+         [&](const Dong& d) { return suaDong(d, 1, R"("code":"GHN1")", R"("code":"SUA","code":"GHN1")"); },
+         {true, 3, {}},
+         {true, 4, {}}},
+        // ...and one put after it replaces what was hashed.
+        {"a duplicate key after the hashed one",
+         [&](const Dong& d) { return suaDong(d, 1, R"("code":"GHN1")", R"("code":"GHN1","code":"SUA")"); },
+         {false, 2, 2},
+         {false, 2, 2}},
+        {"a duplicate hash, the right one first",
+         [&](const Dong& d) {
+             return suaDong(d, 2, R"("prev":)", R"("hash":")" + QByteArray(64, '0') + R"(","prev":)");
+         },
+         {false, 3, 3},
+         {false, 3, 3}},
+        // The check has no length bound of its own: a line as long as the event reader reads, and one byte
+        // longer, both correctly hashed.
+        {"a last line of the event reader's length bound",
+         [&](const Dong& d) { return d.join('\n') + '\n' + dongDoDai(bamCua(d[2]), NhatKy::kDongToiDa) + '\n'; },
+         {true, 4, {}},
+         {true, 5, {}}},
+        {"a last line one byte past the event reader's length bound",
+         [&](const Dong& d) { return d.join('\n') + '\n' + dongDoDai(bamCua(d[2]), NhatKy::kDongToiDa + 1) + '\n'; },
+         {true, 4, {}},
+         {true, 5, {}}},
         {"a long integer changed by one digit",
          [&](const Dong& d) {
              QByteArray dong = dongTay(bamCua(d[2]), R"({"n":)" + soDai + "}");
@@ -492,6 +564,12 @@ TEST(NhatKy, DocDongHongLonSauVaCut) {
         {"  {}\r", true},
         {kBom + "{}", false},
         {" " + kBom + "{}", false},
+        {QByteArray("{}\0", 3), false},
+        {QByteArray("{}\0{\"a\":1}", 10), false},
+        {QByteArray("{\"a\":1}\0 ", 9), false},
+        {QByteArray("{\"a\":\"x\0y\"}", 11), false},
+        {QByteArray("\0{}", 3), false},
+        {R"({"a":1,"a":2})", true},
         {"{", false},
         {"}", false},
         {"[]", false},
@@ -630,6 +708,34 @@ TEST(NhatKy, DocSuKienBoQuaDongLa) {
         {"event not text", R"({"detail":{"code":"SO","event":"rec_start"},"event":1})", {}},
         {"not an object", R"([{"detail":{"code":"MANG"},"event":"rec_start"}])", {}},
         {"detail not an object", R"({"detail":"x","event":"rec_start"})", {"rec_start -"}},
+        {"a NUL byte after the object",
+         R"({"detail":{"code":"NUL"},"event":"rec_start"})" + QByteArray(1, '\0') + "x",
+         {}},
+        {"nested exactly as deep as the check allows",
+         R"({"event":"rec_start","detail":{"code":"SAU256","x":)" + QByteArray(DocJson::kDoSauToiDa - 2, '[') +
+             QByteArray(DocJson::kDoSauToiDa - 2, ']') + "}}",
+         {"rec_start SAU256"}},
+        {"nested one level deeper than the check allows",
+         R"({"event":"rec_start","detail":{"code":"SAU257","x":)" + QByteArray(DocJson::kDoSauToiDa - 1, '[') +
+             QByteArray(DocJson::kDoSauToiDa - 1, ']') + "}}",
+         {}},
+        {"nested deeper than the check allows",
+         R"({"event":"rec_start","detail":{"code":"SAU2","x":)" + QByteArray(300, '[') + QByteArray(300, ']') + "}}",
+         {}},
+        // Of two keys of one name the last is read, as the check hashes the line.
+        {"the event named twice, ours first", R"({"detail":{"code":"TRUNG1"},"event":"rec_start","event":"sync"})", {}},
+        {"the event named twice, ours last",
+         R"({"detail":{"code":"TRUNG2"},"event":"sync","event":"rec_start"})",
+         {"rec_start TRUNG2"}},
+        {"a detail key twice", R"({"detail":{"code":"DAU","code":"CUOI"},"event":"rec_start"})", {"rec_start CUOI"}},
+        {"the detail twice",
+         R"({"detail":{"code":"D1"},"event":"rec_start","detail":{"code":"D2"}})",
+         {"rec_start D2"}},
+        {"the time twice",
+         R"({"detail":{"code":"GIO2"},"event":"rec_start","ts":"2026-01-01T00:00:00Z","ts":5})",
+         {"rec_start GIO2"}},
+        {"exactly as long as a line may be", dongSuKienDai("BIEN", NhatKy::kDongToiDa), {"rec_start BIEN"}},
+        {"one byte longer than a line may be", dongSuKienDai("QUA", NhatKy::kDongToiDa + 1), {}},
         {"unreadable time", R"({"detail":{"code":"GIO"},"event":"rec_start","ts":5})", {"rec_start GIO"}},
     };
     for (const auto& c : bang) {
@@ -644,4 +750,8 @@ TEST(NhatKy, DocSuKienBoQuaDongLa) {
     bool coGio = true;
     nk.docSuKien({"rec_start"}, [&](const NhatKy::SuKienDoc& sk) { coGio = sk.luc().has_value(); });
     EXPECT_FALSE(coGio) << "a time that is not text is no time";
+    t.vietTep(QStringLiteral("data/app.log.jsonl"),
+              R"({"detail":{"code":"GIO2"},"event":"rec_start","ts":"2026-01-01T00:00:00Z","ts":5})");
+    nk.docSuKien({"rec_start"}, [&](const NhatKy::SuKienDoc& sk) { coGio = sk.luc().has_value(); });
+    EXPECT_FALSE(coGio) << "the time read is the last one, as the check hashes it";
 }
