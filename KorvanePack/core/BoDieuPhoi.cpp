@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QThreadPool>
 #include <QUuid>
+#include <cmath>
 #include <exception>
 
 #include "core/BoSuaBanGhi.h"
@@ -60,6 +61,23 @@ BoDieuPhoi::BoDieuPhoi(KhoDuLieu& kho, CaiDat& caiDat, PhuThuoc phuThuoc, QObjec
       tieng_(phuThuoc.tieng) {
     nen_.setThreadPriority(QThread::LowPriority);
     noiMaDocDuoc();
+    connect(camera_, &CongCameraManHinh::dangChayDoi, this, [this](bool chay) {
+        if (!chay) khiCameraNgung();
+    });
+}
+
+// A camera that stops sending mid-recording (unplugged, its driver hung, its stream ended) would leave the
+// screen saying the parcel is being filmed while nothing is: the recording is finished at once and what was
+// filmed is saved, with the cause on screen.
+void BoDieuPhoi::khiCameraNgung() {
+    luong_.kiem("BoDieuPhoi::khiCameraNgung");
+    if (trangThai_ != TrangThai::dangQuay) return;
+    phien_->lyDoNgat = camera_->loiCameraNeuCo().value_or(QStringLiteral("Webcam đã ngừng gửi hình."));
+    phat(LoaiTieng::coLoi);
+    const QString vb = *phien_->lyDoNgat + QStringLiteral(" Đã dừng quay; đang lưu phần đã quay được.");
+    datCanhBao(vb);
+    datThongBao(vb);
+    ketThucQuay({});
 }
 
 void BoDieuPhoi::noiMaDocDuoc() {
@@ -499,8 +517,12 @@ void BoDieuPhoi::ketThucQuay(KhiLuu xong) {
             return;
         }
         // The check and the fingerprint read the whole file: off the GUI thread, one after the other.
-        p->chayNen([p, kq = *kq] {
-            std::optional<QString> loi = KiemTraVideo::kiemTra(kq.url);
+        p->chayNen([p, kq = *kq]() mutable {
+            double thoiLuong = 0;
+            std::optional<QString> loi = KiemTraVideo::kiemTra(kq.url, &thoiLuong);
+            // The record tells how long the video is, which is the file's own length: a camera that stopped
+            // sending before the stop leaves a file shorter than the time between start and stop.
+            if (!loi) kq.giay = int(std::lround(thoiLuong));
             QMetaObject::invokeMethod(
                 QCoreApplication::instance(),
                 [p, kq, loi] {
@@ -610,8 +632,17 @@ std::optional<BanGhiVideo> BoDieuPhoi::luuBanGhi(const CongCamera::KetQuaGhi& kq
         emit soDaQuayHomNayChanged();
     }
     datSerials({});
-    phat(LoaiTieng::daLuu);
-    datThongBao(thongBaoDaLuu(kq.giay, bg.bytes));
+    if (phien.lyDoNgat) {
+        // The error cue has already sounded when the camera stopped; the saved part is not the whole parcel.
+        const QString vb = *phien.lyDoNgat + QLatin1Char(' ') + thongBaoDaLuu(kq.giay, bg.bytes) +
+                           QStringLiteral(" (phần quay được trước khi webcam ngừng). "
+                                          "Nếu chưa đóng gói xong, sửa webcam rồi quay lại đơn này.");
+        datCanhBao(vb);
+        datThongBao(vb);
+    } else {
+        phat(LoaiTieng::daLuu);
+        datThongBao(thongBaoDaLuu(kq.giay, bg.bytes));
+    }
     maVuaKetThuc_ = phien.ma;
     lucKetThuc_ = dongHo_.gioDeu();
     banGhiVuaLuu_ = bg;

@@ -152,9 +152,12 @@ private:
         GioDeu batDauDeu;
         QString duongDan;
         QStringList serials;
+        // Set when the camera stopped sending mid-recording: why, as the camera told it.
+        std::optional<QString> lyDoNgat;
     };
 
     void noiMaDocDuoc();
+    void khiCameraNgung();
     void datMaHienTai(const QString& v);
     void datSerials(const QStringList& v);
     void datCanhBaoOCung(std::optional<QString> v);

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QPointer>
+#include <QTimer>
 #include <climits>
 #include <cmath>
 
@@ -60,6 +61,10 @@ CameraEngine::CameraEngine(std::shared_ptr<NenTangCamera> nenTang, BoGhiVideo::T
     nhanKhungDocMa_ = [doc](const QImage& k) { doc->nhanKhung(k); };
     connect(doc, &DocMaVach::thayMa, this, &CameraEngine::daDocDuocMa);
     connect(doc, &DocMaVach::thayNhieuMa, this, &CongCameraManHinh::daDocNhieuMa);
+    auto* canhGac = new QTimer(this);
+    canhGac->setInterval(1000);
+    connect(canhGac, &QTimer::timeout, this, &CameraEngine::kiemTraKhungDen);
+    canhGac->start();
 }
 
 CameraEngine::~CameraEngine() {
@@ -161,6 +166,8 @@ void CameraEngine::moNguon(std::unique_ptr<NguonKhung> nguon) {
     // and one that cannot keep up drops frames at the source instead of building a backlog.
     auto cho = khungDangCho_;
     cho->store(0);
+    lanKhungCuoi_ = dongHo_.gioDeu().time_since_epoch().count();  // the first frame gets the same grace
+    ngungViThieuKhung_ = false;
     auto nhan = [this, theHe, cho](QImage anh, QImage xam, std::chrono::steady_clock::time_point luc) {
         if (cho->fetch_add(1) >= kKhungChoToiDa) {
             cho->fetch_sub(1);
@@ -185,6 +192,18 @@ void CameraEngine::moNguon(std::unique_ptr<NguonKhung> nguon) {
         });
     };
     nguon_->batDau(std::move(nhan), std::move(khiNgung));
+}
+
+void CameraEngine::kiemTraKhungDen() {
+    luongGui_.kiem("CameraEngine::kiemTraKhungDen");
+    if (!dangChay()) return;
+    const auto cuoi = std::chrono::steady_clock::time_point(std::chrono::steady_clock::duration(lanKhungCuoi_.load()));
+    if (dongHo_.gioDeu() - cuoi < kChoKhungToiDa) return;
+    ngungViThieuKhung_ = true;
+    datLoiCamera(QStringLiteral("Webcam không gửi hình nào trong %1 giây (driver treo hoặc dây USB lỏng). "
+                                "Kiểm tra dây cắm rồi chọn lại webcam trong Cài đặt.")
+                     .arg(kChoKhungToiDa.count()));
+    datDangChay(false);
 }
 
 void CameraEngine::cauHinhPhien(const std::optional<QString>& cameraId, const QString& doPhanGiai) {
@@ -267,6 +286,13 @@ qint64 CameraEngine::giayTuBatDau() const {
 void CameraEngine::xuLyKhung(QImage khung, const QImage& xam, std::chrono::steady_clock::time_point luc) {
     kiemHangDoi("CameraEngine::xuLyKhung");
     if (khung.isNull()) return;
+    lanKhungCuoi_ = dongHo_.gioDeu().time_since_epoch().count();
+    // Frames back after a stall: the camera is running again and the stall's text no longer holds.
+    if (ngungViThieuKhung_.exchange(false))
+        guiGui([this] {
+            datLoiCamera(QString());
+            datDangChay(true);
+        });
     // The reader and the preview see the frame before the caption covers part of it. The reader reads
     // only the luma: the decoder's own when it has one, which spares copying the colour frame to grey.
     if (nhanKhungDocMa_) nhanKhungDocMa_(xam.isNull() || xam.size() != khung.size() ? khung : xam);

@@ -87,6 +87,11 @@ public:
 
     // GUI thread.
     void baoDaBatDauGhi() override;
+    // How long an open camera may go without a frame before it counts as stopped: a driver that hangs or a
+    // loose cable ends no stream, it only stops sending.
+    static constexpr std::chrono::seconds kChoKhungToiDa{4};
+    // Marks the camera stopped when its frames have not come for kChoKhungToiDa; a timer calls it every second.
+    void kiemTraKhungDen();
     // Finishes the recording without blocking the caller; `xong` runs on the GUI thread with the
     // result, or none when there is no usable file (the reason is then in loiCamera).
     void dungGhi(KhiDungXong xong) override;
@@ -138,6 +143,10 @@ private:
 
     // The capture queue's view of published fields: what the GUI thread last set, or what was last sent.
     std::atomic<bool> dangGhiChoHangDoi_{false};
+    // When the capture queue last had a frame, on the engine's steady clock; and whether the GUI thread has
+    // declared the camera stopped for want of frames, so the next frame can declare it running again.
+    std::atomic<std::chrono::steady_clock::rep> lanKhungCuoi_{0};
+    std::atomic<bool> ngungViThieuKhung_{false};
     QString doPhanGiaiDaGui_;
     qint64 giayDaGui_ = 0;
 

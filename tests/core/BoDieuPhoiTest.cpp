@@ -190,7 +190,7 @@ TEST_F(BoDieuPhoiTest, NhanGiuTrongKhungMuoiGiayBatDauMotLanRoiDungVaLuu) {
     EXPECT_EQ(bg.filePath, camera.cacLanChuanBi[0].duongDan);
     EXPECT_EQ(bg.sha256, sha256Doc(bg.filePath));
     EXPECT_EQ(bg.bytes, QFileInfo(bg.filePath).size());
-    EXPECT_EQ(bg.durationSec, 5);
+    EXPECT_EQ(bg.durationSec, 2);  // the file's own length, though the camera reported 5 s between start and stop
     EXPECT_EQ(bg.resolution, QStringLiteral("1280x720"));
     EXPECT_EQ(bg.cameraLabel, QStringLiteral("Webcam thử"));
     EXPECT_EQ(bg.shopName, QStringLiteral("Shop"));
@@ -201,7 +201,7 @@ TEST_F(BoDieuPhoiTest, NhanGiuTrongKhungMuoiGiayBatDauMotLanRoiDungVaLuu) {
     EXPECT_EQ(hook, std::vector<QString>{bg.id});
     EXPECT_EQ(dp->soDaQuayHomNay(), 1);
     EXPECT_EQ(tieng.cacTieng, (std::vector<LoaiTieng>{LoaiTieng::nhanMa, LoaiTieng::daLuu}));
-    EXPECT_EQ(thongBao(), BoDieuPhoi::thongBaoDaLuu(5, bg.bytes));
+    EXPECT_EQ(thongBao(), BoDieuPhoi::thongBaoDaLuu(2, bg.bytes));
 
     const auto batDau = nhatKy("rec_start");
     ASSERT_EQ(batDau.size(), 1u);
@@ -331,6 +331,45 @@ TEST_F(BoDieuPhoiTest, GoTayCatKhoangTrangVaBoQuaHienDien) {
 }
 
 // ---- packing mode ----
+
+// However the camera stops sending, the running recording ends at once, with the error cue and the cause on
+// screen, and what was filmed is saved with the file's own length, not the time the stop came.
+TEST_F(BoDieuPhoiTest, WebcamNgungGuiHinhGiuaChungThiDungNgayVaLuuPhanDaQuay) {
+    themDon("1001", "VD1");
+    const QString lyDo[] = {QStringLiteral("Webcam đã ngừng gửi hình: luồng hình đã hết."),
+                            QStringLiteral("Webcam không gửi hình nào trong 4 giây (driver treo hoặc dây USB lỏng).")};
+    int lan = 0;
+    for (const QString& loi : lyDo) {
+        SCOPED_TRACE(loi.toStdString());
+        camera.datLoiCamera(QString());
+        camera.datDangChay(true);
+        go("VD1");
+        ASSERT_EQ(dp->trangThai(), BoDieuPhoi::TrangThai::dangQuay);
+        tieng.cacTieng.clear();
+        tien(14000ms);
+        camera.datLoiCamera(loi);
+        camera.datDangChay(false);
+        xuLySuKien();
+        EXPECT_EQ(camera.soLanDung, ++lan);
+        EXPECT_EQ(dp->trangThai(), BoDieuPhoi::TrangThai::nghi);
+        EXPECT_FALSE(camera.dangGhi());
+        EXPECT_EQ(tieng.cacTieng, std::vector<LoaiTieng>{LoaiTieng::coLoi});
+        EXPECT_TRUE(thongBao().startsWith(loi)) << thongBao().toStdString();
+        EXPECT_TRUE(thongBao().contains(QStringLiteral("Đã lưu 00:02"))) << thongBao().toStdString();
+        EXPECT_TRUE(canhBao().startsWith(loi));
+        const auto ds = banGhiTrenDia();
+        ASSERT_EQ(ds.size(), size_t(lan));
+        EXPECT_EQ(ds.back().durationSec, 2);
+        EXPECT_EQ(ds.back().invalid, false);
+        EXPECT_EQ(nhatKy("rec_finish").size(), size_t(lan));
+        tien(4000ms);
+    }
+    // A camera that stops while nothing is filmed stops nothing.
+    camera.datDangChay(true);
+    camera.datDangChay(false);
+    xuLySuKien();
+    EXPECT_EQ(camera.soLanDung, lan);
+}
 
 TEST_F(BoDieuPhoiTest, CungMaTruocThoiLuongToiThieuBiBoQuaKeCaKhiKhungHinhNgungDen) {
     caiDat->setGiayToiThieu(3);

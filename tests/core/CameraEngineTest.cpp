@@ -582,6 +582,34 @@ TEST_F(CameraEngineTest, AnUnpluggedCameraIsReportedAndTheRecordingKeepsItsFrame
     EXPECT_TRUE(cam->loiCamera().isNull());
 }
 
+// A driver that hangs ends no stream: a camera whose frames stop coming counts as stopped after a few seconds,
+// and running again once they come back.
+TEST_F(CameraEngineTest, ACameraWithoutFramesForSecondsCountsAsStoppedUntilTheyComeBack) {
+    mo(std::nullopt);
+    gui(2);
+    rao();
+    QSignalSpy chay(cam.get(), &CongCameraManHinh::dangChayDoi);
+    dh.tien(CameraEngine::kChoKhungToiDa - 1s);
+    cam->kiemTraKhungDen();
+    EXPECT_TRUE(cam->dangChay());
+    EXPECT_TRUE(cam->loiCamera().isNull());
+    dh.tien(1s);
+    cam->kiemTraKhungDen();
+    EXPECT_FALSE(cam->dangChay());
+    EXPECT_EQ(chay.size(), 1);
+    EXPECT_TRUE(cam->loiCamera().startsWith(QStringLiteral("Webcam không gửi hình nào trong 4 giây")))
+        << cam->loiCamera().toStdString();
+    gui(1);
+    rao();
+    EXPECT_TRUE(cam->dangChay());
+    EXPECT_TRUE(cam->loiCamera().isNull());
+    // a fresh opening gets the same grace before its first frame
+    mo(QStringLiteral("usb-b"));
+    dh.tien(CameraEngine::kChoKhungToiDa - 1s);
+    cam->kiemTraKhungDen();
+    EXPECT_TRUE(cam->dangChay());
+}
+
 TEST(CameraEngineDoThi, AGraphThatRunsOutEndsLikeAnUnpluggedCamera) {
     CameraEngine cam(std::make_shared<NenTangCameraGia>(),
                      BoGhiVideoGia::taoVoi(std::make_shared<BoGhiVideoGia::DieuKhien>()), DongHo::heThong());
@@ -590,8 +618,9 @@ TEST(CameraEngineDoThi, AGraphThatRunsOutEndsLikeAnUnpluggedCamera) {
     ASSERT_TRUE(choDen([&] { return cam.doPhanGiai() == QStringLiteral("320x240"); }));
     EXPECT_TRUE(cam.danhSachThietBi().isEmpty());  // a graph is opened by its id, never listed as a camera
     ASSERT_TRUE(choDen([&] { return !cam.dangChay(); }));
-    EXPECT_EQ(cam.loiCamera(), QStringLiteral("Webcam đã ngừng gửi hình: End of file. Kiểm tra dây cắm rồi chọn "
-                                              "lại webcam trong Cài đặt."));
+    // FFmpeg's "End of file" is told in the desk's words
+    EXPECT_EQ(cam.loiCamera(), QStringLiteral("Webcam đã ngừng gửi hình: luồng hình đã hết. Kiểm tra dây cắm rồi "
+                                              "chọn lại webcam trong Cài đặt."));
 }
 
 }  // namespace
