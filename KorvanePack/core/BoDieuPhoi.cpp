@@ -76,7 +76,7 @@ void BoDieuPhoi::khiCameraNgung() {
     phat(LoaiTieng::coLoi);
     const QString vb = *phien_->lyDoNgat + QStringLiteral(" Đã dừng quay; đang lưu phần đã quay được.");
     datCanhBao(vb);
-    datThongBao(vb);
+    datThongBaoLoi(vb);
     ketThucQuay({});
 }
 
@@ -111,6 +111,7 @@ void BoDieuPhoi::datCheDo(CheDo v) {
 void BoDieuPhoi::datDonHienTai(std::optional<DonHang> v) {
     luong_.kiem("BoDieuPhoi::datDonHienTai");
     donHienTai_ = std::move(v);
+    donHienTaiDaLuu_ = false;
     emit donHienTaiChanged();
 }
 
@@ -128,6 +129,13 @@ void BoDieuPhoi::datCanhBao(std::optional<QString> v) {
 void BoDieuPhoi::datThongBao(std::optional<QString> v) {
     luong_.kiem("BoDieuPhoi::datThongBao");
     thongBao_ = std::move(v);
+    thongBaoLaLoi_ = false;
+    emit thongBaoChanged();
+}
+
+void BoDieuPhoi::datThongBaoLoi(const QString& v) {
+    thongBao_ = v;
+    thongBaoLaLoi_ = true;
     emit thongBaoChanged();
 }
 
@@ -308,7 +316,7 @@ bool BoDieuPhoi::batDauQuay(const QString& ma, LoaiVideo loai, const QString& nh
     if (trangThai_ == TrangThai::dangDung) return false;
     if (trangThai_ != TrangThai::nghi) {
         phat(LoaiTieng::coLoi);
-        datThongBao(QStringLiteral("Không bắt đầu quay được: Đang quay rồi."));
+        datThongBaoLoi(QStringLiteral("Không bắt đầu quay được: Đang quay rồi."));
         return false;
     }
 
@@ -333,7 +341,7 @@ bool BoDieuPhoi::batDauQuay(const QString& ma, LoaiVideo loai, const QString& nh
     }
     if (loi) {
         phat(LoaiTieng::coLoi);
-        datThongBao(QStringLiteral("Không bắt đầu quay được: ") + *loi);
+        datThongBaoLoi(QStringLiteral("Không bắt đầu quay được: ") + *loi);
         return false;
     }
 
@@ -370,7 +378,7 @@ bool BoDieuPhoi::kiemTraTruocKhiQuay() {
     if (const auto loi = kho_.thuGhi()) {
         phat(LoaiTieng::coLoi);
         datCanhBaoOCung(QStringLiteral("Thư mục dữ liệu không ghi được."));
-        datThongBao(QStringLiteral("Không ghi được vào thư mục dữ liệu (") + *loi +
+        datThongBaoLoi(QStringLiteral("Không ghi được vào thư mục dữ liệu (") + *loi +
                     QStringLiteral("). Vào Cài đặt chọn lại thư mục lưu trước khi quay."));
         return false;
     }
@@ -378,7 +386,7 @@ bool BoDieuPhoi::kiemTraTruocKhiQuay() {
     const qint64 n = *mbConTrong_;
     datCanhBaoOCung(canhBaoHetODia(n));
     phat(LoaiTieng::coLoi);
-    datThongBao(
+    datThongBaoLoi(
         QStringLiteral(
             "Ổ đĩa chỉ còn %1 MB. Dọn bớt video cũ, đổi thư mục lưu, hoặc giảm số ngày giữ video trong Cài đặt.")
             .arg(n));
@@ -461,7 +469,7 @@ void BoDieuPhoi::kiemTraGioiHan(KhiXong xong) {
             phat(LoaiTieng::coLoi);
             const QString vb =
                 QStringLiteral("Ổ đĩa chỉ còn %1 MB — tự dừng quay để file không hỏng dở.").arg(*mbTruoc);
-            datThongBao(vb);
+            datThongBaoLoi(vb);
             datCanhBao(vb);
             ketThucQuay(xongKhiLuu);
             return;
@@ -494,7 +502,7 @@ void BoDieuPhoi::ketThucQuay(KhiLuu xong) {
         if (const auto loi = camera_->loiCameraNeuCo()) {
             phat(LoaiTieng::coLoi);
             datCanhBao(*loi);
-            datThongBao(*loi);
+            datThongBaoLoi(*loi);
         }
         if (xong) xong(std::nullopt);
         return;
@@ -511,7 +519,7 @@ void BoDieuPhoi::ketThucQuay(KhiLuu xong) {
             if (const auto loi = p->camera_->loiCameraNeuCo()) {
                 p->phat(LoaiTieng::coLoi);
                 p->datCanhBao(*loi);
-                p->datThongBao(*loi);
+                p->datThongBaoLoi(*loi);
             }
             p->ketThucDung(std::nullopt);
             return;
@@ -556,7 +564,7 @@ void BoDieuPhoi::xongDung(const CongCamera::KetQuaGhi& kq, std::optional<QString
         const QString vb = QStringLiteral("Video vừa quay KHÔNG mở được (") + *loiKiemTra +
                            QStringLiteral("). Đơn này chưa có bằng chứng — quay lại ngay.");
         datCanhBao(vb);
-        datThongBao(vb);
+        datThongBaoLoi(vb);
         kho_.nhatKy().ghi(QStringLiteral("rec_hong"), {{QStringLiteral("code"), phien_->ma},
                                                        {QStringLiteral("vi"), *loiKiemTra},
                                                        {QStringLiteral("file"), kq.url}});
@@ -583,7 +591,7 @@ std::optional<BanGhiVideo> BoDieuPhoi::luuBanGhi(const CongCamera::KetQuaGhi& kq
     if (!vanTay || vanTay->bytes < 1) {
         phat(LoaiTieng::coLoi);
         datCanhBao(kVideoRong);
-        datThongBao(kVideoRong);
+        datThongBaoLoi(kVideoRong);
         return std::nullopt;
     }
     const PhienQuay& phien = *phien_;
@@ -623,7 +631,7 @@ std::optional<BanGhiVideo> BoDieuPhoi::luuBanGhi(const CongCamera::KetQuaGhi& kq
                            QStringLiteral(". File video đang nằm ở ") + kq.url +
                            QStringLiteral(" — chép ra nơi khác ngay rồi kiểm tra ổ đĩa.");
         datCanhBao(vb);
-        datThongBao(vb);
+        datThongBaoLoi(vb);
         return std::nullopt;
     }
     congBoDaLuu(kho_, bg, {});
@@ -638,7 +646,7 @@ std::optional<BanGhiVideo> BoDieuPhoi::luuBanGhi(const CongCamera::KetQuaGhi& kq
                            QStringLiteral(" (phần quay được trước khi webcam ngừng). "
                                           "Nếu chưa đóng gói xong, sửa webcam rồi quay lại đơn này.");
         datCanhBao(vb);
-        datThongBao(vb);
+        datThongBaoLoi(vb);
     } else {
         phat(LoaiTieng::daLuu);
         datThongBao(thongBaoDaLuu(kq.giay, bg.bytes));
@@ -646,6 +654,10 @@ std::optional<BanGhiVideo> BoDieuPhoi::luuBanGhi(const CongCamera::KetQuaGhi& kq
     maVuaKetThuc_ = phien.ma;
     lucKetThuc_ = dongHo_.gioDeu();
     banGhiVuaLuu_ = bg;
+    if (maHienTai_ == phien.ma && !donHienTaiDaLuu_) {
+        donHienTaiDaLuu_ = true;
+        emit donHienTaiChanged();
+    }
     emit daLuuVideo(bg);
     return bg;
 }
@@ -670,7 +682,7 @@ void BoDieuPhoi::hienThongBaoCua(const BoSuaBanGhi& sua) {
     connect(&sua, &BoSuaBanGhi::thongBaoMoi, this, [this](const QString& vb) { datThongBao(vb); });
     connect(&sua, &BoSuaBanGhi::loiMoi, this, [this](const QString& vb) {
         datCanhBao(vb);
-        datThongBao(vb);
+        datThongBaoLoi(vb);
     });
 }
 

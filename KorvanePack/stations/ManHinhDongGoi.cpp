@@ -204,7 +204,8 @@ ManHinhDongGoi::ManHinhDongGoi(BoDieuPhoi* dieuPhoi, CongCameraManHinh* camera, 
     if (dieuPhoi_) {
         for (auto tinHieu :
              {&BoDieuPhoi::donHienTaiChanged, &BoDieuPhoi::maHienTaiChanged, &BoDieuPhoi::canhBaoChanged,
-              &BoDieuPhoi::thongBaoChanged, &BoDieuPhoi::serialsChanged, &BoDieuPhoi::soDaQuayHomNayChanged})
+              &BoDieuPhoi::thongBaoChanged, &BoDieuPhoi::serialsChanged, &BoDieuPhoi::soDaQuayHomNayChanged,
+              &BoDieuPhoi::trangThaiChanged})
             connect(dieuPhoi_, tinHieu, this, [this] { lamMoi(); });
     }
     if (camera_) {
@@ -304,12 +305,15 @@ void ManHinhDongGoi::lamMoi() {
     const std::optional<QString> thongBao = dieuPhoi_ ? dieuPhoi_->thongBao() : std::nullopt;
     chuThongBao_->setVisible(thongBao.has_value());
     chuThongBao_->setText(thongBao.value_or(QString()));
+    chuThongBao_->datMau(dieuPhoi_ && dieuPhoi_->thongBaoLaLoi() ? BangMau::mauDo : BangMau::mauXanhLa);
     hangTrangThai_->xepLai();
 
     BangDon::DuLieu d;
     d.dangGhi = dangGhi;
     if (dieuPhoi_) {
         d.donHienTai = dieuPhoi_->donHienTai();
+        d.daLuu = dieuPhoi_->donHienTaiDaLuu();
+        d.dangLuu = dieuPhoi_->trangThai() == BoDieuPhoi::TrangThai::dangDung;
         d.maHienTai = dieuPhoi_->maHienTai();
         d.serials = dieuPhoi_->serials();
         d.canhBao = dieuPhoi_->canhBao();
@@ -351,6 +355,10 @@ QStringList ManHinhDongGoi::cacDongChuThich() const {
     QStringList kq{dongMa_->text(), dongShop_->text()};
     if (!dongSerial_->isHidden()) kq << dongSerial_->text();
     return kq;
+}
+
+QColor ManHinhDongGoi::mauThongBao() const {
+    return chuThongBao_->mauChu();
 }
 
 std::optional<QString> ManHinhDongGoi::chuThongBao() const {

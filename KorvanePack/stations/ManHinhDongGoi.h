@@ -54,6 +54,7 @@ public:
     QString chuLoiWebcam() const;
     QString chuCamera() const;
     std::optional<QString> chuThongBao() const;
+    QColor mauThongBao() const;
 
     // What a tick does: the clock read afresh, and the coordinator's limit check.
     void moiGiay();

@@ -202,6 +202,8 @@ TEST_F(BoDieuPhoiTest, NhanGiuTrongKhungMuoiGiayBatDauMotLanRoiDungVaLuu) {
     EXPECT_EQ(dp->soDaQuayHomNay(), 1);
     EXPECT_EQ(tieng.cacTieng, (std::vector<LoaiTieng>{LoaiTieng::nhanMa, LoaiTieng::daLuu}));
     EXPECT_EQ(thongBao(), BoDieuPhoi::thongBaoDaLuu(2, bg.bytes));
+    EXPECT_FALSE(dp->thongBaoLaLoi());
+    EXPECT_TRUE(dp->donHienTaiDaLuu());
 
     const auto batDau = nhatKy("rec_start");
     ASSERT_EQ(batDau.size(), 1u);
@@ -634,6 +636,8 @@ TEST_F(BoDieuPhoiTest, TuChoiBatDauKhiCameraChuaMoVanGiuMaVaDon) {
     EXPECT_EQ(dp->maHienTai(), "VD-5");
     ASSERT_TRUE(dp->donHienTai().has_value());
     EXPECT_EQ(dp->donHienTai()->id, "5001");
+    EXPECT_FALSE(dp->donHienTaiDaLuu());
+    EXPECT_TRUE(dp->thongBaoLaLoi());
     EXPECT_TRUE(nhatKy("rec_start").empty());
     camera.datDangChay(true);
     go("VD-5");
