@@ -378,8 +378,11 @@ bool BoDieuPhoi::kiemTraTruocKhiQuay() {
     if (const auto loi = kho_.thuGhi()) {
         phat(LoaiTieng::coLoi);
         datCanhBaoOCung(QStringLiteral("Thư mục dữ liệu không ghi được."));
+        // A full or failing disk is not fixed by choosing another folder on it: it is said as what it is.
+        const auto oDia = CameraEngine::moTaLoiODia(*loi);
         datThongBaoLoi(QStringLiteral("Không ghi được vào thư mục dữ liệu (") + *loi +
-                    QStringLiteral("). Vào Cài đặt chọn lại thư mục lưu trước khi quay."));
+                       (oDia ? QStringLiteral("). ") + *oDia
+                             : QStringLiteral("). Vào Cài đặt chọn lại thư mục lưu trước khi quay.")));
         return false;
     }
     if (!mbConTrong_ || *mbConTrong_ >= kMbToiThieuDeQuay) return true;

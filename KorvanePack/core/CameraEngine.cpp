@@ -43,6 +43,26 @@ QString CameraEngine::moTa(LoiCamera loi) {
     return {};
 }
 
+std::optional<QString> CameraEngine::moTaLoiODia(const QString& loi) {
+    static const struct {
+        const char* he;
+        const char* vi;
+    } bang[] = {
+        {"No space left on device", "ổ đĩa đã đầy"},
+        {"Disk quota exceeded", "ổ đĩa đã hết hạn mức"},
+        {"Input/output error", "ổ đĩa báo lỗi đọc ghi (ổ hỏng hoặc đã bị rút ra)"},
+        {"File too large", "file vượt giới hạn của ổ đĩa"},
+        {"Read-only file system", "ổ đĩa chỉ cho đọc"},
+        {"ổ đầy hoặc ổ đã bị rút", "ổ đĩa đầy hoặc đã bị rút ra"},
+    };
+    for (const auto& d : bang)
+        if (loi.contains(QString::fromUtf8(d.he), Qt::CaseInsensitive))
+            return QStringLiteral("Lỗi ổ đĩa: ") + QString::fromUtf8(d.vi) +
+                   QStringLiteral(". Giải phóng chỗ trống (xoá bớt video cũ hoặc chép ra ổ khác) hoặc kiểm tra ổ, "
+                                  "rồi quay lại.");
+    return std::nullopt;
+}
+
 CameraEngine::CameraEngine(QObject* parent)
     : CameraEngine(std::make_shared<NenTangCameraV4l2>(), &BoGhiVideoFFmpeg::tao, DongHo::heThong(), parent) {
     taoSan_ = &BoGhiVideoFFmpeg::taoChuaCoFile;
@@ -344,6 +364,9 @@ void CameraEngine::datNhan(const QString& tenShop, const QString& tienToNhan) {
 void CameraEngine::chuanBiGhi(std::chrono::system_clock::time_point batDau, const QString& file, int bitrateKbps,
                               const QString& ma, LoaiVideo loai) {
     hangDoi_->chayDongBo([&] { chuanBiGhiTrenHangDoi(batDau, file, bitrateKbps, ma, loai); });
+    // A failure of the last recording's file, on a camera that runs, belongs to that recording (its stop has
+    // reported it): left up, it would cover the live picture until the program restarts.
+    if (dangChay() && !hangDoi_->dangTrenHangDoi()) datLoiCamera(QString());
 }
 
 void CameraEngine::chuanBiGhiTrenHangDoi(std::chrono::system_clock::time_point batDau, const QString& file,
@@ -497,8 +520,10 @@ void CameraEngine::taoWriter(int rong, int cao) {
 void CameraEngine::baoLoiGhiFile(const QString& loi) {
     if (loiGhiFile_) return;
     loiGhiFile_ = loi;
-    const QString chu =
+    QString chu =
         QStringLiteral("Đang quay thì ghi file hỏng: ") + loi + QStringLiteral(". Dừng lại và quay lại đơn này.");
+    // The writer's failures are almost always the disk's: said so, with what to do, not as a webcam fault.
+    if (const auto oDia = moTaLoiODia(loi)) chu += QLatin1Char(' ') + *oDia;
     guiGui([this, chu] { datLoiCamera(chu); });
 }
 

@@ -41,6 +41,9 @@ class CameraEngine : public CongCamera {
 public:
     enum class LoiCamera { khongThemDuocInput, khongThemDuocOutput, dangGhiRoi, chuaMoCamera, khongDungDuocWriter };
     static QString moTa(LoiCamera loi);
+    // A disk fault named in the system's (English) words, told as the desk should read it, with what to do; none
+    // when the text names no disk fault.
+    static std::optional<QString> moTaLoiODia(const QString& loi);
 
     // Webcams through V4L2 and libavdevice, files through libx264, on the system clock.
     explicit CameraEngine(QObject* parent = nullptr);

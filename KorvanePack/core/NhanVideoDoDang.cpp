@@ -209,7 +209,7 @@ NhanVideoDoDang::KetQua NhanVideoDoDang::chay(KhoDuLieu& kho, const QString& ten
 std::optional<QString> NhanVideoDoDang::thongBao(const KetQua& kq) {
     QStringList cau;
     if (kq.soGiu > 0)
-        cau << QStringLiteral("Đã giữ lại %1 video quay dở lúc máy tắt đột ngột — tra theo mã như video thường.")
+        cau << QStringLiteral("Đã giữ lại %1 video quay dở lúc phần mềm bị dừng ngang — tra theo mã như video thường.")
                    .arg(kq.soGiu);
     if (kq.soHong > 0)
         cau << QStringLiteral("%1 video quay dở không mở được, file vẫn để nguyên trong thư mục videos.")

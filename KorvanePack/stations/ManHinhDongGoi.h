@@ -52,6 +52,7 @@ public:
     QString chuHuyHieu() const;
     QStringList cacDongChuThich() const;
     QString chuLoiWebcam() const;
+    QString tieuDeLoiWebcam() const;
     QString chuCamera() const;
     std::optional<QString> chuThongBao() const;
     QColor mauThongBao() const;
@@ -82,6 +83,7 @@ private:
     KhungCamera* xemTruoc_;
     KhungNham* nham_;
     KhungBo* loi_;
+    NhanMau* tieuDeLoi_ = nullptr;
     NhanMau* chuLoi_;
     KhungBo* huyHieu_;
     NhanMau* chuHuyHieu_;

@@ -322,7 +322,8 @@ TEST_F(CameraEngineTest, The31stRefusalIsReportedOnceAndFailsTheRecording) {
     camera_test::chayHangCho(30);
     const QString loi = QStringLiteral(
         "Đang quay thì ghi file hỏng: bộ ghi từ chối khung hình liên tục (ổ đầy hoặc ổ đã bị rút?). Dừng lại và "
-        "quay lại đơn này.");
+        "quay lại đơn này. Lỗi ổ đĩa: ổ đĩa đầy hoặc đã bị rút ra. Giải phóng chỗ trống (xoá bớt video cũ hoặc chép "
+        "ra ổ khác) hoặc kiểm tra ổ, rồi quay lại.");
     EXPECT_EQ(cam->loiCamera(), loi);
     EXPECT_FALSE(dung());
     EXPECT_EQ(cam->loiCamera(), QStringLiteral("File video KHÔNG hoàn tất: bộ ghi từ chối khung hình liên tục (ổ đầy "
@@ -367,7 +368,9 @@ TEST_F(CameraEngineTest, StopOutcomesAndTheirTexts) {
          QStringLiteral("Không ghi được file: lý do không rõ"),
          QStringLiteral("Không ghi được video: Không ghi được file: lý do không rõ. Đơn này CHƯA có bằng chứng.")},
         {"failed mid-way", [](auto&) {}, -1,
-         QStringLiteral("Đang quay thì ghi file hỏng: No space left on device. Dừng lại và quay lại đơn này."),
+         QStringLiteral("Đang quay thì ghi file hỏng: No space left on device. Dừng lại và quay lại đơn này. Lỗi ổ "
+                        "đĩa: ổ đĩa đã đầy. Giải phóng chỗ trống (xoá bớt video cũ hoặc chép ra ổ khác) hoặc kiểm tra "
+                        "ổ, rồi quay lại."),
          QStringLiteral("Không ghi được video: No space left on device. Đơn này CHƯA có bằng chứng.")},
         {"finish failed", [](auto& d) { d.hongKhiKetThuc = QStringLiteral("Input/output error"); }, 3, QString(),
          QStringLiteral("File video KHÔNG hoàn tất: Input/output error. File dở dang nằm ở ") + tep +

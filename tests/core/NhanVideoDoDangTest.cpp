@@ -132,7 +132,7 @@ TEST_F(NhanThu, AnInterruptedPackingVideoBecomesItsRecordOnce) {
             .toUtf8()))
         << nhatKy().toStdString();
     EXPECT_EQ(NhanVideoDoDang::thongBao(kq),
-              "Đã giữ lại 1 video quay dở lúc máy tắt đột ngột — tra theo mã như video thường.");
+              "Đã giữ lại 1 video quay dở lúc phần mềm bị dừng ngang — tra theo mã như video thường.");
 
     // The record is on disk, not only in memory, and a second start takes nothing in again.
     khoiDongLai();

@@ -116,11 +116,19 @@ TEST(ManHinhDongGoi, CameraMoVaLoiWebcam) {
     c.xuLySuKien();
     ASSERT_TRUE(c.man->hienLoiWebcam());
     EXPECT_EQ(c.man->chuLoiWebcam(), c.camera.loiCamera());
+    EXPECT_EQ(c.man->tieuDeLoiWebcam(), "Không mở được webcam");
     // The whole text fits in the box, however many lines it wraps to.
     const QLabel* chu = c.man->findChildren<QLabel*>().last();
     for (QLabel* l : c.man->findChildren<QLabel*>())
         if (l->text() == c.man->chuLoiWebcam()) chu = l;
     EXPECT_GE(chu->height(), chu->heightForWidth(chu->width()));
+
+    // A file that cannot be written while the webcam runs is not called a webcam fault.
+    c.camera.datLoiCamera(QStringLiteral("Đang quay thì ghi file hỏng: No space left on device."));
+    c.camera.datDangChay(true);
+    c.xuLySuKien();
+    ASSERT_TRUE(c.man->hienLoiWebcam());
+    EXPECT_EQ(c.man->tieuDeLoiWebcam(), "Không ghi được video");
 }
 
 TEST(ManHinhDongGoi, MaGoTayBatDauVaDungMotBanGhiThat) {
