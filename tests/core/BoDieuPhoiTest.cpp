@@ -21,6 +21,7 @@
 #include "core/CameraEngine.h"
 #include "gia/core/CameraGia.h"
 #include "core/CumDieuPhoi.h"
+#include "core/NhanVideoDoDang.h"
 #include "gia/core/DauRaAmThanhGia.h"
 #include "gia/core/HenGioTay.h"
 #include "gia/core/KhoKhoaBoNho.h"
@@ -905,6 +906,38 @@ TEST_F(BoDieuPhoiTest, DongTepLoiSauFsyncVanCongBoBanGhi) {
     const auto kq = lai.nhatKy().kiemTra();
     EXPECT_TRUE(kq.ok) << "broken at " << kq.dongGay.value_or(0);
     EXPECT_EQ(kq.soDong, 4);
+}
+
+// The power lost while the journal syncs a recording's "rec_start", the writer's file already on disk: the line
+// never reached the disk, yet the playable file is taken in at the next start, by its name, and only once.
+TEST_F(BoDieuPhoiTest, MatDongBatDauQuayThiVideoVanDuocNhanLaiMotLan) {
+    kho->nhatKy().ghi(QStringLiteral("app_start"));
+    const QString tepNhatKy = kho->nhatKy().duongDan();
+    const qint64 truoc = QFileInfo(tepNhatKy).size();
+    go("VD-MATDONG");
+    ASSERT_EQ(dp->trangThai(), BoDieuPhoi::TrangThai::dangQuay);
+    ASSERT_EQ(nhatKy("rec_start").size(), 1u);
+    // What the writer had on disk when the power went, and the journal as the disk kept it.
+    const QString tep = camera.cacLanChuanBi.at(0).duongDan;
+    ASSERT_TRUE(QFile::copy(videoMau(), tep));
+    const QString goc = kho->thuMucGoc();
+    dp.reset();
+    kho.reset();
+    ASSERT_TRUE(QFile::resize(tepNhatKy, truoc));
+    for (int lan = 0; lan < 2; ++lan) {
+        KhoDuLieu lai(goc, &dongHo, doDungLuong);
+        ASSERT_FALSE(lai.moKho().has_value());
+        lai.napTatCa(8);
+        lai.nhatKy().napVanTayCuoi();
+        lai.nhatKy().ghi(QStringLiteral("app_start"));
+        const auto kq = NhanVideoDoDang::chay(lai, QStringLiteral("Shop"));
+        EXPECT_EQ(kq.soKhongDong, lan == 0 ? 1 : 0) << lan;
+        EXPECT_EQ(kq.soGiu + kq.soHong + kq.soLoi, 0) << lan;
+        ASSERT_EQ(lai.videoTheoId().size(), 1) << lan;
+        EXPECT_EQ(lai.videoTheoId().begin()->filePath, tep);
+        EXPECT_EQ(lai.videoTheoId().begin()->code, QStringLiteral("VD-MATDONG"));
+        EXPECT_TRUE(lai.nhatKy().kiemTra().ok) << lan;
+    }
 }
 
 // The folder of a new month file not synced: the record is reported as not saved, and it is not
