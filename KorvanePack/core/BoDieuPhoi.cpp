@@ -520,7 +520,7 @@ void BoDieuPhoi::ketThucQuay(KhiLuu xong) {
         p->lanCuoiThayMa_ = p->dongHo_.gioDeu();
         if (!kq) {
             if (const auto loi = p->camera_->loiCameraNeuCo()) {
-                p->phat(LoaiTieng::coLoi);
+                if (!p->phien_->lyDoNgat) p->phat(LoaiTieng::coLoi);  // else it sounded as the camera stopped
                 p->datCanhBao(*loi);
                 p->datThongBaoLoi(*loi);
             }

@@ -367,6 +367,24 @@ TEST_F(BoDieuPhoiTest, WebcamNgungGuiHinhGiuaChungThiDungNgayVaLuuPhanDaQuay) {
         EXPECT_EQ(nhatKy("rec_finish").size(), size_t(lan));
         tien(4000ms);
     }
+    // A camera that stops before a single frame reached the file: nothing saved, one error cue, the file's fault.
+    camera.datLoiCamera(QString());
+    camera.datDangChay(true);
+    camera.tuHoanTatVoiTep(QString(), 0);
+    go("VD1");
+    ASSERT_EQ(dp->trangThai(), BoDieuPhoi::TrangThai::dangQuay);
+    tieng.cacTieng.clear();
+    camera.datLoiCamera(lyDo[0]);
+    camera.datDangChay(false);
+    xuLySuKien();
+    ASSERT_TRUE(camera.coDungDangCho());
+    camera.hoanTatKhongFile(QStringLiteral("Không nhận được khung hình nào từ webcam — video rỗng."));
+    xuLySuKien();
+    EXPECT_EQ(dp->trangThai(), BoDieuPhoi::TrangThai::nghi);
+    EXPECT_EQ(tieng.cacTieng, std::vector<LoaiTieng>{LoaiTieng::coLoi});
+    EXPECT_EQ(banGhiTrenDia().size(), size_t(lan));
+    EXPECT_TRUE(dp->thongBaoLaLoi());
+    ++lan;
     // A camera that stops while nothing is filmed stops nothing.
     camera.datDangChay(true);
     camera.datDangChay(false);
