@@ -6,6 +6,9 @@
 // - label shown -> first recorded frame, as the packer sees it: from the first frame that shows a label to the
 //   first frame of its recording, through the reader and the coordinator, for the first recording after the
 //   camera opens and for later ones, split by stage;
+// - the next parcel's label typed while a recording runs, on a data folder whose every sync takes 0, 0.2, 0.5 and
+//   1.0 s: label -> the next recording's first frame, and the GUI thread's longest stall until the old recording
+//   is saved, each beside the run without delay;
 // - the processor time of an idle packing screen (preview and reader) split by stage, beside the source's own
 //   cost (the same graph demuxed and decoded with nothing done to the frames).
 #include <sys/resource.h>
@@ -446,6 +449,88 @@ void batDauGhi(const QTemporaryDir& thuMuc) {
         "0.067 s on average); a frame interval 0.033 s\n");
 }
 
+// The next parcel's label while a recording runs, the way a packer works through a pile: the code stops the
+// running recording and starts its own. Measured from the code handed to the coordinator to the first frame the
+// next recording's writer takes, and the GUI thread's longest stall from the code until the old recording's
+// record is saved; on a 640x360 graph so the figures are the disk's, not the encoder's.
+void tiepTheo() {
+    std::printf("next parcel's label while recording, 640x360 15 fps, every sync of the data folder delayed:\n");
+    constexpr int kSoDon = 3;
+    double goc[2] = {0, 0};
+    for (const double giay : {0.0, 0.2, 0.5, 1.0}) {
+        cum_thu::Cum c;
+        std::atomic<int64_t> khungDau{0};
+        auto cam = taoCameraTheoDoi([&](BoGhiVideo::KetQuaThem kq) {
+            int64_t khong = 0;
+            if (kq == BoGhiVideo::KetQuaThem::daNhan) khungDau.compare_exchange_strong(khong, DuongNhan::bayGio());
+        });
+        CameraEngine* e = cam.get();
+        c.taoDieuPhoi(std::move(cam));
+        e->datNhanKhungDocMa(nullptr);
+        e->moCamera(QStringLiteral("lavfi:testsrc=size=640x360:rate=15"), QStringLiteral("640x360"));
+        if (!choDen([&] { return e->dangChay() && !e->doPhanGiai().isEmpty(); }, 60000)) {
+            std::printf("  the graph does not open: %s\n", qPrintable(e->loiCamera()));
+            return;
+        }
+        if (giay > 0)
+            LoiNhapXuatGia::chamKhiDongBo(QFileInfo(c.thuMuc.path()).canonicalFilePath().toStdString(),
+                                          milliseconds(int64_t(giay * 1000)));
+        BoDieuPhoi& dp = *c.dieuPhoi;
+        c.caiDat->setGhiSerial(false);  // every label is the next parcel's, never a serial number
+        dp.nhapMaTay(QStringLiteral("TIEP-0"));
+        choDen([&] { return dp.trangThai() == BoDieuPhoi::TrangThai::dangQuay; }, 30000);
+        double tongDau = 0, lonDau = 0;
+        qint64 dungLon = 0;
+        int n = 0;
+        for (int i = 1; i <= kSoDon; ++i) {
+            choDen([] { return false; }, 1500);  // past the minimum length
+            const auto luuTruoc = dp.banGhiVuaLuu() ? dp.banGhiVuaLuu()->id : QString();
+            QElapsedTimer dong;
+            dong.start();
+            qint64 truoc = 0, lonNhat = 0;
+            QTimer nhip;
+            nhip.setInterval(1);
+            QObject::connect(&nhip, &QTimer::timeout, [&] {
+                lonNhat = std::max(lonNhat, dong.elapsed() - truoc);
+                truoc = dong.elapsed();
+            });
+            nhip.start();
+            const int64_t t0 = DuongNhan::bayGio();
+            dp.nhapMaTay(QStringLiteral("TIEP-%1").arg(i));
+            // What the old writer still takes after the stop began is not the next recording's.
+            e->hangDoi().guiDongBo([] {});
+            khungDau = 0;
+            lonNhat = std::max(lonNhat, dong.elapsed() - truoc);
+            truoc = dong.elapsed();
+            const bool coKhung = choDen([&] { return khungDau.load() != 0; }, 30000);
+            choDen([&] { return dp.banGhiVuaLuu() && dp.banGhiVuaLuu()->id != luuTruoc; }, 30000);
+            choDen([&] { return dp.trangThai() == BoDieuPhoi::TrangThai::dangQuay; }, 30000);
+            nhip.stop();
+            if (!coKhung) continue;
+            const double dau = DuongNhan::giay(t0, khungDau.load());
+            tongDau += dau;
+            lonDau = std::max(lonDau, dau);
+            dungLon = std::max(dungLon, lonNhat);
+            ++n;
+        }
+        LoiNhapXuatGia::tatHet();
+        bool xong = false;
+        dp.ketThucQuay([&](std::optional<BanGhiVideo>) { xong = true; });
+        choDen([&] { return xong; }, 30000);
+        if (n == 0) {
+            std::printf("  syncs of %.1f s: no next recording started\n", giay);
+            continue;
+        }
+        if (giay == 0) {
+            goc[0] = tongDau / n;
+            goc[1] = double(dungLon);
+        }
+        std::printf("  syncs of %.1f s, %d labels: label to the next recording's first frame mean %.3f s, worst %.3f s "
+                    "(without delay %.3f s); GUI thread's longest stall %lld ms (without delay %.0f ms, target < 50)\n",
+                    giay, n, tongDau / n, lonDau, goc[0], (long long)dungLon, goc[1]);
+    }
+}
+
 // The graph demuxed and decoded at its own pace, nothing done with the frames: what producing them costs.
 double chiPhiNguon(double giay) {
     avdevice_register_all();
@@ -539,6 +624,7 @@ int main(int argc, char** argv) {
     if (phan == QLatin1String("all") || phan == QLatin1String("khoang")) khoangKhung(thuMuc);
     if (phan == QLatin1String("all") || phan == QLatin1String("dongbo")) dongBoCham(thuMuc);
     if (phan == QLatin1String("all") || phan == QLatin1String("batdau")) batDauGhi(thuMuc);
+    if (phan == QLatin1String("all") || phan == QLatin1String("tiep")) tiepTheo();
     if (phan == QLatin1String("all") || phan == QLatin1String("cpu")) chiPhiRanh();
     return 0;
 }

@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QThreadPool>
 #include <QUuid>
+#include <cmath>
 #include <exception>
 
 #include "core/BoSuaBanGhi.h"
@@ -61,6 +62,23 @@ BoDieuPhoi::BoDieuPhoi(KhoDuLieu& kho, CaiDat& caiDat, PhuThuoc phuThuoc, QObjec
       tieng_(phuThuoc.tieng) {
     nen_.setThreadPriority(QThread::LowPriority);
     noiMaDocDuoc();
+    connect(camera_, &CongCameraManHinh::dangChayDoi, this, [this](bool chay) {
+        if (!chay) khiCameraNgung();
+    });
+}
+
+// A camera that stops sending mid-recording (unplugged, its driver hung, its stream ended) would leave the
+// screen saying the parcel is being filmed while nothing is: the recording is finished at once and what was
+// filmed is saved, with the cause on screen.
+void BoDieuPhoi::khiCameraNgung() {
+    luong_.kiem("BoDieuPhoi::khiCameraNgung");
+    if (trangThai_ != TrangThai::dangQuay) return;
+    phien_->lyDoNgat = camera_->loiCameraNeuCo().value_or(QStringLiteral("Webcam đã ngừng gửi hình."));
+    phat(LoaiTieng::coLoi);
+    const QString vb = *phien_->lyDoNgat + QStringLiteral(" Đã dừng quay; đang lưu phần đã quay được.");
+    datCanhBao(vb);
+    datThongBaoLoi(vb);
+    ketThucQuay({});
 }
 
 void BoDieuPhoi::noiMaDocDuoc() {
@@ -94,6 +112,7 @@ void BoDieuPhoi::datCheDo(CheDo v) {
 void BoDieuPhoi::datDonHienTai(std::optional<DonHang> v) {
     luong_.kiem("BoDieuPhoi::datDonHienTai");
     donHienTai_ = std::move(v);
+    donHienTaiDaLuu_ = false;
     emit donHienTaiChanged();
 }
 
@@ -111,6 +130,13 @@ void BoDieuPhoi::datCanhBao(std::optional<QString> v) {
 void BoDieuPhoi::datThongBao(std::optional<QString> v) {
     luong_.kiem("BoDieuPhoi::datThongBao");
     thongBao_ = std::move(v);
+    thongBaoLaLoi_ = false;
+    emit thongBaoChanged();
+}
+
+void BoDieuPhoi::datThongBaoLoi(const QString& v) {
+    thongBao_ = v;
+    thongBaoLaLoi_ = true;
     emit thongBaoChanged();
 }
 
@@ -291,7 +317,7 @@ bool BoDieuPhoi::batDauQuay(const QString& ma, LoaiVideo loai, const QString& nh
     if (trangThai_ == TrangThai::dangDung) return false;
     if (trangThai_ != TrangThai::nghi) {
         phat(LoaiTieng::coLoi);
-        datThongBao(QStringLiteral("Không bắt đầu quay được: Đang quay rồi."));
+        datThongBaoLoi(QStringLiteral("Không bắt đầu quay được: Đang quay rồi."));
         return false;
     }
 
@@ -316,7 +342,7 @@ bool BoDieuPhoi::batDauQuay(const QString& ma, LoaiVideo loai, const QString& nh
     }
     if (loi) {
         phat(LoaiTieng::coLoi);
-        datThongBao(QStringLiteral("Không bắt đầu quay được: ") + *loi);
+        datThongBaoLoi(QStringLiteral("Không bắt đầu quay được: ") + *loi);
         return false;
     }
 
@@ -353,15 +379,18 @@ bool BoDieuPhoi::kiemTraTruocKhiQuay() {
     if (const auto loi = kho_.thuGhi()) {
         phat(LoaiTieng::coLoi);
         datCanhBaoOCung(QStringLiteral("Thư mục dữ liệu không ghi được."));
-        datThongBao(QStringLiteral("Không ghi được vào thư mục dữ liệu (") + *loi +
-                    QStringLiteral("). Vào Cài đặt chọn lại thư mục lưu trước khi quay."));
+        // A full or failing disk is not fixed by choosing another folder on it: it is said as what it is.
+        const auto oDia = CameraEngine::moTaLoiODia(*loi);
+        datThongBaoLoi(QStringLiteral("Không ghi được vào thư mục dữ liệu (") + *loi +
+                       (oDia ? QStringLiteral("). ") + *oDia
+                             : QStringLiteral("). Vào Cài đặt chọn lại thư mục lưu trước khi quay.")));
         return false;
     }
     if (!mbConTrong_ || *mbConTrong_ >= kMbToiThieuDeQuay) return true;
     const qint64 n = *mbConTrong_;
     datCanhBaoOCung(canhBaoHetODia(n));
     phat(LoaiTieng::coLoi);
-    datThongBao(
+    datThongBaoLoi(
         QStringLiteral(
             "Ổ đĩa chỉ còn %1 MB. Dọn bớt video cũ, đổi thư mục lưu, hoặc giảm số ngày giữ video trong Cài đặt.")
             .arg(n));
@@ -444,7 +473,7 @@ void BoDieuPhoi::kiemTraGioiHan(KhiXong xong) {
             phat(LoaiTieng::coLoi);
             const QString vb =
                 QStringLiteral("Ổ đĩa chỉ còn %1 MB — tự dừng quay để file không hỏng dở.").arg(*mbTruoc);
-            datThongBao(vb);
+            datThongBaoLoi(vb);
             datCanhBao(vb);
             ketThucQuay(xongKhiLuu);
             return;
@@ -477,7 +506,7 @@ void BoDieuPhoi::ketThucQuay(KhiLuu xong) {
         if (const auto loi = camera_->loiCameraNeuCo()) {
             phat(LoaiTieng::coLoi);
             datCanhBao(*loi);
-            datThongBao(*loi);
+            datThongBaoLoi(*loi);
         }
         if (xong) xong(std::nullopt);
         return;
@@ -492,16 +521,20 @@ void BoDieuPhoi::ketThucQuay(KhiLuu xong) {
         p->lanCuoiThayMa_ = p->dongHo_.gioDeu();
         if (!kq) {
             if (const auto loi = p->camera_->loiCameraNeuCo()) {
-                p->phat(LoaiTieng::coLoi);
+                if (!p->phien_->lyDoNgat) p->phat(LoaiTieng::coLoi);  // else it sounded as the camera stopped
                 p->datCanhBao(*loi);
-                p->datThongBao(*loi);
+                p->datThongBaoLoi(*loi);
             }
             p->ketThucDung(std::nullopt);
             return;
         }
         // The check and the fingerprint read the whole file: off the GUI thread, one after the other.
-        p->chayNen([p, kq = *kq] {
-            std::optional<QString> loi = KiemTraVideo::kiemTra(kq.url);
+        p->chayNen([p, kq = *kq]() mutable {
+            double thoiLuong = 0;
+            std::optional<QString> loi = KiemTraVideo::kiemTra(kq.url, &thoiLuong);
+            // The record tells how long the video is, which is the file's own length: a camera that stopped
+            // sending before the stop leaves a file shorter than the time between start and stop.
+            if (!loi) kq.giay = int(std::lround(thoiLuong));
             QMetaObject::invokeMethod(
                 QCoreApplication::instance(),
                 [p, kq, loi] {
@@ -535,7 +568,7 @@ void BoDieuPhoi::xongDung(const CongCamera::KetQuaGhi& kq, std::optional<QString
         const QString vb = QStringLiteral("Video vừa quay KHÔNG mở được (") + *loiKiemTra +
                            QStringLiteral("). Đơn này chưa có bằng chứng — quay lại ngay.");
         datCanhBao(vb);
-        datThongBao(vb);
+        datThongBaoLoi(vb);
         kho_.nhatKy().ghi(QStringLiteral("rec_hong"), {{QStringLiteral("code"), phien_->ma},
                                                        {QStringLiteral("vi"), *loiKiemTra},
                                                        {QStringLiteral("file"), kq.url}});
@@ -562,7 +595,7 @@ std::optional<BanGhiVideo> BoDieuPhoi::luuBanGhi(const CongCamera::KetQuaGhi& kq
     if (!vanTay || vanTay->bytes < 1) {
         phat(LoaiTieng::coLoi);
         datCanhBao(kVideoRong);
-        datThongBao(kVideoRong);
+        datThongBaoLoi(kVideoRong);
         return std::nullopt;
     }
     const PhienQuay& phien = *phien_;
@@ -602,7 +635,7 @@ std::optional<BanGhiVideo> BoDieuPhoi::luuBanGhi(const CongCamera::KetQuaGhi& kq
                            QStringLiteral(". File video đang nằm ở ") + kq.url +
                            QStringLiteral(" — chép ra nơi khác ngay rồi kiểm tra ổ đĩa.");
         datCanhBao(vb);
-        datThongBao(vb);
+        datThongBaoLoi(vb);
         return std::nullopt;
     }
     congBoDaLuu(kho_, bg, {});
@@ -611,11 +644,24 @@ std::optional<BanGhiVideo> BoDieuPhoi::luuBanGhi(const CongCamera::KetQuaGhi& kq
         emit soDaQuayHomNayChanged();
     }
     datSerials({});
-    phat(LoaiTieng::daLuu);
-    datThongBao(thongBaoDaLuu(kq.giay, bg.bytes));
+    if (phien.lyDoNgat) {
+        // The error cue has already sounded when the camera stopped; the saved part is not the whole parcel.
+        const QString vb = *phien.lyDoNgat + QLatin1Char(' ') + thongBaoDaLuu(kq.giay, bg.bytes) +
+                           QStringLiteral(" (phần quay được trước khi webcam ngừng). "
+                                          "Nếu chưa đóng gói xong, sửa webcam rồi quay lại đơn này.");
+        datCanhBao(vb);
+        datThongBaoLoi(vb);
+    } else {
+        phat(LoaiTieng::daLuu);
+        datThongBao(thongBaoDaLuu(kq.giay, bg.bytes));
+    }
     maVuaKetThuc_ = phien.ma;
     lucKetThuc_ = dongHo_.gioDeu();
     banGhiVuaLuu_ = bg;
+    if (maHienTai_ == phien.ma && !donHienTaiDaLuu_) {
+        donHienTaiDaLuu_ = true;
+        emit donHienTaiChanged();
+    }
     emit daLuuVideo(bg);
     return bg;
 }
@@ -640,7 +686,7 @@ void BoDieuPhoi::hienThongBaoCua(const BoSuaBanGhi& sua) {
     connect(&sua, &BoSuaBanGhi::thongBaoMoi, this, [this](const QString& vb) { datThongBao(vb); });
     connect(&sua, &BoSuaBanGhi::loiMoi, this, [this](const QString& vb) {
         datCanhBao(vb);
-        datThongBao(vb);
+        datThongBaoLoi(vb);
     });
 }
 

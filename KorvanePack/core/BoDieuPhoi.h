@@ -81,7 +81,13 @@ public:
     const std::optional<QString>& canhBao() const { return canhBao_; }
     void datCanhBao(std::optional<QString> v);
     const std::optional<QString>& thongBao() const { return thongBao_; }
+    // Sets an ordinary notice; one that comes with the error cue is set inside, marked as a failure.
     void datThongBao(std::optional<QString> v);
+    // Whether the notice tells of a failure (it came with the error cue), to be shown in the failure colour.
+    bool thongBaoLaLoi() const { return thongBaoLaLoi_; }
+    // Whether the current order's recording was saved as a record; a refused or failed one was not, and the
+    // screens must not show such an order as done. Changes with donHienTaiChanged.
+    bool donHienTaiDaLuu() const { return donHienTaiDaLuu_; }
     const QStringList& serials() const { return serials_; }
     int soDaQuayHomNay() const { return soDaQuayHomNay_; }
     const std::optional<QString>& maVuaQuet() const { return maVuaQuet_; }
@@ -152,12 +158,16 @@ private:
         GioDeu batDauDeu;
         QString duongDan;
         QStringList serials;
+        // Set when the camera stopped sending mid-recording: why, as the camera told it.
+        std::optional<QString> lyDoNgat;
     };
 
     void noiMaDocDuoc();
+    void khiCameraNgung();
     void datMaHienTai(const QString& v);
     void datSerials(const QStringList& v);
     void datCanhBaoOCung(std::optional<QString> v);
+    void datThongBaoLoi(const QString& v);
     void datTrangThai(TrangThai v);
     void phat(LoaiTieng loai);
     void capNhatCanhBaoOCung(std::optional<qint64> mb);
@@ -186,6 +196,8 @@ private:
     QString maHienTai_;
     std::optional<QString> canhBao_;
     std::optional<QString> thongBao_;
+    bool thongBaoLaLoi_ = false;
+    bool donHienTaiDaLuu_ = false;
     QStringList serials_;
     int soDaQuayHomNay_ = 0;
     std::optional<QString> maVuaQuet_;

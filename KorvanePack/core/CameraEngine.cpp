@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QPointer>
+#include <QTimer>
 #include <climits>
 #include <cmath>
 
@@ -42,6 +43,26 @@ QString CameraEngine::moTa(LoiCamera loi) {
     return {};
 }
 
+std::optional<QString> CameraEngine::moTaLoiODia(const QString& loi) {
+    static const struct {
+        const char* he;
+        const char* vi;
+    } bang[] = {
+        {"No space left on device", "ổ đĩa đã đầy"},
+        {"Disk quota exceeded", "ổ đĩa đã hết hạn mức"},
+        {"Input/output error", "ổ đĩa báo lỗi đọc ghi (ổ hỏng hoặc đã bị rút ra)"},
+        {"File too large", "file vượt giới hạn của ổ đĩa"},
+        {"Read-only file system", "ổ đĩa chỉ cho đọc"},
+        {"ổ đầy hoặc ổ đã bị rút", "ổ đĩa đầy hoặc đã bị rút ra"},
+    };
+    for (const auto& d : bang)
+        if (loi.contains(QString::fromUtf8(d.he), Qt::CaseInsensitive))
+            return QStringLiteral("Lỗi ổ đĩa: ") + QString::fromUtf8(d.vi) +
+                   QStringLiteral(". Giải phóng chỗ trống (xoá bớt video cũ hoặc chép ra ổ khác) hoặc kiểm tra ổ, "
+                                  "rồi quay lại.");
+    return std::nullopt;
+}
+
 CameraEngine::CameraEngine(QObject* parent)
     : CameraEngine(std::make_shared<NenTangCameraV4l2>(), &BoGhiVideoFFmpeg::tao, DongHo::heThong(), parent) {
     taoSan_ = &BoGhiVideoFFmpeg::taoChuaCoFile;
@@ -60,6 +81,10 @@ CameraEngine::CameraEngine(std::shared_ptr<NenTangCamera> nenTang, BoGhiVideo::T
     nhanKhungDocMa_ = [doc](const QImage& k) { doc->nhanKhung(k); };
     connect(doc, &DocMaVach::thayMa, this, &CameraEngine::daDocDuocMa);
     connect(doc, &DocMaVach::thayNhieuMa, this, &CongCameraManHinh::daDocNhieuMa);
+    auto* canhGac = new QTimer(this);
+    canhGac->setInterval(1000);
+    connect(canhGac, &QTimer::timeout, this, &CameraEngine::kiemTraKhungDen);
+    canhGac->start();
 }
 
 CameraEngine::~CameraEngine() {
@@ -161,6 +186,8 @@ void CameraEngine::moNguon(std::unique_ptr<NguonKhung> nguon) {
     // and one that cannot keep up drops frames at the source instead of building a backlog.
     auto cho = khungDangCho_;
     cho->store(0);
+    lanKhungCuoi_ = dongHo_.gioDeu().time_since_epoch().count();  // the first frame gets the same grace
+    ngungViThieuKhung_ = false;
     auto nhan = [this, theHe, cho](QImage anh, QImage xam, std::chrono::steady_clock::time_point luc) {
         if (cho->fetch_add(1) >= kKhungChoToiDa) {
             cho->fetch_sub(1);
@@ -185,6 +212,18 @@ void CameraEngine::moNguon(std::unique_ptr<NguonKhung> nguon) {
         });
     };
     nguon_->batDau(std::move(nhan), std::move(khiNgung));
+}
+
+void CameraEngine::kiemTraKhungDen() {
+    luongGui_.kiem("CameraEngine::kiemTraKhungDen");
+    if (!dangChay()) return;
+    const auto cuoi = std::chrono::steady_clock::time_point(std::chrono::steady_clock::duration(lanKhungCuoi_.load()));
+    if (dongHo_.gioDeu() - cuoi < kChoKhungToiDa) return;
+    ngungViThieuKhung_ = true;
+    datLoiCamera(QStringLiteral("Webcam không gửi hình nào trong %1 giây (driver treo hoặc dây USB lỏng). "
+                                "Kiểm tra dây cắm rồi chọn lại webcam trong Cài đặt.")
+                     .arg(kChoKhungToiDa.count()));
+    datDangChay(false);
 }
 
 void CameraEngine::cauHinhPhien(const std::optional<QString>& cameraId, const QString& doPhanGiai) {
@@ -267,6 +306,13 @@ qint64 CameraEngine::giayTuBatDau() const {
 void CameraEngine::xuLyKhung(QImage khung, const QImage& xam, std::chrono::steady_clock::time_point luc) {
     kiemHangDoi("CameraEngine::xuLyKhung");
     if (khung.isNull()) return;
+    lanKhungCuoi_ = dongHo_.gioDeu().time_since_epoch().count();
+    // Frames back after a stall: the camera is running again and the stall's text no longer holds.
+    if (ngungViThieuKhung_.exchange(false))
+        guiGui([this] {
+            datLoiCamera(QString());
+            datDangChay(true);
+        });
     // The reader and the preview see the frame before the caption covers part of it. The reader reads
     // only the luma: the decoder's own when it has one, which spares copying the colour frame to grey.
     if (nhanKhungDocMa_) nhanKhungDocMa_(xam.isNull() || xam.size() != khung.size() ? khung : xam);
@@ -318,6 +364,9 @@ void CameraEngine::datNhan(const QString& tenShop, const QString& tienToNhan) {
 void CameraEngine::chuanBiGhi(std::chrono::system_clock::time_point batDau, const QString& file, int bitrateKbps,
                               const QString& ma, LoaiVideo loai) {
     hangDoi_->chayDongBo([&] { chuanBiGhiTrenHangDoi(batDau, file, bitrateKbps, ma, loai); });
+    // A failure of the last recording's file, on a camera that runs, belongs to that recording (its stop has
+    // reported it): left up, it would cover the live picture until the program restarts.
+    if (dangChay() && !hangDoi_->dangTrenHangDoi()) datLoiCamera(QString());
 }
 
 void CameraEngine::chuanBiGhiTrenHangDoi(std::chrono::system_clock::time_point batDau, const QString& file,
@@ -471,8 +520,10 @@ void CameraEngine::taoWriter(int rong, int cao) {
 void CameraEngine::baoLoiGhiFile(const QString& loi) {
     if (loiGhiFile_) return;
     loiGhiFile_ = loi;
-    const QString chu =
+    QString chu =
         QStringLiteral("Đang quay thì ghi file hỏng: ") + loi + QStringLiteral(". Dừng lại và quay lại đơn này.");
+    // The writer's failures are almost always the disk's: said so, with what to do, not as a webcam fault.
+    if (const auto oDia = moTaLoiODia(loi)) chu += QLatin1Char(' ') + *oDia;
     guiGui([this, chu] { datLoiCamera(chu); });
 }
 

@@ -41,6 +41,9 @@ class CameraEngine : public CongCamera {
 public:
     enum class LoiCamera { khongThemDuocInput, khongThemDuocOutput, dangGhiRoi, chuaMoCamera, khongDungDuocWriter };
     static QString moTa(LoiCamera loi);
+    // A disk fault named in the system's (English) words, told as the desk should read it, with what to do; none
+    // when the text names no disk fault.
+    static std::optional<QString> moTaLoiODia(const QString& loi);
 
     // Webcams through V4L2 and libavdevice, files through libx264, on the system clock.
     explicit CameraEngine(QObject* parent = nullptr);
@@ -87,6 +90,11 @@ public:
 
     // GUI thread.
     void baoDaBatDauGhi() override;
+    // How long an open camera may go without a frame before it counts as stopped: a driver that hangs or a
+    // loose cable ends no stream, it only stops sending.
+    static constexpr std::chrono::seconds kChoKhungToiDa{4};
+    // Marks the camera stopped when its frames have not come for kChoKhungToiDa; a timer calls it every second.
+    void kiemTraKhungDen();
     // Finishes the recording without blocking the caller; `xong` runs on the GUI thread with the
     // result, or none when there is no usable file (the reason is then in loiCamera).
     void dungGhi(KhiDungXong xong) override;
@@ -138,6 +146,10 @@ private:
 
     // The capture queue's view of published fields: what the GUI thread last set, or what was last sent.
     std::atomic<bool> dangGhiChoHangDoi_{false};
+    // When the capture queue last had a frame, on the engine's steady clock; and whether the GUI thread has
+    // declared the camera stopped for want of frames, so the next frame can declare it running again.
+    std::atomic<std::chrono::steady_clock::rep> lanKhungCuoi_{0};
+    std::atomic<bool> ngungViThieuKhung_{false};
     QString doPhanGiaiDaGui_;
     qint64 giayDaGui_ = 0;
 

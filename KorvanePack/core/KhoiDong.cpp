@@ -102,7 +102,7 @@ void KhoiDong::chayCacBuoc() {
     // disk check's message, when the folder cannot be written, is the more urgent and replaces this one.
     in(QStringLiteral("nhận video quay dở"));
     const NhanVideoDoDang::KetQua doDang = NhanVideoDoDang::chay(*kho, caiDat_.tenShop(), saoLuuXong);
-    if (doDang.soGiu > 0) trangThai_.datSoVideo(trangThai_.soVideo() + doDang.soGiu);
+    if (const int so = doDang.soGiu + doDang.soKhongDong; so > 0) trangThai_.datSoVideo(trangThai_.soVideo() + so);
     if (const auto tb = NhanVideoDoDang::thongBao(doDang); tb && dieuPhoi) dieuPhoi->datThongBao(*tb);
 
     // 6. Disk check: starts the first free-space measurement; its answer is not needed here.

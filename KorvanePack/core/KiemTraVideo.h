@@ -8,5 +8,6 @@
 class KiemTraVideo {
 public:
     // None when the file is a playable video, else the reason in Vietnamese.
-    static std::optional<QString> kiemTra(const QString& duongDan);
+    // When given, thoiLuong receives the playable file's length in seconds.
+    static std::optional<QString> kiemTra(const QString& duongDan, double* thoiLuong = nullptr);
 };

@@ -17,6 +17,15 @@ int ngatKhiDung(void* p) {
     return static_cast<std::atomic<bool>*>(p)->load() ? 1 : 0;
 }
 
+// Why the stream ended, in the words the desk reads; FFmpeg's own English text only as a detail in brackets.
+QString lyDoNgung(int ma) {
+    if (ma == AVERROR_EOF) return QStringLiteral("luồng hình đã hết");
+    if (ma == AVERROR(ENODEV) || ma == AVERROR(EIO) || ma == AVERROR(ENXIO))
+        return QStringLiteral("webcam bị rút ra hoặc driver báo lỗi (") + vanBanLoiFFmpeg(ma) + QLatin1Char(')');
+    if (ma == AVERROR(ENOMEM)) return QStringLiteral("máy hết bộ nhớ");
+    return QStringLiteral("lỗi đọc webcam (") + vanBanLoiFFmpeg(ma) + QLatin1Char(')');
+}
+
 // The full-range JPEG formats are deprecated aliases that swscale complains about on every frame;
 // mapping them to the plain ones with the range flag set converts the same pixels quietly.
 AVPixelFormat boJ(AVPixelFormat f, bool& dayDu) {
@@ -218,7 +227,7 @@ void NguonKhungFFmpeg::vongDoc() {
     AVPacket* pkt = giuGoi.get();
     AVFrame* fr = giuKhung.get();
     if (!pkt || !fr) {
-        if (!dung_ && khiNgung_) khiNgung_(vanBanLoiFFmpeg(AVERROR(ENOMEM)));
+        if (!dung_ && khiNgung_) khiNgung_(lyDoNgung(AVERROR(ENOMEM)));
         return;
     }
     const AVRational tb = fmt_->streams[luongVideo_]->time_base;
@@ -281,5 +290,5 @@ void NguonKhungFFmpeg::vongDoc() {
             if (!anh.isNull() && nhan_) nhan_(std::move(anh), std::move(xam), luc);
         }
     }
-    if (!dung_ && khiNgung_) khiNgung_(vanBanLoiFFmpeg(loiCuoi));
+    if (!dung_ && khiNgung_) khiNgung_(lyDoNgung(loiCuoi));
 }

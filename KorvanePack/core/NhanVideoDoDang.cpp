@@ -1,6 +1,7 @@
 #include "core/NhanVideoDoDang.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFileInfo>
 #include <QSet>
 #include <QUuid>
@@ -24,7 +25,54 @@ struct NhatKyDoc {
     QList<NhanVideoDoDang::DoDang> doDang;
     // File names a "rec_hong" line has already judged.
     QSet<QString> tepDaHong;
+    // Every "rec_start" with a usable time, by the safe code its file is named with: a file that one of them
+    // could have named is explained by the journal, paired or not.
+    QHash<QString, QList<QDateTime>> batDauTheoTen;
 };
+
+QString tenAnToan(const QString& ma) {
+    return tenTepAnToan(ma, QStringLiteral("KHONG-MA"));
+}
+
+// Whether a file named at `gioTen` may belong to a recording journalled at `gioDong`: both are whole seconds
+// and the name is taken just before the line; one second of slack covers a clock set back between the two.
+bool cungLanQuay(const QDateTime& gioTen, const QDateTime& gioDong) {
+    const qint64 lech = gioTen.msecsTo(gioDong);
+    return lech >= -1000 && lech <= NhanVideoDoDang::kLechToiDaMs;
+}
+
+// The parts of a name this program gives a recording's file: [HOAN__]code__yyyy-MM-dd_HH-mm-ss[-n].mp4.
+struct TenTep {
+    bool laHoan = false;
+    QString ma;
+    QDateTime gio;  // local
+    int so = 1;
+};
+
+std::optional<TenTep> docTenTep(const QString& ten) {
+    if (!ten.endsWith(QStringLiteral(".mp4"))) return std::nullopt;
+    QStringView con = QStringView(ten).chopped(4);
+    TenTep kq;
+    if (con.startsWith(u"HOAN__")) {
+        kq.laHoan = true;
+        con = con.mid(6);
+    }
+    const qsizetype tach = con.lastIndexOf(u"__");
+    if (tach <= 0) return std::nullopt;
+    kq.ma = con.left(tach).toString();
+    QStringView duoi = con.mid(tach + 2);
+    constexpr qsizetype kDaiGio = 19;  // yyyy-MM-dd_HH-mm-ss
+    if (duoi.size() < kDaiGio) return std::nullopt;
+    kq.gio = QDateTime::fromString(duoi.left(kDaiGio).toString(), QStringLiteral("yyyy-MM-dd_HH-mm-ss"));
+    if (!kq.gio.isValid()) return std::nullopt;
+    if (duoi.size() > kDaiGio) {
+        bool ok = false;
+        if (duoi[kDaiGio] != u'-') return std::nullopt;
+        kq.so = duoi.mid(kDaiGio + 1).toInt(&ok);
+        if (!ok || kq.so < 2) return std::nullopt;
+    }
+    return kq;
+}
 
 NhatKyDoc docNhatKy(const NhatKy& nhatKy) {
     NhatKyDoc kq;
@@ -45,6 +93,7 @@ NhatKyDoc docNhatKy(const NhatKy& nhatKy) {
             const auto luc = sk.luc();
             const QString kind = sk.chiTiet("kind");
             dongLai();
+            if (luc) kq.batDauTheoTen[tenAnToan(ma)].append(luc->toUTC());
             if (!luc || !loaiVideoTuGiaTri(kind)) return;
             dangMo = NhanVideoDoDang::DoDang{ma, sk.chiTiet("orderId"), kind, luc->toUTC()};
             return;
@@ -74,7 +123,7 @@ NhatKyDoc docNhatKy(const NhatKy& nhatKy) {
 std::optional<QString> timTep(const KhoDuLieu& kho, const NhanVideoDoDang::DoDang& dd, const QSet<QString>& boQua) {
     const bool laHoan = dd.kind == QStringLiteral("return");
     const QString tienTo =
-        (laHoan ? QStringLiteral("HOAN__") : QString()) + tenTepAnToan(dd.ma, QStringLiteral("KHONG-MA")) + "__";
+        (laHoan ? QStringLiteral("HOAN__") : QString()) + tenAnToan(dd.ma) + "__";
     const QDateTime cuoi = dd.batDau.toLocalTime();
     QStringList thuMuc{kho.thuMucVideo() + u'/' + dinhDangThuMucNgay().dinhDang(cuoi)};
     const QString thuMucTruoc =
@@ -89,26 +138,10 @@ std::optional<QString> timTep(const KhoDuLieu& kho, const NhanVideoDoDang::DoDan
         for (const QFileInfo& fi : ds) {
             if (!fi.fileName().startsWith(tienTo) || !fi.fileName().endsWith(QStringLiteral(".mp4"))) continue;
             if (fi.isSymLink() || !fi.isFile() || boQua.contains(fi.fileName())) continue;
-            const QString ten = fi.fileName();  // the view below must not outlive it
-            QStringView duoi = QStringView(ten).mid(tienTo.size());
-            duoi.chop(4);                      // ".mp4"
-            constexpr qsizetype kDaiGio = 19;  // yyyy-MM-dd_HH-mm-ss
-            if (duoi.size() < kDaiGio) continue;
-            const QDateTime gio =
-                QDateTime::fromString(duoi.left(kDaiGio).toString(), QStringLiteral("yyyy-MM-dd_HH-mm-ss"));
-            int so = 1;
-            if (duoi.size() > kDaiGio) {
-                bool ok = false;
-                if (duoi[kDaiGio] != u'-') continue;
-                so = duoi.mid(kDaiGio + 1).toInt(&ok);
-                if (!ok || so < 2) continue;
-            }
-            if (!gio.isValid()) continue;
-            // Both times are whole seconds and the name is taken just before the journal line; one second
-            // of slack covers a clock set back between the two.
-            const qint64 lech = gio.msecsTo(dd.batDau);
-            if (lech < -1000 || lech > NhanVideoDoDang::kLechToiDaMs) continue;
-            const std::pair<qint64, int> diem{gio.toMSecsSinceEpoch(), so};
+            const auto ten = docTenTep(fi.fileName());
+            if (!ten || ten->laHoan != laHoan || ten->ma != tenAnToan(dd.ma)) continue;
+            if (!cungLanQuay(ten->gio, dd.batDau)) continue;
+            const std::pair<qint64, int> diem{ten->gio.toMSecsSinceEpoch(), ten->so};
             if (diem > diemTot) {
                 diemTot = diem;
                 tot = fi.filePath();
@@ -128,7 +161,6 @@ NhanVideoDoDang::KetQua NhanVideoDoDang::chay(KhoDuLieu& kho, const QString& ten
                                               const std::function<void(const BanGhiVideo&)>& khiLuuXong) {
     KetQua kq;
     const NhatKyDoc nk = docNhatKy(kho.nhatKy());
-    if (nk.doDang.isEmpty()) return kq;
     QSet<QString> daCo = nk.tepDaHong;
     for (const BanGhiVideo& v : kho.videoTheoId()) {
         daCo.insert(v.fileName);
@@ -141,23 +173,20 @@ NhanVideoDoDang::KetQua NhanVideoDoDang::chay(KhoDuLieu& kho, const QString& ten
         tep[i] = timTep(kho, nk.doDang[i], daCo);
         if (tep[i]) daCo.insert(QFileInfo(*tep[i]).fileName());
     }
-    for (qsizetype i = 0; i < nk.doDang.size(); ++i) {
-        const DoDang& dd = nk.doDang[i];
-        const auto& duongDan = tep[i];
-        if (!duongDan) continue;
-
-        if (const auto loi = KiemTraVideo::kiemTra(*duongDan)) {
+    // Judges one file and writes what a clean stop would have: its record, or "rec_hong" when it does not play.
+    const auto nhan = [&](const DoDang& dd, const QString& duongDan, int& soGiu) {
+        if (const auto loi = KiemTraVideo::kiemTra(duongDan)) {
             kho.nhatKy().ghi(
                 QStringLiteral("rec_hong"),
-                {{QStringLiteral("code"), dd.ma}, {QStringLiteral("vi"), *loi}, {QStringLiteral("file"), *duongDan}});
+                {{QStringLiteral("code"), dd.ma}, {QStringLiteral("vi"), *loi}, {QStringLiteral("file"), duongDan}});
             ++kq.soHong;
-            continue;
+            return;
         }
-        const DocVideo video(*duongDan);
-        const std::optional<VanTayTep> vanTay = sha256CuaTep(*duongDan);
+        const DocVideo video(duongDan);
+        const std::optional<VanTayTep> vanTay = sha256CuaTep(duongDan);
         if (!video.moDuoc() || !vanTay || vanTay->bytes < 1) {
             ++kq.soLoi;
-            continue;
+            return;
         }
 
         BanGhiVideo bg;
@@ -178,8 +207,8 @@ NhanVideoDoDang::KetQua NhanVideoDoDang::chay(KhoDuLieu& kho, const QString& ten
             }
         }
         bg.serials = QStringList();
-        bg.filePath = *duongDan;
-        bg.fileName = QFileInfo(*duongDan).fileName();
+        bg.filePath = duongDan;
+        bg.fileName = QFileInfo(duongDan).fileName();
         bg.bytes = vanTay->bytes;
         bg.sha256 = vanTay->sha256;
         const double giay = video.thoiLuong();
@@ -196,12 +225,37 @@ NhanVideoDoDang::KetQua NhanVideoDoDang::chay(KhoDuLieu& kho, const QString& ten
         try {
             kho.ghiBanGhiVideo(bg);
         } catch (const std::exception& e) {
-            qWarning("Không ghi được bản ghi cho video quay dở %s: %s", qPrintable(*duongDan), qPrintable(moTaLoi(e)));
+            qWarning("Không ghi được bản ghi cho video quay dở %s: %s", qPrintable(duongDan), qPrintable(moTaLoi(e)));
             ++kq.soLoi;
-            continue;
+            return;
         }
         BoDieuPhoi::congBoDaLuu(kho, bg, khiLuuXong);
-        ++kq.soGiu;
+        ++soGiu;
+    };
+    for (qsizetype i = 0; i < nk.doDang.size(); ++i)
+        if (tep[i]) nhan(nk.doDang[i], *tep[i], kq.soGiu);
+
+    // A file whose "rec_start" never reached the disk (its sync failed, or the power went during it): named by
+    // this program, in its day's folder, and explained by no record and no journal line. Its code and its time
+    // are taken from its name.
+    QDirIterator it(kho.thuMucVideo(), {QStringLiteral("*.mp4")}, QDir::Files | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    const QDir goc(kho.thuMucVideo());
+    while (it.hasNext()) {
+        const QFileInfo fi(it.next());
+        if (fi.isSymLink() || !fi.isFile() || daCo.contains(fi.fileName())) continue;
+        const auto ten = docTenTep(fi.fileName());
+        if (!ten) continue;
+        if (goc.relativeFilePath(fi.path()) != dinhDangThuMucNgay().dinhDang(ten->gio)) continue;
+        const QDateTime batDau = ten->gio.toUTC();
+        bool coDong = false;
+        for (const QDateTime& luc : nk.batDauTheoTen.value(ten->ma))
+            if (cungLanQuay(batDau, luc)) coDong = true;
+        if (coDong) continue;
+        const std::optional<DonHang> don = kho.donTheoMa(ten->ma);
+        const DoDang dd{ten->ma, don ? don->id : QString(),
+                        ten->laHoan ? QStringLiteral("return") : QStringLiteral("pack"), batDau};
+        nhan(dd, fi.filePath(), kq.soKhongDong);
     }
     return kq;
 }
@@ -209,8 +263,12 @@ NhanVideoDoDang::KetQua NhanVideoDoDang::chay(KhoDuLieu& kho, const QString& ten
 std::optional<QString> NhanVideoDoDang::thongBao(const KetQua& kq) {
     QStringList cau;
     if (kq.soGiu > 0)
-        cau << QStringLiteral("Đã giữ lại %1 video quay dở lúc máy tắt đột ngột — tra theo mã như video thường.")
+        cau << QStringLiteral("Đã giữ lại %1 video quay dở lúc phần mềm bị dừng ngang — tra theo mã như video thường.")
                    .arg(kq.soGiu);
+    if (kq.soKhongDong > 0)
+        cau << QStringLiteral("Đã giữ lại %1 video tìm thấy trong thư mục videos mà nhật ký không có dòng bắt đầu "
+                              "quay — mã và giờ lấy theo tên file, tra theo mã như video thường.")
+                   .arg(kq.soKhongDong);
     if (kq.soHong > 0)
         cau << QStringLiteral("%1 video quay dở không mở được, file vẫn để nguyên trong thư mục videos.")
                    .arg(kq.soHong);

@@ -22,6 +22,10 @@ class NhatKy;
 // folder that carries its kind's prefix and its safe code and was named at most a minute before the
 // journal line, the later recordings choosing first; a file that a record or a "rec_hong" line already
 // names is never taken.
+//
+// A file in its day's folder that this program named and that no record and no "rec_start" of its code and
+// minute explains (its start line never reached the disk) is taken in the same way, with the code and the
+// time of its name.
 class NhanVideoDoDang {
 public:
     struct DoDang {
@@ -32,6 +36,7 @@ public:
     };
     struct KetQua {
         int soGiu = 0;   // records written
+        int soKhongDong = 0;  // of files no journal line explained, records written
         int soHong = 0;  // files that failed the video check
         int soLoi = 0;   // files left for the next start: unreadable, or the record could not be appended
     };

@@ -291,6 +291,8 @@ void KhungChinh::noiDichVu() {
         cameraDaNoi_ = cam;
         dangGhiTruoc_ = dangGhi();
         connect(cam, &CongCameraManHinh::dangGhiDoi, this, [this] { khiDangGhiDoi(); });
+        connect(cam, &CongCameraManHinh::dangChayDoi, this, [this] { lamMoiTrangThai(); });
+        connect(cam, &CongCameraManHinh::loiCameraDoi, this, [this] { lamMoiTrangThai(); });
     }
     CongDongBo* db = trangThai_.dongBo();
     if (db && dongBoDaNoi_ != db) {
@@ -557,10 +559,24 @@ QWidget* KhungChinh::taoThongBaoCameraBiChan() {
     return trang;
 }
 
+// The camera's real state in a few words: ready only while the camera runs (the engine declares it stopped
+// when its frames stop), else why not; the camera's full text goes in the tooltip.
+QString KhungChinh::chuTrangThaiCamera(int quyen, const CongCameraManHinh* cam) {
+    if (quyen != TrangThaiApp::duocPhep) return QStringLiteral("Camera bị chặn");
+    if (cam && cam->dangChay()) return QStringLiteral("Camera sẵn sàng");
+    const QString loi = cam ? cam->loiCamera() : QString();
+    if (loi.startsWith(u"Không tìm thấy webcam")) return QStringLiteral("Không có webcam");
+    if (loi.startsWith(QLatin1String("Webcam"))) return QStringLiteral("Webcam ngừng gửi hình");
+    if (loi.startsWith(u"Không mở được webcam")) return QStringLiteral("Không mở được webcam");
+    return QStringLiteral("Camera chưa mở");
+}
+
 void KhungChinh::lamMoiTrangThai() {
-    const bool sanSang = trangThai_.quyenCamera() == TrangThaiApp::duocPhep;
+    const CongCameraManHinh* cam = camera();
+    const bool sanSang = trangThai_.quyenCamera() == TrangThaiApp::duocPhep && cam && cam->dangChay();
     chamCamera_->datNen(sanSang ? BangMau::mauXanhLa : BangMau::mauDo);
-    chuCamera_->setText(sanSang ? QStringLiteral("Camera sẵn sàng") : QStringLiteral("Camera bị chặn"));
+    chuCamera_->setText(chuTrangThaiCamera(trangThai_.quyenCamera(), cam));
+    chuCamera_->setToolTip(cam && !sanSang ? cam->loiCamera() : QString());
     const CongDongBo* db = trangThai_.dongBo();
     chuDongBo_->setVisible(db != nullptr);
     chuDongBo_->setText(db ? db->trangThai() : QString());

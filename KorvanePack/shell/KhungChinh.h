@@ -91,6 +91,7 @@ private:
     QString tinhKhoaNoiDung() const;
     void lamMoiChiTiet();
     void lamMoiTrangThai();
+    static QString chuTrangThaiCamera(int quyen, const CongCameraManHinh* cam);
     void lamMoiSheet();
     void lamMoiBieuTuong();
     void noiDichVu();

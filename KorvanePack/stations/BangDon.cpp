@@ -176,10 +176,16 @@ QWidget* BangDon::tieuDeBang(const DuLieu& d) {
     if (d.dangGhi) {
         vien->datNen(BangMau::mauDo, 0.18);
         chu = new NhanMau(QStringLiteral("Đang quay"), BangMau::mauDo, chuVienTrangThai());
+    } else if (d.donHienTai && !d.daLuu && !d.dangLuu) {
+        // A refused start or a failed save: the order is shown, but never as done.
+        vien->datNen(BangMau::mauDo, 0.18);
+        chu = new NhanMau(QStringLiteral("Chưa có video"), BangMau::mauDo, chuVienTrangThai());
     } else {
         vien->datNen(BangMau::mauThe);
-        chu = new NhanMau(d.donHienTai ? QStringLiteral("Xong") : QStringLiteral("Chưa có"), BangMau::mauChuPhu,
-                          chuVienTrangThai());
+        const QString vb = !d.donHienTai ? QStringLiteral("Chưa có")
+                           : d.dangLuu   ? QStringLiteral("Đang lưu")
+                                         : QStringLiteral("Xong");
+        chu = new NhanMau(vb, BangMau::mauChuPhu, chuVienTrangThai());
     }
     chu->setObjectName(QStringLiteral("chuTrangThai"));
     lv->addWidget(chu);

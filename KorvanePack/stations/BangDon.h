@@ -17,6 +17,10 @@ class BangDon : public QWidget {
 public:
     struct DuLieu {
         bool dangGhi = false;
+        // The recording has stopped and its video is being saved.
+        bool dangLuu = false;
+        // The order's video was saved: only then is it shown as done.
+        bool daLuu = false;
         std::optional<DonHang> donHienTai;
         QString maHienTai;
         QStringList serials;

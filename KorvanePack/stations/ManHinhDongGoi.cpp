@@ -91,14 +91,14 @@ ManHinhDongGoi::ManHinhDongGoi(BoDieuPhoi* dieuPhoi, CongCameraManHinh* camera, 
     const QColor trang(Qt::white);
     loi_ = taoKhungChu(&BangMau::mauNen, 0.93, nullptr, 14, 24, 24);
     loi_->layout()->setSpacing(8);
-    auto* tieuDeLoi =
+    tieuDeLoi_ =
         new NhanMau(QStringLiteral("Không mở được webcam"), BangMau::mauChuChinh, phongChu(17, QFont::DemiBold));
-    tieuDeLoi->setAlignment(Qt::AlignHCenter);
+    tieuDeLoi_->setAlignment(Qt::AlignHCenter);
     chuLoi_ = new NhanMau({}, BangMau::mauChuPhu, phongChu(13));
     chuLoi_->setWordWrap(true);
     chuLoi_->setAlignment(Qt::AlignHCenter);
     chuLoi_->setMaximumWidth(420);
-    loi_->layout()->addWidget(tieuDeLoi);
+    loi_->layout()->addWidget(tieuDeLoi_);
     loi_->layout()->addWidget(chuLoi_);
     loi_->layout()->setAlignment(chuLoi_, Qt::AlignHCenter);
 
@@ -205,7 +205,8 @@ ManHinhDongGoi::ManHinhDongGoi(BoDieuPhoi* dieuPhoi, CongCameraManHinh* camera, 
     if (dieuPhoi_) {
         for (auto tinHieu :
              {&BoDieuPhoi::donHienTaiChanged, &BoDieuPhoi::maHienTaiChanged, &BoDieuPhoi::canhBaoChanged,
-              &BoDieuPhoi::thongBaoChanged, &BoDieuPhoi::serialsChanged, &BoDieuPhoi::soDaQuayHomNayChanged})
+              &BoDieuPhoi::thongBaoChanged, &BoDieuPhoi::serialsChanged, &BoDieuPhoi::soDaQuayHomNayChanged,
+              &BoDieuPhoi::trangThaiChanged})
             connect(dieuPhoi_, tinHieu, this, [this] { lamMoi(); });
     }
     if (camera_) {
@@ -287,6 +288,8 @@ void ManHinhDongGoi::lamMoi() {
     hop_->datTiLe(tiLeKhung(doPhanGiai));
     nham_->setVisible(!dangGhi);
     loi_->setVisible(loi.has_value());
+    // An error while the camera runs is the recording's file (a full or failing disk), never the webcam's.
+    tieuDeLoi_->setText(dangChay ? QStringLiteral("Không ghi được video") : QStringLiteral("Không mở được webcam"));
     chuLoi_->setText(loi.value_or(QString()));
     // A wrapped label asks for a narrow width of its own; the box should use up to its 420 before wrapping.
     chuLoi_->setMinimumWidth(qMin(420, QFontMetrics(chuLoi_->font()).horizontalAdvance(chuLoi_->text()) + 2));
@@ -305,12 +308,15 @@ void ManHinhDongGoi::lamMoi() {
     const std::optional<QString> thongBao = dieuPhoi_ ? dieuPhoi_->thongBao() : std::nullopt;
     chuThongBao_->setVisible(thongBao.has_value());
     chuThongBao_->setText(thongBao.value_or(QString()));
+    chuThongBao_->datMau(dieuPhoi_ && dieuPhoi_->thongBaoLaLoi() ? BangMau::mauDo : BangMau::mauXanhLa);
     hangTrangThai_->xepLai();
 
     BangDon::DuLieu d;
     d.dangGhi = dangGhi;
     if (dieuPhoi_) {
         d.donHienTai = dieuPhoi_->donHienTai();
+        d.daLuu = dieuPhoi_->donHienTaiDaLuu();
+        d.dangLuu = dieuPhoi_->trangThai() == BoDieuPhoi::TrangThai::dangDung;
         d.maHienTai = dieuPhoi_->maHienTai();
         d.serials = dieuPhoi_->serials();
         d.canhBao = dieuPhoi_->canhBao();
@@ -341,6 +347,10 @@ bool ManHinhDongGoi::hienLopDangQuay() const {
 QString ManHinhDongGoi::chuHuyHieu() const {
     return chuHuyHieu_->text();
 }
+QString ManHinhDongGoi::tieuDeLoiWebcam() const {
+    return tieuDeLoi_->text();
+}
+
 QString ManHinhDongGoi::chuLoiWebcam() const {
     return chuLoi_->text();
 }
@@ -352,6 +362,10 @@ QStringList ManHinhDongGoi::cacDongChuThich() const {
     QStringList kq{dongMa_->text(), dongShop_->text()};
     if (!dongSerial_->isHidden()) kq << dongSerial_->text();
     return kq;
+}
+
+QColor ManHinhDongGoi::mauThongBao() const {
+    return chuThongBao_->mauChu();
 }
 
 std::optional<QString> ManHinhDongGoi::chuThongBao() const {

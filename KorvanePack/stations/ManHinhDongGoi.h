@@ -52,8 +52,10 @@ public:
     QString chuHuyHieu() const;
     QStringList cacDongChuThich() const;
     QString chuLoiWebcam() const;
+    QString tieuDeLoiWebcam() const;
     QString chuCamera() const;
     std::optional<QString> chuThongBao() const;
+    QColor mauThongBao() const;
 
     // What a tick does: the clock read afresh, and the coordinator's limit check.
     void moiGiay();
@@ -81,6 +83,7 @@ private:
     KhungCamera* xemTruoc_;
     KhungNham* nham_;
     KhungBo* loi_;
+    NhanMau* tieuDeLoi_ = nullptr;
     NhanMau* chuLoi_;
     KhungBo* huyHieu_;
     NhanMau* chuHuyHieu_;

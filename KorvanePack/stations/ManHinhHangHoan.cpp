@@ -468,6 +468,7 @@ void ManHinhHangHoan::lamMoi() {
     const std::optional<QString> thongBao = dieuPhoi_ ? dieuPhoi_->thongBao() : std::nullopt;
     chuThongBao_->setVisible(thongBao.has_value());
     chuThongBao_->setText(thongBao.value_or(QString()));
+    chuThongBao_->datMau(dieuPhoi_ && dieuPhoi_->thongBaoLaLoi() ? BangMau::mauDo : BangMau::mauXanhLa);
 }
 
 void ManHinhHangHoan::apMau() {

@@ -259,3 +259,25 @@ TEST(KorvanePackApp, ThuMucChonLucCaiDatLanDauDungNgay) {
         EXPECT_EQ(kho.videoTheoId().value(bg.id).sha256, bg.sha256);
     }
 }
+
+// Closing the program's own window mid-recording is held off until the recording is saved: the guard the
+// application installs on its window, not one a test puts there.
+TEST(KorvanePackApp, DongCuaSoCuaUngDungKhiDangQuayThiLuuXongMoiDong) {
+    UngDungTrenGia u;
+    u.ungDung->hien();
+    TrangThaiApp& tt = u.ungDung->trangThai();
+    ASSERT_TRUE(choDen([&] { return tt.dieuPhoi() && u.camera && u.camera->dangChay(); }));
+    BoDieuPhoi& dp = *tt.dieuPhoi();
+    dp.quayKhongMa();
+    ASSERT_TRUE(choDen([&] { return u.camera->giayDaGhi() >= 1; })) << dp.thongBao().value_or(QString()).toStdString();
+
+    QWidget* cuaSo = u.ungDung->manHinhGoc();
+    ASSERT_TRUE(cuaSo->isVisible());
+    EXPECT_FALSE(cuaSo->close());  // held open while the recording is saved
+    EXPECT_TRUE(cuaSo->isVisible());
+    ASSERT_TRUE(choDen([&] { return !cuaSo->isVisible(); }));
+    EXPECT_EQ(dp.trangThai(), BoDieuPhoi::TrangThai::nghi);
+    ASSERT_TRUE(dp.banGhiVuaLuu());
+    EXPECT_TRUE(QFileInfo(dp.banGhiVuaLuu()->filePath).isFile());
+    EXPECT_EQ(sha256Tep(dp.banGhiVuaLuu()->filePath), dp.banGhiVuaLuu()->sha256);
+}

@@ -21,6 +21,7 @@
 #include "core/CameraEngine.h"
 #include "gia/core/CameraGia.h"
 #include "core/CumDieuPhoi.h"
+#include "core/NhanVideoDoDang.h"
 #include "gia/core/DauRaAmThanhGia.h"
 #include "gia/core/HenGioTay.h"
 #include "gia/core/KhoKhoaBoNho.h"
@@ -190,7 +191,7 @@ TEST_F(BoDieuPhoiTest, NhanGiuTrongKhungMuoiGiayBatDauMotLanRoiDungVaLuu) {
     EXPECT_EQ(bg.filePath, camera.cacLanChuanBi[0].duongDan);
     EXPECT_EQ(bg.sha256, sha256Doc(bg.filePath));
     EXPECT_EQ(bg.bytes, QFileInfo(bg.filePath).size());
-    EXPECT_EQ(bg.durationSec, 5);
+    EXPECT_EQ(bg.durationSec, 2);  // the file's own length, though the camera reported 5 s between start and stop
     EXPECT_EQ(bg.resolution, QStringLiteral("1280x720"));
     EXPECT_EQ(bg.cameraLabel, QStringLiteral("Webcam thử"));
     EXPECT_EQ(bg.shopName, QStringLiteral("Shop"));
@@ -201,7 +202,9 @@ TEST_F(BoDieuPhoiTest, NhanGiuTrongKhungMuoiGiayBatDauMotLanRoiDungVaLuu) {
     EXPECT_EQ(hook, std::vector<QString>{bg.id});
     EXPECT_EQ(dp->soDaQuayHomNay(), 1);
     EXPECT_EQ(tieng.cacTieng, (std::vector<LoaiTieng>{LoaiTieng::nhanMa, LoaiTieng::daLuu}));
-    EXPECT_EQ(thongBao(), BoDieuPhoi::thongBaoDaLuu(5, bg.bytes));
+    EXPECT_EQ(thongBao(), BoDieuPhoi::thongBaoDaLuu(2, bg.bytes));
+    EXPECT_FALSE(dp->thongBaoLaLoi());
+    EXPECT_TRUE(dp->donHienTaiDaLuu());
 
     const auto batDau = nhatKy("rec_start");
     ASSERT_EQ(batDau.size(), 1u);
@@ -331,6 +334,63 @@ TEST_F(BoDieuPhoiTest, GoTayCatKhoangTrangVaBoQuaHienDien) {
 }
 
 // ---- packing mode ----
+
+// However the camera stops sending, the running recording ends at once, with the error cue and the cause on
+// screen, and what was filmed is saved with the file's own length, not the time the stop came.
+TEST_F(BoDieuPhoiTest, WebcamNgungGuiHinhGiuaChungThiDungNgayVaLuuPhanDaQuay) {
+    themDon("1001", "VD1");
+    const QString lyDo[] = {QStringLiteral("Webcam đã ngừng gửi hình: luồng hình đã hết."),
+                            QStringLiteral("Webcam không gửi hình nào trong 4 giây (driver treo hoặc dây USB lỏng).")};
+    int lan = 0;
+    for (const QString& loi : lyDo) {
+        SCOPED_TRACE(loi.toStdString());
+        camera.datLoiCamera(QString());
+        camera.datDangChay(true);
+        go("VD1");
+        ASSERT_EQ(dp->trangThai(), BoDieuPhoi::TrangThai::dangQuay);
+        tieng.cacTieng.clear();
+        tien(14000ms);
+        camera.datLoiCamera(loi);
+        camera.datDangChay(false);
+        xuLySuKien();
+        EXPECT_EQ(camera.soLanDung, ++lan);
+        EXPECT_EQ(dp->trangThai(), BoDieuPhoi::TrangThai::nghi);
+        EXPECT_FALSE(camera.dangGhi());
+        EXPECT_EQ(tieng.cacTieng, std::vector<LoaiTieng>{LoaiTieng::coLoi});
+        EXPECT_TRUE(thongBao().startsWith(loi)) << thongBao().toStdString();
+        EXPECT_TRUE(thongBao().contains(QStringLiteral("Đã lưu 00:02"))) << thongBao().toStdString();
+        EXPECT_TRUE(canhBao().startsWith(loi));
+        const auto ds = banGhiTrenDia();
+        ASSERT_EQ(ds.size(), size_t(lan));
+        EXPECT_EQ(ds.back().durationSec, 2);
+        EXPECT_EQ(ds.back().invalid, false);
+        EXPECT_EQ(nhatKy("rec_finish").size(), size_t(lan));
+        tien(4000ms);
+    }
+    // A camera that stops before a single frame reached the file: nothing saved, one error cue, the file's fault.
+    camera.datLoiCamera(QString());
+    camera.datDangChay(true);
+    camera.tuHoanTatVoiTep(QString(), 0);
+    go("VD1");
+    ASSERT_EQ(dp->trangThai(), BoDieuPhoi::TrangThai::dangQuay);
+    tieng.cacTieng.clear();
+    camera.datLoiCamera(lyDo[0]);
+    camera.datDangChay(false);
+    xuLySuKien();
+    ASSERT_TRUE(camera.coDungDangCho());
+    camera.hoanTatKhongFile(QStringLiteral("Không nhận được khung hình nào từ webcam — video rỗng."));
+    xuLySuKien();
+    EXPECT_EQ(dp->trangThai(), BoDieuPhoi::TrangThai::nghi);
+    EXPECT_EQ(tieng.cacTieng, std::vector<LoaiTieng>{LoaiTieng::coLoi});
+    EXPECT_EQ(banGhiTrenDia().size(), size_t(lan));
+    EXPECT_TRUE(dp->thongBaoLaLoi());
+    ++lan;
+    // A camera that stops while nothing is filmed stops nothing.
+    camera.datDangChay(true);
+    camera.datDangChay(false);
+    xuLySuKien();
+    EXPECT_EQ(camera.soLanDung, lan);
+}
 
 TEST_F(BoDieuPhoiTest, CungMaTruocThoiLuongToiThieuBiBoQuaKeCaKhiKhungHinhNgungDen) {
     caiDat->setGiayToiThieu(3);
@@ -595,6 +655,8 @@ TEST_F(BoDieuPhoiTest, TuChoiBatDauKhiCameraChuaMoVanGiuMaVaDon) {
     EXPECT_EQ(dp->maHienTai(), "VD-5");
     ASSERT_TRUE(dp->donHienTai().has_value());
     EXPECT_EQ(dp->donHienTai()->id, "5001");
+    EXPECT_FALSE(dp->donHienTaiDaLuu());
+    EXPECT_TRUE(dp->thongBaoLaLoi());
     EXPECT_TRUE(nhatKy("rec_start").empty());
     camera.datDangChay(true);
     go("VD-5");
@@ -862,6 +924,38 @@ TEST_F(BoDieuPhoiTest, DongTepLoiSauFsyncVanCongBoBanGhi) {
     const auto kq = lai.nhatKy().kiemTra();
     EXPECT_TRUE(kq.ok) << "broken at " << kq.dongGay.value_or(0);
     EXPECT_EQ(kq.soDong, 4);
+}
+
+// The power lost while the journal syncs a recording's "rec_start", the writer's file already on disk: the line
+// never reached the disk, yet the playable file is taken in at the next start, by its name, and only once.
+TEST_F(BoDieuPhoiTest, MatDongBatDauQuayThiVideoVanDuocNhanLaiMotLan) {
+    kho->nhatKy().ghi(QStringLiteral("app_start"));
+    const QString tepNhatKy = kho->nhatKy().duongDan();
+    const qint64 truoc = QFileInfo(tepNhatKy).size();
+    go("VD-MATDONG");
+    ASSERT_EQ(dp->trangThai(), BoDieuPhoi::TrangThai::dangQuay);
+    ASSERT_EQ(nhatKy("rec_start").size(), 1u);
+    // What the writer had on disk when the power went, and the journal as the disk kept it.
+    const QString tep = camera.cacLanChuanBi.at(0).duongDan;
+    ASSERT_TRUE(QFile::copy(videoMau(), tep));
+    const QString goc = kho->thuMucGoc();
+    dp.reset();
+    kho.reset();
+    ASSERT_TRUE(QFile::resize(tepNhatKy, truoc));
+    for (int lan = 0; lan < 2; ++lan) {
+        KhoDuLieu lai(goc, &dongHo, doDungLuong);
+        ASSERT_FALSE(lai.moKho().has_value());
+        lai.napTatCa(8);
+        lai.nhatKy().napVanTayCuoi();
+        lai.nhatKy().ghi(QStringLiteral("app_start"));
+        const auto kq = NhanVideoDoDang::chay(lai, QStringLiteral("Shop"));
+        EXPECT_EQ(kq.soKhongDong, lan == 0 ? 1 : 0) << lan;
+        EXPECT_EQ(kq.soGiu + kq.soHong + kq.soLoi, 0) << lan;
+        ASSERT_EQ(lai.videoTheoId().size(), 1) << lan;
+        EXPECT_EQ(lai.videoTheoId().begin()->filePath, tep);
+        EXPECT_EQ(lai.videoTheoId().begin()->code, QStringLiteral("VD-MATDONG"));
+        EXPECT_TRUE(lai.nhatKy().kiemTra().ok) << lan;
+    }
 }
 
 // The folder of a new month file not synced: the record is reported as not saved, and it is not

@@ -351,7 +351,9 @@ TEST_F(GhiThat, ADiskThatFillsMidRecordingFailsTheRecording) {
         }
         ASSERT_TRUE(choDen([&] { return !ph.cam->loiCamera().isNull(); }, 60000));
         EXPECT_EQ(ph.cam->loiCamera(),
-                  QStringLiteral("Đang quay thì ghi file hỏng: File too large. Dừng lại và quay lại đơn này."));
+                  QStringLiteral("Đang quay thì ghi file hỏng: File too large. Dừng lại và quay lại đơn này. Lỗi ổ "
+                                 "đĩa: file vượt giới hạn của ổ đĩa. Giải phóng chỗ trống (xoá bớt video cũ hoặc chép "
+                                 "ra ổ khác) hoặc kiểm tra ổ, rồi quay lại."));
         EXPECT_FALSE(ph.dung());
     }
     EXPECT_EQ(ph.cam->loiCamera(), QStringLiteral("Không ghi được video: File too large. Đơn này CHƯA có bằng chứng."));

@@ -322,7 +322,8 @@ TEST_F(CameraEngineTest, The31stRefusalIsReportedOnceAndFailsTheRecording) {
     camera_test::chayHangCho(30);
     const QString loi = QStringLiteral(
         "Đang quay thì ghi file hỏng: bộ ghi từ chối khung hình liên tục (ổ đầy hoặc ổ đã bị rút?). Dừng lại và "
-        "quay lại đơn này.");
+        "quay lại đơn này. Lỗi ổ đĩa: ổ đĩa đầy hoặc đã bị rút ra. Giải phóng chỗ trống (xoá bớt video cũ hoặc chép "
+        "ra ổ khác) hoặc kiểm tra ổ, rồi quay lại.");
     EXPECT_EQ(cam->loiCamera(), loi);
     EXPECT_FALSE(dung());
     EXPECT_EQ(cam->loiCamera(), QStringLiteral("File video KHÔNG hoàn tất: bộ ghi từ chối khung hình liên tục (ổ đầy "
@@ -367,7 +368,9 @@ TEST_F(CameraEngineTest, StopOutcomesAndTheirTexts) {
          QStringLiteral("Không ghi được file: lý do không rõ"),
          QStringLiteral("Không ghi được video: Không ghi được file: lý do không rõ. Đơn này CHƯA có bằng chứng.")},
         {"failed mid-way", [](auto&) {}, -1,
-         QStringLiteral("Đang quay thì ghi file hỏng: No space left on device. Dừng lại và quay lại đơn này."),
+         QStringLiteral("Đang quay thì ghi file hỏng: No space left on device. Dừng lại và quay lại đơn này. Lỗi ổ "
+                        "đĩa: ổ đĩa đã đầy. Giải phóng chỗ trống (xoá bớt video cũ hoặc chép ra ổ khác) hoặc kiểm tra "
+                        "ổ, rồi quay lại."),
          QStringLiteral("Không ghi được video: No space left on device. Đơn này CHƯA có bằng chứng.")},
         {"finish failed", [](auto& d) { d.hongKhiKetThuc = QStringLiteral("Input/output error"); }, 3, QString(),
          QStringLiteral("File video KHÔNG hoàn tất: Input/output error. File dở dang nằm ở ") + tep +
@@ -582,6 +585,34 @@ TEST_F(CameraEngineTest, AnUnpluggedCameraIsReportedAndTheRecordingKeepsItsFrame
     EXPECT_TRUE(cam->loiCamera().isNull());
 }
 
+// A driver that hangs ends no stream: a camera whose frames stop coming counts as stopped after a few seconds,
+// and running again once they come back.
+TEST_F(CameraEngineTest, ACameraWithoutFramesForSecondsCountsAsStoppedUntilTheyComeBack) {
+    mo(std::nullopt);
+    gui(2);
+    rao();
+    QSignalSpy chay(cam.get(), &CongCameraManHinh::dangChayDoi);
+    dh.tien(CameraEngine::kChoKhungToiDa - 1s);
+    cam->kiemTraKhungDen();
+    EXPECT_TRUE(cam->dangChay());
+    EXPECT_TRUE(cam->loiCamera().isNull());
+    dh.tien(1s);
+    cam->kiemTraKhungDen();
+    EXPECT_FALSE(cam->dangChay());
+    EXPECT_EQ(chay.size(), 1);
+    EXPECT_TRUE(cam->loiCamera().startsWith(QStringLiteral("Webcam không gửi hình nào trong 4 giây")))
+        << cam->loiCamera().toStdString();
+    gui(1);
+    rao();
+    EXPECT_TRUE(cam->dangChay());
+    EXPECT_TRUE(cam->loiCamera().isNull());
+    // a fresh opening gets the same grace before its first frame
+    mo(QStringLiteral("usb-b"));
+    dh.tien(CameraEngine::kChoKhungToiDa - 1s);
+    cam->kiemTraKhungDen();
+    EXPECT_TRUE(cam->dangChay());
+}
+
 TEST(CameraEngineDoThi, AGraphThatRunsOutEndsLikeAnUnpluggedCamera) {
     CameraEngine cam(std::make_shared<NenTangCameraGia>(),
                      BoGhiVideoGia::taoVoi(std::make_shared<BoGhiVideoGia::DieuKhien>()), DongHo::heThong());
@@ -590,8 +621,9 @@ TEST(CameraEngineDoThi, AGraphThatRunsOutEndsLikeAnUnpluggedCamera) {
     ASSERT_TRUE(choDen([&] { return cam.doPhanGiai() == QStringLiteral("320x240"); }));
     EXPECT_TRUE(cam.danhSachThietBi().isEmpty());  // a graph is opened by its id, never listed as a camera
     ASSERT_TRUE(choDen([&] { return !cam.dangChay(); }));
-    EXPECT_EQ(cam.loiCamera(), QStringLiteral("Webcam đã ngừng gửi hình: End of file. Kiểm tra dây cắm rồi chọn "
-                                              "lại webcam trong Cài đặt."));
+    // FFmpeg's "End of file" is told in the desk's words
+    EXPECT_EQ(cam.loiCamera(), QStringLiteral("Webcam đã ngừng gửi hình: luồng hình đã hết. Kiểm tra dây cắm rồi "
+                                              "chọn lại webcam trong Cài đặt."));
 }
 
 }  // namespace

@@ -286,11 +286,24 @@ TEST(KhungChinh, DongTrangThai) {
     c.trangThai.datQuyenCamera(3);
     c.trangThai.datSoDon(120);
     c.trangThai.datSoVideo(35);
-    EXPECT_EQ(c.khung->nhanCamera()->text(), "Camera sẵn sàng");
-    EXPECT_EQ(c.khung->chamCamera()->mauNen(), BangMau::mauXanhLa.mau());
+    // Allowed is not ready: no camera yet, then one that is not open, then one whose frames flow.
+    EXPECT_EQ(c.khung->nhanCamera()->text(), "Camera chưa mở");
+    EXPECT_EQ(c.khung->chamCamera()->mauNen(), BangMau::mauDo.mau());
     EXPECT_EQ(c.khung->nhanSoLuong()->text(), "120 đơn · 35 video đã nạp");
 
     c.coDieuPhoi();
+    EXPECT_EQ(c.khung->nhanCamera()->text(), "Camera chưa mở");
+    ASSERT_TRUE(c.moCamera());
+    ASSERT_TRUE(choDen([&] { return c.khung->nhanCamera()->text() == "Camera sẵn sàng"; }));
+    EXPECT_EQ(c.khung->chamCamera()->mauNen(), BangMau::mauXanhLa.mau());
+    // A graph that runs out stops like an unplugged webcam: the line turns red with the reason.
+    c.camera().moCamera(QStringLiteral("lavfi:testsrc=size=320x240:rate=15:duration=0.2"), QString());
+    ASSERT_TRUE(choDen([&] { return c.khung->nhanCamera()->text() == "Webcam ngừng gửi hình"; }));
+    EXPECT_EQ(c.khung->chamCamera()->mauNen(), BangMau::mauDo.mau());
+    EXPECT_EQ(c.khung->nhanCamera()->toolTip(), c.camera().loiCamera());
+    c.camera().moCamera(QStringLiteral("lavfi:khong-phai-bo-loc"), QString());
+    ASSERT_TRUE(choDen([&] { return c.khung->nhanCamera()->text() == "Không mở được webcam"; }))
+        << c.khung->nhanCamera()->text().toStdString() << " / " << c.camera().loiCamera().toStdString();
     EXPECT_TRUE(c.khung->nhanCanhBaoOCung()->isHidden());
     // A data folder that cannot be written: the disk warning shows in the strip.
     c.caiDat->setThuMucGoc(c.thuMuc.filePath(QStringLiteral("caidat.ini")) + QStringLiteral("/khong-the"));

@@ -10,6 +10,7 @@
 
 #include "core/NhanVideoDoDang.h"
 #include "store/BanGhiVideo.h"
+#include "store/DinhDangISO.h"
 #include "store/DonHang.h"
 #include "store/KhoDuLieu.h"
 #include "store/TienIch.h"
@@ -132,7 +133,7 @@ TEST_F(NhanThu, AnInterruptedPackingVideoBecomesItsRecordOnce) {
             .toUtf8()))
         << nhatKy().toStdString();
     EXPECT_EQ(NhanVideoDoDang::thongBao(kq),
-              "Đã giữ lại 1 video quay dở lúc máy tắt đột ngột — tra theo mã như video thường.");
+              "Đã giữ lại 1 video quay dở lúc phần mềm bị dừng ngang — tra theo mã như video thường.");
 
     // The record is on disk, not only in memory, and a second start takes nothing in again.
     khoiDongLai();
@@ -202,7 +203,7 @@ TEST_F(NhanThu, OnlyFilesOfUnfinishedRecordingsAreTakenIn) {
     kho->ghiBanGhiVideo(v);
     // Its file was named well before its journal line: not the file of that recording.
     batDau("QUACU", "", false, 2, false, 300);
-    // A file no journal line explains.
+    // A file no journal line explains: taken in by its name.
     const QString laNgoai = kho->duongDanVideoMoi("LANGOAI", QDateTime::currentDateTime(), false);
     ASSERT_TRUE(taoVideo(laNgoai, 2));
     // Hostile lines around an unfinished recording that failed at its stop in the same run: a line longer than
@@ -231,13 +232,60 @@ TEST_F(NhanThu, OnlyFilesOfUnfinishedRecordingsAreTakenIn) {
     khoiDongLai();
     const auto kq = NhanVideoDoDang::chay(*kho, "Shop Thử");
     EXPECT_EQ(kq.soGiu, 1);
+    // The file named long before QUACU's line is that line's no more than LANGOAI's is anyone's: both are
+    // files no journal line explains.
+    EXPECT_EQ(kq.soKhongDong, 2);
     EXPECT_EQ(kq.soHong, 0);
     QStringList coBanGhiMoi;
     for (const BanGhiVideo& b : kho->videoTheoId())
         if (b.id != "r_1_AAAAAA") coBanGhiMoi << b.code;
-    EXPECT_EQ(coBanGhiMoi, QStringList{"DUNGLOI"});
+    coBanGhiMoi.sort();
+    EXPECT_EQ(coBanGhiMoi, (QStringList{"DUNGLOI", "LANGOAI", "QUACU"}));
+    EXPECT_EQ(kho->videoTheoId().size(), 4);
+    EXPECT_EQ(demSuKien(nhatKy(), "rec_finish"), 5);
+}
+
+// A recording whose "rec_start" never reached the disk: its playable file is taken in once, with the code and
+// the time of its name; files this program did not name, or not in their day's folder, are left alone.
+TEST_F(NhanThu, AFileWithoutItsStartLineIsTakenInOnceByItsName) {
+    const QDateTime gio = QDateTime::currentDateTime().addSecs(-30);
+    const QString mat = kho->duongDanVideoMoi("SPXVN7001", gio, false);
+    ASSERT_TRUE(taoVideo(mat, 2));
+    const QString hoan = kho->duongDanVideoMoi("HOANMAT", gio, true);
+    ASSERT_TRUE(taoVideo(hoan, 2));
+    const QString thuMucNgay = QFileInfo(mat).path();
+    const QString tenLa = thuMucNgay + "/quay-tay.mp4";
+    ASSERT_TRUE(taoVideo(tenLa, 2));
+    QDir().mkpath(kho->thuMucVideo() + "/khac");
+    const QString saiThuMuc = kho->thuMucVideo() + "/khac/" + QFileInfo(mat).fileName().replace("SPXVN7001", "LECH");
+    ASSERT_TRUE(taoVideo(saiThuMuc, 2));
+    const QString hong = kho->duongDanVideoMoi("HONGMAT", gio, false);
+    ASSERT_TRUE(QFile(hong).open(QIODevice::WriteOnly));
+
+    khoiDongLai();
+    const auto kq = NhanVideoDoDang::chay(*kho, "Shop Thử");
+    EXPECT_EQ(kq.soGiu, 0);
+    EXPECT_EQ(kq.soKhongDong, 2);
+    EXPECT_EQ(kq.soHong, 1);
+    const auto ds = banGhiCua("SPXVN7001");
+    ASSERT_EQ(ds.size(), 1);
+    EXPECT_EQ(ds[0].filePath, mat);
+    EXPECT_EQ(ds[0].kind, "pack");
+    EXPECT_EQ(ds[0].orderId, "7001");  // the order the code names
+    EXPECT_EQ(ds[0].startedAt, dinhDangISO().dinhDang(gio.toUTC().addMSecs(-gio.time().msec())));
+    EXPECT_EQ(ds[0].durationSec, 2);
+    ASSERT_EQ(banGhiCua("HOANMAT").size(), 1);
+    EXPECT_EQ(banGhiCua("HOANMAT")[0].kind, "return");
     EXPECT_EQ(kho->videoTheoId().size(), 2);
-    EXPECT_EQ(demSuKien(nhatKy(), "rec_finish"), 3);
+    EXPECT_EQ(NhanVideoDoDang::thongBao(kq),
+              "Đã giữ lại 2 video tìm thấy trong thư mục videos mà nhật ký không có dòng bắt đầu quay — mã và giờ "
+              "lấy theo tên file, tra theo mã như video thường. 1 video quay dở không mở được, file vẫn để nguyên "
+              "trong thư mục videos.");
+
+    khoiDongLai();
+    const auto lai = NhanVideoDoDang::chay(*kho, "Shop Thử");
+    EXPECT_EQ(lai.soKhongDong + lai.soGiu + lai.soHong + lai.soLoi, 0);
+    EXPECT_EQ(kho->videoTheoId().size(), 2);
 }
 
 // Two cut-short recordings of one code, the second after a restart: each is paired with its own file, and

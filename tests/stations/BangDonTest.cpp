@@ -105,6 +105,7 @@ TEST(BangDon, CacDongCuaDonVaGiaTriThay) {
         BangDon::DuLieu d;
         d.donHienTai = don;
         d.maHienTai = "VD123";
+        d.daLuu = true;
         b.capNhat(d);
         EXPECT_EQ(b.cacDongNhanGiaTri(), c.mongDoi) << c.ten;
         EXPECT_EQ(b.chuTrangThai(), "Xong") << c.ten;
@@ -112,6 +113,30 @@ TEST(BangDon, CacDongCuaDonVaGiaTriThay) {
         d.dangGhi = true;
         b.capNhat(d);
         EXPECT_EQ(b.chuTrangThai(), "Đang quay") << c.ten;
+    }
+}
+
+// "Xong" only for an order whose video was saved: a refused start or a failed save is shown as having none.
+TEST(BangDon, ChuTrangThaiChiXongKhiVideoDaLuu) {
+    DonHang don;
+    don.id = "1";
+    const struct {
+        bool coDon, dangGhi, dangLuu, daLuu;
+        const char* mongDoi;
+    } cac[] = {
+        {false, false, false, false, "Chưa có"},   {true, false, false, false, "Chưa có video"},
+        {true, true, false, false, "Đang quay"},   {true, false, true, false, "Đang lưu"},
+        {true, false, false, true, "Xong"},        {false, true, false, false, "Đang quay"},
+    };
+    for (const auto& c : cac) {
+        BangDon b;
+        BangDon::DuLieu d;
+        if (c.coDon) d.donHienTai = don;
+        d.dangGhi = c.dangGhi;
+        d.dangLuu = c.dangLuu;
+        d.daLuu = c.daLuu;
+        b.capNhat(d);
+        EXPECT_EQ(b.chuTrangThai(), c.mongDoi) << c.mongDoi;
     }
 }
 

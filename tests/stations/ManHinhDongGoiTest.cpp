@@ -12,6 +12,8 @@
 #include "stations/HopCamera.h"
 #include "stations/KhungCamera.h"
 #include "stations/ManHinhDongGoi.h"
+#include "shell/BangMau.h"
+#include "shell/NhanMau.h"
 #include "stations/NutDo.h"
 #include "store/DonHang.h"
 #include "store/TienIch.h"
@@ -117,11 +119,19 @@ TEST(ManHinhDongGoi, CameraMoVaLoiWebcam) {
     c.xuLySuKien();
     ASSERT_TRUE(c.man->hienLoiWebcam());
     EXPECT_EQ(c.man->chuLoiWebcam(), c.camera.loiCamera());
+    EXPECT_EQ(c.man->tieuDeLoiWebcam(), "Không mở được webcam");
     // The whole text fits in the box, however many lines it wraps to.
     const QLabel* chu = c.man->findChildren<QLabel*>().last();
     for (QLabel* l : c.man->findChildren<QLabel*>())
         if (l->text() == c.man->chuLoiWebcam()) chu = l;
     EXPECT_GE(chu->height(), chu->heightForWidth(chu->width()));
+
+    // A file that cannot be written while the webcam runs is not called a webcam fault.
+    c.camera.datLoiCamera(QStringLiteral("Đang quay thì ghi file hỏng: No space left on device."));
+    c.camera.datDangChay(true);
+    c.xuLySuKien();
+    ASSERT_TRUE(c.man->hienLoiWebcam());
+    EXPECT_EQ(c.man->tieuDeLoiWebcam(), "Không ghi được video");
 }
 
 TEST(ManHinhDongGoi, MaGoTayBatDauVaDungMotBanGhiThat) {
@@ -173,7 +183,42 @@ TEST(ManHinhDongGoi, MaGoTayBatDauVaDungMotBanGhiThat) {
     EXPECT_EQ(c.man->bangDon()->chuTrangThai(), "Xong");
     ASSERT_TRUE(c.man->chuThongBao().has_value());
     EXPECT_TRUE(c.man->chuThongBao()->startsWith("Đã lưu ")) << c.man->chuThongBao()->toStdString();
+    EXPECT_EQ(c.man->mauThongBao(), NhanMau(QString(), BangMau::mauXanhLa, QFont()).mauChu());
     EXPECT_FALSE(c.man->nutQuayKhongMa()->isHidden());
+}
+
+// An order that was not filmed, or whose video was not saved, is shown but never as done, and the refusal or
+// failure that comes with the error cue is shown in the failure colour.
+TEST(ManHinhDongGoi, DonKhongQuayDuocKhongBaoXongVaLoiMauDo) {
+    CanhDongGoiGia c;
+    DonHang don;
+    don.id = "5002";
+    don.orderNumber = "1002";
+    don.trackings = {MaVanDon{"SPXVN0043", QString("SPX")}};
+    c.kho->capNhatDon(don);
+    const QColor mauLoi = NhanMau(QString(), BangMau::mauDo, QFont()).mauChu();
+
+    c.goVaEnter("SPXVN0043");  // the camera is closed: the start is refused
+    c.xuLySuKien();
+    ASSERT_TRUE(c.dieuPhoi->donHienTai().has_value());
+    EXPECT_EQ(c.man->bangDon()->chuTrangThai(), "Chưa có video");
+    ASSERT_TRUE(c.man->chuThongBao().has_value());
+    EXPECT_TRUE(c.man->chuThongBao()->startsWith("Không bắt đầu quay được: ")) << c.man->chuThongBao()->toStdString();
+    EXPECT_EQ(c.man->mauThongBao(), mauLoi);
+
+    c.camera.daMoXong();
+    c.goVaEnter("SPXVN0043");
+    c.xuLySuKien();
+    ASSERT_EQ(c.camera.cacLanChuanBi.size(), 1u);
+    EXPECT_EQ(c.man->bangDon()->chuTrangThai(), "Đang quay");
+    c.dieuPhoi->ketThucQuay();
+    c.xuLySuKien();
+    EXPECT_EQ(c.man->bangDon()->chuTrangThai(), "Đang lưu");
+    c.camera.hoanTatKhongFile(QStringLiteral("Không ghi được video: ổ đầy."));
+    c.xuLySuKien();
+    EXPECT_EQ(c.man->bangDon()->chuTrangThai(), "Chưa có video");
+    EXPECT_EQ(c.man->chuThongBao(), QStringLiteral("Không ghi được video: ổ đầy."));
+    EXPECT_EQ(c.man->mauThongBao(), mauLoi);
 }
 
 TEST(ManHinhDongGoi, QuayKhongMaVaEscDung) {
