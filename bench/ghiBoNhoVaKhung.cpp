@@ -7,6 +7,9 @@
 // - the frames of the recorded file as ffprobe counts them, with the largest gap between two of them, beside
 //   the frames the ffmpeg command line wrote from the same graph, paced in real time, under the same load.
 //
+// With a data folder, a Haravan platform on loopback (bench_DongBoBoNho's fake, which answers every page with
+// a full page of ordinary orders) is synced into the store every 30 s while recording, as at the desk.
+//
 //   bench_ghiBoNhoVaKhung <seconds> <spinning processes> [data folder made by "bench_napKho --tao"]
 #include <signal.h>
 #include <sys/wait.h>
@@ -27,9 +30,13 @@
 #include <vector>
 
 #include "core/BoGhiVideoFFmpeg.h"
+#include "core/CaiDat.h"
 #include "core/CameraEngine.h"
 #include "core/DocMaVach.h"
 #include "core/NenTangCameraV4l2.h"
+#include "gia/core/KhoKhoaBoNho.h"
+#include "sources/BangMayChu.h"
+#include "sources/BoDongBo.h"
 #include "store/DongHo.h"
 #include "store/KhoDuLieu.h"
 
@@ -204,6 +211,30 @@ int main(int argc, char** argv) {
                     static_cast<long long>(sl.soVideo));
     }
 
+    // The loopback platform and the sync engine, on the store, from the GUI thread as in the program.
+    QProcess mayChu;
+    std::unique_ptr<CaiDat> caiDat;
+    std::unique_ptr<BoDongBo> dongBo;
+    if (kho) {
+        mayChu.start(QCoreApplication::applicationDirPath() + QStringLiteral("/bench_DongBoBoNho"),
+                     {QStringLiteral("--may-chu"), QStringLiteral("0"), QStringLiteral("0")});
+        int cong = 0;
+        while (cong == 0 && mayChu.waitForReadyRead(60000))
+            while (mayChu.canReadLine()) {
+                const QByteArray dong = mayChu.readLine().trimmed();
+                if (dong.startsWith("cong ")) cong = dong.mid(5).toInt();
+            }
+        auto khoKhoa = std::make_shared<KhoKhoaBoNho>();
+        khoKhoa->muc.insert(QStringLiteral("com.korvane.pack.haravan.token"), QStringLiteral("tok-1"));
+        caiDat = std::make_unique<CaiDat>(tam.filePath(QStringLiteral("korvane.ini")), khoKhoa);
+        caiDat->setNguonDon(QStringLiteral("haravan"));
+        BoDongBo::CauHinh ch;
+        ch.mayChu = BangMayChu::tatCaVe(QStringLiteral("http://127.0.0.1:%1").arg(cong));
+        ch.khoangLap = 30s;
+        dongBo = std::make_unique<BoDongBo>(*kho, *caiDat, std::move(ch));
+        std::printf("syncing with a loopback platform on port %d every 30 s\n", cong);
+    }
+
     CameraEngine cam(std::make_shared<NenTangCameraV4l2>(), &BoGhiVideoFFmpeg::tao, DongHo::heThong());
     cam.datTaoBoGhiSan(&BoGhiVideoFFmpeg::taoChuaCoFile);
     std::atomic<int> denEngine{0};
@@ -230,6 +261,7 @@ int main(int argc, char** argv) {
     MauBoNho lenh;
     {
         TaiBan tai(soQuay);
+        if (dongBo) dongBo->batDau();
         cho(2);
         const QString tep = tam.filePath(QStringLiteral("ghi.mp4"));
         cam.chuanBiGhi(system_clock::now(), tep, 1500, QStringLiteral("SPX1"), LoaiVideo::dongGoi);
@@ -247,6 +279,11 @@ int main(int argc, char** argv) {
         cua.dinh = boNhoMB(toi, "VmHWM");
         denKhiGhi = denEngine.load() - truoc;
         bool xong = false;
+        dongBo.reset();
+        if (mayChu.state() != QProcess::NotRunning) {
+            mayChu.kill();
+            mayChu.waitForFinished(10000);
+        }
         cam.dungGhi([&](std::optional<KetQuaGhi> kq) {
             daGhi = kq ? kq->khung : -1;
             xong = true;
