@@ -38,6 +38,7 @@
 #include "sources/BangMayChu.h"
 #include "sources/BoDongBo.h"
 #include "store/DongHo.h"
+#include "TienTrinh.h"
 #include "store/KhoDuLieu.h"
 
 using namespace std::chrono;
@@ -46,19 +47,7 @@ namespace {
 
 const QString kDoThi = QStringLiteral("testsrc=size=1920x1080:rate=30");
 
-// "VmRSS" or "VmHWM" of a process, in MB.
-double boNhoMB(pid_t pid, const char* khoa) {
-    QFile f(QStringLiteral("/proc/%1/status").arg(pid));
-    if (!f.open(QIODevice::ReadOnly)) return 0;
-    for (const QByteArray& dong : f.readAll().split('\n'))
-        if (dong.startsWith(khoa)) return dong.mid(qstrlen(khoa) + 1).trimmed().split(' ').value(0).toDouble() / 1024;
-    return 0;
-}
 
-QByteArray taiHeThong() {
-    QFile f(QStringLiteral("/proc/loadavg"));
-    return f.open(QIODevice::ReadOnly) ? f.readAll().trimmed() : QByteArray("?");
-}
 
 void cho(double giay) {
     QElapsedTimer t;

@@ -28,6 +28,7 @@
 #include <nlohmann/json.hpp>
 #include <vector>
 
+#include "TienTrinh.h"
 #include "store/KhoDuLieu.h"
 
 namespace {
@@ -36,14 +37,8 @@ double giay(std::chrono::steady_clock::time_point t0) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
 }
 
-// "VmRSS" or "VmHWM" of a process, in MB.
-double boNhoMB(pid_t pid, const char* khoa) {
-    QFile f(QStringLiteral("/proc/%1/status").arg(pid));
-    if (!f.open(QIODevice::ReadOnly)) return 0;
-    for (const QByteArray& dong : f.readAll().split('\n'))
-        if (dong.startsWith(khoa)) return dong.mid(qstrlen(khoa) + 1).trimmed().split(' ').value(0).toDouble() / 1024;
-    return 0;
-}
+
+using ::boNhoMB;
 
 // The same of this process.
 double boNhoMB(const char* khoa) {
@@ -65,10 +60,6 @@ int napMotLan(const char* goc, const char* soByte, const char* tenCach) {
     return 0;
 }
 
-QByteArray taiHeThong() {
-    QFile f(QStringLiteral("/proc/loadavg"));
-    return f.open(QIODevice::ReadOnly) ? f.readAll().trimmed() : QByteArray("?");
-}
 
 struct LanChay {
     double giay = -1, rss = 0, dinh = 0;
