@@ -1,8 +1,11 @@
 // Start-up load of a large data folder: 8 monthly order files holding 300,000 lines (about 800 bytes
-// each, several lines per order id) and 30,000 recording lines. Target: under 1 s. Printed beside it,
-// measured in the same run on the same files: reading the bytes alone, and parsing them with nlohmann.
-// The first load also runs alone in a fresh process, as start-up does, which prints its resident
-// memory beside the bytes of the files it read.
+// each, three versions of each of 100,000 order ids) and 30,000 recording lines. The folder is laid out
+// as the program lays it out: an order first lands in the file of the month it was fetched in, and each
+// later change is appended to the file of a later month, so an order's versions lie in different files.
+// Target: under 1 s. Printed beside it, measured in the same run on the same files: reading the bytes
+// alone, and parsing them with nlohmann. The first load also runs alone in a fresh process, as start-up
+// does, which prints its resident memory beside the bytes of the files it read; beside it, a fresh
+// process loads the same lines with every version of an order in one file, the easiest layout to load.
 //
 // Then the program itself loads the same folder, with Qt and its window, three times: the time between
 // its console lines "quyền camera xong" and "nạp kho xong", and its resident memory right after the load.
@@ -25,6 +28,7 @@
 #include <nlohmann/json.hpp>
 #include <vector>
 
+#include "TienTrinh.h"
 #include "store/KhoDuLieu.h"
 
 namespace {
@@ -33,39 +37,29 @@ double giay(std::chrono::steady_clock::time_point t0) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
 }
 
-// "VmRSS" or "VmHWM" of a process, in MB.
-double boNhoMB(pid_t pid, const char* khoa) {
-    QFile f(QStringLiteral("/proc/%1/status").arg(pid));
-    if (!f.open(QIODevice::ReadOnly)) return 0;
-    for (const QByteArray& dong : f.readAll().split('\n'))
-        if (dong.startsWith(khoa)) return dong.mid(qstrlen(khoa) + 1).trimmed().split(' ').value(0).toDouble() / 1024;
-    return 0;
-}
+
+using ::boNhoMB;
 
 // The same of this process.
 double boNhoMB(const char* khoa) {
     return boNhoMB(::getpid(), khoa);
 }
 
-int napMotLan(const char* goc, const char* soByte) {
+int napMotLan(const char* goc, const char* soByte, const char* tenCach) {
     const double truoc = boNhoMB("VmRSS");
     KhoDuLieu kho(QString::fromLocal8Bit(goc));
     const auto t0 = std::chrono::steady_clock::now();
     const KhoDuLieu::SoLuong sl = kho.napTatCa(8);
     const double t = giay(t0);
-    std::printf("fresh process, napTatCa(8):           %7.3f s (%lld orders, %lld recordings)\n", t,
+    std::printf("fresh process, %s, napTatCa(8): %7.3f s (%lld orders, %lld recordings)\n", tenCach, t,
                 static_cast<long long>(sl.soDon), static_cast<long long>(sl.soVideo));
     std::printf(
-        "fresh process, resident memory:       %7.1f MB steady, %.1f MB peak, %.1f MB before loading "
+        "fresh process, %s, resident memory: %7.1f MB steady, %.1f MB peak, %.1f MB before loading "
         "(files: %.1f MB)\n",
-        boNhoMB("VmRSS"), boNhoMB("VmHWM"), truoc, std::atof(soByte) / 1e6);
+        tenCach, boNhoMB("VmRSS"), boNhoMB("VmHWM"), truoc, std::atof(soByte) / 1e6);
     return 0;
 }
 
-QByteArray taiHeThong() {
-    QFile f(QStringLiteral("/proc/loadavg"));
-    return f.open(QIODevice::ReadOnly) ? f.readAll().trimmed() : QByteArray("?");
-}
 
 struct LanChay {
     double giay = -1, rss = 0, dinh = 0;
@@ -130,7 +124,8 @@ LanChay chayChuongTrinh(const QString& goc, const QString& nha) {
     return lan;
 }
 
-QByteArray dongDon(int id, int lan) {
+// Version lan of an order, written by the sync of month thang (1 to 8).
+QByteArray dongDon(int id, int lan, int thang) {
     DonHang d;
     d.id = QString::number(1'000'000 + id);
     d.orderNumber = QStringLiteral("#%1").arg(10'000 + id);
@@ -148,7 +143,7 @@ QByteArray dongDon(int id, int lan) {
                         QStringLiteral("SKU-%1-%2").arg(id).arg(i), 1 + i});
     d.trackings = {{QStringLiteral("GHN%1VN").arg(id, 9, 10, QChar(u'0')), QStringLiteral("Giao Hàng Nhanh")}};
     d.itemCount = 6;
-    d.syncedAt = QStringLiteral("2026-08-12T01:%1:00Z").arg(lan, 2, 10, QChar(u'0'));
+    d.syncedAt = QStringLiteral("2026-%1-12T01:%2:00Z").arg(thang, 2, 10, QChar(u'0')).arg(lan, 2, 10, QChar(u'0'));
     return d.thanhDong() + '\n';
 }
 
@@ -171,25 +166,27 @@ QByteArray dongVideo(int i) {
     return v.thanhDong() + '\n';
 }
 
-}  // namespace
+constexpr int soDong = 300'000, soId = 100'000, soVideo = 30'000, soTep = 8;
 
-int main(int argc, char** argv) {
-    if (argc == 4 && std::strcmp(argv[1], "--nap") == 0) return napMotLan(argv[2], argv[3]);
-    // With --tao, only the data folder is written, for trying the program itself on it.
-    const bool chiTao = argc == 3 && std::strcmp(argv[1], "--tao") == 0;
-    QTemporaryDir tam;
-    const QString goc = chiTao ? QString::fromLocal8Bit(argv[2]) : tam.path();
+// The month file (0 to soTep - 1) that version lan of order id lies in. As the program writes them: an
+// order is fetched first in the month it was made, and each change is appended to a later month's file.
+// Otherwise every version of an order lies in its first month's file.
+int tepCuaDong(int id, int lan, bool theoChuongTrinh) {
+    return theoChuongTrinh ? std::min(soTep - 1, id % soTep + lan) : id % soTep;
+}
+
+// Writes the month files under goc; their bytes in tongByte and their paths in tep.
+void taoThuMuc(const QString& goc, bool theoChuongTrinh, qint64& tongByte, QStringList& tep) {
     KhoDuLieu tao(goc);
     QDir().mkpath(tao.thuMucDon());
     QDir().mkpath(tao.thuMucBanGhiVideo());
-    constexpr int soDong = 300'000, soId = 100'000, soVideo = 30'000, soTep = 8;
-    qint64 tongByte = 0;
-    QStringList tep;
     for (int t = 0; t < soTep; ++t) {
         const QString ten = tao.thuMucDon() + QStringLiteral("/orders-2026-%1.jsonl").arg(t + 1, 2, 10, QChar(u'0'));
         QFile f(ten);
         f.open(QIODevice::WriteOnly);
-        for (int i = t; i < soDong; i += soTep) f.write(dongDon(i % soId, i / soId));
+        // Line i is version i / soId of order i % soId: each month's file holds its lines in the order written.
+        for (int i = 0; i < soDong; ++i)
+            if (tepCuaDong(i % soId, i / soId, theoChuongTrinh) == t) f.write(dongDon(i % soId, i / soId, t + 1));
         tongByte += f.size();
         tep.append(ten);
         QFile fv(tao.thuMucBanGhiVideo() + QStringLiteral("/recordings-2026-%1.jsonl").arg(t + 1, 2, 10, QChar(u'0')));
@@ -198,17 +195,44 @@ int main(int argc, char** argv) {
         tongByte += fv.size();
         tep.append(fv.fileName());
     }
-    std::printf("data folder: %d order lines (%d ids), %d recording lines, %.1f MB in %d files\n", soDong, soId,
-                soVideo, tongByte / 1e6, int(tep.size()));
-    if (chiTao) return 0;
+}
 
+// Loads goc in a process of its own, as start-up does, and waits for it.
+void napTrongTienTrinhMoi(const char* chuongTrinh, const QString& goc, qint64 tongByte, const char* tenCach) {
     std::fflush(stdout);
     if (const pid_t con = fork(); con == 0) {
         const QByteArray tepGoc = QFile::encodeName(goc), soByte = QByteArray::number(tongByte);
-        execl("/proc/self/exe", argv[0], "--nap", tepGoc.constData(), soByte.constData(), nullptr);
+        execl("/proc/self/exe", chuongTrinh, "--nap", tepGoc.constData(), soByte.constData(), tenCach, nullptr);
         _exit(127);
     } else if (con > 0) {
         waitpid(con, nullptr, 0);
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc == 5 && std::strcmp(argv[1], "--nap") == 0) return napMotLan(argv[2], argv[3], argv[4]);
+    // With --tao, only the data folder is written, for trying the program itself on it.
+    const bool chiTao = argc == 3 && std::strcmp(argv[1], "--tao") == 0;
+    QTemporaryDir tam;
+    const QString goc = chiTao ? QString::fromLocal8Bit(argv[2]) : tam.path();
+    qint64 tongByte = 0;
+    QStringList tep;
+    taoThuMuc(goc, true, tongByte, tep);
+    std::printf("data folder: %d order lines (%d ids, versions across month files), %d recording lines, %.1f MB in "
+                "%d files\n",
+                soDong, soId, soVideo, tongByte / 1e6, int(tep.size()));
+    if (chiTao) return 0;
+
+    napTrongTienTrinhMoi(argv[0], goc, tongByte, "program's layout");
+    {
+        // The reference layout is only loaded, in a process of its own, and removed at once.
+        QTemporaryDir moiTep;
+        qint64 byteMotTep = 0;
+        QStringList tepMotTep;
+        taoThuMuc(moiTep.path(), false, byteMotTep, tepMotTep);
+        napTrongTienTrinhMoi(argv[0], moiTep.path(), byteMotTep, "reference, versions in one file");
     }
 
     auto t0 = std::chrono::steady_clock::now();

@@ -7,6 +7,7 @@
 #include <deque>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 #include "core/BoGhiVideo.h"
 #include "core/GiuThuVienC.h"
@@ -16,7 +17,7 @@ struct AVStream;
 // libx264 Main profile at an average bit rate into a fragmented MP4. A keyframe every second and
 // one-second fragments written and synced as they close mean that a crash or power cut loses at most
 // about the last second: the file stays playable up to there. Encoding runs on the writer's own
-// thread behind a short queue, so the capture thread hands a frame over and moves on. The syncs run on
+// thread behind a bounded queue, so the capture thread hands a frame over and moves on. The syncs run on
 // a thread of their own: one that takes a second on a busy USB drive or an SD card holds up neither.
 class BoGhiVideoFFmpeg final : public BoGhiVideo {
 public:
@@ -32,14 +33,17 @@ public:
     KetQuaThem themKhung(const QImage& anh, std::chrono::microseconds pts) override;
     void ketThuc(std::function<void()> xong) override;
 
-    // A fifth of a second of frames: enough to ride out the encoder losing its cores for a moment on a
-    // busy machine without a hole in the file, little enough that a 1080p backlog stays near 50 MB.
-    static constexpr size_t kHangDoiToiDa = 6;
+    // Two thirds of a second of frames at 30 per second: a busy machine takes the encoder's cores away for
+    // a few hundred milliseconds at a time, and an encoder that keeps up on average then catches up without
+    // a hole in the file. Frames wait already in the encoder's 4:2:0 planes (3.1 MB at 1080p, not 8.3 MB
+    // as BGRA), so a full queue at 1080p holds about 62 MB, and only while the encoder is behind.
+    static constexpr size_t kHangDoiToiDa = 20;
 
 private:
     explicit BoGhiVideoFFmpeg(int fd, QString duongDan);
     void vongMaHoa();
-    bool maHoa(const QImage* anh, int64_t ptsUs);
+    bool maHoa(AVFrame* khung, int64_t ptsUs);
+    GiuKhung khungTrong();
     bool ghiGoi();
     void hong(const QString& loi);
     void hoanTat();
@@ -57,9 +61,8 @@ private:
     GiuMaHoa enc_;
     AVStream* st_ = nullptr;  // owned by fmt_
     GiuVaoRa io_;
-    GiuKhung yuv_;
     GiuGoi goi_;
-    GiuSws sws_;
+    GiuSws sws_;  // the caller's side: frames are converted as they are handed over
     int64_t ptsTruoc_ = -1;
     int64_t buocUs_ = 1;  // one tick of the stream's clock, in the encoder's microseconds
     int64_t ptsKhoaCuoi_ = -1;
@@ -71,7 +74,9 @@ private:
 
     std::mutex khoa_;
     std::condition_variable coViec_;
-    std::deque<std::pair<QImage, int64_t>> hangDoi_;
+    std::deque<std::pair<GiuKhung, int64_t>> hangDoi_;
+    // Frames the encoder is done with, used again for the next ones: at most the queue's depth and one.
+    std::vector<GiuKhung> khungRanh_;
     bool ketThuc_ = false;
     std::function<void()> xong_;
     std::thread luong_;

@@ -193,13 +193,13 @@ private:
 // Calls moiDong with every line of the file that parses as a JSON object, from the last line to the
 // first. A line that does not parse (invalid JSON, invalid UTF-8, a torn write) is skipped alone; a CR
 // before the LF is white space to the parser, so CR LF files load like LF files. False when the file
-// could not be read to its end.
+// could not be read to its end. Each line comes with the offset in the file of its first byte.
 template <class F>
 bool docTungDongNguoc(const QString& duongDan, BoDoc& bo, F&& moiDong) {
-    return TepDongJson::docNguocTungDong(duongDan, bo.dem, [&](QByteArrayView dong) {
+    return TepDongJson::docNguocTungDong(duongDan, bo.dem, [&](QByteArrayView dong, qint64 viTri) {
         // Lines are followed by readable memory, so each one is parsed in place.
         if (const auto o = DocJson::docDong(bo.boPhanTich, std::string_view(dong.data(), size_t(dong.size())), true))
-            moiDong(*o, dong);
+            moiDong(*o, dong, viTri);
         return true;
     });
 }
@@ -237,12 +237,30 @@ template <class V>
 using Manh = typename BangManh<V>::Manh;
 using Khoa = KhoaManh;
 
+// Where a line lies, to be read again once it is known to be the one that is kept. Most lines of a folder
+// are older versions of an order whose last line lies in a newer file (a changed order is appended to the
+// current month's file); copying each file's last line of every id until the files are merged held
+// nearly the whole folder in memory at once.
+struct ViTriDong {
+    qint64 viTri = 0;
+    qint64 dai = 0;
+    // The line's bytes hashed, to tell when the file no longer holds them at viTri: it was rewritten or
+    // replaced between the two reads (the lock keeps other copies of the program from doing that, not an
+    // editor or a restore).
+    size_t bam = 0;
+    int tep = -1;  // its file's index in the load, once merged
+};
+
+size_t bamDong(QByteArrayView dong) {
+    return qHashBits(dong.data(), size_t(dong.size()), 0);
+}
+
 // One orders file, cut down to what can matter to the whole load: only the file's last line of each id
 // can be that id's last line, and only the file's last mention of each code can decide where it points.
 // Kept in the pieces of the store's tables, so that each piece is merged across files on its own.
 struct TepDon {
-    // The file's last line of each id.
-    CacManh<QByteArray> don;
+    // Where the file's last line of each id lies.
+    CacManh<ViTriDong> don;
     // The file's last mention of each code: the order that mentioned it when that line is the order's
     // last line in the file, and a null text otherwise.
     CacManh<QString> ma;
@@ -253,14 +271,15 @@ TepDon giaiTepDon(const QString& duongDan, CacBoDoc& cacBo) {
     std::unique_ptr<BoDoc> bo = cacBo.lay();
     // Read from the last line back, the first line met of an id is its last line, and the first line met
     // that mentions a code is the last one to mention it.
-    const bool docHet = docTungDongNguoc(duongDan, *bo, [&](const simdjson::dom::object& o, QByteArrayView json) {
+    const bool docHet = docTungDongNguoc(duongDan, *bo, [&](const simdjson::dom::object& o, QByteArrayView json,
+                                                             qint64 viTri) {
         const QString id = DocJson::chu(o, "id");
         if (id.isEmpty()) return;
-        Manh<QByteArray>& don = ra.don[size_t(BangManh<QByteArray>::manhCua(id))];
+        Manh<ViTriDong>& don = ra.don[size_t(BangManh<ViTriDong>::manhCua(id))];
         const qsizetype soDon = don.size();
-        QByteArray& dong = don[Khoa{id}];
+        ViTriDong& dong = don[Khoa{id}];
         const bool dongCuoi = don.size() != soDon;
-        if (dongCuoi) dong = json.toByteArray();
+        if (dongCuoi) dong = {viTri, json.size(), bamDong(json), -1};
         DonHang::choTungMa(o, bo->ma, [&](const QString& m) {
             Manh<QString>& ma = ra.ma[size_t(BangManh<QString>::manhCua(m))];
             if (ma.contains(Khoa{m})) return;
@@ -278,7 +297,7 @@ std::vector<BanGhiVideo> giaiTepVideo(const QString& duongDan, CacBoDoc& cacBo) 
     std::vector<BanGhiVideo> ra;
     QSet<QString> daCo;
     std::unique_ptr<BoDoc> bo = cacBo.lay();
-    const bool docHet = docTungDongNguoc(duongDan, *bo, [&](const simdjson::dom::object& o, QByteArrayView) {
+    const bool docHet = docTungDongNguoc(duongDan, *bo, [&](const simdjson::dom::object& o, QByteArrayView, qint64) {
         const QString id = DocJson::chu(o, "id");
         if (id.isEmpty()) return;
         const qsizetype soId = daCo.size();
@@ -316,6 +335,42 @@ void KhoDuLieu::napDon(const QString& thuMuc, const QString& tienTo, int soTep) 
     luong_.kiem("KhoDuLieu::napDon");
     napTep(tepDeNap(thuMuc, tienTo, soTep), {});
 }
+
+namespace {
+
+// The kept line of every order, read again from where it lies, each piece of the table on a core of its
+// own: only these lines are ever copied, so memory holds each order's line once. False when some line was
+// no longer in its file as it was first read; that order is then left out of donMoi.
+bool docDongGiu(const QStringList& tepDon, CacManh<ViTriDong>& viTri, CacManh<QByteArray>& donMoi) {
+    struct CacTep {
+        std::vector<int> fd;
+        ~CacTep() {
+            for (const int f : fd)
+                if (f >= 0) ::close(f);
+        }
+    } tep;
+    for (const QString& t : tepDon) tep.fd.push_back(TepDongJson::moDeDoc(t));
+    std::atomic<bool> khop{true};
+    chayTrenMoiLoi(kSoManh, [&](qsizetype so) {
+        Manh<ViTriDong>& nguon = viTri[size_t(so)];
+        Manh<QByteArray>& dich = donMoi[size_t(so)];
+        dich.reserve(nguon.size());
+        for (auto it = nguon.cbegin(); it != nguon.cend(); ++it) {
+            const int fd = tep.fd[size_t(it->tep)];
+            QByteArray dong(qsizetype(it->dai), Qt::Uninitialized);
+            if (fd < 0 || !TepDongJson::docTai(fd, it->viTri, dong.data(), size_t(it->dai)) ||
+                bamDong(dong) != it->bam) {
+                khop = false;
+                continue;
+            }
+            dich.insert(it.key(), std::move(dong));
+        }
+        nguon = {};
+    });
+    return khop;
+}
+
+}  // namespace
 
 void KhoDuLieu::napTep(QStringList tepDon, const QStringList& tepVideo) {
     ++phienBanDon_;
@@ -359,49 +414,60 @@ void KhoDuLieu::napTep(QStringList tepDon, const QStringList& tepVideo) {
         }
     });
     CacManh<QByteArray> donMoi;
-    CacManh<int> tepCuaDon;  // the newest file that has the order, its index in don
-    chayTrenMoiLoi(kSoManh, [&](qsizetype so) {
-        Manh<QByteArray>& dich = donMoi[size_t(so)];
-        Manh<int>& tepCua = tepCuaDon[size_t(so)];
-        qsizetype tong = 0;
-        for (const TepDon& t : don) tong += t.don[size_t(so)].size();
-        dich.reserve(tong);
-        tepCua.reserve(tong);
-        for (qsizetype t = 0; t < soDon; ++t) {
-            Manh<QByteArray>& nguon = don[size_t(t)].don[size_t(so)];
-            for (auto it = nguon.begin(); it != nguon.end(); ++it) {
-                const qsizetype truoc = tepCua.size();
-                int& tep = tepCua[it.key()];
-                if (tepCua.size() == truoc) continue;
-                tep = int(t);
-                dich.insert(it.key(), std::move(*it));
-            }
-            nguon = {};
-        }
-    });
-
-    // Codes next, each piece on its own; where an order's last line lies is now known for every order.
-    const bool khoTrong = donTheoId_.isEmpty() && maToiId_.isEmpty();
     CacManh<QString> maMoi;  // a null id: the code points to nothing
-    chayTrenMoiLoi(kSoManh, [&](qsizetype so) {
-        Manh<QString>& dich = maMoi[size_t(so)];
-        qsizetype tong = 0;
-        for (const TepDon& t : don) tong += t.ma[size_t(so)].size();
-        dich.reserve(tong);
-        for (qsizetype t = 0; t < soDon; ++t) {
-            Manh<QString>& nguon = don[size_t(t)].ma[size_t(so)];
-            for (auto it = nguon.cbegin(); it != nguon.cend(); ++it) {
-                const qsizetype truoc = dich.size();
-                QString& id = dich[it.key()];
-                if (dich.size() == truoc || it->isNull()) continue;
-                const Manh<int>& tepCua = tepCuaDon[size_t(BangManh<int>::manhCua(*it))];
-                if (tepCua.value(Khoa{*it}, -1) == t) id = *it;
-            }
-            nguon = {};
+    const bool khoTrong = donTheoId_.isEmpty() && maToiId_.isEmpty();
+    // A file changed between its two reads is read again from the start, all files with it, so that the
+    // orders and codes come from one reading of each; after the last try such lines are left out.
+    constexpr int kSoLanDoc = 3;
+    for (int lan = 1;; ++lan) {
+        if (lan > 1) {
+            donMoi = {};
+            maMoi = {};
+            don.assign(static_cast<size_t>(soDon), TepDon());
+            chayTrenMoiLoi(soDon, [&](qsizetype i) { don[size_t(i)] = giaiTepDon(tepDon[i], cacBo); });
         }
-        // Into an empty store a code that points to nothing is simply not put.
-        if (khoTrong) dich.removeIf([](const Manh<QString>::iterator& it) { return it.value().isNull(); });
-    });
+        CacManh<ViTriDong> viTriMoi;  // where each order's last line lies: the newest file that has it
+        chayTrenMoiLoi(kSoManh, [&](qsizetype so) {
+            Manh<ViTriDong>& dich = viTriMoi[size_t(so)];
+            qsizetype tong = 0;
+            for (const TepDon& t : don) tong += t.don[size_t(so)].size();
+            dich.reserve(tong);
+            for (qsizetype t = 0; t < soDon; ++t) {
+                Manh<ViTriDong>& nguon = don[size_t(t)].don[size_t(so)];
+                for (auto it = nguon.cbegin(); it != nguon.cend(); ++it) {
+                    const qsizetype truoc = dich.size();
+                    ViTriDong& v = dich[it.key()];
+                    if (dich.size() == truoc) continue;
+                    v = *it;
+                    v.tep = int(t);
+                }
+                nguon = {};
+            }
+        });
+
+        // Codes next, each piece on its own; where an order's last line lies is now known for every order.
+        chayTrenMoiLoi(kSoManh, [&](qsizetype so) {
+            Manh<QString>& dich = maMoi[size_t(so)];
+            qsizetype tong = 0;
+            for (const TepDon& t : don) tong += t.ma[size_t(so)].size();
+            dich.reserve(tong);
+            for (qsizetype t = 0; t < soDon; ++t) {
+                Manh<QString>& nguon = don[size_t(t)].ma[size_t(so)];
+                for (auto it = nguon.cbegin(); it != nguon.cend(); ++it) {
+                    const qsizetype truoc = dich.size();
+                    QString& id = dich[it.key()];
+                    if (dich.size() == truoc || it->isNull()) continue;
+                    const Manh<ViTriDong>& tepCua = viTriMoi[size_t(BangManh<ViTriDong>::manhCua(*it))];
+                    const auto v = tepCua.constFind(Khoa{*it});
+                    if (v != tepCua.cend() && v->tep == t) id = *it;
+                }
+                nguon = {};
+            }
+            // Into an empty store a code that points to nothing is simply not put.
+            if (khoTrong) dich.removeIf([](const Manh<QString>::iterator& it) { return it.value().isNull(); });
+        });
+        if (docDongGiu(tepDon, viTriMoi, donMoi) || lan == kSoLanDoc) break;
+    }
 
     xongVideo.get();
     if (khoTrong) {

@@ -310,6 +310,21 @@ std::optional<QByteArray> TepDongJson::docToanBo(const QString& duongDan) {
 
 bool TepDongJson::docNguocTungDong(const QString& duongDan, DemDoc& dem,
                                    const std::function<bool(QByteArrayView)>& moiDong) {
+    return docNguocTungDong(duongDan, dem, [&moiDong](QByteArrayView dong, qint64) { return moiDong(dong); });
+}
+
+bool TepDongJson::docTai(int fd, qint64 viTri, char* dich, size_t n) {
+    for (size_t da = 0; da < n;) {
+        const ssize_t k = ::pread(fd, dich + da, n - da, off_t(viTri) + off_t(da));
+        if (k < 0 && errno == EINTR) continue;
+        if (k <= 0) return false;
+        da += size_t(k);
+    }
+    return true;
+}
+
+bool TepDongJson::docNguocTungDong(const QString& duongDan, DemDoc& dem,
+                                   const std::function<bool(QByteArrayView, qint64)>& moiDong) {
     const int fd = moTepThuong(duongDan, O_RDONLY);
     if (fd < 0) return false;
     struct stat st;
@@ -345,20 +360,17 @@ bool TepDongJson::docNguocTungDong(const QString& duongDan, DemDoc& dem,
             dau = cuoi - dai;
         }
         char* const goc = dem.du.get();
-        for (size_t da = 0; da < can;) {
-            const ssize_t n = ::pread(fd, goc + dau - can + da, can - da, viTri - off_t(can - da));
-            if (n < 0 && errno == EINTR) continue;
-            if (n <= 0) {
-                ::close(fd);
-                return false;
-            }
-            da += size_t(n);
+        if (!docTai(fd, qint64(viTri) - qint64(can), goc + dau - can, can)) {
+            ::close(fd);
+            return false;
         }
         viTri -= off_t(can);
         dau -= can;
         while (const void* lf = ::memrchr(goc + dau, '\n', cuoi - dau)) {
             const size_t batDau = size_t(static_cast<const char*>(lf) - goc) + 1;
-            if (cuoi > batDau && !moiDong(QByteArrayView(goc + batDau, qsizetype(cuoi - batDau)))) {
+            // goc[dau] is the byte at viTri in the file.
+            if (cuoi > batDau && !moiDong(QByteArrayView(goc + batDau, qsizetype(cuoi - batDau)),
+                                          qint64(viTri) + qint64(batDau - dau))) {
                 ::close(fd);
                 return true;
             }
@@ -368,6 +380,6 @@ bool TepDongJson::docNguocTungDong(const QString& duongDan, DemDoc& dem,
     ::close(fd);
     const char* const dong = dem.du.get() + dau;
     const size_t bom = TepDongJson::coBom(QByteArrayView(dong, qsizetype(cuoi - dau))) ? 3 : 0;
-    if (cuoi > dau + bom) moiDong(QByteArrayView(dong + bom, qsizetype(cuoi - dau - bom)));
+    if (cuoi > dau + bom) moiDong(QByteArrayView(dong + bom, qsizetype(cuoi - dau - bom)), qint64(bom));
     return true;
 }

@@ -57,6 +57,13 @@ public:
     // file, cannot be read, or shrank while it was read.
     static bool docNguocTungDong(const QString& duongDan, DemDoc& dem,
                                  const std::function<bool(QByteArrayView)>& moiDong);
+    // The same, each line handed over with the offset in the file of its first byte, for reading it
+    // again later with docTai.
+    static bool docNguocTungDong(const QString& duongDan, DemDoc& dem,
+                                 const std::function<bool(QByteArrayView, qint64)>& moiDong);
+    // Reads exactly n bytes at offset viTri of an open file into dich; false when the file cannot be
+    // read there or ends before them.
+    static bool docTai(int fd, qint64 viTri, char* dich, size_t n);
 
     // Syncs the entries of the folder held open as fd: false when they may not have reached the disk (errno then
     // says why). A filesystem that cannot sync a folder at all offers nothing better, so that counts as done.

@@ -14,7 +14,7 @@
 
 namespace {
 
-enum Loai { dongTep, dongBoThuMuc, dongBoDuLieu, chamDongBo, soLoai };
+enum Loai { dongTep, dongBoThuMuc, dongBoDuLieu, chamDongBo, sauDongTep, soLoai };
 
 // One flag per kind, so that a call of a kind not armed passes straight through: no stat, no lock.
 std::atomic<bool> coBat[soLoai] = {};
@@ -30,6 +30,7 @@ struct CacDoan {
     std::chrono::milliseconds cham{0};
     std::condition_variable tha;
     uint64_t lanTha = 0;  // each release ends the waits begun before it
+    std::function<void()> sauDong;
 };
 CacDoan& cacDoan() {
     static CacDoan* const c = new CacDoan;
@@ -134,6 +135,14 @@ void LoiNhapXuatGia::chamKhiDongBo(const std::string& doanDuongDan, std::chrono:
     coBat[chamDongBo] = !doanDuongDan.empty();
 }
 
+void LoiNhapXuatGia::sauKhiDongTep(const std::string& doanDuongDan, std::function<void()> viec) {
+    CacDoan& c = cacDoan();
+    std::lock_guard g(c.khoa);
+    c.sauDong = std::move(viec);
+    c.doan[sauDongTep] = doanDuongDan;
+    coBat[sauDongTep] = !doanDuongDan.empty();
+}
+
 void LoiNhapXuatGia::thaDongBo() {
     CacDoan& c = cacDoan();
     std::lock_guard g(c.khoa);
@@ -157,6 +166,7 @@ void LoiNhapXuatGia::tatHet() {
         coBat[i] = false;
         c.doan[i].clear();
     }
+    c.sauDong = nullptr;
     thaCacLanCho(c);
     soLoi = 0;
     soCham = 0;
@@ -169,7 +179,25 @@ int LoiNhapXuatGia::soLanDaLoi() {
 extern "C" int close(int fd) {
     static const auto that = hamThat<int (*)(int)>("close");
     const bool loi = trung(fd, dongTep);
+    // Whether to run the work armed for after the close; not from inside that work.
+    static thread_local bool dangChay = false;
+    const bool sau = !dangChay && trung(fd, sauDongTep);
     const int r = that(fd);
+    if (sau) {
+        std::function<void()> viec;
+        {
+            CacDoan& c = cacDoan();
+            std::lock_guard g(c.khoa);
+            viec = c.sauDong;
+        }
+        if (viec) {
+            const int e = errno;
+            dangChay = true;
+            viec();
+            dangChay = false;
+            errno = e;
+        }
+    }
     if (!loi || r != 0) return r;
     ++soLoi;
     errno = EIO;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <chrono>
+#include <functional>
 #include <string>
 
 // Disk faults and slow syncs played on the C library's close(), fsync() and fdatasync(): they stand in for the real
@@ -24,6 +25,10 @@ public:
     // card, then do what they would have done (fail when armed to fail). thaDongBo and tatHet end the waits.
     // Environment: KORVANE_CHAM_DONG_BO, seconds and the text joined by a colon ("0.5:/videos/").
     static void chamKhiDongBo(const std::string& doanDuongDan, std::chrono::milliseconds cham);
+    // After close() of a matching regular file has closed it, viec runs on the closing thread; what viec itself
+    // closes meanwhile is left alone. For a file changed under a reader between two of its reads. Test programs
+    // only; tatHet disarms it.
+    static void sauKhiDongTep(const std::string& doanDuongDan, std::function<void()> viec);
     // Disarms the delay and lets every sync that waits for it go on.
     static void thaDongBo();
     // Syncs that met the delay since the last tatHet, and those waiting in it now.

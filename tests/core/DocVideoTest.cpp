@@ -132,6 +132,41 @@ TEST(DocVideo, FilesThatAreNoVideo) {
     }
 }
 
+TEST(BoGhiVideoFFmpeg, ABurstAsDeepAsTheQueueIsKeptFrameForFrame) {
+    // Frames wait converted, in frames the encoder hands back for the next ones: a burst as deep as the
+    // queue, handed over at once as a capture thread that was held up does, is taken whole, and each
+    // frame in the file is the picture handed in at its time, never a later one written over it.
+    QTemporaryDir thuMuc;
+    const QString tep = thuMuc.filePath(QStringLiteral("dot.mp4"));
+    auto w = BoGhiVideoFFmpeg::tao(tep);
+    ASSERT_NE(w, nullptr);
+    ASSERT_TRUE(w->themDauVao(320, 240, 800000, 30.0));
+    ASSERT_TRUE(w->batDau());
+    const int dot = int(BoGhiVideoFFmpeg::kHangDoiToiDa);
+    for (int i = 0; i < dot; ++i)
+        EXPECT_EQ(w->themKhung(khung(i % 12), std::chrono::microseconds(i * 1000000LL / 30)),
+                  BoGhiVideo::KetQuaThem::daNhan)
+            << i;
+    // Then as many again at the pace the writer takes them, in the frames it has handed back.
+    const int n = 2 * dot;
+    for (int i = dot; i < n; ++i)
+        while (w->themKhung(khung(i % 12), std::chrono::microseconds(i * 1000000LL / 30)) ==
+               BoGhiVideo::KetQuaThem::chuaSan)
+            std::this_thread::sleep_for(1ms);
+    std::atomic<bool> xong{false};
+    w->ketThuc([&] { xong = true; });
+    ASSERT_TRUE(camera_test::choDen([&] { return xong.load(); }, 30000));
+    ASSERT_EQ(w->trangThai(), BoGhiVideo::TrangThai::hoanTat);
+    EXPECT_EQ(camera_test::ffprobe(tep).soKhung, n);
+    DocVideo d(tep);
+    ASSERT_TRUE(d.moDuoc());
+    for (int i = 0; i < n; ++i) {
+        const QImage a = d.khungLuc(i / 30.0, 0.01);
+        ASSERT_FALSE(a.isNull()) << i;
+        EXPECT_EQ(soCuaKhung(a), i % 12) << i;
+    }
+}
+
 TEST(BoGhiVideoFFmpeg, RefusalsAndFailuresOfTheWriterItself) {
     QTemporaryDir thuMuc;
     const QString tepThuong = thuMuc.filePath(QStringLiteral("tep"));

@@ -245,6 +245,21 @@ TEST(TepLa, DocNguocTungDongQuaRanhGioiKhoi) {
             return true;
         }));
         EXPECT_EQ(coDuoc, mong);
+        // Each line's offset is where it lies in the file: read there again, the same bytes come back, and
+        // reading past the file's end fails.
+        const int fd = TepDongJson::moDeDoc(tep);
+        ASSERT_GE(fd, 0);
+        QList<QByteArray> docLai;
+        EXPECT_TRUE(TepDongJson::docNguocTungDong(tep, dem, [&](QByteArrayView dong, qint64 viTri) {
+            QByteArray lai(dong.size(), '\0');
+            EXPECT_TRUE(TepDongJson::docTai(fd, viTri, lai.data(), size_t(lai.size())));
+            docLai.append(lai);
+            return true;
+        }));
+        EXPECT_EQ(docLai, mong);
+        char thua[2];
+        EXPECT_FALSE(TepDongJson::docTai(fd, noiDung.size() - 1, thua, 2));
+        ::close(fd);
         // Stopping early hands over nothing more.
         int soLan = 0;
         EXPECT_TRUE(TepDongJson::docNguocTungDong(tep, dem, [&](QByteArrayView) { return ++soLan < 3; }));
