@@ -23,7 +23,7 @@
 #include "sources/NhanhClient.h"
 #include "sources/PancakeClient.h"
 #include "sources/SapoClient.h"
-#include "sources/nentang/BangNenTang.h"
+#include "nentang/BangNenTang.h"
 #include "gia/store/DongHoGia.h"
 #include "store/KhoDuLieu.h"
 

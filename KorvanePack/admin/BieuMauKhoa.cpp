@@ -4,20 +4,8 @@
 
 #include "core/CaiDat.h"
 #include "core/CongDongBo.h"
-#include "sources/nentang/BangNenTang.h"
-
-namespace {
-
-// Spaces and tabs only: a line break typed into a field still counts as something typed.
-QString boKhoangTrangDau(const QString& s) {
-    qsizetype dau = 0, cuoi = s.size();
-    auto laTrang = [](QChar c) { return c == QLatin1Char(' ') || c == QLatin1Char('\t'); };
-    while (dau < cuoi && laTrang(s[dau])) ++dau;
-    while (cuoi > dau && laTrang(s[cuoi - 1])) --cuoi;
-    return s.mid(dau, cuoi - dau);
-}
-
-}  // namespace
+#include "nentang/BangNenTang.h"
+#include "store/TienIch.h"
 
 BieuMauKhoa::BieuMauKhoa(CaiDat& caiDat, CongDongBo* dongBo, QObject* parent)
     : QObject(parent), caiDat_(caiDat), dongBo_(dongBo), nguon_(caiDat.nguonDon()) {

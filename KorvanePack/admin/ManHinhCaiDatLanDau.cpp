@@ -30,18 +30,11 @@
 #include "shell/NhanHieuKorvane.h"
 #include "shell/NhanMau.h"
 #include "shell/PhongChu.h"
-#include "sources/nentang/BangNenTang.h"
+#include "nentang/BangNenTang.h"
+#include "store/TienIch.h"
 
 namespace {
 
-// Spaces and tabs only: a line break typed into a field still counts as something typed.
-QString boKhoangTrangDau(const QString& s) {
-    qsizetype dau = 0, cuoi = s.size();
-    auto laTrang = [](QChar c) { return c == QLatin1Char(' ') || c == QLatin1Char('\t'); };
-    while (dau < cuoi && laTrang(s[dau])) ++dau;
-    while (cuoi > dau && laTrang(s[cuoi - 1])) --cuoi;
-    return s.mid(dau, cuoi - dau);
-}
 
 NhanMau* nhanBoc(const QString& chu, const MauDong& mau, double co, QWidget* cha, int rongToiDa = 0) {
     return new NhanBoc(chu, mau, phongChu(co), rongToiDa, cha);

@@ -19,7 +19,7 @@
 #include "shell/KhungBo.h"
 #include "shell/NhanMau.h"
 #include "shell/PhongChu.h"
-#include "sources/nentang/BangNenTang.h"
+#include "nentang/BangNenTang.h"
 
 MucNguonDon::MucNguonDon(CongDongBo* dongBo, CaiDat& caiDat, QWidget* parent)
     : TheMuc(QStringLiteral("Nguồn đơn hàng"), parent), dongBo_(dongBo), caiDat_(caiDat), bieuMau_(caiDat, dongBo) {

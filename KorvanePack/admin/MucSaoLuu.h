@@ -6,9 +6,9 @@
 #include <optional>
 
 #include "admin/TheMuc.h"
+#include "core/CongSaoLuu.h"
 
 class CaiDat;
-class CongSaoLuu;
 class KhoDuLieu;
 class NhanMau;
 class NhanRutGon;
@@ -25,9 +25,11 @@ public:
 
     MucSaoLuu(const KhoDuLieu& kho, CongSaoLuu* saoLuu, CaiDat& caiDat, ChonThuMuc hopChon, QWidget* parent = nullptr);
 
-    static inline const QString kKhongThayOSaoLuu = QStringLiteral(
-        "Không thấy ổ sao lưu ở thư mục này (thiếu tệp đánh dấu .korvane-saoluu), nên video mới chưa "
-        "được chép. Cắm lại ổ rồi mở lại Cài đặt, hoặc bấm Chọn… để chọn lại thư mục.");
+    static inline const QString kKhongThayOSaoLuu =
+        QStringLiteral("Không thấy ổ sao lưu ở thư mục này (thiếu tệp đánh dấu ") +
+        QLatin1String(CongSaoLuu::kTenTepDanhDau) +
+        QStringLiteral("), nên video mới chưa được chép. Cắm lại ổ rồi mở lại Cài đặt, hoặc bấm Chọn… để chọn lại "
+                       "thư mục.");
 
     const std::optional<QString>& loiSaoLuu() const { return loiSaoLuu_; }
 

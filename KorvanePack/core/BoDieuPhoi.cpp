@@ -15,7 +15,7 @@
 #include "core/CameraEngine.h"
 #include "core/CongTiengBao.h"
 #include "core/KiemTraVideo.h"
-#include "sources/nentang/BangNenTang.h"
+#include "nentang/BangNenTang.h"
 #include "store/DinhDangISO.h"
 #include "store/DinhDangNgay.h"
 #include "store/DongHo.h"

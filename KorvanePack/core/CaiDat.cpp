@@ -9,7 +9,7 @@
 
 #include "core/KhoKhoa.h"
 #include "core/KhoKhoaHeThong.h"
-#include "sources/nentang/BangNenTang.h"
+#include "nentang/BangNenTang.h"
 #include "store/HangDoiTuanTu.h"
 #include "store/TienIch.h"
 

@@ -15,6 +15,9 @@ public:
     explicit CongSaoLuu(QObject* parent = nullptr) : QObject(parent) {}
     ~CongSaoLuu() override = default;
 
+    // The marker file's name, left in a chosen backup folder; the settings name it to the owner too.
+    static constexpr char kTenTepDanhDau[] = ".korvane-saoluu";
+
     // Returns at once; the copy happens elsewhere and its outcome is not reported.
     virtual void saoLuuMot(const BanGhiVideo& banGhi) = 0;
 

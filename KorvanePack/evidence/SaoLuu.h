@@ -57,7 +57,7 @@ public:
 
     // Left in the backup folder when it is chosen. An empty mount point of an unplugged drive does not have it,
     // so its absence stops the copies before they fill the internal disk.
-    static inline const QString kTepDanhDau = QStringLiteral(".korvane-saoluu");
+    static inline const QString kTepDanhDau = QString::fromLatin1(kTenTepDanhDau);
     static bool danhDauThuMuc(const QString& thuMucSaoLuu);
     // A folder set before the marker existed is taken as chosen when it already holds the mirror's year folders
     // and is not a place for mount points that sits on the data folder's own disk.

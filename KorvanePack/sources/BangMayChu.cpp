@@ -3,7 +3,7 @@
 #include <QUrl>
 
 #include "sources/DiaChiLoopback.h"
-#include "sources/nentang/BangNenTang.h"
+#include "nentang/BangNenTang.h"
 
 BangMayChu BangMayChu::macDinh() {
     BangMayChu b;

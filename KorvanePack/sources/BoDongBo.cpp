@@ -8,7 +8,7 @@
 #include "sources/KenhHTTPCurl.h"
 #include "sources/LoiKetNoi.h"
 #include "sources/MoTaLoi.h"
-#include "sources/nentang/BangNenTang.h"
+#include "nentang/BangNenTang.h"
 #include "store/DinhDangISO.h"
 #include "store/DinhDangNgay.h"
 #include "store/DocGio.h"

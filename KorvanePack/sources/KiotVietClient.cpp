@@ -6,7 +6,7 @@
 #include "sources/LoiKetNoi.h"
 #include "sources/LoiNguonDon.h"
 #include "sources/TienIchKhach.h"
-#include "sources/nentang/BangNenTang.h"
+#include "nentang/BangNenTang.h"
 #include "store/DinhDangISO.h"
 #include "store/DocGio.h"
 

@@ -11,7 +11,7 @@
 #include "sources/LoiNguonDon.h"
 #include "sources/MaHoaURL.h"
 #include "sources/TienIchKhach.h"
-#include "sources/nentang/BangNenTang.h"
+#include "nentang/BangNenTang.h"
 #include "store/DinhDangISO.h"
 
 using nlohmann::json;

@@ -8,7 +8,7 @@
 #include "sources/LapTrang.h"
 #include "sources/LoiNguonDon.h"
 #include "sources/TienIchKhach.h"
-#include "sources/nentang/BangNenTang.h"
+#include "nentang/BangNenTang.h"
 #include "store/DinhDangISO.h"
 
 using nlohmann::json;

@@ -5,7 +5,7 @@
 #include "sources/NhanhClient.h"
 #include "sources/PancakeClient.h"
 #include "sources/SapoClient.h"
-#include "sources/nentang/BangNenTang.h"
+#include "nentang/BangNenTang.h"
 
 namespace {
 // A shop id copied from the address bar often keeps the slashes around it.

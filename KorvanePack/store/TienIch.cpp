@@ -213,3 +213,11 @@ int moTepDeDoc(const QString& duongDan) {
 void dongTep(int fd) {
     if (fd >= 0) ::close(fd);
 }
+
+QString boKhoangTrangDau(const QString& s) {
+    qsizetype dau = 0, cuoi = s.size();
+    auto laTrang = [](QChar c) { return c == QLatin1Char(' ') || c == QLatin1Char('\t'); };
+    while (dau < cuoi && laTrang(s[dau])) ++dau;
+    while (cuoi > dau && laTrang(s[cuoi - 1])) --cuoi;
+    return s.mid(dau, cuoi - dau);
+}

@@ -27,6 +27,10 @@ QString hienThiPhutGiay(qint64 giay);
 // The label of an option id: "—" without an id, the id itself when it is not in the list.
 QString tenMucChon(const QList<MucChon>& danhSach, const std::optional<QString>& id);
 
+// Drops spaces and tabs at both ends and nothing else: a line break typed into a field still counts as
+// something typed, so a field of line breaks alone is not taken for empty.
+QString boKhoangTrangDau(const QString& s);
+
 // One safe file-name component of at most 80 UTF-8 bytes, or the fallback.
 QString tenTepAnToan(const QString& ten, const QString& duPhong);
 

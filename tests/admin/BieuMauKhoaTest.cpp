@@ -14,7 +14,7 @@
 #include "gia/core/KhoKhoaBoNho.h"
 #include "sources/BoDongBo.h"
 #include "gia/sources/NguonDonKichBan.h"
-#include "sources/nentang/BangNenTang.h"
+#include "nentang/BangNenTang.h"
 #include "store/KhoDuLieu.h"
 
 namespace {

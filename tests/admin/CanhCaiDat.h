@@ -18,7 +18,7 @@
 #include "sources/BoDongBo.h"
 #include "sources/MayChuGia.h"
 #include "gia/sources/NguonDonKichBan.h"
-#include "sources/nentang/BangNenTang.h"
+#include "nentang/BangNenTang.h"
 
 // The settings screen over a real coordinator, sync engine and backup on temporary folders, with an in-memory
 // keychain, a scripted folder chooser, a recorded file viewer and an autostart folder of its own.

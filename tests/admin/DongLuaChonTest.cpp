@@ -4,7 +4,7 @@
 #include <QSignalSpy>
 
 #include "shell/DongLuaChon.h"
-#include "sources/nentang/BangNenTang.h"
+#include "nentang/BangNenTang.h"
 #include "store/MucChon.h"
 
 namespace {

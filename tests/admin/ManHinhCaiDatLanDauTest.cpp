@@ -19,7 +19,7 @@
 #include "core/TrangThaiApp.h"
 #include "sources/BoDongBo.h"
 #include "gia/sources/NguonDonKichBan.h"
-#include "sources/nentang/BangNenTang.h"
+#include "nentang/BangNenTang.h"
 #include "store/DinhDangISO.h"
 
 using cum_man_hinh::chay;

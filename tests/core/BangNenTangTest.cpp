@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "sources/nentang/BangNenTang.h"
+#include "nentang/BangNenTang.h"
 
 TEST(BangNenTangTest, NamNenTangDungThuTu) {
     const QList<MucNguon> mongDoi{

@@ -8,7 +8,7 @@
 
 #include "core/CaiDat.h"
 #include "gia/core/KhoKhoaBoNho.h"
-#include "sources/nentang/BangNenTang.h"
+#include "nentang/BangNenTang.h"
 
 namespace {
 

@@ -17,7 +17,7 @@
 #include "sources/BoDongBo.h"
 #include "sources/KenhHTTPCurl.h"
 #include "gia/sources/NguonDonKichBan.h"
-#include "sources/nentang/BangNenTang.h"
+#include "nentang/BangNenTang.h"
 #include "gia/store/DongHoGia.h"
 #include "store/KhoDuLieu.h"
 

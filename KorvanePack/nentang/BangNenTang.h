@@ -3,8 +3,8 @@
 #include <QList>
 #include <QString>
 
-#include "sources/nentang/MucNguon.h"
-#include "sources/nentang/TruongKhaiBao.h"
+#include "nentang/MucNguon.h"
+#include "nentang/TruongKhaiBao.h"
 
 // The fixed data about the five sales platforms: what the pickers list, which credentials each one needs and
 // where the owner finds them. Plain data only, so the settings can use it without pulling in any client.

@@ -1,4 +1,4 @@
-#include "sources/nentang/BangNenTang.h"
+#include "nentang/BangNenTang.h"
 
 namespace {
 
