@@ -157,9 +157,14 @@ void BoDieuPhoi::datCanhBaoOCung(std::optional<QString> v) {
 }
 
 void BoDieuPhoi::datTrangThai(TrangThai v) {
-    if (trangThai_ == v) return;
-    trangThai_ = v;
-    emit trangThaiChanged();
+    datTrangThaiCong([this, v] { trangThai_ = v; });
+}
+
+// The published state folds in the stops finishing behind: it is compared as published around each change.
+void BoDieuPhoi::datTrangThaiCong(const std::function<void()>& doi) {
+    const TrangThai truoc = trangThai();
+    doi();
+    if (trangThai() != truoc) emit trangThaiChanged();
 }
 
 void BoDieuPhoi::phat(LoaiTieng loai) {
@@ -256,8 +261,10 @@ void BoDieuPhoi::xuLyMaDongGoi(const QString& maVao, KhiXong xong) {
     }
 
     // Another order's label: this parcel is done and the next one begins, even when saving this
-    // one failed.
-    ketThucQuay([p, ma, ketThuc](std::optional<BanGhiVideo>) {
+    // one fails. The next parcel is filmed as soon as the camera has let go of this one: its file's last
+    // sync, check, fingerprint and record go on behind, each step in its order, so a slow disk costs the
+    // next parcel none of its first seconds.
+    ketThucQuay({}, [p, ma, ketThuc] {
         if (!p) return ketThuc();
         p->henGio_.hen(kNghiGiuaHaiDon, [p, ma, ketThuc] {
             if (p) p->batDauQuay(ma, LoaiVideo::dongGoi, QString());
@@ -491,7 +498,7 @@ void BoDieuPhoi::kiemTraGioiHan(KhiXong xong) {
 
 // ---- stop ----
 
-void BoDieuPhoi::ketThucQuay(KhiLuu xong) {
+void BoDieuPhoi::ketThucQuay(KhiLuu xong, KhiXong khiThaWriter) {
     luong_.kiem("BoDieuPhoi::ketThucQuay");
     if (trangThai_ == TrangThai::dangDung) {
         // A second stop of the same recording (the watchdog and the button together, or two
@@ -509,27 +516,36 @@ void BoDieuPhoi::ketThucQuay(KhiLuu xong) {
             datThongBaoLoi(*loi);
         }
         if (xong) xong(std::nullopt);
+        if (khiThaWriter) khiThaWriter();
         return;
     }
     datTrangThai(TrangThai::dangDung);
     choDung_.push_back(std::move(xong));
+    auto d = std::make_shared<DungQuay>();
+    d->phien = *phien_;
+    hangDung_.push_back(d);
     QPointer<BoDieuPhoi> p(this);
-    camera_->dungGhi([p](std::optional<CongCamera::KetQuaGhi> kq) {
+    camera_->dungGhi([p, d](std::optional<CongCamera::KetQuaGhi> kq) {
         if (!p) return;
         p->luong_.kiem("BoDieuPhoi::ketThucQuay, on the writer's reply");
-        p->maDangHienDien_ = p->phien_->ma;
-        p->lanCuoiThayMa_ = p->dongHo_.gioDeu();
+        // The label of a recording the coordinator went on from is no longer the one in view.
+        if (!d->tachRoi) {
+            p->maDangHienDien_ = d->phien.ma;
+            p->lanCuoiThayMa_ = p->dongHo_.gioDeu();
+        }
         if (!kq) {
-            if (const auto loi = p->camera_->loiCameraNeuCo()) {
-                if (!p->phien_->lyDoNgat) p->phat(LoaiTieng::coLoi);  // else it sounded as the camera stopped
-                p->datCanhBao(*loi);
-                p->datThongBaoLoi(*loi);
-            }
-            p->ketThucDung(std::nullopt);
+            p->denLuot(d, [p, d, loi = p->camera_->loiCameraNeuCo()] {
+                if (loi) {
+                    if (!d->phien.lyDoNgat) p->phat(LoaiTieng::coLoi);  // else it sounded as the camera stopped
+                    p->datCanhBao(*loi);
+                    p->datThongBaoLoi(*loi);
+                }
+                p->ketThucDung(d, std::nullopt);
+            });
             return;
         }
         // The check and the fingerprint read the whole file: off the GUI thread, one after the other.
-        p->chayNen([p, kq = *kq]() mutable {
+        p->chayNen([p, d, kq = *kq]() mutable {
             double thoiLuong = 0;
             std::optional<QString> loi = KiemTraVideo::kiemTra(kq.url, &thoiLuong);
             // The record tells how long the video is, which is the file's own length: a camera that stopped
@@ -537,30 +553,55 @@ void BoDieuPhoi::ketThucQuay(KhiLuu xong) {
             if (!loi) kq.giay = int(std::lround(thoiLuong));
             QMetaObject::invokeMethod(
                 QCoreApplication::instance(),
-                [p, kq, loi] {
+                [p, d, kq, loi] {
                     if (!p) return;
-                    if (loi) return p->xongDung(kq, loi, std::nullopt);
-                    p->layVanTay(kq);
+                    if (loi) return p->denLuot(d, [p, d, kq, loi] { p->xongDung(d, kq, loi, std::nullopt); });
+                    p->layVanTay(d, kq);
                 },
                 Qt::QueuedConnection);
         });
     });
+    if (!khiThaWriter) return;
+    // The camera took its last frame for this recording when dungGhi returned (the next arming is queued
+    // behind the writer's release), unless the reply came at once and the stop is over already.
+    if (!d->xong) {
+        d->tachRoi = true;
+        d->cho = std::move(choDung_);
+        choDung_.clear();
+        phien_.reset();
+        datTrangThaiCong([this] {
+            ++soDungNen_;
+            trangThai_ = TrangThai::nghi;
+        });
+    }
+    khiThaWriter();
 }
 
-void BoDieuPhoi::layVanTay(const CongCamera::KetQuaGhi& kq) {
+void BoDieuPhoi::denLuot(const DungPtr& d, std::function<void()> viecCuoi) {
+    luong_.kiem("BoDieuPhoi::denLuot");
+    d->viecCuoi = std::move(viecCuoi);
+    while (!hangDung_.empty() && hangDung_.front()->viecCuoi) {
+        const DungPtr dau = std::move(hangDung_.front());
+        hangDung_.pop_front();
+        const auto viec = std::move(dau->viecCuoi);
+        viec();
+    }
+}
+
+void BoDieuPhoi::layVanTay(const DungPtr& d, const CongCamera::KetQuaGhi& kq) {
     QPointer<BoDieuPhoi> p(this);
-    chayNen([p, kq] {
+    chayNen([p, d, kq] {
         std::optional<VanTayTep> vanTay = sha256CuaTep(kq.url);
         QMetaObject::invokeMethod(
             QCoreApplication::instance(),
-            [p, kq, vanTay] {
-                if (p) p->xongDung(kq, std::nullopt, vanTay);
+            [p, d, kq, vanTay] {
+                if (p) p->denLuot(d, [p, d, kq, vanTay] { p->xongDung(d, kq, std::nullopt, vanTay); });
             },
             Qt::QueuedConnection);
     });
 }
 
-void BoDieuPhoi::xongDung(const CongCamera::KetQuaGhi& kq, std::optional<QString> loiKiemTra,
+void BoDieuPhoi::xongDung(const DungPtr& d, const CongCamera::KetQuaGhi& kq, std::optional<QString> loiKiemTra,
                           std::optional<VanTayTep> vanTay) {
     luong_.kiem("BoDieuPhoi::xongDung");
     if (loiKiemTra) {
@@ -569,28 +610,35 @@ void BoDieuPhoi::xongDung(const CongCamera::KetQuaGhi& kq, std::optional<QString
                            QStringLiteral("). Đơn này chưa có bằng chứng — quay lại ngay.");
         datCanhBao(vb);
         datThongBaoLoi(vb);
-        kho_.nhatKy().ghi(QStringLiteral("rec_hong"), {{QStringLiteral("code"), phien_->ma},
+        kho_.nhatKy().ghi(QStringLiteral("rec_hong"), {{QStringLiteral("code"), d->phien.ma},
                                                        {QStringLiteral("vi"), *loiKiemTra},
                                                        {QStringLiteral("file"), kq.url}});
-        ketThucDung(std::nullopt);
+        ketThucDung(d, std::nullopt);
         return;
     }
-    ketThucDung(luuBanGhi(kq, vanTay));
+    ketThucDung(d, luuBanGhi(*d, kq, vanTay));
 }
 
-void BoDieuPhoi::ketThucDung(std::optional<BanGhiVideo> banGhi) {
+void BoDieuPhoi::ketThucDung(const DungPtr& d, std::optional<BanGhiVideo> banGhi) {
     luong_.kiem("BoDieuPhoi::ketThucDung");
-    phien_.reset();
-    datTrangThai(TrangThai::nghi);
-    auto cho = std::move(choDung_);
-    choDung_.clear();
+    d->xong = true;
+    std::vector<KhiLuu> cho;
+    if (d->tachRoi) {
+        cho = std::move(d->cho);
+        datTrangThaiCong([this] { --soDungNen_; });
+    } else {
+        phien_.reset();
+        datTrangThai(TrangThai::nghi);
+        cho = std::move(choDung_);
+        choDung_.clear();
+    }
     for (auto& xong : cho)
         if (xong) xong(banGhi);
 }
 
 // ---- save ----
 
-std::optional<BanGhiVideo> BoDieuPhoi::luuBanGhi(const CongCamera::KetQuaGhi& kq,
+std::optional<BanGhiVideo> BoDieuPhoi::luuBanGhi(const DungQuay& d, const CongCamera::KetQuaGhi& kq,
                                                  const std::optional<VanTayTep>& vanTay) {
     if (!vanTay || vanTay->bytes < 1) {
         phat(LoaiTieng::coLoi);
@@ -598,7 +646,7 @@ std::optional<BanGhiVideo> BoDieuPhoi::luuBanGhi(const CongCamera::KetQuaGhi& kq
         datThongBaoLoi(kVideoRong);
         return std::nullopt;
     }
-    const PhienQuay& phien = *phien_;
+    const PhienQuay& phien = d.phien;
     BanGhiVideo bg;
     bg.id = QStringLiteral("r_%1_%2")
                 .arg(duration_cast<milliseconds>(dongHo_.gioThuc().time_since_epoch()).count())
@@ -643,7 +691,8 @@ std::optional<BanGhiVideo> BoDieuPhoi::luuBanGhi(const CongCamera::KetQuaGhi& kq
         ++soDaQuayHomNay_;
         emit soDaQuayHomNayChanged();
     }
-    datSerials({});
+    // The serials shown are the next recording's once the coordinator has gone on to it.
+    if (!d.tachRoi) datSerials({});
     if (phien.lyDoNgat) {
         // The error cue has already sounded when the camera stopped; the saved part is not the whole parcel.
         const QString vb = *phien.lyDoNgat + QLatin1Char(' ') + thongBaoDaLuu(kq.giay, bg.bytes) +

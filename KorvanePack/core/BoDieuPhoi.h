@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <QThreadPool>
 #include <chrono>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -93,7 +94,11 @@ public:
     const std::optional<QString>& maVuaQuet() const { return maVuaQuet_; }
     void datMaVuaQuet(std::optional<QString> v);
     const std::optional<QString>& canhBaoOCung() const { return canhBaoOCung_; }
-    TrangThai trangThai() const { return trangThai_; }
+    // A stop finishing behind the next recording counts as one under way while nothing else runs: whoever waits
+    // for idle (closing the window, changing settings) also waits for that video's record.
+    TrangThai trangThai() const {
+        return trangThai_ == TrangThai::nghi && soDungNen_ > 0 ? TrangThai::dangDung : trangThai_;
+    }
     // The last record saved, of either kind, however its recording was stopped.
     const std::optional<BanGhiVideo>& banGhiVuaLuu() const { return banGhiVuaLuu_; }
 
@@ -114,7 +119,9 @@ public:
     void doDungLuongTrong();
     void batDauCanhGac();
     void kiemTraGioiHan(KhiXong xong = {});
-    void ketThucQuay(KhiLuu xong = {});
+    // With khiThaWriter, the recording's finishing goes on behind and khiThaWriter runs as soon as the camera
+    // takes no more frames for it, so the next recording need not wait for the slow disk.
+    void ketThucQuay(KhiLuu xong = {}, KhiXong khiThaWriter = {});
 
     // What the editor of saved records reports shows on the notice line, a failure on the warning line too.
     void hienThongBaoCua(const BoSuaBanGhi& sua);
@@ -162,6 +169,19 @@ private:
         std::optional<QString> lyDoNgat;
     };
 
+    // One stop of one recording, carried through its whole finishing: the coordinator may meanwhile run the next.
+    struct DungQuay {
+        PhienQuay phien;
+        // The coordinator went on without waiting: this stop's end touches only its own waiters and notices.
+        bool tachRoi = false;
+        bool xong = false;
+        std::vector<KhiLuu> cho;
+        // Its last step (the record or "rec_hong", the notices, the waiters), once the file is judged; held until
+        // every earlier stop has taken its own, so the journal closes recordings in the order they stopped.
+        std::function<void()> viecCuoi;
+    };
+    using DungPtr = std::shared_ptr<DungQuay>;
+
     void noiMaDocDuoc();
     void khiCameraNgung();
     void datMaHienTai(const QString& v);
@@ -173,10 +193,14 @@ private:
     void capNhatCanhBaoOCung(std::optional<qint64> mb);
     void huyCanhGac();
     void nhipCanhGac(quint64 theHe);
-    void layVanTay(const CongCamera::KetQuaGhi& kq);
-    void xongDung(const CongCamera::KetQuaGhi& kq, std::optional<QString> loiKiemTra, std::optional<VanTayTep> vanTay);
-    void ketThucDung(std::optional<BanGhiVideo> banGhi);
-    std::optional<BanGhiVideo> luuBanGhi(const CongCamera::KetQuaGhi& kq, const std::optional<VanTayTep>& vanTay);
+    void layVanTay(const DungPtr& d, const CongCamera::KetQuaGhi& kq);
+    void xongDung(const DungPtr& d, const CongCamera::KetQuaGhi& kq, std::optional<QString> loiKiemTra,
+                  std::optional<VanTayTep> vanTay);
+    void ketThucDung(const DungPtr& d, std::optional<BanGhiVideo> banGhi);
+    std::optional<BanGhiVideo> luuBanGhi(const DungQuay& d, const CongCamera::KetQuaGhi& kq,
+                                         const std::optional<VanTayTep>& vanTay);
+    void datTrangThaiCong(const std::function<void()>& doi);
+    void denLuot(const DungPtr& d, std::function<void()> viecCuoi);
     void chayNen(std::function<void()> viec);
     QString tenNguonDon() const;
 
@@ -217,4 +241,8 @@ private:
     TrangThai trangThai_ = TrangThai::nghi;
     std::optional<PhienQuay> phien_;
     std::vector<KhiLuu> choDung_;
+    // Stops still finishing behind the next recording.
+    int soDungNen_ = 0;
+    // Every stop whose last step has not run yet, oldest first.
+    std::deque<DungPtr> hangDung_;
 };

@@ -77,6 +77,8 @@ std::optional<TenTep> docTenTep(const QString& ten) {
 NhatKyDoc docNhatKy(const NhatKy& nhatKy) {
     NhatKyDoc kq;
     std::optional<NhanVideoDoDang::DoDang> dangMo;
+    // Where this run's recordings begin in the list: those before were left by earlier runs.
+    qsizetype dauLanChay = 0;
     const auto dongLai = [&] {
         if (dangMo) kq.doDang.append(*dangMo);
         dangMo.reset();
@@ -85,6 +87,7 @@ NhatKyDoc docNhatKy(const NhatKy& nhatKy) {
         const QString suKien = sk.ten();
         if (suKien == QStringLiteral("app_start")) {
             dongLai();
+            dauLanChay = kq.doDang.size();
             return;
         }
         if (!sk.coChiTiet()) return;
@@ -103,17 +106,24 @@ NhatKyDoc docNhatKy(const NhatKy& nhatKy) {
             const QString tepHong = QFileInfo(sk.chiTiet("file")).fileName();
             if (!tepHong.isEmpty()) kq.tepDaHong.insert(tepHong);
         }
+        const auto boDauTien = [&](qsizetype tu) {
+            for (qsizetype i = tu; i < kq.doDang.size(); ++i) {
+                if (kq.doDang[i].ma == ma) {
+                    kq.doDang.removeAt(i);
+                    return true;
+                }
+            }
+            return false;
+        };
+        // A recording is finished behind the next one's start, and stops are closed in the order they stopped:
+        // the earliest of this run still unclosed is the one this line closes, before a later one of its code.
+        if (boDauTien(dauLanChay)) return;
         if (dangMo && dangMo->ma == ma) {
             dangMo.reset();
             return;
         }
         // Written by this step at an earlier start, which works through them oldest first.
-        for (qsizetype i = 0; i < kq.doDang.size(); ++i) {
-            if (kq.doDang[i].ma == ma) {
-                kq.doDang.removeAt(i);
-                break;
-            }
-        }
+        boDauTien(0);
     });
     dongLai();
     return kq;

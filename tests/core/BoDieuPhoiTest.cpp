@@ -567,6 +567,55 @@ TEST_F(BoDieuPhoiTest, QuetMaKhiNutDungChuaXongKhongLamLanBanGhi) {
     EXPECT_EQ(camera.cacLanChuanBi[1].ma, "VD-B");
 }
 
+// Each next label starts its parcel while the last one is still saved behind it. Whatever order their checks
+// and fingerprints come back in, the records and journal lines are written in the order the parcels stopped,
+// each with its own code, and the coordinator counts as busy until the last of them is saved.
+TEST_F(BoDieuPhoiTest, GoiLuuPhiaSauGhiTheoThuTuDaDung) {
+    bomTay = true;
+    std::vector<BoDieuPhoi::TrangThai> cacTrangThai;
+    QObject::connect(dp.get(), &BoDieuPhoi::trangThaiChanged, dp.get(),
+                     [&] { cacTrangThai.push_back(dp->trangThai()); });
+    const QStringList cacMa{"VD-TT-A", "VD-TT-B", "VD-TT-C"};
+    for (const QString& ma : cacMa) themDon(ma.right(1), ma);
+    for (const QString& ma : cacMa) {
+        go(ma);
+        tien(200ms);  // the pause between two parcels
+        ASSERT_EQ(dp->maHienTai(), ma);
+        ASSERT_EQ(dp->trangThai(), BoDieuPhoi::TrangThai::dangQuay) << ma.toStdString();
+    }
+    EXPECT_EQ(camera.cacLanChuanBi.size(), 3u);
+    EXPECT_TRUE(banGhiTrenDia().empty()) << "a parcel waited for the last one's save";
+    std::optional<BanGhiVideo> cuoi;
+    dp->ketThucQuay([&](std::optional<BanGhiVideo> bg) { cuoi = bg; });
+    xuLySuKien();
+    // The newest work first: the last parcel's check and fingerprint come back before the first's.
+    while (!viecNen.empty()) {
+        auto f = std::move(viecNen.back());
+        viecNen.pop_back();
+        f();
+        xuLySuKien();
+        if (!cuoi) EXPECT_NE(dp->trangThai(), BoDieuPhoi::TrangThai::nghi);
+    }
+    ASSERT_TRUE(cuoi.has_value());
+    EXPECT_EQ(cuoi->code, "VD-TT-C");
+    QStringList maBanGhi, maXong, maBatDau;
+    for (const BanGhiVideo& bg : banGhiTrenDia()) {
+        maBanGhi << bg.code;
+        EXPECT_EQ(bg.orderId, bg.code.right(1));
+    }
+    for (const auto& d : nhatKy("rec_finish")) maXong << QString::fromStdString(d["detail"]["code"]);
+    for (const auto& d : nhatKy("rec_start")) maBatDau << QString::fromStdString(d["detail"]["code"]);
+    EXPECT_EQ(maBanGhi, cacMa);
+    EXPECT_EQ(maXong, cacMa);
+    EXPECT_EQ(maBatDau, cacMa);
+    ASSERT_FALSE(cacTrangThai.empty());
+    EXPECT_EQ(cacTrangThai.back(), BoDieuPhoi::TrangThai::nghi);
+    EXPECT_EQ(std::count(cacTrangThai.begin(), cacTrangThai.end(), BoDieuPhoi::TrangThai::nghi), 1)
+        << "shown idle while a parcel was still being saved";
+    EXPECT_TRUE(kho->nhatKy().kiemTra().ok);
+    EXPECT_TRUE(NhanVideoDoDang::timTrongNhatKy(kho->nhatKy()).isEmpty());
+}
+
 TEST_F(BoDieuPhoiTest, HaiLanDungMotBanGhiLuuMotLan) {
     camera.tuHoanTatVoiTep({}, 0);
     camera.datTatCoGhiTre(true);

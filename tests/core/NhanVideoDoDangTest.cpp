@@ -12,7 +12,9 @@
 #include "store/BanGhiVideo.h"
 #include "store/DinhDangISO.h"
 #include "store/DonHang.h"
+#include "store/DongHo.h"
 #include "store/KhoDuLieu.h"
+#include "store/NhatKy.h"
 #include "store/TienIch.h"
 
 namespace {
@@ -302,6 +304,61 @@ TEST_F(NhanThu, TwoInterruptedRecordingsOfOneCodeEachGetTheirOwnFile) {
     khoiDongLai();
     EXPECT_TRUE(NhanVideoDoDang::timTrongNhatKy(kho->nhatKy()).isEmpty());
     EXPECT_EQ(NhanVideoDoDang::chay(*kho, "Shop Thử").soGiu, 0);
+}
+
+// The next parcel's recording starts as soon as the camera lets go of the last one, whose record and
+// "rec_finish" (or "rec_hong") are written behind it: the last one's closing line comes after the next one's
+// "rec_start". Whatever line a crash leaves last, a recording is unfinished exactly when no line closed it.
+TEST(NhanThuThuTu, AClosingLineAfterTheNextStartStillClosesItsRecording) {
+    const struct {
+        const char* ten;
+        std::vector<std::pair<const char*, const char*>> dong;  // event, code
+        QStringList doDang;
+    } cac[] = {
+        {"both_closed_behind", {{"rec_start", "A"}, {"rec_start", "B"}, {"rec_finish", "A"}, {"rec_finish", "B"}}, {}},
+        {"broken_behind", {{"rec_start", "A"}, {"rec_start", "B"}, {"rec_hong", "A"}, {"rec_finish", "B"}}, {}},
+        {"crash_before_the_last_ones_line", {{"rec_start", "A"}, {"rec_start", "B"}}, {"A", "B"}},
+        {"crash_during_the_next", {{"rec_start", "A"}, {"rec_start", "B"}, {"rec_finish", "A"}}, {"B"}},
+        {"last_ones_line_lost", {{"rec_start", "A"}, {"rec_start", "B"}, {"rec_finish", "B"}}, {"A"}},
+        {"two_behind_out_of_order",
+         {{"rec_start", "A"}, {"rec_start", "B"}, {"rec_start", "C"}, {"rec_finish", "B"}, {"rec_finish", "A"}},
+         {"C"}},
+        {"a_later_start_of_the_same_code",
+         {{"rec_start", "A"}, {"rec_start", "B"}, {"rec_finish", "A"}, {"rec_start", "A"}},
+         {"B", "A"}},
+        // The label came back before the first one's record was written: the first stop closes the first one.
+        {"same_code_again_before_its_line",
+         {{"rec_start", "A"}, {"rec_start", "B"}, {"rec_start", "A"}, {"rec_finish", "A"}},
+         {"B", "A"}},
+        {"same_code_again_all_closed_in_stop_order",
+         {{"rec_start", "A"},
+          {"rec_start", "B"},
+          {"rec_start", "A"},
+          {"rec_finish", "A"},
+          {"rec_finish", "B"},
+          {"rec_finish", "A"}},
+         {}},
+        // Lines a start writes for the last run's recordings close those, not this run's of the same code.
+        {"an_earlier_runs_recording_closed_at_this_start",
+         {{"rec_start", "A"}, {"app_start", ""}, {"rec_start", "A"}, {"rec_finish", "A"}},
+         {"A"}},
+    };
+    for (const auto& c : cac) {
+        SCOPED_TRACE(c.ten);
+        QTemporaryDir thuMuc;
+        ASSERT_TRUE(thuMuc.isValid());
+        NhatKy nk(thuMuc.path(), DongHo::heThong(), [] { return std::optional<QString>(); });
+        for (const auto& [suKien, ma] : c.dong) {
+            QMap<QString, QString> ct{{"code", ma}, {"kind", "pack"}};
+            if (QByteArray(suKien) == "rec_start") ct.insert("orderId", "");
+            nk.ghi(suKien, QByteArray(suKien) == "app_start" ? QMap<QString, QString>{} : ct);
+            ASSERT_FALSE(nk.loiGhi().has_value());
+        }
+        QStringList doDang;
+        for (const auto& dd : NhanVideoDoDang::timTrongNhatKy(nk)) doDang << dd.ma;
+        EXPECT_EQ(doDang, c.doDang);
+        EXPECT_TRUE(nk.kiemTra().ok);
+    }
 }
 
 }  // namespace
