@@ -24,6 +24,7 @@
 
 #include "common/CumThu.h"
 #include "common/KhungTrongCuaSo.h"
+#include "common/VuaCuaSoNhoNhat.h"
 #include "shell/BangMau.h"
 #include "shell/GiaoDien.h"
 #include "shell/KhungBo.h"
@@ -97,15 +98,8 @@ QStringList cacId(const QList<BanGhiVideo>& ds) {
     return r;
 }
 
-QStringList cacChu(QWidget* w) {
-    QStringList r;
-    for (QLabel* l : w->findChildren<QLabel*>())
-        if (l->isVisibleTo(w) && !l->text().isEmpty()) r << l->text();
-    // The fingerprint is a read-only text that wraps anywhere.
-    for (QTextEdit* t : w->findChildren<QTextEdit*>())
-        if (t->isVisibleTo(w) && !t->toPlainText().isEmpty()) r << t->toPlainText();
-    return r;
-}
+// The fingerprint is a read-only text that wraps anywhere, so it counts among the texts shown.
+QStringList cacChu(QWidget* w) { return cua_so_nho_nhat::chuHien(w); }
 
 QString ghepNFD(const QString& s) {
     return s.normalized(QString::NormalizationForm_D);
