@@ -67,10 +67,15 @@ private:
         const int phai = rongChoPhai(rong);
         return qMax(0, rong - phai - (phai > 0 ? kKhe : 0));
     }
+    // The lines the camera text takes beside the message now shown, and never fewer than beside one that takes
+    // half the row: the usual messages ("Đã lưu …") come and go at every recording, and the camera box above must
+    // not jump with them. Only a message longer than half the row may grow the row further.
     int caoDong(int rong) const {
-        const int rongTrai = rongChoTrai(rong);
-        const int trai = rongTrai > 0 && !trai_->text().isEmpty() ? trai_->heightForWidth(rongTrai) : 0;
-        return std::max({trai, trai_->fontMetrics().lineSpacing(), phai_->sizeHint().height()});
+        const auto caoTrai = [this](int rongTrai) {
+            return rongTrai > 0 && !trai_->text().isEmpty() ? trai_->heightForWidth(rongTrai) : 0;
+        };
+        return std::max({caoTrai(rongChoTrai(rong)), caoTrai(rong / 2 - kKhe), trai_->fontMetrics().lineSpacing(),
+                         phai_->sizeHint().height()});
     }
     QLabel* trai_;
     QLabel* phai_;

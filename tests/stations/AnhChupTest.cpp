@@ -432,3 +432,34 @@ TEST(AnhChup, CuaSoNhoNhatHienDuMoiGiaTri) {
     GiaoDien::ban().apDungGiaoDien("toi");
 }
 }  // namespace
+
+namespace {
+// At the smallest window a long camera line wraps beside the message; the usual message after each recording
+// ("Đã lưu …") comes and goes without moving the camera box or the code field, and the line stays whole.
+TEST(AnhChup, DongCameraDaiGiuBoCucKhiThongBaoDenDi) {
+    GiaoDien::ban().apDungGiaoDien("toi");
+    cum_thu::Cum cum;
+    cum.taoDieuPhoi();
+    cum.trangThai.datQuyenCamera(3);
+    QWidget cuaSo;
+    auto* khung = khungDongGoi(cuaSo, cum);
+    moNhuChuongTrinh(cuaSo);
+    cuaSo.resize(cua_so_nho_nhat::rong, cua_so_nho_nhat::cao);
+    ASSERT_TRUE(cum.moCamera("1280x720"));
+    auto* man = khung->findChild<ManHinhDongGoi*>();
+    ASSERT_NE(man, nullptr);
+    const auto viTri = [&] {
+        cum_thu::chay(100);
+        const QRect hop = man->hopCamera()->vungHop().translated(man->hopCamera()->mapTo(&cuaSo, QPoint(0, 0)));
+        return std::make_pair(hop, man->oNhapMa()->mapTo(&cuaSo, QPoint(0, 0)));
+    };
+    const auto truoc = viTri();
+    for (const auto& tb : {std::optional<QString>(BoDieuPhoi::thongBaoDaLuu(65, 12 * 1048576)),
+                           std::optional<QString>()}) {
+        cum.dieuPhoi->datThongBao(tb);
+        EXPECT_EQ(viTri(), truoc) << tb.value_or("").toStdString();
+        const QStringList loi = cua_so_nho_nhat::khongVua(man);
+        EXPECT_TRUE(loi.isEmpty()) << loi.join("\n").toStdString();
+    }
+}
+}  // namespace
