@@ -17,7 +17,6 @@
 #include "admin/MucCamera.h"
 #include "admin/ManHinhThuMay.h"
 #include "admin/NhanBoc.h"
-#include "admin/NhanCatGiua.h"
 #include "admin/NutChinh.h"
 #include "admin/VachKe.h"
 #include "core/BoDieuPhoi.h"
@@ -29,6 +28,7 @@
 #include "shell/KhungBo.h"
 #include "shell/NhanHieuKorvane.h"
 #include "shell/NhanMau.h"
+#include "shell/NhanNgatMoiCho.h"
 #include "shell/PhongChu.h"
 #include "nentang/BangNenTang.h"
 #include "store/TienIch.h"
@@ -407,7 +407,7 @@ QWidget* ManHinhCaiDatLanDau::buocLuuTru() {
     the->setMaximumWidth(560);
     auto* hang = new QHBoxLayout(the);
     hang->setContentsMargins(12, 12, 12, 12);
-    chuThuMuc_ = new NhanCatGiua(caiDat_.thuMucGoc(), BangMau::mauChuChinh, phongChu(12.5, QFont::Normal, true), the);
+    chuThuMuc_ = new NhanNgatMoiCho(caiDat_.thuMucGoc(), BangMau::mauChuChinh, phongChu(12.5, QFont::Normal, true), the);
     hang->addWidget(chuThuMuc_, 1);
     auto* nut = new QPushButton(QStringLiteral("Chọn thư mục khác…"), the);
     connect(nut, &QPushButton::clicked, this, [this] { chonThuMuc(); });

@@ -13,7 +13,7 @@
 
 #include "admin/BieuMauKhoa.h"
 #include "admin/ManHinhThuMay.h"
-#include "admin/NhanCatGiua.h"
+#include "shell/NhanNgatMoiCho.h"
 #include "core/BoDieuPhoi.h"
 #include "shell/NhanMau.h"
 
@@ -130,7 +130,7 @@ private:
 
     // Controls of the step on show; null when another step is shown.
     QPointer<QLineEdit> oTenShop_;
-    QPointer<NhanCatGiua> chuThuMuc_;
+    QPointer<NhanNgatMoiCho> chuThuMuc_;
     QPointer<NhanMau> chuLoiThuMuc_;
     QPointer<QComboBox> chonWebcam_;
     QPointer<ManHinhThuMay> thuMay_;

@@ -1,23 +1,14 @@
 #pragma once
 
-#include "shell/NhanMau.h"
+#include "shell/NhanNgatMoiCho.h"
 
-// A one-line label that cuts a long text in the middle, so both the start and the end of a path stay visible.
-class NhanRutGon : public NhanMau {
+// A folder's path on a settings card: shown whole, broken across lines where the card's width ends, since the
+// owner reads the drive at its start and the folder at its end and nothing else on the card repeats it.
+class NhanRutGon : public NhanNgatMoiCho {
     Q_OBJECT
 public:
     NhanRutGon(const QString& chu, const MauDong& mau, const QFont& phong, QWidget* parent = nullptr);
 
     void datChu(const QString& chu);
-    const QString& chuDayDu() const { return chu_; }
-
-    QSize sizeHint() const override;
-    QSize minimumSizeHint() const override;
-
-protected:
-    void resizeEvent(QResizeEvent* e) override;
-
-private:
-    void rutGon();
-    QString chu_;
+    QString chuDayDu() const { return text(); }
 };

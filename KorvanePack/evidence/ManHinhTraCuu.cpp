@@ -106,7 +106,8 @@ private:
         int x = 0, y = 0, caoHang = 0;
         for (QWidget* w : cacNut_) {
             if (w->isHidden()) continue;
-            const QSize c = w->sizeHint();
+            // A button's minimum (its style's least height) outweighs its hint, as it would in a layout.
+            const QSize c = w->sizeHint().expandedTo(w->minimumSize()).boundedTo(w->maximumSize());
             if (x > 0 && x + c.width() > rong) {
                 x = 0;
                 y += caoHang + kKhe;

@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QShortcut>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "shell/BangMau.h"
 #include "core/BoDieuPhoi.h"
@@ -16,6 +17,7 @@
 #include "shell/KhungBo.h"
 #include "shell/NhanCatCuoi.h"
 #include "shell/NhanMau.h"
+#include "shell/NhanNgatMoiCho.h"
 #include "shell/PhongChu.h"
 #include "stations/HopCamera.h"
 #include "stations/KhungCamera.h"
@@ -41,13 +43,17 @@ public:
     QSize sizeHint() const override {
         int rong = trai_->sizeHint().width();
         if (!phai_->isHidden()) rong += kKhe + phai_->sizeHint().width();
-        return {rong, caoDong()};
+        return {rong, caoDong(width())};
     }
-    QSize minimumSizeHint() const override { return {0, caoDong()}; }
+    QSize minimumSizeHint() const override { return {0, caoDong(width())}; }
+    // The camera text wraps under itself rather than being cut: the camera's name and its mode are what the
+    // packer checks before filming, and at the smallest window they do not fit beside the message.
     void xepLai() {
-        const int rongPhai = phai_->isHidden() ? 0 : qMin(phai_->sizeHint().width(), width());
+        const int rongPhai = rongChoPhai(width());
         phai_->setGeometry(width() - rongPhai, 0, rongPhai, height());
-        trai_->setGeometry(0, 0, qMax(0, width() - rongPhai - (rongPhai > 0 ? kKhe : 0)), height());
+        trai_->setGeometry(0, 0, rongChoTrai(width()), height());
+        const int can = caoDong(width());
+        if (can != height() || can != minimumHeight()) setFixedHeight(can);
         updateGeometry();
     }
 
@@ -56,7 +62,21 @@ protected:
 
 private:
     static constexpr int kKhe = 12;
-    int caoDong() const { return qMax(trai_->sizeHint().height(), phai_->sizeHint().height()); }
+    int rongChoPhai(int rong) const { return phai_->isHidden() ? 0 : qMin(phai_->sizeHint().width(), rong); }
+    int rongChoTrai(int rong) const {
+        const int phai = rongChoPhai(rong);
+        return qMax(0, rong - phai - (phai > 0 ? kKhe : 0));
+    }
+    // The lines the camera text takes beside the message now shown, and never fewer than beside one that takes
+    // half the row: the usual messages ("Đã lưu …") come and go at every recording, and the camera box above must
+    // not jump with them. Only a message longer than half the row may grow the row further.
+    int caoDong(int rong) const {
+        const auto caoTrai = [this](int rongTrai) {
+            return rongTrai > 0 && !trai_->text().isEmpty() ? trai_->heightForWidth(rongTrai) : 0;
+        };
+        return std::max({caoTrai(rongChoTrai(rong)), caoTrai(rong / 2 - kKhe), trai_->fontMetrics().lineSpacing(),
+                         phai_->sizeHint().height()});
+    }
     QLabel* trai_;
     QLabel* phai_;
 };
@@ -167,7 +187,7 @@ ManHinhDongGoi::ManHinhDongGoi(BoDieuPhoi* dieuPhoi, CongCameraManHinh* camera, 
     hangNhap->addWidget(nutDung_);
     cotTrai->addLayout(hangNhap);
 
-    chuCamera_ = new NhanCatCuoi({}, BangMau::mauChuPhu, phongChu(12));
+    chuCamera_ = new NhanNgatMoiCho({}, BangMau::mauChuPhu, phongChu(12));
     chuThongBao_ = new NhanCatCuoi({}, BangMau::mauXanhLa, phongChu(12));
     chuThongBao_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     hangTrangThai_ = new HangTrangThai(chuCamera_, chuThongBao_);

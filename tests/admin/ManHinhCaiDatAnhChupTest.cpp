@@ -2,8 +2,10 @@
 
 #include <QDir>
 #include <QTest>
+#include <algorithm>
 
 #include "admin/CanhCaiDat.h"
+#include "common/VuaCuaSoNhoNhat.h"
 #include "admin/MucNguonDon.h"
 #include "shell/BangMau.h"
 #include "shell/GiaoDien.h"
@@ -82,6 +84,43 @@ TEST(ManHinhCaiDatAnhChup, CotCaiDatToiVaSang) {
         ASSERT_NE(qobject_cast<ManHinhCaiDat*>(khung.noiDungChiTiet()), nullptr);
         cum_thu::chay(100);
         ASSERT_TRUE(khung.grab().toImage().save(thuMuc + "/caiDat-cuaSo-" + gd + ".png"));
+    }
+    GiaoDien::ban().apDungGiaoDien("toi");
+}
+}  // namespace
+
+namespace {
+// At the smallest window, in both appearances, the settings column never scrolls sideways and every card shows
+// its values whole or wrapped: a long shop name, data and backup folders deep in a disk, a running camera.
+TEST(ManHinhCaiDatAnhChup, CuaSoNhoNhatHienDuMoiGiaTri) {
+    for (const char* gd : {"sang", "toi"}) {
+        SCOPED_TRACE(gd);
+        GiaoDien::ban().apDungGiaoDien(QString::fromLatin1(gd));
+        CanhCaiDat c;
+        c.caiDat->setGiaoDien(gd);
+        c.caiDat->setTenShop(QStringLiteral("Cửa hàng Đồ gia dụng Hoàng Gia Phát Đạt — chi nhánh Thủ Đức"));
+        c.caiDat->setNguonDon("haravan");
+        c.caiDat->setDoPhanGiai("1280x720");
+        const QString sauLuu =
+            QStringLiteral("/media/nhanvien/O-Cung-Sao-Luu-Western-Digital-2TB/Korvane/SaoLuu-Chi-Nhanh-Thu-Duc-2026");
+        c.caiDat->setThuMucSaoLuu(sauLuu);
+        auto& man = c.taoManHinh();
+        man.setFixedSize(cua_so_nho_nhat::rongNoiDung, cua_so_nho_nhat::cao);
+        ASSERT_TRUE(c.moCamera("1280x720"));
+        cum_thu::chay(150);
+        const QStringList loi = cua_so_nho_nhat::khongVua(&man);
+        EXPECT_TRUE(loi.isEmpty()) << loi.join("\n").toStdString();
+        const QStringList chu = cua_so_nho_nhat::chuHien(&man);
+        for (const QString& mong : {sauLuu, c.caiDat->thuMucGoc()})
+            EXPECT_TRUE(std::any_of(chu.begin(), chu.end(), [&](const QString& s) { return s.contains(mong); }))
+                << mong.toStdString();
+        // The whole column, laid out at the screen's width, for a person to look at.
+        QWidget* cot = man.widget();
+        cot->resize(man.viewport()->width(), cot->heightForWidth(man.viewport()->width()) > 0
+                                                 ? cot->heightForWidth(man.viewport()->width())
+                                                 : cot->sizeHint().height());
+        cua_so_nho_nhat::luuAnh(*cot, QStringLiteral("caiDat-cot-899-%1").arg(gd));
+        cua_so_nho_nhat::luuAnh(man, QStringLiteral("caiDat-1100x700-%1").arg(gd));
     }
     GiaoDien::ban().apDungGiaoDien("toi");
 }

@@ -2,11 +2,13 @@
 
 #include <QComboBox>
 #include <QDialog>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 #include <QThread>
+#include <algorithm>
 
 #include "CumManHinhThu.h"
 #include "admin/ManHinhCaiDatLanDau.h"
@@ -14,6 +16,8 @@
 #include "admin/VachKe.h"
 #include "common/CumGia.h"
 #include "common/TemMau.h"
+#include "common/VuaCuaSoNhoNhat.h"
+#include "shell/GiaoDien.h"
 #include "shell/BangMau.h"
 #include "shell/KhungChinh.h"
 #include "core/TrangThaiApp.h"
@@ -477,4 +481,55 @@ TEST(ManHinhCaiDatLanDau, KhoaChamKhongGiuSheet) {
     EXPECT_EQ(c.khoKhoa->muc.value(QStringLiteral("com.korvane.pack.kiotviet.retailer")), QStringLiteral("cuahang-2"));
     EXPECT_EQ(c.khoKhoa->muc.value(QStringLiteral("com.korvane.pack.kiotviet.clientSecret")),
               QStringLiteral("bimat-2"));
+}
+
+// The wizard's sheet, as the window shows it at its smallest, in both appearances: no step scrolls sideways and
+// every value shows whole or wrapped — a long shop name, a data folder deep in a disk, a long connection error.
+TEST(ManHinhCaiDatLanDau, CuaSoNhoNhatHienDuMoiGiaTri) {
+    for (const char* gd : {"sang", "toi"}) {
+        SCOPED_TRACE(gd);
+        GiaoDien::ban().apDungGiaoDien(QString::fromLatin1(gd));
+        CumWizard c;
+        c.caiDat->setNguonDon(QStringLiteral("kiotviet"));
+        auto& w = c.mo();
+        // The sheet's own size, which the smallest window holds.
+        w.setFixedSize(900, 640);
+        ASSERT_LE(w.width(), cua_so_nho_nhat::rong);
+        ASSERT_LE(w.height(), cua_so_nho_nhat::cao);
+        const QString sau =
+            c.thuMuc.filePath(QStringLiteral("Du-Lieu-Quay-Goi-Hang/Chi-Nhanh-Thu-Duc/Korvane-Zize-2026/Video"));
+        QDir().mkpath(sau);
+        for (int buoc : {0, 1, 2, 3}) {
+            SCOPED_TRACE(buoc);
+            c.denBuoc(buoc);
+            if (buoc == 0) {
+                auto* ten = w.findChild<QLineEdit*>();
+                ASSERT_NE(ten, nullptr);
+                ten->setText(QStringLiteral("Cửa hàng Đồ gia dụng Hoàng Gia Phát Đạt — chi nhánh Thủ Đức"));
+            }
+            if (buoc == 1) {
+                w.datChonThuMuc([sau](QWidget*, const QString&, std::function<void(std::optional<QString>)> xong) {
+                    xong(sau);
+                });
+                w.chonThuMuc();
+                ASSERT_EQ(w.chuThuMuc(), sau);
+            }
+            if (buoc == 3) {
+                c.traLoi = QStringLiteral(
+                    "Không kết nối được KiotViet: máy chủ trả lỗi 401, kiểm tra lại Client ID và "
+                    "Client Secret trong trang quản lý KiotViet rồi thử lại.");
+                for (const auto& t : cacTruongKhaiBao(QStringLiteral("kiotviet")))
+                    w.ghiONhap(t.khoa, QStringLiteral("x"));
+                c.bamLuu();
+            }
+            chay(50);
+            const QStringList loi = cua_so_nho_nhat::khongVua(&w);
+            EXPECT_TRUE(loi.isEmpty()) << loi.join("\n").toStdString();
+            const QStringList chu = cua_so_nho_nhat::chuHien(&w);
+            if (buoc == 1) EXPECT_TRUE(std::any_of(chu.begin(), chu.end(), [&](const QString& s) { return s.contains(sau); }));
+            if (buoc == 3) EXPECT_TRUE(chu.contains(c.traLoi)) << chu.join(" | ").toStdString();
+            cua_so_nho_nhat::luuAnh(w, QStringLiteral("caiDatLanDau-buoc%1-%2").arg(buoc).arg(gd));
+        }
+    }
+    GiaoDien::ban().apDungGiaoDien("toi");
 }

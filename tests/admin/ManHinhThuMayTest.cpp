@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <QPushButton>
+#include <QVBoxLayout>
+#include <algorithm>
 
 #include "CumManHinhThu.h"
 #include "admin/HopCameraThu.h"
@@ -8,6 +10,8 @@
 #include "common/CumGia.h"
 #include "common/GocHopCamera.h"
 #include "common/TemMau.h"
+#include "common/VuaCuaSoNhoNhat.h"
+#include "shell/GiaoDien.h"
 #include "shell/BangMau.h"
 #include "shell/KhungBo.h"
 #include "stations/KhungCamera.h"
@@ -307,4 +311,36 @@ TEST(HopCameraThu, HinhKhitTrongVienBoTron) {
             hop.xemTruoc()->geometry(), 12);
         EXPECT_TRUE(loi.isEmpty()) << rong << ": " << loi.toStdString();
     }
+}
+
+// At the smallest window, in both appearances, the scan test never scrolls sideways and shows every value whole
+// or wrapped: a webcam with a long name and the rows of long codes it read.
+TEST(ManHinhThuMay, CuaSoNhoNhatHienDuMoiGiaTri) {
+    for (const char* gd : {"sang", "toi"}) {
+        SCOPED_TRACE(gd);
+        GiaoDien::ban().apDungGiaoDien(QString::fromLatin1(gd));
+        cum_gia::Cum c;
+        c.camera.daMoXong(QStringLiteral("HD Pro Webcam C920 (usb-0000:00:14.0-2.1.4) Logitech"));
+        QWidget cuaSo;
+        auto* cot = new QVBoxLayout(&cuaSo);
+        cot->setContentsMargins(0, 0, 0, 0);
+        auto* man = new ManHinhThuMay(c.dieuPhoi, &c.camera, false);
+        cot->addWidget(man);
+        cuaSo.setFixedSize(cua_so_nho_nhat::rongNoiDung, cua_so_nho_nhat::cao);
+        cuaSo.show();
+        for (const char* ma : {"GHNVN-0668-8123-4567-8901-2345-6789", "https://shop.example.vn/don/HN-100234567?ma=AB12",
+                               "8934567890123"}) {
+            c.camera.docDuoc({doc(ma, 12, "QR Code")});
+            c.xuLySuKien();
+        }
+        cum_man_hinh::chay(100);
+        const QStringList loi = cua_so_nho_nhat::khongVua(man);
+        EXPECT_TRUE(loi.isEmpty()) << loi.join("\n").toStdString();
+        const QStringList chu = cua_so_nho_nhat::chuHien(man);
+        for (const char* mong : {"GHNVN-0668-8123-4567-8901-2345-6789", "https://shop.example.vn/don/HN-100234567?ma=AB12"})
+            EXPECT_TRUE(std::any_of(chu.begin(), chu.end(), [&](const QString& s) { return s.contains(mong); }))
+                << mong << ": " << chu.join(" | ").toStdString();
+        cua_so_nho_nhat::luuAnh(cuaSo, QStringLiteral("thuMay-1100x700-%1").arg(gd));
+    }
+    GiaoDien::ban().apDungGiaoDien("toi");
 }

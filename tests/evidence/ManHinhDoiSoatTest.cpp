@@ -9,8 +9,12 @@
 #include <QTest>
 #include <QTimeZone>
 #include <QToolButton>
+#include <QVBoxLayout>
+#include <algorithm>
 
 #include "common/CumThu.h"
+#include "common/VuaCuaSoNhoNhat.h"
+#include "shell/GiaoDien.h"
 #include "shell/BangMau.h"
 #include "shell/NhanCatCuoi.h"
 #include "shell/NhanMau.h"
@@ -356,4 +360,40 @@ TEST(DoiSoatManHinh, LichChonNgayNoiTiengViet) {
     ASSERT_NE(thang, nullptr);
     EXPECT_NE(thang->text(), "March");
     EXPECT_EQ(thang->text(), QLocale(QLocale::Vietnamese, QLocale::Vietnam).standaloneMonthName(3));
+}
+
+// At the smallest window, in both appearances, the page never scrolls sideways and every row shows its values
+// whole or wrapped: a long order name, tracking number and customer line, and a long code on an unlinked video.
+TEST(DoiSoatManHinh, CuaSoNhoNhatHienDuMoiGiaTri) {
+    for (const char* gd : {"sang", "toi"}) {
+        SCOPED_TRACE(gd);
+        GiaoDien::ban().apDungGiaoDien(QString::fromLatin1(gd));
+        NgayMau ngay;
+        DonHang dai = taoDon("O8", "2025-03-14T02:00:00Z");
+        dai.name = "#HN-100234567";
+        dai.trackings = {MaVanDon{"GHNVN-0668-8123-4567-8901-2345", QString("GHN")}};
+        dai.customerName = "Công ty TNHH Thương mại Dịch vụ Xuất nhập khẩu Hoàng Gia Phát Đạt chi nhánh Thủ Đức";
+        dai.customerPhone = "0912345678";
+        ngay.cum.kho->capNhatDon(dai);
+        ngay.cum.kho->datVideo(taoVideo("V9", "SPXVN066881234567890123", "2025-03-14T07:40:00Z"));
+        QWidget cuaSo;
+        auto* cot = new QVBoxLayout(&cuaSo);
+        cot->setContentsMargins(0, 0, 0, 0);
+        auto* man = new ManHinhDoiSoat(*ngay.cum.kho, ngay.sua.get(), ngay.dongHo);
+        cot->addWidget(man);
+        cuaSo.setFixedSize(cua_so_nho_nhat::rongNoiDung, cua_so_nho_nhat::cao);
+        cuaSo.show();
+        donRac();
+        cum_thu::chay(100);
+        const QStringList loi = cua_so_nho_nhat::khongVua(man);
+        EXPECT_TRUE(loi.isEmpty()) << loi.join("\n").toStdString();
+        const QStringList chu = cacChu(man);
+        for (const QString& mong : {QStringLiteral("GHNVN-0668-8123-4567-8901-2345"),
+                                    QStringLiteral("SPXVN066881234567890123")})
+            EXPECT_TRUE(chu.contains(mong)) << mong.toStdString();
+        EXPECT_TRUE(std::any_of(chu.begin(), chu.end(), [&](const QString& s) { return s.contains(*dai.customerName); }))
+            << chu.join(" | ").toStdString();
+        cua_so_nho_nhat::luuAnh(cuaSo, QStringLiteral("doiSoat-1100x700-%1").arg(gd));
+    }
+    GiaoDien::ban().apDungGiaoDien("toi");
 }

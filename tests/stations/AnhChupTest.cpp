@@ -11,6 +11,7 @@
 #include "common/CumThu.h"
 #include "common/KhungTrongCuaSo.h"
 #include "common/NhanDayDu.h"
+#include "common/VuaCuaSoNhoNhat.h"
 #include "shell/BangMau.h"
 #include "shell/GiaoDien.h"
 #include "shell/KhungChinh.h"
@@ -34,6 +35,30 @@ KhungChinh* khungDongGoi(QWidget& cuaSo, cum_thu::Cum& cum) {
     return khung;
 }
 
+// An item as the platform lists it.
+MatHang matHang(const QString& ten, int soLuong, const QString& loai = {}, const QString& sku = {}) {
+    MatHang m;
+    m.title = ten;
+    m.quantity = soLuong;
+    if (!loai.isEmpty()) m.variantTitle = loai;
+    if (!sku.isEmpty()) m.sku = sku;
+    return m;
+}
+
+// An order with an SPX tracking number and the shop's usual customer phone, stored where the scan finds it.
+DonHang luuDon(cum_thu::Cum& cum, const QString& id, const QString& ten, const QString& khach, const QString& vanDon,
+               QList<MatHang> hang) {
+    DonHang don;
+    don.id = id;
+    don.name = ten;
+    don.customerName = khach;
+    don.customerPhone = "0912345678";
+    don.trackings = {MaVanDon{vanDon, QString("SPX")}};
+    don.items = std::move(hang);
+    cum.kho->capNhatDon(don);
+    return don;
+}
+
 // As the program's window: a minimum of its own, so a screen that asks for more than the window has is
 // squeezed into it rather than growing the window past the screen.
 void moNhuChuongTrinh(QWidget& cuaSo) {
@@ -53,21 +78,8 @@ TEST(AnhChup, ManHinhDongGoiToiVaSangNghiVaDangQuay) {
         const CheDoNen nen = GiaoDien::ban().nenHienTai();
         cum_thu::Cum cum;
         cum.caiDat->setGhiSerial(true);
-        DonHang don;
-        don.id = "88001";
-        don.name = "#HN-1024";
-        don.customerName = "Nguyễn Thị Hoa";
-        don.customerPhone = "0912345678";
-        don.trackings = {MaVanDon{"SPXVN06688123", QString("SPX")}};
-        MatHang a, b;
-        a.title = "Áo khoác gió nữ";
-        a.variantTitle = "Xanh rêu / M";
-        a.sku = "AKG-XR-M";
-        a.quantity = 1;
-        b.title = "Tất cổ ngắn";
-        b.quantity = 3;
-        don.items = {a, b};
-        cum.kho->capNhatDon(don);
+        luuDon(cum, "88001", "#HN-1024", "Nguyễn Thị Hoa", "SPXVN06688123",
+               {matHang("Áo khoác gió nữ", 1, "Xanh rêu / M", "AKG-XR-M"), matHang("Tất cổ ngắn", 3)});
         cum.taoDieuPhoi();
         cum.trangThai.datQuyenCamera(3);
         cum.trangThai.datSoDon(1284);
@@ -120,19 +132,11 @@ TEST(AnhChup, TenKhachDaiHienDuCacDong) {
     QDir().mkpath(thuMuc);
     GiaoDien::ban().apDungGiaoDien("toi");
     cum_thu::Cum cum;
-    DonHang don;
-    don.id = "88002";
-    don.name = "#HN-2048";
-    don.customerName = "Công ty TNHH Thương mại Dịch vụ Xuất nhập khẩu Hoàng Gia Phát Đạt chi nhánh Thủ Đức";
-    don.customerPhone = "0912345678";
-    don.trackings = {MaVanDon{"SPXVN07700456", QString("SPX")}};
-    MatHang a;
-    a.title = "Bộ nồi inox ba đáy cao cấp năm món kèm xửng hấp và nắp kính cường lực";
-    a.variantTitle = "Bạc / 5 món";
-    a.sku = "NOI-5M";
-    a.quantity = 1;
-    don.items = {a};
-    cum.kho->capNhatDon(don);
+    const DonHang don =
+        luuDon(cum, "88002", "#HN-2048",
+               "Công ty TNHH Thương mại Dịch vụ Xuất nhập khẩu Hoàng Gia Phát Đạt chi nhánh Thủ Đức", "SPXVN07700456",
+               {matHang("Bộ nồi inox ba đáy cao cấp năm món kèm xửng hấp và nắp kính cường lực", 1, "Bạc / 5 món",
+                        "NOI-5M")});
     cum.taoDieuPhoi();
     cum.trangThai.datQuyenCamera(3);
     QWidget cuaSo;
@@ -377,6 +381,85 @@ TEST(AnhChup, BoCucDungYenKhiBatDauVaDungQuay) {
         ASSERT_TRUE(choDen([&] { return !man->nutQuayKhongMa()->isHidden(); }));
         const BoCuc sau = doBoCuc();
         EXPECT_EQ(chu(sau), chu(nghi)) << co.width();
+    }
+}
+}  // namespace
+
+namespace {
+// At the smallest window, in both appearances, the packing screen never scrolls sideways and shows every value
+// whole or wrapped while it films a long order: the camera line (a long test-pattern id), the customer's name
+// and address, the item titles and the codes.
+TEST(AnhChup, CuaSoNhoNhatHienDuMoiGiaTri) {
+    for (const char* gd : {"sang", "toi"}) {
+        SCOPED_TRACE(gd);
+        GiaoDien::ban().apDungGiaoDien(QString::fromLatin1(gd));
+        cum_thu::Cum cum;
+        cum.caiDat->setGhiSerial(true);
+        const MatHang a = matHang("Bộ nồi inox ba đáy cao cấp năm món kèm xửng hấp và nắp kính cường lực chịu nhiệt", 1,
+                                  "Bạc ánh kim / 5 món / Bếp từ và bếp ga", "NOI-INOX-5M-BAC-TU-GA-2026");
+        const DonHang don = luuDon(
+            cum, "88003", "#HN-100234567",
+            "Công ty TNHH Thương mại Dịch vụ Xuất nhập khẩu Hoàng Gia Phát Đạt chi nhánh Thủ Đức",
+            "GHNVN06688123456789012345", {a, matHang("Tất cổ ngắn", 3)});
+        cum.taoDieuPhoi();
+        cum.trangThai.datQuyenCamera(3);
+        QWidget cuaSo;
+        auto* khung = khungDongGoi(cuaSo, cum);
+        cuaSo.setFixedSize(cua_so_nho_nhat::rong, cua_so_nho_nhat::cao);
+        cuaSo.show();
+        ASSERT_TRUE(cum.moCamera("1280x720"));
+        auto* man = khung->findChild<ManHinhDongGoi*>();
+        ASSERT_NE(man, nullptr);
+        man->oNhapMa()->setText("GHNVN06688123456789012345");
+        QTest::keyClick(man->oNhapMa(), Qt::Key_Return);
+        ASSERT_TRUE(cum.choDangGhi(true));
+        man->oNhapMa()->setText("SN-7781-AAAA-BBBB-CCCC-DDDD");
+        QTest::keyClick(man->oNhapMa(), Qt::Key_Return);
+        ASSERT_TRUE(choDen([&] { return cum.dieuPhoi->serials().size() == 1; }));
+        cum_thu::chay(250);
+        const QStringList loi = cua_so_nho_nhat::khongVua(man);
+        EXPECT_TRUE(loi.isEmpty()) << loi.join("\n").toStdString();
+        const QStringList chu = cua_so_nho_nhat::chuHien(man);
+        for (const QString& mong : {*don.customerName, a.title})
+            EXPECT_TRUE(chu.contains(mong)) << mong.toStdString();
+        EXPECT_TRUE(std::any_of(chu.begin(), chu.end(), [](const QString& s) {
+            return s.contains(QStringLiteral("testsrc=size=1280x720:rate=15"));
+        })) << chu.join(" | ").toStdString();
+        cua_so_nho_nhat::luuAnh(cuaSo, QStringLiteral("dongGoi-1100x700-%1").arg(gd));
+        cum.dieuPhoi->ketThucQuay();
+        ASSERT_TRUE(cum.choNghi());
+    }
+    GiaoDien::ban().apDungGiaoDien("toi");
+}
+}  // namespace
+
+namespace {
+// At the smallest window a long camera line wraps beside the message; the usual message after each recording
+// ("Đã lưu …") comes and goes without moving the camera box or the code field, and the line stays whole.
+TEST(AnhChup, DongCameraDaiGiuBoCucKhiThongBaoDenDi) {
+    GiaoDien::ban().apDungGiaoDien("toi");
+    cum_thu::Cum cum;
+    cum.taoDieuPhoi();
+    cum.trangThai.datQuyenCamera(3);
+    QWidget cuaSo;
+    auto* khung = khungDongGoi(cuaSo, cum);
+    moNhuChuongTrinh(cuaSo);
+    cuaSo.resize(cua_so_nho_nhat::rong, cua_so_nho_nhat::cao);
+    ASSERT_TRUE(cum.moCamera("1280x720"));
+    auto* man = khung->findChild<ManHinhDongGoi*>();
+    ASSERT_NE(man, nullptr);
+    const auto viTri = [&] {
+        cum_thu::chay(100);
+        const QRect hop = man->hopCamera()->vungHop().translated(man->hopCamera()->mapTo(&cuaSo, QPoint(0, 0)));
+        return std::make_pair(hop, man->oNhapMa()->mapTo(&cuaSo, QPoint(0, 0)));
+    };
+    const auto truoc = viTri();
+    for (const auto& tb : {std::optional<QString>(BoDieuPhoi::thongBaoDaLuu(65, 12 * 1048576)),
+                           std::optional<QString>()}) {
+        cum.dieuPhoi->datThongBao(tb);
+        EXPECT_EQ(viTri(), truoc) << tb.value_or("").toStdString();
+        const QStringList loi = cua_so_nho_nhat::khongVua(man);
+        EXPECT_TRUE(loi.isEmpty()) << loi.join("\n").toStdString();
     }
 }
 }  // namespace

@@ -276,7 +276,7 @@ TEST(ManHinhDongGoi, EscDungKhiODangChonNamNgoaiManHinh) {
 namespace {
 // The status line holds the camera text at the left and the coordinator's message at the right. In a narrow
 // window a long camera name and a long message must not run into each other: the message is the outcome the
-// packer is waiting for, so it stays whole and the camera text is cut short.
+// packer is waiting for, so it stays whole and the camera text gives way, wrapping onto more lines.
 TEST(ManHinhDongGoi, DongTrangThaiHepThiCatChuCameraGiuThongBao) {
     cum_thu::Cum cum;
     cum.taoDieuPhoi();

@@ -8,6 +8,8 @@
 
 #include "common/CumThu.h"
 #include "common/NhanDayDu.h"
+#include "common/VuaCuaSoNhoNhat.h"
+#include "shell/GiaoDien.h"
 #include "shell/BangMau.h"
 #include "shell/KhungChinh.h"
 #include "shell/NhanMau.h"
@@ -415,5 +417,45 @@ TEST(ManHinhHangHoan, DongKetQuaTenDaiHienDuCacDong) {
         ASSERT_NE(ten, nullptr);
         EXPECT_GE(ten->height(), 2 * ten->fontMetrics().lineSpacing()) << co.width();
     }
+}
+}  // namespace
+
+namespace {
+// At the smallest window, in both appearances, the returns screen never scrolls sideways and shows every value
+// whole or wrapped: the chosen order with a long name, the camera's long name, and then the declaration form.
+TEST(ManHinhHangHoan, CuaSoNhoNhatHienDuMoiGiaTri) {
+    for (const char* gd : {"sang", "toi"}) {
+        SCOPED_TRACE(gd);
+        GiaoDien::ban().apDungGiaoDien(QString::fromLatin1(gd));
+        CanhHangHoanGia c;
+        c.camera.daMoXong(QStringLiteral("HD Pro Webcam C920 (usb-0000:00:14.0-2.1.4) Logitech"));
+        const QString ten = "Công ty TNHH Thương mại Dịch vụ Xuất nhập khẩu Hoàng Gia Phát Đạt chi nhánh Thủ Đức";
+        c.themDon(taoDon("A1", ten, "0901111222", "2025-02-01T01:00:00Z", "HN-100234567",
+                         {"GHNVN-0668-8123-4567-8901-2345"}));
+        c.luuBanGhi(taoBanGhi("p1", "pack", QString("A1"), {"SN-0001-AAAA-BBBB-CCCC", "SN-0002-DDDD-EEEE-FFFF"},
+                              "2025-02-01T02:00:00Z"));
+        c.man->setFixedSize(cua_so_nho_nhat::rongNoiDung, cua_so_nho_nhat::cao);
+        c.timBang("0901111222");
+        ASSERT_TRUE(c.mh().donChon().has_value());
+        cum_thu::chay(100);
+        QStringList loi = cua_so_nho_nhat::khongVua(c.man.get());
+        EXPECT_TRUE(loi.isEmpty()) << loi.join("\n").toStdString();
+        EXPECT_TRUE(cua_so_nho_nhat::chuHien(c.man.get()).contains(ten));
+        cua_so_nho_nhat::luuAnh(*c.man, QStringLiteral("hangHoan-1100x700-%1").arg(gd));
+
+        c.man->nutBatDau()->click();
+        c.xuLySuKien();
+        c.tien(std::chrono::seconds(2));
+        c.camera.datGiayDaGhi(2);
+        c.man->nutDung()->click();
+        c.xuLySuKien();
+        ASSERT_FALSE(c.man->toKhai()->isHidden());
+        c.man->oSerial()->setText("SN-0001-AAAA-BBBB-CCCC");
+        cum_thu::chay(100);
+        loi = cua_so_nho_nhat::khongVua(c.man.get());
+        EXPECT_TRUE(loi.isEmpty()) << loi.join("\n").toStdString();
+        cua_so_nho_nhat::luuAnh(*c.man, QStringLiteral("hangHoan-toKhai-1100x700-%1").arg(gd));
+    }
+    GiaoDien::ban().apDungGiaoDien("toi");
 }
 }  // namespace
