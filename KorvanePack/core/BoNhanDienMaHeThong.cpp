@@ -494,12 +494,13 @@ struct BoNhanDienMaHeThong::NoiBo {
         // one threshold per row of the grey, as zxing's global histogram sets it, keeps them whole.
         if (coPdf417 && nhieu >= kNhieuToiThieu && !coLoai("PDF417")) {
             auto toanCuc = goiYZXing(ZXing::BarcodeFormat::PDF417);
-            toanCuc.setBinarizer(ZXing::Binarizer::GlobalHistogram).setTryRotate(true);
+            // Not turned nor tried harder: this pass is paid on every grainy frame, and either doubles it.
+            toanCuc.setBinarizer(ZXing::Binarizer::GlobalHistogram).setTryRotate(false).setTryHarder(false);
             themKetQuaZXing(ZXing::ReadBarcodes(ZXing::ImageView(xam.data(), rong, cao, ZXing::ImageFormat::Lum),
                                                 toanCuc),
                             0, 0, rong, cao, ra);
         }
-        if (coQr) docQrZBar(rong, cao, ra);
+        if (coQr && !coLoai("QR")) docQrZBar(rong, cao, ra);
     }
 
     // zxing's QR detector loses a code tilted far back (its finder patterns no longer square), where ZBar's,
