@@ -35,8 +35,11 @@ constexpr int kLanQuetToiThieu = 3;
 constexpr double kLe = 2.0;
 constexpr int kNhieuToiThieu = 3;
 // Grain so heavy (a dark room) that bars thinner than two pixels drown in it anyway: smoothed across the bars
-// too, as the grain left along the scan lines would otherwise double the time of ZBar's scans.
-constexpr int kNhieuNang = 8;
+// too, as the grain left along the scan lines would otherwise double the time of ZBar's scans. At 8 that pass
+// already blurred away the thin bars of an ITF-14 that ZBar read on the raw frame.
+constexpr int kNhieuNang = 9;
+// No frame halved smaller than this a side is read again (Data Matrix held close, QR by ZBar).
+constexpr int kCapNhoNhat = 96;
 
 std::optional<QString> vanBanUtf8(const char* du, size_t dai) {
     if (!du) return std::nullopt;
@@ -86,8 +89,8 @@ void congTrongSo(const uchar* __restrict d, uint16_t* __restrict tong, int trong
 }
 
 // The taps of the one-way smoothing of grainy frames, and their sum.
-constexpr int kTrongSoMin[] = {1, 2, 3, 4, 5, 4, 3, 2, 1};
-constexpr int kTongTrongSo = 25;
+constexpr int kTrongSoMin[] = {1, 1, 1, 1, 1};
+constexpr int kTongTrongSo = 5;
 
 // Weighted sums back to grey, rounded.
 void chiaTrongSo(const uint16_t* __restrict tong, uchar* __restrict ra, int rong) {
@@ -106,6 +109,8 @@ void nguongDong(const uchar* __restrict d, const uchar* __restrict nguong, uchar
 
 struct BoNhanDienMaHeThong::NoiBo {
     GiuQuetZBar quet;
+    // QR alone, for the frame halved (see docQrZBar); a scanner of its own, as it runs beside `quet`.
+    GiuQuetZBar quetQr;
     QStringList loaiDaDat;
     bool coI2of5 = false;
     bool coItf14 = false;
@@ -113,6 +118,8 @@ struct BoNhanDienMaHeThong::NoiBo {
     bool coPdf417 = false;
     bool coDataMatrix = false;
     bool coZBar = false;
+    // The grain of the frame being read (doNhieu), measured once for every decoder.
+    int nhieu = 0;
     std::vector<uchar> xam;
     std::vector<uchar> nhiPhan;
     // The grey halved and quartered, and the binarisation of one of them, for Data Matrix symbols held close.
@@ -157,6 +164,12 @@ struct BoNhanDienMaHeThong::NoiBo {
         coI2of5 = loaiMa.contains(QStringLiteral("I2of5"));
         coItf14 = loaiMa.contains(QStringLiteral("ITF14"));
         coQr = loaiMa.contains(QStringLiteral("QR"));
+        quetQr.reset();
+        if (coQr) {
+            quetQr.reset(zbar_image_scanner_create());
+            zbar_image_scanner_set_config(quetQr.get(), ZBAR_NONE, ZBAR_CFG_ENABLE, 0);
+            zbar_image_scanner_set_config(quetQr.get(), ZBAR_QRCODE, ZBAR_CFG_ENABLE, 1);
+        }
         coPdf417 = loaiMa.contains(QStringLiteral("PDF417"));
         coDataMatrix = loaiMa.contains(QStringLiteral("DataMatrix"));
         loaiDaDat = loaiMa;
@@ -204,7 +217,9 @@ struct BoNhanDienMaHeThong::NoiBo {
     // Grain smoothed away along one direction only: down the columns (doc true) for the scan along the rows,
     // across the rows for the scan down the columns. A bar the scan line crosses runs along the smoothing, so
     // even a bar a pixel and a half wide keeps its contrast, where a smoothing both ways (3x3) wiped out the
-    // thin bars of Code 39. Nine taps (1 2 3 4 5 4 3 2 1)/25 cut the grain about as much as the 3x3 binomial did.
+    // thin bars of Code 39. Five equal taps cut the grain to 0.45 of it (the 3x3 binomial to 0.375); nine
+    // (1 2 3 4 5 4 3 2 1)/25 cut it a little more but reached past the bars of a blurred EAN-8 turned a few
+    // degrees, which was then lost.
     void lamMinMotHuong(bool doc, bool caNgang, int rong, int cao) {
         constexpr int kNua = sizeof(kTrongSoMin) / sizeof(kTrongSoMin[0]) / 2;
         min.resize(xam.size());
@@ -257,19 +272,20 @@ struct BoNhanDienMaHeThong::NoiBo {
         }
     }
 
-    // One ZBar scan of `vao`: along the rows every `hang` lines and down the columns every `cot` (0: none).
+    // One ZBar scan of `vao` by `may`: along the rows every `hang` lines and down the columns every `cot` (0: none).
     // A code read before, in the other direction's scan, is not reported twice.
-    void quetZBar(const uchar* vao, int hang, int cot, int rong, int cao, std::vector<MaThay>& ra) {
+    void quetZBar(zbar_image_scanner_t* may, const uchar* vao, int hang, int cot, int rong, int cao,
+                  std::vector<MaThay>& ra) {
         const GiuAnhZBar giuAnh(zbar_image_create());
         zbar_image_t* anh = giuAnh.get();
         zbar_image_set_format(anh, zbar_fourcc('Y', '8', '0', '0'));
         zbar_image_set_size(anh, unsigned(rong), unsigned(cao));
         // ZBar's Y density spaces the scan lines along the rows, its X density those down the columns.
-        zbar_image_scanner_set_config(quet.get(), ZBAR_NONE, ZBAR_CFG_Y_DENSITY, hang);
-        zbar_image_scanner_set_config(quet.get(), ZBAR_NONE, ZBAR_CFG_X_DENSITY, cot);
-        zbar_image_set_data(anh, vao, xam.size(), nullptr);
+        zbar_image_scanner_set_config(may, ZBAR_NONE, ZBAR_CFG_Y_DENSITY, hang);
+        zbar_image_scanner_set_config(may, ZBAR_NONE, ZBAR_CFG_X_DENSITY, cot);
+        zbar_image_set_data(anh, vao, size_t(rong) * size_t(cao), nullptr);
         const size_t daCo = ra.size();
-        if (zbar_scan_image(quet.get(), anh) > 0) {
+        if (zbar_scan_image(may, anh) > 0) {
             for (auto* s = zbar_image_first_symbol(anh); s; s = zbar_symbol_next(s)) {
                 MaThay m;
                 m.ma = vanBanUtf8(zbar_symbol_get_data(s), zbar_symbol_get_data_length(s));
@@ -288,6 +304,9 @@ struct BoNhanDienMaHeThong::NoiBo {
                         break;
                     case ZBAR_EAN8:
                         m.loai = QStringLiteral("EAN8");
+                        break;
+                    case ZBAR_QRCODE:
+                        m.loai = QStringLiteral("QR");
                         break;
                     case ZBAR_I25: {
                         const bool itf14 = m.ma && laItf14(*m.ma);
@@ -337,16 +356,15 @@ struct BoNhanDienMaHeThong::NoiBo {
     // the frame smoothed along its bars, the way its scan lines do not look.
     void docZBar(int rong, int cao, std::vector<MaThay>& ra) {
         const int matDo = 2;
-        const int nhieu = doNhieu(rong, cao);
         if (nhieu < kNhieuToiThieu) {
-            quetZBar(xam.data(), matDo, matDo, rong, cao, ra);
+            quetZBar(quet.get(), xam.data(), matDo, matDo, rong, cao, ra);
             return;
         }
         const bool nang = nhieu >= kNhieuNang;
         lamMinMotHuong(true, nang, rong, cao);
-        quetZBar(min.data(), matDo, 0, rong, cao, ra);
+        quetZBar(quet.get(), min.data(), matDo, 0, rong, cao, ra);
         lamMinMotHuong(false, nang, rong, cao);
-        quetZBar(min.data(), 0, matDo, rong, cao, ra);
+        quetZBar(quet.get(), min.data(), 0, matDo, rong, cao, ra);
     }
 
     // Black (0) or white (255), binarised once per frame and handed to zxing as is, so the many views
@@ -472,6 +490,37 @@ struct BoNhanDienMaHeThong::NoiBo {
         // A QR code is found at any angle without it; PDF417 needs the frame read turned.
         goiY.setTryRotate(coPdf417);
         themKetQuaZXing(ZXing::ReadBarcodes(anh, goiY), 0, 0, rong, cao, ra);
+        const auto coLoai = [&](const char* loai) {
+            return std::any_of(ra.begin(), ra.end(), [&](const MaThay& m) { return m.loai == QLatin1String(loai); });
+        };
+        // In grain (low light above all) the 8x8 block thresholds break a PDF417's narrow rows into specks;
+        // one threshold per row of the grey, as zxing's global histogram sets it, keeps them whole.
+        if (coPdf417 && nhieu >= kNhieuToiThieu && !coLoai("PDF417")) {
+            auto toanCuc = goiYZXing(ZXing::BarcodeFormat::PDF417);
+            // Not turned nor tried harder: this pass is paid on every grainy frame, and either doubles it.
+            toanCuc.setBinarizer(ZXing::Binarizer::GlobalHistogram).setTryRotate(false).setTryHarder(false);
+            themKetQuaZXing(ZXing::ReadBarcodes(ZXing::ImageView(xam.data(), rong, cao, ZXing::ImageFormat::Lum),
+                                                toanCuc),
+                            0, 0, rong, cao, ra);
+        }
+        if (coQr && !coLoai("QR")) docQrZBar(rong, cao, ra);
+    }
+
+    // zxing's QR detector loses a code tilted far back (its finder patterns no longer square), where ZBar's,
+    // which samples the code along lines through its finders, still reads it. ZBar's QR finder wants every
+    // line, which on the whole frame costs as much as the linear scan; on the frame halved (the mean of four
+    // pixels, which also quiets the grain) it costs a quarter, and the labels' QR modules of three pixels and
+    // more still have one and a half there. A code zxing read already is not reported twice.
+    void docQrZBar(int rong, int cao, std::vector<MaThay>& ra) {
+        if (xamNho.empty()) return;
+        std::vector<MaThay> qr;
+        quetZBar(quetQr.get(), xamNho.data(), 1, 1, rong / 2, cao / 2, qr);
+        for (auto& m : qr) {
+            const bool trung = std::any_of(ra.begin(), ra.end(), [&](const MaThay& k) {
+                return k.loai == m.loai && k.ma == m.ma && k.hop.intersects(m.hop);
+            });
+            if (!trung) ra.push_back(std::move(m));
+        }
     }
 
     // zxing 1.4 looks for a Data Matrix only from the middle of what it is given, along its middle row, and
@@ -548,12 +597,12 @@ struct BoNhanDienMaHeThong::NoiBo {
     // reads best. The smaller levels run even when the full one found a symbol: the one it missed may be the
     // larger, the label's own. Boxes are fractions of their level, hence of the frame.
     void docDataMatrixMoiCo(int rong, int cao, std::vector<MaThay>& ra) {
-        constexpr int kCapNhoNhat = 96;
         docDataMatrix(nhiPhan.data(), rong, cao, ra);
         const uchar* nguon = xam.data();
         for (int cap = 0; cap < 2; ++cap) {
             if (rong / 2 < kCapNhoNhat || cao / 2 < kCapNhoNhat) return;
-            thuNhoMotNua(nguon, rong, cao, cap == 0 ? xamNho : xamNho2);
+            // The frame halved is made once, before the threads part (docZXing).
+            if (cap > 0) thuNhoMotNua(nguon, rong, cao, xamNho2);
             rong /= 2, cao /= 2;
             nguon = (cap == 0 ? xamNho : xamNho2).data();
             lamNhiPhan(nguon, rong, cao, nhiPhanNho);
@@ -565,6 +614,9 @@ struct BoNhanDienMaHeThong::NoiBo {
     void docZXing(int rong, int cao, std::vector<MaThay>& ra) {
         if (!coQr && !coPdf417 && !coDataMatrix) return;
         lamNhiPhan(xam.data(), rong, cao, nhiPhan);
+        xamNho.clear();
+        if ((coQr || coDataMatrix) && rong / 2 >= kCapNhoNhat && cao / 2 >= kCapNhoNhat)
+            thuNhoMotNua(xam.data(), rong, cao, xamNho);
         std::vector<MaThay> toan;
         std::future<void> songSong;
         if (coQr || coPdf417) {
@@ -603,6 +655,7 @@ std::vector<BoNhanDienMa::MaThay> BoNhanDienMaHeThong::nhanDien(const QImage& kh
     d_->datLoai(loaiMa);
     d_->lamXam(khung);
     const int rong = khung.width(), cao = khung.height();
+    d_->nhieu = d_->doNhieu(rong, cao);
     // The two decoders share only the read-only luma, so zxing runs beside ZBar and a read costs the
     // slower of the two rather than their sum. Each is fenced on its own: one that throws must not take
     // the other's codes with it.
