@@ -69,7 +69,7 @@ TEST(AnhChup, ManHinhDongGoiToiVaSangNghiVaDangQuay) {
         don.items = {a, b};
         cum.kho->capNhatDon(don);
         cum.taoDieuPhoi();
-        cum.trangThai.datQuyenCamera(3);
+        cum.trangThai.datQuyenCamera(TrangThaiApp::QuyenCamera::duocPhep);
         cum.trangThai.datSoDon(1284);
         cum.trangThai.datSoVideo(356);
         QWidget cuaSo;
@@ -134,7 +134,7 @@ TEST(AnhChup, TenKhachDaiHienDuCacDong) {
     don.items = {a};
     cum.kho->capNhatDon(don);
     cum.taoDieuPhoi();
-    cum.trangThai.datQuyenCamera(3);
+    cum.trangThai.datQuyenCamera(TrangThaiApp::QuyenCamera::duocPhep);
     QWidget cuaSo;
     auto* khung = khungDongGoi(cuaSo, cum);
     cuaSo.resize(1280, 720);
@@ -174,7 +174,7 @@ TEST(AnhChup, GoiYOMaHienDuMoiCoCuaSo) {
     GiaoDien::ban().apDungGiaoDien("toi");
     cum_thu::Cum cum;
     cum.taoDieuPhoi();
-    cum.trangThai.datQuyenCamera(3);
+    cum.trangThai.datQuyenCamera(TrangThaiApp::QuyenCamera::duocPhep);
     QWidget cuaSo;
     auto* khung = khungDongGoi(cuaSo, cum);
     cuaSo.show();
@@ -265,7 +265,7 @@ TEST(AnhChup, DonNhieuMonMoiDongHienTronVen) {
         {"66008001", 8, false}, {"66008002", 8, true}, {"66020001", 20, false}, {"66020002", 20, true}};
     for (const Ca& ca : cacCa) cum.kho->capNhatDon(donNhieuMon(ca.id, ca.soMon, ca.daHuy));
     cum.taoDieuPhoi();
-    cum.trangThai.datQuyenCamera(3);
+    cum.trangThai.datQuyenCamera(TrangThaiApp::QuyenCamera::duocPhep);
     QWidget cuaSo;
     auto* khung = khungDongGoi(cuaSo, cum);
     moNhuChuongTrinh(cuaSo);
@@ -338,7 +338,7 @@ TEST(AnhChup, BoCucDungYenKhiBatDauVaDungQuay) {
     GiaoDien::ban().apDungGiaoDien("toi");
     cum_thu::Cum cum;
     cum.taoDieuPhoi();
-    cum.trangThai.datQuyenCamera(3);
+    cum.trangThai.datQuyenCamera(TrangThaiApp::QuyenCamera::duocPhep);
     QWidget cuaSo;
     auto* khung = khungDongGoi(cuaSo, cum);
     moNhuChuongTrinh(cuaSo);
