@@ -3,6 +3,7 @@
 #include <QRegularExpression>
 #include <QSet>
 #include <chrono>
+#include <tuple>
 
 #include "store/BanGhiVideo.h"
 #include "store/DocJson.h"
@@ -30,13 +31,12 @@ TEST(BanGhiVideoId, TheoDongHoDuocTruyenVaKhongTrungTrongCungMiliGiay) {
 // Linking an order replaces every order field the record had, the absent ones too, and the tracking number is
 // the order's first entry even when that one is blank.
 TEST(BanGhiVideoDon, GanDonThayMoiTruongCuaDon) {
+    // A record linked to another order before.
     BanGhiVideo cu;
-    cu.orderId = QStringLiteral("cu");
-    cu.orderNumber = QStringLiteral("#9");
-    cu.trackingNumber = QStringLiteral("GHN9");
-    cu.customerName = QStringLiteral("Chị Cũ");
-    cu.customerPhone = QStringLiteral("0900");
     cu.code = QStringLiteral("MA");
+    std::tie(cu.orderId, cu.orderNumber, cu.trackingNumber, cu.customerName, cu.customerPhone) =
+        std::tuple(QStringLiteral("cu"), QStringLiteral("#9"), QStringLiteral("GHN9"), QStringLiteral("Chị Cũ"),
+                   QStringLiteral("0900"));
     const struct {
         const char* ten;
         QList<MaVanDon> trackings;
