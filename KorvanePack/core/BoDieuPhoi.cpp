@@ -6,7 +6,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QThreadPool>
-#include <QUuid>
 #include <cmath>
 #include <exception>
 
@@ -648,18 +647,10 @@ std::optional<BanGhiVideo> BoDieuPhoi::luuBanGhi(const DungQuay& d, const CongCa
     }
     const PhienQuay& phien = d.phien;
     BanGhiVideo bg;
-    bg.id = QStringLiteral("r_%1_%2")
-                .arg(duration_cast<milliseconds>(dongHo_.gioThuc().time_since_epoch()).count())
-                .arg(QUuid::createUuid().toString(QUuid::WithoutBraces).left(6).toUpper());
+    bg.id = BanGhiVideo::taoId(dongHo_);
     bg.kind = kq.loai == LoaiVideo::hangHoan ? QStringLiteral("return") : QStringLiteral("pack");
     bg.code = phien.ma;
-    if (phien.don) {
-        bg.orderId = phien.don->id;
-        bg.orderNumber = phien.don->orderNumber;
-        bg.trackingNumber = phien.don->maVanDonDau();
-        bg.customerName = phien.don->customerName;
-        bg.customerPhone = phien.don->customerPhone;
-    }
+    if (phien.don) bg.ganDon(*phien.don);
     bg.serials = phien.serials;
     bg.filePath = kq.url;
     bg.fileName = QFileInfo(kq.url).fileName();

@@ -19,11 +19,7 @@ void BoSuaBanGhi::ganDon(const QString& id, const DonHang& don) {
     const auto it = kho_.videoTheoId().constFind(id);
     if (it == kho_.videoTheoId().constEnd()) return;
     BanGhiVideo bg = it.value();
-    bg.orderId = don.id;
-    bg.orderNumber = don.orderNumber;
-    bg.trackingNumber = don.maVanDonDau();
-    bg.customerName = don.customerName;
-    bg.customerPhone = don.customerPhone;
+    bg.ganDon(don);
     try {
         kho_.ghiBanGhiVideo(bg);
     } catch (const std::exception& e) {

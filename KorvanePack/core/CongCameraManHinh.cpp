@@ -9,42 +9,49 @@ CongCameraManHinh::CongCameraManHinh(QObject* parent) : QObject(parent) {}
 CongCameraManHinh::~CongCameraManHinh() = default;
 
 void CongCameraManHinh::datDangChay(bool v) {
+    luongCongBo_.kiem("CongCameraManHinh::datDangChay");
     if (dangChay_ == v) return;
     dangChay_ = v;
     emit dangChayDoi(v);
 }
 
 void CongCameraManHinh::datDangGhi(bool v) {
+    luongCongBo_.kiem("CongCameraManHinh::datDangGhi");
     if (dangGhi_ == v) return;
     dangGhi_ = v;
     emit dangGhiDoi(v);
 }
 
 void CongCameraManHinh::datGiayDaGhi(int v) {
+    luongCongBo_.kiem("CongCameraManHinh::datGiayDaGhi");
     if (giayDaGhi_ == v) return;
     giayDaGhi_ = v;
     emit giayDaGhiDoi(v);
 }
 
 void CongCameraManHinh::datTenCamera(const QString& v) {
+    luongCongBo_.kiem("CongCameraManHinh::datTenCamera");
     if (tenCamera_ == v) return;
     tenCamera_ = v;
     emit tenCameraDoi(v);
 }
 
 void CongCameraManHinh::datDoPhanGiai(const QString& v) {
+    luongCongBo_.kiem("CongCameraManHinh::datDoPhanGiai");
     if (doPhanGiai_ == v) return;
     doPhanGiai_ = v;
     emit doPhanGiaiDoi(v);
 }
 
 void CongCameraManHinh::datLoiCamera(const QString& v) {
+    luongCongBo_.kiem("CongCameraManHinh::datLoiCamera");
     if (loiCamera_ == v && loiCamera_.isNull() == v.isNull()) return;
     loiCamera_ = v;
     emit loiCameraDoi(v);
 }
 
 void CongCameraManHinh::datDanhSachThietBi(const QList<ThietBiCamera>& v) {
+    luongCongBo_.kiem("CongCameraManHinh::datDanhSachThietBi");
     if (danhSachThietBi_ == v) return;
     danhSachThietBi_ = v;
     emit danhSachThietBiDoi();

@@ -10,6 +10,7 @@
 
 #include "core/DocMaVach.h"
 #include "core/ThietBiCamera.h"
+#include "store/LuongChay.h"
 
 // What the screens use of the camera, and nothing more: the published state and its changes, the preview
 // frames, the device list, opening a device, and the reader's results with its read interval. The coordinator's
@@ -67,6 +68,8 @@ signals:
 
 protected:
     // Each changes one published field and signals the change; setting the value it already has does nothing.
+    // Only the thread that built the object may publish: the screens read these fields without a lock, and a
+    // value written from the capture queue would race their reads and emit its signal on the wrong thread.
     void datDangChay(bool v);
     void datDangGhi(bool v);
     void datGiayDaGhi(int v);
@@ -77,6 +80,7 @@ protected:
     void datDanhSachThietBi(const QList<ThietBiCamera>& v);
 
 private:
+    LuongChay luongCongBo_;
     bool dangChay_ = false;
     bool dangGhi_ = false;
     int giayDaGhi_ = 0;

@@ -44,7 +44,7 @@ void KhoiDong::chay() {
 void KhoiDong::chayCacBuoc() {
     // 1. Camera permission. Linux asks nobody: the device nodes either open or refuse.
     trangThai_.datQuyenCamera(dv_.docQuyenCamera());
-    in(QStringLiteral("quyền camera xong: ") + QString::number(trangThai_.quyenCamera()));
+    in(QStringLiteral("quyền camera xong: ") + QString::number(static_cast<int>(trangThai_.quyenCamera())));
 
     // 2. Data store. A folder that another running instance holds is not touched at all.
     auto kho = std::make_shared<KhoDuLieu>(caiDat_.thuMucGoc());
@@ -110,7 +110,7 @@ void KhoiDong::chayCacBuoc() {
     if (dieuPhoi) dieuPhoi->kiemTraTruocKhiQuay();
 
     // 7. Camera, a moment later and without waiting for it. The id and resolution are read on waking.
-    if (trangThai_.quyenCamera() == TrangThaiApp::duocPhep) {
+    if (trangThai_.quyenCamera() == TrangThaiApp::QuyenCamera::duocPhep) {
         in(QStringLiteral("hẹn mở camera"));
         QPointer<CongCameraManHinh> camera = cum ? &cum->camera() : nullptr;
         QPointer<KhoiDong> toi = this;

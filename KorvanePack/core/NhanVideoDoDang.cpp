@@ -4,7 +4,6 @@
 #include <QDirIterator>
 #include <QFileInfo>
 #include <QSet>
-#include <QUuid>
 #include <cmath>
 #include <exception>
 
@@ -15,6 +14,7 @@
 #include "store/DinhDangISO.h"
 #include "store/DinhDangNgay.h"
 #include "store/DonHang.h"
+#include "store/DongHo.h"
 #include "store/KhoDuLieu.h"
 #include "store/NhatKy.h"
 #include "store/TienIch.h"
@@ -200,21 +200,13 @@ NhanVideoDoDang::KetQua NhanVideoDoDang::chay(KhoDuLieu& kho, const QString& ten
         }
 
         BanGhiVideo bg;
-        bg.id = QStringLiteral("r_%1_%2")
-                    .arg(QDateTime::currentMSecsSinceEpoch())
-                    .arg(QUuid::createUuid().toString(QUuid::WithoutBraces).left(6).toUpper());
+        bg.id = BanGhiVideo::taoId(DongHo::heThong());
         bg.kind = dd.kind;
         bg.code = dd.ma;
         if (!dd.orderId.isEmpty()) {
             bg.orderId = dd.orderId;
             const auto it = kho.donTheoId().constFind(dd.orderId);
-            if (it != kho.donTheoId().constEnd()) {
-                const DonHang& don = it.value();
-                bg.orderNumber = don.orderNumber;
-                if (!don.trackings.empty()) bg.trackingNumber = don.trackings.front().trackingNumber;
-                bg.customerName = don.customerName;
-                bg.customerPhone = don.customerPhone;
-            }
+            if (it != kho.donTheoId().constEnd()) bg.ganDon(it.value());
         }
         bg.serials = QStringList();
         bg.filePath = duongDan;

@@ -15,10 +15,10 @@ TrangThaiApp::QuyenCamera QuyenCamera::doc(const QString& thuMucThietBi) {
         const int fd = ::open(duong.constData(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
         if (fd >= 0) {
             ::close(fd);
-            return TrangThaiApp::duocPhep;
+            return TrangThaiApp::QuyenCamera::duocPhep;
         }
         if (errno == EACCES || errno == EPERM) biChan = true;
     }
     // A device that vanished or is broken is no permission question: the engine reports it when opening.
-    return biChan ? TrangThaiApp::biTuChoi : TrangThaiApp::duocPhep;
+    return biChan ? TrangThaiApp::QuyenCamera::biTuChoi : TrangThaiApp::QuyenCamera::duocPhep;
 }

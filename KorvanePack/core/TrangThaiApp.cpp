@@ -64,7 +64,7 @@ bool TrangThaiApp::datSaoLuu(std::shared_ptr<CongSaoLuu> saoLuu) {
     return true;
 }
 
-void TrangThaiApp::datQuyenCamera(int q) {
+void TrangThaiApp::datQuyenCamera(QuyenCamera q) {
     if (q == quyenCamera_) return;
     quyenCamera_ = q;
     emit quyenCameraDoi();

@@ -18,12 +18,13 @@ class TrangThaiApp : public QObject {
     Q_OBJECT
     Q_PROPERTY(bool coKho READ coKho NOTIFY khoDoi)
     Q_PROPERTY(QObject* dieuPhoi READ dieuPhoiObj NOTIFY dieuPhoiDoi)
-    Q_PROPERTY(int quyenCamera READ quyenCamera NOTIFY quyenCameraDoi)
+    Q_PROPERTY(QuyenCamera quyenCamera READ quyenCamera NOTIFY quyenCameraDoi)
     Q_PROPERTY(int soDon READ soDon NOTIFY soDonDoi)
     Q_PROPERTY(int soVideo READ soVideo NOTIFY soVideoDoi)
 public:
-    // The camera authorisation values: 0 not determined, 1 restricted, 2 denied, 3 authorised.
-    enum QuyenCamera { chuaXacDinh = 0, biHanChe = 1, biTuChoi = 2, duocPhep = 3 };
+    // The camera authorisation; the numbers are the ones the start-up log prints.
+    enum class QuyenCamera { chuaXacDinh = 0, biHanChe = 1, biTuChoi = 2, duocPhep = 3 };
+    Q_ENUM(QuyenCamera)
 
     explicit TrangThaiApp(QObject* parent = nullptr);
     ~TrangThaiApp() override;
@@ -37,7 +38,7 @@ public:
     BoSuaBanGhi* suaBanGhi() const { return suaBanGhi_.get(); }
     CongDongBo* dongBo() const { return dongBo_.get(); }
     CongSaoLuu* saoLuu() const { return saoLuu_.get(); }
-    int quyenCamera() const { return quyenCamera_; }
+    QuyenCamera quyenCamera() const { return quyenCamera_; }
     int soDon() const { return soDon_; }
     int soVideo() const { return soVideo_; }
     bool daKhoiDong() const { return daKhoiDong_; }
@@ -49,7 +50,7 @@ public:
     bool datSuaBanGhi(std::shared_ptr<BoSuaBanGhi> suaBanGhi);
     bool datDongBo(std::shared_ptr<CongDongBo> dongBo);
     bool datSaoLuu(std::shared_ptr<CongSaoLuu> saoLuu);
-    void datQuyenCamera(int q);
+    void datQuyenCamera(QuyenCamera q);
     void datSoDon(int n);
     void datSoVideo(int n);
     void datDaKhoiDong() { daKhoiDong_ = true; }
@@ -69,7 +70,7 @@ private:
     std::shared_ptr<BoSuaBanGhi> suaBanGhi_;
     std::shared_ptr<CongDongBo> dongBo_;
     std::shared_ptr<CongSaoLuu> saoLuu_;
-    int quyenCamera_ = chuaXacDinh;
+    QuyenCamera quyenCamera_ = QuyenCamera::chuaXacDinh;
     int soDon_ = 0;
     int soVideo_ = 0;
     bool daKhoiDong_ = false;

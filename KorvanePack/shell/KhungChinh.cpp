@@ -447,8 +447,8 @@ void KhungChinh::lamMoiSheet() {
 }
 
 QString KhungChinh::tinhKhoaNoiDung() const {
-    const int q = trangThai_.quyenCamera();
-    if (q == TrangThaiApp::biTuChoi || q == TrangThaiApp::biHanChe) return QStringLiteral("cameraBiChan");
+    const TrangThaiApp::QuyenCamera q = trangThai_.quyenCamera();
+    if (q == TrangThaiApp::QuyenCamera::biTuChoi || q == TrangThaiApp::QuyenCamera::biHanChe) return QStringLiteral("cameraBiChan");
     if (!trangThai_.dieuPhoi()) return QStringLiteral("dangNap");
     if (manHinh_ != ManHinh::caiDat) return QStringLiteral("manHinh:") + tieuDe(manHinh_);
     if (!caiDat_.maPinBam().isEmpty() && !daMoKhoa_) return QStringLiteral("nhapPin");
@@ -561,8 +561,8 @@ QWidget* KhungChinh::taoThongBaoCameraBiChan() {
 
 // The camera's real state in a few words: ready only while the camera runs (the engine declares it stopped
 // when its frames stop), else why not; the camera's full text goes in the tooltip.
-QString KhungChinh::chuTrangThaiCamera(int quyen, const CongCameraManHinh* cam) {
-    if (quyen != TrangThaiApp::duocPhep) return QStringLiteral("Camera bị chặn");
+QString KhungChinh::chuTrangThaiCamera(TrangThaiApp::QuyenCamera quyen, const CongCameraManHinh* cam) {
+    if (quyen != TrangThaiApp::QuyenCamera::duocPhep) return QStringLiteral("Camera bị chặn");
     if (cam && cam->dangChay()) return QStringLiteral("Camera sẵn sàng");
     const QString loi = cam ? cam->loiCamera() : QString();
     if (loi.startsWith(u"Không tìm thấy webcam")) return QStringLiteral("Không có webcam");
@@ -573,7 +573,7 @@ QString KhungChinh::chuTrangThaiCamera(int quyen, const CongCameraManHinh* cam) 
 
 void KhungChinh::lamMoiTrangThai() {
     const CongCameraManHinh* cam = camera();
-    const bool sanSang = trangThai_.quyenCamera() == TrangThaiApp::duocPhep && cam && cam->dangChay();
+    const bool sanSang = trangThai_.quyenCamera() == TrangThaiApp::QuyenCamera::duocPhep && cam && cam->dangChay();
     chamCamera_->datNen(sanSang ? BangMau::mauXanhLa : BangMau::mauDo);
     chuCamera_->setText(chuTrangThaiCamera(trangThai_.quyenCamera(), cam));
     chuCamera_->setToolTip(cam && !sanSang ? cam->loiCamera() : QString());

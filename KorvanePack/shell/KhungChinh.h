@@ -6,6 +6,8 @@
 #include <functional>
 #include <map>
 #include <optional>
+
+#include "core/TrangThaiApp.h"
 class QLabel;
 class QListWidget;
 class QStackedLayout;
@@ -17,7 +19,6 @@ class CongDongBo;
 class BatMaLac;
 class KhungBo;
 class NhanMau;
-class TrangThaiApp;
 
 // The content of the application's only window: the sidebar with the brand mark, the six screens and the
 // status strip, and the detail column with the chosen screen. It decides what may be shown: the
@@ -91,7 +92,7 @@ private:
     QString tinhKhoaNoiDung() const;
     void lamMoiChiTiet();
     void lamMoiTrangThai();
-    static QString chuTrangThaiCamera(int quyen, const CongCameraManHinh* cam);
+    static QString chuTrangThaiCamera(TrangThaiApp::QuyenCamera quyen, const CongCameraManHinh* cam);
     void lamMoiSheet();
     void lamMoiBieuTuong();
     void noiDichVu();

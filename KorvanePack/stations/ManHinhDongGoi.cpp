@@ -13,6 +13,7 @@
 #include "core/BoDieuPhoi.h"
 #include "core/CaiDat.h"
 #include "core/CongCameraManHinh.h"
+#include "core/LopPhuKhung.h"
 #include "shell/GiaoDien.h"
 #include "shell/KhungBo.h"
 #include "shell/NhanCatCuoi.h"
@@ -28,7 +29,6 @@
 #include "stations/TrangTram.h"
 #include "store/DinhDangNgay.h"
 #include "store/DongHo.h"
-#include "store/HuongChu.h"
 #include "store/TienIch.h"
 
 // The status line. The message at the right is the outcome the packer waits for, so when both texts do not
@@ -252,12 +252,13 @@ void ManHinhDongGoi::noiKhungHinh() {
     connect(xemTruoc_, &KhungCamera::kichThuocXemDoi, camera_, &CongCameraManHinh::datKichThuocXem);
 }
 
+// The caption above the preview reads as the one burnt into the video, so both take their lines from the overlay.
 QString ManHinhDongGoi::dongMaChuThich(const QString& maHienTai) {
-    return maHienTai.isEmpty() ? QStringLiteral("CHƯA QUÉT MÃ") : coLapHuong(maHienTai);
+    return LopPhuKhung::dongMa(maHienTai, QString());
 }
 
 QString ManHinhDongGoi::dongSerialChuThich(const QStringList& serials) {
-    return QStringLiteral("SERIAL: ") + noiCoLapHuong(serials, QStringLiteral("  ·  "));
+    return LopPhuKhung::dongSerial(serials);
 }
 
 void ManHinhDongGoi::showEvent(QShowEvent* e) {
@@ -348,7 +349,7 @@ void ManHinhDongGoi::lamMoi() {
 void ManHinhDongGoi::lamMoiChuThich() {
     const QString ma = dieuPhoi_ ? dieuPhoi_->maHienTai() : QString();
     dongMa_->setText(dongMaChuThich(ma));
-    dongShop_->setText(coLapHuong(caiDat_.tenShop()) + QStringLiteral(" · ") + dinhDangNgayGio().dinhDang(gio_));
+    dongShop_->setText(LopPhuKhung::dongShop(caiDat_.tenShop(), dinhDangNgayGio().dinhDang(gio_)));
     const QStringList serials = dieuPhoi_ ? dieuPhoi_->serials() : QStringList();
     dongSerial_->setVisible(!serials.isEmpty());
     dongSerial_->setText(dongSerialChuThich(serials));

@@ -1,6 +1,11 @@
 #include "store/BanGhiVideo.h"
 
+#include <QUuid>
+#include <chrono>
+
 #include "store/DocJson.h"
+#include "store/DonHang.h"
+#include "store/DongHo.h"
 
 nlohmann::ordered_json BanGhiVideo::thanhJson() const {
     nlohmann::ordered_json j = nlohmann::ordered_json::object();
@@ -70,4 +75,19 @@ std::optional<BanGhiVideo> BanGhiVideo::docDong(std::string_view dong) {
     const auto o = DocJson::docDoiTuong(dong);
     if (!o) return std::nullopt;
     return tuJson(*o);
+}
+
+QString BanGhiVideo::taoId(const DongHo& dongHo) {
+    using namespace std::chrono;
+    return QStringLiteral("r_%1_%2")
+        .arg(duration_cast<milliseconds>(dongHo.gioThuc().time_since_epoch()).count())
+        .arg(QUuid::createUuid().toString(QUuid::WithoutBraces).left(6).toUpper());
+}
+
+void BanGhiVideo::ganDon(const DonHang& don) {
+    orderId = don.id;
+    orderNumber = don.orderNumber;
+    trackingNumber = don.maVanDonDau();
+    customerName = don.customerName;
+    customerPhone = don.customerPhone;
 }

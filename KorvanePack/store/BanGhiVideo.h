@@ -11,6 +11,9 @@
 #include "store/LoaiVideo.h"
 
 // A video record. Every change appends the whole record again; the last line of an id wins.
+class DongHo;
+struct DonHang;
+
 struct BanGhiVideo {
     QString id;
     std::optional<QString> kind;
@@ -41,6 +44,12 @@ struct BanGhiVideo {
     bool laHoan() const { return kind == QStringLiteral("return"); }
     bool daXoa() const { return deleted.value_or(false); }
     bool giuMai() const { return keepForever.value_or(false); }
+
+    // A new record's id: the wall time in milliseconds on the given clock and a random tail, so two records
+    // made in the same millisecond still differ.
+    static QString taoId(const DongHo& dongHo);
+    // Takes the order's fields a record carries, the same whether the record is made or linked later.
+    void ganDon(const DonHang& don);
 
     nlohmann::ordered_json thanhJson() const;
     // The compact record line, without its line feed.

@@ -68,7 +68,7 @@ TEST(ManHinhCaiDatAnhChup, CotCaiDatToiVaSang) {
         EXPECT_EQ(QColor(anh.pixel(trongThe)).rgb(), BangMau::mauThe.mau(nen).rgb()) << gd;
 
         // The same screen in the window's detail column, as the owner first sees it.
-        c.trangThai.datQuyenCamera(3);
+        c.trangThai.datQuyenCamera(TrangThaiApp::QuyenCamera::duocPhep);
         c.trangThai.datDieuPhoi(c.cumDieuPhoi);
         c.trangThai.datDongBo(std::shared_ptr<CongDongBo>(c.dongBo.get(), [](CongDongBo*) {}));
         c.trangThai.datSaoLuu(std::shared_ptr<CongSaoLuu>(c.saoLuu.get(), [](CongSaoLuu*) {}));

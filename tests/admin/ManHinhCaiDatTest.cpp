@@ -746,7 +746,7 @@ TEST(ManHinhCaiDat, DatMaPinDauTienKhongDayRaManHinhNhapPin) {
         k->show();
         return k;
     };
-    c.trangThai.datQuyenCamera(3);
+    c.trangThai.datQuyenCamera(TrangThaiApp::QuyenCamera::duocPhep);
     c.trangThai.datDieuPhoi(c.cumDieuPhoi);
     c.trangThai.datDongBo(std::shared_ptr<CongDongBo>(c.dongBo.get(), [](CongDongBo*) {}));
     c.trangThai.datSaoLuu(std::shared_ptr<CongSaoLuu>(c.saoLuu.get(), [](CongSaoLuu*) {}));

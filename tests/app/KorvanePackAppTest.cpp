@@ -82,7 +82,7 @@ struct UngDungTrenGia {
             ph.status = 503;
             return ph;
         });
-        canh.docQuyenCamera = [] { return TrangThaiApp::duocPhep; };
+        canh.docQuyenCamera = [] { return TrangThaiApp::QuyenCamera::duocPhep; };
         ungDung = std::make_unique<KorvanePackApp>(std::move(canh));
     }
 

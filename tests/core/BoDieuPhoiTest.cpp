@@ -227,14 +227,20 @@ TEST_F(BoDieuPhoiTest, GoiTuLuongKhacDungChuongTrinh) {
         std::function<void(BoDieuPhoi&)> goi;
     } bang[] = {
         {"BoDieuPhoi::xuLyMaDocDuoc", [](BoDieuPhoi& d) { d.xuLyMaDocDuoc(QStringLiteral("VD1")); }},
+        {"BoDieuPhoi::xuLyMaDongGoi", [](BoDieuPhoi& d) { d.xuLyMaDongGoi(QStringLiteral("VD1")); }},
+        {"BoDieuPhoi::xuLyMaHangHoan", [](BoDieuPhoi& d) { d.xuLyMaHangHoan(QStringLiteral("VD1")); }},
         {"BoDieuPhoi::nhapMaTay", [](BoDieuPhoi& d) { d.nhapMaTay(QStringLiteral("VD1")); }},
         {"BoDieuPhoi::quayKhongMa", [](BoDieuPhoi& d) { d.quayKhongMa(); }},
         {"BoDieuPhoi::batDauQuay",
          [](BoDieuPhoi& d) { d.batDauQuay(QStringLiteral("VD1"), LoaiVideo::dongGoi, QString()); }},
         {"BoDieuPhoi::ketThucQuay", [](BoDieuPhoi& d) { d.ketThucQuay(); }},
+        {"BoDieuPhoi::kiemTraTruocKhiQuay", [](BoDieuPhoi& d) { d.kiemTraTruocKhiQuay(); }},
         {"BoDieuPhoi::kiemTraGioiHan", [](BoDieuPhoi& d) { d.kiemTraGioiHan(); }},
         {"BoDieuPhoi::datCheDo", [](BoDieuPhoi& d) { d.datCheDo(BoDieuPhoi::CheDo::hangHoan); }},
         {"BoDieuPhoi::datThongBao", [](BoDieuPhoi& d) { d.datThongBao(QStringLiteral("x")); }},
+        {"BoDieuPhoi::datDonHienTai", [](BoDieuPhoi& d) { d.datDonHienTai(std::nullopt); }},
+        {"BoDieuPhoi::datCanhBao", [](BoDieuPhoi& d) { d.datCanhBao(QStringLiteral("x")); }},
+        {"BoDieuPhoi::datMaVuaQuet", [](BoDieuPhoi& d) { d.datMaVuaQuet(QStringLiteral("VD1")); }},
     };
     for (const auto& c : bang) {
         EXPECT_DEATH(std::thread([&] { c.goi(*dp); }).join(),

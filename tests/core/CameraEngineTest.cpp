@@ -430,10 +430,15 @@ TEST_F(CameraEngineTest, ACallFromTheWrongThreadStopsTheProgramNamingIt) {
         std::function<void(CameraEngine&)> goi;
     } ca[] = {
         {"CameraEngine::datTenShop", [](CameraEngine& c) { c.datTenShop(QStringLiteral("Shop B")); }},
+        {"CameraEngine::datTienToNhan", [](CameraEngine& c) { c.datTienToNhan(QStringLiteral("Hoàn")); }},
         {"CameraEngine::danhSachCamera", [](CameraEngine& c) { c.danhSachCamera(); }},
         {"CameraEngine::baoDaBatDauGhi", [](CameraEngine& c) { c.hangDoi().guiDongBo([&] { c.baoDaBatDauGhi(); }); }},
+        {"CameraEngine::batXemTruoc", [](CameraEngine& c) { c.hangDoi().guiDongBo([&] { c.batXemTruoc(); }); }},
+        {"CameraEngine::kiemTraKhungDen", [](CameraEngine& c) { c.hangDoi().guiDongBo([&] { c.kiemTraKhungDen(); }); }},
         {"CameraEngine::datKichThuocXem",
          [](CameraEngine& c) { c.hangDoi().guiDongBo([&] { c.datKichThuocXem(QSize(320, 180)); }); }},
+        {"CongCameraManHinh::datLoiCamera",
+         [](CameraEngine& c) { c.hangDoi().guiDongBo([&] { c.datLoiCamera(QStringLiteral("x")); }); }},
         {"CameraEngine::dungGhi",
          [](CameraEngine& c) {
              std::thread t([&] { c.dungGhi({}); });
@@ -445,6 +450,50 @@ TEST_F(CameraEngineTest, ACallFromTheWrongThreadStopsTheProgramNamingIt) {
     // The same calls from their own side go through.
     cam->hangDoi().guiDongBo([&] { cam->datTenShop(QStringLiteral("Shop B")); });
     EXPECT_EQ(cam->hangDoi().chayDongBo([&] { return cam->danhSachCamera().size(); }), 2);
+}
+
+// Every published field, set from a thread other than the one that built the camera, stops the program naming the
+// setter: the screens read them without a lock and connect to their signals as GUI-thread ones.
+TEST(CongCameraManHinhLuong, PublishingFromAnotherThreadStopsTheProgramNamingTheSetter) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    struct CongBoHet final : CongCameraManHinh {
+        void lamMoiThietBi() override {}
+        void moCamera(const std::optional<QString>&, const QString&) override {}
+        void datKichThuocXem(QSize) override {}
+        double giuaHaiLanDo() const override { return 0; }
+        void datGiuaHaiLanDo(double) override {}
+        using CongCameraManHinh::datDangChay;
+        using CongCameraManHinh::datDangGhi;
+        using CongCameraManHinh::datDanhSachThietBi;
+        using CongCameraManHinh::datDoPhanGiai;
+        using CongCameraManHinh::datGiayDaGhi;
+        using CongCameraManHinh::datLoiCamera;
+        using CongCameraManHinh::datTenCamera;
+    } cong;
+    const struct {
+        const char* noi;
+        std::function<void(CongBoHet&)> goi;
+    } bang[] = {
+        {"CongCameraManHinh::datDangChay", [](CongBoHet& c) { c.datDangChay(true); }},
+        {"CongCameraManHinh::datDangGhi", [](CongBoHet& c) { c.datDangGhi(true); }},
+        {"CongCameraManHinh::datGiayDaGhi", [](CongBoHet& c) { c.datGiayDaGhi(1); }},
+        {"CongCameraManHinh::datTenCamera", [](CongBoHet& c) { c.datTenCamera(QStringLiteral("Webcam A")); }},
+        {"CongCameraManHinh::datDoPhanGiai", [](CongBoHet& c) { c.datDoPhanGiai(QStringLiteral("1280x720")); }},
+        {"CongCameraManHinh::datLoiCamera", [](CongBoHet& c) { c.datLoiCamera(QStringLiteral("x")); }},
+        {"CongCameraManHinh::datDanhSachThietBi",
+         [](CongBoHet& c) { c.datDanhSachThietBi({thietBi(QStringLiteral("usb-a"), QStringLiteral("A"), {})}); }},
+    };
+    for (const auto& c : bang)
+        EXPECT_DEATH(std::thread([&] { c.goi(cong); }).join(),
+                     std::string(c.noi) + " was called from a thread it does not belong to")
+            << c.noi;
+    // From the thread that built it, every one publishes.
+    for (const auto& c : bang) c.goi(cong);
+    EXPECT_TRUE(cong.dangChay());
+    EXPECT_TRUE(cong.dangGhi());
+    EXPECT_EQ(cong.giayDaGhi(), 1);
+    EXPECT_EQ(cong.loiCamera(), QStringLiteral("x"));
+    EXPECT_EQ(cong.danhSachThietBi().size(), 1);
 }
 
 TEST_F(CameraEngineTest, ArmingClearsTheLastRecordingsState) {

@@ -167,7 +167,7 @@ TEST(KhoiDong, ChiChayMotLan) {
     cum.kho.reset();  // the sequence opens the folder itself
     QStringList dong;
     KhoiDong::DichVu dv;
-    dv.docQuyenCamera = [] { return TrangThaiApp::biTuChoi; };
+    dv.docQuyenCamera = [] { return TrangThaiApp::QuyenCamera::biTuChoi; };
     dv.in = [&](const QString& d) { dong << d; };
     dv.taoDieuPhoi = [](KhoDuLieu& kho, CaiDat& caiDat) {
         return std::make_shared<CumDieuPhoi>(kho, caiDat, std::make_unique<CameraEngine>(),
@@ -222,7 +222,7 @@ struct KhoiDongTrongTienTrinh : cum_thu::Cum {
 
     void chayVoi(KhoiDong::DichVu dv) {
         kho.reset();  // the sequence opens the folder itself
-        dv.docQuyenCamera = [] { return TrangThaiApp::biTuChoi; };
+        dv.docQuyenCamera = [] { return TrangThaiApp::QuyenCamera::biTuChoi; };
         dv.in = [this](const QString& d) { dong << d; };
         dv.taoDieuPhoi = [](KhoDuLieu& k, CaiDat& c) {
             return std::make_shared<CumDieuPhoi>(k, c, std::make_unique<CameraEngine>(),
@@ -277,7 +277,7 @@ TEST(KhoiDong, MoCameraDocCaiDatLucHetHen) {
     cum.caiDat->setDoPhanGiai(QStringLiteral("1280x720"));
     QStringList dong;
     KhoiDong::DichVu dv;
-    dv.docQuyenCamera = [] { return TrangThaiApp::duocPhep; };
+    dv.docQuyenCamera = [] { return TrangThaiApp::QuyenCamera::duocPhep; };
     dv.in = [&](const QString& d) {
         dong << d;
         if (d == QStringLiteral("[Korvane] hẹn mở camera")) {

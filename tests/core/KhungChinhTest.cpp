@@ -65,7 +65,7 @@ struct CanhKhung : cum_thu::Cum {
         trangThai.datDieuPhoi(cumDieuPhoi);
     }
     void dungDu() {
-        trangThai.datQuyenCamera(3);
+        trangThai.datQuyenCamera(TrangThaiApp::QuyenCamera::duocPhep);
         coDieuPhoi();
         trangThai.datDongBo(dongBo);
         trangThai.datSaoLuu(std::make_shared<SaoLuuGia>());
@@ -105,11 +105,11 @@ TEST(KhungChinh, ChiTietTheoQuyenCameraVaBoDieuPhoi) {
     EXPECT_EQ(c.soLanTao, 0);
     c.coDieuPhoi();
     EXPECT_EQ(c.ten(), "manHinh:Đóng gói");
-    for (int quyen : {2, 1}) {
+    for (auto quyen : {TrangThaiApp::QuyenCamera::biTuChoi, TrangThaiApp::QuyenCamera::biHanChe}) {
         c.trangThai.datQuyenCamera(quyen);
         for (MH m : KhungChinh::tatCa()) {
             c.khung->chonManHinh(m);
-            EXPECT_EQ(c.ten(), "cameraBiChan") << quyen << ' ' << KhungChinh::tieuDe(m).toStdString();
+            EXPECT_EQ(c.ten(), "cameraBiChan") << static_cast<int>(quyen) << ' ' << KhungChinh::tieuDe(m).toStdString();
         }
         auto* giai = c.khung->noiDungChiTiet()->findChild<QLabel*>("giaiThichCameraBiChan");
         ASSERT_NE(giai, nullptr);
@@ -123,7 +123,7 @@ TEST(KhungChinh, ChiTietTheoQuyenCameraVaBoDieuPhoi) {
         EXPECT_LE(giai->width(), 420);
         EXPECT_GE(giai->height(), giai->heightForWidth(giai->width()));
     }
-    c.trangThai.datQuyenCamera(3);
+    c.trangThai.datQuyenCamera(TrangThaiApp::QuyenCamera::duocPhep);
     c.khung->chonManHinh(MH::thuMay);
     EXPECT_EQ(c.ten(), "manHinh:Thử máy");
 }
@@ -211,7 +211,7 @@ TEST(KhungChinh, CaiDatSauMaPin) {
         moKhoa = xong;
         return new QLabel("pin");
     });
-    c.trangThai.datQuyenCamera(3);
+    c.trangThai.datQuyenCamera(TrangThaiApp::QuyenCamera::duocPhep);
     c.coDieuPhoi();
 
     c.khung->chonManHinh(MH::caiDat);
@@ -283,7 +283,7 @@ TEST(KhungChinh, DongTrangThai) {
     EXPECT_TRUE(c.khung->nhanDongBo()->isHidden());
     EXPECT_TRUE(c.khung->nhanCanhBaoOCung()->isHidden());
 
-    c.trangThai.datQuyenCamera(3);
+    c.trangThai.datQuyenCamera(TrangThaiApp::QuyenCamera::duocPhep);
     c.trangThai.datSoDon(120);
     c.trangThai.datSoVideo(35);
     // Allowed is not ready: no camera yet, then one that is not open, then one whose frames flow.
@@ -324,7 +324,7 @@ TEST(KhungChinh, DongTrangThai) {
     EXPECT_FALSE(c.khung->nhanDongBo()->isHidden());
     EXPECT_EQ(c.khung->nhanDongBo()->text(), "Đã đồng bộ 3 đơn");
 
-    c.trangThai.datQuyenCamera(2);
+    c.trangThai.datQuyenCamera(TrangThaiApp::QuyenCamera::biTuChoi);
     EXPECT_EQ(c.khung->nhanCamera()->text(), "Camera bị chặn");
 }
 }  // namespace

@@ -45,8 +45,8 @@ TEST(QuyenCamera, DocTuQuyenMoThietBi) {
     for (const auto& c : cac) {
         QTemporaryDir thuMuc;
         for (const auto& [ten, loai] : c.thietBi) tao(thuMuc, QString::fromLatin1(ten), loai);
-        EXPECT_EQ(QuyenCamera::doc(thuMuc.path()), c.mongDoi) << c.ten;
+        EXPECT_EQ(static_cast<int>(QuyenCamera::doc(thuMuc.path())), c.mongDoi) << c.ten;
     }
-    EXPECT_EQ(QuyenCamera::doc("/khong/co/thu/muc/nay"), 3);
+    EXPECT_EQ(static_cast<int>(QuyenCamera::doc("/khong/co/thu/muc/nay")), 3);
 }
 }  // namespace

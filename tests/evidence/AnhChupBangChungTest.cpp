@@ -129,7 +129,7 @@ TEST(AnhChup, TraCuuVaDoiSoat) {
         cum_thu::Cum cum;
         gieoNgay(cum);
         cum.taoDieuPhoi();
-        cum.trangThai.datQuyenCamera(3);
+        cum.trangThai.datQuyenCamera(TrangThaiApp::QuyenCamera::duocPhep);
         cum.trangThai.datKho(cum.kho);
         // The start-up normally reports what it loaded; the sidebar shows these counts.
         cum.trangThai.datSoDon(static_cast<int>(cum.kho->donTheoId().size()));

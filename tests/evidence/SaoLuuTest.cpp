@@ -399,7 +399,7 @@ TEST(SaoLuu, KhoiDongNoiSaoLuuVaoSauMoiLanLuu) {
     TrangThaiApp trangThai;
     SaoLuu* saoLuu = nullptr;
     KhoiDong::DichVu dv;
-    dv.docQuyenCamera = [] { return TrangThaiApp::biTuChoi; };
+    dv.docQuyenCamera = [] { return TrangThaiApp::QuyenCamera::biTuChoi; };
     dv.in = [](const QString&) {};
     dv.taoDieuPhoi = [&](KhoDuLieu& kho, CaiDat& cd) {
         return std::make_shared<CumDieuPhoi>(

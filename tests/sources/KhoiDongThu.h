@@ -25,7 +25,7 @@
 inline KhoiDong::DichVu dichVuKhoiDongThu(CameraGia& camera, TiengBaoGhiLai& tieng, HenGioTay& henGio,
                                           const QString& goc, BoDongBo*& dongBo) {
     KhoiDong::DichVu dv;
-    dv.docQuyenCamera = [] { return TrangThaiApp::biTuChoi; };
+    dv.docQuyenCamera = [] { return TrangThaiApp::QuyenCamera::biTuChoi; };
     dv.in = [](const QString&) {};
     dv.taoDieuPhoi = [&camera, &tieng, &henGio](KhoDuLieu& kho, CaiDat& cd) {
         BoDieuPhoi::PhuThuoc pt{&camera, &tieng, &DongHo::heThong(), &henGio, [](std::function<void()> f) { f(); }};

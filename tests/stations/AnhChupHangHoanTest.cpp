@@ -80,7 +80,7 @@ TEST(AnhChup, ManHinhHangHoanDangQuayVaToKhai) {
         cum.kho->datVideo(dongGoi);
         cum.taoDieuPhoi();
         BoSuaBanGhi sua(*cum.kho, cum.dieuPhoi->congTieng());
-        cum.trangThai.datQuyenCamera(3);
+        cum.trangThai.datQuyenCamera(TrangThaiApp::QuyenCamera::duocPhep);
         QWidget cuaSo;
         auto* khung = khungTrongCuaSo(cuaSo, *cum.caiDat, cum.trangThai);
         khung->dangKyManHinh(KhungChinh::ManHinh::hangHoan, [&cum, &sua](TrangThaiApp& tt, CaiDat&) {

@@ -81,7 +81,7 @@ TEST(AnhChup, ManHinhDongGoiToiVaSangNghiVaDangQuay) {
         luuDon(cum, "88001", "#HN-1024", "Nguyễn Thị Hoa", "SPXVN06688123",
                {matHang("Áo khoác gió nữ", 1, "Xanh rêu / M", "AKG-XR-M"), matHang("Tất cổ ngắn", 3)});
         cum.taoDieuPhoi();
-        cum.trangThai.datQuyenCamera(3);
+        cum.trangThai.datQuyenCamera(TrangThaiApp::QuyenCamera::duocPhep);
         cum.trangThai.datSoDon(1284);
         cum.trangThai.datSoVideo(356);
         QWidget cuaSo;
@@ -138,7 +138,7 @@ TEST(AnhChup, TenKhachDaiHienDuCacDong) {
                {matHang("Bộ nồi inox ba đáy cao cấp năm món kèm xửng hấp và nắp kính cường lực", 1, "Bạc / 5 món",
                         "NOI-5M")});
     cum.taoDieuPhoi();
-    cum.trangThai.datQuyenCamera(3);
+    cum.trangThai.datQuyenCamera(TrangThaiApp::QuyenCamera::duocPhep);
     QWidget cuaSo;
     auto* khung = khungDongGoi(cuaSo, cum);
     cuaSo.resize(1280, 720);
@@ -178,7 +178,7 @@ TEST(AnhChup, GoiYOMaHienDuMoiCoCuaSo) {
     GiaoDien::ban().apDungGiaoDien("toi");
     cum_thu::Cum cum;
     cum.taoDieuPhoi();
-    cum.trangThai.datQuyenCamera(3);
+    cum.trangThai.datQuyenCamera(TrangThaiApp::QuyenCamera::duocPhep);
     QWidget cuaSo;
     auto* khung = khungDongGoi(cuaSo, cum);
     cuaSo.show();
@@ -269,7 +269,7 @@ TEST(AnhChup, DonNhieuMonMoiDongHienTronVen) {
         {"66008001", 8, false}, {"66008002", 8, true}, {"66020001", 20, false}, {"66020002", 20, true}};
     for (const Ca& ca : cacCa) cum.kho->capNhatDon(donNhieuMon(ca.id, ca.soMon, ca.daHuy));
     cum.taoDieuPhoi();
-    cum.trangThai.datQuyenCamera(3);
+    cum.trangThai.datQuyenCamera(TrangThaiApp::QuyenCamera::duocPhep);
     QWidget cuaSo;
     auto* khung = khungDongGoi(cuaSo, cum);
     moNhuChuongTrinh(cuaSo);
@@ -342,7 +342,7 @@ TEST(AnhChup, BoCucDungYenKhiBatDauVaDungQuay) {
     GiaoDien::ban().apDungGiaoDien("toi");
     cum_thu::Cum cum;
     cum.taoDieuPhoi();
-    cum.trangThai.datQuyenCamera(3);
+    cum.trangThai.datQuyenCamera(TrangThaiApp::QuyenCamera::duocPhep);
     QWidget cuaSo;
     auto* khung = khungDongGoi(cuaSo, cum);
     moNhuChuongTrinh(cuaSo);

@@ -365,7 +365,7 @@ TEST(ManHinhHangHoan, MucHangHoanCuaCuaSo) {
     cum_thu::Cum cum;
     cum.taoDieuPhoi();
     BoSuaBanGhi sua(*cum.kho, cum.dieuPhoi->congTieng());
-    cum.trangThai.datQuyenCamera(3);
+    cum.trangThai.datQuyenCamera(TrangThaiApp::QuyenCamera::duocPhep);
     KhungChinh khung(*cum.caiDat, cum.trangThai);
     khung.dangKyManHinh(KhungChinh::ManHinh::hangHoan, [&cum, &sua](TrangThaiApp& tt, CaiDat&) {
         return new ManHinhHangHoan(tt.dieuPhoi(), tt.camera(), *cum.kho, &sua);

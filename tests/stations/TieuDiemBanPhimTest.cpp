@@ -46,7 +46,7 @@ struct CanhCuaSo : cum_thu::Cum {
                                  return new ManHinhDongGoi(tt.dieuPhoi(), tt.camera(), cd);
                              });
         khung->dangKyNhapPin([](TrangThaiApp&, CaiDat&, std::function<void()>) { return new TrangPinGia; });
-        trangThai.datQuyenCamera(3);
+        trangThai.datQuyenCamera(TrangThaiApp::QuyenCamera::duocPhep);
         taoDieuPhoi();
         trangThai.datDieuPhoi(cumDieuPhoi);
         cuaSo.resize(1280, 720);

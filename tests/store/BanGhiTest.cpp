@@ -1,16 +1,66 @@
 #include <gtest/gtest.h>
 
+#include <QRegularExpression>
 #include <QSet>
+#include <chrono>
+#include <tuple>
 
 #include "store/BanGhiVideo.h"
 #include "store/DocJson.h"
 #include "store/DonHang.h"
+#include "gia/store/DongHoGia.h"
 
 namespace {
 std::string_view sv(const char* s) {
     return std::string_view(s);
 }
 }  // namespace
+
+// The id is read off the clock it is handed, not the system's: a test clock at a known millisecond names it.
+TEST(BanGhiVideoId, TheoDongHoDuocTruyenVaKhongTrungTrongCungMiliGiay) {
+    DongHoGia dh;
+    dh.datGioThuc(std::chrono::system_clock::time_point(std::chrono::milliseconds(1'710'000'000'123)));
+    const QString a = BanGhiVideo::taoId(dh);
+    const QString b = BanGhiVideo::taoId(dh);
+    const QRegularExpression mau(QStringLiteral("^r_1710000000123_[0-9A-F-]{6}$"));
+    EXPECT_TRUE(mau.match(a).hasMatch()) << a.toStdString();
+    EXPECT_TRUE(mau.match(b).hasMatch()) << b.toStdString();
+    EXPECT_NE(a, b);
+}
+
+// Linking an order replaces every order field the record had, the absent ones too, and the tracking number is
+// the order's first entry even when that one is blank.
+TEST(BanGhiVideoDon, GanDonThayMoiTruongCuaDon) {
+    // A record linked to another order before.
+    BanGhiVideo cu;
+    cu.code = QStringLiteral("MA");
+    std::tie(cu.orderId, cu.orderNumber, cu.trackingNumber, cu.customerName, cu.customerPhone) =
+        std::tuple(QStringLiteral("cu"), QStringLiteral("#9"), QStringLiteral("GHN9"), QStringLiteral("Chị Cũ"),
+                   QStringLiteral("0900"));
+    const struct {
+        const char* ten;
+        QList<MaVanDon> trackings;
+        std::optional<QString> mongDoi;
+    } cac[] = {
+        {"khongCoMa", {}, std::nullopt},
+        {"maDau", {{QStringLiteral("GHN1"), std::nullopt}, {QStringLiteral("GHN2"), std::nullopt}}, QStringLiteral("GHN1")},
+        {"maDauRong", {{QString(), std::nullopt}, {QStringLiteral("GHN2"), std::nullopt}}, QString()},
+    };
+    for (const auto& c : cac) {
+        DonHang d;
+        d.id = QStringLiteral("1001");
+        d.customerName = QStringLiteral("Anh Mới");
+        d.trackings = c.trackings;
+        BanGhiVideo bg = cu;
+        bg.ganDon(d);
+        EXPECT_EQ(bg.orderId, QStringLiteral("1001")) << c.ten;
+        EXPECT_EQ(bg.orderNumber, std::nullopt) << c.ten;
+        EXPECT_EQ(bg.trackingNumber, c.mongDoi) << c.ten;
+        EXPECT_EQ(bg.customerName, QStringLiteral("Anh Mới")) << c.ten;
+        EXPECT_EQ(bg.customerPhone, std::nullopt) << c.ten;
+        EXPECT_EQ(bg.code, QStringLiteral("MA")) << c.ten;
+    }
+}
 
 TEST(DonHangMa, TatCaMa) {
     DonHang d;

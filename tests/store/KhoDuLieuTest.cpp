@@ -953,13 +953,17 @@ TEST(LuongKho, DoiKhoTuLuongKhacDungChuongTrinh) {
         std::function<void(KhoDuLieu&)> goi;
     } bang[] = {
         {"KhoDuLieu::moKho", [](KhoDuLieu& k) { k.moKho(); }},
+        {"KhoDuLieu::doiThuMucGoc", [](KhoDuLieu& k) { k.doiThuMucGoc(QDir::tempPath(), 0); }},
         {"KhoDuLieu::napTatCa", [](KhoDuLieu& k) { k.napTatCa(8); }},
+        {"KhoDuLieu::napDon", [](KhoDuLieu& k) { k.napDon(k.thuMucDon(), KhoDuLieu::tienToDon(), 1); }},
         {"KhoDuLieu::capNhatDon", [](KhoDuLieu& k) { k.capNhatDon(don(QStringLiteral("1"))); }},
         {"KhoDuLieu::datVideo", [](KhoDuLieu& k) { k.datVideo(video(QStringLiteral("v"), {}, {})); }},
         {"KhoDuLieu::ghiDon", [](KhoDuLieu& k) { k.ghiDon(don(QStringLiteral("1"))); }},
         {"KhoDuLieu::ghiBanGhiVideo", [](KhoDuLieu& k) { k.ghiBanGhiVideo(video(QStringLiteral("v"), {}, {})); }},
         {"NhatKy::ghi", [](KhoDuLieu& k) { k.nhatKy().ghi(QStringLiteral("app_start")); }},
         {"NhatKy::napVanTayCuoi", [](KhoDuLieu& k) { k.nhatKy().napVanTayCuoi(); }},
+        {"NhatKy::doiThuMuc", [](KhoDuLieu& k) { k.nhatKy().doiThuMuc(k.thuMucGoc()); }},
+        {"NhatKy::chupDeKiemTra", [](KhoDuLieu& k) { k.nhatKy().chupDeKiemTra(); }},
         {"KhoDuLieu::chupDon", [](KhoDuLieu& k) { k.chupDon(); }},
         {"KhoDuLieu::chiMucLo",
          [](KhoDuLieu& k) {
