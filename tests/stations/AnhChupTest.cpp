@@ -402,7 +402,7 @@ TEST(AnhChup, CuaSoNhoNhatHienDuMoiGiaTri) {
             "Công ty TNHH Thương mại Dịch vụ Xuất nhập khẩu Hoàng Gia Phát Đạt chi nhánh Thủ Đức",
             "GHNVN06688123456789012345", {a, matHang("Tất cổ ngắn", 3)});
         cum.taoDieuPhoi();
-        cum.trangThai.datQuyenCamera(3);
+        cum.trangThai.datQuyenCamera(TrangThaiApp::QuyenCamera::duocPhep);
         QWidget cuaSo;
         auto* khung = khungDongGoi(cuaSo, cum);
         cuaSo.setFixedSize(cua_so_nho_nhat::rong, cua_so_nho_nhat::cao);
@@ -440,7 +440,7 @@ TEST(AnhChup, DongCameraDaiGiuBoCucKhiThongBaoDenDi) {
     GiaoDien::ban().apDungGiaoDien("toi");
     cum_thu::Cum cum;
     cum.taoDieuPhoi();
-    cum.trangThai.datQuyenCamera(3);
+    cum.trangThai.datQuyenCamera(TrangThaiApp::QuyenCamera::duocPhep);
     QWidget cuaSo;
     auto* khung = khungDongGoi(cuaSo, cum);
     moNhuChuongTrinh(cuaSo);
