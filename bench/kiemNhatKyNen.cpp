@@ -15,6 +15,7 @@
 #include <cstdio>
 #include <nlohmann/json.hpp>
 
+#include "DoDungGui.h"
 #include "admin/MucPhanMem.h"
 #include "store/KhoDuLieu.h"
 #include "store/TienIch.h"
@@ -67,18 +68,10 @@ qint64 vietNam(const QString& duongDan) {
 
 // The longest gap between turns of the GUI thread's event loop until the condition holds.
 qint64 dungLauNhat(const std::function<bool()>& xong) {
-    QElapsedTimer dong;
-    dong.start();
-    qint64 truoc = 0, lonNhat = 0;
-    QTimer nhip;
-    nhip.setInterval(1);
-    QObject::connect(&nhip, &QTimer::timeout, [&] {
-        lonNhat = std::max(lonNhat, dong.elapsed() - truoc);
-        truoc = dong.elapsed();
-    });
-    nhip.start();
+    DoDungGui doDung;
     while (!xong()) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    return std::max(lonNhat, dong.elapsed() - truoc);
+    doDung.ghiNhan();
+    return doDung.lonNhat();
 }
 
 }  // namespace

@@ -33,6 +33,7 @@ extern "C" {
 #include <thread>
 #include <vector>
 
+#include "DoDungGui.h"
 #include "LoiNhapXuatGia.h"
 #include "common/CumThu.h"
 #include "common/TemMau.h"
@@ -485,32 +486,22 @@ void tiepTheo() {
         for (int i = 1; i <= kSoDon; ++i) {
             choDen([] { return false; }, 1500);  // past the minimum length
             const auto luuTruoc = dp.banGhiVuaLuu() ? dp.banGhiVuaLuu()->id : QString();
-            QElapsedTimer dong;
-            dong.start();
-            qint64 truoc = 0, lonNhat = 0;
-            QTimer nhip;
-            nhip.setInterval(1);
-            QObject::connect(&nhip, &QTimer::timeout, [&] {
-                lonNhat = std::max(lonNhat, dong.elapsed() - truoc);
-                truoc = dong.elapsed();
-            });
-            nhip.start();
+            DoDungGui doDung;
             const int64_t t0 = DuongNhan::bayGio();
             dp.nhapMaTay(QStringLiteral("TIEP-%1").arg(i));
             // What the old writer still takes after the stop began is not the next recording's.
             e->hangDoi().guiDongBo([] {});
             khungDau = 0;
-            lonNhat = std::max(lonNhat, dong.elapsed() - truoc);
-            truoc = dong.elapsed();
+            doDung.ghiNhan();
             const bool coKhung = choDen([&] { return khungDau.load() != 0; }, 30000);
             choDen([&] { return dp.banGhiVuaLuu() && dp.banGhiVuaLuu()->id != luuTruoc; }, 30000);
             choDen([&] { return dp.trangThai() == BoDieuPhoi::TrangThai::dangQuay; }, 30000);
-            nhip.stop();
+            doDung.dung();
             if (!coKhung) continue;
             const double dau = DuongNhan::giay(t0, khungDau.load());
             tongDau += dau;
             lonDau = std::max(lonDau, dau);
-            dungLon = std::max(dungLon, lonNhat);
+            dungLon = std::max(dungLon, doDung.lonNhat());
             ++n;
         }
         LoiNhapXuatGia::tatHet();
